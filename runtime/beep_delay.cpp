@@ -1,0 +1,1 @@
+#include "runtime/beep_delay.h"

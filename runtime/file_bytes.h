@@ -1,0 +1,53 @@
+// Whole-file reading and writing for the open, save and compile commands.
+// Names are byte strings used as paths exactly as given (up to their first
+// zero byte). A save never leaves a half-written file: the bytes go to a
+// temporary file beside the target, which replaces the target only once it
+// is complete and on disk. Showing a failure to the user is the caller's job.
+#pragma once
+
+#include <initializer_list>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "runtime/value.h"
+
+namespace dravel {
+
+struct FileReadResult {
+  ByteSet bytes;
+  int error = 0;  // errno value; 0 on success (an empty file included)
+  bool ok() const { return error == 0; }
+};
+
+struct FileWriteResult {
+  int error = 0;  // errno value; 0 on success
+  bool ok() const { return error == 0; }
+};
+
+// A short English description of an errno value from the results above.
+std::string FileErrorText(int error);
+
+// Reads a whole regular file. An empty name gives EINVAL; a file that is not
+// a regular file gives EINVAL too, one above 2^31 - 1 bytes EFBIG.
+FileReadResult TryReadFileBytes(std::string_view name);
+
+// The file's bytes, or none when it cannot be read.
+ByteSet ReadFileBytes(std::string_view name);
+
+// Replaces the file's contents with the blocks in order (empty blocks add
+// nothing; no header or terminator is added). Writes a temporary file in the
+// target's folder, syncs it and renames it over the target, so a failure
+// leaves the old file as it was and removes the temporary. An existing
+// file's permissions are kept; a symbolic link is followed and its target
+// replaced. An empty name gives EINVAL.
+FileWriteResult TryWriteFileBytes(std::string_view name,
+                                  std::initializer_list<std::span<const uint8_t>> blocks);
+FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t> block);
+
+// As above; true on success.
+bool WriteFileBytes(std::string_view name,
+                    std::initializer_list<std::span<const uint8_t>> blocks);
+bool WriteFileBytes(std::string_view name, std::span<const uint8_t> block);
+
+}  // namespace dravel

@@ -1,0 +1,1 @@
+#include "runtime/gbk_codec.h"

@@ -1,0 +1,1 @@
+#include "runtime/runtime_error.h"
