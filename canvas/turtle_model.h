@@ -1,0 +1,112 @@
+// The turtles as pure geometry: their records, the edge modes and the
+// seventeen operations built from Advance, MoveTo, Turn and Arc. Pixels are
+// the surface's business; the model only calls the five DrawingSurface
+// operations. Locking is the owner's business too: the model is not
+// thread-safe and calls `Checkpoint` inside its long loops, where the owner may
+// let other threads in and where a stop request ends the operation early.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "canvas/drawing_surface.h"
+
+namespace dravel {
+
+// The engine's numbering; the stored property uses another (see the canvas
+// component).
+enum class EdgeMode : int32_t { Wrap = 0, Fence = 1, Unbounded = 2 };
+
+struct TurtleState {
+  double x = 0;
+  double y = 0;
+  double heading = 0;  // degrees clockwise from straight up, in [0, 360)
+  int32_t pen = 0;     // 0 = down; PenUp stores -1, an arc 1 for a moment
+  int32_t visible = 1;
+};
+
+inline constexpr int kTurtleCount = 20;
+
+// Rounds half away from zero, saturating at the int32 limits; NaN gives 0.
+int32_t RoundSaturated(double value);
+// Truncates toward zero with the same saturation.
+int32_t TruncSaturated(double value);
+// Degrees clockwise from straight up for the path from `from` to `to`.
+double Bearing(TurtlePoint from, TurtlePoint to);
+// Takes the floating-point remainder by 360 and lifts negatives into [0, 360).
+double NormaliseHeading(double degrees);
+
+class TurtleModel {
+ public:
+  // Returns false when the running operation should stop.
+  using Checkpoint = std::function<bool()>;
+
+  TurtleModel(DrawingSurface& surface, int width, int height);
+
+  // Canvas size in pixels; the turtles keep their coordinates.
+  void SetSize(int width, int height);
+  void SetEdgeMode(EdgeMode mode) { edge_mode_ = mode; }
+  EdgeMode edge_mode() const { return edge_mode_; }
+  void SetCheckpoint(Checkpoint checkpoint) { checkpoint_ = std::move(checkpoint); }
+
+  // Selects turtle `index` (outside 0..19 selects 0), initialising every slot
+  // above the highest selected so far.
+  void SelectTurtle(int index);
+  int current() const { return current_; }
+  int highest() const { return highest_; }
+  const TurtleState& turtle(int index) const { return turtles_[index]; }
+  // The Clear reset without erasing: turtle 0 current and at home.
+  void ResetTurtleZero();
+
+  void Forward(double distance);
+  void Back(double distance);
+  void TurnLeft(double degrees);
+  void TurnRight(double degrees);
+  void Home();
+  void Clear();
+  void Circle(double radius);
+  void PenUp();
+  void PenDown();
+  void Ellipse(double radius_x, double radius_y);
+  void Rectangle(double width, double height);
+  void SetX(double x);
+  void SetY(double y);
+  void SetXY(double x, double y);
+  void Show();
+  void Hide();
+  void WriteText(std::string_view gbk_text);
+
+ private:
+  TurtleState& Current() { return turtles_[current_]; }
+  bool Continue() const { return !checkpoint_ || checkpoint_(); }
+  void RefreshSprite();
+  void Segment(TurtlePoint from, TurtlePoint to);
+  void Advance(double distance);
+  bool CrossBorder(int axis, double border, TurtlePoint start,
+                   TurtlePoint target, double distance);
+  void MoveTo(TurtlePoint point);
+  void WalkTo(TurtlePoint point, bool out);
+  void MoveBetweenRefreshes(TurtlePoint point);
+  void Turn(double degrees);
+  void Arc(double radius_x, double radius_y);
+  TurtlePoint ArcPoint(TurtlePoint centre, double heading, double radius_x,
+                       double radius_y, double theta) const;
+
+  DrawingSurface& surface_;
+  Checkpoint checkpoint_;
+  std::array<TurtleState, kTurtleCount> turtles_{};
+  int current_ = 0;
+  int highest_ = 0;
+  EdgeMode edge_mode_ = EdgeMode::Fence;
+  int half_width_ = 0;
+  int half_height_ = 0;
+  int width_ = 0;
+  int height_ = 0;
+  TurtlePoint last_target_;
+  bool wrap_pending_ = false;
+  int wrap_depth_ = 0;
+};
+
+}  // namespace dravel
