@@ -1,0 +1,58 @@
+// The run driver: one run of the editor's script from the run button to its
+// last message. `RunScript` is the run itself (reset the hint box, find the
+// run count, one pass of `ExecuteLines` per count, the closing messages);
+// `RunDriver` starts it on a run thread (`StartRun`) and ends it from the
+// window (`StopRun`). The window is reached only through a RunHost, the canvas
+// only through TurtleOperations.
+#pragma once
+
+#include <chrono>
+#include <optional>
+
+#include "canvas/turtle_operations.h"
+#include "interpreter/execute_lines.h"
+#include "interpreter/run_host.h"
+#include "runtime/run_thread.h"
+
+namespace dravel {
+
+// A run's inputs, read from the window when the run starts.
+struct RunInput {
+  Text script;
+  Text run_count_box;
+};
+
+// Runs `input.script` as the run button does, on the calling thread, with
+// `context.stop` as the run's token.
+void RunScript(const RunInput& input, RunContext& context);
+
+class RunDriver {
+ public:
+  RunDriver(RunHost& host, TurtleOperations& turtle);
+  // Ends a run in progress, silently, and waits for its thread.
+  ~RunDriver();
+  RunDriver(const RunDriver&) = delete;
+  RunDriver& operator=(const RunDriver&) = delete;
+
+  // Run button, on the window's thread: disables the button, reads the editor
+  // and the run count box and starts the run thread. Refused (false) while a
+  // run is in progress. When no thread can be started, the button is enabled
+  // again and it gives false.
+  bool StartRun();
+  // Stop button, on the window's thread: true when it ended a run in
+  // progress, which it reports in the hint box; otherwise nothing changes.
+  bool StopRun();
+  // Waits until the current run's thread has returned, at most `timeout`;
+  // true when it has (or there is no run). For headless hosts and tests.
+  bool WaitForRun(std::optional<std::chrono::milliseconds> timeout = {});
+
+ private:
+  void RunThreadMain(std::stop_token stop, const RunInput& input);
+  bool EndCurrentRun();
+
+  RunHost& host_;
+  TurtleOperations& turtle_;
+  ThreadReference current_run_;
+};
+
+}  // namespace dravel

@@ -1,0 +1,50 @@
+// What a run needs from the window around it: the editor and run count box
+// texts, the hint box, the run button, the editor's focus and the beep. The
+// main window implements it over its widgets, dravel-render over plain
+// strings, tests with fakes. The interpreter knows no widget.
+//
+// Effects carry the token of the run that issues them. A host applies an
+// effect only if that token's stop has not been requested at the moment the
+// effect takes effect, and that check must not interleave with
+// `StopUnderLock`: then, once a stop is through, no effect of the stopped run
+// shows, even one already on its way. Effects issued by the window itself
+// carry an empty token, which never stops. Effects must never block the
+// caller on the window: the run thread calls them, and the window may be
+// waiting for that thread.
+#pragma once
+
+#include <functional>
+#include <stop_token>
+
+#include "runtime/text.h"
+
+namespace dravel {
+
+class RunHost {
+ public:
+  virtual ~RunHost() = default;
+
+  // Read and written synchronously on the window's thread when a run starts.
+  virtual Text EditorText() = 0;
+  virtual Text RunCountText() = 0;
+  virtual void DisableRunButton() = 0;
+
+  // Effects, in the order issued; see above.
+  virtual void ReplaceHint(const std::stop_token& run, const Text& text) = 0;
+  virtual void AppendHint(const std::stop_token& run, const Text& text) = 0;
+  virtual void SetRunCountText(const std::stop_token& run, const Text& text) = 0;
+  virtual void EnableRunButton(const std::stop_token& run) = 0;
+  virtual void FocusEditor(const std::stop_token& run) = 0;
+  virtual void Beep(const std::stop_token& run) = 0;
+  // The script line (1-based, in the editor) whose message ended the run:
+  // a failing line, a stop command or a count line without a value. Issued
+  // right after that message; hosts that do not mark lines ignore it.
+  virtual void ReportFailingLine(const std::stop_token& /*run*/, int /*script_line*/) {}
+
+  // Runs `request_stop` so that no effect is between its token check and its
+  // taking effect. A host that applies every effect on the thread that stops
+  // runs needs no lock, which is the default.
+  virtual void StopUnderLock(const std::function<void()>& request_stop) { request_stop(); }
+};
+
+}  // namespace dravel
