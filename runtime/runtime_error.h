@@ -49,6 +49,20 @@ void SetRuntimeErrorHook(RuntimeErrorHook hook);
 // Reports "分配 %d 字节内存失败!" for `bytes` and ends the program.
 [[noreturn]] void ReportAllocationFailure(std::size_t bytes);
 
+// Names, for the calling thread, the size of an allocation about to be made,
+// so that its failure is reported with that size (the new-handler cannot
+// know it; without a note the size reads 0).
+class AllocationNote {
+ public:
+  explicit AllocationNote(std::size_t bytes);
+  ~AllocationNote();
+  AllocationNote(const AllocationNote&) = delete;
+  AllocationNote& operator=(const AllocationNote&) = delete;
+
+ private:
+  std::size_t previous_;
+};
+
 // Installs the allocation-failure report as the new-handler.
 void InitRuntime();
 
