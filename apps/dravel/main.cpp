@@ -1,0 +1,28 @@
+// The program: the runtime's start-up, the main window, the message loop.
+// Closing the window (after the save prompt allows it) destroys it, and its
+// destruction ends the process with exit code 0.
+#include <QApplication>
+#include <QMessageBox>
+
+#include "mainwindow/dialog_service.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/qt_text.h"
+#include "runtime/beep_delay.h"
+#include "runtime/runtime_error.h"
+
+int main(int argc, char* argv[]) {
+  dravel::InitRuntime();
+  dravel::SetEndCallback([] {});
+  QApplication app(argc, argv);
+  dravel::SetBeepHook([] { QApplication::beep(); });
+  dravel::SetRuntimeErrorHook([](std::string_view gbk_text) {
+    QMessageBox::critical(nullptr, dravel::FromGbk(dravel::Text(dravel::kRuntimeErrorCaption)),
+                          dravel::FromGbk(dravel::Text(gbk_text)));
+  });
+  dravel::QtDialogService dialogs;
+  auto* window = new dravel::MainWindow(dialogs);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  QObject::connect(window, &QObject::destroyed, [] { dravel::ExitProgram(0); });
+  window->show();
+  return app.exec();
+}

@@ -1,0 +1,81 @@
+#include "mainwindow/dialog_service.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+
+#include "mainwindow/qt_text.h"
+
+namespace dravel {
+namespace {
+
+QStringList NameFilters(const Text& filter) {
+  QStringList filters;
+  for (const auto& [description, pattern] : FilterPairs(filter)) {
+    QString patterns = pattern;
+    patterns.replace(QChar(';'), QChar(' '));
+    filters << description + QStringLiteral(" (") + patterns + QChar(')');
+  }
+  return filters;
+}
+
+struct ButtonCode {
+  QMessageBox::StandardButton button;
+  int code;
+};
+
+constexpr ButtonCode kButtonCodes[] = {
+    {QMessageBox::Ok, kIdOk},         {QMessageBox::Cancel, kIdCancel},
+    {QMessageBox::Abort, kIdAbort},   {QMessageBox::Retry, kIdRetry},
+    {QMessageBox::Ignore, kIdIgnore}, {QMessageBox::Yes, kIdYes},
+    {QMessageBox::No, kIdNo},
+};
+
+QMessageBox::StandardButtons ButtonsOf(int style) {
+  switch (style & 0xF) {
+    case 1: return QMessageBox::Ok | QMessageBox::Cancel;
+    case 2: return QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+    case 3: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case 4: return QMessageBox::Yes | QMessageBox::No;
+    case 5: return QMessageBox::Retry | QMessageBox::Cancel;
+    default: return QMessageBox::Ok;
+  }
+}
+
+QMessageBox::Icon IconOf(int style) {
+  switch (style & 0xF0) {
+    case 16: return QMessageBox::Critical;
+    case 32: return QMessageBox::Question;
+    case 48: return QMessageBox::Warning;
+    case 64: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+  }
+}
+
+}  // namespace
+
+bool QtDialogService::ShowFileDialog(CommonDialog& dialog) {
+  const bool saving = dialog.DialogKind() == CommonDialog::kSaveFile;
+  if (!saving && dialog.DialogKind() != CommonDialog::kOpenFile) return false;
+  QFileDialog box(QApplication::activeWindow());
+  box.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  box.setFileMode(dialog.FileMustExist() ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+  box.setNameFilters(NameFilters(dialog.Filter()));
+  if (!dialog.DefaultExt().empty()) box.setDefaultSuffix(FromGbk(dialog.DefaultExt()));
+  if (!dialog.FileName().isEmpty()) box.selectFile(dialog.FileName());
+  if (box.exec() != QDialog::Accepted || box.selectedFiles().isEmpty()) return false;
+  dialog.SetFileName(box.selectedFiles().constFirst());
+  return true;
+}
+
+int QtDialogService::ShowMessageBox(const Text& content, int style, const Text& caption) {
+  QMessageBox box(IconOf(style), FromGbk(caption), FromGbk(content), ButtonsOf(style));
+  box.setWindowModality(Qt::ApplicationModal);
+  const int pressed = box.exec();
+  for (const ButtonCode& entry : kButtonCodes) {
+    if (pressed == entry.button) return entry.code;
+  }
+  return kIdOk;
+}
+
+}  // namespace dravel

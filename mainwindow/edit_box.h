@@ -1,0 +1,40 @@
+// EditBox: a multi-line edit box whose content is the program's GBK text with
+// CR LF breaks. The Qt widget underneath is only a view of it: reads and
+// writes convert at the boundary (qt_text.h). Owns the content-changed event,
+// the append-at-end rule and select-all by selection length. Window thread only.
+#pragma once
+
+#include <QPlainTextEdit>
+
+#include "runtime/text.h"
+
+namespace dravel {
+
+class EditBox : public QPlainTextEdit {
+  Q_OBJECT
+
+ public:
+  explicit EditBox(QWidget* parent = nullptr);
+
+  // The whole text. `unsavable_line`, when given, receives the 1-based number
+  // of the first line holding a character GBK cannot hold, or 0.
+  Text Content(int* unsavable_line = nullptr) const;
+  // Replaces the whole text (any line-break convention) and raises
+  // ContentChanged exactly once, also when the text is the same as before.
+  void SetContent(const Text& gbk);
+  // Puts the caret at the end, scrolls there and inserts `gbk`, whatever was
+  // selected or scrolled to before. Raises ContentChanged.
+  void AppendText(const Text& gbk);
+  // −1 selects the whole text; other negatives count as 0; n ≥ 0 selects n
+  // bytes from the selection start. The caret is scrolled into view.
+  void SetSelLength(int length);
+
+ signals:
+  // Every change of the text: a Content write (once), an append, a user edit.
+  void ContentChanged();
+
+ private:
+  bool holding_back_ = false;
+};
+
+}  // namespace dravel

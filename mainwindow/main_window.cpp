@@ -1,0 +1,73 @@
+#include "mainwindow/main_window.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPushButton>
+#include <QScreen>
+
+#include "canvas/canvas_core.h"
+#include "interpreter/run_driver.h"
+#include "mainwindow/canvas_view.h"
+#include "mainwindow/edit_box.h"
+#include "mainwindow/integer_box.h"
+#include "mainwindow/source_files.h"
+#include "mainwindow/window_run_host.h"
+
+namespace dravel {
+
+MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint) {
+  BuildControls();
+  files_ = std::make_unique<SourceFiles>(*editor_, *hint_, dialogs);
+  run_host_ = std::make_unique<WindowRunHost>(*editor_, *run_count_, *hint_, *run_button_);
+  run_driver_ = std::make_unique<RunDriver>(*run_host_, canvas_->Core());
+  BindEvents();
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+  help_->SetContent(HelpText());  // the window's creation event
+}
+
+MainWindow::~MainWindow() { run_driver_.reset(); }
+
+void MainWindow::BindEvents() {
+  connect(run_button_, &QPushButton::clicked, this, &MainWindow::StartRun);
+  connect(stop_button_, &QPushButton::clicked, this, &MainWindow::StopRun);
+  connect(clear_button_, &QPushButton::clicked, this, &MainWindow::ClearCanvas);
+  connect(select_all_button_, &QPushButton::clicked, this, &MainWindow::SelectAll);
+  connect(new_button_, &QPushButton::clicked, this, [this] { files_->New(); });
+  connect(open_button_, &QPushButton::clicked, this, [this] { files_->Open(); });
+  connect(save_button_, &QPushButton::clicked, this, [this] { files_->Save(); });
+  connect(compile_button_, &QPushButton::clicked, this, [this] { files_->Compile(); });
+  connect(editor_, &EditBox::ContentChanged, this, [this] { files_->MarkChanged(); });
+}
+
+void MainWindow::StartRun() { run_driver_->StartRun(); }
+
+void MainWindow::StopRun() { run_driver_->StopRun(); }
+
+void MainWindow::ClearCanvas() {
+  run_driver_->StopRun();
+  // The canvas drops drawing under a stopped run's token: once that run has
+  // returned (it never waits for the window), clear under no token at all.
+  run_driver_->WaitForRun();
+  canvas_->Core().SetStopToken({});
+  canvas_->Core().Clear();
+}
+
+void MainWindow::SelectAll() {
+  editor_->SetSelLength(-1);
+  editor_->setFocus();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (files_->SavePrompt() == 0) {
+    event->ignore();
+    return;
+  }
+  event->accept();
+}
+
+}  // namespace dravel

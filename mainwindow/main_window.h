@@ -1,0 +1,82 @@
+// MainWindow: the program's one window. It builds every control at its fixed
+// place (main_window_layout.cpp), binds the buttons and the editor to their
+// actions, writes the help text once it exists, and asks the save prompt
+// before it closes. The file commands are SourceFiles' and runs are the run
+// driver's; this unit only wires them to the controls. Window thread only.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "runtime/text.h"
+
+class QLabel;
+class QPushButton;
+
+namespace dravel {
+
+class CanvasView;
+class DialogService;
+class EditBox;
+class IntegerBox;
+class RunDriver;
+class SourceFiles;
+class TabControl;
+class WindowRunHost;
+
+inline constexpr int kClientWidth = 732;
+inline constexpr int kClientHeight = 654;
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  explicit MainWindow(DialogService& dialogs, QWidget* parent = nullptr);
+  // Ends a run still in progress before any control goes away.
+  ~MainWindow() override;
+
+  CanvasView& Canvas() const { return *canvas_; }
+  EditBox& Editor() const { return *editor_; }
+  EditBox& HelpBox() const { return *help_; }
+  EditBox& HintBox() const { return *hint_; }
+  IntegerBox& RunCountBox() const { return *run_count_; }
+  TabControl& Tabs() const { return *tabs_; }
+  SourceFiles& Files() const { return *files_; }
+
+  void StartRun();
+  void StopRun();
+  void ClearCanvas();
+  void SelectAll();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls();
+  void BuildTabPages();
+  void BuildButtons();
+  QPushButton* AddButton(const char* name, const char* gbk_caption, const QRect& bounds);
+  void BindEvents();
+  static Text HelpText();
+
+  CanvasView* canvas_ = nullptr;
+  TabControl* tabs_ = nullptr;
+  EditBox* editor_ = nullptr;
+  EditBox* help_ = nullptr;
+  EditBox* hint_ = nullptr;
+  IntegerBox* run_count_ = nullptr;
+  QLabel* link_ = nullptr;
+  QPushButton* run_button_ = nullptr;
+  QPushButton* clear_button_ = nullptr;
+  QPushButton* stop_button_ = nullptr;
+  QPushButton* select_all_button_ = nullptr;
+  QPushButton* open_button_ = nullptr;
+  QPushButton* new_button_ = nullptr;
+  QPushButton* save_button_ = nullptr;
+  QPushButton* compile_button_ = nullptr;
+  std::unique_ptr<SourceFiles> files_;
+  std::unique_ptr<WindowRunHost> run_host_;
+  std::unique_ptr<RunDriver> run_driver_;
+};
+
+}  // namespace dravel

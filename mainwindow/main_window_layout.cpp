@@ -1,0 +1,140 @@
+// The window's controls: names, places, sizes, captions, fonts and colours.
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTabBar>
+
+#include "mainwindow/canvas_view.h"
+#include "mainwindow/edit_box.h"
+#include "mainwindow/integer_box.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/qt_text.h"
+#include "mainwindow/tab_control.h"
+#include "mainwindow/window_texts.h"
+
+namespace dravel {
+namespace {
+
+constexpr char kCommunityAddress[] = "https://community.ombra.example/";
+const QColor kEditBackground(0, 128, 128);
+
+// The desktop's ordinary GUI face, and a Song face for the script and help.
+QFont GuiFont() {
+  QFont font(QStringLiteral("WenQuanYi Zen Hei"));
+  font.setPixelSize(12);
+  return font;
+}
+
+QFont SongFont() {
+  QFont font(QStringLiteral("AR PL UMing CN"));
+  font.setPixelSize(14);
+  font.setWeight(QFont::Normal);
+  return font;
+}
+
+// White on dark cyan; the selection hides while the box has no focus.
+void Colour(QWidget* box) {
+  QPalette palette = box->palette();
+  palette.setColor(QPalette::Base, kEditBackground);
+  palette.setColor(QPalette::Text, Qt::white);
+  palette.setColor(QPalette::Inactive, QPalette::Highlight, kEditBackground);
+  palette.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
+  box->setPalette(palette);
+}
+
+EditBox* MakeTextBox(const char* name, bool read_only) {
+  auto* box = new EditBox;
+  box->setObjectName(QString::fromUtf8(name));
+  box->setReadOnly(read_only);
+  box->setUndoRedoEnabled(!read_only);
+  box->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+  box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  box->setFrameStyle(QFrame::Panel | QFrame::Sunken);  // framed: a double sunken edge
+  box->setLineWidth(2);
+  Colour(box);
+  return box;
+}
+
+Text ResourceText(const char* path) {
+  QFile file(QString::fromLatin1(path));
+  file.open(QIODevice::ReadOnly);
+  return file.readAll().toStdString();
+}
+
+}  // namespace
+
+void MainWindow::BuildControls() {
+  setWindowTitle(FromGbk(texts::kWindowCaption));
+  setFont(GuiFont());
+  setFixedSize(kClientWidth, kClientHeight);
+
+  canvas_ = new CanvasView(kClientWidth, 420, this);
+  canvas_->setObjectName(QString::fromUtf8("Dravel对象1"));
+  canvas_->move(0, 0);
+  BuildTabPages();
+
+  auto* label = new QLabel(FromGbk(texts::kRunCountLabel), this);
+  label->setObjectName(QString::fromUtf8("标签1"));
+  label->setGeometry(432, 424, 64, 24);
+
+  run_count_ = new IntegerBox(this);
+  run_count_->setObjectName(QString::fromUtf8("编辑框_执行次数"));
+  run_count_->setGeometry(435, 448, 64, 24);
+  run_count_->SetContent(texts::kRunCountInitial);
+  Colour(run_count_);
+
+  hint_ = MakeTextBox("编辑框_提示信息", true);
+  hint_->setParent(this);
+  hint_->setGeometry(411, 556, 320, 96);
+  hint_->SetContent(texts::kHintInitial);
+  BuildButtons();
+}
+
+void MainWindow::BuildTabPages() {
+  tabs_ = new TabControl(this);
+  tabs_->setObjectName(QString::fromUtf8("选择夹1"));
+  tabs_->setGeometry(0, 421, 408, 233);
+  const int script_page = tabs_->AddPage(FromGbk(texts::kPageScript));
+  const int help_page = tabs_->AddPage(FromGbk(texts::kPageHelp));
+  tabs_->AddPage(FromGbk(texts::kPageSettings));
+
+  editor_ = MakeTextBox("编辑框_命令输入", false);
+  editor_->setFont(SongFont());
+  editor_->SetContent(ResourceText(":/texts/example_script.txt"));
+  tabs_->Place(editor_, script_page, QRect(0, 21, 405, 210));
+
+  link_ = new QLabel;
+  link_->setObjectName(QString::fromUtf8("超级链接框1"));
+  link_->setText(QStringLiteral("<a href=\"%1\">%2</a>")
+                     .arg(QString::fromLatin1(kCommunityAddress), FromGbk(texts::kLinkCaption)));
+  link_->setOpenExternalLinks(true);  // the desktop's handler opens it
+  tabs_->Place(link_, script_page, QRect(176, 3, 232, 16));
+
+  help_ = MakeTextBox("编辑框_帮助", true);
+  help_->setFont(SongFont());
+  tabs_->Place(help_, help_page, QRect(0, 21, 405, 210));
+}
+
+QPushButton* MainWindow::AddButton(const char* name, const char* gbk_caption,
+                                   const QRect& bounds) {
+  auto* button = new QPushButton(FromGbk(gbk_caption), this);
+  button->setObjectName(QString::fromUtf8(name));
+  button->setGeometry(bounds);
+  return button;
+}
+
+void MainWindow::BuildButtons() {
+  run_button_ = AddButton("按钮_调试", texts::kRunCaption, {428, 480, 80, 32});
+  clear_button_ = AddButton("按钮_清屏", texts::kClearCaption, {428, 518, 80, 32});
+  stop_button_ = AddButton("按钮_停止", texts::kStopCaption, {520, 480, 80, 32});
+  select_all_button_ = AddButton("按钮_全选", texts::kSelectAllCaption, {520, 518, 80, 32});
+  open_button_ = AddButton("按钮_打开源码", texts::kOpenCaption, {520, 438, 80, 32});
+  new_button_ = AddButton("按钮_新建源码", texts::kNewCaption, {623, 437, 96, 32});
+  save_button_ = AddButton("按钮_保存源码", texts::kSaveCaption, {623, 478, 96, 32});
+  compile_button_ = AddButton("按钮_编译源码", texts::kCompileCaption, {623, 518, 96, 32});
+}
+
+Text MainWindow::HelpText() { return ResourceText(":/texts/help_text.txt"); }
+
+}  // namespace dravel

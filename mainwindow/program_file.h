@@ -1,0 +1,17 @@
+// What a program file holds: the script with every stop keyword deleted. Pure
+// byte work on GBK text; writing the file is the source-file commands' job.
+#pragma once
+
+#include <string_view>
+
+#include "runtime/text.h"
+
+namespace dravel {
+
+// Deletes every "停止", then every "stop" (lower case only), as plain
+// substrings wherever they stand. Matches start only on character boundaries,
+// so a double-byte character ending in 's' never begins a "stop". Everything
+// else, line breaks included, is kept byte for byte.
+Text RemoveStopKeywords(std::string_view script);
+
+}  // namespace dravel

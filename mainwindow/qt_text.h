@@ -1,0 +1,24 @@
+// Crossing between the program's GBK texts and Qt's strings. Conversion itself
+// is the runtime's codec; this unit adds the line-break rule of the widgets:
+// they hold one '\n' per break, the program's texts hold CR LF.
+#pragma once
+
+#include <QString>
+
+#include "runtime/text.h"
+
+namespace dravel {
+
+// GBK bytes as Qt shows them; no line-break change.
+QString FromGbk(const Text& gbk);
+
+// GBK text for an edit widget: CR LF, a lone CR and a lone LF each become one
+// '\n', so a script written with any convention shows the lines it has.
+QString ToWidgetText(const Text& gbk);
+
+// A widget's text as the program's GBK text with CR LF breaks. When GBK cannot
+// hold a character, `bad_line` (if given) receives the 1-based number of the
+// first line that has one and the result holds substitutes; otherwise 0.
+Text FromWidgetText(const QString& text, int* bad_line = nullptr);
+
+}  // namespace dravel

@@ -1,0 +1,137 @@
+#include "mainwindow/source_files.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <span>
+#include <string>
+
+#include "mainwindow/dialog_service.h"
+#include "mainwindow/edit_box.h"
+#include "mainwindow/program_file.h"
+#include "mainwindow/window_texts.h"
+#include "runtime/file_bytes.h"
+#include "runtime/gbk_codec.h"
+
+namespace dravel {
+namespace {
+
+std::string NativeName(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+bool WriteScript(const QString& path, const Text& bytes) {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  return TryWriteFileBytes(NativeName(path), std::span<const uint8_t>(data, bytes.size())).ok();
+}
+
+// The source path with its extension changed to the program file's.
+QString ProgramPathFor(const QString& source_path) {
+  const QFileInfo info(source_path);
+  return info.path() + QChar('/') + info.completeBaseName() + QChar('.') +
+         QString::fromLatin1(texts::kProgramExt);
+}
+
+}  // namespace
+
+SourceFiles::SourceFiles(EditBox& editor, EditBox& hint, DialogService& dialogs)
+    : editor_(editor), hint_(hint), dialogs_(dialogs) {}
+
+int SourceFiles::SavePrompt() {
+  if (source_changed_ == 0) return 1;
+  const int answer = dialogs_.ShowMessageBox(texts::kSavePrompt, kMbYesNoCancel | kMbIconQuestion,
+                                             texts::kMessageBoxCaption);
+  if (answer == kIdYes) return SaveScript(false) ? 1 : 0;
+  return answer == kIdNo ? 1 : 0;
+}
+
+void SourceFiles::New() {
+  if (SavePrompt() == 0) return;
+  editor_.SetContent(Text());
+  hint_.AppendText(texts::kNewDone);
+  source_changed_ = 0;
+  source_path_.clear();
+  dialog_.SetFileName(QString());
+}
+
+void SourceFiles::Open() {
+  if (SavePrompt() == 0) return;
+  if (!AskForPath(CommonDialog::kOpenFile, texts::kSourceFilter, texts::kSourceExt, source_path_)) {
+    return;
+  }
+  const QString path = dialog_.FileName();
+  const FileReadResult read = TryReadFileBytes(NativeName(path));
+  if (!read.ok()) {
+    Report(texts::kOpenPrefix, path, false);
+    return;
+  }
+  const auto end = std::find(read.bytes.begin(), read.bytes.end(), uint8_t{0});
+  editor_.SetContent(Text(read.bytes.begin(), end));
+  source_changed_ = 0;
+  source_path_ = path;
+  Report(texts::kOpenPrefix, path, true);
+}
+
+void SourceFiles::Save() { SaveScript(true); }
+
+void SourceFiles::Compile() {
+  const QString initial = source_path_.isEmpty() ? dialog_.FileName() : ProgramPathFor(source_path_);
+  if (!AskForPath(CommonDialog::kSaveFile, texts::kProgramFilter, texts::kProgramExt, initial)) {
+    return;
+  }
+  const QString path = dialog_.FileName();
+  Text script;
+  if (!EncodeScript(texts::kCompilePrefix, path, script)) return;
+  Report(texts::kCompilePrefix, path, WriteScript(path, RemoveStopKeywords(script)));
+}
+
+bool SourceFiles::SaveScript(bool line_break) {
+  QString path = source_path_;
+  if (path.isEmpty()) {
+    if (!AskForPath(CommonDialog::kSaveFile, texts::kSourceFilter, texts::kSourceExt, path)) {
+      return false;
+    }
+    path = dialog_.FileName();
+  }
+  Text script;
+  if (!EncodeScript(texts::kSavePrefix, path, script)) return false;
+  const bool ok = WriteScript(path, script);
+  Report(texts::kSavePrefix, path, ok, line_break);
+  if (ok) {
+    source_path_ = path;
+    source_changed_ = 0;
+  }
+  return ok;
+}
+
+bool SourceFiles::AskForPath(int kind, const char* filter, const char* ext,
+                             const QString& initial) {
+  dialog_.SetDialogKind(kind);
+  dialog_.SetFilter(filter);
+  dialog_.SetDefaultExt(ext);
+  // A save names a file that may not exist yet; an open needs one that does.
+  dialog_.SetFileMustExist(kind == CommonDialog::kOpenFile);
+  dialog_.SetFileName(initial);
+  return dialogs_.ShowFileDialog(dialog_);
+}
+
+bool SourceFiles::EncodeScript(const char* prefix, const QString& path, Text& script) {
+  int bad_line = 0;
+  script = editor_.Content(&bad_line);
+  if (bad_line == 0) return true;
+  hint_.AppendText(texts::kLinePrefix + std::to_string(bad_line) + texts::kUnsavableLine);
+  Report(prefix, path, false);
+  return false;
+}
+
+void SourceFiles::Report(const char* prefix, const QString& path, bool ok, bool line_break) {
+  Text message = prefix + Utf8ToGbk(path.toStdString());
+  if (ok) {
+    message += texts::kSucceeded;
+    if (line_break) message += texts::kLineBreak;
+  } else {
+    message += texts::kFailed;
+    message += texts::kLineBreak;
+  }
+  hint_.AppendText(message);
+}
+
+}  // namespace dravel

@@ -1,0 +1,55 @@
+// SourceFiles: the new, open, save and compile commands, the save prompt and
+// the source-changed flag. It keeps the source file's path apart from the
+// shared file dialog's FileName, so that compiling never redirects a later save
+// to the program file. Every outcome, failures included, is one message in the
+// hint box; nothing typed is lost: a save that does not happen stops the
+// command that asked for it. Window thread only.
+#pragma once
+
+#include <QString>
+
+#include "mainwindow/common_dialog.h"
+#include "runtime/text.h"
+
+namespace dravel {
+
+class DialogService;
+class EditBox;
+
+class SourceFiles {
+ public:
+  SourceFiles(EditBox& editor, EditBox& hint, DialogService& dialogs);
+
+  // 1 when the caller may go on (nothing changed, saved, or the user said No);
+  // 0 when the user cancelled or the save did not happen.
+  int SavePrompt();
+  void New();
+  void Open();
+  void Save();
+  void Compile();
+
+  // The editor's content-changed event.
+  void MarkChanged() { source_changed_ = 1; }
+  int SourceChanged() const { return source_changed_; }
+  const QString& SourcePath() const { return source_path_; }
+  const CommonDialog& Dialog() const { return dialog_; }
+
+ private:
+  // Writes the script to the source path, asking for one when there is none.
+  // `line_break` ends the success message. True when the file was written.
+  bool SaveScript(bool line_break);
+  bool AskForPath(int kind, const char* filter, const char* ext, const QString& initial);
+  // The editor's text as GBK, or false after reporting the first line GBK
+  // cannot hold and the failure of `prefix` + `path`.
+  bool EncodeScript(const char* prefix, const QString& path, Text& script);
+  void Report(const char* prefix, const QString& path, bool ok, bool line_break = true);
+
+  EditBox& editor_;
+  EditBox& hint_;
+  DialogService& dialogs_;
+  CommonDialog dialog_;
+  QString source_path_;
+  int source_changed_ = 0;
+};
+
+}  // namespace dravel
