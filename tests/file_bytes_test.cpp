@@ -1,0 +1,190 @@
+#include "runtime/file_bytes.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "runtime/file_system.h"
+
+namespace dravel {
+namespace {
+
+namespace fs = std::filesystem;
+
+ByteSet Bytes(std::string_view text) { return ByteSet(text.begin(), text.end()); }
+
+class FileBytesTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    std::string pattern = (fs::temp_directory_path() / "dravel-files-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  std::vector<std::string> Entries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) {
+      names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+
+  fs::path dir_;
+};
+
+TEST_F(FileBytesTest, RoundTripsBlocksExactly) {
+  ByteSet first = Bytes(std::string("ab\0\r\n", 5));
+  ByteSet second = {0xc7, 0xb0, 0xff};
+  ASSERT_TRUE(WriteFileBytes(Path("a.dvg"), {first, ByteSet{}, second}));
+  ByteSet expected = first;
+  expected.insert(expected.end(), second.begin(), second.end());
+  EXPECT_EQ(ReadFileBytes(Path("a.dvg")), expected);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"a.dvg"});
+}
+
+TEST_F(FileBytesTest, RoundTripsALargeBinaryFile) {
+  ByteSet big(24 << 20);
+  for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
+  ASSERT_TRUE(WriteFileBytes(Path("big.bin"), big));
+  EXPECT_TRUE(ReadFileBytes(Path("big.bin")) == big);
+}
+
+TEST_F(FileBytesTest, ReplacesALongerFileCompletely) {
+  ASSERT_TRUE(WriteFileBytes(Path("f"), Bytes("a much longer old text")));
+  ASSERT_TRUE(WriteFileBytes(Path("f"), Bytes("new")));
+  EXPECT_EQ(ReadFileBytes(Path("f")), Bytes("new"));
+  ASSERT_TRUE(WriteFileBytes(Path("f"), ByteSet{}));
+  FileReadResult empty = TryReadFileBytes(Path("f"));
+  EXPECT_TRUE(empty.ok());
+  EXPECT_TRUE(empty.bytes.empty());
+}
+
+TEST_F(FileBytesTest, ReportsFailuresWithoutThrowing) {
+  struct Case {
+    std::string name;
+    int write_error;
+    int read_error;
+  } cases[] = {
+      {"", EINVAL, EINVAL},
+      {Path("missing/a.dvg"), ENOENT, ENOENT},
+      {dir_.string(), EISDIR, EINVAL},
+      {Path("sub/"), EISDIR, ENOENT},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(TryWriteFileBytes(c.name, Bytes("x")).error, c.write_error);
+    EXPECT_FALSE(WriteFileBytes(c.name, Bytes("x")));
+    FileReadResult read = TryReadFileBytes(c.name);
+    EXPECT_EQ(read.error, c.read_error);
+    EXPECT_TRUE(read.bytes.empty());
+  }
+  EXPECT_FALSE(FileErrorText(ENOENT).empty());
+}
+
+TEST_F(FileBytesTest, NameEndsAtItsFirstZeroByte) {
+  ASSERT_TRUE(WriteFileBytes(Path("f") + std::string("\0junk", 5), Bytes("x")));
+  EXPECT_EQ(Entries(), std::vector<std::string>{"f"});
+}
+
+TEST_F(FileBytesTest, KeepsAnExistingFilesPermissions) {
+  for (mode_t mode : {0600, 0640, 0755}) {
+    SCOPED_TRACE(mode);
+    ASSERT_TRUE(WriteFileBytes(Path("p"), Bytes("old")));
+    ASSERT_EQ(chmod(Path("p").c_str(), mode), 0);
+    ASSERT_TRUE(WriteFileBytes(Path("p"), Bytes("new")));
+    struct stat info;
+    ASSERT_EQ(stat(Path("p").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, mode);
+  }
+}
+
+TEST_F(FileBytesTest, FollowsSymbolicLinksToTheirTarget) {
+  fs::create_directory(dir_ / "real");
+  ASSERT_TRUE(WriteFileBytes(Path("real/target"), Bytes("old")));
+  fs::create_symlink("real/target", dir_ / "link");
+  fs::create_symlink("link", dir_ / "link2");
+  ASSERT_TRUE(WriteFileBytes(Path("link2"), Bytes("new")));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
+  EXPECT_TRUE(fs::is_symlink(dir_ / "link2"));
+  EXPECT_EQ(ReadFileBytes(Path("real/target")), Bytes("new"));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"link", "link2", "real"}));
+}
+
+TEST_F(FileBytesTest, DanglingLinkCreatesItsTargetAndALoopFails) {
+  fs::create_symlink("made", dir_ / "dangling");
+  ASSERT_TRUE(WriteFileBytes(Path("dangling"), Bytes("x")));
+  EXPECT_EQ(ReadFileBytes(Path("made")), Bytes("x"));
+  fs::create_symlink("loop", dir_ / "loop");
+  EXPECT_EQ(TryWriteFileBytes(Path("loop"), Bytes("x")).error, ELOOP);
+}
+
+// Lets a number of bytes through, then fails the chosen step with ENOSPC or
+// EIO, as a full disk or a failing device would.
+class FailingFileSystem : public FileSystem {
+ public:
+  enum class Step { kWrite, kFsync, kClose, kRename };
+  FailingFileSystem(Step step, size_t allowed) : step_(step), allowed_(allowed) {}
+
+  ssize_t Write(int fd, const void* buffer, size_t size) override {
+    if (step_ != Step::kWrite) return FileSystem::Write(fd, buffer, size);
+    if (allowed_ == 0) return Fail(ENOSPC);
+    ssize_t n = FileSystem::Write(fd, buffer, std::min(size, allowed_));
+    if (n > 0) allowed_ -= static_cast<size_t>(n);
+    return n;
+  }
+  int Fsync(int fd) override { return step_ == Step::kFsync ? Fail(EIO) : FileSystem::Fsync(fd); }
+  int Close(int fd) override {
+    int result = FileSystem::Close(fd);
+    return step_ == Step::kClose ? Fail(EIO) : result;
+  }
+  int Rename(const char* from, const char* to) override {
+    return step_ == Step::kRename ? Fail(EIO) : FileSystem::Rename(from, to);
+  }
+
+ private:
+  static int Fail(int error) {
+    errno = error;
+    return -1;
+  }
+  Step step_;
+  size_t allowed_;
+};
+
+TEST_F(FileBytesTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
+  using Step = FailingFileSystem::Step;
+  struct Case {
+    Step step;
+    int error;
+  } cases[] = {{Step::kWrite, ENOSPC}, {Step::kFsync, EIO}, {Step::kClose, EIO},
+               {Step::kRename, EIO}};
+  ByteSet old_bytes = Bytes("the old contents, which must survive");
+  ASSERT_TRUE(WriteFileBytes(Path("keep.dvg"), old_bytes));
+  ByteSet new_bytes(100000, 'n');
+  for (const Case& c : cases) {
+    SCOPED_TRACE(static_cast<int>(c.step));
+    FailingFileSystem failing(c.step, new_bytes.size() / 2);
+    FileSystem* previous = SetFileSystem(&failing);
+    FileWriteResult result = TryWriteFileBytes(Path("keep.dvg"), {new_bytes, new_bytes});
+    SetFileSystem(previous);
+    EXPECT_EQ(result.error, c.error);
+    EXPECT_EQ(ReadFileBytes(Path("keep.dvg")), old_bytes);
+    EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dvg"});
+  }
+}
+
+TEST_F(FileBytesTest, ReadsOnlyRegularFiles) {
+  ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
+  FileReadResult read = TryReadFileBytes(Path("pipe"));
+  EXPECT_EQ(read.error, EINVAL);
+  EXPECT_EQ(TryReadFileBytes("/dev/zero").error, EINVAL);
+}
+
+}  // namespace
+}  // namespace dravel

@@ -1,0 +1,74 @@
+#include "runtime/gbk_codec.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace dravel {
+namespace {
+
+using namespace std::string_literals;
+
+TEST(GbkCodec, ConvertsBothWaysExactly) {
+  struct Case {
+    std::string utf8, gbk;
+  } cases[] = {
+      {"前进 100", "\xc7\xb0\xbd\xf8 100"},
+      {"【】|", "\xa1\xbe\xa1\xbf|"},
+      {"１２３", "\xa3\xb1\xa3\xb2\xa3\xb3"},
+      {"a\0b"s, "a\0b"s},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    bool lossless = false;
+    EXPECT_EQ(Utf8ToGbk(c.utf8, &lossless), c.gbk);
+    EXPECT_TRUE(lossless);
+    EXPECT_EQ(GbkToUtf8(c.gbk), c.utf8);
+  }
+}
+
+TEST(GbkCodec, ReplacesWhatCannotBeConverted) {
+  EXPECT_EQ(GbkToUtf8("a\xff" "b"), "a\ufffd" "b");
+  EXPECT_EQ(GbkToUtf8("ab\xc7"), "ab\ufffd");
+  EXPECT_EQ(GbkToUtf8("\xc7\xb0\xc7"), "前\ufffd");
+  struct Case {
+    std::string utf8, gbk;
+  } cases[] = {
+      {"a😀b", "a?b"},
+      {"a\xc3(", "a?("},
+      {"\xed\xa0\x80x", "???x"},
+      {"\xe5\x89", "??"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.gbk);
+    bool lossless = true;
+    EXPECT_EQ(Utf8ToGbk(c.utf8, &lossless), c.gbk);
+    EXPECT_FALSE(lossless);
+  }
+}
+
+TEST(GbkCodec, ConvertsTextsLongerThanOneBuffer) {
+  std::string utf8;
+  for (int i = 0; i < 5000; ++i) utf8 += "前进a";
+  std::string gbk = Utf8ToGbk(utf8);
+  EXPECT_EQ(gbk.size(), 5000u * 5);
+  EXPECT_EQ(GbkToUtf8(gbk), utf8);
+}
+
+TEST(GbkCodec, WorksOnSeveralThreadsAtOnce) {
+  std::vector<std::thread> threads;
+  std::atomic<int> failures{0};
+  for (int t = 0; t < 4; ++t) {
+    threads.emplace_back([&] {
+      for (int i = 0; i < 500; ++i) {
+        if (GbkToUtf8(Utf8ToGbk("画圆 50")) != "画圆 50") ++failures;
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  EXPECT_EQ(failures.load(), 0);
+}
+
+}  // namespace
+}  // namespace dravel
