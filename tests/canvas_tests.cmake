@@ -1,2 +1,3 @@
 # Tests of the canvas library, one binary per unit.
 dravel_add_test(turtle_model_test SOURCES turtle_model_test.cpp LIBS dravel_canvas)
+dravel_add_test(raster_surface_test SOURCES raster_surface_test.cpp LIBS dravel_canvas)
