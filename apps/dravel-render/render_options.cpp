@@ -1,0 +1,142 @@
+#include "render_options.h"
+
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+namespace dravel {
+
+const char kRenderUsage[] =
+    "Usage: dravel-render [options] SCRIPT\n"
+    "Runs a Dravel script as the run button would, with no window, and prints the hint box.\n"
+    "SCRIPT is a source file (GBK bytes), or - for standard input.\n"
+    "\n"
+    "  -o, --output FILE     after the run, write the canvas to FILE as PNG\n"
+    "      --turtle          include the turtle sprites in the PNG\n"
+    "  -n, --count TEXT      content of the run count box (default \"1\")\n"
+    "      --size WxH        canvas size in pixels (default 732x420)\n"
+    "      --edge MODE       wrap, fence or unbounded (default wrap)\n"
+    "      --encoding ENC    gbk (default) or utf-8: how to read SCRIPT\n"
+    "      --state           after the hint text, print: turtle X Y HEADING PEN VISIBLE\n"
+    "      --timeout SECONDS press stop after this long\n"
+    "      --gbk             write the hint text as GBK bytes instead of UTF-8\n"
+    "  -h, --help            show this help\n"
+    "\n"
+    "Exit status: 0 when the run ended with its closing message, 1 when it ended\n"
+    "otherwise (a failing line, a stop command, a count line without a value, the\n"
+    "timeout), 2 on bad usage or an unreadable script.\n";
+
+namespace {
+
+constexpr int kMaxSide = 8192;  // keeps the two layers within memory
+
+std::optional<int> ParseSide(std::string_view text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (value < 1 || value > kMaxSide) return std::nullopt;
+  return value;
+}
+
+bool ParseSize(std::string_view text, RenderOptions& options) {
+  const size_t x = text.find('x');
+  if (x == std::string_view::npos) return false;
+  const std::optional<int> width = ParseSide(text.substr(0, x));
+  const std::optional<int> height = ParseSide(text.substr(x + 1));
+  if (!width || !height) return false;
+  options.width = *width;
+  options.height = *height;
+  return true;
+}
+
+bool ParseEdge(std::string_view text, RenderOptions& options) {
+  if (text == "wrap") options.edge_mode = EdgeMode::Wrap;
+  else if (text == "fence") options.edge_mode = EdgeMode::Fence;
+  else if (text == "unbounded") options.edge_mode = EdgeMode::Unbounded;
+  else return false;
+  return true;
+}
+
+bool ParseEncoding(std::string_view text, RenderOptions& options) {
+  if (text == "gbk") options.utf8_script = false;
+  else if (text == "utf-8" || text == "utf8") options.utf8_script = true;
+  else return false;
+  return true;
+}
+
+bool ParseTimeout(std::string_view text, RenderOptions& options) {
+  double seconds = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+  if (error != std::errc() || end != text.data() + text.size()) return false;
+  if (!std::isfinite(seconds) || seconds < 0 || seconds > 1e6) return false;
+  options.timeout_seconds = seconds;
+  return true;
+}
+
+// Applies an option that takes a value; false when the value is not accepted.
+bool ApplyValue(std::string_view name, std::string_view value, RenderOptions& options) {
+  if (name == "-o" || name == "--output") options.output_path = std::string(value);
+  else if (name == "-n" || name == "--count") options.run_count = std::string(value);
+  else if (name == "--size") return ParseSize(value, options);
+  else if (name == "--edge") return ParseEdge(value, options);
+  else if (name == "--encoding") return ParseEncoding(value, options);
+  else if (name == "--timeout") return ParseTimeout(value, options);
+  return true;
+}
+
+bool TakesValue(std::string_view name) {
+  for (std::string_view known : {"-o", "--output", "-n", "--count", "--size", "--edge",
+                                 "--encoding", "--timeout"}) {
+    if (name == known) return true;
+  }
+  return false;
+}
+
+bool ApplyFlag(std::string_view name, RenderOptions& options) {
+  if (name == "--turtle") options.paint_turtles = true;
+  else if (name == "--state") options.print_state = true;
+  else if (name == "--gbk") options.gbk_output = true;
+  else return false;
+  return true;
+}
+
+}  // namespace
+
+ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
+  RenderOptions options;
+  std::optional<std::string> script;
+  bool options_ended = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string_view arg = argv[i];
+    if (options_ended || arg == "-" || !arg.starts_with('-')) {
+      if (script) return UsageError{"more than one SCRIPT given"};
+      script = std::string(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_ended = true;
+      continue;
+    }
+    if (arg == "-h" || arg == "--help") return HelpRequest{};
+    std::string_view name = arg;
+    std::optional<std::string_view> value;
+    if (const size_t equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
+      name = arg.substr(0, equals);
+      value = arg.substr(equals + 1);
+    }
+    if (!value && ApplyFlag(name, options)) continue;
+    if (!TakesValue(name)) return UsageError{"unknown option " + std::string(arg)};
+    if (!value) {
+      if (i + 1 >= argc) return UsageError{"option " + std::string(name) + " needs a value"};
+      value = argv[++i];
+    }
+    if (!ApplyValue(name, *value, options)) {
+      return UsageError{"bad value for " + std::string(name) + ": " + std::string(*value)};
+    }
+  }
+  if (!script) return UsageError{"no SCRIPT given"};
+  options.script_path = *script;
+  return options;
+}
+
+}  // namespace dravel

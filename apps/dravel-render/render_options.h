@@ -1,0 +1,38 @@
+// The command line of dravel-render: what to run, how to set up the canvas
+// and the run count box, and what to print or write afterwards.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "canvas/turtle_model.h"
+
+namespace dravel {
+
+struct RenderOptions {
+  std::string script_path;  // "-" for standard input
+  std::optional<std::string> output_path;
+  bool paint_turtles = false;
+  std::string run_count = "1";  // UTF-8, as typed into the box
+  int width = 732;
+  int height = 420;
+  EdgeMode edge_mode = EdgeMode::Wrap;
+  bool utf8_script = false;
+  bool print_state = false;
+  std::optional<double> timeout_seconds;
+  bool gbk_output = false;
+};
+
+struct HelpRequest {};
+struct UsageError {
+  std::string message;
+};
+
+using ParsedCommandLine = std::variant<RenderOptions, HelpRequest, UsageError>;
+
+ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv);
+
+extern const char kRenderUsage[];
+
+}  // namespace dravel

@@ -1,0 +1,137 @@
+// dravel-render end to end: the binary run on scripts in data/, checked by its
+// standard output, its exit status, the state line and a few PNG pixels.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QColor>
+#include <QImage>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "runtime/gbk_codec.h"
+
+namespace dravel {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+  int status = -1;
+  std::string out;
+};
+
+// Runs dravel-render with `arguments` (shell words), its standard error dropped.
+Result Render(const std::string& arguments) {
+  const std::string command = std::string(DRAVEL_RENDER) + " " + arguments + " 2>/dev/null";
+  Result result;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
+  const int wait_status = pclose(pipe);
+  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+  return result;
+}
+
+fs::path Data(const std::string& name) { return fs::path(DRAVEL_TEST_DATA) / name; }
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return bytes.str();
+}
+
+fs::path TempFile(const std::string& name) {
+  return fs::temp_directory_path() / ("dravel_render_test_" + std::to_string(getpid()) + "_" + name);
+}
+
+TEST(DravelRender, PrintsTheHintTextOfEveryLanguageCase) {
+  for (const fs::directory_entry& entry : fs::directory_iterator(Data("language"))) {
+    if (entry.path().extension() != ".dvg") continue;
+    SCOPED_TRACE(entry.path().filename().string());
+    const Result result = Render(entry.path().string());
+    fs::path hint = entry.path();
+    const std::string expected = ReadAll(hint.replace_extension(".hint"));
+    EXPECT_EQ(result.out, expected);
+    EXPECT_EQ(result.status, expected.ends_with("程序调试完毕！\n") ? 0 : 1);
+  }
+}
+
+TEST(DravelRender, WritesTheCanvasAndTheTurtleState) {
+  const fs::path png = TempFile("square.png");
+  const Result result = Render("--state -o " + png.string() + " " + Data("render/square.dvg").string());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(result.out.ends_with("程序调试完毕！\nturtle -50 20 90 -1 1\n")) << result.out;
+  const QImage image(QString::fromStdString(png.string()));
+  ASSERT_EQ(image.size(), QSize(732, 420));
+  const QColor green(0, 255, 0), background(96, 96, 96);
+  // The square runs right from the centre (366, 210), then down, left and up.
+  EXPECT_EQ(image.pixelColor(416, 210), green);
+  EXPECT_EQ(image.pixelColor(466, 260), green);
+  EXPECT_EQ(image.pixelColor(416, 310), green);
+  EXPECT_EQ(image.pixelColor(366, 260), green);
+  EXPECT_EQ(image.pixelColor(416, 260), background);
+  EXPECT_EQ(image.pixelColor(5, 5), background);
+  fs::remove(png);
+}
+
+TEST(DravelRender, HonoursSizeEdgeAndCount) {
+  const fs::path script = TempFile("script.dvg");
+  std::ofstream(script, std::ios::binary) << "go 300\r\n";
+  Result result = Render("--state --size 100x100 --edge unbounded -n 2 " + script.string());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(result.out.ends_with("第2次：执行命令完毕！\n程序调试完毕！\n")) << result.out;
+  EXPECT_TRUE(result.out.ends_with(" 600 0 0 1\n")) << result.out;  // x is off zero by rounding
+  result = Render("-n '' " + script.string());
+  EXPECT_TRUE(result.out.ends_with("第1次：执行命令完毕！\n程序调试完毕！\n")) << result.out;
+  result = Render("-n abc " + script.string());
+  EXPECT_EQ(result.out, "提示信息：\n开始调试现行程序...\n程序调试完毕！\n");
+  fs::remove(script);
+}
+
+TEST(DravelRender, ReadsStandardInputAndUtf8Scripts) {
+  Result result = Render("--encoding utf-8 - < /dev/null");
+  EXPECT_EQ(result.status, 0);
+  const fs::path script = TempFile("utf8.dvg");
+  std::ofstream(script, std::ios::binary) << "次数 2\n前进 1\n停止\n";
+  result = Render("--encoding utf-8 " + script.string());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "提示信息：\n开始调试现行程序...\n已被第3行 停止 命令停止调试！\n");
+  result = Render("--gbk --encoding=utf-8 - < " + script.string());
+  EXPECT_EQ(result.out, Utf8ToGbk("提示信息：\n开始调试现行程序...\n已被第3行 停止 命令停止调试！\n"));
+  fs::remove(script);
+}
+
+TEST(DravelRender, PressesStopAtTheTimeout) {
+  const Result result = Render("--state --timeout 0.05 " + Data("render/long_delay.dvg").string());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "提示信息：\n开始调试现行程序...\n已停止调试程序！\nturtle 0 0 0 0 1\n");
+}
+
+TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
+  const char* cases[] = {
+      "",
+      "--size 0x10 x.dvg",
+      "--size 10 x.dvg",
+      "--edge round x.dvg",
+      "--encoding latin1 x.dvg",
+      "--timeout -1 x.dvg",
+      "--frobnicate x.dvg",
+      "a.dvg b.dvg",
+      "/nonexistent/script.dvg",
+      "-o",
+  };
+  for (const char* arguments : cases) {
+    SCOPED_TRACE(arguments);
+    const Result result = Render(arguments);
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.out, "");
+  }
+  EXPECT_EQ(Render("--help").status, 0);
+}
+
+}  // namespace
+}  // namespace dravel
