@@ -1,3 +1,4 @@
 # Tests of the canvas library, one binary per unit.
 dravel_add_test(turtle_model_test SOURCES turtle_model_test.cpp LIBS dravel_canvas)
 dravel_add_test(raster_surface_test SOURCES raster_surface_test.cpp LIBS dravel_canvas)
+dravel_add_test(canvas_core_test SOURCES canvas_core_test.cpp LIBS dravel_canvas)

@@ -1,0 +1,77 @@
+// The canvas core without a window: the turtle model drawing through the
+// raster surface on the three workloads of a typical script, and composing
+// one frame with a sprite.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <cmath>
+
+#include "canvas/canvas_core.h"
+
+namespace dravel {
+namespace {
+
+constexpr int kWidth = 732, kHeight = 420;
+
+// 100,000 moves of one pixel, turning a degree after each.
+void BM_SmallMoves(benchmark::State& state) {
+  CanvasCore canvas(kWidth, kHeight);
+  canvas.SetEdgeMode(EdgeMode::Wrap);
+  for (auto _ : state) {
+    for (int i = 0; i < 100000; ++i) {
+      canvas.Forward(1);
+      canvas.TurnRight(1);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * 100000);
+}
+BENCHMARK(BM_SmallMoves)->Unit(benchmark::kMillisecond);
+
+// 20,000 lines of 100 pixels drawn as a star.
+void BM_StarLines(benchmark::State& state) {
+  CanvasCore canvas(kWidth, kHeight);
+  canvas.SetEdgeMode(EdgeMode::Wrap);
+  for (auto _ : state) {
+    for (int i = 0; i < 20000; ++i) {
+      canvas.Forward(100);
+      canvas.TurnRight(144);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * 20000);
+}
+BENCHMARK(BM_StarLines)->Unit(benchmark::kMillisecond);
+
+// 200 circles of radius 100 (180 chords each).
+void BM_Circles(benchmark::State& state) {
+  CanvasCore canvas(kWidth, kHeight);
+  canvas.SetEdgeMode(EdgeMode::Wrap);
+  for (auto _ : state) {
+    for (int i = 0; i < 200; ++i) {
+      canvas.Circle(100);
+      canvas.TurnRight(1.8);
+    }
+  }
+  state.SetItemsProcessed(state.iterations() * 200);
+}
+BENCHMARK(BM_Circles)->Unit(benchmark::kMillisecond);
+
+// One composed frame of the whole canvas with one turned sprite.
+void BM_PaintFrame(benchmark::State& state) {
+  CanvasCore canvas(kWidth, kHeight);
+  canvas.TurnRight(30);
+  canvas.Circle(150);
+  for (auto _ : state) benchmark::DoNotOptimize(canvas.Paint());
+}
+BENCHMARK(BM_PaintFrame)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace dravel
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
