@@ -48,6 +48,8 @@ void MainWindow::StartRun() { run_driver_->StartRun(); }
 
 void MainWindow::StopRun() { run_driver_->StopRun(); }
 
+void MainWindow::WaitForRun() { run_driver_->WaitForRun(); }
+
 void MainWindow::ClearCanvas() {
   run_driver_->StopRun();
   // The canvas drops drawing under a stopped run's token: once that run has

@@ -47,6 +47,9 @@ class MainWindow : public QWidget {
   void StopRun();
   void ClearCanvas();
   void SelectAll();
+  // Waits until the current run's thread has returned; its effects are then
+  // queued for the window. For tests and measurements.
+  void WaitForRun();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

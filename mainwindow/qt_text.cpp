@@ -1,4 +1,5 @@
 #include "mainwindow/qt_text.h"
+
 #include <QStringList>
 
 #include "runtime/gbk_codec.h"

@@ -3,6 +3,8 @@
 // destruction ends the process with exit code 0.
 #include <QApplication>
 #include <QMessageBox>
+#include <QThread>
+#include <cstdio>
 
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/main_window.h"
@@ -15,9 +17,15 @@ int main(int argc, char* argv[]) {
   dravel::SetEndCallback([] {});
   QApplication app(argc, argv);
   dravel::SetBeepHook([] { QApplication::beep(); });
-  dravel::SetRuntimeErrorHook([](std::string_view gbk_text) {
-    QMessageBox::critical(nullptr, dravel::FromGbk(dravel::Text(dravel::kRuntimeErrorCaption)),
-                          dravel::FromGbk(dravel::Text(gbk_text)));
+  dravel::SetRuntimeErrorHook([&app](std::string_view gbk_text) {
+    const QString text = dravel::FromGbk(dravel::Text(gbk_text));
+    // Only the window's thread may show a box; the run thread must not wait
+    // for a window that may be waiting for it.
+    if (QThread::currentThread() != app.thread()) {
+      std::fputs(text.toLocal8Bit().constData(), stderr);
+      return;
+    }
+    QMessageBox::critical(nullptr, dravel::FromGbk(dravel::Text(dravel::kRuntimeErrorCaption)), text);
   });
   dravel::QtDialogService dialogs;
   auto* window = new dravel::MainWindow(dialogs);

@@ -1,0 +1,198 @@
+// The controls the window is built from, on their own: the edit box's GBK
+// content and events, the integer-input box, the filter text, and the real
+// dialog service's answers.
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <climits>
+
+#include "mainwindow/common_dialog.h"
+#include "mainwindow/dialog_service.h"
+#include "mainwindow/edit_box.h"
+#include "mainwindow/integer_box.h"
+#include "mainwindow/qt_text.h"
+#include "mainwindow_test_fixture.h"
+
+namespace dravel::testing {
+namespace {
+
+TEST(WidgetText, LineBreaksBecomeCrLfAndOthersStay) {
+  const struct {
+    Text in;
+    Text out;
+  } kCases[] = {
+      {"a\r\nb", "a\r\nb"},     {"a\nb\n", "a\r\nb\r\n"}, {"a\rb", "a\r\nb"},
+      {"a\r\r\nb", "a\r\n\r\nb"}, {"\n\r", "\r\n\r\n"},    {Gbk("前进\r\n"), Gbk("前进\r\n")},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.in);
+    EXPECT_EQ(FromWidgetText(ToWidgetText(c.in)), c.out);
+  }
+}
+
+TEST(WidgetText, NamesTheFirstLineGbkCannotHold) {
+  int bad_line = -1;
+  FromWidgetText(QString::fromUtf8("ok\n\xe5\x89\x8d\nx \xF0\x9F\x98\x80\n\xF0\x9F\x98\x80"), &bad_line);
+  EXPECT_EQ(bad_line, 3);
+  FromWidgetText(QString::fromUtf8("ok\n\xe5\x89\x8d"), &bad_line);
+  EXPECT_EQ(bad_line, 0);
+}
+
+TEST(EditBox, AppendGoesToTheEndWhateverIsSelected) {
+  EditBox box;
+  box.SetContent("xyz");
+  QTextCursor cursor = box.textCursor();
+  cursor.setPosition(0);
+  cursor.setPosition(2, QTextCursor::KeepAnchor);
+  box.setTextCursor(cursor);
+  QSignalSpy changes(&box, &EditBox::ContentChanged);
+  box.AppendText("a");
+  box.AppendText("b\r\n");
+  EXPECT_EQ(box.Content(), "xyzab\r\n");
+  EXPECT_EQ(box.textCursor().position(), box.document()->characterCount() - 1);
+  EXPECT_FALSE(box.textCursor().hasSelection());
+  EXPECT_EQ(changes.count(), 2);
+}
+
+TEST(EditBox, ContentWriteRaisesOneChangeEvenWhenTheSame) {
+  EditBox box;
+  QSignalSpy changes(&box, &EditBox::ContentChanged);
+  box.SetContent(Gbk("前进 1\r\n左转 2"));
+  box.SetContent(Gbk("前进 1\r\n左转 2"));
+  box.SetContent("");
+  EXPECT_EQ(changes.count(), 3);
+}
+
+TEST(EditBox, UserEditsRaiseChanges) {
+  EditBox box;
+  QSignalSpy changes(&box, &EditBox::ContentChanged);
+  QTest::keyClicks(&box, "ab");
+  QTest::keyClick(&box, Qt::Key_Backspace);
+  EXPECT_EQ(changes.count(), 3);
+  box.undo();
+  EXPECT_EQ(changes.count(), 4);
+}
+
+TEST(EditBox, SelLengthCountsGbkBytes) {
+  EditBox box;
+  box.SetSelLength(-1);  // empty box: nothing to select, no failure
+  EXPECT_FALSE(box.textCursor().hasSelection());
+  box.SetContent(Gbk("前进\r\nab"));
+  box.SetSelLength(-1);
+  EXPECT_EQ(box.textCursor().selectedText().size(), 5);
+  box.moveCursor(QTextCursor::Start);
+  box.SetSelLength(4);
+  EXPECT_EQ(box.textCursor().selectedText(), QStringLiteral("前进"));
+  box.SetSelLength(-7);
+  EXPECT_FALSE(box.textCursor().hasSelection());
+}
+
+TEST(LeadingInteger, ReadsTheIntegerTheTextBeginsWith) {
+  const struct {
+    const char* text;
+    int value;
+  } kCases[] = {
+      {"12abc", 12},       {"007", 7},     {"0", 0},           {"-", 0},
+      {"", 0},             {"  -5x", -5},  {"+3", 3},          {"abc", 0},
+      {"2147483648", INT_MAX}, {"-99999999999999999999999", INT_MIN}, {"1 2", 1},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(LeadingInteger(QString::fromLatin1(c.text)), c.value);
+  }
+}
+
+TEST(IntegerBox, RefusesTypedLettersAndCleansOnFocusOut) {
+  QWidget window;
+  auto* box = new IntegerBox(&window);
+  auto* other = new QLineEdit(&window);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  const struct {
+    const char* typed;
+    const char* shown;
+    const char* after_focus_out;
+  } kCases[] = {{"a1b2-", "12-", "12"}, {"007", "007", "7"}, {"0", "0", ""}, {"-", "-", ""}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.typed);
+    box->SetContent("");
+    box->setFocus();
+    QTest::keyClicks(box, c.typed);
+    EXPECT_EQ(box->Content(), c.shown);
+    other->setFocus();
+    EXPECT_EQ(box->Content(), c.after_focus_out);
+  }
+  box->setFocus();
+  box->SetContent("12abc");  // pasted text is not filtered until the focus leaves
+  other->setFocus();
+  EXPECT_EQ(box->Content(), "12");
+}
+
+TEST(FilterPairs, SplitsDescriptionsAndPatterns) {
+  const auto pairs = FilterPairs(Gbk("Dravel源码（*.DVG）|*.dvg|All|*.*||  "));
+  ASSERT_EQ(pairs.size(), 2u);
+  EXPECT_EQ(pairs[0].first, QStringLiteral("Dravel源码（*.DVG）"));
+  EXPECT_EQ(pairs[0].second, QStringLiteral("*.dvg"));
+  EXPECT_EQ(pairs[1].second, QStringLiteral("*.*"));
+  EXPECT_TRUE(FilterPairs("").empty());
+  EXPECT_TRUE(FilterPairs("lonely").empty());
+}
+
+TEST(CommonDialog, ClampsItsKind) {
+  CommonDialog dialog;
+  dialog.SetDialogKind(9);
+  EXPECT_EQ(dialog.DialogKind(), 3);
+  dialog.SetDialogKind(-2);
+  EXPECT_EQ(dialog.DialogKind(), 0);
+}
+
+// Answers the next modal widget once the dialog's own loop runs.
+template <typename Action>
+void WhenModal(Action action) {
+  QTimer::singleShot(0, [action] {
+    QWidget* modal = QApplication::activeModalWidget();
+    ASSERT_NE(modal, nullptr);
+    action(modal);
+  });
+}
+
+TEST(QtDialogService, ClosingTheMessageBoxGivesCancel) {
+  QtDialogService dialogs;
+  WhenModal([](QWidget* box) {
+    auto* message_box = qobject_cast<QMessageBox*>(box);
+    ASSERT_NE(message_box, nullptr);
+    EXPECT_EQ(message_box->icon(), QMessageBox::Question);
+    EXPECT_EQ(message_box->windowTitle(), QStringLiteral("信息："));
+    box->close();
+  });
+  EXPECT_EQ(dialogs.ShowMessageBox(Gbk("源码已更改，请问是否保存？"), 35, Gbk("信息：")), kIdCancel);
+  WhenModal([](QWidget* box) {
+    qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+  });
+  EXPECT_EQ(dialogs.ShowMessageBox("?", 35, Gbk("信息：")), kIdNo);
+}
+
+TEST(QtDialogService, SaveDialogAddsTheDefaultExtensionToANewName) {
+  QTemporaryDir dir;
+  QtDialogService dialogs;
+  CommonDialog dialog;
+  dialog.SetDialogKind(CommonDialog::kSaveFile);
+  dialog.SetFilter(Gbk("Dravel源码（*.DVG）|*.dvg"));
+  dialog.SetDefaultExt("dvg");
+  dialog.SetFileMustExist(false);
+  dialog.SetFileName(dir.filePath("abc"));
+  WhenModal([](QWidget* box) { QMetaObject::invokeMethod(box, "accept"); });
+  ASSERT_TRUE(dialogs.ShowFileDialog(dialog));
+  EXPECT_EQ(dialog.FileName(), dir.filePath("abc.dvg"));
+  WhenModal([](QWidget* box) { qobject_cast<QDialog*>(box)->reject(); });
+  dialog.SetFileName(dir.filePath("kept"));
+  EXPECT_FALSE(dialogs.ShowFileDialog(dialog));
+  EXPECT_EQ(dialog.FileName(), dir.filePath("kept"));
+}
+
+}  // namespace
+}  // namespace dravel::testing

@@ -1,0 +1,105 @@
+#include "mainwindow_test_fixture.h"
+
+#include <QFile>
+#include <QTest>
+
+#include "mainwindow/edit_box.h"
+#include "runtime/gbk_codec.h"
+
+namespace dravel::testing {
+namespace {
+
+class QtEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "mainwindow_test";
+    static char* argv[] = {name, nullptr};
+    app_ = std::make_unique<QApplication>(argc, argv);
+  }
+  void TearDown() override { app_.reset(); }
+
+ private:
+  std::unique_ptr<QApplication> app_;
+};
+
+[[maybe_unused]] const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+
+}  // namespace
+
+Text Gbk(std::string_view utf8) { return Utf8ToGbk(utf8); }
+
+bool ScriptedDialogs::ShowFileDialog(CommonDialog& dialog) {
+  files_shown.push_back(dialog);
+  if (file_answers.empty()) {
+    ADD_FAILURE() << "unexpected file dialog";
+    return false;
+  }
+  const std::optional<QString> answer = file_answers.front();
+  file_answers.pop_front();
+  if (!answer) return false;
+  dialog.SetFileName(*answer);
+  return true;
+}
+
+int ScriptedDialogs::ShowMessageBox(const Text& content, int style, const Text& caption) {
+  boxes_shown.push_back(content + "|" + caption);
+  box_styles.push_back(style);
+  if (box_answers.empty()) {
+    ADD_FAILURE() << "unexpected message box";
+    return kIdCancel;
+  }
+  const int answer = box_answers.front();
+  box_answers.pop_front();
+  return answer;
+}
+
+void WindowTest::SetUp() {
+  ASSERT_TRUE(dir_.isValid());
+  window_ = std::make_unique<MainWindow>(dialogs_);
+  window_->show();
+  QApplication::setActiveWindow(window_.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(window_.get()));
+}
+
+void WindowTest::TearDown() {
+  window_.reset();
+  EXPECT_TRUE(dialogs_.file_answers.empty()) << "file dialog answers left over";
+  EXPECT_TRUE(dialogs_.box_answers.empty()) << "message box answers left over";
+}
+
+QPushButton& WindowTest::Button(const char* utf8_name) {
+  auto* button = window_->findChild<QPushButton*>(QString::fromUtf8(utf8_name));
+  EXPECT_NE(button, nullptr) << utf8_name;
+  return *button;
+}
+
+void WindowTest::Drain() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents();
+}
+
+Text WindowTest::Hint() {
+  Drain();
+  return window_->HintBox().Content();
+}
+
+QString WindowTest::PathOf(const char* file_name) const {
+  return dir_.filePath(QString::fromUtf8(file_name));
+}
+
+Text WindowTest::ReadFile(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+  return file.readAll().toStdString();
+}
+
+void WindowTest::WriteFile(const QString& path, const Text& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(bytes.data(), static_cast<qint64>(bytes.size()));
+}
+
+}  // namespace dravel::testing

@@ -1,0 +1,60 @@
+// Shared pieces of the main window's tests: a QApplication for the test
+// binary, a dialog service that answers from a script instead of blocking, and
+// a fixture that builds the real window over it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "mainwindow/dialog_service.h"
+#include "mainwindow/main_window.h"
+#include "runtime/text.h"
+
+namespace dravel::testing {
+
+// GBK bytes of a UTF-8 literal, so expectations read as the user sees them.
+Text Gbk(std::string_view utf8);
+
+class ScriptedDialogs final : public DialogService {
+ public:
+  // Each file dialog takes the next answer: a path confirms, nullopt cancels.
+  std::deque<std::optional<QString>> file_answers;
+  // Each message box takes the next result code.
+  std::deque<int> box_answers;
+  std::vector<CommonDialog> files_shown;  // settings as each dialog opened
+  std::vector<Text> boxes_shown;          // content + "|" + caption
+  std::vector<int> box_styles;
+
+  bool ShowFileDialog(CommonDialog& dialog) override;
+  int ShowMessageBox(const Text& content, int style, const Text& caption) override;
+};
+
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  MainWindow& Window() { return *window_; }
+  QPushButton& Button(const char* utf8_name);
+  // Delivers the effects already queued for the window.
+  static void Drain();
+  Text Hint();
+  QString PathOf(const char* file_name) const;
+  static Text ReadFile(const QString& path);
+  static void WriteFile(const QString& path, const Text& bytes);
+
+  ScriptedDialogs dialogs_;
+  QTemporaryDir dir_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+}  // namespace dravel::testing

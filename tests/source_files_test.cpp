@@ -1,0 +1,256 @@
+// New, open, save, compile and the save prompt through the real window, with
+// the dialogs answered from a script: messages, file bytes, the flag, and
+// the failure paths that must never lose what was typed.
+#include <QDir>
+#include <QTest>
+
+#include "mainwindow/edit_box.h"
+#include "mainwindow/source_files.h"
+#include "mainwindow_test_fixture.h"
+
+namespace dravel::testing {
+namespace {
+
+class SourceFilesTest : public WindowTest {
+ protected:
+  SourceFiles& Files() { return Window().Files(); }
+  EditBox& Editor() { return Window().Editor(); }
+  void Type(const char* keys) { QTest::keyClicks(&Editor(), keys); }
+  // The hint box's text after its initial line.
+  Text Messages() { return Hint().substr(Gbk("提示信息：\r\n").size()); }
+  static Text PathText(const QString& path) { return Gbk(path.toStdString()); }
+};
+
+TEST_F(SourceFilesTest, EditsSetTheFlagAndNewOpenSaveClearIt) {
+  Type("a");
+  EXPECT_EQ(Files().SourceChanged(), 1);
+  dialogs_.box_answers = {kIdNo};
+  Files().New();
+  EXPECT_EQ(Files().SourceChanged(), 0);
+  EXPECT_EQ(Editor().Content(), "");
+  EXPECT_EQ(Messages(), Gbk("新建Dravel源码成功！\r\n"));
+  Type("b");
+  const QString path = PathOf("one.dvg");
+  dialogs_.file_answers = {path};
+  Files().Save();
+  EXPECT_EQ(Files().SourceChanged(), 0);
+  Type("c");
+  dialogs_.box_answers = {kIdNo};
+  dialogs_.file_answers = {path};
+  Files().Open();
+  EXPECT_EQ(Files().SourceChanged(), 0);
+  EXPECT_EQ(Editor().Content(), "b");
+}
+
+TEST_F(SourceFilesTest, NewWithACleanFlagAsksNothing) {
+  Files().New();
+  Files().New();
+  EXPECT_TRUE(dialogs_.boxes_shown.empty());
+  EXPECT_EQ(Messages(), Gbk("新建Dravel源码成功！\r\n新建Dravel源码成功！\r\n"));
+}
+
+TEST_F(SourceFilesTest, PromptYesSavesAndTheNextMessageFollowsOnTheSameLine) {
+  Type("x");
+  const Text script = Editor().Content();
+  const QString path = PathOf("star.dvg");
+  dialogs_.box_answers = {kIdYes};
+  dialogs_.file_answers = {path};
+  Files().New();
+  EXPECT_EQ(ReadFile(path), script);
+  EXPECT_EQ(Messages(), Gbk("保存 ") + PathText(path) + Gbk(" 成功！新建Dravel源码成功！\r\n"));
+  EXPECT_EQ(Files().SourceChanged(), 0);
+  EXPECT_EQ(Editor().Content(), "");
+}
+
+TEST_F(SourceFilesTest, PromptCancelKeepsEverything) {
+  Type("x");
+  const Text script = Editor().Content();
+  dialogs_.box_answers = {kIdCancel, kIdCancel};
+  Files().New();
+  Files().Open();
+  EXPECT_EQ(Editor().Content(), script);
+  EXPECT_EQ(Files().SourceChanged(), 1);
+  EXPECT_EQ(Messages(), "");
+}
+
+TEST_F(SourceFilesTest, OpenAndSaveGiveBackTheBytes) {
+  const struct {
+    const char* name;
+    Text file;
+    Text editor;
+  } kCases[] = {
+      {"crlf", Gbk("前进 100\r\n //注释\r\n\r\n左转 90"), Gbk("前进 100\r\n //注释\r\n\r\n左转 90")},
+      {"lone lf", "go 1\nleft 2\n", "go 1\r\nleft 2\r\n"},
+      {"lone cr", "go 1\rleft 2", "go 1\r\nleft 2"},
+      {"zero byte", Text("go 1\r\n\0go 2", 11), "go 1\r\n"},
+      {"empty", "", ""},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const QString source = PathOf("in.dvg");
+    const QString copy = PathOf("out.dvg");
+    WriteFile(source, c.file);
+    dialogs_.file_answers = {source};
+    Files().Open();
+    EXPECT_EQ(Editor().Content(), c.editor);
+    EXPECT_EQ(Messages(), Gbk("打开 ") + PathText(source) + Gbk(" 成功！\r\n"));
+    Files().Save();  // the opened path, no dialog
+    EXPECT_EQ(ReadFile(source), c.editor);
+    Window().HintBox().SetContent(Gbk("提示信息：\r\n"));
+    Files().New();
+    Window().HintBox().SetContent(Gbk("提示信息：\r\n"));
+  }
+}
+
+TEST_F(SourceFilesTest, SaveTwiceWritesTheSamePathWithoutADialog) {
+  const QString path = PathOf("twice.dvg");
+  dialogs_.file_answers = {path};
+  Files().Save();
+  Type("y");
+  Files().Save();
+  EXPECT_EQ(dialogs_.files_shown.size(), 1u);
+  EXPECT_EQ(ReadFile(path), Editor().Content());
+  const Text line = Gbk("保存 ") + PathText(path) + Gbk(" 成功！\r\n");
+  EXPECT_EQ(Messages(), line + line);
+}
+
+TEST_F(SourceFilesTest, DialogsAreSetUpForTheirFiles) {
+  dialogs_.file_answers = {std::nullopt, std::nullopt, std::nullopt};
+  Files().Open();
+  Files().Save();
+  Files().Compile();
+  ASSERT_EQ(dialogs_.files_shown.size(), 3u);
+  const CommonDialog& open = dialogs_.files_shown[0];
+  const CommonDialog& save = dialogs_.files_shown[1];
+  const CommonDialog& compile = dialogs_.files_shown[2];
+  EXPECT_EQ(open.DialogKind(), 0);
+  EXPECT_EQ(open.Filter(), Gbk("Dravel源码（*.DVG）|*.dvg"));
+  EXPECT_EQ(open.DefaultExt(), "dvg");
+  EXPECT_TRUE(open.FileMustExist());
+  EXPECT_EQ(save.DialogKind(), 1);
+  EXPECT_EQ(save.Filter(), Gbk("Dravel源码（*.DVG）|*.dvg"));
+  // A save may name a file that does not exist yet.
+  EXPECT_FALSE(save.FileMustExist());
+  EXPECT_EQ(compile.DialogKind(), 1);
+  EXPECT_EQ(compile.Filter(), Gbk("Dravel程序（*.DV）|*.dv"));
+  EXPECT_EQ(compile.DefaultExt(), "dv");
+  EXPECT_FALSE(compile.FileMustExist());
+  EXPECT_EQ(Messages(), "");
+}
+
+TEST_F(SourceFilesTest, CancellingOpenKeepsTheFlag) {
+  Type("x");
+  dialogs_.box_answers = {kIdNo};
+  dialogs_.file_answers = {std::nullopt};
+  Files().Open();
+  EXPECT_EQ(Files().SourceChanged(), 1);
+  EXPECT_EQ(Messages(), "");
+}
+
+TEST_F(SourceFilesTest, CompileKeepsTheSourcePathForLaterSaves) {
+  const QString source = PathOf("prog.dvg");
+  dialogs_.file_answers = {source};
+  Files().Save();
+  const Text script = Editor().Content();
+  const QString program = PathOf("prog.dv");
+  dialogs_.file_answers = {program};
+  Files().Compile();
+  EXPECT_EQ(dialogs_.files_shown.back().FileName(), program);  // proposed from the source name
+  EXPECT_EQ(ReadFile(program), script);  // no stop keyword in it
+  EXPECT_EQ(Files().SourceChanged(), 0);
+  Type("z");
+  Files().Save();
+  EXPECT_EQ(ReadFile(source), Editor().Content());
+  EXPECT_EQ(ReadFile(program), script);
+}
+
+TEST_F(SourceFilesTest, CompileDropsStopKeywordsOnly) {
+  Editor().SetContent(Gbk("停止\r\n停止 //x\r\nnonstop STOP Stop\r\n") + "\xb0\x73top");
+  const Text before = Editor().Content();
+  const int flag = Files().SourceChanged();
+  const QString program = PathOf("out.dv");
+  dialogs_.file_answers = {program};
+  Files().Compile();
+  EXPECT_EQ(ReadFile(program), Gbk("\r\n //x\r\nnon STOP Stop\r\n") + "\xb0\x73top");
+  EXPECT_EQ(Editor().Content(), before);
+  EXPECT_EQ(Files().SourceChanged(), flag);
+  EXPECT_EQ(Messages(), Gbk("编译Dravel源码到 ") + PathText(program) + Gbk(" 成功！\r\n"));
+}
+
+TEST_F(SourceFilesTest, CancelledCompileWritesNothing) {
+  dialogs_.file_answers = {std::nullopt};
+  Files().Compile();
+  EXPECT_EQ(Messages(), "");
+  EXPECT_TRUE(QDir(dir_.path()).isEmpty());
+}
+
+// A folder where a file is expected: every write there fails.
+TEST_F(SourceFilesTest, FailedWritesAreReportedAndKeepTheFlag) {
+  const QString blocked = PathOf("blocked.dvg");
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("blocked.dvg"));
+  Type("x");
+  dialogs_.file_answers = {blocked};
+  Files().Save();
+  EXPECT_EQ(Files().SourceChanged(), 1);
+  const Text save_failed = Gbk("保存 ") + PathText(blocked) + Gbk(" 失败！\r\n");
+  EXPECT_EQ(Messages(), save_failed);
+  // The path that failed is not kept: the next save asks again.
+  dialogs_.file_answers = {std::nullopt};
+  Files().Save();
+  dialogs_.file_answers = {blocked};
+  Files().Compile();
+  EXPECT_EQ(Messages(), save_failed + Gbk("编译Dravel源码到 ") + PathText(blocked) +
+                            Gbk(" 失败！\r\n"));
+}
+
+TEST_F(SourceFilesTest, PromptedSaveThatDoesNotHappenStopsTheCommand) {
+  const QString blocked = PathOf("blocked.dvg");
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("blocked.dvg"));
+  Type("x");
+  const Text typed = Editor().Content();
+  const struct {
+    const char* name;
+    std::optional<QString> answer;
+  } kCases[] = {{"dialog cancelled", std::nullopt}, {"write failed", blocked}};
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    dialogs_.box_answers = {kIdYes};
+    dialogs_.file_answers = {c.answer};
+    Files().New();
+    EXPECT_EQ(Editor().Content(), typed);
+    EXPECT_EQ(Files().SourceChanged(), 1);
+    dialogs_.box_answers = {kIdYes};
+    dialogs_.file_answers = {c.answer};
+    EXPECT_FALSE(Window().close());
+    EXPECT_TRUE(Window().isVisible());
+  }
+}
+
+TEST_F(SourceFilesTest, UnreadableFileKeepsTheEditor) {
+  const Text before = Editor().Content();
+  const QString missing = PathOf("missing.dvg");
+  dialogs_.file_answers = {missing};
+  Files().Open();
+  EXPECT_EQ(Editor().Content(), before);
+  EXPECT_EQ(Messages(), Gbk("打开 ") + PathText(missing) + Gbk(" 失败！\r\n"));
+  EXPECT_EQ(Files().SourcePath(), QString());
+}
+
+TEST_F(SourceFilesTest, TextGbkCannotHoldIsNeverDroppedSilently) {
+  const QString path = PathOf("emoji.dvg");
+  WriteFile(path, "old");
+  Editor().setPlainText(QString::fromUtf8("go 1\nleft 2 \xF0\x9F\x98\x80\nback 3 \xF0\x9F\x98\x80"));
+  dialogs_.file_answers = {path};
+  Files().Save();
+  EXPECT_EQ(ReadFile(path), "old");
+  EXPECT_EQ(Files().SourceChanged(), 1);
+  const Text line = Gbk("第2行含有无法保存的字符！\r\n");
+  EXPECT_EQ(Messages(), line + Gbk("保存 ") + PathText(path) + Gbk(" 失败！\r\n"));
+  const QString program = PathOf("emoji.dv");
+  dialogs_.file_answers = {program};
+  Files().Compile();
+  EXPECT_EQ(ReadFile(program), "<missing>");
+}
+
+}  // namespace
+}  // namespace dravel::testing
