@@ -40,7 +40,8 @@ ByteSet ReadFileBytes(std::string_view name);
 // target's folder, syncs it and renames it over the target, so a failure
 // leaves the old file as it was and removes the temporary. An existing
 // file's permissions are kept; a symbolic link is followed and its target
-// replaced. An empty name gives EINVAL.
+// replaced. A file with other hard links becomes a new file under this name
+// (the other names keep the old bytes). An empty name gives EINVAL.
 FileWriteResult TryWriteFileBytes(std::string_view name,
                                   std::initializer_list<std::span<const uint8_t>> blocks);
 FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t> block);
