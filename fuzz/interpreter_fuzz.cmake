@@ -1,0 +1,1 @@
+dravel_add_fuzzer(fuzz_interpreter SOURCES fuzz_interpreter.cpp LIBS dravel_interpreter)
