@@ -2,3 +2,5 @@
 dravel_add_test(turtle_model_test SOURCES turtle_model_test.cpp LIBS dravel_canvas)
 dravel_add_test(raster_surface_test SOURCES raster_surface_test.cpp LIBS dravel_canvas)
 dravel_add_test(canvas_core_test SOURCES canvas_core_test.cpp LIBS dravel_canvas)
+dravel_add_test(canvas_properties_test SOURCES canvas_properties_test.cpp LIBS dravel_canvas)
+dravel_add_test(turtle_canvas_test SOURCES turtle_canvas_test.cpp LIBS dravel_canvas Qt6::Test)

@@ -1,0 +1,53 @@
+#include "canvas/stored_images.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QImageWriter>
+
+namespace dravel {
+namespace {
+
+constexpr qint64 kMaxPicturePixels = 16 * 1024 * 1024;
+constexpr char kOwnImagesTag[] = "MITL";
+constexpr int kOwnImagesHeader = 8;
+
+}  // namespace
+
+QImage DecodePicture(const QByteArray& bytes) {
+  QBuffer buffer;
+  buffer.setData(bytes);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  const QSize size = reader.size();
+  // Refuse a huge declared size before any pixel is allocated.
+  if (size.isValid() && qint64{size.width()} * size.height() > kMaxPicturePixels)
+    return {};
+  QImage picture;
+  if (!reader.read(&picture)) return {};
+  if (qint64{picture.width()} * picture.height() > kMaxPicturePixels) return {};
+  return picture;
+}
+
+SpriteFrames DecodeOwnImages(const QByteArray& bytes) {
+  if (bytes.size() <= kOwnImagesHeader || !bytes.startsWith(kOwnImagesTag))
+    return {};
+  uint32_t width_bits = 0;
+  for (int i = 7; i >= 4; --i)
+    width_bits = width_bits << 8 | static_cast<uint8_t>(bytes[i]);
+  const auto frame_width = static_cast<int32_t>(width_bits);
+  const QImage strip = DecodePicture(bytes.mid(kOwnImagesHeader));
+  if (strip.isNull()) return {};
+  return SplitStrip(strip, frame_width > 0 ? frame_width : strip.height());
+}
+
+QByteArray EncodeOwnImages(const QImage& strip, int frame_width) {
+  QByteArray bytes(kOwnImagesTag);
+  for (int i = 0; i < 4; ++i)
+    bytes.append(static_cast<char>(static_cast<uint32_t>(frame_width) >> (8 * i) & 0xFF));
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly | QIODevice::Append);
+  QImageWriter(&buffer, "png").write(strip);
+  return bytes;
+}
+
+}  // namespace dravel

@@ -1,0 +1,27 @@
+// Pictures stored in the canvas's properties: the background picture and the
+// turtles' own image lists, decoded with Qt's image readers. Undecodable or
+// oversized bytes give nothing rather than an error.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+
+#include "canvas/sprite_images.h"
+
+namespace dravel {
+
+// Any format Qt reads (PNG, JPEG, BMP, GIF, ...). A null image when the bytes
+// do not decode or the picture has more than 16 million pixels.
+QImage DecodePicture(const QByteArray& bytes);
+
+// An own image list: more than 8 bytes, starting with "MITL". Bytes 4 to 7
+// hold the frame width as a 32-bit little-endian number (0 or less: square
+// frames as wide as the strip is high); from byte 8 on comes a picture with
+// the frames side by side, facing up, white or transparent where the turtle
+// is not. Anything else gives no frames.
+SpriteFrames DecodeOwnImages(const QByteArray& bytes);
+
+// The own-image bytes for `strip` cut into frames of `frame_width`.
+QByteArray EncodeOwnImages(const QImage& strip, int frame_width);
+
+}  // namespace dravel

@@ -1,0 +1,274 @@
+#include "canvas/turtle_canvas.h"
+
+#include <QFocusEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTimerEvent>
+
+#include "canvas/stored_images.h"
+
+namespace dravel {
+namespace {
+
+constexpr int kPreviewSlot = 20;
+
+// The stored numbering (0 Fence, 1 Wrap, 2 Unbounded) and the engine's.
+EdgeMode EngineEdgeMode(int32_t stored) {
+  switch (stored) {
+    case 1: return EdgeMode::Wrap;
+    case 2: return EdgeMode::Unbounded;
+    default: return EdgeMode::Fence;
+  }
+}
+
+int32_t StoredEdgeMode(EdgeMode mode) {
+  switch (mode) {
+    case EdgeMode::Wrap: return 1;
+    case EdgeMode::Unbounded: return 2;
+    case EdgeMode::Fence: return 0;
+  }
+  return 0;
+}
+
+bool IsBlobProperty(int property) {
+  return property == TurtleCanvas::kBackgroundPicture ||
+         property == TurtleCanvas::kOwnImages;
+}
+
+}  // namespace
+
+TurtleCanvas* TurtleCanvas::Create(const QByteArray& stored, QWidget* parent,
+                                   const QRect& geometry, bool preview) {
+  const std::optional<CanvasProperties> properties = ReadProperties(stored);
+  if (!properties) return nullptr;
+  return new TurtleCanvas(*properties, preview, parent, geometry);
+}
+
+TurtleCanvas::TurtleCanvas(const CanvasProperties& stored, bool preview,
+                           QWidget* parent, const QRect& geometry)
+    : QWidget(parent),
+      core_(geometry.width(), geometry.height()),
+      properties_(stored),
+      preview_(preview) {
+  setGeometry(geometry);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setFocusPolicy(Qt::ClickFocus);
+  setCursor(Qt::ArrowCursor);
+  core_.SetRepaintCallback([this] { ScheduleUpdate(); });
+  core_.SetPreview(preview);
+  ApplyStored(stored);
+  if (properties_.frame_interval != 0)
+    timer_id_ = startTimer(properties_.frame_interval);
+}
+
+TurtleCanvas::~TurtleCanvas() { core_.SetRepaintCallback({}); }
+
+void TurtleCanvas::ApplyStored(const CanvasProperties& stored) {
+  ApplyEdgeMode(stored.edge_mode);
+  SetNumber(kPenColour, stored.pen_colour);
+  properties_.fill_colour = stored.fill_colour;
+  core_.SetBackgroundColour(static_cast<uint32_t>(stored.background_colour));
+  SetNumber(kPenWidth, stored.pen_width);
+  picture_ = DecodePicture(stored.background_picture);
+  ApplyPicture();
+  if (properties_.frame_interval < 0 || properties_.frame_interval > kMaxFrameInterval)
+    properties_.frame_interval = 0;
+  for (int slot = 0; slot < kSpriteSlotCount; ++slot) {
+    LoadSlot(slot, stored.image_sets[slot]);
+    core_.SetFrame(slot, stored.frames[slot]);
+  }
+  core_.SelectTurtle(0);
+  if (preview_) CopyToPreview();
+}
+
+void TurtleCanvas::ApplyEdgeMode(int32_t mode) {
+  const EdgeMode engine = EngineEdgeMode(mode);
+  // Switching to Wrap starts from a clean canvas with turtle 0 at home.
+  if (engine == EdgeMode::Wrap) core_.Clear();
+  core_.SetEdgeMode(engine);
+  properties_.edge_mode = StoredEdgeMode(engine);
+}
+
+void TurtleCanvas::ApplyPicture() {
+  core_.SetBackgroundPicture(picture_, properties_.picture_mode);
+}
+
+// Shows `image_set` in `slot`: a built-in strip, or for 0 the slot's own
+// image list when one is stored.
+void TurtleCanvas::LoadSlot(int slot, int32_t image_set) {
+  core_.SetImageSet(slot, image_set);
+  if (core_.ImageSet(slot) == 0)
+    core_.SetOwnFrames(slot, DecodeOwnImages(properties_.own_images[slot]));
+}
+
+void TurtleCanvas::CopyToPreview() {
+  const int current = core_.CurrentTurtle();
+  properties_.own_images[kPreviewSlot] = properties_.own_images[current];
+  LoadSlot(kPreviewSlot, core_.ImageSet(current));
+  core_.SetFrame(kPreviewSlot, core_.Frame(current));
+}
+
+bool TurtleCanvas::IsApplicable(int property) const {
+  switch (property) {
+    case kPictureMode: return !picture_.isNull();
+    case kOwnImages: return core_.ImageSet(core_.CurrentTurtle()) == 0;
+    case kFrame: return properties_.frame_interval == 0;
+    default: return true;
+  }
+}
+
+void TurtleCanvas::SetProperty(int property, const PropertyValue& value) {
+  if (IsBlobProperty(property)) {
+    if (const auto* bytes = std::get_if<QByteArray>(&value)) SetBytes(property, *bytes);
+  } else if (const auto* number = std::get_if<int32_t>(&value)) {
+    SetNumber(property, *number);
+  }
+}
+
+void TurtleCanvas::SetNumber(int property, int32_t value) {
+  const int current = core_.CurrentTurtle();
+  switch (property) {
+    case kPenColour:
+    case kFillColour:
+      properties_.pen_colour = properties_.fill_colour = value;
+      core_.SetPenColour(static_cast<uint32_t>(value));
+      break;
+    case kBackgroundColour:
+      if (value == properties_.background_colour) break;
+      properties_.background_colour = value;
+      core_.SetBackgroundColour(static_cast<uint32_t>(value));
+      if (!picture_.isNull()) ApplyPicture();
+      break;
+    case kPenWidth:
+      properties_.pen_width = value <= 0 || value > kMaxPenWidth ? 1 : value;
+      core_.SetPenWidth(properties_.pen_width);
+      break;
+    case kEdgeMode:
+      ApplyEdgeMode(value);
+      break;
+    case kPictureMode:
+      if (picture_.isNull()) break;
+      properties_.picture_mode = value;
+      ApplyPicture();
+      break;
+    case kImageSet:
+      LoadSlot(current, value);
+      if (preview_) CopyToPreview();
+      break;
+    case kFrameInterval:
+      SetFrameInterval(value);
+      break;
+    case kFrame:
+      if (properties_.frame_interval != 0) break;
+      core_.SetFrame(current, value);
+      if (preview_) CopyToPreview();
+      break;
+    case kCurrentTurtle:
+      core_.SelectTurtle(value);
+      if (preview_) CopyToPreview();
+      break;
+    default:
+      break;
+  }
+}
+
+void TurtleCanvas::SetBytes(int property, const QByteArray& value) {
+  if (property == kBackgroundPicture) {
+    properties_.background_picture = value;
+    picture_ = DecodePicture(value);
+    ApplyPicture();
+    return;
+  }
+  const int current = core_.CurrentTurtle();
+  if (core_.ImageSet(current) != 0) return;
+  properties_.own_images[current] = value;
+  LoadSlot(current, 0);
+  if (preview_) CopyToPreview();
+}
+
+void TurtleCanvas::SetFrameInterval(int32_t interval) {
+  if (interval < 0 || interval > kMaxFrameInterval) interval = 0;
+  properties_.frame_interval = interval;
+  if (timer_id_ != 0) killTimer(timer_id_);
+  timer_id_ = interval != 0 ? startTimer(interval) : 0;
+  if (interval == 0) core_.SetFrame(core_.CurrentTurtle(), 0);
+}
+
+TurtleCanvas::PropertyValue TurtleCanvas::GetProperty(int property) const {
+  const int current = core_.CurrentTurtle();
+  switch (property) {
+    case kPenColour: return properties_.pen_colour;
+    case kBackgroundColour: return properties_.background_colour;
+    case kFillColour: return properties_.fill_colour;
+    case kPenWidth: return properties_.pen_width;
+    case kEdgeMode: return StoredEdgeMode(core_.GetEdgeMode());
+    case kBackgroundPicture: return properties_.background_picture;
+    case kPictureMode: return properties_.picture_mode;
+    case kImageSet: return core_.ImageSet(current);
+    case kOwnImages: return properties_.own_images[current];
+    case kFrameInterval: return properties_.frame_interval;
+    case kFrame: return core_.Frame(current);
+    case kCurrentTurtle: return current;
+    default: return 0;
+  }
+}
+
+QByteArray TurtleCanvas::SaveProperties() const {
+  CanvasProperties saved = properties_;
+  saved.edge_mode = StoredEdgeMode(core_.GetEdgeMode());
+  for (int slot = 0; slot < kSpriteSlotCount; ++slot) {
+    saved.frames[slot] = core_.Frame(slot);
+    saved.image_sets[slot] = core_.ImageSet(slot);
+  }
+  return WriteProperties(saved);
+}
+
+// Called from whichever thread drew, under the canvas lock: at most one
+// queued update is outstanding, however many lines a run draws meanwhile.
+void TurtleCanvas::ScheduleUpdate() {
+  if (update_pending_.exchange(true)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        update_pending_ = false;
+        update();
+      },
+      Qt::QueuedConnection);
+}
+
+void TurtleCanvas::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.drawImage(0, 0, core_.Paint());
+}
+
+void TurtleCanvas::resizeEvent(QResizeEvent*) {
+  // The first show delivers the creation size again; that must not erase.
+  if (size() != core_.Size()) core_.Resize(width(), height());
+}
+
+void TurtleCanvas::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == timer_id_) core_.AdvanceFrames();
+}
+
+void TurtleCanvas::mousePressEvent(QMouseEvent* event) {
+  setFocus(Qt::MouseFocusReason);
+  QWidget::mousePressEvent(event);
+}
+
+void TurtleCanvas::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  emit eventRaised(kFocusGainedEvent);
+}
+
+void TurtleCanvas::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  emit eventRaised(kFocusLostEvent);
+}
+
+void TurtleCanvas::closeEvent(QCloseEvent* event) {
+  QWidget::closeEvent(event);
+  if (timer_id_ != 0) killTimer(timer_id_);
+  timer_id_ = 0;
+}
+
+}  // namespace dravel

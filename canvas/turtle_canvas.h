@@ -1,0 +1,109 @@
+// The canvas component: a QWidget hosting the canvas core. It owns the twelve
+// properties with their setter rules, creation from the stored format and
+// saving to it, painting the composed frame, resizing, the animation timer
+// and the focus events. The turtle operations themselves are the core's; the
+// interpreter reaches them through core().
+//
+// Properties, by number: 0 pen colour, 1 background colour, 2 fill colour,
+// 3 pen width, 4 edge mode (0 Fence, 1 Wrap, 2 Unbounded), 5 background
+// picture (bytes), 6 picture mode (see PictureMode), 7 image set of the
+// current turtle, 8 own image list of the current turtle (bytes, see
+// DecodeOwnImages), 9 frame interval in ms, 10 frame of the current turtle,
+// 11 current turtle.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QWidget>
+#include <atomic>
+#include <cstdint>
+#include <variant>
+
+#include "canvas/canvas_core.h"
+#include "canvas/canvas_properties.h"
+
+namespace dravel {
+
+// The stored properties of the main window's canvas, as a resource path.
+inline constexpr char kDravelObject1Properties[] = ":/canvas/dravel_object1.props";
+
+class TurtleCanvas : public QWidget {
+  Q_OBJECT
+
+ public:
+  using PropertyValue = std::variant<int32_t, QByteArray>;
+
+  enum PropertyNumber {
+    kPenColour = 0,
+    kBackgroundColour = 1,
+    kFillColour = 2,
+    kPenWidth = 3,
+    kEdgeMode = 4,
+    kBackgroundPicture = 5,
+    kPictureMode = 6,
+    kImageSet = 7,
+    kOwnImages = 8,
+    kFrameInterval = 9,
+    kFrame = 10,
+    kCurrentTurtle = 11,
+  };
+  static constexpr int kFocusGainedEvent = -7;
+  static constexpr int kFocusLostEvent = -8;
+  static constexpr int32_t kMaxFrameInterval = 86400000;
+
+  // Creates the canvas from its stored property bytes (empty bytes: the
+  // construction values) at `geometry` under `parent`, which then owns it
+  // (without a parent the caller does). Null when the bytes cannot be read.
+  // `preview` paints and animates only slot 20, for a host's designer.
+  static TurtleCanvas* Create(const QByteArray& stored, QWidget* parent,
+                              const QRect& geometry, bool preview = false);
+  ~TurtleCanvas() override;
+
+  // Whether a property can be set now: 6 needs a picture, 8 a current slot
+  // showing image set 0, 10 an interval of 0.
+  bool IsApplicable(int property) const;
+  // Applies the setter rules; a value of the wrong kind or an unknown number
+  // is ignored.
+  void SetProperty(int property, const PropertyValue& value);
+  PropertyValue GetProperty(int property) const;
+  QByteArray SaveProperties() const;
+
+  CanvasCore& core() { return core_; }
+  bool IsAnimating() const { return timer_id_ != 0; }
+
+ signals:
+  // Events for the host: -7 focus gained, -8 focus lost.
+  void eventRaised(int event);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  TurtleCanvas(const CanvasProperties& stored, bool preview, QWidget* parent,
+               const QRect& geometry);
+
+  void ApplyStored(const CanvasProperties& stored);
+  void ApplyEdgeMode(int32_t mode);
+  void ApplyPicture();
+  void LoadSlot(int slot, int32_t image_set);
+  void CopyToPreview();
+  void SetNumber(int property, int32_t value);
+  void SetBytes(int property, const QByteArray& value);
+  void SetFrameInterval(int32_t interval);
+  void ScheduleUpdate();
+
+  CanvasCore core_;
+  CanvasProperties properties_;
+  QImage picture_;
+  bool preview_;
+  int timer_id_ = 0;
+  std::atomic<bool> update_pending_{false};
+};
+
+}  // namespace dravel

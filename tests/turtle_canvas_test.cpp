@@ -1,0 +1,238 @@
+// The canvas component: creation from the main canvas's stored bytes, the
+// property setter rules, own image lists and pictures, and the widget's
+// resize, focus, painting and coalesced updates on the offscreen platform.
+#include "canvas/turtle_canvas.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QFile>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+#include <memory>
+#include <thread>
+
+#include "canvas/stored_images.h"
+
+namespace dravel {
+namespace {
+
+using Value = TurtleCanvas::PropertyValue;
+
+QByteArray MainCanvasBytes() {
+  QFile file(kDravelObject1Properties);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray PngOf(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes;
+}
+
+int32_t Number(const Value& value) { return std::get<int32_t>(value); }
+
+class TurtleCanvasTest : public ::testing::Test {
+ protected:
+  TurtleCanvasTest()
+      : canvas_(TurtleCanvas::Create(MainCanvasBytes(), nullptr, QRect(0, 0, 200, 100))) {}
+
+  CanvasCore& core() { return canvas_->core(); }
+
+  std::unique_ptr<TurtleCanvas> canvas_;
+};
+
+TEST_F(TurtleCanvasTest, MainCanvasIsGreyWithGreenLinesWrapAndAnimation) {
+  ASSERT_TRUE(canvas_);
+  EXPECT_EQ(core().VisibleLayer().pixel(0, 0), qRgb(96, 96, 96));
+  core().Forward(20);
+  EXPECT_EQ(core().VisibleLayer().pixel(100, 45), qRgb(0, 255, 0));
+  EXPECT_EQ(core().VisibleLayer().pixel(101, 45), qRgb(96, 96, 96));
+  EXPECT_EQ(core().GetEdgeMode(), EdgeMode::Wrap);
+  EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kEdgeMode)), 1);
+  EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kFrameInterval)), 500);
+  EXPECT_TRUE(canvas_->IsAnimating());
+  EXPECT_TRUE(QTest::qWaitFor([&] { return core().Frame(0) != 0; }, 5000));
+}
+
+TEST_F(TurtleCanvasTest, SaveAfterCreateGivesBackTheSameBytes) {
+  EXPECT_EQ(canvas_->SaveProperties(), MainCanvasBytes());
+}
+
+TEST_F(TurtleCanvasTest, IntervalZeroStopsTheAnimationAtFrameZero) {
+  core().AdvanceFrames();
+  ASSERT_EQ(core().Frame(0), 1);
+  EXPECT_FALSE(canvas_->IsApplicable(TurtleCanvas::kFrame));
+  canvas_->SetProperty(TurtleCanvas::kFrame, 3);
+  EXPECT_EQ(core().Frame(0), 1);
+  canvas_->SetProperty(TurtleCanvas::kFrameInterval, 0);
+  EXPECT_FALSE(canvas_->IsAnimating());
+  EXPECT_EQ(core().Frame(0), 0);
+  canvas_->SetProperty(TurtleCanvas::kFrame, 3);
+  EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kFrame)), 3);
+}
+
+TEST_F(TurtleCanvasTest, SetterRulesReplaceOutOfRangeValues) {
+  struct Case {
+    int property;
+    int32_t value, reads;
+  } cases[] = {
+      {TurtleCanvas::kCurrentTurtle, 25, 0}, {TurtleCanvas::kCurrentTurtle, 19, 19},
+      {TurtleCanvas::kEdgeMode, 2, 2},       {TurtleCanvas::kEdgeMode, 7, 0},
+      {TurtleCanvas::kPenWidth, 0, 1},       {TurtleCanvas::kPenWidth, 65535, 1},
+      {TurtleCanvas::kPenWidth, 65534, 65534}, {TurtleCanvas::kImageSet, 11, 1},
+      {TurtleCanvas::kImageSet, 10, 10},     {TurtleCanvas::kFrameInterval, -1, 0},
+      {TurtleCanvas::kFrameInterval, 86400001, 0},
+      {TurtleCanvas::kFrameInterval, 86400000, 86400000},
+      {TurtleCanvas::kPenColour, 0x123456, 0x123456},
+      {TurtleCanvas::kPictureMode, 2, 0},  // no picture: not taken
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.property << " = " << c.value);
+    canvas_->SetProperty(c.property, c.value);
+    EXPECT_EQ(Number(canvas_->GetProperty(c.property)), c.reads);
+  }
+  EXPECT_EQ(core().GetEdgeMode(), EdgeMode::Fence);
+  EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kFillColour)), 0x123456);
+  canvas_->SetProperty(TurtleCanvas::kPenWidth, QByteArray("wrong kind"));
+  EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kPenWidth)), 65534);
+}
+
+TEST_F(TurtleCanvasTest, SwitchingToWrapClearsTheCanvas) {
+  canvas_->SetProperty(TurtleCanvas::kEdgeMode, 0);
+  core().Forward(20);
+  canvas_->SetProperty(TurtleCanvas::kEdgeMode, 1);
+  EXPECT_EQ(core().Turtle().y, 0);
+  EXPECT_EQ(core().VisibleLayer().pixel(100, 45), qRgb(96, 96, 96));
+}
+
+TEST_F(TurtleCanvasTest, OwnImageListOnlyForImageSetZero) {
+  QImage strip(30, 10, QImage::Format_RGB32);
+  strip.fill(Qt::red);
+  const QByteArray own = EncodeOwnImages(strip, 0);  // square frames: 3
+  EXPECT_FALSE(canvas_->IsApplicable(TurtleCanvas::kOwnImages));
+  canvas_->SetProperty(TurtleCanvas::kOwnImages, own);
+  EXPECT_TRUE(std::get<QByteArray>(canvas_->GetProperty(TurtleCanvas::kOwnImages)).isEmpty());
+  canvas_->SetProperty(TurtleCanvas::kImageSet, 0);
+  EXPECT_EQ(core().FrameCount(0), 0);
+  canvas_->SetProperty(TurtleCanvas::kOwnImages, own);
+  EXPECT_EQ(core().FrameCount(0), 3);
+  canvas_->SetProperty(TurtleCanvas::kOwnImages, EncodeOwnImages(strip, 15));
+  EXPECT_EQ(core().FrameCount(0), 2);
+  const QByteArray bad[] = {"MITL", "MITL\0\0\0\0garbage", "XXXX\0\0\0\0" + PngOf(strip)};
+  for (const QByteArray& bytes : bad) {
+    canvas_->SetProperty(TurtleCanvas::kOwnImages, bytes);
+    EXPECT_EQ(core().FrameCount(0), 0);
+  }
+  // Stored and read back with the slot.
+  canvas_->SetProperty(TurtleCanvas::kOwnImages, own);
+  std::unique_ptr<TurtleCanvas> copy(
+      TurtleCanvas::Create(canvas_->SaveProperties(), nullptr, QRect(0, 0, 50, 50)));
+  EXPECT_EQ(copy->core().FrameCount(0), 3);
+}
+
+TEST_F(TurtleCanvasTest, BackgroundPictureDecodesOrStaysEmpty) {
+  QImage picture(10, 10, QImage::Format_RGB32);
+  picture.fill(Qt::blue);
+  canvas_->SetProperty(TurtleCanvas::kBackgroundPicture, PngOf(picture));
+  EXPECT_TRUE(canvas_->IsApplicable(TurtleCanvas::kPictureMode));
+  EXPECT_EQ(core().VisibleLayer().pixel(0, 0), qRgb(0, 0, 255));
+  canvas_->SetProperty(TurtleCanvas::kPictureMode, 3);
+  EXPECT_EQ(core().VisibleLayer().pixel(100, 50), qRgb(0, 0, 255));
+  EXPECT_EQ(core().VisibleLayer().pixel(0, 0), qRgb(96, 96, 96));
+  canvas_->SetProperty(TurtleCanvas::kBackgroundPicture, QByteArray("not a picture"));
+  EXPECT_FALSE(canvas_->IsApplicable(TurtleCanvas::kPictureMode));
+  EXPECT_EQ(core().VisibleLayer().pixel(100, 50), qRgb(96, 96, 96));
+}
+
+TEST(TurtleCanvasCreate, UnreadableBytesMakeNoCanvas) {
+  EXPECT_EQ(TurtleCanvas::Create(QByteArray("\x09\0\0\0", 4), nullptr, QRect()), nullptr);
+  std::unique_ptr<TurtleCanvas> plain(TurtleCanvas::Create({}, nullptr, QRect(0, 0, 40, 30)));
+  ASSERT_TRUE(plain);
+  EXPECT_EQ(plain->core().VisibleLayer().pixel(0, 0), qRgb(255, 255, 255));
+  EXPECT_FALSE(plain->IsAnimating());
+}
+
+TEST_F(TurtleCanvasTest, ResizeClearsAndCentresTurtleZero) {
+  canvas_->show();
+  core().Forward(20);
+  canvas_->resize(300, 160);
+  EXPECT_EQ(core().Size(), QSize(300, 160));
+  EXPECT_EQ(core().Turtle().y, 0);
+  EXPECT_EQ(core().VisibleLayer().pixel(150, 75), qRgb(96, 96, 96));
+}
+
+TEST_F(TurtleCanvasTest, GrabbedFrameShowsTheSpriteAtTheTurtle) {
+  canvas_->SetProperty(TurtleCanvas::kFrameInterval, 0);
+  core().SetXY(-50, 20);
+  const QImage grabbed = canvas_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const QImage& frame = BuiltInSprites(1)[0];
+  int matching = 0, opaque = 0;
+  for (int y = 0; y < frame.height(); ++y) {
+    for (int x = 0; x < frame.width(); ++x) {
+      if (frame.pixel(x, y) == 0xFFFFFFFF) continue;
+      ++opaque;
+      matching += grabbed.pixel(50 - 10 + x, 30 - 12 + y) == frame.pixel(x, y);
+    }
+  }
+  EXPECT_GT(opaque, 100);
+  EXPECT_EQ(matching, opaque);
+}
+
+TEST_F(TurtleCanvasTest, MousePressTakesFocusAndFocusRaisesEvents) {
+  QWidget window;
+  QLineEdit other(&window);
+  canvas_->setParent(&window);
+  canvas_->move(0, 30);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  other.setFocus();
+  QSignalSpy events(canvas_.get(), &TurtleCanvas::eventRaised);
+  QTest::mouseClick(canvas_.get(), Qt::LeftButton);
+  ASSERT_EQ(events.count(), 1);
+  EXPECT_EQ(events.at(0).at(0).toInt(), TurtleCanvas::kFocusGainedEvent);
+  other.setFocus();
+  ASSERT_EQ(events.count(), 2);
+  EXPECT_EQ(events.at(1).at(0).toInt(), TurtleCanvas::kFocusLostEvent);
+  canvas_->setParent(nullptr);
+}
+
+// Counts the queued calls that reach the canvas.
+class MetaCallCounter : public QObject {
+ public:
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::MetaCall) ++count;
+    return false;
+  }
+};
+
+TEST_F(TurtleCanvasTest, ManyMovesOnARunThreadQueueOneUpdate) {
+  QCoreApplication::processEvents();
+  MetaCallCounter counter;
+  canvas_->installEventFilter(&counter);
+  std::thread run([&] {
+    for (int i = 0; i < 100000; ++i) core().Forward(1);
+  });
+  run.join();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(counter.count, 1);
+  canvas_->removeEventFilter(&counter);
+}
+
+}  // namespace
+}  // namespace dravel
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
