@@ -202,6 +202,28 @@ TEST_F(TurtleCanvasTest, MousePressTakesFocusAndFocusRaisesEvents) {
   canvas_->setParent(nullptr);
 }
 
+// Whether `frame` shows the opaque pixels of `sprite` with its top-left at `at`.
+bool ShowsSprite(const QImage& frame, const QImage& sprite, QPoint at) {
+  for (int y = 0; y < sprite.height(); ++y)
+    for (int x = 0; x < sprite.width(); ++x)
+      if (sprite.pixel(x, y) != 0xFFFFFFFF &&
+          frame.pixel(at.x() + x, at.y() + y) != sprite.pixel(x, y))
+        return false;
+  return true;
+}
+
+TEST(TurtleCanvasPreview, PaintsOnlySlotTwentyAtTheCentre) {
+  std::unique_ptr<TurtleCanvas> preview(
+      TurtleCanvas::Create(MainCanvasBytes(), nullptr, QRect(0, 0, 200, 100), true));
+  preview->core().SetXY(-60, 0);
+  QImage painted = preview->core().Paint();
+  EXPECT_TRUE(ShowsSprite(painted, BuiltInSprites(1)[0], {100 - 10, 50 - 12}));
+  EXPECT_FALSE(ShowsSprite(painted, BuiltInSprites(1)[0], {40 - 10, 50 - 12}));
+  preview->SetProperty(TurtleCanvas::kImageSet, 6);  // the car, 28 x 40
+  painted = preview->core().Paint();
+  EXPECT_TRUE(ShowsSprite(painted, BuiltInSprites(6)[0], {100 - 14, 50 - 20}));
+}
+
 // Counts the queued calls that reach the canvas.
 class MetaCallCounter : public QObject {
  public:
