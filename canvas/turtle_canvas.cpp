@@ -126,7 +126,6 @@ void TurtleCanvas::SetProperty(int property, const PropertyValue& value) {
 }
 
 void TurtleCanvas::SetNumber(int property, int32_t value) {
-  const int current = core_.CurrentTurtle();
   switch (property) {
     case kPenColour:
     case kFillColour:
@@ -151,25 +150,29 @@ void TurtleCanvas::SetNumber(int property, int32_t value) {
       properties_.picture_mode = value;
       ApplyPicture();
       break;
-    case kImageSet:
-      LoadSlot(current, value);
-      if (preview_) CopyToPreview();
-      break;
     case kFrameInterval:
       SetFrameInterval(value);
       break;
-    case kFrame:
-      if (properties_.frame_interval != 0) break;
-      core_.SetFrame(current, value);
-      if (preview_) CopyToPreview();
-      break;
-    case kCurrentTurtle:
-      core_.SelectTurtle(value);
-      if (preview_) CopyToPreview();
-      break;
     default:
-      break;
+      SetTurtleNumber(property, value);
   }
+}
+
+// The properties of the current turtle; a previewing host sees them in
+// slot 20 too.
+void TurtleCanvas::SetTurtleNumber(int property, int32_t value) {
+  const int current = core_.CurrentTurtle();
+  if (property == kImageSet) {
+    LoadSlot(current, value);
+  } else if (property == kFrame) {
+    if (properties_.frame_interval != 0) return;
+    core_.SetFrame(current, value);
+  } else if (property == kCurrentTurtle) {
+    core_.SelectTurtle(value);
+  } else {
+    return;
+  }
+  if (preview_) CopyToPreview();
 }
 
 void TurtleCanvas::SetBytes(int property, const QByteArray& value) {

@@ -94,6 +94,7 @@ class TurtleCanvas : public QWidget {
   void LoadSlot(int slot, int32_t image_set);
   void CopyToPreview();
   void SetNumber(int property, int32_t value);
+  void SetTurtleNumber(int property, int32_t value);
   void SetBytes(int property, const QByteArray& value);
   void SetFrameInterval(int32_t interval);
   void ScheduleUpdate();
