@@ -49,11 +49,8 @@ bool RunPasses(const CommandList& lines, int32_t run_count, RunContext& context)
 void RunScript(const RunInput& input, RunContext& context) {
   RunHost& host = context.host;
   host.ReplaceHint(context.stop, Text(messages::kHintHeader));
-  Text run_count_box = input.run_count_box;
-  if (run_count_box.empty()) {
-    run_count_box = "1";
-    host.SetRunCountText(context.stop, run_count_box);
-  }
+  const Text run_count_box = input.run_count_box.empty() ? Text("1") : input.run_count_box;
+  if (input.run_count_box.empty()) host.SetRunCountText(context.stop, run_count_box);
   host.AppendHint(context.stop, Text(messages::kRunStarted));
   const CommandList lines = SplitLines(input.script);
   const std::optional<int32_t> scanned = ScanRunCount(lines, context);

@@ -9,6 +9,7 @@ foreach(unit command_list execute_lines run_driver script_cases run_thread)
   dravel_add_test(${unit}_test SOURCES ${unit}_test.cpp LIBS dravel_interpreter_fakes)
   set_target_properties(${unit}_test PROPERTIES AUTOMOC OFF)
 endforeach()
+target_link_libraries(run_thread_test PRIVATE dravel_canvas)
 
 if(TARGET dravel-render)
   dravel_add_test(dravel_render_test SOURCES dravel_render_test.cpp LIBS Qt6::Gui dravel_runtime)

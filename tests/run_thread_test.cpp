@@ -9,6 +9,7 @@
 
 #include <condition_variable>
 
+#include "canvas/canvas_core.h"
 #include "interpreter/run_driver.h"
 #include "runtime/beep_delay.h"
 #include "support/interpreter_fakes.h"
@@ -175,6 +176,26 @@ TEST_F(RunDriverThread, DestroyingTheDriverEndsARunInProgress) {
     host.WaitForEffects(2);
   }
   EXPECT_FALSE(Hint().ends_with(kStopped));
+}
+
+TEST(RunDriverOnCanvas, SurvivesAThousandStartStopClearCyclesWhilePainting) {
+  CanvasCore canvas(200, 100);
+  canvas.SetEdgeMode(EdgeMode::Wrap);
+  testing::RecordingHost host(Gbk("重复 2000000000 【前进 7|右转 1|画圆 30】"));
+  RunDriver driver(host, canvas);
+  for (int cycle = 0; cycle < 1000; ++cycle) {
+    const size_t effects_before = host.Effects().size();
+    ASSERT_TRUE(driver.StartRun()) << cycle;
+    if (cycle % 2 == 1) host.WaitForEffects(effects_before + 2);  // the run has begun
+    canvas.Paint();  // the window paints while the run draws
+    ASSERT_TRUE(driver.StopRun()) << cycle;
+    canvas.Clear();
+  }
+  ASSERT_TRUE(driver.WaitForRun());
+  // Nothing of the last, stopped run shows on the cleared canvas.
+  const QImage layer = canvas.VisibleLayer();
+  EXPECT_EQ(layer.pixel(0, 0), layer.pixel(100, 50));
+  EXPECT_EQ(layer.pixel(0, 0), layer.pixel(130, 50));
 }
 
 }  // namespace
