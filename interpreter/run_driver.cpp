@@ -6,6 +6,8 @@
 namespace dravel {
 namespace {
 
+constexpr std::chrono::milliseconds kReturnGrace(100);
+
 // The first count line's value, 0 when there is none; nullopt when a count
 // line has no value, after reporting it.
 std::optional<int32_t> ScanRunCount(const CommandList& lines, RunContext& context) {
@@ -70,8 +72,9 @@ RunDriver::~RunDriver() {
 
 bool RunDriver::StartRun() {
   if (current_run_ != nullptr) {
-    // A run that has neither returned nor been ended is still in progress.
-    if (!current_run_->Ended() && !current_run_->Wait(std::chrono::milliseconds(0))) return false;
+    // A run that enabled the button may still be returning; one that does not
+    // return soon, and was not ended, is in progress.
+    if (!current_run_->Ended() && !current_run_->Wait(kReturnGrace)) return false;
     // Its thread is done or stopping; waiting for it keeps one run thread at
     // a time, and it never waits for the window.
     current_run_.reset();

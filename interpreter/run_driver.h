@@ -36,8 +36,9 @@ class RunDriver {
 
   // Run button, on the window's thread: disables the button, reads the editor
   // and the run count box and starts the run thread. Refused (false) while a
-  // run is in progress. When no thread can be started, the button is enabled
-  // again and it gives false.
+  // run is in progress; a stopped run's thread is waited for first, as is one
+  // that has issued its last effect and is returning. When no thread can be
+  // started, the button is enabled again and it gives false.
   bool StartRun();
   // Stop button, on the window's thread: true when it ended a run in
   // progress, which it reports in the hint box; otherwise nothing changes.

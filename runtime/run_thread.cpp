@@ -23,6 +23,8 @@ void RunThread::Main(std::stop_token stop, const std::function<void(std::stop_to
   } catch (const std::exception& failure) {
     // The runtime failed under the run; no exception leaves the thread.
     ReportRuntimeError(0, failure.what());
+  } catch (...) {
+    ReportRuntimeError(0);
   }
   int running = kRunning;
   state_.compare_exchange_strong(running, kFinished);
