@@ -8,6 +8,12 @@ TabControl::TabControl(QWidget* parent) : QWidget(parent), bar_(new QTabBar(this
   bar_->setDrawBase(false);
   bar_->setExpanding(false);
   bar_->setFocusPolicy(Qt::TabFocus);
+  // Compact headers: the strip row also holds a page control to their right.
+  bar_->setStyleSheet(QStringLiteral(
+      "QTabBar::tab { padding: 2px 6px; margin-right: 1px; border: 1px solid #9a9a9a;"
+      " border-bottom: none; border-top-left-radius: 3px; border-top-right-radius: 3px;"
+      " background: #dcdcdc; }"
+      "QTabBar::tab:selected { background: #f4f4f4; }"));
   connect(bar_, &QTabBar::currentChanged, this, &TabControl::ShowPage);
 }
 
