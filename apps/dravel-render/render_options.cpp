@@ -22,6 +22,9 @@ const char kRenderUsage[] =
     "      --gbk             write the hint text as GBK bytes instead of UTF-8\n"
     "  -h, --help            show this help\n"
     "\n"
+    "A hint text over 2 MiB is printed as its first MiB, a line saying how many\n"
+    "lines were left out, and its last MiB.\n"
+    "\n"
     "Exit status: 0 when the run ended with its closing message, 1 when it ended\n"
     "otherwise (a failing line, a stop command, a count line without a value, the\n"
     "timeout), 2 on bad usage or an unreadable script.\n";
