@@ -1,0 +1,232 @@
+// Runs arbitrary bytes as a script through the real interpreter on a real
+// 64 x 48 canvas, once in each edge mode, with a work budget: one step per
+// command, per hint message and per chord of a circle, and when the next call
+// would pass the budget the run is stopped as the stop button does it. Checks
+// what every run must leave: a well-formed hint box and an enabled run button
+// when it ended by itself, and after a stop a canvas and a turtle that no
+// later call of the run changed. Delays do not wait; repeat and pass counts
+// above 99 become 99, since a repeat of comment lines does no counted work.
+#include <QGuiApplication>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "canvas/canvas_core.h"
+#include "interpreter/command_list.h"
+#include "interpreter/messages.h"
+#include "interpreter/run_driver.h"
+#include "runtime/beep_delay.h"
+#include "runtime/value.h"
+
+namespace dravel {
+namespace {
+
+constexpr uint64_t kBudget = 2000;
+constexpr int32_t kMostCount = 99;
+
+void Check(bool condition) {
+  if (!condition) std::abort();
+}
+
+// The steps spent by one run, and the canvas as it was when the budget
+// stopped it.
+class Budget {
+ public:
+  Budget(CanvasCore& canvas, std::stop_source& run) : canvas_(canvas), run_(run) {}
+
+  void Spend(uint64_t steps) {
+    used_ += steps;
+    if (used_ <= kBudget || stopped_) return;
+    canvas_.StopUnderLock([this] { run_.request_stop(); });
+    stopped_ = true;
+    ink_at_stop_ = canvas_.InkLayer();
+    turtle_at_stop_ = canvas_.Turtle(canvas_.CurrentTurtle());
+  }
+
+  bool stopped() const { return stopped_; }
+  void CheckNothingChangedSinceTheStop() const {
+    if (!stopped_) return;
+    Check(canvas_.InkLayer() == ink_at_stop_);
+    const TurtleState turtle = canvas_.Turtle(canvas_.CurrentTurtle());
+    Check(std::memcmp(&turtle, &turtle_at_stop_, sizeof turtle) == 0);
+  }
+
+ private:
+  CanvasCore& canvas_;
+  std::stop_source& run_;
+  uint64_t used_ = 0;
+  bool stopped_ = false;
+  QImage ink_at_stop_;
+  TurtleState turtle_at_stop_;
+};
+
+// One step per chord, as the canvas cuts arcs; NaN is left to the canvas.
+uint64_t ArcSteps(double radius_x, double radius_y) {
+  const double chords = std::fabs(360 * std::max(radius_x, radius_y) * 0.005);
+  if (std::isnan(chords)) return 1;
+  return chords < double(kBudget) ? uint64_t(chords) + 1 : kBudget + 1;
+}
+
+// Spends first, so a call past the budget reaches the canvas after the stop:
+// it must then change nothing.
+class BudgetTurtle final : public TurtleOperations {
+ public:
+  BudgetTurtle(CanvasCore& canvas, Budget& budget) : canvas_(canvas), budget_(budget) {}
+
+  void Forward(double d) override { Call(1, [&] { canvas_.Forward(d); }); }
+  void Back(double d) override { Call(1, [&] { canvas_.Back(d); }); }
+  void TurnLeft(double a) override { Call(1, [&] { canvas_.TurnLeft(a); }); }
+  void TurnRight(double a) override { Call(1, [&] { canvas_.TurnRight(a); }); }
+  void Home() override { Call(1, [&] { canvas_.Home(); }); }
+  void Clear() override { Call(1, [&] { canvas_.Clear(); }); }
+  void Circle(double r) override { Call(ArcSteps(r, r), [&] { canvas_.Circle(r); }); }
+  void PenUp() override { Call(1, [&] { canvas_.PenUp(); }); }
+  void PenDown() override { Call(1, [&] { canvas_.PenDown(); }); }
+  void Ellipse(double rx, double ry) override {
+    Call(ArcSteps(rx, ry), [&] { canvas_.Ellipse(rx, ry); });
+  }
+  void Rectangle(double w, double h) override { Call(4, [&] { canvas_.Rectangle(w, h); }); }
+  void SetX(double x) override { Call(1, [&] { canvas_.SetX(x); }); }
+  void SetY(double y) override { Call(1, [&] { canvas_.SetY(y); }); }
+  void SetXY(double x, double y) override { Call(1, [&] { canvas_.SetXY(x, y); }); }
+  void Show() override { Call(1, [&] { canvas_.Show(); }); }
+  void Hide() override { Call(1, [&] { canvas_.Hide(); }); }
+  void WriteText(std::string_view text) override { Call(1, [&] { canvas_.WriteText(text); }); }
+  void SetStopToken(std::stop_token token) override { canvas_.SetStopToken(std::move(token)); }
+  void StopUnderLock(const std::function<void()>& request_stop) override {
+    canvas_.StopUnderLock(request_stop);
+  }
+
+ private:
+  template <typename Operation>
+  void Call(uint64_t steps, Operation operation) {
+    budget_.Spend(steps);
+    operation();
+  }
+
+  CanvasCore& canvas_;
+  Budget& budget_;
+};
+
+// Applies effects only while the run is not stopped, as every host must.
+class BudgetHost final : public RunHost {
+ public:
+  explicit BudgetHost(Budget& budget) : budget_(budget) {}
+  Text EditorText() override { return {}; }
+  Text RunCountText() override { return "1"; }
+  void DisableRunButton() override { enabled_ = false; }
+  void ReplaceHint(const std::stop_token& run, const Text& text) override {
+    if (Apply(run)) hint_ = text;
+  }
+  void AppendHint(const std::stop_token& run, const Text& text) override {
+    if (Apply(run)) hint_ += text;
+  }
+  void SetRunCountText(const std::stop_token&, const Text&) override {}
+  void EnableRunButton(const std::stop_token& run) override {
+    if (Apply(run)) enabled_ = true;
+  }
+  void FocusEditor(const std::stop_token&) override {}
+  void Beep(const std::stop_token&) override {}
+
+  const Text& hint() const { return hint_; }
+  bool enabled() const { return enabled_; }
+
+ private:
+  bool Apply(const std::stop_token& run) {
+    if (run.stop_requested()) return false;
+    budget_.Spend(1);
+    return !run.stop_requested();
+  }
+
+  Budget& budget_;
+  Text hint_;
+  bool enabled_ = false;
+};
+
+// Whole lines: the two opening lines, pass reports, then the closing
+// message or one numbered message.
+void CheckHint(const Text& hint) {
+  Text opening(messages::kHintHeader);
+  opening += messages::kRunStarted;
+  Check(hint.starts_with(opening));
+  std::vector<std::string_view> lines;
+  const std::string_view rest = std::string_view(hint).substr(opening.size());
+  for (size_t start = 0; start < rest.size();) {
+    const size_t end = rest.find("\r\n", start);
+    Check(end != std::string_view::npos);
+    lines.push_back(rest.substr(start, end + 2 - start));
+    start = end + 2;
+  }
+  Check(!lines.empty());
+  for (size_t i = 0; i + 1 < lines.size(); ++i) {
+    Check(lines[i].starts_with(messages::kLinePrefix) && lines[i].ends_with(messages::kPassDone));
+  }
+  const std::string_view last = lines.back();
+  Check(last == messages::kRunDone || last.starts_with(messages::kLinePrefix) ||
+        last.starts_with(messages::kStoppedByPrefix));
+}
+
+bool IsCountLine(const std::vector<Text>& words) {
+  if (words[0] == messages::kCountKeyword || words[0] == messages::kCountAlias) return true;
+  const CommandRow* row = FindCommand(words[0]);
+  return row != nullptr && row->action == CommandAction::kRepeat;
+}
+
+// Repeat and pass counts above kMostCount become kMostCount; every other
+// byte stays as it was.
+Text CapCounts(const Text& script) {
+  Text capped;
+  for (const Text& line : SplitLines(script)) {
+    std::vector<Text> words = SplitWords(line);
+    if (words.size() >= 2 && IsCountLine(words) && ToInteger(words[1]) > kMostCount) {
+      const size_t at = words[0].size() + 1;
+      capped += line.substr(0, at) + ToText(kMostCount) + line.substr(at + words[1].size());
+    } else {
+      capped += line;
+    }
+    capped += "\r\n";
+  }
+  return capped;
+}
+
+void RunInEdgeMode(const Text& script, EdgeMode mode) {
+  CanvasCore canvas(64, 48);
+  canvas.SetEdgeMode(mode);
+  std::stop_source run;
+  Budget budget(canvas, run);
+  BudgetTurtle turtle(canvas, budget);
+  BudgetHost host(budget);
+  turtle.SetStopToken(run.get_token());
+  RunContext context{turtle, host, run.get_token()};
+  RunScript({script, "1"}, context);
+  budget.CheckNothingChangedSinceTheStop();
+  if (budget.stopped()) return;
+  Check(host.enabled());
+  CheckHint(host.hint());
+}
+
+}  // namespace
+}  // namespace dravel
+
+// Fontconfig keeps what it allocates for a font lookup in caches of its own
+// that it never frees before exit; the text command makes the first lookup
+// for each new character, which libFuzzer would take for a leak of that input.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QGuiApplication application(*argc, *argv);  // fonts for the text command
+  dravel::SetDelayHook([](int, std::stop_token) {});
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace dravel;
+  const Text script = CapCounts(ScriptFromFileBytes(std::span<const unsigned char>(data, size)));
+  for (EdgeMode mode : {EdgeMode::Wrap, EdgeMode::Fence, EdgeMode::Unbounded}) {
+    RunInEdgeMode(script, mode);
+  }
+  return 0;
+}
