@@ -1,6 +1,5 @@
 #include "canvas/canvas_core.h"
 
-#include <thread>
 
 namespace dravel {
 namespace {
@@ -57,7 +56,14 @@ bool CanvasCore::Checkpoint() {
     mine->lock();
     held_ = mine;
   }
-  return !stop_.stop_requested();
+  return !Stopped();
+}
+
+bool CanvasCore::Stopped() const {
+  const std::thread::id self = std::this_thread::get_id();
+  for (const RunToken& run : run_tokens_)
+    if (run.thread == self) return run.token.stop_requested();
+  return false;
 }
 
 void CanvasCore::Forward(double distance) { Run([&] { model_.Forward(distance); }); }
@@ -86,7 +92,15 @@ void CanvasCore::WriteText(std::string_view gbk_text) {
 
 void CanvasCore::SetStopToken(std::stop_token token) {
   auto lock = Lock();
-  stop_ = std::move(token);
+  const std::thread::id self = std::this_thread::get_id();
+  for (RunToken& run : run_tokens_) {
+    if (run.thread == self) {
+      run.token = std::move(token);
+      return;
+    }
+  }
+  run_tokens_[next_run_token_] = {self, std::move(token)};
+  next_run_token_ = (next_run_token_ + 1) % run_tokens_.size();
 }
 
 void CanvasCore::StopUnderLock(const std::function<void()>& request_stop) {
@@ -96,12 +110,12 @@ void CanvasCore::StopUnderLock(const std::function<void()>& request_stop) {
 
 // The drawing effects: nothing reaches a layer once the run is stopped.
 void CanvasCore::DrawSegment(TurtlePoint from, TurtlePoint to) {
-  if (!stop_.stop_requested()) surface_.DrawSegment(from, to);
+  if (!Stopped()) surface_.DrawSegment(from, to);
 }
 
 void CanvasCore::PutText(std::string_view gbk_text, TurtlePoint anchor,
                          double heading) {
-  if (!stop_.stop_requested()) surface_.PutText(gbk_text, anchor, heading);
+  if (!Stopped()) surface_.PutText(gbk_text, anchor, heading);
 }
 
 void CanvasCore::RequestRepaint(bool erase) { surface_.RequestRepaint(erase); }

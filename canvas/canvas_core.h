@@ -13,6 +13,7 @@
 #include <functional>
 #include <mutex>
 #include <stop_token>
+#include <thread>
 #include <vector>
 
 #include "canvas/drawing_surface.h"
@@ -51,7 +52,10 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   void Show() override;
   void Hide() override;
   void WriteText(std::string_view gbk_text) override;
-  // The token stays in force until the next call; a default token never stops.
+  // The calling thread's run token: its drawing stops once the token is
+  // stopped, until the thread sets another; a default token never stops.
+  // Each thread has its own, so a stopped run still finishing its command is
+  // not revived by the next run's token. Threads that set none never stop.
   void SetStopToken(std::stop_token token) override;
   void StopUnderLock(const std::function<void()>& request_stop) override;
 
@@ -110,6 +114,8 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   template <typename Operation>
   void Run(Operation operation);
   bool Checkpoint();
+  // Whether the calling thread's run has been stopped.
+  bool Stopped() const;
 
   void DrawSegment(TurtlePoint from, TurtlePoint to) override;
   void PutText(std::string_view gbk_text, TurtlePoint anchor,
@@ -124,7 +130,13 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   mutable std::mutex mutex_;
   mutable std::atomic<int> waiting_{0};
   std::unique_lock<std::mutex>* held_ = nullptr;
-  std::stop_token stop_;
+  struct RunToken {
+    std::thread::id thread;
+    std::stop_token token;
+  };
+  // The latest runs' tokens; runs overlap only while a stopped one finishes.
+  std::array<RunToken, 8> run_tokens_{};
+  size_t next_run_token_ = 0;
   RasterSurface surface_;
   TurtleModel model_;
   std::array<SpriteSlot, kSpriteSlotCount> slots_{};

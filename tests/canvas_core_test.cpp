@@ -165,14 +165,16 @@ TEST_F(CanvasCoreTest, NothingIsDrawnOnceTheRunIsStopped) {
 // while it draws. The circle would take minutes if it ran on.
 TEST_F(CanvasCoreTest, StopUnderLockCutsAHugeCircleShort) {
   std::stop_source run;
-  canvas_.SetStopToken(run.get_token());
   canvas_.SetEdgeMode(EdgeMode::Wrap);
   std::promise<void> drawing;
   std::atomic<int> repaints{0};
   canvas_.SetRepaintCallback([&] {
     if (++repaints == 1000) drawing.set_value();
   });
-  std::thread runner([&] { canvas_.Circle(1e8); });
+  std::thread runner([&] {
+    canvas_.SetStopToken(run.get_token());
+    canvas_.Circle(1e8);
+  });
   drawing.get_future().wait();
   EXPECT_EQ(canvas_.Paint().size(), QSize(kWidth, kHeight));  // not blocked
   canvas_.StopUnderLock([&] { run.request_stop(); });
@@ -181,6 +183,32 @@ TEST_F(CanvasCoreTest, StopUnderLockCutsAHugeCircleShort) {
   EXPECT_EQ(canvas_.VisibleLayer(), at_stop);
   EXPECT_EQ(canvas_.Turtle().x, 0);
   EXPECT_EQ(canvas_.Turtle().visible, 1);
+}
+
+// The stopped run is still in its huge circle when the next run sets its
+// own token; the old run must still end, and the new one must draw.
+TEST_F(CanvasCoreTest, NextRunsTokenDoesNotReviveAStoppedRun) {
+  std::stop_source first_run;
+  canvas_.SetEdgeMode(EdgeMode::Wrap);
+  std::promise<void> drawing;
+  std::atomic<int> repaints{0};
+  canvas_.SetRepaintCallback([&] {
+    if (++repaints == 100) drawing.set_value();
+  });
+  std::thread first([&] {
+    canvas_.SetStopToken(first_run.get_token());
+    canvas_.Circle(1e8);
+  });
+  drawing.get_future().wait();
+  canvas_.StopUnderLock([&] { first_run.request_stop(); });
+  std::thread second([&] {
+    canvas_.SetStopToken(std::stop_source().get_token());
+    canvas_.Clear();
+    canvas_.Forward(30);
+  });
+  second.join();
+  first.join();
+  EXPECT_EQ(canvas_.VisibleLayer().pixel(100, 25), qRgb(0, 0, 0));
 }
 
 }  // namespace
