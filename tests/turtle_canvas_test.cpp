@@ -59,6 +59,12 @@ TEST_F(TurtleCanvasTest, MainCanvasIsGreyWithGreenLinesWrapAndAnimation) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return core().Frame(0) != 0; }, 5000));
 }
 
+TEST_F(TurtleCanvasTest, CloseStopsTheAnimation) {
+  canvas_->show();
+  canvas_->close();
+  EXPECT_FALSE(canvas_->IsAnimating());
+}
+
 TEST_F(TurtleCanvasTest, SaveAfterCreateGivesBackTheSameBytes) {
   EXPECT_EQ(canvas_->SaveProperties(), MainCanvasBytes());
 }
