@@ -38,9 +38,13 @@ std::unique_lock<std::mutex> CanvasCore::LockForOperation() {
   return Lock();
 }
 
+// A call of a stopped run that was already on its way when the stop went
+// through (waiting for the lock, say) takes no effect: once the stop is
+// granted the run changes neither the turtle nor the layers.
 template <typename Operation>
 void CanvasCore::Run(Operation operation) {
   auto lock = LockForOperation();
+  if (Stopped()) return;
   held_ = &lock;
   operation();
   held_ = nullptr;

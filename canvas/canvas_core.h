@@ -1,9 +1,10 @@
 // The canvas without a window: the turtle model drawing on the raster
 // surface, the sprite slots, and the one lock that guards them all. The run
 // thread calls the turtle operations; the window's thread paints, resizes and
-// animates. Every drawing effect checks the run's stop token under the lock,
-// and long operations let waiting threads in at their checkpoints, so painting
-// and stopping never wait for a huge circle to finish.
+// animates. Every turtle operation, and every drawing effect inside one,
+// checks the calling run's stop token under the lock, and long operations let
+// waiting threads in at their checkpoints, so painting and stopping never
+// wait for a huge circle to finish.
 #pragma once
 
 #include <QImage>

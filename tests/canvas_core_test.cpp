@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QTransform>
+#include <functional>
 #include <future>
 #include <thread>
 
@@ -159,6 +160,56 @@ TEST_F(CanvasCoreTest, NothingIsDrawnOnceTheRunIsStopped) {
   canvas_.SetStopToken({});
   canvas_.Forward(10);
   EXPECT_NE(canvas_.VisibleLayer(), before);
+}
+
+// The run thread has passed its line's stop check and its call is on its
+// way when the stop goes through: the call must change neither the layers
+// nor the turtle. The window's own calls (no token on its thread) still act.
+TEST_F(CanvasCoreTest, CallsOnTheirWayAtTheStopChangeNothing) {
+  struct Case {
+    const char* name;
+    std::function<void(CanvasCore&)> call;
+  } cases[] = {
+      {"clear", [](CanvasCore& c) { c.Clear(); }},
+      {"turn", [](CanvasCore& c) { c.TurnRight(90); }},
+      {"pen up", [](CanvasCore& c) { c.PenUp(); }},
+      {"home", [](CanvasCore& c) { c.Home(); }},
+      {"set position", [](CanvasCore& c) { c.SetXY(30, -20); }},
+      {"hide", [](CanvasCore& c) { c.Hide(); }},
+      {"forward", [](CanvasCore& c) { c.Forward(20); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    canvas_.Clear();
+    std::stop_source run;
+    std::promise<void> drawn, go;
+    std::thread runner([&] {
+      canvas_.SetStopToken(run.get_token());
+      canvas_.Forward(10);
+      canvas_.TurnRight(45);
+      drawn.set_value();
+      go.get_future().wait();
+      c.call(canvas_);
+    });
+    drawn.get_future().wait();
+    const QImage before = canvas_.VisibleLayer();
+    const TurtleState turtle = canvas_.Turtle();
+    // The call is released while the stop holds the lock, so it can only
+    // take effect after the stop.
+    canvas_.StopUnderLock([&] {
+      go.set_value();
+      run.request_stop();
+    });
+    runner.join();
+    EXPECT_EQ(canvas_.VisibleLayer(), before);
+    EXPECT_EQ(canvas_.Turtle().heading, turtle.heading);
+    EXPECT_EQ(canvas_.Turtle().x, turtle.x);
+    EXPECT_EQ(canvas_.Turtle().y, turtle.y);
+    EXPECT_EQ(canvas_.Turtle().pen, turtle.pen);
+    EXPECT_EQ(canvas_.Turtle().visible, turtle.visible);
+  }
+  canvas_.Clear();  // the test thread never set a token: it acts as the window
+  EXPECT_EQ(canvas_.Turtle().heading, 0);
 }
 
 // A huge circle on the run thread; the test thread paints and then stops it
