@@ -44,10 +44,12 @@ std::unique_lock<std::mutex> CanvasCore::LockForOperation() {
 template <typename Operation>
 void CanvasCore::Run(Operation operation) {
   auto lock = LockForOperation();
-  if (Stopped()) return;
+  operation_token_ = TokenOfThisThread();
+  if (OperationStopped()) return;
   held_ = &lock;
   operation();
   held_ = nullptr;
+  operation_token_ = nullptr;
 }
 
 // Inside a long operation: hands the lock to any thread waiting for it (a
@@ -59,15 +61,21 @@ bool CanvasCore::Checkpoint() {
     while (waiting_.load() > 0) std::this_thread::yield();
     mine->lock();
     held_ = mine;
+    // Another thread may have set its token meanwhile.
+    operation_token_ = TokenOfThisThread();
   }
-  return !Stopped();
+  return !OperationStopped();
 }
 
-bool CanvasCore::Stopped() const {
+const std::stop_token* CanvasCore::TokenOfThisThread() const {
   const std::thread::id self = std::this_thread::get_id();
   for (const RunToken& run : run_tokens_)
-    if (run.thread == self) return run.token.stop_requested();
-  return false;
+    if (run.thread == self) return &run.token;
+  return nullptr;
+}
+
+bool CanvasCore::OperationStopped() const {
+  return operation_token_ != nullptr && operation_token_->stop_requested();
 }
 
 void CanvasCore::Forward(double distance) { Run([&] { model_.Forward(distance); }); }
@@ -114,12 +122,12 @@ void CanvasCore::StopUnderLock(const std::function<void()>& request_stop) {
 
 // The drawing effects: nothing reaches a layer once the run is stopped.
 void CanvasCore::DrawSegment(TurtlePoint from, TurtlePoint to) {
-  if (!Stopped()) surface_.DrawSegment(from, to);
+  if (!OperationStopped()) surface_.DrawSegment(from, to);
 }
 
 void CanvasCore::PutText(std::string_view gbk_text, TurtlePoint anchor,
                          double heading) {
-  if (!Stopped()) surface_.PutText(gbk_text, anchor, heading);
+  if (!OperationStopped()) surface_.PutText(gbk_text, anchor, heading);
 }
 
 void CanvasCore::RequestRepaint(bool erase) { surface_.RequestRepaint(erase); }

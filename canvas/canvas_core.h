@@ -115,8 +115,10 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   template <typename Operation>
   void Run(Operation operation);
   bool Checkpoint();
-  // Whether the calling thread's run has been stopped.
-  bool Stopped() const;
+  // The calling thread's run token, or null when it has set none.
+  const std::stop_token* TokenOfThisThread() const;
+  // Whether the run of the operation holding the lock has been stopped.
+  bool OperationStopped() const;
 
   void DrawSegment(TurtlePoint from, TurtlePoint to) override;
   void PutText(std::string_view gbk_text, TurtlePoint anchor,
@@ -131,6 +133,8 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   mutable std::mutex mutex_;
   mutable std::atomic<int> waiting_{0};
   std::unique_lock<std::mutex>* held_ = nullptr;
+  // The token of the operation holding the lock, looked up once per lock.
+  const std::stop_token* operation_token_ = nullptr;
   struct RunToken {
     std::thread::id thread;
     std::stop_token token;

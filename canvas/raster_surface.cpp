@@ -187,10 +187,15 @@ void RasterSurface::DrawThinLine(QPoint from, QPoint to) {
   const int64_t minor_step = line.minor_delta > 0 ? 1 : -1;
   const int64_t run = std::llabs(line.major_delta) * 2;
   const int64_t rise = std::llabs(line.minor_delta) * 2;
-  // The minor offset at step k is floor((k * rise + run / 2) / run).
-  const __int128 start = static_cast<__int128>(first) * rise + run / 2;
-  int64_t minor_offset = static_cast<int64_t>(start / run);
-  int64_t remainder = static_cast<int64_t>(start % run);
+  // The minor offset at step k is floor((k * rise + run / 2) / run). Most
+  // lines start on the canvas (k = 0), which needs no wide division.
+  int64_t minor_offset = 0;
+  int64_t remainder = run / 2;
+  if (first != 0) {
+    const __int128 start = static_cast<__int128>(first) * rise + run / 2;
+    minor_offset = static_cast<int64_t>(start / run);
+    remainder = static_cast<int64_t>(start % run);
+  }
   auto* visible = reinterpret_cast<uint32_t*>(visible_.bits());
   auto* ink = reinterpret_cast<uint32_t*>(ink_.bits());
   const int64_t stride = visible_.bytesPerLine() / 4;
