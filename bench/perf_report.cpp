@@ -1,0 +1,264 @@
+// The performance report (scripts/bench): for every workload in the shared
+// bench folder, the wall time and peak memory of the whole dravel-render
+// process, the in-process run on the canvas dravel-render sets up, the frame
+// compose time, the stop latency, and the raw-buffer limit with our ratio to
+// it. With --soak: ten million moves through dravel-render with its resident
+// memory sampled, an endless count of passes, and stops during a long run.
+#include <QGuiApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+#include <unistd.h>
+
+#include "bench/process_probe.h"
+#include "bench/raw_limit.h"
+#include "canvas/canvas_core.h"
+#include "interpreter/command_list.h"
+#include "interpreter/run_driver.h"
+#include "runtime/gbk_codec.h"
+
+namespace dravel::bench {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kWidth = 732, kHeight = 420;
+constexpr int kProcessRuns = 5;
+constexpr int kStops = 40;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+double Percentile(std::vector<double> values, double fraction) {
+  if (values.empty()) return 0;
+  std::sort(values.begin(), values.end());
+  return values[size_t(fraction * double(values.size() - 1) + 0.5)];
+}
+
+double Median(std::vector<double> values) { return Percentile(std::move(values), 0.5); }
+
+class ScriptHost final : public RunHost {
+ public:
+  ScriptHost(Text script, Text count) : script_(std::move(script)), count_(std::move(count)) {}
+  Text EditorText() override { return script_; }
+  Text RunCountText() override { return count_; }
+  void DisableRunButton() override {}
+  void ReplaceHint(const std::stop_token&, const Text&) override {}
+  void AppendHint(const std::stop_token&, const Text&) override {}
+  void SetRunCountText(const std::stop_token&, const Text&) override {}
+  void EnableRunButton(const std::stop_token&) override {}
+  void FocusEditor(const std::stop_token&) override {}
+  void Beep(const std::stop_token&) override {}
+
+ private:
+  Text script_, count_;
+};
+
+// The canvas as dravel-render sets it up.
+std::unique_ptr<CanvasCore> RenderCanvas() {
+  auto canvas = std::make_unique<CanvasCore>(kWidth, kHeight);
+  canvas->Clear();
+  canvas->SetEdgeMode(EdgeMode::Wrap);
+  canvas->SetPenColour(0x00FF00);
+  canvas->SetBackgroundColour(0x606060);
+  canvas->SetPenWidth(1);
+  return canvas;
+}
+
+Text ReadScript(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return ScriptFromFileBytes(std::string_view(bytes.str()));
+}
+
+struct Row {
+  std::string name;
+  double wall = 0;
+  long peak_rss_kb = 0;
+  int64_t moves = 0;
+  double in_process = 0;
+  double raw = 0;
+  size_t segments = 0;
+  double compose_us = 0;
+  std::vector<double> stops_ms;
+};
+
+void MeasureProcess(const std::string& render, const fs::path& script, Row& row) {
+  std::vector<double> walls;
+  for (int i = 0; i < kProcessRuns; ++i) {
+    const ProcessResult result = RunProcess({render, script.string()});
+    walls.push_back(result.wall_seconds);
+    row.peak_rss_kb = std::max(row.peak_rss_kb, result.peak_rss_kb);
+  }
+  row.wall = Median(walls);
+}
+
+void MeasureInProcess(const Text& script, Row& row) {
+  std::vector<double> times;
+  std::unique_ptr<CanvasCore> canvas;
+  for (int i = 0; i < 3; ++i) {
+    canvas = RenderCanvas();
+    CountingTurtle turtle(*canvas);
+    ScriptHost host(script, "1");
+    RunContext context{turtle, host, {}};
+    const Clock::time_point start = Clock::now();
+    RunScript({script, "1"}, context);
+    times.push_back(Seconds(start));
+    row.moves = turtle.count();
+  }
+  row.in_process = Median(times);
+  std::vector<double> composes;
+  for (int i = 0; i < 200; ++i) {
+    const Clock::time_point start = Clock::now();
+    const QImage frame = canvas->Paint();
+    composes.push_back(Seconds(start) * 1e6);
+  }
+  row.compose_us = Median(composes);
+}
+
+void MeasureRawLimit(const Text& script, Row& row) {
+  const std::vector<PixelSegment> segments = CaptureSegments(script, kWidth, kHeight);
+  std::vector<uint32_t> buffer(size_t(kWidth) * kHeight);
+  std::vector<double> times;
+  for (int i = 0; i < 5; ++i) {
+    const Clock::time_point start = Clock::now();
+    DrawRaw(segments, buffer, kWidth, kHeight);
+    times.push_back(Seconds(start));
+  }
+  row.raw = Median(times);
+  row.segments = segments.size();
+}
+
+// Stops `script` run over and over (run count box two thousand million) at
+// moments spread over 2..11 ms after its start; the latency is from pressing
+// stop until the run's thread has returned. A run already over is not counted.
+std::vector<double> StopLatencies(const Text& script, int stops) {
+  const std::unique_ptr<CanvasCore> canvas = RenderCanvas();
+  ScriptHost host(script, "2000000000");
+  RunDriver driver(host, *canvas);
+  std::vector<double> latencies;
+  for (int i = 0; i < stops; ++i) {
+    driver.StartRun();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 + i % 10));
+    const Clock::time_point start = Clock::now();
+    const bool stopped = driver.StopRun();
+    driver.WaitForRun();
+    if (stopped) latencies.push_back(Seconds(start) * 1e3);
+  }
+  return latencies;
+}
+
+void PrintRow(const Row& row) {
+  const double ratio = row.raw > 0 ? row.in_process / row.raw : 0;
+  char stops[64] = "ends before the stop";
+  if (!row.stops_ms.empty()) {
+    std::snprintf(stops, sizeof stops, "%.3f / %.3f", Median(row.stops_ms),
+                  Percentile(row.stops_ms, 0.99));
+  }
+  char limit[64] = "no lines";
+  if (row.segments > 0) {
+    std::snprintf(limit, sizeof limit, "%.2f ms (%zu lines), x%.1f", row.raw * 1e3, row.segments,
+                  ratio);
+  }
+  std::printf("| %s | %.3f s | %.1f MB | %.2f M/s (%.2f ms) | %s | %.0f us | %s |\n",
+              row.name.c_str(), row.wall, row.peak_rss_kb / 1024.0,
+              double(row.moves) / row.in_process / 1e6, row.in_process * 1e3, limit,
+              row.compose_us, stops);
+}
+
+int Report(const std::string& render, const fs::path& workloads) {
+  std::vector<fs::path> scripts;
+  for (const auto& entry : fs::directory_iterator(workloads))
+    if (entry.path().extension() == ".dvg") scripts.push_back(entry.path());
+  std::sort(scripts.begin(), scripts.end());
+  std::printf("| workload | dravel-render wall (median of %d) | peak RSS | in-process moves/s "
+              "(run time) | raw-buffer limit, our ratio | frame compose | stop p50 / p99 (ms) |\n"
+              "|---|---|---|---|---|---|---|\n",
+              kProcessRuns);
+  for (const fs::path& path : scripts) {
+    Row row;
+    row.name = path.stem().string();
+    const Text script = ReadScript(path);
+    MeasureProcess(render, path, row);
+    MeasureInProcess(script, row);
+    MeasureRawLimit(script, row);
+    row.stops_ms = StopLatencies(script, kStops);
+    PrintRow(row);
+    std::fflush(stdout);
+  }
+  return 0;
+}
+
+// Resident memory from the first sample at one second on: the growth after
+// it must stay under 5 MB.
+void PrintMemory(const char* what, const ProcessResult& result) {
+  long at_one_second = 0, highest = 0;
+  for (const auto& [at, kb] : result.rss_samples) {
+    if (at < 1.0) continue;
+    if (at_one_second == 0) at_one_second = kb;
+    highest = std::max(highest, kb);
+  }
+  if (at_one_second == 0) {
+    std::printf("| %s | %.2f s | ended within the first second | |\n", what, result.wall_seconds);
+    return;
+  }
+  const double growth_mb = double(highest - at_one_second) / 1024.0;
+  std::printf("| %s | %.2f s | %.1f MB at 1 s, %.1f MB highest: +%.2f MB | %s |\n", what,
+              result.wall_seconds, at_one_second / 1024.0, highest / 1024.0, growth_mb,
+              growth_mb < 5 ? "flat" : "GROWS");
+}
+
+fs::path WriteScript(const fs::path& dir, const char* name, const char* utf8) {
+  const fs::path path = dir / name;
+  std::ofstream(path, std::ios::binary) << Utf8ToGbk(utf8);
+  return path;
+}
+
+}  // namespace
+
+// Ten million moves through dravel-render, an endless count of passes (its
+// hint text is bounded), and stops at spread moments of a long run.
+int Soak(const std::string& render) {
+  const fs::path dir = fs::temp_directory_path() / ("dravel-soak-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const char* moves = "\xe6\xac\xa1\xe6\x95\xb0 100\r\n"  // 次数
+                      "\xe9\x87\x8d\xe5\xa4\x8d 100000 \xe3\x80\x90"  // 重复 【
+                      "\xe5\x89\x8d\xe8\xbf\x9b 1|\xe5\x8f\xb3\xe8\xbd\xac 1"  // 前进 右转
+                      "\xe3\x80\x91\r\n";  // 】
+  const fs::path moves_path = WriteScript(dir, "moves.dvg", moves);
+  const fs::path passes_path =
+      WriteScript(dir, "passes.dvg", "\xe6\xac\xa1\xe6\x95\xb0 2000000000\r\n");
+  std::printf("| soak | wall | resident memory | |\n|---|---|---|---|\n");
+  PrintMemory("10,000,000 moves (dravel-render)",
+              RunProcess({render, moves_path.string()}, 50));
+  PrintMemory("count 2000000000, stopped at 4 s (dravel-render)",
+              RunProcess({render, "--timeout", "4", passes_path.string()}, 50));
+  const std::vector<double> stops = StopLatencies(ReadScript(moves_path), 200);
+  const double worst = stops.empty() ? 0 : *std::max_element(stops.begin(), stops.end());
+  std::printf("\n%zu stops of the 10,000,000-move run: p50 %.3f ms, p99 %.3f ms, max %.3f ms: %s\n",
+              stops.size(), Median(stops), Percentile(stops, 0.99), worst,
+              worst < 10 ? "every stop within 10 ms" : "SLOW STOP");
+  fs::remove_all(dir);
+  return 0;
+}
+
+}  // namespace dravel::bench
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+  });
+  QGuiApplication application(argc, argv);  // fonts for the text workload
+  const bool soak = argc > 1 && std::string(argv[1]) == "--soak";
+  if (soak) return dravel::bench::Soak(DRAVEL_RENDER);
+  return dravel::bench::Report(DRAVEL_RENDER, argc > 1 ? argv[1] : DRAVEL_BENCH_DATA);
+}
