@@ -1,0 +1,145 @@
+// The window's figures (scripts/bench --window): for each workload, the time
+// from pressing run to the closing message while the window keeps painting,
+// and the window's resident memory; then ten million moves through the window
+// with its memory sampled, and stops of that run. Uses the offscreen platform
+// unless QT_QPA_PLATFORM says otherwise (xcb under Xvfb).
+#include <QApplication>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "interpreter/command_list.h"
+#include "interpreter/messages.h"
+#include "mainwindow/dialog_service.h"
+#include "mainwindow/edit_box.h"
+#include "mainwindow/main_window.h"
+#include "runtime/gbk_codec.h"
+
+namespace dravel::bench {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr double kGiveUpSeconds = 60;
+
+class NoDialogs final : public DialogService {
+ public:
+  bool ShowFileDialog(CommonDialog&) override { return false; }
+  int ShowMessageBox(const Text&, int, const Text&) override { return 0; }
+};
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+long StatusKb(const char* key) {
+  std::ifstream status("/proc/self/status");
+  std::string word;
+  while (status >> word) {
+    if (word == key) {
+      long kb = 0;
+      status >> kb;
+      return kb;
+    }
+  }
+  return 0;
+}
+
+Text ReadScript(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return ScriptFromFileBytes(std::string_view(bytes.str()));
+}
+
+// Presses run and lets the window work (paint, deliver the run's effects)
+// until the hint box ends with the closing message. `sample` is called about
+// every 100 ms with the seconds since the press.
+template <typename Sample>
+double RunInWindow(MainWindow& window, const Text& script, Sample sample) {
+  window.Editor().SetContent(script);
+  const Clock::time_point start = Clock::now();
+  Clock::time_point next_sample = start;
+  window.StartRun();
+  while (!window.HintBox().Content().ends_with(messages::kRunDone)) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    if (Clock::now() >= next_sample) {
+      sample(Seconds(start));
+      next_sample += std::chrono::milliseconds(100);
+    }
+    if (Seconds(start) > kGiveUpSeconds) return -1;
+  }
+  return Seconds(start);
+}
+
+void ReportWorkloads(MainWindow& window, const fs::path& workloads) {
+  std::vector<fs::path> scripts;
+  for (const auto& entry : fs::directory_iterator(workloads))
+    if (entry.path().extension() == ".dvg") scripts.push_back(entry.path());
+  std::sort(scripts.begin(), scripts.end());
+  std::printf("| workload | run pressed to closing message | window resident memory |\n"
+              "|---|---|---|\n");
+  for (const fs::path& path : scripts) {
+    const double seconds = RunInWindow(window, ReadScript(path), [](double) {});
+    std::printf("| %s | %.3f s | %.1f MB |\n", path.stem().string().c_str(), seconds,
+                StatusKb("VmRSS:") / 1024.0);
+    std::fflush(stdout);
+  }
+  std::printf("\nwindow peak resident memory: %.1f MB\n", StatusKb("VmHWM:") / 1024.0);
+}
+
+void Soak(MainWindow& window) {
+  // 次数 100, 重复 100000 【前进 1|右转 1】: ten million moves.
+  const Text script = Utf8ToGbk(
+      "\xe6\xac\xa1\xe6\x95\xb0 100\r\n\xe9\x87\x8d\xe5\xa4\x8d 100000 \xe3\x80\x90"
+      "\xe5\x89\x8d\xe8\xbf\x9b 1|\xe5\x8f\xb3\xe8\xbd\xac 1\xe3\x80\x91\r\n");
+  long at_one_second = 0, highest = 0;
+  const double seconds = RunInWindow(window, script, [&](double at) {
+    if (at < 1.0) return;
+    const long kb = StatusKb("VmRSS:");
+    if (at_one_second == 0) at_one_second = kb;
+    highest = std::max(highest, kb);
+  });
+  const double growth = double(highest - at_one_second) / 1024.0;
+  std::printf("\n10,000,000 moves through the window: %.2f s, %.1f MB at 1 s, +%.2f MB after: %s\n",
+              seconds, at_one_second / 1024.0, growth, growth < 5 ? "flat" : "GROWS");
+  std::vector<double> stops;
+  for (int i = 0; i < 50; ++i) {
+    window.Editor().SetContent(script);
+    window.StartRun();
+    const Clock::time_point run_start = Clock::now();
+    while (Seconds(run_start) < 0.002 + 0.001 * (i % 10))
+      QApplication::processEvents(QEventLoop::AllEvents, 1);
+    const Clock::time_point start = Clock::now();
+    window.StopRun();
+    window.WaitForRun();
+    stops.push_back(Seconds(start) * 1e3);
+  }
+  std::sort(stops.begin(), stops.end());
+  std::printf("50 stops in the window: p50 %.3f ms, max %.3f ms: %s\n", stops[stops.size() / 2],
+              stops.back(), stops.back() < 10 ? "every stop within 10 ms" : "SLOW STOP");
+}
+
+}  // namespace
+}  // namespace dravel::bench
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+  });
+  QApplication application(argc, argv);
+  dravel::bench::NoDialogs dialogs;
+  dravel::MainWindow window(dialogs);
+  window.show();
+  QApplication::processEvents();
+  dravel::bench::ReportWorkloads(window, DRAVEL_BENCH_DATA);
+  dravel::bench::Soak(window);
+  window.StopRun();
+  window.WaitForRun();
+  return 0;
+}
