@@ -62,6 +62,7 @@ Text ReadScript(const fs::path& path) {
 template <typename Sample>
 double RunInWindow(MainWindow& window, const Text& script, Sample sample) {
   window.Editor().SetContent(script);
+  window.HintBox().SetContent({});  // the last run's closing message is not this one's
   const Clock::time_point start = Clock::now();
   Clock::time_point next_sample = start;
   window.StartRun();
