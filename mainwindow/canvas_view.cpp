@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QTimer>
+#include <algorithm>
 
 #include "canvas/canvas_core.h"
 
@@ -16,7 +17,9 @@ constexpr int kFrameIntervalMs = 500;
 }  // namespace
 
 CanvasView::CanvasView(int width, int height, QWidget* parent)
-    : QWidget(parent), core_(std::make_unique<CanvasCore>(width, height)) {
+    : QWidget(parent),
+      core_(std::make_unique<CanvasCore>(width, height)),
+      repaint_timer_(new QTimer(this)) {
   setFixedSize(width, height);
   setAttribute(Qt::WA_OpaquePaintEvent);
   setFocusPolicy(Qt::ClickFocus);
@@ -25,6 +28,13 @@ CanvasView::CanvasView(int width, int height, QWidget* parent)
   core_->SetPenColour(kPenColour);
   core_->SetBackgroundColour(kBackgroundColour);
   core_->SetPenWidth(kPenWidth);
+  repaint_timer_->setSingleShot(true);
+  connect(repaint_timer_, &QTimer::timeout, this, [this] {
+    since_repaint_.restart();
+    repaint_pending_ = false;
+    update();
+  });
+  since_repaint_.start();
   core_->SetRepaintCallback([this] { RequestRepaint(); });
   auto* timer = new QTimer(this);
   connect(timer, &QTimer::timeout, this, [this] { core_->AdvanceFrames(); });
@@ -38,8 +48,8 @@ void CanvasView::RequestRepaint() {
   QMetaObject::invokeMethod(
       this,
       [this] {
-        repaint_pending_ = false;
-        update();
+        const qint64 waited = since_repaint_.elapsed();
+        repaint_timer_->start(static_cast<int>(std::max<qint64>(0, kRepaintIntervalMs - waited)));
       },
       Qt::QueuedConnection);
 }

@@ -2,16 +2,23 @@
 // CanvasCore. It owns the core, configures it as the window's canvas (green
 // one-pixel pen on dark grey, wrapping at the borders, sprites stepping every
 // 500 ms) and repaints whenever the core asks, from any thread, folding a burst
-// of requests into one queued repaint. The core does the drawing and locking.
+// of requests into one repaint at most every kRepaintIntervalMs, so a fast run
+// is shown smoothly without spending its time on copies of the canvas. The
+// core does the drawing and locking.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <atomic>
 #include <memory>
 
+class QTimer;
+
 namespace dravel {
 
 class CanvasCore;
+
+inline constexpr int kRepaintIntervalMs = 15;
 
 class CanvasView : public QWidget {
   Q_OBJECT
@@ -31,6 +38,8 @@ class CanvasView : public QWidget {
   void RequestRepaint();
 
   std::unique_ptr<CanvasCore> core_;
+  QTimer* repaint_timer_;
+  QElapsedTimer since_repaint_;
   std::atomic<bool> repaint_pending_{false};
   int paint_count_ = 0;
 };

@@ -22,6 +22,17 @@ int AdvanceBytes(const QString& text, int from, int bytes) {
   return pos;
 }
 
+constexpr int kLongWord = 1024;
+
+bool HasLongWord(const QString& text) {
+  int word = 0;
+  for (QChar c : text) {
+    word = c.isSpace() ? 0 : word + 1;
+    if (word > kLongWord) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 EditBox::EditBox(QWidget* parent) : QPlainTextEdit(parent) {
@@ -35,8 +46,10 @@ Text EditBox::Content(int* unsavable_line) const {
 }
 
 void EditBox::SetContent(const Text& gbk) {
+  const QString text = ToWidgetText(gbk);
+  FitWrapTo(text);
   holding_back_ = true;
-  setPlainText(ToWidgetText(gbk));
+  setPlainText(text);
   holding_back_ = false;
   emit ContentChanged();
 }
@@ -63,6 +76,14 @@ void EditBox::SetSelLength(int length) {
   }
   setTextCursor(cursor);
   ensureCursorVisible();
+}
+
+void EditBox::FitWrapTo(const QString& text) {
+  const bool long_word = HasLongWord(text);
+  if (long_word == wrapping_anywhere_) return;
+  if (long_word) usual_wrap_ = wordWrapMode();
+  setWordWrapMode(long_word ? QTextOption::WrapAnywhere : usual_wrap_);
+  wrapping_anywhere_ = long_word;
 }
 
 }  // namespace dravel

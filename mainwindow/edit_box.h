@@ -34,7 +34,13 @@ class EditBox : public QPlainTextEdit {
   void ContentChanged();
 
  private:
+  // Qt lays out a word longer than a line in time that grows with its square
+  // (a 10 MB line takes hours); content holding one is wrapped anywhere.
+  void FitWrapTo(const QString& text);
+
   bool holding_back_ = false;
+  bool wrapping_anywhere_ = false;
+  QTextOption::WrapMode usual_wrap_ = QTextOption::WrapAtWordBoundaryOrAnywhere;
 };
 
 }  // namespace dravel

@@ -17,17 +17,36 @@ QString ToWidgetText(const Text& gbk) {
   return text;
 }
 
-Text FromWidgetText(const QString& text, int* bad_line) {
-  if (bad_line != nullptr) *bad_line = 0;
+namespace {
+
+// GBK's trail bytes are never 0x0A, so breaks can be widened after converting.
+Text WidenBreaks(const Text& gbk) {
   Text result;
-  const QStringList lines = text.split(QChar('\n'));
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    if (i > 0) result += "\r\n";
-    bool lossless = true;
-    result += Utf8ToGbk(lines[i].toStdString(), &lossless);
-    if (!lossless && bad_line != nullptr && *bad_line == 0) *bad_line = static_cast<int>(i + 1);
+  result.reserve(gbk.size() + gbk.size() / 8);
+  for (char byte : gbk) {
+    if (byte == '\n') result += '\r';
+    result += byte;
   }
   return result;
+}
+
+int FirstLossyLine(const QString& text) {
+  const QStringList lines = text.split(QChar('\n'));
+  for (qsizetype i = 0; i < lines.size(); ++i) {
+    bool lossless = true;
+    Utf8ToGbk(lines[i].toStdString(), &lossless);
+    if (!lossless) return static_cast<int>(i + 1);
+  }
+  return 0;
+}
+
+}  // namespace
+
+Text FromWidgetText(const QString& text, int* bad_line) {
+  bool lossless = true;
+  const Text gbk = Utf8ToGbk(text.toStdString(), &lossless);
+  if (bad_line != nullptr) *bad_line = lossless ? 0 : FirstLossyLine(text);
+  return WidenBreaks(gbk);
 }
 
 }  // namespace dravel

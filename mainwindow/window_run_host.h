@@ -1,12 +1,16 @@
 // WindowRunHost: the run driver's view of the main window. Reads happen on the
-// window's thread when a run starts; every effect the run thread issues is
-// queued to the window's thread in the order issued and applied there only if
-// its run has not been stopped by then. Stops are requested on the window's
-// thread too, so a stopped run's effects already on their way are dropped
-// without any lock. The run thread never waits for the window.
+// window's thread when a run starts. Every effect the run thread issues goes
+// into one queue, in the order issued; the window's thread empties it in one
+// go and applies each effect only if its run has not been stopped by then.
+// Stops are requested on the window's thread too, so a stopped run's effects
+// already on their way are dropped without any lock. Consecutive appends of
+// one run are joined into one, so a run that reports a million passes costs
+// the window a few large appends, not a million events. The run thread never
+// waits for the window.
 #pragma once
 
-#include <QPointer>
+#include <mutex>
+#include <vector>
 
 #include "interpreter/run_host.h"
 
@@ -33,14 +37,25 @@ class WindowRunHost final : public RunHost {
   void Beep(const std::stop_token& run) override;
 
  private:
-  // Queues `effect` to the window's thread, dropped there if `run` has stopped.
-  template <typename Effect>
-  void Post(const std::stop_token& run, Effect effect);
+  enum class Kind { kReplaceHint, kAppendHint, kSetRunCount, kEnableRunButton, kFocusEditor, kBeep };
+  struct Effect {
+    Kind kind;
+    std::stop_token run;
+    Text text;
+  };
 
-  QPointer<EditBox> editor_;
-  QPointer<IntegerBox> run_count_;
-  QPointer<EditBox> hint_;
-  QPointer<QPushButton> run_button_;
+  void Push(Kind kind, const std::stop_token& run, const Text& text = {});
+  // On the window's thread: applies what is queued.
+  void Deliver();
+  void Apply(const Effect& effect);
+
+  // The window outlives every run: it ends the run before its controls go.
+  EditBox& editor_;
+  IntegerBox& run_count_;
+  EditBox& hint_;
+  QPushButton& run_button_;
+  std::mutex mutex_;
+  std::vector<Effect> queued_;
 };
 
 }  // namespace dravel
