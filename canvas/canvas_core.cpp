@@ -19,6 +19,7 @@ CanvasCore::CanvasCore(int width, int height)
   surface_.SetRepaintCallback([this](bool) {
     if (repaint_) repaint_();
   });
+  record_.Reset(surface_.visible_layer().size());
   model_.SetCheckpoint([this] { return Checkpoint(); });
   model_.SetEdgeMode(EdgeMode::Fence);
   model_.ResetTurtleZero();
@@ -122,16 +123,23 @@ void CanvasCore::StopUnderLock(const std::function<void()>& request_stop) {
 
 // The drawing effects: nothing reaches a layer once the run is stopped.
 void CanvasCore::DrawSegment(TurtlePoint from, TurtlePoint to) {
-  if (!OperationStopped()) surface_.DrawSegment(from, to);
+  if (OperationStopped()) return;
+  surface_.DrawSegment(from, to);
+  record_.AddLine(from, to, surface_.pen_colour(), surface_.pen_width());
 }
 
 void CanvasCore::PutText(std::string_view gbk_text, TurtlePoint anchor,
                          double heading) {
-  if (!OperationStopped()) surface_.PutText(gbk_text, anchor, heading);
+  if (OperationStopped()) return;
+  surface_.PutText(gbk_text, anchor, heading);
+  record_.AddText(gbk_text, anchor, heading, surface_.pen_colour());
 }
 
 void CanvasCore::RequestRepaint(bool erase) { surface_.RequestRepaint(erase); }
-void CanvasCore::EraseInk() { surface_.EraseInk(); }
+void CanvasCore::EraseInk() {
+  surface_.EraseInk();
+  record_.Reset(surface_.visible_layer().size());
+}
 void CanvasCore::RefreshBackground() { surface_.RefreshBackground(); }
 
 void CanvasCore::SetEdgeMode(EdgeMode mode) {
@@ -196,6 +204,14 @@ QImage CanvasCore::InkLayer() const {
 QImage CanvasCore::Paint() const {
   auto lock = Lock();
   return surface_.Compose(SpritePoses());
+}
+
+DrawingSnapshot CanvasCore::Drawing() const {
+  auto lock = Lock();
+  DrawingSnapshot snapshot{record_, surface_.background_colour(),
+                           surface_.BackgroundPicture(), {}};
+  if (record_.overflowed()) snapshot.visible_layer = surface_.visible_layer().copy();
+  return snapshot;
 }
 
 TurtleState CanvasCore::Turtle(int index) const {

@@ -17,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "canvas/drawing_record.h"
 #include "canvas/drawing_surface.h"
 #include "canvas/raster_surface.h"
 #include "canvas/sprite_images.h"
@@ -80,6 +81,8 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   QImage VisibleLayer() const;  // a copy, taken under the lock
   QImage InkLayer() const;
   QImage Paint() const;         // the visible layer with the sprites
+  // What was drawn since the last clear, for vector export.
+  DrawingSnapshot Drawing() const;
 
   TurtleState Turtle(int index = 0) const;  // index outside 0..19 gives 0's
   void SelectTurtle(int index);
@@ -143,6 +146,7 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   std::array<RunToken, 8> run_tokens_{};
   size_t next_run_token_ = 0;
   RasterSurface surface_;
+  DrawingRecord record_;
   TurtleModel model_;
   std::array<SpriteSlot, kSpriteSlotCount> slots_{};
   bool preview_ = false;

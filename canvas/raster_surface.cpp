@@ -46,31 +46,6 @@ std::pair<int64_t, int64_t> VisibleSteps(const AxisLine& line) {
   return {std::max<int64_t>(first, 0), std::min(end, steps)};
 }
 
-// Clips the segment a-b to the rectangle [low, high] in both axes
-// (Liang-Barsky); false when nothing of it is inside.
-bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y,
-                 double high_x, double high_y) {
-  double t0 = 0, t1 = 1;
-  const double dx = b.x() - a.x(), dy = b.y() - a.y();
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x() - low_x, high_x - a.x(), a.y() - low_y,
-                       high_y - a.y()};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double t = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, t);
-    else t1 = std::min(t1, t);
-  }
-  if (t0 > t1) return false;
-  const QPointF start = a;
-  a = start + QPointF(dx, dy) * t0;
-  b = start + QPointF(dx, dy) * t1;
-  return true;
-}
-
 void CopyKeyed(QImage& target, const QImage& source, int64_t left, int64_t top,
                uint32_t key) {
   const int64_t x0 = std::max<int64_t>(left, 0);
@@ -114,6 +89,29 @@ uint32_t ColourOf(uint32_t pixel) {
   const uint32_t red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF,
                  blue = pixel & 0xFF;
   return red | green << 8 | blue << 16;
+}
+
+bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y,
+                 double high_x, double high_y) {
+  double t0 = 0, t1 = 1;
+  const double dx = b.x() - a.x(), dy = b.y() - a.y();
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() - low_x, high_x - a.x(), a.y() - low_y,
+                       high_y - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) t0 = std::max(t0, t);
+    else t1 = std::min(t1, t);
+  }
+  if (t0 > t1) return false;
+  const QPointF start = a;
+  a = start + QPointF(dx, dy) * t0;
+  b = start + QPointF(dx, dy) * t1;
+  return true;
 }
 
 RasterSurface::RasterSurface(int width, int height) {
@@ -264,24 +262,32 @@ void RasterSurface::RefreshBackground() {
     return;
   }
   FillVisible();
-  DrawPicture();
+  DrawPicture(visible_);
   CopyInkOntoVisible();
   RequestRepaint(false);
 }
 
 void RasterSurface::FillVisible() { visible_.fill(PixelOf(background_colour_)); }
 
-void RasterSurface::DrawPicture() {
-  QPainter painter(&visible_);
+QImage RasterSurface::BackgroundPicture() const {
+  if (picture_.isNull()) return {};
+  QImage background(visible_.size(), QImage::Format_RGB32);
+  background.fill(PixelOf(background_colour_));
+  DrawPicture(background);
+  return background;
+}
+
+void RasterSurface::DrawPicture(QImage& target) const {
+  QPainter painter(&target);
   switch (picture_mode_) {
     case PictureMode::TopLeft:
       painter.drawImage(0, 0, picture_);
       break;
     case PictureMode::Stretch:
-      painter.drawImage(visible_.rect(), picture_);
+      painter.drawImage(target.rect(), picture_);
       break;
     case PictureMode::Tile:
-      painter.drawTiledPixmap(visible_.rect(), QPixmap::fromImage(picture_));
+      painter.drawTiledPixmap(target.rect(), QPixmap::fromImage(picture_));
       break;
     case PictureMode::Centre:
       painter.drawImage((width() - picture_.width()) / 2,

@@ -38,6 +38,11 @@ struct SpritePose {
 uint32_t PixelOf(uint32_t colour);
 uint32_t ColourOf(uint32_t pixel);
 
+// Clips the segment a-b to the rectangle [low, high] in both axes
+// (Liang-Barsky); false when nothing of it is inside.
+bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y,
+                 double high_x, double high_y);
+
 class RasterSurface final : public DrawingSurface {
  public:
   RasterSurface(int width, int height);
@@ -66,6 +71,10 @@ class RasterSurface final : public DrawingSurface {
   // The visible layer with the sprites drawn on a copy, in the given order.
   QImage Compose(const std::vector<SpritePose>& sprites) const;
 
+  // The background colour with the picture laid out on it, without the
+  // drawing; null when there is no picture.
+  QImage BackgroundPicture() const;
+
   const QImage& visible_layer() const { return visible_; }
   const QImage& ink_layer() const { return ink_; }
   int width() const { return visible_.width(); }
@@ -79,7 +88,7 @@ class RasterSurface final : public DrawingSurface {
   void DrawThinLine(QPoint from, QPoint to);
   void DrawWideLine(QPoint from, QPoint to);
   void FillVisible();
-  void DrawPicture();
+  void DrawPicture(QImage& target) const;
   void CopyInkOntoVisible();
   void DrawSprite(QImage& target, const SpritePose& sprite) const;
 

@@ -39,6 +39,8 @@ QFont TextFont() {
 
 }  // namespace
 
+QFont TextPainterFont() { return TextFont(); }
+
 TextPainter::TextPainter(std::string_view gbk_text, QPoint anchor,
                          int escapement, uint32_t pixel)
     : anchor_(anchor), degrees_(escapement / 10.0), pixel_(pixel) {

@@ -4,6 +4,7 @@
 // anchor. Text is skipped when no QGuiApplication exists, since fonts need one.
 #pragma once
 
+#include <QFont>
 #include <QImage>
 #include <QPoint>
 #include <QString>
@@ -11,6 +12,10 @@
 #include <string_view>
 
 namespace dravel {
+
+// The face the layers draw text in (family, 24-pixel size, no antialiasing);
+// needs a QGuiApplication.
+QFont TextPainterFont();
 
 class TextPainter {
  public:

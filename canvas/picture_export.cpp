@@ -1,0 +1,40 @@
+#include "canvas/picture_export.h"
+
+#include <QBuffer>
+#include <cctype>
+#include <cerrno>
+
+#include "canvas/svg_writer.h"
+
+namespace dravel {
+
+PictureFormat FormatOfPath(std::string_view path) {
+  constexpr std::string_view kSvg = ".svg";
+  if (path.size() < kSvg.size()) return PictureFormat::Png;
+  const std::string_view end = path.substr(path.size() - kSvg.size());
+  for (size_t i = 0; i < kSvg.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(end[i])) != kSvg[i]) return PictureFormat::Png;
+  return PictureFormat::Svg;
+}
+
+QByteArray PngBytes(const QImage& image) {
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return {};
+  return png;
+}
+
+QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format,
+                        bool with_turtles) {
+  if (format == PictureFormat::Svg) return WriteSvg(canvas.Drawing());
+  return PngBytes(with_turtles ? canvas.Paint() : canvas.VisibleLayer());
+}
+
+FileWriteResult WritePictureFile(std::string_view path, const QByteArray& bytes) {
+  if (bytes.isEmpty()) return {EIO};
+  return TryWriteFileBytes(
+      path, std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())));
+}
+
+}  // namespace dravel

@@ -1,0 +1,30 @@
+// The canvas's picture as file bytes: PNG from the visible layer (optionally
+// with the turtle sprites), SVG from the recorded drawing, chosen by the
+// file name's extension. Writing goes through the atomic file save, and an
+// empty byte block is refused, so an export never leaves a zero-byte or
+// half-written file. Showing the outcome is the caller's job.
+#pragma once
+
+#include <QByteArray>
+#include <string_view>
+
+#include "canvas/canvas_core.h"
+#include "runtime/file_bytes.h"
+
+namespace dravel {
+
+enum class PictureFormat { Png, Svg };
+
+// Svg for a name ending in ".svg" (any case), Png for anything else.
+PictureFormat FormatOfPath(std::string_view path);
+
+// The encoded picture; empty only when encoding failed.
+QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format,
+                        bool with_turtles = false);
+QByteArray PngBytes(const QImage& image);
+
+// Writes `bytes` to `path` (a local byte path) atomically; empty bytes give
+// EIO without touching the file.
+FileWriteResult WritePictureFile(std::string_view path, const QByteArray& bytes);
+
+}  // namespace dravel

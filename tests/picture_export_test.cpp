@@ -1,0 +1,377 @@
+// Picture export: the recorded drawing written as SVG against the visible
+// layer it must match, the PNG bytes against the layer itself, the empty
+// canvas, the bounded record and its bitmap fallback, and failed writes.
+#include "canvas/picture_export.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "canvas/svg_writer.h"
+
+namespace dravel {
+namespace {
+
+constexpr int kWidth = 240, kHeight = 160;
+constexpr uint32_t kPen = 0x00FF00, kBackground = 0x606060;
+
+struct Polyline {
+  std::vector<QPointF> points;
+  QString stroke;
+};
+struct SvgText {
+  QString transform;
+  QString content;
+};
+struct ParsedSvg {
+  bool ok = false;
+  QString background;
+  std::vector<Polyline> lines;
+  std::vector<SvgText> texts;
+  QString desc;
+  int images = 0;
+};
+
+std::vector<QPointF> Points(const QString& text) {
+  std::vector<QPointF> points;
+  for (const QString& pair : text.split(' ', Qt::SkipEmptyParts)) {
+    const QStringList xy = pair.split(',');
+    points.emplace_back(xy[0].toDouble(), xy[1].toDouble());
+  }
+  return points;
+}
+
+ParsedSvg Parse(const QByteArray& svg) {
+  ParsedSvg parsed;
+  QXmlStreamReader xml(svg);
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    const auto name = xml.name();
+    const auto attributes = xml.attributes();
+    if (name == u"rect") parsed.background = attributes.value("fill").toString();
+    if (name == u"image") ++parsed.images;
+    if (name == u"desc") parsed.desc = xml.readElementText();
+    if (name == u"polyline")
+      parsed.lines.push_back({Points(attributes.value("points").toString()),
+                              attributes.value("stroke").toString()});
+    if (name == u"text") {
+      const QString transform = attributes.value("transform").toString();
+      parsed.texts.push_back({transform, xml.readElementText()});
+    }
+  }
+  parsed.ok = !xml.hasError();
+  if (xml.hasError()) ADD_FAILURE() << xml.errorString().toStdString();
+  return parsed;
+}
+
+QImage Rasterise(const QByteArray& svg) {
+  QSvgRenderer renderer(svg);
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  image.fill(Qt::magenta);
+  QPainter painter(&image);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.setRenderHint(QPainter::TextAntialiasing, false);
+  renderer.render(&painter);
+  return image;
+}
+
+// Pixels nearer the pen colour than the background: the renderer may smooth
+// edges, so ink is told by distance, not by exact colour.
+std::vector<bool> InkMask(const QImage& image) {
+  const QColor pen = QColor::fromRgb(PixelOf(kPen)), back = QColor::fromRgb(PixelOf(kBackground));
+  auto distance = [](QColor a, QColor b) {
+    return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) +
+           std::abs(a.blue() - b.blue());
+  };
+  std::vector<bool> mask(size_t(image.width() * image.height()));
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) {
+      const QColor c = QColor::fromRgb(image.pixel(x, y));
+      mask[size_t(y * image.width() + x)] = distance(c, pen) < distance(c, back);
+    }
+  return mask;
+}
+
+bool InkNear(const std::vector<bool>& mask, int x, int y) {
+  for (int dy = -1; dy <= 1; ++dy)
+    for (int dx = -1; dx <= 1; ++dx) {
+      const int nx = x + dx, ny = y + dy;
+      if (nx >= 0 && nx < kWidth && ny >= 0 && ny < kHeight && mask[size_t(ny * kWidth + nx)])
+        return true;
+    }
+  return false;
+}
+
+// Ink pixels of `from` with no ink within one pixel in `to`.
+int Unmatched(const std::vector<bool>& from, const std::vector<bool>& to) {
+  int unmatched = 0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x)
+      if (from[size_t(y * kWidth + x)] && !InkNear(to, x, y)) ++unmatched;
+  return unmatched;
+}
+
+int InkCount(const std::vector<bool>& mask) { return int(std::count(mask.begin(), mask.end(), true)); }
+
+// The rasterised SVG and the layer agree up to `tolerance` of the ink pixels.
+void ExpectSamePicture(const QImage& layer, const QImage& drawn, double tolerance) {
+  const std::vector<bool> a = InkMask(layer), b = InkMask(drawn);
+  const int ink = InkCount(a);
+  EXPECT_GT(ink, 0);
+  EXPECT_LE(Unmatched(a, b), ink * tolerance);
+  EXPECT_LE(Unmatched(b, a), ink * tolerance);
+  EXPECT_EQ(drawn.pixel(0, 0), PixelOf(kBackground));
+}
+
+// The layer position of the pixel centre of a turtle point.
+QPointF PixelCentre(TurtlePoint point) {
+  return {kWidth / 2 + RoundSaturated(point.x) + 0.5,
+          kHeight / 2 - RoundSaturated(point.y) + 0.5};
+}
+
+class PictureExportTest : public ::testing::Test {
+ public:
+  PictureExportTest() {
+    canvas_.SetEdgeMode(EdgeMode::Wrap);
+    canvas_.SetPenColour(kPen);
+    canvas_.SetBackgroundColour(kBackground);
+  }
+
+  // Moves forward and keeps where the turtle went.
+  void Go(double distance) {
+    canvas_.Forward(distance);
+    const TurtleState turtle = canvas_.Turtle();
+    visited_.push_back({turtle.x, turtle.y});
+  }
+
+  void ExpectMatchesLayer(const QByteArray& svg, double tolerance) {
+    ExpectSamePicture(canvas_.VisibleLayer(), Rasterise(svg), tolerance);
+  }
+
+  CanvasCore canvas_{kWidth, kHeight};
+  std::vector<TurtlePoint> visited_{{0, 0}};
+};
+
+TEST_F(PictureExportTest, LinesMatchTheLayerAtPixelCentres) {
+  struct Case {
+    const char* name;
+    std::function<void(PictureExportTest&)> draw;
+  } cases[] = {
+      {"square", [](PictureExportTest& t) {
+         for (int i = 0; i < 4; ++i) {
+           t.Go(60);
+           t.canvas_.TurnRight(90);
+         }
+       }},
+      {"star", [](PictureExportTest& t) {
+         for (int i = 0; i < 5; ++i) {
+           t.Go(70);
+           t.canvas_.TurnLeft(144);
+         }
+       }},
+      {"slanted", [](PictureExportTest& t) {
+         t.canvas_.TurnRight(33.3);
+         t.Go(50.4);
+         t.canvas_.TurnLeft(71);
+         t.Go(30.25);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    canvas_.Clear();
+    visited_ = {{0, 0}};
+    c.draw(*this);
+    const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
+    const ParsedSvg parsed = Parse(svg);
+    ASSERT_TRUE(parsed.ok);
+    ASSERT_EQ(parsed.lines.size(), 1u);  // one connected path
+    const Polyline& line = parsed.lines[0];
+    EXPECT_EQ(line.stroke, "#00ff00");
+    ASSERT_EQ(line.points.size(), visited_.size());
+    for (size_t i = 0; i < visited_.size(); ++i) {
+      const QPointF expected = PixelCentre(visited_[i]);
+      EXPECT_LE(std::abs(line.points[i].x() - expected.x()), 0.5) << i;
+      EXPECT_LE(std::abs(line.points[i].y() - expected.y()), 0.5) << i;
+    }
+    ExpectMatchesLayer(svg, 0.02);
+  }
+}
+
+TEST_F(PictureExportTest, CircleAndEllipsePointsLieOnTheCurve) {
+  struct Case {
+    double rx, ry;
+  } cases[] = {{50, 50}, {70, 30}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.rx);
+    canvas_.Clear();
+    canvas_.Ellipse(c.rx, c.ry);
+    const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
+    const ParsedSvg parsed = Parse(svg);
+    ASSERT_TRUE(parsed.ok);
+    ASSERT_EQ(parsed.lines.size(), 1u);
+    // Chords: trunc(360 * r * 0.005), each with its end point, and the start.
+    EXPECT_EQ(parsed.lines[0].points.size(), size_t(std::trunc(1.8 * std::max(c.rx, c.ry))) + 1);
+    for (const QPointF& p : parsed.lines[0].points) {
+      const double dx = p.x() - (kWidth / 2 + 0.5), dy = p.y() - (kHeight / 2 + 0.5);
+      EXPECT_NEAR(std::hypot(dx / c.rx, dy / c.ry), 1.0, 1e-3);
+    }
+    ExpectMatchesLayer(svg, 0.02);
+  }
+}
+
+TEST_F(PictureExportTest, TextKeepsItsAnchorAndAngle) {
+  const char kHello[] = "\xc4\xe3\xba\xc3 A&<b>";  // 你好 A&<b>
+  struct Case {
+    double heading;
+    const char* transform;
+  } cases[] = {{0, "translate(120,80) rotate(-90)"}, {90, "translate(120,80)"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.heading);
+    canvas_.Clear();
+    canvas_.TurnRight(c.heading);
+    canvas_.WriteText(kHello);
+    const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
+    const ParsedSvg parsed = Parse(svg);
+    ASSERT_TRUE(parsed.ok);
+    ASSERT_EQ(parsed.texts.size(), 1u);
+    EXPECT_EQ(parsed.texts[0].transform, c.transform);
+    EXPECT_EQ(parsed.texts[0].content, QString::fromUtf8("你好 A&<b>"));
+    // Glyphs may be set a little differently; the text lies in the same place.
+    ExpectMatchesLayer(svg, 0.25);
+  }
+}
+
+TEST_F(PictureExportTest, ClearInTheMiddleKeepsOnlyWhatCameAfter) {
+  Go(50);
+  canvas_.WriteText("x");
+  canvas_.Clear();
+  canvas_.TurnRight(90);
+  Go(40);
+  const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
+  const ParsedSvg parsed = Parse(svg);
+  ASSERT_EQ(parsed.lines.size(), 1u);
+  EXPECT_TRUE(parsed.texts.empty());
+  EXPECT_EQ(parsed.lines[0].points.back(), PixelCentre({40, 0}));
+  ExpectMatchesLayer(svg, 0.02);
+}
+
+TEST_F(PictureExportTest, WrapCutLineIsRecordedPieceByPiece) {
+  canvas_.TurnRight(30);
+  canvas_.Forward(300);
+  const ParsedSvg parsed = Parse(PictureBytes(canvas_, PictureFormat::Svg));
+  ASSERT_GE(parsed.lines.size(), 3u);
+  for (const Polyline& line : parsed.lines) {
+    ASSERT_EQ(line.points.size(), 2u);
+    for (const QPointF& p : line.points) {
+      EXPECT_GE(p.x(), 0);
+      EXPECT_LE(p.x(), kWidth + 0.5);
+      EXPECT_GE(p.y(), 0);
+      EXPECT_LE(p.y(), kHeight + 0.5);
+    }
+  }
+  ExpectMatchesLayer(PictureBytes(canvas_, PictureFormat::Svg), 0.02);
+}
+
+TEST_F(PictureExportTest, FarLinesAreClippedAndWideLinesKeepTheirWidth) {
+  canvas_.SetEdgeMode(EdgeMode::Unbounded);
+  canvas_.SetPenWidth(5);
+  canvas_.TurnRight(45);
+  canvas_.Forward(1e12);
+  const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
+  const ParsedSvg parsed = Parse(svg);
+  ASSERT_EQ(parsed.lines.size(), 1u);
+  for (const QPointF& p : parsed.lines[0].points) {
+    EXPECT_LE(std::abs(p.x()), kWidth + 5);
+    EXPECT_LE(std::abs(p.y()), kHeight + 5);
+  }
+  EXPECT_TRUE(svg.contains("stroke-width=\"5\""));
+  ExpectMatchesLayer(svg, 0.05);
+}
+
+TEST_F(PictureExportTest, PngIsTheVisibleLayerExactly) {
+  canvas_.Circle(40);
+  canvas_.WriteText("\xc4\xe3");
+  const QImage png = QImage::fromData(PictureBytes(canvas_, PictureFormat::Png), "PNG");
+  EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32), canvas_.VisibleLayer());
+}
+
+TEST_F(PictureExportTest, EmptyCanvasGivesAValidEmptyPicture) {
+  const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
+  const ParsedSvg parsed = Parse(svg);
+  ASSERT_TRUE(parsed.ok);
+  EXPECT_EQ(parsed.background, "#606060");
+  EXPECT_TRUE(parsed.lines.empty());
+  EXPECT_EQ(Rasterise(svg), canvas_.VisibleLayer());
+  const QImage png = QImage::fromData(PictureBytes(canvas_, PictureFormat::Png), "PNG");
+  EXPECT_EQ(png.size(), QSize(kWidth, kHeight));
+}
+
+TEST_F(PictureExportTest, ResizeEmptiesTheRecord) {
+  Go(30);
+  canvas_.Resize(100, 50);
+  const DrawingSnapshot drawing = canvas_.Drawing();
+  EXPECT_TRUE(drawing.record.lines().empty());
+  EXPECT_EQ(drawing.record.size(), QSize(100, 50));
+}
+
+TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
+  for (size_t i = 0; i <= DrawingRecord::kMaxItems; ++i) {
+    canvas_.Forward(3);
+    canvas_.TurnRight(1);
+  }
+  const DrawingSnapshot drawing = canvas_.Drawing();
+  EXPECT_TRUE(drawing.record.overflowed());
+  EXPECT_EQ(drawing.record.lines().capacity(), 0u);
+  const QByteArray svg = WriteSvg(drawing);
+  const ParsedSvg parsed = Parse(svg);
+  EXPECT_EQ(parsed.desc, kSvgBitmapFallback);
+  EXPECT_EQ(parsed.images, 1);
+  EXPECT_EQ(Rasterise(svg), canvas_.VisibleLayer());
+  canvas_.Clear();
+  Go(10);
+  EXPECT_FALSE(canvas_.Drawing().record.overflowed());
+}
+
+TEST_F(PictureExportTest, ControlCharactersNeverBreakTheXml) {
+  canvas_.WriteText(std::string_view("a\x01\x1f\x7f\xff\xfe" "b", 7));
+  const ParsedSvg parsed = Parse(PictureBytes(canvas_, PictureFormat::Svg));
+  ASSERT_TRUE(parsed.ok);
+  ASSERT_EQ(parsed.texts.size(), 1u);
+  EXPECT_TRUE(parsed.texts[0].content.startsWith('a'));
+}
+
+TEST(PictureFile, FormatFollowsTheExtension) {
+  EXPECT_EQ(FormatOfPath("a.svg"), PictureFormat::Svg);
+  EXPECT_EQ(FormatOfPath("/x/A.SVG"), PictureFormat::Svg);
+  EXPECT_EQ(FormatOfPath("a.png"), PictureFormat::Png);
+  EXPECT_EQ(FormatOfPath("svg"), PictureFormat::Png);
+}
+
+TEST(PictureFile, FailedWritesLeaveNoFileAndNoEmptyFile) {
+  QTemporaryDir dir;
+  const std::string path = QDir(dir.path()).filePath("p.png").toStdString();
+  EXPECT_FALSE(WritePictureFile(path, {}).ok());
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+  EXPECT_FALSE(WritePictureFile(dir.path().toStdString() + "/none/p.png", "x").ok());
+  ASSERT_TRUE(WritePictureFile(path, "png").ok());
+  EXPECT_EQ(QFile(QString::fromStdString(path)).size(), 3);
+}
+
+}  // namespace
+}  // namespace dravel
+
+// Text needs a QGuiApplication; the tests run on the offscreen platform.
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
