@@ -1,28 +1,25 @@
 // dravel-render: runs a script as the run button would, on a canvas set up
 // like the main window's, with no window; prints what the hint box would show
-// and optionally writes the canvas as PNG. See --help.
+// and optionally writes the canvas as PNG or SVG; given a folder, does so for
+// every script in it. See --help.
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QImage>
-#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <iterator>
 
-#include "apps/dravel-render/render_host.h"
+#include "apps/dravel-render/render_folder.h"
 #include "apps/dravel-render/render_options.h"
+#include "apps/dravel-render/render_run.h"
 #include "canvas/canvas_core.h"
+#include "canvas/picture_export.h"
 #include "interpreter/command_list.h"
-#include "interpreter/messages.h"
-#include "interpreter/run_driver.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 #include "runtime/value.h"
 
 namespace dravel {
 namespace {
-
-constexpr uint32_t kPenColour = 0x00FF00;
-constexpr uint32_t kBackgroundColour = 0x606060;
 
 // Qt's own notes (such as a missing runtime directory) are noise in batch
 // output; only its errors reach standard error.
@@ -51,28 +48,6 @@ std::optional<std::string> ReadScriptBytes(const std::string& path) {
   return std::string(result.bytes.begin(), result.bytes.end());
 }
 
-void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode) {
-  canvas.Clear();
-  canvas.SetEdgeMode(edge_mode);
-  canvas.SetPenColour(kPenColour);
-  canvas.SetBackgroundColour(kBackgroundColour);
-  canvas.SetPenWidth(1);
-}
-
-// Runs the script to its end, or presses stop once the timeout has passed.
-Text Run(const RenderOptions& options, const Text& script, CanvasCore& canvas) {
-  RenderHost host(script, Utf8ToGbk(options.run_count));
-  RunDriver driver(host, canvas);
-  driver.StartRun();
-  std::optional<std::chrono::milliseconds> timeout;
-  if (options.timeout_seconds) {
-    timeout = std::chrono::milliseconds(static_cast<int64_t>(*options.timeout_seconds * 1000));
-  }
-  if (!driver.WaitForRun(timeout)) driver.StopRun();
-  driver.WaitForRun();
-  return host.Hint();
-}
-
 std::string HintForOutput(const Text& hint, bool gbk) {
   std::string text = gbk ? hint : GbkToUtf8(hint);
   std::string lines;
@@ -89,29 +64,32 @@ std::string StateLine(const TurtleState& turtle) {
          " " + ToText(turtle.pen) + " " + ToText(turtle.visible) + "\n";
 }
 
-int Render(const RenderOptions& options, int argc, char** argv) {
+int Render(const RenderOptions& options) {
   const std::optional<std::string> bytes = ReadScriptBytes(options.script_path);
   if (!bytes) return 2;
   const Text script =
       ScriptFromFileBytes(options.utf8_script ? Utf8ToGbk(UpToZero(*bytes)) : *bytes);
 
-  // Text is drawn with the platform's fonts, which need a GUI application.
-  QGuiApplication application(argc, argv);
   CanvasCore canvas(options.width, options.height);
   SetUpCanvas(canvas, options.edge_mode);
-  const Text hint = Run(options, script, canvas);
+  const RunOutcome outcome = RunOnCanvas(options, script, canvas, TimeoutOf(options));
 
   if (options.output_path) {
-    const QImage image = options.paint_turtles ? canvas.Paint() : canvas.VisibleLayer();
-    if (!image.save(QString::fromStdString(*options.output_path), "PNG")) {
+    const QByteArray bytes = PictureBytes(canvas, FormatOfPath(*options.output_path),
+                                          options.paint_turtles);
+    if (!WritePictureFile(*options.output_path, bytes).ok()) {
       std::cerr << "dravel-render: cannot write " << *options.output_path << "\n";
       return 2;
     }
   }
-  std::cout << HintForOutput(hint, options.gbk_output);
+  std::cout << HintForOutput(outcome.hint, options.gbk_output);
   if (options.print_state) std::cout << StateLine(canvas.Turtle(0));
   std::cout.flush();
-  return hint.ends_with(messages::kRunDone) ? 0 : 1;
+  return outcome.exit_status;
+}
+
+bool IsFolder(const std::string& path) {
+  return path != "-" && QFileInfo(QFile::decodeName(path.c_str())).isDir();
 }
 
 }  // namespace
@@ -129,5 +107,10 @@ int main(int argc, char** argv) {
   if (const auto* error = std::get_if<dravel::UsageError>(&parsed)) {
     return dravel::UsageFailure(error->message);
   }
-  return dravel::Render(std::get<dravel::RenderOptions>(parsed), argc, argv);
+  const auto& options = std::get<dravel::RenderOptions>(parsed);
+  // Text is drawn with the platform's fonts, which need a GUI application.
+  QGuiApplication application(argc, argv);
+  if (dravel::IsFolder(options.script_path)) return dravel::RenderFolder(options);
+  if (options.contact_sheet) return dravel::UsageFailure("--contact-sheet needs a FOLDER");
+  return dravel::Render(options);
 }

@@ -8,10 +8,12 @@ namespace dravel {
 
 const char kRenderUsage[] =
     "Usage: dravel-render [options] SCRIPT\n"
+    "       dravel-render [options] FOLDER\n"
     "Runs a Dravel script as the run button would, with no window, and prints the hint box.\n"
     "SCRIPT is a source file (GBK bytes), or - for standard input.\n"
     "\n"
-    "  -o, --output FILE     after the run, write the canvas to FILE as PNG\n"
+    "  -o, --output FILE     after the run, write the canvas to FILE: SVG when FILE\n"
+    "                        ends in .svg (the drawing as vectors), PNG otherwise\n"
     "      --turtle          include the turtle sprites in the PNG\n"
     "  -n, --count TEXT      content of the run count box (default \"1\")\n"
     "      --size WxH        canvas size in pixels (default 732x420)\n"
@@ -21,6 +23,18 @@ const char kRenderUsage[] =
     "      --timeout SECONDS press stop after this long\n"
     "      --gbk             write the hint text as GBK bytes instead of UTF-8\n"
     "  -h, --help            show this help\n"
+    "\n"
+    "\n"
+    "Given a FOLDER, runs every .dvg file in it (not in subfolders), each on a fresh\n"
+    "canvas, and writes NAME.png (or NAME.svg) for each and summary.txt: one line per\n"
+    "script with its exit status, its result (ok, failed, timeout, unreadable) and the\n"
+    "last line of its hint text, tab-separated.\n"
+    "  -o, --output DIR      write the pictures and summary.txt there (default FOLDER)\n"
+    "      --format FORMAT   png (default) or svg\n"
+    "      --contact-sheet FILE  also write one PNG with every picture as a thumbnail\n"
+    "                        under its file name\n"
+    "      --timeout SECONDS per script; 10 unless given\n"
+    "The exit status is 0 when every script ended with its closing message.\n"
     "\n"
     "A hint text over 2 MiB is printed as its first MiB, a line saying how many\n"
     "lines were left out, and its last MiB.\n"
@@ -67,6 +81,13 @@ bool ParseEncoding(std::string_view text, RenderOptions& options) {
   return true;
 }
 
+bool ParseFormat(std::string_view text, RenderOptions& options) {
+  if (text == "png") options.svg_in_folder = false;
+  else if (text == "svg") options.svg_in_folder = true;
+  else return false;
+  return true;
+}
+
 bool ParseTimeout(std::string_view text, RenderOptions& options) {
   double seconds = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
@@ -84,12 +105,14 @@ bool ApplyValue(std::string_view name, std::string_view value, RenderOptions& op
   else if (name == "--edge") return ParseEdge(value, options);
   else if (name == "--encoding") return ParseEncoding(value, options);
   else if (name == "--timeout") return ParseTimeout(value, options);
+  else if (name == "--format") return ParseFormat(value, options);
+  else if (name == "--contact-sheet") options.contact_sheet = std::string(value);
   return true;
 }
 
 bool TakesValue(std::string_view name) {
   for (std::string_view known : {"-o", "--output", "-n", "--count", "--size", "--edge",
-                                 "--encoding", "--timeout"}) {
+                                 "--encoding", "--timeout", "--format", "--contact-sheet"}) {
     if (name == known) return true;
   }
   return false;

@@ -1,0 +1,25 @@
+// The contact sheet of a folder run: one PNG for a teacher checking a class's
+// work, with every script's picture as a thumbnail in a grid, its file name
+// under it and, for a script that did not end well, its result in red. The
+// names are set in a face that can show Chinese. Needs a QGuiApplication.
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <vector>
+
+namespace dravel {
+
+struct SheetEntry {
+  QString name;
+  QImage picture;   // null: an empty cell
+  QString problem;  // empty when the script ended with its closing message
+};
+
+inline constexpr int kThumbnailWidth = 240;
+inline constexpr int kSheetColumns = 4;
+
+// Never null: with no entries, a small sheet that says so.
+QImage ContactSheet(const std::vector<SheetEntry>& entries);
+
+}  // namespace dravel

@@ -1,0 +1,51 @@
+#include "apps/dravel-render/render_run.h"
+
+#include "apps/dravel-render/render_host.h"
+#include "interpreter/messages.h"
+#include "interpreter/run_driver.h"
+#include "runtime/gbk_codec.h"
+
+namespace dravel {
+namespace {
+
+constexpr uint32_t kPenColour = 0x00FF00;
+constexpr uint32_t kBackgroundColour = 0x606060;
+
+}  // namespace
+
+void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode) {
+  canvas.Clear();
+  canvas.SetEdgeMode(edge_mode);
+  canvas.SetPenColour(kPenColour);
+  canvas.SetBackgroundColour(kBackgroundColour);
+  canvas.SetPenWidth(1);
+}
+
+RunOutcome RunOnCanvas(const RenderOptions& options, const Text& script, CanvasCore& canvas,
+                       std::optional<std::chrono::milliseconds> timeout) {
+  RenderHost host(script, Utf8ToGbk(options.run_count));
+  RunDriver driver(host, canvas);
+  RunOutcome outcome;
+  driver.StartRun();
+  if (!driver.WaitForRun(timeout)) outcome.stopped = driver.StopRun();
+  driver.WaitForRun();
+  outcome.hint = host.Hint();
+  outcome.exit_status = outcome.hint.ends_with(messages::kRunDone) ? 0 : 1;
+  return outcome;
+}
+
+std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options) {
+  if (!options.timeout_seconds) return std::nullopt;
+  return std::chrono::milliseconds(static_cast<int64_t>(*options.timeout_seconds * 1000));
+}
+
+Text LastHintLine(const Text& hint) {
+  // A GBK trail byte is never CR or LF, so searching bytes is safe.
+  const size_t end = hint.find_last_not_of("\r\n");
+  if (end == Text::npos) return {};
+  const size_t newline = hint.rfind('\n', end);
+  const size_t start = newline == Text::npos ? 0 : newline + 1;
+  return hint.substr(start, end + 1 - start);
+}
+
+}  // namespace dravel
