@@ -41,7 +41,7 @@ int LeadingInteger(const QString& text) {
   return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
-IntegerBox::IntegerBox(QWidget* parent) : QLineEdit(parent) {}
+IntegerBox::IntegerBox(QWidget* parent) : QLineEdit(parent) { setMaxLength(INT_MAX); }
 
 Text IntegerBox::Content() const { return FromWidgetText(text()); }
 

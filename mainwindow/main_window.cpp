@@ -5,9 +5,8 @@
 #include <QPushButton>
 #include <QScreen>
 
-#include "canvas/canvas_core.h"
+#include "canvas/turtle_canvas.h"
 #include "interpreter/run_driver.h"
-#include "mainwindow/canvas_view.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/source_files.h"
@@ -22,7 +21,7 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
   BuildControls();
   files_ = std::make_unique<SourceFiles>(*editor_, *hint_, dialogs);
   run_host_ = std::make_unique<WindowRunHost>(*editor_, *run_count_, *hint_, *run_button_);
-  run_driver_ = std::make_unique<RunDriver>(*run_host_, canvas_->Core());
+  run_driver_ = std::make_unique<RunDriver>(*run_host_, canvas_->core());
   BindEvents();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -55,8 +54,8 @@ void MainWindow::ClearCanvas() {
   // The canvas drops drawing under a stopped run's token: once that run has
   // returned (it never waits for the window), clear under no token at all.
   run_driver_->WaitForRun();
-  canvas_->Core().SetStopToken({});
-  canvas_->Core().Clear();
+  canvas_->core().SetStopToken({});
+  canvas_->core().Clear();
 }
 
 void MainWindow::SelectAll() {

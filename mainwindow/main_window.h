@@ -15,13 +15,13 @@ class QPushButton;
 
 namespace dravel {
 
-class CanvasView;
 class DialogService;
 class EditBox;
 class IntegerBox;
 class RunDriver;
 class SourceFiles;
 class TabControl;
+class TurtleCanvas;
 class WindowRunHost;
 
 inline constexpr int kClientWidth = 732;
@@ -35,7 +35,7 @@ class MainWindow : public QWidget {
   // Ends a run still in progress before any control goes away.
   ~MainWindow() override;
 
-  CanvasView& Canvas() const { return *canvas_; }
+  TurtleCanvas& Canvas() const { return *canvas_; }
   EditBox& Editor() const { return *editor_; }
   EditBox& HelpBox() const { return *help_; }
   EditBox& HintBox() const { return *hint_; }
@@ -62,7 +62,7 @@ class MainWindow : public QWidget {
   void BindEvents();
   static Text HelpText();
 
-  CanvasView* canvas_ = nullptr;
+  TurtleCanvas* canvas_ = nullptr;
   TabControl* tabs_ = nullptr;
   EditBox* editor_ = nullptr;
   EditBox* help_ = nullptr;

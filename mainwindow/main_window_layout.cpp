@@ -4,13 +4,14 @@
 #include <QPushButton>
 #include <QTabBar>
 
-#include "mainwindow/canvas_view.h"
+#include "canvas/turtle_canvas.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/tab_control.h"
 #include "mainwindow/window_texts.h"
+#include "runtime/runtime_error.h"
 
 namespace dravel {
 namespace {
@@ -56,11 +57,13 @@ EditBox* MakeTextBox(const char* name, bool read_only) {
   return box;
 }
 
-Text ResourceText(const char* path) {
+QByteArray ResourceBytes(const char* path) {
   QFile file(QString::fromLatin1(path));
   file.open(QIODevice::ReadOnly);
-  return file.readAll().toStdString();
+  return file.readAll();
 }
+
+Text ResourceText(const char* path) { return ResourceBytes(path).toStdString(); }
 
 }  // namespace
 
@@ -69,9 +72,10 @@ void MainWindow::BuildControls() {
   setFont(GuiFont());
   setFixedSize(kClientWidth, kClientHeight);
 
-  canvas_ = new CanvasView(kClientWidth, 420, this);
+  canvas_ = TurtleCanvas::Create(ResourceBytes(kDravelObject1Properties), this,
+                                 QRect(0, 0, kClientWidth, 420));
+  if (canvas_ == nullptr) ReportRuntimeError(0, kStartWindowLoadFailed);
   canvas_->setObjectName(QString::fromUtf8("Dravel对象1"));
-  canvas_->move(0, 0);
   BuildTabPages();
 
   auto* label = new QLabel(FromGbk(texts::kRunCountLabel), this);
