@@ -56,6 +56,7 @@ TurtleCanvas::TurtleCanvas(const CanvasProperties& stored, bool preview,
   setCursor(Qt::ArrowCursor);
   core_.SetRepaintCallback([this] { ScheduleUpdate(); });
   core_.SetPreview(preview);
+  if (!preview) context_menu_ = new CanvasContextMenu(this, core_);
   ApplyStored(stored);
   if (properties_.frame_interval != 0)
     timer_id_ = startTimer(properties_.frame_interval);

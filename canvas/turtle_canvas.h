@@ -1,8 +1,9 @@
 // The canvas component: a QWidget hosting the canvas core. It owns the twelve
 // properties with their setter rules, creation from the stored format and
-// saving to it, painting the composed frame, resizing, the animation timer
-// and the focus events. The turtle operations themselves are the core's; the
-// interpreter reaches them through core().
+// saving to it, painting the composed frame, resizing, the animation timer,
+// the focus events and the export menu (CanvasContextMenu). The turtle
+// operations themselves are the core's; the interpreter reaches them through
+// core().
 //
 // Properties, by number: 0 pen colour, 1 background colour, 2 fill colour,
 // 3 pen width, 4 edge mode (0 Fence, 1 Wrap, 2 Unbounded), 5 background
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <variant>
 
+#include "canvas/canvas_context_menu.h"
 #include "canvas/canvas_core.h"
 #include "canvas/canvas_properties.h"
 
@@ -69,6 +71,8 @@ class TurtleCanvas : public QWidget {
   QByteArray SaveProperties() const;
 
   CanvasCore& core() { return core_; }
+  // The export menu (save, copy, print); null on a previewing canvas.
+  CanvasContextMenu* ContextMenu() const { return context_menu_; }
   bool IsAnimating() const { return timer_id_ != 0; }
 
  signals:
@@ -103,6 +107,7 @@ class TurtleCanvas : public QWidget {
   CanvasProperties properties_;
   QImage picture_;
   bool preview_;
+  CanvasContextMenu* context_menu_ = nullptr;
   int timer_id_ = 0;
   std::atomic<bool> update_pending_{false};
 };

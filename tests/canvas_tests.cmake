@@ -4,5 +4,7 @@ dravel_add_test(raster_surface_test SOURCES raster_surface_test.cpp LIBS dravel_
 dravel_add_test(canvas_core_test SOURCES canvas_core_test.cpp LIBS dravel_canvas)
 dravel_add_test(canvas_properties_test SOURCES canvas_properties_test.cpp LIBS dravel_canvas)
 dravel_add_test(turtle_canvas_test SOURCES turtle_canvas_test.cpp LIBS dravel_canvas Qt6::Test)
-find_package(Qt6 REQUIRED COMPONENTS Svg)
+find_package(Qt6 REQUIRED COMPONENTS PrintSupport Svg)
 dravel_add_test(picture_export_test SOURCES picture_export_test.cpp LIBS dravel_canvas dravel_runtime Qt6::Svg)
+dravel_add_test(canvas_context_menu_test SOURCES canvas_context_menu_test.cpp
+  LIBS dravel_canvas dravel_runtime Qt6::Test Qt6::PrintSupport)

@@ -1,0 +1,107 @@
+#include "canvas/canvas_context_menu.h"
+
+#include <QClipboard>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QSvgRenderer>
+
+#include "canvas/canvas_core.h"
+#include "canvas/picture_export.h"
+#include "canvas/svg_writer.h"
+#include "runtime/gbk_codec.h"
+
+namespace dravel {
+namespace {
+
+QString FromGbk(const char* gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
+
+QString AskForFile(QWidget* parent) {
+  QFileDialog dialog(parent, FromGbk(kSavePictureText));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  const QStringList filters = {"PNG (*.png)", "SVG (*.svg)"};
+  dialog.setNameFilters(filters);
+  dialog.setDefaultSuffix("png");
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+    dialog.setDefaultSuffix(filter == filters[1] ? "svg" : "png");
+  });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+bool AskForPrinter(QWidget* parent, QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace
+
+CanvasContextMenu::CanvasContextMenu(QWidget* canvas, CanvasCore& core)
+    : QObject(canvas), canvas_(canvas), core_(core), hooks_{AskForFile, AskForPrinter},
+      menu_(new QMenu(canvas)) {
+  // Ctrl+Shift keeps clear of the editor's own Ctrl+S and Ctrl+C.
+  menu_->addAction(AddAction(kSavePictureText, QKeySequence("Ctrl+Shift+S"),
+                             &CanvasContextMenu::SavePicture));
+  menu_->addAction(AddAction(kCopyPictureText, QKeySequence("Ctrl+Shift+C"),
+                             &CanvasContextMenu::CopyPicture));
+  menu_->addAction(AddAction(kPrintPictureText, QKeySequence("Ctrl+P"),
+                             &CanvasContextMenu::PrintPicture));
+  canvas_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(canvas_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { menu_->popup(canvas_->mapToGlobal(at)); });
+}
+
+// The actions live on the canvas too, so their shortcuts work anywhere in
+// its window, with or without the menu open.
+QAction* CanvasContextMenu::AddAction(const char* gbk_text, const QKeySequence& keys,
+                                      void (CanvasContextMenu::*slot)()) {
+  auto* action = new QAction(FromGbk(gbk_text), this);
+  action->setShortcut(keys);
+  action->setShortcutContext(Qt::WindowShortcut);
+  connect(action, &QAction::triggered, this, slot);
+  canvas_->addAction(action);
+  return action;
+}
+
+void CanvasContextMenu::SetHooks(Hooks hooks) { hooks_ = std::move(hooks); }
+
+void CanvasContextMenu::SavePicture() {
+  const QString path = hooks_.choose_file(canvas_);
+  if (path.isEmpty()) return;
+  const QByteArray local = QFile::encodeName(path);
+  const QByteArray bytes = PictureBytes(core_, FormatOfPath(local.toStdString()));
+  const bool saved = WritePictureFile(local.toStdString(), bytes).ok();
+  QByteArray line(saved ? kPictureSaved : kPictureNotSaved);
+  line += QByteArray::fromStdString(Utf8ToGbk(path.toStdString()));
+  line += "\r\n";
+  emit messageRaised(line);
+}
+
+void CanvasContextMenu::CopyPicture() {
+  QGuiApplication::clipboard()->setImage(core_.VisibleLayer());
+}
+
+// The drawing goes to the printer as vectors, centred and as large as the
+// page allows without changing its proportions.
+void CanvasContextMenu::PrintPicture() {
+  QPrinter printer(QPrinter::HighResolution);
+  if (!hooks_.choose_printer(canvas_, printer)) return;
+  QSvgRenderer renderer(WriteSvg(core_.Drawing()));
+  QPainter painter;
+  if (!renderer.isValid() || !painter.begin(&printer)) {
+    emit messageRaised(kPrintFailed);
+    return;
+  }
+  const QRect page = painter.viewport();
+  QSize size = renderer.defaultSize();
+  size.scale(page.size(), Qt::KeepAspectRatio);
+  const QRect target(page.x() + (page.width() - size.width()) / 2,
+                     page.y() + (page.height() - size.height()) / 2, size.width(), size.height());
+  renderer.render(&painter, target);
+  if (!painter.end()) emit messageRaised(kPrintFailed);
+}
+
+}  // namespace dravel
