@@ -3,12 +3,24 @@
 #include <QGuiApplication>
 #include <QPointF>
 #include <algorithm>
+#include <cmath>
 
 #include "canvas/raster_surface.h"
 #include "canvas/turtle_model.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
+namespace {
+
+// Points a pixel or more apart never round to one pixel; only closer ones
+// need the exact test.
+bool SamePixel(TurtlePoint from, TurtlePoint to) {
+  if (std::abs(from.x - to.x) >= 1 || std::abs(from.y - to.y) >= 1) return false;
+  return RoundSaturated(from.x) == RoundSaturated(to.x) &&
+         RoundSaturated(from.y) == RoundSaturated(to.y);
+}
+
+}  // namespace
 
 void DrawingRecord::Reset(QSize size) {
   size_ = size;
@@ -32,24 +44,21 @@ bool DrawingRecord::Room(size_t text_bytes) {
 
 void DrawingRecord::AddLine(TurtlePoint from, TurtlePoint to, uint32_t colour,
                             int width) {
-  if (RoundSaturated(from.x) == RoundSaturated(to.x) &&
-      RoundSaturated(from.y) == RoundSaturated(to.y)) {
-    return;
-  }
+  if (SamePixel(from, to)) return;
   // One-pixel lines run through pixel centres; wider ones are stroked
   // around the pixel corners, as the surface draws them.
-  const double centre_x = size_.width() / 2 + (width <= 1 ? 0.5 : 0.0);
-  const double centre_y = size_.height() / 2 + (width <= 1 ? 0.5 : 0.0);
+  const double shift = width <= 1 ? 0.5 : 0.0;
+  const double centre_x = size_.width() / 2 + shift, centre_y = size_.height() / 2 + shift;
   QPointF a(centre_x + from.x, centre_y - from.y);
   QPointF b(centre_x + to.x, centre_y - to.y);
   const double margin = std::max(width, 1);
-  if (!ClipSegment(a, b, -margin, -margin, size_.width() + margin,
-                   size_.height() + margin)) {
-    return;
-  }
+  const double right = size_.width() + margin, bottom = size_.height() + margin;
+  const auto inside = [&](const QPointF& p) {
+    return p.x() >= -margin && p.x() <= right && p.y() >= -margin && p.y() <= bottom;
+  };
+  if (!(inside(a) && inside(b)) && !ClipSegment(a, b, -margin, -margin, right, bottom)) return;
   if (!Room(0)) return;
-  lines_.push_back({float(a.x()), float(a.y()), float(b.x()), float(b.y()),
-                    colour, width});
+  lines_.push_back({float(a.x()), float(a.y()), float(b.x()), float(b.y()), colour, width});
 }
 
 void DrawingRecord::AddText(std::string_view gbk_text, TurtlePoint anchor,
