@@ -1,0 +1,33 @@
+# Installs the build into a fresh PREFIX and checks that the desktop files,
+# the icon and the programs land where desktops look for them.
+# Run as: cmake -DBUILD_DIR=... -DPREFIX=... -P check_install.cmake
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+  RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+
+function(expect_file path)
+  if(NOT EXISTS "${PREFIX}/${path}")
+    message(FATAL_ERROR "not installed: ${path}")
+  endif()
+endfunction()
+
+function(expect_text path text)
+  expect_file(${path})
+  file(READ "${PREFIX}/${path}" content)
+  string(FIND "${content}" "${text}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${path} lacks: ${text}")
+  endif()
+endfunction()
+
+expect_file(bin/dravel)
+expect_file(bin/dravel-render)
+expect_text(share/applications/dravel.desktop "Exec=dravel %f")
+expect_text(share/applications/dravel.desktop "MimeType=text/x-dravel-script;")
+expect_text(share/applications/dravel.desktop "Icon=dravel")
+expect_text(share/mime/packages/dravel.xml "<mime-type type=\"text/x-dravel-script\">")
+expect_text(share/mime/packages/dravel.xml "<glob pattern=\"*.dvg\"/>")
+expect_text(share/icons/hicolor/scalable/apps/dravel.svg "<svg")
