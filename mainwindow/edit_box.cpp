@@ -47,10 +47,14 @@ Text EditBox::Content(int* unsavable_line) const {
 
 void EditBox::SetContent(const Text& gbk) {
   const QString text = ToWidgetText(gbk);
-  FitWrapTo(text);
+  // Wrapping anywhere comes before text with a long word and goes only after
+  // it has been replaced, so such text is never laid out word by word.
+  const bool long_word = HasLongWord(text);
+  if (long_word) WrapAnywhere(true);
   holding_back_ = true;
   setPlainText(text);
   holding_back_ = false;
+  if (!long_word) WrapAnywhere(false);
   emit ContentChanged();
 }
 
@@ -78,12 +82,11 @@ void EditBox::SetSelLength(int length) {
   ensureCursorVisible();
 }
 
-void EditBox::FitWrapTo(const QString& text) {
-  const bool long_word = HasLongWord(text);
-  if (long_word == wrapping_anywhere_) return;
-  if (long_word) usual_wrap_ = wordWrapMode();
-  setWordWrapMode(long_word ? QTextOption::WrapAnywhere : usual_wrap_);
-  wrapping_anywhere_ = long_word;
+void EditBox::WrapAnywhere(bool anywhere) {
+  if (anywhere == wrapping_anywhere_) return;
+  if (anywhere) usual_wrap_ = wordWrapMode();
+  setWordWrapMode(anywhere ? QTextOption::WrapAnywhere : usual_wrap_);
+  wrapping_anywhere_ = anywhere;
 }
 
 }  // namespace dravel

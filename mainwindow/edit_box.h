@@ -36,7 +36,7 @@ class EditBox : public QPlainTextEdit {
  private:
   // Qt lays out a word longer than a line in time that grows with its square
   // (a 10 MB line takes hours); content holding one is wrapped anywhere.
-  void FitWrapTo(const QString& text);
+  void WrapAnywhere(bool anywhere);
 
   bool holding_back_ = false;
   bool wrapping_anywhere_ = false;
