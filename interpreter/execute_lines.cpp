@@ -51,6 +51,9 @@ bool Fail(RunContext& context, int line, std::string_view prefix, std::string_vi
   text += message;
   context.host.AppendHint(context.stop, text);
   context.host.ReportFailingLine(context.stop, context.script_line);
+  if (context.depth > 1) {
+    context.host.ReportFailingItem(context.stop, context.script_line, context.body_item);
+  }
   context.host.EnableRunButton(context.stop);
   return false;
 }
@@ -86,7 +89,9 @@ bool Polygon(const PreparedLine& line, RunContext& context) {
   repeat += ' ';
   repeat += angle;
   repeat += messages::kBodyClose;
-  return ExecuteLines(SplitLines(repeat), context);
+  // Carried out as the repeat itself, so its body items are the script
+  // line's, as for a repeat written out.
+  return Repeat(PrepareLine(repeat), 1, context);
 }
 
 bool CarryOut(const PreparedLine& line, int number, RunContext& context) {
@@ -117,7 +122,19 @@ bool CarryOut(const PreparedLine& line, int number, RunContext& context) {
   return true;
 }
 
+// Repeats and polygons are containers: their body commands are paced instead.
+bool IsPacedLine(const PreparedLine& line) {
+  if (line.kind == Kind::kSkip) return false;
+  if (line.kind != Kind::kCommand) return true;
+  return line.row->action != kRepeat && line.row->action != kPolygon;
+}
+
 bool RunLine(const PreparedLine& line, int number, RunContext& context) {
+  if (context.pacer != nullptr && context.pacer->Engaged() && IsPacedLine(line)) [[unlikely]] {
+    context.pacer->BeforeCommand(context.host, context.stop, context.script_line,
+                                 context.body_item);
+    if (context.stop.stop_requested()) return false;
+  }
   switch (line.kind) {
     case Kind::kSkip: return true;
     case Kind::kUnrecognised: return Fail(context, number, messages::kUnrecognised);
@@ -173,10 +190,16 @@ bool ExecuteLines(const CommandList& lines, RunContext& context) {
 bool ExecuteLines(const PreparedLines& lines, RunContext& context) {
   DepthScope scope(context);
   const bool script_level = context.depth == 1;
+  const bool script_body = context.depth == 2;
   for (size_t i = 0; i < lines.size(); ++i) {
     if (context.stop.stop_requested()) return false;
     const int number = static_cast<int>(i + 1);
-    if (script_level) context.script_line = number;
+    if (script_level) {
+      context.script_line = number;
+      context.body_item = 0;
+    } else if (script_body) {
+      context.body_item = number;
+    }
     if (!RunLine(lines[i], number, context)) return false;
   }
   return true;

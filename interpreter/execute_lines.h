@@ -15,6 +15,7 @@
 #include "interpreter/command_list.h"
 #include "interpreter/command_table.h"
 #include "interpreter/run_host.h"
+#include "interpreter/run_pacer.h"
 
 namespace dravel {
 
@@ -26,6 +27,8 @@ struct RunContext {
   std::stop_token stop;
   int depth = 0;        // nesting of lists being executed; 1 for the script's own
   int script_line = 0;  // the script line being executed, for ReportFailingLine
+  int body_item = 0;    // its body's item being executed (1-based), 0 outside a body
+  RunPacer* pacer = nullptr;  // null: no pacing at all
 };
 
 struct PreparedLine {

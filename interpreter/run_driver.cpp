@@ -103,6 +103,7 @@ bool RunDriver::WaitForRun(std::optional<std::chrono::milliseconds> timeout) {
 void RunDriver::RunThreadMain(std::stop_token stop, const RunInput& input) {
   turtle_.SetStopToken(stop);
   RunContext context{turtle_, host_, std::move(stop)};
+  context.pacer = pacer_;
   RunScript(input, context);
 }
 

@@ -46,6 +46,8 @@ class RunDriver {
   // Waits until the current run's thread has returned, at most `timeout`;
   // true when it has (or there is no run). For headless hosts and tests.
   bool WaitForRun(std::optional<std::chrono::milliseconds> timeout = {});
+  // Paces the runs started from now on (null: none). The pacer must outlive them.
+  void SetPacer(RunPacer* pacer) { pacer_ = pacer; }
 
  private:
   void RunThreadMain(std::stop_token stop, const RunInput& input);
@@ -53,6 +55,7 @@ class RunDriver {
 
   RunHost& host_;
   TurtleOperations& turtle_;
+  RunPacer* pacer_ = nullptr;
   ThreadReference current_run_;
 };
 

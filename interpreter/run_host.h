@@ -40,6 +40,15 @@ class RunHost {
   // a failing line, a stop command or a count line without a value. Issued
   // right after that message; hosts that do not mark lines ignore it.
   virtual void ReportFailingLine(const std::stop_token& /*run*/, int /*script_line*/) {}
+  // When the message came from a repeat body or a polygon's expansion: the
+  // 1-based item of that script line's body that ended the run. Issued right
+  // after ReportFailingLine.
+  virtual void ReportFailingItem(const std::stop_token& /*run*/, int /*script_line*/,
+                                 int /*body_item*/) {}
+  // While a run is paced (RunPacer): the script line and body item (0 outside
+  // a body) about to be carried out.
+  virtual void ReportExecutingLine(const std::stop_token& /*run*/, int /*script_line*/,
+                                   int /*body_item*/) {}
 
   // Runs `request_stop` so that no effect is between its token check and its
   // taking effect. A host that applies every effect on the thread that stops

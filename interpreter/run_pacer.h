@@ -1,0 +1,64 @@
+// RunPacer: how fast a run goes, between the interpreter and the turtle. It
+// owns the speed (a wait before each command, none at the fastest), pause,
+// continue and single steps, and reports the line about to run while a run is
+// paced. Waits are stop-token waits, so a stop ends a paced or paused run at
+// once. The clock is a PacingWaiter, which tests replace so they run
+// instantly. Any thread may change the settings; the run thread waits.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <stop_token>
+
+namespace dravel {
+
+class RunHost;
+
+// Waits `interval` unless `stop` is requested first.
+class PacingWaiter {
+ public:
+  virtual ~PacingWaiter() = default;
+  virtual void Wait(std::chrono::milliseconds interval, const std::stop_token& stop) = 0;
+};
+
+class RunPacer {
+ public:
+  // Null `waiter`: real time.
+  explicit RunPacer(PacingWaiter* waiter = nullptr);
+
+  // 0 is the fastest: no wait of the pacer's own.
+  void SetInterval(std::chrono::milliseconds interval);
+  std::chrono::milliseconds Interval() const;
+  void Pause();
+  // Leaves the pause and drops steps not yet taken.
+  void Continue();
+  // Lets a paused run carry out one more command; pauses a running one first.
+  void Step();
+  bool Paused() const;
+
+  // One load: whether a command must go through BeforeCommand at all.
+  bool Engaged() const { return engaged_.load(std::memory_order_relaxed); }
+  // Before a command: reports its place, then waits for the interval, or while
+  // paused for a step or a continue. Returns at once when `stop` is requested.
+  void BeforeCommand(RunHost& host, const std::stop_token& stop, int script_line, int body_item);
+
+  // For tests: blocks until the run waits paused with no step left, at most
+  // `timeout`; true when it does.
+  bool WaitUntilHeld(std::chrono::milliseconds timeout);
+
+ private:
+  void UpdateEngaged();  // under mutex_
+
+  PacingWaiter* waiter_;
+  mutable std::mutex mutex_;
+  std::condition_variable_any changed_;
+  std::chrono::milliseconds interval_{0};
+  bool paused_ = false;
+  int steps_ = 0;
+  bool held_ = false;
+  std::atomic<bool> engaged_{false};
+};
+
+}  // namespace dravel
