@@ -6,3 +6,7 @@ if(TARGET dravel-render)
   target_include_directories(render_host_test PRIVATE ${PROJECT_SOURCE_DIR})
   set_target_properties(render_host_test PROPERTIES AUTOMOC OFF)
 endif()
+
+dravel_add_test(file_faults_test
+  SOURCES mainwindow_test_fixture.cpp file_faults_test.cpp
+  LIBS dravel_mainwindow dravel_canvas dravel_interpreter dravel_runtime Qt6::Test)
