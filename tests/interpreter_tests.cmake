@@ -11,6 +11,9 @@ foreach(unit command_list execute_lines run_driver script_cases run_thread)
 endforeach()
 target_link_libraries(run_thread_test PRIVATE dravel_canvas)
 
+dravel_add_test(run_pacer_test SOURCES run_pacer_test.cpp LIBS dravel_interpreter_fakes dravel_canvas)
+set_target_properties(run_pacer_test PROPERTIES AUTOMOC OFF)
+
 if(TARGET dravel-render)
   dravel_add_test(dravel_render_test SOURCES dravel_render_test.cpp LIBS Qt6::Gui dravel_runtime)
   target_compile_definitions(dravel_render_test PRIVATE DRAVEL_RENDER="$<TARGET_FILE:dravel-render>")
