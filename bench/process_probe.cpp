@@ -1,11 +1,12 @@
 #include "bench/process_probe.h"
 
 #include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -29,13 +30,19 @@ int Spawn(const std::vector<std::string>& argv) {
   return pid;
 }
 
+bool Executed(int pid, const std::string& program) {
+  std::error_code error;
+  const auto exe = std::filesystem::read_symlink("/proc/" + std::to_string(pid) + "/exe", error);
+  return !error && std::filesystem::equivalent(exe, program, error);
+}
+
 }  // namespace
 
-long ResidentKb(int pid) {
+long StatusKb(int pid, const char* key) {
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string key;
-  while (status >> key) {
-    if (key == "VmRSS:") {
+  std::string word;
+  while (status >> word) {
+    if (word == key) {
       long kb = 0;
       status >> kb;
       return kb;
@@ -51,17 +58,18 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, int sample_ms) {
   const int pid = Spawn(argv);
   if (pid < 0) return result;
   int status = 0;
-  rusage usage{};
   while (true) {
-    const int waited = wait4(pid, &status, sample_ms > 0 ? WNOHANG : 0, &usage);
+    const int waited = waitpid(pid, &status, sample_ms > 0 ? WNOHANG : 0);
     if (waited == pid) break;
     if (waited < 0) return result;
     const double at = std::chrono::duration<double>(Clock::now() - start).count();
-    if (const long kb = ResidentKb(pid); kb > 0) result.rss_samples.emplace_back(at, kb);
+    if (const long kb = StatusKb(pid, "VmRSS:"); kb > 0) result.rss_samples.emplace_back(at, kb);
+    // Until exec the child is a copy of this process, with its high-water mark.
+    if (Executed(pid, argv[0]))
+      result.peak_rss_kb = std::max(result.peak_rss_kb, StatusKb(pid, "VmHWM:"));
     std::this_thread::sleep_for(std::chrono::milliseconds(sample_ms));
   }
   result.wall_seconds = std::chrono::duration<double>(Clock::now() - start).count();
-  result.peak_rss_kb = usage.ru_maxrss;
   result.exit_status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }

@@ -9,6 +9,9 @@ namespace dravel::bench {
 
 struct ProcessResult {
   double wall_seconds = 0;
+  // The highest VmHWM read while sampling; 0 without sampling. (wait4's
+  // ru_maxrss would count the pages the child had between fork and exec,
+  // that is the measuring process's own.)
   long peak_rss_kb = 0;
   int exit_status = -1;
   // (seconds since start, resident kB) every `sample_ms`, when asked for.
@@ -19,7 +22,7 @@ struct ProcessResult {
 // With `sample_ms` > 0 it reads /proc/<pid>/status that often while waiting.
 ProcessResult RunProcess(const std::vector<std::string>& argv, int sample_ms = 0);
 
-// The resident memory of process `pid` in kB, or 0 when it is gone.
-long ResidentKb(int pid);
+// A kB figure of /proc/<pid>/status (such as "VmRSS:"), or 0 when it is gone.
+long StatusKb(int pid, const char* key);
 
 }  // namespace dravel::bench
