@@ -57,7 +57,10 @@ void SourceFiles::Open() {
   if (!AskForPath(CommonDialog::kOpenFile, texts::kSourceFilter, texts::kSourceExt, source_path_)) {
     return;
   }
-  const QString path = dialog_.FileName();
+  OpenPath(dialog_.FileName());
+}
+
+void SourceFiles::OpenPath(const QString& path) {
   const FileReadResult read = TryReadFileBytes(NativeName(path));
   if (!read.ok()) {
     Report(texts::kOpenPrefix, path, false);

@@ -25,6 +25,9 @@ class SourceFiles {
   int SavePrompt();
   void New();
   void Open();
+  // Opens `path` as Open does once the dialog has given it (a program
+  // argument), without asking first: nothing can have been typed yet.
+  void OpenPath(const QString& path);
   void Save();
   void Compile();
 

@@ -2,6 +2,7 @@
 // Closing the window (after the save prompt allows it) destroys it, and its
 // destruction ends the process with exit code 0.
 #include <QApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QThread>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/qt_text.h"
+#include "mainwindow/source_files.h"
 #include "runtime/beep_delay.h"
 #include "runtime/runtime_error.h"
 
@@ -32,5 +34,9 @@ int main(int argc, char* argv[]) {
   window->setAttribute(Qt::WA_DeleteOnClose);
   QObject::connect(window, &QObject::destroyed, [] { dravel::ExitProgram(0); });
   window->show();
+  // `dravel FILE.dvg`, as a file manager starts it: open as the open button would.
+  if (const QStringList arguments = QApplication::arguments(); arguments.size() > 1) {
+    window->Files().OpenPath(QFileInfo(arguments[1]).absoluteFilePath());
+  }
   return app.exec();
 }
