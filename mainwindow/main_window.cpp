@@ -41,6 +41,10 @@ void MainWindow::BindEvents() {
   connect(save_button_, &QPushButton::clicked, this, [this] { files_->Save(); });
   connect(compile_button_, &QPushButton::clicked, this, [this] { files_->Compile(); });
   connect(editor_, &EditBox::ContentChanged, this, [this] { files_->MarkChanged(); });
+  if (const CanvasContextMenu* menu = canvas_->ContextMenu()) {
+    connect(menu, &CanvasContextMenu::messageRaised, this,
+            [this](const QByteArray& line) { hint_->AppendText(line.toStdString()); });
+  }
 }
 
 void MainWindow::StartRun() { run_driver_->StartRun(); }

@@ -8,3 +8,7 @@ find_package(Qt6 REQUIRED COMPONENTS PrintSupport Svg)
 dravel_add_test(picture_export_test SOURCES picture_export_test.cpp LIBS dravel_canvas dravel_runtime Qt6::Svg)
 dravel_add_test(canvas_context_menu_test SOURCES canvas_context_menu_test.cpp
   LIBS dravel_canvas dravel_runtime Qt6::Test Qt6::PrintSupport)
+if(TARGET dravel_mainwindow)
+  dravel_add_test(window_export_test SOURCES mainwindow_test_fixture.cpp window_export_test.cpp
+    LIBS dravel_mainwindow dravel_canvas dravel_runtime Qt6::Test)
+endif()
