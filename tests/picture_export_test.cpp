@@ -314,6 +314,24 @@ TEST_F(PictureExportTest, EmptyCanvasGivesAValidEmptyPicture) {
   EXPECT_EQ(png.size(), QSize(kWidth, kHeight));
 }
 
+TEST_F(PictureExportTest, BackgroundChangesShowUnderEarlierDrawing) {
+  Go(50);
+  canvas_.SetBackgroundColour(0x203040);
+  QImage picture(30, 20, QImage::Format_RGB32);
+  picture.fill(qRgb(200, 10, 10));
+  canvas_.SetBackgroundPicture(picture, 3);  // centred
+  const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
+  const ParsedSvg parsed = Parse(svg);
+  EXPECT_EQ(parsed.background, "#403020");
+  EXPECT_EQ(parsed.images, 1);
+  ASSERT_EQ(parsed.lines.size(), 1u);
+  const QImage drawn = Rasterise(svg), layer = canvas_.VisibleLayer();
+  for (QPoint at : {QPoint(5, 5), QPoint(kWidth / 2 - 10, kHeight / 2 + 5)}) {
+    SCOPED_TRACE(at.x());
+    EXPECT_EQ(drawn.pixel(at), layer.pixel(at));
+  }
+}
+
 TEST_F(PictureExportTest, ResizeEmptiesTheRecord) {
   Go(30);
   canvas_.Resize(100, 50);
