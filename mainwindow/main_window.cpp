@@ -9,6 +9,8 @@
 #include "interpreter/run_driver.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/integer_box.h"
+#include "mainwindow/learning_tools.h"
+#include "mainwindow/line_number_editor.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/window_run_host.h"
 
@@ -22,6 +24,9 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
   files_ = std::make_unique<SourceFiles>(*editor_, *hint_, dialogs);
   run_host_ = std::make_unique<WindowRunHost>(*editor_, *run_count_, *hint_, *run_button_);
   run_driver_ = std::make_unique<RunDriver>(*run_host_, canvas_->core());
+  learning_ = std::make_unique<LearningTools>(
+      LearningTools::Parts{*this, *editor_, *hint_, *tabs_, *canvas_, *run_host_, *run_driver_,
+                           *run_button_, [this] { StartRun(); }});
   BindEvents();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -47,9 +52,15 @@ void MainWindow::BindEvents() {
   }
 }
 
-void MainWindow::StartRun() { run_driver_->StartRun(); }
+void MainWindow::StartRun() {
+  learning_->BeforeRun();
+  run_driver_->StartRun();
+}
 
-void MainWindow::StopRun() { run_driver_->StopRun(); }
+void MainWindow::StopRun() {
+  run_driver_->StopRun();
+  learning_->AfterStop();
+}
 
 void MainWindow::WaitForRun() { run_driver_->WaitForRun(); }
 

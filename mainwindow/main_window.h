@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "mainwindow/line_number_editor.h"
 #include "runtime/text.h"
 
 class QLabel;
@@ -16,8 +17,8 @@ class QPushButton;
 namespace dravel {
 
 class DialogService;
-class EditBox;
 class IntegerBox;
+class LearningTools;
 class RunDriver;
 class SourceFiles;
 class TabControl;
@@ -42,6 +43,8 @@ class MainWindow : public QWidget {
   IntegerBox& RunCountBox() const { return *run_count_; }
   TabControl& Tabs() const { return *tabs_; }
   SourceFiles& Files() const { return *files_; }
+  LineNumberEditor& ScriptEditor() const { return *editor_; }
+  LearningTools& Learning() const { return *learning_; }
 
   void StartRun();
   void StopRun();
@@ -64,7 +67,7 @@ class MainWindow : public QWidget {
 
   TurtleCanvas* canvas_ = nullptr;
   TabControl* tabs_ = nullptr;
-  EditBox* editor_ = nullptr;
+  LineNumberEditor* editor_ = nullptr;
   EditBox* help_ = nullptr;
   EditBox* hint_ = nullptr;
   IntegerBox* run_count_ = nullptr;
@@ -80,6 +83,7 @@ class MainWindow : public QWidget {
   std::unique_ptr<SourceFiles> files_;
   std::unique_ptr<WindowRunHost> run_host_;
   std::unique_ptr<RunDriver> run_driver_;
+  std::unique_ptr<LearningTools> learning_;
 };
 
 }  // namespace dravel

@@ -7,6 +7,7 @@
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/integer_box.h"
+#include "mainwindow/line_number_editor.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/tab_control.h"
@@ -43,8 +44,9 @@ void Colour(QWidget* box) {
   box->setPalette(palette);
 }
 
-EditBox* MakeTextBox(const char* name, bool read_only) {
-  auto* box = new EditBox;
+template <typename Box = EditBox>
+Box* MakeTextBox(const char* name, bool read_only) {
+  auto* box = new Box;
   box->setObjectName(QString::fromUtf8(name));
   box->setReadOnly(read_only);
   box->setUndoRedoEnabled(!read_only);
@@ -103,7 +105,7 @@ void MainWindow::BuildTabPages() {
   const int help_page = tabs_->AddPage(FromGbk(texts::kPageHelp));
   tabs_->AddPage(FromGbk(texts::kPageSettings));
 
-  editor_ = MakeTextBox("编辑框_命令输入", false);
+  editor_ = MakeTextBox<LineNumberEditor>("编辑框_命令输入", false);
   editor_->setFont(SongFont());
   editor_->SetContent(ResourceText(":/texts/example_script.txt"));
   tabs_->Place(editor_, script_page, QRect(0, 21, 405, 210));

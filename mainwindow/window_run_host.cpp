@@ -38,7 +38,22 @@ void WindowRunHost::FocusEditor(const std::stop_token& run) { Push(Kind::kFocusE
 
 void WindowRunHost::Beep(const std::stop_token& run) { Push(Kind::kBeep, run); }
 
-void WindowRunHost::Push(Kind kind, const std::stop_token& run, const Text& text) {
+void WindowRunHost::ReportFailingLine(const std::stop_token& run, int script_line) {
+  Push(Kind::kFailingLine, run, {}, script_line);
+}
+
+void WindowRunHost::ReportFailingItem(const std::stop_token& run, int script_line,
+                                      int body_item) {
+  Push(Kind::kFailingLine, run, {}, script_line, body_item);
+}
+
+void WindowRunHost::ReportExecutingLine(const std::stop_token& run, int script_line,
+                                        int body_item) {
+  Push(Kind::kRunningLine, run, {}, script_line, body_item);
+}
+
+void WindowRunHost::Push(Kind kind, const std::stop_token& run, const Text& text, int line,
+                         int item) {
   std::lock_guard lock(mutex_);
   const bool was_empty = queued_.empty();
   if (kind == Kind::kAppendHint && !was_empty && queued_.back().kind == kind &&
@@ -46,7 +61,7 @@ void WindowRunHost::Push(Kind kind, const std::stop_token& run, const Text& text
     queued_.back().text += text;
     return;
   }
-  queued_.push_back({kind, run, text});
+  queued_.push_back({kind, run, text, line, item});
   // One delivery per batch; the hint box is the context, so a delivery that
   // outlives the window is dropped with it.
   if (was_empty) QMetaObject::invokeMethod(&hint_, [this] { Deliver(); }, Qt::QueuedConnection);
@@ -71,6 +86,10 @@ void WindowRunHost::Apply(const Effect& effect) {
     case Kind::kEnableRunButton: run_button_.setEnabled(true); break;
     case Kind::kFocusEditor: editor_.setFocus(); break;
     case Kind::kBeep: dravel::Beep(); break;
+    case Kind::kFailingLine:
+    case Kind::kRunningLine:
+      if (location_sink_) location_sink_(effect.line, effect.item, effect.kind == Kind::kFailingLine);
+      break;
   }
 }
 

@@ -9,6 +9,7 @@
 // waits for the window.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -35,16 +36,30 @@ class WindowRunHost final : public RunHost {
   void EnableRunButton(const std::stop_token& run) override;
   void FocusEditor(const std::stop_token& run) override;
   void Beep(const std::stop_token& run) override;
+  void ReportFailingLine(const std::stop_token& run, int script_line) override;
+  void ReportFailingItem(const std::stop_token& run, int script_line, int body_item) override;
+  void ReportExecutingLine(const std::stop_token& run, int script_line, int body_item) override;
+
+  // Receives the places runs fail at (`failing`) or stand at, in order with
+  // the other effects; `body_item` is 0 outside a body.
+  using LocationSink = std::function<void(int script_line, int body_item, bool failing)>;
+  void SetLocationSink(LocationSink sink) { location_sink_ = std::move(sink); }
 
  private:
-  enum class Kind { kReplaceHint, kAppendHint, kSetRunCount, kEnableRunButton, kFocusEditor, kBeep };
+  enum class Kind {
+    kReplaceHint, kAppendHint, kSetRunCount, kEnableRunButton, kFocusEditor, kBeep,
+    kFailingLine, kRunningLine,
+  };
   struct Effect {
     Kind kind;
     std::stop_token run;
     Text text;
+    int line = 0;
+    int item = 0;
   };
 
-  void Push(Kind kind, const std::stop_token& run, const Text& text = {});
+  void Push(Kind kind, const std::stop_token& run, const Text& text = {}, int line = 0,
+            int item = 0);
   // On the window's thread: applies what is queued.
   void Deliver();
   void Apply(const Effect& effect);
@@ -56,6 +71,7 @@ class WindowRunHost final : public RunHost {
   QPushButton& run_button_;
   std::mutex mutex_;
   std::vector<Effect> queued_;
+  LocationSink location_sink_;
 };
 
 }  // namespace dravel

@@ -1,0 +1,171 @@
+#include "mainwindow/line_number_editor.h"
+
+#include <QHelpEvent>
+#include <QPainter>
+#include <QTextBlock>
+#include <QToolTip>
+
+#include "mainwindow/keyword_help.h"
+#include "mainwindow/qt_text.h"
+
+namespace dravel {
+namespace {
+
+const QColor kGutterBackground(0, 96, 96);
+const QColor kGutterNumber(190, 220, 220);
+const QColor kFailingLine(150, 30, 30);
+const QColor kRunningLine(30, 60, 150);
+const QColor kItemBackground(230, 160, 0);
+constexpr int kGutterPadding = 6;
+
+class Gutter final : public QWidget {
+ public:
+  explicit Gutter(LineNumberEditor* editor) : QWidget(editor), editor_(editor) {}
+  QSize sizeHint() const override { return {editor_->GutterWidth(), 0}; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override { editor_->PaintGutter(event); }
+
+ private:
+  LineNumberEditor* editor_;
+};
+
+bool IsWordBreak(QChar c) {
+  return c == QChar(' ') || c == QChar(0x3010) || c == QChar(0x3011) || c == QChar('|');
+}
+
+// The word around `position` in `text`, cut at spaces, 【, 】 and "|".
+QString WordAt(const QString& text, int position) {
+  int begin = position;
+  while (begin > 0 && !IsWordBreak(text[begin - 1])) --begin;
+  int end = position;
+  while (end < text.size() && !IsWordBreak(text[end])) ++end;
+  return text.mid(begin, end - begin);
+}
+
+}  // namespace
+
+std::pair<int, int> CharacterRange(const QString& line, ByteRange range) {
+  int bytes = 0;
+  int begin = -1;
+  int position = 0;
+  for (; position < line.size() && bytes < range.end; ++position) {
+    if (begin < 0 && bytes >= range.begin) begin = position;
+    bytes += line[position].unicode() < 0x80 ? 1 : 2;
+  }
+  if (begin < 0) begin = position;
+  return {begin, position};
+}
+
+LineNumberEditor::LineNumberEditor(QWidget* parent) : EditBox(parent), gutter_(new Gutter(this)) {
+  connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { UpdateGutterWidth(); });
+  connect(this, &QPlainTextEdit::updateRequest, this, &LineNumberEditor::UpdateGutter);
+  // Marks belong to the text a run read; an edit makes them stale.
+  connect(this, &QPlainTextEdit::textChanged, this, &LineNumberEditor::ClearMarks);
+  UpdateGutterWidth();
+}
+
+int LineNumberEditor::GutterWidth() const {
+  const int digits = QString::number(std::max(1, blockCount())).size();
+  return 2 * kGutterPadding + fontMetrics().horizontalAdvance(QChar('9')) * std::max(2, digits);
+}
+
+void LineNumberEditor::UpdateGutterWidth() { setViewportMargins(GutterWidth(), 0, 0, 0); }
+
+void LineNumberEditor::UpdateGutter(const QRect& rect, int dy) {
+  if (dy != 0) {
+    gutter_->scroll(0, dy);
+  } else {
+    gutter_->update(0, rect.y(), gutter_->width(), rect.height());
+  }
+  if (rect.contains(viewport()->rect())) UpdateGutterWidth();
+}
+
+void LineNumberEditor::resizeEvent(QResizeEvent* event) {
+  EditBox::resizeEvent(event);
+  const QRect inside = contentsRect();
+  gutter_->setGeometry(QRect(inside.left(), inside.top(), GutterWidth(), inside.height()));
+}
+
+void LineNumberEditor::PaintGutter(QPaintEvent* event) {
+  QPainter painter(gutter_);
+  painter.fillRect(event->rect(), kGutterBackground);
+  painter.setFont(font());
+  QTextBlock block = firstVisibleBlock();
+  int top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
+  const int line_height = fontMetrics().height();
+  while (block.isValid() && top <= event->rect().bottom()) {
+    const int bottom = top + qRound(blockBoundingRect(block).height());
+    if (block.isVisible() && bottom >= event->rect().top()) {
+      const bool marked = block.blockNumber() + 1 == marked_line_;
+      painter.setPen(marked ? Qt::white : kGutterNumber);
+      painter.drawText(0, top, gutter_->width() - kGutterPadding, line_height, Qt::AlignRight,
+                       QString::number(block.blockNumber() + 1));
+    }
+    block = block.next();
+    top = bottom;
+  }
+}
+
+void LineNumberEditor::MarkLine(int line, std::optional<ByteRange> item, Mark mark) {
+  const QTextBlock block = document()->findBlockByNumber(line - 1);
+  if (line < 1 || !block.isValid()) return;
+  QList<QTextEdit::ExtraSelection> selections;
+  QTextEdit::ExtraSelection whole;
+  whole.format.setBackground(mark == Mark::kFailing ? kFailingLine : kRunningLine);
+  whole.format.setProperty(QTextFormat::FullWidthSelection, true);
+  whole.cursor = QTextCursor(block);
+  selections.append(whole);
+  QTextCursor item_cursor(block);
+  if (item) {
+    const auto [begin, end] = CharacterRange(block.text(), *item);
+    item_cursor.setPosition(block.position() + begin);
+    item_cursor.setPosition(block.position() + end, QTextCursor::KeepAnchor);
+    QTextEdit::ExtraSelection body;
+    body.format.setBackground(kItemBackground);
+    body.format.setForeground(Qt::black);
+    body.cursor = item_cursor;
+    selections.append(body);
+  }
+  setExtraSelections(selections);
+  marked_line_ = line;
+  marked_item_ = item ? item_cursor : QTextCursor();
+  if (mark == Mark::kFailing) {
+    QTextCursor caret(block);
+    if (item) caret.setPosition(item_cursor.selectionStart());
+    setTextCursor(caret);
+  } else {
+    setTextCursor(QTextCursor(block));
+  }
+  ensureCursorVisible();
+  gutter_->update();
+}
+
+void LineNumberEditor::ClearMarks() {
+  if (marked_line_ == 0) return;
+  setExtraSelections({});
+  marked_line_ = 0;
+  marked_item_ = QTextCursor();
+  gutter_->update();
+}
+
+QString LineNumberEditor::MarkedItemText() const {
+  return marked_item_.isNull() ? QString() : marked_item_.selectedText();
+}
+
+bool LineNumberEditor::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return EditBox::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const QTextCursor cursor = cursorForPosition(help->pos());
+  const QTextBlock block = cursor.block();
+  const QString word = WordAt(block.text(), cursor.positionInBlock());
+  const QString tip = KeywordToolTip(FromWidgetText(word));
+  if (tip.isEmpty()) {
+    QToolTip::hideText();
+  } else {
+    QToolTip::showText(help->globalPos(), tip, viewport());
+  }
+  return true;
+}
+
+}  // namespace dravel

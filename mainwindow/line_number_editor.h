@@ -1,0 +1,51 @@
+// LineNumberEditor: the script editor. An EditBox with a gutter of line
+// numbers inside its frame (the box keeps its place and outer size), marks
+// for the line a run failed or stopped on and the line being run (with the
+// body command inside a repeat or polygon line), and keyword tool tips.
+// Window thread only.
+#pragma once
+
+#include <optional>
+
+#include "interpreter/run_location.h"
+#include "mainwindow/edit_box.h"
+
+namespace dravel {
+
+class LineNumberEditor : public EditBox {
+  Q_OBJECT
+
+ public:
+  enum class Mark { kFailing, kRunning };
+
+  explicit LineNumberEditor(QWidget* parent = nullptr);
+
+  // Marks 1-based script `line` and, inside it, the GBK byte range `item`;
+  // a failing mark also puts the caret at the item (or the line's start).
+  // Lines outside the text are ignored.
+  void MarkLine(int line, std::optional<ByteRange> item, Mark mark);
+  void ClearMarks();
+  // The marked line, 0 when none; for tests.
+  int MarkedLine() const { return marked_line_; }
+  QString MarkedItemText() const;
+
+  int GutterWidth() const;
+  void PaintGutter(QPaintEvent* event);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
+
+ private:
+  void UpdateGutterWidth();
+  void UpdateGutter(const QRect& rect, int dy);
+
+  QWidget* gutter_;
+  int marked_line_ = 0;
+  QTextCursor marked_item_;
+};
+
+// The GBK byte range `range` of `line` as character positions in `line`.
+std::pair<int, int> CharacterRange(const QString& line, ByteRange range);
+
+}  // namespace dravel

@@ -1,0 +1,42 @@
+// ScriptHighlighter: colours a script as the interpreter reads it: keywords
+// and aliases of the command table (and the run count line's), numbers,
+// comment lines (" //"), the repeat brackets and the "|" between body items.
+// Colours live in each line's layout only: the text, its undo history and
+// the editor's content-changed event are never touched, so colouring never
+// counts as an edit.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QTextCharFormat>
+#include <QTextLayout>
+
+class QPlainTextEdit;
+
+namespace dravel {
+
+class ScriptHighlighter final : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit ScriptHighlighter(QPlainTextEdit& editor);
+
+  // The colour ranges of one line's text.
+  QList<QTextLayout::FormatRange> Colours(const QString& line) const;
+
+ private:
+  void ColourBlocks(int position, int chars_added);
+  void AddWord(QList<QTextLayout::FormatRange>& ranges, const QString& line, int begin,
+               int end) const;
+
+  QPlainTextEdit& editor_;
+  QSet<QString> keywords_;
+  QString comment_start_;
+  QTextCharFormat keyword_;
+  QTextCharFormat number_;
+  QTextCharFormat comment_;
+  QTextCharFormat bracket_;
+};
+
+}  // namespace dravel

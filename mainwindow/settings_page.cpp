@@ -1,0 +1,176 @@
+#include "mainwindow/settings_page.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <array>
+
+#include "canvas/sprite_images.h"
+#include "canvas/turtle_canvas.h"
+#include "interpreter/run_pacer.h"
+#include "mainwindow/qt_text.h"
+#include "mainwindow/tab_control.h"
+
+namespace dravel {
+namespace {
+
+struct SpeedStep {
+  const char* caption;
+  int interval_ms;
+};
+
+constexpr std::array<SpeedStep, SettingsPage::kSpeedCount> kSpeeds = {{
+    {"\xd7\xee\xbf\xec", 0},     // 最快
+    {"\xbf\xec", 60},            // 快
+    {"\xd6\xd0", 250},           // 中
+    {"\xc2\xfd", 600},           // 慢
+    {"\xd7\xee\xc2\xfd", 1200},  // 最慢
+}};
+
+constexpr char kSpeedLabel[] = "\xcb\xd9\xb6\xc8\xa3\xba";                  // 速度：
+constexpr char kPauseCaption[] = "\xd4\xdd\xcd\xa3(F8)";                    // 暂停(F8)
+constexpr char kContinueCaption[] = "\xbc\xcc\xd0\xf8(F8)";                 // 继续(F8)
+constexpr char kStepCaption[] = "\xb5\xa5\xb2\xbd(F10)";                    // 单步(F10)
+constexpr char kPenColourLabel[] = "\xbb\xad\xb1\xca\xd1\xd5\xc9\xab\xa3\xba";  // 画笔颜色：
+constexpr char kBackgroundLabel[] = "\xb1\xb3\xbe\xb0\xd1\xd5\xc9\xab\xa3\xba";  // 背景颜色：
+constexpr char kPenWidthLabel[] = "\xbb\xad\xb1\xca\xbf\xed\xb6\xc8\xa3\xba";  // 画笔宽度：
+constexpr char kEdgeModeLabel[] = "\xb1\xdf\xbd\xe7\xc4\xa3\xca\xbd\xa3\xba";  // 边界模式：
+constexpr char kImageSetLabel[] = "\xba\xa3\xb9\xea\xcd\xbc\xcf\xf1\xa3\xba";  // 海龟图像：
+constexpr char kIntervalLabel[] = "\xd6\xa1\xbc\xe4\xb8\xf4\xa3\xba";          // 帧间隔：
+constexpr char kMilliseconds[] = " \xba\xc1\xc3\xeb";                          // " 毫秒"
+constexpr std::array<const char*, 3> kEdgeModes = {
+    "\xce\xa7\xc0\xb8", "\xbb\xb7\xc8\xc6", "\xce\xde\xbd\xe7"};  // 围栏 环绕 无界
+
+// Colours as the canvas stores them: 0x00BBGGRR.
+constexpr std::array<int32_t, 12> kColours = {
+    0x000000, 0xFFFFFF, 0x0000FF, 0x00A000, 0xFF0000, 0x00FFFF,
+    0xFF00FF, 0xFFFF00, 0x0080FF, 0x808080, 0x800080, 0x004080};
+constexpr int kWidestPen = 50;
+constexpr int kMaxFrameInterval = 2000;
+constexpr QSize kSwatch(28, 14);
+
+QColor FromStored(int32_t value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
+
+QIcon Swatch(int32_t value) {
+  QPixmap pixmap(kSwatch);
+  pixmap.fill(FromStored(value));
+  return QIcon(pixmap);
+}
+
+int32_t NumberOf(const TurtleCanvas::PropertyValue& value) {
+  const int32_t* number = std::get_if<int32_t>(&value);
+  return number != nullptr ? *number : 0;
+}
+
+}  // namespace
+
+SettingsPage::SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas, RunPacer& pacer,
+                           Actions actions)
+    : QObject(&tabs), tabs_(tabs), page_(page), canvas_(canvas), pacer_(pacer) {
+  BuildPace(std::move(actions));
+  BuildCanvasControls();
+}
+
+void SettingsPage::BuildPace(Actions actions) {
+  auto* label = new QLabel(FromGbk(kSpeedLabel));
+  tabs_.Place(label, page_, QRect(8, 30, 64, 24));
+  speed_ = new QComboBox;
+  speed_->setObjectName(QStringLiteral("speed"));
+  for (const SpeedStep& speed : kSpeeds) speed_->addItem(FromGbk(speed.caption));
+  tabs_.Place(speed_, page_, QRect(76, 30, 90, 24));
+  connect(speed_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) pacer_.SetInterval(std::chrono::milliseconds(kSpeeds[index].interval_ms));
+  });
+  pause_ = new QPushButton(FromGbk(kPauseCaption));
+  pause_->setObjectName(QStringLiteral("pause"));
+  tabs_.Place(pause_, page_, QRect(190, 28, 96, 28));
+  connect(pause_, &QPushButton::clicked, this, std::move(actions.toggle_pause));
+  step_ = new QPushButton(FromGbk(kStepCaption));
+  step_->setObjectName(QStringLiteral("step"));
+  tabs_.Place(step_, page_, QRect(296, 28, 96, 28));
+  connect(step_, &QPushButton::clicked, this, std::move(actions.step));
+}
+
+QComboBox* SettingsPage::ColourBox(const char* name, int property, const QRect& bounds) {
+  auto* box = new QComboBox;
+  box->setObjectName(QString::fromLatin1(name));
+  box->setIconSize(kSwatch);
+  for (int32_t colour : kColours) box->addItem(Swatch(colour), QString(), colour);
+  const int32_t current = NumberOf(canvas_.GetProperty(property));
+  if (box->findData(current) < 0) box->addItem(Swatch(current), QString(), current);
+  box->setCurrentIndex(box->findData(current));
+  connect(box, &QComboBox::currentIndexChanged, this, [this, box, property] {
+    canvas_.SetProperty(property, box->currentData().toInt());
+  });
+  tabs_.Place(box, page_, bounds);
+  return box;
+}
+
+void SettingsPage::BuildCanvasControls() {
+  const auto label = [this](const char* gbk, int x, int y) {
+    tabs_.Place(new QLabel(FromGbk(gbk)), page_, QRect(x, y, 72, 24));
+  };
+  label(kPenColourLabel, 8, 68);
+  pen_colour_ = ColourBox("pen_colour", TurtleCanvas::kPenColour, QRect(76, 68, 110, 24));
+  label(kBackgroundLabel, 200, 68);
+  background_colour_ =
+      ColourBox("background_colour", TurtleCanvas::kBackgroundColour, QRect(276, 68, 116, 24));
+
+  label(kPenWidthLabel, 8, 104);
+  pen_width_ = new QSpinBox;
+  pen_width_->setObjectName(QStringLiteral("pen_width"));
+  pen_width_->setRange(1, kWidestPen);
+  pen_width_->setValue(NumberOf(canvas_.GetProperty(TurtleCanvas::kPenWidth)));
+  connect(pen_width_, &QSpinBox::valueChanged, this,
+          [this](int width) { canvas_.SetProperty(TurtleCanvas::kPenWidth, width); });
+  tabs_.Place(pen_width_, page_, QRect(76, 104, 110, 24));
+
+  label(kEdgeModeLabel, 200, 104);
+  edge_mode_ = new QComboBox;
+  edge_mode_->setObjectName(QStringLiteral("edge_mode"));
+  for (const char* mode : kEdgeModes) edge_mode_->addItem(FromGbk(mode));
+  edge_mode_->setCurrentIndex(NumberOf(canvas_.GetProperty(TurtleCanvas::kEdgeMode)));
+  connect(edge_mode_, &QComboBox::currentIndexChanged, this,
+          [this](int mode) { canvas_.SetProperty(TurtleCanvas::kEdgeMode, mode); });
+  tabs_.Place(edge_mode_, page_, QRect(276, 104, 116, 24));
+
+  label(kImageSetLabel, 8, 148);
+  image_set_ = new QComboBox;
+  image_set_->setObjectName(QStringLiteral("image_set"));
+  image_set_->setIconSize(QSize(32, 32));
+  for (int set = 1; set < kImageSetCount; ++set) {
+    const SpriteFrames& frames = BuiltInSprites(set);
+    const QPixmap picture = frames.empty() ? QPixmap() : QPixmap::fromImage(frames.front());
+    image_set_->addItem(QIcon(picture.scaled(32, 32, Qt::KeepAspectRatio)), QString::number(set), set);
+  }
+  image_set_->setCurrentIndex(
+      std::max(0, image_set_->findData(NumberOf(canvas_.GetProperty(TurtleCanvas::kImageSet)))));
+  connect(image_set_, &QComboBox::currentIndexChanged, this, [this] {
+    canvas_.SetProperty(TurtleCanvas::kImageSet, image_set_->currentData().toInt());
+  });
+  tabs_.Place(image_set_, page_, QRect(76, 140, 110, 40));
+
+  label(kIntervalLabel, 200, 148);
+  frame_interval_ = new QSpinBox;
+  frame_interval_->setObjectName(QStringLiteral("frame_interval"));
+  frame_interval_->setRange(0, kMaxFrameInterval);
+  frame_interval_->setSingleStep(10);
+  frame_interval_->setSuffix(FromGbk(kMilliseconds));
+  frame_interval_->setValue(NumberOf(canvas_.GetProperty(TurtleCanvas::kFrameInterval)));
+  connect(frame_interval_, &QSpinBox::valueChanged, this,
+          [this](int ms) { canvas_.SetProperty(TurtleCanvas::kFrameInterval, ms); });
+  tabs_.Place(frame_interval_, page_, QRect(276, 148, 116, 24));
+}
+
+void SettingsPage::SetSpeed(int index) {
+  speed_->setCurrentIndex(std::clamp(index, 0, kSpeedCount - 1));
+}
+
+int SettingsPage::Speed() const { return speed_->currentIndex(); }
+
+void SettingsPage::ShowPauseState() {
+  pause_->setText(FromGbk(pacer_.Paused() ? kContinueCaption : kPauseCaption));
+}
+
+}  // namespace dravel

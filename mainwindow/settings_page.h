@@ -1,0 +1,72 @@
+// SettingsPage: the controls of the page "属性设置". The run's pace (speed,
+// pause/continue, single step) goes to a RunPacer; the canvas's own properties
+// (pen and background colour, pen width, edge mode, the turtle's image set,
+// frame interval) go through the canvas's set-property request at once, with
+// its rules. Nothing is stored: the program keeps no settings.
+#pragma once
+
+#include <QObject>
+#include <functional>
+
+class QComboBox;
+class QPushButton;
+class QSpinBox;
+
+namespace dravel {
+
+class RunPacer;
+class TabControl;
+class TurtleCanvas;
+
+class SettingsPage final : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Actions {
+    std::function<void()> toggle_pause;
+    std::function<void()> step;
+  };
+
+  // Places the controls on `page` of `tabs`; they show the canvas's values.
+  SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas, RunPacer& pacer,
+               Actions actions);
+
+  // Speed index 0 ("最快") to kSpeedCount - 1; out of range is clipped.
+  void SetSpeed(int index);
+  int Speed() const;
+  // Shows "暂停" or "继续" as the pacer stands.
+  void ShowPauseState();
+
+  QComboBox& SpeedBox() const { return *speed_; }
+  QPushButton& PauseButton() const { return *pause_; }
+  QPushButton& StepButton() const { return *step_; }
+  QComboBox& PenColourBox() const { return *pen_colour_; }
+  QComboBox& BackgroundColourBox() const { return *background_colour_; }
+  QSpinBox& PenWidthBox() const { return *pen_width_; }
+  QComboBox& EdgeModeBox() const { return *edge_mode_; }
+  QComboBox& ImageSetBox() const { return *image_set_; }
+  QSpinBox& FrameIntervalBox() const { return *frame_interval_; }
+
+  static constexpr int kSpeedCount = 5;
+
+ private:
+  void BuildPace(Actions actions);
+  void BuildCanvasControls();
+  QComboBox* ColourBox(const char* name, int property, const QRect& bounds);
+
+  TabControl& tabs_;
+  int page_;
+  TurtleCanvas& canvas_;
+  RunPacer& pacer_;
+  QComboBox* speed_ = nullptr;
+  QPushButton* pause_ = nullptr;
+  QPushButton* step_ = nullptr;
+  QComboBox* pen_colour_ = nullptr;
+  QComboBox* background_colour_ = nullptr;
+  QSpinBox* pen_width_ = nullptr;
+  QComboBox* edge_mode_ = nullptr;
+  QComboBox* image_set_ = nullptr;
+  QSpinBox* frame_interval_ = nullptr;
+};
+
+}  // namespace dravel
