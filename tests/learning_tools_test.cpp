@@ -192,13 +192,29 @@ TEST(CharacterRangeTest, CountsDoubleByteCharactersAsTwoBytes) {
   EXPECT_EQ(line.mid(begin, end - begin), QString::fromUtf8("毛病"));
 }
 
-// Not a check: with DRAVEL_SCREENSHOT set, saves the window after a failed run.
-TEST_F(LearningToolsTest, Screenshot) {
+// Not a check: with DRAVEL_SCREENSHOT set, saves the window after a failed run
+// (and with DRAVEL_SETTINGS_SCREENSHOT, the page 属性设置 too)
+// (its own window: a bare X server has no window manager to activate one).
+TEST(LearningScreenshot, FailedRun) {
   const QString path = qEnvironmentVariable("DRAVEL_SCREENSHOT");
   if (path.isEmpty()) GTEST_SKIP();
-  RunToEnd(" //画五角星，第三行有错：\r\n次数 1\r\n重复 5 【前进 100|左转 144|右转|前进 10】\r\n写文字 完成");
-  QTest::qWait(200);
-  ASSERT_TRUE(Window().grab().save(path));
+  SetDelayHook([](int, std::stop_token) {});
+  ScriptedDialogs dialogs;
+  MainWindow window(dialogs);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  window.Editor().SetContent(Gbk(" //画五角星，第三行有错：\r\n次数 1\r\n"
+                                 "重复 5 【前进 100|左转 144|右转|前进 10】\r\n写文字 完成"));
+  window.StartRun();
+  window.WaitForRun();
+  QTest::qWait(300);
+  SetDelayHook({});
+  ASSERT_TRUE(window.grab().save(path));
+  const QString settings = qEnvironmentVariable("DRAVEL_SETTINGS_SCREENSHOT");
+  if (settings.isEmpty()) return;
+  window.Tabs().SetCurrentPage(LearningTools::kSettingsPage);
+  QTest::qWait(100);
+  ASSERT_TRUE(window.grab().save(settings));
 }
 
 }  // namespace
