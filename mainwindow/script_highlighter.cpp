@@ -10,6 +10,9 @@
 namespace dravel {
 namespace {
 
+// No script line a learner writes is longer; colouring a 10 MB line would
+// cost the editor more than it shows.
+constexpr int kLongestColouredLine = 4096;
 constexpr QChar kBodyOpen(0x3010);   // 【
 constexpr QChar kBodyClose(0x3011);  // 】
 
@@ -63,6 +66,7 @@ void ScriptHighlighter::ColourBlocks(int position, int chars_added) {
 QList<QTextLayout::FormatRange> ScriptHighlighter::Colours(const QString& line) const {
   QList<QTextLayout::FormatRange> ranges;
   const int size = static_cast<int>(line.size());
+  if (size > kLongestColouredLine) return ranges;
   if (line.startsWith(comment_start_)) {
     ranges.append({0, size, comment_});
     return ranges;
