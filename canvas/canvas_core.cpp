@@ -125,7 +125,7 @@ void CanvasCore::StopUnderLock(const std::function<void()>& request_stop) {
 void CanvasCore::DrawSegment(TurtlePoint from, TurtlePoint to) {
   if (OperationStopped()) return;
   surface_.DrawSegment(from, to);
-  record_.AddLine(from, to, surface_.pen_colour(), surface_.pen_width());
+  record_.AddLine(from.x, from.y, to.x, to.y, surface_.pen_colour(), surface_.pen_width());
 }
 
 void CanvasCore::PutText(std::string_view gbk_text, TurtlePoint anchor,

@@ -14,10 +14,9 @@ namespace {
 
 // Points a pixel or more apart never round to one pixel; only closer ones
 // need the exact test.
-bool SamePixel(TurtlePoint from, TurtlePoint to) {
-  if (std::abs(from.x - to.x) >= 1 || std::abs(from.y - to.y) >= 1) return false;
-  return RoundSaturated(from.x) == RoundSaturated(to.x) &&
-         RoundSaturated(from.y) == RoundSaturated(to.y);
+bool SamePixel(double x1, double y1, double x2, double y2) {
+  if (std::abs(x1 - x2) >= 1 || std::abs(y1 - y2) >= 1) return false;
+  return RoundSaturated(x1) == RoundSaturated(x2) && RoundSaturated(y1) == RoundSaturated(y2);
 }
 
 }  // namespace
@@ -42,23 +41,27 @@ bool DrawingRecord::Room(size_t text_bytes) {
   return false;
 }
 
-void DrawingRecord::AddLine(TurtlePoint from, TurtlePoint to, uint32_t colour,
+// Plain doubles throughout, from the signature on: this runs for every line
+// a run draws, and packing the points into pairs stalls it.
+void DrawingRecord::AddLine(double x1, double y1, double x2, double y2, uint32_t colour,
                             int width) {
-  if (SamePixel(from, to)) return;
+  if (SamePixel(x1, y1, x2, y2)) return;
   // One-pixel lines run through pixel centres; wider ones are stroked
   // around the pixel corners, as the surface draws them.
   const double shift = width <= 1 ? 0.5 : 0.0;
   const double centre_x = size_.width() / 2 + shift, centre_y = size_.height() / 2 + shift;
-  QPointF a(centre_x + from.x, centre_y - from.y);
-  QPointF b(centre_x + to.x, centre_y - to.y);
+  double ax = centre_x + x1, ay = centre_y - y1, bx = centre_x + x2, by = centre_y - y2;
   const double margin = std::max(width, 1);
   const double right = size_.width() + margin, bottom = size_.height() + margin;
-  const auto inside = [&](const QPointF& p) {
-    return p.x() >= -margin && p.x() <= right && p.y() >= -margin && p.y() <= bottom;
-  };
-  if (!(inside(a) && inside(b)) && !ClipSegment(a, b, -margin, -margin, right, bottom)) return;
+  const bool inside = std::min(ax, bx) >= -margin && std::max(ax, bx) <= right &&
+                      std::min(ay, by) >= -margin && std::max(ay, by) <= bottom;
+  if (!inside) {
+    QPointF a(ax, ay), b(bx, by);
+    if (!ClipSegment(a, b, -margin, -margin, right, bottom)) return;
+    ax = a.x(), ay = a.y(), bx = b.x(), by = b.y();
+  }
   if (!Room(0)) return;
-  lines_.push_back({float(a.x()), float(a.y()), float(b.x()), float(b.y()), colour, width});
+  lines_.push_back({float(ax), float(ay), float(bx), float(by), colour, width});
 }
 
 void DrawingRecord::AddText(std::string_view gbk_text, TurtlePoint anchor,

@@ -45,9 +45,10 @@ class DrawingRecord {
 
   // Empties the list for a canvas of `size`; the overflow mark goes too.
   void Reset(QSize size);
-  // A pen line between turtle points, as the raster surface draws it: nothing
-  // when both round to the same pixel or it misses the canvas.
-  void AddLine(TurtlePoint from, TurtlePoint to, uint32_t colour, int width);
+  // A pen line between the turtle points (x1, y1) and (x2, y2), as the raster
+  // surface draws it: nothing when both round to the same pixel or it misses
+  // the canvas.
+  void AddLine(double x1, double y1, double x2, double y2, uint32_t colour, int width);
   // `gbk_text` up to its first zero byte, at the turtle point `anchor`.
   void AddText(std::string_view gbk_text, TurtlePoint anchor, double heading,
                uint32_t colour);
