@@ -146,6 +146,32 @@ TEST_F(LearningToolsTest, SpeedsGoToThePacerFastestFirst) {
   EXPECT_EQ(Tools().Pacer().Interval(), 0ms);
 }
 
+TEST_F(LearningToolsTest, ButtonsAndShortcutsPaceTheRun) {
+  SettingsPage& page = Tools().Settings();
+  const QString pause_caption = page.PauseButton().text();
+  page.PauseButton().click();
+  EXPECT_TRUE(Tools().Pacer().Paused());
+  EXPECT_NE(page.PauseButton().text(), pause_caption);
+  QTest::keyClick(&Window(), Qt::Key_F8);
+  EXPECT_FALSE(Tools().Pacer().Paused());
+  EXPECT_EQ(page.PauseButton().text(), pause_caption);
+  QTest::keyClick(&Window(), Qt::Key_F6);
+  QTest::keyClick(&Window(), Qt::Key_F6);
+  EXPECT_EQ(page.SpeedBox().currentIndex(), 2);
+  QTest::keyClick(&Window(), Qt::Key_F7);
+  EXPECT_EQ(page.Speed(), 1);
+
+  Window().Editor().SetContent(Gbk("前进 1\r\n前进 2\r\n前进 3"));
+  page.StepButton().click();
+  ASSERT_TRUE(Tools().Pacer().WaitUntilHeld(10s));
+  QTest::keyClick(&Window(), Qt::Key_F10);
+  ASSERT_TRUE(Tools().Pacer().WaitUntilHeld(10s));
+  Drain();
+  EXPECT_EQ(Editor().MarkedLine(), 3);
+  Window().StopRun();
+  Window().WaitForRun();
+}
+
 TEST_F(LearningToolsTest, CanvasPropertiesApplyAtOnce) {
   SettingsPage& page = Tools().Settings();
   TurtleCanvas& canvas = Window().Canvas();
