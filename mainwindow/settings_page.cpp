@@ -107,17 +107,22 @@ QComboBox* SettingsPage::ColourBox(const char* name, int property, const QRect& 
   return box;
 }
 
+void SettingsPage::Label(const char* gbk, int x, int y) {
+  tabs_.Place(new QLabel(FromGbk(gbk)), page_, QRect(x, y, 72, 24));
+}
+
 void SettingsPage::BuildCanvasControls() {
-  const auto label = [this](const char* gbk, int x, int y) {
-    tabs_.Place(new QLabel(FromGbk(gbk)), page_, QRect(x, y, 72, 24));
-  };
-  label(kPenColourLabel, 8, 68);
+  Label(kPenColourLabel, 8, 68);
   pen_colour_ = ColourBox("pen_colour", TurtleCanvas::kPenColour, QRect(76, 68, 110, 24));
-  label(kBackgroundLabel, 200, 68);
+  Label(kBackgroundLabel, 200, 68);
   background_colour_ =
       ColourBox("background_colour", TurtleCanvas::kBackgroundColour, QRect(276, 68, 116, 24));
+  BuildPenAndEdge();
+  BuildTurtleControls();
+}
 
-  label(kPenWidthLabel, 8, 104);
+void SettingsPage::BuildPenAndEdge() {
+  Label(kPenWidthLabel, 8, 104);
   pen_width_ = new QSpinBox;
   pen_width_->setObjectName(QStringLiteral("pen_width"));
   pen_width_->setRange(1, kWidestPen);
@@ -126,7 +131,7 @@ void SettingsPage::BuildCanvasControls() {
           [this](int width) { canvas_.SetProperty(TurtleCanvas::kPenWidth, width); });
   tabs_.Place(pen_width_, page_, QRect(76, 104, 110, 24));
 
-  label(kEdgeModeLabel, 200, 104);
+  Label(kEdgeModeLabel, 200, 104);
   edge_mode_ = new QComboBox;
   edge_mode_->setObjectName(QStringLiteral("edge_mode"));
   for (const char* mode : kEdgeModes) edge_mode_->addItem(FromGbk(mode));
@@ -134,8 +139,10 @@ void SettingsPage::BuildCanvasControls() {
   connect(edge_mode_, &QComboBox::currentIndexChanged, this,
           [this](int mode) { canvas_.SetProperty(TurtleCanvas::kEdgeMode, mode); });
   tabs_.Place(edge_mode_, page_, QRect(276, 104, 116, 24));
+}
 
-  label(kImageSetLabel, 8, 148);
+void SettingsPage::BuildTurtleControls() {
+  Label(kImageSetLabel, 8, 148);
   image_set_ = new QComboBox;
   image_set_->setObjectName(QStringLiteral("image_set"));
   image_set_->setIconSize(QSize(32, 32));
@@ -151,7 +158,7 @@ void SettingsPage::BuildCanvasControls() {
   });
   tabs_.Place(image_set_, page_, QRect(76, 140, 110, 40));
 
-  label(kIntervalLabel, 200, 148);
+  Label(kIntervalLabel, 200, 148);
   frame_interval_ = new QSpinBox;
   frame_interval_->setObjectName(QStringLiteral("frame_interval"));
   frame_interval_->setRange(0, kMaxFrameInterval);

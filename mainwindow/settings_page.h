@@ -52,6 +52,9 @@ class SettingsPage final : public QObject {
  private:
   void BuildPace(Actions actions);
   void BuildCanvasControls();
+  void BuildPenAndEdge();
+  void BuildTurtleControls();
+  void Label(const char* gbk, int x, int y);
   QComboBox* ColourBox(const char* name, int property, const QRect& bounds);
 
   TabControl& tabs_;
