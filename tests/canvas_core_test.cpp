@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QTransform>
 #include <functional>
 #include <future>
@@ -264,10 +263,3 @@ TEST_F(CanvasCoreTest, NextRunsTokenDoesNotReviveAStoppedRun) {
 
 }  // namespace
 }  // namespace dravel
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QGuiApplication>
 #include <QPainter>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
@@ -385,11 +384,3 @@ TEST(PictureFile, FailedWritesLeaveNoFileAndNoEmptyFile) {
 
 }  // namespace
 }  // namespace dravel
-
-// Text needs a QGuiApplication; the tests run on the offscreen platform.
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QGuiApplication>
 #include <QRect>
 #include <cstdlib>
 #include <set>
@@ -231,11 +230,3 @@ TEST_F(RasterSurfaceTest, BackgroundPictureModesPlaceThePicture) {
 
 }  // namespace
 }  // namespace dravel
-
-// Text needs a QGuiApplication; the tests run on the offscreen platform.
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QGuiApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
