@@ -1,7 +1,6 @@
 // dravel-render end to end: the binary run on scripts in data/, checked by its
 // standard output, its exit status, the state line and a few PNG pixels.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QColor>
 #include <QImage>
@@ -11,29 +10,12 @@
 #include <sstream>
 
 #include "runtime/gbk_codec.h"
+#include "support/render_process.h"
 
 namespace dravel {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Result {
-  int status = -1;
-  std::string out;
-};
-
-// Runs dravel-render with `arguments` (shell words), its standard error dropped.
-Result Render(const std::string& arguments) {
-  const std::string command = std::string(DRAVEL_RENDER) + " " + arguments + " 2>/dev/null";
-  Result result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-  const int wait_status = pclose(pipe);
-  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-  return result;
-}
 
 fs::path Data(const std::string& name) { return fs::path(DRAVEL_TEST_DATA) / name; }
 

@@ -3,7 +3,6 @@
 // with a Chinese name, a file that is not a script) with its summary, its
 // pictures and the contact sheet.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <QDir>
 #include <QFile>
@@ -13,25 +12,13 @@
 #include <cstdio>
 #include <string>
 
+#include "support/render_process.h"
+
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out;
-};
+using dravel::Result;
 
-Result Render(const QString& arguments) {
-  const std::string command =
-      std::string(DRAVEL_RENDER) + " " + arguments.toStdString() + " 2>/dev/null";
-  Result result;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return result;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) result.out.append(buffer, n);
-  const int wait_status = pclose(pipe);
-  result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-  return result;
-}
+Result Render(const QString& arguments) { return dravel::Render(arguments.toStdString()); }
 
 QString Data(const QString& name) { return QString(DRAVEL_TEST_DATA) + "/" + name; }
 
