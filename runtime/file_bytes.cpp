@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <system_error>
@@ -12,13 +11,13 @@
 
 #include "runtime/file_system.h"
 #include "runtime/runtime_error.h"
+#include "runtime/save_temporaries.h"
 
 namespace dravel {
 namespace {
 
 constexpr size_t kMaxFileSize = INT32_MAX;  // lengths are 32-bit throughout
 constexpr int kMaxLinkHops = 40;
-constexpr int kTempAttempts = 100;
 constexpr size_t kReadChunk = 1 << 14;
 
 // Reads into bytes[filled..] until the buffer is full or the file ends.
@@ -85,22 +84,6 @@ int ResolveLinks(std::string& path) {
   return ELOOP;
 }
 
-// Creates a new temporary file beside `target`; returns its descriptor, or
-// -1 with errno set.
-int CreateTemporary(FileSystem& fs, const std::string& target, std::string& temp_path) {
-  static std::atomic<unsigned> counter{0};
-  size_t slash = target.rfind('/');
-  std::string folder = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
-  for (int attempt = 0; attempt < kTempAttempts; ++attempt) {
-    temp_path = folder + "." + base + ".saving-" + std::to_string(getpid()) + "-" +
-                std::to_string(counter++);
-    int fd = fs.Open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
-  }
-  return -1;
-}
-
 int WriteBlock(FileSystem& fs, int fd, std::span<const uint8_t> block) {
   while (!block.empty()) {
     ssize_t n = fs.Write(fd, block.data(), block.size());
@@ -143,14 +126,47 @@ int CheckTarget(const std::string& target, struct stat& info, bool& exists) {
   return S_ISREG(info.st_mode) ? 0 : (S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
 }
 
+size_t TotalSize(std::span<const std::span<const uint8_t>> blocks) {
+  size_t total = 0;
+  for (std::span<const uint8_t> block : blocks) total += block.size();
+  return total;
+}
+
+// For a file the user may write in a folder that refuses new files: the bytes
+// go over the old ones. Space is reserved first, so a full disk leaves the old
+// file as it was; the length is set after the bytes are in place.
+int WriteInPlace(FileSystem& fs, const std::string& target,
+                 std::span<const std::span<const uint8_t>> blocks) {
+  const int fd = fs.Open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY, 0);
+  if (fd < 0) return errno;
+  const auto size = static_cast<off_t>(TotalSize(blocks));
+  int error = size > 0 ? posix_fallocate(fd, 0, size) : 0;
+  if (error == EOPNOTSUPP || error == EINVAL) error = 0;
+  if (error == 0) {
+    for (std::span<const uint8_t> block : blocks) {
+      if ((error = WriteBlock(fs, fd, block)) != 0) break;
+    }
+  }
+  if (error == 0 && ftruncate(fd, size) != 0) error = errno;
+  if (error == 0 && fs.Fsync(fd) != 0) error = errno;
+  if (fs.Close(fd) != 0 && error == 0) error = errno;
+  return error;
+}
+
 int ReplaceFile(FileSystem& fs, const std::string& target,
                 std::span<const std::span<const uint8_t>> blocks) {
   struct stat info;
   bool exists = false;
   if (int error = CheckTarget(target, info, exists); error != 0) return error;
+  const std::string folder = FolderPrefixOf(target);
+  RemoveStaleTemporaries(folder, target.substr(folder.size()));
   std::string temp_path;
-  int fd = CreateTemporary(fs, target, temp_path);
-  if (fd < 0) return errno;
+  int fd = CreateSaveTemporary(fs, folder, temp_path);
+  if (fd < 0) {
+    const int error = errno;
+    const bool folder_refuses = error == EACCES || error == EPERM;
+    return exists && folder_refuses ? WriteInPlace(fs, target, blocks) : error;
+  }
   int error = exists ? CopyAttributes(fd, info) : 0;
   if (error == 0) error = WriteContents(fs, fd, blocks);
   if (fs.Close(fd) != 0 && error == 0) error = errno;

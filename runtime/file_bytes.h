@@ -41,7 +41,11 @@ ByteSet ReadFileBytes(std::string_view name);
 // leaves the old file as it was and removes the temporary. An existing
 // file's permissions are kept; a symbolic link is followed and its target
 // replaced. A file with other hard links becomes a new file under this name
-// (the other names keep the old bytes). An empty name gives EINVAL.
+// (the other names keep the old bytes). Where the folder refuses new files
+// but the existing file may be written, the bytes are written over it in
+// place and synced (a full disk is found before anything is overwritten).
+// Temporaries that killed saves left in the folder are removed. An empty
+// name gives EINVAL.
 FileWriteResult TryWriteFileBytes(std::string_view name,
                                   std::initializer_list<std::span<const uint8_t>> blocks);
 FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t> block);

@@ -1,11 +1,14 @@
 #include "runtime/file_bytes.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
 
 #include "runtime/file_system.h"
 
@@ -177,6 +180,77 @@ TEST_F(FileBytesTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     EXPECT_EQ(ReadFileBytes(Path("keep.dvg")), old_bytes);
     EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dvg"});
   }
+}
+
+// Refuses every new file (a folder the user may not write), and optionally
+// fails in-place writes with a full disk.
+class RefusingFolderFileSystem : public FileSystem {
+ public:
+  explicit RefusingFolderFileSystem(bool disk_full = false) : disk_full_(disk_full) {}
+  int Open(const char* path, int flags, mode_t mode) override {
+    if ((flags & O_CREAT) != 0) return Fail(EACCES);
+    return FileSystem::Open(path, flags, mode);
+  }
+  ssize_t Write(int fd, const void* buffer, size_t size) override {
+    return disk_full_ ? Fail(ENOSPC) : FileSystem::Write(fd, buffer, size);
+  }
+
+ private:
+  static int Fail(int error) {
+    errno = error;
+    return -1;
+  }
+  bool disk_full_;
+};
+
+TEST_F(FileBytesTest, AFolderThatRefusesNewFilesStillLetsAWritableFileBeSaved) {
+  ASSERT_TRUE(WriteFileBytes(Path("keep.dvg"), Bytes("a longer old text that gets cut")));
+  RefusingFolderFileSystem refusing;
+  FileSystem* previous = SetFileSystem(&refusing);
+  const FileWriteResult in_place = TryWriteFileBytes(Path("keep.dvg"), Bytes("new"));
+  const FileWriteResult new_file = TryWriteFileBytes(Path("other.dvg"), Bytes("x"));
+  SetFileSystem(previous);
+  EXPECT_TRUE(in_place.ok());
+  EXPECT_EQ(ReadFileBytes(Path("keep.dvg")), Bytes("new"));
+  EXPECT_EQ(new_file.error, EACCES);
+  EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dvg"});
+
+  RefusingFolderFileSystem full(true);
+  previous = SetFileSystem(&full);
+  const FileWriteResult failed = TryWriteFileBytes(Path("keep.dvg"), Bytes("newer"));
+  SetFileSystem(previous);
+  EXPECT_EQ(failed.error, ENOSPC);
+}
+
+TEST_F(FileBytesTest, ANameThatFitsTheFolderCanBeSaved) {
+  const std::string longest(255, 'n');
+  ASSERT_TRUE(WriteFileBytes(Path(longest), Bytes("go 50\r\n")));
+  EXPECT_EQ(ReadFileBytes(Path(longest)), Bytes("go 50\r\n"));
+  EXPECT_EQ(Entries(), std::vector<std::string>{longest});
+}
+
+pid_t DeadProcessId() {
+  const pid_t child = fork();
+  if (child == 0) _exit(0);
+  waitpid(child, nullptr, 0);
+  return child;
+}
+
+TEST_F(FileBytesTest, ASaveRemovesTemporariesThatKilledSavesLeft) {
+  const std::string dead = std::to_string(DeadProcessId());
+  const std::string live = std::to_string(getppid());
+  const std::vector<std::string> stale = {".dravel-" + dead + "-abc123.tmp",
+                                          ".work.dvg.saving-" + dead + "-8"};
+  const std::vector<std::string> kept = {".dravel-" + live + "-abc123.tmp",
+                                         ".other.dvg.saving-" + dead + "-8",
+                                         ".dravel-" + dead + "-toolong7.tmp", "notes.txt"};
+  for (const auto& names : {stale, kept})
+    for (const std::string& name : names) std::ofstream(Path(name)) << "x";
+  ASSERT_TRUE(WriteFileBytes(Path("work.dvg"), Bytes("saved")));
+  std::vector<std::string> expected = kept;
+  expected.push_back("work.dvg");
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Entries(), expected);
 }
 
 TEST_F(FileBytesTest, ReadsOnlyRegularFiles) {
