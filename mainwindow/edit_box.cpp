@@ -5,12 +5,8 @@
 namespace dravel {
 namespace {
 
-// GBK bytes a widget character stands for: a break is CR LF, a character
-// below 0x80 one byte, any other two.
-int GbkWidth(QChar c) {
-  if (c == QChar('\n')) return 2;
-  return c.unicode() < 0x80 ? 1 : 2;
-}
+// GBK bytes a widget character stands for; a break is CR LF.
+int GbkWidth(QChar c) { return c == QChar('\n') ? 2 : GbkWidthOf(c); }
 
 // The character position that lies `bytes` GBK bytes after `from`.
 int AdvanceBytes(const QString& text, int from, int bytes) {

@@ -51,7 +51,7 @@ std::pair<int, int> CharacterRange(const QString& line, ByteRange range) {
   int position = 0;
   for (; position < line.size() && bytes < range.end; ++position) {
     if (begin < 0 && bytes >= range.begin) begin = position;
-    bytes += line[position].unicode() < 0x80 ? 1 : 2;
+    bytes += GbkWidthOf(line[position]);
   }
   if (begin < 0) begin = position;
   return {begin, position};

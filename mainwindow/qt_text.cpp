@@ -10,8 +10,10 @@ QString FromGbk(const Text& gbk) {
   return QString::fromStdString(GbkToUtf8(gbk));
 }
 
+int GbkWidthOf(QChar c) { return c.unicode() < 0x80 || IsKeptByte(c.unicode()) ? 1 : 2; }
+
 QString ToWidgetText(const Text& gbk) {
-  QString text = FromGbk(gbk);
+  QString text = QString::fromStdString(GbkToUtf8(gbk, UndecodableBytes::kKeep));
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   text.replace(QChar('\r'), QChar('\n'));
   return text;
@@ -34,7 +36,7 @@ int FirstLossyLine(const QString& text) {
   const QStringList lines = text.split(QChar('\n'));
   for (qsizetype i = 0; i < lines.size(); ++i) {
     bool lossless = true;
-    Utf8ToGbk(lines[i].toStdString(), &lossless);
+    Utf8ToGbk(lines[i].toStdString(), &lossless, UndecodableBytes::kKeep);
     if (!lossless) return static_cast<int>(i + 1);
   }
   return 0;
@@ -44,7 +46,7 @@ int FirstLossyLine(const QString& text) {
 
 Text FromWidgetText(const QString& text, int* bad_line) {
   bool lossless = true;
-  const Text gbk = Utf8ToGbk(text.toStdString(), &lossless);
+  const Text gbk = Utf8ToGbk(text.toStdString(), &lossless, UndecodableBytes::kKeep);
   if (bad_line != nullptr) *bad_line = lossless ? 0 : FirstLossyLine(text);
   return WidenBreaks(gbk);
 }

@@ -12,11 +12,16 @@ namespace dravel {
 // GBK bytes as Qt shows them; no line-break change.
 QString FromGbk(const Text& gbk);
 
-// GBK text for an edit widget: CR LF, a lone CR and a lone LF each become one
+// The GBK bytes one widget character takes: 1 below 0x80 and for a kept
+// undecodable byte (gbk_codec.h), 2 for any other.
+int GbkWidthOf(QChar c);
+
+// GBK text for an edit widget, undecodable bytes kept as their own characters: CR LF, a lone CR and a lone LF each become one
 // '\n', so a script written with any convention shows the lines it has.
 QString ToWidgetText(const Text& gbk);
 
-// A widget's text as the program's GBK text with CR LF breaks. When GBK cannot
+// A widget's text as the program's GBK text with CR LF breaks, kept bytes
+// back as they were. When GBK cannot
 // hold a character, `bad_line` (if given) receives the 1-based number of the
 // first line that has one and the result holds substitutes; otherwise 0.
 Text FromWidgetText(const QString& text, int* bad_line = nullptr);

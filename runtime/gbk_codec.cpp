@@ -1,48 +1,59 @@
 #include "runtime/gbk_codec.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include <array>
+#include <memory>
 
 namespace dravel {
+namespace gbk_table {
+extern const uint16_t kByte80;
+extern const uint16_t kPairs[126 * 191];
+}  // namespace gbk_table
+
 namespace {
 
 constexpr std::string_view kReplacementUtf8 = "\xef\xbf\xbd";  // U+FFFD
+constexpr int kFirstLead = 0x81;
+constexpr int kLastLead = 0xFE;
+constexpr int kFirstTrail = 0x40;
+constexpr int kLastTrail = 0xFE;
+constexpr int kTrails = kLastTrail - kFirstTrail + 1;
 
-// One conversion descriptor per thread and direction: a descriptor keeps
-// state and may not be shared between threads.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (ok()) iconv_close(cd_);
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
+// The character of the pair at `gbk`, 0 when it is not a GBK pair.
+uint32_t PairCharacter(unsigned char lead, unsigned char trail) {
+  if (lead < kFirstLead || lead > kLastLead || trail < kFirstTrail || trail > kLastTrail) return 0;
+  return gbk_table::kPairs[(lead - kFirstLead) * kTrails + (trail - kFirstTrail)];
+}
 
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts as much of `in` as possible into `out`, advancing `in`; false
-  // when it stopped at a byte sequence it cannot convert.
-  bool Convert(std::string_view& in, std::string& out) {
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
-    char buffer[4096];
-    for (;;) {
-      char* in_ptr = const_cast<char*>(in.data());
-      size_t in_left = in.size();
-      char* out_ptr = buffer;
-      size_t out_left = sizeof buffer;
-      size_t result = iconv(cd_, &in_ptr, &in_left, &out_ptr, &out_left);
-      out.append(buffer, static_cast<size_t>(out_ptr - buffer));
-      in.remove_prefix(in.size() - in_left);
-      if (result != static_cast<size_t>(-1)) return true;
-      if (errno != E2BIG) return false;
+// BMP character to its GBK code (one byte below 0x100, else lead << 8 | trail),
+// 0 for none: the decoding table turned around, built on first use.
+const std::array<uint16_t, 0x10000>& EncodingTable() {
+  static const std::unique_ptr<std::array<uint16_t, 0x10000>> table = [] {
+    auto codes = std::make_unique<std::array<uint16_t, 0x10000>>();
+    codes->fill(0);
+    if (gbk_table::kByte80 != 0) (*codes)[gbk_table::kByte80] = 0x80;
+    for (int lead = kFirstLead; lead <= kLastLead; ++lead) {
+      for (int trail = kFirstTrail; trail <= kLastTrail; ++trail) {
+        const uint32_t character = PairCharacter(lead, trail);
+        if (character != 0) (*codes)[character] = static_cast<uint16_t>(lead << 8 | trail);
+      }
     }
-  }
+    return codes;
+  }();
+  return *table;
+}
 
- private:
-  iconv_t cd_;
-};
+void AppendUtf8(uint32_t character, std::string& out) {
+  if (character < 0x80) {
+    out += static_cast<char>(character);
+  } else if (character < 0x800) {
+    out += static_cast<char>(0xC0 | character >> 6);
+    out += static_cast<char>(0x80 | (character & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | character >> 12);
+    out += static_cast<char>(0x80 | (character >> 6 & 0x3F));
+    out += static_cast<char>(0x80 | (character & 0x3F));
+  }
+}
 
 // The length of the well-formed UTF-8 sequence at the start of `text`, or 0.
 size_t Utf8SequenceLength(std::string_view text) {
@@ -61,31 +72,71 @@ size_t Utf8SequenceLength(std::string_view text) {
   return length;
 }
 
+uint32_t DecodeUtf8(std::string_view sequence) {
+  const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(sequence[i])); };
+  switch (sequence.size()) {
+    case 1: return byte(0);
+    case 2: return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
+    case 3: return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
+    default:
+      return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+  }
+}
+
+// GBK bytes for `character`, or false when GBK has none.
+bool AppendGbk(uint32_t character, UndecodableBytes bytes, std::string& out) {
+  if (character < 0x80) {
+    out += static_cast<char>(character);
+    return true;
+  }
+  if (bytes == UndecodableBytes::kKeep && IsKeptByte(character)) {
+    out += static_cast<char>(character - kKeptByteFirst + 0x80);
+    return true;
+  }
+  const uint16_t code = character <= 0xFFFF ? EncodingTable()[character] : 0;
+  if (code == 0) return false;
+  if (code > 0xFF) out += static_cast<char>(code >> 8);
+  out += static_cast<char>(code & 0xFF);
+  return true;
+}
+
 }  // namespace
 
-std::string GbkToUtf8(std::string_view gbk) {
-  thread_local Converter converter("UTF-8", "CP936");
+std::string GbkToUtf8(std::string_view gbk, UndecodableBytes bytes) {
   std::string out;
   out.reserve(gbk.size() * 3 / 2);
-  while (!gbk.empty()) {
-    if (converter.ok() && converter.Convert(gbk, out)) break;
-    // An undecodable byte; the next byte may start a good character.
-    out += converter.ok() ? kReplacementUtf8 : std::string_view(gbk.substr(0, 1));
-    gbk.remove_prefix(1);
+  for (size_t i = 0; i < gbk.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(gbk[i]);
+    if (byte < 0x80) {
+      out += static_cast<char>(byte);
+      continue;
+    }
+    const uint32_t pair =
+        i + 1 < gbk.size() ? PairCharacter(byte, static_cast<unsigned char>(gbk[i + 1])) : 0;
+    if (pair != 0) {
+      AppendUtf8(pair, out);
+      ++i;
+    } else if (byte == 0x80 && gbk_table::kByte80 != 0) {
+      AppendUtf8(gbk_table::kByte80, out);
+    } else if (bytes == UndecodableBytes::kKeep) {
+      AppendUtf8(kKeptByteFirst + (byte - 0x80), out);
+    } else {
+      out += kReplacementUtf8;
+    }
   }
   return out;
 }
 
-std::string Utf8ToGbk(std::string_view utf8, bool* lossless) {
-  thread_local Converter converter("CP936", "UTF-8");
+std::string Utf8ToGbk(std::string_view utf8, bool* lossless, UndecodableBytes bytes) {
   std::string out;
   out.reserve(utf8.size());
-  bool exact = converter.ok();
+  bool exact = true;
   while (!utf8.empty()) {
-    if (converter.ok() && converter.Convert(utf8, out)) break;
-    out += '?';
-    exact = false;
-    size_t length = Utf8SequenceLength(utf8);
+    const size_t length = Utf8SequenceLength(utf8);
+    if (length == 0 || !AppendGbk(DecodeUtf8(utf8.substr(0, length)), bytes, out)) {
+      out += '?';
+      exact = false;
+    }
     utf8.remove_prefix(length == 0 ? 1 : length);
   }
   if (lossless != nullptr) *lossless = exact;

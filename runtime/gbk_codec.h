@@ -1,16 +1,34 @@
 // The one place where GBK (code page 936) bytes and UTF-8 are converted into
-// each other. Neither direction throws: bytes that do not decode become
-// U+FFFD, characters GBK cannot hold become '?'.
+// each other, by tables made at build time from the system's CP936 mapping.
+// Neither direction throws, and both take time linear in the text.
+//
+// Bytes that are not GBK (0xFF, a lead byte without a valid trail byte) are
+// replaced by U+FFFD for showing, or, where the text must come back byte for
+// byte (the script editor), each kept as its own private-use character
+// U+F780..U+F7FF, which the other direction turns back into that byte.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace dravel {
 
-std::string GbkToUtf8(std::string_view gbk);
+enum class UndecodableBytes { kReplace, kKeep };
 
-// Sets *lossless (when given) to false when any character became '?'.
-std::string Utf8ToGbk(std::string_view utf8, bool* lossless = nullptr);
+// The private-use character that stands for undecodable byte 0x80..0xFF.
+inline constexpr uint32_t kKeptByteFirst = 0xF780;
+inline constexpr uint32_t kKeptByteLast = 0xF7FF;
+constexpr bool IsKeptByte(uint32_t character) {
+  return character >= kKeptByteFirst && character <= kKeptByteLast;
+}
+
+std::string GbkToUtf8(std::string_view gbk, UndecodableBytes bytes = UndecodableBytes::kReplace);
+
+// Characters GBK cannot hold, and UTF-8 that is not well formed, become '?'
+// (one per bad byte); *lossless (when given) then becomes false. With kKeep,
+// a kept-byte character becomes its byte again.
+std::string Utf8ToGbk(std::string_view utf8, bool* lossless = nullptr,
+                      UndecodableBytes bytes = UndecodableBytes::kReplace);
 
 }  // namespace dravel

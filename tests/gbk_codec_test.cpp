@@ -48,6 +48,33 @@ TEST(GbkCodec, ReplacesWhatCannotBeConverted) {
   }
 }
 
+TEST(GbkCodec, KeepsUndecodableBytesWhenAsked) {
+  const std::string odd = "\xc7\r\n\xff\xff\x81 \xaa\xa1\x80\xc7";
+  const std::string shown = GbkToUtf8(odd, UndecodableBytes::kKeep);
+  EXPECT_EQ(shown.find("\ufffd"), std::string::npos);
+  bool lossless = false;
+  EXPECT_EQ(Utf8ToGbk(shown, &lossless, UndecodableBytes::kKeep), odd);
+  EXPECT_TRUE(lossless);
+  // Without kKeep the stand-ins are characters GBK cannot hold.
+  EXPECT_EQ(Utf8ToGbk(shown, &lossless), "?\r\n??? ??\x80?");
+  EXPECT_FALSE(lossless);
+}
+
+TEST(GbkCodec, AnyBytesComeBackExactly) {
+  std::string bytes;
+  uint32_t state = 12345;
+  for (int i = 0; i < 200000; ++i) {
+    state = state * 1103515245 + 12345;
+    bytes += static_cast<char>(state >> 16);
+  }
+  for (int lead = 0x81; lead <= 0xfe; ++lead)
+    for (int trail = 0; trail <= 0xff; ++trail) bytes += {static_cast<char>(lead), static_cast<char>(trail)};
+  bool lossless = false;
+  EXPECT_EQ(Utf8ToGbk(GbkToUtf8(bytes, UndecodableBytes::kKeep), &lossless, UndecodableBytes::kKeep),
+            bytes);
+  EXPECT_TRUE(lossless);
+}
+
 TEST(GbkCodec, ConvertsTextsLongerThanOneBuffer) {
   std::string utf8;
   for (int i = 0; i < 5000; ++i) utf8 += "前进a";

@@ -84,6 +84,11 @@ TEST_F(SourceFilesTest, OpenAndSaveGiveBackTheBytes) {
       {"lone cr", "go 1\rleft 2", "go 1\r\nleft 2"},
       {"zero byte", Text("go 1\r\n\0go 2", 11), "go 1\r\n"},
       {"empty", "", ""},
+      // Bytes that are not GBK come back as they were: a lone lead byte at a
+      // line's end and at the file's end, 0x80, 0xFF, a lead byte before an
+      // invalid trail byte, a pair GBK leaves unassigned.
+      {"not gbk", "go 1\xc7\r\n\x80\xff\xff\r\n\x81 x\xaa\xa1\r\ngo\xc7",
+       "go 1\xc7\r\n\x80\xff\xff\r\n\x81 x\xaa\xa1\r\ngo\xc7"},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
@@ -234,6 +239,19 @@ TEST_F(SourceFilesTest, UnreadableFileKeepsTheEditor) {
   EXPECT_EQ(Editor().Content(), before);
   EXPECT_EQ(Messages(), Gbk("打开 ") + PathText(missing) + Gbk(" 失败！\r\n"));
   EXPECT_EQ(Files().SourcePath(), QString());
+}
+
+TEST_F(SourceFilesTest, CompileKeepsBytesThatAreNotGbk) {
+  const Text script = "go 1\xff\r\nstop\x81\r\n\xc7";
+  const QString source = PathOf("odd.dvg");
+  WriteFile(source, script);
+  dialogs_.file_answers = {source};
+  Files().Open();
+  EXPECT_EQ(Editor().Content(), script);  // what a run reads
+  const QString program = PathOf("odd.dv");
+  dialogs_.file_answers = {program};
+  Files().Compile();
+  EXPECT_EQ(ReadFile(program), "go 1\xff\r\n\x81\r\n\xc7");
 }
 
 TEST_F(SourceFilesTest, TextGbkCannotHoldIsNeverDroppedSilently) {
