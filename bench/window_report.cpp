@@ -1,11 +1,16 @@
-// The window's figures (scripts/bench --window): for each workload, the time
-// from pressing run to the closing message while the window keeps painting,
-// and the window's resident memory; then ten million moves through the window
-// with its memory sampled, and stops of that run. Uses the offscreen platform
-// unless QT_QPA_PLATFORM says otherwise (xcb under Xvfb).
+// The window's figures (scripts/bench --window [FLOOD_SECONDS]): for each
+// workload, the time from pressing run to the closing message while the
+// window keeps painting, and the window's resident memory; then ten million
+// moves through the window with its memory sampled, and stops of that run;
+// then a flood of pass messages (two thousand million passes of one move) for
+// FLOOD_SECONDS (default 600) with the window's memory and its answer time
+// sampled, and a stop at the end. Uses the offscreen platform unless
+// QT_QPA_PLATFORM says otherwise (xcb under Xvfb).
 #include <QApplication>
+#include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -125,6 +130,54 @@ void Soak(MainWindow& window) {
               stops.back(), stops.back() < 10 ? "every stop within 10 ms" : "SLOW STOP");
 }
 
+// How long the window's thread takes to get to a timer posted now: what a
+// click on stop, clear or close waits for.
+double AnswerMilliseconds() {
+  const Clock::time_point posted = Clock::now();
+  double answered = -1;
+  QTimer::singleShot(0, [&] { answered = Seconds(posted) * 1e3; });
+  while (answered < 0) QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+  return answered;
+}
+
+void Flood(MainWindow& window, double seconds) {
+  // 次数 2000000000, 前进 1
+  const Text script =
+      Utf8ToGbk("\xe6\xac\xa1\xe6\x95\xb0 2000000000\r\n\xe5\x89\x8d\xe8\xbf\x9b 1");
+  window.Editor().SetContent(script);
+  const Clock::time_point start = Clock::now();
+  window.StartRun();
+  long highest = 0;
+  double slowest_answer = 0;
+  Clock::time_point next_report = start;
+  while (Seconds(start) < seconds) {
+    QApplication::processEvents(QEventLoop::AllEvents, 5);
+    slowest_answer = std::max(slowest_answer, AnswerMilliseconds());
+    highest = std::max(highest, StatusKb("VmRSS:"));
+    if (Clock::now() >= next_report) {
+      std::printf("  flood at %5.0f s: %.1f MB resident, slowest answer so far %.1f ms\n",
+                  Seconds(start), StatusKb("VmRSS:") / 1024.0, slowest_answer);
+      std::fflush(stdout);
+      next_report += std::chrono::seconds(60);
+    }
+  }
+  const Clock::time_point stop_start = Clock::now();
+  window.StopRun();
+  const double stop_ms = Seconds(stop_start) * 1e3;
+  window.WaitForRun();
+  QApplication::processEvents();
+  const Text hint = window.HintBox().Content();
+  const bool first_shown = hint.find(Utf8ToGbk("\xe7\xac\xac" "1\xe6\xac\xa1")) != Text::npos;
+  const bool stop_shown = hint.ends_with(messages::kRunStopped);
+  std::printf("\nflood of pass messages for %.0f s: peak %.1f MB resident (%s), slowest answer "
+              "%.1f ms, stop %.3f ms, editor %s, first pass %s, hint %.1f MB ending with the stop "
+              "message: %s\n",
+              seconds, highest / 1024.0, highest < 150 * 1024 ? "under 150 MB" : "OVER 150 MB",
+              slowest_answer, stop_ms, window.Editor().Content() == script ? "intact" : "CHANGED",
+              first_shown ? "shown" : "MISSING", hint.size() / 1048576.0,
+              stop_shown ? "yes" : "NO");
+}
+
 }  // namespace
 }  // namespace dravel::bench
 
@@ -138,8 +191,14 @@ int main(int argc, char** argv) {
   dravel::MainWindow window(dialogs);
   window.show();
   QApplication::processEvents();
+  const double flood_seconds = argc > 1 ? std::atof(argv[1]) : 600;
+  if (flood_seconds > 0 && argc > 2) {  // the flood alone
+    dravel::bench::Flood(window, flood_seconds);
+    return 0;
+  }
   dravel::bench::ReportWorkloads(window, DRAVEL_BENCH_DATA);
   dravel::bench::Soak(window);
+  if (flood_seconds > 0) dravel::bench::Flood(window, flood_seconds);
   window.StopRun();
   window.WaitForRun();
   return 0;

@@ -21,10 +21,10 @@ class EditBox : public QPlainTextEdit {
   Text Content(int* unsavable_line = nullptr) const;
   // Replaces the whole text (any line-break convention) and raises
   // ContentChanged exactly once, also when the text is the same as before.
-  void SetContent(const Text& gbk);
+  virtual void SetContent(const Text& gbk);
   // Puts the caret at the end, scrolls there and inserts `gbk`, whatever was
   // selected or scrolled to before. Raises ContentChanged.
-  void AppendText(const Text& gbk);
+  virtual void AppendText(const Text& gbk);
   // −1 selects the whole text; other negatives count as 0; n ≥ 0 selects n
   // bytes from the selection start. The caret is scrolled into view.
   void SetSelLength(int length);

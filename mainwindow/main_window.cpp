@@ -8,6 +8,7 @@
 #include "canvas/turtle_canvas.h"
 #include "interpreter/run_driver.h"
 #include "mainwindow/edit_box.h"
+#include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/learning_tools.h"
 #include "mainwindow/line_number_editor.h"
@@ -62,13 +63,16 @@ void MainWindow::StopRun() {
   learning_->AfterStop();
 }
 
-void MainWindow::WaitForRun() { run_driver_->WaitForRun(); }
+void MainWindow::WaitForRun() {
+  // A run may be waiting for the window to take its effects.
+  while (!run_driver_->WaitForRun(std::chrono::milliseconds(5))) run_host_->DeliverAll();
+}
 
 void MainWindow::ClearCanvas() {
   run_driver_->StopRun();
   // The canvas drops drawing under a stopped run's token: once that run has
-  // returned (it never waits for the window), clear under no token at all.
-  run_driver_->WaitForRun();
+  // returned, clear under no token at all.
+  WaitForRun();
   canvas_->core().SetStopToken({});
   canvas_->core().Clear();
 }

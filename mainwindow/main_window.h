@@ -8,6 +8,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "mainwindow/hint_box.h"
 #include "mainwindow/line_number_editor.h"
 #include "runtime/text.h"
 
@@ -39,7 +40,7 @@ class MainWindow : public QWidget {
   TurtleCanvas& Canvas() const { return *canvas_; }
   EditBox& Editor() const { return *editor_; }
   EditBox& HelpBox() const { return *help_; }
-  EditBox& HintBox() const { return *hint_; }
+  dravel::HintBox& HintBox() const { return *hint_; }
   IntegerBox& RunCountBox() const { return *run_count_; }
   TabControl& Tabs() const { return *tabs_; }
   SourceFiles& Files() const { return *files_; }
@@ -69,7 +70,7 @@ class MainWindow : public QWidget {
   TabControl* tabs_ = nullptr;
   LineNumberEditor* editor_ = nullptr;
   EditBox* help_ = nullptr;
-  EditBox* hint_ = nullptr;
+  dravel::HintBox* hint_ = nullptr;
   IntegerBox* run_count_ = nullptr;
   QLabel* link_ = nullptr;
   QPushButton* run_button_ = nullptr;

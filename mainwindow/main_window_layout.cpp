@@ -6,6 +6,7 @@
 
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/edit_box.h"
+#include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/line_number_editor.h"
 #include "mainwindow/main_window.h"
@@ -90,7 +91,7 @@ void MainWindow::BuildControls() {
   run_count_->SetContent(texts::kRunCountInitial);
   Colour(run_count_);
 
-  hint_ = MakeTextBox("编辑框_提示信息", true);
+  hint_ = MakeTextBox<dravel::HintBox>("编辑框_提示信息", true);
   hint_->setParent(this);
   hint_->setGeometry(411, 556, 320, 96);
   hint_->SetContent(texts::kHintInitial);

@@ -1,17 +1,22 @@
 // WindowRunHost: the run driver's view of the main window. Reads happen on the
 // window's thread when a run starts. Every effect the run thread issues goes
-// into one queue, in the order issued; the window's thread empties it in one
-// go and applies each effect only if its run has not been stopped by then.
-// Stops are requested on the window's thread too, so a stopped run's effects
-// already on their way are dropped without any lock. Consecutive appends of
-// one run are joined into one, so a run that reports a million passes costs
-// the window a few large appends, not a million events. The run thread never
-// waits for the window.
+// into one queue, in the order issued, and the window's thread applies them in
+// short time slices, so a flood of messages never keeps it from the stop,
+// clear and close buttons.
+//
+// An effect issued before its run's stop is shown, also when the window gets
+// to it after the stop; one issued after is dropped. Stops are requested
+// under the queue's lock (StopUnderLock), so every effect is on one side.
+//
+// The queue is bounded: a run that issues effects faster than the window
+// takes them waits for the window, and a stop ends that wait at once.
+// Consecutive appends of one run are joined into one.
 #pragma once
 
+#include <condition_variable>
+#include <deque>
 #include <functional>
 #include <mutex>
-#include <vector>
 
 #include "interpreter/run_host.h"
 
@@ -24,6 +29,9 @@ class IntegerBox;
 
 class WindowRunHost final : public RunHost {
  public:
+  static constexpr size_t kQueuedBytes = size_t{1} << 20;
+  static constexpr size_t kQueuedEffects = 4096;
+
   WindowRunHost(EditBox& editor, IntegerBox& run_count, EditBox& hint, QPushButton& run_button);
 
   Text EditorText() override;
@@ -39,11 +47,16 @@ class WindowRunHost final : public RunHost {
   void ReportFailingLine(const std::stop_token& run, int script_line) override;
   void ReportFailingItem(const std::stop_token& run, int script_line, int body_item) override;
   void ReportExecutingLine(const std::stop_token& run, int script_line, int body_item) override;
+  void StopUnderLock(const std::function<void()>& request_stop) override;
 
   // Receives the places runs fail at (`failing`) or stand at, in order with
   // the other effects; `body_item` is 0 outside a body.
   using LocationSink = std::function<void(int script_line, int body_item, bool failing)>;
   void SetLocationSink(LocationSink sink) { location_sink_ = std::move(sink); }
+
+  // On the window's thread: applies everything queued, however long it takes;
+  // for a window that waits for a run to return.
+  void DeliverAll();
 
  private:
   enum class Kind {
@@ -60,8 +73,13 @@ class WindowRunHost final : public RunHost {
 
   void Push(Kind kind, const std::stop_token& run, const Text& text = {}, int line = 0,
             int item = 0);
-  // On the window's thread: applies what is queued.
+  // Takes the next effect off the queue, or a first piece of a long append;
+  // false when the queue is empty. Under mutex_.
+  bool TakeNext(Effect& effect);
+  // On the window's thread: applies what is queued for one time slice, and
+  // asks to be called again while more is queued.
   void Deliver();
+  void PostDelivery();  // under mutex_
   void Apply(const Effect& effect);
 
   // The window outlives every run: it ends the run before its controls go.
@@ -70,7 +88,10 @@ class WindowRunHost final : public RunHost {
   EditBox& hint_;
   QPushButton& run_button_;
   std::mutex mutex_;
-  std::vector<Effect> queued_;
+  std::condition_variable_any room_;
+  std::deque<Effect> queued_;
+  size_t queued_bytes_ = 0;
+  bool delivery_posted_ = false;
   LocationSink location_sink_;
 };
 

@@ -42,6 +42,9 @@ inline constexpr char kLinePrefix[] = "\xb5\xda";  // 第
 inline constexpr char kUnsavableLine[] =
     "\xd0\xd0\xba\xac\xd3\xd0\xce\xde\xb7\xa8\xb1\xa3\xb4\xe6"
     "\xb5\xc4\xd7\xd6\xb7\xfb\xa3\xa1\r\n";  // 行含有无法保存的字符！
+// The hint box's line in place of the lines it left out: "……中间略去 N 行……".
+inline constexpr char kLeftOutPrefix[] = "\xa1\xad\xa1\xad\xd6\xd0\xbc\xe4\xc2\xd4\xc8\xa5 ";
+inline constexpr char kLeftOutSuffix[] = " \xd0\xd0\xa1\xad\xa1\xad\r\n";
 
 inline constexpr char kSourceFilter[] = "Dravel\xd4\xb4\xc2\xeb\xa3\xa8*.DVG\xa3\xa9|*.dvg";
 inline constexpr char kSourceExt[] = "dvg";

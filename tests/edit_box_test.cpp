@@ -12,6 +12,7 @@
 #include "mainwindow/common_dialog.h"
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/edit_box.h"
+#include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow_test_fixture.h"
@@ -55,6 +56,45 @@ TEST(EditBox, AppendGoesToTheEndWhateverIsSelected) {
   EXPECT_EQ(box.textCursor().position(), box.document()->characterCount() - 1);
   EXPECT_FALSE(box.textCursor().hasSelection());
   EXPECT_EQ(changes.count(), 2);
+}
+
+// Two thousand million passes must not take the window's memory: the first
+// and the latest messages stay, the lines between are counted in one line.
+TEST(HintBox, KeepsItsHeadAndTailAroundACountedMarker) {
+  HintBox box;
+  box.SetContent("H\r\n");
+  const auto line = [](int i) { return "pass " + std::to_string(i) + std::string(1000, '.') + "\r\n"; };
+  Text all = "H\r\n";
+  const int lines = 10000;  // about 10 MB
+  for (int i = 0; i < lines; ++i) {
+    box.AppendText(line(i));
+    all += line(i);
+  }
+  const Text shown = box.Content();
+  EXPECT_LE(shown.size(), HintBox::kHeadBytes + 2 * HintBox::kTailBytes + 100);
+  EXPECT_GE(shown.size(), HintBox::kHeadBytes + HintBox::kTailBytes - 100);
+  EXPECT_TRUE(shown.starts_with("H\r\npass 0."));
+  EXPECT_TRUE(shown.ends_with(line(lines - 1)));
+  const Text marker = HintBox::MarkerLine(box.LeftOutLines());
+  const size_t at = shown.find(marker);
+  ASSERT_NE(at, Text::npos);
+  // Head and tail are whole lines of the real text, with nothing else between.
+  const Text head = shown.substr(0, at);
+  const Text tail = shown.substr(at + marker.size());
+  EXPECT_TRUE(all.starts_with(head));
+  EXPECT_TRUE(all.ends_with(tail));
+  const Text left_out = all.substr(head.size(), all.size() - head.size() - tail.size());
+  EXPECT_EQ(std::count(left_out.begin(), left_out.end(), '\n'), box.LeftOutLines());
+  box.SetContent("H\r\n");
+  EXPECT_EQ(box.Content(), "H\r\n");
+  EXPECT_EQ(box.LeftOutLines(), 0u);
+}
+
+TEST(HintBox, AHeadEndingMidLineKeepsThatLineWhole) {
+  HintBox box;
+  box.SetContent(Text(HintBox::kHeadBytes - 3, 'h'));  // a message without a break
+  box.AppendText("tail\r\nnext\r\n");
+  EXPECT_EQ(box.Content(), Text(HintBox::kHeadBytes - 3, 'h') + "tail\r\nnext\r\n");
 }
 
 TEST(EditBox, ContentWriteRaisesOneChangeEvenWhenTheSame) {

@@ -1,6 +1,7 @@
 // The window's side of a run on its own: effects from the run thread arrive
 // in order, joined where they can be, and a stopped run's effects never show.
 #include <QPushButton>
+#include <atomic>
 #include <thread>
 
 #include "mainwindow/edit_box.h"
@@ -44,21 +45,50 @@ TEST_F(WindowRunHostTest, EffectsFromTheRunThreadArriveInOrder) {
   EXPECT_TRUE(run_button_.isEnabled());
 }
 
-TEST_F(WindowRunHostTest, AStoppedRunsEffectsAreDroppedButTheWindowsAreNot) {
+// The window gets to the effects only after the stop: those the run issued
+// before it still show, in order, before the stop's own message.
+TEST_F(WindowRunHostTest, EffectsIssuedBeforeAStopShowAndLaterOnesDoNot) {
   std::stop_source stopped;
   std::stop_source next;
   hint_.SetContent("H");
   host_.DisableRunButton();
   std::thread([&] {
     host_.AppendHint(stopped.get_token(), "a");
+    host_.AppendHint(stopped.get_token(), "b");
+  }).join();
+  host_.StopUnderLock([&] { stopped.request_stop(); });
+  std::thread([&] {
+    host_.AppendHint(stopped.get_token(), "late");
     host_.EnableRunButton(stopped.get_token());
   }).join();
-  stopped.request_stop();
   host_.AppendHint({}, "s");
   host_.AppendHint(next.get_token(), "n");
   Drain();
-  EXPECT_EQ(hint_.Content(), "Hsn");
+  EXPECT_EQ(hint_.Content(), "Habsn");
   EXPECT_FALSE(run_button_.isEnabled());
+}
+
+// A run that issues more than the window takes waits for it, holding no more
+// than the bound; a stop ends the wait at once.
+TEST_F(WindowRunHostTest, ARunWaitsForABusyWindowUntilStopped) {
+  std::stop_source run;
+  std::atomic<int> issued{0};
+  std::thread flood([&] {
+    const Text line(99, 'x');
+    while (!run.stop_requested()) {
+      host_.AppendHint(run.get_token(), line + "\r\n");
+      ++issued;
+    }
+  });
+  const int bound = int(WindowRunHost::kQueuedBytes / 101) + 1;
+  while (issued.load() < bound - 1) std::this_thread::yield();
+  for (int i = 0; i < 10000; ++i) std::this_thread::yield();
+  EXPECT_LE(issued.load(), bound);
+  Drain();  // the window takes what is queued; the run goes on by as much
+  host_.StopUnderLock([&] { run.request_stop(); });
+  flood.join();
+  EXPECT_GT(issued.load(), bound);
+  EXPECT_FALSE(hint_.Content().empty());
 }
 
 }  // namespace
