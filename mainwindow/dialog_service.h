@@ -10,6 +10,7 @@ namespace dravel {
 
 // Message-box styles (buttons plus icon) and result codes.
 inline constexpr int kMbYesNoCancel = 3;
+inline constexpr int kMbIconError = 16;
 inline constexpr int kMbIconQuestion = 32;
 inline constexpr int kIdOk = 0;
 inline constexpr int kIdCancel = 1;

@@ -8,6 +8,8 @@
 namespace dravel {
 namespace {
 
+constexpr size_t kTrimStep = size_t{64} << 10;
+
 // Where the first line of `text` ends, as the widgets break lines (CR LF, a
 // lone CR or a lone LF), and the break's length; npos when it does not end.
 std::pair<size_t, size_t> FirstBreak(std::string_view text) {
@@ -62,8 +64,8 @@ void HintBox::AppendText(const Text& gbk) {
 void HintBox::AppendToTail(const Text& gbk) {
   EditBox::AppendText(gbk);
   CountTailLines(gbk);
-  // Trimming only once the tail is twice its size keeps appending linear.
-  if (tail_bytes_ > 2 * kTailBytes) TrimTail();
+  // Trimming in small steps keeps each append short for the window.
+  if (tail_bytes_ > kTailBytes + kTrimStep) TrimTail();
 }
 
 void HintBox::CountTailLines(const Text& gbk) {

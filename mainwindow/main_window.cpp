@@ -12,6 +12,7 @@
 #include "mainwindow/integer_box.h"
 #include "mainwindow/learning_tools.h"
 #include "mainwindow/line_number_editor.h"
+#include "mainwindow/runtime_error_box.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/window_run_host.h"
 
@@ -22,6 +23,7 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint) {
   BuildControls();
+  runtime_errors_ = std::make_unique<RuntimeErrorBox>(dialogs, *this);
   files_ = std::make_unique<SourceFiles>(*editor_, *hint_, dialogs);
   run_host_ = std::make_unique<WindowRunHost>(*editor_, *run_count_, *hint_, *run_button_);
   run_driver_ = std::make_unique<RunDriver>(*run_host_, canvas_->core());
@@ -35,7 +37,10 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
   help_->SetContent(HelpText());  // the window's creation event
 }
 
-MainWindow::~MainWindow() { run_driver_.reset(); }
+MainWindow::~MainWindow() {
+  runtime_errors_->Close();
+  run_driver_.reset();
+}
 
 void MainWindow::BindEvents() {
   connect(run_button_, &QPushButton::clicked, this, &MainWindow::StartRun);
@@ -65,7 +70,10 @@ void MainWindow::StopRun() {
 
 void MainWindow::WaitForRun() {
   // A run may be waiting for the window to take its effects.
-  while (!run_driver_->WaitForRun(std::chrono::milliseconds(5))) run_host_->DeliverAll();
+  while (!run_driver_->WaitForRun(std::chrono::milliseconds(5))) {
+    run_host_->DeliverAll();
+    runtime_errors_->ShowWaiting();
+  }
 }
 
 void MainWindow::ClearCanvas() {

@@ -21,6 +21,7 @@ class DialogService;
 class IntegerBox;
 class LearningTools;
 class RunDriver;
+class RuntimeErrorBox;
 class SourceFiles;
 class TabControl;
 class TurtleCanvas;
@@ -46,13 +47,14 @@ class MainWindow : public QWidget {
   SourceFiles& Files() const { return *files_; }
   LineNumberEditor& ScriptEditor() const { return *editor_; }
   LearningTools& Learning() const { return *learning_; }
+  RuntimeErrorBox& RuntimeErrors() const { return *runtime_errors_; }
 
   void StartRun();
   void StopRun();
   void ClearCanvas();
   void SelectAll();
-  // Waits until the current run's thread has returned; its effects are then
-  // queued for the window. For tests and measurements.
+  // Waits until the current run's thread has returned, taking its effects and
+  // showing its run-time error meanwhile (it may wait for either).
   void WaitForRun();
 
  protected:
@@ -81,6 +83,7 @@ class MainWindow : public QWidget {
   QPushButton* new_button_ = nullptr;
   QPushButton* save_button_ = nullptr;
   QPushButton* compile_button_ = nullptr;
+  std::unique_ptr<RuntimeErrorBox> runtime_errors_;
   std::unique_ptr<SourceFiles> files_;
   std::unique_ptr<WindowRunHost> run_host_;
   std::unique_ptr<RunDriver> run_driver_;

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "runtime/file_system.h"
-#include "runtime/runtime_error.h"
 #include "runtime/save_temporaries.h"
 
 namespace dravel {
@@ -35,10 +34,7 @@ ssize_t ReadInto(FileSystem& fs, int fd, ByteSet& bytes, size_t filled) {
 
 // Reads the whole file, which may have grown or shrunk since it was measured.
 int ReadAll(FileSystem& fs, int fd, size_t expected, ByteSet& bytes) {
-  {
-    AllocationNote note(expected);
-    bytes.resize(expected);
-  }
+  bytes.resize(expected);
   ssize_t n = ReadInto(fs, fd, bytes, 0);
   if (n < 0) return errno;
   bytes.resize(static_cast<size_t>(n));

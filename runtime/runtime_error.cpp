@@ -60,7 +60,7 @@ constexpr std::string_view kMessages[] = {
 std::mutex hook_mutex;
 RuntimeErrorHook error_hook;
 std::function<void()> end_callback;
-thread_local std::size_t noted_allocation = 0;
+thread_local std::size_t failed_allocation = 0;
 
 void WriteToStderr(std::string_view gbk_text) {
   std::string utf8 = GbkToUtf8(gbk_text);
@@ -84,8 +84,21 @@ void ShowError(std::string_view gbk_text) {
 void OnAllocationFailure() {
   // A failure while reporting must not come back here.
   std::set_new_handler(nullptr);
-  ReportAllocationFailure(noted_allocation);
+  ReportAllocationFailure(failed_allocation);
 }
+
+#ifndef DRAVEL_SANITIZED_ALLOCATOR
+void* Allocate(std::size_t size) {
+  if (size == 0) size = 1;
+  for (;;) {
+    if (void* block = std::malloc(size)) return block;
+    failed_allocation = size;
+    const std::new_handler handler = std::get_new_handler();
+    if (handler == nullptr) throw std::bad_alloc();
+    handler();
+  }
+}
+#endif
 
 }  // namespace
 
@@ -116,12 +129,6 @@ void ReportAllocationFailure(std::size_t bytes) {
   ReportRuntimeError(0, Text(kAllocate) + std::to_string(bytes) + Text(kAllocateFailed));
 }
 
-AllocationNote::AllocationNote(std::size_t bytes) : previous_(noted_allocation) {
-  noted_allocation = bytes;
-}
-
-AllocationNote::~AllocationNote() { noted_allocation = previous_; }
-
 void InitRuntime() { std::set_new_handler(OnAllocationFailure); }
 
 void SetEndCallback(std::function<void()> callback) {
@@ -151,3 +158,10 @@ void ExitProgram(int code) {
 }
 
 }  // namespace dravel
+
+#ifndef DRAVEL_SANITIZED_ALLOCATOR
+// The program's allocation: as the standard one, with the failed size noted
+// for the report. Blocks are freed by the standard operator delete (free).
+void* operator new(std::size_t size) { return dravel::Allocate(size); }
+void* operator new[](std::size_t size) { return dravel::Allocate(size); }
+#endif

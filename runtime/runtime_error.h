@@ -12,6 +12,15 @@
 
 #include "runtime/text.h"
 
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define DRAVEL_SANITIZED_ALLOCATOR 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
+    __has_feature(memory_sanitizer)
+#define DRAVEL_SANITIZED_ALLOCATOR 1
+#endif
+#endif
+
 namespace dravel {
 
 // GBK caption of the error dialog ("错误").
@@ -49,21 +58,9 @@ void SetRuntimeErrorHook(RuntimeErrorHook hook);
 // Reports "分配 %d 字节内存失败!" for `bytes` and ends the program.
 [[noreturn]] void ReportAllocationFailure(std::size_t bytes);
 
-// Names, for the calling thread, the size of an allocation about to be made,
-// so that its failure is reported with that size (the new-handler cannot
-// know it; without a note the size reads 0).
-class AllocationNote {
- public:
-  explicit AllocationNote(std::size_t bytes);
-  ~AllocationNote();
-  AllocationNote(const AllocationNote&) = delete;
-  AllocationNote& operator=(const AllocationNote&) = delete;
-
- private:
-  std::size_t previous_;
-};
-
-// Installs the allocation-failure report as the new-handler.
+// Installs the allocation-failure report as the new-handler. The program's
+// operator new notes the size it failed to get before the handler runs, so
+// the report names it (except under a sanitizer, whose allocator is its own).
 void InitRuntime();
 
 // Registers the routine that ExitProgram runs once before the process ends.

@@ -5,18 +5,23 @@
 #include <QSignalSpy>
 #include <QTabBar>
 #include <QTest>
+#include <QThread>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "canvas/canvas_core.h"
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/integer_box.h"
+#include "mainwindow/runtime_error_box.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/tab_control.h"
 #include "mainwindow_test_fixture.h"
 #include "runtime/beep_delay.h"
+#include "runtime/gbk_codec.h"
+#include "runtime/runtime_error.h"
 
 namespace dravel::testing {
 namespace {
@@ -271,6 +276,37 @@ TEST_F(WindowTest, ClosingAfterAnEditAsksAndCancelKeepsTheWindow) {
   EXPECT_EQ(dialogs_.box_styles[0], 35);
   dialogs_.box_answers = {kIdNo};
   EXPECT_TRUE(Window().close());
+}
+
+}  // namespace
+}  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+// Prints each box with the thread that showed it.
+class PrintingDialogs final : public DialogService {
+ public:
+  bool ShowFileDialog(CommonDialog&) override { return false; }
+  int ShowMessageBox(const Text& content, int, const Text&) override {
+    const bool window_thread = QThread::currentThread() == qApp->thread();
+    std::fprintf(stderr, "%s: %s", window_thread ? "window" : "other", GbkToUtf8(content).c_str());
+    return kIdOk;
+  }
+};
+
+TEST(RuntimeErrorBoxDeathTest, ARunThreadsErrorIsShownByTheWindowThenEndsTheProgram) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        PrintingDialogs dialogs;
+        QObject window;
+        RuntimeErrorBox box(dialogs, window);
+        SetRuntimeErrorHook([&](std::string_view text) { box.Show(text); });
+        std::thread([] { ReportRuntimeError(kErrorIndexAboveCount); }).detach();
+        for (;;) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+      },
+      ::testing::ExitedWithCode(255), "window: 运行时出错!");
 }
 
 }  // namespace

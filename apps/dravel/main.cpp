@@ -3,13 +3,10 @@
 // destruction ends the process with exit code 0.
 #include <QApplication>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <QThread>
-#include <cstdio>
 
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/main_window.h"
-#include "mainwindow/qt_text.h"
+#include "mainwindow/runtime_error_box.h"
 #include "mainwindow/source_files.h"
 #include "runtime/beep_delay.h"
 #include "runtime/runtime_error.h"
@@ -19,18 +16,16 @@ int main(int argc, char* argv[]) {
   dravel::SetEndCallback([] {});
   QApplication app(argc, argv);
   dravel::SetBeepHook([] { QApplication::beep(); });
-  dravel::SetRuntimeErrorHook([&app](std::string_view gbk_text) {
-    const QString text = dravel::FromGbk(dravel::Text(gbk_text));
-    // Only the window's thread may show a box; the run thread must not wait
-    // for a window that may be waiting for it.
-    if (QThread::currentThread() != app.thread()) {
-      std::fputs(text.toLocal8Bit().constData(), stderr);
-      return;
-    }
-    QMessageBox::critical(nullptr, dravel::FromGbk(dravel::Text(dravel::kRuntimeErrorCaption)), text);
-  });
   dravel::QtDialogService dialogs;
+  // While the window is being made there is no run thread.
+  dravel::SetRuntimeErrorHook([&dialogs](std::string_view gbk_text) {
+    dialogs.ShowMessageBox(dravel::Text(gbk_text), dravel::kMbIconError,
+                           dravel::Text(dravel::kRuntimeErrorCaption));
+  });
   auto* window = new dravel::MainWindow(dialogs);
+  // From any thread, the run's included: the window's thread shows the box.
+  dravel::SetRuntimeErrorHook(
+      [window](std::string_view gbk_text) { window->RuntimeErrors().Show(gbk_text); });
   window->setAttribute(Qt::WA_DeleteOnClose);
   QObject::connect(window, &QObject::destroyed, [] { dravel::ExitProgram(0); });
   window->show();
