@@ -8,6 +8,10 @@ namespace dravel {
 namespace {
 
 constexpr qint64 kMaxPicturePixels = 16 * 1024 * 1024;
+// An own image list is a few sprites: more frames or pixels than these are
+// refused, so a tiny blob cannot make a million frames.
+constexpr int kMaxOwnFrames = 1024;
+constexpr qint64 kMaxOwnPixels = 4 * 1024 * 1024;
 constexpr char kOwnImagesTag[] = "MITL";
 constexpr int kOwnImagesHeader = 8;
 
@@ -36,8 +40,10 @@ SpriteFrames DecodeOwnImages(const QByteArray& bytes) {
     width_bits = width_bits << 8 | static_cast<uint8_t>(bytes[i]);
   const auto frame_width = static_cast<int32_t>(width_bits);
   const QImage strip = DecodePicture(bytes.mid(kOwnImagesHeader));
-  if (strip.isNull()) return {};
-  return SplitStrip(strip, frame_width > 0 ? frame_width : strip.height());
+  if (strip.isNull() || qint64{strip.width()} * strip.height() > kMaxOwnPixels) return {};
+  const int width = frame_width > 0 ? frame_width : strip.height();
+  if (width <= 0 || strip.width() / width > kMaxOwnFrames) return {};
+  return SplitStrip(strip, width);
 }
 
 QByteArray EncodeOwnImages(const QImage& strip, int frame_width) {

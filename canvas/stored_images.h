@@ -18,7 +18,8 @@ QImage DecodePicture(const QByteArray& bytes);
 // hold the frame width as a 32-bit little-endian number (0 or less: square
 // frames as wide as the strip is high); from byte 8 on comes a picture with
 // the frames side by side, facing up, white or transparent where the turtle
-// is not. Anything else gives no frames.
+// is not. Anything else gives no frames, as does a strip of more than 1,024
+// frames or 4 million pixels.
 SpriteFrames DecodeOwnImages(const QByteArray& bytes);
 
 // The own-image bytes for `strip` cut into frames of `frame_width`.

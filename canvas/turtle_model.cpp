@@ -58,7 +58,10 @@ double Bearing(TurtlePoint from, TurtlePoint to) {
 
 double NormaliseHeading(double degrees) {
   const double heading = std::fmod(degrees, 360);
-  return heading < 0 ? heading + 360 : heading;
+  if (heading >= 0) return heading;
+  // A tiny negative remainder lifted by 360 rounds to 360 itself.
+  const double lifted = heading + 360;
+  return lifted < 360 ? lifted : 0;
 }
 
 TurtleModel::TurtleModel(DrawingSurface& surface, int width, int height)
@@ -112,6 +115,7 @@ void TurtleModel::Advance(double distance) {
   if (!Continue()) return;
   DepthGuard guard(wrap_depth_);
   TurtleState& turtle = Current();
+  if (edge_mode_ == EdgeMode::Fence) StandInsideFence(turtle);
   const TurtlePoint start{turtle.x, turtle.y};
   const double angle = (90 - turtle.heading) * kRadiansPerDegree;
   const TurtlePoint target{start.x + distance * std::cos(angle),
@@ -133,6 +137,13 @@ void TurtleModel::Advance(double distance) {
       CrossBorder(1, half_height_, start, target, distance)) return;
   if (target.y < -half_height_)
     CrossBorder(1, -half_height_, start, target, distance);
+}
+
+// A turtle outside the fence (a hair past it after a rectangle, or anywhere
+// after a change of edge mode) stands on the border, so its moves go on.
+void TurtleModel::StandInsideFence(TurtleState& turtle) const {
+  turtle.x = std::clamp(turtle.x, double(-half_width_), double(half_width_));
+  turtle.y = std::clamp(turtle.y, double(-half_height_), double(half_height_));
 }
 
 // The path from `start` to `target` crosses the line where coordinate `axis`

@@ -35,7 +35,8 @@ int32_t RoundSaturated(double value);
 int32_t TruncSaturated(double value);
 // Degrees clockwise from straight up for the path from `from` to `to`.
 double Bearing(TurtlePoint from, TurtlePoint to);
-// Takes the floating-point remainder by 360 and lifts negatives into [0, 360).
+// Takes the floating-point remainder by 360 and lifts negatives into [0, 360)
+// (a negative too small to lift without rounding to 360 gives 0).
 double NormaliseHeading(double degrees);
 
 class TurtleModel {
@@ -83,6 +84,7 @@ class TurtleModel {
   bool Continue() const { return !checkpoint_ || checkpoint_(); }
   void RefreshSprite();
   void Segment(TurtlePoint from, TurtlePoint to);
+  void StandInsideFence(TurtleState& turtle) const;
   void Advance(double distance);
   bool CrossBorder(int axis, double border, TurtlePoint start,
                    TurtlePoint target, double distance);

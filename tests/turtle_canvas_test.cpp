@@ -129,7 +129,12 @@ TEST_F(TurtleCanvasTest, OwnImageListOnlyForImageSetZero) {
   EXPECT_EQ(core().FrameCount(0), 3);
   canvas_->SetProperty(TurtleCanvas::kOwnImages, EncodeOwnImages(strip, 15));
   EXPECT_EQ(core().FrameCount(0), 2);
-  const QByteArray bad[] = {"MITL", "MITL\0\0\0\0garbage", "XXXX\0\0\0\0" + PngOf(strip)};
+  QImage wide(1025, 4, QImage::Format_RGB32);  // a frame per column: too many
+  wide.fill(Qt::red);
+  QImage huge(4096, 1025, QImage::Format_RGB32);  // too many pixels for sprites
+  huge.fill(Qt::red);
+  const QByteArray bad[] = {"MITL", "MITL\0\0\0\0garbage", "XXXX\0\0\0\0" + PngOf(strip),
+                            EncodeOwnImages(wide, 1), EncodeOwnImages(huge, 0)};
   for (const QByteArray& bytes : bad) {
     canvas_->SetProperty(TurtleCanvas::kOwnImages, bytes);
     EXPECT_EQ(core().FrameCount(0), 0);

@@ -83,7 +83,8 @@ TEST_F(TurtleModelTest, TurnsNormaliseIntoAFullCircle) {
   struct Case {
     double left, right, heading;
   } cases[] = {{30, 0, 330}, {0, 725, 5}, {0, 360, 0}, {720, 0, 0},
-               {0, -90, 270}, {1e20, 0, std::fmod(360 - std::fmod(1e20, 360), 360)}};
+               {0, -90, 270}, {1e20, 0, std::fmod(360 - std::fmod(1e20, 360), 360)},
+               {1e-15, 0, 0}, {0, -1e-300, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "left " << c.left << " right " << c.right);
     model_.Home();
@@ -135,6 +136,23 @@ TEST_F(TurtleModelTest, FenceStopsAtTheBorderAndClampsMoves) {
     model_.SetXY(c.x, c.y);
     ExpectAt(c.want_x, c.want_y);
   }
+}
+
+// A rectangle in Fence runs Unbounded and can leave the turtle a hair past the
+// border; its later moves must still go, along the border.
+TEST_F(TurtleModelTest, FenceMovesOnFromATurtleJustOutside) {
+  model_.SetEdgeMode(EdgeMode::Fence);
+  model_.PenUp();
+  model_.SetX(-391);
+  model_.Rectangle(77.1, 100.8);
+  model_.Forward(80);
+  ExpectAt(-200, 80, 1e-6);
+  model_.SetEdgeMode(EdgeMode::Unbounded);
+  model_.SetXY(5000, 0);
+  model_.SetEdgeMode(EdgeMode::Fence);
+  model_.TurnLeft(90);
+  model_.Forward(100);
+  ExpectAt(100, 0, 1e-6);
 }
 
 TEST_F(TurtleModelTest, UnboundedGoesAnywhere) {
