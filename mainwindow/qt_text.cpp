@@ -1,6 +1,6 @@
 #include "mainwindow/qt_text.h"
 
-#include <QStringList>
+#include <algorithm>
 
 #include "runtime/gbk_codec.h"
 
@@ -32,22 +32,19 @@ Text WidenBreaks(const Text& gbk) {
   return result;
 }
 
-int FirstLossyLine(const QString& text) {
-  const QStringList lines = text.split(QChar('\n'));
-  for (qsizetype i = 0; i < lines.size(); ++i) {
-    bool lossless = true;
-    Utf8ToGbk(lines[i].toStdString(), &lossless, UndecodableBytes::kKeep);
-    if (!lossless) return static_cast<int>(i + 1);
-  }
-  return 0;
+// The 1-based line of the first character GBK cannot hold.
+int LineOfFirstLoss(std::string_view utf8) {
+  const size_t offset = FirstUnconvertible(utf8, UndecodableBytes::kKeep);
+  return 1 + static_cast<int>(std::count(utf8.begin(), utf8.begin() + offset, '\n'));
 }
 
 }  // namespace
 
 Text FromWidgetText(const QString& text, int* bad_line) {
+  const std::string utf8 = text.toStdString();
   bool lossless = true;
-  const Text gbk = Utf8ToGbk(text.toStdString(), &lossless, UndecodableBytes::kKeep);
-  if (bad_line != nullptr) *bad_line = lossless ? 0 : FirstLossyLine(text);
+  const Text gbk = Utf8ToGbk(utf8, &lossless, UndecodableBytes::kKeep);
+  if (bad_line != nullptr) *bad_line = lossless ? 0 : LineOfFirstLoss(utf8);
   return WidenBreaks(gbk);
 }
 

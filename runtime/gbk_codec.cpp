@@ -100,6 +100,21 @@ bool AppendGbk(uint32_t character, UndecodableBytes bytes, std::string& out) {
   return true;
 }
 
+// Converts into `out` and gives the offset of the first character it could
+// not convert, or npos.
+size_t ConvertUtf8(std::string_view utf8, UndecodableBytes bytes, std::string& out) {
+  size_t first_loss = std::string_view::npos;
+  for (size_t at = 0; at < utf8.size();) {
+    const size_t length = Utf8SequenceLength(utf8.substr(at));
+    if (length == 0 || !AppendGbk(DecodeUtf8(utf8.substr(at, length)), bytes, out)) {
+      out += '?';
+      first_loss = std::min(first_loss, at);
+    }
+    at += length == 0 ? 1 : length;
+  }
+  return first_loss;
+}
+
 }  // namespace
 
 std::string GbkToUtf8(std::string_view gbk, UndecodableBytes bytes) {
@@ -130,17 +145,15 @@ std::string GbkToUtf8(std::string_view gbk, UndecodableBytes bytes) {
 std::string Utf8ToGbk(std::string_view utf8, bool* lossless, UndecodableBytes bytes) {
   std::string out;
   out.reserve(utf8.size());
-  bool exact = true;
-  while (!utf8.empty()) {
-    const size_t length = Utf8SequenceLength(utf8);
-    if (length == 0 || !AppendGbk(DecodeUtf8(utf8.substr(0, length)), bytes, out)) {
-      out += '?';
-      exact = false;
-    }
-    utf8.remove_prefix(length == 0 ? 1 : length);
-  }
-  if (lossless != nullptr) *lossless = exact;
+  const size_t first_loss = ConvertUtf8(utf8, bytes, out);
+  if (lossless != nullptr) *lossless = first_loss == std::string_view::npos;
   return out;
+}
+
+size_t FirstUnconvertible(std::string_view utf8, UndecodableBytes bytes) {
+  std::string out;
+  out.reserve(utf8.size());
+  return ConvertUtf8(utf8, bytes, out);
 }
 
 }  // namespace dravel

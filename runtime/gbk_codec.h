@@ -31,4 +31,9 @@ std::string GbkToUtf8(std::string_view gbk, UndecodableBytes bytes = Undecodable
 std::string Utf8ToGbk(std::string_view utf8, bool* lossless = nullptr,
                       UndecodableBytes bytes = UndecodableBytes::kReplace);
 
+// The byte offset in `utf8` of the first character that Utf8ToGbk would turn
+// into '?', or npos when there is none.
+size_t FirstUnconvertible(std::string_view utf8,
+                          UndecodableBytes bytes = UndecodableBytes::kReplace);
+
 }  // namespace dravel

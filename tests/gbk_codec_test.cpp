@@ -45,7 +45,9 @@ TEST(GbkCodec, ReplacesWhatCannotBeConverted) {
     bool lossless = true;
     EXPECT_EQ(Utf8ToGbk(c.utf8, &lossless), c.gbk);
     EXPECT_FALSE(lossless);
+    EXPECT_EQ(FirstUnconvertible(c.utf8), c.gbk.find('?'));
   }
+  EXPECT_EQ(FirstUnconvertible("前进 100"), std::string::npos);
 }
 
 TEST(GbkCodec, KeepsUndecodableBytesWhenAsked) {
