@@ -43,14 +43,15 @@ Text EditBox::Content(int* unsavable_line) const {
 
 void EditBox::SetContent(const Text& gbk) {
   const QString text = ToWidgetText(gbk);
-  // Wrapping anywhere comes before text with a long word and goes only after
-  // it has been replaced, so such text is never laid out word by word.
-  const bool long_word = HasLongWord(text);
-  if (long_word) WrapAnywhere(true);
   holding_back_ = true;
+  // Whatever lays the text out again goes before it comes in: with a huge
+  // text, each would cost work per line. The old text goes first, so it is
+  // never laid out under the new settings either.
+  if (!document()->isEmpty()) setPlainText(QString());
+  WrapAnywhere(HasLongWord(text));
+  PrepareFor(text);
   setPlainText(text);
   holding_back_ = false;
-  if (!long_word) WrapAnywhere(false);
   emit ContentChanged();
 }
 

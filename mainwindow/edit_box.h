@@ -33,6 +33,10 @@ class EditBox : public QPlainTextEdit {
   // Every change of the text: a Content write (once), an append, a user edit.
   void ContentChanged();
 
+ protected:
+  // Before SetContent puts `text` in: a subclass sets up what depends on it.
+  virtual void PrepareFor(const QString& /*text*/) {}
+
  private:
   // Qt lays out a word longer than a line in time that grows with its square
   // (a 10 MB line takes hours); content holding one is wrapped anywhere.

@@ -65,9 +65,16 @@ LineNumberEditor::LineNumberEditor(QWidget* parent) : EditBox(parent), gutter_(n
   UpdateGutterWidth();
 }
 
-int LineNumberEditor::GutterWidth() const {
-  const int digits = QString::number(std::max(1, blockCount())).size();
+int LineNumberEditor::GutterWidth() const { return GutterWidthFor(blockCount()); }
+
+int LineNumberEditor::GutterWidthFor(int lines) const {
+  const int digits = QString::number(std::max(1, lines)).size();
   return 2 * kGutterPadding + fontMetrics().horizontalAdvance(QChar('9')) * std::max(2, digits);
+}
+
+void LineNumberEditor::PrepareFor(const QString& text) {
+  const int lines = 1 + static_cast<int>(text.count(QChar('\n')));
+  setViewportMargins(GutterWidthFor(lines), 0, 0, 0);
 }
 
 void LineNumberEditor::UpdateGutterWidth() { setViewportMargins(GutterWidth(), 0, 0, 0); }

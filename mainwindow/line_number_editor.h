@@ -30,10 +30,14 @@ class LineNumberEditor : public EditBox {
   QString MarkedItemText() const;
 
   int GutterWidth() const;
+  int GutterWidthFor(int lines) const;
   void PaintGutter(QPaintEvent* event);
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // The gutter takes its width for the new line count before the text comes:
+  // a change of width afterwards would lay every line out again.
+  void PrepareFor(const QString& text) override;
   bool viewportEvent(QEvent* event) override;
 
  private:

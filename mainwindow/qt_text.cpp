@@ -13,10 +13,20 @@ QString FromGbk(const Text& gbk) {
 int GbkWidthOf(QChar c) { return c.unicode() < 0x80 || IsKeptByte(c.unicode()) ? 1 : 2; }
 
 QString ToWidgetText(const Text& gbk) {
-  QString text = QString::fromStdString(GbkToUtf8(gbk, UndecodableBytes::kKeep));
-  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  text.replace(QChar('\r'), QChar('\n'));
-  return text;
+  std::string utf8 = GbkToUtf8(gbk, UndecodableBytes::kKeep);
+  // One pass in place: QString::replace moves the whole rest of a long text
+  // for every batch of matches.
+  size_t kept = 0;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    if (utf8[i] != '\r') {
+      utf8[kept++] = utf8[i];
+      continue;
+    }
+    utf8[kept++] = '\n';
+    if (i + 1 < utf8.size() && utf8[i + 1] == '\n') ++i;
+  }
+  utf8.resize(kept);
+  return QString::fromStdString(utf8);
 }
 
 namespace {

@@ -1,6 +1,8 @@
 #include "mainwindow/script_highlighter.h"
 
+#include <QEvent>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTextBlock>
 
 #include "interpreter/command_table.h"
@@ -13,6 +15,10 @@ namespace {
 // No script line a learner writes is longer; colouring a 10 MB line would
 // cost the editor more than it shows.
 constexpr int kLongestColouredLine = 4096;
+// A change that adds more is a whole new text (an open, a paste): its lines
+// are coloured as they come into view instead of all at once.
+constexpr int kColourAtOnce = 16384;
+constexpr int kColoured = 1;  // a block's user state once coloured
 constexpr QChar kBodyOpen(0x3010);   // 【
 constexpr QChar kBodyClose(0x3011);  // 】
 
@@ -47,20 +53,57 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit& editor)
   keywords_.insert(FromGbk(Text(messages::kCountKeyword)));
   keywords_.insert(FromGbk(Text(messages::kCountAlias)));
   connect(editor_.document(), &QTextDocument::contentsChange, this,
-          [this](int position, int, int added) { ColourBlocks(position, added); });
-  ColourBlocks(0, editor_.document()->characterCount());
+          [this](int position, int, int added) { ColourChange(position, added); });
+  connect(editor_.verticalScrollBar(), &QScrollBar::valueChanged, this,
+          &ScriptHighlighter::ColourVisible);
+  editor_.viewport()->installEventFilter(this);
+  ColourVisible();
 }
 
-void ScriptHighlighter::ColourBlocks(int position, int chars_added) {
+void ScriptHighlighter::ColourChange(int position, int chars_added) {
   QTextDocument* document = editor_.document();
   QTextBlock block = document->findBlock(position);
-  const QTextBlock last = document->findBlock(position + chars_added);
+  QTextBlock last = document->findBlock(position + chars_added);
+  if (chars_added > kColourAtOnce) {
+    // New blocks start uncoloured; only the two the change cut into are old.
+    block.setUserState(-1);
+    if (last.isValid()) last.setUserState(-1);
+    QMetaObject::invokeMethod(this, &ScriptHighlighter::ColourVisible, Qt::QueuedConnection);
+    return;
+  }
   while (block.isValid()) {
-    block.layout()->setFormats(Colours(block.text()));
+    Colour(block);
     if (block == last) break;
     block = block.next();
   }
   editor_.viewport()->update();
+}
+
+void ScriptHighlighter::ColourVisible() {
+  const QTextBlock last = editor_.cursorForPosition(QPoint(0, editor_.viewport()->height())).block();
+  bool coloured = false;
+  for (QTextBlock block = editor_.cursorForPosition(QPoint(0, 0)).block(); block.isValid();
+       block = block.next()) {
+    if (block.userState() != kColoured) {
+      Colour(block);
+      editor_.document()->markContentsDirty(block.position(), block.length());
+      coloured = true;
+    }
+    if (block == last) break;
+  }
+  if (coloured) editor_.viewport()->update();
+}
+
+void ScriptHighlighter::Colour(QTextBlock& block) const {
+  block.layout()->setFormats(Colours(block.text()));
+  block.setUserState(kColoured);
+}
+
+bool ScriptHighlighter::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == editor_.viewport() && event->type() == QEvent::Resize) {
+    QMetaObject::invokeMethod(this, &ScriptHighlighter::ColourVisible, Qt::QueuedConnection);
+  }
+  return QObject::eventFilter(watched, event);
 }
 
 QList<QTextLayout::FormatRange> ScriptHighlighter::Colours(const QString& line) const {

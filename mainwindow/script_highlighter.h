@@ -3,7 +3,9 @@
 // comment lines (" //"), the repeat brackets and the "|" between body items.
 // Colours live in each line's layout only: the text, its undo history and
 // the editor's content-changed event are never touched, so colouring never
-// counts as an edit.
+// counts as an edit. An edit's lines are coloured at once; a whole new text
+// (an open) is coloured as its lines come into view, so a huge script costs
+// no work per line.
 #pragma once
 
 #include <QList>
@@ -13,6 +15,7 @@
 #include <QTextLayout>
 
 class QPlainTextEdit;
+class QTextBlock;
 
 namespace dravel {
 
@@ -25,8 +28,13 @@ class ScriptHighlighter final : public QObject {
   // The colour ranges of one line's text.
   QList<QTextLayout::FormatRange> Colours(const QString& line) const;
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
-  void ColourBlocks(int position, int chars_added);
+  void ColourChange(int position, int chars_added);
+  void ColourVisible();
+  void Colour(QTextBlock& block) const;
   void AddWord(QList<QTextLayout::FormatRange>& ranges, const QString& line, int begin,
                int end) const;
 

@@ -1,6 +1,8 @@
 #include "mainwindow/source_files.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QScopeGuard>
 #include <QFileInfo>
 #include <algorithm>
 #include <span>
@@ -61,13 +63,18 @@ void SourceFiles::Open() {
 }
 
 void SourceFiles::OpenPath(const QString& path) {
-  const FileReadResult read = TryReadFileBytes(NativeName(path));
+  // A script of millions of lines takes a while to lay out.
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+  FileReadResult read = TryReadFileBytes(NativeName(path));
   if (!read.ok()) {
     Report(texts::kOpenPrefix, path, false);
     return;
   }
   const auto end = std::find(read.bytes.begin(), read.bytes.end(), uint8_t{0});
-  editor_.SetContent(Text(read.bytes.begin(), end));
+  Text script(read.bytes.begin(), end);
+  read.bytes = {};
+  editor_.SetContent(script);
   source_changed_ = 0;
   source_path_ = path;
   Report(texts::kOpenPrefix, path, true);

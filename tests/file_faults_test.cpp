@@ -19,12 +19,13 @@
 namespace dravel::testing {
 namespace {
 
-// Fails the calls a read-only folder refuses: creating a file and renaming
-// one into it.
+// Fails the calls a read-only folder holding a read-only file refuses:
+// creating a file, renaming one into it, writing the file in place. (A
+// writable file in a read-only folder is saved in place.)
 class ReadOnlyFolder final : public FileSystem {
  public:
   int Open(const char* path, int flags, mode_t mode) override {
-    if (flags & O_CREAT) return Fail(EACCES);
+    if ((flags & (O_CREAT | O_WRONLY | O_RDWR)) != 0) return Fail(EACCES);
     return FileSystem::Open(path, flags, mode);
   }
   int Rename(const char*, const char*) override { return Fail(EACCES); }
@@ -103,7 +104,7 @@ TEST_F(FileFaultsTest, SaveFailuresKeepTheOldFileAndTheEditor) {
   struct Case {
     const char* name;
     FileSystem& file_system;
-  } cases[] = {{"read-only folder", read_only},
+  } cases[] = {{"read-only folder and file", read_only},
                {"disk full at the first byte", full_at_start},
                {"disk full half-way", full_half_way}};
   for (const Case& c : cases) {
