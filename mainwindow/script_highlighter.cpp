@@ -1,8 +1,6 @@
 #include "mainwindow/script_highlighter.h"
 
-#include <QEvent>
 #include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QTextBlock>
 
 #include "interpreter/command_table.h"
@@ -54,9 +52,10 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit& editor)
   keywords_.insert(FromGbk(Text(messages::kCountAlias)));
   connect(editor_.document(), &QTextDocument::contentsChange, this,
           [this](int position, int, int added) { ColourChange(position, added); });
-  connect(editor_.verticalScrollBar(), &QScrollBar::valueChanged, this,
-          &ScriptHighlighter::ColourVisible);
-  editor_.viewport()->installEventFilter(this);
+  // Scrolls and new text show through update requests (a scroll by the
+  // editor itself moves its scroll bar silently).
+  connect(&editor_, &QPlainTextEdit::updateRequest, this, &ScriptHighlighter::ColourVisible,
+          Qt::QueuedConnection);
   ColourVisible();
 }
 
@@ -97,13 +96,6 @@ void ScriptHighlighter::ColourVisible() {
 void ScriptHighlighter::Colour(QTextBlock& block) const {
   block.layout()->setFormats(Colours(block.text()));
   block.setUserState(kColoured);
-}
-
-bool ScriptHighlighter::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == editor_.viewport() && event->type() == QEvent::Resize) {
-    QMetaObject::invokeMethod(this, &ScriptHighlighter::ColourVisible, Qt::QueuedConnection);
-  }
-  return QObject::eventFilter(watched, event);
 }
 
 QList<QTextLayout::FormatRange> ScriptHighlighter::Colours(const QString& line) const {

@@ -28,9 +28,6 @@ class ScriptHighlighter final : public QObject {
   // The colour ranges of one line's text.
   QList<QTextLayout::FormatRange> Colours(const QString& line) const;
 
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
-
  private:
   void ColourChange(int position, int chars_added);
   void ColourVisible();

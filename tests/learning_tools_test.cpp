@@ -245,3 +245,33 @@ TEST(LearningScreenshot, FailedRun) {
 
 }  // namespace
 }  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+bool Coloured(const QTextBlock& block) { return !block.layout()->formats().isEmpty(); }
+
+// An edit is coloured at once; a whole new text of many lines as its lines
+// come into view, so opening a huge script costs no work per line.
+TEST_F(WindowTest, ScriptColouringFollowsEditsAndTheView) {
+  LineNumberEditor& editor = Window().ScriptEditor();
+  Window().show();
+  Text script;
+  for (int i = 0; i < 5000; ++i) script += Gbk("前进 10\r\n");
+  editor.SetContent(script);
+  Drain();
+  QTextDocument& document = *editor.document();
+  EXPECT_TRUE(Coloured(document.firstBlock()));
+  const QTextBlock far = document.findBlockByNumber(4900);
+  EXPECT_FALSE(Coloured(far));
+  editor.setTextCursor(QTextCursor(far));
+  editor.ensureCursorVisible();
+  Drain();
+  EXPECT_TRUE(Coloured(document.findBlockByNumber(4900)));
+  QTextCursor typing(document.findBlockByNumber(2000));
+  typing.insertText(QStringLiteral("左转 5 "));
+  EXPECT_TRUE(Coloured(document.findBlockByNumber(2000)));
+}
+
+}  // namespace
+}  // namespace dravel::testing
