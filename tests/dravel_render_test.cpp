@@ -94,6 +94,18 @@ TEST(DravelRender, PressesStopAtTheTimeout) {
   EXPECT_EQ(result.out, "提示信息：\n开始调试现行程序...\n已停止调试程序！\nturtle 0 0 0 0 1\n");
 }
 
+TEST(DravelRender, TheHintComesFirstWhateverHappensAfter) {
+  // Stopped before the run could write a word: the header is still there.
+  Result result = Render("--timeout 1e-9 " + Data("render/long_delay.dvg").string());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_TRUE(result.out.starts_with("提示信息：\n")) << result.out;
+  EXPECT_TRUE(result.out.ends_with("已停止调试程序！\n")) << result.out;
+  // A picture that cannot be written: the run's hint, then status 2.
+  result = Render("-o /nonexistent/x.png " + Data("class/square.dvg").string());
+  EXPECT_EQ(result.status, 2);
+  EXPECT_TRUE(result.out.ends_with("程序调试完毕！\n")) << result.out;
+}
+
 TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
   const char* cases[] = {
       "",

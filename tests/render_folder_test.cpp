@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 
@@ -78,6 +80,34 @@ TEST(RenderFolder, EmptyFolderGivesHeaderOnlyAndAValidSheet) {
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "script\texit\tresult\tlast message\n");
   EXPECT_FALSE(QImage(in.filePath("s.png")).isNull());
+}
+
+// Every .dvg entry gets a row and a picture of its own: a pipe and a broken
+// link are unreadable, a.dvg and a.DVG keep apart, a tab in a name cannot
+// break the summary's columns.
+TEST(RenderFolder, OddEntriesEachGetTheirOwnRow) {
+  QTemporaryDir in;
+  const auto write = [&](const QString& name, const char* text) {
+    QFile file(in.filePath(name));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(text);
+  };
+  write("a.dvg", "go 10");
+  write("a.DVG", "go 20");
+  write("t\tab.dvg", "go 5");
+  ASSERT_EQ(mkfifo(QFile::encodeName(in.filePath("pipe.dvg")).constData(), 0600), 0);
+  ASSERT_TRUE(QFile::link(in.filePath("nowhere"), in.filePath("link.dvg")));
+  const Result result = Render("--timeout 2 '" + in.path() + "'");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "script\texit\tresult\tlast message\n"
+            "a.DVG\t0\tok\t程序调试完毕！\n"
+            "a.dvg\t0\tok\t程序调试完毕！\n"
+            "link.dvg\t2\tunreadable\t\n"
+            "pipe.dvg\t2\tunreadable\t\n"
+            "t\\tab.dvg\t0\tok\t程序调试完毕！\n");
+  for (const char* picture : {"a.dvg.png", "a.DVG.png", "t\tab.png"})
+    EXPECT_EQ(QImage(in.filePath(picture)).size(), QSize(732, 420)) << picture;
 }
 
 TEST(RenderOutput, SvgByExtensionAndNoFileOnFailure) {

@@ -74,6 +74,10 @@ int Render(const RenderOptions& options) {
   SetUpCanvas(canvas, options.edge_mode);
   const RunOutcome outcome = RunOnCanvas(options, script, canvas, TimeoutOf(options));
 
+  std::cout << HintForOutput(outcome.hint, options.gbk_output);
+  if (options.print_state) std::cout << StateLine(canvas.Turtle(0));
+  std::cout.flush();
+  // The run's hint is out before a picture that cannot be written is told.
   if (options.output_path) {
     const QByteArray bytes = PictureBytes(canvas, FormatOfPath(*options.output_path),
                                           options.paint_turtles);
@@ -82,9 +86,6 @@ int Render(const RenderOptions& options) {
       return 2;
     }
   }
-  std::cout << HintForOutput(outcome.hint, options.gbk_output);
-  if (options.print_state) std::cout << StateLine(canvas.Turtle(0));
-  std::cout.flush();
   return outcome.exit_status;
 }
 

@@ -19,6 +19,7 @@ namespace {
 
 struct ScriptReport {
   QString name;
+  QString picture_name;
   int exit_status = 2;
   std::string result = "unreadable";
   Text last_line;
@@ -28,8 +29,36 @@ struct ScriptReport {
 std::string Path(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 QStringList ScriptNames(const QDir& folder) {
-  // Without QDir::CaseSensitive the pattern matches .DVG too.
-  return folder.entryList({"*.dvg"}, QDir::Files, QDir::Name);
+  // Without QDir::CaseSensitive the pattern matches .DVG too. System entries
+  // (a pipe, a broken link) are listed too, so they show as unreadable.
+  return folder.entryList({"*.dvg"}, QDir::Files | QDir::System, QDir::Name);
+}
+
+// Each script's picture name: its base name, or its whole name where two
+// scripts share a base name (a.dvg and a.DVG), so neither overwrites the other.
+QStringList PictureNames(const QStringList& scripts, const QString& extension) {
+  QStringList bases;
+  for (const QString& name : scripts) bases << QFileInfo(name).completeBaseName();
+  QStringList names;
+  for (qsizetype i = 0; i < scripts.size(); ++i)
+    names << (bases.count(bases[i]) > 1 ? scripts[i] : bases[i]) + extension;
+  return names;
+}
+
+// A name as one summary field: a tab, a line break or a backslash in it is
+// written as \t, \n, \r or \\.
+std::string SummaryField(const std::string& name) {
+  std::string field;
+  for (char c : name) {
+    switch (c) {
+      case '\t': field += "\\t"; break;
+      case '\n': field += "\\n"; break;
+      case '\r': field += "\\r"; break;
+      case '\\': field += "\\\\"; break;
+      default: field += c;
+    }
+  }
+  return field;
 }
 
 std::string ResultOf(const RunOutcome& outcome) {
@@ -58,16 +87,15 @@ bool RenderOne(const RenderOptions& options, const QDir& in, const QDir& out,
     report.picture = image.scaledToWidth(kThumbnailWidth, Qt::SmoothTransformation);
   }
   const PictureFormat format = options.svg_in_folder ? PictureFormat::Svg : PictureFormat::Png;
-  const QString picture_name = QFileInfo(report.name).completeBaseName() +
-                               (options.svg_in_folder ? ".svg" : ".png");
-  const std::string path = Path(out.filePath(picture_name));
+  const std::string path = Path(out.filePath(report.picture_name));
   if (WritePictureFile(path, PictureBytes(canvas, format, options.paint_turtles)).ok()) return true;
   std::cerr << "dravel-render: cannot write " << path << "\n";
   return false;
 }
 
 std::string SummaryLine(const ScriptReport& report, bool gbk) {
-  const std::string name = gbk ? Utf8ToGbk(report.name.toStdString()) : report.name.toStdString();
+  const std::string utf8_name = SummaryField(report.name.toStdString());
+  const std::string name = gbk ? Utf8ToGbk(utf8_name) : utf8_name;
   const Text last = gbk ? report.last_line : GbkToUtf8(report.last_line);
   return name + "\t" + std::to_string(report.exit_status) + "\t" + report.result + "\t" + last + "\n";
 }
@@ -109,8 +137,10 @@ int RenderFolder(const RenderOptions& options) {
   }
   bool written = true;
   std::vector<ScriptReport> reports;
-  for (const QString& name : ScriptNames(in)) {
-    reports.push_back({name, 2, "unreadable", {}, {}});
+  const QStringList names = ScriptNames(in);
+  const QStringList pictures = PictureNames(names, options.svg_in_folder ? ".svg" : ".png");
+  for (qsizetype i = 0; i < names.size(); ++i) {
+    reports.push_back({names[i], pictures[i], 2, "unreadable", {}, {}});
     written = RenderOne(options, in, out, reports.back()) && written;
     if (reports.size() > kMaxSheetEntries) reports.back().picture = {};
   }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "interpreter/messages.h"
+
 namespace dravel {
 namespace {
 
@@ -61,6 +63,11 @@ Text BoundedHint::Joined() const {
   }
   joined += trimmed.tail_;
   return joined;
+}
+
+RenderHost::RenderHost(Text script, Text run_count)
+    : script_(std::move(script)), run_count_(std::move(run_count)) {
+  hint_.Replace(Text(messages::kHintHeader));
 }
 
 Text RenderHost::EditorText() {

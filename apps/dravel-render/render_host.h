@@ -39,7 +39,9 @@ class BoundedHint {
 
 class RenderHost : public RunHost {
  public:
-  RenderHost(Text script, Text run_count) : script_(std::move(script)), run_count_(std::move(run_count)) {}
+  // The hint starts as the window's hint box does, with its header, so a run
+  // stopped before it began still shows it.
+  RenderHost(Text script, Text run_count);
 
   Text EditorText() override;
   Text RunCountText() override;
