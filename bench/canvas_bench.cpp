@@ -19,8 +19,8 @@ void BM_SmallMoves(benchmark::State& state) {
   canvas.SetEdgeMode(EdgeMode::Wrap);
   for (auto _ : state) {
     for (int i = 0; i < 100000; ++i) {
-      canvas.Forward(1);
-      canvas.TurnRight(1);
+      canvas.Turtle().Forward(1);
+      canvas.Turtle().TurnRight(1);
     }
   }
   state.SetItemsProcessed(state.iterations() * 100000);
@@ -33,8 +33,8 @@ void BM_StarLines(benchmark::State& state) {
   canvas.SetEdgeMode(EdgeMode::Wrap);
   for (auto _ : state) {
     for (int i = 0; i < 20000; ++i) {
-      canvas.Forward(100);
-      canvas.TurnRight(144);
+      canvas.Turtle().Forward(100);
+      canvas.Turtle().TurnRight(144);
     }
   }
   state.SetItemsProcessed(state.iterations() * 20000);
@@ -47,8 +47,8 @@ void BM_Circles(benchmark::State& state) {
   canvas.SetEdgeMode(EdgeMode::Wrap);
   for (auto _ : state) {
     for (int i = 0; i < 200; ++i) {
-      canvas.Circle(100);
-      canvas.TurnRight(1.8);
+      canvas.Turtle().Circle(100);
+      canvas.Turtle().TurnRight(1.8);
     }
   }
   state.SetItemsProcessed(state.iterations() * 200);
@@ -58,8 +58,8 @@ BENCHMARK(BM_Circles)->Unit(benchmark::kMillisecond);
 // One composed frame of the whole canvas with one turned sprite.
 void BM_PaintFrame(benchmark::State& state) {
   CanvasCore canvas(kWidth, kHeight);
-  canvas.TurnRight(30);
-  canvas.Circle(150);
+  canvas.Turtle().TurnRight(30);
+  canvas.Turtle().Circle(150);
   for (auto _ : state) benchmark::DoNotOptimize(canvas.Paint());
 }
 BENCHMARK(BM_PaintFrame)->Unit(benchmark::kMicrosecond);

@@ -43,7 +43,7 @@ class NullTurtle final : public TurtleOperations {
   void Hide() override { Count(); }
   void WriteText(std::string_view) override { Count(); }
   void SetStopToken(std::stop_token) override {}
-  void StopUnderLock(const std::function<void()>& request_stop) override { request_stop(); }
+  void UnderEffectsLock(const std::function<void()>& step) override { request_stop(); }
 
   int64_t count() const { return count_; }
 
@@ -65,7 +65,7 @@ class TimingHost final : public RunHost {
   void EnableRunButton(const std::stop_token& run) override { Effect(run); }
   void FocusEditor(const std::stop_token& run) override { Effect(run); }
   void Beep(const std::stop_token& run) override { Effect(run); }
-  void StopUnderLock(const std::function<void()>& request_stop) override {
+  void UnderEffectsLock(const std::function<void()>& step) override {
     std::lock_guard lock(mutex_);
     request_stop();
   }

@@ -11,16 +11,18 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <thread>
 #include <unistd.h>
 
 #include "bench/process_probe.h"
 #include "bench/raw_limit.h"
+#include "bench/workloads.h"
 #include "canvas/canvas_core.h"
 #include "interpreter/command_list.h"
 #include "interpreter/run_driver.h"
 #include "runtime/gbk_codec.h"
+#include "support/host_fakes.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel::bench {
 namespace {
@@ -44,39 +46,15 @@ double Percentile(std::vector<double> values, double fraction) {
 
 double Median(std::vector<double> values) { return Percentile(std::move(values), 0.5); }
 
-class ScriptHost final : public RunHost {
- public:
-  ScriptHost(Text script, Text count) : script_(std::move(script)), count_(std::move(count)) {}
-  Text EditorText() override { return script_; }
-  Text RunCountText() override { return count_; }
-  void DisableRunButton() override {}
-  void ReplaceHint(const std::stop_token&, const Text&) override {}
-  void AppendHint(const std::stop_token&, const Text&) override {}
-  void SetRunCountText(const std::stop_token&, const Text&) override {}
-  void EnableRunButton(const std::stop_token&) override {}
-  void FocusEditor(const std::stop_token&) override {}
-  void Beep(const std::stop_token&) override {}
-
- private:
-  Text script_, count_;
-};
-
 // The canvas as dravel-render sets it up.
 std::unique_ptr<CanvasCore> RenderCanvas() {
   auto canvas = std::make_unique<CanvasCore>(kWidth, kHeight);
-  canvas->Clear();
+  canvas->Turtle().Clear();
   canvas->SetEdgeMode(EdgeMode::Wrap);
   canvas->SetPenColour(0x00FF00);
   canvas->SetBackgroundColour(0x606060);
   canvas->SetPenWidth(1);
   return canvas;
-}
-
-Text ReadScript(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return ScriptFromFileBytes(std::string_view(bytes.str()));
 }
 
 struct StopTimes {
@@ -110,8 +88,8 @@ void MeasureInProcess(const Text& script, Row& row) {
   std::unique_ptr<CanvasCore> canvas;
   for (int i = 0; i < 3; ++i) {
     canvas = RenderCanvas();
-    CountingTurtle turtle(*canvas);
-    ScriptHost host(script, "1");
+    testing::CountingTurtle turtle(&canvas->Turtle());
+    testing::ScriptHost host(script, "1");
     RunContext context{turtle, host, {}};
     const Clock::time_point start = Clock::now();
     RunScript({script, "1"}, context);
@@ -147,7 +125,7 @@ void MeasureRawLimit(const Text& script, Row& row) {
 // more; its thread returns after that. A run already over is not counted.
 StopTimes StopLatencies(const Text& script, int stops) {
   const std::unique_ptr<CanvasCore> canvas = RenderCanvas();
-  ScriptHost host(script, "2000000000");
+  testing::ScriptHost host(script, "2000000000");
   RunDriver driver(host, *canvas);
   StopTimes times;
   for (int i = 0; i < stops; ++i) {
@@ -184,10 +162,7 @@ void PrintRow(const Row& row) {
 }
 
 int Report(const std::string& render, const fs::path& workloads) {
-  std::vector<fs::path> scripts;
-  for (const auto& entry : fs::directory_iterator(workloads))
-    if (entry.path().extension() == ".dvg") scripts.push_back(entry.path());
-  std::sort(scripts.begin(), scripts.end());
+  const std::vector<fs::path> scripts = Workloads(workloads);
   std::printf("| workload | dravel-render wall (median of %d) | peak RSS | in-process moves/s "
               "(run time) | raw-buffer limit, our ratio | frame compose | stop answered p50 / p99 (thread returned p99), ms |\n"
               "|---|---|---|---|---|---|---|\n",
@@ -195,7 +170,7 @@ int Report(const std::string& render, const fs::path& workloads) {
   for (const fs::path& path : scripts) {
     Row row;
     row.name = path.stem().string();
-    const Text script = ReadScript(path);
+    const Text script = ReadWorkload(path);
     MeasureProcess(render, path, row);
     MeasureInProcess(script, row);
     MeasureRawLimit(script, row);
@@ -238,19 +213,16 @@ fs::path WriteScript(const fs::path& dir, const char* name, const char* utf8) {
 int Soak(const std::string& render) {
   const fs::path dir = fs::temp_directory_path() / ("dravel-soak-" + std::to_string(getpid()));
   fs::create_directories(dir);
-  const char* moves = "\xe6\xac\xa1\xe6\x95\xb0 100\r\n"  // 次数
-                      "\xe9\x87\x8d\xe5\xa4\x8d 100000 \xe3\x80\x90"  // 重复 【
-                      "\xe5\x89\x8d\xe8\xbf\x9b 1|\xe5\x8f\xb3\xe8\xbd\xac 1"  // 前进 右转
-                      "\xe3\x80\x91\r\n";  // 】
+  const char* moves = "次数 100\r\n重复 100000 【前进 1|右转 1】\r\n";
   const fs::path moves_path = WriteScript(dir, "moves.dvg", moves);
   const fs::path passes_path =
-      WriteScript(dir, "passes.dvg", "\xe6\xac\xa1\xe6\x95\xb0 2000000000\r\n");
+      WriteScript(dir, "passes.dvg", "次数 2000000000\r\n");
   std::printf("| soak | wall | resident memory | |\n|---|---|---|---|\n");
   PrintMemory("10,000,000 moves (dravel-render)",
               RunProcess({render, moves_path.string()}, 50));
   PrintMemory("count 2000000000, stopped at 4 s (dravel-render)",
               RunProcess({render, "--timeout", "4", passes_path.string()}, 50));
-  const StopTimes stops = StopLatencies(ReadScript(moves_path), 200);
+  const StopTimes stops = StopLatencies(ReadWorkload(moves_path), 200);
   const auto worst = [](const std::vector<double>& v) {
     return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
   };

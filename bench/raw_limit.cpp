@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "interpreter/run_driver.h"
+#include "support/host_fakes.h"
 
 namespace dravel::bench {
 namespace {
@@ -51,24 +52,9 @@ class ModelTurtle final : public TurtleOperations {
   void Show() override { model_.Show(); }
   void Hide() override { model_.Hide(); }
   void WriteText(std::string_view text) override { model_.WriteText(text); }
-  void SetStopToken(std::stop_token) override {}
-  void StopUnderLock(const std::function<void()>& request_stop) override { request_stop(); }
 
  private:
   TurtleModel& model_;
-};
-
-class SilentHost final : public RunHost {
- public:
-  Text EditorText() override { return {}; }
-  Text RunCountText() override { return "1"; }
-  void DisableRunButton() override {}
-  void ReplaceHint(const std::stop_token&, const Text&) override {}
-  void AppendHint(const std::stop_token&, const Text&) override {}
-  void SetRunCountText(const std::stop_token&, const Text&) override {}
-  void EnableRunButton(const std::stop_token&) override {}
-  void FocusEditor(const std::stop_token&) override {}
-  void Beep(const std::stop_token&) override {}
 };
 
 }  // namespace
@@ -79,7 +65,7 @@ std::vector<PixelSegment> CaptureSegments(const Text& script, int width, int hei
   model.SetEdgeMode(EdgeMode::Wrap);
   model.ResetTurtleZero();
   ModelTurtle turtle(model);
-  SilentHost host;
+  testing::ScriptHost host;
   RunContext context{turtle, host, {}};
   RunScript({script, "1"}, context);
   return std::move(surface.segments);

@@ -16,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "bench/workloads.h"
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
 #include "mainwindow/dialog_service.h"
@@ -55,13 +56,6 @@ long StatusKb(const char* key) {
   return 0;
 }
 
-Text ReadScript(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return ScriptFromFileBytes(std::string_view(bytes.str()));
-}
-
 // Presses run and lets the window work (paint, deliver the run's effects)
 // until the hint box ends with the closing message. `sample` is called about
 // every 100 ms with the seconds since the press.
@@ -84,14 +78,11 @@ double RunInWindow(MainWindow& window, const Text& script, Sample sample) {
 }
 
 void ReportWorkloads(MainWindow& window, const fs::path& workloads) {
-  std::vector<fs::path> scripts;
-  for (const auto& entry : fs::directory_iterator(workloads))
-    if (entry.path().extension() == ".dvg") scripts.push_back(entry.path());
-  std::sort(scripts.begin(), scripts.end());
+  const std::vector<fs::path> scripts = Workloads(workloads);
   std::printf("| workload | run pressed to closing message | window resident memory |\n"
               "|---|---|---|\n");
   for (const fs::path& path : scripts) {
-    const double seconds = RunInWindow(window, ReadScript(path), [](double) {});
+    const double seconds = RunInWindow(window, ReadWorkload(path), [](double) {});
     std::printf("| %s | %.3f s | %.1f MB |\n", path.stem().string().c_str(), seconds,
                 StatusKb("VmRSS:") / 1024.0);
     std::fflush(stdout);
@@ -100,10 +91,9 @@ void ReportWorkloads(MainWindow& window, const fs::path& workloads) {
 }
 
 void Soak(MainWindow& window) {
-  // 次数 100, 重复 100000 【前进 1|右转 1】: ten million moves.
+  // Ten million moves.
   const Text script = Utf8ToGbk(
-      "\xe6\xac\xa1\xe6\x95\xb0 100\r\n\xe9\x87\x8d\xe5\xa4\x8d 100000 \xe3\x80\x90"
-      "\xe5\x89\x8d\xe8\xbf\x9b 1|\xe5\x8f\xb3\xe8\xbd\xac 1\xe3\x80\x91\r\n");
+      "次数 100\r\n重复 100000 【前进 1|右转 1】\r\n");
   long at_one_second = 0, highest = 0;
   const double seconds = RunInWindow(window, script, [&](double at) {
     if (at < 1.0) return;
@@ -142,9 +132,8 @@ double AnswerMilliseconds() {
 }
 
 void Flood(MainWindow& window, double seconds) {
-  // 次数 2000000000, 前进 1
   const Text script =
-      Utf8ToGbk("\xe6\xac\xa1\xe6\x95\xb0 2000000000\r\n\xe5\x89\x8d\xe8\xbf\x9b 1");
+      Utf8ToGbk("次数 2000000000\r\n前进 1");
   window.Editor().SetContent(script);
   const Clock::time_point start = Clock::now();
   window.StartRun();
@@ -170,7 +159,7 @@ void Flood(MainWindow& window, double seconds) {
   while (!window.HintBox().Content().ends_with(messages::kRunStopped) && Seconds(settle) < 5)
     QApplication::processEvents(QEventLoop::AllEvents, 5);
   const Text hint = window.HintBox().Content();
-  const bool first_shown = hint.find(Utf8ToGbk("\xe7\xac\xac" "1\xe6\xac\xa1")) != Text::npos;
+  const bool first_shown = hint.find(Utf8ToGbk("第1次")) != Text::npos;
   const bool stop_shown = hint.ends_with(messages::kRunStopped);
   std::printf("\nflood of pass messages for %.0f s: peak %.1f MB resident (%s), slowest answer "
               "%.1f ms, stop %.3f ms, editor %s, first pass %s, hint %.1f MB ending with the stop "

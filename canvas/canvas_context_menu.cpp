@@ -12,15 +12,12 @@
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 #include "canvas/svg_writer.h"
-#include "runtime/gbk_codec.h"
 
 namespace dravel {
 namespace {
 
-QString FromGbk(const char* gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
-
 QString AskForFile(QWidget* parent) {
-  QFileDialog dialog(parent, FromGbk(kSavePictureText));
+  QFileDialog dialog(parent, CanvasContextMenu::tr("保存图片…"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   const QStringList filters = {"PNG (*.png)", "SVG (*.svg)"};
   dialog.setNameFilters(filters);
@@ -43,12 +40,12 @@ CanvasContextMenu::CanvasContextMenu(QWidget* canvas, CanvasCore& core)
     : QObject(canvas), canvas_(canvas), core_(core), hooks_{AskForFile, AskForPrinter},
       menu_(new QMenu(canvas)) {
   // Ctrl+Shift keeps clear of the editor's own Ctrl+S and Ctrl+C.
-  menu_->addAction(AddAction(kSavePictureText, QKeySequence("Ctrl+Shift+S"),
-                             &CanvasContextMenu::SavePicture));
-  menu_->addAction(AddAction(kCopyPictureText, QKeySequence("Ctrl+Shift+C"),
-                             &CanvasContextMenu::CopyPicture));
-  menu_->addAction(AddAction(kPrintPictureText, QKeySequence("Ctrl+P"),
-                             &CanvasContextMenu::PrintPicture));
+  menu_->addAction(
+      AddAction(tr("保存图片…"), QKeySequence("Ctrl+Shift+S"), &CanvasContextMenu::SavePicture));
+  menu_->addAction(
+      AddAction(tr("复制图片"), QKeySequence("Ctrl+Shift+C"), &CanvasContextMenu::CopyPicture));
+  menu_->addAction(
+      AddAction(tr("打印…"), QKeySequence("Ctrl+P"), &CanvasContextMenu::PrintPicture));
   canvas_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(canvas_, &QWidget::customContextMenuRequested, this,
           [this](const QPoint& at) { menu_->popup(canvas_->mapToGlobal(at)); });
@@ -56,9 +53,9 @@ CanvasContextMenu::CanvasContextMenu(QWidget* canvas, CanvasCore& core)
 
 // The actions live on the canvas too, so their shortcuts work anywhere in
 // its window, with or without the menu open.
-QAction* CanvasContextMenu::AddAction(const char* gbk_text, const QKeySequence& keys,
+QAction* CanvasContextMenu::AddAction(const QString& text, const QKeySequence& keys,
                                       void (CanvasContextMenu::*slot)()) {
-  auto* action = new QAction(FromGbk(gbk_text), this);
+  auto* action = new QAction(text, this);
   action->setShortcut(keys);
   action->setShortcutContext(Qt::WindowShortcut);
   connect(action, &QAction::triggered, this, slot);
@@ -74,10 +71,7 @@ void CanvasContextMenu::SavePicture() {
   const QByteArray local = QFile::encodeName(path);
   const QByteArray bytes = PictureBytes(core_, FormatOfPath(local.toStdString()));
   const bool saved = WritePictureFile(local.toStdString(), bytes).ok();
-  QByteArray line(saved ? kPictureSaved : kPictureNotSaved);
-  line += QByteArray::fromStdString(Utf8ToGbk(path.toStdString()));
-  line += "\r\n";
-  emit messageRaised(line);
+  emit messageRaised((saved ? tr("图片已保存：") : tr("图片保存失败：")) + path + "\r\n");
 }
 
 void CanvasContextMenu::CopyPicture() {
@@ -92,7 +86,7 @@ void CanvasContextMenu::PrintPicture() {
   QSvgRenderer renderer(WriteSvg(core_.Drawing()));
   QPainter painter;
   if (!renderer.isValid() || !painter.begin(&printer)) {
-    emit messageRaised(kPrintFailed);
+    emit messageRaised(tr("打印失败！\r\n"));
     return;
   }
   const QRect page = painter.viewport();
@@ -101,7 +95,7 @@ void CanvasContextMenu::PrintPicture() {
   const QRect target(page.x() + (page.width() - size.width()) / 2,
                      page.y() + (page.height() - size.height()) / 2, size.width(), size.height());
   renderer.render(&painter, target);
-  if (!painter.end()) emit messageRaised(kPrintFailed);
+  if (!painter.end()) emit messageRaised(tr("打印失败！\r\n"));
 }
 
 }  // namespace dravel

@@ -20,18 +20,6 @@ namespace dravel {
 
 class CanvasCore;
 
-// Menu texts and messages, exact GBK bytes.
-inline constexpr char kSavePictureText[] = "\xb1\xa3\xb4\xe6\xcd\xbc\xc6\xac\xa1\xad";  // 保存图片…
-inline constexpr char kCopyPictureText[] = "\xb8\xb4\xd6\xc6\xcd\xbc\xc6\xac";          // 复制图片
-inline constexpr char kPrintPictureText[] = "\xb4\xf2\xd3\xa1\xa1\xad";                 // 打印…
-// 图片已保存：
-inline constexpr char kPictureSaved[] = "\xcd\xbc\xc6\xac\xd2\xd1\xb1\xa3\xb4\xe6\xa3\xba";
-// 图片保存失败：
-inline constexpr char kPictureNotSaved[] =
-    "\xcd\xbc\xc6\xac\xb1\xa3\xb4\xe6\xca\xa7\xb0\xdc\xa3\xba";
-// 打印失败！\r\n
-inline constexpr char kPrintFailed[] = "\xb4\xf2\xd3\xa1\xca\xa7\xb0\xdc\xa3\xa1\r\n";
-
 class CanvasContextMenu : public QObject {
   Q_OBJECT
 
@@ -55,11 +43,12 @@ class CanvasContextMenu : public QObject {
   void PrintPicture();
 
  signals:
-  // One hint-box line (GBK, ending in CR LF) about a save or print.
-  void messageRaised(const QByteArray& gbk_line);
+  // One hint-box line (ending in CR LF) about a save or print.
+  void messageRaised(const QString& line);
 
  private:
-  QAction* AddAction(const char* gbk_text, const QKeySequence& keys, void (CanvasContextMenu::*slot)());
+  QAction* AddAction(const QString& text, const QKeySequence& keys,
+                     void (CanvasContextMenu::*slot)());
 
   QWidget* canvas_;
   CanvasCore& core_;

@@ -1,6 +1,5 @@
 #include "canvas/canvas_core.h"
 
-
 namespace dravel {
 namespace {
 
@@ -27,98 +26,22 @@ CanvasCore::CanvasCore(int width, int height)
 
 CanvasCore::~CanvasCore() = default;
 
-std::unique_lock<std::mutex> CanvasCore::Lock() const {
-  waiting_.fetch_add(1);
-  std::unique_lock lock(mutex_);
-  waiting_.fetch_sub(1);
-  return lock;
+std::unique_ptr<TurtleOperations> CanvasCore::TurtleFor(const RunSession& session) {
+  return std::make_unique<CanvasTurtle>(*this, &session);
 }
 
-std::unique_lock<std::mutex> CanvasCore::LockForOperation() {
-  while (waiting_.load() > 0) std::this_thread::yield();
-  return Lock();
+void CanvasCore::UnderDrawingLock(const std::function<void()>& step) {
+  auto lock = Lock();
+  step();
 }
 
-// A call of a stopped run that was already on its way when the stop went
-// through (waiting for the lock, say) takes no effect: once the stop is
-// granted the run changes neither the turtle nor the layers.
-template <typename Operation>
-void CanvasCore::Run(Operation operation) {
-  auto lock = LockForOperation();
-  operation_token_ = TokenOfThisThread();
-  if (OperationStopped()) return;
-  held_ = &lock;
-  operation();
-  held_ = nullptr;
-  operation_token_ = nullptr;
-}
-
-// Inside a long operation: hands the lock to any thread waiting for it (a
-// paint, a stop request) and tells the model whether to go on.
+// Another operation may run while the lock is handed over; this one's
+// session comes back with the lock.
 bool CanvasCore::Checkpoint() {
-  if (held_ != nullptr && waiting_.load() > 0) {
-    std::unique_lock<std::mutex>* mine = held_;
-    mine->unlock();
-    while (waiting_.load() > 0) std::this_thread::yield();
-    mine->lock();
-    held_ = mine;
-    // Another thread may have set its token meanwhile.
-    operation_token_ = TokenOfThisThread();
-  }
+  const RunSession* mine = session_;
+  lock_.Yield();
+  session_ = mine;
   return !OperationStopped();
-}
-
-const std::stop_token* CanvasCore::TokenOfThisThread() const {
-  const std::thread::id self = std::this_thread::get_id();
-  for (const RunToken& run : run_tokens_)
-    if (run.thread == self) return &run.token;
-  return nullptr;
-}
-
-bool CanvasCore::OperationStopped() const {
-  return operation_token_ != nullptr && operation_token_->stop_requested();
-}
-
-void CanvasCore::Forward(double distance) { Run([&] { model_.Forward(distance); }); }
-void CanvasCore::Back(double distance) { Run([&] { model_.Back(distance); }); }
-void CanvasCore::TurnLeft(double degrees) { Run([&] { model_.TurnLeft(degrees); }); }
-void CanvasCore::TurnRight(double degrees) { Run([&] { model_.TurnRight(degrees); }); }
-void CanvasCore::Home() { Run([&] { model_.Home(); }); }
-void CanvasCore::Clear() { Run([&] { model_.Clear(); }); }
-void CanvasCore::Circle(double radius) { Run([&] { model_.Circle(radius); }); }
-void CanvasCore::PenUp() { Run([&] { model_.PenUp(); }); }
-void CanvasCore::PenDown() { Run([&] { model_.PenDown(); }); }
-void CanvasCore::Ellipse(double radius_x, double radius_y) {
-  Run([&] { model_.Ellipse(radius_x, radius_y); });
-}
-void CanvasCore::Rectangle(double width, double height) {
-  Run([&] { model_.Rectangle(width, height); });
-}
-void CanvasCore::SetX(double x) { Run([&] { model_.SetX(x); }); }
-void CanvasCore::SetY(double y) { Run([&] { model_.SetY(y); }); }
-void CanvasCore::SetXY(double x, double y) { Run([&] { model_.SetXY(x, y); }); }
-void CanvasCore::Show() { Run([&] { model_.Show(); }); }
-void CanvasCore::Hide() { Run([&] { model_.Hide(); }); }
-void CanvasCore::WriteText(std::string_view gbk_text) {
-  Run([&] { model_.WriteText(gbk_text); });
-}
-
-void CanvasCore::SetStopToken(std::stop_token token) {
-  auto lock = Lock();
-  const std::thread::id self = std::this_thread::get_id();
-  for (RunToken& run : run_tokens_) {
-    if (run.thread == self) {
-      run.token = std::move(token);
-      return;
-    }
-  }
-  run_tokens_[next_run_token_] = {self, std::move(token)};
-  next_run_token_ = (next_run_token_ + 1) % run_tokens_.size();
-}
-
-void CanvasCore::StopUnderLock(const std::function<void()>& request_stop) {
-  auto lock = Lock();
-  request_stop();
 }
 
 // The drawing effects: nothing reaches a layer once the run is stopped.
@@ -214,7 +137,7 @@ DrawingSnapshot CanvasCore::Drawing() const {
   return snapshot;
 }
 
-TurtleState CanvasCore::Turtle(int index) const {
+TurtleState CanvasCore::StateOf(int index) const {
   auto lock = Lock();
   return model_.turtle(TurtleIndex(index));
 }

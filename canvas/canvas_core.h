@@ -1,34 +1,35 @@
 // The canvas without a window: the turtle model drawing on the raster
-// surface, the sprite slots, and the one lock that guards them all. The run
-// thread calls the turtle operations; the window's thread paints, resizes and
-// animates. Every turtle operation, and every drawing effect inside one,
-// checks the calling run's stop token under the lock, and long operations let
-// waiting threads in at their checkpoints, so painting and stopping never
-// wait for a huge circle to finish.
+// surface, the sprite slots, the canvas's settings, and the one lock that
+// guards them all. A run calls the turtle operations through its session's
+// turtle (TurtleFor); the window's thread calls them through Turtle(), paints,
+// resizes and animates. Every turtle operation of a session, and every
+// drawing effect inside one, checks the session under the lock, and long
+// operations let waiting threads in at their checkpoints, so painting and
+// stopping never wait for a huge circle to finish.
 #pragma once
 
 #include <QImage>
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
-#include <stop_token>
-#include <thread>
 #include <vector>
 
+#include "canvas/canvas_turtle.h"
 #include "canvas/drawing_record.h"
 #include "canvas/drawing_surface.h"
+#include "canvas/handover_lock.h"
 #include "canvas/raster_surface.h"
+#include "canvas/run_canvas.h"
 #include "canvas/sprite_images.h"
 #include "canvas/turtle_model.h"
-#include "canvas/turtle_operations.h"
 
 namespace dravel {
 
 inline constexpr int kSpriteSlotCount = 21;  // turtles 0..19, 20 = preview
 
-class CanvasCore final : public TurtleOperations, private DrawingSurface {
+class CanvasCore final : public RunCanvas, private DrawingSurface {
  public:
   // Creates the layers at `width` x `height` (at least 1 x 1) with a black pen
   // on white, Fence mode, every slot showing image set 1, and turtle 0 at home.
@@ -37,29 +38,10 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   CanvasCore(const CanvasCore&) = delete;
   CanvasCore& operator=(const CanvasCore&) = delete;
 
-  void Forward(double distance) override;
-  void Back(double distance) override;
-  void TurnLeft(double degrees) override;
-  void TurnRight(double degrees) override;
-  void Home() override;
-  void Clear() override;
-  void Circle(double radius) override;
-  void PenUp() override;
-  void PenDown() override;
-  void Ellipse(double radius_x, double radius_y) override;
-  void Rectangle(double width, double height) override;
-  void SetX(double x) override;
-  void SetY(double y) override;
-  void SetXY(double x, double y) override;
-  void Show() override;
-  void Hide() override;
-  void WriteText(std::string_view gbk_text) override;
-  // The calling thread's run token: its drawing stops once the token is
-  // stopped, until the thread sets another; a default token never stops.
-  // Each thread has its own, so a stopped run still finishing its command is
-  // not revived by the next run's token. Threads that set none never stop.
-  void SetStopToken(std::stop_token token) override;
-  void StopUnderLock(const std::function<void()>& request_stop) override;
+  // The turtle operations of the window's own thread, which no stop refuses.
+  TurtleOperations& Turtle() { return own_turtle_; }
+  std::unique_ptr<TurtleOperations> TurtleFor(const RunSession& session) override;
+  void UnderDrawingLock(const std::function<void()>& step) override;
 
   void SetEdgeMode(EdgeMode mode);
   EdgeMode GetEdgeMode() const;
@@ -84,7 +66,7 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   // What was drawn since the last clear, for vector export.
   DrawingSnapshot Drawing() const;
 
-  TurtleState Turtle(int index = 0) const;  // index outside 0..19 gives 0's
+  TurtleState StateOf(int index = 0) const;  // index outside 0..19 gives 0's
   void SelectTurtle(int index);
   int CurrentTurtle() const;
 
@@ -104,24 +86,30 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   void SetPreview(bool preview);
 
  private:
+  friend class CanvasTurtle;
+
   struct SpriteSlot {
     int image_set = 1;
     int frame = 0;
     SpriteFrames own;
   };
 
-  // Locks for a thread other than the one running an operation: counted, so
-  // the operation's checkpoints hand the lock over.
-  std::unique_lock<std::mutex> Lock() const;
-  // Locks for a turtle operation, first letting counted waiters go ahead.
-  std::unique_lock<std::mutex> LockForOperation();
+  std::unique_lock<HandoverLock> Lock() const { return std::unique_lock(lock_); }
+  // Carries out `operation` on the model for `session` (null: the window's
+  // own call) under the lock, unless the session is stopped.
   template <typename Operation>
-  void Run(Operation operation);
+  void Run(const RunSession* session, Operation operation) {
+    auto lock = Lock();
+    if (session != nullptr && session->Stopped()) return;
+    session_ = session;
+    operation(model_);
+    session_ = nullptr;
+  }
+  // Inside a long operation: lets waiting threads in and tells the model
+  // whether to go on.
   bool Checkpoint();
-  // The calling thread's run token, or null when it has set none.
-  const std::stop_token* TokenOfThisThread() const;
-  // Whether the run of the operation holding the lock has been stopped.
-  bool OperationStopped() const;
+  // Whether the session of the operation holding the lock has been stopped.
+  bool OperationStopped() const { return session_ != nullptr && session_->Stopped(); }
 
   void DrawSegment(TurtlePoint from, TurtlePoint to) override;
   void PutText(std::string_view gbk_text, TurtlePoint anchor,
@@ -133,24 +121,15 @@ class CanvasCore final : public TurtleOperations, private DrawingSurface {
   const SpriteFrames& FramesOf(const SpriteSlot& slot) const;
   std::vector<SpritePose> SpritePoses() const;
 
-  mutable std::mutex mutex_;
-  mutable std::atomic<int> waiting_{0};
-  std::unique_lock<std::mutex>* held_ = nullptr;
-  // The token of the operation holding the lock, looked up once per lock.
-  const std::stop_token* operation_token_ = nullptr;
-  struct RunToken {
-    std::thread::id thread;
-    std::stop_token token;
-  };
-  // The latest runs' tokens; runs overlap only while a stopped one finishes.
-  std::array<RunToken, 8> run_tokens_{};
-  size_t next_run_token_ = 0;
+  mutable HandoverLock lock_;
+  const RunSession* session_ = nullptr;  // of the operation holding the lock
   RasterSurface surface_;
   DrawingRecord record_;
   TurtleModel model_;
   std::array<SpriteSlot, kSpriteSlotCount> slots_{};
   bool preview_ = false;
   std::function<void()> repaint_;
+  CanvasTurtle own_turtle_{*this, nullptr};
 };
 
 }  // namespace dravel

@@ -85,7 +85,7 @@ void TurtleCanvas::ApplyStored(const CanvasProperties& stored) {
 void TurtleCanvas::ApplyEdgeMode(int32_t mode) {
   const EdgeMode engine = EngineEdgeMode(mode);
   // Switching to Wrap starts from a clean canvas with turtle 0 at home.
-  if (engine == EdgeMode::Wrap) core_.Clear();
+  if (engine == EdgeMode::Wrap) core_.Turtle().Clear();
   core_.SetEdgeMode(engine);
   properties_.edge_mode = StoredEdgeMode(engine);
 }

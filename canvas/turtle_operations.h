@@ -1,11 +1,10 @@
 // The seventeen script-facing turtle operations, as the interpreter sees them.
-// The canvas implements them on its current turtle; tests and benchmarks may
-// implement them with fakes. No operation reports an error: an argument that is
-// not accepted makes the call do nothing.
+// The canvas implements them on its current turtle (for a run, through the
+// run's session: run_canvas.h); tests and benchmarks may implement them with
+// fakes. No operation reports an error: an argument that is not accepted
+// makes the call do nothing.
 #pragma once
 
-#include <functional>
-#include <stop_token>
 #include <string_view>
 
 namespace dravel {
@@ -32,13 +31,6 @@ class TurtleOperations {
   virtual void Hide() = 0;
   // `gbk_text` is a GBK byte string, read up to its first zero byte.
   virtual void WriteText(std::string_view gbk_text) = 0;
-
-  // The run's stop token. Long operations (a huge circle, a wrap chain) test it
-  // and end early; every drawing effect tests it under the drawing lock.
-  virtual void SetStopToken(std::stop_token token) = 0;
-  // Runs `request_stop` while holding the drawing lock, so that no drawing call
-  // can be between its stop check and its effect when the stop is requested.
-  virtual void StopUnderLock(const std::function<void()>& request_stop) = 0;
 };
 
 }  // namespace dravel

@@ -12,32 +12,10 @@
 #include "interpreter/messages.h"
 #include "interpreter/run_driver.h"
 #include "runtime/beep_delay.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel {
 namespace {
-
-class NullTurtle final : public TurtleOperations {
- public:
-  void Forward(double) override {}
-  void Back(double) override {}
-  void TurnLeft(double) override {}
-  void TurnRight(double) override {}
-  void Home() override {}
-  void Clear() override {}
-  void Circle(double) override {}
-  void PenUp() override {}
-  void PenDown() override {}
-  void Ellipse(double, double) override {}
-  void Rectangle(double, double) override {}
-  void SetX(double) override {}
-  void SetY(double) override {}
-  void SetXY(double, double) override {}
-  void Show() override {}
-  void Hide() override {}
-  void WriteText(std::string_view) override {}
-  void SetStopToken(std::stop_token) override {}
-  void StopUnderLock(const std::function<void()>& request_stop) override { request_stop(); }
-};
 
 class CheckingHost final : public RunHost {
  public:
@@ -106,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)instant_delays;
   const Text script =
       CutLongNumbers(FoldFullWidth(ScriptFromFileBytes(std::span<const unsigned char>(data, size))));
-  NullTurtle turtle;
+  testing::ForwardingTurtle turtle;  // draws nothing
   CheckingHost host;
   RunContext context{turtle, host, {}};
   RunScript({script, "1"}, context);

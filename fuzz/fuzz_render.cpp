@@ -34,28 +34,30 @@ void Check(bool condition) {
 // stopped it.
 class Budget {
  public:
-  Budget(CanvasCore& canvas, std::stop_source& run) : canvas_(canvas), run_(run) {}
+  Budget(CanvasCore& canvas, RunSession& session) : canvas_(canvas), session_(session) {}
 
+  // The host applies effects on the run's own thread, so the drawing lock is
+  // the only one the stop needs.
   void Spend(uint64_t steps) {
     used_ += steps;
     if (used_ <= kBudget || stopped_) return;
-    canvas_.StopUnderLock([this] { run_.request_stop(); });
+    canvas_.UnderDrawingLock([this] { session_.Stop(); });
     stopped_ = true;
     ink_at_stop_ = canvas_.InkLayer();
-    turtle_at_stop_ = canvas_.Turtle(canvas_.CurrentTurtle());
+    turtle_at_stop_ = canvas_.StateOf(canvas_.CurrentTurtle());
   }
 
   bool stopped() const { return stopped_; }
   void CheckNothingChangedSinceTheStop() const {
     if (!stopped_) return;
     Check(canvas_.InkLayer() == ink_at_stop_);
-    const TurtleState turtle = canvas_.Turtle(canvas_.CurrentTurtle());
+    const TurtleState turtle = canvas_.StateOf(canvas_.CurrentTurtle());
     Check(std::memcmp(&turtle, &turtle_at_stop_, sizeof turtle) == 0);
   }
 
  private:
   CanvasCore& canvas_;
-  std::stop_source& run_;
+  RunSession& session_;
   uint64_t used_ = 0;
   bool stopped_ = false;
   QImage ink_at_stop_;
@@ -73,31 +75,27 @@ uint64_t ArcSteps(double radius_x, double radius_y) {
 // it must then change nothing.
 class BudgetTurtle final : public TurtleOperations {
  public:
-  BudgetTurtle(CanvasCore& canvas, Budget& budget) : canvas_(canvas), budget_(budget) {}
+  BudgetTurtle(TurtleOperations& turtle, Budget& budget) : turtle_(turtle), budget_(budget) {}
 
-  void Forward(double d) override { Call(1, [&] { canvas_.Forward(d); }); }
-  void Back(double d) override { Call(1, [&] { canvas_.Back(d); }); }
-  void TurnLeft(double a) override { Call(1, [&] { canvas_.TurnLeft(a); }); }
-  void TurnRight(double a) override { Call(1, [&] { canvas_.TurnRight(a); }); }
-  void Home() override { Call(1, [&] { canvas_.Home(); }); }
-  void Clear() override { Call(1, [&] { canvas_.Clear(); }); }
-  void Circle(double r) override { Call(ArcSteps(r, r), [&] { canvas_.Circle(r); }); }
-  void PenUp() override { Call(1, [&] { canvas_.PenUp(); }); }
-  void PenDown() override { Call(1, [&] { canvas_.PenDown(); }); }
+  void Forward(double d) override { Call(1, [&] { turtle_.Forward(d); }); }
+  void Back(double d) override { Call(1, [&] { turtle_.Back(d); }); }
+  void TurnLeft(double a) override { Call(1, [&] { turtle_.TurnLeft(a); }); }
+  void TurnRight(double a) override { Call(1, [&] { turtle_.TurnRight(a); }); }
+  void Home() override { Call(1, [&] { turtle_.Home(); }); }
+  void Clear() override { Call(1, [&] { turtle_.Clear(); }); }
+  void Circle(double r) override { Call(ArcSteps(r, r), [&] { turtle_.Circle(r); }); }
+  void PenUp() override { Call(1, [&] { turtle_.PenUp(); }); }
+  void PenDown() override { Call(1, [&] { turtle_.PenDown(); }); }
   void Ellipse(double rx, double ry) override {
-    Call(ArcSteps(rx, ry), [&] { canvas_.Ellipse(rx, ry); });
+    Call(ArcSteps(rx, ry), [&] { turtle_.Ellipse(rx, ry); });
   }
-  void Rectangle(double w, double h) override { Call(4, [&] { canvas_.Rectangle(w, h); }); }
-  void SetX(double x) override { Call(1, [&] { canvas_.SetX(x); }); }
-  void SetY(double y) override { Call(1, [&] { canvas_.SetY(y); }); }
-  void SetXY(double x, double y) override { Call(1, [&] { canvas_.SetXY(x, y); }); }
-  void Show() override { Call(1, [&] { canvas_.Show(); }); }
-  void Hide() override { Call(1, [&] { canvas_.Hide(); }); }
-  void WriteText(std::string_view text) override { Call(1, [&] { canvas_.WriteText(text); }); }
-  void SetStopToken(std::stop_token token) override { canvas_.SetStopToken(std::move(token)); }
-  void StopUnderLock(const std::function<void()>& request_stop) override {
-    canvas_.StopUnderLock(request_stop);
-  }
+  void Rectangle(double w, double h) override { Call(4, [&] { turtle_.Rectangle(w, h); }); }
+  void SetX(double x) override { Call(1, [&] { turtle_.SetX(x); }); }
+  void SetY(double y) override { Call(1, [&] { turtle_.SetY(y); }); }
+  void SetXY(double x, double y) override { Call(1, [&] { turtle_.SetXY(x, y); }); }
+  void Show() override { Call(1, [&] { turtle_.Show(); }); }
+  void Hide() override { Call(1, [&] { turtle_.Hide(); }); }
+  void WriteText(std::string_view text) override { Call(1, [&] { turtle_.WriteText(text); }); }
 
  private:
   template <typename Operation>
@@ -106,7 +104,7 @@ class BudgetTurtle final : public TurtleOperations {
     operation();
   }
 
-  CanvasCore& canvas_;
+  TurtleOperations& turtle_;
   Budget& budget_;
 };
 
@@ -169,7 +167,7 @@ void CheckHint(const Text& hint) {
 }
 
 bool IsCountLine(const std::vector<Text>& words) {
-  if (words[0] == messages::kCountKeyword || words[0] == messages::kCountAlias) return true;
+  if (words[0] == CountCommand().keyword || words[0] == CountCommand().alias) return true;
   const CommandRow* row = FindCommand(words[0]);
   return row != nullptr && row->action == CommandAction::kRepeat;
 }
@@ -194,12 +192,12 @@ Text CapCounts(const Text& script) {
 void RunInEdgeMode(const Text& script, EdgeMode mode) {
   CanvasCore canvas(64, 48);
   canvas.SetEdgeMode(mode);
-  std::stop_source run;
-  Budget budget(canvas, run);
-  BudgetTurtle turtle(canvas, budget);
+  RunSession session;
+  const std::unique_ptr<TurtleOperations> session_turtle = canvas.TurtleFor(session);
+  Budget budget(canvas, session);
+  BudgetTurtle turtle(*session_turtle, budget);
   BudgetHost host(budget);
-  turtle.SetStopToken(run.get_token());
-  RunContext context{turtle, host, run.get_token()};
+  RunContext context{turtle, host, session.Token()};
   RunScript({script, "1"}, context);
   budget.CheckNothingChangedSinceTheStop();
   if (budget.stopped()) return;

@@ -2,8 +2,7 @@
 // deliberately plain model of the same rules, and aborts on any difference.
 // The model walks characters one at a time over a copy of the text cut at its
 // first zero byte, and shares no code with the library.
-#include <fuzzer/FuzzedDataProvider.h>
-
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/byte_reader.h"
 #include "runtime/text.h"
 #include "runtime/value.h"
 
@@ -162,22 +162,22 @@ void Check(bool ok, const char* what) {
   std::abort();
 }
 
-std::optional<int> MaybeInt(FuzzedDataProvider& data) {
-  if (!data.ConsumeBool()) return std::nullopt;
-  return data.ConsumeIntegralInRange<int>(-3, 40);
+std::optional<int> MaybeInt(dravel::fuzz::ByteReader& data) {
+  if (!data.Bool()) return std::nullopt;
+  return data.IntInRange(-3, 40);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-  FuzzedDataProvider data(bytes, size);
-  string search = data.ConsumeRandomLengthString(8);
-  string with = data.ConsumeRandomLengthString(8);
+  dravel::fuzz::ByteReader data(bytes, size);
+  string search = data.String(8);
+  string with = data.String(8);
   std::optional<int> start = MaybeInt(data);
   std::optional<int> count = MaybeInt(data);
-  bool flag = data.ConsumeBool();
-  bool default_separator = data.ConsumeBool();
-  string text = data.ConsumeRemainingBytesAsString();
+  bool flag = data.Bool();
+  bool default_separator = data.Bool();
+  string text = data.Rest();
 
   Check(dravel::FindText(text, search, start, flag) == ModelFind(text, search, start, flag),
         "FindText");

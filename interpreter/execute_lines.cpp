@@ -1,5 +1,7 @@
 #include "interpreter/execute_lines.h"
 
+#include <cassert>
+
 #include "interpreter/messages.h"
 #include "runtime/beep_delay.h"
 #include "runtime/value.h"
@@ -11,38 +13,26 @@ using Kind = PreparedLine::Kind;
 using enum CommandAction;
 
 bool IsSkippedLine(std::string_view line, std::string_view first_word) {
-  return line.starts_with(messages::kCommentStart) || first_word == messages::kCountKeyword ||
-         first_word == messages::kCountAlias;
+  const CommandRow& count = CountCommand();
+  return line.starts_with(messages::kCommentStart) || first_word == count.keyword ||
+         first_word == count.alias;
 }
 
-void ConvertArguments(const std::vector<Text>& words, std::string_view line, PreparedLine& out) {
-  switch (out.row->action) {
-    case kForward: case kBack: case kTurnLeft: case kTurnRight: case kCircle:
-    case kSetX: case kSetY:
-      out.first = ToNumber(words[1]);
-      break;
-    case kEllipse: case kRectangle: case kSetXY:
-      out.first = ToNumber(words[1]);
-      out.second = ToNumber(words[2]);
-      break;
-    case kDelay:
-      out.integer = ToInteger(words[1]);
-      break;
-    case kWriteText:
-      out.text = words[1];
-      break;
-    case kRepeat:
-      out.integer = ToInteger(words[1]);
-      out.text = TextBetween(line, messages::kBodyOpen, messages::kBodyClose);
-      break;
-    case kPolygon:
-      out.integer = ToInteger(words[1]);
-      out.text = words[1];
-      out.side = words[2];
-      break;
-    default:
-      break;
+Arguments ConvertArguments(const CommandRow& row, const std::vector<Text>& words,
+                           std::string_view line) {
+  assert(static_cast<int>(words.size()) >= row.least_words);
+  switch (row.shape) {
+    case ArgumentShape::kNone: return std::monostate{};
+    case ArgumentShape::kNumber: return Numbers{ToNumber(words[1]), 0};
+    case ArgumentShape::kTwoNumbers: return Numbers{ToNumber(words[1]), ToNumber(words[2])};
+    case ArgumentShape::kInteger: return ToInteger(words[1]);
+    case ArgumentShape::kWord: return words[1];
+    case ArgumentShape::kRepeat:
+      return RepeatArguments{ToInteger(words[1]),
+                             TextBetween(line, messages::kBodyOpen, messages::kBodyClose)};
+    case ArgumentShape::kPolygon: return PolygonArguments{ToInteger(words[1]), words[1], words[2]};
   }
+  return std::monostate{};
 }
 
 bool Fail(RunContext& context, int line, std::string_view prefix, std::string_view message) {
@@ -63,10 +53,11 @@ bool Fail(RunContext& context, int line, std::string_view message) {
 }
 
 bool Repeat(const PreparedLine& line, int number, RunContext& context) {
-  const CommandList body = SplitText(line.text, "|");
+  const auto& repeat = std::get<RepeatArguments>(line.arguments);
+  const CommandList body = SplitText(repeat.body, "|");
   if (body.empty()) return Fail(context, number, line.row->message);
   const PreparedLines prepared = PrepareLines(body);
-  for (int32_t pass = 0; pass < line.integer; ++pass) {
+  for (int32_t pass = 0; pass < repeat.count; ++pass) {
     if (!ExecuteLines(prepared, context)) return false;
   }
   return true;
@@ -75,49 +66,44 @@ bool Repeat(const PreparedLine& line, int number, RunContext& context) {
 // A regular polygon is the repeat line that draws it, turning by
 // 180 - 180 / n as written back and read as text.
 bool Polygon(const PreparedLine& line, RunContext& context) {
-  const Text angle = line.integer == 0 ? Text("0") : ToText(180.0 - 180.0 / line.integer);
-  Text repeat(messages::kRepeatKeyword);
-  repeat += ' ';
-  repeat += line.text;
-  repeat += ' ';
-  repeat += messages::kBodyOpen;
-  repeat += messages::kForwardKeyword;
-  repeat += ' ';
-  repeat += line.side;
-  repeat += '|';
-  repeat += messages::kTurnLeftKeyword;
-  repeat += ' ';
-  repeat += angle;
-  repeat += messages::kBodyClose;
+  const auto& polygon = std::get<PolygonArguments>(line.arguments);
+  const Text angle = polygon.sides == 0 ? Text("0") : ToText(180.0 - 180.0 / polygon.sides);
+  const Text repeat = RowOf(kRepeat).keyword + ' ' + polygon.sides_word + ' ' +
+                      messages::kBodyOpen + RowOf(kForward).keyword + ' ' + polygon.side_word +
+                      '|' + RowOf(kTurnLeft).keyword + ' ' + angle + messages::kBodyClose;
   // Carried out as the repeat itself, so its body items are the script
   // line's, as for a repeat written out.
   return Repeat(PrepareLine(repeat), 1, context);
 }
 
+double First(const PreparedLine& line) { return std::get<Numbers>(line.arguments).first; }
+double Second(const PreparedLine& line) { return std::get<Numbers>(line.arguments).second; }
+
 bool CarryOut(const PreparedLine& line, int number, RunContext& context) {
   TurtleOperations& turtle = context.turtle;
   switch (line.row->action) {
-    case kForward: turtle.Forward(line.first); break;
-    case kBack: turtle.Back(line.first); break;
-    case kTurnLeft: turtle.TurnLeft(line.first); break;
-    case kTurnRight: turtle.TurnRight(line.first); break;
+    case kForward: turtle.Forward(First(line)); break;
+    case kBack: turtle.Back(First(line)); break;
+    case kTurnLeft: turtle.TurnLeft(First(line)); break;
+    case kTurnRight: turtle.TurnRight(First(line)); break;
     case kHome: turtle.Home(); break;
     case kClear: turtle.Clear(); break;
-    case kCircle: turtle.Circle(line.first); break;
+    case kCircle: turtle.Circle(First(line)); break;
     case kPenUp: turtle.PenUp(); break;
     case kPenDown: turtle.PenDown(); break;
-    case kDelay: Delay(line.integer, context.stop); break;
-    case kEllipse: turtle.Ellipse(line.first, line.second); break;
-    case kRectangle: turtle.Rectangle(line.first, line.second); break;
-    case kSetX: turtle.SetX(line.first); break;
-    case kSetY: turtle.SetY(line.first); break;
-    case kSetXY: turtle.SetXY(line.first, line.second); break;
+    case kDelay: Delay(std::get<int32_t>(line.arguments), context.stop); break;
+    case kEllipse: turtle.Ellipse(First(line), Second(line)); break;
+    case kRectangle: turtle.Rectangle(First(line), Second(line)); break;
+    case kSetX: turtle.SetX(First(line)); break;
+    case kSetY: turtle.SetY(First(line)); break;
+    case kSetXY: turtle.SetXY(First(line), Second(line)); break;
     case kShow: turtle.Show(); break;
     case kHide: turtle.Hide(); break;
-    case kWriteText: turtle.WriteText(line.text); break;
+    case kWriteText: turtle.WriteText(std::get<Text>(line.arguments)); break;
     case kRepeat: return Repeat(line, number, context);
     case kPolygon: return Polygon(line, context);
     case kStop: return Fail(context, number, messages::kStoppedByPrefix, messages::kStoppedBy);
+    case kCount: assert(false && "count lines have no row of the table"); break;
   }
   return true;
 }
@@ -172,7 +158,7 @@ PreparedLine PrepareLine(std::string_view line) {
     return prepared;
   }
   prepared.kind = Kind::kCommand;
-  ConvertArguments(words, line, prepared);
+  prepared.arguments = ConvertArguments(*prepared.row, words, line);
   return prepared;
 }
 

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <stop_token>
+#include <variant>
 #include <vector>
 
 #include "canvas/turtle_operations.h"
@@ -31,15 +32,29 @@ struct RunContext {
   RunPacer* pacer = nullptr;  // null: no pacing at all
 };
 
+// A line's arguments, by its row's shape.
+struct Numbers {  // kNumber, kTwoNumbers
+  double first = 0;
+  double second = 0;
+};
+struct RepeatArguments {  // kRepeat
+  int32_t count = 0;
+  Text body;  // between the line's first "【" and the first "】" after it
+};
+struct PolygonArguments {  // kPolygon
+  int32_t sides = 0;
+  Text sides_word;  // words 2 and 3 as written, for the repeat line it becomes
+  Text side_word;
+};
+// kNone: monostate; kInteger: the integer; kWord: the word.
+using Arguments =
+    std::variant<std::monostate, Numbers, int32_t, Text, RepeatArguments, PolygonArguments>;
+
 struct PreparedLine {
   enum class Kind : uint8_t { kSkip, kUnrecognised, kTooFewWords, kCommand };
   Kind kind = Kind::kSkip;
   const CommandRow* row = nullptr;
-  double first = 0;     // number arguments
-  double second = 0;
-  int32_t integer = 0;  // count of a repeat or polygon, milliseconds of a delay
-  Text text;            // the text to write, the repeat body, the polygon's word 2
-  Text side;            // the polygon's word 3
+  Arguments arguments;
 };
 
 using PreparedLines = std::vector<PreparedLine>;

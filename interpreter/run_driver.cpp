@@ -11,15 +11,14 @@ constexpr std::chrono::milliseconds kReturnGrace(100);
 // The first count line's value, 0 when there is none; nullopt when a count
 // line has no value, after reporting it.
 std::optional<int32_t> ScanRunCount(const CommandList& lines, RunContext& context) {
+  const CommandRow& count = CountCommand();
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::vector<Text> words = SplitWords(lines[i]);
     if (words.empty()) continue;
-    if (words[0] != messages::kCountKeyword && words[0] != messages::kCountAlias) continue;
-    if (words.size() >= 2) return ToInteger(words[1]);
+    if (words[0] != count.keyword && words[0] != count.alias) continue;
+    if (static_cast<int>(words.size()) >= count.least_words) return ToInteger(words[1]);
     const int number = static_cast<int>(i + 1);
-    Text message(messages::kLinePrefix);
-    message += ToText(number);
-    message += messages::kCountWrong;
+    const Text message = messages::kLinePrefix + ToText(number) + count.message;
     context.host.AppendHint(context.stop, message);
     context.host.ReportFailingLine(context.stop, number);
     context.host.EnableRunButton(context.stop);
@@ -63,7 +62,7 @@ void RunScript(const RunInput& input, RunContext& context) {
   host.EnableRunButton(context.stop);
 }
 
-RunDriver::RunDriver(RunHost& host, TurtleOperations& turtle) : host_(host), turtle_(turtle) {}
+RunDriver::RunDriver(RunHost& host, RunCanvas& canvas) : host_(host), canvas_(canvas) {}
 
 RunDriver::~RunDriver() {
   EndCurrentRun();
@@ -81,8 +80,10 @@ bool RunDriver::StartRun() {
   }
   host_.DisableRunButton();
   RunInput input{host_.EditorText(), host_.RunCountText()};
-  current_run_ = StartThread([this, input = std::move(input)](std::stop_token stop) {
-    RunThreadMain(std::move(stop), input);
+  auto session = std::make_shared<RunSession>();
+  session_ = session;
+  current_run_ = StartThread([this, session, input = std::move(input)](std::stop_token) {
+    RunThreadMain(*session, input);
   });
   if (current_run_ != nullptr) return true;
   host_.EnableRunButton({});
@@ -100,18 +101,25 @@ bool RunDriver::WaitForRun(std::optional<std::chrono::milliseconds> timeout) {
   return WaitForThread(current_run_, timeout);
 }
 
-void RunDriver::RunThreadMain(std::stop_token stop, const RunInput& input) {
-  turtle_.SetStopToken(stop);
-  RunContext context{turtle_, host_, std::move(stop)};
+bool RunDriver::Running() const {
+  return current_run_ != nullptr && current_run_->Running();
+}
+
+void RunDriver::RunThreadMain(const RunSession& session, const RunInput& input) {
+  const std::unique_ptr<TurtleOperations> turtle = canvas_.TurtleFor(session);
+  RunContext context{*turtle, host_, session.Token()};
   context.pacer = pacer_;
   RunScript(input, context);
 }
 
 bool RunDriver::EndCurrentRun() {
-  // The stop is requested under the host's and the canvas's locks, so that no
-  // message or drawing of the run is between its check and its effect.
-  return EndThread(current_run_, [this](const std::function<void()>& request_stop) {
-    host_.StopUnderLock([&] { turtle_.StopUnderLock(request_stop); });
+  return EndThread(current_run_, [this](const std::function<void()>& request_thread_stop) {
+    host_.UnderEffectsLock([&] {
+      canvas_.UnderDrawingLock([&] {
+        session_->Stop();
+        request_thread_stop();
+      });
+    });
   });
 }
 

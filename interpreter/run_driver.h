@@ -1,15 +1,16 @@
 // The run driver: one run of the editor's script from the run button to its
 // last message. `RunScript` is the run itself (reset the hint box, find the
 // run count, one pass of `ExecuteLines` per count, the closing messages);
-// `RunDriver` starts it on a run thread (`StartRun`) and ends it from the
-// window (`StopRun`). The window is reached only through a RunHost, the canvas
-// only through TurtleOperations.
+// `RunDriver` starts it on a run thread with a session of its own
+// (`StartRun`) and ends it from the window (`StopRun`). The window is reached
+// only through a RunHost, the canvas only through a RunCanvas.
 #pragma once
 
 #include <chrono>
+#include <memory>
 #include <optional>
 
-#include "canvas/turtle_operations.h"
+#include "canvas/run_canvas.h"
 #include "interpreter/execute_lines.h"
 #include "interpreter/run_host.h"
 #include "runtime/run_thread.h"
@@ -28,7 +29,7 @@ void RunScript(const RunInput& input, RunContext& context);
 
 class RunDriver {
  public:
-  RunDriver(RunHost& host, TurtleOperations& turtle);
+  RunDriver(RunHost& host, RunCanvas& canvas);
   // Ends a run in progress, silently, and waits for its thread.
   ~RunDriver();
   RunDriver(const RunDriver&) = delete;
@@ -42,7 +43,11 @@ class RunDriver {
   bool StartRun();
   // Stop button, on the window's thread: true when it ended a run in
   // progress, which it reports in the hint box; otherwise nothing changes.
+  // Once it returns true the run draws nothing and says nothing more.
   bool StopRun();
+  // Whether a run is in progress: started, and neither ended by itself nor
+  // stopped.
+  bool Running() const;
   // Waits until the current run's thread has returned, at most `timeout`;
   // true when it has (or there is no run). For headless hosts and tests.
   bool WaitForRun(std::optional<std::chrono::milliseconds> timeout = {});
@@ -50,12 +55,15 @@ class RunDriver {
   void SetPacer(RunPacer* pacer) { pacer_ = pacer; }
 
  private:
-  void RunThreadMain(std::stop_token stop, const RunInput& input);
+  void RunThreadMain(const RunSession& session, const RunInput& input);
+  // The stop: under the effects lock and the drawing lock, the session is
+  // stopped and its thread asked to stop. True when a run was in progress.
   bool EndCurrentRun();
 
   RunHost& host_;
-  TurtleOperations& turtle_;
+  RunCanvas& canvas_;
   RunPacer* pacer_ = nullptr;
+  std::shared_ptr<RunSession> session_;
   ThreadReference current_run_;
 };
 

@@ -3,14 +3,12 @@
 // main window implements it over its widgets, dravel-render over plain
 // strings, tests with fakes. The interpreter knows no widget.
 //
-// Effects carry the token of the run that issues them. A host applies an
-// effect only if that token's stop has not been requested at the moment the
-// effect takes effect, and that check must not interleave with
-// `StopUnderLock`: then, once a stop is through, no effect of the stopped run
-// shows, even one already on its way. Effects issued by the window itself
-// carry an empty token, which never stops. Effects must never block the
-// caller on the window: the run thread calls them, and the window may be
-// waiting for that thread.
+// Effects carry the stop token of the run's session (run_session.h). A host
+// drops an effect whose run was stopped before the effect was issued, and
+// that check must not interleave with `UnderEffectsLock`: then, once a stop
+// is through, nothing more of the stopped run shows. Effects issued by the
+// window itself carry an empty token, which never stops. An effect may make
+// the run wait for a window that falls behind, but never beyond a stop.
 #pragma once
 
 #include <functional>
@@ -50,10 +48,11 @@ class RunHost {
   virtual void ReportExecutingLine(const std::stop_token& /*run*/, int /*script_line*/,
                                    int /*body_item*/) {}
 
-  // Runs `request_stop` so that no effect is between its token check and its
-  // taking effect. A host that applies every effect on the thread that stops
-  // runs needs no lock, which is the default.
-  virtual void StopUnderLock(const std::function<void()>& request_stop) { request_stop(); }
+  // Runs `step` so that no effect is between its token check and its being
+  // queued or applied: the run driver stops a run's session inside it. A host
+  // that applies every effect on the thread that stops runs needs no lock,
+  // which is the default.
+  virtual void UnderEffectsLock(const std::function<void()>& step) { step(); }
 };
 
 }  // namespace dravel

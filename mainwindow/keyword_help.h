@@ -1,22 +1,18 @@
-// Context help for the script language: for each command of the command table
-// (and the run count line) its syntax and its meaning in Chinese, as GBK
-// bytes, and the tool tip the editor shows when a keyword is hovered.
+// Context help for the script language, from the command rows: the tool tip
+// the editor shows when a keyword (or the run count line's) is hovered, in
+// Chinese, with its syntax, meaning, example and English alias.
 #pragma once
 
 #include <QString>
-#include <optional>
 #include <string_view>
 
 namespace dravel {
 
-struct KeywordHelp {
-  std::string_view syntax;   // GBK, e.g. "前进 距离"
-  std::string_view meaning;  // GBK
-  std::string_view alias = {};
-};
+struct CommandRow;
 
-// The help of the command whose keyword or alias is `gbk_word`, byte for byte.
-std::optional<KeywordHelp> FindKeywordHelp(std::string_view gbk_word);
+// The row of the command whose keyword or alias is `gbk_word`, byte for byte,
+// the run count line's included; null for any other word.
+const CommandRow* FindKeywordRow(std::string_view gbk_word);
 // Rich text for a tool tip; empty when `gbk_word` is no keyword.
 QString KeywordToolTip(std::string_view gbk_word);
 

@@ -12,6 +12,7 @@
 #include "mainwindow/integer_box.h"
 #include "mainwindow/learning_tools.h"
 #include "mainwindow/line_number_editor.h"
+#include "runtime/gbk_codec.h"
 #include "mainwindow/runtime_error_box.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/window_run_host.h"
@@ -54,7 +55,7 @@ void MainWindow::BindEvents() {
   connect(editor_, &EditBox::ContentChanged, this, [this] { files_->MarkChanged(); });
   if (const CanvasContextMenu* menu = canvas_->ContextMenu()) {
     connect(menu, &CanvasContextMenu::messageRaised, this,
-            [this](const QByteArray& line) { hint_->AppendText(line.toStdString()); });
+            [this](const QString& line) { hint_->AppendText(Utf8ToGbk(line.toStdString())); });
   }
 }
 
@@ -78,11 +79,8 @@ void MainWindow::WaitForRun() {
 
 void MainWindow::ClearCanvas() {
   run_driver_->StopRun();
-  // The canvas drops drawing under a stopped run's token: once that run has
-  // returned, clear under no token at all.
-  WaitForRun();
-  canvas_->core().SetStopToken({});
-  canvas_->core().Clear();
+  // A stopped run draws nothing more, even while it is still returning.
+  canvas_->core().Turtle().Clear();
 }
 
 void MainWindow::SelectAll() {

@@ -64,7 +64,7 @@ class MainWindow : public QWidget {
   void BuildControls();
   void BuildTabPages();
   void BuildButtons();
-  QPushButton* AddButton(const char* name, const char* gbk_caption, const QRect& bounds);
+  QPushButton* AddButton(const char* name, const Text& gbk_caption, const QRect& bounds);
   void BindEvents();
   static Text HelpText();
 

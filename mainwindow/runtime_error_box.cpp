@@ -50,7 +50,7 @@ void RuntimeErrorBox::Close() {
 }
 
 void RuntimeErrorBox::ShowNow(const Text& text) {
-  dialogs_.ShowMessageBox(text, kMbIconError, Text(kRuntimeErrorCaption));
+  dialogs_.ShowMessageBox(text, kMbIconError, kRuntimeErrorCaption);
 }
 
 }  // namespace dravel

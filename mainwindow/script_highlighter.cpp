@@ -44,12 +44,10 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit& editor)
       number_(Coloured(QColor(160, 255, 160))),
       comment_(Coloured(QColor(175, 200, 200))),
       bracket_(Coloured(QColor(255, 170, 80))) {
-  for (const CommandRow& row : CommandTable()) {
-    keywords_.insert(FromGbk(Text(row.keyword)));
-    keywords_.insert(FromGbk(Text(row.alias)));
+  for (const CommandRow* row : AllCommands()) {
+    keywords_.insert(FromGbk(row->keyword));
+    keywords_.insert(FromGbk(row->alias));
   }
-  keywords_.insert(FromGbk(Text(messages::kCountKeyword)));
-  keywords_.insert(FromGbk(Text(messages::kCountAlias)));
   connect(editor_.document(), &QTextDocument::contentsChange, this,
           [this](int position, int, int added) { ColourChange(position, added); });
   // Scrolls and new text show through update requests (a scroll by the

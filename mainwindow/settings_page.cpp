@@ -20,27 +20,18 @@ struct SpeedStep {
   int interval_ms;
 };
 
+// Our own texts: marked here, translated where they are shown.
 constexpr std::array<SpeedStep, SettingsPage::kSpeedCount> kSpeeds = {{
-    {"\xd7\xee\xbf\xec", 0},     // 最快
-    {"\xbf\xec", 60},            // 快
-    {"\xd6\xd0", 250},           // 中
-    {"\xc2\xfd", 600},           // 慢
-    {"\xd7\xee\xc2\xfd", 1200},  // 最慢
+    {QT_TRANSLATE_NOOP("dravel::SettingsPage", "最快"), 0},
+    {QT_TRANSLATE_NOOP("dravel::SettingsPage", "快"), 60},
+    {QT_TRANSLATE_NOOP("dravel::SettingsPage", "中"), 250},
+    {QT_TRANSLATE_NOOP("dravel::SettingsPage", "慢"), 600},
+    {QT_TRANSLATE_NOOP("dravel::SettingsPage", "最慢"), 1200},
 }};
-
-constexpr char kSpeedLabel[] = "\xcb\xd9\xb6\xc8\xa3\xba";                  // 速度：
-constexpr char kPauseCaption[] = "\xd4\xdd\xcd\xa3(F8)";                    // 暂停(F8)
-constexpr char kContinueCaption[] = "\xbc\xcc\xd0\xf8(F8)";                 // 继续(F8)
-constexpr char kStepCaption[] = "\xb5\xa5\xb2\xbd(F10)";                    // 单步(F10)
-constexpr char kPenColourLabel[] = "\xbb\xad\xb1\xca\xd1\xd5\xc9\xab\xa3\xba";  // 画笔颜色：
-constexpr char kBackgroundLabel[] = "\xb1\xb3\xbe\xb0\xd1\xd5\xc9\xab\xa3\xba";  // 背景颜色：
-constexpr char kPenWidthLabel[] = "\xbb\xad\xb1\xca\xbf\xed\xb6\xc8\xa3\xba";  // 画笔宽度：
-constexpr char kEdgeModeLabel[] = "\xb1\xdf\xbd\xe7\xc4\xa3\xca\xbd\xa3\xba";  // 边界模式：
-constexpr char kImageSetLabel[] = "\xba\xa3\xb9\xea\xcd\xbc\xcf\xf1\xa3\xba";  // 海龟图像：
-constexpr char kIntervalLabel[] = "\xd6\xa1\xbc\xe4\xb8\xf4\xa3\xba";          // 帧间隔：
-constexpr char kMilliseconds[] = " \xba\xc1\xc3\xeb";                          // " 毫秒"
 constexpr std::array<const char*, 3> kEdgeModes = {
-    "\xce\xa7\xc0\xb8", "\xbb\xb7\xc8\xc6", "\xce\xde\xbd\xe7"};  // 围栏 环绕 无界
+    QT_TRANSLATE_NOOP("dravel::SettingsPage", "围栏"),
+    QT_TRANSLATE_NOOP("dravel::SettingsPage", "环绕"),
+    QT_TRANSLATE_NOOP("dravel::SettingsPage", "无界")};
 
 // Colours as the canvas stores them: 0x00BBGGRR.
 constexpr std::array<int32_t, 12> kColours = {
@@ -73,20 +64,20 @@ SettingsPage::SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas, Run
 }
 
 void SettingsPage::BuildPace(Actions actions) {
-  auto* label = new QLabel(FromGbk(kSpeedLabel));
+  auto* label = new QLabel(tr("速度："));
   tabs_.Place(label, page_, QRect(8, 30, 64, 24));
   speed_ = new QComboBox;
   speed_->setObjectName(QStringLiteral("speed"));
-  for (const SpeedStep& speed : kSpeeds) speed_->addItem(FromGbk(speed.caption));
+  for (const SpeedStep& speed : kSpeeds) speed_->addItem(tr(speed.caption));
   tabs_.Place(speed_, page_, QRect(76, 30, 90, 24));
   connect(speed_, &QComboBox::currentIndexChanged, this, [this](int index) {
     if (index >= 0) pacer_.SetInterval(std::chrono::milliseconds(kSpeeds[index].interval_ms));
   });
-  pause_ = new QPushButton(FromGbk(kPauseCaption));
+  pause_ = new QPushButton(tr("暂停(F8)"));
   pause_->setObjectName(QStringLiteral("pause"));
   tabs_.Place(pause_, page_, QRect(190, 28, 96, 28));
   connect(pause_, &QPushButton::clicked, this, std::move(actions.toggle_pause));
-  step_ = new QPushButton(FromGbk(kStepCaption));
+  step_ = new QPushButton(tr("单步(F10)"));
   step_->setObjectName(QStringLiteral("step"));
   tabs_.Place(step_, page_, QRect(296, 28, 96, 28));
   connect(step_, &QPushButton::clicked, this, std::move(actions.step));
@@ -107,14 +98,14 @@ QComboBox* SettingsPage::ColourBox(const char* name, int property, const QRect& 
   return box;
 }
 
-void SettingsPage::Label(const char* gbk, int x, int y) {
-  tabs_.Place(new QLabel(FromGbk(gbk)), page_, QRect(x, y, 72, 24));
+void SettingsPage::Label(const QString& text, int x, int y) {
+  tabs_.Place(new QLabel(text), page_, QRect(x, y, 72, 24));
 }
 
 void SettingsPage::BuildCanvasControls() {
-  Label(kPenColourLabel, 8, 68);
+  Label(tr("画笔颜色："), 8, 68);
   pen_colour_ = ColourBox("pen_colour", TurtleCanvas::kPenColour, QRect(76, 68, 110, 24));
-  Label(kBackgroundLabel, 200, 68);
+  Label(tr("背景颜色："), 200, 68);
   background_colour_ =
       ColourBox("background_colour", TurtleCanvas::kBackgroundColour, QRect(276, 68, 116, 24));
   BuildPenAndEdge();
@@ -122,7 +113,7 @@ void SettingsPage::BuildCanvasControls() {
 }
 
 void SettingsPage::BuildPenAndEdge() {
-  Label(kPenWidthLabel, 8, 104);
+  Label(tr("画笔宽度："), 8, 104);
   pen_width_ = new QSpinBox;
   pen_width_->setObjectName(QStringLiteral("pen_width"));
   pen_width_->setRange(1, kWidestPen);
@@ -131,10 +122,10 @@ void SettingsPage::BuildPenAndEdge() {
           [this](int width) { canvas_.SetProperty(TurtleCanvas::kPenWidth, width); });
   tabs_.Place(pen_width_, page_, QRect(76, 104, 110, 24));
 
-  Label(kEdgeModeLabel, 200, 104);
+  Label(tr("边界模式："), 200, 104);
   edge_mode_ = new QComboBox;
   edge_mode_->setObjectName(QStringLiteral("edge_mode"));
-  for (const char* mode : kEdgeModes) edge_mode_->addItem(FromGbk(mode));
+  for (const char* mode : kEdgeModes) edge_mode_->addItem(tr(mode));
   edge_mode_->setCurrentIndex(NumberOf(canvas_.GetProperty(TurtleCanvas::kEdgeMode)));
   connect(edge_mode_, &QComboBox::currentIndexChanged, this,
           [this](int mode) { canvas_.SetProperty(TurtleCanvas::kEdgeMode, mode); });
@@ -142,7 +133,7 @@ void SettingsPage::BuildPenAndEdge() {
 }
 
 void SettingsPage::BuildTurtleControls() {
-  Label(kImageSetLabel, 8, 148);
+  Label(tr("海龟图像："), 8, 148);
   image_set_ = new QComboBox;
   image_set_->setObjectName(QStringLiteral("image_set"));
   image_set_->setIconSize(QSize(32, 32));
@@ -158,12 +149,12 @@ void SettingsPage::BuildTurtleControls() {
   });
   tabs_.Place(image_set_, page_, QRect(76, 140, 110, 40));
 
-  Label(kIntervalLabel, 200, 148);
+  Label(tr("帧间隔："), 200, 148);
   frame_interval_ = new QSpinBox;
   frame_interval_->setObjectName(QStringLiteral("frame_interval"));
   frame_interval_->setRange(0, kMaxFrameInterval);
   frame_interval_->setSingleStep(10);
-  frame_interval_->setSuffix(FromGbk(kMilliseconds));
+  frame_interval_->setSuffix(tr(" 毫秒"));
   frame_interval_->setValue(NumberOf(canvas_.GetProperty(TurtleCanvas::kFrameInterval)));
   connect(frame_interval_, &QSpinBox::valueChanged, this,
           [this](int ms) { canvas_.SetProperty(TurtleCanvas::kFrameInterval, ms); });
@@ -177,7 +168,7 @@ void SettingsPage::SetSpeed(int index) {
 int SettingsPage::Speed() const { return speed_->currentIndex(); }
 
 void SettingsPage::ShowPauseState() {
-  pause_->setText(FromGbk(pacer_.Paused() ? kContinueCaption : kPauseCaption));
+  pause_->setText(pacer_.Paused() ? tr("继续(F8)") : tr("暂停(F8)"));
 }
 
 }  // namespace dravel

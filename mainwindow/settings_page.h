@@ -54,7 +54,7 @@ class SettingsPage final : public QObject {
   void BuildCanvasControls();
   void BuildPenAndEdge();
   void BuildTurtleControls();
-  void Label(const char* gbk, int x, int y);
+  void Label(const QString& text, int x, int y);
   QComboBox* ColourBox(const char* name, int property, const QRect& bounds);
 
   TabControl& tabs_;

@@ -11,6 +11,7 @@
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/program_file.h"
+#include "mainwindow/qt_text.h"
 #include "mainwindow/window_texts.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
@@ -29,7 +30,7 @@ bool WriteScript(const QString& path, const Text& bytes) {
 QString ProgramPathFor(const QString& source_path) {
   const QFileInfo info(source_path);
   return info.path() + QChar('/') + info.completeBaseName() + QChar('.') +
-         QString::fromLatin1(texts::kProgramExt);
+         FromGbk(texts::kProgramExt);
 }
 
 }  // namespace
@@ -112,7 +113,7 @@ bool SourceFiles::SaveScript(bool line_break) {
   return ok;
 }
 
-bool SourceFiles::AskForPath(int kind, const char* filter, const char* ext,
+bool SourceFiles::AskForPath(int kind, const Text& filter, const Text& ext,
                              const QString& initial) {
   dialog_.SetDialogKind(kind);
   dialog_.SetFilter(filter);
@@ -123,7 +124,7 @@ bool SourceFiles::AskForPath(int kind, const char* filter, const char* ext,
   return dialogs_.ShowFileDialog(dialog_);
 }
 
-bool SourceFiles::EncodeScript(const char* prefix, const QString& path, Text& script) {
+bool SourceFiles::EncodeScript(const Text& prefix, const QString& path, Text& script) {
   int bad_line = 0;
   script = editor_.Content(&bad_line);
   if (bad_line == 0) return true;
@@ -132,7 +133,7 @@ bool SourceFiles::EncodeScript(const char* prefix, const QString& path, Text& sc
   return false;
 }
 
-void SourceFiles::Report(const char* prefix, const QString& path, bool ok, bool line_break) {
+void SourceFiles::Report(const Text& prefix, const QString& path, bool ok, bool line_break) {
   Text message = prefix + Utf8ToGbk(path.toStdString());
   if (ok) {
     message += texts::kSucceeded;

@@ -41,11 +41,11 @@ class SourceFiles {
   // Writes the script to the source path, asking for one when there is none.
   // `line_break` ends the success message. True when the file was written.
   bool SaveScript(bool line_break);
-  bool AskForPath(int kind, const char* filter, const char* ext, const QString& initial);
+  bool AskForPath(int kind, const Text& filter, const Text& ext, const QString& initial);
   // The editor's text as GBK, or false after reporting the first line GBK
   // cannot hold and the failure of `prefix` + `path`.
-  bool EncodeScript(const char* prefix, const QString& path, Text& script);
-  void Report(const char* prefix, const QString& path, bool ok, bool line_break = true);
+  bool EncodeScript(const Text& prefix, const QString& path, Text& script);
+  void Report(const Text& prefix, const QString& path, bool ok, bool line_break = true);
 
   EditBox& editor_;
   EditBox& hint_;

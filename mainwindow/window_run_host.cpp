@@ -72,10 +72,10 @@ void WindowRunHost::ReportExecutingLine(const std::stop_token& run, int script_l
   Push(Kind::kRunningLine, run, {}, script_line, body_item);
 }
 
-void WindowRunHost::StopUnderLock(const std::function<void()>& request_stop) {
+void WindowRunHost::UnderEffectsLock(const std::function<void()>& step) {
   {
     std::lock_guard lock(mutex_);
-    request_stop();
+    step();
   }
   room_.notify_all();
 }

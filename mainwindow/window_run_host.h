@@ -6,7 +6,7 @@
 //
 // An effect issued before its run's stop is shown, also when the window gets
 // to it after the stop; one issued after is dropped. Stops are requested
-// under the queue's lock (StopUnderLock), so every effect is on one side.
+// under the queue's lock (UnderEffectsLock), so every effect is on one side.
 //
 // The queue is bounded: a run that issues effects faster than the window
 // takes them waits for the window, and a stop ends that wait at once.
@@ -47,7 +47,7 @@ class WindowRunHost final : public RunHost {
   void ReportFailingLine(const std::stop_token& run, int script_line) override;
   void ReportFailingItem(const std::stop_token& run, int script_line, int body_item) override;
   void ReportExecutingLine(const std::stop_token& run, int script_line, int body_item) override;
-  void StopUnderLock(const std::function<void()>& request_stop) override;
+  void UnderEffectsLock(const std::function<void()>& step) override;
 
   // Receives the places runs fail at (`failing`) or stand at, in order with
   // the other effects; `body_item` is 0 outside a body.

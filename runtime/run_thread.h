@@ -33,6 +33,8 @@ class RunThread {
 
   bool End(const StopGuard& guard);
   bool Ended() const { return state_.load() == kEnded; }
+  // Neither finished nor ended.
+  bool Running() const { return state_.load() == kRunning; }
   bool Wait(std::optional<std::chrono::milliseconds> timeout);
 
  private:

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string_view>
 
+#include "runtime/system_text.h"
 #include "runtime/text.h"
 
 #if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
@@ -23,17 +24,12 @@
 
 namespace dravel {
 
-// GBK caption of the error dialog ("错误").
-inline constexpr std::string_view kRuntimeErrorCaption = "\xb4\xed\xce\xf3";
-
-// Messages the window layer reports with code 0 (GBK).
-inline constexpr std::string_view kWindowNotLoadedForAccess =
-    "\xce\xb4\xd4\xd8\xc8\xeb\xd3\xfb\xb7\xc3\xce\xca\xb4\xb0\xbf\xda\xd7\xe9"
-    "\xbc\xfe\xcb\xf9\xd4\xda\xb5\xc4\xb4\xb0\xbf\xda";  // 未载入欲访问窗口组件所在的窗口
-inline constexpr std::string_view kWindowNotYetLoaded =
-    "\xd6\xb8\xb6\xa8\xb4\xb0\xbf\xda\xc9\xd0\xce\xb4\xd4\xd8\xc8\xeb";  // 指定窗口尚未载入
-inline constexpr std::string_view kStartWindowLoadFailed =
-    "\xd4\xd8\xc8\xeb\xc6\xf4\xb6\xaf\xb4\xb0\xbf\xda\xca\xa7\xb0\xdc";  // 载入启动窗口失败
+// The error dialog's caption and the messages the window layer reports with
+// code 0 (GBK).
+inline const Text kRuntimeErrorCaption = SystemText("错误");
+inline const Text kWindowNotLoadedForAccess = SystemText("未载入欲访问窗口组件所在的窗口");
+inline const Text kWindowNotYetLoaded = SystemText("指定窗口尚未载入");
+inline const Text kStartWindowLoadFailed = SystemText("载入启动窗口失败");
 
 // The array-index errors the program's own code raises.
 inline constexpr int kErrorIndexAboveCount = 1;

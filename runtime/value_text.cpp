@@ -6,19 +6,20 @@
 #include <cstdint>
 #include <string>
 
+#include "runtime/system_text.h"
 #include "runtime/value.h"
 
 namespace dravel {
 namespace {
 
-constexpr std::string_view kTrue = "\xd5\xe6";   // 真
-constexpr std::string_view kFalse = "\xbc\xd9";  // 假
-constexpr std::string_view kYear = "\xc4\xea";   // 年
-constexpr std::string_view kMonth = "\xd4\xc2";  // 月
-constexpr std::string_view kDay = "\xc8\xd5";    // 日
-constexpr std::string_view kHour = "\xca\xb1";   // 时
-constexpr std::string_view kMinute = "\xb7\xd6"; // 分
-constexpr std::string_view kSecond = "\xc3\xeb"; // 秒
+const Text kTrue = SystemText("真");
+const Text kFalse = SystemText("假");
+const Text kYear = SystemText("年");
+const Text kMonth = SystemText("月");
+const Text kDay = SystemText("日");
+const Text kHour = SystemText("时");
+const Text kMinute = SystemText("分");
+const Text kSecond = SystemText("秒");
 
 // The range of dates the date-time type holds: years 100 to 9999.
 constexpr double kFirstDate = -657434.0;
@@ -66,14 +67,14 @@ Text DateTimeText(double ole_date) {
   int hour = seconds / 3600;
   int minute = seconds / 60 % 60;
   int second = seconds % 60;
-  Text out = std::to_string(date.year) + Text(kYear) + std::to_string(date.month) +
-             Text(kMonth) + std::to_string(date.day) + Text(kDay);
+  Text out = std::to_string(date.year) + kYear + std::to_string(date.month) +
+             kMonth + std::to_string(date.day) + kDay;
   if (second == 0 && minute == 0 && hour == 0) return out;
-  out += std::to_string(hour) + Text(kHour);
+  out += std::to_string(hour) + kHour;
   if (second == 0 && minute == 0) return out;
-  out += std::to_string(minute) + Text(kMinute);
+  out += std::to_string(minute) + kMinute;
   if (second == 0) return out;
-  return out + std::to_string(second) + Text(kSecond);
+  return out + std::to_string(second) + kSecond;
 }
 
 }  // namespace
@@ -95,7 +96,7 @@ Text ToText(const Value& value) {
     case TypeWord::kFloat:
       return FormatGeneral(std::bit_cast<float>(static_cast<uint32_t>(bits)), 6);
     case TypeWord::kDouble: return ToText(std::bit_cast<double>(bits));
-    case TypeWord::kLogical: return Text(static_cast<uint32_t>(bits) != 0 ? kTrue : kFalse);
+    case TypeWord::kLogical: return static_cast<uint32_t>(bits) != 0 ? kTrue : kFalse;
     case TypeWord::kDateTime: return DateTimeText(std::bit_cast<double>(bits));
     case TypeWord::kText:
     case TypeWord::kByteSet: return Text(UpToZero(value.bytes()));

@@ -80,7 +80,7 @@ class CanvasCoreTest : public ::testing::Test {
 TEST_F(CanvasCoreTest, PaintShowsTheSpriteCentredOnTheTurtle) {
   const QImage& frame = BuiltInSprites(1)[0];
   EXPECT_TRUE(ShowsSprite(canvas_.Paint(), frame, {100 - 10, 50 - 12}));
-  canvas_.TurnRight(90);
+  canvas_.Turtle().TurnRight(90);
   const QImage turned = TurnFrame(frame, 90);  // 25 x 20
   const QImage painted = canvas_.Paint();
   EXPECT_TRUE(ShowsSprite(painted, turned, {100 - 12, 50 - 10}));
@@ -89,17 +89,17 @@ TEST_F(CanvasCoreTest, PaintShowsTheSpriteCentredOnTheTurtle) {
 }
 
 TEST_F(CanvasCoreTest, HiddenTurtleIsNotPainted) {
-  canvas_.Hide();
+  canvas_.Turtle().Hide();
   EXPECT_EQ(canvas_.Paint(), canvas_.VisibleLayer());
-  canvas_.Show();
+  canvas_.Turtle().Show();
   EXPECT_NE(canvas_.Paint(), canvas_.VisibleLayer());
 }
 
 TEST_F(CanvasCoreTest, PaintOnASmallCanvasClipsTheSprite) {
   CanvasCore tiny(3, 2);
-  tiny.SetXY(-1e300, 1e300);
+  tiny.Turtle().SetXY(-1e300, 1e300);
   tiny.SetEdgeMode(EdgeMode::Unbounded);
-  tiny.SetXY(1e300, 1e300);
+  tiny.Turtle().SetXY(1e300, 1e300);
   EXPECT_EQ(tiny.Paint().size(), QSize(3, 2));
   CanvasCore empty(0, -5);
   EXPECT_EQ(empty.Paint().size(), QSize(1, 1));
@@ -110,7 +110,7 @@ TEST_F(CanvasCoreTest, FramesStepForVisibleSlotsAndWrap) {
     canvas_.AdvanceFrames();
     EXPECT_EQ(canvas_.Frame(0), expected);
   }
-  canvas_.Hide();
+  canvas_.Turtle().Hide();
   canvas_.AdvanceFrames();
   EXPECT_EQ(canvas_.Frame(0), 1);
   canvas_.SetFrame(0, 3);
@@ -134,127 +134,121 @@ TEST_F(CanvasCoreTest, SlotWithoutImagesShowsNothingAndDoesNotAnimate) {
 TEST_F(CanvasCoreTest, ResizeClearsAndCentresTurtleZero) {
   canvas_.SetBackgroundColour(0x606060);
   canvas_.SetPenColour(0x00FF00);
-  canvas_.Forward(30);
+  canvas_.Turtle().Forward(30);
   canvas_.Resize(300, 120);
   EXPECT_EQ(canvas_.Size(), QSize(300, 120));
-  EXPECT_EQ(canvas_.Turtle().x, 0);
-  EXPECT_EQ(canvas_.Turtle().y, 0);
+  EXPECT_EQ(canvas_.StateOf().x, 0);
+  EXPECT_EQ(canvas_.StateOf().y, 0);
   const QImage layer = canvas_.VisibleLayer();
   EXPECT_EQ(layer.pixel(150, 50), qRgb(96, 96, 96));
-  canvas_.Forward(10);
+  canvas_.Turtle().Forward(10);
   EXPECT_EQ(canvas_.VisibleLayer().pixel(150, 60), qRgb(0, 255, 0));
 }
 
 TEST_F(CanvasCoreTest, NothingIsDrawnOnceTheRunIsStopped) {
-  std::stop_source run;
-  canvas_.SetStopToken(run.get_token());
-  canvas_.Forward(10);
+  RunSession run;
+  const std::unique_ptr<TurtleOperations> turtle = canvas_.TurtleFor(run);
+  turtle->Forward(10);
   const QImage before = canvas_.VisibleLayer();
-  canvas_.StopUnderLock([&] { run.request_stop(); });
-  canvas_.TurnRight(90);
-  canvas_.Forward(20);
-  canvas_.Circle(20);
-  canvas_.WriteText("x");
+  canvas_.UnderDrawingLock([&] { run.Stop(); });
+  turtle->TurnRight(90);
+  turtle->Forward(20);
+  turtle->Circle(20);
+  turtle->WriteText("x");
   EXPECT_EQ(canvas_.VisibleLayer(), before);
-  canvas_.SetStopToken({});
-  canvas_.Forward(10);
+  canvas_.Turtle().Forward(10);  // the window's own calls still act
   EXPECT_NE(canvas_.VisibleLayer(), before);
 }
 
 // The run thread has passed its line's stop check and its call is on its
 // way when the stop goes through: the call must change neither the layers
-// nor the turtle. The window's own calls (no token on its thread) still act.
+// nor the turtle. The window's own calls still act.
 TEST_F(CanvasCoreTest, CallsOnTheirWayAtTheStopChangeNothing) {
   struct Case {
     const char* name;
-    std::function<void(CanvasCore&)> call;
+    std::function<void(TurtleOperations&)> call;
   } cases[] = {
-      {"clear", [](CanvasCore& c) { c.Clear(); }},
-      {"turn", [](CanvasCore& c) { c.TurnRight(90); }},
-      {"pen up", [](CanvasCore& c) { c.PenUp(); }},
-      {"home", [](CanvasCore& c) { c.Home(); }},
-      {"set position", [](CanvasCore& c) { c.SetXY(30, -20); }},
-      {"hide", [](CanvasCore& c) { c.Hide(); }},
-      {"forward", [](CanvasCore& c) { c.Forward(20); }},
+      {"clear", [](TurtleOperations& t) { t.Clear(); }},
+      {"turn", [](TurtleOperations& t) { t.TurnRight(90); }},
+      {"pen up", [](TurtleOperations& t) { t.PenUp(); }},
+      {"home", [](TurtleOperations& t) { t.Home(); }},
+      {"set position", [](TurtleOperations& t) { t.SetXY(30, -20); }},
+      {"hide", [](TurtleOperations& t) { t.Hide(); }},
+      {"forward", [](TurtleOperations& t) { t.Forward(20); }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    canvas_.Clear();
-    std::stop_source run;
+    canvas_.Turtle().Clear();
+    RunSession run;
+    const std::unique_ptr<TurtleOperations> turtle = canvas_.TurtleFor(run);
     std::promise<void> drawn, go;
     std::thread runner([&] {
-      canvas_.SetStopToken(run.get_token());
-      canvas_.Forward(10);
-      canvas_.TurnRight(45);
+      turtle->Forward(10);
+      turtle->TurnRight(45);
       drawn.set_value();
       go.get_future().wait();
-      c.call(canvas_);
+      c.call(*turtle);
     });
     drawn.get_future().wait();
     const QImage before = canvas_.VisibleLayer();
-    const TurtleState turtle = canvas_.Turtle();
+    const TurtleState state = canvas_.StateOf();
     // The call is released while the stop holds the lock, so it can only
     // take effect after the stop.
-    canvas_.StopUnderLock([&] {
+    canvas_.UnderDrawingLock([&] {
       go.set_value();
-      run.request_stop();
+      run.Stop();
     });
     runner.join();
     EXPECT_EQ(canvas_.VisibleLayer(), before);
-    EXPECT_EQ(canvas_.Turtle().heading, turtle.heading);
-    EXPECT_EQ(canvas_.Turtle().x, turtle.x);
-    EXPECT_EQ(canvas_.Turtle().y, turtle.y);
-    EXPECT_EQ(canvas_.Turtle().pen, turtle.pen);
-    EXPECT_EQ(canvas_.Turtle().visible, turtle.visible);
+    EXPECT_EQ(canvas_.StateOf().heading, state.heading);
+    EXPECT_EQ(canvas_.StateOf().x, state.x);
+    EXPECT_EQ(canvas_.StateOf().y, state.y);
+    EXPECT_EQ(canvas_.StateOf().pen, state.pen);
+    EXPECT_EQ(canvas_.StateOf().visible, state.visible);
   }
-  canvas_.Clear();  // the test thread never set a token: it acts as the window
-  EXPECT_EQ(canvas_.Turtle().heading, 0);
+  canvas_.Turtle().Clear();
+  EXPECT_EQ(canvas_.StateOf().heading, 0);
 }
 
 // A huge circle on the run thread; the test thread paints and then stops it
 // while it draws. The circle would take minutes if it ran on.
-TEST_F(CanvasCoreTest, StopUnderLockCutsAHugeCircleShort) {
-  std::stop_source run;
+TEST_F(CanvasCoreTest, StopCutsAHugeCircleShort) {
+  RunSession run;
   canvas_.SetEdgeMode(EdgeMode::Wrap);
   std::promise<void> drawing;
   std::atomic<int> repaints{0};
   canvas_.SetRepaintCallback([&] {
     if (++repaints == 1000) drawing.set_value();
   });
-  std::thread runner([&] {
-    canvas_.SetStopToken(run.get_token());
-    canvas_.Circle(1e8);
-  });
+  std::thread runner([&] { canvas_.TurtleFor(run)->Circle(1e8); });
   drawing.get_future().wait();
   EXPECT_EQ(canvas_.Paint().size(), QSize(kWidth, kHeight));  // not blocked
-  canvas_.StopUnderLock([&] { run.request_stop(); });
+  canvas_.UnderDrawingLock([&] { run.Stop(); });
   const QImage at_stop = canvas_.VisibleLayer();
   runner.join();
   EXPECT_EQ(canvas_.VisibleLayer(), at_stop);
-  EXPECT_EQ(canvas_.Turtle().x, 0);
-  EXPECT_EQ(canvas_.Turtle().visible, 1);
+  EXPECT_EQ(canvas_.StateOf().x, 0);
+  EXPECT_EQ(canvas_.StateOf().visible, 1);
 }
 
-// The stopped run is still in its huge circle when the next run sets its
-// own token; the old run must still end, and the new one must draw.
-TEST_F(CanvasCoreTest, NextRunsTokenDoesNotReviveAStoppedRun) {
-  std::stop_source first_run;
+// The stopped run is still in its huge circle when the next run starts; the
+// old run must still end, and the new one must draw.
+TEST_F(CanvasCoreTest, ANewRunDoesNotReviveAStoppedOne) {
+  RunSession first_run;
   canvas_.SetEdgeMode(EdgeMode::Wrap);
   std::promise<void> drawing;
   std::atomic<int> repaints{0};
   canvas_.SetRepaintCallback([&] {
     if (++repaints == 100) drawing.set_value();
   });
-  std::thread first([&] {
-    canvas_.SetStopToken(first_run.get_token());
-    canvas_.Circle(1e8);
-  });
+  std::thread first([&] { canvas_.TurtleFor(first_run)->Circle(1e8); });
   drawing.get_future().wait();
-  canvas_.StopUnderLock([&] { first_run.request_stop(); });
+  canvas_.UnderDrawingLock([&] { first_run.Stop(); });
+  RunSession second_run;
   std::thread second([&] {
-    canvas_.SetStopToken(std::stop_source().get_token());
-    canvas_.Clear();
-    canvas_.Forward(30);
+    const std::unique_ptr<TurtleOperations> turtle = canvas_.TurtleFor(second_run);
+    turtle->Clear();
+    turtle->Forward(30);
   });
   second.join();
   first.join();

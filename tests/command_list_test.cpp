@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/interpreter_fakes.h"
+#include "support/host_fakes.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel {
 namespace {

@@ -4,7 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "runtime/beep_delay.h"
-#include "support/interpreter_fakes.h"
+#include "support/host_fakes.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel {
 namespace {
@@ -123,6 +124,38 @@ TEST(ExecuteLines, EveryKeywordAndAliasReachesItsOperation) {
       const Outcome outcome = Execute(line);
       EXPECT_TRUE(outcome.ok);
       EXPECT_THAT(outcome.calls, ElementsAre(row.call));
+    }
+  }
+}
+
+// Every row is complete and agrees with itself: its shape needs the words it
+// asks for, its message is the one a short line gets, its example runs.
+TEST(CommandTable, EveryRowIsComplete) {
+  const auto words_of = [](ArgumentShape shape) {
+    switch (shape) {
+      case ArgumentShape::kNone: return 1;
+      case ArgumentShape::kNumber: case ArgumentShape::kInteger: case ArgumentShape::kWord: return 2;
+      default: return 3;
+    }
+  };
+  EXPECT_EQ(CommandTable().size(), 21u);
+  EXPECT_EQ(AllCommands().size(), 22u);
+  for (const CommandRow* row : AllCommands()) {
+    SCOPED_TRACE(testing::Utf8(row->keyword));
+    EXPECT_FALSE(row->keyword.empty());
+    EXPECT_FALSE(row->alias.empty());
+    EXPECT_EQ(row->least_words, words_of(row->shape));
+    EXPECT_EQ(row->message,
+              row->least_words > 1 ? Gbk("行命令 ") + row->keyword + Gbk(" 错误！\r\n") : "");
+    EXPECT_EQ(&RowOf(row->action), row);
+    EXPECT_TRUE(Gbk(row->help.syntax).starts_with(row->keyword));
+    EXPECT_FALSE(row->help.meaning.empty());
+    const PreparedLine example = PrepareLine(Gbk(row->help.example));
+    if (row->action == CommandAction::kCount) {
+      EXPECT_EQ(example.kind, PreparedLine::Kind::kSkip);
+    } else {
+      EXPECT_EQ(example.kind, PreparedLine::Kind::kCommand);
+      EXPECT_EQ(example.row, row);
     }
   }
 }

@@ -163,7 +163,7 @@ TEST_F(WindowTest, RunningTheExampleDrawsAStarAndReportsOnePass) {
   EXPECT_TRUE(Button("按钮_调试").isEnabled());
   // Five strokes of 100 pixels; the turtle ends where it began.
   EXPECT_GT(GreenPixels(Window().Canvas().core().InkLayer()), 400);
-  const TurtleState turtle = Window().Canvas().core().Turtle();
+  const TurtleState turtle = Window().Canvas().core().StateOf();
   EXPECT_NEAR(turtle.x, 0, 1e-6);
   EXPECT_NEAR(turtle.y, 0, 1e-6);
   EXPECT_EQ(Window().Files().SourceChanged(), 0);
@@ -193,7 +193,7 @@ TEST_F(WindowTest, ClearDuringARunStopsItAndEmptiesTheCanvas) {
   EXPECT_EQ(Hint(), kRunStart + kStopped);
   EXPECT_TRUE(Button("按钮_调试").isEnabled());
   EXPECT_EQ(GreenPixels(Window().Canvas().core().InkLayer()), 0);
-  EXPECT_NEAR(Window().Canvas().core().Turtle().y, 0, 1e-6);
+  EXPECT_NEAR(Window().Canvas().core().StateOf().y, 0, 1e-6);
 }
 
 TEST_F(WindowTest, ClearBeforeAnyRunOnlyClears) {

@@ -7,29 +7,6 @@
 #include "runtime/gbk_codec.h"
 
 namespace dravel::testing {
-namespace {
-
-class QtEnvironment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "mainwindow_test";
-    static char* argv[] = {name, nullptr};
-    app_ = std::make_unique<QApplication>(argc, argv);
-  }
-  void TearDown() override { app_.reset(); }
-
- private:
-  std::unique_ptr<QApplication> app_;
-};
-
-[[maybe_unused]] const auto* const kQtEnvironment =
-    ::testing::AddGlobalTestEnvironment(new QtEnvironment);
-
-}  // namespace
-
-Text Gbk(std::string_view utf8) { return Utf8ToGbk(utf8); }
 
 bool ScriptedDialogs::ShowFileDialog(CommonDialog& dialog) {
   files_shown.push_back(dialog);

@@ -18,11 +18,9 @@
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/main_window.h"
 #include "runtime/text.h"
+#include "support/gbk_literals.h"
 
 namespace dravel::testing {
-
-// GBK bytes of a UTF-8 literal, so expectations read as the user sees them.
-Text Gbk(std::string_view utf8);
 
 class ScriptedDialogs final : public DialogService {
  public:

@@ -1,7 +1,6 @@
-dravel_add_test(mainwindow_test
+# The main window's units, driven through the real window (offscreen).
+dravel_add_test(mainwindow_test QT
   SOURCES mainwindow_test_fixture.cpp main_window_test.cpp source_files_test.cpp edit_box_test.cpp
     window_run_host_test.cpp learning_tools_test.cpp
-  LIBS dravel_mainwindow dravel_canvas dravel_interpreter Qt6::Test)
-dravel_add_test(program_file_test
-  SOURCES program_file_test.cpp
-  LIBS dravel_mainwindow)
+  LIBS dravel::mainwindow dravel::canvas Qt6::Test)
+dravel_add_test(program_file_test SOURCES program_file_test.cpp LIBS dravel::mainwindow)

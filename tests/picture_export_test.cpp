@@ -146,8 +146,8 @@ class PictureExportTest : public ::testing::Test {
 
   // Moves forward and keeps where the turtle went.
   void Go(double distance) {
-    canvas_.Forward(distance);
-    const TurtleState turtle = canvas_.Turtle();
+    canvas_.Turtle().Forward(distance);
+    const TurtleState turtle = canvas_.StateOf();
     visited_.push_back({turtle.x, turtle.y});
   }
 
@@ -167,25 +167,25 @@ TEST_F(PictureExportTest, LinesMatchTheLayerAtPixelCentres) {
       {"square", [](PictureExportTest& t) {
          for (int i = 0; i < 4; ++i) {
            t.Go(60);
-           t.canvas_.TurnRight(90);
+           t.canvas_.Turtle().TurnRight(90);
          }
        }},
       {"star", [](PictureExportTest& t) {
          for (int i = 0; i < 5; ++i) {
            t.Go(70);
-           t.canvas_.TurnLeft(144);
+           t.canvas_.Turtle().TurnLeft(144);
          }
        }},
       {"slanted", [](PictureExportTest& t) {
-         t.canvas_.TurnRight(33.3);
+         t.canvas_.Turtle().TurnRight(33.3);
          t.Go(50.4);
-         t.canvas_.TurnLeft(71);
+         t.canvas_.Turtle().TurnLeft(71);
          t.Go(30.25);
        }},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    canvas_.Clear();
+    canvas_.Turtle().Clear();
     visited_ = {{0, 0}};
     c.draw(*this);
     const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
@@ -210,8 +210,8 @@ TEST_F(PictureExportTest, CircleAndEllipsePointsLieOnTheCurve) {
   } cases[] = {{50, 50}, {70, 30}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.rx);
-    canvas_.Clear();
-    canvas_.Ellipse(c.rx, c.ry);
+    canvas_.Turtle().Clear();
+    canvas_.Turtle().Ellipse(c.rx, c.ry);
     const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
     const ParsedSvg parsed = Parse(svg);
     ASSERT_TRUE(parsed.ok);
@@ -234,9 +234,9 @@ TEST_F(PictureExportTest, TextKeepsItsAnchorAndAngle) {
   } cases[] = {{0, "translate(120,80) rotate(-90)"}, {90, "translate(120,80)"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.heading);
-    canvas_.Clear();
-    canvas_.TurnRight(c.heading);
-    canvas_.WriteText(kHello);
+    canvas_.Turtle().Clear();
+    canvas_.Turtle().TurnRight(c.heading);
+    canvas_.Turtle().WriteText(kHello);
     const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
     const ParsedSvg parsed = Parse(svg);
     ASSERT_TRUE(parsed.ok);
@@ -250,9 +250,9 @@ TEST_F(PictureExportTest, TextKeepsItsAnchorAndAngle) {
 
 TEST_F(PictureExportTest, ClearInTheMiddleKeepsOnlyWhatCameAfter) {
   Go(50);
-  canvas_.WriteText("x");
-  canvas_.Clear();
-  canvas_.TurnRight(90);
+  canvas_.Turtle().WriteText("x");
+  canvas_.Turtle().Clear();
+  canvas_.Turtle().TurnRight(90);
   Go(40);
   const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
   const ParsedSvg parsed = Parse(svg);
@@ -263,8 +263,8 @@ TEST_F(PictureExportTest, ClearInTheMiddleKeepsOnlyWhatCameAfter) {
 }
 
 TEST_F(PictureExportTest, WrapCutLineIsRecordedPieceByPiece) {
-  canvas_.TurnRight(30);
-  canvas_.Forward(300);
+  canvas_.Turtle().TurnRight(30);
+  canvas_.Turtle().Forward(300);
   const ParsedSvg parsed = Parse(PictureBytes(canvas_, PictureFormat::Svg));
   ASSERT_GE(parsed.lines.size(), 3u);
   for (const Polyline& line : parsed.lines) {
@@ -282,8 +282,8 @@ TEST_F(PictureExportTest, WrapCutLineIsRecordedPieceByPiece) {
 TEST_F(PictureExportTest, FarLinesAreClippedAndWideLinesKeepTheirWidth) {
   canvas_.SetEdgeMode(EdgeMode::Unbounded);
   canvas_.SetPenWidth(5);
-  canvas_.TurnRight(45);
-  canvas_.Forward(1e12);
+  canvas_.Turtle().TurnRight(45);
+  canvas_.Turtle().Forward(1e12);
   const QByteArray svg = PictureBytes(canvas_, PictureFormat::Svg);
   const ParsedSvg parsed = Parse(svg);
   ASSERT_EQ(parsed.lines.size(), 1u);
@@ -296,8 +296,8 @@ TEST_F(PictureExportTest, FarLinesAreClippedAndWideLinesKeepTheirWidth) {
 }
 
 TEST_F(PictureExportTest, PngIsTheVisibleLayerExactly) {
-  canvas_.Circle(40);
-  canvas_.WriteText("\xc4\xe3");
+  canvas_.Turtle().Circle(40);
+  canvas_.Turtle().WriteText("\xc4\xe3");
   const QImage png = QImage::fromData(PictureBytes(canvas_, PictureFormat::Png), "PNG");
   EXPECT_EQ(png.convertToFormat(QImage::Format_RGB32), canvas_.VisibleLayer());
 }
@@ -341,8 +341,8 @@ TEST_F(PictureExportTest, ResizeEmptiesTheRecord) {
 
 TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
   for (size_t i = 0; i <= DrawingRecord::kMaxItems; ++i) {
-    canvas_.Forward(3);
-    canvas_.TurnRight(1);
+    canvas_.Turtle().Forward(3);
+    canvas_.Turtle().TurnRight(1);
   }
   const DrawingSnapshot drawing = canvas_.Drawing();
   EXPECT_TRUE(drawing.record.overflowed());
@@ -352,13 +352,13 @@ TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
   EXPECT_EQ(parsed.desc, kSvgBitmapFallback);
   EXPECT_EQ(parsed.images, 1);
   EXPECT_EQ(Rasterise(svg), canvas_.VisibleLayer());
-  canvas_.Clear();
+  canvas_.Turtle().Clear();
   Go(10);
   EXPECT_FALSE(canvas_.Drawing().record.overflowed());
 }
 
 TEST_F(PictureExportTest, ControlCharactersNeverBreakTheXml) {
-  canvas_.WriteText(std::string_view("a\x01\x1f\x7f\xff\xfe" "b", 7));
+  canvas_.Turtle().WriteText(std::string_view("a\x01\x1f\x7f\xff\xfe" "b", 7));
   const ParsedSvg parsed = Parse(PictureBytes(canvas_, PictureFormat::Svg));
   ASSERT_TRUE(parsed.ok);
   ASSERT_EQ(parsed.texts.size(), 1u);

@@ -76,7 +76,7 @@ TEST(RenderHost, AStoppedRunAppendsNothing) {
   RenderHost host("", "1");
   std::stop_source run;
   host.ReplaceHint(run.get_token(), "header\r\n");
-  host.StopUnderLock([&] { run.request_stop(); });
+  host.UnderEffectsLock([&] { run.request_stop(); });
   host.AppendHint(run.get_token(), "late\r\n");
   host.AppendHint({}, "stopped\r\n");
   EXPECT_EQ(host.Hint(), "header\r\nstopped\r\n");

@@ -6,7 +6,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "support/interpreter_fakes.h"
+#include "support/host_fakes.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel {
 namespace {

@@ -14,7 +14,8 @@
 #include "interpreter/run_driver.h"
 #include "interpreter/run_location.h"
 #include "runtime/beep_delay.h"
-#include "support/interpreter_fakes.h"
+#include "support/host_fakes.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel {
 namespace {
@@ -177,8 +178,9 @@ TEST(RunPacer, StopWhilePausedEndsTheRunDriversRunOnce) {
   RunPacer pacer;
   pacer.Pause();
   testing::RecordingTurtle turtle;
+  testing::FakeRunCanvas canvas(turtle);
   testing::RecordingHost host(Gbk("前进 1\r\n后退 1"));
-  RunDriver driver(host, turtle);
+  RunDriver driver(host, canvas);
   driver.SetPacer(&pacer);
   ASSERT_TRUE(driver.StartRun());
   ASSERT_TRUE(pacer.WaitUntilHeld(10s));
@@ -191,42 +193,21 @@ TEST(RunPacer, StopWhilePausedEndsTheRunDriversRunOnce) {
 }
 
 // Ends the run after a budget of operations, so endless scripts end alike.
-class BudgetTurtle final : public TurtleOperations {
+class BudgetTurtle final : public testing::ForwardingTurtle {
  public:
-  BudgetTurtle(TurtleOperations& inner, std::stop_source& stop) : inner_(inner), stop_(stop) {}
-#define DRAVEL_FORWARD_OP(name, ...) \
-  Spend();                           \
-  inner_.name(__VA_ARGS__)
-  void Forward(double d) override { DRAVEL_FORWARD_OP(Forward, d); }
-  void Back(double d) override { DRAVEL_FORWARD_OP(Back, d); }
-  void TurnLeft(double d) override { DRAVEL_FORWARD_OP(TurnLeft, d); }
-  void TurnRight(double d) override { DRAVEL_FORWARD_OP(TurnRight, d); }
-  void Home() override { DRAVEL_FORWARD_OP(Home); }
-  void Clear() override { DRAVEL_FORWARD_OP(Clear); }
-  void Circle(double r) override { DRAVEL_FORWARD_OP(Circle, r); }
-  void PenUp() override { DRAVEL_FORWARD_OP(PenUp); }
-  void PenDown() override { DRAVEL_FORWARD_OP(PenDown); }
-  void Ellipse(double x, double y) override { DRAVEL_FORWARD_OP(Ellipse, x, y); }
-  void Rectangle(double w, double h) override { DRAVEL_FORWARD_OP(Rectangle, w, h); }
-  void SetX(double x) override { DRAVEL_FORWARD_OP(SetX, x); }
-  void SetY(double y) override { DRAVEL_FORWARD_OP(SetY, y); }
-  void SetXY(double x, double y) override { DRAVEL_FORWARD_OP(SetXY, x, y); }
-  void Show() override { DRAVEL_FORWARD_OP(Show); }
-  void Hide() override { DRAVEL_FORWARD_OP(Hide); }
-  void WriteText(std::string_view text) override { DRAVEL_FORWARD_OP(WriteText, text); }
-#undef DRAVEL_FORWARD_OP
-  void SetStopToken(std::stop_token token) override { inner_.SetStopToken(token); }
-  void StopUnderLock(const std::function<void()>& request) override {
-    inner_.StopUnderLock(request);
+  BudgetTurtle(TurtleOperations& inner, CanvasCore& canvas, RunSession& session)
+      : ForwardingTurtle(&inner), canvas_(canvas), session_(session) {}
+
+ protected:
+  void Carry(const std::function<void()>& call) override {
+    if (++spent_ == kBudget) canvas_.UnderDrawingLock([this] { session_.Stop(); });
+    call();
   }
 
  private:
   static constexpr int kBudget = 20000;
-  void Spend() {
-    if (++spent_ == kBudget) inner_.StopUnderLock([this] { stop_.request_stop(); });
-  }
-  TurtleOperations& inner_;
-  std::stop_source& stop_;
+  CanvasCore& canvas_;
+  RunSession& session_;
   int spent_ = 0;
 };
 
@@ -237,11 +218,11 @@ struct Drawing {
 
 Drawing Draw(const Text& script, RunPacer* pacer) {
   CanvasCore canvas(320, 240);
-  std::stop_source stop;
-  BudgetTurtle turtle(canvas, stop);
+  RunSession session;
+  const std::unique_ptr<TurtleOperations> session_turtle = canvas.TurtleFor(session);
+  BudgetTurtle turtle(*session_turtle, canvas, session);
   testing::RecordingHost host(script);
-  canvas.SetStopToken(stop.get_token());
-  RunContext context{turtle, host, stop.get_token()};
+  RunContext context{turtle, host, session.Token()};
   context.pacer = pacer;
   RunScript({script, "1"}, context);
   return {canvas.Paint(), host.HintUtf8()};
@@ -258,8 +239,7 @@ TEST(RunPacer, SlowRunDrawsAndReportsExactlyWhatTheFastestDoes) {
   SetDelayHook([](int, std::stop_token) {});
   std::vector<fs::path> scripts;
   const fs::path data(DRAVEL_TEST_DATA);
-  for (const fs::path& root : {data, data / "../../../shared/bench"}) {
-    if (!fs::exists(root)) continue;
+  for (const fs::path& root : {data, fs::path(DRAVEL_BENCH_DATA)}) {
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
       if (entry.path().extension() == ".dvg") scripts.push_back(entry.path());
     }

@@ -12,7 +12,8 @@
 #include "canvas/canvas_core.h"
 #include "interpreter/run_driver.h"
 #include "runtime/beep_delay.h"
-#include "support/interpreter_fakes.h"
+#include "support/host_fakes.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel {
 namespace {
@@ -50,6 +51,7 @@ TEST(EndThread, EndsOnlyAThreadStillRunning) {
 
 struct Fixture : ::testing::Test {
   testing::RecordingTurtle turtle;
+  testing::FakeRunCanvas canvas{turtle};
   testing::RecordingHost host;
 
   void SetScript(std::string_view utf8) { host.SetEditorText(Gbk(utf8)); }
@@ -59,7 +61,7 @@ struct Fixture : ::testing::Test {
 using RunDriverThread = Fixture;
 
 TEST_F(RunDriverThread, StopBeforeAnyRunChangesNothing) {
-  RunDriver driver(host, turtle);
+  RunDriver driver(host, canvas);
   EXPECT_FALSE(driver.StopRun());
   EXPECT_THAT(host.Effects(), IsEmpty());
   EXPECT_TRUE(host.RunButtonEnabled());
@@ -67,7 +69,7 @@ TEST_F(RunDriverThread, StopBeforeAnyRunChangesNothing) {
 
 TEST_F(RunDriverThread, StopAfterAFinishedRunChangesNothing) {
   SetScript("前进 1");
-  RunDriver driver(host, turtle);
+  RunDriver driver(host, canvas);
   ASSERT_TRUE(driver.StartRun());
   ASSERT_TRUE(driver.WaitForRun());
   const std::vector<std::string> effects = host.Effects();
@@ -79,7 +81,7 @@ TEST_F(RunDriverThread, StopAfterAFinishedRunChangesNothing) {
 
 TEST_F(RunDriverThread, StopCutsARealDelayShort) {
   SetScript("前进 1\r\n延时 2000000000\r\n前进 2");
-  RunDriver driver(host, turtle);
+  RunDriver driver(host, canvas);
   ASSERT_TRUE(driver.StartRun());
   EXPECT_FALSE(host.RunButtonEnabled());
   turtle.WaitForCalls(1);
@@ -103,7 +105,7 @@ TEST_F(RunDriverThread, StopDuringADelayEndsTheRunWithItsMessageLast) {
   });
   SetScript("前进 1\r\n延时 5000\r\n前进 2");
   {
-    RunDriver driver(host, turtle);
+    RunDriver driver(host, canvas);
     ASSERT_TRUE(driver.StartRun());
     {
       std::unique_lock lock(mutex);
@@ -120,7 +122,7 @@ TEST_F(RunDriverThread, StopDuringADelayEndsTheRunWithItsMessageLast) {
 
 TEST_F(RunDriverThread, StoppedRunDrawsAndAppendsNothingAfterTheStop) {
   SetScript("次数 2000000000\r\n重复 1000 【前进 1|右转 1】");
-  RunDriver driver(host, turtle);
+  RunDriver driver(host, canvas);
   ASSERT_TRUE(driver.StartRun());
   host.WaitForEffects(3);  // a pass has been reported
   ASSERT_TRUE(driver.StopRun());
@@ -135,7 +137,7 @@ TEST_F(RunDriverThread, StoppedRunDrawsAndAppendsNothingAfterTheStop) {
 
 TEST_F(RunDriverThread, RefusesASecondRunWhileOneIsInProgress) {
   SetScript("重复 2000000000 【前进 1】");
-  RunDriver driver(host, turtle);
+  RunDriver driver(host, canvas);
   ASSERT_TRUE(driver.StartRun());
   turtle.WaitForCalls(1);
   EXPECT_FALSE(driver.StartRun());
@@ -144,7 +146,7 @@ TEST_F(RunDriverThread, RefusesASecondRunWhileOneIsInProgress) {
 
 TEST_F(RunDriverThread, RunsAgainAfterAStoppedRun) {
   SetScript("重复 2000000000 【前进 1】");
-  RunDriver driver(host, turtle);
+  RunDriver driver(host, canvas);
   ASSERT_TRUE(driver.StartRun());
   turtle.WaitForCalls(1);
   ASSERT_TRUE(driver.StopRun());
@@ -157,7 +159,7 @@ TEST_F(RunDriverThread, RunsAgainAfterAStoppedRun) {
 
 TEST_F(RunDriverThread, SurvivesAThousandStartStopClearCycles) {
   SetScript("重复 2000000000 【前进 1|延时 1】");
-  RunDriver driver(host, turtle);
+  RunDriver driver(host, canvas);
   for (int cycle = 0; cycle < 1000; ++cycle) {
     ASSERT_TRUE(driver.StartRun()) << cycle;
     if (cycle % 2 == 1) turtle.WaitForCalls(turtle.Calls().size() + 1);
@@ -171,7 +173,7 @@ TEST_F(RunDriverThread, SurvivesAThousandStartStopClearCycles) {
 TEST_F(RunDriverThread, DestroyingTheDriverEndsARunInProgress) {
   SetScript("延时 2000000000");
   {
-    RunDriver driver(host, turtle);
+    RunDriver driver(host, canvas);
     ASSERT_TRUE(driver.StartRun());
     host.WaitForEffects(2);
   }
@@ -189,7 +191,7 @@ TEST(RunDriverOnCanvas, SurvivesAThousandStartStopClearCyclesWhilePainting) {
     if (cycle % 2 == 1) host.WaitForEffects(effects_before + 2);  // the run has begun
     canvas.Paint();  // the window paints while the run draws
     ASSERT_TRUE(driver.StopRun()) << cycle;
-    canvas.Clear();
+    canvas.Turtle().Clear();
   }
   ASSERT_TRUE(driver.WaitForRun());
   // Nothing of the last, stopped run shows on the cleared canvas.

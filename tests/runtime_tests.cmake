@@ -1,7 +1,5 @@
 # Tests of the runtime library, one binary per unit.
-dravel_add_test(text_test SOURCES text_test.cpp LIBS dravel_runtime)
-dravel_add_test(value_test SOURCES value_test.cpp LIBS dravel_runtime)
-dravel_add_test(file_bytes_test SOURCES file_bytes_test.cpp LIBS dravel_runtime)
-dravel_add_test(gbk_codec_test SOURCES gbk_codec_test.cpp LIBS dravel_runtime)
-dravel_add_test(beep_delay_test SOURCES beep_delay_test.cpp LIBS dravel_runtime)
-dravel_add_test(runtime_error_test SOURCES runtime_error_test.cpp LIBS dravel_runtime)
+foreach(unit text value file_bytes gbk_codec beep_delay runtime_error)
+  dravel_add_test(${unit}_test SOURCES ${unit}_test.cpp LIBS dravel::runtime)
+  set_target_properties(${unit}_test PROPERTIES AUTOMOC OFF)
+endforeach()

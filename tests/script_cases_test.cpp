@@ -9,7 +9,8 @@
 
 #include "interpreter/command_list.h"
 #include "interpreter/run_driver.h"
-#include "support/interpreter_fakes.h"
+#include "support/host_fakes.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel {
 namespace {

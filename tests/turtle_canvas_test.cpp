@@ -49,7 +49,7 @@ class TurtleCanvasTest : public ::testing::Test {
 TEST_F(TurtleCanvasTest, MainCanvasIsGreyWithGreenLinesWrapAndAnimation) {
   ASSERT_TRUE(canvas_);
   EXPECT_EQ(core().VisibleLayer().pixel(0, 0), qRgb(96, 96, 96));
-  core().Forward(20);
+  core().Turtle().Forward(20);
   EXPECT_EQ(core().VisibleLayer().pixel(100, 45), qRgb(0, 255, 0));
   EXPECT_EQ(core().VisibleLayer().pixel(101, 45), qRgb(96, 96, 96));
   EXPECT_EQ(core().GetEdgeMode(), EdgeMode::Wrap);
@@ -110,9 +110,9 @@ TEST_F(TurtleCanvasTest, SetterRulesReplaceOutOfRangeValues) {
 
 TEST_F(TurtleCanvasTest, SwitchingToWrapClearsTheCanvas) {
   canvas_->SetProperty(TurtleCanvas::kEdgeMode, 0);
-  core().Forward(20);
+  core().Turtle().Forward(20);
   canvas_->SetProperty(TurtleCanvas::kEdgeMode, 1);
-  EXPECT_EQ(core().Turtle().y, 0);
+  EXPECT_EQ(core().StateOf().y, 0);
   EXPECT_EQ(core().VisibleLayer().pixel(100, 45), qRgb(96, 96, 96));
 }
 
@@ -170,16 +170,16 @@ TEST(TurtleCanvasCreate, UnreadableBytesMakeNoCanvas) {
 
 TEST_F(TurtleCanvasTest, ResizeClearsAndCentresTurtleZero) {
   canvas_->show();
-  core().Forward(20);
+  core().Turtle().Forward(20);
   canvas_->resize(300, 160);
   EXPECT_EQ(core().Size(), QSize(300, 160));
-  EXPECT_EQ(core().Turtle().y, 0);
+  EXPECT_EQ(core().StateOf().y, 0);
   EXPECT_EQ(core().VisibleLayer().pixel(150, 75), qRgb(96, 96, 96));
 }
 
 TEST_F(TurtleCanvasTest, GrabbedFrameShowsTheSpriteAtTheTurtle) {
   canvas_->SetProperty(TurtleCanvas::kFrameInterval, 0);
-  core().SetXY(-50, 20);
+  core().Turtle().SetXY(-50, 20);
   const QImage grabbed = canvas_->grab().toImage().convertToFormat(QImage::Format_RGB32);
   const QImage& frame = BuiltInSprites(1)[0];
   int matching = 0, opaque = 0;
@@ -226,7 +226,7 @@ bool ShowsSprite(const QImage& frame, const QImage& sprite, QPoint at) {
 TEST(TurtleCanvasPreview, PaintsOnlySlotTwentyAtTheCentre) {
   std::unique_ptr<TurtleCanvas> preview(
       TurtleCanvas::Create(MainCanvasBytes(), nullptr, QRect(0, 0, 200, 100), true));
-  preview->core().SetXY(-60, 0);
+  preview->core().Turtle().SetXY(-60, 0);
   QImage painted = preview->core().Paint();
   EXPECT_TRUE(ShowsSprite(painted, BuiltInSprites(1)[0], {100 - 10, 50 - 12}));
   EXPECT_FALSE(ShowsSprite(painted, BuiltInSprites(1)[0], {40 - 10, 50 - 12}));
@@ -252,7 +252,7 @@ TEST_F(TurtleCanvasTest, ManyMovesOnARunThreadQueueOneUpdate) {
   MetaCallCounter counter;
   canvas_->installEventFilter(&counter);
   std::thread run([&] {
-    for (int i = 0; i < 100000; ++i) core().Forward(1);
+    for (int i = 0; i < 100000; ++i) core().Turtle().Forward(1);
   });
   run.join();
   QCoreApplication::processEvents();
@@ -262,10 +262,3 @@ TEST_F(TurtleCanvasTest, ManyMovesOnARunThreadQueueOneUpdate) {
 
 }  // namespace
 }  // namespace dravel
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}

@@ -56,7 +56,7 @@ TEST_F(WindowRunHostTest, EffectsIssuedBeforeAStopShowAndLaterOnesDoNot) {
     host_.AppendHint(stopped.get_token(), "a");
     host_.AppendHint(stopped.get_token(), "b");
   }).join();
-  host_.StopUnderLock([&] { stopped.request_stop(); });
+  host_.UnderEffectsLock([&] { stopped.request_stop(); });
   std::thread([&] {
     host_.AppendHint(stopped.get_token(), "late");
     host_.EnableRunButton(stopped.get_token());
@@ -85,7 +85,7 @@ TEST_F(WindowRunHostTest, ARunWaitsForABusyWindowUntilStopped) {
   for (int i = 0; i < 10000; ++i) std::this_thread::yield();
   EXPECT_LE(issued.load(), bound);
   Drain();  // the window takes what is queued; the run goes on by as much
-  host_.StopUnderLock([&] { run.request_stop(); });
+  host_.UnderEffectsLock([&] { run.request_stop(); });
   flood.join();
   EXPECT_GT(issued.load(), bound);
   EXPECT_FALSE(hint_.Content().empty());

@@ -75,7 +75,7 @@ int Render(const RenderOptions& options) {
   const RunOutcome outcome = RunOnCanvas(options, script, canvas, TimeoutOf(options));
 
   std::cout << HintForOutput(outcome.hint, options.gbk_output);
-  if (options.print_state) std::cout << StateLine(canvas.Turtle(0));
+  if (options.print_state) std::cout << StateLine(canvas.StateOf(0));
   std::cout.flush();
   // The run's hint is out before a picture that cannot be written is told.
   if (options.output_path) {

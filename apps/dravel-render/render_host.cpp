@@ -95,9 +95,9 @@ void RenderHost::SetRunCountText(const std::stop_token& run, const Text& text) {
   if (!run.stop_requested()) run_count_ = text;
 }
 
-void RenderHost::StopUnderLock(const std::function<void()>& request_stop) {
+void RenderHost::UnderEffectsLock(const std::function<void()>& step) {
   std::lock_guard lock(mutex_);
-  request_stop();
+  step();
 }
 
 Text RenderHost::Hint() const {

@@ -52,7 +52,7 @@ class RenderHost : public RunHost {
   void EnableRunButton(const std::stop_token&) override {}
   void FocusEditor(const std::stop_token&) override {}
   void Beep(const std::stop_token&) override {}
-  void StopUnderLock(const std::function<void()>& request_stop) override;
+  void UnderEffectsLock(const std::function<void()>& step) override;
 
   Text Hint() const;
 

@@ -14,7 +14,7 @@ constexpr uint32_t kBackgroundColour = 0x606060;
 }  // namespace
 
 void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode) {
-  canvas.Clear();
+  canvas.Turtle().Clear();
   canvas.SetEdgeMode(edge_mode);
   canvas.SetPenColour(kPenColour);
   canvas.SetBackgroundColour(kBackgroundColour);

@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
   // While the window is being made there is no run thread.
   dravel::SetRuntimeErrorHook([&dialogs](std::string_view gbk_text) {
     dialogs.ShowMessageBox(dravel::Text(gbk_text), dravel::kMbIconError,
-                           dravel::Text(dravel::kRuntimeErrorCaption));
+                           dravel::kRuntimeErrorCaption);
   });
   auto* window = new dravel::MainWindow(dialogs);
   // From any thread, the run's included: the window's thread shows the box.

@@ -1,47 +1,8 @@
-#include "support/interpreter_fakes.h"
+#include "support/host_fakes.h"
 
-#include "runtime/value.h"
+#include "runtime/gbk_codec.h"
 
 namespace dravel::testing {
-
-void RecordingTurtle::WriteText(std::string_view gbk_text) {
-  Record("WriteText " + Utf8(gbk_text));
-}
-
-void RecordingTurtle::SetStopToken(std::stop_token token) {
-  std::lock_guard lock(mutex_);
-  stop_ = std::move(token);
-}
-
-void RecordingTurtle::StopUnderLock(const std::function<void()>& request_stop) {
-  std::lock_guard lock(mutex_);
-  request_stop();
-}
-
-std::vector<std::string> RecordingTurtle::Calls() const {
-  std::lock_guard lock(mutex_);
-  return calls_;
-}
-
-void RecordingTurtle::WaitForCalls(size_t count) const {
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [&] { return calls_.size() >= count; });
-}
-
-void RecordingTurtle::Record(std::string call) {
-  std::lock_guard lock(mutex_);
-  if (stop_.stop_requested()) return;
-  calls_.push_back(std::move(call));
-  changed_.notify_all();
-}
-
-void RecordingTurtle::Record(std::string_view name, double a) {
-  Record(std::string(name) + " " + ToText(a));
-}
-
-void RecordingTurtle::Record(std::string_view name, double a, double b) {
-  Record(std::string(name) + " " + ToText(a) + " " + ToText(b));
-}
 
 template <typename Effect>
 void RecordingHost::Apply(const std::stop_token& run, std::string name, Effect effect) {
@@ -91,9 +52,9 @@ void RecordingHost::ReportFailingLine(const std::stop_token& run, int script_lin
   Apply(run, "line " + std::to_string(script_line), [] {});
 }
 
-void RecordingHost::StopUnderLock(const std::function<void()>& request_stop) {
+void RecordingHost::UnderEffectsLock(const std::function<void()>& step) {
   std::lock_guard lock(mutex_);
-  request_stop();
+  step();
 }
 
 void RecordingHost::SetEditorText(Text text) {
@@ -101,7 +62,7 @@ void RecordingHost::SetEditorText(Text text) {
   editor_ = std::move(text);
 }
 
-std::string RecordingHost::HintUtf8() const { return Utf8(Hint()); }
+std::string RecordingHost::HintUtf8() const { return GbkToUtf8(Hint()); }
 
 Text RecordingHost::Hint() const {
   std::lock_guard lock(mutex_);

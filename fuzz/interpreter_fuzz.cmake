@@ -1,1 +1,0 @@
-dravel_add_fuzzer(fuzz_interpreter SOURCES fuzz_interpreter.cpp LIBS dravel_interpreter)
