@@ -4,18 +4,20 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
+#include <QShortcut>
 
 #include "canvas/turtle_canvas.h"
-#include "interpreter/run_driver.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
-#include "mainwindow/learning_tools.h"
 #include "mainwindow/line_number_editor.h"
 #include "runtime/gbk_codec.h"
 #include "mainwindow/runtime_error_box.h"
 #include "mainwindow/source_files.h"
-#include "mainwindow/window_run_host.h"
+#include "mainwindow/run_controller.h"
+#include "mainwindow/script_highlighter.h"
+#include "mainwindow/script_marks.h"
+#include "mainwindow/settings_page.h"
 
 namespace dravel {
 
@@ -26,12 +28,12 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
   BuildControls();
   runtime_errors_ = std::make_unique<RuntimeErrorBox>(dialogs, *this);
   files_ = std::make_unique<SourceFiles>(*editor_, *hint_, dialogs);
-  run_host_ = std::make_unique<WindowRunHost>(*editor_, *run_count_, *hint_, *run_button_);
-  run_driver_ = std::make_unique<RunDriver>(*run_host_, canvas_->core());
-  learning_ = std::make_unique<LearningTools>(
-      LearningTools::Parts{*this, *editor_, *hint_, *tabs_, *canvas_, *run_host_, *run_driver_,
-                           *run_button_, [this] { StartRun(); }});
+  runs_ = new RunController({*editor_, *run_count_, *hint_, *run_button_, canvas_->core()}, this);
+  marks_ = new ScriptMarks(*editor_, *hint_, *tabs_, *runs_);
+  settings_ = new SettingsPage(*tabs_, kSettingsPage, *canvas_, *runs_);
+  new ScriptHighlighter(*editor_);
   BindEvents();
+  BindPaceKeys();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -40,7 +42,8 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
 
 MainWindow::~MainWindow() {
   runtime_errors_->Close();
-  run_driver_.reset();
+  // The run ends before any control it uses goes.
+  delete runs_;
 }
 
 void MainWindow::BindEvents() {
@@ -59,28 +62,25 @@ void MainWindow::BindEvents() {
   }
 }
 
-void MainWindow::StartRun() {
-  learning_->BeforeRun();
-  run_driver_->StartRun();
-}
+void MainWindow::StartRun() { runs_->Start(); }
 
-void MainWindow::StopRun() {
-  run_driver_->StopRun();
-  learning_->AfterStop();
-}
+void MainWindow::StopRun() { runs_->Stop(); }
 
-void MainWindow::WaitForRun() {
-  // A run may be waiting for the window to take its effects.
-  while (!run_driver_->WaitForRun(std::chrono::milliseconds(5))) {
-    run_host_->DeliverAll();
-    runtime_errors_->ShowWaiting();
-  }
-}
+void MainWindow::WaitForRun() { runs_->WaitForRun([this] { runtime_errors_->ShowWaiting(); }); }
 
-void MainWindow::ClearCanvas() {
-  run_driver_->StopRun();
-  // A stopped run draws nothing more, even while it is still returning.
-  canvas_->core().Turtle().Clear();
+void MainWindow::ClearCanvas() { runs_->Clear(); }
+
+// F8 pause or continue, F10 one step, F6 slower, F7 faster, from anywhere in
+// the window.
+void MainWindow::BindPaceKeys() {
+  const auto bind = [this](Qt::Key key, auto action) {
+    auto* shortcut = new QShortcut(QKeySequence(key), this);
+    connect(shortcut, &QShortcut::activated, this, action);
+  };
+  bind(Qt::Key_F8, [this] { runs_->TogglePause(); });
+  bind(Qt::Key_F10, [this] { runs_->Step(); });
+  bind(Qt::Key_F6, [this] { settings_->SetSpeed(settings_->Speed() + 1); });
+  bind(Qt::Key_F7, [this] { settings_->SetSpeed(settings_->Speed() - 1); });
 }
 
 void MainWindow::SelectAll() {

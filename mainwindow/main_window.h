@@ -1,8 +1,9 @@
 // MainWindow: the program's one window. It builds every control at its fixed
-// place (main_window_layout.cpp), binds the buttons and the editor to their
-// actions, writes the help text once it exists, and asks the save prompt
-// before it closes. The file commands are SourceFiles' and runs are the run
-// driver's; this unit only wires them to the controls. Window thread only.
+// place (main_window_layout.cpp), binds the buttons, the keys and the editor
+// to their actions, writes the help text once it exists, and asks the save
+// prompt before it closes. The file commands are SourceFiles', runs are the
+// run controller's; this unit only wires them to the controls. Window thread
+// only.
 #pragma once
 
 #include <QWidget>
@@ -19,13 +20,13 @@ namespace dravel {
 
 class DialogService;
 class IntegerBox;
-class LearningTools;
-class RunDriver;
+class RunController;
 class RuntimeErrorBox;
+class ScriptMarks;
+class SettingsPage;
 class SourceFiles;
 class TabControl;
 class TurtleCanvas;
-class WindowRunHost;
 
 inline constexpr int kClientWidth = 732;
 inline constexpr int kClientHeight = 654;
@@ -46,13 +47,17 @@ class MainWindow : public QWidget {
   TabControl& Tabs() const { return *tabs_; }
   SourceFiles& Files() const { return *files_; }
   LineNumberEditor& ScriptEditor() const { return *editor_; }
-  LearningTools& Learning() const { return *learning_; }
+  RunController& Runs() const { return *runs_; }
+  ScriptMarks& Marks() const { return *marks_; }
+  SettingsPage& Settings() const { return *settings_; }
   RuntimeErrorBox& RuntimeErrors() const { return *runtime_errors_; }
 
   void StartRun();
   void StopRun();
   void ClearCanvas();
   void SelectAll();
+
+  static constexpr int kSettingsPage = 2;
   // Waits until the current run's thread has returned, taking its effects and
   // showing its run-time error meanwhile (it may wait for either).
   void WaitForRun();
@@ -66,6 +71,7 @@ class MainWindow : public QWidget {
   void BuildButtons();
   QPushButton* AddButton(const char* name, const Text& gbk_caption, const QRect& bounds);
   void BindEvents();
+  void BindPaceKeys();
   static Text HelpText();
 
   TurtleCanvas* canvas_ = nullptr;
@@ -85,9 +91,9 @@ class MainWindow : public QWidget {
   QPushButton* compile_button_ = nullptr;
   std::unique_ptr<RuntimeErrorBox> runtime_errors_;
   std::unique_ptr<SourceFiles> files_;
-  std::unique_ptr<WindowRunHost> run_host_;
-  std::unique_ptr<RunDriver> run_driver_;
-  std::unique_ptr<LearningTools> learning_;
+  RunController* runs_ = nullptr;
+  ScriptMarks* marks_ = nullptr;
+  SettingsPage* settings_ = nullptr;
 };
 
 }  // namespace dravel

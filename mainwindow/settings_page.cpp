@@ -9,6 +9,7 @@
 #include "canvas/sprite_images.h"
 #include "canvas/turtle_canvas.h"
 #include "interpreter/run_pacer.h"
+#include "mainwindow/run_controller.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/tab_control.h"
 
@@ -56,14 +57,15 @@ int32_t NumberOf(const TurtleCanvas::PropertyValue& value) {
 
 }  // namespace
 
-SettingsPage::SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas, RunPacer& pacer,
-                           Actions actions)
-    : QObject(&tabs), tabs_(tabs), page_(page), canvas_(canvas), pacer_(pacer) {
-  BuildPace(std::move(actions));
+SettingsPage::SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas,
+                           RunController& runs)
+    : QObject(&tabs), tabs_(tabs), page_(page), canvas_(canvas), runs_(runs) {
+  BuildPace();
   BuildCanvasControls();
+  connect(&runs_, &RunController::PauseChanged, this, &SettingsPage::ShowPauseState);
 }
 
-void SettingsPage::BuildPace(Actions actions) {
+void SettingsPage::BuildPace() {
   auto* label = new QLabel(tr("速度："));
   tabs_.Place(label, page_, QRect(8, 30, 64, 24));
   speed_ = new QComboBox;
@@ -71,16 +73,18 @@ void SettingsPage::BuildPace(Actions actions) {
   for (const SpeedStep& speed : kSpeeds) speed_->addItem(tr(speed.caption));
   tabs_.Place(speed_, page_, QRect(76, 30, 90, 24));
   connect(speed_, &QComboBox::currentIndexChanged, this, [this](int index) {
-    if (index >= 0) pacer_.SetInterval(std::chrono::milliseconds(kSpeeds[index].interval_ms));
+    if (index >= 0) {
+      runs_.Pacer().SetInterval(std::chrono::milliseconds(kSpeeds[index].interval_ms));
+    }
   });
   pause_ = new QPushButton(tr("暂停(F8)"));
   pause_->setObjectName(QStringLiteral("pause"));
   tabs_.Place(pause_, page_, QRect(190, 28, 96, 28));
-  connect(pause_, &QPushButton::clicked, this, std::move(actions.toggle_pause));
+  connect(pause_, &QPushButton::clicked, &runs_, &RunController::TogglePause);
   step_ = new QPushButton(tr("单步(F10)"));
   step_->setObjectName(QStringLiteral("step"));
   tabs_.Place(step_, page_, QRect(296, 28, 96, 28));
-  connect(step_, &QPushButton::clicked, this, std::move(actions.step));
+  connect(step_, &QPushButton::clicked, &runs_, &RunController::Step);
 }
 
 QComboBox* SettingsPage::ColourBox(const char* name, int property, const QRect& bounds) {
@@ -167,8 +171,8 @@ void SettingsPage::SetSpeed(int index) {
 
 int SettingsPage::Speed() const { return speed_->currentIndex(); }
 
-void SettingsPage::ShowPauseState() {
-  pause_->setText(pacer_.Paused() ? tr("继续(F8)") : tr("暂停(F8)"));
+void SettingsPage::ShowPauseState(bool paused) {
+  pause_->setText(paused ? tr("继续(F8)") : tr("暂停(F8)"));
 }
 
 }  // namespace dravel

@@ -1,12 +1,11 @@
 // SettingsPage: the controls of the page "属性设置". The run's pace (speed,
-// pause/continue, single step) goes to a RunPacer; the canvas's own properties
+// pause/continue, single step) goes to the run controller; the canvas's own properties
 // (pen and background colour, pen width, edge mode, the turtle's image set,
 // frame interval) go through the canvas's set-property request at once, with
 // its rules. Nothing is stored: the program keeps no settings.
 #pragma once
 
 #include <QObject>
-#include <functional>
 
 class QComboBox;
 class QPushButton;
@@ -14,7 +13,7 @@ class QSpinBox;
 
 namespace dravel {
 
-class RunPacer;
+class RunController;
 class TabControl;
 class TurtleCanvas;
 
@@ -22,20 +21,12 @@ class SettingsPage final : public QObject {
   Q_OBJECT
 
  public:
-  struct Actions {
-    std::function<void()> toggle_pause;
-    std::function<void()> step;
-  };
-
   // Places the controls on `page` of `tabs`; they show the canvas's values.
-  SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas, RunPacer& pacer,
-               Actions actions);
+  SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas, RunController& runs);
 
   // Speed index 0 ("最快") to kSpeedCount - 1; out of range is clipped.
   void SetSpeed(int index);
   int Speed() const;
-  // Shows "暂停" or "继续" as the pacer stands.
-  void ShowPauseState();
 
   QComboBox& SpeedBox() const { return *speed_; }
   QPushButton& PauseButton() const { return *pause_; }
@@ -50,7 +41,9 @@ class SettingsPage final : public QObject {
   static constexpr int kSpeedCount = 5;
 
  private:
-  void BuildPace(Actions actions);
+  void BuildPace();
+  // Shows "暂停" or "继续".
+  void ShowPauseState(bool paused);
   void BuildCanvasControls();
   void BuildPenAndEdge();
   void BuildTurtleControls();
@@ -60,7 +53,7 @@ class SettingsPage final : public QObject {
   TabControl& tabs_;
   int page_;
   TurtleCanvas& canvas_;
-  RunPacer& pacer_;
+  RunController& runs_;
   QComboBox* speed_ = nullptr;
   QPushButton* pause_ = nullptr;
   QPushButton* step_ = nullptr;

@@ -160,7 +160,10 @@ void WindowRunHost::Apply(const Effect& effect) {
     case Kind::kReplaceHint: hint_.SetContent(effect.text); break;
     case Kind::kAppendHint: hint_.AppendText(effect.text); break;
     case Kind::kSetRunCount: run_count_.SetContent(effect.text); break;
-    case Kind::kEnableRunButton: run_button_.setEnabled(true); break;
+    case Kind::kEnableRunButton:
+      run_button_.setEnabled(true);
+      if (end_sink_) end_sink_();
+      break;
     case Kind::kFocusEditor: editor_.setFocus(); break;
     case Kind::kBeep: dravel::Beep(); break;
     case Kind::kFailingLine:

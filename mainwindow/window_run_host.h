@@ -53,6 +53,8 @@ class WindowRunHost final : public RunHost {
   // the other effects; `body_item` is 0 outside a body.
   using LocationSink = std::function<void(int script_line, int body_item, bool failing)>;
   void SetLocationSink(LocationSink sink) { location_sink_ = std::move(sink); }
+  // Called when the run button is enabled again: a run has ended.
+  void SetEndSink(std::function<void()> sink) { end_sink_ = std::move(sink); }
 
   // On the window's thread: applies everything queued, however long it takes;
   // for a window that waits for a run to return.
@@ -93,6 +95,7 @@ class WindowRunHost final : public RunHost {
   size_t queued_bytes_ = 0;
   bool delivery_posted_ = false;
   LocationSink location_sink_;
+  std::function<void()> end_sink_;
 };
 
 }  // namespace dravel

@@ -2,7 +2,8 @@
 // marked in the editor, a click on a numbered message, pause and stop, a step
 // from an idle window, the canvas's properties from the page "属性设置", and
 // the keyword tool tips.
-#include "mainwindow/learning_tools.h"
+#include "mainwindow/script_marks.h"
+#include "mainwindow/run_controller.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -45,7 +46,8 @@ class LearningToolsTest : public WindowTest {
     Drain();
   }
   LineNumberEditor& Editor() { return Window().ScriptEditor(); }
-  LearningTools& Tools() { return Window().Learning(); }
+  ScriptMarks& Marks() { return Window().Marks(); }
+  RunController& Runs() { return Window().Runs(); }
   int CaretLine() { return Editor().textCursor().blockNumber() + 1; }
 };
 
@@ -89,22 +91,22 @@ TEST_F(LearningToolsTest, NumberedMessagesJumpToTheirScriptLine) {
   // 提示信息： / 开始调试现行程序... / 第2行存在无法识别的命令！ — a body position.
   const int message = Window().HintBox().document()->blockCount() - 2;
   Editor().setTextCursor(QTextCursor(Editor().document()));
-  EXPECT_TRUE(Tools().JumpFromHint(message));
+  EXPECT_TRUE(Marks().JumpFromHint(message));
   EXPECT_EQ(CaretLine(), 3);  // the repeat's line, not body position 2
-  EXPECT_FALSE(Tools().JumpFromHint(0));
+  EXPECT_FALSE(Marks().JumpFromHint(0));
 
   RunToEnd("前进 1\r\n前进 2\r\n停止");
-  Window().Tabs().SetCurrentPage(LearningTools::kSettingsPage);
-  EXPECT_TRUE(Tools().JumpFromHint(2));
+  Window().Tabs().SetCurrentPage(MainWindow::kSettingsPage);
+  EXPECT_TRUE(Marks().JumpFromHint(2));
   EXPECT_EQ(CaretLine(), 3);
-  EXPECT_EQ(Window().Tabs().CurrentPage(), LearningTools::kScriptPage);
+  EXPECT_EQ(Window().Tabs().CurrentPage(), ScriptMarks::kScriptPage);
 }
 
 TEST_F(LearningToolsTest, PauseThenStopReportsTheStopOnceAndEnablesTheRunButton) {
-  Tools().TogglePause();
+  Runs().TogglePause();
   Window().Editor().SetContent(Gbk("前进 1\r\n前进 2"));
   Window().StartRun();
-  ASSERT_TRUE(Tools().Pacer().WaitUntilHeld(10s));
+  ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
   EXPECT_FALSE(Button("按钮_调试").isEnabled());
   Window().StopRun();
@@ -113,21 +115,21 @@ TEST_F(LearningToolsTest, PauseThenStopReportsTheStopOnceAndEnablesTheRunButton)
   const std::string hint = GbkToUtf8(Hint());
   EXPECT_EQ(hint, "提示信息：\r\n开始调试现行程序...\r\n已停止调试程序！\r\n");
   EXPECT_TRUE(Button("按钮_调试").isEnabled());
-  EXPECT_FALSE(Tools().Pacer().Paused());
+  EXPECT_FALSE(Runs().Pacer().Paused());
 }
 
 TEST_F(LearningToolsTest, StepFromAnIdleWindowRunsOneCommandAndMarksItsLine) {
   Window().Editor().SetContent(Gbk(" //一\r\n重复 2 【前进 10|右转 90】\r\n后退 1"));
-  Tools().Step();
-  ASSERT_TRUE(Tools().Pacer().WaitUntilHeld(10s));
-  Tools().Step();
-  ASSERT_TRUE(Tools().Pacer().WaitUntilHeld(10s));
+  Runs().Step();
+  ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
+  Runs().Step();
+  ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
   // 前进 10 and 右转 90 are done; the mark is on the command to come.
   EXPECT_EQ(Editor().MarkedLine(), 2);
   EXPECT_EQ(Editor().MarkedItemText(), QString::fromUtf8("前进 10"));
-  EXPECT_TRUE(Tools().Pacer().Paused());
-  Tools().TogglePause();
+  EXPECT_TRUE(Runs().Pacer().Paused());
+  Runs().TogglePause();
   Window().WaitForRun();
   Drain();
   EXPECT_TRUE(Button("按钮_调试").isEnabled());
@@ -135,26 +137,26 @@ TEST_F(LearningToolsTest, StepFromAnIdleWindowRunsOneCommandAndMarksItsLine) {
 }
 
 TEST_F(LearningToolsTest, SpeedsGoToThePacerFastestFirst) {
-  SettingsPage& page = Tools().Settings();
+  SettingsPage& page = Window().Settings();
   EXPECT_EQ(page.Speed(), 0);
-  EXPECT_EQ(Tools().Pacer().Interval(), 0ms);
-  EXPECT_FALSE(Tools().Pacer().Engaged());
+  EXPECT_EQ(Runs().Pacer().Interval(), 0ms);
+  EXPECT_FALSE(Runs().Pacer().Engaged());
   page.SetSpeed(3);
-  EXPECT_GT(Tools().Pacer().Interval(), 0ms);
+  EXPECT_GT(Runs().Pacer().Interval(), 0ms);
   page.SetSpeed(99);
   EXPECT_EQ(page.Speed(), SettingsPage::kSpeedCount - 1);
   page.SetSpeed(-5);
-  EXPECT_EQ(Tools().Pacer().Interval(), 0ms);
+  EXPECT_EQ(Runs().Pacer().Interval(), 0ms);
 }
 
 TEST_F(LearningToolsTest, ButtonsAndShortcutsPaceTheRun) {
-  SettingsPage& page = Tools().Settings();
+  SettingsPage& page = Window().Settings();
   const QString pause_caption = page.PauseButton().text();
   page.PauseButton().click();
-  EXPECT_TRUE(Tools().Pacer().Paused());
+  EXPECT_TRUE(Runs().Pacer().Paused());
   EXPECT_NE(page.PauseButton().text(), pause_caption);
   QTest::keyClick(&Window(), Qt::Key_F8);
-  EXPECT_FALSE(Tools().Pacer().Paused());
+  EXPECT_FALSE(Runs().Pacer().Paused());
   EXPECT_EQ(page.PauseButton().text(), pause_caption);
   QTest::keyClick(&Window(), Qt::Key_F6);
   QTest::keyClick(&Window(), Qt::Key_F6);
@@ -164,9 +166,9 @@ TEST_F(LearningToolsTest, ButtonsAndShortcutsPaceTheRun) {
 
   Window().Editor().SetContent(Gbk("前进 1\r\n前进 2\r\n前进 3"));
   page.StepButton().click();
-  ASSERT_TRUE(Tools().Pacer().WaitUntilHeld(10s));
+  ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   QTest::keyClick(&Window(), Qt::Key_F10);
-  ASSERT_TRUE(Tools().Pacer().WaitUntilHeld(10s));
+  ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
   EXPECT_EQ(Editor().MarkedLine(), 3);
   Window().StopRun();
@@ -174,7 +176,7 @@ TEST_F(LearningToolsTest, ButtonsAndShortcutsPaceTheRun) {
 }
 
 TEST_F(LearningToolsTest, CanvasPropertiesApplyAtOnce) {
-  SettingsPage& page = Tools().Settings();
+  SettingsPage& page = Window().Settings();
   TurtleCanvas& canvas = Window().Canvas();
   const auto number = [&](int property) { return std::get<int32_t>(canvas.GetProperty(property)); };
   page.PenWidthBox().setValue(7);
@@ -237,7 +239,7 @@ TEST(LearningScreenshot, FailedRun) {
   ASSERT_TRUE(window.grab().save(path));
   const QString settings = qEnvironmentVariable("DRAVEL_SETTINGS_SCREENSHOT");
   if (settings.isEmpty()) return;
-  window.Tabs().SetCurrentPage(LearningTools::kSettingsPage);
+  window.Tabs().SetCurrentPage(MainWindow::kSettingsPage);
   QTest::qWait(100);
   ASSERT_TRUE(window.grab().save(settings));
 }

@@ -1,0 +1,74 @@
+// RunController: the window's one way to drive runs. It owns the window's side
+// of a run (WindowRunHost), the run driver and the pacer. The buttons and keys
+// start, stop, clear, step and pause through it; it tells the window where a
+// run stands or failed, and when a run has ended. Window thread only.
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+class QPushButton;
+
+namespace dravel {
+
+class CanvasCore;
+class EditBox;
+class IntegerBox;
+class RunDriver;
+class RunPacer;
+class WindowRunHost;
+
+class RunController final : public QObject {
+  Q_OBJECT
+
+ public:
+  struct Controls {
+    EditBox& editor;
+    IntegerBox& run_count;
+    EditBox& hint;
+    QPushButton& run_button;
+    CanvasCore& canvas;
+  };
+
+  RunController(const Controls& controls, QObject* parent);
+  // Ends a run in progress before the controls go.
+  ~RunController() override;
+
+  // The run button: runs the editor's script.
+  void Start();
+  // The stop button: true when it ended a run in progress.
+  bool Stop();
+  // The clear button: stops a run in progress, then clears the canvas.
+  void Clear();
+  // One command more; with no run in progress, starts one paused at its first.
+  void Step();
+  void TogglePause();
+
+  // A run started and not yet ended by itself or stopped.
+  bool Running() const;
+  bool Paused() const;
+  RunPacer& Pacer() const { return *pacer_; }
+
+  // Waits until the current run's thread has returned, applying its effects
+  // meanwhile (a run may wait for the window to take them) and calling
+  // `meanwhile` (when given) between waits.
+  void WaitForRun(const std::function<void()>& meanwhile = {});
+
+ signals:
+  // Where a run failed (`failing`) or is about to run a command (paced
+  // runs); `body_item` is 0 outside a repeat body or polygon.
+  void LocationReported(int script_line, int body_item, bool failing);
+  // Before a run starts.
+  void RunStarting();
+  // A run ended: by itself, by a failure or by a stop.
+  void RunEnded();
+  void PauseChanged(bool paused);
+
+ private:
+  CanvasCore& canvas_;
+  std::unique_ptr<RunPacer> pacer_;
+  std::unique_ptr<WindowRunHost> host_;
+  std::unique_ptr<RunDriver> driver_;
+};
+
+}  // namespace dravel

@@ -1,0 +1,86 @@
+#include "mainwindow/script_marks.h"
+
+#include <QMouseEvent>
+#include <QRegularExpression>
+#include <QTextBlock>
+
+#include "interpreter/run_location.h"
+#include "mainwindow/line_number_editor.h"
+#include "mainwindow/qt_text.h"
+#include "mainwindow/run_controller.h"
+#include "mainwindow/tab_control.h"
+
+namespace dravel {
+namespace {
+
+// "第N行…" and "已被第N行…": the messages that name a script line.
+const QRegularExpression& LineMessage() {
+  static const QRegularExpression pattern(QStringLiteral("^(?:\u5df2\u88ab)?\u7b2c(\\d+)\u884c"));
+  return pattern;
+}
+
+// The last line of `box` holding text: the message just appended.
+int LastMessageLine(const EditBox& box) {
+  for (QTextBlock block = box.document()->lastBlock(); block.isValid(); block = block.previous()) {
+    if (!block.text().isEmpty()) return block.blockNumber();
+  }
+  return -1;
+}
+
+}  // namespace
+
+ScriptMarks::ScriptMarks(LineNumberEditor& editor, EditBox& hint, TabControl& tabs,
+                         RunController& runs)
+    : QObject(&runs), editor_(editor), hint_(hint), tabs_(tabs) {
+  connect(&runs, &RunController::RunStarting, this, &ScriptMarks::Clear);
+  connect(&runs, &RunController::LocationReported, this, &ScriptMarks::ShowLocation);
+  hint_.viewport()->installEventFilter(this);
+}
+
+// The last run's marks and messages are gone.
+void ScriptMarks::Clear() {
+  editor_.ClearMarks();
+  hint_lines_.clear();
+}
+
+void ScriptMarks::ShowLocation(int script_line, int body_item, bool failing) {
+  const QTextBlock block = editor_.document()->findBlockByNumber(script_line - 1);
+  if (!block.isValid()) return;
+  const std::optional<ByteRange> item =
+      body_item > 0 ? BodyItemRange(FromWidgetText(block.text()), body_item) : std::nullopt;
+  using Mark = LineNumberEditor::Mark;
+  editor_.MarkLine(script_line, item, failing ? Mark::kFailing : Mark::kRunning);
+  if (!failing) return;
+  hint_lines_[LastMessageLine(hint_)] = script_line;
+  tabs_.SetCurrentPage(kScriptPage);
+}
+
+bool ScriptMarks::JumpFromHint(int hint_line) {
+  int script_line = 0;
+  if (const auto known = hint_lines_.find(hint_line); known != hint_lines_.end()) {
+    script_line = known->second;
+  } else {
+    const QTextBlock block = hint_.document()->findBlockByNumber(hint_line);
+    const QRegularExpressionMatch match = LineMessage().match(block.text());
+    if (!match.hasMatch()) return false;
+    script_line = match.captured(1).toInt();
+  }
+  const QTextBlock target = editor_.document()->findBlockByNumber(script_line - 1);
+  if (script_line < 1 || !target.isValid()) return false;
+  tabs_.SetCurrentPage(kScriptPage);
+  editor_.setTextCursor(QTextCursor(target));
+  editor_.ensureCursorVisible();
+  editor_.setFocus();
+  return true;
+}
+
+bool ScriptMarks::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == hint_.viewport() && event->type() == QEvent::MouseButtonRelease) {
+    const auto* click = static_cast<QMouseEvent*>(event);
+    const QTextCursor cursor = hint_.cursorForPosition(click->position().toPoint());
+    if (!hint_.textCursor().hasSelection()) JumpFromHint(cursor.blockNumber());
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+}  // namespace dravel

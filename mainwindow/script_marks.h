@@ -1,0 +1,42 @@
+// ScriptMarks: where a run stands in the script editor. It marks the line
+// (and the body item) that a run failed at or is about to run, shows the
+// script page for a failure, and jumps from a numbered message in the hint
+// box to its script line when the message is clicked. Window thread only.
+#pragma once
+
+#include <QObject>
+#include <map>
+
+namespace dravel {
+
+class EditBox;
+class LineNumberEditor;
+class RunController;
+class TabControl;
+
+class ScriptMarks final : public QObject {
+  Q_OBJECT
+
+ public:
+  static constexpr int kScriptPage = 0;
+
+  ScriptMarks(LineNumberEditor& editor, EditBox& hint, TabControl& tabs, RunController& runs);
+
+  // Jumps to the script line of the hint box's message on 0-based hint line
+  // `hint_line`; false when it names no line.
+  bool JumpFromHint(int hint_line);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void Clear();
+  void ShowLocation(int script_line, int body_item, bool failing);
+
+  LineNumberEditor& editor_;
+  EditBox& hint_;
+  TabControl& tabs_;
+  std::map<int, int> hint_lines_;  // hint line → script line of failures reported
+};
+
+}  // namespace dravel
