@@ -77,7 +77,13 @@ EdgeMode CanvasCore::GetEdgeMode() const {
 
 void CanvasCore::SetPenColour(uint32_t colour) {
   auto lock = Lock();
+  pen_colour_ = colour;
   surface_.SetPenColour(colour);
+}
+
+uint32_t CanvasCore::PenColour() const {
+  auto lock = Lock();
+  return pen_colour_;
 }
 
 void CanvasCore::SetBackgroundColour(uint32_t colour) {
@@ -85,15 +91,31 @@ void CanvasCore::SetBackgroundColour(uint32_t colour) {
   surface_.SetBackgroundColour(colour);
 }
 
+uint32_t CanvasCore::BackgroundColour() const {
+  auto lock = Lock();
+  return surface_.background_colour();
+}
+
 void CanvasCore::SetPenWidth(int width) {
   auto lock = Lock();
   surface_.SetPenWidth(width);
 }
 
+int CanvasCore::PenWidth() const {
+  auto lock = Lock();
+  return surface_.pen_width();
+}
+
 void CanvasCore::SetBackgroundPicture(const QImage& picture, int32_t mode) {
   auto lock = Lock();
+  picture_mode_ = mode;
   surface_.SetBackgroundPicture(picture, mode);
   surface_.RefreshBackground();
+}
+
+int32_t CanvasCore::BackgroundPictureMode() const {
+  auto lock = Lock();
+  return picture_mode_;
 }
 
 void CanvasCore::Resize(int width, int height) {

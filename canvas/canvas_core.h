@@ -43,13 +43,21 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   std::unique_ptr<TurtleOperations> TurtleFor(const RunSession& session) override;
   void UnderDrawingLock(const std::function<void()>& step) override;
 
+  // The canvas's settings, kept here alone.
   void SetEdgeMode(EdgeMode mode);
   EdgeMode GetEdgeMode() const;
-  void SetPenColour(uint32_t colour);  // 0x00BBGGRR
+  // 0x00BBGGRR, as set: the key colour itself is drawn one blue step up.
+  void SetPenColour(uint32_t colour);
+  uint32_t PenColour() const;
   void SetBackgroundColour(uint32_t colour);
+  uint32_t BackgroundColour() const;
+  // Out-of-range widths (<= 0 or > 65534) become 1.
   void SetPenWidth(int width);
-  // A null picture removes it; the visible layer is rebuilt either way.
+  int PenWidth() const;
+  // A null picture removes it; the visible layer is rebuilt either way. The
+  // mode is kept as given (see PictureMode; unknown modes draw top-left).
   void SetBackgroundPicture(const QImage& picture, int32_t mode);
+  int32_t BackgroundPictureMode() const;
 
   // Rebuilds the layers at the new size, reapplies the background colour and
   // does the Clear reset: all drawing is lost, turtle 0 goes to the centre.
@@ -128,6 +136,8 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   TurtleModel model_;
   std::array<SpriteSlot, kSpriteSlotCount> slots_{};
   bool preview_ = false;
+  uint32_t pen_colour_ = 0;  // as set
+  int32_t picture_mode_ = 0;  // as set
   std::function<void()> repaint_;
   CanvasTurtle own_turtle_{*this, nullptr};
 };

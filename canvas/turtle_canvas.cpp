@@ -12,24 +12,6 @@ namespace {
 
 constexpr int kPreviewSlot = 20;
 
-// The stored numbering (0 Fence, 1 Wrap, 2 Unbounded) and the engine's.
-EdgeMode EngineEdgeMode(int32_t stored) {
-  switch (stored) {
-    case 1: return EdgeMode::Wrap;
-    case 2: return EdgeMode::Unbounded;
-    default: return EdgeMode::Fence;
-  }
-}
-
-int32_t StoredEdgeMode(EdgeMode mode) {
-  switch (mode) {
-    case EdgeMode::Wrap: return 1;
-    case EdgeMode::Unbounded: return 2;
-    case EdgeMode::Fence: return 0;
-  }
-  return 0;
-}
-
 bool IsBlobProperty(int property) {
   return property == TurtleCanvas::kBackgroundPicture ||
          property == TurtleCanvas::kOwnImages;
@@ -67,11 +49,11 @@ TurtleCanvas::~TurtleCanvas() { core_.SetRepaintCallback({}); }
 void TurtleCanvas::ApplyStored(const CanvasProperties& stored) {
   ApplyEdgeMode(stored.edge_mode);
   SetNumber(kPenColour, stored.pen_colour);
-  properties_.fill_colour = stored.fill_colour;
+  fill_colour_ = stored.fill_colour;
   core_.SetBackgroundColour(static_cast<uint32_t>(stored.background_colour));
   SetNumber(kPenWidth, stored.pen_width);
   picture_ = DecodePicture(stored.background_picture);
-  ApplyPicture();
+  ApplyPicture(stored.picture_mode);
   if (properties_.frame_interval < 0 || properties_.frame_interval > kMaxFrameInterval)
     properties_.frame_interval = 0;
   for (int slot = 0; slot < kSpriteSlotCount; ++slot) {
@@ -82,17 +64,14 @@ void TurtleCanvas::ApplyStored(const CanvasProperties& stored) {
   if (preview_) CopyToPreview();
 }
 
-void TurtleCanvas::ApplyEdgeMode(int32_t mode) {
-  const EdgeMode engine = EngineEdgeMode(mode);
+void TurtleCanvas::ApplyEdgeMode(int32_t stored) {
+  const EdgeMode mode = EdgeModeOf(stored);
   // Switching to Wrap starts from a clean canvas with turtle 0 at home.
-  if (engine == EdgeMode::Wrap) core_.Turtle().Clear();
-  core_.SetEdgeMode(engine);
-  properties_.edge_mode = StoredEdgeMode(engine);
+  if (mode == EdgeMode::Wrap) core_.Turtle().Clear();
+  core_.SetEdgeMode(mode);
 }
 
-void TurtleCanvas::ApplyPicture() {
-  core_.SetBackgroundPicture(picture_, properties_.picture_mode);
-}
+void TurtleCanvas::ApplyPicture(int32_t mode) { core_.SetBackgroundPicture(picture_, mode); }
 
 // Shows `image_set` in `slot`: a built-in strip, or for 0 the slot's own
 // image list when one is stored.
@@ -130,26 +109,22 @@ void TurtleCanvas::SetNumber(int property, int32_t value) {
   switch (property) {
     case kPenColour:
     case kFillColour:
-      properties_.pen_colour = properties_.fill_colour = value;
+      fill_colour_ = value;
       core_.SetPenColour(static_cast<uint32_t>(value));
       break;
     case kBackgroundColour:
-      if (value == properties_.background_colour) break;
-      properties_.background_colour = value;
+      if (static_cast<uint32_t>(value) == core_.BackgroundColour()) break;
       core_.SetBackgroundColour(static_cast<uint32_t>(value));
-      if (!picture_.isNull()) ApplyPicture();
+      if (!picture_.isNull()) ApplyPicture(core_.BackgroundPictureMode());
       break;
     case kPenWidth:
-      properties_.pen_width = value <= 0 || value > kMaxPenWidth ? 1 : value;
-      core_.SetPenWidth(properties_.pen_width);
+      core_.SetPenWidth(value);
       break;
     case kEdgeMode:
       ApplyEdgeMode(value);
       break;
     case kPictureMode:
-      if (picture_.isNull()) break;
-      properties_.picture_mode = value;
-      ApplyPicture();
+      if (!picture_.isNull()) ApplyPicture(value);
       break;
     case kFrameInterval:
       SetFrameInterval(value);
@@ -180,7 +155,7 @@ void TurtleCanvas::SetBytes(int property, const QByteArray& value) {
   if (property == kBackgroundPicture) {
     properties_.background_picture = value;
     picture_ = DecodePicture(value);
-    ApplyPicture();
+    ApplyPicture(core_.BackgroundPictureMode());
     return;
   }
   const int current = core_.CurrentTurtle();
@@ -201,13 +176,13 @@ void TurtleCanvas::SetFrameInterval(int32_t interval) {
 TurtleCanvas::PropertyValue TurtleCanvas::GetProperty(int property) const {
   const int current = core_.CurrentTurtle();
   switch (property) {
-    case kPenColour: return properties_.pen_colour;
-    case kBackgroundColour: return properties_.background_colour;
-    case kFillColour: return properties_.fill_colour;
-    case kPenWidth: return properties_.pen_width;
-    case kEdgeMode: return StoredEdgeMode(core_.GetEdgeMode());
+    case kPenColour: return static_cast<int32_t>(core_.PenColour());
+    case kBackgroundColour: return static_cast<int32_t>(core_.BackgroundColour());
+    case kFillColour: return fill_colour_;
+    case kPenWidth: return core_.PenWidth();
+    case kEdgeMode: return static_cast<int32_t>(core_.GetEdgeMode());
     case kBackgroundPicture: return properties_.background_picture;
-    case kPictureMode: return properties_.picture_mode;
+    case kPictureMode: return core_.BackgroundPictureMode();
     case kImageSet: return core_.ImageSet(current);
     case kOwnImages: return properties_.own_images[current];
     case kFrameInterval: return properties_.frame_interval;
@@ -219,7 +194,12 @@ TurtleCanvas::PropertyValue TurtleCanvas::GetProperty(int property) const {
 
 QByteArray TurtleCanvas::SaveProperties() const {
   CanvasProperties saved = properties_;
-  saved.edge_mode = StoredEdgeMode(core_.GetEdgeMode());
+  saved.pen_colour = static_cast<int32_t>(core_.PenColour());
+  saved.background_colour = static_cast<int32_t>(core_.BackgroundColour());
+  saved.fill_colour = fill_colour_;
+  saved.pen_width = core_.PenWidth();
+  saved.edge_mode = static_cast<int32_t>(core_.GetEdgeMode());
+  saved.picture_mode = core_.BackgroundPictureMode();
   for (int slot = 0; slot < kSpriteSlotCount; ++slot) {
     saved.frames[slot] = core_.Frame(slot);
     saved.image_sets[slot] = core_.ImageSet(slot);

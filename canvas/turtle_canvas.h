@@ -93,8 +93,8 @@ class TurtleCanvas : public QWidget {
                const QRect& geometry);
 
   void ApplyStored(const CanvasProperties& stored);
-  void ApplyEdgeMode(int32_t mode);
-  void ApplyPicture();
+  void ApplyEdgeMode(int32_t stored);
+  void ApplyPicture(int32_t mode);
   void LoadSlot(int slot, int32_t image_set);
   void CopyToPreview();
   void SetNumber(int property, int32_t value);
@@ -104,7 +104,10 @@ class TurtleCanvas : public QWidget {
   void ScheduleUpdate();
 
   CanvasCore core_;
+  // What the core does not keep: the blobs as stored, the frame interval.
+  // The other settings live in the core alone.
   CanvasProperties properties_;
+  int32_t fill_colour_ = 0;
   QImage picture_;
   bool preview_;
   CanvasContextMenu* context_menu_ = nullptr;

@@ -15,9 +15,13 @@
 
 namespace dravel {
 
-// The engine's numbering; the stored property uses another (see the canvas
-// component).
-enum class EdgeMode : int32_t { Wrap = 0, Fence = 1, Unbounded = 2 };
+// Numbered as the canvas's stored edge-mode property is.
+enum class EdgeMode : int32_t { Fence = 0, Wrap = 1, Unbounded = 2 };
+
+// A stored edge-mode value: any value but 1 and 2 counts as Fence.
+constexpr EdgeMode EdgeModeOf(int32_t stored) {
+  return stored == 1 || stored == 2 ? static_cast<EdgeMode>(stored) : EdgeMode::Fence;
+}
 
 struct TurtleState {
   double x = 0;
