@@ -36,7 +36,7 @@ constexpr double kGiveUpSeconds = 60;
 class NoDialogs final : public DialogService {
  public:
   bool ShowFileDialog(CommonDialog&) override { return false; }
-  int ShowMessageBox(const Text&, int, const Text&) override { return 0; }
+  BoxAnswer ShowMessageBox(const Text&, int, const Text&) override { return BoxAnswer::kCancel; }
 };
 
 double Seconds(Clock::time_point since) {

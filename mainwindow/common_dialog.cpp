@@ -7,7 +7,9 @@
 
 namespace dravel {
 
-void CommonDialog::SetDialogKind(int kind) { dialog_kind_ = std::clamp(kind, 0, 3); }
+void CommonDialog::SetKindNumber(int32_t number) {
+  kind_ = static_cast<DialogKind>(std::clamp(number, 0, 3));
+}
 
 std::vector<std::pair<QString, QString>> FilterPairs(const Text& filter) {
   QString text = FromGbk(filter);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -13,14 +14,15 @@
 
 namespace dravel {
 
+// The dialog's kind, numbered as its stored property is.
+enum class DialogKind : int32_t { kOpenFile = 0, kSaveFile = 1, kFont = 2, kHelp = 3 };
+
 class CommonDialog {
  public:
-  static constexpr int kOpenFile = 0;
-  static constexpr int kSaveFile = 1;
-
-  int DialogKind() const { return dialog_kind_; }
-  // Values outside 0 (open) … 3 (help) are clamped.
-  void SetDialogKind(int kind);
+  DialogKind Kind() const { return kind_; }
+  void SetKind(DialogKind kind) { kind_ = kind; }
+  // The stored property: values outside 0 … 3 are clamped.
+  void SetKindNumber(int32_t number);
   // Initial name before the dialog, the chosen full path after a confirmed one.
   // A path is kept as the platform gives it, never narrowed to GBK.
   const QString& FileName() const { return file_name_; }
@@ -35,7 +37,7 @@ class CommonDialog {
   void SetFileMustExist(bool must_exist) { file_must_exist_ = must_exist; }
 
  private:
-  int dialog_kind_ = kOpenFile;
+  DialogKind kind_ = DialogKind::kOpenFile;
   QString file_name_;
   Text filter_;
   Text default_ext_;

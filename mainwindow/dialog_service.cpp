@@ -21,14 +21,14 @@ QStringList NameFilters(const Text& filter) {
 
 struct ButtonCode {
   QMessageBox::StandardButton button;
-  int code;
+  BoxAnswer code;
 };
 
 constexpr ButtonCode kButtonCodes[] = {
-    {QMessageBox::Ok, kIdOk},         {QMessageBox::Cancel, kIdCancel},
-    {QMessageBox::Abort, kIdAbort},   {QMessageBox::Retry, kIdRetry},
-    {QMessageBox::Ignore, kIdIgnore}, {QMessageBox::Yes, kIdYes},
-    {QMessageBox::No, kIdNo},
+    {QMessageBox::Ok, BoxAnswer::kOk},         {QMessageBox::Cancel, BoxAnswer::kCancel},
+    {QMessageBox::Abort, BoxAnswer::kAbort},   {QMessageBox::Retry, BoxAnswer::kRetry},
+    {QMessageBox::Ignore, BoxAnswer::kIgnore}, {QMessageBox::Yes, BoxAnswer::kYes},
+    {QMessageBox::No, BoxAnswer::kNo},
 };
 
 QMessageBox::StandardButtons ButtonsOf(int style) {
@@ -55,8 +55,8 @@ QMessageBox::Icon IconOf(int style) {
 }  // namespace
 
 bool QtDialogService::ShowFileDialog(CommonDialog& dialog) {
-  const bool saving = dialog.DialogKind() == CommonDialog::kSaveFile;
-  if (!saving && dialog.DialogKind() != CommonDialog::kOpenFile) return false;
+  const bool saving = dialog.Kind() == DialogKind::kSaveFile;
+  if (!saving && dialog.Kind() != DialogKind::kOpenFile) return false;
   QFileDialog box(QApplication::activeWindow());
   box.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   box.setFileMode(dialog.FileMustExist() ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
@@ -68,14 +68,14 @@ bool QtDialogService::ShowFileDialog(CommonDialog& dialog) {
   return true;
 }
 
-int QtDialogService::ShowMessageBox(const Text& content, int style, const Text& caption) {
+BoxAnswer QtDialogService::ShowMessageBox(const Text& content, int style, const Text& caption) {
   QMessageBox box(IconOf(style), FromGbk(caption), FromGbk(content), ButtonsOf(style));
   box.setWindowModality(Qt::ApplicationModal);
   const int pressed = box.exec();
   for (const ButtonCode& entry : kButtonCodes) {
     if (pressed == entry.button) return entry.code;
   }
-  return kIdOk;
+  return BoxAnswer::kOk;
 }
 
 }  // namespace dravel

@@ -12,13 +12,9 @@ namespace dravel {
 inline constexpr int kMbYesNoCancel = 3;
 inline constexpr int kMbIconError = 16;
 inline constexpr int kMbIconQuestion = 32;
-inline constexpr int kIdOk = 0;
-inline constexpr int kIdCancel = 1;
-inline constexpr int kIdAbort = 2;
-inline constexpr int kIdRetry = 3;
-inline constexpr int kIdIgnore = 4;
-inline constexpr int kIdYes = 5;
-inline constexpr int kIdNo = 6;
+// The button a message box was closed with, numbered as the box reports it.
+enum class BoxAnswer : int32_t { kOk = 0, kCancel = 1, kAbort = 2, kRetry = 3, kIgnore = 4,
+                                 kYes = 5, kNo = 6 };
 
 class DialogService {
  public:
@@ -29,15 +25,15 @@ class DialogService {
   // not a file dialog) nothing changes and the result is false.
   virtual bool ShowFileDialog(CommonDialog& dialog) = 0;
   // Shows a modal box with the GBK `content` and `caption` and the buttons and
-  // icon of `style`; gives the result code of the button (Cancel also for the
+  // icon of `style`; gives the button it was closed with (Cancel also for the
   // close button and Esc).
-  virtual int ShowMessageBox(const Text& content, int style, const Text& caption) = 0;
+  virtual BoxAnswer ShowMessageBox(const Text& content, int style, const Text& caption) = 0;
 };
 
 class QtDialogService final : public DialogService {
  public:
   bool ShowFileDialog(CommonDialog& dialog) override;
-  int ShowMessageBox(const Text& content, int style, const Text& caption) override;
+  BoxAnswer ShowMessageBox(const Text& content, int style, const Text& caption) override;
 };
 
 }  // namespace dravel

@@ -40,10 +40,10 @@ SourceFiles::SourceFiles(EditBox& editor, EditBox& hint, DialogService& dialogs)
 
 int SourceFiles::SavePrompt() {
   if (source_changed_ == 0) return 1;
-  const int answer = dialogs_.ShowMessageBox(texts::kSavePrompt, kMbYesNoCancel | kMbIconQuestion,
+  const BoxAnswer answer = dialogs_.ShowMessageBox(texts::kSavePrompt, kMbYesNoCancel | kMbIconQuestion,
                                              texts::kMessageBoxCaption);
-  if (answer == kIdYes) return SaveScript(false) ? 1 : 0;
-  return answer == kIdNo ? 1 : 0;
+  if (answer == BoxAnswer::kYes) return SaveScript(false) ? 1 : 0;
+  return answer == BoxAnswer::kNo ? 1 : 0;
 }
 
 void SourceFiles::New() {
@@ -57,7 +57,7 @@ void SourceFiles::New() {
 
 void SourceFiles::Open() {
   if (SavePrompt() == 0) return;
-  if (!AskForPath(CommonDialog::kOpenFile, texts::kSourceFilter, texts::kSourceExt, source_path_)) {
+  if (!AskForPath(DialogKind::kOpenFile, texts::kSourceFilter, texts::kSourceExt, source_path_)) {
     return;
   }
   OpenPath(dialog_.FileName());
@@ -85,7 +85,7 @@ void SourceFiles::Save() { SaveScript(true); }
 
 void SourceFiles::Compile() {
   const QString initial = source_path_.isEmpty() ? dialog_.FileName() : ProgramPathFor(source_path_);
-  if (!AskForPath(CommonDialog::kSaveFile, texts::kProgramFilter, texts::kProgramExt, initial)) {
+  if (!AskForPath(DialogKind::kSaveFile, texts::kProgramFilter, texts::kProgramExt, initial)) {
     return;
   }
   const QString path = dialog_.FileName();
@@ -97,7 +97,7 @@ void SourceFiles::Compile() {
 bool SourceFiles::SaveScript(bool line_break) {
   QString path = source_path_;
   if (path.isEmpty()) {
-    if (!AskForPath(CommonDialog::kSaveFile, texts::kSourceFilter, texts::kSourceExt, path)) {
+    if (!AskForPath(DialogKind::kSaveFile, texts::kSourceFilter, texts::kSourceExt, path)) {
       return false;
     }
     path = dialog_.FileName();
@@ -113,13 +113,13 @@ bool SourceFiles::SaveScript(bool line_break) {
   return ok;
 }
 
-bool SourceFiles::AskForPath(int kind, const Text& filter, const Text& ext,
+bool SourceFiles::AskForPath(DialogKind kind, const Text& filter, const Text& ext,
                              const QString& initial) {
-  dialog_.SetDialogKind(kind);
+  dialog_.SetKind(kind);
   dialog_.SetFilter(filter);
   dialog_.SetDefaultExt(ext);
   // A save names a file that may not exist yet; an open needs one that does.
-  dialog_.SetFileMustExist(kind == CommonDialog::kOpenFile);
+  dialog_.SetFileMustExist(kind == DialogKind::kOpenFile);
   dialog_.SetFileName(initial);
   return dialogs_.ShowFileDialog(dialog_);
 }

@@ -41,7 +41,7 @@ class SourceFiles {
   // Writes the script to the source path, asking for one when there is none.
   // `line_break` ends the success message. True when the file was written.
   bool SaveScript(bool line_break);
-  bool AskForPath(int kind, const Text& filter, const Text& ext, const QString& initial);
+  bool AskForPath(DialogKind kind, const Text& filter, const Text& ext, const QString& initial);
   // The editor's text as GBK, or false after reporting the first line GBK
   // cannot hold and the failure of `prefix` + `path`.
   bool EncodeScript(const Text& prefix, const QString& path, Text& script);

@@ -184,10 +184,10 @@ TEST(FilterPairs, SplitsDescriptionsAndPatterns) {
 
 TEST(CommonDialog, ClampsItsKind) {
   CommonDialog dialog;
-  dialog.SetDialogKind(9);
-  EXPECT_EQ(dialog.DialogKind(), 3);
-  dialog.SetDialogKind(-2);
-  EXPECT_EQ(dialog.DialogKind(), 0);
+  dialog.SetKindNumber(9);
+  EXPECT_EQ(dialog.Kind(), DialogKind::kHelp);
+  dialog.SetKindNumber(-2);
+  EXPECT_EQ(dialog.Kind(), DialogKind::kOpenFile);
 }
 
 // Answers the next modal widget once the dialog's own loop runs.
@@ -209,18 +209,18 @@ TEST(QtDialogService, ClosingTheMessageBoxGivesCancel) {
     EXPECT_EQ(message_box->windowTitle(), QStringLiteral("信息："));
     box->close();
   });
-  EXPECT_EQ(dialogs.ShowMessageBox(Gbk("源码已更改，请问是否保存？"), 35, Gbk("信息：")), kIdCancel);
+  EXPECT_EQ(dialogs.ShowMessageBox(Gbk("源码已更改，请问是否保存？"), 35, Gbk("信息：")), BoxAnswer::kCancel);
   WhenModal([](QWidget* box) {
     qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
   });
-  EXPECT_EQ(dialogs.ShowMessageBox("?", 35, Gbk("信息：")), kIdNo);
+  EXPECT_EQ(dialogs.ShowMessageBox("?", 35, Gbk("信息：")), BoxAnswer::kNo);
 }
 
 TEST(QtDialogService, SaveDialogAddsTheDefaultExtensionToANewName) {
   QTemporaryDir dir;
   QtDialogService dialogs;
   CommonDialog dialog;
-  dialog.SetDialogKind(CommonDialog::kSaveFile);
+  dialog.SetKind(DialogKind::kSaveFile);
   dialog.SetFilter(Gbk("Dravel源码（*.DVG）|*.dvg"));
   dialog.SetDefaultExt("dvg");
   dialog.SetFileMustExist(false);

@@ -163,7 +163,7 @@ TEST_F(FileFaultsTest, PathGbkCannotHoldIsSavedAndOpened) {
   Files().Save();
   EXPECT_EQ(ReadFile(path), typed);
   Editor().SetContent("");
-  dialogs_.box_answers = {kIdNo};  // the emptied editor is not saved
+  dialogs_.box_answers = {BoxAnswer::kNo};  // the emptied editor is not saved
   OpenFile(path);
   EXPECT_EQ(Editor().Content(), typed);
   const Text messages = Messages();

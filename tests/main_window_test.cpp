@@ -266,7 +266,7 @@ TEST_F(WindowTest, ClosingUnchangedAsksNothing) {
 TEST_F(WindowTest, ClosingAfterAnEditAsksAndCancelKeepsTheWindow) {
   QTest::keyClicks(&Window().Editor(), "x");
   const Text typed = Window().Editor().Content();
-  dialogs_.box_answers = {kIdCancel};
+  dialogs_.box_answers = {BoxAnswer::kCancel};
   EXPECT_FALSE(Window().close());
   EXPECT_TRUE(Window().isVisible());
   EXPECT_EQ(Window().Editor().Content(), typed);
@@ -274,7 +274,7 @@ TEST_F(WindowTest, ClosingAfterAnEditAsksAndCancelKeepsTheWindow) {
   ASSERT_EQ(dialogs_.boxes_shown.size(), 1u);
   EXPECT_EQ(dialogs_.boxes_shown[0], Gbk("源码已更改，请问是否保存？|信息："));
   EXPECT_EQ(dialogs_.box_styles[0], 35);
-  dialogs_.box_answers = {kIdNo};
+  dialogs_.box_answers = {BoxAnswer::kNo};
   EXPECT_TRUE(Window().close());
 }
 
@@ -288,10 +288,10 @@ namespace {
 class PrintingDialogs final : public DialogService {
  public:
   bool ShowFileDialog(CommonDialog&) override { return false; }
-  int ShowMessageBox(const Text& content, int, const Text&) override {
+  BoxAnswer ShowMessageBox(const Text& content, int, const Text&) override {
     const bool window_thread = QThread::currentThread() == qApp->thread();
     std::fprintf(stderr, "%s: %s", window_thread ? "window" : "other", GbkToUtf8(content).c_str());
-    return kIdOk;
+    return BoxAnswer::kOk;
   }
 };
 

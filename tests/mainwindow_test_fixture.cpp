@@ -21,14 +21,14 @@ bool ScriptedDialogs::ShowFileDialog(CommonDialog& dialog) {
   return true;
 }
 
-int ScriptedDialogs::ShowMessageBox(const Text& content, int style, const Text& caption) {
+BoxAnswer ScriptedDialogs::ShowMessageBox(const Text& content, int style, const Text& caption) {
   boxes_shown.push_back(content + "|" + caption);
   box_styles.push_back(style);
   if (box_answers.empty()) {
     ADD_FAILURE() << "unexpected message box";
-    return kIdCancel;
+    return BoxAnswer::kCancel;
   }
-  const int answer = box_answers.front();
+  const BoxAnswer answer = box_answers.front();
   box_answers.pop_front();
   return answer;
 }

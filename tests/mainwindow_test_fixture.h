@@ -27,13 +27,13 @@ class ScriptedDialogs final : public DialogService {
   // Each file dialog takes the next answer: a path confirms, nullopt cancels.
   std::deque<std::optional<QString>> file_answers;
   // Each message box takes the next result code.
-  std::deque<int> box_answers;
+  std::deque<BoxAnswer> box_answers;
   std::vector<CommonDialog> files_shown;  // settings as each dialog opened
   std::vector<Text> boxes_shown;          // content + "|" + caption
   std::vector<int> box_styles;
 
   bool ShowFileDialog(CommonDialog& dialog) override;
-  int ShowMessageBox(const Text& content, int style, const Text& caption) override;
+  BoxAnswer ShowMessageBox(const Text& content, int style, const Text& caption) override;
 };
 
 class WindowTest : public ::testing::Test {

@@ -24,7 +24,7 @@ class SourceFilesTest : public WindowTest {
 TEST_F(SourceFilesTest, EditsSetTheFlagAndNewOpenSaveClearIt) {
   Type("a");
   EXPECT_EQ(Files().SourceChanged(), 1);
-  dialogs_.box_answers = {kIdNo};
+  dialogs_.box_answers = {BoxAnswer::kNo};
   Files().New();
   EXPECT_EQ(Files().SourceChanged(), 0);
   EXPECT_EQ(Editor().Content(), "");
@@ -35,7 +35,7 @@ TEST_F(SourceFilesTest, EditsSetTheFlagAndNewOpenSaveClearIt) {
   Files().Save();
   EXPECT_EQ(Files().SourceChanged(), 0);
   Type("c");
-  dialogs_.box_answers = {kIdNo};
+  dialogs_.box_answers = {BoxAnswer::kNo};
   dialogs_.file_answers = {path};
   Files().Open();
   EXPECT_EQ(Files().SourceChanged(), 0);
@@ -53,7 +53,7 @@ TEST_F(SourceFilesTest, PromptYesSavesAndTheNextMessageFollowsOnTheSameLine) {
   Type("x");
   const Text script = Editor().Content();
   const QString path = PathOf("star.dvg");
-  dialogs_.box_answers = {kIdYes};
+  dialogs_.box_answers = {BoxAnswer::kYes};
   dialogs_.file_answers = {path};
   Files().New();
   EXPECT_EQ(ReadFile(path), script);
@@ -65,7 +65,7 @@ TEST_F(SourceFilesTest, PromptYesSavesAndTheNextMessageFollowsOnTheSameLine) {
 TEST_F(SourceFilesTest, PromptCancelKeepsEverything) {
   Type("x");
   const Text script = Editor().Content();
-  dialogs_.box_answers = {kIdCancel, kIdCancel};
+  dialogs_.box_answers = {BoxAnswer::kCancel, BoxAnswer::kCancel};
   Files().New();
   Files().Open();
   EXPECT_EQ(Editor().Content(), script);
@@ -128,15 +128,15 @@ TEST_F(SourceFilesTest, DialogsAreSetUpForTheirFiles) {
   const CommonDialog& open = dialogs_.files_shown[0];
   const CommonDialog& save = dialogs_.files_shown[1];
   const CommonDialog& compile = dialogs_.files_shown[2];
-  EXPECT_EQ(open.DialogKind(), 0);
+  EXPECT_EQ(open.Kind(), DialogKind::kOpenFile);
   EXPECT_EQ(open.Filter(), Gbk("Dravel源码（*.DVG）|*.dvg"));
   EXPECT_EQ(open.DefaultExt(), "dvg");
   EXPECT_TRUE(open.FileMustExist());
-  EXPECT_EQ(save.DialogKind(), 1);
+  EXPECT_EQ(save.Kind(), DialogKind::kSaveFile);
   EXPECT_EQ(save.Filter(), Gbk("Dravel源码（*.DVG）|*.dvg"));
   // A save may name a file that does not exist yet.
   EXPECT_FALSE(save.FileMustExist());
-  EXPECT_EQ(compile.DialogKind(), 1);
+  EXPECT_EQ(compile.Kind(), DialogKind::kSaveFile);
   EXPECT_EQ(compile.Filter(), Gbk("Dravel程序（*.DV）|*.dv"));
   EXPECT_EQ(compile.DefaultExt(), "dv");
   EXPECT_FALSE(compile.FileMustExist());
@@ -145,7 +145,7 @@ TEST_F(SourceFilesTest, DialogsAreSetUpForTheirFiles) {
 
 TEST_F(SourceFilesTest, CancellingOpenKeepsTheFlag) {
   Type("x");
-  dialogs_.box_answers = {kIdNo};
+  dialogs_.box_answers = {BoxAnswer::kNo};
   dialogs_.file_answers = {std::nullopt};
   Files().Open();
   EXPECT_EQ(Files().SourceChanged(), 1);
@@ -219,12 +219,12 @@ TEST_F(SourceFilesTest, PromptedSaveThatDoesNotHappenStopsTheCommand) {
   } kCases[] = {{"dialog cancelled", std::nullopt}, {"write failed", blocked}};
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
-    dialogs_.box_answers = {kIdYes};
+    dialogs_.box_answers = {BoxAnswer::kYes};
     dialogs_.file_answers = {c.answer};
     Files().New();
     EXPECT_EQ(Editor().Content(), typed);
     EXPECT_EQ(Files().SourceChanged(), 1);
-    dialogs_.box_answers = {kIdYes};
+    dialogs_.box_answers = {BoxAnswer::kYes};
     dialogs_.file_answers = {c.answer};
     EXPECT_FALSE(Window().close());
     EXPECT_TRUE(Window().isVisible());
