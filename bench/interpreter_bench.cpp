@@ -116,7 +116,7 @@ void BM_NullTurtle(benchmark::State& state, const char* workload) {
   for (auto _ : state) {
     NullTurtle turtle;
     RunOnce(script, turtle);
-    commands += turtle.count();
+    commands += turtle.Count();
   }
   state.counters["commands/s"] = benchmark::Counter(static_cast<double>(commands),
                                                     benchmark::Counter::kIsRate);
@@ -129,7 +129,7 @@ void BM_RasterCanvas(benchmark::State& state, const char* workload) {
   const std::unique_ptr<CanvasCore> canvas = MainWindowCanvas();
   for (auto _ : state) RunOnce(script, *canvas);
   state.counters["commands/s"] = benchmark::Counter(
-      static_cast<double>(counter.count() * state.iterations()), benchmark::Counter::kIsRate);
+      static_cast<double>(counter.Count() * state.iterations()), benchmark::Counter::kIsRate);
 }
 
 // Starts `script` on a run thread, lets it get going, presses stop and

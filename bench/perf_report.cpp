@@ -94,7 +94,7 @@ void MeasureInProcess(const Text& script, Row& row) {
     const Clock::time_point start = Clock::now();
     RunScript({script, "1"}, context);
     times.push_back(Seconds(start));
-    row.moves = turtle.count();
+    row.moves = turtle.Count();
   }
   row.in_process = Median(times);
   std::vector<double> composes;

@@ -26,7 +26,7 @@ std::vector<fs::path> Workloads(const fs::path& folder) {
 
 Text ReadWorkload(const fs::path& path) {
   const FileReadResult read = TryReadFileBytes(path.string());
-  if (!read.ok()) {
+  if (!read.Ok()) {
     std::fprintf(stderr, "cannot read the workload %s: %s\n", path.c_str(),
                  FileErrorText(read.error).c_str());
     std::exit(2);

@@ -70,8 +70,8 @@ void CanvasContextMenu::SavePicture() {
   if (path.isEmpty()) return;
   const QByteArray local = QFile::encodeName(path);
   const QByteArray bytes = PictureBytes(core_, FormatOfPath(local.toStdString()));
-  const bool saved = WritePictureFile(local.toStdString(), bytes).ok();
-  emit messageRaised((saved ? tr("图片已保存：") : tr("图片保存失败：")) + path + "\r\n");
+  const bool saved = WritePictureFile(local.toStdString(), bytes).Ok();
+  emit MessageRaised((saved ? tr("图片已保存：") : tr("图片保存失败：")) + path + "\r\n");
 }
 
 void CanvasContextMenu::CopyPicture() {
@@ -86,7 +86,7 @@ void CanvasContextMenu::PrintPicture() {
   QSvgRenderer renderer(WriteSvg(core_.Drawing()));
   QPainter painter;
   if (!renderer.isValid() || !painter.begin(&printer)) {
-    emit messageRaised(tr("打印失败！\r\n"));
+    emit MessageRaised(tr("打印失败！\r\n"));
     return;
   }
   const QRect page = painter.viewport();
@@ -95,7 +95,7 @@ void CanvasContextMenu::PrintPicture() {
   const QRect target(page.x() + (page.width() - size.width()) / 2,
                      page.y() + (page.height() - size.height()) / 2, size.width(), size.height());
   renderer.render(&painter, target);
-  if (!painter.end()) emit messageRaised(tr("打印失败！\r\n"));
+  if (!painter.end()) emit MessageRaised(tr("打印失败！\r\n"));
 }
 
 }  // namespace dravel

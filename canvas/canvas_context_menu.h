@@ -44,7 +44,7 @@ class CanvasContextMenu : public QObject {
 
  signals:
   // One hint-box line (ending in CR LF) about a save or print.
-  void messageRaised(const QString& line);
+  void MessageRaised(const QString& line);
 
  private:
   QAction* AddAction(const QString& text, const QKeySequence& keys,

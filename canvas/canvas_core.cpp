@@ -14,11 +14,11 @@ bool ValidSlot(int slot) { return slot >= 0 && slot < kSpriteSlotCount; }
 }  // namespace
 
 CanvasCore::CanvasCore(int width, int height)
-    : surface_(width, height), model_(*this, surface_.width(), surface_.height()) {
+    : surface_(width, height), model_(*this, surface_.Width(), surface_.Height()) {
   surface_.SetRepaintCallback([this](bool) {
     if (repaint_) repaint_();
   });
-  record_.Reset(surface_.visible_layer().size());
+  record_.Reset(surface_.VisibleLayer().size());
   model_.SetCheckpoint([this] { return Checkpoint(); });
   model_.SetEdgeMode(EdgeMode::Fence);
   model_.ResetTurtleZero();
@@ -48,20 +48,20 @@ bool CanvasCore::Checkpoint() {
 void CanvasCore::DrawSegment(TurtlePoint from, TurtlePoint to) {
   if (OperationStopped()) return;
   surface_.DrawSegment(from, to);
-  record_.AddLine(from.x, from.y, to.x, to.y, surface_.pen_colour(), surface_.pen_width());
+  record_.AddLine(from.x, from.y, to.x, to.y, surface_.PenColour(), surface_.PenWidth());
 }
 
 void CanvasCore::PutText(std::string_view gbk_text, TurtlePoint anchor,
                          double heading) {
   if (OperationStopped()) return;
   surface_.PutText(gbk_text, anchor, heading);
-  record_.AddText(gbk_text, anchor, heading, surface_.pen_colour());
+  record_.AddText(gbk_text, anchor, heading, surface_.PenColour());
 }
 
 void CanvasCore::RequestRepaint(bool erase) { surface_.RequestRepaint(erase); }
 void CanvasCore::EraseInk() {
   surface_.EraseInk();
-  record_.Reset(surface_.visible_layer().size());
+  record_.Reset(surface_.VisibleLayer().size());
 }
 void CanvasCore::RefreshBackground() { surface_.RefreshBackground(); }
 
@@ -72,7 +72,7 @@ void CanvasCore::SetEdgeMode(EdgeMode mode) {
 
 EdgeMode CanvasCore::GetEdgeMode() const {
   auto lock = Lock();
-  return model_.edge_mode();
+  return model_.GetEdgeMode();
 }
 
 void CanvasCore::SetPenColour(uint32_t colour) {
@@ -93,7 +93,7 @@ void CanvasCore::SetBackgroundColour(uint32_t colour) {
 
 uint32_t CanvasCore::BackgroundColour() const {
   auto lock = Lock();
-  return surface_.background_colour();
+  return surface_.BackgroundColour();
 }
 
 void CanvasCore::SetPenWidth(int width) {
@@ -103,7 +103,7 @@ void CanvasCore::SetPenWidth(int width) {
 
 int CanvasCore::PenWidth() const {
   auto lock = Lock();
-  return surface_.pen_width();
+  return surface_.PenWidth();
 }
 
 void CanvasCore::SetBackgroundPicture(const QImage& picture, int32_t mode) {
@@ -121,14 +121,14 @@ int32_t CanvasCore::BackgroundPictureMode() const {
 void CanvasCore::Resize(int width, int height) {
   auto lock = Lock();
   surface_.CreateLayers(width, height, false);
-  model_.SetSize(surface_.width(), surface_.height());
-  surface_.SetBackgroundColour(surface_.background_colour());
+  model_.SetSize(surface_.Width(), surface_.Height());
+  surface_.SetBackgroundColour(surface_.BackgroundColour());
   model_.Clear();
 }
 
 QSize CanvasCore::Size() const {
   auto lock = Lock();
-  return surface_.visible_layer().size();
+  return surface_.VisibleLayer().size();
 }
 
 void CanvasCore::SetRepaintCallback(std::function<void()> callback) {
@@ -138,12 +138,12 @@ void CanvasCore::SetRepaintCallback(std::function<void()> callback) {
 
 QImage CanvasCore::VisibleLayer() const {
   auto lock = Lock();
-  return surface_.visible_layer().copy();
+  return surface_.VisibleLayer().copy();
 }
 
 QImage CanvasCore::InkLayer() const {
   auto lock = Lock();
-  return surface_.ink_layer().copy();
+  return surface_.InkLayer().copy();
 }
 
 QImage CanvasCore::Paint() const {
@@ -153,15 +153,15 @@ QImage CanvasCore::Paint() const {
 
 DrawingSnapshot CanvasCore::Drawing() const {
   auto lock = Lock();
-  DrawingSnapshot snapshot{record_, surface_.background_colour(),
+  DrawingSnapshot snapshot{record_, surface_.BackgroundColour(),
                            surface_.BackgroundPicture(), {}};
-  if (record_.overflowed()) snapshot.visible_layer = surface_.visible_layer().copy();
+  if (record_.Overflowed()) snapshot.visible_layer = surface_.VisibleLayer().copy();
   return snapshot;
 }
 
 TurtleState CanvasCore::StateOf(int index) const {
   auto lock = Lock();
-  return model_.turtle(TurtleIndex(index));
+  return model_.TurtleAt(TurtleIndex(index));
 }
 
 void CanvasCore::SelectTurtle(int index) {
@@ -172,7 +172,7 @@ void CanvasCore::SelectTurtle(int index) {
 
 int CanvasCore::CurrentTurtle() const {
   auto lock = Lock();
-  return model_.current();
+  return model_.CurrentIndex();
 }
 
 void CanvasCore::SetImageSet(int slot, int image_set) {
@@ -220,7 +220,7 @@ int CanvasCore::FrameCount(int slot) const {
 
 void CanvasCore::AdvanceFrames() {
   auto lock = Lock();
-  const int shown = preview_ ? kPreviewSlot : model_.current();
+  const int shown = preview_ ? kPreviewSlot : model_.CurrentIndex();
   if (FramesOf(slots_[shown]).empty()) return;
   surface_.RequestRepaint(false);
   auto step = [this](SpriteSlot& slot) {
@@ -231,8 +231,8 @@ void CanvasCore::AdvanceFrames() {
     step(slots_[kPreviewSlot]);
     return;
   }
-  for (int i = 0; i <= model_.highest(); ++i)
-    if (model_.turtle(i).visible) step(slots_[i]);
+  for (int i = 0; i <= model_.HighestIndex(); ++i)
+    if (model_.TurtleAt(i).visible) step(slots_[i]);
 }
 
 void CanvasCore::SetPreview(bool preview) {
@@ -256,8 +256,8 @@ std::vector<SpritePose> CanvasCore::SpritePoses() const {
     add(slots_[kPreviewSlot], {0, 0}, 0);
     return poses;
   }
-  for (int i = 0; i <= model_.highest(); ++i) {
-    const TurtleState& turtle = model_.turtle(i);
+  for (int i = 0; i <= model_.HighestIndex(); ++i) {
+    const TurtleState& turtle = model_.TurtleAt(i);
     if (turtle.visible) add(slots_[i], {turtle.x, turtle.y}, turtle.heading);
   }
   return poses;

@@ -42,7 +42,7 @@ class FieldReader {
     for (int i = 0; i < count; ++i) values[i] = Int();
   }
 
-  bool ok() const { return ok_; }
+  bool Ok() const { return ok_; }
 
  private:
   const QByteArray& bytes_;
@@ -102,14 +102,14 @@ std::optional<CanvasProperties> ReadProperties(const QByteArray& bytes) {
   if (bytes.isEmpty()) return p;
   FieldReader in(bytes);
   const int32_t version = in.Int();
-  if (!in.ok() || version < 0 || version > kPropertiesVersion) return std::nullopt;
+  if (!in.Ok() || version < 0 || version > kPropertiesVersion) return std::nullopt;
   if (version >= 1) ReadBasics(in, p);
   if (version >= 2) p.edge_mode = in.Int();
   if (version >= 3) p.picture_mode = in.Int();
   if (version == 4) ReadVersion4(in, p);
   if (version == 5) ReadVersion5(in, p);
   if (version == 6) ReadVersion6(in, p);
-  if (!in.ok()) return std::nullopt;
+  if (!in.Ok()) return std::nullopt;
   return p;
 }
 

@@ -53,10 +53,10 @@ class DrawingRecord {
   void AddText(std::string_view gbk_text, TurtlePoint anchor, double heading,
                uint32_t colour);
 
-  QSize size() const { return size_; }
-  bool overflowed() const { return overflowed_; }
-  const std::vector<RecordedLine>& lines() const { return lines_; }
-  const std::vector<RecordedText>& texts() const { return texts_; }
+  QSize Size() const { return size_; }
+  bool Overflowed() const { return overflowed_; }
+  const std::vector<RecordedLine>& Lines() const { return lines_; }
+  const std::vector<RecordedText>& Texts() const { return texts_; }
 
  private:
   bool Room(size_t text_bytes);

@@ -173,12 +173,12 @@ void RasterSurface::DrawSegment(TurtlePoint from, TurtlePoint to) {
 // not including, the end pixel, clipped to the layers without walking the
 // parts outside them. `from` and `to` are rounded turtle offsets.
 void RasterSurface::DrawThinLine(QPoint from, QPoint to) {
-  const Pixel a{int64_t{width() / 2} + from.x(), int64_t{height() / 2} - from.y()};
-  const Pixel b{int64_t{width() / 2} + to.x(), int64_t{height() / 2} - to.y()};
+  const Pixel a{int64_t{Width() / 2} + from.x(), int64_t{Height() / 2} - from.y()};
+  const Pixel b{int64_t{Width() / 2} + to.x(), int64_t{Height() / 2} - to.y()};
   const bool x_major = std::llabs(b.x - a.x) >= std::llabs(b.y - a.y);
   const AxisLine line =
-      x_major ? AxisLine{a.x, a.y, b.x - a.x, b.y - a.y, width(), height()}
-              : AxisLine{a.y, a.x, b.y - a.y, b.x - a.x, height(), width()};
+      x_major ? AxisLine{a.x, a.y, b.x - a.x, b.y - a.y, Width(), Height()}
+              : AxisLine{a.y, a.x, b.y - a.y, b.x - a.x, Height(), Width()};
   const auto [first, end] = VisibleSteps(line);
   if (first >= end) return;
   const int64_t major_step = line.major_delta > 0 ? 1 : -1;
@@ -218,10 +218,10 @@ void RasterSurface::DrawThinLine(QPoint from, QPoint to) {
 // first clipped to the canvas grown by the pen width, so far-out points never
 // reach QPainter.
 void RasterSurface::DrawWideLine(QPoint from, QPoint to) {
-  const double cx = width() / 2, cy = height() / 2;
+  const double cx = Width() / 2, cy = Height() / 2;
   QPointF a(cx + from.x(), cy - from.y()), b(cx + to.x(), cy - to.y());
   const double margin = pen_width_;
-  if (!ClipSegment(a, b, -margin, -margin, width() + margin, height() + margin))
+  if (!ClipSegment(a, b, -margin, -margin, Width() + margin, Height() + margin))
     return;
   QPen pen(QColor::fromRgb(PixelOf(pen_colour_)), pen_width_, Qt::SolidLine,
            Qt::RoundCap, Qt::RoundJoin);
@@ -236,8 +236,8 @@ void RasterSurface::DrawWideLine(QPoint from, QPoint to) {
 void RasterSurface::PutText(std::string_view gbk_text, TurtlePoint anchor,
                             double heading) {
   const QPoint offset = PixelAt(anchor);
-  const QPoint pixel(width() / 2 + std::clamp(offset.x(), -(1 << 24), 1 << 24),
-                     height() / 2 - std::clamp(offset.y(), -(1 << 24), 1 << 24));
+  const QPoint pixel(Width() / 2 + std::clamp(offset.x(), -(1 << 24), 1 << 24),
+                     Height() / 2 - std::clamp(offset.y(), -(1 << 24), 1 << 24));
   // Escapement in tenths of a degree, anticlockwise from the x axis.
   const int escapement = TruncSaturated(450 - heading) * 10;
   const TextPainter text(gbk_text, pixel, escapement, PixelOf(pen_colour_));
@@ -290,8 +290,8 @@ void RasterSurface::DrawPicture(QImage& target) const {
       painter.drawTiledPixmap(target.rect(), QPixmap::fromImage(picture_));
       break;
     case PictureMode::Centre:
-      painter.drawImage((width() - picture_.width()) / 2,
-                        (height() - picture_.height()) / 2, picture_);
+      painter.drawImage((Width() - picture_.width()) / 2,
+                        (Height() - picture_.height()) / 2, picture_);
       break;
   }
 }
@@ -313,9 +313,9 @@ void RasterSurface::DrawSprite(QImage& target, const SpritePose& sprite) const {
   if (sprite.frame == nullptr || sprite.frame->isNull()) return;
   const QImage turned = TurnFrame(*sprite.frame, sprite.heading);
   const int64_t left = TruncSaturated(sprite.position.x - turned.width() / 2 +
-                                      width() / 2);
+                                      Width() / 2);
   const int64_t top = TruncSaturated(
-      height() / 2 - (turned.height() / 2 + sprite.position.y));
+      Height() / 2 - (turned.height() / 2 + sprite.position.y));
   CopyBack(target, visible_, left, top, TurnedBox(sprite.frame->size(), 45));
   CopyKeyed(target, turned, left, top, kWhitePixel);
 }

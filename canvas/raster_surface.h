@@ -75,13 +75,13 @@ class RasterSurface final : public DrawingSurface {
   // drawing; null when there is no picture.
   QImage BackgroundPicture() const;
 
-  const QImage& visible_layer() const { return visible_; }
-  const QImage& ink_layer() const { return ink_; }
-  int width() const { return visible_.width(); }
-  int height() const { return visible_.height(); }
-  uint32_t pen_colour() const { return pen_colour_; }
-  int pen_width() const { return pen_width_; }
-  uint32_t background_colour() const { return background_colour_; }
+  const QImage& VisibleLayer() const { return visible_; }
+  const QImage& InkLayer() const { return ink_; }
+  int Width() const { return visible_.width(); }
+  int Height() const { return visible_.height(); }
+  uint32_t PenColour() const { return pen_colour_; }
+  int PenWidth() const { return pen_width_; }
+  uint32_t BackgroundColour() const { return background_colour_; }
 
  private:
   QPoint PixelAt(TurtlePoint point) const;

@@ -58,7 +58,7 @@ bool Continues(const RecordedLine& before, const RecordedLine& line) {
 class SvgBody {
  public:
   SvgBody(QXmlStreamWriter& xml, const DrawingRecord& record)
-      : xml_(xml), lines_(record.lines()), texts_(record.texts()) {}
+      : xml_(xml), lines_(record.Lines()), texts_(record.Texts()) {}
 
   void Write() {
     size_t next_text = 0;
@@ -119,7 +119,7 @@ class SvgBody {
 };
 
 void WriteDrawing(QXmlStreamWriter& xml, const DrawingSnapshot& drawing) {
-  const QSize size = drawing.record.size();
+  const QSize size = drawing.record.Size();
   xml.writeEmptyElement("rect");
   xml.writeAttribute("width", QString::number(size.width()));
   xml.writeAttribute("height", QString::number(size.height()));
@@ -128,7 +128,7 @@ void WriteDrawing(QXmlStreamWriter& xml, const DrawingSnapshot& drawing) {
   xml.writeStartElement("g");
   xml.writeAttribute("fill", "none");
   xml.writeAttribute("stroke-width", "1");
-  if (!drawing.record.texts().empty()) {
+  if (!drawing.record.Texts().empty()) {
     xml.writeAttribute("font-family", TextPainterFont().family());
     xml.writeAttribute("font-size", "24px");
     xml.writeAttribute("xml:space", "preserve");
@@ -147,7 +147,7 @@ QByteArray WriteSvg(const DrawingSnapshot& drawing) {
   xml.setAutoFormatting(true);
   xml.setAutoFormattingIndent(1);
   xml.writeStartDocument();
-  const QSize size = drawing.record.size();
+  const QSize size = drawing.record.Size();
   xml.writeStartElement("svg");
   xml.writeDefaultNamespace("http://www.w3.org/2000/svg");
   xml.writeNamespace("http://www.w3.org/1999/xlink", "xlink");
@@ -155,7 +155,7 @@ QByteArray WriteSvg(const DrawingSnapshot& drawing) {
   xml.writeAttribute("width", QString::number(size.width()));
   xml.writeAttribute("height", QString::number(size.height()));
   xml.writeAttribute("viewBox", QStringLiteral("0 0 %1 %2").arg(size.width()).arg(size.height()));
-  if (drawing.record.overflowed() && !drawing.visible_layer.isNull()) {
+  if (drawing.record.Overflowed() && !drawing.visible_layer.isNull()) {
     xml.writeTextElement("desc", kSvgBitmapFallback);
     WriteImage(xml, drawing.visible_layer);
   } else {

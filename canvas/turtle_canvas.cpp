@@ -241,12 +241,12 @@ void TurtleCanvas::mousePressEvent(QMouseEvent* event) {
 
 void TurtleCanvas::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
-  emit eventRaised(kFocusGainedEvent);
+  emit EventRaised(kFocusGainedEvent);
 }
 
 void TurtleCanvas::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
-  emit eventRaised(kFocusLostEvent);
+  emit EventRaised(kFocusLostEvent);
 }
 
 void TurtleCanvas::closeEvent(QCloseEvent* event) {

@@ -3,7 +3,7 @@
 // saving to it, painting the composed frame, resizing, the animation timer,
 // the focus events and the export menu (CanvasContextMenu). The turtle
 // operations themselves are the core's; the interpreter reaches them through
-// core().
+// Core().
 //
 // Properties, by number: 0 pen colour, 1 background colour, 2 fill colour,
 // 3 pen width, 4 edge mode (0 Fence, 1 Wrap, 2 Unbounded), 5 background
@@ -70,14 +70,14 @@ class TurtleCanvas : public QWidget {
   PropertyValue GetProperty(int property) const;
   QByteArray SaveProperties() const;
 
-  CanvasCore& core() { return core_; }
+  CanvasCore& Core() { return core_; }
   // The export menu (save, copy, print); null on a previewing canvas.
   CanvasContextMenu* ContextMenu() const { return context_menu_; }
   bool IsAnimating() const { return timer_id_ != 0; }
 
  signals:
   // Events for the host: -7 focus gained, -8 focus lost.
-  void eventRaised(int event);
+  void EventRaised(int event);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -53,15 +53,15 @@ class TurtleModel {
   // Canvas size in pixels; the turtles keep their coordinates.
   void SetSize(int width, int height);
   void SetEdgeMode(EdgeMode mode) { edge_mode_ = mode; }
-  EdgeMode edge_mode() const { return edge_mode_; }
+  EdgeMode GetEdgeMode() const { return edge_mode_; }
   void SetCheckpoint(Checkpoint checkpoint) { checkpoint_ = std::move(checkpoint); }
 
   // Selects turtle `index` (outside 0..19 selects 0), initialising every slot
   // above the highest selected so far.
   void SelectTurtle(int index);
-  int current() const { return current_; }
-  int highest() const { return highest_; }
-  const TurtleState& turtle(int index) const { return turtles_[index]; }
+  int CurrentIndex() const { return current_; }
+  int HighestIndex() const { return highest_; }
+  const TurtleState& TurtleAt(int index) const { return turtles_[index]; }
   // The Clear reset without erasing: turtle 0 current and at home.
   void ResetTurtleZero();
 

@@ -28,7 +28,7 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
   BuildControls();
   runtime_errors_ = std::make_unique<RuntimeErrorBox>(dialogs, *this);
   files_ = std::make_unique<SourceFiles>(*editor_, *hint_, dialogs);
-  runs_ = new RunController({*editor_, *run_count_, *hint_, *run_button_, canvas_->core()}, this);
+  runs_ = new RunController({*editor_, *run_count_, *hint_, *run_button_, canvas_->Core()}, this);
   marks_ = new ScriptMarks(*editor_, *hint_, *tabs_, *runs_);
   settings_ = new SettingsPage(*tabs_, kSettingsPage, *canvas_, *runs_);
   new ScriptHighlighter(*editor_);
@@ -57,7 +57,7 @@ void MainWindow::BindEvents() {
   connect(compile_button_, &QPushButton::clicked, this, [this] { files_->Compile(); });
   connect(editor_, &EditBox::ContentChanged, this, [this] { files_->MarkChanged(); });
   if (const CanvasContextMenu* menu = canvas_->ContextMenu()) {
-    connect(menu, &CanvasContextMenu::messageRaised, this,
+    connect(menu, &CanvasContextMenu::MessageRaised, this,
             [this](const QString& line) { hint_->AppendText(Utf8ToGbk(line.toStdString())); });
   }
 }

@@ -23,7 +23,7 @@ std::string NativeName(const QString& path) { return QFile::encodeName(path).toS
 
 bool WriteScript(const QString& path, const Text& bytes) {
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  return TryWriteFileBytes(NativeName(path), std::span<const uint8_t>(data, bytes.size())).ok();
+  return TryWriteFileBytes(NativeName(path), std::span<const uint8_t>(data, bytes.size())).Ok();
 }
 
 // The source path with its extension changed to the program file's.
@@ -68,7 +68,7 @@ void SourceFiles::OpenPath(const QString& path) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
   FileReadResult read = TryReadFileBytes(NativeName(path));
-  if (!read.ok()) {
+  if (!read.Ok()) {
     Report(texts::kOpenPrefix, path, false);
     return;
   }

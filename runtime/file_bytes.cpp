@@ -214,11 +214,11 @@ FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t
 
 bool WriteFileBytes(std::string_view name,
                     std::initializer_list<std::span<const uint8_t>> blocks) {
-  return TryWriteFileBytes(name, blocks).ok();
+  return TryWriteFileBytes(name, blocks).Ok();
 }
 
 bool WriteFileBytes(std::string_view name, std::span<const uint8_t> block) {
-  return TryWriteFileBytes(name, block).ok();
+  return TryWriteFileBytes(name, block).Ok();
 }
 
 }  // namespace dravel

@@ -17,12 +17,12 @@ namespace dravel {
 struct FileReadResult {
   ByteSet bytes;
   int error = 0;  // errno value; 0 on success (an empty file included)
-  bool ok() const { return error == 0; }
+  bool Ok() const { return error == 0; }
 };
 
 struct FileWriteResult {
   int error = 0;  // errno value; 0 on success
-  bool ok() const { return error == 0; }
+  bool Ok() const { return error == 0; }
 };
 
 // A short English description of an errno value from the results above.

@@ -131,10 +131,10 @@ int32_t ToInteger(std::string_view text) {
 }
 
 double ToNumber(const Value& value) {
-  if (value.is_array()) return 0;
+  if (value.IsArray()) return 0;
   uint64_t bits = value.bits();
-  switch (value.type()) {
-    case TypeWord::kText: return ToNumber(value.bytes());
+  switch (value.Type()) {
+    case TypeWord::kText: return ToNumber(value.Bytes());
     case TypeWord::kByte: return static_cast<uint8_t>(bits);
     case TypeWord::kShort: return static_cast<int16_t>(bits);
     case TypeWord::kInteger: return static_cast<int32_t>(Low32(bits));
@@ -148,10 +148,10 @@ double ToNumber(const Value& value) {
 }
 
 int32_t ToInteger(const Value& value) {
-  if (value.is_array()) return 0;
+  if (value.IsArray()) return 0;
   uint64_t bits = value.bits();
-  switch (value.type()) {
-    case TypeWord::kText: return ToInteger(value.bytes());
+  switch (value.Type()) {
+    case TypeWord::kText: return ToInteger(value.Bytes());
     case TypeWord::kByte: return static_cast<uint8_t>(bits);
     case TypeWord::kShort: return static_cast<int16_t>(bits);
     case TypeWord::kInteger:
@@ -165,16 +165,16 @@ int32_t ToInteger(const Value& value) {
 }
 
 ByteSet ToByteSet(const Value& value) {
-  const std::string& bytes = value.bytes();
-  if (value.is_array()) {
-    return IsNumericType(value.type()) ? ByteSet(bytes.begin(), bytes.end()) : ByteSet();
+  const std::string& bytes = value.Bytes();
+  if (value.IsArray()) {
+    return IsNumericType(value.Type()) ? ByteSet(bytes.begin(), bytes.end()) : ByteSet();
   }
-  if (value.type() == TypeWord::kText) {
+  if (value.Type() == TypeWord::kText) {
     std::string_view text = UpToZero(bytes);
     return ByteSet(text.begin(), text.end());
   }
-  if (value.type() == TypeWord::kByteSet) return ByteSet(bytes.begin(), bytes.end());
-  ByteSet out(FixedSize(value.type()));
+  if (value.Type() == TypeWord::kByteSet) return ByteSet(bytes.begin(), bytes.end());
+  ByteSet out(FixedSize(value.Type()));
   for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<uint8_t>(value.bits() >> (8 * i));
   return out;
 }

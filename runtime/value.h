@@ -58,10 +58,10 @@ class Value {
   // An array of `element_type` holding `element_bytes` (count x size bytes).
   static Value Array(TypeWord element_type, std::span<const uint8_t> element_bytes);
 
-  TypeWord type() const { return type_; }
-  bool is_array() const { return array_; }
+  TypeWord Type() const { return type_; }
+  bool IsArray() const { return array_; }
   uint64_t bits() const { return bits_; }
-  const std::string& bytes() const { return bytes_; }
+  const std::string& Bytes() const { return bytes_; }
 
  private:
   Value(TypeWord type, uint64_t bits) : type_(type), bits_(bits) {}

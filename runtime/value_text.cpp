@@ -85,10 +85,10 @@ Text ToText(double value) { return FormatGeneral(value, 13); }
 
 Text ToText(const Value& value) {
   uint64_t bits = value.bits();
-  if (value.is_array()) {
-    return IsNumericType(value.type()) ? Text(UpToZero(value.bytes())) : Text();
+  if (value.IsArray()) {
+    return IsNumericType(value.Type()) ? Text(UpToZero(value.Bytes())) : Text();
   }
-  switch (value.type()) {
+  switch (value.Type()) {
     case TypeWord::kByte: return std::to_string(static_cast<uint8_t>(bits));
     case TypeWord::kShort: return std::to_string(static_cast<int16_t>(bits));
     case TypeWord::kInteger: return std::to_string(static_cast<int32_t>(bits));
@@ -99,7 +99,7 @@ Text ToText(const Value& value) {
     case TypeWord::kLogical: return static_cast<uint32_t>(bits) != 0 ? kTrue : kFalse;
     case TypeWord::kDateTime: return DateTimeText(std::bit_cast<double>(bits));
     case TypeWord::kText:
-    case TypeWord::kByteSet: return Text(UpToZero(value.bytes()));
+    case TypeWord::kByteSet: return Text(UpToZero(value.Bytes()));
     default: return {};
   }
 }

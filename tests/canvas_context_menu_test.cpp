@@ -25,9 +25,9 @@ class CanvasContextMenuTest : public ::testing::Test {
   CanvasContextMenuTest()
       : canvas_(TurtleCanvas::Create({}, nullptr, QRect(0, 0, 160, 120))),
         menu_(*canvas_->ContextMenu()),
-        spy_(&menu_, &CanvasContextMenu::messageRaised) {
-    canvas_->core().Turtle().Forward(40);
-    canvas_->core().Turtle().WriteText("\xc4\xe3");
+        spy_(&menu_, &CanvasContextMenu::MessageRaised) {
+    canvas_->Core().Turtle().Forward(40);
+    canvas_->Core().Turtle().WriteText("\xc4\xe3");
   }
 
   // Answers the file dialog with `path` and saves.
@@ -74,7 +74,7 @@ TEST_F(CanvasContextMenuTest, ShortcutSavesFromTheKeyboard) {
 TEST_F(CanvasContextMenuTest, SavesPngOrSvgByTheChosenName) {
   SaveAs(dir_.filePath("p.png"));
   EXPECT_EQ(QImage(dir_.filePath("p.png")).convertToFormat(QImage::Format_RGB32),
-            canvas_->core().VisibleLayer());
+            canvas_->Core().VisibleLayer());
   const QString svg = dir_.filePath("p.SVG");
   SaveAs(svg);
   QFile file(svg);
@@ -109,7 +109,7 @@ TEST_F(CanvasContextMenuTest, CancelledDialogsDoNothing) {
 TEST_F(CanvasContextMenuTest, CopiesTheVisibleLayer) {
   menu_.CopyPicture();
   EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-            canvas_->core().VisibleLayer());
+            canvas_->Core().VisibleLayer());
 }
 
 TEST_F(CanvasContextMenuTest, PrintsToThePrinterChosen) {

@@ -65,7 +65,7 @@ TEST_F(FileBytesTest, ReplacesALongerFileCompletely) {
   EXPECT_EQ(ReadFileBytes(Path("f")), Bytes("new"));
   ASSERT_TRUE(WriteFileBytes(Path("f"), ByteSet{}));
   FileReadResult empty = TryReadFileBytes(Path("f"));
-  EXPECT_TRUE(empty.ok());
+  EXPECT_TRUE(empty.Ok());
   EXPECT_TRUE(empty.bytes.empty());
 }
 
@@ -210,7 +210,7 @@ TEST_F(FileBytesTest, AFolderThatRefusesNewFilesStillLetsAWritableFileBeSaved) {
   const FileWriteResult in_place = TryWriteFileBytes(Path("keep.dvg"), Bytes("new"));
   const FileWriteResult new_file = TryWriteFileBytes(Path("other.dvg"), Bytes("x"));
   SetFileSystem(previous);
-  EXPECT_TRUE(in_place.ok());
+  EXPECT_TRUE(in_place.Ok());
   EXPECT_EQ(ReadFileBytes(Path("keep.dvg")), Bytes("new"));
   EXPECT_EQ(new_file.error, EACCES);
   EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dvg"});

@@ -335,8 +335,8 @@ TEST_F(PictureExportTest, ResizeEmptiesTheRecord) {
   Go(30);
   canvas_.Resize(100, 50);
   const DrawingSnapshot drawing = canvas_.Drawing();
-  EXPECT_TRUE(drawing.record.lines().empty());
-  EXPECT_EQ(drawing.record.size(), QSize(100, 50));
+  EXPECT_TRUE(drawing.record.Lines().empty());
+  EXPECT_EQ(drawing.record.Size(), QSize(100, 50));
 }
 
 TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
@@ -345,8 +345,8 @@ TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
     canvas_.Turtle().TurnRight(1);
   }
   const DrawingSnapshot drawing = canvas_.Drawing();
-  EXPECT_TRUE(drawing.record.overflowed());
-  EXPECT_EQ(drawing.record.lines().capacity(), 0u);
+  EXPECT_TRUE(drawing.record.Overflowed());
+  EXPECT_EQ(drawing.record.Lines().capacity(), 0u);
   const QByteArray svg = WriteSvg(drawing);
   const ParsedSvg parsed = Parse(svg);
   EXPECT_EQ(parsed.desc, kSvgBitmapFallback);
@@ -354,7 +354,7 @@ TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
   EXPECT_EQ(Rasterise(svg), canvas_.VisibleLayer());
   canvas_.Turtle().Clear();
   Go(10);
-  EXPECT_FALSE(canvas_.Drawing().record.overflowed());
+  EXPECT_FALSE(canvas_.Drawing().record.Overflowed());
 }
 
 TEST_F(PictureExportTest, ControlCharactersNeverBreakTheXml) {
@@ -375,10 +375,10 @@ TEST(PictureFile, FormatFollowsTheExtension) {
 TEST(PictureFile, FailedWritesLeaveNoFileAndNoEmptyFile) {
   QTemporaryDir dir;
   const std::string path = QDir(dir.path()).filePath("p.png").toStdString();
-  EXPECT_FALSE(WritePictureFile(path, {}).ok());
+  EXPECT_FALSE(WritePictureFile(path, {}).Ok());
   EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
-  EXPECT_FALSE(WritePictureFile(dir.path().toStdString() + "/none/p.png", "x").ok());
-  ASSERT_TRUE(WritePictureFile(path, "png").ok());
+  EXPECT_FALSE(WritePictureFile(dir.path().toStdString() + "/none/p.png", "x").Ok());
+  ASSERT_TRUE(WritePictureFile(path, "png").Ok());
   EXPECT_EQ(QFile(QString::fromStdString(path)).size(), 3);
 }
 

@@ -19,17 +19,17 @@ class RasterSurfaceTest : public ::testing::Test {
   RasterSurfaceTest() : surface_(200, 100) { surface_.SetPenColour(kRed); }
 
   uint32_t VisibleAt(int x, int y) const {
-    return ColourOf(surface_.visible_layer().pixel(x, y));
+    return ColourOf(surface_.VisibleLayer().pixel(x, y));
   }
   uint32_t InkAt(int x, int y) const {
-    return ColourOf(surface_.ink_layer().pixel(x, y));
+    return ColourOf(surface_.InkLayer().pixel(x, y));
   }
   // Pixels of the visible layer that are not the background colour.
   std::set<std::pair<int, int>> Drawn() const {
     std::set<std::pair<int, int>> drawn;
-    for (int y = 0; y < surface_.height(); ++y)
-      for (int x = 0; x < surface_.width(); ++x)
-        if (VisibleAt(x, y) != surface_.background_colour()) drawn.insert({x, y});
+    for (int y = 0; y < surface_.Height(); ++y)
+      for (int x = 0; x < surface_.Width(); ++x)
+        if (VisibleAt(x, y) != surface_.BackgroundColour()) drawn.insert({x, y});
     return drawn;
   }
   QRect DrawnBounds() const {
@@ -132,15 +132,15 @@ TEST_F(RasterSurfaceTest, WidePenDrawsAThickLineWithoutBlending) {
 TEST_F(RasterSurfaceTest, PenWidthOutOfRangeBecomesOne) {
   for (int width : {0, -3, 65535}) {
     surface_.SetPenWidth(width);
-    EXPECT_EQ(surface_.pen_width(), 1);
+    EXPECT_EQ(surface_.PenWidth(), 1);
   }
   surface_.SetPenWidth(65534);
-  EXPECT_EQ(surface_.pen_width(), 65534);
+  EXPECT_EQ(surface_.PenWidth(), 65534);
 }
 
 TEST_F(RasterSurfaceTest, KeyColourPenComesOutAsBlueSixtyThree) {
   surface_.SetPenColour(kKeyColour);
-  EXPECT_EQ(surface_.pen_colour(), 0x3F2B22u);
+  EXPECT_EQ(surface_.PenColour(), 0x3F2B22u);
   surface_.DrawSegment({0, 0}, {10, 0});
   EXPECT_EQ(InkAt(100, 50), 0x3F2B22u);
   surface_.SetBackgroundColour(0x123456);
@@ -186,7 +186,7 @@ TEST_F(RasterSurfaceTest, TextRunsAlongTheHeadingFromTheAnchor) {
     QRect bounds;
     for (int y = 0; y < 300; ++y)
       for (int x = 0; x < 300; ++x)
-        if (surface.visible_layer().pixel(x, y) == PixelOf(kRed)) bounds |= QRect(x, y, 1, 1);
+        if (surface.VisibleLayer().pixel(x, y) == PixelOf(kRed)) bounds |= QRect(x, y, 1, 1);
     ASSERT_FALSE(bounds.isEmpty());
     EXPECT_EQ(bounds.width() > bounds.height(), c.wide);
     EXPECT_EQ(bounds.bottom() < 150, c.above_anchor);
@@ -195,8 +195,8 @@ TEST_F(RasterSurfaceTest, TextRunsAlongTheHeadingFromTheAnchor) {
     EXPECT_GE(std::max(bounds.width(), bounds.height()), 40);
     for (int y = bounds.top(); y <= bounds.bottom(); ++y) {
       for (int x = bounds.left(); x <= bounds.right(); ++x) {
-        if (surface.visible_layer().pixel(x, y) == PixelOf(kRed)) {
-          ASSERT_EQ(surface.ink_layer().pixel(x, y), PixelOf(kRed));
+        if (surface.VisibleLayer().pixel(x, y) == PixelOf(kRed)) {
+          ASSERT_EQ(surface.InkLayer().pixel(x, y), PixelOf(kRed));
         }
       }
     }

@@ -41,22 +41,22 @@ class TurtleCanvasTest : public ::testing::Test {
   TurtleCanvasTest()
       : canvas_(TurtleCanvas::Create(MainCanvasBytes(), nullptr, QRect(0, 0, 200, 100))) {}
 
-  CanvasCore& core() { return canvas_->core(); }
+  CanvasCore& Core() { return canvas_->Core(); }
 
   std::unique_ptr<TurtleCanvas> canvas_;
 };
 
 TEST_F(TurtleCanvasTest, MainCanvasIsGreyWithGreenLinesWrapAndAnimation) {
   ASSERT_TRUE(canvas_);
-  EXPECT_EQ(core().VisibleLayer().pixel(0, 0), qRgb(96, 96, 96));
-  core().Turtle().Forward(20);
-  EXPECT_EQ(core().VisibleLayer().pixel(100, 45), qRgb(0, 255, 0));
-  EXPECT_EQ(core().VisibleLayer().pixel(101, 45), qRgb(96, 96, 96));
-  EXPECT_EQ(core().GetEdgeMode(), EdgeMode::Wrap);
+  EXPECT_EQ(Core().VisibleLayer().pixel(0, 0), qRgb(96, 96, 96));
+  Core().Turtle().Forward(20);
+  EXPECT_EQ(Core().VisibleLayer().pixel(100, 45), qRgb(0, 255, 0));
+  EXPECT_EQ(Core().VisibleLayer().pixel(101, 45), qRgb(96, 96, 96));
+  EXPECT_EQ(Core().GetEdgeMode(), EdgeMode::Wrap);
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kEdgeMode)), 1);
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kFrameInterval)), 500);
   EXPECT_TRUE(canvas_->IsAnimating());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return core().Frame(0) != 0; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Core().Frame(0) != 0; }, 5000));
 }
 
 TEST_F(TurtleCanvasTest, CloseStopsTheAnimation) {
@@ -70,14 +70,14 @@ TEST_F(TurtleCanvasTest, SaveAfterCreateGivesBackTheSameBytes) {
 }
 
 TEST_F(TurtleCanvasTest, IntervalZeroStopsTheAnimationAtFrameZero) {
-  core().AdvanceFrames();
-  ASSERT_EQ(core().Frame(0), 1);
+  Core().AdvanceFrames();
+  ASSERT_EQ(Core().Frame(0), 1);
   EXPECT_FALSE(canvas_->IsApplicable(TurtleCanvas::kFrame));
   canvas_->SetProperty(TurtleCanvas::kFrame, 3);
-  EXPECT_EQ(core().Frame(0), 1);
+  EXPECT_EQ(Core().Frame(0), 1);
   canvas_->SetProperty(TurtleCanvas::kFrameInterval, 0);
   EXPECT_FALSE(canvas_->IsAnimating());
-  EXPECT_EQ(core().Frame(0), 0);
+  EXPECT_EQ(Core().Frame(0), 0);
   canvas_->SetProperty(TurtleCanvas::kFrame, 3);
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kFrame)), 3);
 }
@@ -102,7 +102,7 @@ TEST_F(TurtleCanvasTest, SetterRulesReplaceOutOfRangeValues) {
     canvas_->SetProperty(c.property, c.value);
     EXPECT_EQ(Number(canvas_->GetProperty(c.property)), c.reads);
   }
-  EXPECT_EQ(core().GetEdgeMode(), EdgeMode::Fence);
+  EXPECT_EQ(Core().GetEdgeMode(), EdgeMode::Fence);
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kFillColour)), 0x123456);
   canvas_->SetProperty(TurtleCanvas::kPenWidth, QByteArray("wrong kind"));
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kPenWidth)), 65534);
@@ -110,10 +110,10 @@ TEST_F(TurtleCanvasTest, SetterRulesReplaceOutOfRangeValues) {
 
 TEST_F(TurtleCanvasTest, SwitchingToWrapClearsTheCanvas) {
   canvas_->SetProperty(TurtleCanvas::kEdgeMode, 0);
-  core().Turtle().Forward(20);
+  Core().Turtle().Forward(20);
   canvas_->SetProperty(TurtleCanvas::kEdgeMode, 1);
-  EXPECT_EQ(core().StateOf().y, 0);
-  EXPECT_EQ(core().VisibleLayer().pixel(100, 45), qRgb(96, 96, 96));
+  EXPECT_EQ(Core().StateOf().y, 0);
+  EXPECT_EQ(Core().VisibleLayer().pixel(100, 45), qRgb(96, 96, 96));
 }
 
 TEST_F(TurtleCanvasTest, OwnImageListOnlyForImageSetZero) {
@@ -124,11 +124,11 @@ TEST_F(TurtleCanvasTest, OwnImageListOnlyForImageSetZero) {
   canvas_->SetProperty(TurtleCanvas::kOwnImages, own);
   EXPECT_TRUE(std::get<QByteArray>(canvas_->GetProperty(TurtleCanvas::kOwnImages)).isEmpty());
   canvas_->SetProperty(TurtleCanvas::kImageSet, 0);
-  EXPECT_EQ(core().FrameCount(0), 0);
+  EXPECT_EQ(Core().FrameCount(0), 0);
   canvas_->SetProperty(TurtleCanvas::kOwnImages, own);
-  EXPECT_EQ(core().FrameCount(0), 3);
+  EXPECT_EQ(Core().FrameCount(0), 3);
   canvas_->SetProperty(TurtleCanvas::kOwnImages, EncodeOwnImages(strip, 15));
-  EXPECT_EQ(core().FrameCount(0), 2);
+  EXPECT_EQ(Core().FrameCount(0), 2);
   QImage wide(1025, 4, QImage::Format_RGB32);  // a frame per column: too many
   wide.fill(Qt::red);
   QImage huge(4096, 1025, QImage::Format_RGB32);  // too many pixels for sprites
@@ -137,13 +137,13 @@ TEST_F(TurtleCanvasTest, OwnImageListOnlyForImageSetZero) {
                             EncodeOwnImages(wide, 1), EncodeOwnImages(huge, 0)};
   for (const QByteArray& bytes : bad) {
     canvas_->SetProperty(TurtleCanvas::kOwnImages, bytes);
-    EXPECT_EQ(core().FrameCount(0), 0);
+    EXPECT_EQ(Core().FrameCount(0), 0);
   }
   // Stored and read back with the slot.
   canvas_->SetProperty(TurtleCanvas::kOwnImages, own);
   std::unique_ptr<TurtleCanvas> copy(
       TurtleCanvas::Create(canvas_->SaveProperties(), nullptr, QRect(0, 0, 50, 50)));
-  EXPECT_EQ(copy->core().FrameCount(0), 3);
+  EXPECT_EQ(copy->Core().FrameCount(0), 3);
 }
 
 TEST_F(TurtleCanvasTest, BackgroundPictureDecodesOrStaysEmpty) {
@@ -151,35 +151,35 @@ TEST_F(TurtleCanvasTest, BackgroundPictureDecodesOrStaysEmpty) {
   picture.fill(Qt::blue);
   canvas_->SetProperty(TurtleCanvas::kBackgroundPicture, PngOf(picture));
   EXPECT_TRUE(canvas_->IsApplicable(TurtleCanvas::kPictureMode));
-  EXPECT_EQ(core().VisibleLayer().pixel(0, 0), qRgb(0, 0, 255));
+  EXPECT_EQ(Core().VisibleLayer().pixel(0, 0), qRgb(0, 0, 255));
   canvas_->SetProperty(TurtleCanvas::kPictureMode, 3);
-  EXPECT_EQ(core().VisibleLayer().pixel(100, 50), qRgb(0, 0, 255));
-  EXPECT_EQ(core().VisibleLayer().pixel(0, 0), qRgb(96, 96, 96));
+  EXPECT_EQ(Core().VisibleLayer().pixel(100, 50), qRgb(0, 0, 255));
+  EXPECT_EQ(Core().VisibleLayer().pixel(0, 0), qRgb(96, 96, 96));
   canvas_->SetProperty(TurtleCanvas::kBackgroundPicture, QByteArray("not a picture"));
   EXPECT_FALSE(canvas_->IsApplicable(TurtleCanvas::kPictureMode));
-  EXPECT_EQ(core().VisibleLayer().pixel(100, 50), qRgb(96, 96, 96));
+  EXPECT_EQ(Core().VisibleLayer().pixel(100, 50), qRgb(96, 96, 96));
 }
 
 TEST(TurtleCanvasCreate, UnreadableBytesMakeNoCanvas) {
   EXPECT_EQ(TurtleCanvas::Create(QByteArray("\x09\0\0\0", 4), nullptr, QRect()), nullptr);
   std::unique_ptr<TurtleCanvas> plain(TurtleCanvas::Create({}, nullptr, QRect(0, 0, 40, 30)));
   ASSERT_TRUE(plain);
-  EXPECT_EQ(plain->core().VisibleLayer().pixel(0, 0), qRgb(255, 255, 255));
+  EXPECT_EQ(plain->Core().VisibleLayer().pixel(0, 0), qRgb(255, 255, 255));
   EXPECT_FALSE(plain->IsAnimating());
 }
 
 TEST_F(TurtleCanvasTest, ResizeClearsAndCentresTurtleZero) {
   canvas_->show();
-  core().Turtle().Forward(20);
+  Core().Turtle().Forward(20);
   canvas_->resize(300, 160);
-  EXPECT_EQ(core().Size(), QSize(300, 160));
-  EXPECT_EQ(core().StateOf().y, 0);
-  EXPECT_EQ(core().VisibleLayer().pixel(150, 75), qRgb(96, 96, 96));
+  EXPECT_EQ(Core().Size(), QSize(300, 160));
+  EXPECT_EQ(Core().StateOf().y, 0);
+  EXPECT_EQ(Core().VisibleLayer().pixel(150, 75), qRgb(96, 96, 96));
 }
 
 TEST_F(TurtleCanvasTest, GrabbedFrameShowsTheSpriteAtTheTurtle) {
   canvas_->SetProperty(TurtleCanvas::kFrameInterval, 0);
-  core().Turtle().SetXY(-50, 20);
+  Core().Turtle().SetXY(-50, 20);
   const QImage grabbed = canvas_->grab().toImage().convertToFormat(QImage::Format_RGB32);
   const QImage& frame = BuiltInSprites(1)[0];
   int matching = 0, opaque = 0;
@@ -203,7 +203,7 @@ TEST_F(TurtleCanvasTest, MousePressTakesFocusAndFocusRaisesEvents) {
   window.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
   other.setFocus();
-  QSignalSpy events(canvas_.get(), &TurtleCanvas::eventRaised);
+  QSignalSpy events(canvas_.get(), &TurtleCanvas::EventRaised);
   QTest::mouseClick(canvas_.get(), Qt::LeftButton);
   ASSERT_EQ(events.count(), 1);
   EXPECT_EQ(events.at(0).at(0).toInt(), TurtleCanvas::kFocusGainedEvent);
@@ -226,12 +226,12 @@ bool ShowsSprite(const QImage& frame, const QImage& sprite, QPoint at) {
 TEST(TurtleCanvasPreview, PaintsOnlySlotTwentyAtTheCentre) {
   std::unique_ptr<TurtleCanvas> preview(
       TurtleCanvas::Create(MainCanvasBytes(), nullptr, QRect(0, 0, 200, 100), true));
-  preview->core().Turtle().SetXY(-60, 0);
-  QImage painted = preview->core().Paint();
+  preview->Core().Turtle().SetXY(-60, 0);
+  QImage painted = preview->Core().Paint();
   EXPECT_TRUE(ShowsSprite(painted, BuiltInSprites(1)[0], {100 - 10, 50 - 12}));
   EXPECT_FALSE(ShowsSprite(painted, BuiltInSprites(1)[0], {40 - 10, 50 - 12}));
   preview->SetProperty(TurtleCanvas::kImageSet, 6);  // the car, 28 x 40
-  painted = preview->core().Paint();
+  painted = preview->Core().Paint();
   EXPECT_TRUE(ShowsSprite(painted, BuiltInSprites(6)[0], {100 - 14, 50 - 20}));
 }
 
@@ -252,7 +252,7 @@ TEST_F(TurtleCanvasTest, ManyMovesOnARunThreadQueueOneUpdate) {
   MetaCallCounter counter;
   canvas_->installEventFilter(&counter);
   std::thread run([&] {
-    for (int i = 0; i < 100000; ++i) core().Turtle().Forward(1);
+    for (int i = 0; i < 100000; ++i) Core().Turtle().Forward(1);
   });
   run.join();
   QCoreApplication::processEvents();

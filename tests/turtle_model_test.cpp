@@ -48,7 +48,7 @@ class TurtleModelTest : public ::testing::Test {
   explicit TurtleModelTest(int width = 400, int height = 300)
       : model_(surface_, width, height) {}
 
-  const TurtleState& Turtle() const { return model_.turtle(model_.current()); }
+  const TurtleState& Turtle() const { return model_.TurtleAt(model_.CurrentIndex()); }
 
   void ExpectAt(double x, double y, double tolerance = 1e-9) const {
     EXPECT_NEAR(Turtle().x, x, tolerance);
@@ -285,7 +285,7 @@ TEST_F(TurtleModelTest, RectangleIsCentredAndLeavesThePenDown) {
   ExpectAt(0, 0);
   EXPECT_NEAR(Turtle().heading, 0, 1e-9);
   EXPECT_EQ(Turtle().pen, 0);
-  EXPECT_EQ(model_.edge_mode(), EdgeMode::Fence);
+  EXPECT_EQ(model_.GetEdgeMode(), EdgeMode::Fence);
 }
 
 TEST_F(TurtleModelTest, RectangleInFenceMayReachBeyondTheBorder) {
@@ -339,13 +339,13 @@ TEST_F(TurtleModelTest, WriteTextAtTheTurtleWhateverThePen) {
 TEST_F(TurtleModelTest, SelectingATurtleInitialisesTheSlotsUpToIt) {
   model_.Forward(10);
   model_.SelectTurtle(3);
-  EXPECT_EQ(model_.highest(), 3);
-  EXPECT_EQ(model_.turtle(3).visible, 1);
+  EXPECT_EQ(model_.HighestIndex(), 3);
+  EXPECT_EQ(model_.TurtleAt(3).visible, 1);
   model_.SelectTurtle(25);
-  EXPECT_EQ(model_.current(), 0);
-  EXPECT_EQ(model_.turtle(0).y, 10);
+  EXPECT_EQ(model_.CurrentIndex(), 0);
+  EXPECT_EQ(model_.TurtleAt(0).y, 10);
   model_.SelectTurtle(-1);
-  EXPECT_EQ(model_.current(), 0);
+  EXPECT_EQ(model_.CurrentIndex(), 0);
 }
 
 TEST_F(TurtleModelTest, NonFiniteArgumentsAreIgnored) {

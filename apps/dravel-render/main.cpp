@@ -40,7 +40,7 @@ std::optional<std::string> ReadScriptBytes(const std::string& path) {
     return bytes;
   }
   const FileReadResult result = TryReadFileBytes(path);
-  if (!result.ok()) {
+  if (!result.Ok()) {
     std::cerr << "dravel-render: cannot read " << path << ": " << FileErrorText(result.error)
               << "\n";
     return std::nullopt;
@@ -81,7 +81,7 @@ int Render(const RenderOptions& options) {
   if (options.output_path) {
     const QByteArray bytes = PictureBytes(canvas, FormatOfPath(*options.output_path),
                                           options.paint_turtles);
-    if (!WritePictureFile(*options.output_path, bytes).ok()) {
+    if (!WritePictureFile(*options.output_path, bytes).Ok()) {
       std::cerr << "dravel-render: cannot write " << *options.output_path << "\n";
       return 2;
     }

@@ -71,7 +71,7 @@ std::string ResultOf(const RunOutcome& outcome) {
 bool RenderOne(const RenderOptions& options, const QDir& in, const QDir& out,
                ScriptReport& report) {
   const FileReadResult read = TryReadFileBytes(Path(in.filePath(report.name)));
-  if (!read.ok()) return true;
+  if (!read.Ok()) return true;
   const std::string bytes(read.bytes.begin(), read.bytes.end());
   const Text script = ScriptFromFileBytes(options.utf8_script ? Utf8ToGbk(UpToZero(bytes)) : bytes);
   CanvasCore canvas(options.width, options.height);
@@ -88,7 +88,7 @@ bool RenderOne(const RenderOptions& options, const QDir& in, const QDir& out,
   }
   const PictureFormat format = options.svg_in_folder ? PictureFormat::Svg : PictureFormat::Png;
   const std::string path = Path(out.filePath(report.picture_name));
-  if (WritePictureFile(path, PictureBytes(canvas, format, options.paint_turtles)).ok()) return true;
+  if (WritePictureFile(path, PictureBytes(canvas, format, options.paint_turtles)).Ok()) return true;
   std::cerr << "dravel-render: cannot write " << path << "\n";
   return false;
 }
@@ -106,7 +106,7 @@ bool WriteSummary(const std::vector<ScriptReport>& reports, const QDir& out, boo
   std::cout << summary;
   const std::string path = Path(out.filePath(kSummaryFileName));
   const auto* bytes = reinterpret_cast<const uint8_t*>(summary.data());
-  if (TryWriteFileBytes(path, std::span(bytes, summary.size())).ok()) return true;
+  if (TryWriteFileBytes(path, std::span(bytes, summary.size())).Ok()) return true;
   std::cerr << "dravel-render: cannot write " << path << "\n";
   return false;
 }
@@ -121,7 +121,7 @@ bool WriteSheet(const std::vector<ScriptReport>& reports, const std::string& pat
   if (reports.size() > kMaxSheetEntries)
     std::cerr << "dravel-render: the contact sheet shows the first " << kMaxSheetEntries
               << " scripts\n";
-  if (WritePictureFile(path, PngBytes(ContactSheet(entries))).ok()) return true;
+  if (WritePictureFile(path, PngBytes(ContactSheet(entries))).Ok()) return true;
   std::cerr << "dravel-render: cannot write " << path << "\n";
   return false;
 }

@@ -91,7 +91,7 @@ class ForwardingTurtle : public TurtleOperations {
 class CountingTurtle : public ForwardingTurtle {
  public:
   using ForwardingTurtle::ForwardingTurtle;
-  int64_t count() const { return count_; }
+  int64_t Count() const { return count_; }
 
  protected:
   void Carry(const std::function<void()>& call) override {
