@@ -118,8 +118,8 @@ void BM_NullTurtle(benchmark::State& state, const char* workload) {
     RunOnce(script, turtle);
     commands += turtle.Count();
   }
-  state.counters["commands/s"] = benchmark::Counter(static_cast<double>(commands),
-                                                    benchmark::Counter::kIsRate);
+  state.counters["commands/s"] =
+      benchmark::Counter(static_cast<double>(commands), benchmark::Counter::kIsRate);
 }
 
 void BM_RasterCanvas(benchmark::State& state, const char* workload) {
@@ -165,13 +165,21 @@ BENCHMARK_CAPTURE(BM_RasterCanvas, w4_star5, "w4_star5.dvg")->Unit(benchmark::kM
 BENCHMARK_CAPTURE(BM_RasterCanvas, w5_wrap, "w5_wrap.dvg")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_RasterCanvas, w6_text, "w6_text.dvg")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_StopLatency, long_delay, "延时 100000")
-    ->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(20);
 BENCHMARK_CAPTURE(BM_StopLatency, long_repeat, "重复 2000000000 【前进 1|右转 1】")
-    ->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(20);
 BENCHMARK_CAPTURE(BM_StopLatency, huge_circle, "画圆 100000000")
-    ->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(20);
 BENCHMARK_CAPTURE(BM_StopLatency, wrapping_moves, "重复 2000000000 【前进 1000|右转 7】")
-    ->UseManualTime()->Unit(benchmark::kMicrosecond)->Iterations(20);
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(20);
 
 }  // namespace
 }  // namespace dravel

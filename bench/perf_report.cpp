@@ -4,6 +4,7 @@
 // compose time, the stop latency, and the raw-buffer limit with our ratio to
 // it. With --soak: ten million moves through dravel-render with its resident
 // memory sampled, an endless count of passes, and stops during a long run.
+#include <unistd.h>
 #include <QGuiApplication>
 #include <algorithm>
 #include <chrono>
@@ -12,7 +13,6 @@
 #include <fstream>
 #include <memory>
 #include <thread>
-#include <unistd.h>
 
 #include "bench/process_probe.h"
 #include "bench/raw_limit.h"
@@ -146,9 +146,8 @@ void PrintRow(const Row& row) {
   const double ratio = row.raw > 0 ? row.in_process / row.raw : 0;
   char stops[96] = "ends before the stop";
   if (!row.stops.answered_ms.empty()) {
-    std::snprintf(stops, sizeof stops, "%.3f / %.3f (thread %.3f)",
-                  Median(row.stops.answered_ms), Percentile(row.stops.answered_ms, 0.99),
-                  Percentile(row.stops.returned_ms, 0.99));
+    std::snprintf(stops, sizeof stops, "%.3f / %.3f (thread %.3f)", Median(row.stops.answered_ms),
+                  Percentile(row.stops.answered_ms, 0.99), Percentile(row.stops.returned_ms, 0.99));
   }
   char limit[64] = "no lines";
   if (row.segments > 0) {
@@ -157,16 +156,18 @@ void PrintRow(const Row& row) {
   }
   std::printf("| %s | %.3f s | %.1f MB | %.2f M/s (%.2f ms) | %s | %.0f us | %s |\n",
               row.name.c_str(), row.wall, row.peak_rss_kb / 1024.0,
-              double(row.moves) / row.in_process / 1e6, row.in_process * 1e3, limit,
-              row.compose_us, stops);
+              double(row.moves) / row.in_process / 1e6, row.in_process * 1e3, limit, row.compose_us,
+              stops);
 }
 
 int Report(const std::string& render, const fs::path& workloads) {
   const std::vector<fs::path> scripts = Workloads(workloads);
-  std::printf("| workload | dravel-render wall (median of %d) | peak RSS | in-process moves/s "
-              "(run time) | raw-buffer limit, our ratio | frame compose | stop answered p50 / p99 (thread returned p99), ms |\n"
-              "|---|---|---|---|---|---|---|\n",
-              kProcessRuns);
+  std::printf(
+      "| workload | dravel-render wall (median of %d) | peak RSS | in-process moves/s "
+      "(run time) | raw-buffer limit, our ratio | frame compose | stop answered p50 / p99 (thread "
+      "returned p99), ms |\n"
+      "|---|---|---|---|---|---|---|\n",
+      kProcessRuns);
   for (const fs::path& path : scripts) {
     Row row;
     row.name = path.stem().string();
@@ -215,23 +216,21 @@ int Soak(const std::string& render) {
   fs::create_directories(dir);
   const char* moves = "次数 100\r\n重复 100000 【前进 1|右转 1】\r\n";
   const fs::path moves_path = WriteScript(dir, "moves.dvg", moves);
-  const fs::path passes_path =
-      WriteScript(dir, "passes.dvg", "次数 2000000000\r\n");
+  const fs::path passes_path = WriteScript(dir, "passes.dvg", "次数 2000000000\r\n");
   std::printf("| soak | wall | resident memory | |\n|---|---|---|---|\n");
-  PrintMemory("10,000,000 moves (dravel-render)",
-              RunProcess({render, moves_path.string()}, 50));
+  PrintMemory("10,000,000 moves (dravel-render)", RunProcess({render, moves_path.string()}, 50));
   PrintMemory("count 2000000000, stopped at 4 s (dravel-render)",
               RunProcess({render, "--timeout", "4", passes_path.string()}, 50));
   const StopTimes stops = StopLatencies(ReadWorkload(moves_path), 200);
   const auto worst = [](const std::vector<double>& v) {
     return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
   };
-  std::printf("\n%zu stops of the 10,000,000-move run: answered p50 %.3f ms, p99 %.3f ms, "
-              "max %.3f ms (thread returned: max %.3f ms): %s\n",
-              stops.answered_ms.size(), Median(stops.answered_ms),
-              Percentile(stops.answered_ms, 0.99), worst(stops.answered_ms),
-              worst(stops.returned_ms),
-              worst(stops.answered_ms) < 10 ? "every stop within 10 ms" : "SLOW STOP");
+  std::printf(
+      "\n%zu stops of the 10,000,000-move run: answered p50 %.3f ms, p99 %.3f ms, "
+      "max %.3f ms (thread returned: max %.3f ms): %s\n",
+      stops.answered_ms.size(), Median(stops.answered_ms), Percentile(stops.answered_ms, 0.99),
+      worst(stops.answered_ms), worst(stops.returned_ms),
+      worst(stops.answered_ms) < 10 ? "every stop within 10 ms" : "SLOW STOP");
   fs::remove_all(dir);
   return 0;
 }
@@ -241,7 +240,8 @@ int Soak(const std::string& render) {
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+      std::fprintf(stderr, "%s\n", qPrintable(message));
   });
   QGuiApplication application(argc, argv);  // fonts for the text workload
   const bool soak = argc > 1 && std::string(argv[1]) == "--soak";

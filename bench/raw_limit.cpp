@@ -71,8 +71,8 @@ std::vector<PixelSegment> CaptureSegments(const Text& script, int width, int hei
   return std::move(surface.segments);
 }
 
-int64_t DrawRaw(const std::vector<PixelSegment>& segments, std::vector<uint32_t>& buffer,
-                int width, int height) {
+int64_t DrawRaw(const std::vector<PixelSegment>& segments, std::vector<uint32_t>& buffer, int width,
+                int height) {
   int64_t pixels = 0;
   for (const PixelSegment& s : segments) {
     const int32_t dx = std::abs(s.x1 - s.x0), dy = -std::abs(s.y1 - s.y0);

@@ -22,7 +22,7 @@ std::vector<PixelSegment> CaptureSegments(const Text& script, int width, int hei
 
 // Draws every segment into `buffer` (width * height pixels), clipped, from
 // its first pixel up to but not including its last; gives the pixels set.
-int64_t DrawRaw(const std::vector<PixelSegment>& segments, std::vector<uint32_t>& buffer,
-                int width, int height);
+int64_t DrawRaw(const std::vector<PixelSegment>& segments, std::vector<uint32_t>& buffer, int width,
+                int height);
 
 }  // namespace dravel::bench

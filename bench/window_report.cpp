@@ -10,8 +10,8 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -79,8 +79,9 @@ double RunInWindow(MainWindow& window, const Text& script, Sample sample) {
 
 void ReportWorkloads(MainWindow& window, const fs::path& workloads) {
   const std::vector<fs::path> scripts = Workloads(workloads);
-  std::printf("| workload | run pressed to closing message | window resident memory |\n"
-              "|---|---|---|\n");
+  std::printf(
+      "| workload | run pressed to closing message | window resident memory |\n"
+      "|---|---|---|\n");
   for (const fs::path& path : scripts) {
     const double seconds = RunInWindow(window, ReadWorkload(path), [](double) {});
     std::printf("| %s | %.3f s | %.1f MB |\n", path.stem().string().c_str(), seconds,
@@ -92,8 +93,7 @@ void ReportWorkloads(MainWindow& window, const fs::path& workloads) {
 
 void Soak(MainWindow& window) {
   // Ten million moves.
-  const Text script = Utf8ToGbk(
-      "次数 100\r\n重复 100000 【前进 1|右转 1】\r\n");
+  const Text script = Utf8ToGbk("次数 100\r\n重复 100000 【前进 1|右转 1】\r\n");
   long at_one_second = 0, highest = 0;
   const double seconds = RunInWindow(window, script, [&](double at) {
     if (at < 1.0) return;
@@ -132,8 +132,7 @@ double AnswerMilliseconds() {
 }
 
 void Flood(MainWindow& window, double seconds) {
-  const Text script =
-      Utf8ToGbk("次数 2000000000\r\n前进 1");
+  const Text script = Utf8ToGbk("次数 2000000000\r\n前进 1");
   window.Editor().SetContent(script);
   const Clock::time_point start = Clock::now();
   window.StartRun();
@@ -161,13 +160,13 @@ void Flood(MainWindow& window, double seconds) {
   const Text hint = window.HintBox().Content();
   const bool first_shown = hint.find(Utf8ToGbk("第1次")) != Text::npos;
   const bool stop_shown = hint.ends_with(messages::kRunStopped);
-  std::printf("\nflood of pass messages for %.0f s: peak %.1f MB resident (%s), slowest answer "
-              "%.1f ms, stop %.3f ms, editor %s, first pass %s, hint %.1f MB ending with the stop "
-              "message: %s\n",
-              seconds, highest / 1024.0, highest < 150 * 1024 ? "under 150 MB" : "OVER 150 MB",
-              slowest_answer, stop_ms, window.Editor().Content() == script ? "intact" : "CHANGED",
-              first_shown ? "shown" : "MISSING", hint.size() / 1048576.0,
-              stop_shown ? "yes" : "NO");
+  std::printf(
+      "\nflood of pass messages for %.0f s: peak %.1f MB resident (%s), slowest answer "
+      "%.1f ms, stop %.3f ms, editor %s, first pass %s, hint %.1f MB ending with the stop "
+      "message: %s\n",
+      seconds, highest / 1024.0, highest < 150 * 1024 ? "under 150 MB" : "OVER 150 MB",
+      slowest_answer, stop_ms, window.Editor().Content() == script ? "intact" : "CHANGED",
+      first_shown ? "shown" : "MISSING", hint.size() / 1048576.0, stop_shown ? "yes" : "NO");
 }
 
 // Opens `path` as the open button would, and reports the time it took and the
@@ -186,7 +185,8 @@ void Open(MainWindow& window, const char* path) {
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& message) {
-    if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+      std::fprintf(stderr, "%s\n", qPrintable(message));
   });
   QApplication application(argc, argv);
   dravel::bench::NoDialogs dialogs;

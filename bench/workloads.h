@@ -11,7 +11,8 @@ namespace dravel::bench {
 
 // Every .dvg in `folder` (default bench/data), by name; exits with a message
 // when the folder holds none.
-std::vector<std::filesystem::path> Workloads(const std::filesystem::path& folder = DRAVEL_BENCH_DATA);
+std::vector<std::filesystem::path> Workloads(
+    const std::filesystem::path& folder = DRAVEL_BENCH_DATA);
 
 // The script of `path` as the editor would hold it; exits with a message
 // when it cannot be read.

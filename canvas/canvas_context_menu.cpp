@@ -37,7 +37,10 @@ bool AskForPrinter(QWidget* parent, QPrinter& printer) {
 }  // namespace
 
 CanvasContextMenu::CanvasContextMenu(QWidget* canvas, CanvasCore& core)
-    : QObject(canvas), canvas_(canvas), core_(core), hooks_{AskForFile, AskForPrinter},
+    : QObject(canvas),
+      canvas_(canvas),
+      core_(core),
+      hooks_{AskForFile, AskForPrinter},
       menu_(new QMenu(canvas)) {
   // Ctrl+Shift keeps clear of the editor's own Ctrl+S and Ctrl+C.
   menu_->addAction(

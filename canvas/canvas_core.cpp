@@ -5,9 +5,7 @@ namespace {
 
 constexpr int kPreviewSlot = 20;
 
-int TurtleIndex(int index) {
-  return index >= 0 && index < kTurtleCount ? index : 0;
-}
+int TurtleIndex(int index) { return index >= 0 && index < kTurtleCount ? index : 0; }
 
 bool ValidSlot(int slot) { return slot >= 0 && slot < kSpriteSlotCount; }
 
@@ -51,8 +49,7 @@ void CanvasCore::DrawSegment(TurtlePoint from, TurtlePoint to) {
   record_.AddLine(from.x, from.y, to.x, to.y, surface_.PenColour(), surface_.PenWidth());
 }
 
-void CanvasCore::PutText(std::string_view gbk_text, TurtlePoint anchor,
-                         double heading) {
+void CanvasCore::PutText(std::string_view gbk_text, TurtlePoint anchor, double heading) {
   if (OperationStopped()) return;
   surface_.PutText(gbk_text, anchor, heading);
   record_.AddText(gbk_text, anchor, heading, surface_.PenColour());
@@ -153,8 +150,7 @@ QImage CanvasCore::Paint() const {
 
 DrawingSnapshot CanvasCore::Drawing() const {
   auto lock = Lock();
-  DrawingSnapshot snapshot{record_, surface_.BackgroundColour(),
-                           surface_.BackgroundPicture(), {}};
+  DrawingSnapshot snapshot{record_, surface_.BackgroundColour(), surface_.BackgroundPicture(), {}};
   if (record_.Overflowed()) snapshot.visible_layer = surface_.VisibleLayer().copy();
   return snapshot;
 }
@@ -178,8 +174,7 @@ int CanvasCore::CurrentTurtle() const {
 void CanvasCore::SetImageSet(int slot, int image_set) {
   if (!ValidSlot(slot)) return;
   auto lock = Lock();
-  slots_[slot].image_set =
-      image_set >= 0 && image_set < kImageSetCount ? image_set : 1;
+  slots_[slot].image_set = image_set >= 0 && image_set < kImageSetCount ? image_set : 1;
   slots_[slot].frame = 0;
   surface_.RequestRepaint(false);
 }

@@ -70,7 +70,7 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
 
   QImage VisibleLayer() const;  // a copy, taken under the lock
   QImage InkLayer() const;
-  QImage Paint() const;         // the visible layer with the sprites
+  QImage Paint() const;  // the visible layer with the sprites
   // What was drawn since the last clear, for vector export.
   DrawingSnapshot Drawing() const;
 
@@ -120,8 +120,7 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   bool OperationStopped() const { return session_ != nullptr && session_->Stopped(); }
 
   void DrawSegment(TurtlePoint from, TurtlePoint to) override;
-  void PutText(std::string_view gbk_text, TurtlePoint anchor,
-               double heading) override;
+  void PutText(std::string_view gbk_text, TurtlePoint anchor, double heading) override;
   void RequestRepaint(bool erase) override;
   void EraseInk() override;
   void RefreshBackground() override;
@@ -136,7 +135,7 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   TurtleModel model_;
   std::array<SpriteSlot, kSpriteSlotCount> slots_{};
   bool preview_ = false;
-  uint32_t pen_colour_ = 0;  // as set
+  uint32_t pen_colour_ = 0;   // as set
   int32_t picture_mode_ = 0;  // as set
   std::function<void()> repaint_;
   CanvasTurtle own_turtle_{*this, nullptr};

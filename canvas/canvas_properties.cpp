@@ -17,8 +17,7 @@ class FieldReader {
       return 0;
     }
     uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-      value = value << 8 | static_cast<uint8_t>(bytes_[at_ + i]);
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<uint8_t>(bytes_[at_ + i]);
     at_ += 4;
     return static_cast<int32_t>(value);
   }
@@ -115,9 +114,8 @@ std::optional<CanvasProperties> ReadProperties(const QByteArray& bytes) {
 
 QByteArray WriteProperties(const CanvasProperties& p) {
   QByteArray out;
-  for (int32_t value : {kPropertiesVersion, p.pen_colour, p.background_colour,
-                        p.fill_colour, p.pen_width, p.edge_mode, p.picture_mode,
-                        p.frame_interval})
+  for (int32_t value : {kPropertiesVersion, p.pen_colour, p.background_colour, p.fill_colour,
+                        p.pen_width, p.edge_mode, p.picture_mode, p.frame_interval})
     AppendInt(out, value);
   for (int32_t frame : p.frames) AppendInt(out, frame);
   for (int32_t set : p.image_sets) AppendInt(out, set);

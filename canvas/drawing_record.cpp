@@ -32,8 +32,7 @@ void DrawingRecord::Reset(QSize size) {
 
 bool DrawingRecord::Room(size_t text_bytes) {
   if (overflowed_) return false;
-  if (lines_.size() + texts_.size() < kMaxItems &&
-      text_bytes_ + text_bytes <= kMaxTextBytes) {
+  if (lines_.size() + texts_.size() < kMaxItems && text_bytes_ + text_bytes <= kMaxTextBytes) {
     return true;
   }
   Reset(size_);
@@ -64,12 +63,11 @@ void DrawingRecord::AddLine(double x1, double y1, double x2, double y2, uint32_t
   lines_.push_back({float(ax), float(ay), float(bx), float(by), colour, width});
 }
 
-void DrawingRecord::AddText(std::string_view gbk_text, TurtlePoint anchor,
-                            double heading, uint32_t colour) {
+void DrawingRecord::AddText(std::string_view gbk_text, TurtlePoint anchor, double heading,
+                            uint32_t colour) {
   gbk_text = gbk_text.substr(0, gbk_text.find('\0'));
   // The surface draws no text without a GUI application; neither do we.
-  if (gbk_text.empty() ||
-      qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
+  if (gbk_text.empty() || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr) {
     return;
   }
   if (!Room(gbk_text.size())) return;

@@ -33,14 +33,14 @@ struct RecordedLine {
 struct RecordedText {
   size_t lines_before;  // lines drawn before it, which it covers
   std::string utf8;
-  int32_t x, y;         // the top-left anchor pixel
-  int32_t degrees;      // anticlockwise from reading left to right
+  int32_t x, y;     // the top-left anchor pixel
+  int32_t degrees;  // anticlockwise from reading left to right
   uint32_t colour;
 };
 
 class DrawingRecord {
  public:
-  static constexpr size_t kMaxItems = 1'000'000;       // about 24 MB of lines
+  static constexpr size_t kMaxItems = 1'000'000;  // about 24 MB of lines
   static constexpr size_t kMaxTextBytes = size_t{8} << 20;
 
   // Empties the list for a canvas of `size`; the overflow mark goes too.
@@ -50,8 +50,7 @@ class DrawingRecord {
   // the canvas.
   void AddLine(double x1, double y1, double x2, double y2, uint32_t colour, int width);
   // `gbk_text` up to its first zero byte, at the turtle point `anchor`.
-  void AddText(std::string_view gbk_text, TurtlePoint anchor, double heading,
-               uint32_t colour);
+  void AddText(std::string_view gbk_text, TurtlePoint anchor, double heading, uint32_t colour);
 
   QSize Size() const { return size_; }
   bool Overflowed() const { return overflowed_; }

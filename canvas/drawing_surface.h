@@ -24,8 +24,7 @@ class DrawingSurface {
   // current turtle's pen is down.
   virtual void DrawSegment(TurtlePoint from, TurtlePoint to) = 0;
   // `gbk_text` with its top-left at `anchor`, running along `heading`.
-  virtual void PutText(std::string_view gbk_text, TurtlePoint anchor,
-                       double heading) = 0;
+  virtual void PutText(std::string_view gbk_text, TurtlePoint anchor, double heading) = 0;
   // Marks the whole canvas for repainting; `erase` repaints the background too.
   virtual void RequestRepaint(bool erase) = 0;
   // Empties the ink layer and rebuilds the visible layer.

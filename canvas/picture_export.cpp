@@ -25,8 +25,7 @@ QByteArray PngBytes(const QImage& image) {
   return png;
 }
 
-QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format,
-                        bool with_turtles) {
+QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles) {
   if (format == PictureFormat::Svg) return WriteSvg(canvas.Drawing());
   return PngBytes(with_turtles ? canvas.Paint() : canvas.VisibleLayer());
 }

@@ -19,8 +19,7 @@ enum class PictureFormat { Png, Svg };
 PictureFormat FormatOfPath(std::string_view path);
 
 // The encoded picture; empty only when encoding failed.
-QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format,
-                        bool with_turtles = false);
+QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles = false);
 QByteArray PngBytes(const QImage& image);
 
 // Writes `bytes` to `path` (a local byte path) atomically; empty bytes give

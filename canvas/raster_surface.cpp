@@ -46,8 +46,7 @@ std::pair<int64_t, int64_t> VisibleSteps(const AxisLine& line) {
   return {std::max<int64_t>(first, 0), std::min(end, steps)};
 }
 
-void CopyKeyed(QImage& target, const QImage& source, int64_t left, int64_t top,
-               uint32_t key) {
+void CopyKeyed(QImage& target, const QImage& source, int64_t left, int64_t top, uint32_t key) {
   const int64_t x0 = std::max<int64_t>(left, 0);
   const int64_t y0 = std::max<int64_t>(top, 0);
   const int64_t x1 = std::min<int64_t>(left + source.width(), target.width());
@@ -64,48 +63,45 @@ void CopyKeyed(QImage& target, const QImage& source, int64_t left, int64_t top,
 
 // Copies the rectangle at (left, top) of `size` from `source` into `target`
 // at the same place, clipped to both.
-void CopyBack(QImage& target, const QImage& source, int64_t left, int64_t top,
-              QSize size) {
+void CopyBack(QImage& target, const QImage& source, int64_t left, int64_t top, QSize size) {
   const int64_t x0 = std::max<int64_t>(left, 0);
   const int64_t y0 = std::max<int64_t>(top, 0);
   const int64_t x1 = std::min<int64_t>(left + size.width(), target.width());
   const int64_t y1 = std::min<int64_t>(top + size.height(), target.height());
   if (x0 >= x1) return;
   for (int64_t y = y0; y < y1; ++y) {
-    std::copy_n(reinterpret_cast<const uint32_t*>(source.constScanLine(int(y))) + x0,
-                x1 - x0, reinterpret_cast<uint32_t*>(target.scanLine(int(y))) + x0);
+    std::copy_n(reinterpret_cast<const uint32_t*>(source.constScanLine(int(y))) + x0, x1 - x0,
+                reinterpret_cast<uint32_t*>(target.scanLine(int(y))) + x0);
   }
 }
 
 }  // namespace
 
 uint32_t PixelOf(uint32_t colour) {
-  const uint32_t red = colour & 0xFF, green = (colour >> 8) & 0xFF,
-                 blue = (colour >> 16) & 0xFF;
+  const uint32_t red = colour & 0xFF, green = (colour >> 8) & 0xFF, blue = (colour >> 16) & 0xFF;
   return 0xFF000000u | red << 16 | green << 8 | blue;
 }
 
 uint32_t ColourOf(uint32_t pixel) {
-  const uint32_t red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF,
-                 blue = pixel & 0xFF;
+  const uint32_t red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
   return red | green << 8 | blue << 16;
 }
 
-bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y,
-                 double high_x, double high_y) {
+bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y, double high_x, double high_y) {
   double t0 = 0, t1 = 1;
   const double dx = b.x() - a.x(), dy = b.y() - a.y();
   const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x() - low_x, high_x - a.x(), a.y() - low_y,
-                       high_y - a.y()};
+  const double q[4] = {a.x() - low_x, high_x - a.x(), a.y() - low_y, high_y - a.y()};
   for (int i = 0; i < 4; ++i) {
     if (p[i] == 0) {
       if (q[i] < 0) return false;
       continue;
     }
     const double t = q[i] / p[i];
-    if (p[i] < 0) t0 = std::max(t0, t);
-    else t1 = std::min(t1, t);
+    if (p[i] < 0)
+      t0 = std::max(t0, t);
+    else
+      t1 = std::min(t1, t);
   }
   if (t0 > t1) return false;
   const QPointF start = a;
@@ -114,9 +110,7 @@ bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y,
   return true;
 }
 
-RasterSurface::RasterSurface(int width, int height) {
-  CreateLayers(width, height, true);
-}
+RasterSurface::RasterSurface(int width, int height) { CreateLayers(width, height, true); }
 
 void RasterSurface::CreateLayers(int width, int height, bool first) {
   visible_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
@@ -151,10 +145,8 @@ void RasterSurface::SetBackgroundColour(uint32_t colour) {
 }
 
 void RasterSurface::SetBackgroundPicture(QImage picture, int32_t mode) {
-  picture_ = picture.isNull() ? QImage()
-                              : picture.convertToFormat(QImage::Format_RGB32);
-  picture_mode_ = mode >= 0 && mode <= 3 ? static_cast<PictureMode>(mode)
-                                         : PictureMode::TopLeft;
+  picture_ = picture.isNull() ? QImage() : picture.convertToFormat(QImage::Format_RGB32);
+  picture_mode_ = mode >= 0 && mode <= 3 ? static_cast<PictureMode>(mode) : PictureMode::TopLeft;
 }
 
 QPoint RasterSurface::PixelAt(TurtlePoint point) const {
@@ -164,8 +156,10 @@ QPoint RasterSurface::PixelAt(TurtlePoint point) const {
 void RasterSurface::DrawSegment(TurtlePoint from, TurtlePoint to) {
   const QPoint a = PixelAt(from), b = PixelAt(to);
   if (a == b) return;
-  if (pen_width_ <= 1) DrawThinLine(a, b);
-  else DrawWideLine(a, b);
+  if (pen_width_ <= 1)
+    DrawThinLine(a, b);
+  else
+    DrawWideLine(a, b);
   RequestRepaint(false);
 }
 
@@ -176,9 +170,8 @@ void RasterSurface::DrawThinLine(QPoint from, QPoint to) {
   const Pixel a{int64_t{Width() / 2} + from.x(), int64_t{Height() / 2} - from.y()};
   const Pixel b{int64_t{Width() / 2} + to.x(), int64_t{Height() / 2} - to.y()};
   const bool x_major = std::llabs(b.x - a.x) >= std::llabs(b.y - a.y);
-  const AxisLine line =
-      x_major ? AxisLine{a.x, a.y, b.x - a.x, b.y - a.y, Width(), Height()}
-              : AxisLine{a.y, a.x, b.y - a.y, b.x - a.x, Height(), Width()};
+  const AxisLine line = x_major ? AxisLine{a.x, a.y, b.x - a.x, b.y - a.y, Width(), Height()}
+                                : AxisLine{a.y, a.x, b.y - a.y, b.x - a.x, Height(), Width()};
   const auto [first, end] = VisibleSteps(line);
   if (first >= end) return;
   const int64_t major_step = line.major_delta > 0 ? 1 : -1;
@@ -221,10 +214,9 @@ void RasterSurface::DrawWideLine(QPoint from, QPoint to) {
   const double cx = Width() / 2, cy = Height() / 2;
   QPointF a(cx + from.x(), cy - from.y()), b(cx + to.x(), cy - to.y());
   const double margin = pen_width_;
-  if (!ClipSegment(a, b, -margin, -margin, Width() + margin, Height() + margin))
-    return;
-  QPen pen(QColor::fromRgb(PixelOf(pen_colour_)), pen_width_, Qt::SolidLine,
-           Qt::RoundCap, Qt::RoundJoin);
+  if (!ClipSegment(a, b, -margin, -margin, Width() + margin, Height() + margin)) return;
+  QPen pen(QColor::fromRgb(PixelOf(pen_colour_)), pen_width_, Qt::SolidLine, Qt::RoundCap,
+           Qt::RoundJoin);
   for (QImage* layer : {&visible_, &ink_}) {
     QPainter painter(layer);
     painter.setRenderHint(QPainter::Antialiasing, false);
@@ -233,8 +225,7 @@ void RasterSurface::DrawWideLine(QPoint from, QPoint to) {
   }
 }
 
-void RasterSurface::PutText(std::string_view gbk_text, TurtlePoint anchor,
-                            double heading) {
+void RasterSurface::PutText(std::string_view gbk_text, TurtlePoint anchor, double heading) {
   const QPoint offset = PixelAt(anchor);
   const QPoint pixel(Width() / 2 + std::clamp(offset.x(), -(1 << 24), 1 << 24),
                      Height() / 2 - std::clamp(offset.y(), -(1 << 24), 1 << 24));
@@ -280,25 +271,19 @@ QImage RasterSurface::BackgroundPicture() const {
 void RasterSurface::DrawPicture(QImage& target) const {
   QPainter painter(&target);
   switch (picture_mode_) {
-    case PictureMode::TopLeft:
-      painter.drawImage(0, 0, picture_);
-      break;
-    case PictureMode::Stretch:
-      painter.drawImage(target.rect(), picture_);
-      break;
+    case PictureMode::TopLeft: painter.drawImage(0, 0, picture_); break;
+    case PictureMode::Stretch: painter.drawImage(target.rect(), picture_); break;
     case PictureMode::Tile:
       painter.drawTiledPixmap(target.rect(), QPixmap::fromImage(picture_));
       break;
     case PictureMode::Centre:
-      painter.drawImage((Width() - picture_.width()) / 2,
-                        (Height() - picture_.height()) / 2, picture_);
+      painter.drawImage((Width() - picture_.width()) / 2, (Height() - picture_.height()) / 2,
+                        picture_);
       break;
   }
 }
 
-void RasterSurface::CopyInkOntoVisible() {
-  CopyKeyed(visible_, ink_, 0, 0, PixelOf(kKeyColour));
-}
+void RasterSurface::CopyInkOntoVisible() { CopyKeyed(visible_, ink_, 0, 0, PixelOf(kKeyColour)); }
 
 QImage RasterSurface::Compose(const std::vector<SpritePose>& sprites) const {
   QImage frame = visible_.copy();
@@ -312,10 +297,8 @@ QImage RasterSurface::Compose(const std::vector<SpritePose>& sprites) const {
 void RasterSurface::DrawSprite(QImage& target, const SpritePose& sprite) const {
   if (sprite.frame == nullptr || sprite.frame->isNull()) return;
   const QImage turned = TurnFrame(*sprite.frame, sprite.heading);
-  const int64_t left = TruncSaturated(sprite.position.x - turned.width() / 2 +
-                                      Width() / 2);
-  const int64_t top = TruncSaturated(
-      Height() / 2 - (turned.height() / 2 + sprite.position.y));
+  const int64_t left = TruncSaturated(sprite.position.x - turned.width() / 2 + Width() / 2);
+  const int64_t top = TruncSaturated(Height() / 2 - (turned.height() / 2 + sprite.position.y));
   CopyBack(target, visible_, left, top, TurnedBox(sprite.frame->size(), 45));
   CopyKeyed(target, turned, left, top, kWhitePixel);
 }

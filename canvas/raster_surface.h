@@ -40,8 +40,7 @@ uint32_t ColourOf(uint32_t pixel);
 
 // Clips the segment a-b to the rectangle [low, high] in both axes
 // (Liang-Barsky); false when nothing of it is inside.
-bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y,
-                 double high_x, double high_y);
+bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y, double high_x, double high_y);
 
 class RasterSurface final : public DrawingSurface {
  public:
@@ -62,8 +61,7 @@ class RasterSurface final : public DrawingSurface {
   void SetBackgroundPicture(QImage picture, int32_t mode);
 
   void DrawSegment(TurtlePoint from, TurtlePoint to) override;
-  void PutText(std::string_view gbk_text, TurtlePoint anchor,
-               double heading) override;
+  void PutText(std::string_view gbk_text, TurtlePoint anchor, double heading) override;
   void RequestRepaint(bool erase) override;
   void EraseInk() override;
   void RefreshBackground() override;

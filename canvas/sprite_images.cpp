@@ -47,8 +47,7 @@ const SpriteFrames& BuiltInSprites(int image_set) {
   static const std::array<SpriteFrames, 10> sets = [] {
     std::array<SpriteFrames, 10> loaded;
     for (size_t i = 0; i < kStrips.size(); ++i) {
-      const QImage strip(QStringLiteral(":/sprites/") +
-                         QString::fromLatin1(kStrips[i].resource));
+      const QImage strip(QStringLiteral(":/sprites/") + QString::fromLatin1(kStrips[i].resource));
       loaded[i] = SplitStrip(strip, kStrips[i].frame_width);
     }
     return loaded;
@@ -59,8 +58,7 @@ const SpriteFrames& BuiltInSprites(int image_set) {
 
 SpriteFrames SplitStrip(const QImage& strip, int frame_width) {
   SpriteFrames frames;
-  if (strip.isNull() || frame_width <= 0 || frame_width > strip.width())
-    return frames;
+  if (strip.isNull() || frame_width <= 0 || frame_width > strip.width()) return frames;
   const QImage argb = strip.convertToFormat(QImage::Format_ARGB32);
   QImage flat(argb.size(), QImage::Format_RGB32);
   for (int y = 0; y < argb.height(); ++y) {

@@ -24,8 +24,7 @@ QImage DecodePicture(const QByteArray& bytes) {
   QImageReader reader(&buffer);
   const QSize size = reader.size();
   // Refuse a huge declared size before any pixel is allocated.
-  if (size.isValid() && qint64{size.width()} * size.height() > kMaxPicturePixels)
-    return {};
+  if (size.isValid() && qint64{size.width()} * size.height() > kMaxPicturePixels) return {};
   QImage picture;
   if (!reader.read(&picture)) return {};
   if (qint64{picture.width()} * picture.height() > kMaxPicturePixels) return {};
@@ -33,11 +32,9 @@ QImage DecodePicture(const QByteArray& bytes) {
 }
 
 SpriteFrames DecodeOwnImages(const QByteArray& bytes) {
-  if (bytes.size() <= kOwnImagesHeader || !bytes.startsWith(kOwnImagesTag))
-    return {};
+  if (bytes.size() <= kOwnImagesHeader || !bytes.startsWith(kOwnImagesTag)) return {};
   uint32_t width_bits = 0;
-  for (int i = 7; i >= 4; --i)
-    width_bits = width_bits << 8 | static_cast<uint8_t>(bytes[i]);
+  for (int i = 7; i >= 4; --i) width_bits = width_bits << 8 | static_cast<uint8_t>(bytes[i]);
   const auto frame_width = static_cast<int32_t>(width_bits);
   const QImage strip = DecodePicture(bytes.mid(kOwnImagesHeader));
   if (strip.isNull() || qint64{strip.width()} * strip.height() > kMaxOwnPixels) return {};

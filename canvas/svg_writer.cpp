@@ -28,8 +28,7 @@ QString XmlSafe(const QString& text) {
   safe.reserve(text.size());
   for (QChar c : text) {
     const char16_t code = c.unicode();
-    if (code >= 0x20 ? (code != 0xFFFE && code != 0xFFFF) : code == '\t')
-      safe += c;
+    if (code >= 0x20 ? (code != 0xFFFE && code != 0xFFFF) : code == '\t') safe += c;
   }
   return safe;
 }
@@ -65,8 +64,8 @@ class SvgBody {
     for (size_t i = 0; i < lines_.size();) {
       while (next_text < texts_.size() && texts_[next_text].lines_before <= i)
         WriteText(texts_[next_text++]);
-      const size_t stop = next_text < texts_.size() ? texts_[next_text].lines_before
-                                                    : lines_.size();
+      const size_t stop =
+          next_text < texts_.size() ? texts_[next_text].lines_before : lines_.size();
       i = WritePolyline(i, stop);
     }
     while (next_text < texts_.size()) WriteText(texts_[next_text++]);

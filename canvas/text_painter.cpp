@@ -18,12 +18,10 @@ constexpr int kTextPixelSize = 24;
 QString TextFamily() {
   static const QString family = [] {
     const QString fallback = QFontInfo(QFont()).family();
-    if (QFontDatabase::writingSystems(fallback).contains(
-            QFontDatabase::SimplifiedChinese)) {
+    if (QFontDatabase::writingSystems(fallback).contains(QFontDatabase::SimplifiedChinese)) {
       return fallback;
     }
-    const QStringList chinese =
-        QFontDatabase::families(QFontDatabase::SimplifiedChinese);
+    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
     return chinese.isEmpty() ? fallback : chinese.front();
   }();
   return family;
@@ -41,8 +39,7 @@ QFont TextFont() {
 
 QFont TextPainterFont() { return TextFont(); }
 
-TextPainter::TextPainter(std::string_view gbk_text, QPoint anchor,
-                         int escapement, uint32_t pixel)
+TextPainter::TextPainter(std::string_view gbk_text, QPoint anchor, int escapement, uint32_t pixel)
     : anchor_(anchor), degrees_(escapement / 10.0), pixel_(pixel) {
   gbk_text = gbk_text.substr(0, gbk_text.find('\0'));
   text_ = QString::fromStdString(GbkToUtf8(gbk_text));
@@ -55,8 +52,7 @@ void TextPainter::Draw(QImage& layer) const {
   const QFontMetrics metrics(font);
   // Text turned any way stays within its advance plus height of the anchor.
   const int reach = metrics.horizontalAdvance(text_) + metrics.height();
-  if (!layer.rect().adjusted(-reach, -reach, reach, reach).contains(anchor_))
-    return;
+  if (!layer.rect().adjusted(-reach, -reach, reach, reach).contains(anchor_)) return;
   QPainter painter(&layer);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setRenderHint(QPainter::TextAntialiasing, false);

@@ -21,8 +21,7 @@ class TextPainter {
  public:
   // `gbk_text` is read up to its first zero byte. `escapement` is in tenths
   // of a degree, anticlockwise; 0 reads left to right.
-  TextPainter(std::string_view gbk_text, QPoint anchor, int escapement,
-              uint32_t pixel);
+  TextPainter(std::string_view gbk_text, QPoint anchor, int escapement, uint32_t pixel);
 
   void Draw(QImage& layer) const;
 

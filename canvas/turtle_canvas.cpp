@@ -13,21 +13,20 @@ namespace {
 constexpr int kPreviewSlot = 20;
 
 bool IsBlobProperty(int property) {
-  return property == TurtleCanvas::kBackgroundPicture ||
-         property == TurtleCanvas::kOwnImages;
+  return property == TurtleCanvas::kBackgroundPicture || property == TurtleCanvas::kOwnImages;
 }
 
 }  // namespace
 
-TurtleCanvas* TurtleCanvas::Create(const QByteArray& stored, QWidget* parent,
-                                   const QRect& geometry, bool preview) {
+TurtleCanvas* TurtleCanvas::Create(const QByteArray& stored, QWidget* parent, const QRect& geometry,
+                                   bool preview) {
   const std::optional<CanvasProperties> properties = ReadProperties(stored);
   if (!properties) return nullptr;
   return new TurtleCanvas(*properties, preview, parent, geometry);
 }
 
-TurtleCanvas::TurtleCanvas(const CanvasProperties& stored, bool preview,
-                           QWidget* parent, const QRect& geometry)
+TurtleCanvas::TurtleCanvas(const CanvasProperties& stored, bool preview, QWidget* parent,
+                           const QRect& geometry)
     : QWidget(parent),
       core_(geometry.width(), geometry.height()),
       properties_(stored),
@@ -40,8 +39,7 @@ TurtleCanvas::TurtleCanvas(const CanvasProperties& stored, bool preview,
   core_.SetPreview(preview);
   if (!preview) context_menu_ = new CanvasContextMenu(this, core_);
   ApplyStored(stored);
-  if (properties_.frame_interval != 0)
-    timer_id_ = startTimer(properties_.frame_interval);
+  if (properties_.frame_interval != 0) timer_id_ = startTimer(properties_.frame_interval);
 }
 
 TurtleCanvas::~TurtleCanvas() { core_.SetRepaintCallback({}); }
@@ -117,20 +115,13 @@ void TurtleCanvas::SetNumber(int property, int32_t value) {
       core_.SetBackgroundColour(static_cast<uint32_t>(value));
       if (!picture_.isNull()) ApplyPicture(core_.BackgroundPictureMode());
       break;
-    case kPenWidth:
-      core_.SetPenWidth(value);
-      break;
-    case kEdgeMode:
-      ApplyEdgeMode(value);
-      break;
+    case kPenWidth: core_.SetPenWidth(value); break;
+    case kEdgeMode: ApplyEdgeMode(value); break;
     case kPictureMode:
       if (!picture_.isNull()) ApplyPicture(value);
       break;
-    case kFrameInterval:
-      SetFrameInterval(value);
-      break;
-    default:
-      SetTurtleNumber(property, value);
+    case kFrameInterval: SetFrameInterval(value); break;
+    default: SetTurtleNumber(property, value);
   }
 }
 

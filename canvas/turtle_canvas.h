@@ -57,8 +57,8 @@ class TurtleCanvas : public QWidget {
   // construction values) at `geometry` under `parent`, which then owns it
   // (without a parent the caller does). Null when the bytes cannot be read.
   // `preview` paints and animates only slot 20, for a host's designer.
-  static TurtleCanvas* Create(const QByteArray& stored, QWidget* parent,
-                              const QRect& geometry, bool preview = false);
+  static TurtleCanvas* Create(const QByteArray& stored, QWidget* parent, const QRect& geometry,
+                              bool preview = false);
   ~TurtleCanvas() override;
 
   // Whether a property can be set now: 6 needs a picture, 8 a current slot

@@ -25,9 +25,7 @@ class DepthGuard {
   int& depth_;
 };
 
-double& Coordinate(TurtlePoint& point, int axis) {
-  return axis == 0 ? point.x : point.y;
-}
+double& Coordinate(TurtlePoint& point, int axis) { return axis == 0 ? point.x : point.y; }
 
 }  // namespace
 
@@ -64,8 +62,7 @@ double NormaliseHeading(double degrees) {
   return lifted < 360 ? lifted : 0;
 }
 
-TurtleModel::TurtleModel(DrawingSurface& surface, int width, int height)
-    : surface_(surface) {
+TurtleModel::TurtleModel(DrawingSurface& surface, int width, int height) : surface_(surface) {
   SetSize(width, height);
 }
 
@@ -120,23 +117,19 @@ void TurtleModel::Advance(double distance) {
   const double angle = (90 - turtle.heading) * kRadiansPerDegree;
   const TurtlePoint target{start.x + distance * std::cos(angle),
                            start.y + distance * std::sin(angle)};
-  const bool inside = edge_mode_ == EdgeMode::Unbounded ||
-                      (target.x >= -half_width_ && target.x <= half_width_ &&
-                       target.y >= -half_height_ && target.y <= half_height_);
+  const bool inside =
+      edge_mode_ == EdgeMode::Unbounded || (target.x >= -half_width_ && target.x <= half_width_ &&
+                                            target.y >= -half_height_ && target.y <= half_height_);
   if (inside) {
     turtle.x = target.x;
     turtle.y = target.y;
     Segment(start, target);
     return;
   }
-  if (target.x > half_width_ &&
-      CrossBorder(0, half_width_, start, target, distance)) return;
-  if (target.x < -half_width_ &&
-      CrossBorder(0, -half_width_, start, target, distance)) return;
-  if (target.y > half_height_ &&
-      CrossBorder(1, half_height_, start, target, distance)) return;
-  if (target.y < -half_height_)
-    CrossBorder(1, -half_height_, start, target, distance);
+  if (target.x > half_width_ && CrossBorder(0, half_width_, start, target, distance)) return;
+  if (target.x < -half_width_ && CrossBorder(0, -half_width_, start, target, distance)) return;
+  if (target.y > half_height_ && CrossBorder(1, half_height_, start, target, distance)) return;
+  if (target.y < -half_height_) CrossBorder(1, -half_height_, start, target, distance);
 }
 
 // A turtle outside the fence (a hair past it after a rectangle, or anywhere
@@ -150,8 +143,8 @@ void TurtleModel::StandInsideFence(TurtleState& turtle) const {
 // equals `border`. Draws up to the crossing; in Wrap goes on from the opposite
 // border with the rest of the distance and reports the move handled; in Fence
 // stops there and reports not handled, so later borders find nothing.
-bool TurtleModel::CrossBorder(int axis, double border, TurtlePoint start,
-                              TurtlePoint target, double distance) {
+bool TurtleModel::CrossBorder(int axis, double border, TurtlePoint start, TurtlePoint target,
+                              double distance) {
   const int other = 1 - axis;
   const double other_half = axis == 0 ? half_height_ : half_width_;
   const double start_a = Coordinate(start, axis);
@@ -159,8 +152,7 @@ bool TurtleModel::CrossBorder(int axis, double border, TurtlePoint start,
   const double start_o = Coordinate(start, other);
   // The ratio first: the plain product could overflow for far-out turtles.
   const double crossing_o =
-      start_o + (Coordinate(target, other) - start_o) *
-                    ((border - start_a) / (target_a - start_a));
+      start_o + (Coordinate(target, other) - start_o) * ((border - start_a) / (target_a - start_a));
   // NaN (a degenerate path) fails this test too.
   if (!(crossing_o >= -other_half && crossing_o <= other_half)) return false;
   TurtlePoint crossing;
@@ -179,8 +171,8 @@ bool TurtleModel::CrossBorder(int axis, double border, TurtlePoint start,
 void TurtleModel::MoveTo(TurtlePoint point) {
   const TurtleState& turtle = Current();
   const TurtlePoint start{turtle.x, turtle.y};
-  const bool out = point.x > half_width_ || point.x < -half_width_ ||
-                   point.y > half_height_ || point.y < -half_height_;
+  const bool out = point.x > half_width_ || point.x < -half_width_ || point.y > half_height_ ||
+                   point.y < -half_height_;
   if (edge_mode_ == EdgeMode::Fence && out) {
     // Clamped to pixels that are really on the canvas.
     if (point.x > half_width_) point.x = half_width_ - 1;
@@ -270,20 +262,17 @@ void TurtleModel::Circle(double radius) {
 }
 
 void TurtleModel::Ellipse(double radius_x, double radius_y) {
-  if (!(radius_x >= 0 && radius_y >= 0) || !std::isfinite(radius_x) ||
-      !std::isfinite(radius_y)) {
+  if (!(radius_x >= 0 && radius_y >= 0) || !std::isfinite(radius_x) || !std::isfinite(radius_y)) {
     return;
   }
-  if (edge_mode_ != EdgeMode::Unbounded &&
-      (radius_x > width_ || radius_y > height_)) {
+  if (edge_mode_ != EdgeMode::Unbounded && (radius_x > width_ || radius_y > height_)) {
     return;
   }
   Arc(radius_x, radius_y);
 }
 
-TurtlePoint TurtleModel::ArcPoint(TurtlePoint centre, double heading,
-                                  double radius_x, double radius_y,
-                                  double theta) const {
+TurtlePoint TurtleModel::ArcPoint(TurtlePoint centre, double heading, double radius_x,
+                                  double radius_y, double theta) const {
   const double h = heading * kRadiansPerDegree;
   const double t = theta * kRadiansPerDegree;
   const double along = radius_y * std::cos(t);
@@ -323,8 +312,7 @@ void TurtleModel::Arc(double radius_x, double radius_y) {
 }
 
 void TurtleModel::Rectangle(double width, double height) {
-  if (!(width >= 0 && height >= 0) || !std::isfinite(width) ||
-      !std::isfinite(height)) {
+  if (!(width >= 0 && height >= 0) || !std::isfinite(width) || !std::isfinite(height)) {
     return;
   }
   const bool fenced = edge_mode_ == EdgeMode::Fence;

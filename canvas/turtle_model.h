@@ -90,15 +90,14 @@ class TurtleModel {
   void Segment(TurtlePoint from, TurtlePoint to);
   void StandInsideFence(TurtleState& turtle) const;
   void Advance(double distance);
-  bool CrossBorder(int axis, double border, TurtlePoint start,
-                   TurtlePoint target, double distance);
+  bool CrossBorder(int axis, double border, TurtlePoint start, TurtlePoint target, double distance);
   void MoveTo(TurtlePoint point);
   void WalkTo(TurtlePoint point, bool out);
   void MoveBetweenRefreshes(TurtlePoint point);
   void Turn(double degrees);
   void Arc(double radius_x, double radius_y);
-  TurtlePoint ArcPoint(TurtlePoint centre, double heading, double radius_x,
-                       double radius_y, double theta) const;
+  TurtlePoint ArcPoint(TurtlePoint centre, double heading, double radius_x, double radius_y,
+                       double theta) const;
 
   DrawingSurface& surface_;
   Checkpoint checkpoint_;

@@ -12,7 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!read) return 0;
   const QByteArray written = dravel::WriteProperties(*read);
   const std::optional<dravel::CanvasProperties> again = dravel::ReadProperties(written);
-  if (!again || !(*again == *read) || dravel::WriteProperties(*again) != written)
-    __builtin_trap();
+  if (!again || !(*again == *read) || dravel::WriteProperties(*again) != written) __builtin_trap();
   return 0;
 }

@@ -82,8 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return true;
   }();
   (void)instant_delays;
-  const Text script =
-      CutLongNumbers(FoldFullWidth(ScriptFromFileBytes(std::span<const unsigned char>(data, size))));
+  const Text script = CutLongNumbers(
+      FoldFullWidth(ScriptFromFileBytes(std::span<const unsigned char>(data, size))));
   testing::ForwardingTurtle turtle;  // draws nothing
   CheckingHost host;
   RunContext context{turtle, host, {}};

@@ -77,25 +77,57 @@ class BudgetTurtle final : public TurtleOperations {
  public:
   BudgetTurtle(TurtleOperations& turtle, Budget& budget) : turtle_(turtle), budget_(budget) {}
 
-  void Forward(double d) override { Call(1, [&] { turtle_.Forward(d); }); }
-  void Back(double d) override { Call(1, [&] { turtle_.Back(d); }); }
-  void TurnLeft(double a) override { Call(1, [&] { turtle_.TurnLeft(a); }); }
-  void TurnRight(double a) override { Call(1, [&] { turtle_.TurnRight(a); }); }
-  void Home() override { Call(1, [&] { turtle_.Home(); }); }
-  void Clear() override { Call(1, [&] { turtle_.Clear(); }); }
-  void Circle(double r) override { Call(ArcSteps(r, r), [&] { turtle_.Circle(r); }); }
-  void PenUp() override { Call(1, [&] { turtle_.PenUp(); }); }
-  void PenDown() override { Call(1, [&] { turtle_.PenDown(); }); }
+  void Forward(double d) override {
+    Call(1, [&] { turtle_.Forward(d); });
+  }
+  void Back(double d) override {
+    Call(1, [&] { turtle_.Back(d); });
+  }
+  void TurnLeft(double a) override {
+    Call(1, [&] { turtle_.TurnLeft(a); });
+  }
+  void TurnRight(double a) override {
+    Call(1, [&] { turtle_.TurnRight(a); });
+  }
+  void Home() override {
+    Call(1, [&] { turtle_.Home(); });
+  }
+  void Clear() override {
+    Call(1, [&] { turtle_.Clear(); });
+  }
+  void Circle(double r) override {
+    Call(ArcSteps(r, r), [&] { turtle_.Circle(r); });
+  }
+  void PenUp() override {
+    Call(1, [&] { turtle_.PenUp(); });
+  }
+  void PenDown() override {
+    Call(1, [&] { turtle_.PenDown(); });
+  }
   void Ellipse(double rx, double ry) override {
     Call(ArcSteps(rx, ry), [&] { turtle_.Ellipse(rx, ry); });
   }
-  void Rectangle(double w, double h) override { Call(4, [&] { turtle_.Rectangle(w, h); }); }
-  void SetX(double x) override { Call(1, [&] { turtle_.SetX(x); }); }
-  void SetY(double y) override { Call(1, [&] { turtle_.SetY(y); }); }
-  void SetXY(double x, double y) override { Call(1, [&] { turtle_.SetXY(x, y); }); }
-  void Show() override { Call(1, [&] { turtle_.Show(); }); }
-  void Hide() override { Call(1, [&] { turtle_.Hide(); }); }
-  void WriteText(std::string_view text) override { Call(1, [&] { turtle_.WriteText(text); }); }
+  void Rectangle(double w, double h) override {
+    Call(4, [&] { turtle_.Rectangle(w, h); });
+  }
+  void SetX(double x) override {
+    Call(1, [&] { turtle_.SetX(x); });
+  }
+  void SetY(double y) override {
+    Call(1, [&] { turtle_.SetY(y); });
+  }
+  void SetXY(double x, double y) override {
+    Call(1, [&] { turtle_.SetXY(x, y); });
+  }
+  void Show() override {
+    Call(1, [&] { turtle_.Show(); });
+  }
+  void Hide() override {
+    Call(1, [&] { turtle_.Hide(); });
+  }
+  void WriteText(std::string_view text) override {
+    Call(1, [&] { turtle_.WriteText(text); });
+  }
 
  private:
   template <typename Operation>

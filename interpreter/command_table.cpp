@@ -27,10 +27,9 @@ struct RowSource {
 #ifndef QT_TRANSLATE_NOOP
 #define QT_TRANSLATE_NOOP(context, text) text
 #endif
-#define DRAVEL_HELP(syntax, meaning, example)                                          \
-  CommandHelp {                                                                         \
-    QT_TRANSLATE_NOOP("CommandHelp", syntax), QT_TRANSLATE_NOOP("CommandHelp", meaning), \
-        example                                                                         \
+#define DRAVEL_HELP(syntax, meaning, example)                                                    \
+  CommandHelp {                                                                                  \
+    QT_TRANSLATE_NOOP("CommandHelp", syntax), QT_TRANSLATE_NOOP("CommandHelp", meaning), example \
   }
 
 constexpr std::array<RowSource, 21> kTable = {{
@@ -62,8 +61,7 @@ constexpr std::array<RowSource, 21> kTable = {{
      DRAVEL_HELP("延时 毫秒", "等待指定的毫秒数再执行下一行。", "延时 500")},
     {"画椭圆", "oval", 3, S::kTwoNumbers, kEllipse,
      DRAVEL_HELP("画椭圆 横半径 竖半径",
-                 "以海龟为中心画一个椭圆：竖半径顺着海龟的方向，横半径与之垂直。",
-                 "画椭圆 80 40")},
+                 "以海龟为中心画一个椭圆：竖半径顺着海龟的方向，横半径与之垂直。", "画椭圆 80 40")},
     {"画矩形", "rectangle", 3, S::kTwoNumbers, kRectangle,
      DRAVEL_HELP("画矩形 长 宽",
                  "以海龟为中心画一个矩形：长顺着海龟的方向，宽与之垂直；画完后落笔。",
@@ -87,8 +85,9 @@ constexpr std::array<RowSource, 21> kTable = {{
 }};
 
 constexpr RowSource kCountSource = {
-    "次数", "count", 2, S::kInteger, kCount,
-    DRAVEL_HELP("次数 数目", "整个程序执行的次数（写在任意一行，取第一个）。", "次数 3")};
+    "次数", "count",
+    2,      S::kInteger,
+    kCount, DRAVEL_HELP("次数 数目", "整个程序执行的次数（写在任意一行，取第一个）。", "次数 3")};
 
 #undef DRAVEL_HELP
 
@@ -97,8 +96,8 @@ CommandRow MakeRow(const RowSource& source) {
   // A row that needs words reports a line with too few.
   Text message;
   if (source.least_words > 1) message = SystemText("行命令 ") + keyword + SystemText(" 错误！\r\n");
-  return {keyword, Text(source.alias), source.least_words, message,
-          source.shape, source.action, source.help};
+  return {keyword,      Text(source.alias), source.least_words, message,
+          source.shape, source.action,      source.help};
 }
 
 // The rows in GBK, made once on first use.

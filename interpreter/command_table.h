@@ -53,7 +53,7 @@ enum class ArgumentShape {
 // What the window's help shows of a command, in UTF-8 (our own texts, which
 // the window may translate).
 struct CommandHelp {
-  std::string_view syntax;   // e.g. "前进 距离"
+  std::string_view syntax;  // e.g. "前进 距离"
   std::string_view meaning;
   std::string_view example;  // one line a learner can run
 };

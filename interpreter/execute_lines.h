@@ -26,9 +26,9 @@ struct RunContext {
   TurtleOperations& turtle;
   RunHost& host;
   std::stop_token stop;
-  int depth = 0;        // nesting of lists being executed; 1 for the script's own
-  int script_line = 0;  // the script line being executed, for ReportFailingLine
-  int body_item = 0;    // its body's item being executed (1-based), 0 outside a body
+  int depth = 0;              // nesting of lists being executed; 1 for the script's own
+  int script_line = 0;        // the script line being executed, for ReportFailingLine
+  int body_item = 0;          // its body's item being executed (1-based), 0 outside a body
   RunPacer* pacer = nullptr;  // null: no pacing at all
 };
 

@@ -101,9 +101,7 @@ bool RunDriver::WaitForRun(std::optional<std::chrono::milliseconds> timeout) {
   return WaitForThread(current_run_, timeout);
 }
 
-bool RunDriver::Running() const {
-  return current_run_ != nullptr && current_run_->Running();
-}
+bool RunDriver::Running() const { return current_run_ != nullptr && current_run_->Running(); }
 
 void RunDriver::RunThreadMain(const RunSession& session, const RunInput& input) {
   const std::unique_ptr<TurtleOperations> turtle = canvas_.TurtleFor(session);

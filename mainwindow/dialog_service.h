@@ -13,8 +13,15 @@ inline constexpr int kMbYesNoCancel = 3;
 inline constexpr int kMbIconError = 16;
 inline constexpr int kMbIconQuestion = 32;
 // The button a message box was closed with, numbered as the box reports it.
-enum class BoxAnswer : int32_t { kOk = 0, kCancel = 1, kAbort = 2, kRetry = 3, kIgnore = 4,
-                                 kYes = 5, kNo = 6 };
+enum class BoxAnswer : int32_t {
+  kOk = 0,
+  kCancel = 1,
+  kAbort = 2,
+  kRetry = 3,
+  kIgnore = 4,
+  kYes = 5,
+  kNo = 6
+};
 
 class DialogService {
  public:

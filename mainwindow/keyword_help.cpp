@@ -18,7 +18,8 @@ QString KeywordToolTip(std::string_view gbk_word) {
   return QStringLiteral("<b>%1</b><br>%2<br>%3<i>%4</i><br>%5%6")
       .arg(translated(row->help.syntax), translated(row->help.meaning),
            QCoreApplication::translate("KeywordHelp", "例如："),
-           QString::fromUtf8(row->help.example.data(), qsizetype(row->help.example.size())).toHtmlEscaped(),
+           QString::fromUtf8(row->help.example.data(), qsizetype(row->help.example.size()))
+               .toHtmlEscaped(),
            QCoreApplication::translate("KeywordHelp", "英文别名："), FromGbk(row->alias));
 }
 

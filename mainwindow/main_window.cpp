@@ -11,13 +11,13 @@
 #include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/line_number_editor.h"
-#include "runtime/gbk_codec.h"
-#include "mainwindow/runtime_error_box.h"
-#include "mainwindow/source_files.h"
 #include "mainwindow/run_controller.h"
+#include "mainwindow/runtime_error_box.h"
 #include "mainwindow/script_highlighter.h"
 #include "mainwindow/script_marks.h"
 #include "mainwindow/settings_page.h"
+#include "mainwindow/source_files.h"
+#include "runtime/gbk_codec.h"
 
 namespace dravel {
 
@@ -66,7 +66,9 @@ void MainWindow::StartRun() { runs_->Start(); }
 
 void MainWindow::StopRun() { runs_->Stop(); }
 
-void MainWindow::WaitForRun() { runs_->WaitForRun([this] { runtime_errors_->ShowWaiting(); }); }
+void MainWindow::WaitForRun() {
+  runs_->WaitForRun([this] { runtime_errors_->ShowWaiting(); });
+}
 
 void MainWindow::ClearCanvas() { runs_->Clear(); }
 

@@ -123,8 +123,7 @@ void MainWindow::BuildTabPages() {
   tabs_->Place(help_, help_page, QRect(0, 21, 405, 210));
 }
 
-QPushButton* MainWindow::AddButton(const char* name, const Text& gbk_caption,
-                                   const QRect& bounds) {
+QPushButton* MainWindow::AddButton(const char* name, const Text& gbk_caption, const QRect& bounds) {
   auto* button = new QPushButton(FromGbk(gbk_caption), this);
   button->setObjectName(QString::fromUtf8(name));
   button->setGeometry(bounds);

@@ -6,9 +6,7 @@
 
 namespace dravel {
 
-QString FromGbk(const Text& gbk) {
-  return QString::fromStdString(GbkToUtf8(gbk));
-}
+QString FromGbk(const Text& gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
 
 int GbkWidthOf(QChar c) { return c.unicode() < 0x80 || IsKeptByte(c.unicode()) ? 1 : 2; }
 

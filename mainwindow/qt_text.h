@@ -16,7 +16,8 @@ QString FromGbk(const Text& gbk);
 // undecodable byte (gbk_codec.h), 2 for any other.
 int GbkWidthOf(QChar c);
 
-// GBK text for an edit widget, undecodable bytes kept as their own characters: CR LF, a lone CR and a lone LF each become one
+// GBK text for an edit widget, undecodable bytes kept as their own characters: CR LF, a lone CR and
+// a lone LF each become one
 // '\n', so a script written with any convention shows the lines it has.
 QString ToWidgetText(const Text& gbk);
 

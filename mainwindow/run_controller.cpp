@@ -15,9 +15,8 @@ RunController::RunController(const Controls& controls, QObject* parent)
                                             controls.run_button)),
       driver_(std::make_unique<RunDriver>(*host_, canvas_)) {
   driver_->SetPacer(pacer_.get());
-  host_->SetLocationSink([this](int line, int item, bool failing) {
-    emit LocationReported(line, item, failing);
-  });
+  host_->SetLocationSink(
+      [this](int line, int item, bool failing) { emit LocationReported(line, item, failing); });
   host_->SetEndSink([this] { emit RunEnded(); });
 }
 

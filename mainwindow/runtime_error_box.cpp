@@ -18,7 +18,8 @@ void RuntimeErrorBox::Show(std::string_view gbk_text) {
   std::unique_lock lock(mutex_);
   if (closed_) return;
   waiting_ = Text(gbk_text);
-  QMetaObject::invokeMethod(&context_, [this] { ShowWaiting(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &context_, [this] { ShowWaiting(); }, Qt::QueuedConnection);
   shown_.wait(lock, [this] { return !waiting_ || closed_; });
 }
 

@@ -16,7 +16,7 @@ constexpr int kLongestColouredLine = 4096;
 // A change that adds more is a whole new text (an open, a paste): its lines
 // are coloured as they come into view instead of all at once.
 constexpr int kColourAtOnce = 16384;
-constexpr int kColoured = 1;  // a block's user state once coloured
+constexpr int kColoured = 1;         // a block's user state once coloured
 constexpr QChar kBodyOpen(0x3010);   // 【
 constexpr QChar kBodyClose(0x3011);  // 】
 
@@ -77,7 +77,8 @@ void ScriptHighlighter::ColourChange(int position, int chars_added) {
 }
 
 void ScriptHighlighter::ColourVisible() {
-  const QTextBlock last = editor_.cursorForPosition(QPoint(0, editor_.viewport()->height())).block();
+  const QTextBlock last =
+      editor_.cursorForPosition(QPoint(0, editor_.viewport()->height())).block();
   bool coloured = false;
   for (QTextBlock block = editor_.cursorForPosition(QPoint(0, 0)).block(); block.isValid();
        block = block.next()) {

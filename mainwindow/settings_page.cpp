@@ -9,8 +9,8 @@
 #include "canvas/sprite_images.h"
 #include "canvas/turtle_canvas.h"
 #include "interpreter/run_pacer.h"
-#include "mainwindow/run_controller.h"
 #include "mainwindow/qt_text.h"
+#include "mainwindow/run_controller.h"
 #include "mainwindow/tab_control.h"
 
 namespace dravel {
@@ -35,14 +35,16 @@ constexpr std::array<const char*, 3> kEdgeModes = {
     QT_TRANSLATE_NOOP("dravel::SettingsPage", "无界")};
 
 // Colours as the canvas stores them: 0x00BBGGRR.
-constexpr std::array<int32_t, 12> kColours = {
-    0x000000, 0xFFFFFF, 0x0000FF, 0x00A000, 0xFF0000, 0x00FFFF,
-    0xFF00FF, 0xFFFF00, 0x0080FF, 0x808080, 0x800080, 0x004080};
+constexpr std::array<int32_t, 12> kColours = {0x000000, 0xFFFFFF, 0x0000FF, 0x00A000,
+                                              0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00,
+                                              0x0080FF, 0x808080, 0x800080, 0x004080};
 constexpr int kWidestPen = 50;
 constexpr int kMaxFrameInterval = 2000;
 constexpr QSize kSwatch(28, 14);
 
-QColor FromStored(int32_t value) { return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF); }
+QColor FromStored(int32_t value) {
+  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
 
 QIcon Swatch(int32_t value) {
   QPixmap pixmap(kSwatch);
@@ -57,8 +59,7 @@ int32_t NumberOf(const TurtleCanvas::PropertyValue& value) {
 
 }  // namespace
 
-SettingsPage::SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas,
-                           RunController& runs)
+SettingsPage::SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas, RunController& runs)
     : QObject(&tabs), tabs_(tabs), page_(page), canvas_(canvas), runs_(runs) {
   BuildPace();
   BuildCanvasControls();
@@ -95,9 +96,8 @@ QComboBox* SettingsPage::ColourBox(const char* name, int property, const QRect& 
   const int32_t current = NumberOf(canvas_.GetProperty(property));
   if (box->findData(current) < 0) box->addItem(Swatch(current), QString(), current);
   box->setCurrentIndex(box->findData(current));
-  connect(box, &QComboBox::currentIndexChanged, this, [this, box, property] {
-    canvas_.SetProperty(property, box->currentData().toInt());
-  });
+  connect(box, &QComboBox::currentIndexChanged, this,
+          [this, box, property] { canvas_.SetProperty(property, box->currentData().toInt()); });
   tabs_.Place(box, page_, bounds);
   return box;
 }
@@ -144,7 +144,8 @@ void SettingsPage::BuildTurtleControls() {
   for (int set = 1; set < kImageSetCount; ++set) {
     const SpriteFrames& frames = BuiltInSprites(set);
     const QPixmap picture = frames.empty() ? QPixmap() : QPixmap::fromImage(frames.front());
-    image_set_->addItem(QIcon(picture.scaled(32, 32, Qt::KeepAspectRatio)), QString::number(set), set);
+    image_set_->addItem(QIcon(picture.scaled(32, 32, Qt::KeepAspectRatio)), QString::number(set),
+                        set);
   }
   image_set_->setCurrentIndex(
       std::max(0, image_set_->findData(NumberOf(canvas_.GetProperty(TurtleCanvas::kImageSet)))));

@@ -2,8 +2,8 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QScopeGuard>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <algorithm>
 #include <span>
 #include <string>
@@ -40,8 +40,8 @@ SourceFiles::SourceFiles(EditBox& editor, EditBox& hint, DialogService& dialogs)
 
 int SourceFiles::SavePrompt() {
   if (source_changed_ == 0) return 1;
-  const BoxAnswer answer = dialogs_.ShowMessageBox(texts::kSavePrompt, kMbYesNoCancel | kMbIconQuestion,
-                                             texts::kMessageBoxCaption);
+  const BoxAnswer answer = dialogs_.ShowMessageBox(
+      texts::kSavePrompt, kMbYesNoCancel | kMbIconQuestion, texts::kMessageBoxCaption);
   if (answer == BoxAnswer::kYes) return SaveScript(false) ? 1 : 0;
   return answer == BoxAnswer::kNo ? 1 : 0;
 }
@@ -84,7 +84,8 @@ void SourceFiles::OpenPath(const QString& path) {
 void SourceFiles::Save() { SaveScript(true); }
 
 void SourceFiles::Compile() {
-  const QString initial = source_path_.isEmpty() ? dialog_.FileName() : ProgramPathFor(source_path_);
+  const QString initial =
+      source_path_.isEmpty() ? dialog_.FileName() : ProgramPathFor(source_path_);
   if (!AskForPath(DialogKind::kSaveFile, texts::kProgramFilter, texts::kProgramExt, initial)) {
     return;
   }

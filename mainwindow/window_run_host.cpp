@@ -62,8 +62,7 @@ void WindowRunHost::ReportFailingLine(const std::stop_token& run, int script_lin
   Push(Kind::kFailingLine, run, {}, script_line);
 }
 
-void WindowRunHost::ReportFailingItem(const std::stop_token& run, int script_line,
-                                      int body_item) {
+void WindowRunHost::ReportFailingItem(const std::stop_token& run, int script_line, int body_item) {
   Push(Kind::kFailingLine, run, {}, script_line, body_item);
 }
 
@@ -85,9 +84,8 @@ void WindowRunHost::Push(Kind kind, const std::stop_token& run, const Text& text
   std::unique_lock lock(mutex_);
   // Only a run waits for the window; the window's own effects never do.
   if (run.stop_possible()) {
-    room_.wait(lock, run, [this] {
-      return queued_bytes_ < kQueuedBytes && queued_.size() < kQueuedEffects;
-    });
+    room_.wait(lock, run,
+               [this] { return queued_bytes_ < kQueuedBytes && queued_.size() < kQueuedEffects; });
   }
   if (run.stop_requested()) return;
   queued_bytes_ += text.size();
@@ -105,13 +103,15 @@ void WindowRunHost::PostDelivery() {
   delivery_posted_ = true;
   // The hint box is the context, so a delivery that outlives the window is
   // dropped with it.
-  QMetaObject::invokeMethod(&hint_, [this] { Deliver(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      &hint_, [this] { Deliver(); }, Qt::QueuedConnection);
 }
 
 bool WindowRunHost::TakeNext(Effect& effect) {
   if (queued_.empty()) return false;
   Effect& front = queued_.front();
-  const size_t piece = front.kind == Kind::kAppendHint ? PieceLength(front.text) : front.text.size();
+  const size_t piece =
+      front.kind == Kind::kAppendHint ? PieceLength(front.text) : front.text.size();
   if (piece < front.text.size()) {
     effect = {front.kind, front.run, front.text.substr(0, piece), front.line, front.item};
     front.text.erase(0, piece);
@@ -168,7 +168,8 @@ void WindowRunHost::Apply(const Effect& effect) {
     case Kind::kBeep: dravel::Beep(); break;
     case Kind::kFailingLine:
     case Kind::kRunningLine:
-      if (location_sink_) location_sink_(effect.line, effect.item, effect.kind == Kind::kFailingLine);
+      if (location_sink_)
+        location_sink_(effect.line, effect.item, effect.kind == Kind::kFailingLine);
       break;
   }
 }

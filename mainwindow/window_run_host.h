@@ -62,8 +62,14 @@ class WindowRunHost final : public RunHost {
 
  private:
   enum class Kind {
-    kReplaceHint, kAppendHint, kSetRunCount, kEnableRunButton, kFocusEditor, kBeep,
-    kFailingLine, kRunningLine,
+    kReplaceHint,
+    kAppendHint,
+    kSetRunCount,
+    kEnableRunButton,
+    kFocusEditor,
+    kBeep,
+    kFailingLine,
+    kRunningLine,
   };
   struct Effect {
     Kind kind;

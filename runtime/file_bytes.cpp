@@ -212,8 +212,7 @@ FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t
   return WriteBlocks(name, std::span(&block, 1));
 }
 
-bool WriteFileBytes(std::string_view name,
-                    std::initializer_list<std::span<const uint8_t>> blocks) {
+bool WriteFileBytes(std::string_view name, std::initializer_list<std::span<const uint8_t>> blocks) {
   return TryWriteFileBytes(name, blocks).Ok();
 }
 

@@ -51,8 +51,7 @@ FileWriteResult TryWriteFileBytes(std::string_view name,
 FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t> block);
 
 // As above; true on success.
-bool WriteFileBytes(std::string_view name,
-                    std::initializer_list<std::span<const uint8_t>> blocks);
+bool WriteFileBytes(std::string_view name, std::initializer_list<std::span<const uint8_t>> blocks);
 bool WriteFileBytes(std::string_view name, std::span<const uint8_t> block);
 
 }  // namespace dravel

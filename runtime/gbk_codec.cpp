@@ -59,27 +59,33 @@ void AppendUtf8(uint32_t character, std::string& out) {
 size_t Utf8SequenceLength(std::string_view text) {
   auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
   unsigned char lead = byte(0);
-  size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2
-                  : lead >= 0xE0 && lead <= 0xEF ? 3 : lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+  size_t length = lead < 0x80                    ? 1
+                  : lead >= 0xC2 && lead <= 0xDF ? 2
+                  : lead >= 0xE0 && lead <= 0xEF ? 3
+                  : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                 : 0;
   if (length == 0 || length > text.size()) return 0;
   for (size_t i = 1; i < length; ++i) {
     if ((byte(i) & 0xC0) != 0x80) return 0;
   }
-  if (lead == 0xE0 && byte(1) < 0xA0) return 0;  // overlong
+  if (lead == 0xE0 && byte(1) < 0xA0) return 0;   // overlong
   if (lead == 0xED && byte(1) >= 0xA0) return 0;  // surrogate
-  if (lead == 0xF0 && byte(1) < 0x90) return 0;  // overlong
+  if (lead == 0xF0 && byte(1) < 0x90) return 0;   // overlong
   if (lead == 0xF4 && byte(1) >= 0x90) return 0;  // beyond U+10FFFF
   return length;
 }
 
 uint32_t DecodeUtf8(std::string_view sequence) {
-  const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(sequence[i])); };
+  const auto byte = [&](size_t i) {
+    return static_cast<uint32_t>(static_cast<unsigned char>(sequence[i]));
+  };
   switch (sequence.size()) {
     case 1: return byte(0);
     case 2: return (byte(0) & 0x1F) << 6 | (byte(1) & 0x3F);
     case 3: return (byte(0) & 0x0F) << 12 | (byte(1) & 0x3F) << 6 | (byte(2) & 0x3F);
     default:
-      return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 | (byte(3) & 0x3F);
+      return (byte(0) & 0x07) << 18 | (byte(1) & 0x3F) << 12 | (byte(2) & 0x3F) << 6 |
+             (byte(3) & 0x3F);
   }
 }
 

@@ -1,11 +1,11 @@
 #include "runtime/runtime_error.h"
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <new>
 #include <string>
-#include <unistd.h>
 
 #include "runtime/gbk_codec.h"
 

@@ -66,13 +66,9 @@ char FoldedChar(unsigned char lead, unsigned char trail) {
 
 }  // namespace
 
-std::string_view UpToZero(std::string_view text) {
-  return text.substr(0, text.find('\0'));
-}
+std::string_view UpToZero(std::string_view text) { return text.substr(0, text.find('\0')); }
 
-int TextLength(std::string_view text) {
-  return static_cast<int>(UpToZero(text).size());
-}
+int TextLength(std::string_view text) { return static_cast<int>(UpToZero(text).size()); }
 
 Text TextLeft(std::string_view text, int n) {
   text = UpToZero(text);

@@ -35,8 +35,8 @@ Text TextMiddle(std::string_view text, int start, int n);
 // (1-based, default 1), or -1. An empty search text gives 1 when the searched
 // region is non-empty. `ignore_case` folds ASCII letters only; trail bytes of
 // double-byte characters always compare exactly.
-int FindText(std::string_view text, std::string_view search,
-             std::optional<int> start = {}, bool ignore_case = false);
+int FindText(std::string_view text, std::string_view search, std::optional<int> start = {},
+             bool ignore_case = false);
 
 // Replaces up to `count` (default all; any negative means all, 0 none)
 // non-overlapping matches of `search`, scanning from `start` (1-based), by
@@ -44,17 +44,15 @@ int FindText(std::string_view text, std::string_view search,
 // `case_sensitive`. A lone lead byte at the very end of the scanned text is
 // dropped.
 Text ReplaceText(std::string_view text, std::string_view search,
-                 std::optional<std::string_view> replacement = {},
-                 std::optional<int> start = {}, std::optional<int> count = {},
-                 bool case_sensitive = false);
+                 std::optional<std::string_view> replacement = {}, std::optional<int> start = {},
+                 std::optional<int> count = {}, bool case_sensitive = false);
 
 // Splits at every exact match of `separator` (default ","). Empty pieces
 // between separators are kept; an empty last piece is not. An empty text or
 // `maximum` <= 0 gives no pieces; with a maximum, splitting stops after that
 // many pieces and the rest is dropped. An empty separator gives the whole
 // text as the only piece.
-std::vector<Text> SplitText(std::string_view text,
-                            std::optional<std::string_view> separator = {},
+std::vector<Text> SplitText(std::string_view text, std::optional<std::string_view> separator = {},
                             std::optional<int> maximum = {});
 
 // Turns full-width ASCII forms (and the ideographic space, ～, ☆ and ★) into

@@ -1,8 +1,8 @@
 #include "runtime/value.h"
 
+#include <locale.h>
 #include <bit>
 #include <cstdlib>
-#include <locale.h>
 
 namespace dravel {
 namespace {

@@ -30,8 +30,8 @@ constexpr int kSecondsPerDay = 86400;
 // "%.*g" in the "C" locale.
 Text FormatGeneral(double value, int precision) {
   char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
-                              std::chars_format::general, precision);
+  auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
   return Text(buffer, result.ptr);
 }
 
@@ -67,8 +67,8 @@ Text DateTimeText(double ole_date) {
   int hour = seconds / 3600;
   int minute = seconds / 60 % 60;
   int second = seconds % 60;
-  Text out = std::to_string(date.year) + kYear + std::to_string(date.month) +
-             kMonth + std::to_string(date.day) + kDay;
+  Text out = std::to_string(date.year) + kYear + std::to_string(date.month) + kMonth +
+             std::to_string(date.day) + kDay;
   if (second == 0 && minute == 0 && hour == 0) return out;
   out += std::to_string(hour) + kHour;
   if (second == 0 && minute == 0) return out;

@@ -78,7 +78,9 @@ TEST(TextBetween, ReadsQuoteNameAndStartPosition) {
 
 TEST(TextBetween, NeverMatchesOnATrailByte) {
   // 0x81 0x40 is one character whose trail byte is '@'.
-  const Text text = "\x81\x40" "x@body#";
+  const Text text =
+      "\x81\x40"
+      "x@body#";
   EXPECT_EQ(TextBetween(text, "@", "#"), "body");
 }
 

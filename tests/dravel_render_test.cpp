@@ -27,7 +27,8 @@ std::string ReadAll(const fs::path& path) {
 }
 
 fs::path TempFile(const std::string& name) {
-  return fs::temp_directory_path() / ("dravel_render_test_" + std::to_string(getpid()) + "_" + name);
+  return fs::temp_directory_path() /
+         ("dravel_render_test_" + std::to_string(getpid()) + "_" + name);
 }
 
 TEST(DravelRender, PrintsTheHintTextOfEveryLanguageCase) {
@@ -44,7 +45,8 @@ TEST(DravelRender, PrintsTheHintTextOfEveryLanguageCase) {
 
 TEST(DravelRender, WritesTheCanvasAndTheTurtleState) {
   const fs::path png = TempFile("square.png");
-  const Result result = Render("--state -o " + png.string() + " " + Data("render/square.dvg").string());
+  const Result result =
+      Render("--state -o " + png.string() + " " + Data("render/square.dvg").string());
   EXPECT_EQ(result.status, 0);
   EXPECT_TRUE(result.out.ends_with("程序调试完毕！\nturtle -50 20 90 -1 1\n")) << result.out;
   const QImage image(QString::fromStdString(png.string()));
@@ -84,7 +86,8 @@ TEST(DravelRender, ReadsStandardInputAndUtf8Scripts) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out, "提示信息：\n开始调试现行程序...\n已被第3行 停止 命令停止调试！\n");
   result = Render("--gbk --encoding=utf-8 - < " + script.string());
-  EXPECT_EQ(result.out, Utf8ToGbk("提示信息：\n开始调试现行程序...\n已被第3行 停止 命令停止调试！\n"));
+  EXPECT_EQ(result.out,
+            Utf8ToGbk("提示信息：\n开始调试现行程序...\n已被第3行 停止 命令停止调试！\n"));
   fs::remove(script);
 }
 

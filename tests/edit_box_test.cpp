@@ -25,8 +25,8 @@ TEST(WidgetText, LineBreaksBecomeCrLfAndOthersStay) {
     Text in;
     Text out;
   } kCases[] = {
-      {"a\r\nb", "a\r\nb"},     {"a\nb\n", "a\r\nb\r\n"}, {"a\rb", "a\r\nb"},
-      {"a\r\r\nb", "a\r\n\r\nb"}, {"\n\r", "\r\n\r\n"},    {Gbk("前进\r\n"), Gbk("前进\r\n")},
+      {"a\r\nb", "a\r\nb"},       {"a\nb\n", "a\r\nb\r\n"}, {"a\rb", "a\r\nb"},
+      {"a\r\r\nb", "a\r\n\r\nb"}, {"\n\r", "\r\n\r\n"},     {Gbk("前进\r\n"), Gbk("前进\r\n")},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.in);
@@ -36,7 +36,8 @@ TEST(WidgetText, LineBreaksBecomeCrLfAndOthersStay) {
 
 TEST(WidgetText, NamesTheFirstLineGbkCannotHold) {
   int bad_line = -1;
-  FromWidgetText(QString::fromUtf8("ok\n\xe5\x89\x8d\nx \xF0\x9F\x98\x80\n\xF0\x9F\x98\x80"), &bad_line);
+  FromWidgetText(QString::fromUtf8("ok\n\xe5\x89\x8d\nx \xF0\x9F\x98\x80\n\xF0\x9F\x98\x80"),
+                 &bad_line);
   EXPECT_EQ(bad_line, 3);
   FromWidgetText(QString::fromUtf8("ok\n\xe5\x89\x8d"), &bad_line);
   EXPECT_EQ(bad_line, 0);
@@ -63,7 +64,9 @@ TEST(EditBox, AppendGoesToTheEndWhateverIsSelected) {
 TEST(HintBox, KeepsItsHeadAndTailAroundACountedMarker) {
   HintBox box;
   box.SetContent("H\r\n");
-  const auto line = [](int i) { return "pass " + std::to_string(i) + std::string(1000, '.') + "\r\n"; };
+  const auto line = [](int i) {
+    return "pass " + std::to_string(i) + std::string(1000, '.') + "\r\n";
+  };
   Text all = "H\r\n";
   const int lines = 10000;  // about 10 MB
   for (int i = 0; i < lines; ++i) {
@@ -135,9 +138,17 @@ TEST(LeadingInteger, ReadsTheIntegerTheTextBeginsWith) {
     const char* text;
     int value;
   } kCases[] = {
-      {"12abc", 12},       {"007", 7},     {"0", 0},           {"-", 0},
-      {"", 0},             {"  -5x", -5},  {"+3", 3},          {"abc", 0},
-      {"2147483648", INT_MAX}, {"-99999999999999999999999", INT_MIN}, {"1 2", 1},
+      {"12abc", 12},
+      {"007", 7},
+      {"0", 0},
+      {"-", 0},
+      {"", 0},
+      {"  -5x", -5},
+      {"+3", 3},
+      {"abc", 0},
+      {"2147483648", INT_MAX},
+      {"-99999999999999999999999", INT_MIN},
+      {"1 2", 1},
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);
@@ -209,10 +220,10 @@ TEST(QtDialogService, ClosingTheMessageBoxGivesCancel) {
     EXPECT_EQ(message_box->windowTitle(), QStringLiteral("信息："));
     box->close();
   });
-  EXPECT_EQ(dialogs.ShowMessageBox(Gbk("源码已更改，请问是否保存？"), 35, Gbk("信息：")), BoxAnswer::kCancel);
-  WhenModal([](QWidget* box) {
-    qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
-  });
+  EXPECT_EQ(dialogs.ShowMessageBox(Gbk("源码已更改，请问是否保存？"), 35, Gbk("信息：")),
+            BoxAnswer::kCancel);
+  WhenModal(
+      [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
   EXPECT_EQ(dialogs.ShowMessageBox("?", 35, Gbk("信息：")), BoxAnswer::kNo);
 }
 

@@ -11,8 +11,8 @@ namespace dravel {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::Gbk;
+using ::testing::IsEmpty;
 using Calls = std::vector<std::string>;
 
 struct Outcome {
@@ -107,14 +107,22 @@ TEST(ExecuteLines, EveryKeywordAndAliasReachesItsOperation) {
     const char* arguments;
     const char* call;
   } rows[] = {
-      {"前进", "go", " 1", "Forward 1"},        {"后退", "back", " 1", "Back 1"},
-      {"左转", "left", " 1", "TurnLeft 1"},     {"右转", "right", " 1", "TurnRight 1"},
-      {"回家", "home", "", "Home"},             {"清屏", "cls", "", "Clear"},
-      {"画圆", "circle", " 5", "Circle 5"},     {"抬笔", "lift", "", "PenUp"},
-      {"落笔", "fall", "", "PenDown"},          {"画椭圆", "oval", " 2 3", "Ellipse 2 3"},
-      {"画矩形", "rectangle", " 2 3", "Rectangle 2 3"}, {"置横坐标", "setx", " 4", "SetX 4"},
-      {"置竖坐标", "sety", " 4", "SetY 4"},     {"置坐标", "setxy", " 4 5", "SetXY 4 5"},
-      {"显示", "show", "", "Show"},             {"隐藏", "hide", "", "Hide"},
+      {"前进", "go", " 1", "Forward 1"},
+      {"后退", "back", " 1", "Back 1"},
+      {"左转", "left", " 1", "TurnLeft 1"},
+      {"右转", "right", " 1", "TurnRight 1"},
+      {"回家", "home", "", "Home"},
+      {"清屏", "cls", "", "Clear"},
+      {"画圆", "circle", " 5", "Circle 5"},
+      {"抬笔", "lift", "", "PenUp"},
+      {"落笔", "fall", "", "PenDown"},
+      {"画椭圆", "oval", " 2 3", "Ellipse 2 3"},
+      {"画矩形", "rectangle", " 2 3", "Rectangle 2 3"},
+      {"置横坐标", "setx", " 4", "SetX 4"},
+      {"置竖坐标", "sety", " 4", "SetY 4"},
+      {"置坐标", "setxy", " 4 5", "SetXY 4 5"},
+      {"显示", "show", "", "Show"},
+      {"隐藏", "hide", "", "Hide"},
       {"写文字", "settext", " 字", "WriteText 字"},
   };
   for (const auto& row : rows) {
@@ -134,7 +142,9 @@ TEST(CommandTable, EveryRowIsComplete) {
   const auto words_of = [](ArgumentShape shape) {
     switch (shape) {
       case ArgumentShape::kNone: return 1;
-      case ArgumentShape::kNumber: case ArgumentShape::kInteger: case ArgumentShape::kWord: return 2;
+      case ArgumentShape::kNumber:
+      case ArgumentShape::kInteger:
+      case ArgumentShape::kWord: return 2;
       default: return 3;
     }
   };
@@ -184,7 +194,9 @@ TEST(ExecuteLines, RepeatsTheBodyBetweenTheFirstBrackets) {
 
 TEST(ExecuteLines, NumbersAFailureInsideABodyByItsPosition) {
   ExpectCases({
-      {"前进 1\r\n重复 2 【前进 10|前进】\r\n前进 3", false, "第2行命令 前进 错误！\r\n",
+      {"前进 1\r\n重复 2 【前进 10|前进】\r\n前进 3",
+       false,
+       "第2行命令 前进 错误！\r\n",
        {"Forward 1", "Forward 10"}},
       {"重复 3 【重复 2 【前进 10】|右转 120】", false, "第1行命令 重复 错误！\r\n", {}},
       {"重复 3 【前进 1|stop|前进 2】", false, "已被第2行 停止 命令停止调试！\r\n", {"Forward 1"}},

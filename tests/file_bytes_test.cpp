@@ -165,8 +165,8 @@ TEST_F(FileBytesTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   struct Case {
     Step step;
     int error;
-  } cases[] = {{Step::kWrite, ENOSPC}, {Step::kFsync, EIO}, {Step::kClose, EIO},
-               {Step::kRename, EIO}};
+  } cases[] = {
+      {Step::kWrite, ENOSPC}, {Step::kFsync, EIO}, {Step::kClose, EIO}, {Step::kRename, EIO}};
   ByteSet old_bytes = Bytes("the old contents, which must survive");
   ASSERT_TRUE(WriteFileBytes(Path("keep.dvg"), old_bytes));
   ByteSet new_bytes(100000, 'n');

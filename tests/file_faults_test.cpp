@@ -73,7 +73,9 @@ class FileFaultsTest : public WindowTest {
   EditBox& Editor() { return Window().Editor(); }
   Text Messages() { return Hint().substr(Gbk("提示信息：\r\n").size()); }
   static Text PathText(const QString& path) { return Gbk(path.toStdString()); }
-  Text SaveFailed(const QString& path) { return Gbk("保存 ") + PathText(path) + Gbk(" 失败！\r\n"); }
+  Text SaveFailed(const QString& path) {
+    return Gbk("保存 ") + PathText(path) + Gbk(" 失败！\r\n");
+  }
 
   // Opens `path` through the dialog; the editor then holds its text.
   void OpenFile(const QString& path) {

@@ -29,7 +29,10 @@ TEST(GbkCodec, ConvertsBothWaysExactly) {
 }
 
 TEST(GbkCodec, ReplacesWhatCannotBeConverted) {
-  EXPECT_EQ(GbkToUtf8("a\xff" "b"), "a\ufffd" "b");
+  EXPECT_EQ(GbkToUtf8("a\xff"
+                      "b"),
+            "a\ufffd"
+            "b");
   EXPECT_EQ(GbkToUtf8("ab\xc7"), "ab\ufffd");
   EXPECT_EQ(GbkToUtf8("\xc7\xb0\xc7"), "前\ufffd");
   struct Case {
@@ -70,10 +73,12 @@ TEST(GbkCodec, AnyBytesComeBackExactly) {
     bytes += static_cast<char>(state >> 16);
   }
   for (int lead = 0x81; lead <= 0xfe; ++lead)
-    for (int trail = 0; trail <= 0xff; ++trail) bytes += {static_cast<char>(lead), static_cast<char>(trail)};
+    for (int trail = 0; trail <= 0xff; ++trail)
+      bytes += {static_cast<char>(lead), static_cast<char>(trail)};
   bool lossless = false;
-  EXPECT_EQ(Utf8ToGbk(GbkToUtf8(bytes, UndecodableBytes::kKeep), &lossless, UndecodableBytes::kKeep),
-            bytes);
+  EXPECT_EQ(
+      Utf8ToGbk(GbkToUtf8(bytes, UndecodableBytes::kKeep), &lossless, UndecodableBytes::kKeep),
+      bytes);
   EXPECT_TRUE(lossless);
 }
 

@@ -2,8 +2,8 @@
 // marked in the editor, a click on a numbered message, pause and stop, a step
 // from an idle window, the canvas's properties from the page "属性设置", and
 // the keyword tool tips.
-#include "mainwindow/script_marks.h"
 #include "mainwindow/run_controller.h"
+#include "mainwindow/script_marks.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -202,7 +202,8 @@ TEST(KeywordHelpTest, EveryKeywordAndAliasHasItsTip) {
       SCOPED_TRACE(GbkToUtf8(word));
       EXPECT_EQ(FindKeywordRow(word), row);
       const QString tip = KeywordToolTip(word);
-      EXPECT_TRUE(tip.contains(QString::fromUtf8(row->help.syntax.data(), row->help.syntax.size())));
+      EXPECT_TRUE(
+          tip.contains(QString::fromUtf8(row->help.syntax.data(), row->help.syntax.size())));
       EXPECT_TRUE(tip.contains(FromGbk(row->alias)));
     }
   }
@@ -230,8 +231,9 @@ TEST(LearningScreenshot, FailedRun) {
   MainWindow window(dialogs);
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  window.Editor().SetContent(Gbk(" //画五角星，第三行有错：\r\n次数 1\r\n"
-                                 "重复 5 【前进 100|左转 144|右转|前进 10】\r\n写文字 完成"));
+  window.Editor().SetContent(
+      Gbk(" //画五角星，第三行有错：\r\n次数 1\r\n"
+          "重复 5 【前进 100|左转 144|右转|前进 10】\r\n写文字 完成"));
   window.StartRun();
   window.WaitForRun();
   QTest::qWait(300);

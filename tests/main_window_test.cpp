@@ -129,8 +129,8 @@ TEST_F(WindowTest, ControlsSitAtTheirPlaces) {
 }
 
 TEST_F(WindowTest, EditBoxesShowWhiteOnDarkCyan) {
-  for (QWidget* box : std::initializer_list<QWidget*>{&Window().Editor(), &Window().HelpBox(),
-                                                      &Window().HintBox(), &Window().RunCountBox()}) {
+  for (QWidget* box : std::initializer_list<QWidget*>{
+           &Window().Editor(), &Window().HelpBox(), &Window().HintBox(), &Window().RunCountBox()}) {
     SCOPED_TRACE(box->objectName().toStdString());
     EXPECT_EQ(box->palette().color(QPalette::Base), QColor(0, 128, 128));
     EXPECT_EQ(box->palette().color(QPalette::Text), QColor(Qt::white));
@@ -221,7 +221,9 @@ TEST_F(WindowTest, AltMnemonicsPressTheirButtons) {
   const struct {
     Qt::Key key;
     QSignalSpy* spy;
-  } kKeys[] = {{Qt::Key_A, &clicks_a}, {Qt::Key_C, &clicks_c}, {Qt::Key_B, &clicks_b},
+  } kKeys[] = {{Qt::Key_A, &clicks_a},
+               {Qt::Key_C, &clicks_c},
+               {Qt::Key_B, &clicks_b},
                {Qt::Key_D, &clicks_d}};
   for (const auto& entry : kKeys) {
     SCOPED_TRACE(entry.key);

@@ -59,8 +59,8 @@ ParsedSvg Parse(const QByteArray& svg) {
     if (name == u"image") ++parsed.images;
     if (name == u"desc") parsed.desc = xml.readElementText();
     if (name == u"polyline")
-      parsed.lines.push_back({Points(attributes.value("points").toString()),
-                              attributes.value("stroke").toString()});
+      parsed.lines.push_back(
+          {Points(attributes.value("points").toString()), attributes.value("stroke").toString()});
     if (name == u"text") {
       const QString transform = attributes.value("transform").toString();
       parsed.texts.push_back({transform, xml.readElementText()});
@@ -118,7 +118,9 @@ int Unmatched(const std::vector<bool>& from, const std::vector<bool>& to) {
   return unmatched;
 }
 
-int InkCount(const std::vector<bool>& mask) { return int(std::count(mask.begin(), mask.end(), true)); }
+int InkCount(const std::vector<bool>& mask) {
+  return int(std::count(mask.begin(), mask.end(), true));
+}
 
 // The rasterised SVG and the layer agree up to `tolerance` of the ink pixels.
 void ExpectSamePicture(const QImage& layer, const QImage& drawn, double tolerance) {
@@ -132,8 +134,7 @@ void ExpectSamePicture(const QImage& layer, const QImage& drawn, double toleranc
 
 // The layer position of the pixel centre of a turtle point.
 QPointF PixelCentre(TurtlePoint point) {
-  return {kWidth / 2 + RoundSaturated(point.x) + 0.5,
-          kHeight / 2 - RoundSaturated(point.y) + 0.5};
+  return {kWidth / 2 + RoundSaturated(point.x) + 0.5, kHeight / 2 - RoundSaturated(point.y) + 0.5};
 }
 
 class PictureExportTest : public ::testing::Test {
@@ -164,19 +165,22 @@ TEST_F(PictureExportTest, LinesMatchTheLayerAtPixelCentres) {
     const char* name;
     std::function<void(PictureExportTest&)> draw;
   } cases[] = {
-      {"square", [](PictureExportTest& t) {
+      {"square",
+       [](PictureExportTest& t) {
          for (int i = 0; i < 4; ++i) {
            t.Go(60);
            t.canvas_.Turtle().TurnRight(90);
          }
        }},
-      {"star", [](PictureExportTest& t) {
+      {"star",
+       [](PictureExportTest& t) {
          for (int i = 0; i < 5; ++i) {
            t.Go(70);
            t.canvas_.Turtle().TurnLeft(144);
          }
        }},
-      {"slanted", [](PictureExportTest& t) {
+      {"slanted",
+       [](PictureExportTest& t) {
          t.canvas_.Turtle().TurnRight(33.3);
          t.Go(50.4);
          t.canvas_.Turtle().TurnLeft(71);
@@ -358,7 +362,10 @@ TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
 }
 
 TEST_F(PictureExportTest, ControlCharactersNeverBreakTheXml) {
-  canvas_.Turtle().WriteText(std::string_view("a\x01\x1f\x7f\xff\xfe" "b", 7));
+  canvas_.Turtle().WriteText(
+      std::string_view("a\x01\x1f\x7f\xff\xfe"
+                       "b",
+                       7));
   const ParsedSvg parsed = Parse(PictureBytes(canvas_, PictureFormat::Svg));
   ASSERT_TRUE(parsed.ok);
   ASSERT_EQ(parsed.texts.size(), 1u);

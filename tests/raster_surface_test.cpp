@@ -18,12 +18,8 @@ class RasterSurfaceTest : public ::testing::Test {
  protected:
   RasterSurfaceTest() : surface_(200, 100) { surface_.SetPenColour(kRed); }
 
-  uint32_t VisibleAt(int x, int y) const {
-    return ColourOf(surface_.VisibleLayer().pixel(x, y));
-  }
-  uint32_t InkAt(int x, int y) const {
-    return ColourOf(surface_.InkLayer().pixel(x, y));
-  }
+  uint32_t VisibleAt(int x, int y) const { return ColourOf(surface_.VisibleLayer().pixel(x, y)); }
+  uint32_t InkAt(int x, int y) const { return ColourOf(surface_.InkLayer().pixel(x, y)); }
   // Pixels of the visible layer that are not the background colour.
   std::set<std::pair<int, int>> Drawn() const {
     std::set<std::pair<int, int>> drawn;
@@ -60,8 +56,11 @@ std::set<std::pair<int, int>> ReferenceLine(int x0, int y0, int x1, int y1) {
 TEST_F(RasterSurfaceTest, ThinLineDrawsTheStartPixelButNotTheEnd) {
   struct Case {
     TurtlePoint from, to;
-  } cases[] = {{{0, 0}, {10, 0}}, {{0, 0}, {0, 10}}, {{0, 0}, {-7, -7}},
-               {{3, 2}, {-20, 9}}, {{-5, 30}, {2, -30}}};
+  } cases[] = {{{0, 0}, {10, 0}},
+               {{0, 0}, {0, 10}},
+               {{0, 0}, {-7, -7}},
+               {{3, 2}, {-20, 9}},
+               {{-5, 30}, {2, -30}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.to.x << ", " << c.to.y);
     surface_.EraseInk();
@@ -84,17 +83,18 @@ TEST_F(RasterSurfaceTest, ZeroLengthSegmentDrawsNothing) {
 TEST_F(RasterSurfaceTest, FarOutLinesAreClippedToTheSamePixels) {
   struct Case {
     TurtlePoint from, to;
-  } cases[] = {{{-300, -17}, {300, 45}}, {{250, 80}, {-90, -120}},
-               {{-1000, 1}, {1000, -1}}, {{0, -500}, {3, 500}}};
+  } cases[] = {{{-300, -17}, {300, 45}},
+               {{250, 80}, {-90, -120}},
+               {{-1000, 1}, {1000, -1}},
+               {{0, -500}, {3, 500}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.from.x << ", " << c.from.y);
     surface_.EraseInk();
     surface_.DrawSegment(c.from, c.to);
     std::set<std::pair<int, int>> expected;
-    for (auto p : ReferenceLine(100 + int(c.from.x), 50 - int(c.from.y),
-                                100 + int(c.to.x), 50 - int(c.to.y)))
-      if (p.first >= 0 && p.first < 200 && p.second >= 0 && p.second < 100)
-        expected.insert(p);
+    for (auto p : ReferenceLine(100 + int(c.from.x), 50 - int(c.from.y), 100 + int(c.to.x),
+                                50 - int(c.to.y)))
+      if (p.first >= 0 && p.first < 200 && p.second >= 0 && p.second < 100) expected.insert(p);
     EXPECT_EQ(Drawn(), expected);
   }
 }
@@ -209,8 +209,10 @@ TEST_F(RasterSurfaceTest, BackgroundPictureModesPlaceThePicture) {
   struct Case {
     int mode;
     QPoint green, background;
-  } cases[] = {{0, {0, 0}, {100, 50}},  {1, {199, 99}, {-1, -1}},
-               {2, {199, 99}, {-1, -1}}, {3, {100, 50}, {0, 0}},
+  } cases[] = {{0, {0, 0}, {100, 50}},
+               {1, {199, 99}, {-1, -1}},
+               {2, {199, 99}, {-1, -1}},
+               {3, {100, 50}, {0, 0}},
                {99, {0, 0}, {100, 50}}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.mode);

@@ -4,12 +4,12 @@
 // pictures and the contact sheet.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <string>
@@ -48,8 +48,8 @@ const char kSummary[] =
 TEST(RenderFolder, RendersEveryScriptWithSummaryAndContactSheet) {
   QTemporaryDir out;
   const QString sheet = out.filePath("sheet.png");
-  const Result result = Render("--timeout 0.3 -o " + out.path() + " --contact-sheet " + sheet +
-                               " " + Data("class"));
+  const Result result =
+      Render("--timeout 0.3 -o " + out.path() + " --contact-sheet " + sheet + " " + Data("class"));
   EXPECT_EQ(result.status, 1);  // two scripts did not end well
   EXPECT_EQ(result.out, kSummary);
   EXPECT_EQ(ReadAll(out.filePath("summary.txt")), QByteArray(kSummary));
@@ -118,8 +118,10 @@ TEST(RenderOutput, SvgByExtensionAndNoFileOnFailure) {
   EXPECT_EQ(elements.count("polyline"), 1);
   EXPECT_EQ(elements.count("rect"), 1);
   EXPECT_EQ(Render("-o " + out.filePath("none/x.svg") + " " + Data("class/square.dvg")).status, 2);
-  EXPECT_EQ(Render("-o " + out.filePath("x.png") + " --contact-sheet s.png " +
-                   Data("class/square.dvg")).status, 2);
+  EXPECT_EQ(
+      Render("-o " + out.filePath("x.png") + " --contact-sheet s.png " + Data("class/square.dvg"))
+          .status,
+      2);
   EXPECT_EQ(QDir(out.path()).entryList(QDir::Files), QStringList{"square.svg"});
 }
 

@@ -13,8 +13,8 @@ namespace dravel {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::Gbk;
+using ::testing::IsEmpty;
 
 constexpr std::string_view kStart = "提示信息：\r\n开始调试现行程序...\r\n";
 
@@ -96,14 +96,16 @@ TEST(RunScript, FillsAnEmptyRunCountBoxWithOne) {
   const FinishedRun run("前进 1", "");
   EXPECT_EQ(run.host.RunCount(), "1");
   EXPECT_EQ(run.PassCount(), 1u);
-  EXPECT_THAT(run.host.Effects(), ElementsAre("hint", "count", "append", "append", "append", "enable"));
+  EXPECT_THAT(run.host.Effects(),
+              ElementsAre("hint", "count", "append", "append", "append", "enable"));
 }
 
 TEST(RunScript, CountLineWithoutValueEndsBeforeAnyPass) {
   const FinishedRun run("前进 1\r\n次数\r\n次数 3", "1");
   EXPECT_EQ(run.host.HintUtf8(), std::string(kStart) + "第2行命令 次数 错误！\r\n");
   EXPECT_THAT(run.turtle.Calls(), IsEmpty());
-  EXPECT_THAT(run.host.Effects(), ElementsAre("hint", "append", "append", "line 2", "enable", "beep"));
+  EXPECT_THAT(run.host.Effects(),
+              ElementsAre("hint", "append", "append", "line 2", "enable", "beep"));
 }
 
 TEST(RunScript, ANotANumberCountMakesNoPass) {

@@ -122,8 +122,8 @@ TEST(RunPacer, SlowRunWaitsBeforeEachCommandAndReportsItsPlace) {
   LocatingHost host;
   RunContext context{turtle, host, {}};
   context.pacer = &pacer;
-  ASSERT_TRUE(ExecuteLines(SplitLines(Gbk("前进 1\r\n\r\n重复 2 【左转 1|右转 1】\r\n画正多边形 2 5")),
-                           context));
+  ASSERT_TRUE(ExecuteLines(
+      SplitLines(Gbk("前进 1\r\n\r\n重复 2 【左转 1|右转 1】\r\n画正多边形 2 5")), context));
   EXPECT_EQ(waiter.waits, std::vector<std::chrono::milliseconds>(9, 300ms));
   const std::vector<std::pair<int, int>> places = {{1, 0}, {3, 1}, {3, 2}, {3, 1}, {3, 2},
                                                    {4, 1}, {4, 2}, {4, 1}, {4, 2}};

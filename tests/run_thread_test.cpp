@@ -19,8 +19,8 @@ namespace dravel {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using testing::Gbk;
+using ::testing::IsEmpty;
 
 constexpr std::string_view kStopped = "已停止调试程序！\r\n";
 
@@ -154,7 +154,8 @@ TEST_F(RunDriverThread, RunsAgainAfterAStoppedRun) {
   ASSERT_TRUE(driver.StartRun());
   ASSERT_TRUE(driver.WaitForRun());
   EXPECT_EQ(turtle.Calls().back(), "Back 5");
-  EXPECT_EQ(Hint(), "提示信息：\r\n开始调试现行程序...\r\n第1次：执行命令完毕！\r\n程序调试完毕！\r\n");
+  EXPECT_EQ(Hint(),
+            "提示信息：\r\n开始调试现行程序...\r\n第1次：执行命令完毕！\r\n程序调试完毕！\r\n");
 }
 
 TEST_F(RunDriverThread, SurvivesAThousandStartStopClearCycles) {

@@ -13,7 +13,8 @@ namespace {
 TEST(RuntimeErrorText, BuildsTheDialogTextByteForByte) {
   EXPECT_EQ(RuntimeErrorText(1),
             "\xd4\xcb\xd0\xd0\xca\xb1\xb3\xf6\xb4\xed!\r\n\r\n"
-            "\xb4\xed\xce\xf3\xb4\xfa\xc2\xeb\xa3\xba" "1\r\n\r\n"
+            "\xb4\xed\xce\xf3\xb4\xfa\xc2\xeb\xa3\xba"
+            "1\r\n\r\n"
             "\xb4\xed\xce\xf3\xd0\xc5\xcf\xa2\xa3\xba"
             "\xca\xfd\xd7\xe9\xb3\xc9\xd4\xb1\xd2\xfd\xd3\xc3\xcf\xc2\xb1\xea\xb3\xac\xb3\xf6"
             "\xb6\xa8\xd2\xe5\xb7\xb6\xce\xa7\r\n");
@@ -73,7 +74,8 @@ TEST(ReportRuntimeErrorDeathTest, ShowsTheTextRunsTheEndRoutineAndExitsWithMinus
         ReportRuntimeError(kErrorIndexBelowOne);
       },
       testing::ExitedWithCode(255),
-      "hook:运行时出错!\r\n\r\n错误代码：4\r\n\r\n错误信息：数组成员引用下标必须大于等于1\r\n\\|end\\|");
+      "hook:运行时出错!\r\n\r\n错误代码：4\r\n\r\n错误信息：数组成员引用下标必须大于等于1\r\n\\|"
+      "end\\|");
 }
 
 TEST(ReportRuntimeErrorDeathTest, WritesToStandardErrorWithoutAHook) {
@@ -103,7 +105,7 @@ TEST(InitRuntimeDeathTest, AFailedAllocationReportsItsSize) {
   EXPECT_EXIT(
       {
         InitRuntime();
-        void* volatile block = ::operator new(std::size_t{1} << 46);
+        void* volatile block = ::operator new (std::size_t{1} << 46);
         std::fprintf(stderr, "allocated %p", block);
       },
       testing::ExitedWithCode(255), "分配 70368744177664 字节内存失败!");

@@ -79,7 +79,8 @@ TEST_F(SourceFilesTest, OpenAndSaveGiveBackTheBytes) {
     Text file;
     Text editor;
   } kCases[] = {
-      {"crlf", Gbk("前进 100\r\n //注释\r\n\r\n左转 90"), Gbk("前进 100\r\n //注释\r\n\r\n左转 90")},
+      {"crlf", Gbk("前进 100\r\n //注释\r\n\r\n左转 90"),
+       Gbk("前进 100\r\n //注释\r\n\r\n左转 90")},
       {"lone lf", "go 1\nleft 2\n", "go 1\r\nleft 2\r\n"},
       {"lone cr", "go 1\rleft 2", "go 1\r\nleft 2"},
       {"zero byte", Text("go 1\r\n\0go 2", 11), "go 1\r\n"},
@@ -161,7 +162,7 @@ TEST_F(SourceFilesTest, CompileKeepsTheSourcePathForLaterSaves) {
   dialogs_.file_answers = {program};
   Files().Compile();
   EXPECT_EQ(dialogs_.files_shown.back().FileName(), program);  // proposed from the source name
-  EXPECT_EQ(ReadFile(program), script);  // no stop keyword in it
+  EXPECT_EQ(ReadFile(program), script);                        // no stop keyword in it
   EXPECT_EQ(Files().SourceChanged(), 0);
   Type("z");
   Files().Save();
@@ -204,8 +205,8 @@ TEST_F(SourceFilesTest, FailedWritesAreReportedAndKeepTheFlag) {
   Files().Save();
   dialogs_.file_answers = {blocked};
   Files().Compile();
-  EXPECT_EQ(Messages(), save_failed + Gbk("编译Dravel源码到 ") + PathText(blocked) +
-                            Gbk(" 失败！\r\n"));
+  EXPECT_EQ(Messages(),
+            save_failed + Gbk("编译Dravel源码到 ") + PathText(blocked) + Gbk(" 失败！\r\n"));
 }
 
 TEST_F(SourceFilesTest, PromptedSaveThatDoesNotHappenStopsTheCommand) {
@@ -257,7 +258,8 @@ TEST_F(SourceFilesTest, CompileKeepsBytesThatAreNotGbk) {
 TEST_F(SourceFilesTest, TextGbkCannotHoldIsNeverDroppedSilently) {
   const QString path = PathOf("emoji.dvg");
   WriteFile(path, "old");
-  Editor().setPlainText(QString::fromUtf8("go 1\nleft 2 \xF0\x9F\x98\x80\nback 3 \xF0\x9F\x98\x80"));
+  Editor().setPlainText(
+      QString::fromUtf8("go 1\nleft 2 \xF0\x9F\x98\x80\nback 3 \xF0\x9F\x98\x80"));
   dialogs_.file_answers = {path};
   Files().Save();
   EXPECT_EQ(ReadFile(path), "old");

@@ -49,14 +49,22 @@ TEST(FindText, NeverMatchesOnATrailByte) {
   EXPECT_EQ(FindText(kQian + kJin, "\xb0"), -1);
   EXPECT_EQ(FindText(kQian + kJin, "\xb0\xbd"), -1);
   EXPECT_EQ(FindText("\x81\x41", "A"), -1);
-  EXPECT_EQ(FindText("\x81\x41" "A", "A"), 3);
+  EXPECT_EQ(FindText("\x81\x41"
+                     "A",
+                     "A"),
+            3);
   EXPECT_EQ(FindText(kQian + "\xb0", "\xb0"), 3);
 }
 
 TEST(FindText, IgnoringCaseKeepsDoubleByteCharactersApart) {
   // 丄 (81 41) and 乤 (81 61) differ only in an ASCII-looking trail byte.
   EXPECT_EQ(FindText("x\x81\x41", "\x81\x61", {}, true), -1);
-  EXPECT_EQ(FindText("x\x81\x41" "A", "\x81\x41" "a", {}, true), 2);
+  EXPECT_EQ(FindText("x\x81\x41"
+                     "A",
+                     "\x81\x41"
+                     "a",
+                     {}, true),
+            2);
 }
 
 TEST(ReplaceText, FollowsCountStartAndCaseRules) {
@@ -95,7 +103,11 @@ TEST(ReplaceText, FollowsCountStartAndCaseRules) {
 
 TEST(ReplaceText, SkipsTrailBytesAndDropsALoneLeadByteAtTheEnd) {
   EXPECT_EQ(ReplaceText(kQian + kJin, "\xb0", "x", {}, {}, true), kQian + kJin);
-  EXPECT_EQ(ReplaceText("\x81\x41" "A", "a", "x"), "\x81\x41" "x");
+  EXPECT_EQ(ReplaceText("\x81\x41"
+                        "A",
+                        "a", "x"),
+            "\x81\x41"
+            "x");
   EXPECT_EQ(ReplaceText("ab\xc7", "x", "y"), "ab");
   // The lone lead byte is only reached while the search text still fits.
   EXPECT_EQ(ReplaceText("ab\xc7", "xy", "z"), "ab\xc7");
@@ -139,7 +151,10 @@ TEST(SplitText, KeepsEmptyPiecesButNoTrailingOne) {
 
 TEST(SplitText, NeverSplitsInsideADoubleByteCharacter) {
   // 前 is C7 B0; B0 as a separator must not cut it.
-  EXPECT_EQ(SplitText(kQian + "a\xb0" "b", "\xb0"), (std::vector<Text>{kQian + "a", "b"}));
+  EXPECT_EQ(SplitText(kQian + "a\xb0"
+                              "b",
+                      "\xb0"),
+            (std::vector<Text>{kQian + "a", "b"}));
   // 丄 is 81 41; "A|" must not match across its trail byte.
   EXPECT_EQ(SplitText("\x81\x41|x", "A|"), std::vector<Text>{"\x81\x41|x"});
 }

@@ -87,11 +87,16 @@ TEST_F(TurtleCanvasTest, SetterRulesReplaceOutOfRangeValues) {
     int property;
     int32_t value, reads;
   } cases[] = {
-      {TurtleCanvas::kCurrentTurtle, 25, 0}, {TurtleCanvas::kCurrentTurtle, 19, 19},
-      {TurtleCanvas::kEdgeMode, 2, 2},       {TurtleCanvas::kEdgeMode, 7, 0},
-      {TurtleCanvas::kPenWidth, 0, 1},       {TurtleCanvas::kPenWidth, 65535, 1},
-      {TurtleCanvas::kPenWidth, 65534, 65534}, {TurtleCanvas::kImageSet, 11, 1},
-      {TurtleCanvas::kImageSet, 10, 10},     {TurtleCanvas::kFrameInterval, -1, 0},
+      {TurtleCanvas::kCurrentTurtle, 25, 0},
+      {TurtleCanvas::kCurrentTurtle, 19, 19},
+      {TurtleCanvas::kEdgeMode, 2, 2},
+      {TurtleCanvas::kEdgeMode, 7, 0},
+      {TurtleCanvas::kPenWidth, 0, 1},
+      {TurtleCanvas::kPenWidth, 65535, 1},
+      {TurtleCanvas::kPenWidth, 65534, 65534},
+      {TurtleCanvas::kImageSet, 11, 1},
+      {TurtleCanvas::kImageSet, 10, 10},
+      {TurtleCanvas::kFrameInterval, -1, 0},
       {TurtleCanvas::kFrameInterval, 86400001, 0},
       {TurtleCanvas::kFrameInterval, 86400000, 86400000},
       {TurtleCanvas::kPenColour, 0x123456, 0x123456},

@@ -22,9 +22,7 @@ struct Segment {
 
 class RecordingSurface : public DrawingSurface {
  public:
-  void DrawSegment(TurtlePoint from, TurtlePoint to) override {
-    segments.push_back({from, to});
-  }
+  void DrawSegment(TurtlePoint from, TurtlePoint to) override { segments.push_back({from, to}); }
   void PutText(std::string_view text, TurtlePoint anchor, double heading) override {
     texts.emplace_back(text);
     text_anchor = anchor;
@@ -45,8 +43,7 @@ class RecordingSurface : public DrawingSurface {
 
 class TurtleModelTest : public ::testing::Test {
  protected:
-  explicit TurtleModelTest(int width = 400, int height = 300)
-      : model_(surface_, width, height) {}
+  explicit TurtleModelTest(int width = 400, int height = 300) : model_(surface_, width, height) {}
 
   const TurtleState& Turtle() const { return model_.TurtleAt(model_.CurrentIndex()); }
 
@@ -55,8 +52,7 @@ class TurtleModelTest : public ::testing::Test {
     EXPECT_NEAR(Turtle().y, y, tolerance);
   }
 
-  static void ExpectSegment(const Segment& segment, TurtlePoint from,
-                            TurtlePoint to) {
+  static void ExpectSegment(const Segment& segment, TurtlePoint from, TurtlePoint to) {
     EXPECT_NEAR(segment.from.x, from.x, 1e-9);
     EXPECT_NEAR(segment.from.y, from.y, 1e-9);
     EXPECT_NEAR(segment.to.x, to.x, 1e-9);
@@ -82,8 +78,8 @@ TEST_F(TurtleModelTest, ForwardDrawsAlongHeadingAndTurnsAreClockwise) {
 TEST_F(TurtleModelTest, TurnsNormaliseIntoAFullCircle) {
   struct Case {
     double left, right, heading;
-  } cases[] = {{30, 0, 330}, {0, 725, 5}, {0, 360, 0}, {720, 0, 0},
-               {0, -90, 270}, {1e20, 0, std::fmod(360 - std::fmod(1e20, 360), 360)},
+  } cases[] = {{30, 0, 330},  {0, 725, 5},    {0, 360, 0},
+               {720, 0, 0},   {0, -90, 270},  {1e20, 0, std::fmod(360 - std::fmod(1e20, 360), 360)},
                {1e-15, 0, 0}, {0, -1e-300, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "left " << c.left << " right " << c.right);
@@ -129,8 +125,11 @@ TEST_F(TurtleModelTest, FenceStopsAtTheBorderAndClampsMoves) {
   ExpectAt(200, 0);
   struct Case {
     double x, y, want_x, want_y;
-  } cases[] = {{1000, 0, 199, 0}, {-1000, 0, -200, 0}, {0, 1000, 0, 150},
-               {0, -1000, 0, -149}, {1e308, -1e308, 199, -149}};
+  } cases[] = {{1000, 0, 199, 0},
+               {-1000, 0, -200, 0},
+               {0, 1000, 0, 150},
+               {0, -1000, 0, -149},
+               {1e308, -1e308, 199, -149}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.x << ", " << c.y);
     model_.SetXY(c.x, c.y);
@@ -449,9 +448,8 @@ TEST(TurtleBearing, PointsFromOnePointToAnother) {
   struct Case {
     TurtlePoint from, to;
     double bearing;
-  } cases[] = {{{0, 0}, {0, 10}, 0},    {{0, 0}, {10, 0}, 90},
-               {{0, 0}, {0, -10}, 180}, {{0, 0}, {-10, 0}, 270},
-               {{0, 0}, {10, 10}, 45},  {{0, 0}, {-10, 10}, 315},
+  } cases[] = {{{0, 0}, {0, 10}, 0},    {{0, 0}, {10, 0}, 90},    {{0, 0}, {0, -10}, 180},
+               {{0, 0}, {-10, 0}, 270}, {{0, 0}, {10, 10}, 45},   {{0, 0}, {-10, 10}, 315},
                {{5, 5}, {5, 5}, 0},     {{0, 0}, {-10, -10}, 225}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.to.x << ", " << c.to.y);

@@ -53,7 +53,9 @@ const ReaderCase kReaderCases[] = {
     {"2147483648", 2147483648.0, INT32_MIN},
     {"-2147483649", -2147483649.0, INT32_MAX},
     {"4294967301", 4294967301.0, 5},
-    {"7\0" "9"s, 7, 7},
+    {"7\0"
+     "9"s,
+     7, 7},
 };
 
 TEST(NumberReaders, ReadTheLeadingNumber) {
@@ -81,12 +83,18 @@ TEST(ToText, WritesDoublesWithThirteenDigits) {
     double value;
     const char* expected;
   } cases[] = {
-      {900.0 / 7, "128.5714285714"}, {90.0, "90"},
-      {-0.25, "-0.25"},              {0.5, "0.5"},
-      {144, "144"},                  {154.28571428571428, "154.2857142857"},
-      {1234567890123.0, "1234567890123"}, {1e13, "1e+13"},
-      {0.0001, "0.0001"},            {0.00001, "1e-05"},
-      {0, "0"},                      {-1e300, "-1e+300"},
+      {900.0 / 7, "128.5714285714"},
+      {90.0, "90"},
+      {-0.25, "-0.25"},
+      {0.5, "0.5"},
+      {144, "144"},
+      {154.28571428571428, "154.2857142857"},
+      {1234567890123.0, "1234567890123"},
+      {1e13, "1e+13"},
+      {0.0001, "0.0001"},
+      {0.00001, "1e-05"},
+      {0, "0"},
+      {-1e300, "-1e+300"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
@@ -181,8 +189,7 @@ class CommaLocale : public testing::Test {
   void SetUp() override {
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "ru_RU.UTF-8",
                              "zh_CN.UTF-8", "de_DE", "nl_NL.UTF-8"}) {
-      if (std::setlocale(LC_ALL, name) != nullptr &&
-          *std::localeconv()->decimal_point == ',') {
+      if (std::setlocale(LC_ALL, name) != nullptr && *std::localeconv()->decimal_point == ',') {
         return;
       }
     }

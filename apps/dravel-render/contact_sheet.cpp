@@ -39,7 +39,8 @@ void DrawCell(QPainter& painter, const SheetEntry& entry, const QRect& box, int 
   const int line = metrics.height();
   QRect text(box.left(), box.bottom() - caption_height + 4, box.width(), line);
   painter.setPen(Qt::black);
-  painter.drawText(text, Qt::AlignLeft, metrics.elidedText(entry.name, Qt::ElideMiddle, box.width()));
+  painter.drawText(text, Qt::AlignLeft,
+                   metrics.elidedText(entry.name, Qt::ElideMiddle, box.width()));
   if (entry.problem.isEmpty()) return;
   painter.setPen(QColor(0xC0, 0, 0));
   painter.drawText(text.translated(0, line), Qt::AlignLeft,

@@ -79,8 +79,8 @@ int Render(const RenderOptions& options) {
   std::cout.flush();
   // The run's hint is out before a picture that cannot be written is told.
   if (options.output_path) {
-    const QByteArray bytes = PictureBytes(canvas, FormatOfPath(*options.output_path),
-                                          options.paint_turtles);
+    const QByteArray bytes =
+        PictureBytes(canvas, FormatOfPath(*options.output_path), options.paint_turtles);
     if (!WritePictureFile(*options.output_path, bytes).Ok()) {
       std::cerr << "dravel-render: cannot write " << *options.output_path << "\n";
       return 2;

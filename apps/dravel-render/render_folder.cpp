@@ -97,7 +97,8 @@ std::string SummaryLine(const ScriptReport& report, bool gbk) {
   const std::string utf8_name = SummaryField(report.name.toStdString());
   const std::string name = gbk ? Utf8ToGbk(utf8_name) : utf8_name;
   const Text last = gbk ? report.last_line : GbkToUtf8(report.last_line);
-  return name + "\t" + std::to_string(report.exit_status) + "\t" + report.result + "\t" + last + "\n";
+  return name + "\t" + std::to_string(report.exit_status) + "\t" + report.result + "\t" + last +
+         "\n";
 }
 
 bool WriteSummary(const std::vector<ScriptReport>& reports, const QDir& out, bool gbk) {
@@ -115,7 +116,8 @@ bool WriteSheet(const std::vector<ScriptReport>& reports, const std::string& pat
   std::vector<SheetEntry> entries;
   for (const ScriptReport& report : reports) {
     if (entries.size() == kMaxSheetEntries) break;
-    const QString problem = report.result == "ok" ? QString() : QString::fromStdString(report.result);
+    const QString problem =
+        report.result == "ok" ? QString() : QString::fromStdString(report.result);
     entries.push_back({report.name, report.picture, problem});
   }
   if (reports.size() > kMaxSheetEntries)

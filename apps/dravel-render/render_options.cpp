@@ -67,24 +67,34 @@ bool ParseSize(std::string_view text, RenderOptions& options) {
 }
 
 bool ParseEdge(std::string_view text, RenderOptions& options) {
-  if (text == "wrap") options.edge_mode = EdgeMode::Wrap;
-  else if (text == "fence") options.edge_mode = EdgeMode::Fence;
-  else if (text == "unbounded") options.edge_mode = EdgeMode::Unbounded;
-  else return false;
+  if (text == "wrap")
+    options.edge_mode = EdgeMode::Wrap;
+  else if (text == "fence")
+    options.edge_mode = EdgeMode::Fence;
+  else if (text == "unbounded")
+    options.edge_mode = EdgeMode::Unbounded;
+  else
+    return false;
   return true;
 }
 
 bool ParseEncoding(std::string_view text, RenderOptions& options) {
-  if (text == "gbk") options.utf8_script = false;
-  else if (text == "utf-8" || text == "utf8") options.utf8_script = true;
-  else return false;
+  if (text == "gbk")
+    options.utf8_script = false;
+  else if (text == "utf-8" || text == "utf8")
+    options.utf8_script = true;
+  else
+    return false;
   return true;
 }
 
 bool ParseFormat(std::string_view text, RenderOptions& options) {
-  if (text == "png") options.svg_in_folder = false;
-  else if (text == "svg") options.svg_in_folder = true;
-  else return false;
+  if (text == "png")
+    options.svg_in_folder = false;
+  else if (text == "svg")
+    options.svg_in_folder = true;
+  else
+    return false;
   return true;
 }
 
@@ -99,14 +109,22 @@ bool ParseTimeout(std::string_view text, RenderOptions& options) {
 
 // Applies an option that takes a value; false when the value is not accepted.
 bool ApplyValue(std::string_view name, std::string_view value, RenderOptions& options) {
-  if (name == "-o" || name == "--output") options.output_path = std::string(value);
-  else if (name == "-n" || name == "--count") options.run_count = std::string(value);
-  else if (name == "--size") return ParseSize(value, options);
-  else if (name == "--edge") return ParseEdge(value, options);
-  else if (name == "--encoding") return ParseEncoding(value, options);
-  else if (name == "--timeout") return ParseTimeout(value, options);
-  else if (name == "--format") return ParseFormat(value, options);
-  else if (name == "--contact-sheet") options.contact_sheet = std::string(value);
+  if (name == "-o" || name == "--output")
+    options.output_path = std::string(value);
+  else if (name == "-n" || name == "--count")
+    options.run_count = std::string(value);
+  else if (name == "--size")
+    return ParseSize(value, options);
+  else if (name == "--edge")
+    return ParseEdge(value, options);
+  else if (name == "--encoding")
+    return ParseEncoding(value, options);
+  else if (name == "--timeout")
+    return ParseTimeout(value, options);
+  else if (name == "--format")
+    return ParseFormat(value, options);
+  else if (name == "--contact-sheet")
+    options.contact_sheet = std::string(value);
   return true;
 }
 
@@ -119,10 +137,14 @@ bool TakesValue(std::string_view name) {
 }
 
 bool ApplyFlag(std::string_view name, RenderOptions& options) {
-  if (name == "--turtle") options.paint_turtles = true;
-  else if (name == "--state") options.print_state = true;
-  else if (name == "--gbk") options.gbk_output = true;
-  else return false;
+  if (name == "--turtle")
+    options.paint_turtles = true;
+  else if (name == "--state")
+    options.print_state = true;
+  else if (name == "--gbk")
+    options.gbk_output = true;
+  else
+    return false;
   return true;
 }
 
@@ -146,7 +168,8 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
     if (arg == "-h" || arg == "--help") return HelpRequest{};
     std::string_view name = arg;
     std::optional<std::string_view> value;
-    if (const size_t equals = arg.find('='); arg.starts_with("--") && equals != std::string_view::npos) {
+    if (const size_t equals = arg.find('=');
+        arg.starts_with("--") && equals != std::string_view::npos) {
       name = arg.substr(0, equals);
       value = arg.substr(equals + 1);
     }

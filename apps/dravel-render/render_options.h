@@ -15,8 +15,8 @@ struct RenderOptions {
   // A script's picture file (PNG, or SVG by extension); a folder's output
   // folder (the script folder itself when not given).
   std::optional<std::string> output_path;
-  bool svg_in_folder = false;                   // --format svg
-  std::optional<std::string> contact_sheet;     // folder mode only
+  bool svg_in_folder = false;                // --format svg
+  std::optional<std::string> contact_sheet;  // folder mode only
   bool paint_turtles = false;
   std::string run_count = "1";  // UTF-8, as typed into the box
   int width = 732;

@@ -58,8 +58,9 @@ int main(int argc, char** argv) {
   std::string utf8, back;
   const std::string euro("\x80", 1);
   std::fprintf(out, "extern const uint16_t kByte80 = 0x%04x;\n",
-              Convert(decode, euro, utf8) && Convert(encode, utf8, back) && back == euro
-                  ? SingleCharacter(utf8) : 0);
+               Convert(decode, euro, utf8) && Convert(encode, utf8, back) && back == euro
+                   ? SingleCharacter(utf8)
+                   : 0);
   std::fprintf(out, "extern const uint16_t kPairs[126 * 191] = {\n");
   for (int lead = 0x81; lead <= 0xFE; ++lead) {
     for (int trail = 0x40; trail <= 0xFE; ++trail) {

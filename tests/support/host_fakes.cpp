@@ -44,9 +44,13 @@ void RecordingHost::EnableRunButton(const std::stop_token& run) {
   Apply(run, "enable", [&] { run_button_enabled_ = true; });
 }
 
-void RecordingHost::FocusEditor(const std::stop_token& run) { Apply(run, "focus", [] {}); }
+void RecordingHost::FocusEditor(const std::stop_token& run) {
+  Apply(run, "focus", [] {});
+}
 
-void RecordingHost::Beep(const std::stop_token& run) { Apply(run, "beep", [] {}); }
+void RecordingHost::Beep(const std::stop_token& run) {
+  Apply(run, "beep", [] {});
+}
 
 void RecordingHost::ReportFailingLine(const std::stop_token& run, int script_line) {
   Apply(run, "line " + std::to_string(script_line), [] {});

@@ -57,26 +57,90 @@ class ForwardingTurtle : public TurtleOperations {
  public:
   explicit ForwardingTurtle(TurtleOperations* target = nullptr) : target_(target) {}
 
-  void Forward(double d) override { Carry([&] { if (target_) target_->Forward(d); }); }
-  void Back(double d) override { Carry([&] { if (target_) target_->Back(d); }); }
-  void TurnLeft(double a) override { Carry([&] { if (target_) target_->TurnLeft(a); }); }
-  void TurnRight(double a) override { Carry([&] { if (target_) target_->TurnRight(a); }); }
-  void Home() override { Carry([&] { if (target_) target_->Home(); }); }
-  void Clear() override { Carry([&] { if (target_) target_->Clear(); }); }
-  void Circle(double r) override { Carry([&] { if (target_) target_->Circle(r); }); }
-  void PenUp() override { Carry([&] { if (target_) target_->PenUp(); }); }
-  void PenDown() override { Carry([&] { if (target_) target_->PenDown(); }); }
-  void Ellipse(double x, double y) override { Carry([&] { if (target_) target_->Ellipse(x, y); }); }
-  void Rectangle(double w, double h) override {
-    Carry([&] { if (target_) target_->Rectangle(w, h); });
+  void Forward(double d) override {
+    Carry([&] {
+      if (target_) target_->Forward(d);
+    });
   }
-  void SetX(double x) override { Carry([&] { if (target_) target_->SetX(x); }); }
-  void SetY(double y) override { Carry([&] { if (target_) target_->SetY(y); }); }
-  void SetXY(double x, double y) override { Carry([&] { if (target_) target_->SetXY(x, y); }); }
-  void Show() override { Carry([&] { if (target_) target_->Show(); }); }
-  void Hide() override { Carry([&] { if (target_) target_->Hide(); }); }
+  void Back(double d) override {
+    Carry([&] {
+      if (target_) target_->Back(d);
+    });
+  }
+  void TurnLeft(double a) override {
+    Carry([&] {
+      if (target_) target_->TurnLeft(a);
+    });
+  }
+  void TurnRight(double a) override {
+    Carry([&] {
+      if (target_) target_->TurnRight(a);
+    });
+  }
+  void Home() override {
+    Carry([&] {
+      if (target_) target_->Home();
+    });
+  }
+  void Clear() override {
+    Carry([&] {
+      if (target_) target_->Clear();
+    });
+  }
+  void Circle(double r) override {
+    Carry([&] {
+      if (target_) target_->Circle(r);
+    });
+  }
+  void PenUp() override {
+    Carry([&] {
+      if (target_) target_->PenUp();
+    });
+  }
+  void PenDown() override {
+    Carry([&] {
+      if (target_) target_->PenDown();
+    });
+  }
+  void Ellipse(double x, double y) override {
+    Carry([&] {
+      if (target_) target_->Ellipse(x, y);
+    });
+  }
+  void Rectangle(double w, double h) override {
+    Carry([&] {
+      if (target_) target_->Rectangle(w, h);
+    });
+  }
+  void SetX(double x) override {
+    Carry([&] {
+      if (target_) target_->SetX(x);
+    });
+  }
+  void SetY(double y) override {
+    Carry([&] {
+      if (target_) target_->SetY(y);
+    });
+  }
+  void SetXY(double x, double y) override {
+    Carry([&] {
+      if (target_) target_->SetXY(x, y);
+    });
+  }
+  void Show() override {
+    Carry([&] {
+      if (target_) target_->Show();
+    });
+  }
+  void Hide() override {
+    Carry([&] {
+      if (target_) target_->Hide();
+    });
+  }
   void WriteText(std::string_view text) override {
-    Carry([&] { if (target_) target_->WriteText(text); });
+    Carry([&] {
+      if (target_) target_->WriteText(text);
+    });
   }
 
  protected:
