@@ -7,97 +7,47 @@
 #include <QGuiApplication>
 #include <atomic>
 #include <chrono>
-#include <fstream>
-#include <mutex>
-#include <sstream>
 #include <thread>
 
+#include "bench/workloads.h"
 #include "canvas/canvas_core.h"
 #include "interpreter/command_list.h"
 #include "interpreter/run_driver.h"
 #include "runtime/gbk_codec.h"
+#include "support/host_fakes.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel {
 namespace {
 
+using bench::Workload;
+
 using Clock = std::chrono::steady_clock;
 
-// Counts operations and stamps the time of the last one that took effect.
-class NullTurtle final : public TurtleOperations {
+// A host that stamps the time of the last effect of a run not stopped.
+class TimingHost final : public testing::ScriptHost {
  public:
-  void Forward(double) override { Count(); }
-  void Back(double) override { Count(); }
-  void TurnLeft(double) override { Count(); }
-  void TurnRight(double) override { Count(); }
-  void Home() override { Count(); }
-  void Clear() override { Count(); }
-  void Circle(double) override { Count(); }
-  void PenUp() override { Count(); }
-  void PenDown() override { Count(); }
-  void Ellipse(double, double) override { Count(); }
-  void Rectangle(double, double) override { Count(); }
-  void SetX(double) override { Count(); }
-  void SetY(double) override { Count(); }
-  void SetXY(double, double) override { Count(); }
-  void Show() override { Count(); }
-  void Hide() override { Count(); }
-  void WriteText(std::string_view) override { Count(); }
-  void SetStopToken(std::stop_token) override {}
-  void UnderEffectsLock(const std::function<void()>& step) override { request_stop(); }
-
-  int64_t count() const { return count_; }
+  explicit TimingHost(Text script) : ScriptHost(std::move(script)) {
+    on_effect = [this](const Text&) {
+      last_effect_ = Clock::now();
+      started_ = true;
+    };
+  }
+  Clock::time_point LastEffect() {
+    Clock::time_point at;
+    UnderEffectsLock([&] { at = last_effect_; });
+    return at;
+  }
+  bool Started() const { return started_.load(); }
 
  private:
-  void Count() { ++count_; }
-  int64_t count_ = 0;
-};
-
-// Keeps only the time of the last effect of a run that took effect.
-class TimingHost final : public RunHost {
- public:
-  explicit TimingHost(Text script) : script_(std::move(script)) {}
-  Text EditorText() override { return script_; }
-  Text RunCountText() override { return "1"; }
-  void DisableRunButton() override {}
-  void ReplaceHint(const std::stop_token& run, const Text&) override { Effect(run); }
-  void AppendHint(const std::stop_token& run, const Text&) override { Effect(run); }
-  void SetRunCountText(const std::stop_token& run, const Text&) override { Effect(run); }
-  void EnableRunButton(const std::stop_token& run) override { Effect(run); }
-  void FocusEditor(const std::stop_token& run) override { Effect(run); }
-  void Beep(const std::stop_token& run) override { Effect(run); }
-  void UnderEffectsLock(const std::function<void()>& step) override {
-    std::lock_guard lock(mutex_);
-    request_stop();
-  }
-  Clock::time_point last_effect() const {
-    std::lock_guard lock(mutex_);
-    return last_effect_;
-  }
-  bool started() const { return started_.load(); }
-
- private:
-  void Effect(const std::stop_token& run) {
-    std::lock_guard lock(mutex_);
-    if (run.stop_requested()) return;
-    last_effect_ = Clock::now();
-    started_ = true;
-  }
-  mutable std::mutex mutex_;
-  Text script_;
   Clock::time_point last_effect_;
   std::atomic<bool> started_{false};
 };
 
-Text Workload(const char* name) {
-  std::ifstream file(std::string(DRAVEL_BENCH_DATA) + "/" + name, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << file.rdbuf();
-  return ScriptFromFileBytes(std::string_view(bytes.str()));
-}
-
 std::unique_ptr<CanvasCore> MainWindowCanvas() {
   auto canvas = std::make_unique<CanvasCore>(732, 420);
-  canvas->Clear();
+  canvas->Turtle().Clear();
   canvas->SetEdgeMode(EdgeMode::Wrap);
   canvas->SetPenColour(0x00FF00);
   canvas->SetBackgroundColour(0x606060);
@@ -105,7 +55,7 @@ std::unique_ptr<CanvasCore> MainWindowCanvas() {
 }
 
 void RunOnce(const Text& script, TurtleOperations& turtle) {
-  TimingHost host(script);
+  testing::ScriptHost host(script);
   RunContext context{turtle, host, {}};
   RunScript({script, "1"}, context);
 }
@@ -114,7 +64,7 @@ void BM_NullTurtle(benchmark::State& state, const char* workload) {
   const Text script = Workload(workload);
   int64_t commands = 0;
   for (auto _ : state) {
-    NullTurtle turtle;
+    testing::CountingTurtle turtle;  // draws nothing
     RunOnce(script, turtle);
     commands += turtle.Count();
   }
@@ -124,10 +74,10 @@ void BM_NullTurtle(benchmark::State& state, const char* workload) {
 
 void BM_RasterCanvas(benchmark::State& state, const char* workload) {
   const Text script = Workload(workload);
-  NullTurtle counter;
+  testing::CountingTurtle counter;
   RunOnce(script, counter);
   const std::unique_ptr<CanvasCore> canvas = MainWindowCanvas();
-  for (auto _ : state) RunOnce(script, *canvas);
+  for (auto _ : state) RunOnce(script, canvas->Turtle());
   state.counters["commands/s"] = benchmark::Counter(
       static_cast<double>(counter.Count() * state.iterations()), benchmark::Counter::kIsRate);
 }
@@ -143,14 +93,14 @@ void BM_StopLatency(benchmark::State& state, const char* utf8_script) {
     TimingHost host(script);
     RunDriver driver(host, *canvas);
     driver.StartRun();
-    while (!host.started()) std::this_thread::yield();
+    while (!host.Started()) std::this_thread::yield();
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     const Clock::time_point stop = Clock::now();
     ended += driver.StopRun() ? 1 : 0;
     driver.WaitForRun();
-    const Clock::time_point end = std::max(Clock::now(), host.last_effect());
+    const Clock::time_point end = std::max(Clock::now(), host.LastEffect());
     state.SetIterationTime(std::chrono::duration<double>(end - stop).count());
-    canvas->Clear();
+    canvas->Turtle().Clear();
   }
   state.counters["ended_runs"] = static_cast<double>(ended);
 }

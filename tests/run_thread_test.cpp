@@ -164,7 +164,7 @@ TEST_F(RunDriverThread, SurvivesAThousandStartStopClearCycles) {
   for (int cycle = 0; cycle < 1000; ++cycle) {
     ASSERT_TRUE(driver.StartRun()) << cycle;
     if (cycle % 2 == 1) turtle.WaitForCalls(turtle.Calls().size() + 1);
-    ASSERT_TRUE(driver.StopRun()) << cycle;
+    ASSERT_TRUE(driver.StopRun()) << cycle << ": " << Hint();
     turtle.Clear();  // the clear button stops first, then clears
     ASSERT_TRUE(host.RunButtonEnabled()) << cycle;
   }
