@@ -11,7 +11,8 @@ extern const uint16_t kPairs[126 * 191];
 
 namespace {
 
-constexpr std::string_view kReplacementUtf8 = "\xef\xbf\xbd";  // U+FFFD
+constexpr std::string_view kReplacementUtf8 = "\uFFFD";
+constexpr std::string_view kByteOrderMark = "\uFEFF";
 constexpr int kFirstLead = 0x81;
 constexpr int kLastLead = 0xFE;
 constexpr int kFirstTrail = 0x40;
@@ -160,6 +161,22 @@ size_t FirstUnconvertible(std::string_view utf8, UndecodableBytes bytes) {
   std::string out;
   out.reserve(utf8.size());
   return ConvertUtf8(utf8, bytes, out);
+}
+
+bool LooksLikeUtf8(std::string_view bytes) {
+  if (bytes.starts_with(kByteOrderMark)) return true;
+  bool multi_byte = false;
+  while (!bytes.empty()) {
+    const size_t length = Utf8SequenceLength(bytes);
+    if (length == 0) return false;
+    multi_byte = multi_byte || length > 1;
+    bytes.remove_prefix(length);
+  }
+  return multi_byte;
+}
+
+std::string_view WithoutByteOrderMark(std::string_view bytes) {
+  return bytes.starts_with(kByteOrderMark) ? bytes.substr(kByteOrderMark.size()) : bytes;
 }
 
 }  // namespace dravel

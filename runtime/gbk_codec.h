@@ -31,6 +31,14 @@ std::string GbkToUtf8(std::string_view gbk, UndecodableBytes bytes = Undecodable
 std::string Utf8ToGbk(std::string_view utf8, bool* lossless = nullptr,
                       UndecodableBytes bytes = UndecodableBytes::kReplace);
 
+// Whether `bytes` read as UTF-8 rather than GBK: they start with UTF-8's byte
+// order mark, or they are well-formed UTF-8 holding at least one character of
+// more than one byte. Pure ASCII is not: it reads the same either way.
+bool LooksLikeUtf8(std::string_view bytes);
+
+// `bytes` without a leading UTF-8 byte order mark.
+std::string_view WithoutByteOrderMark(std::string_view bytes);
+
 // The byte offset in `utf8` of the first character that Utf8ToGbk would turn
 // into '?', or npos when there is none.
 size_t FirstUnconvertible(std::string_view utf8,

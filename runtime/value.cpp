@@ -101,9 +101,11 @@ Value Value::Array(TypeWord element_type, std::span<const uint8_t> element_bytes
   return value;
 }
 
-double ToNumber(std::string_view text) {
-  Text folded = FoldFullWidth(text);
-  std::string_view s = folded;
+namespace {
+
+// Where the number ToNumber reads in `s` (folded) begins and ends; begin ==
+// end when there is none.
+std::pair<size_t, size_t> NumberSpan(std::string_view s) {
   size_t begin = SkipSpace(s, 0);
   size_t pos = begin;
   if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) ++pos;
@@ -114,20 +116,48 @@ double ToNumber(std::string_view text) {
     digits += fraction_end - end - 1;
     end = fraction_end;
   }
-  if (digits == 0) return 0;
-  end = ExponentEnd(s, end);
-  return ParseDecimal(std::string(s.substr(begin, end - begin)));
+  if (digits == 0) return {begin, begin};
+  return {begin, ExponentEnd(s, end)};
+}
+
+// Where the digits ToInteger reads in `s` (folded) begin, after a sign.
+size_t IntegerDigits(std::string_view s, bool& negative) {
+  size_t pos = SkipSpace(s, 0);
+  negative = false;
+  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) negative = s[pos++] == '-';
+  return pos;
+}
+
+}  // namespace
+
+double ToNumber(std::string_view text) {
+  const Text folded = FoldFullWidth(text);
+  const auto [begin, end] = NumberSpan(folded);
+  if (begin == end) return 0;
+  return ParseDecimal(folded.substr(begin, end - begin));
+}
+
+bool HasNumber(std::string_view text) {
+  const auto [begin, end] = NumberSpan(FoldFullWidth(text));
+  return begin != end;
 }
 
 int32_t ToInteger(std::string_view text) {
-  Text folded = FoldFullWidth(text);
-  std::string_view s = folded;
-  size_t pos = SkipSpace(s, 0);
+  const Text folded = FoldFullWidth(text);
+  const std::string_view s = folded;
   bool negative = false;
-  if (pos < s.size() && (s[pos] == '+' || s[pos] == '-')) negative = s[pos++] == '-';
   uint32_t value = 0;  // wraps silently, as 32-bit accumulation does
-  for (; pos < s.size() && IsDigit(s[pos]); ++pos) value = value * 10 + (s[pos] - '0');
+  for (size_t pos = IntegerDigits(s, negative); pos < s.size() && IsDigit(s[pos]); ++pos) {
+    value = value * 10 + (s[pos] - '0');
+  }
   return static_cast<int32_t>(negative ? 0u - value : value);
+}
+
+bool HasInteger(std::string_view text) {
+  const Text folded = FoldFullWidth(text);
+  bool negative = false;
+  const size_t pos = IntegerDigits(folded, negative);
+  return pos < folded.size() && IsDigit(folded[pos]);
 }
 
 double ToNumber(const Value& value) {

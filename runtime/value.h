@@ -79,6 +79,8 @@ class Value {
 // address; anything else 0.
 double ToNumber(const Value& value);
 double ToNumber(std::string_view text);
+// Whether ToNumber finds a number in `text`; when it does not, it gives 0.
+bool HasNumber(std::string_view text);
 
 // A text folds full-width forms, skips white space, takes a sign and the
 // decimal digits that follow, wrapping in 32 bits ('3.9' gives 3, '1e3' 1).
@@ -86,6 +88,8 @@ double ToNumber(std::string_view text);
 // 0); a long integer gives its low 32 bits.
 int32_t ToInteger(const Value& value);
 int32_t ToInteger(std::string_view text);
+// Whether ToInteger finds digits in `text`; when it does not, it gives 0.
+bool HasInteger(std::string_view text);
 
 // Integers in decimal, a double as "%.13g", a float as "%.6g", a logical as
 // 真 or 假, a date-time as 年月日 with the time of day when it is not

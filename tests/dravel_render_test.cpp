@@ -109,6 +109,28 @@ TEST(DravelRender, TheHintComesFirstWhateverHappensAfter) {
   EXPECT_TRUE(result.out.ends_with("程序调试完毕！\n")) << result.out;
 }
 
+TEST(DravelRender, ChecksScriptsWithoutRunningThem) {
+  const fs::path folder = fs::temp_directory_path() / "dravel-check-test";
+  fs::create_directories(folder);
+  const auto write = [&](const char* name, std::string_view utf8) {
+    std::ofstream(folder / name, std::ios::binary) << Utf8ToGbk(utf8);
+  };
+  write("clean.dvg", "前进 100\r\n右转 90");
+  write("traps.dvg", "前进 100\r\n重复 4 【前进 100｜右转 90】\r\n前近 5");
+  Result result = Render("--check " + (folder / "clean.dvg").string());
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "");
+  result = Render("--check " + folder.string());
+  EXPECT_EQ(result.status, 1);
+  const std::string traps = (folder / "traps.dvg").string();
+  EXPECT_TRUE(result.out.starts_with(traps + ":2:13: 全角竖线")) << result.out;
+  EXPECT_NE(result.out.find(traps + ":3:1: 无法识别的命令“前近”"), std::string::npos);
+  result = Render("--check --encoding gbk " + traps);
+  EXPECT_NE(result.out.find(traps + ":3:1: " + Utf8ToGbk("无法识别的命令")), std::string::npos);
+  EXPECT_EQ(Render("--check " + (folder / "missing.dvg").string()).status, 2);
+  fs::remove_all(folder);
+}
+
 TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
   const char* cases[] = {
       "",

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <iterator>
 
+#include "apps/dravel-render/render_check.h"
 #include "apps/dravel-render/render_folder.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_run.h"
@@ -67,8 +68,7 @@ std::string StateLine(const TurtleState& turtle) {
 int Render(const RenderOptions& options) {
   const std::optional<std::string> bytes = ReadScriptBytes(options.script_path);
   if (!bytes) return 2;
-  const Text script =
-      ScriptFromFileBytes(options.utf8_script ? Utf8ToGbk(UpToZero(*bytes)) : *bytes);
+  const Text script = ScriptOf(*bytes, options.encoding);
 
   CanvasCore canvas(options.width, options.height);
   SetUpCanvas(canvas, options.edge_mode);
@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
   const auto& options = std::get<dravel::RenderOptions>(parsed);
   // Text is drawn with the platform's fonts, which need a GUI application.
   QGuiApplication application(argc, argv);
+  if (options.check) return dravel::CheckScripts(options);
   if (dravel::IsFolder(options.script_path)) return dravel::RenderFolder(options);
   if (options.contact_sheet) return dravel::UsageFailure("--contact-sheet needs a FOLDER");
   return dravel::Render(options);

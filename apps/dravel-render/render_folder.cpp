@@ -73,7 +73,7 @@ bool RenderOne(const RenderOptions& options, const QDir& in, const QDir& out,
   const FileReadResult read = TryReadFileBytes(Path(in.filePath(report.name)));
   if (!read.Ok()) return true;
   const std::string bytes(read.bytes.begin(), read.bytes.end());
-  const Text script = ScriptFromFileBytes(options.utf8_script ? Utf8ToGbk(UpToZero(bytes)) : bytes);
+  const Text script = ScriptOf(bytes, options.encoding);
   CanvasCore canvas(options.width, options.height);
   SetUpCanvas(canvas, options.edge_mode);
   const double seconds = options.timeout_seconds.value_or(kFolderTimeoutSeconds);

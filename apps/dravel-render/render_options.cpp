@@ -9,6 +9,7 @@ namespace dravel {
 const char kRenderUsage[] =
     "Usage: dravel-render [options] SCRIPT\n"
     "       dravel-render [options] FOLDER\n"
+    "       dravel-render --check [--encoding ENC] SCRIPT...\n"
     "Runs a Dravel script as the run button would, with no window, and prints the hint box.\n"
     "SCRIPT is a source file (GBK bytes), or - for standard input.\n"
     "\n"
@@ -18,7 +19,9 @@ const char kRenderUsage[] =
     "  -n, --count TEXT      content of the run count box (default \"1\")\n"
     "      --size WxH        canvas size in pixels (default 732x420)\n"
     "      --edge MODE       wrap, fence or unbounded (default wrap)\n"
-    "      --encoding ENC    gbk (default) or utf-8: how to read SCRIPT\n"
+    "      --encoding ENC    gbk (default), utf-8, or auto (UTF-8 when the bytes start\n"
+    "                        with its byte order mark or are UTF-8 with a character of\n"
+    "                        more than one byte, GBK otherwise): how to read SCRIPT\n"
     "      --state           after the hint text, print: turtle X Y HEADING PEN VISIBLE\n"
     "      --timeout SECONDS press stop after this long\n"
     "      --gbk             write the hint text as GBK bytes instead of UTF-8\n"
@@ -35,6 +38,12 @@ const char kRenderUsage[] =
     "                        under its file name\n"
     "      --timeout SECONDS per script; 10 unless given\n"
     "The exit status is 0 when every script ended with its closing message.\n"
+    "\n"
+    "With --check, runs nothing: reads each SCRIPT as the run would and prints what\n"
+    "will go wrong or do what was probably not meant, one line each:\n"
+    "FILE:LINE:COLUMN: message (UTF-8; GBK with --gbk or an explicit --encoding gbk).\n"
+    "Exit status 0 when nothing was found, 1 when something was, 2 when a SCRIPT\n"
+    "cannot be read.\n"
     "\n"
     "A hint text over 2 MiB is printed as its first MiB, a line saying how many\n"
     "lines were left out, and its last MiB.\n"
@@ -80,11 +89,14 @@ bool ParseEdge(std::string_view text, RenderOptions& options) {
 
 bool ParseEncoding(std::string_view text, RenderOptions& options) {
   if (text == "gbk")
-    options.utf8_script = false;
+    options.encoding = ScriptEncoding::kGbk;
   else if (text == "utf-8" || text == "utf8")
-    options.utf8_script = true;
+    options.encoding = ScriptEncoding::kUtf8;
+  else if (text == "auto")
+    options.encoding = ScriptEncoding::kAuto;
   else
     return false;
+  options.encoding_given = true;
   return true;
 }
 
@@ -143,6 +155,8 @@ bool ApplyFlag(std::string_view name, RenderOptions& options) {
     options.print_state = true;
   else if (name == "--gbk")
     options.gbk_output = true;
+  else if (name == "--check")
+    options.check = true;
   else
     return false;
   return true;
@@ -152,13 +166,12 @@ bool ApplyFlag(std::string_view name, RenderOptions& options) {
 
 ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
   RenderOptions options;
-  std::optional<std::string> script;
+  std::vector<std::string> scripts;
   bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
     std::string_view arg = argv[i];
     if (options_ended || arg == "-" || !arg.starts_with('-')) {
-      if (script) return UsageError{"more than one SCRIPT given"};
-      script = std::string(arg);
+      scripts.emplace_back(arg);
       continue;
     }
     if (arg == "--") {
@@ -183,8 +196,10 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
       return UsageError{"bad value for " + std::string(name) + ": " + std::string(*value)};
     }
   }
-  if (!script) return UsageError{"no SCRIPT given"};
-  options.script_path = *script;
+  if (scripts.empty()) return UsageError{"no SCRIPT given"};
+  if (scripts.size() > 1 && !options.check) return UsageError{"more than one SCRIPT given"};
+  options.script_path = scripts.front();
+  if (options.check) options.check_paths = std::move(scripts);
   return options;
 }
 

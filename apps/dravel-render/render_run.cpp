@@ -1,6 +1,7 @@
 #include "apps/dravel-render/render_run.h"
 
 #include "apps/dravel-render/render_host.h"
+#include "interpreter/command_list.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_driver.h"
 #include "runtime/gbk_codec.h"
@@ -37,6 +38,14 @@ RunOutcome RunOnCanvas(const RenderOptions& options, const Text& script, CanvasC
 std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options) {
   if (!options.timeout_seconds) return std::nullopt;
   return std::chrono::milliseconds(static_cast<int64_t>(*options.timeout_seconds * 1000));
+}
+
+Text ScriptOf(std::string_view bytes, ScriptEncoding encoding) {
+  const std::string_view text = UpToZero(bytes);
+  const bool utf8 = encoding == ScriptEncoding::kUtf8 ||
+                    (encoding == ScriptEncoding::kAuto && LooksLikeUtf8(text));
+  if (!utf8) return ScriptFromFileBytes(text);
+  return ScriptFromFileBytes(Utf8ToGbk(WithoutByteOrderMark(text)));
 }
 
 Text LastHintLine(const Text& hint) {

@@ -1,0 +1,70 @@
+// The checker: reads a script line as the interpreter would and finds what
+// will go wrong, or will do what the learner most likely did not mean: look-
+// alike characters where the language needs ASCII ones or "【】", separators
+// that are not single spaces, unknown keywords (with the nearest one), too few
+// words, arguments the reader takes as 0, repeat brackets that do not work,
+// repeat counts that run nothing. Every finding holds for what the run does
+// with the line: it is found with the command rows and the readers the run
+// uses. The checker changes nothing; a finding may offer the line rewritten.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "runtime/text.h"
+
+namespace dravel {
+
+enum class FindingKind {
+  kFullWidthBar,       // "｜" in a repeat body
+  kBracketLookAlike,   // "［］", "「」" or "[]" where the repeat needs "【】"
+  kBrackets,           // no "【", no "】" after it, "】" before "【", or an empty body
+  kNestedRepeat,       // a repeat inside a body: brackets do not nest
+  kAfterBody,          // words after the body's "】", which nothing reads
+  kSeparator,          // a tab or a full-width space between the words
+  kEmptyWord,          // two spaces: the word between them is empty
+  kLeadingSpace,       // a space before the keyword of a line that is no comment
+  kCommentStart,       // "//" without the space that makes a comment
+  kUnknownCommand,
+  kTooFewWords,
+  kNotANumber,         // the reader finds no number and takes 0
+  kNothingRuns,        // a repeat count (or the run count) of 0 or less
+  kTextCut,            // 写文字 writes its second word only
+  kCountIgnored,       // a count line the run does not read
+};
+
+struct Finding {
+  FindingKind kind;
+  int begin = 0;  // the characters concerned: 0-based byte offsets in the line,
+  int end = 0;    // end exclusive
+  // What will happen and what was probably meant, in Chinese (UTF-8): a
+  // template with %1, %2 for `arguments`, marked for translation in the
+  // context "ScriptChecker".
+  std::string_view message;
+  std::vector<std::string> arguments;  // UTF-8
+  std::optional<Text> fixed_line;      // the whole line rewritten (GBK)
+};
+
+// The message with its arguments filled in (UTF-8).
+std::string FindingText(const Finding& finding);
+
+// The findings of one script line (GBK, without its line break), in the
+// order of their columns. `first_count_line`: whether a count line here is
+// the first of its script (only that one is read).
+std::vector<Finding> CheckLine(std::string_view line, bool first_count_line = true);
+
+struct ScriptFinding {
+  int line = 0;  // 1-based
+  Finding finding;
+};
+
+// The findings of every line of a script (GBK, CR LF breaks).
+std::vector<ScriptFinding> CheckScript(std::string_view script);
+
+// The keyword or alias nearest to `word` (GBK) in edit distance, when it is
+// near enough to be what was meant; nullopt otherwise.
+std::optional<Text> NearestKeyword(std::string_view word);
+
+}  // namespace dravel

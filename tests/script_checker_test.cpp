@@ -1,0 +1,168 @@
+// The checker against trap lines a learner types, and against scripts that
+// run as they mean: each trap gives its finding where it is, with a fix that
+// checks clean; the example scripts, the start-up script, the workloads and
+// the language cases that run without an error give none.
+#include "interpreter/script_checker.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "interpreter/command_list.h"
+#include "support/gbk_literals.h"
+
+namespace dravel {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Gbk;
+using testing::Utf8;
+using enum FindingKind;
+
+struct Trap {
+  const char* line;
+  FindingKind kind;
+  const char* at;     // where the finding starts (UTF-8, first match in the line)
+  const char* fixed;  // the line the quick fix gives; null: none
+};
+
+const Trap kTraps[] = {
+    {"重复 4 【前进 100｜右转 90】", kFullWidthBar, "｜", "重复 4 【前进 100|右转 90】"},
+    {"重复 4 ［前进 100|右转 90］", kBracketLookAlike, "［", "重复 4 【前进 100|右转 90】"},
+    {"重复 4 「前进 100」", kBracketLookAlike, "「", "重复 4 【前进 100】"},
+    {"重复 4 [前进 100]", kBracketLookAlike, "[", "重复 4 【前进 100】"},
+    {"重复 4 【前进 100]", kBracketLookAlike, "]", "重复 4 【前进 100】"},
+    {"重复 4 【前进 100", kBrackets, "【", "重复 4 【前进 100】"},
+    {"重复 4 】前进 100【", kBrackets, "】", "重复 4 【前进 100】"},
+    {"重复 3 【】", kBrackets, "【", nullptr},
+    {"重复 3 前进 10", kBrackets, "重复", nullptr},
+    {"重复 3 【重复 2 【前进 10】|右转 120】", kNestedRepeat, "重复 2", nullptr},
+    {"重复 2 【前进 10】右转 90", kAfterBody, "右转", nullptr},
+    {"重复 0 【前进 10】", kNothingRuns, "0", nullptr},
+    {"重复 -2 【前进 10】", kNothingRuns, "-2", nullptr},
+    {"重复 x 【前进 10】", kNotANumber, "x", nullptr},
+    {"重复 4 【前进  100】", kEmptyWord, " 100", "重复 4 【前进 100】"},
+    {"前进　100", kSeparator, "　", "前进 100"},
+    {"前进\t100", kSeparator, "\t", "前进 100"},
+    {"画椭圆　80　40", kSeparator, "　", "画椭圆 80 40"},
+    {"前进  100", kEmptyWord, " 100", "前进 100"},
+    {"置坐标 10  20", kEmptyWord, " 20", "置坐标 10 20"},
+    {" 前进 100", kLeadingSpace, " ", "前进 100"},
+    {"   ", kLeadingSpace, " ", ""},
+    {"  //两个空格", kCommentStart, " ", " //两个空格"},
+    {"//注释", kCommentStart, "//", " //注释"},
+    {"前近 100", kUnknownCommand, "前近", "前进 100"},
+    {"右砖 90", kUnknownCommand, "右砖", "右转 90"},
+    {"fo 100", kUnknownCommand, "fo", "go 100"},
+    {"Go 100", kUnknownCommand, "Go", "go 100"},
+    {"ｇｏ 100", kUnknownCommand, "ｇｏ", "go 100"},
+    {"跳舞 3", kUnknownCommand, "跳舞", nullptr},
+    {"前进", kTooFewWords, "前进", nullptr},
+    {"画椭圆 80 ", kTooFewWords, "画椭圆", nullptr},
+    {"重复 4【前进】", kTooFewWords, "重复", nullptr},
+    {"前进 abc", kNotANumber, "abc", nullptr},
+    {"前进 //注释", kNotANumber, "//", nullptr},
+    {"延时 .5", kNotANumber, ".5", nullptr},
+    {"写文字 你好 世界", kTextCut, " 世界", nullptr},
+    {"次数", kTooFewWords, "次数", nullptr},
+    {"次数 abc", kNotANumber, "abc", nullptr},
+    {"重复 2 【次数 3】", kCountIgnored, "次数", nullptr},
+};
+
+TEST(ScriptChecker, FindsEachTrapWhereItIsWithAFixThatChecksClean) {
+  for (const Trap& trap : kTraps) {
+    SCOPED_TRACE(trap.line);
+    const Text line = Gbk(trap.line);
+    const std::vector<Finding> findings = CheckLine(line);
+    ASSERT_FALSE(findings.empty());
+    const auto found = std::find_if(findings.begin(), findings.end(),
+                                    [&](const Finding& f) { return f.kind == trap.kind; });
+    ASSERT_NE(found, findings.end()) << "found first: " << FindingText(findings[0]);
+    EXPECT_EQ(found->begin, static_cast<int>(line.find(Gbk(trap.at))));
+    EXPECT_GT(found->end, found->begin);
+    EXPECT_FALSE(FindingText(*found).empty());
+    EXPECT_EQ(FindingText(*found).find('%'), std::string::npos);
+    if (trap.fixed == nullptr) {
+      EXPECT_FALSE(found->fixed_line.has_value());
+      continue;
+    }
+    ASSERT_TRUE(found->fixed_line.has_value());
+    EXPECT_EQ(Utf8(*found->fixed_line), trap.fixed);
+    EXPECT_THAT(CheckLine(*found->fixed_line), ::testing::IsEmpty());
+  }
+}
+
+// Forms the reader accepts as the learner wrote them.
+TEST(ScriptChecker, LeavesAcceptedFormsAlone) {
+  const char* kFine[] = {
+      "前进 100",        "go 100",         "前进 １００",       "前进 100 //向前",
+      " //注释",         "",               "次数 3",            "count 2",
+      "重复 4【前进 100】", "重复 4 【前进 100|右转 90】 //方形", "重复 2 【前进 1||右转 2|】",
+      "画正多边形 0 100", "画正多边形 5 100", "写文字 你好",        "前进 100abc",
+      "延时 -5",         "回家 10",        "重复 1 【 //注释】", "画圆 -3",
+  };
+  for (const char* line : kFine) {
+    SCOPED_TRACE(line);
+    const std::vector<Finding> findings = CheckLine(Gbk(line));
+    EXPECT_THAT(findings, ::testing::IsEmpty())
+        << (findings.empty() ? "" : FindingText(findings[0]));
+  }
+}
+
+TEST(ScriptChecker, OnlyTheFirstCountLineIsRead) {
+  const std::vector<ScriptFinding> findings =
+      CheckScript(Gbk("次数 2\r\n前进 1\r\n次数\r\n次数 5"));
+  ASSERT_EQ(findings.size(), 2u);
+  EXPECT_EQ(findings[0].line, 3);
+  EXPECT_EQ(findings[0].finding.kind, kCountIgnored);
+  EXPECT_EQ(findings[1].line, 4);
+}
+
+Text ReadScript(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  return ScriptFromFileBytes(std::string_view(bytes.str()));
+}
+
+bool EndsWell(const fs::path& script) {
+  fs::path hint = script;
+  hint.replace_extension(".hint");
+  std::ifstream file(hint);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str().ends_with("程序调试完毕！\n");
+}
+
+TEST(ScriptChecker, FindsNothingInScriptsThatRunAsMeant) {
+  std::vector<fs::path> scripts;
+  const fs::path root(DRAVEL_SOURCE_DIR);
+  for (const fs::path& folder : {root / "bench/data", root / "resources/examples"}) {
+    for (const auto& entry : fs::directory_iterator(folder))
+      if (entry.path().extension() == ".dvg") scripts.push_back(entry.path());
+  }
+  for (const auto& entry : fs::directory_iterator(root / "tests/data/language"))
+    if (entry.path().extension() == ".dvg" && EndsWell(entry.path())) scripts.push_back(entry.path());
+  scripts.push_back(root / "resources/texts/example_script.txt");
+  ASSERT_GE(scripts.size(), 25u);
+  for (const fs::path& path : scripts) {
+    SCOPED_TRACE(path.string());
+    const std::vector<ScriptFinding> findings = CheckScript(ReadScript(path));
+    EXPECT_THAT(findings, ::testing::IsEmpty())
+        << (findings.empty() ? "" : FindingText(findings[0].finding));
+  }
+}
+
+TEST(ScriptChecker, SuggestsOnlyKeywordsNearEnough) {
+  EXPECT_EQ(NearestKeyword(Gbk("前近")), Gbk("前进"));
+  EXPECT_EQ(NearestKeyword("GO"), "go");
+  EXPECT_EQ(NearestKeyword("rectangel"), "rectangle");
+  EXPECT_EQ(NearestKeyword(Gbk("你好")), std::nullopt);
+  EXPECT_EQ(NearestKeyword("x"), std::nullopt);
+}
+
+}  // namespace
+}  // namespace dravel
