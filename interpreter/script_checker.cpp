@@ -125,8 +125,9 @@ class LineChecker {
     if (row->action == CommandAction::kCount) return CheckCount(words, at, in_body);
     if (in_body && row->action == CommandAction::kRepeat) {
       Add(kNestedRepeat, at, at + static_cast<int>(item.size()),
-          DRAVEL_MESSAGE("方括号不能嵌套：重复体在第一个“】”处结束，这里的“重复”没有自己的“】”，"
-                         "运行到这里会报“命令 重复 错误”。可以改用“画正多边形”，或把内层重复写开。"));
+          DRAVEL_MESSAGE(
+              "方括号不能嵌套：重复体在第一个“】”处结束，这里的“重复”没有自己的“】”，"
+              "运行到这里会报“命令 重复 错误”。可以改用“画正多边形”，或把内层重复写开。"));
       return;
     }
     if (static_cast<int>(words.size()) < row->least_words) return CheckTooFew(*row, item, at);
@@ -180,7 +181,8 @@ class LineChecker {
     fixed = ReplaceText(fixed, "\t", " ", {}, {}, true);
     fixed = ReplaceText(fixed, kWideSpace, " ", {}, {}, true);
     Add(kSeparator, at + cut, at + cut + (is_tab ? 1 : 2),
-        DRAVEL_MESSAGE("“%1”和后面之间要用半角空格，不能用%2：运行到这里会报“存在无法识别的命令”。"),
+        DRAVEL_MESSAGE(
+            "“%1”和后面之间要用半角空格，不能用%2：运行到这里会报“存在无法识别的命令”。"),
         {Utf8(first.substr(0, cut)), is_tab ? "制表符" : "全角空格"},
         Replaced(at, at + static_cast<int>(item.size()), fixed));
     return true;
@@ -194,13 +196,13 @@ class LineChecker {
       return;
     }
     if (!first_count_line_) {
-      Add(kCountIgnored, at, end,
-          DRAVEL_MESSAGE("只有第一个次数行起作用，这一行不起作用。"));
+      Add(kCountIgnored, at, end, DRAVEL_MESSAGE("只有第一个次数行起作用，这一行不起作用。"));
       return;
     }
     if (words.size() < 2) {
       Add(kTooFewWords, at, end,
-          DRAVEL_MESSAGE("次数后面要有一个数（例如“次数 3”）：运行时会报“命令 次数 错误”，一次也不执行。"));
+          DRAVEL_MESSAGE(
+              "次数后面要有一个数（例如“次数 3”）：运行时会报“命令 次数 错误”，一次也不执行。"));
       return;
     }
     const std::vector<int> offsets = WordOffsets(words);
@@ -213,8 +215,8 @@ class LineChecker {
       Add(kNotANumber, at + offsets[1], word_end,
           DRAVEL_MESSAGE("“%1”不是数：这一行不起作用，改用执行次数框。"), {Utf8(words[1])});
     } else if (ToInteger(words[1]) < 0) {
-      Add(kNothingRuns, at + offsets[1], word_end,
-          DRAVEL_MESSAGE("次数是 %1：程序一次也不执行。"), {std::to_string(ToInteger(words[1]))});
+      Add(kNothingRuns, at + offsets[1], word_end, DRAVEL_MESSAGE("次数是 %1：程序一次也不执行。"),
+          {std::to_string(ToInteger(words[1]))});
     } else if (ToInteger(words[1]) == 0) {
       Add(kNothingRuns, at + offsets[1], word_end,
           DRAVEL_MESSAGE("次数是 0：这一行不起作用，改用执行次数框。"));
@@ -360,8 +362,7 @@ class LineChecker {
                    messages::kBodyClose));
       return;
     }
-    Add(kBrackets, at + open, end,
-        DRAVEL_MESSAGE("缺少“】”：运行到这里会报“命令 重复 错误”。"), {},
+    Add(kBrackets, at + open, end, DRAVEL_MESSAGE("缺少“】”：运行到这里会报“命令 重复 错误”。"), {},
         Replaced(end, end, messages::kBodyClose));
   }
 
@@ -376,7 +377,8 @@ class LineChecker {
       fixed.replace(close, pair.close.size(), messages::kBodyClose);
       fixed.replace(open, pair.open.size(), messages::kBodyOpen);
       Add(kBracketLookAlike, at + open, at + close + static_cast<int>(pair.close.size()),
-          DRAVEL_MESSAGE("重复的命令要放在“【】”里，不能用“%1%2”：运行到这里会报“命令 重复 错误”。"),
+          DRAVEL_MESSAGE(
+              "重复的命令要放在“【】”里，不能用“%1%2”：运行到这里会报“命令 重复 错误”。"),
           {Utf8(pair.open), Utf8(pair.close)},
           Replaced(at, at + static_cast<int>(item.size()), fixed));
       return true;
@@ -436,8 +438,7 @@ std::vector<ScriptFinding> CheckScript(std::string_view script) {
   std::vector<ScriptFinding> found;
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::vector<Text> words = SplitWords(lines[i]);
-    const bool is_count =
-        !words.empty() && (words[0] == count.keyword || words[0] == count.alias);
+    const bool is_count = !words.empty() && (words[0] == count.keyword || words[0] == count.alias);
     for (Finding& finding : CheckLine(lines[i], is_count ? !count_seen : true)) {
       found.push_back({static_cast<int>(i + 1), std::move(finding)});
     }
@@ -453,8 +454,8 @@ std::optional<Text> NearestKeyword(std::string_view word) {
   for (const CommandRow* row : AllCommands()) {
     for (const Text& keyword : {row->keyword, row->alias}) {
       const int distance = EditDistance(plain, keyword);
-      const int longest = static_cast<int>(std::max(Characters(plain).size(),
-                                                    Characters(keyword).size()));
+      const int longest =
+          static_cast<int>(std::max(Characters(plain).size(), Characters(keyword).size()));
       const int allowed = longest <= 3 ? 1 : 2;
       if (distance <= allowed && distance < best) {
         best = distance;

@@ -18,21 +18,21 @@
 namespace dravel {
 
 enum class FindingKind {
-  kFullWidthBar,       // "｜" in a repeat body
-  kBracketLookAlike,   // "［］", "「」" or "[]" where the repeat needs "【】"
-  kBrackets,           // no "【", no "】" after it, "】" before "【", or an empty body
-  kNestedRepeat,       // a repeat inside a body: brackets do not nest
-  kAfterBody,          // words after the body's "】", which nothing reads
-  kSeparator,          // a tab or a full-width space between the words
-  kEmptyWord,          // two spaces: the word between them is empty
-  kLeadingSpace,       // a space before the keyword of a line that is no comment
-  kCommentStart,       // "//" without the space that makes a comment
+  kFullWidthBar,      // "｜" in a repeat body
+  kBracketLookAlike,  // "［］", "「」" or "[]" where the repeat needs "【】"
+  kBrackets,          // no "【", no "】" after it, "】" before "【", or an empty body
+  kNestedRepeat,      // a repeat inside a body: brackets do not nest
+  kAfterBody,         // words after the body's "】", which nothing reads
+  kSeparator,         // a tab or a full-width space between the words
+  kEmptyWord,         // two spaces: the word between them is empty
+  kLeadingSpace,      // a space before the keyword of a line that is no comment
+  kCommentStart,      // "//" without the space that makes a comment
   kUnknownCommand,
   kTooFewWords,
-  kNotANumber,         // the reader finds no number and takes 0
-  kNothingRuns,        // a repeat count (or the run count) of 0 or less
-  kTextCut,            // 写文字 writes its second word only
-  kCountIgnored,       // a count line the run does not read
+  kNotANumber,    // the reader finds no number and takes 0
+  kNothingRuns,   // a repeat count (or the run count) of 0 or less
+  kTextCut,       // 写文字 writes its second word only
+  kCountIgnored,  // a count line the run does not read
 };
 
 struct Finding {

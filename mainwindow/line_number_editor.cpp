@@ -1,11 +1,14 @@
 #include "mainwindow/line_number_editor.h"
 
+#include <QContextMenuEvent>
 #include <QHelpEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QTextBlock>
 #include <QToolTip>
 
 #include "mainwindow/keyword_help.h"
+#include "mainwindow/line_findings.h"
 #include "mainwindow/qt_text.h"
 
 namespace dravel {
@@ -16,6 +19,7 @@ const QColor kGutterNumber(190, 220, 220);
 const QColor kFailingLine(150, 30, 30);
 const QColor kRunningLine(30, 60, 150);
 const QColor kItemBackground(230, 160, 0);
+const QColor kFindingMarker(255, 80, 80);
 constexpr int kGutterPadding = 6;
 
 class Gutter final : public QWidget {
@@ -105,6 +109,9 @@ void LineNumberEditor::PaintGutter(QPaintEvent* event) {
     const int bottom = top + qRound(blockBoundingRect(block).height());
     if (block.isVisible() && bottom >= event->rect().top()) {
       const bool marked = block.blockNumber() + 1 == marked_line_;
+      if (!FindingsOf(block).empty()) {
+        painter.fillRect(1, top + 2, 3, line_height - 4, kFindingMarker);
+      }
       painter.setPen(marked ? Qt::white : kGutterNumber);
       painter.drawText(0, top, gutter_->width() - kGutterPadding, line_height, Qt::AlignRight,
                        QString::number(block.blockNumber() + 1));
@@ -163,15 +170,57 @@ QString LineNumberEditor::MarkedItemText() const {
 bool LineNumberEditor::viewportEvent(QEvent* event) {
   if (event->type() != QEvent::ToolTip) return EditBox::viewportEvent(event);
   const auto* help = static_cast<QHelpEvent*>(event);
-  const QTextCursor cursor = cursorForPosition(help->pos());
-  const QTextBlock block = cursor.block();
-  const QString word = WordAt(block.text(), cursor.positionInBlock());
-  const QString tip = KeywordToolTip(FromWidgetText(word));
+  const QString tip = ToolTipAt(cursorForPosition(help->pos()));
   if (tip.isEmpty()) {
     QToolTip::hideText();
   } else {
     QToolTip::showText(help->globalPos(), tip, viewport());
   }
+  return true;
+}
+
+// A finding's message (and its fix) where there is one, else the keyword's.
+QString LineNumberEditor::ToolTipAt(const QTextCursor& cursor) const {
+  const QTextBlock block = cursor.block();
+  if (const Finding* finding = FindingAt(block, cursor.positionInBlock())) {
+    QString tip = FindingMessage(*finding).toHtmlEscaped();
+    if (finding->fixed_line) {
+      tip += QStringLiteral("<br><i>%1</i>")
+                 .arg(tr("按 Ctrl+. 或在右键菜单里修正为：%1")
+                          .arg(FromGbk(*finding->fixed_line).toHtmlEscaped()));
+    }
+    return tip;
+  }
+  const QString word = WordAt(block.text(), cursor.positionInBlock());
+  return KeywordToolTip(FromWidgetText(word));
+}
+
+void LineNumberEditor::contextMenuEvent(QContextMenuEvent* event) {
+  QMenu* menu = createStandardContextMenu(event->pos());
+  const QTextCursor at = cursorForPosition(event->pos());
+  const Finding* finding = FindingAt(at.block(), at.positionInBlock());
+  if (finding != nullptr && finding->fixed_line) {
+    const QTextBlock block = at.block();
+    const Finding fix = *finding;
+    QAction* action = new QAction(tr("修正为：%1").arg(FromGbk(*fix.fixed_line)), menu);
+    connect(action, &QAction::triggered, this, [block, fix] { ApplyFix(block, fix); });
+    menu->insertAction(menu->actions().value(0), action);
+    menu->insertSeparator(menu->actions().value(1));
+  }
+  if (!menu_actions_.isEmpty()) {
+    menu->addSeparator();
+    menu->addActions(menu_actions_);
+  }
+  menu->exec(event->globalPos());
+  delete menu;
+}
+
+bool LineNumberEditor::ApplyFixAtCaret() {
+  const QTextCursor caret = textCursor();
+  const Finding* finding = FindingAt(caret.block(), caret.positionInBlock());
+  if (finding == nullptr || !finding->fixed_line) finding = FirstFix(caret.block());
+  if (finding == nullptr) return false;
+  ApplyFix(caret.block(), *finding);
   return true;
 }
 

@@ -1,8 +1,9 @@
 // LineNumberEditor: the script editor. An EditBox with a gutter of line
 // numbers inside its frame (the box keeps its place and outer size), marks
 // for the line a run failed or stopped on and the line being run (with the
-// body command inside a repeat or polygon line), and keyword tool tips.
-// Window thread only.
+// body command inside a repeat or polygon line), the checker's findings (a
+// marker in the gutter, a tool tip, a quick fix from the context menu or
+// Ctrl+.), and keyword tool tips. Window thread only.
 #pragma once
 
 #include <optional>
@@ -29,6 +30,12 @@ class LineNumberEditor : public EditBox {
   int MarkedLine() const { return marked_line_; }
   QString MarkedItemText() const;
 
+  // Applies the fix of the finding at the caret, or the line's first fix;
+  // false when the caret's line has none.
+  bool ApplyFixAtCaret();
+  // An action the context menu offers too, below the editing ones.
+  void AddMenuAction(QAction* action) { menu_actions_.append(action); }
+
   int GutterWidth() const;
   int GutterWidthFor(int lines) const;
   void PaintGutter(QPaintEvent* event);
@@ -39,12 +46,16 @@ class LineNumberEditor : public EditBox {
   // a change of width afterwards would lay every line out again.
   void PrepareFor(const QString& text) override;
   bool viewportEvent(QEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void UpdateGutterWidth();
   void UpdateGutter(const QRect& rect, int dy);
 
+  QString ToolTipAt(const QTextCursor& cursor) const;
+
   QWidget* gutter_;
+  QList<QAction*> menu_actions_;
   int marked_line_ = 0;
   QTextCursor marked_item_;
 };

@@ -33,7 +33,7 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
   settings_ = new SettingsPage(*tabs_, kSettingsPage, *canvas_, *runs_);
   new ScriptHighlighter(*editor_);
   BindEvents();
-  BindPaceKeys();
+  BindKeys();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -72,9 +72,9 @@ void MainWindow::WaitForRun() {
 
 void MainWindow::ClearCanvas() { runs_->Clear(); }
 
-// F8 pause or continue, F10 one step, F6 slower, F7 faster, from anywhere in
-// the window.
-void MainWindow::BindPaceKeys() {
+// F8 pause or continue, F10 one step, F6 slower, F7 faster, and Ctrl+. the
+// checker's fix on the caret's line, from anywhere in the window.
+void MainWindow::BindKeys() {
   const auto bind = [this](Qt::Key key, auto action) {
     auto* shortcut = new QShortcut(QKeySequence(key), this);
     connect(shortcut, &QShortcut::activated, this, action);
@@ -83,6 +83,8 @@ void MainWindow::BindPaceKeys() {
   bind(Qt::Key_F10, [this] { runs_->Step(); });
   bind(Qt::Key_F6, [this] { settings_->SetSpeed(settings_->Speed() + 1); });
   bind(Qt::Key_F7, [this] { settings_->SetSpeed(settings_->Speed() - 1); });
+  auto* fix = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period), this);
+  connect(fix, &QShortcut::activated, this, [this] { editor_->ApplyFixAtCaret(); });
 }
 
 void MainWindow::SelectAll() {

@@ -71,7 +71,7 @@ class MainWindow : public QWidget {
   void BuildButtons();
   QPushButton* AddButton(const char* name, const Text& gbk_caption, const QRect& bounds);
   void BindEvents();
-  void BindPaceKeys();
+  void BindKeys();
   static Text HelpText();
 
   TurtleCanvas* canvas_ = nullptr;

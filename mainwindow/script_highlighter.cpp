@@ -5,6 +5,8 @@
 
 #include "interpreter/command_table.h"
 #include "interpreter/messages.h"
+#include "mainwindow/line_findings.h"
+#include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
 
 namespace dravel {
@@ -44,6 +46,8 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit& editor)
       number_(Coloured(QColor(160, 255, 160))),
       comment_(Coloured(QColor(175, 200, 200))),
       bracket_(Coloured(QColor(255, 170, 80))) {
+  finding_.setUnderlineStyle(QTextCharFormat::WaveUnderline);
+  finding_.setUnderlineColor(QColor(255, 80, 80));
   for (const CommandRow* row : AllCommands()) {
     keywords_.insert(FromGbk(row->keyword));
     keywords_.insert(FromGbk(row->alias));
@@ -92,8 +96,20 @@ void ScriptHighlighter::ColourVisible() {
   if (coloured) editor_.viewport()->update();
 }
 
+// Colours the line and marks what the checker finds in it with a wavy line.
 void ScriptHighlighter::Colour(QTextBlock& block) const {
-  block.layout()->setFormats(Colours(block.text()));
+  const QString text = block.text();
+  QList<QTextLayout::FormatRange> ranges = Colours(text);
+  std::vector<Finding> findings;
+  if (text.size() <= kLongestColouredLine) findings = CheckLine(FromWidgetText(text));
+  for (const Finding& finding : findings) {
+    const auto [begin, end] = CharacterRange(text, {finding.begin, finding.end});
+    // A finding between characters (a missing word) marks the one before.
+    const int from = end > begin ? begin : std::max(0, begin - 1);
+    ranges.append({from, std::max(end, from + 1) - from, finding_});
+  }
+  KeepFindings(block, std::move(findings));
+  block.layout()->setFormats(ranges);
   block.setUserState(kColoured);
 }
 

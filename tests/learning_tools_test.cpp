@@ -15,6 +15,7 @@
 #include "interpreter/command_table.h"
 #include "interpreter/run_pacer.h"
 #include "mainwindow/keyword_help.h"
+#include "mainwindow/line_findings.h"
 #include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/settings_page.h"
@@ -274,6 +275,33 @@ TEST_F(WindowTest, ScriptColouringFollowsEditsAndTheView) {
   QTextCursor typing(document.findBlockByNumber(2000));
   typing.insertText(QStringLiteral("左转 5 "));
   EXPECT_TRUE(Coloured(document.findBlockByNumber(2000)));
+}
+
+}  // namespace
+}  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+// A trap typed into the editor is marked (kept in its line, with a tip) and
+// Ctrl+. rewrites the line as one undo step; a fixed line is clean again.
+TEST_F(WindowTest, TheCheckerMarksATrapAndCtrlPeriodFixesIt) {
+  LineNumberEditor& editor = Window().ScriptEditor();
+  editor.SetContent(Gbk("前进 100\r\n重复 4 【前进 100｜右转 90】"));
+  Drain();
+  const QTextBlock trap = editor.document()->findBlockByNumber(1);
+  EXPECT_TRUE(FindingsOf(editor.document()->firstBlock()).empty());
+  ASSERT_EQ(FindingsOf(trap).size(), 1u);
+  const Finding& finding = FindingsOf(trap).front();
+  EXPECT_EQ(FindingCharacters(trap, finding), (std::pair{12, 13}));
+  EXPECT_TRUE(FindingMessage(finding).contains(QStringLiteral("半角")));
+  editor.setFocus();
+  editor.setTextCursor(QTextCursor(trap));
+  QTest::keyClick(&editor, Qt::Key_Period, Qt::ControlModifier);
+  EXPECT_EQ(Window().Editor().Content(), Gbk("前进 100\r\n重复 4 【前进 100|右转 90】"));
+  EXPECT_TRUE(FindingsOf(editor.document()->findBlockByNumber(1)).empty());
+  editor.undo();
+  EXPECT_EQ(Window().Editor().Content(), Gbk("前进 100\r\n重复 4 【前进 100｜右转 90】"));
 }
 
 }  // namespace

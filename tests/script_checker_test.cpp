@@ -98,11 +98,25 @@ TEST(ScriptChecker, FindsEachTrapWhereItIsWithAFixThatChecksClean) {
 // Forms the reader accepts as the learner wrote them.
 TEST(ScriptChecker, LeavesAcceptedFormsAlone) {
   const char* kFine[] = {
-      "前进 100",        "go 100",         "前进 １００",       "前进 100 //向前",
-      " //注释",         "",               "次数 3",            "count 2",
-      "重复 4【前进 100】", "重复 4 【前进 100|右转 90】 //方形", "重复 2 【前进 1||右转 2|】",
-      "画正多边形 0 100", "画正多边形 5 100", "写文字 你好",        "前进 100abc",
-      "延时 -5",         "回家 10",        "重复 1 【 //注释】", "画圆 -3",
+      "前进 100",
+      "go 100",
+      "前进 １００",
+      "前进 100 //向前",
+      " //注释",
+      "",
+      "次数 3",
+      "count 2",
+      "重复 4【前进 100】",
+      "重复 4 【前进 100|右转 90】 //方形",
+      "重复 2 【前进 1||右转 2|】",
+      "画正多边形 0 100",
+      "画正多边形 5 100",
+      "写文字 你好",
+      "前进 100abc",
+      "延时 -5",
+      "回家 10",
+      "重复 1 【 //注释】",
+      "画圆 -3",
   };
   for (const char* line : kFine) {
     SCOPED_TRACE(line);
@@ -145,7 +159,8 @@ TEST(ScriptChecker, FindsNothingInScriptsThatRunAsMeant) {
       if (entry.path().extension() == ".dvg") scripts.push_back(entry.path());
   }
   for (const auto& entry : fs::directory_iterator(root / "tests/data/language"))
-    if (entry.path().extension() == ".dvg" && EndsWell(entry.path())) scripts.push_back(entry.path());
+    if (entry.path().extension() == ".dvg" && EndsWell(entry.path()))
+      scripts.push_back(entry.path());
   scripts.push_back(root / "resources/texts/example_script.txt");
   ASSERT_GE(scripts.size(), 25u);
   for (const fs::path& path : scripts) {

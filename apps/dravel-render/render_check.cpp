@@ -31,13 +31,12 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
   }
   const Text script = ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), options.encoding);
   const CommandList lines = SplitLines(script);
-  const bool gbk = options.gbk_output ||
-                   (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
+  const bool gbk =
+      options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
   for (const ScriptFinding& item : CheckScript(script)) {
     const std::string message = FindingText(item.finding);
-    std::cout << path << ":" << item.line << ":"
-              << Column(lines[item.line - 1], item.finding.begin) << ": "
-              << (gbk ? Utf8ToGbk(message) : message) << "\n";
+    std::cout << path << ":" << item.line << ":" << Column(lines[item.line - 1], item.finding.begin)
+              << ": " << (gbk ? Utf8ToGbk(message) : message) << "\n";
     found = true;
   }
   return true;

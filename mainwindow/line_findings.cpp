@@ -1,0 +1,64 @@
+#include "mainwindow/line_findings.h"
+
+#include <QCoreApplication>
+#include <QTextCursor>
+
+#include "mainwindow/line_number_editor.h"
+#include "mainwindow/qt_text.h"
+
+namespace dravel {
+namespace {
+
+class LineFindings final : public QTextBlockUserData {
+ public:
+  explicit LineFindings(std::vector<Finding> found) : findings(std::move(found)) {}
+  std::vector<Finding> findings;
+};
+
+}  // namespace
+
+void KeepFindings(QTextBlock& block, std::vector<Finding> findings) {
+  block.setUserData(findings.empty() ? nullptr : new LineFindings(std::move(findings)));
+}
+
+const std::vector<Finding>& FindingsOf(const QTextBlock& block) {
+  static const std::vector<Finding> kNone;
+  const auto* kept = static_cast<const LineFindings*>(block.userData());
+  return kept != nullptr ? kept->findings : kNone;
+}
+
+std::pair<int, int> FindingCharacters(const QTextBlock& block, const Finding& finding) {
+  return CharacterRange(block.text(), {finding.begin, finding.end});
+}
+
+const Finding* FindingAt(const QTextBlock& block, int column) {
+  for (const Finding& finding : FindingsOf(block)) {
+    const auto [begin, end] = FindingCharacters(block, finding);
+    if (column >= begin && column <= end) return &finding;
+  }
+  return nullptr;
+}
+
+const Finding* FirstFix(const QTextBlock& block) {
+  for (const Finding& finding : FindingsOf(block)) {
+    if (finding.fixed_line) return &finding;
+  }
+  return nullptr;
+}
+
+QString FindingMessage(const Finding& finding) {
+  QString message =
+      QCoreApplication::translate("ScriptChecker", std::string(finding.message).c_str());
+  for (const std::string& argument : finding.arguments) {
+    message = message.arg(QString::fromStdString(argument));
+  }
+  return message;
+}
+
+void ApplyFix(const QTextBlock& block, const Finding& finding) {
+  QTextCursor cursor(block);
+  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+  cursor.insertText(ToWidgetText(*finding.fixed_line));
+}
+
+}  // namespace dravel
