@@ -10,6 +10,7 @@ namespace dravel {
 
 // Message-box styles (buttons plus icon) and result codes.
 inline constexpr int kMbYesNoCancel = 3;
+inline constexpr int kMbYesNo = 4;
 inline constexpr int kMbIconError = 16;
 inline constexpr int kMbIconQuestion = 32;
 // The button a message box was closed with, numbered as the box reports it.

@@ -41,8 +41,9 @@ Text EditBox::Content(int* unsavable_line) const {
   return FromWidgetText(toPlainText(), unsavable_line);
 }
 
-void EditBox::SetContent(const Text& gbk) {
-  const QString text = ToWidgetText(gbk);
+void EditBox::SetContent(const Text& gbk) { SetWidgetText(ToWidgetText(gbk)); }
+
+void EditBox::SetWidgetText(const QString& text) {
   holding_back_ = true;
   // Whatever lays the text out again goes before it comes in: with a huge
   // text, each would cost work per line. The old text goes first, so it is

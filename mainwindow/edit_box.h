@@ -22,6 +22,9 @@ class EditBox : public QPlainTextEdit {
   // Replaces the whole text (any line-break convention) and raises
   // ContentChanged exactly once, also when the text is the same as before.
   virtual void SetContent(const Text& gbk);
+  // As SetContent, from the widget's own text (one '\n' per break); for text
+  // that did not come as GBK.
+  void SetWidgetText(const QString& text);
   // Puts the caret at the end, scrolls there and inserts `gbk`, whatever was
   // selected or scrolled to before. Raises ContentChanged.
   virtual void AppendText(const Text& gbk);

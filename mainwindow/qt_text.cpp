@@ -11,7 +11,11 @@ QString FromGbk(const Text& gbk) { return QString::fromStdString(GbkToUtf8(gbk))
 int GbkWidthOf(QChar c) { return c.unicode() < 0x80 || IsKeptByte(c.unicode()) ? 1 : 2; }
 
 QString ToWidgetText(const Text& gbk) {
-  std::string utf8 = GbkToUtf8(gbk, UndecodableBytes::kKeep);
+  return Utf8ToWidgetText(GbkToUtf8(gbk, UndecodableBytes::kKeep));
+}
+
+QString Utf8ToWidgetText(std::string_view text) {
+  std::string utf8(WithoutByteOrderMark(text));
   // One pass in place: QString::replace moves the whole rest of a long text
   // for every batch of matches.
   size_t kept = 0;

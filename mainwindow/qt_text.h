@@ -21,6 +21,10 @@ int GbkWidthOf(QChar c);
 // '\n', so a script written with any convention shows the lines it has.
 QString ToWidgetText(const Text& gbk);
 
+// UTF-8 text for an edit widget, its byte order mark and line-break
+// conventions dropped as ToWidgetText drops them.
+QString Utf8ToWidgetText(std::string_view utf8);
+
 // A widget's text as the program's GBK text with CR LF breaks, kept bytes
 // back as they were. When GBK cannot
 // hold a character, `bad_line` (if given) receives the 1-based number of the

@@ -1,6 +1,7 @@
 #include "mainwindow/source_files.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -75,10 +76,32 @@ void SourceFiles::OpenPath(const QString& path) {
   const auto end = std::find(read.bytes.begin(), read.bytes.end(), uint8_t{0});
   Text script(read.bytes.begin(), end);
   read.bytes = {};
-  editor_.SetContent(script);
-  source_changed_ = 0;
+  const bool convert = LooksLikeUtf8(script) && AskToConvertFromUtf8();
+  if (convert) {
+    editor_.SetWidgetText(Utf8ToWidgetText(script));
+  } else {
+    editor_.SetContent(script);
+  }
   source_path_ = path;
   Report(texts::kOpenPrefix, path, true);
+  // Converted text is not yet what the file holds; what GBK cannot hold is
+  // told now, as a save would tell it.
+  source_changed_ = convert ? 1 : 0;
+  int bad_line = 0;
+  if (convert) editor_.Content(&bad_line);
+  if (bad_line != 0) {
+    hint_.AppendText(texts::kLinePrefix + std::to_string(bad_line) + texts::kUnsavableLine);
+  }
+}
+
+bool SourceFiles::AskToConvertFromUtf8() {
+  const QString question = QCoreApplication::translate(
+      "dravel::SourceFiles",
+      "这个文件是 UTF-8 编码的，不是 Dravel 使用的 GBK 编码。\n"
+      "要把它转换成 GBK 吗？选“是”转换（转换后请保存）；选“否”按 GBK 原样打开。");
+  const BoxAnswer answer = dialogs_.ShowMessageBox(
+      Utf8ToGbk(question.toStdString()), kMbYesNo | kMbIconQuestion, texts::kMessageBoxCaption);
+  return answer == BoxAnswer::kYes;
 }
 
 void SourceFiles::Save() { SaveScript(true); }

@@ -26,6 +26,8 @@ class SourceFiles {
   void New();
   void Open();
   // Opens `path` as Open does once the dialog has given it (a program
+  // argument). A file that reads as UTF-8 (gbk_codec.h, LooksLikeUtf8) is
+  // converted into GBK when the user says so, and then counts as changed.
   // argument), without asking first: nothing can have been typed yet.
   void OpenPath(const QString& path);
   void Save();
@@ -41,6 +43,8 @@ class SourceFiles {
   // Writes the script to the source path, asking for one when there is none.
   // `line_break` ends the success message. True when the file was written.
   bool SaveScript(bool line_break);
+  // Asks whether to convert an open file's UTF-8 into GBK.
+  bool AskToConvertFromUtf8();
   bool AskForPath(DialogKind kind, const Text& filter, const Text& ext, const QString& initial);
   // The editor's text as GBK, or false after reporting the first line GBK
   // cannot hold and the failure of `prefix` + `path`.

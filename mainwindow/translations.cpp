@@ -7,7 +7,7 @@
 
 namespace dravel {
 
-bool InstallQtTranslations(QCoreApplication& app, const QLocale* locale) {
+QTranslator* InstallQtTranslations(QCoreApplication& app, const QLocale* locale) {
   const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
   auto* translator = new QTranslator(&app);
   const QLocale simplified(QLocale::Chinese, QLocale::China);
@@ -19,10 +19,10 @@ bool InstallQtTranslations(QCoreApplication& app, const QLocale* locale) {
   const bool found = load(wanted) || load(simplified);
   if (!found) {
     delete translator;
-    return false;
+    return nullptr;
   }
   app.installTranslator(translator);
-  return true;
+  return translator;
 }
 
 }  // namespace dravel

@@ -7,11 +7,12 @@
 
 class QCoreApplication;
 class QLocale;
+class QTranslator;
 
 namespace dravel {
 
-// Installs the translations into `app`; true when some were found. `locale`
-// null: the system's.
-bool InstallQtTranslations(QCoreApplication& app, const QLocale* locale = nullptr);
+// Installs the translations into `app` and gives the translator (owned by
+// `app`), or null when none were found. `locale` null: the system's.
+QTranslator* InstallQtTranslations(QCoreApplication& app, const QLocale* locale = nullptr);
 
 }  // namespace dravel

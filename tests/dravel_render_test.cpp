@@ -88,6 +88,11 @@ TEST(DravelRender, ReadsStandardInputAndUtf8Scripts) {
   result = Render("--gbk --encoding=utf-8 - < " + script.string());
   EXPECT_EQ(result.out,
             Utf8ToGbk("提示信息：\n开始调试现行程序...\n已被第3行 停止 命令停止调试！\n"));
+  // auto: UTF-8 is read as UTF-8, GBK as GBK.
+  result = Render("--encoding auto " + script.string());
+  EXPECT_EQ(result.out, "提示信息：\n开始调试现行程序...\n已被第3行 停止 命令停止调试！\n");
+  std::ofstream(script, std::ios::binary) << Utf8ToGbk("次数 2\n前进 1\n停止\n");
+  EXPECT_EQ(Render("--encoding auto " + script.string()).out, result.out);
   fs::remove(script);
 }
 

@@ -2,11 +2,14 @@
 // content and events, the integer-input box, the filter text, and the real
 // dialog service's answers.
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <climits>
 
 #include "mainwindow/common_dialog.h"
@@ -15,6 +18,7 @@
 #include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/qt_text.h"
+#include "mainwindow/translations.h"
 #include "mainwindow_test_fixture.h"
 
 namespace dravel::testing {
@@ -225,6 +229,62 @@ TEST(QtDialogService, ClosingTheMessageBoxGivesCancel) {
   WhenModal(
       [](QWidget* box) { qobject_cast<QMessageBox*>(box)->button(QMessageBox::No)->click(); });
   EXPECT_EQ(dialogs.ShowMessageBox("?", 35, Gbk("信息：")), BoxAnswer::kNo);
+}
+
+// Qt's own texts read Chinese in a Chinese program: the save prompt's
+// buttons, the file dialog's labels and the editor's context menu.
+class ChineseQtTexts : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const QLocale english(QLocale::English, QLocale::UnitedStates);
+    translator_ = InstallQtTranslations(*qApp, &english);
+    if (translator_ == nullptr) GTEST_SKIP() << "Qt's translations are not installed";
+  }
+  void TearDown() override {
+    if (translator_ != nullptr) QCoreApplication::removeTranslator(translator_);
+  }
+
+  QTranslator* translator_ = nullptr;
+};
+
+QStringList LabelTexts(const QWidget* widget) {
+  QStringList texts;
+  for (const QLabel* label : widget->findChildren<QLabel*>()) texts << label->text();
+  return texts;
+}
+
+TEST_F(ChineseQtTexts, StandardDialogsAndMenusReadChinese) {
+  QtDialogService dialogs;
+  QStringList buttons;
+  WhenModal([&](QWidget* box) {
+    auto* message_box = qobject_cast<QMessageBox*>(box);
+    for (auto which : {QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel})
+      buttons << message_box->button(which)->text();
+    box->close();
+  });
+  dialogs.ShowMessageBox(Gbk("源码已更改，请问是否保存？"), 35, Gbk("信息："));
+  ASSERT_EQ(buttons.size(), 3);
+  EXPECT_TRUE(buttons[0].contains(QStringLiteral("是"))) << buttons[0].toStdString();
+  EXPECT_TRUE(buttons[1].contains(QStringLiteral("否"))) << buttons[1].toStdString();
+  EXPECT_TRUE(buttons[2].contains(QStringLiteral("取消"))) << buttons[2].toStdString();
+
+  CommonDialog dialog;
+  QStringList labels;
+  WhenModal([&](QWidget* box) {
+    labels = LabelTexts(box);
+    QMetaObject::invokeMethod(box, "reject");
+  });
+  dialogs.ShowFileDialog(dialog);
+  EXPECT_TRUE(labels.join('|').contains(QStringLiteral("文件"))) << labels.join('|').toStdString();
+  EXPECT_FALSE(labels.join('|').contains(QStringLiteral("Look in")))
+      << labels.join('|').toStdString();
+
+  EditBox editor;
+  std::unique_ptr<QMenu> menu(editor.createStandardContextMenu());
+  QStringList actions;
+  for (const QAction* action : menu->actions()) actions << action->text();
+  EXPECT_TRUE(actions.join(QChar(0x7c)).contains(QStringLiteral("撤消")))
+      << actions.join(QChar(0x7c)).toStdString();
 }
 
 TEST(QtDialogService, SaveDialogAddsTheDefaultExtensionToANewName) {

@@ -4,7 +4,9 @@
 #include <QDir>
 #include <QTest>
 
+#include "interpreter/command_list.h"
 #include "mainwindow/edit_box.h"
+#include "mainwindow/qt_text.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow_test_fixture.h"
 
@@ -240,6 +242,35 @@ TEST_F(SourceFilesTest, UnreadableFileKeepsTheEditor) {
   EXPECT_EQ(Editor().Content(), before);
   EXPECT_EQ(Messages(), Gbk("打开 ") + PathText(missing) + Gbk(" 失败！\r\n"));
   EXPECT_EQ(Files().SourcePath(), QString());
+}
+
+// A UTF-8 file (a learner's editor saved it so) is converted when the user
+// says yes, opened as GBK bytes when no; ASCII reads the same both ways and
+// is never asked about.
+TEST_F(SourceFilesTest, OpeningUtf8AsksWhetherToConvert) {
+  const QString path = PathOf("utf8.dvg");
+  const std::string utf8 = "\xef\xbb\xbf前进 100\r\n写文字 😀";
+  WriteFile(path, utf8);
+  dialogs_.file_answers = {path};
+  dialogs_.box_answers = {BoxAnswer::kYes};
+  Files().Open();
+  EXPECT_EQ(dialogs_.box_styles.back(), kMbYesNo | kMbIconQuestion);
+  EXPECT_EQ(Utf8(FromWidgetText(Editor().toPlainText())), "前进 100\r\n写文字 ?");
+  EXPECT_EQ(Files().SourceChanged(), 1);
+  EXPECT_TRUE(Messages().ends_with(Gbk(" 成功！\r\n第2行含有无法保存的字符！\r\n")));
+
+  dialogs_.file_answers = {path};
+  dialogs_.box_answers = {BoxAnswer::kNo, BoxAnswer::kNo};  // the save prompt, then the question
+  Files().Open();
+  EXPECT_EQ(Editor().Content(), ScriptFromFileBytes(utf8));
+  EXPECT_EQ(Files().SourceChanged(), 0);
+
+  const size_t boxes = dialogs_.boxes_shown.size();
+  WriteFile(path, "go 100\r\n");
+  dialogs_.file_answers = {path};
+  Files().Open();
+  EXPECT_EQ(dialogs_.boxes_shown.size(), boxes);
+  EXPECT_EQ(Editor().Content(), "go 100\r\n");
 }
 
 TEST_F(SourceFilesTest, CompileKeepsBytesThatAreNotGbk) {

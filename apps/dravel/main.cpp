@@ -8,6 +8,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/runtime_error_box.h"
 #include "mainwindow/source_files.h"
+#include "mainwindow/translations.h"
 #include "runtime/beep_delay.h"
 #include "runtime/runtime_error.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
   dravel::InitRuntime();
   dravel::SetEndCallback([] {});
   QApplication app(argc, argv);
+  dravel::InstallQtTranslations(app);
   dravel::SetBeepHook([] { QApplication::beep(); });
   dravel::QtDialogService dialogs;
   // While the window is being made there is no run thread.
