@@ -91,7 +91,9 @@ bool CarryOut(const PreparedLine& line, int number, RunContext& context) {
     case kCircle: turtle.Circle(First(line)); break;
     case kPenUp: turtle.PenUp(); break;
     case kPenDown: turtle.PenDown(); break;
-    case kDelay: Delay(std::get<int32_t>(line.arguments), context.stop); break;
+    case kDelay:
+      if (context.keep_delays) Delay(std::get<int32_t>(line.arguments), context.stop);
+      break;
     case kEllipse: turtle.Ellipse(First(line), Second(line)); break;
     case kRectangle: turtle.Rectangle(First(line), Second(line)); break;
     case kSetX: turtle.SetX(First(line)); break;

@@ -30,6 +30,7 @@ struct RunContext {
   int script_line = 0;        // the script line being executed, for ReportFailingLine
   int body_item = 0;          // its body's item being executed (1-based), 0 outside a body
   RunPacer* pacer = nullptr;  // null: no pacing at all
+  bool keep_delays = true;    // false: 延时 lines do not wait (final pictures only)
 };
 
 // A line's arguments, by its row's shape.

@@ -1,13 +1,17 @@
 #include "mainwindow/main_window.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 
 #include "canvas/turtle_canvas.h"
+#include "mainwindow/command_reference.h"
 #include "mainwindow/edit_box.h"
+#include "mainwindow/example_chooser.h"
 #include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/line_number_editor.h"
@@ -56,6 +60,11 @@ void MainWindow::BindEvents() {
   connect(save_button_, &QPushButton::clicked, this, [this] { files_->Save(); });
   connect(compile_button_, &QPushButton::clicked, this, [this] { files_->Compile(); });
   connect(editor_, &EditBox::ContentChanged, this, [this] { files_->MarkChanged(); });
+  connect(reference_link_, &QLabel::linkActivated, this, [this] { ShowReference(); });
+  auto* examples = new QAction(tr("打开示例…"), this);
+  examples->setShortcut(QKeySequence(Qt::Key_F2));
+  connect(examples, &QAction::triggered, this, [this] { ChooseExample(); });
+  editor_->AddMenuAction(examples);
   if (const CanvasContextMenu* menu = canvas_->ContextMenu()) {
     connect(menu, &CanvasContextMenu::MessageRaised, this,
             [this](const QString& line) { hint_->AppendText(Utf8ToGbk(line.toStdString())); });
@@ -72,8 +81,9 @@ void MainWindow::WaitForRun() {
 
 void MainWindow::ClearCanvas() { runs_->Clear(); }
 
-// F8 pause or continue, F10 one step, F6 slower, F7 faster, and Ctrl+. the
-// checker's fix on the caret's line, from anywhere in the window.
+// F8 pause or continue, F10 one step, F6 slower, F7 faster, Ctrl+. the
+// checker's fix on the caret's line, F1 the command reference and F2 the
+// examples, from anywhere in the window.
 void MainWindow::BindKeys() {
   const auto bind = [this](Qt::Key key, auto action) {
     auto* shortcut = new QShortcut(QKeySequence(key), this);
@@ -85,6 +95,27 @@ void MainWindow::BindKeys() {
   bind(Qt::Key_F7, [this] { settings_->SetSpeed(settings_->Speed() - 1); });
   auto* fix = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period), this);
   connect(fix, &QShortcut::activated, this, [this] { editor_->ApplyFixAtCaret(); });
+  bind(Qt::Key_F1, [this] { ShowReference(); });
+  bind(Qt::Key_F2, [this] { ChooseExample(); });
+}
+
+CommandReference& MainWindow::ShowReference() {
+  if (reference_ == nullptr) reference_ = new CommandReference(this);
+  reference_->show();
+  reference_->raise();
+  return *reference_;
+}
+
+ExampleChooser& MainWindow::ChooseExample() {
+  auto* chooser = new ExampleChooser(this);
+  chooser->setAttribute(Qt::WA_DeleteOnClose);
+  connect(chooser, &QDialog::finished, this, [this, chooser] {
+    if (const std::optional<Example> example = chooser->Chosen()) {
+      files_->OpenExample(example->name + QStringLiteral(".dvg"), example->script);
+    }
+  });
+  chooser->open();
+  return *chooser;
 }
 
 void MainWindow::SelectAll() {

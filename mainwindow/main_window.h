@@ -18,7 +18,9 @@ class QPushButton;
 
 namespace dravel {
 
+class CommandReference;
 class DialogService;
+class ExampleChooser;
 class IntegerBox;
 class RunController;
 class RuntimeErrorBox;
@@ -56,6 +58,11 @@ class MainWindow : public QWidget {
   void StopRun();
   void ClearCanvas();
   void SelectAll();
+  // F1: the command reference (made on first use).
+  CommandReference& ShowReference();
+  // F2: the example chooser, open until the user chooses (then the example
+  // opens, after the save prompt) or cancels.
+  ExampleChooser& ChooseExample();
 
   static constexpr int kSettingsPage = 2;
   // Waits until the current run's thread has returned, taking its effects and
@@ -81,6 +88,8 @@ class MainWindow : public QWidget {
   dravel::HintBox* hint_ = nullptr;
   IntegerBox* run_count_ = nullptr;
   QLabel* link_ = nullptr;
+  QLabel* reference_link_ = nullptr;
+  CommandReference* reference_ = nullptr;
   QPushButton* run_button_ = nullptr;
   QPushButton* clear_button_ = nullptr;
   QPushButton* stop_button_ = nullptr;

@@ -121,6 +121,11 @@ void MainWindow::BuildTabPages() {
   help_ = MakeTextBox("编辑框_帮助", true);
   help_->setFont(SongFont());
   tabs_->Place(help_, help_page, QRect(0, 21, 405, 210));
+  // Where the hyperlink sits on the script page: the help text stays as it is.
+  reference_link_ =
+      new QLabel(QStringLiteral("<a href=\"reference\">%1</a>").arg(tr("命令参考（F1）")));
+  reference_link_->setObjectName(QStringLiteral("reference_link"));
+  tabs_->Place(reference_link_, help_page, QRect(176, 3, 232, 16));
 }
 
 QPushButton* MainWindow::AddButton(const char* name, const Text& gbk_caption, const QRect& bounds) {

@@ -104,6 +104,15 @@ bool SourceFiles::AskToConvertFromUtf8() {
   return answer == BoxAnswer::kYes;
 }
 
+void SourceFiles::OpenExample(const QString& name, const Text& script) {
+  if (SavePrompt() == 0) return;
+  editor_.SetContent(script);
+  source_changed_ = 0;
+  source_path_.clear();
+  dialog_.SetFileName(QString());
+  Report(texts::kOpenPrefix, name, true);
+}
+
 void SourceFiles::Save() { SaveScript(true); }
 
 void SourceFiles::Compile() {

@@ -30,6 +30,9 @@ class SourceFiles {
   // converted into GBK when the user says so, and then counts as changed.
   // argument), without asking first: nothing can have been typed yet.
   void OpenPath(const QString& path);
+  // Opens an example (`name`, its GBK `script`) as Open opens a file, after
+  // the save prompt; the script then has no file, so a save asks for one.
+  void OpenExample(const QString& name, const Text& script);
   void Save();
   void Compile();
 

@@ -6,6 +6,7 @@
 #include "mainwindow/script_marks.h"
 
 #include <QComboBox>
+#include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -14,11 +15,14 @@
 #include "canvas/turtle_canvas.h"
 #include "interpreter/command_table.h"
 #include "interpreter/run_pacer.h"
+#include "mainwindow/command_reference.h"
+#include "mainwindow/example_chooser.h"
 #include "mainwindow/keyword_help.h"
 #include "mainwindow/line_findings.h"
 #include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/settings_page.h"
+#include "mainwindow/source_files.h"
 #include "mainwindow/tab_control.h"
 #include "mainwindow_test_fixture.h"
 #include "runtime/beep_delay.h"
@@ -302,6 +306,54 @@ TEST_F(WindowTest, TheCheckerMarksATrapAndCtrlPeriodFixesIt) {
   EXPECT_TRUE(FindingsOf(editor.document()->findBlockByNumber(1)).empty());
   editor.undo();
   EXPECT_EQ(Window().Editor().Content(), Gbk("前进 100\r\n重复 4 【前进 100｜右转 90】"));
+}
+
+}  // namespace
+}  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+// The reference is made from the rows: every command with its alias, syntax
+// and example, and a picture for each that draws.
+TEST_F(WindowTest, F1OpensAReferenceOfEveryCommand) {
+  QTest::keyClick(&Window(), Qt::Key_F1);
+  Drain();
+  const QWidget* reference = Window().findChild<CommandReference*>();
+  ASSERT_NE(reference, nullptr);
+  EXPECT_TRUE(reference->isVisible());
+  const QString html = CommandReference::Html();
+  for (const CommandRow* row : AllCommands()) {
+    SCOPED_TRACE(Utf8(row->keyword));
+    EXPECT_TRUE(html.contains(FromGbk(row->keyword) + QStringLiteral("（") + FromGbk(row->alias)));
+    EXPECT_TRUE(
+        html.contains(QString::fromUtf8(row->help.example.data(), row->help.example.size())));
+  }
+  EXPECT_GE(html.count(QStringLiteral("<img")), 18);
+}
+
+// F2 offers the examples with their pictures; the chosen one opens as a file
+// would, after the save prompt, and has no file of its own.
+TEST_F(WindowTest, F2OpensTheChosenExample) {
+  Window().Editor().SetContent(Gbk("前进 1"));  // a change: the prompt asks
+  dialogs_.box_answers = {BoxAnswer::kNo};
+  QTest::keyClick(&Window(), Qt::Key_F2);
+  Drain();
+  auto* chooser = Window().findChild<ExampleChooser*>();
+  ASSERT_NE(chooser, nullptr);
+  QListWidget& list = chooser->List();
+  ASSERT_GE(list.count(), 15);
+  EXPECT_FALSE(list.item(0)->icon().isNull());
+  EXPECT_FALSE(list.item(0)->toolTip().isEmpty());
+  list.setCurrentRow(1);
+  const Example chosen = Examples()[1];
+  chooser->accept();
+  Drain();
+  EXPECT_EQ(Window().Editor().Content(), chosen.script);
+  EXPECT_TRUE(Hint().ends_with(Gbk("打开 ") + Utf8ToGbk(chosen.name.toStdString()) +
+                               Gbk(".dvg 成功！\r\n")));
+  EXPECT_EQ(Window().Files().SourcePath(), QString());
+  EXPECT_EQ(Window().Files().SourceChanged(), 0);
 }
 
 }  // namespace

@@ -12,7 +12,9 @@
 #include <sstream>
 
 #include "interpreter/command_list.h"
-#include "support/gbk_literals.h"
+#include "interpreter/run_driver.h"
+#include "support/host_fakes.h"
+#include "support/turtle_fakes.h"
 
 namespace dravel {
 namespace {
@@ -169,6 +171,24 @@ TEST(ScriptChecker, FindsNothingInScriptsThatRunAsMeant) {
     EXPECT_THAT(findings, ::testing::IsEmpty())
         << (findings.empty() ? "" : FindingText(findings[0].finding));
   }
+}
+
+TEST(Examples, EveryExampleRunsToItsClosingMessage) {
+  int examples = 0;
+  for (const auto& entry :
+       fs::directory_iterator(fs::path(DRAVEL_SOURCE_DIR) / "resources/examples")) {
+    SCOPED_TRACE(entry.path().string());
+    const Text script = ReadScript(entry.path());
+    testing::CountingTurtle turtle;
+    testing::RecordingHost host(script);
+    RunContext context{turtle, host, {}};
+    context.keep_delays = false;
+    RunScript({script, "1"}, context);
+    EXPECT_TRUE(host.HintUtf8().ends_with("程序调试完毕！\r\n")) << host.HintUtf8();
+    EXPECT_GT(turtle.Count(), 0);
+    ++examples;
+  }
+  EXPECT_GE(examples, 15);
 }
 
 TEST(ScriptChecker, SuggestsOnlyKeywordsNearEnough) {

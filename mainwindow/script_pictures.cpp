@@ -1,0 +1,60 @@
+#include "mainwindow/script_pictures.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+#include "canvas/canvas_core.h"
+#include "interpreter/run_driver.h"
+
+namespace dravel {
+namespace {
+
+constexpr int kCanvasWidth = 732;
+constexpr int kCanvasHeight = 420;
+constexpr std::chrono::milliseconds kLongest(2000);
+
+// The help's runs say nothing; only their drawing is kept.
+class SilentHost final : public RunHost {
+ public:
+  explicit SilentHost(Text script) : script_(std::move(script)) {}
+  Text EditorText() override { return script_; }
+  Text RunCountText() override { return "1"; }
+  void DisableRunButton() override {}
+  void ReplaceHint(const std::stop_token&, const Text&) override {}
+  void AppendHint(const std::stop_token&, const Text&) override {}
+  void SetRunCountText(const std::stop_token&, const Text&) override {}
+  void EnableRunButton(const std::stop_token&) override {}
+  void FocusEditor(const std::stop_token&) override {}
+  void Beep(const std::stop_token&) override {}
+
+ private:
+  Text script_;
+};
+
+}  // namespace
+
+QImage ScriptPicture(const Text& gbk_script, QSize size) {
+  CanvasCore canvas(kCanvasWidth, kCanvasHeight);
+  canvas.SetEdgeMode(EdgeMode::Wrap);
+  canvas.SetPenColour(0x00FF00);
+  canvas.SetBackgroundColour(0x606060);
+  SilentHost host(gbk_script);
+  RunSession session;
+  const std::unique_ptr<TurtleOperations> turtle = canvas.TurtleFor(session);
+  std::jthread stopper([&](std::stop_token done) {
+    std::mutex mutex;
+    std::condition_variable_any wake;
+    std::unique_lock lock(mutex);
+    wake.wait_for(lock, done, kLongest, [] { return false; });
+    if (!done.stop_requested()) canvas.UnderDrawingLock([&] { session.Stop(); });
+  });
+  RunContext context{*turtle, host, session.Token()};
+  context.keep_delays = false;
+  RunScript({gbk_script, "1"}, context);
+  stopper.request_stop();
+  return canvas.Paint().scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
+
+}  // namespace dravel
