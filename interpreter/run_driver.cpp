@@ -114,8 +114,10 @@ bool RunDriver::EndCurrentRun() {
   return EndThread(current_run_, [this](const std::function<void()>& request_thread_stop) {
     host_.UnderEffectsLock([&] {
       canvas_.UnderDrawingLock([&] {
-        session_->Stop();
+        // The thread is marked ended first: once its session is stopped it
+        // may return at once, and must not count as a run that ended by itself.
         request_thread_stop();
+        session_->Stop();
       });
     });
   });

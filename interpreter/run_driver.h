@@ -56,8 +56,8 @@ class RunDriver {
 
  private:
   void RunThreadMain(const RunSession& session, const RunInput& input);
-  // The stop: under the effects lock and the drawing lock, the session is
-  // stopped and its thread asked to stop. True when a run was in progress.
+  // The stop: under the effects lock and the drawing lock, the thread is
+  // marked ended and the session stopped. True when a run was in progress.
   bool EndCurrentRun();
 
   RunHost& host_;

@@ -29,8 +29,9 @@ bool Draws(const CommandRow& row) {
 }
 
 QString CommandSection(const CommandRow& row, int index) {
-  QString html = QStringLiteral("<h3>%1（%2）</h3><p><code>%3</code><br>%4</p>"
-                                "<p>%5<code>%6</code></p>")
+  QString html = QStringLiteral(
+                     "<h3>%1（%2）</h3><p><code>%3</code><br>%4</p>"
+                     "<p>%5<code>%6</code></p>")
                      .arg(FromGbk(row.keyword).toHtmlEscaped(), FromGbk(row.alias).toHtmlEscaped(),
                           Help(row.help.syntax), Help(row.help.meaning),
                           CommandReference::tr("例如："), Example(row).toHtmlEscaped());
@@ -54,7 +55,8 @@ QString KeysSection() {
       {"Ctrl+Shift+C", CommandReference::tr("复制图片")},
       {"Ctrl+P", CommandReference::tr("打印图片")},
   };
-  QString html = QStringLiteral("<h2>%1</h2><table cellspacing=\"4\">").arg(CommandReference::tr("按键"));
+  QString html =
+      QStringLiteral("<h2>%1</h2><table cellspacing=\"4\">").arg(CommandReference::tr("按键"));
   for (const auto& row : rows) {
     html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(row[0], row[1]);
   }

@@ -14,8 +14,8 @@ class QListWidget;
 namespace dravel {
 
 struct Example {
-  QString name;   // the file's name, without ".dvg"
-  Text script;    // GBK, CR LF
+  QString name;     // the file's name, without ".dvg"
+  Text script;      // GBK, CR LF
   QString teaches;  // the first comment line's text
 };
 

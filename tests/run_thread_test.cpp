@@ -85,7 +85,7 @@ TEST_F(RunDriverThread, StopCutsARealDelayShort) {
   ASSERT_TRUE(driver.StartRun());
   EXPECT_FALSE(host.RunButtonEnabled());
   turtle.WaitForCalls(1);
-  ASSERT_TRUE(driver.StopRun());
+  ASSERT_TRUE(driver.StopRun()) << Hint();
   ASSERT_TRUE(driver.WaitForRun());  // hangs if the delay runs on
   EXPECT_THAT(turtle.Calls(), ElementsAre("Forward 1"));
   EXPECT_TRUE(Hint().ends_with(kStopped));
@@ -111,7 +111,7 @@ TEST_F(RunDriverThread, StopDuringADelayEndsTheRunWithItsMessageLast) {
       std::unique_lock lock(mutex);
       entered.wait(lock, [&] { return in_delay; });
     }
-    ASSERT_TRUE(driver.StopRun());
+    ASSERT_TRUE(driver.StopRun()) << Hint();
     ASSERT_TRUE(driver.WaitForRun());
   }
   SetDelayHook({});
@@ -125,7 +125,7 @@ TEST_F(RunDriverThread, StoppedRunDrawsAndAppendsNothingAfterTheStop) {
   RunDriver driver(host, canvas);
   ASSERT_TRUE(driver.StartRun());
   host.WaitForEffects(3);  // a pass has been reported
-  ASSERT_TRUE(driver.StopRun());
+  ASSERT_TRUE(driver.StopRun()) << Hint();
   const std::vector<std::string> calls = turtle.Calls();
   const Text hint = host.Hint();
   ASSERT_TRUE(driver.WaitForRun());
@@ -141,7 +141,7 @@ TEST_F(RunDriverThread, RefusesASecondRunWhileOneIsInProgress) {
   ASSERT_TRUE(driver.StartRun());
   turtle.WaitForCalls(1);
   EXPECT_FALSE(driver.StartRun());
-  EXPECT_TRUE(driver.StopRun());
+  EXPECT_TRUE(driver.StopRun()) << Hint();
 }
 
 TEST_F(RunDriverThread, RunsAgainAfterAStoppedRun) {
@@ -149,7 +149,7 @@ TEST_F(RunDriverThread, RunsAgainAfterAStoppedRun) {
   RunDriver driver(host, canvas);
   ASSERT_TRUE(driver.StartRun());
   turtle.WaitForCalls(1);
-  ASSERT_TRUE(driver.StopRun());
+  ASSERT_TRUE(driver.StopRun()) << Hint();
   SetScript("后退 5");
   ASSERT_TRUE(driver.StartRun());
   ASSERT_TRUE(driver.WaitForRun());
