@@ -1,0 +1,101 @@
+// The README's screenshots (docs_screenshots FOLDER, under Xvfb): the window
+// with the checker's marks, the save prompt and the file dialog in Chinese,
+// the command reference and the example chooser. Each modal dialog is
+// grabbed once it shows, then closed.
+#include <QApplication>
+#include <QDir>
+#include <QListWidget>
+#include <QTextBlock>
+#include <QTimer>
+#include <QToolTip>
+#include <cstdio>
+#include <functional>
+
+#include "mainwindow/command_reference.h"
+#include "mainwindow/dialog_service.h"
+#include "mainwindow/example_chooser.h"
+#include "mainwindow/line_number_editor.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/source_files.h"
+#include "mainwindow/translations.h"
+#include "runtime/gbk_codec.h"
+
+namespace dravel::bench {
+namespace {
+
+QString out_folder;
+
+void Settle(int ms = 300) {
+  QTimer wait;
+  wait.setSingleShot(true);
+  wait.start(ms);
+  while (wait.isActive()) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// Saves the next modal dialog as `name`, then lets `close` close it.
+void GrabModal(const QString& name, std::function<void(QWidget*)> close) {
+  QTimer::singleShot(500, [name, close] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) {
+      std::fprintf(stderr, "no dialog for %s\n", qPrintable(name));
+      return;
+    }
+    modal->grab().save(out_folder + "/" + name);
+    close(modal);
+  });
+}
+
+void CheckerMarks(MainWindow& window) {
+  window.Editor().SetContent(Utf8ToGbk(
+      " //这几行各有一个小错误：\r\n重复 4 【前进 100｜右转 90】\r\n前近 100\r\n前进　100\r\n"
+      "重复 0 【前进 10】"));
+  Settle();
+  LineNumberEditor& editor = window.ScriptEditor();
+  editor.setTextCursor(QTextCursor(editor.document()->findBlockByNumber(1)));
+  window.grab().save(out_folder + "/checker.png");
+}
+
+void Dialogs(MainWindow& window) {
+  QtDialogService dialogs;
+  GrabModal("save-prompt.png", [](QWidget* box) { box->close(); });
+  dialogs.ShowMessageBox(Utf8ToGbk("源码已更改，请问是否保存？"), kMbYesNoCancel | kMbIconQuestion,
+                         Utf8ToGbk("信息："));
+  CommonDialog dialog;
+  dialog.SetFilter(Utf8ToGbk("Dravel源码（*.DVG）|*.dvg"));
+  GrabModal("file-dialog.png", [](QWidget* box) { QMetaObject::invokeMethod(box, "reject"); });
+  dialogs.ShowFileDialog(dialog);
+  (void)window;
+}
+
+void Reference(MainWindow& window) {
+  CommandReference& reference = window.ShowReference();
+  Settle();
+  reference.grab().save(out_folder + "/reference.png");
+  reference.close();
+}
+
+void Chooser(MainWindow& window) {
+  ExampleChooser& chooser = window.ChooseExample();
+  chooser.List().setCurrentRow(3);
+  Settle();
+  chooser.grab().save(out_folder + "/examples.png");
+  chooser.reject();
+}
+
+}  // namespace
+}  // namespace dravel::bench
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  dravel::InstallQtTranslations(application);
+  dravel::bench::out_folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+  dravel::QtDialogService dialogs;
+  dravel::MainWindow window(dialogs);
+  window.show();
+  dravel::bench::Settle();
+  dravel::bench::CheckerMarks(window);
+  dravel::bench::Dialogs(window);
+  dravel::bench::Reference(window);
+  dravel::bench::Chooser(window);
+  return 0;
+}
