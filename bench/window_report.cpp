@@ -176,8 +176,8 @@ void Flood(MainWindow& window, double seconds) {
 // checker checks the changed line (the colouring of that line included).
 void Keystrokes(MainWindow& window) {
   Text script;
-  const char* lines[] = {"前进 100", "重复 4 【前进 100|右转 90】", "前近 5", "画圆 50",
-                         " //注释", "置坐标 10  20"};
+  const char* lines[] = {
+      "前进 100", "重复 4 【前进 100|右转 90】", "前近 5", "画圆 50", " //注释", "置坐标 10  20"};
   for (int i = 0; i < 10000; ++i) script += Utf8ToGbk(lines[i % 6]) + "\r\n";
   LineNumberEditor& editor = window.ScriptEditor();
   editor.SetContent(script);
@@ -194,9 +194,10 @@ void Keystrokes(MainWindow& window) {
     times.push_back(Seconds(start) * 1e3);
   }
   std::sort(times.begin(), times.end());
-  std::printf("\none keystroke in a 10,000-line script, checked and coloured: median %.3f ms, "
-              "max %.3f ms: %s\n",
-              times[times.size() / 2], times.back(), times.back() < 5 ? "under 5 ms" : "OVER 5 ms");
+  std::printf(
+      "\none keystroke in a 10,000-line script, checked and coloured: median %.3f ms, "
+      "max %.3f ms: %s\n",
+      times[times.size() / 2], times.back(), times.back() < 5 ? "under 5 ms" : "OVER 5 ms");
 }
 
 // Opens `path` as the open button would, and reports the time it took and the

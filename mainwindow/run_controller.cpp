@@ -26,6 +26,15 @@ RunController::~RunController() {
 }
 
 void RunController::Start() {
+  // A run the run button starts is not paused, whatever the last one left.
+  if (pacer_->Paused()) {
+    pacer_->Continue();
+    emit PauseChanged(false);
+  }
+  Begin();
+}
+
+void RunController::Begin() {
   emit RunStarting();
   driver_->StartRun();
 }
@@ -45,10 +54,15 @@ void RunController::Clear() {
 }
 
 void RunController::Step() {
-  const bool idle = !Running();
-  pacer_->Step();
+  if (Running()) {
+    pacer_->Step();
+  } else {
+    // A run started by a step waits before its first command.
+    pacer_->Continue();
+    pacer_->Pause();
+  }
   emit PauseChanged(true);
-  if (idle) Start();
+  if (!Running()) Begin();
 }
 
 void RunController::TogglePause() {

@@ -34,13 +34,14 @@ class RunController final : public QObject {
   // Ends a run in progress before the controls go.
   ~RunController() override;
 
-  // The run button: runs the editor's script.
+  // The run button: runs the editor's script, not paused.
   void Start();
   // The stop button: true when it ended a run in progress.
   bool Stop();
   // The clear button: stops a run in progress, then clears the canvas.
   void Clear();
-  // One command more; with no run in progress, starts one paused at its first.
+  // One command more; with no run in progress, starts one paused before its
+  // first command.
   void Step();
   void TogglePause();
 
@@ -65,6 +66,8 @@ class RunController final : public QObject {
   void PauseChanged(bool paused);
 
  private:
+  void Begin();
+
   CanvasCore& canvas_;
   std::unique_ptr<RunPacer> pacer_;
   std::unique_ptr<WindowRunHost> host_;

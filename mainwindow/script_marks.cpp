@@ -34,6 +34,7 @@ ScriptMarks::ScriptMarks(LineNumberEditor& editor, EditBox& hint, TabControl& ta
     : QObject(&runs), editor_(editor), hint_(hint), tabs_(tabs) {
   connect(&runs, &RunController::RunStarting, this, &ScriptMarks::Clear);
   connect(&runs, &RunController::LocationReported, this, &ScriptMarks::ShowLocation);
+  connect(&runs, &RunController::RunEnded, this, &ScriptMarks::RunEnded);
   hint_.viewport()->installEventFilter(this);
 }
 
@@ -41,33 +42,45 @@ ScriptMarks::ScriptMarks(LineNumberEditor& editor, EditBox& hint, TabControl& ta
 void ScriptMarks::Clear() {
   editor_.ClearMarks();
   hint_lines_.clear();
+  running_mark_ = false;
 }
 
 void ScriptMarks::ShowLocation(int script_line, int body_item, bool failing) {
+  Mark(script_line, body_item, failing);
+  if (!failing) return;
+  hint_lines_[LastMessageLine(hint_)] = {script_line, body_item};
+  tabs_.SetCurrentPage(kScriptPage);
+}
+
+void ScriptMarks::Mark(int script_line, int body_item, bool failing) {
   const QTextBlock block = editor_.document()->findBlockByNumber(script_line - 1);
   if (!block.isValid()) return;
   const std::optional<ByteRange> item =
       body_item > 0 ? BodyItemRange(FromWidgetText(block.text()), body_item) : std::nullopt;
-  using Mark = LineNumberEditor::Mark;
-  editor_.MarkLine(script_line, item, failing ? Mark::kFailing : Mark::kRunning);
-  if (!failing) return;
-  hint_lines_[LastMessageLine(hint_)] = script_line;
-  tabs_.SetCurrentPage(kScriptPage);
+  using Kind = LineNumberEditor::Mark;
+  editor_.MarkLine(script_line, item, failing ? Kind::kFailing : Kind::kRunning);
+  running_mark_ = !failing;
+}
+
+void ScriptMarks::RunEnded() {
+  if (running_mark_) editor_.ClearMarks();
+  running_mark_ = false;
 }
 
 bool ScriptMarks::JumpFromHint(int hint_line) {
-  int script_line = 0;
+  tabs_.SetCurrentPage(kScriptPage);
   if (const auto known = hint_lines_.find(hint_line); known != hint_lines_.end()) {
-    script_line = known->second;
-  } else {
-    const QTextBlock block = hint_.document()->findBlockByNumber(hint_line);
-    const QRegularExpressionMatch match = LineMessage().match(block.text());
-    if (!match.hasMatch()) return false;
-    script_line = match.captured(1).toInt();
+    // Marked as the failing run was: the caret goes to the body item.
+    Mark(known->second.script_line, known->second.body_item, true);
+    editor_.setFocus();
+    return true;
   }
+  const QTextBlock block = hint_.document()->findBlockByNumber(hint_line);
+  const QRegularExpressionMatch match = LineMessage().match(block.text());
+  if (!match.hasMatch()) return false;
+  const int script_line = match.captured(1).toInt();
   const QTextBlock target = editor_.document()->findBlockByNumber(script_line - 1);
   if (script_line < 1 || !target.isValid()) return false;
-  tabs_.SetCurrentPage(kScriptPage);
   editor_.setTextCursor(QTextCursor(target));
   editor_.ensureCursorVisible();
   editor_.setFocus();

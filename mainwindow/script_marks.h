@@ -23,7 +23,8 @@ class ScriptMarks final : public QObject {
   ScriptMarks(LineNumberEditor& editor, EditBox& hint, TabControl& tabs, RunController& runs);
 
   // Jumps to the script line of the hint box's message on 0-based hint line
-  // `hint_line`; false when it names no line.
+  // `hint_line`, marking the body item a body's message came from as the
+  // failing-run mark does; false when it names no line.
   bool JumpFromHint(int hint_line);
 
  protected:
@@ -32,11 +33,20 @@ class ScriptMarks final : public QObject {
  private:
   void Clear();
   void ShowLocation(int script_line, int body_item, bool failing);
+  // A run's end: a mark of the line being run goes; a failure's stays.
+  void RunEnded();
+  // Marks `script_line` and its `body_item` (0: none).
+  void Mark(int script_line, int body_item, bool failing);
 
   LineNumberEditor& editor_;
   EditBox& hint_;
   TabControl& tabs_;
-  std::map<int, int> hint_lines_;  // hint line → script line of failures reported
+  struct Place {
+    int script_line = 0;
+    int body_item = 0;
+  };
+  std::map<int, Place> hint_lines_;  // hint line → where the failure it reports came from
+  bool running_mark_ = false;
 };
 
 }  // namespace dravel

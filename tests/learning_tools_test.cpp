@@ -108,9 +108,8 @@ TEST_F(LearningToolsTest, NumberedMessagesJumpToTheirScriptLine) {
 }
 
 TEST_F(LearningToolsTest, PauseThenStopReportsTheStopOnceAndEnablesTheRunButton) {
-  Runs().TogglePause();
   Window().Editor().SetContent(Gbk("前进 1\r\n前进 2"));
-  Window().StartRun();
+  Runs().Step();  // a run paused before its first command
   ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
   EXPECT_FALSE(Button("按钮_调试").isEnabled());
@@ -123,22 +122,71 @@ TEST_F(LearningToolsTest, PauseThenStopReportsTheStopOnceAndEnablesTheRunButton)
   EXPECT_FALSE(Runs().Pacer().Paused());
 }
 
-TEST_F(LearningToolsTest, StepFromAnIdleWindowRunsOneCommandAndMarksItsLine) {
+// F10 with no run starts one paused before its first command: nothing is
+// done until the next step.
+TEST_F(LearningToolsTest, StepFromAnIdleWindowStartsPausedBeforeTheFirstCommand) {
   Window().Editor().SetContent(Gbk(" //一\r\n重复 2 【前进 10|右转 90】\r\n后退 1"));
   Runs().Step();
   ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
+  Drain();
+  EXPECT_EQ(Window().Canvas().Core().StateOf().y, 0);  // nothing done yet
+  EXPECT_EQ(Editor().MarkedLine(), 2);
+  EXPECT_EQ(Editor().MarkedItemText(), QString::fromUtf8("前进 10"));
   Runs().Step();
   ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
-  // 前进 10 and 右转 90 are done; the mark is on the command to come.
-  EXPECT_EQ(Editor().MarkedLine(), 2);
-  EXPECT_EQ(Editor().MarkedItemText(), QString::fromUtf8("前进 10"));
+  EXPECT_EQ(Window().Canvas().Core().StateOf().y, 10);
+  EXPECT_EQ(Editor().MarkedItemText(), QString::fromUtf8("右转 90"));
   EXPECT_TRUE(Runs().Pacer().Paused());
   Runs().TogglePause();
   Window().WaitForRun();
   Drain();
   EXPECT_TRUE(Button("按钮_调试").isEnabled());
   EXPECT_NE(GbkToUtf8(Hint()).find("程序调试完毕！"), std::string::npos);
+}
+
+// The mark of the line being run means "running": it goes when the run ends
+// well; orange means a failure only.
+TEST_F(LearningToolsTest, ASlowRunThatEndsWellLeavesNoMark) {
+  Runs().Pacer().SetInterval(1ms);
+  RunToEnd("重复 2 【前进 1|右转 1】\r\n前进 2");
+  EXPECT_EQ(Editor().MarkedLine(), 0);
+  EXPECT_TRUE(Editor().MarkedItemText().isEmpty());
+  RunToEnd("前进 1\r\n重复 2 【前进 1|毛病】");
+  EXPECT_EQ(Editor().MarkedLine(), 2);  // a failure's mark stays
+  Runs().Pacer().SetInterval(0ms);
+}
+
+// A run stepped to its end leaves the pacer paused; the run button's next run
+// must not start paused (its button reads 暂停 again).
+TEST_F(LearningToolsTest, TheRunButtonStartsARunUnpaused) {
+  Window().Editor().SetContent(Gbk("前进 1"));
+  Runs().Step();
+  ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
+  Runs().Step();
+  Window().WaitForRun();
+  Drain();
+  EXPECT_TRUE(Runs().Pacer().Paused());
+  RunToEnd("前进 1\r\n前进 2");
+  EXPECT_FALSE(Runs().Pacer().Paused());
+  EXPECT_NE(GbkToUtf8(Hint()).find("程序调试完毕！"), std::string::npos);
+  EXPECT_EQ(Window().Settings().PauseButton().text(), QStringLiteral("暂停(F8)"));
+}
+
+// A click on a message from a repeat body (numbered by body position) goes to
+// the repeat's line and marks the body item, as the failing run's mark did.
+TEST_F(LearningToolsTest, ClickingABodyMessageMarksItsBodyItem) {
+  RunToEnd("前进 1\r\n前进 2\r\n重复 2 【前进 1|毛病】");
+  Editor().ClearMarks();
+  Editor().setTextCursor(QTextCursor(Editor().document()));
+  EditBox& hint = Window().HintBox();
+  const QTextBlock message = hint.document()->findBlockByNumber(hint.document()->blockCount() - 2);
+  const QRect line = hint.cursorRect(QTextCursor(message));
+  QTest::mouseClick(hint.viewport(), Qt::LeftButton, {}, line.center());
+  Drain();
+  EXPECT_EQ(CaretLine(), 3);
+  EXPECT_EQ(Editor().MarkedLine(), 3);
+  EXPECT_EQ(Editor().MarkedItemText(), QString::fromUtf8("毛病"));
 }
 
 TEST_F(LearningToolsTest, SpeedsGoToThePacerFastestFirst) {
@@ -175,7 +223,7 @@ TEST_F(LearningToolsTest, ButtonsAndShortcutsPaceTheRun) {
   QTest::keyClick(&Window(), Qt::Key_F10);
   ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
-  EXPECT_EQ(Editor().MarkedLine(), 3);
+  EXPECT_EQ(Editor().MarkedLine(), 2);  // line 1 done, line 2 to come
   Window().StopRun();
   Window().WaitForRun();
 }
