@@ -35,7 +35,9 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
   runs_ = new RunController({*editor_, *run_count_, *hint_, *run_button_, canvas_->Core()}, this);
   marks_ = new ScriptMarks(*editor_, *hint_, *tabs_, *runs_);
   settings_ = new SettingsPage(*tabs_, kSettingsPage, *canvas_, *runs_);
-  new ScriptHighlighter(*editor_);
+  auto* highlighter = new ScriptHighlighter(*editor_);
+  connect(settings_, &SettingsPage::ColouringChanged, highlighter,
+          &ScriptHighlighter::SetColouring);
   BindEvents();
   BindKeys();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -15,6 +15,7 @@
 #include <QSet>
 #include <QTextCharFormat>
 #include <QTextLayout>
+#include <vector>
 
 class QPlainTextEdit;
 class QTextBlock;
@@ -29,6 +30,10 @@ class ScriptHighlighter final : public QObject {
 
   // The colour ranges of one line's text.
   QList<QTextLayout::FormatRange> Colours(const QString& line) const;
+  // Off: plain white text (the checker's marks stay).
+  void SetColouring(bool on);
+  // Every format the colouring gives text.
+  std::vector<QTextCharFormat> TextFormats() const;
 
  private:
   void ColourChange(int position, int chars_added);
@@ -45,6 +50,7 @@ class ScriptHighlighter final : public QObject {
   QTextCharFormat comment_;
   QTextCharFormat bracket_;
   QTextCharFormat finding_;
+  bool colouring_ = true;
 };
 
 }  // namespace dravel

@@ -1,5 +1,6 @@
 #include "mainwindow/settings_page.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
@@ -63,6 +64,7 @@ SettingsPage::SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas, Run
     : QObject(&tabs), tabs_(tabs), page_(page), canvas_(canvas), runs_(runs) {
   BuildPace();
   BuildCanvasControls();
+  BuildColouring();
   connect(&runs_, &RunController::PauseChanged, this, &SettingsPage::ShowPauseState);
 }
 
@@ -164,6 +166,14 @@ void SettingsPage::BuildTurtleControls() {
   connect(frame_interval_, &QSpinBox::valueChanged, this,
           [this](int ms) { canvas_.SetProperty(TurtleCanvas::kFrameInterval, ms); });
   tabs_.Place(frame_interval_, page_, QRect(276, 148, 116, 24));
+}
+
+void SettingsPage::BuildColouring() {
+  colouring_ = new QCheckBox(tr("彩色显示脚本（不选时全部是白字）"));
+  colouring_->setObjectName(QStringLiteral("colouring"));
+  colouring_->setChecked(true);
+  connect(colouring_, &QCheckBox::toggled, this, &SettingsPage::ColouringChanged);
+  tabs_.Place(colouring_, page_, QRect(8, 188, 384, 20));
 }
 
 void SettingsPage::SetSpeed(int index) {

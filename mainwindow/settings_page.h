@@ -7,6 +7,7 @@
 
 #include <QObject>
 
+class QCheckBox;
 class QComboBox;
 class QPushButton;
 class QSpinBox;
@@ -37,8 +38,13 @@ class SettingsPage final : public QObject {
   QComboBox& EdgeModeBox() const { return *edge_mode_; }
   QComboBox& ImageSetBox() const { return *image_set_; }
   QSpinBox& FrameIntervalBox() const { return *frame_interval_; }
+  QCheckBox& ColouringBox() const { return *colouring_; }
 
   static constexpr int kSpeedCount = 5;
+
+ signals:
+  // The script's colouring turned on or off, for this session.
+  void ColouringChanged(bool on);
 
  private:
   void BuildPace();
@@ -47,6 +53,7 @@ class SettingsPage final : public QObject {
   void BuildCanvasControls();
   void BuildPenAndEdge();
   void BuildTurtleControls();
+  void BuildColouring();
   void Label(const QString& text, int x, int y);
   QComboBox* ColourBox(const char* name, int property, const QRect& bounds);
 
@@ -63,6 +70,7 @@ class SettingsPage final : public QObject {
   QComboBox* edge_mode_ = nullptr;
   QComboBox* image_set_ = nullptr;
   QSpinBox* frame_interval_ = nullptr;
+  QCheckBox* colouring_ = nullptr;
 };
 
 }  // namespace dravel

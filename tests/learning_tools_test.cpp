@@ -5,12 +5,14 @@
 #include "mainwindow/run_controller.h"
 #include "mainwindow/script_marks.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
 #include <QTextBlock>
+#include <cmath>
 
 #include "canvas/turtle_canvas.h"
 #include "interpreter/command_table.h"
@@ -21,6 +23,7 @@
 #include "mainwindow/line_findings.h"
 #include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
+#include "mainwindow/script_highlighter.h"
 #include "mainwindow/settings_page.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/tab_control.h"
@@ -402,6 +405,52 @@ TEST_F(WindowTest, F2OpensTheChosenExample) {
                                Gbk(".dvg 成功！\r\n")));
   EXPECT_EQ(Window().Files().SourcePath(), QString());
   EXPECT_EQ(Window().Files().SourceChanged(), 0);
+}
+
+}  // namespace
+}  // namespace dravel::testing
+
+namespace dravel::testing {
+namespace {
+
+double Luminance(const QColor& colour) {
+  const auto linear = [](double c) {
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+  };
+  return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+         0.0722 * linear(colour.blueF());
+}
+
+double Contrast(const QColor& a, const QColor& b) {
+  const double la = Luminance(a), lb = Luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// Every colour the colouring gives text reads at 4.5:1 or better on the
+// editor's dark cyan; the settings page turns the colouring off.
+TEST_F(WindowTest, ScriptColoursAreReadableAndCanBeTurnedOff) {
+  LineNumberEditor& editor = Window().ScriptEditor();
+  const QColor background = editor.palette().color(QPalette::Base);
+  EXPECT_EQ(background, QColor(0, 128, 128));
+  auto* highlighter = editor.findChild<ScriptHighlighter*>();
+  ASSERT_NE(highlighter, nullptr);
+  std::vector<QTextCharFormat> formats = highlighter->TextFormats();
+  ASSERT_EQ(formats.size(), 4u);
+  for (const QTextCharFormat& format : formats) {
+    const QColor colour = format.foreground().color();
+    EXPECT_GE(Contrast(colour, background), 4.5) << colour.name().toStdString();
+  }
+  EXPECT_GE(Contrast(editor.palette().color(QPalette::Text), background), 4.5);
+
+  editor.SetContent(Gbk("前进 100"));
+  Drain();
+  EXPECT_FALSE(editor.document()->firstBlock().layout()->formats().isEmpty());
+  Window().Settings().ColouringBox().setChecked(false);
+  Drain();
+  EXPECT_TRUE(editor.document()->firstBlock().layout()->formats().isEmpty());
+  Window().Settings().ColouringBox().setChecked(true);
+  Drain();
+  EXPECT_FALSE(editor.document()->firstBlock().layout()->formats().isEmpty());
 }
 
 }  // namespace
