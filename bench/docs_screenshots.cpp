@@ -1,6 +1,6 @@
 // The README's screenshots (docs_screenshots FOLDER, under Xvfb): the window
 // with the checker's marks, the save prompt and the file dialog in Chinese,
-// the command reference and the example chooser. Each modal dialog is
+// the command reference, the example chooser and the find bar. Each modal dialog is
 // grabbed once it shows, then closed.
 #include <QApplication>
 #include <QDir>
@@ -14,6 +14,7 @@
 #include "mainwindow/command_reference.h"
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/example_chooser.h"
+#include "mainwindow/find_bar.h"
 #include "mainwindow/line_number_editor.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/source_files.h"
@@ -82,6 +83,20 @@ void Chooser(MainWindow& window) {
   chooser.reject();
 }
 
+void FindBarShot(MainWindow& window) {
+  window.Editor().SetContent(
+      Utf8ToGbk("重复 4 【前进 100｜右转 90】\r\n前进 50\r\n右转 45\r\n前进 50\r\n"
+                "颜色 红\r\n前进 100\r\n"));
+  FindBar& bar = window.OpenFindBar(true);
+  bar.SetWords(QStringLiteral("前进"));
+  bar.SetReplacement(QStringLiteral("后退"));
+  bar.FindNext();
+  bar.FindNext();
+  Settle();
+  window.grab().save(out_folder + "/find-bar.png");
+  bar.Close();
+}
+
 }  // namespace
 }  // namespace dravel::bench
 
@@ -97,5 +112,6 @@ int main(int argc, char** argv) {
   dravel::bench::Dialogs(window);
   dravel::bench::Reference(window);
   dravel::bench::Chooser(window);
+  dravel::bench::FindBarShot(window);
   return 0;
 }

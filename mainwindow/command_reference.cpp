@@ -48,6 +48,18 @@ QString KeysSection() {
       {"F8", CommandReference::tr("暂停或继续")},
       {"F10", CommandReference::tr("单步：再执行一条命令")},
       {"F6 / F7", CommandReference::tr("更慢 / 更快")},
+      {"Ctrl+N", CommandReference::tr("新建源码")},
+      {"Ctrl+O", CommandReference::tr("打开源码")},
+      {"Ctrl+S", CommandReference::tr("保存源码")},
+      {"Ctrl+Z", CommandReference::tr("撤销")},
+      {"Ctrl+Y 或 Ctrl+Shift+Z", CommandReference::tr("重做")},
+      {"Ctrl+F", CommandReference::tr("查找")},
+      {"Ctrl+H", CommandReference::tr("替换")},
+      {"F3 / Shift+F3", CommandReference::tr("查找下一个 / 上一个")},
+      {"Esc", CommandReference::tr("关闭查找栏")},
+      {"Ctrl+= 或 Ctrl++ / Ctrl+-",
+       CommandReference::tr("放大 / 缩小脚本文字（也可按住 Ctrl 滚动滚轮）")},
+      {"Ctrl+0", CommandReference::tr("脚本文字恢复原来的大小")},
       {"Ctrl+.", CommandReference::tr("修正光标所在行的问题")},
       {"F1", CommandReference::tr("打开命令参考")},
       {"F2", CommandReference::tr("打开示例")},
@@ -58,7 +70,8 @@ QString KeysSection() {
   QString html =
       QStringLiteral("<h2>%1</h2><table cellspacing=\"4\">").arg(CommandReference::tr("按键"));
   for (const auto& row : rows) {
-    html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(row[0], row[1]);
+    html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
+                .arg(row[0].toHtmlEscaped(), row[1]);
   }
   return html + QStringLiteral("</table>");
 }

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QTextBlock>
 #include <QToolTip>
+#include <QWheelEvent>
+#include <algorithm>
 
 #include "mainwindow/keyword_help.h"
 #include "mainwindow/line_findings.h"
@@ -20,6 +22,10 @@ const QColor kFailingLine(150, 30, 30);
 const QColor kRunningLine(30, 60, 150);
 const QColor kItemBackground(230, 160, 0);
 const QColor kFindingMarker(255, 80, 80);
+const QColor kMatchBackground(255, 225, 90);
+constexpr int kZoomStepPixels = 2;
+constexpr int kSmallestPixelSize = 8;
+constexpr int kLargestPixelSize = 48;
 constexpr int kGutterPadding = 6;
 
 class Gutter final : public QWidget {
@@ -81,7 +87,11 @@ void LineNumberEditor::PrepareFor(const QString& text) {
   setViewportMargins(GutterWidthFor(lines), 0, 0, 0);
 }
 
-void LineNumberEditor::UpdateGutterWidth() { setViewportMargins(GutterWidth(), 0, 0, 0); }
+void LineNumberEditor::UpdateGutterWidth() {
+  setViewportMargins(GutterWidth(), 0, 0, 0);
+  const QRect inside = contentsRect();
+  gutter_->setGeometry(QRect(inside.left(), inside.top(), GutterWidth(), inside.height()));
+}
 
 void LineNumberEditor::UpdateGutter(const QRect& rect, int dy) {
   if (dy != 0) {
@@ -94,8 +104,7 @@ void LineNumberEditor::UpdateGutter(const QRect& rect, int dy) {
 
 void LineNumberEditor::resizeEvent(QResizeEvent* event) {
   EditBox::resizeEvent(event);
-  const QRect inside = contentsRect();
-  gutter_->setGeometry(QRect(inside.left(), inside.top(), GutterWidth(), inside.height()));
+  UpdateGutterWidth();
 }
 
 void LineNumberEditor::PaintGutter(QPaintEvent* event) {
@@ -141,7 +150,8 @@ void LineNumberEditor::MarkLine(int line, std::optional<ByteRange> item, Mark ma
     body.cursor = item_cursor;
     selections.append(body);
   }
-  setExtraSelections(selections);
+  mark_selections_ = selections;
+  ShowSelections();
   marked_line_ = line;
   marked_item_ = item ? item_cursor : QTextCursor();
   if (mark == Mark::kFailing) {
@@ -157,10 +167,68 @@ void LineNumberEditor::MarkLine(int line, std::optional<ByteRange> item, Mark ma
 
 void LineNumberEditor::ClearMarks() {
   if (marked_line_ == 0) return;
-  setExtraSelections({});
+  mark_selections_.clear();
+  ShowSelections();
   marked_line_ = 0;
   marked_item_ = QTextCursor();
   gutter_->update();
+}
+
+void LineNumberEditor::ShowMatch(const QTextCursor& match) {
+  if (match_.isNull() && !match.isNull()) unfocused_palette_ = palette();
+  if (!match_.isNull() && match.isNull()) setPalette(unfocused_palette_);
+  match_ = match;
+  if (!match_.isNull()) {
+    // Without the focus the selection is drawn in the inactive colours, over
+    // the match: those are the match's while the find bar has the focus.
+    QPalette shown = unfocused_palette_;
+    shown.setColor(QPalette::Inactive, QPalette::Highlight, kMatchBackground);
+    shown.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::black);
+    setPalette(shown);
+  }
+  ShowSelections();
+}
+
+void LineNumberEditor::ShowSelections() {
+  QList<QTextEdit::ExtraSelection> selections = mark_selections_;
+  if (!match_.isNull() && match_.hasSelection()) {
+    QTextEdit::ExtraSelection found;
+    found.format.setBackground(kMatchBackground);
+    found.format.setForeground(Qt::black);
+    found.cursor = match_;
+    selections.append(found);
+  }
+  setExtraSelections(selections);
+}
+
+void LineNumberEditor::Zoom(int steps) {
+  if (zoom_ == 0) unzoomed_font_ = font();
+  const int size = unzoomed_font_.pixelSize();
+  Q_ASSERT(size > 0);  // the editor's face is sized in pixels
+  const int lowest = (kSmallestPixelSize - size) / kZoomStepPixels;
+  const int highest = (kLargestPixelSize - size) / kZoomStepPixels;
+  zoom_ = steps == 0 ? 0 : std::clamp(zoom_ + steps, lowest, highest);
+  QFont zoomed = unzoomed_font_;
+  zoomed.setPixelSize(size + zoom_ * kZoomStepPixels);
+  setFont(zoomed);
+}
+
+void LineNumberEditor::changeEvent(QEvent* event) {
+  EditBox::changeEvent(event);
+  if (event->type() == QEvent::FontChange) UpdateGutterWidth();
+}
+
+void LineNumberEditor::wheelEvent(QWheelEvent* event) {
+  if (!(event->modifiers() & Qt::ControlModifier)) {
+    EditBox::wheelEvent(event);
+    return;
+  }
+  // A notch is 120; touchpads send less at a time.
+  wheel_rest_ += event->angleDelta().y();
+  const int notches = wheel_rest_ / 120;
+  wheel_rest_ -= notches * 120;
+  if (notches != 0) Zoom(notches);
+  event->accept();
 }
 
 QString LineNumberEditor::MarkedItemText() const {

@@ -3,7 +3,8 @@
 // for the line a run failed or stopped on and the line being run (with the
 // body command inside a repeat or polygon line), the checker's findings (a
 // marker in the gutter, a tool tip, a quick fix from the context menu or
-// Ctrl+.), and keyword tool tips. Window thread only.
+// Ctrl+.), the find bar's current match, keyword tool tips and the text's
+// zoom (Ctrl+wheel). Window thread only.
 #pragma once
 
 #include <optional>
@@ -36,6 +37,16 @@ class LineNumberEditor : public EditBox {
   // An action the context menu offers too, below the editing ones.
   void AddMenuAction(QAction* action) { menu_actions_.append(action); }
 
+  // Highlights `match` (the find bar's) whether or not the editor has the
+  // focus; a null cursor takes the highlight away.
+  void ShowMatch(const QTextCursor& match);
+  QTextCursor Match() const { return match_; }
+
+  // Makes the text `steps` zoom steps larger (negative: smaller), within a
+  // readable range; 0 goes back to the unzoomed size.
+  void Zoom(int steps);
+  int ZoomSteps() const { return zoom_; }
+
   int GutterWidth() const;
   int GutterWidthFor(int lines) const;
   void PaintGutter(QPaintEvent* event);
@@ -47,10 +58,13 @@ class LineNumberEditor : public EditBox {
   void PrepareFor(const QString& text) override;
   bool viewportEvent(QEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   void UpdateGutterWidth();
   void UpdateGutter(const QRect& rect, int dy);
+  void ShowSelections();
 
   QString ToolTipAt(const QTextCursor& cursor) const;
 
@@ -58,6 +72,12 @@ class LineNumberEditor : public EditBox {
   QList<QAction*> menu_actions_;
   int marked_line_ = 0;
   QTextCursor marked_item_;
+  QList<QTextEdit::ExtraSelection> mark_selections_;
+  QTextCursor match_;
+  QPalette unfocused_palette_;
+  int zoom_ = 0;
+  QFont unzoomed_font_;
+  int wheel_rest_ = 0;
 };
 
 // The GBK byte range `range` of `line` as character positions in `line`.

@@ -12,6 +12,7 @@
 #include "mainwindow/command_reference.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/example_chooser.h"
+#include "mainwindow/find_bar.h"
 #include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/line_number_editor.h"
@@ -21,6 +22,7 @@
 #include "mainwindow/script_marks.h"
 #include "mainwindow/settings_page.h"
 #include "mainwindow/source_files.h"
+#include "mainwindow/tab_control.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -63,6 +65,7 @@ void MainWindow::BindEvents() {
   connect(compile_button_, &QPushButton::clicked, this, [this] { files_->Compile(); });
   connect(editor_, &EditBox::ContentChanged, this, [this] { files_->MarkChanged(); });
   connect(reference_link_, &QLabel::linkActivated, this, [this] { ShowReference(); });
+  connect(find_bar_, &FindBar::LayoutChanged, this, &MainWindow::PlaceFindBar);
   auto* examples = new QAction(tr("打开示例…"), this);
   examples->setShortcut(QKeySequence(Qt::Key_F2));
   connect(examples, &QAction::triggered, this, [this] { ChooseExample(); });
@@ -83,11 +86,10 @@ void MainWindow::WaitForRun() {
 
 void MainWindow::ClearCanvas() { runs_->Clear(); }
 
-// F8 pause or continue, F10 one step, F6 slower, F7 faster, Ctrl+. the
-// checker's fix on the caret's line, F1 the command reference and F2 the
-// examples, from anywhere in the window.
+// The window's keys, from anywhere in it (the reference's key page lists
+// them). A box with the focus keeps its own undo and redo keys.
 void MainWindow::BindKeys() {
-  const auto bind = [this](Qt::Key key, auto action) {
+  const auto bind = [this](QKeyCombination key, auto action) {
     auto* shortcut = new QShortcut(QKeySequence(key), this);
     connect(shortcut, &QShortcut::activated, this, action);
   };
@@ -95,10 +97,51 @@ void MainWindow::BindKeys() {
   bind(Qt::Key_F10, [this] { runs_->Step(); });
   bind(Qt::Key_F6, [this] { settings_->SetSpeed(settings_->Speed() + 1); });
   bind(Qt::Key_F7, [this] { settings_->SetSpeed(settings_->Speed() - 1); });
-  auto* fix = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Period), this);
-  connect(fix, &QShortcut::activated, this, [this] { editor_->ApplyFixAtCaret(); });
+  bind(Qt::CTRL | Qt::Key_Period, [this] { editor_->ApplyFixAtCaret(); });
   bind(Qt::Key_F1, [this] { ShowReference(); });
   bind(Qt::Key_F2, [this] { ChooseExample(); });
+  bind(Qt::CTRL | Qt::Key_N, [this] { files_->New(); });
+  bind(Qt::CTRL | Qt::Key_O, [this] { files_->Open(); });
+  bind(Qt::CTRL | Qt::Key_S, [this] { files_->Save(); });
+  bind(Qt::CTRL | Qt::Key_Z, [this] { editor_->undo(); });
+  bind(Qt::CTRL | Qt::Key_Y, [this] { editor_->redo(); });
+  bind(Qt::CTRL | Qt::SHIFT | Qt::Key_Z, [this] { editor_->redo(); });
+  BindFindKeys(bind);
+  bind(Qt::CTRL | Qt::Key_Equal, [this] { editor_->Zoom(1); });
+  bind(Qt::CTRL | Qt::Key_Plus, [this] { editor_->Zoom(1); });
+  bind(Qt::CTRL | Qt::Key_Minus, [this] { editor_->Zoom(-1); });
+  bind(Qt::CTRL | Qt::Key_0, [this] { editor_->Zoom(0); });
+}
+
+void MainWindow::BindFindKeys(const auto& bind) {
+  bind(Qt::CTRL | Qt::Key_F, [this] { OpenFindBar(false); });
+  bind(Qt::CTRL | Qt::Key_H, [this] { OpenFindBar(true); });
+  // F3 with nothing to look for yet opens the bar to ask.
+  bind(Qt::Key_F3, [this] {
+    if (!find_bar_->FindNext()) OpenFindBar(find_bar_->Replacing());
+  });
+  bind(Qt::SHIFT | Qt::Key_F3, [this] {
+    if (!find_bar_->FindPrevious()) OpenFindBar(find_bar_->Replacing());
+  });
+}
+
+FindBar& MainWindow::OpenFindBar(bool replacing) {
+  tabs_->SetCurrentPage(kScriptPage);
+  if (replacing) {
+    find_bar_->OpenReplace();
+  } else {
+    find_bar_->OpenFind();
+  }
+  return *find_bar_;
+}
+
+// The bar takes its room from the bottom of the editor's area.
+void MainWindow::PlaceFindBar() {
+  const int height = find_bar_->IsOpen() ? find_bar_->NeededHeight() : 0;
+  editor_->setGeometry(kEditorArea.adjusted(0, 0, 0, -height));
+  find_bar_->setGeometry(kEditorArea.left(), kEditorArea.bottom() + 1 - height, kEditorArea.width(),
+                         height);
+  tabs_->SetShown(find_bar_, find_bar_->IsOpen());
 }
 
 CommandReference& MainWindow::ShowReference() {

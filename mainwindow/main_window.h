@@ -21,6 +21,7 @@ namespace dravel {
 class CommandReference;
 class DialogService;
 class ExampleChooser;
+class FindBar;
 class IntegerBox;
 class RunController;
 class RuntimeErrorBox;
@@ -64,7 +65,14 @@ class MainWindow : public QWidget {
   // opens, after the save prompt) or cancels.
   ExampleChooser& ChooseExample();
 
+  // Ctrl+F (Ctrl+H): the find bar under the editor, on the script page.
+  FindBar& OpenFindBar(bool replacing);
+  FindBar& Finder() const { return *find_bar_; }
+
+  static constexpr int kScriptPage = 0;
   static constexpr int kSettingsPage = 2;
+  // The script editor's place on its page, the find bar's room included.
+  static constexpr QRect kEditorArea{0, 21, 405, 210};
   // Waits until the current run's thread has returned, taking its effects and
   // showing its run-time error meanwhile (it may wait for either).
   void WaitForRun();
@@ -79,6 +87,8 @@ class MainWindow : public QWidget {
   QPushButton* AddButton(const char* name, const Text& gbk_caption, const QRect& bounds);
   void BindEvents();
   void BindKeys();
+  void BindFindKeys(const auto& bind);
+  void PlaceFindBar();
   static Text HelpText();
 
   TurtleCanvas* canvas_ = nullptr;
@@ -90,6 +100,7 @@ class MainWindow : public QWidget {
   QLabel* link_ = nullptr;
   QLabel* reference_link_ = nullptr;
   CommandReference* reference_ = nullptr;
+  FindBar* find_bar_ = nullptr;
   QPushButton* run_button_ = nullptr;
   QPushButton* clear_button_ = nullptr;
   QPushButton* stop_button_ = nullptr;

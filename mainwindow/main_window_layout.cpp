@@ -6,6 +6,7 @@
 
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/edit_box.h"
+#include "mainwindow/find_bar.h"
 #include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
 #include "mainwindow/line_number_editor.h"
@@ -103,13 +104,18 @@ void MainWindow::BuildTabPages() {
   tabs_->setObjectName(QString::fromUtf8("选择夹1"));
   tabs_->setGeometry(0, 421, 408, 233);
   const int script_page = tabs_->AddPage(FromGbk(texts::kPageScript));
+  Q_ASSERT(script_page == kScriptPage);
   const int help_page = tabs_->AddPage(FromGbk(texts::kPageHelp));
   tabs_->AddPage(FromGbk(texts::kPageSettings));
 
   editor_ = MakeTextBox<LineNumberEditor>("编辑框_命令输入", false);
   editor_->setFont(SongFont());
   editor_->SetContent(ResourceText(":/texts/example_script.txt"));
-  tabs_->Place(editor_, script_page, QRect(0, 21, 405, 210));
+  tabs_->Place(editor_, script_page, kEditorArea);
+  find_bar_ = new FindBar(*editor_);
+  find_bar_->setObjectName(QStringLiteral("find_bar"));
+  tabs_->Place(find_bar_, script_page, kEditorArea);
+  tabs_->SetShown(find_bar_, false);
 
   link_ = new QLabel;
   link_->setObjectName(QString::fromUtf8("超级链接框1"));
@@ -120,7 +126,7 @@ void MainWindow::BuildTabPages() {
 
   help_ = MakeTextBox("编辑框_帮助", true);
   help_->setFont(SongFont());
-  tabs_->Place(help_, help_page, QRect(0, 21, 405, 210));
+  tabs_->Place(help_, help_page, kEditorArea);
   // Where the hyperlink sits on the script page: the help text stays as it is.
   reference_link_ =
       new QLabel(QStringLiteral("<a href=\"reference\">%1</a>").arg(tr("命令参考（F1）")));

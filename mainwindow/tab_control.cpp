@@ -26,8 +26,16 @@ int TabControl::AddPage(const QString& caption) {
 void TabControl::Place(QWidget* control, int page, const QRect& bounds) {
   control->setParent(this);
   control->setGeometry(bounds);
-  controls_.emplace_back(control, page);
+  controls_.push_back({control, page, true});
   control->setVisible(page == CurrentPage());
+}
+
+void TabControl::SetShown(QWidget* control, bool shown) {
+  for (Placed& placed : controls_) {
+    if (placed.control != control) continue;
+    placed.shown = shown;
+    control->setVisible(shown && placed.page == CurrentPage());
+  }
 }
 
 int TabControl::CurrentPage() const { return bar_->currentIndex(); }
@@ -35,7 +43,9 @@ int TabControl::CurrentPage() const { return bar_->currentIndex(); }
 void TabControl::SetCurrentPage(int page) { bar_->setCurrentIndex(page); }
 
 void TabControl::ShowPage(int page) {
-  for (const auto& [control, owner] : controls_) control->setVisible(owner == page);
+  for (const Placed& placed : controls_) {
+    placed.control->setVisible(placed.shown && placed.page == page);
+  }
 }
 
 }  // namespace dravel

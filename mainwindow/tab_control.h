@@ -5,7 +5,6 @@
 #pragma once
 
 #include <QWidget>
-#include <utility>
 #include <vector>
 
 class QTabBar;
@@ -22,6 +21,9 @@ class TabControl : public QWidget {
   int AddPage(const QString& caption);
   // Makes `control` a child placed at `bounds`, shown only while `page` is current.
   void Place(QWidget* control, int page, const QRect& bounds);
+  // A placed control that shows only when asked (the find bar): hidden, it
+  // stays hidden whichever page is chosen.
+  void SetShown(QWidget* control, bool shown);
   int CurrentPage() const;
   void SetCurrentPage(int page);
   QTabBar* Bar() const { return bar_; }
@@ -30,7 +32,12 @@ class TabControl : public QWidget {
   void ShowPage(int page);
 
   QTabBar* bar_;
-  std::vector<std::pair<QWidget*, int>> controls_;
+  struct Placed {
+    QWidget* control;
+    int page;
+    bool shown;
+  };
+  std::vector<Placed> controls_;
 };
 
 }  // namespace dravel

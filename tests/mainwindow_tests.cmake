@@ -2,5 +2,6 @@
 dravel_add_test(mainwindow_test QT
   SOURCES mainwindow_test_fixture.cpp main_window_test.cpp source_files_test.cpp edit_box_test.cpp
     window_run_host_test.cpp learning_tools_test.cpp
+    editor_keys_test.cpp
   LIBS dravel::mainwindow dravel::canvas Qt6::Test)
 dravel_add_test(program_file_test SOURCES program_file_test.cpp LIBS dravel::mainwindow)
