@@ -67,8 +67,8 @@ QString KeysSection() {
       {"Ctrl+Shift+C", CommandReference::tr("复制图片")},
       {"Ctrl+P", CommandReference::tr("打印图片")},
   };
-  QString html =
-      QStringLiteral("<h2>%1</h2><table cellspacing=\"4\">").arg(CommandReference::tr("按键"));
+  QString html = QStringLiteral("<h2><a name=\"keys\"></a>%1</h2><table cellspacing=\"4\">")
+                     .arg(CommandReference::tr("按键"));
   for (const auto& row : rows) {
     html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
                 .arg(row[0].toHtmlEscaped(), row[1]);
@@ -97,15 +97,21 @@ QString CommandReference::Html() {
   return html + KeysSection();
 }
 
-void CommandReference::AddPictures() {
-  int index = 0;
+std::vector<QImage> CommandReference::Pictures() {
+  std::vector<QImage> pictures;
   for (const CommandRow* row : AllCommands()) {
-    if (Draws(*row)) {
-      const QImage picture = ScriptPicture(SystemText(row->help.example), kPicture);
-      browser_->document()->addResource(QTextDocument::ImageResource,
-                                        QUrl(QStringLiteral("example:%1").arg(index)), picture);
-    }
-    ++index;
+    pictures.push_back(Draws(*row) ? ScriptPicture(SystemText(row->help.example), kPicture)
+                                   : QImage());
+  }
+  return pictures;
+}
+
+void CommandReference::AddPictures() {
+  const std::vector<QImage> pictures = Pictures();
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    if (pictures[i].isNull()) continue;
+    browser_->document()->addResource(QTextDocument::ImageResource,
+                                      QUrl(QStringLiteral("example:%1").arg(i)), pictures[i]);
   }
 }
 

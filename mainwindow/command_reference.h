@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
+#include <vector>
 
 class QTextBrowser;
 
@@ -21,6 +23,9 @@ class CommandReference final : public QDialog {
   // The reference as HTML; the pictures are the browser's "example:N"
   // resources.
   static QString Html();
+  // The picture of each row's example, in row order; null for rows that draw
+  // nothing.
+  static std::vector<QImage> Pictures();
 
  private:
   void AddPictures();

@@ -62,9 +62,9 @@ FindBar::FindBar(LineNumberEditor& editor, QWidget* parent)
   connect(match_case_, &QCheckBox::toggled, this, [this] { Say({}); });
   // Esc closes from the bar and from the editor alike.
   for (QWidget* context : {static_cast<QWidget*>(this), static_cast<QWidget*>(&editor_)}) {
-    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), context, nullptr, nullptr,
-                                 context == this ? Qt::WidgetWithChildrenShortcut
-                                                 : Qt::WidgetShortcut);
+    auto* escape =
+        new QShortcut(QKeySequence(Qt::Key_Escape), context, nullptr, nullptr,
+                      context == this ? Qt::WidgetWithChildrenShortcut : Qt::WidgetShortcut);
     connect(escape, &QShortcut::activated, this, &FindBar::Close);
   }
   hide();
@@ -141,8 +141,7 @@ bool FindBar::FindNext() { return Find({}); }
 bool FindBar::FindPrevious() { return Find(QTextDocument::FindBackward); }
 
 QTextDocument::FindFlags FindBar::Flags() const {
-  return match_case_->isChecked() ? QTextDocument::FindCaseSensitively
-                                  : QTextDocument::FindFlags();
+  return match_case_->isChecked() ? QTextDocument::FindCaseSensitively : QTextDocument::FindFlags();
 }
 
 bool FindBar::Find(QTextDocument::FindFlags direction) {

@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -23,6 +25,7 @@
 #include "mainwindow/settings_page.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/tab_control.h"
+#include "mainwindow/user_guide.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -65,6 +68,7 @@ void MainWindow::BindEvents() {
   connect(compile_button_, &QPushButton::clicked, this, [this] { files_->Compile(); });
   connect(editor_, &EditBox::ContentChanged, this, [this] { files_->MarkChanged(); });
   connect(reference_link_, &QLabel::linkActivated, this, [this] { ShowReference(); });
+  connect(link_, &QLabel::linkActivated, this, &MainWindow::OpenUserGuide);
   connect(find_bar_, &FindBar::LayoutChanged, this, &MainWindow::PlaceFindBar);
   auto* examples = new QAction(tr("打开示例…"), this);
   examples->setShortcut(QKeySequence(Qt::Key_F2));
@@ -161,6 +165,22 @@ ExampleChooser& MainWindow::ChooseExample() {
   });
   chooser->open();
   return *chooser;
+}
+
+QUrl MainWindow::GuideUrl() {
+  return UserGuideUrl(UserGuideAddress(), QCoreApplication::applicationDirPath());
+}
+
+// The desktop's handler opens the guide; a guide that is not there is said
+// in the hint box rather than handed on to fail out of sight.
+void MainWindow::OpenUserGuide() {
+  const QUrl guide = GuideUrl();
+  const QString shown = guide.isLocalFile() ? guide.toLocalFile() : guide.toString();
+  if (guide.isLocalFile() && !QFileInfo::exists(shown)) {
+    hint_->AppendText(Utf8ToGbk(tr("找不到使用说明：%1\r\n").arg(shown).toStdString()));
+  } else if (!QDesktopServices::openUrl(guide)) {
+    hint_->AppendText(Utf8ToGbk(tr("打不开使用说明：%1\r\n").arg(shown).toStdString()));
+  }
 }
 
 void MainWindow::SelectAll() {

@@ -6,6 +6,7 @@
 // only.
 #pragma once
 
+#include <QUrl>
 #include <QWidget>
 #include <memory>
 
@@ -61,6 +62,9 @@ class MainWindow : public QWidget {
   void SelectAll();
   // F1: the command reference (made on first use).
   CommandReference& ShowReference();
+  // The hyperlink: the user guide installed with the program.
+  void OpenUserGuide();
+  static QUrl GuideUrl();
   // F2: the example chooser, open until the user chooses (then the example
   // opens, after the save prompt) or cancels.
   ExampleChooser& ChooseExample();

@@ -19,7 +19,6 @@
 namespace dravel {
 namespace {
 
-constexpr char kCommunityAddress[] = "https://community.ombra.example/";
 const QColor kEditBackground(0, 128, 128);
 
 // The desktop's ordinary GUI face, and a Song face for the script and help.
@@ -120,8 +119,8 @@ void MainWindow::BuildTabPages() {
   link_ = new QLabel;
   link_->setObjectName(QString::fromUtf8("超级链接框1"));
   link_->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                     .arg(QString::fromLatin1(kCommunityAddress), FromGbk(texts::kLinkCaption)));
-  link_->setOpenExternalLinks(true);  // the desktop's handler opens it
+                     .arg(GuideUrl().toString().toHtmlEscaped(), FromGbk(texts::kLinkCaption)));
+  link_->setToolTip(tr("打开使用说明"));
   tabs_->Place(link_, script_page, QRect(176, 3, 232, 16));
 
   help_ = MakeTextBox("编辑框_帮助", true);

@@ -174,7 +174,8 @@ TEST_F(EditorKeysTest, ZoomKeysAndCtrlWheelResizeTheEditorTextOnly) {
   };
   for (const Step& step : steps) {
     Press(Window().HintBox(), step.key);
-    EXPECT_EQ(Editor().font().pixelSize(), step.size) << QKeySequence(step.key).toString().toStdString();
+    EXPECT_EQ(Editor().font().pixelSize(), step.size)
+        << QKeySequence(step.key).toString().toStdString();
   }
   EXPECT_EQ(Window().HintBox().font().pixelSize(), hint_size);
   for (int i = 0; i < 40; ++i) Press(Editor(), Qt::CTRL | Qt::Key_Minus);
