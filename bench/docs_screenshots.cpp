@@ -1,16 +1,19 @@
 // The README's screenshots (docs_screenshots FOLDER, under Xvfb): the window
 // with the checker's marks, the save prompt and the file dialog in Chinese,
-// the command reference, the example chooser and the find bar. Each modal dialog is
+// the command reference, the example chooser and the find bar; under
+// QT_SCALE_FACTOR=2, the canvas at device pixel ratio 2 alone. Each modal dialog is
 // grabbed once it shows, then closed.
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
+#include <QPainter>
 #include <QTextBlock>
 #include <QTimer>
 #include <QToolTip>
 #include <cstdio>
 #include <functional>
 
+#include "canvas/turtle_canvas.h"
 #include "mainwindow/command_reference.h"
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/example_chooser.h"
@@ -97,6 +100,30 @@ void FindBarShot(MainWindow& window) {
   bar.Close();
 }
 
+// Run under QT_SCALE_FACTOR=2: the canvas as a screen of ratio 2 shows it,
+// and a part of it beside the same part pixel-doubled from the layers.
+void DenseCanvas(MainWindow& window) {
+  window.Editor().SetContent(
+      Utf8ToGbk("画圆 120\r\n重复 5 【前进 150|左转 144】\r\n抬笔\r\n置坐标 -330 160\r\n落笔\r\n"
+                "右转 90\r\n写文字 画得清清楚楚\r\n置坐标 -250 60\r\n画椭圆 90 40\r\n"));
+  window.StartRun();
+  window.WaitForRun();
+  Settle();
+  QImage dense = window.Canvas().grab().toImage();
+  dense.save(out_folder + "/canvas-ratio-2.png");
+  dense.setDevicePixelRatio(1);
+  const QRect part(20, 20, 220, 150);
+  const QImage doubled = window.Canvas().Core().Paint().copy(part).scaled(part.size() * 2);
+  QImage pair(part.width() * 4 + 8, part.height() * 2, QImage::Format_RGB32);
+  pair.fill(Qt::white);
+  QPainter painter(&pair);
+  painter.drawImage(0, 0, doubled);
+  painter.drawImage(part.width() * 2 + 8, 0,
+                    dense.copy(QRect(part.topLeft() * 2, part.size() * 2)));
+  painter.end();
+  pair.save(out_folder + "/canvas-ratio-2-compare.png");
+}
+
 }  // namespace
 }  // namespace dravel::bench
 
@@ -108,6 +135,10 @@ int main(int argc, char** argv) {
   dravel::MainWindow window(dialogs);
   window.show();
   dravel::bench::Settle();
+  if (window.devicePixelRatioF() > 1) {
+    dravel::bench::DenseCanvas(window);
+    return 0;
+  }
   dravel::bench::CheckerMarks(window);
   dravel::bench::Dialogs(window);
   dravel::bench::Reference(window);

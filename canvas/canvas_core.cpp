@@ -57,10 +57,14 @@ void CanvasCore::PutText(std::string_view gbk_text, TurtlePoint anchor, double h
 
 void CanvasCore::RequestRepaint(bool erase) { surface_.RequestRepaint(erase); }
 void CanvasCore::EraseInk() {
+  ++look_;
   surface_.EraseInk();
   record_.Reset(surface_.VisibleLayer().size());
 }
-void CanvasCore::RefreshBackground() { surface_.RefreshBackground(); }
+void CanvasCore::RefreshBackground() {
+  ++look_;
+  surface_.RefreshBackground();
+}
 
 void CanvasCore::SetEdgeMode(EdgeMode mode) {
   auto lock = Lock();
@@ -85,6 +89,7 @@ uint32_t CanvasCore::PenColour() const {
 
 void CanvasCore::SetBackgroundColour(uint32_t colour) {
   auto lock = Lock();
+  ++look_;
   surface_.SetBackgroundColour(colour);
 }
 
@@ -105,6 +110,7 @@ int CanvasCore::PenWidth() const {
 
 void CanvasCore::SetBackgroundPicture(const QImage& picture, int32_t mode) {
   auto lock = Lock();
+  ++look_;
   picture_mode_ = mode;
   surface_.SetBackgroundPicture(picture, mode);
   surface_.RefreshBackground();
@@ -117,6 +123,7 @@ int32_t CanvasCore::BackgroundPictureMode() const {
 
 void CanvasCore::Resize(int width, int height) {
   auto lock = Lock();
+  ++look_;
   surface_.CreateLayers(width, height, false);
   model_.SetSize(surface_.Width(), surface_.Height());
   surface_.SetBackgroundColour(surface_.BackgroundColour());
@@ -146,6 +153,23 @@ QImage CanvasCore::InkLayer() const {
 QImage CanvasCore::Paint() const {
   auto lock = Lock();
   return surface_.Compose(SpritePoses());
+}
+
+QImage CanvasCore::PaintAt(double ratio) const {
+  if (ratio <= 1) return Paint();
+  auto lock = Lock();
+  // Past the record's bound only the layers know the drawing.
+  if (record_.Overflowed()) return surface_.Compose(SpritePoses());
+  QImage background = surface_.BackgroundPicture();
+  if (background.isNull()) {
+    background = QImage(1, 1, QImage::Format_RGB32);
+    background.fill(PixelOf(surface_.BackgroundColour()));
+  }
+  QImage frame = dense_.Update(record_, look_, ratio, background).copy();
+  for (const SpritePose& sprite : SpritePoses()) {
+    DenseLayer::DrawSprite(frame, sprite, record_.Size());
+  }
+  return frame;
 }
 
 DrawingSnapshot CanvasCore::Drawing() const {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "canvas/canvas_turtle.h"
+#include "canvas/dense_layer.h"
 #include "canvas/drawing_record.h"
 #include "canvas/drawing_surface.h"
 #include "canvas/handover_lock.h"
@@ -71,6 +72,10 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   QImage VisibleLayer() const;  // a copy, taken under the lock
   QImage InkLayer() const;
   QImage Paint() const;  // the visible layer with the sprites
+  // As Paint, for a screen of device pixel ratio `ratio`: above 1, painted
+  // from the drawing record at that resolution (the image carries the
+  // ratio); at 1, or past the record's bound, Paint itself.
+  QImage PaintAt(double ratio) const;
   // What was drawn since the last clear, for vector export.
   DrawingSnapshot Drawing() const;
 
@@ -138,6 +143,8 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   uint32_t pen_colour_ = 0;   // as set
   int32_t picture_mode_ = 0;  // as set
   std::function<void()> repaint_;
+  mutable DenseLayer dense_;
+  uint64_t look_ = 0;  // counts the changes that repaint the dense layer whole
   CanvasTurtle own_turtle_{*this, nullptr};
 };
 

@@ -12,8 +12,6 @@
 namespace dravel {
 namespace {
 
-constexpr uint32_t kWhitePixel = 0xFFFFFFFF;
-
 // Pixel coordinates wide enough for a saturated turtle point plus the centre.
 struct Pixel {
   int64_t x;

@@ -10,7 +10,6 @@ namespace dravel {
 namespace {
 
 constexpr double kRadiansPerDegree = 0.017453292519943295;
-constexpr uint32_t kWhitePixel = 0xFFFFFFFF;
 
 struct BuiltInStrip {
   const char* resource;

@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QSize>
+#include <cstdint>
 #include <vector>
 
 namespace dravel {
@@ -22,6 +23,9 @@ const SpriteFrames& BuiltInSprites(int image_set);
 // dropped), flattening any transparency onto white. A width of 0 or less, or
 // wider than the strip, gives no frames.
 SpriteFrames SplitStrip(const QImage& strip, int frame_width);
+
+// The pixel a sprite frame leaves see-through.
+inline constexpr uint32_t kWhitePixel = 0xFFFFFFFF;
 
 // Bounding box of a `size` rectangle turned by `heading` degrees, from its
 // corner coordinates truncated toward zero.

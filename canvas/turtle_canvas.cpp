@@ -213,7 +213,7 @@ void TurtleCanvas::ScheduleUpdate() {
 
 void TurtleCanvas::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.drawImage(0, 0, core_.Paint());
+  painter.drawImage(0, 0, core_.PaintAt(devicePixelRatioF()));
 }
 
 void TurtleCanvas::resizeEvent(QResizeEvent*) {

@@ -52,14 +52,16 @@ QString ReferenceSection(std::vector<GuideFile>& files) {
 }
 
 QString ExamplesSection(std::vector<GuideFile>& files) {
-  QString html = QStringLiteral("<section id=\"examples\">\n<h2>示例</h2>\n"
-                                "<p>在窗口里按 F2（或编辑器右键菜单里的“打开示例…”）打开这些示例。</p>\n");
+  QString html = QStringLiteral(
+      "<section id=\"examples\">\n<h2>示例</h2>\n"
+      "<p>在窗口里按 F2（或编辑器右键菜单里的“打开示例…”）打开这些示例。</p>\n");
   int index = 0;
   for (const Example& example : Examples()) {
     const QString picture = QStringLiteral("pictures/example-%1.png").arg(index++);
     files.push_back({picture, PngOf(ScriptPicture(example.script, kExamplePicture))});
-    html += QStringLiteral("<h3>%1</h3>\n<p>%2</p>\n<p><img src=\"%3\" alt=\"%1\"></p>\n"
-                           "<pre>%4</pre>\n")
+    html += QStringLiteral(
+                "<h3>%1</h3>\n<p>%2</p>\n<p><img src=\"%3\" alt=\"%1\"></p>\n"
+                "<pre>%4</pre>\n")
                 .arg(example.name.toHtmlEscaped(), example.teaches.toHtmlEscaped(), picture,
                      FromGbk(example.script).toHtmlEscaped().remove(QChar('\r')));
   }

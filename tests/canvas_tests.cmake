@@ -1,6 +1,7 @@
 # Tests of the canvas library, one binary per unit.
 dravel_add_test(turtle_model_test SOURCES turtle_model_test.cpp LIBS dravel::canvas)
-foreach(unit raster_surface canvas_core canvas_properties turtle_canvas canvas_context_menu)
+foreach(unit raster_surface canvas_core canvas_properties turtle_canvas canvas_context_menu
+    dense_layer)
   dravel_add_test(${unit}_test QT SOURCES ${unit}_test.cpp
     LIBS dravel::canvas dravel::test_support Qt6::Test Qt6::PrintSupport)
 endforeach()

@@ -69,8 +69,8 @@ TEST(UserGuide, OnePageInGbkWithEveryCommandExampleAndPicture) {
     const QString screenshot = QStringLiteral(DRAVEL_SOURCE_DIR "/docs/") + picture.mid(9);
     EXPECT_TRUE(written.count(picture) == 1 || QFileInfo::exists(screenshot));
   }
-  for (const char* name : {"start", "language", "checker", "runs", "reference", "keys",
-                           "examples"}) {
+  for (const char* name :
+       {"start", "language", "checker", "runs", "reference", "keys", "examples"}) {
     const QString anchor = QString::fromLatin1(name);
     EXPECT_TRUE(page.contains("id=\"" + anchor + "\"") || page.contains("name=\"" + anchor + "\""))
         << anchor.toStdString();
@@ -91,7 +91,7 @@ TEST_F(WindowTest, TheHyperlinkLeadsToTheGuideAndSaysSoWhenItIsMissing) {
   // The test program's folder holds no guide.
   Window().OpenUserGuide();
   EXPECT_EQ(FromGbk(Hint()).contains(QStringLiteral("找不到使用说明：") +
-                                      MainWindow::GuideUrl().toLocalFile()),
+                                     MainWindow::GuideUrl().toLocalFile()),
             true);
 }
 

@@ -1,0 +1,129 @@
+// The canvas painted for a screen of device pixel ratio 2: every item where
+// the layers put it, at twice the pixels; a layer kept between paints equal
+// to one painted from scratch; and at ratio 1 the widget showing exactly the
+// logical frame.
+#include "canvas/dense_layer.h"
+
+#include <gtest/gtest.h>
+
+#include <QPainter>
+#include <functional>
+#include <memory>
+
+#include "canvas/canvas_core.h"
+#include "canvas/turtle_canvas.h"
+#include "support/gbk_literals.h"
+
+namespace dravel {
+namespace {
+
+constexpr int kWidth = 200, kHeight = 120;
+
+// The box of the pixels of `image` that differ from its top-left corner's.
+QRect DrawnBounds(const QImage& image) {
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  const QRgb background = rgb.pixel(0, 0);
+  QRect bounds;
+  for (int y = 0; y < rgb.height(); ++y) {
+    for (int x = 0; x < rgb.width(); ++x) {
+      if (rgb.pixel(x, y) != background) bounds |= QRect(x, y, 1, 1);
+    }
+  }
+  return bounds;
+}
+
+bool Near(const QRect& dense, const QRect& logical, int slack) {
+  const QRect doubled(logical.topLeft() * 2, logical.size() * 2);
+  return std::abs(dense.left() - doubled.left()) <= slack &&
+         std::abs(dense.top() - doubled.top()) <= slack &&
+         std::abs(dense.right() - doubled.right()) <= slack &&
+         std::abs(dense.bottom() - doubled.bottom()) <= slack;
+}
+
+TEST(DenseLayer, EveryItemLandsWhereTheLayersPutItAtTwiceThePixels) {
+  struct Case {
+    const char* name;
+    std::function<void(TurtleOperations&)> draw;
+    bool shown;
+  };
+  const Case cases[] = {
+      {"line", [](TurtleOperations& t) { t.Forward(40); }, false},
+      {"turned line", [](TurtleOperations& t) { t.TurnRight(30), t.Back(50); }, false},
+      {"circle", [](TurtleOperations& t) { t.Circle(30); }, false},
+      {"rectangle", [](TurtleOperations& t) { t.Rectangle(50, 20); }, false},
+      {"wrapped line", [](TurtleOperations& t) { t.TurnRight(90), t.Forward(150); }, false},
+      {"text", [](TurtleOperations& t) { t.TurnRight(90), t.WriteText(testing::Gbk("画图")); }, false},
+      {"turned text", [](TurtleOperations& t) { t.WriteText(testing::Gbk("画图")); }, false},
+      {"sprite", [](TurtleOperations& t) { t.SetXY(-30, 20), t.TurnRight(45); }, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    CanvasCore core(kWidth, kHeight);
+    core.SetEdgeMode(EdgeMode::Wrap);
+    if (!c.shown) core.Turtle().Hide();
+    c.draw(core.Turtle());
+    const QImage dense = core.PaintAt(2);
+    EXPECT_EQ(dense.size(), QSize(2 * kWidth, 2 * kHeight));
+    EXPECT_EQ(dense.devicePixelRatio(), 2);
+    const QRect logical = DrawnBounds(core.Paint());
+    ASSERT_FALSE(logical.isEmpty());
+    EXPECT_TRUE(Near(DrawnBounds(dense), logical, 3))
+        << "dense " << DrawnBounds(dense).x() << "," << DrawnBounds(dense).y() << " "
+        << DrawnBounds(dense).width() << "x" << DrawnBounds(dense).height();
+  }
+}
+
+TEST(DenseLayer, APenLineIsItsWidthInLogicalPixels) {
+  CanvasCore core(kWidth, kHeight);
+  core.Turtle().Hide();
+  core.Turtle().Forward(40);  // up from the centre, one pixel wide
+  const QImage dense = core.PaintAt(2).convertToFormat(QImage::Format_RGB32);
+  const QRgb background = dense.pixel(0, 0);
+  int covered = 0;
+  for (int x = 0; x < dense.width(); ++x) covered += dense.pixel(x, kHeight - 40) != background;
+  EXPECT_EQ(covered, 2);
+}
+
+// Two canvases that drew the same, one painted after every step: the kept
+// layer must end as the one painted once.
+TEST(DenseLayer, AKeptLayerEqualsOnePaintedFromScratch) {
+  const std::function<void(CanvasCore&)> steps[] = {
+      [](CanvasCore& c) { c.Turtle().Forward(30); },
+      [](CanvasCore& c) { c.Turtle().WriteText(testing::Gbk("字")); },
+      [](CanvasCore& c) { c.SetPenWidth(5), c.Turtle().TurnLeft(120), c.Turtle().Forward(60); },
+      [](CanvasCore& c) { c.SetBackgroundColour(0x00FF8000); },
+      [](CanvasCore& c) { c.Turtle().Clear(), c.Turtle().Circle(20); },
+      [](CanvasCore& c) {
+        QImage picture(16, 16, QImage::Format_RGB32);
+        picture.fill(Qt::yellow);
+        c.SetBackgroundPicture(picture, 2);
+      },
+      [](CanvasCore& c) { c.Turtle().Forward(25); },
+  };
+  CanvasCore kept(kWidth, kHeight);
+  kept.Turtle().Hide();
+  for (const auto& step : steps) {
+    step(kept);
+    kept.PaintAt(2);
+  }
+  CanvasCore fresh(kWidth, kHeight);
+  fresh.Turtle().Hide();
+  for (const auto& step : steps) step(fresh);
+  EXPECT_EQ(kept.PaintAt(2), fresh.PaintAt(2));
+  EXPECT_NE(kept.PaintAt(2), kept.PaintAt(3).scaled(2 * kWidth, 2 * kHeight))
+      << "a new ratio paints anew";
+  EXPECT_EQ(kept.PaintAt(3).size(), QSize(3 * kWidth, 3 * kHeight));
+}
+
+TEST(DenseLayer, AtRatioOneTheWidgetShowsTheLogicalFrameExactly) {
+  std::unique_ptr<TurtleCanvas> canvas(TurtleCanvas::Create({}, nullptr, QRect(0, 0, 160, 90)));
+  ASSERT_NE(canvas, nullptr);
+  ASSERT_EQ(canvas->devicePixelRatioF(), 1);
+  canvas->Core().Turtle().Circle(25);
+  canvas->Core().Turtle().WriteText(testing::Gbk("字"));
+  EXPECT_EQ(canvas->grab().toImage().convertToFormat(QImage::Format_RGB32),
+            canvas->Core().Paint().convertToFormat(QImage::Format_RGB32));
+}
+
+}  // namespace
+}  // namespace dravel
