@@ -54,7 +54,10 @@ void RunController::Clear() {
 }
 
 void RunController::Step() {
-  if (Running()) {
+  // Asked once: the step may let the run finish at once, and must not then
+  // start another.
+  const bool running = Running();
+  if (running) {
     pacer_->Step();
   } else {
     // A run started by a step waits before its first command.
@@ -62,7 +65,7 @@ void RunController::Step() {
     pacer_->Pause();
   }
   emit PauseChanged(true);
-  if (!Running()) Begin();
+  if (!running) Begin();
 }
 
 void RunController::TogglePause() {
