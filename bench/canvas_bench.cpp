@@ -64,6 +64,40 @@ void BM_PaintFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintFrame)->Unit(benchmark::kMicrosecond);
 
+// A frame at device pixel ratio 2 once the layer is up to date: a copy of
+// the dense layer and the sprite.
+void BM_PaintDenseFrame(benchmark::State& state) {
+  CanvasCore canvas(kWidth, kHeight);
+  canvas.Turtle().TurnRight(30);
+  canvas.Turtle().Circle(150);
+  canvas.PaintAt(2);
+  for (auto _ : state) benchmark::DoNotOptimize(canvas.PaintAt(2));
+}
+BENCHMARK(BM_PaintDenseFrame)->Unit(benchmark::kMicrosecond);
+
+// The dense layer painted from scratch for the most items it paints (lines
+// of 100 pixels, or of 1), as after a change of the background.
+void BM_PaintDenseFromScratch(benchmark::State& state) {
+  CanvasCore canvas(kWidth, kHeight);
+  canvas.SetEdgeMode(EdgeMode::Wrap);
+  canvas.Turtle().Hide();
+  const double length = double(state.range(0));
+  const double turn = length > 1 ? 144 : 1;
+  while (canvas.Drawing().record.Lines().size() < DenseLayer::kMaxItems - 1000) {
+    for (int i = 0; i < 1000; ++i) {
+      canvas.Turtle().Forward(length);
+      canvas.Turtle().TurnRight(turn);
+    }
+  }
+  uint32_t colour = 0;
+  for (auto _ : state) {
+    canvas.SetBackgroundColour(++colour & 0xFF);  // a new background paints anew
+    benchmark::DoNotOptimize(canvas.PaintAt(2));
+  }
+  state.SetItemsProcessed(state.iterations() * DenseLayer::kMaxItems);
+}
+BENCHMARK(BM_PaintDenseFromScratch)->Arg(100)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 }  // namespace dravel
 

@@ -158,8 +158,9 @@ QImage CanvasCore::Paint() const {
 QImage CanvasCore::PaintAt(double ratio) const {
   if (ratio <= 1) return Paint();
   auto lock = Lock();
-  // Past the record's bound only the layers know the drawing.
-  if (record_.Overflowed()) return surface_.Compose(SpritePoses());
+  // Past the record's bound only the layers know the drawing; past the dense
+  // bound a paint from the record would hold the run up too long.
+  if (record_.Overflowed() || !DenseLayer::Paints(record_)) return surface_.Compose(SpritePoses());
   QImage background = surface_.BackgroundPicture();
   if (background.isNull()) {
     background = QImage(1, 1, QImage::Format_RGB32);

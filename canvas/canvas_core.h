@@ -74,7 +74,8 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   QImage Paint() const;  // the visible layer with the sprites
   // As Paint, for a screen of device pixel ratio `ratio`: above 1, painted
   // from the drawing record at that resolution (the image carries the
-  // ratio); at 1, or past the record's bound, Paint itself.
+  // ratio); at 1, or for a drawing too big to paint so (DenseLayer), Paint
+  // itself.
   QImage PaintAt(double ratio) const;
   // What was drawn since the last clear, for vector export.
   DrawingSnapshot Drawing() const;

@@ -94,8 +94,7 @@ void DenseLayer::DrawSprite(QImage& frame, const SpritePose& sprite, QSize size)
   if (sprite.frame == nullptr || sprite.frame->isNull()) return;
   const QImage turned = TurnFrame(*sprite.frame, sprite.heading);
   const int64_t left = TruncSaturated(sprite.position.x - turned.width() / 2 + size.width() / 2);
-  const int64_t top =
-      TruncSaturated(size.height() / 2 - (turned.height() / 2 + sprite.position.y));
+  const int64_t top = TruncSaturated(size.height() / 2 - (turned.height() / 2 + sprite.position.y));
   if (left >= size.width() || top >= size.height() || left + turned.width() <= 0 ||
       top + turned.height() <= 0) {
     return;

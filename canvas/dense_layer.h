@@ -19,6 +19,14 @@ namespace dravel {
 
 class DenseLayer {
  public:
+  // Up to this many lines and texts a drawing is painted densely; a bigger
+  // one shows its layers scaled, as painting it anew (after a change of the
+  // background) would keep the window waiting.
+  static constexpr size_t kMaxItems = 100'000;
+  static bool Paints(const DrawingRecord& record) {
+    return record.Lines().size() + record.Texts().size() <= kMaxItems;
+  }
+
   // The drawing of `record` at `ratio` over `background` (the logical
   // background, picture laid out). `look` must change whenever the
   // background changed or the record was emptied: the layer is then painted

@@ -52,7 +52,8 @@ TEST(DenseLayer, EveryItemLandsWhereTheLayersPutItAtTwiceThePixels) {
       {"circle", [](TurtleOperations& t) { t.Circle(30); }, false},
       {"rectangle", [](TurtleOperations& t) { t.Rectangle(50, 20); }, false},
       {"wrapped line", [](TurtleOperations& t) { t.TurnRight(90), t.Forward(150); }, false},
-      {"text", [](TurtleOperations& t) { t.TurnRight(90), t.WriteText(testing::Gbk("画图")); }, false},
+      {"text", [](TurtleOperations& t) { t.TurnRight(90), t.WriteText(testing::Gbk("画图")); },
+       false},
       {"turned text", [](TurtleOperations& t) { t.WriteText(testing::Gbk("画图")); }, false},
       {"sprite", [](TurtleOperations& t) { t.SetXY(-30, 20), t.TurnRight(45); }, true},
   };
