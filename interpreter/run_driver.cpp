@@ -82,9 +82,8 @@ bool RunDriver::StartRun() {
   RunInput input{host_.EditorText(), host_.RunCountText()};
   auto session = std::make_shared<RunSession>();
   session_ = session;
-  current_run_ = StartThread([this, session, input = std::move(input)](std::stop_token) {
-    RunThreadMain(*session, input);
-  });
+  current_run_ = StartThread([this, session, input = std::move(input), keep_delays = keep_delays_](
+                                 std::stop_token) { RunThreadMain(*session, input, keep_delays); });
   if (current_run_ != nullptr) return true;
   host_.EnableRunButton({});
   return false;
@@ -103,10 +102,11 @@ bool RunDriver::WaitForRun(std::optional<std::chrono::milliseconds> timeout) {
 
 bool RunDriver::Running() const { return current_run_ != nullptr && current_run_->Running(); }
 
-void RunDriver::RunThreadMain(const RunSession& session, const RunInput& input) {
+void RunDriver::RunThreadMain(const RunSession& session, const RunInput& input, bool keep_delays) {
   const std::unique_ptr<TurtleOperations> turtle = canvas_.TurtleFor(session);
   RunContext context{*turtle, host_, session.Token()};
   context.pacer = pacer_;
+  context.keep_delays = keep_delays;
   RunScript(input, context);
 }
 

@@ -53,9 +53,12 @@ class RunDriver {
   bool WaitForRun(std::optional<std::chrono::milliseconds> timeout = {});
   // Paces the runs started from now on (null: none). The pacer must outlive them.
   void SetPacer(RunPacer* pacer) { pacer_ = pacer; }
+  // Whether the runs started from now on wait at 延时 (a final picture needs
+  // no waits).
+  void SetKeepDelays(bool keep) { keep_delays_ = keep; }
 
  private:
-  void RunThreadMain(const RunSession& session, const RunInput& input);
+  void RunThreadMain(const RunSession& session, const RunInput& input, bool keep_delays);
   // The stop: under the effects lock and the drawing lock, the thread is
   // marked ended and the session stopped. True when a run was in progress.
   bool EndCurrentRun();
@@ -63,6 +66,7 @@ class RunDriver {
   RunHost& host_;
   RunCanvas& canvas_;
   RunPacer* pacer_ = nullptr;
+  bool keep_delays_ = true;
   std::shared_ptr<RunSession> session_;
   ThreadReference current_run_;
 };

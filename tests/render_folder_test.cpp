@@ -39,11 +39,11 @@ QStringList SvgElements(const QString& path) {
 }
 
 const char kSummary[] =
-    "script\texit\tresult\tlast message\n"
-    "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\n"
-    "forever.dvg\t1\ttimeout\t已停止调试程序！\n"
-    "square.dvg\t0\tok\t程序调试完毕！\n"
-    "五角星.dvg\t0\tok\t程序调试完毕！\n";
+    "script\texit\tresult\tlast message\twhere\n"
+    "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 2\n"
+    "forever.dvg\t1\ttimeout\t已停止调试程序！\t\n"
+    "square.dvg\t0\tok\t程序调试完毕！\t\n"
+    "五角星.dvg\t0\tok\t程序调试完毕！\t\n";
 
 TEST(RenderFolder, RendersEveryScriptWithSummaryAndContactSheet) {
   QTemporaryDir out;
@@ -74,11 +74,12 @@ TEST(RenderFolder, WritesSvgPicturesAndGbkSummaryOnRequest) {
   EXPECT_TRUE(ReadAll(out.filePath("summary.txt")).contains("\xb3\xcc\xd0\xf2"));  // 程序
 }
 
-TEST(RenderFolder, EmptyFolderGivesHeaderOnlyAndAValidSheet) {
+TEST(RenderFolder, AFolderWithoutScriptsIsAFailureWithAValidSheet) {
   QTemporaryDir in;
+  ASSERT_TRUE(QDir(in.path()).mkdir("empty.dvg"));  // a folder, not a script
   const Result result = Render("--contact-sheet " + in.filePath("s.png") + " " + in.path());
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "script\texit\tresult\tlast message\n");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "script\texit\tresult\tlast message\twhere\n");
   EXPECT_FALSE(QImage(in.filePath("s.png")).isNull());
 }
 
@@ -100,12 +101,12 @@ TEST(RenderFolder, OddEntriesEachGetTheirOwnRow) {
   const Result result = Render("--timeout 2 '" + in.path() + "'");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "script\texit\tresult\tlast message\n"
-            "a.DVG\t0\tok\t程序调试完毕！\n"
-            "a.dvg\t0\tok\t程序调试完毕！\n"
-            "link.dvg\t2\tunreadable\t\n"
-            "pipe.dvg\t2\tunreadable\t\n"
-            "t\\tab.dvg\t0\tok\t程序调试完毕！\n");
+            "script\texit\tresult\tlast message\twhere\n"
+            "a.DVG\t0\tok\t程序调试完毕！\t\n"
+            "a.dvg\t0\tok\t程序调试完毕！\t\n"
+            "link.dvg\t2\tunreadable\t\t\n"
+            "pipe.dvg\t2\tunreadable\t\t\n"
+            "t\\tab.dvg\t0\tok\t程序调试完毕！\t\n");
   for (const char* picture : {"a.dvg.png", "a.DVG.png", "t\tab.png"})
     EXPECT_EQ(QImage(in.filePath(picture)).size(), QSize(732, 420)) << picture;
 }

@@ -38,9 +38,13 @@ void DrawCell(QPainter& painter, const SheetEntry& entry, const QRect& box, int 
   const QFontMetrics metrics(painter.font());
   const int line = metrics.height();
   QRect text(box.left(), box.bottom() - caption_height + 4, box.width(), line);
+  const int score_width =
+      entry.score.isEmpty() ? 0 : metrics.horizontalAdvance(entry.score) + metrics.height() / 2;
   painter.setPen(Qt::black);
   painter.drawText(text, Qt::AlignLeft,
-                   metrics.elidedText(entry.name, Qt::ElideMiddle, box.width()));
+                   metrics.elidedText(entry.name, Qt::ElideMiddle, box.width() - score_width));
+  painter.setPen(QColor(0, 0, 0xA0));
+  painter.drawText(text, Qt::AlignRight, entry.score);
   if (entry.problem.isEmpty()) return;
   painter.setPen(QColor(0xC0, 0, 0));
   painter.drawText(text.translated(0, line), Qt::AlignLeft,

@@ -1,6 +1,7 @@
 // The contact sheet of a folder run: one PNG for a teacher checking a class's
 // work, with every script's picture as a thumbnail in a grid, its file name
-// under it and, for a script that did not end well, its result in red. The
+// under it (with its match score, when scored) and, for a script that did
+// not end well, its result in red. The
 // names are set in a face that can show Chinese. Needs a QGuiApplication.
 #pragma once
 
@@ -14,6 +15,7 @@ struct SheetEntry {
   QString name;
   QImage picture;   // null: an empty cell
   QString problem;  // empty when the script ended with its closing message
+  QString score;    // the match score, shown at the name's right; may be empty
 };
 
 inline constexpr int kThumbnailWidth = 240;

@@ -8,6 +8,7 @@
 #include <iostream>
 #include <iterator>
 
+#include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/render_check.h"
 #include "apps/dravel-render/render_folder.h"
 #include "apps/dravel-render/render_options.h"
@@ -65,6 +66,12 @@ std::string StateLine(const TurtleState& turtle) {
          " " + ToText(turtle.pen) + " " + ToText(turtle.visible) + "\n";
 }
 
+bool WriteStandardOutput(const QByteArray& bytes) {
+  std::cout.write(bytes.constData(), bytes.size());
+  std::cout.flush();
+  return bool(std::cout);
+}
+
 int Render(const RenderOptions& options) {
   const std::optional<std::string> bytes = ReadScriptBytes(options.script_path);
   if (!bytes) return 2;
@@ -72,21 +79,36 @@ int Render(const RenderOptions& options) {
 
   CanvasCore canvas(options.width, options.height);
   SetUpCanvas(canvas, options.edge_mode);
-  const RunOutcome outcome = RunOnCanvas(options, script, canvas, TimeoutOf(options));
+  const RunOutcome outcome =
+      RunOnCanvas(options, script, canvas, TimeoutOf(options), options.keep_delays.value_or(true));
 
-  std::cout << HintForOutput(outcome.hint, options.gbk_output);
-  if (options.print_state) std::cout << StateLine(canvas.StateOf(0));
-  std::cout.flush();
+  // With the picture on standard output, the text goes to standard error.
+  const bool picture_out = options.output_path == "-";
+  std::ostream& text = picture_out ? std::cerr : std::cout;
+  text << HintForOutput(outcome.hint, options.gbk_output);
+  if (options.print_state) text << StateLine(canvas.StateOf(0));
+  text.flush();
   // The run's hint is out before a picture that cannot be written is told.
   if (options.output_path) {
     const QByteArray bytes =
-        PictureBytes(canvas, FormatOfPath(*options.output_path), options.paint_turtles);
-    if (!WritePictureFile(*options.output_path, bytes).Ok()) {
+        PictureBytes(canvas, picture_out ? PictureFormat::Png : FormatOfPath(*options.output_path),
+                     options.paint_turtles);
+    if (picture_out ? !WriteStandardOutput(bytes)
+                    : !WritePictureFile(*options.output_path, bytes).Ok()) {
       std::cerr << "dravel-render: cannot write " << *options.output_path << "\n";
       return 2;
     }
   }
   return outcome.exit_status;
+}
+
+// A picture name with an extension no writer knows is refused before the run.
+std::optional<std::string> RefusedOutputs(const RenderOptions& options, bool folder) {
+  if (options.output_path && !folder) {
+    if (auto refused = RefusedExtension(*options.output_path, {".png", ".svg"})) return refused;
+  }
+  if (options.contact_sheet) return RefusedExtension(*options.contact_sheet, {".png"});
+  return std::nullopt;
 }
 
 bool IsFolder(const std::string& path) {
@@ -105,14 +127,28 @@ int main(int argc, char** argv) {
     std::cout << dravel::kRenderUsage;
     return 0;
   }
+  if (std::holds_alternative<dravel::VersionRequest>(parsed)) {
+    std::cout << dravel::kRenderVersion;
+    return 0;
+  }
   if (const auto* error = std::get_if<dravel::UsageError>(&parsed)) {
     return dravel::UsageFailure(error->message);
   }
   const auto& options = std::get<dravel::RenderOptions>(parsed);
+  // Only a folder run's own child limits itself.
+  if (options.batch_report && options.memory_limit_mb > 0) {
+    dravel::LimitMemory(options.memory_limit_mb);
+  }
+  const bool folder = dravel::IsFolder(options.script_path);
+  if (const auto refused = dravel::RefusedOutputs(options, folder)) {
+    std::cerr << "dravel-render: " << *refused << "\n";
+    return 2;
+  }
   // Text is drawn with the platform's fonts, which need a GUI application.
   QGuiApplication application(argc, argv);
+  if (options.batch_report) return dravel::RunBatchChild(options);
   if (options.check) return dravel::CheckScripts(options);
-  if (dravel::IsFolder(options.script_path)) return dravel::RenderFolder(options);
+  if (folder) return dravel::RenderFolder(options);
   if (options.contact_sheet) return dravel::UsageFailure("--contact-sheet needs a FOLDER");
   return dravel::Render(options);
 }

@@ -90,6 +90,25 @@ void RenderHost::AppendHint(const std::stop_token& run, const Text& text) {
   if (!run.stop_requested()) hint_.Append(text);
 }
 
+void RenderHost::ReportFailingLine(const std::stop_token& run, int script_line) {
+  std::lock_guard lock(mutex_);
+  if (run.stop_requested()) return;
+  failing_line_ = script_line;
+  failing_item_ = 0;
+}
+
+void RenderHost::ReportFailingItem(const std::stop_token& run, int script_line, int body_item) {
+  std::lock_guard lock(mutex_);
+  if (run.stop_requested()) return;
+  failing_line_ = script_line;
+  failing_item_ = body_item;
+}
+
+std::pair<int, int> RenderHost::FailingPlace() const {
+  std::lock_guard lock(mutex_);
+  return {failing_line_, failing_item_};
+}
+
 void RenderHost::SetRunCountText(const std::stop_token& run, const Text& text) {
   std::lock_guard lock(mutex_);
   if (!run.stop_requested()) run_count_ = text;

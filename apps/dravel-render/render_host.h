@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <utility>
 
 #include "interpreter/run_host.h"
 
@@ -52,15 +53,22 @@ class RenderHost : public RunHost {
   void EnableRunButton(const std::stop_token&) override {}
   void FocusEditor(const std::stop_token&) override {}
   void Beep(const std::stop_token&) override {}
+  void ReportFailingLine(const std::stop_token& run, int script_line) override;
+  void ReportFailingItem(const std::stop_token& run, int script_line, int body_item) override;
   void UnderEffectsLock(const std::function<void()>& step) override;
 
   Text Hint() const;
+  // Where the message that ended the run came from: the script line (0 when
+  // none did) and the body item inside it (0 outside a body).
+  std::pair<int, int> FailingPlace() const;
 
  private:
   mutable std::mutex mutex_;
   Text script_;
   Text run_count_;
   BoundedHint hint_;
+  int failing_line_ = 0;
+  int failing_item_ = 0;
 };
 
 }  // namespace dravel

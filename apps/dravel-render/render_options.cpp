@@ -14,7 +14,10 @@ const char kRenderUsage[] =
     "SCRIPT is a source file (GBK bytes), or - for standard input.\n"
     "\n"
     "  -o, --output FILE     after the run, write the canvas to FILE: SVG when FILE\n"
-    "                        ends in .svg (the drawing as vectors), PNG otherwise\n"
+    "                        ends in .svg (the drawing as vectors), PNG when it ends\n"
+    "                        in .png or has no extension; - writes the PNG to\n"
+    "                        standard output (the hint text then goes to standard\n"
+    "                        error)\n"
     "      --turtle          include the turtle sprites in the PNG\n"
     "  -n, --count TEXT      content of the run count box (default \"1\")\n"
     "      --size WxH        canvas size in pixels (default 732x420)\n"
@@ -25,19 +28,35 @@ const char kRenderUsage[] =
     "      --state           after the hint text, print: turtle X Y HEADING PEN VISIBLE\n"
     "      --timeout SECONDS press stop after this long\n"
     "      --gbk             write the hint text as GBK bytes instead of UTF-8\n"
+    "      --no-delay        do not wait at 延时 lines (the final picture only)\n"
     "  -h, --help            show this help\n"
+    "      --version         show the version\n"
     "\n"
     "\n"
-    "Given a FOLDER, runs every .dvg file in it (not in subfolders), each on a fresh\n"
-    "canvas, and writes NAME.png (or NAME.svg) for each and summary.txt: one line per\n"
-    "script with its exit status, its result (ok, failed, timeout, unreadable) and the\n"
-    "last line of its hint text, tab-separated.\n"
-    "  -o, --output DIR      write the pictures and summary.txt there (default FOLDER)\n"
+    "Given a FOLDER, runs every .dvg file in it (not in subfolders; any case, any\n"
+    "encoding of the name), each in a process of its own on a fresh canvas, and\n"
+    "writes NAME.png (or NAME.svg) for each, summary.txt (one line per script: its\n"
+    "exit status, its result (ok, failed, timeout, unreadable), the last line of its\n"
+    "hint text, where in the file that line points, and with --reference its score;\n"
+    "tab-separated) and summary.csv (the same for a spreadsheet, with the lines drawn\n"
+    "and the run time). 延时 lines do not wait in a folder run.\n"
+    "  -o, --output DIR      write the pictures and summaries there, making the folder\n"
+    "                        when needed (default FOLDER)\n"
     "      --format FORMAT   png (default) or svg\n"
     "      --contact-sheet FILE  also write one PNG with every picture as a thumbnail\n"
     "                        under its file name\n"
     "      --timeout SECONDS per script; 10 unless given\n"
-    "The exit status is 0 when every script ended with its closing message.\n"
+    "      --jobs N          scripts run at the same time (default: one per core)\n"
+    "      --keep-delays     wait at 延时 lines as the window does\n"
+    "      --reference TARGET  score each picture 0-100 against TARGET (a .dvg run\n"
+    "                        the same way, or a PNG of the canvas size): how many\n"
+    "                        drawn pixels match within two pixels\n"
+    "      --memory-limit MB  the most memory each script's process may take\n"
+    "                        (default 2048)\n"
+    "      --sort ORDER      the contact sheet's order: name (default) or score\n"
+    "The exit status is 0 when every script ended with its closing message, 1 when\n"
+    "one did not or the folder holds no script, 2 when something could not be read\n"
+    "or written.\n"
     "\n"
     "With --check, runs nothing: reads each SCRIPT as the run would and prints what\n"
     "will go wrong or do what was probably not meant, one line each:\n"
@@ -51,6 +70,8 @@ const char kRenderUsage[] =
     "Exit status: 0 when the run ended with its closing message, 1 when it ended\n"
     "otherwise (a failing line, a stop command, a count line without a value, the\n"
     "timeout), 2 on bad usage or an unreadable script.\n";
+
+const char kRenderVersion[] = "dravel-render " DRAVEL_VERSION "\n";
 
 namespace {
 
@@ -110,6 +131,21 @@ bool ParseFormat(std::string_view text, RenderOptions& options) {
   return true;
 }
 
+bool ParseSort(std::string_view text, RenderOptions& options) {
+  if (text != "score" && text != "name") return false;
+  options.sort_by_score = text == "score";
+  return true;
+}
+
+// A whole number in [low, high].
+std::optional<int> ParseCount(std::string_view text, int low, int high) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  if (value < low || value > high) return std::nullopt;
+  return value;
+}
+
 bool ParseTimeout(std::string_view text, RenderOptions& options) {
   double seconds = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
@@ -137,12 +173,26 @@ bool ApplyValue(std::string_view name, std::string_view value, RenderOptions& op
     return ParseFormat(value, options);
   else if (name == "--contact-sheet")
     options.contact_sheet = std::string(value);
+  else if (name == "--reference")
+    options.reference = std::string(value);
+  else if (name == "--sort")
+    return ParseSort(value, options);
+  else if (name == "--jobs")
+    return (options.jobs = ParseCount(value, 1, 256).value_or(0)) != 0;
+  else if (name == "--memory-limit")
+    return (options.memory_limit_mb = ParseCount(value, 64, 1 << 20).value_or(0)) != 0;
+  else if (name == "--batch-child")
+    options.batch_report = std::string(value);
+  else if (name == "--batch-image")
+    options.batch_image = std::string(value);
   return true;
 }
 
 bool TakesValue(std::string_view name) {
-  for (std::string_view known : {"-o", "--output", "-n", "--count", "--size", "--edge",
-                                 "--encoding", "--timeout", "--format", "--contact-sheet"}) {
+  for (std::string_view known :
+       {"-o", "--output", "-n", "--count", "--size", "--edge", "--encoding", "--timeout",
+        "--format", "--contact-sheet", "--reference", "--sort", "--jobs", "--memory-limit",
+        "--batch-child", "--batch-image"}) {
     if (name == known) return true;
   }
   return false;
@@ -157,6 +207,10 @@ bool ApplyFlag(std::string_view name, RenderOptions& options) {
     options.gbk_output = true;
   else if (name == "--check")
     options.check = true;
+  else if (name == "--keep-delays")
+    options.keep_delays = true;
+  else if (name == "--no-delay")
+    options.keep_delays = false;
   else
     return false;
   return true;
@@ -179,6 +233,7 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
       continue;
     }
     if (arg == "-h" || arg == "--help") return HelpRequest{};
+    if (arg == "--version") return VersionRequest{};
     std::string_view name = arg;
     std::optional<std::string_view> value;
     if (const size_t equals = arg.find('=');
@@ -201,6 +256,23 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
   options.script_path = scripts.front();
   if (options.check) options.check_paths = std::move(scripts);
   return options;
+}
+
+std::optional<std::string> RefusedExtension(const std::string& path,
+                                            std::initializer_list<const char*> extensions) {
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (path == "-" || dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+    return std::nullopt;
+  }
+  std::string extension = path.substr(dot);
+  for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
+  std::string named;
+  for (const char* allowed : extensions) {
+    if (extension == allowed) return std::nullopt;
+    named += (named.empty() ? "" : " or ") + std::string(allowed);
+  }
+  return "cannot write " + path + ": pictures are written as " + named;
 }
 
 }  // namespace dravel

@@ -2,6 +2,7 @@
 // and the run count box, and what to print or write afterwards.
 #pragma once
 
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <variant>
@@ -35,17 +36,36 @@ struct RenderOptions {
   std::optional<double> timeout_seconds;
   bool gbk_output = false;
   bool check = false;
+  // --keep-delays / --no-delay; unset: folder runs skip 延时 waits, single
+  // scripts keep them.
+  std::optional<bool> keep_delays;
+  int jobs = 0;                          // --jobs; 0: one per core
+  std::optional<std::string> reference;  // --reference TARGET (.dvg or PNG)
+  bool sort_by_score = false;            // --sort score
+  // Internal, for the folder mode's own child processes: run the one script,
+  // write the report there and the picture as an image for the parent.
+  std::optional<std::string> batch_report;
+  std::optional<std::string> batch_image;
+  int memory_limit_mb = 0;  // 0: none
 };
 
 struct HelpRequest {};
+struct VersionRequest {};
 struct UsageError {
   std::string message;
 };
 
-using ParsedCommandLine = std::variant<RenderOptions, HelpRequest, UsageError>;
+using ParsedCommandLine = std::variant<RenderOptions, HelpRequest, VersionRequest, UsageError>;
 
 ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv);
 
+// The message refusing to write `path` when its extension (any case) is not
+// one of `extensions` (".png", ...); nullopt when it may be written. "-" and
+// names without an extension may.
+std::optional<std::string> RefusedExtension(const std::string& path,
+                                            std::initializer_list<const char*> extensions);
+
 extern const char kRenderUsage[];
+extern const char kRenderVersion[];
 
 }  // namespace dravel

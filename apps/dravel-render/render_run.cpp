@@ -1,5 +1,7 @@
 #include "apps/dravel-render/render_run.h"
 
+#include <tuple>
+
 #include "apps/dravel-render/render_host.h"
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
@@ -23,16 +25,25 @@ void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode) {
 }
 
 RunOutcome RunOnCanvas(const RenderOptions& options, const Text& script, CanvasCore& canvas,
-                       std::optional<std::chrono::milliseconds> timeout) {
+                       std::optional<std::chrono::milliseconds> timeout, bool keep_delays) {
   RenderHost host(script, Utf8ToGbk(options.run_count));
   RunDriver driver(host, canvas);
+  driver.SetKeepDelays(keep_delays);
   RunOutcome outcome;
   driver.StartRun();
   if (!driver.WaitForRun(timeout)) outcome.stopped = driver.StopRun();
   driver.WaitForRun();
   outcome.hint = host.Hint();
   outcome.exit_status = outcome.hint.ends_with(messages::kRunDone) ? 0 : 1;
+  std::tie(outcome.failing_line, outcome.failing_item) = host.FailingPlace();
   return outcome;
+}
+
+std::string PlaceText(const RunOutcome& outcome) {
+  if (outcome.exit_status == 0 || outcome.failing_line == 0) return {};
+  std::string place = "line " + std::to_string(outcome.failing_line);
+  if (outcome.failing_item > 0) place += ", body item " + std::to_string(outcome.failing_item);
+  return place;
 }
 
 std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options) {

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <optional>
+#include <string>
 
 #include "apps/dravel-render/render_options.h"
 #include "canvas/canvas_core.h"
@@ -17,13 +18,20 @@ struct RunOutcome {
   Text hint;             // what the hint box would show (bounded)
   bool stopped = false;  // the timeout pressed stop
   int exit_status = 1;   // 0 when the run ended with its closing message
+  int failing_line = 0;  // the script line the closing message points at, 0: none
+  int failing_item = 0;  // the body item inside it, 0: none
 };
+
+// Where a failing run's message points in the file: "line 3" or
+// "line 3, body item 2"; empty when it points nowhere.
+std::string PlaceText(const RunOutcome& outcome);
 
 void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode);
 
-// Runs `script` (GBK) on `canvas` with the options' run count and timeout.
+// Runs `script` (GBK) on `canvas` with the options' run count and timeout,
+// waiting at 延时 lines when `keep_delays`.
 RunOutcome RunOnCanvas(const RenderOptions& options, const Text& script, CanvasCore& canvas,
-                       std::optional<std::chrono::milliseconds> timeout);
+                       std::optional<std::chrono::milliseconds> timeout, bool keep_delays);
 
 // The timeout of --timeout, if given.
 std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options);

@@ -1,0 +1,31 @@
+// The scripts of a class folder as the file system holds them: names as
+// bytes, so a name in GBK (unzipped from a Chinese Windows archive) is listed
+// and read like any other, and shown decoded as UTF-8 when it is valid UTF-8,
+// as GBK otherwise.
+#pragma once
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dravel {
+
+struct ScriptFile {
+  std::string name;  // the entry's name, as bytes
+  QString shown;     // the name decoded for people
+};
+
+// `bytes` as UTF-8 when valid, else as GBK.
+QString ShownName(std::string_view bytes);
+
+// The entries of `folder` (not of its subfolders) whose names end in .dvg in
+// any case, folders left out, in the order of their shown names; nullopt
+// when the folder cannot be listed.
+std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder);
+
+// `folder` and `name` joined by one slash.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+}  // namespace dravel

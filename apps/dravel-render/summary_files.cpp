@@ -1,0 +1,71 @@
+#include "apps/dravel-render/summary_files.h"
+
+#include <cstdio>
+
+#include "runtime/gbk_codec.h"
+
+namespace dravel {
+namespace {
+
+// Fields are escaped in UTF-8 and the whole converted at the end: a GBK trail
+// byte may be a backslash or a quote.
+
+// A name as one tab-separated field: a tab, a line break or a backslash in it
+// is written as \t, \n, \r or \\.
+std::string TabField(const std::string& text) {
+  std::string field;
+  for (char c : text) {
+    switch (c) {
+      case '\t': field += "\\t"; break;
+      case '\n': field += "\\n"; break;
+      case '\r': field += "\\r"; break;
+      case '\\': field += "\\\\"; break;
+      default: field += c;
+    }
+  }
+  return field;
+}
+
+// A CSV field, quoted when it holds a comma, a quote or a line break.
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string field = "\"";
+  for (char c : text) field += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return field + "\"";
+}
+
+std::string Name(const ScriptRow& row) { return row.shown.toStdString(); }
+
+std::string Message(const ScriptRow& row) { return GbkToUtf8(row.last_line); }
+
+}  // namespace
+
+std::string ScoreText(double score) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%.1f", score);
+  return text;
+}
+
+std::string SummaryText(const std::vector<ScriptRow>& rows, bool gbk, bool scored) {
+  std::string summary = "script\texit\tresult\tlast message\twhere";
+  summary += scored ? "\tscore\n" : "\n";
+  for (const ScriptRow& row : rows) {
+    summary += TabField(Name(row)) + "\t" + std::to_string(row.exit_status) + "\t" + row.result +
+               "\t" + TabField(Message(row)) + "\t" + row.place;
+    if (scored) summary += "\t" + (row.score ? ScoreText(*row.score) : std::string());
+    summary += "\n";
+  }
+  return gbk ? Utf8ToGbk(summary) : summary;
+}
+
+std::string SummaryCsv(const std::vector<ScriptRow>& rows, bool gbk) {
+  std::string csv = "file,status,score,last message,where,lines drawn,run time (ms)\r\n";
+  for (const ScriptRow& row : rows) {
+    csv += CsvField(Name(row)) + "," + row.result + "," +
+           (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvField(Message(row)) + "," + CsvField(row.place) + "," +
+           std::to_string(row.lines_drawn) + "," + std::to_string(row.milliseconds) + "\r\n";
+  }
+  return gbk ? Utf8ToGbk(csv) : "\xEF\xBB\xBF" + csv;
+}
+
+}  // namespace dravel

@@ -1,0 +1,201 @@
+// A teacher's batch end to end: a class folder as it arrives (a GBK-named
+// file, an upper-case .DVG, a script that loops for ever, one that animates
+// with 延时, one that fails inside a repeat, a sub-folder), run in parallel
+// into an output folder that does not exist yet; scores against a target;
+// the single-script outputs (-o -, refused extensions, --no-delay,
+// --version).
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <string>
+#include <vector>
+
+#include "runtime/gbk_codec.h"
+#include "support/render_process.h"
+
+namespace {
+
+using dravel::Render;
+using dravel::Result;
+
+std::string Quoted(const QString& path) { return "'" + path.toStdString() + "'"; }
+
+// Writes `utf8_script` as GBK into `folder` under the file name `name_bytes`.
+void WriteScript(const QString& folder, const std::string& name_bytes, const char* utf8_script) {
+  const std::string path = QFile::encodeName(folder).toStdString() + "/" + name_bytes;
+  FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr) << path;
+  const std::string bytes = dravel::Utf8ToGbk(utf8_script);
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+bool Exists(const QString& folder, const std::string& name_bytes) {
+  return QFile::exists(QFile::decodeName(QFile::encodeName(folder) + "/" + name_bytes.c_str())) ||
+         std::fopen((QFile::encodeName(folder).toStdString() + "/" + name_bytes).c_str(), "rb");
+}
+
+// The CSV's rows and fields, quotes taken off ("" inside them is one quote).
+std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
+  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
+  bool quoted = false;
+  for (size_t i = 0; i < csv.size(); ++i) {
+    const char c = csv[i];
+    if (quoted && c == '"' && i + 1 < csv.size() && csv[i + 1] == '"') {
+      rows.back().back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && c == ',') {
+      rows.back().emplace_back();
+    } else if (!quoted && c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') {
+      rows.emplace_back(1);
+      ++i;
+    } else {
+      rows.back().back() += c;
+    }
+  }
+  if (rows.back() == std::vector<std::string>(1)) rows.pop_back();
+  return rows;
+}
+
+std::string ReadBytes(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll().toStdString() : std::string();
+}
+
+class ClassBatch : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(in_.isValid() && out_.isValid());
+    WriteScript(in_.path(), dravel::Utf8ToGbk("五角星.dvg"), "重复 5 【前进 100|左转 144】");
+    WriteScript(in_.path(), "HOUSE.DVG", "画矩形 80 60\r\n前进 60\r\n右转 30\r\n前进 80");
+    WriteScript(in_.path(), "forever.dvg", "次数 2000000000\r\n右转 1");
+    WriteScript(in_.path(), "animated.dvg", "重复 20 【前进 5|延时 1000】");
+    WriteScript(in_.path(), "broken.dvg", "前进 10\r\n右转 90\r\n重复 3 【前进 10|毛病】");
+    ASSERT_TRUE(QDir(in_.path()).mkdir("empty"));
+  }
+  QString Out(const char* name) const { return out_.filePath(QString::fromUtf8(name)); }
+
+  QTemporaryDir in_, out_;
+};
+
+TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
+  const QString out = out_.filePath("not/yet/there");
+  const Result result = Render("--jobs 2 --timeout 1.5 -o " + Quoted(out) + " --contact-sheet " +
+                               Quoted(out_.filePath("sheet.png")) + " " + Quoted(in_.path()));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "script\texit\tresult\tlast message\twhere\n"
+            "HOUSE.DVG\t0\tok\t程序调试完毕！\t\n"
+            "animated.dvg\t0\tok\t程序调试完毕！\t\n"
+            "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 3, body item 2\n"
+            "forever.dvg\t1\ttimeout\t已停止调试程序！\t\n"
+            "五角星.dvg\t0\tok\t程序调试完毕！\t\n");
+  for (const char* picture : {"HOUSE.png", "animated.png", "broken.png", "forever.png"}) {
+    EXPECT_EQ(QImage(out + "/" + picture).size(), QSize(732, 420)) << picture;
+  }
+  EXPECT_TRUE(Exists(out, dravel::Utf8ToGbk("五角星.png"))) << "the picture keeps the name's bytes";
+  EXPECT_FALSE(QImage(out_.filePath("sheet.png")).isNull());
+
+  const std::string csv = ReadBytes(out + "/summary.csv");
+  ASSERT_TRUE(csv.starts_with("\xEF\xBB\xBF"));
+  const auto rows = CsvRows(csv.substr(3));
+  ASSERT_EQ(rows.size(), 6u);
+  for (const auto& row : rows) EXPECT_EQ(row.size(), 7u) << row[0];
+  EXPECT_EQ(rows[0][0], "file");
+  EXPECT_EQ(rows[3][0], "broken.dvg");
+  EXPECT_EQ(rows[3][1], "failed");
+  EXPECT_EQ(rows[3][4], "line 3, body item 2");
+  EXPECT_EQ(rows[3][5], "2") << "two lines drawn before the failure";
+  EXPECT_EQ(rows[5][0], "五角星.dvg");
+}
+
+TEST_F(ClassBatch, DelaysAreKeptOnlyWhenAsked) {
+  const Result result = Render("--keep-delays --timeout 0.5 -o " + Quoted(out_.path()) + " " +
+                               Quoted(in_.path()));
+  EXPECT_NE(result.out.find("animated.dvg\t1\ttimeout"), std::string::npos) << result.out;
+}
+
+TEST_F(ClassBatch, ScoresEachPictureAgainstTheTarget) {
+  QTemporaryDir shapes;
+  WriteScript(shapes.path(), "same.dvg", "重复 5 【前进 100|左转 144】");
+  WriteScript(shapes.path(), "shifted.dvg", "抬笔\r\n置坐标 1 1\r\n落笔\r\n重复 5 【前进 100|左转 144】");
+  WriteScript(shapes.path(), "nothing.dvg", "右转 90");
+  WriteScript(shapes.path(), "square.dvg", "重复 4 【前进 100|左转 90】");
+  WriteScript(out_.path(), "target.dvg", "重复 5 【前进 100|左转 144】");
+  const Result result =
+      Render("--reference " + Quoted(out_.filePath("target.dvg")) + " -o " +
+             Quoted(out_.filePath("out")) + " --sort score --contact-sheet " +
+             Quoted(out_.filePath("sheet.png")) + " " + Quoted(shapes.path()));
+  EXPECT_EQ(result.status, 0);
+  const auto score = [&](const char* name) {
+    const size_t row = result.out.find(std::string(name) + "\t");
+    const size_t tab = result.out.rfind('\t', result.out.find('\n', row));
+    return std::stod(result.out.substr(tab + 1));
+  };
+  EXPECT_EQ(score("same.dvg"), 100);
+  EXPECT_GT(score("shifted.dvg"), 95);
+  EXPECT_EQ(score("nothing.dvg"), 0);
+  EXPECT_LT(score("square.dvg"), 50);
+  EXPECT_NE(ReadBytes(out_.filePath("out/summary.csv")).find("same.dvg,ok,100.0,"),
+            std::string::npos);
+
+  WriteScript(out_.path(), "small.png", "not a picture");
+  EXPECT_EQ(Render("--reference " + Quoted(out_.filePath("small.png")) + " -o " +
+                   Quoted(out_.filePath("out")) + " " + Quoted(shapes.path()))
+                .status,
+            2);
+}
+
+// A script that exhausts its process's memory fails alone.
+TEST_F(ClassBatch, AScriptThatRunsOutOfMemoryMarksOnlyItsOwnRow) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers lift the memory limit";
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+  GTEST_SKIP() << "the sanitizers lift the memory limit";
+#endif
+#endif
+  QTemporaryDir folder;
+  WriteScript(folder.path(), "square.dvg", "重复 4 【前进 100|左转 90】");
+  const std::string huge = "go 10\r\nsettext " + std::string(120'000'000, 'a') + "\r\n";
+  QFile file(folder.filePath("huge.dvg"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  ASSERT_EQ(file.write(huge.data(), qint64(huge.size())), qint64(huge.size()));
+  file.close();
+  const Result result = Render("--memory-limit 250 -o " + Quoted(out_.path()) + " " +
+                               Quoted(folder.path()));
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "script\texit\tresult\tlast message\twhere\n"
+            "huge.dvg\t1\tfailed\tran out of memory\t\n"
+            "square.dvg\t0\tok\t程序调试完毕！\t\n");
+}
+
+TEST_F(ClassBatch, SingleScriptOutputs) {
+  const std::string house = Quoted(in_.path() + "/HOUSE.DVG");
+  const Result piped = Render("-o - " + house);
+  EXPECT_EQ(piped.status, 0);
+  EXPECT_TRUE(piped.out.starts_with("\x89PNG\r\n")) << "the picture alone on standard output";
+
+  for (const char* refused : {"x.jpg", "x.PNG.gif", "x.bmp"}) {
+    EXPECT_EQ(Render("-o " + Quoted(out_.filePath(refused)) + " " + house).status, 2) << refused;
+    EXPECT_FALSE(QFile::exists(out_.filePath(refused)));
+  }
+  EXPECT_EQ(Render("-o " + Quoted(out_.filePath("x.SVG")) + " " + house).status, 0);
+  EXPECT_EQ(Render("--contact-sheet x.svg " + Quoted(in_.path())).status, 2);
+
+  const std::string animated = Quoted(in_.path() + "/animated.dvg");
+  EXPECT_EQ(Render("--timeout 0.5 " + animated).status, 1) << "a single script keeps its delays";
+  EXPECT_EQ(Render("--no-delay --timeout 5 " + animated).status, 0);
+
+  const Result version = Render("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_TRUE(version.out.starts_with("dravel-render ")) << version.out;
+}
+
+}  // namespace
