@@ -1,5 +1,6 @@
 # Installs the build into a fresh PREFIX and checks that the desktop files,
-# the icon and the programs land where desktops look for them.
+# the icon and the programs land where desktops look for them, and that the
+# install brought the desktop's caches up to date where their tools exist.
 # Run as: cmake -DBUILD_DIR=... -DPREFIX=... -P check_install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -34,3 +35,14 @@ expect_text(share/icons/hicolor/scalable/apps/dravel.svg "<svg")
 expect_text(share/dravel/guide/index.html "<meta charset=\"GBK\">")
 expect_file(share/dravel/guide/pictures/example-0.png)
 expect_file(share/dravel/guide/pictures/checker.png)
+
+# The caches the install writes when the tools are there.
+find_program(update_mime update-mime-database NO_CACHE)
+if(update_mime)
+  expect_text(share/mime/text/x-dravel-script.xml "text/x-dravel-script")
+  expect_text(share/mime/globs2 "text/x-dravel-script:*.dvg")
+endif()
+find_program(update_desktop update-desktop-database NO_CACHE)
+if(update_desktop)
+  expect_text(share/applications/mimeinfo.cache "text/x-dravel-script=dravel.desktop;")
+endif()
