@@ -2,8 +2,12 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <filesystem>
+#include <system_error>
 
+#include "mainwindow/native_path.h"
 #include "mainwindow/qt_text.h"
 
 namespace dravel {
@@ -52,12 +56,31 @@ QMessageBox::Icon IconOf(int style) {
   }
 }
 
+// Qt's dialog opens a file only when it finds it by the name it shows, which
+// a name in another encoding never is (native_path.h); such a file is taken
+// when its own bytes name an existing file.
+class FileDialog final : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+  void accept() override {
+    const QStringList files = selectedFiles();
+    std::error_code error;
+    if (fileMode() == ExistingFile && files.size() == 1 && !QFileInfo::exists(files[0]) &&
+        std::filesystem::exists(NativePath(files[0]), error)) {
+      QDialog::accept();
+      return;
+    }
+    QFileDialog::accept();
+  }
+};
+
 }  // namespace
 
 bool QtDialogService::ShowFileDialog(CommonDialog& dialog) {
   const bool saving = dialog.Kind() == DialogKind::kSaveFile;
   if (!saving && dialog.Kind() != DialogKind::kOpenFile) return false;
-  QFileDialog box(QApplication::activeWindow());
+  FileDialog box(QApplication::activeWindow());
   box.setAcceptMode(saving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   box.setFileMode(dialog.FileMustExist() ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   box.setNameFilters(NameFilters(dialog.Filter()));

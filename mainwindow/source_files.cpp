@@ -11,6 +11,7 @@
 
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/edit_box.h"
+#include "mainwindow/native_path.h"
 #include "mainwindow/program_file.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/window_texts.h"
@@ -20,11 +21,9 @@
 namespace dravel {
 namespace {
 
-std::string NativeName(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-bool WriteScript(const QString& path, const Text& bytes) {
+bool WriteScript(const std::string& native, const Text& bytes) {
   const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
-  return TryWriteFileBytes(NativeName(path), std::span<const uint8_t>(data, bytes.size())).Ok();
+  return TryWriteFileBytes(native, std::span<const uint8_t>(data, bytes.size())).Ok();
 }
 
 // The source path with its extension changed to the program file's.
@@ -32,6 +31,15 @@ QString ProgramPathFor(const QString& source_path) {
   const QFileInfo info(source_path);
   return info.path() + QChar('/') + info.completeBaseName() + QChar('.') +
          FromGbk(texts::kProgramExt);
+}
+
+// ProgramPathFor over the file system's bytes. No GBK trail byte is a '/' or
+// a '.', so they are found bytewise.
+std::string ProgramNativeFor(const std::string& source_native) {
+  const size_t name = source_native.rfind('/') + 1;  // 0 when there is no folder
+  const size_t dot = source_native.rfind('.');
+  const size_t end = dot != std::string::npos && dot >= name ? dot : source_native.size();
+  return source_native.substr(0, end) + '.' + texts::kProgramExt;
 }
 
 }  // namespace
@@ -53,6 +61,7 @@ void SourceFiles::New() {
   hint_.AppendText(texts::kNewDone);
   source_changed_ = 0;
   source_path_.clear();
+  source_native_.clear();
   dialog_.SetFileName(QString());
 }
 
@@ -64,13 +73,15 @@ void SourceFiles::Open() {
   OpenPath(dialog_.FileName());
 }
 
-void SourceFiles::OpenPath(const QString& path) {
+void SourceFiles::OpenPath(const QString& path) { OpenNativePath(NativePath(path)); }
+
+void SourceFiles::OpenNativePath(const std::string& native) {
   // A script of millions of lines takes a while to lay out.
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-  FileReadResult read = TryReadFileBytes(NativeName(path));
+  FileReadResult read = TryReadFileBytes(native);
   if (!read.Ok()) {
-    Report(texts::kOpenPrefix, path, false);
+    Report(texts::kOpenPrefix, ReadablePath(native), false);
     return;
   }
   const auto end = std::find(read.bytes.begin(), read.bytes.end(), uint8_t{0});
@@ -82,8 +93,9 @@ void SourceFiles::OpenPath(const QString& path) {
   } else {
     editor_.SetContent(script);
   }
-  source_path_ = path;
-  Report(texts::kOpenPrefix, path, true);
+  source_path_ = QFile::decodeName(QByteArray::fromStdString(native));
+  source_native_ = native;
+  Report(texts::kOpenPrefix, ReadablePath(native), true);
   // Converted text is not yet what the file holds; what GBK cannot hold is
   // told now, as a save would tell it.
   source_changed_ = convert ? 1 : 0;
@@ -109,6 +121,7 @@ void SourceFiles::OpenExample(const QString& name, const Text& script) {
   editor_.SetContent(script);
   source_changed_ = 0;
   source_path_.clear();
+  source_native_.clear();
   dialog_.SetFileName(QString());
   Report(texts::kOpenPrefix, name, true);
 }
@@ -121,26 +134,35 @@ void SourceFiles::Compile() {
   if (!AskForPath(DialogKind::kSaveFile, texts::kProgramFilter, texts::kProgramExt, initial)) {
     return;
   }
-  const QString path = dialog_.FileName();
+  const std::string native = ProgramNativePath(dialog_.FileName());
   Text script;
-  if (!EncodeScript(texts::kCompilePrefix, path, script)) return;
-  Report(texts::kCompilePrefix, path, WriteScript(path, RemoveStopKeywords(script)));
+  if (!EncodeScript(texts::kCompilePrefix, native, script)) return;
+  Report(texts::kCompilePrefix, ReadablePath(native),
+         WriteScript(native, RemoveStopKeywords(script)));
+}
+
+std::string SourceFiles::ProgramNativePath(const QString& path) const {
+  if (!source_native_.empty() && path == ProgramPathFor(source_path_)) {
+    return ProgramNativeFor(source_native_);
+  }
+  return NativePath(path);
 }
 
 bool SourceFiles::SaveScript(bool line_break) {
-  QString path = source_path_;
-  if (path.isEmpty()) {
-    if (!AskForPath(DialogKind::kSaveFile, texts::kSourceFilter, texts::kSourceExt, path)) {
+  std::string native = source_native_;
+  if (native.empty()) {
+    if (!AskForPath(DialogKind::kSaveFile, texts::kSourceFilter, texts::kSourceExt, QString())) {
       return false;
     }
-    path = dialog_.FileName();
+    native = NativePath(dialog_.FileName());
   }
   Text script;
-  if (!EncodeScript(texts::kSavePrefix, path, script)) return false;
-  const bool ok = WriteScript(path, script);
-  Report(texts::kSavePrefix, path, ok, line_break);
+  if (!EncodeScript(texts::kSavePrefix, native, script)) return false;
+  const bool ok = WriteScript(native, script);
+  Report(texts::kSavePrefix, ReadablePath(native), ok, line_break);
   if (ok) {
-    source_path_ = path;
+    source_path_ = QFile::decodeName(QByteArray::fromStdString(native));
+    source_native_ = native;
     source_changed_ = 0;
   }
   return ok;
@@ -157,17 +179,17 @@ bool SourceFiles::AskForPath(DialogKind kind, const Text& filter, const Text& ex
   return dialogs_.ShowFileDialog(dialog_);
 }
 
-bool SourceFiles::EncodeScript(const Text& prefix, const QString& path, Text& script) {
+bool SourceFiles::EncodeScript(const Text& prefix, const std::string& native, Text& script) {
   int bad_line = 0;
   script = editor_.Content(&bad_line);
   if (bad_line == 0) return true;
   hint_.AppendText(texts::kLinePrefix + std::to_string(bad_line) + texts::kUnsavableLine);
-  Report(prefix, path, false);
+  Report(prefix, ReadablePath(native), false);
   return false;
 }
 
-void SourceFiles::Report(const Text& prefix, const QString& path, bool ok, bool line_break) {
-  Text message = prefix + Utf8ToGbk(path.toStdString());
+void SourceFiles::Report(const Text& prefix, const QString& shown, bool ok, bool line_break) {
+  Text message = prefix + Utf8ToGbk(shown.toStdString());
   if (ok) {
     message += texts::kSucceeded;
     if (line_break) message += texts::kLineBreak;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QString>
+#include <string>
 
 #include "mainwindow/common_dialog.h"
 #include "runtime/text.h"
@@ -25,11 +26,14 @@ class SourceFiles {
   int SavePrompt();
   void New();
   void Open();
-  // Opens `path` as Open does once the dialog has given it (a program
-  // argument). A file that reads as UTF-8 (gbk_codec.h, LooksLikeUtf8) is
-  // converted into GBK when the user says so, and then counts as changed.
-  // argument), without asking first: nothing can have been typed yet.
+  // Opens `path` as Open does once the dialog has given it, without the save
+  // prompt. A file that reads as UTF-8 (gbk_codec.h, LooksLikeUtf8) is
+  // converted into GBK when the user says so, and then counts as changed. A
+  // path Qt decoded lossily finds its file again (native_path.h).
   void OpenPath(const QString& path);
+  // OpenPath for the file system's own bytes (a program argument), which may
+  // be no UTF-8 at all; saves then write the file under those same bytes.
+  void OpenNativePath(const std::string& native);
   // Opens an example (`name`, its GBK `script`) as Open opens a file, after
   // the save prompt; the script then has no file, so a save asks for one.
   void OpenExample(const QString& name, const Text& script);
@@ -50,15 +54,21 @@ class SourceFiles {
   bool AskToConvertFromUtf8();
   bool AskForPath(DialogKind kind, const Text& filter, const Text& ext, const QString& initial);
   // The editor's text as GBK, or false after reporting the first line GBK
-  // cannot hold and the failure of `prefix` + `path`.
-  bool EncodeScript(const Text& prefix, const QString& path, Text& script);
-  void Report(const Text& prefix, const QString& path, bool ok, bool line_break = true);
+  // cannot hold and the failure of `prefix` + `native`.
+  bool EncodeScript(const Text& prefix, const std::string& native, Text& script);
+  // One message: `prefix`, what is `shown` (a path, ReadablePath, or a name),
+  // then success or failure.
+  void Report(const Text& prefix, const QString& shown, bool ok, bool line_break = true);
+  // Where a compile writes when the dialog gives `path`: beside the source
+  // under the source's own bytes when `path` is the one proposed from it.
+  std::string ProgramNativePath(const QString& path) const;
 
   EditBox& editor_;
   EditBox& hint_;
   DialogService& dialogs_;
   CommonDialog dialog_;
   QString source_path_;
+  std::string source_native_;  // the bytes naming source_path_'s file
   int source_changed_ = 0;
 };
 
