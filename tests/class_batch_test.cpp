@@ -115,22 +115,22 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
 }
 
 TEST_F(ClassBatch, DelaysAreKeptOnlyWhenAsked) {
-  const Result result = Render("--keep-delays --timeout 0.5 -o " + Quoted(out_.path()) + " " +
-                               Quoted(in_.path()));
+  const Result result =
+      Render("--keep-delays --timeout 0.5 -o " + Quoted(out_.path()) + " " + Quoted(in_.path()));
   EXPECT_NE(result.out.find("animated.dvg\t1\ttimeout"), std::string::npos) << result.out;
 }
 
 TEST_F(ClassBatch, ScoresEachPictureAgainstTheTarget) {
   QTemporaryDir shapes;
   WriteScript(shapes.path(), "same.dvg", "重复 5 【前进 100|左转 144】");
-  WriteScript(shapes.path(), "shifted.dvg", "抬笔\r\n置坐标 1 1\r\n落笔\r\n重复 5 【前进 100|左转 144】");
+  WriteScript(shapes.path(), "shifted.dvg",
+              "抬笔\r\n置坐标 1 1\r\n落笔\r\n重复 5 【前进 100|左转 144】");
   WriteScript(shapes.path(), "nothing.dvg", "右转 90");
   WriteScript(shapes.path(), "square.dvg", "重复 4 【前进 100|左转 90】");
   WriteScript(out_.path(), "target.dvg", "重复 5 【前进 100|左转 144】");
-  const Result result =
-      Render("--reference " + Quoted(out_.filePath("target.dvg")) + " -o " +
-             Quoted(out_.filePath("out")) + " --sort score --contact-sheet " +
-             Quoted(out_.filePath("sheet.png")) + " " + Quoted(shapes.path()));
+  const Result result = Render("--reference " + Quoted(out_.filePath("target.dvg")) + " -o " +
+                               Quoted(out_.filePath("out")) + " --sort score --contact-sheet " +
+                               Quoted(out_.filePath("sheet.png")) + " " + Quoted(shapes.path()));
   EXPECT_EQ(result.status, 0);
   const auto score = [&](const char* name) {
     const size_t row = result.out.find(std::string(name) + "\t");
@@ -167,8 +167,8 @@ TEST_F(ClassBatch, AScriptThatRunsOutOfMemoryMarksOnlyItsOwnRow) {
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));
   ASSERT_EQ(file.write(huge.data(), qint64(huge.size())), qint64(huge.size()));
   file.close();
-  const Result result = Render("--memory-limit 250 -o " + Quoted(out_.path()) + " " +
-                               Quoted(folder.path()));
+  const Result result =
+      Render("--memory-limit 250 -o " + Quoted(out_.path()) + " " + Quoted(folder.path()));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
             "script\texit\tresult\tlast message\twhere\n"

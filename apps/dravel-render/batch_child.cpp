@@ -100,14 +100,22 @@ std::optional<ChildReport> ParseReport(std::string_view text) {
     if (tab == std::string_view::npos) return std::nullopt;
     const std::string_view key = line.substr(0, tab), value = line.substr(tab + 1);
     bool ok = true;
-    if (key == "exit") ok = number(value, report.exit_status);
-    else if (key == "result") report.result = value;
-    else if (key == "place") report.place = value;
-    else if (key == "picture failed") report.picture_failed = value == "1";
-    else if (key == "lines") ok = number(value, report.lines_drawn);
-    else if (key == "ms") ok = number(value, report.milliseconds);
-    else if (key == "last") report.last_line = value;
-    else ok = false;
+    if (key == "exit")
+      ok = number(value, report.exit_status);
+    else if (key == "result")
+      report.result = value;
+    else if (key == "place")
+      report.place = value;
+    else if (key == "picture failed")
+      report.picture_failed = value == "1";
+    else if (key == "lines")
+      ok = number(value, report.lines_drawn);
+    else if (key == "ms")
+      ok = number(value, report.milliseconds);
+    else if (key == "last")
+      report.last_line = value;
+    else
+      ok = false;
     if (!ok) return std::nullopt;
     ++fields;
   }

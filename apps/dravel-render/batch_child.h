@@ -20,7 +20,7 @@ struct ChildReport {
   std::string result = "unreadable";  // ok, failed, timeout, unreadable
   Text last_line;                     // GBK, without its line break
   std::string place;                  // PlaceText of the run
-  bool picture_failed = false;  // the picture could not be written
+  bool picture_failed = false;        // the picture could not be written
   uint64_t lines_drawn = 0;
   int64_t milliseconds = 0;  // the run's own time
 };

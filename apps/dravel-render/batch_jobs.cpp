@@ -29,7 +29,8 @@ struct Running {
 pid_t Spawn(const std::string& program, const ChildJob& job) {
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& argument : job.arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  for (const std::string& argument : job.arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   posix_spawn_file_actions_t files;
   posix_spawn_file_actions_init(&files);
@@ -62,8 +63,10 @@ std::vector<ChildEnd> RunChildren(const std::string& program, const std::vector<
   while (next < jobs.size() || !running.empty()) {
     while (running.size() < size_t(std::max(at_once, 1)) && next < jobs.size()) {
       const pid_t pid = Spawn(program, jobs[next]);
-      if (pid < 0) ends[next] = {true, 127, false};
-      else running.push_back({pid, next, Clock::now()});
+      if (pid < 0)
+        ends[next] = {true, 127, false};
+      else
+        running.push_back({pid, next, Clock::now()});
       ++next;
     }
     const auto ended = std::remove_if(running.begin(), running.end(), [&](const Running& child) {

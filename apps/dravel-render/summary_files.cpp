@@ -52,8 +52,9 @@ std::string SummaryText(const std::vector<ScriptRow>& rows, bool gbk, bool score
   for (const ScriptRow& row : rows) {
     summary += TabField(Name(row)) + "\t" + std::to_string(row.exit_status) + "\t" + row.result +
                "\t" + TabField(Message(row)) + "\t" + row.place;
-    if (scored) summary += "\t" + (row.score ? ScoreText(*row.score) : std::string());
-    summary += "\n";
+    if (scored) summary += '\t';
+    if (scored && row.score) summary += ScoreText(*row.score);
+    summary += '\n';
   }
   return gbk ? Utf8ToGbk(summary) : summary;
 }
@@ -62,8 +63,9 @@ std::string SummaryCsv(const std::vector<ScriptRow>& rows, bool gbk) {
   std::string csv = "file,status,score,last message,where,lines drawn,run time (ms)\r\n";
   for (const ScriptRow& row : rows) {
     csv += CsvField(Name(row)) + "," + row.result + "," +
-           (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvField(Message(row)) + "," + CsvField(row.place) + "," +
-           std::to_string(row.lines_drawn) + "," + std::to_string(row.milliseconds) + "\r\n";
+           (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvField(Message(row)) +
+           "," + CsvField(row.place) + "," + std::to_string(row.lines_drawn) + "," +
+           std::to_string(row.milliseconds) + "\r\n";
   }
   return gbk ? Utf8ToGbk(csv) : "\xEF\xBB\xBF" + csv;
 }
