@@ -7,6 +7,7 @@
 #include <iostream>
 #include <vector>
 
+#include "apps/dravel-render/gui_application.h"
 #include "apps/dravel-render/render_run.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
@@ -42,10 +43,11 @@ void RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildRep
   SetUpCanvas(canvas, options.edge_mode);
   const double seconds = options.timeout_seconds.value_or(kChildDefaultTimeoutSeconds);
   const auto started = std::chrono::steady_clock::now();
-  const RunOutcome outcome =
-      RunOnCanvas(options, ScriptOf(bytes, options.encoding), canvas,
-                  std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
-                  options.keep_delays.value_or(false));
+  const Text script = ScriptOf(bytes, options.encoding);
+  StartGuiApplicationFor(script);
+  const RunOutcome outcome = RunOnCanvas(
+      options, script, canvas, std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
+      options.keep_delays.value_or(false));
   report.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - started)
                             .count();

@@ -3,12 +3,12 @@
 // and optionally writes the canvas as PNG or SVG; given a folder, does so for
 // every script in it. See --help.
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <cstdio>
 #include <iostream>
 #include <iterator>
 
 #include "apps/dravel-render/batch_child.h"
+#include "apps/dravel-render/gui_application.h"
 #include "apps/dravel-render/render_check.h"
 #include "apps/dravel-render/render_folder.h"
 #include "apps/dravel-render/render_options.h"
@@ -76,6 +76,7 @@ int Render(const RenderOptions& options) {
   const std::optional<std::string> bytes = ReadScriptBytes(options.script_path);
   if (!bytes) return 2;
   const Text script = ScriptOf(*bytes, options.encoding);
+  StartGuiApplicationFor(script);
 
   CanvasCore canvas(options.width, options.height);
   SetUpCanvas(canvas, options.edge_mode);
@@ -118,37 +119,48 @@ bool IsFolder(const std::string& path) {
 }  // namespace
 }  // namespace dravel
 
-int main(int argc, char** argv) {
-  // Headless by design: no display is needed or used.
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  qInstallMessageHandler(dravel::QtMessages);
-  const dravel::ParsedCommandLine parsed = dravel::ParseRenderOptions(argc, argv);
-  if (std::holds_alternative<dravel::HelpRequest>(parsed)) {
-    std::cout << dravel::kRenderUsage;
+namespace dravel {
+namespace {
+
+int Main(int argc, char** argv) {
+  qInstallMessageHandler(QtMessages);
+  const ParsedCommandLine parsed = ParseRenderOptions(argc, argv);
+  if (std::holds_alternative<HelpRequest>(parsed)) {
+    std::cout << kRenderUsage;
     return 0;
   }
-  if (std::holds_alternative<dravel::VersionRequest>(parsed)) {
-    std::cout << dravel::kRenderVersion;
+  if (std::holds_alternative<VersionRequest>(parsed)) {
+    std::cout << kRenderVersion;
     return 0;
   }
-  if (const auto* error = std::get_if<dravel::UsageError>(&parsed)) {
-    return dravel::UsageFailure(error->message);
+  if (const auto* error = std::get_if<UsageError>(&parsed)) {
+    return UsageFailure(error->message);
   }
-  const auto& options = std::get<dravel::RenderOptions>(parsed);
+  const auto& options = std::get<RenderOptions>(parsed);
   // Only a folder run's own child limits itself.
   if (options.batch_report && options.memory_limit_mb > 0) {
-    dravel::LimitMemory(options.memory_limit_mb);
+    LimitMemory(options.memory_limit_mb);
   }
-  const bool folder = dravel::IsFolder(options.script_path);
-  if (const auto refused = dravel::RefusedOutputs(options, folder)) {
+  const bool folder = IsFolder(options.script_path);
+  if (const auto refused = RefusedOutputs(options, folder)) {
     std::cerr << "dravel-render: " << *refused << "\n";
     return 2;
   }
-  // Text is drawn with the platform's fonts, which need a GUI application.
-  QGuiApplication application(argc, argv);
-  if (options.batch_report) return dravel::RunBatchChild(options);
-  if (options.check) return dravel::CheckScripts(options);
-  if (folder) return dravel::RenderFolder(options);
-  if (options.contact_sheet) return dravel::UsageFailure("--contact-sheet needs a FOLDER");
-  return dravel::Render(options);
+  if (options.batch_report) return RunBatchChild(options);
+  if (options.check) return CheckScripts(options);
+  if (folder) return RenderFolder(options);
+  if (options.contact_sheet) return UsageFailure("--contact-sheet needs a FOLDER");
+  return Render(options);
+}
+
+}  // namespace
+}  // namespace dravel
+
+int main(int argc, char** argv) {
+  // Headless by design: no display is needed or used.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  dravel::KeepCommandLine(argc, argv);
+  const int status = dravel::Main(argc, argv);
+  dravel::EndGuiApplication();
+  return status;
 }

@@ -10,6 +10,7 @@
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/batch_jobs.h"
 #include "apps/dravel-render/contact_sheet.h"
+#include "apps/dravel-render/gui_application.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/summary_files.h"
@@ -239,7 +240,10 @@ bool WriteOutputs(const RenderOptions& options, const std::string& out,
   bool written = WriteText(JoinPath(out, kSummaryFileName), summary);
   written =
       WriteText(JoinPath(out, kSummaryCsvName), SummaryCsv(rows, options.gbk_output)) && written;
-  if (options.contact_sheet) written = WriteSheet(options, scripts) && written;
+  if (options.contact_sheet) {
+    StartGuiApplication();  // the names are set in the platform's fonts
+    written = WriteSheet(options, scripts) && written;
+  }
   for (const Script& script : scripts) {
     if (!script.picture_failed) continue;
     Say("cannot write " + JoinPath(out, script.picture_name));
