@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "canvas/canvas_core.h"
+#include "canvas/picture_export.h"
 
 namespace dravel {
 namespace {
@@ -97,6 +98,21 @@ void BM_PaintDenseFromScratch(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * DenseLayer::kMaxItems);
 }
 BENCHMARK(BM_PaintDenseFromScratch)->Arg(100)->Arg(1)->Unit(benchmark::kMillisecond);
+
+// The PNG of the w1 spiral's picture (a palette of two colours).
+void BM_PngOfSpiral(benchmark::State& state) {
+  CanvasCore canvas(kWidth, kHeight);
+  canvas.SetEdgeMode(EdgeMode::Wrap);
+  canvas.SetPenColour(0x00FF00);
+  canvas.SetBackgroundColour(0x606060);
+  for (int i = 0; i < 100000; ++i) {
+    canvas.Turtle().Forward(1);
+    canvas.Turtle().TurnRight(1);
+  }
+  const QImage picture = canvas.VisibleLayer();
+  for (auto _ : state) benchmark::DoNotOptimize(PngBytes(picture));
+}
+BENCHMARK(BM_PngOfSpiral)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace dravel

@@ -1,9 +1,9 @@
 #include "canvas/picture_export.h"
 
-#include <QBuffer>
 #include <cctype>
 #include <cerrno>
 
+#include "canvas/png_encoder.h"
 #include "canvas/svg_writer.h"
 
 namespace dravel {
@@ -18,11 +18,14 @@ PictureFormat FormatOfPath(std::string_view path) {
 }
 
 QByteArray PngBytes(const QImage& image) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) return {};
-  return png;
+  if (image.isNull()) return {};
+  const QImage rgb =
+      image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
+          ? image
+          : image.convertToFormat(QImage::Format_RGB32);
+  const std::string png = EncodePng(reinterpret_cast<const uint32_t*>(rgb.constBits()), rgb.width(),
+                                    rgb.height(), rgb.bytesPerLine() / 4);
+  return QByteArray(png.data(), qsizetype(png.size()));
 }
 
 QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles) {

@@ -1,0 +1,19 @@
+// PNG encoding of the canvas's 32-bit pixels, fast for what a canvas holds:
+// a few colours (a background and some pens) become an 8-bit palette image,
+// anything else 24-bit RGB; either is deflated with zlib's run-length
+// strategy, which finds the long runs of one colour at a fraction of the
+// cost of a full search. Plain C++ over zlib; the result is an ordinary PNG
+// every reader opens.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace dravel {
+
+// `pixels` holds `height` rows of `width` 0xAARRGGBB values (alpha ignored),
+// `stride` values apart. Gives the PNG file's bytes; empty when zlib fails.
+std::string EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t stride);
+
+}  // namespace dravel
