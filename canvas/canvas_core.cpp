@@ -24,6 +24,23 @@ CanvasCore::CanvasCore(int width, int height)
 
 CanvasCore::~CanvasCore() = default;
 
+void CanvasCore::StartBatch() {
+  batch_ = std::unique_lock(lock_);
+  batch_owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
+  batch_operations_ = 0;
+  batch_started_ = std::chrono::steady_clock::now();
+}
+
+void CanvasCore::CheckBatch() {
+  if (std::chrono::steady_clock::now() - batch_started_ > kBatchTime) EndBatch();
+}
+
+void CanvasCore::EndBatch() const {
+  if (batch_owner_.load(std::memory_order_relaxed) != std::this_thread::get_id()) return;
+  batch_owner_.store({}, std::memory_order_relaxed);
+  batch_.unlock();
+}
+
 std::unique_ptr<TurtleOperations> CanvasCore::TurtleFor(const RunSession& session) {
   return std::make_unique<CanvasTurtle>(*this, &session);
 }

@@ -10,10 +10,13 @@
 
 #include <QImage>
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include "canvas/canvas_turtle.h"
@@ -108,17 +111,43 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
     SpriteFrames own;
   };
 
-  std::unique_lock<HandoverLock> Lock() const { return std::unique_lock(lock_); }
+  // The lock; a batch this thread still holds is ended first, so any call of
+  // the canvas from a run's own thread finds the lock free for it.
+  std::unique_lock<HandoverLock> Lock() const {
+    if (batch_owner_.load(std::memory_order_relaxed) == std::this_thread::get_id()) EndBatch();
+    return std::unique_lock(lock_);
+  }
   // Carries out `operation` on the model for `session` (null: the window's
   // own call) under the lock, unless the session is stopped.
   template <typename Operation>
   void Run(const RunSession* session, Operation operation) {
     auto lock = Lock();
+    RunLocked(session, operation);
+  }
+  // As Run, for a run's turtle: the lock is kept for the next operation too,
+  // up to kBatchOperations of them, until another thread waits for it or the
+  // batch's time is up (EndBatch gives it back sooner).
+  template <typename Operation>
+  void RunBatched(const RunSession& session, Operation operation) {
+    if (batch_owner_.load(std::memory_order_relaxed) != std::this_thread::get_id()) StartBatch();
+    if (session.Stopped()) {
+      EndBatch();  // a stopped run keeps nothing, the lock least of all
+      return;
+    }
+    RunLocked(&session, operation);
+    if (++batch_operations_ % kBatchClockEvery == 0) CheckBatch();
+    if (batch_operations_ >= kBatchOperations || lock_.Waiting()) EndBatch();
+  }
+  template <typename Operation>
+  void RunLocked(const RunSession* session, Operation& operation) {
     if (session != nullptr && session->Stopped()) return;
     session_ = session;
     operation(model_);
     session_ = nullptr;
   }
+  void StartBatch();
+  void CheckBatch();
+  void EndBatch() const;
   // Inside a long operation: lets waiting threads in and tells the model
   // whether to go on.
   bool Checkpoint();
@@ -134,7 +163,16 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   const SpriteFrames& FramesOf(const SpriteSlot& slot) const;
   std::vector<SpritePose> SpritePoses() const;
 
+  static constexpr int kBatchOperations = 256;
+  static constexpr int kBatchClockEvery = 32;
+  static constexpr std::chrono::microseconds kBatchTime{500};
+
   mutable HandoverLock lock_;
+  // The batch: the thread holding the lock across operations, and its hold.
+  mutable std::atomic<std::thread::id> batch_owner_{};
+  mutable std::unique_lock<HandoverLock> batch_;
+  int batch_operations_ = 0;
+  std::chrono::steady_clock::time_point batch_started_;
   const RunSession* session_ = nullptr;  // of the operation holding the lock
   RasterSurface surface_;
   DrawingRecord record_;

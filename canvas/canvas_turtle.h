@@ -1,6 +1,7 @@
 // CanvasTurtle: the seventeen turtle operations on a canvas for one caller,
 // a run's session or none (the window's own calls). The canvas refuses every
-// call of a stopped session.
+// call of a stopped session. A session's operations go in batches under one
+// hold of the canvas's lock (CanvasCore::RunBatched).
 #pragma once
 
 #include "canvas/turtle_operations.h"
@@ -15,6 +16,9 @@ class CanvasTurtle final : public TurtleOperations {
   // `session` null: calls that no stop refuses.
   CanvasTurtle(CanvasCore& canvas, const RunSession* session)
       : canvas_(canvas), session_(session) {}
+  ~CanvasTurtle() override;
+  CanvasTurtle(const CanvasTurtle&) = delete;
+  CanvasTurtle& operator=(const CanvasTurtle&) = delete;
 
   void Forward(double distance) override;
   void Back(double distance) override;
@@ -33,8 +37,12 @@ class CanvasTurtle final : public TurtleOperations {
   void Show() override;
   void Hide() override;
   void WriteText(std::string_view gbk_text) override;
+  void EndBatch() override;
 
  private:
+  template <typename Operation>
+  void Do(Operation operation);
+
   CanvasCore& canvas_;
   const RunSession* session_;
 };

@@ -106,8 +106,8 @@ std::string Header(int width, int height, uint8_t colour_type) {
   std::string header;
   PutBigEndian(header, uint32_t(width));
   PutBigEndian(header, uint32_t(height));
-  header += char(8);            // bits per sample
-  header += char(colour_type);  // 3 palette, 2 RGB
+  header += char(8);               // bits per sample
+  header += char(colour_type);     // 3 palette, 2 RGB
   header += std::string(3, '\0');  // deflate, adaptive filtering, no interlace
   return header;
 }

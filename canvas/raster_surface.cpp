@@ -113,6 +113,10 @@ RasterSurface::RasterSurface(int width, int height) { CreateLayers(width, height
 void RasterSurface::CreateLayers(int width, int height, bool first) {
   visible_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
   ink_ = QImage(visible_.size(), QImage::Format_RGB32);
+  // The layers are never shared (every copy handed out is a deep one), so
+  // their pixels stay where bits() first put them.
+  visible_bits_ = reinterpret_cast<uint32_t*>(visible_.bits());
+  ink_bits_ = reinterpret_cast<uint32_t*>(ink_.bits());
   visible_.fill(kWhitePixel);
   if (first) {
     pen_colour_ = 0;
@@ -185,8 +189,8 @@ void RasterSurface::DrawThinLine(QPoint from, QPoint to) {
     minor_offset = static_cast<int64_t>(start / run);
     remainder = static_cast<int64_t>(start % run);
   }
-  auto* visible = reinterpret_cast<uint32_t*>(visible_.bits());
-  auto* ink = reinterpret_cast<uint32_t*>(ink_.bits());
+  uint32_t* const visible = visible_bits_;
+  uint32_t* const ink = ink_bits_;
   const int64_t stride = visible_.bytesPerLine() / 4;
   const uint32_t pixel = PixelOf(pen_colour_);
   int64_t major = line.major + first * major_step;

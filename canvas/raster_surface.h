@@ -92,6 +92,8 @@ class RasterSurface final : public DrawingSurface {
 
   QImage visible_;
   QImage ink_;
+  uint32_t* visible_bits_ = nullptr;
+  uint32_t* ink_bits_ = nullptr;
   QImage picture_;
   PictureMode picture_mode_ = PictureMode::TopLeft;
   uint32_t pen_colour_ = 0;

@@ -29,18 +29,6 @@ double& Coordinate(TurtlePoint& point, int axis) { return axis == 0 ? point.x : 
 
 }  // namespace
 
-int32_t RoundSaturated(double value) {
-  if (std::isnan(value)) return 0;
-  return TruncSaturated(value < 0 ? value - 0.5 : value + 0.5);
-}
-
-int32_t TruncSaturated(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-  if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(value);
-}
-
 double Bearing(TurtlePoint from, TurtlePoint to) {
   double angle;
   if (to.x != from.x) {
@@ -89,6 +77,8 @@ void TurtleModel::ResetTurtleZero() {
   wrap_pending_ = false;
 }
 
+// One request covers the sprite's old place and its new one: the repaint is
+// of the whole canvas.
 void TurtleModel::RefreshSprite() {
   if (Current().visible) surface_.RequestRepaint(false);
 }
@@ -98,7 +88,6 @@ void TurtleModel::Segment(TurtlePoint from, TurtlePoint to) {
 }
 
 void TurtleModel::Forward(double distance) {
-  RefreshSprite();
   Advance(distance);
   RefreshSprite();
   last_target_ = {Current().x, Current().y};
@@ -204,7 +193,6 @@ void TurtleModel::WalkTo(TurtlePoint point, bool out) {
 
 void TurtleModel::MoveBetweenRefreshes(TurtlePoint point) {
   if (!std::isfinite(point.x) || !std::isfinite(point.y)) return;
-  RefreshSprite();
   MoveTo(point);
   RefreshSprite();
 }
@@ -215,7 +203,6 @@ void TurtleModel::SetXY(double x, double y) { MoveBetweenRefreshes({x, y}); }
 
 void TurtleModel::Turn(double degrees) {
   if (!std::isfinite(degrees)) return;
-  RefreshSprite();
   Current().heading = NormaliseHeading(Current().heading + degrees);
   RefreshSprite();
 }
@@ -225,9 +212,7 @@ void TurtleModel::TurnRight(double degrees) { Turn(degrees); }
 
 void TurtleModel::Home() {
   wrap_pending_ = false;
-  RefreshSprite();
   MoveTo({0, 0});
-  RefreshSprite();
   Current().heading = 0;
   RefreshSprite();
 }

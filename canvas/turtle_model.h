@@ -7,8 +7,10 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string_view>
 
 #include "canvas/drawing_surface.h"
@@ -34,9 +36,17 @@ struct TurtleState {
 inline constexpr int kTurtleCount = 20;
 
 // Rounds half away from zero, saturating at the int32 limits; NaN gives 0.
-int32_t RoundSaturated(double value);
 // Truncates toward zero with the same saturation.
-int32_t TruncSaturated(double value);
+inline int32_t TruncSaturated(double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
+  if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
+  return static_cast<int32_t>(value);
+}
+inline int32_t RoundSaturated(double value) {
+  if (std::isnan(value)) return 0;
+  return TruncSaturated(value < 0 ? value - 0.5 : value + 0.5);
+}
 // Degrees clockwise from straight up for the path from `from` to `to`.
 double Bearing(TurtlePoint from, TurtlePoint to);
 // Takes the floating-point remainder by 360 and lifts negatives into [0, 360)

@@ -31,6 +31,12 @@ class TurtleOperations {
   virtual void Hide() = 0;
   // `gbk_text` is a GBK byte string, read up to its first zero byte.
   virtual void WriteText(std::string_view gbk_text) = 0;
+
+  // A turtle may carry out consecutive operations as one batch (a canvas
+  // holds its lock across them); the caller ends the batch before it does
+  // anything that may wait (a host effect, a delay) or that others wait for.
+  // Wrappers pass it on.
+  virtual void EndBatch() {}
 };
 
 }  // namespace dravel

@@ -125,6 +125,7 @@ class BudgetTurtle final : public TurtleOperations {
   void Hide() override {
     Call(1, [&] { turtle_.Hide(); });
   }
+  void EndBatch() override { turtle_.EndBatch(); }
   void WriteText(std::string_view text) override {
     Call(1, [&] { turtle_.WriteText(text); });
   }

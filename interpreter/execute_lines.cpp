@@ -92,6 +92,7 @@ bool CarryOut(const PreparedLine& line, int number, RunContext& context) {
     case kPenUp: turtle.PenUp(); break;
     case kPenDown: turtle.PenDown(); break;
     case kDelay:
+      context.turtle.EndBatch();  // the window paints while the run waits
       if (context.keep_delays) Delay(std::get<int32_t>(line.arguments), context.stop);
       break;
     case kEllipse: turtle.Ellipse(First(line), Second(line)); break;

@@ -1,5 +1,6 @@
 #include "interpreter/run_driver.h"
 
+#include "interpreter/batch_ending_host.h"
 #include "interpreter/messages.h"
 #include "runtime/value.h"
 
@@ -104,7 +105,9 @@ bool RunDriver::Running() const { return current_run_ != nullptr && current_run_
 
 void RunDriver::RunThreadMain(const RunSession& session, const RunInput& input, bool keep_delays) {
   const std::unique_ptr<TurtleOperations> turtle = canvas_.TurtleFor(session);
-  RunContext context{*turtle, host_, session.Token()};
+  // The window may wait for the canvas while it takes an effect.
+  BatchEndingHost host(host_, *turtle);
+  RunContext context{*turtle, host, session.Token()};
   context.pacer = pacer_;
   context.keep_delays = keep_delays;
   RunScript(input, context);

@@ -185,6 +185,7 @@ TEST_F(CanvasCoreTest, CallsOnTheirWayAtTheStopChangeNothing) {
     std::thread runner([&] {
       turtle->Forward(10);
       turtle->TurnRight(45);
+      turtle->EndBatch();  // as a run does before it waits on anything
       drawn.set_value();
       go.get_future().wait();
       c.call(*turtle);

@@ -72,8 +72,9 @@ TEST(PngEncoder, EveryReaderSeesTheSamePixels) {
     SCOPED_TRACE(picture.name);
     const std::vector<uint32_t> pixels = Pixels(picture);
     const std::string png = EncodePng(pixels.data(), picture.width, picture.height, picture.stride);
-    const QImage read = QImage::fromData(reinterpret_cast<const uchar*>(png.data()), int(png.size()))
-                            .convertToFormat(QImage::Format_RGB32);
+    const QImage read =
+        QImage::fromData(reinterpret_cast<const uchar*>(png.data()), int(png.size()))
+            .convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(read.size(), QSize(picture.width, picture.height));
     for (int y = 0; y < picture.height; ++y)
       for (int x = 0; x < picture.width; ++x)

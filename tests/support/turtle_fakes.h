@@ -142,6 +142,9 @@ class ForwardingTurtle : public TurtleOperations {
       if (target_) target_->WriteText(text);
     });
   }
+  void EndBatch() override {
+    if (target_) target_->EndBatch();
+  }
 
  protected:
   // Carries one call out; the default at once.
