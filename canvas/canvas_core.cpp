@@ -25,7 +25,7 @@ CanvasCore::CanvasCore(int width, int height)
 CanvasCore::~CanvasCore() = default;
 
 void CanvasCore::StartBatch() {
-  batch_ = std::unique_lock(lock_);
+  lock_.lock();
   batch_owner_.store(std::this_thread::get_id(), std::memory_order_relaxed);
   batch_operations_ = 0;
   batch_started_ = std::chrono::steady_clock::now();
@@ -37,8 +37,10 @@ void CanvasCore::CheckBatch() {
 
 void CanvasCore::EndBatch() const {
   if (batch_owner_.load(std::memory_order_relaxed) != std::this_thread::get_id()) return;
+  // Nothing of the batch is touched once the lock is given back: the next
+  // holder may start its own at once.
   batch_owner_.store({}, std::memory_order_relaxed);
-  batch_.unlock();
+  lock_.unlock();
 }
 
 std::unique_ptr<TurtleOperations> CanvasCore::TurtleFor(const RunSession& session) {

@@ -168,9 +168,9 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   static constexpr std::chrono::microseconds kBatchTime{500};
 
   mutable HandoverLock lock_;
-  // The batch: the thread holding the lock across operations, and its hold.
+  // The batch: the thread holding the lock across operations (none: the lock
+  // is not held as a batch), its operations so far and its start.
   mutable std::atomic<std::thread::id> batch_owner_{};
-  mutable std::unique_lock<HandoverLock> batch_;
   int batch_operations_ = 0;
   std::chrono::steady_clock::time_point batch_started_;
   const RunSession* session_ = nullptr;  // of the operation holding the lock
