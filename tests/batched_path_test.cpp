@@ -1,0 +1,74 @@
+// A run's batched turtle (one hold of the canvas's lock for many operations)
+// draws and says exactly what operations taken one by one do: every script in
+// tests/data that ends by itself and every workload, pixel for pixel and hint
+// for hint.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "canvas/canvas_core.h"
+#include "interpreter/run_driver.h"
+#include "support/host_fakes.h"
+
+namespace dravel {
+namespace {
+
+namespace fs = std::filesystem;
+
+Text FileText(const fs::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Text(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+std::unique_ptr<CanvasCore> Canvas() {
+  auto canvas = std::make_unique<CanvasCore>(732, 420);
+  canvas->SetEdgeMode(EdgeMode::Wrap);
+  canvas->SetPenColour(0x00FF00);
+  canvas->SetBackgroundColour(0x606060);
+  return canvas;
+}
+
+std::vector<fs::path> Scripts() {
+  std::vector<fs::path> scripts;
+  for (const char* folder : {DRAVEL_TEST_DATA, DRAVEL_BENCH_DATA}) {
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+      if (entry.path().extension() == ".dvg") scripts.push_back(entry.path());
+    }
+  }
+  std::sort(scripts.begin(), scripts.end());
+  return scripts;
+}
+
+TEST(BatchedPath, DrawsAndSaysWhatOneOperationAtATimeDoes) {
+  const std::vector<fs::path> scripts = Scripts();
+  ASSERT_GT(scripts.size(), 20u);
+  for (const fs::path& path : scripts) {
+    SCOPED_TRACE(path.string());
+    const Text script = FileText(path);
+
+    auto batched = Canvas();
+    testing::RecordingHost batched_host(script);
+    RunDriver driver(batched_host, *batched);
+    driver.SetKeepDelays(false);
+    ASSERT_TRUE(driver.StartRun());
+    if (!driver.WaitForRun(std::chrono::seconds(5))) {
+      driver.StopRun();  // a script made to run until stopped (the timeout cases)
+      continue;
+    }
+
+    auto single = Canvas();
+    testing::RecordingHost single_host(script);
+    RunContext context{single->Turtle(), single_host, {}};
+    context.keep_delays = false;
+    RunScript({script, "1"}, context);
+
+    EXPECT_EQ(batched_host.Hint(), single_host.Hint());
+    EXPECT_TRUE(batched->VisibleLayer() == single->VisibleLayer());
+    EXPECT_EQ(batched->StateOf().heading, single->StateOf().heading);
+  }
+}
+
+}  // namespace
+}  // namespace dravel
