@@ -1,33 +1,20 @@
 // The dravel program's command line: help, version and refusals are answered
 // before any window exists, so they work without a display.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <string>
+
+#include "support/render_process.h"
 
 namespace dravel::testing {
 namespace {
 
-struct ProcessRun {
-  int status = -1;
-  std::string out;
-};
-
 // Runs dravel with `arguments` (shell words) and `redirect` (which stream the
 // pipe gets). A platform Qt cannot load makes the program abort should it get
 // as far as the window.
-ProcessRun RunDravel(const std::string& arguments, const char* redirect) {
-  const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=no-display " +
-                              std::string(DRAVEL_APP) + " " + arguments + " " + redirect;
-  ProcessRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
-  const int wait_status = pclose(pipe);
-  run.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-  return run;
+Result RunDravel(const std::string& arguments, const char* redirect) {
+  return RunCommand("env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=no-display " +
+                    std::string(DRAVEL_APP) + " " + arguments + " " + redirect);
 }
 
 TEST(DravelCommandLine, AnswersWithoutAWindow) {
@@ -52,8 +39,8 @@ TEST(DravelCommandLine, AnswersWithoutAWindow) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.arguments);
-    const ProcessRun out = RunDravel(c.arguments, "2>/dev/null");
-    const ProcessRun err = RunDravel(c.arguments, "2>&1 >/dev/null");
+    const Result out = RunDravel(c.arguments, "2>/dev/null");
+    const Result err = RunDravel(c.arguments, "2>&1 >/dev/null");
     EXPECT_EQ(out.status, c.status);
     EXPECT_EQ(err.status, c.status);
     EXPECT_TRUE(out.out.starts_with(c.out_starts)) << out.out;

@@ -1,5 +1,6 @@
-// Runs the dravel-render executable under test (DRAVEL_RENDER, set per test
-// target) and collects its standard output and exit status.
+// Runs a program under test through the shell and collects its standard
+// output and exit status; Render runs dravel-render (DRAVEL_RENDER, set per
+// test target).
 #pragma once
 
 #include <sys/wait.h>
@@ -14,9 +15,8 @@ struct Result {
   std::string out;
 };
 
-// Runs dravel-render with `arguments` (shell words), its standard error dropped.
-inline Result Render(const std::string& arguments) {
-  const std::string command = std::string(DRAVEL_RENDER) + " " + arguments + " 2>/dev/null";
+// Runs the shell `command`; the pipe gets its standard output.
+inline Result RunCommand(const std::string& command) {
   Result result;
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) return result;
@@ -26,5 +26,12 @@ inline Result Render(const std::string& arguments) {
   result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
   return result;
 }
+
+#ifdef DRAVEL_RENDER
+// Runs dravel-render with `arguments` (shell words), its standard error dropped.
+inline Result Render(const std::string& arguments) {
+  return RunCommand(std::string(DRAVEL_RENDER) + " " + arguments + " 2>/dev/null");
+}
+#endif
 
 }  // namespace dravel
