@@ -40,19 +40,29 @@ int GreenPixels(const QImage& image) {
   return count;
 }
 
-// A delay that tells the test it has begun and then lasts until its run is
-// stopped, so a stop can be placed inside it without sleeping.
+// A delay that tells the test it has begun and then lasts until its run is stopped, so a stop
+// can be placed inside it without sleeping. A stop reports success before the run's thread has
+// left the hook, so the gate lets go of any call still inside and waits for it to leave.
 class DelayGate {
  public:
   DelayGate() {
     SetDelayHook([this](int, std::stop_token stop) {
       std::unique_lock lock(mutex_);
       entered_ = true;
+      ++inside_;
       changed_.notify_all();
-      changed_.wait(lock, stop, [] { return false; });
+      changed_.wait(lock, stop, [this] { return released_; });
+      --inside_;
+      changed_.notify_all();
     });
   }
-  ~DelayGate() { SetDelayHook({}); }
+  ~DelayGate() {
+    SetDelayHook({});
+    std::unique_lock lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return inside_ == 0; });
+  }
   void WaitUntilEntered() {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [this] { return entered_; });
@@ -62,6 +72,8 @@ class DelayGate {
   std::mutex mutex_;
   std::condition_variable_any changed_;
   bool entered_ = false;
+  bool released_ = false;
+  int inside_ = 0;
 };
 
 const Text kRunStart = Gbk("提示信息：\r\n开始调试现行程序...\r\n");
