@@ -1,8 +1,7 @@
 // The run driver: one run of the editor's script from the run button to its
-// last message. `RunScript` is the run itself (reset the hint box, find the
-// run count, one pass of `ExecuteLines` per count, the closing messages);
-// `RunDriver` starts it on a run thread with a session of its own
-// (`StartRun`) and ends it from the window (`StopRun`). The window is reached
+// last message. `RunDriver` starts `RunScript` (run_script.h) on a run thread
+// with a session of its own (`StartRun`) and ends it from the window
+// (`StopRun`). The window is reached
 // only through a RunHost, the canvas only through a RunCanvas.
 #pragma once
 
@@ -11,21 +10,11 @@
 #include <optional>
 
 #include "canvas/run_canvas.h"
-#include "interpreter/execute_lines.h"
 #include "interpreter/run_host.h"
+#include "interpreter/run_script.h"
 #include "runtime/run_thread.h"
 
 namespace dravel {
-
-// A run's inputs, read from the window when the run starts.
-struct RunInput {
-  Text script;
-  Text run_count_box;
-};
-
-// Runs `input.script` as the run button does, on the calling thread, with
-// `context.stop` as the run's token.
-void RunScript(const RunInput& input, RunContext& context);
 
 class RunDriver {
  public:

@@ -1,6 +1,7 @@
 #include "interpreter/run_pacer.h"
 
 #include "interpreter/run_host.h"
+#include "runtime/stop_wait.h"
 
 namespace dravel {
 namespace {
@@ -8,10 +9,7 @@ namespace {
 class RealTimeWaiter final : public PacingWaiter {
  public:
   void Wait(std::chrono::milliseconds interval, const std::stop_token& stop) override {
-    std::mutex mutex;
-    std::condition_variable_any never;
-    std::unique_lock lock(mutex);
-    never.wait_for(lock, stop, interval, [] { return false; });
+    SleepUnlessStopped(interval, stop);
   }
 };
 
@@ -73,7 +71,7 @@ void RunPacer::BeforeCommand(RunHost& host, const std::stop_token& stop, int scr
       held_ = true;
       changed_.notify_all();
     }
-    changed_.wait(lock, stop, [this] { return !paused_ || steps_ > 0; });
+    WaitUnlessStopped(changed_, lock, stop, [this] { return !paused_ || steps_ > 0; });
     held_ = false;
     if (stop.stop_requested()) return;
     if (paused_) {

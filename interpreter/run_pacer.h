@@ -53,7 +53,7 @@ class RunPacer {
 
   PacingWaiter* waiter_;
   mutable std::mutex mutex_;
-  std::condition_variable_any changed_;
+  std::condition_variable changed_;
   std::chrono::milliseconds interval_{0};
   bool paused_ = false;
   int steps_ = 0;

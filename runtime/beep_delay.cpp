@@ -1,8 +1,8 @@
 #include "runtime/beep_delay.h"
 
-#include <chrono>
-#include <condition_variable>
 #include <mutex>
+
+#include "runtime/stop_wait.h"
 
 namespace dravel {
 namespace {
@@ -15,16 +15,6 @@ template <typename Hook>
 Hook CopyHook(const Hook& hook) {
   std::lock_guard lock(hook_mutex);
   return hook;
-}
-
-void Wait(int ms, std::stop_token stop) {
-  if (ms <= 0) return;
-  std::mutex mutex;
-  std::condition_variable_any wake;
-  std::unique_lock lock(mutex);
-  // Nothing but the stop ends the wait early; the predicate ignores
-  // spurious wake-ups.
-  wake.wait_for(lock, stop, std::chrono::milliseconds(ms), [] { return false; });
 }
 
 }  // namespace
@@ -43,7 +33,7 @@ void Delay(int ms, std::stop_token stop) {
     hook(ms, std::move(stop));
     return;
   }
-  Wait(ms, std::move(stop));
+  SleepUnlessStopped(std::chrono::milliseconds(ms), stop);
 }
 
 void SetDelayHook(DelayHook hook) {
