@@ -5,85 +5,26 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "canvas/pixel_image.h"
 #include "canvas/sprite_images.h"
 #include "canvas/text_painter.h"
+#include "canvas/thin_line.h"
 #include "canvas/turtle_model.h"
 
 namespace dravel {
 namespace {
 
-// Pixel coordinates wide enough for a saturated turtle point plus the centre.
-struct Pixel {
-  int64_t x;
-  int64_t y;
-};
-
-// One line in major/minor axis terms: the major coordinate moves by one each
-// step, the minor one by Bresenham's rule.
-struct AxisLine {
-  int64_t major;
-  int64_t minor;
-  int64_t major_delta;
-  int64_t minor_delta;
-  int64_t major_limit;
-  int64_t minor_limit;
-};
-
-// The steps k of [0, steps) whose major coordinate lies in [0, limit).
-std::pair<int64_t, int64_t> VisibleSteps(const AxisLine& line) {
-  const int64_t steps = std::llabs(line.major_delta);
-  int64_t first;
-  int64_t end;
-  if (line.major_delta > 0) {
-    first = -line.major;
-    end = line.major_limit - line.major;
-  } else {
-    first = line.major - line.major_limit + 1;
-    end = line.major + 1;
-  }
-  return {std::max<int64_t>(first, 0), std::min(end, steps)};
+PixelTarget TargetOf(QImage& image) {
+  return {reinterpret_cast<uint32_t*>(image.bits()), image.bytesPerLine() / 4, image.width(),
+          image.height()};
 }
 
-void CopyKeyed(QImage& target, const QImage& source, int64_t left, int64_t top, uint32_t key) {
-  const int64_t x0 = std::max<int64_t>(left, 0);
-  const int64_t y0 = std::max<int64_t>(top, 0);
-  const int64_t x1 = std::min<int64_t>(left + source.width(), target.width());
-  const int64_t y1 = std::min<int64_t>(top + source.height(), target.height());
-  for (int64_t y = y0; y < y1; ++y) {
-    auto* out = reinterpret_cast<uint32_t*>(target.scanLine(int(y)));
-    auto* in = reinterpret_cast<const uint32_t*>(source.constScanLine(int(y - top)));
-    for (int64_t x = x0; x < x1; ++x) {
-      const uint32_t pixel = in[x - left];
-      if (pixel != key) out[x] = pixel;
-    }
-  }
-}
-
-// Copies the rectangle at (left, top) of `size` from `source` into `target`
-// at the same place, clipped to both.
-void CopyBack(QImage& target, const QImage& source, int64_t left, int64_t top, QSize size) {
-  const int64_t x0 = std::max<int64_t>(left, 0);
-  const int64_t y0 = std::max<int64_t>(top, 0);
-  const int64_t x1 = std::min<int64_t>(left + size.width(), target.width());
-  const int64_t y1 = std::min<int64_t>(top + size.height(), target.height());
-  if (x0 >= x1) return;
-  for (int64_t y = y0; y < y1; ++y) {
-    std::copy_n(reinterpret_cast<const uint32_t*>(source.constScanLine(int(y))) + x0, x1 - x0,
-                reinterpret_cast<uint32_t*>(target.scanLine(int(y))) + x0);
-  }
+PixelView ViewOf(const QImage& image) {
+  return {reinterpret_cast<const uint32_t*>(image.constBits()), image.bytesPerLine() / 4,
+          image.width(), image.height()};
 }
 
 }  // namespace
-
-uint32_t PixelOf(uint32_t colour) {
-  const uint32_t red = colour & 0xFF, green = (colour >> 8) & 0xFF, blue = (colour >> 16) & 0xFF;
-  return 0xFF000000u | red << 16 | green << 8 | blue;
-}
-
-uint32_t ColourOf(uint32_t pixel) {
-  const uint32_t red = (pixel >> 16) & 0xFF, green = (pixel >> 8) & 0xFF, blue = pixel & 0xFF;
-  return red | green << 8 | blue << 16;
-}
 
 bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y, double high_x, double high_y) {
   double t0 = 0, t1 = 1;
@@ -165,48 +106,10 @@ void RasterSurface::DrawSegment(TurtlePoint from, TurtlePoint to) {
   RequestRepaint(false);
 }
 
-// Width 1 as GDI draws it: Bresenham's pixels from the start pixel up to, but
-// not including, the end pixel, clipped to the layers without walking the
-// parts outside them. `from` and `to` are rounded turtle offsets.
 void RasterSurface::DrawThinLine(QPoint from, QPoint to) {
-  const Pixel a{int64_t{Width() / 2} + from.x(), int64_t{Height() / 2} - from.y()};
-  const Pixel b{int64_t{Width() / 2} + to.x(), int64_t{Height() / 2} - to.y()};
-  const bool x_major = std::llabs(b.x - a.x) >= std::llabs(b.y - a.y);
-  const AxisLine line = x_major ? AxisLine{a.x, a.y, b.x - a.x, b.y - a.y, Width(), Height()}
-                                : AxisLine{a.y, a.x, b.y - a.y, b.x - a.x, Height(), Width()};
-  const auto [first, end] = VisibleSteps(line);
-  if (first >= end) return;
-  const int64_t major_step = line.major_delta > 0 ? 1 : -1;
-  const int64_t minor_step = line.minor_delta > 0 ? 1 : -1;
-  const int64_t run = std::llabs(line.major_delta) * 2;
-  const int64_t rise = std::llabs(line.minor_delta) * 2;
-  // The minor offset at step k is floor((k * rise + run / 2) / run). Most
-  // lines start on the canvas (k = 0), which needs no wide division.
-  int64_t minor_offset = 0;
-  int64_t remainder = run / 2;
-  if (first != 0) {
-    const __int128 start = static_cast<__int128>(first) * rise + run / 2;
-    minor_offset = static_cast<int64_t>(start / run);
-    remainder = static_cast<int64_t>(start % run);
-  }
-  uint32_t* const visible = visible_bits_;
-  uint32_t* const ink = ink_bits_;
-  const int64_t stride = visible_.bytesPerLine() / 4;
-  const uint32_t pixel = PixelOf(pen_colour_);
-  int64_t major = line.major + first * major_step;
-  for (int64_t k = first; k < end; ++k, major += major_step) {
-    const int64_t minor = line.minor + minor_offset * minor_step;
-    if (minor >= 0 && minor < line.minor_limit) {
-      const int64_t at = x_major ? minor * stride + major : major * stride + minor;
-      visible[at] = pixel;
-      ink[at] = pixel;
-    }
-    remainder += rise;
-    if (remainder >= run) {
-      remainder -= run;
-      ++minor_offset;
-    }
-  }
+  const PixelLayers layers{visible_bits_, ink_bits_, visible_.bytesPerLine() / 4, Width(),
+                           Height()};
+  dravel::DrawThinLine(layers, from.x(), from.y(), to.x(), to.y(), PixelOf(pen_colour_));
 }
 
 // Wider pens: a solid line with round ends, without antialiasing. The line is
@@ -285,7 +188,9 @@ void RasterSurface::DrawPicture(QImage& target) const {
   }
 }
 
-void RasterSurface::CopyInkOntoVisible() { CopyKeyed(visible_, ink_, 0, 0, PixelOf(kKeyColour)); }
+void RasterSurface::CopyInkOntoVisible() {
+  CopyKeyed(TargetOf(visible_), ViewOf(ink_), 0, 0, PixelOf(kKeyColour));
+}
 
 QImage RasterSurface::Compose(const std::vector<SpritePose>& sprites) const {
   QImage frame = visible_.copy();
@@ -301,8 +206,9 @@ void RasterSurface::DrawSprite(QImage& target, const SpritePose& sprite) const {
   const QImage turned = TurnFrame(*sprite.frame, sprite.heading);
   const int64_t left = TruncSaturated(sprite.position.x - turned.width() / 2 + Width() / 2);
   const int64_t top = TruncSaturated(Height() / 2 - (turned.height() / 2 + sprite.position.y));
-  CopyBack(target, visible_, left, top, TurnedBox(sprite.frame->size(), 45));
-  CopyKeyed(target, turned, left, top, kWhitePixel);
+  const QSize box = TurnedBox(sprite.frame->size(), 45);
+  CopyBack(TargetOf(target), ViewOf(visible_).pixels, left, top, {box.width(), box.height()});
+  CopyKeyed(TargetOf(target), ViewOf(turned), left, top, kWhitePixel);
 }
 
 }  // namespace dravel

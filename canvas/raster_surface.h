@@ -12,11 +12,9 @@
 #include <vector>
 
 #include "canvas/drawing_surface.h"
+#include "canvas/pixel_format.h"
 
 namespace dravel {
-
-inline constexpr uint32_t kKeyColour = 0x3E2B22;  // 0x00BBGGRR
-inline constexpr int kMaxPenWidth = 65534;
 
 // How a background picture is laid out on the canvas.
 enum class PictureMode : int32_t {
@@ -33,10 +31,6 @@ struct SpritePose {
   double heading = 0;
   const QImage* frame = nullptr;
 };
-
-// 0x00BBGGRR to the layers' pixel format, and back.
-uint32_t PixelOf(uint32_t colour);
-uint32_t ColourOf(uint32_t pixel);
 
 // Clips the segment a-b to the rectangle [low, high] in both axes
 // (Liang-Barsky); false when nothing of it is inside.

@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "canvas/pixel_format.h"
+#include "canvas/pixel_image.h"
+
 namespace dravel {
 
 using SpriteFrames = std::vector<QImage>;
@@ -24,15 +27,15 @@ const SpriteFrames& BuiltInSprites(int image_set);
 // wider than the strip, gives no frames.
 SpriteFrames SplitStrip(const QImage& strip, int frame_width);
 
-// The pixel a sprite frame leaves see-through.
-inline constexpr uint32_t kWhitePixel = 0xFFFFFFFF;
-
 // Bounding box of a `size` rectangle turned by `heading` degrees, from its
 // corner coordinates truncated toward zero.
 QSize TurnedBox(QSize size, double heading);
 
 // `frame` turned clockwise by `heading` into its bounding box; source pixels
-// outside the frame come out white.
+// outside the frame come out white (TurnPixels).
 QImage TurnFrame(const QImage& frame, double heading);
+
+// An image's pixels as RGB32.
+PixelImage PixelsOf(const QImage& image);
 
 }  // namespace dravel

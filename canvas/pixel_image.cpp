@@ -1,0 +1,95 @@
+#include "canvas/pixel_image.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "canvas/pixel_format.h"
+#include "canvas/turtle_model.h"
+
+namespace dravel {
+namespace {
+
+constexpr double kRadiansPerDegree = 0.017453292519943295;
+
+// Cosine and sine of a heading, exact at the quarter turns so that a turned
+// box does not lose a pixel row to a rounding error of 1e-16.
+std::pair<double, double> CosSin(double degrees) {
+  double cosine = std::cos(degrees * kRadiansPerDegree);
+  double sine = std::sin(degrees * kRadiansPerDegree);
+  if (std::fabs(cosine) < 1e-12) cosine = 0;
+  if (std::fabs(sine) < 1e-12) sine = 0;
+  return {cosine, sine};
+}
+
+}  // namespace
+
+BoxSize TurnedSize(BoxSize size, double heading) {
+  const auto [cosine, sine] = CosSin(heading);
+  const double xs[4] = {0, double(size.width), 0, double(size.width)};
+  const double ys[4] = {0, 0, double(size.height), double(size.height)};
+  int min_x = 0, max_x = 0, min_y = 0, max_y = 0;
+  for (int i = 0; i < 4; ++i) {
+    const int x = TruncSaturated(xs[i] * cosine - ys[i] * sine);
+    const int y = TruncSaturated(xs[i] * sine + ys[i] * cosine);
+    min_x = std::min(min_x, x);
+    max_x = std::max(max_x, x);
+    min_y = std::min(min_y, y);
+    max_y = std::max(max_y, y);
+  }
+  return {max_x - min_x, max_y - min_y};
+}
+
+// Each result pixel looks up its source: its offset (u, v) from the box centre,
+// v upwards, turned back by the heading and rounded, taken from the frame's
+// centre with the frame's rows running downwards.
+PixelImage TurnPixels(const PixelImage& frame, double heading) {
+  const BoxSize box = TurnedSize({frame.width, frame.height}, heading);
+  PixelImage turned{box.width, box.height,
+                    std::vector<uint32_t>(size_t(box.width) * size_t(box.height), kWhitePixel)};
+  const auto [cosine, sine] = CosSin(heading);
+  const int centre_u = box.width / 2, centre_v = box.height / 2;
+  const int source_x = frame.width / 2, source_y = frame.height / 2;
+  for (int row = 0; row < box.height; ++row) {
+    uint32_t* out = turned.pixels.data() + size_t(row) * size_t(box.width);
+    const double v = centre_v - row;
+    for (int column = 0; column < box.width; ++column) {
+      const double u = column - centre_u;
+      const int x = source_x + RoundSaturated(u * cosine - v * sine);
+      const int y = source_y - RoundSaturated(u * sine + v * cosine);
+      if (x >= 0 && x < frame.width && y >= 0 && y < frame.height)
+        out[column] = frame.pixels[size_t(y) * size_t(frame.width) + size_t(x)];
+    }
+  }
+  return turned;
+}
+
+void CopyKeyed(const PixelTarget& target, const PixelView& source, int64_t left, int64_t top,
+               uint32_t key) {
+  const int64_t x0 = std::max<int64_t>(left, 0);
+  const int64_t y0 = std::max<int64_t>(top, 0);
+  const int64_t x1 = std::min<int64_t>(left + source.width, target.width);
+  const int64_t y1 = std::min<int64_t>(top + source.height, target.height);
+  for (int64_t y = y0; y < y1; ++y) {
+    uint32_t* out = target.pixels + y * target.stride;
+    const uint32_t* in = source.pixels + (y - top) * source.stride;
+    for (int64_t x = x0; x < x1; ++x) {
+      const uint32_t pixel = in[x - left];
+      if (pixel != key) out[x] = pixel;
+    }
+  }
+}
+
+void CopyBack(const PixelTarget& target, const uint32_t* source, int64_t left, int64_t top,
+              BoxSize size) {
+  const int64_t x0 = std::max<int64_t>(left, 0);
+  const int64_t y0 = std::max<int64_t>(top, 0);
+  const int64_t x1 = std::min<int64_t>(left + size.width, target.width);
+  const int64_t y1 = std::min<int64_t>(top + size.height, target.height);
+  if (x0 >= x1) return;
+  for (int64_t y = y0; y < y1; ++y) {
+    std::copy_n(source + y * target.stride + x0, x1 - x0, target.pixels + y * target.stride + x0);
+  }
+}
+
+}  // namespace dravel

@@ -1,0 +1,86 @@
+#include "canvas/thin_line.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace dravel {
+namespace {
+
+// Pixel coordinates wide enough for a saturated turtle point plus the centre.
+struct Pixel {
+  int64_t x;
+  int64_t y;
+};
+
+// One line in major/minor axis terms: the major coordinate moves by one each
+// step, the minor one by Bresenham's rule.
+struct AxisLine {
+  int64_t major;
+  int64_t minor;
+  int64_t major_delta;
+  int64_t minor_delta;
+  int64_t major_limit;
+  int64_t minor_limit;
+};
+
+// The steps k of [0, steps) whose major coordinate lies in [0, limit).
+std::pair<int64_t, int64_t> VisibleSteps(const AxisLine& line) {
+  const int64_t steps = std::llabs(line.major_delta);
+  int64_t first;
+  int64_t end;
+  if (line.major_delta > 0) {
+    first = -line.major;
+    end = line.major_limit - line.major;
+  } else {
+    first = line.major - line.major_limit + 1;
+    end = line.major + 1;
+  }
+  return {std::max<int64_t>(first, 0), std::min(end, steps)};
+}
+
+}  // namespace
+
+void DrawThinLine(const PixelLayers& layers, int32_t from_x, int32_t from_y, int32_t to_x,
+                  int32_t to_y, uint32_t pixel) {
+  const int64_t width = layers.width, height = layers.height;
+  const Pixel a{width / 2 + from_x, height / 2 - from_y};
+  const Pixel b{width / 2 + to_x, height / 2 - to_y};
+  const bool x_major = std::llabs(b.x - a.x) >= std::llabs(b.y - a.y);
+  const AxisLine line = x_major ? AxisLine{a.x, a.y, b.x - a.x, b.y - a.y, width, height}
+                                : AxisLine{a.y, a.x, b.y - a.y, b.x - a.x, height, width};
+  const auto [first, end] = VisibleSteps(line);
+  if (first >= end) return;
+  const int64_t major_step = line.major_delta > 0 ? 1 : -1;
+  const int64_t minor_step = line.minor_delta > 0 ? 1 : -1;
+  const int64_t run = std::llabs(line.major_delta) * 2;
+  const int64_t rise = std::llabs(line.minor_delta) * 2;
+  // The minor offset at step k is floor((k * rise + run / 2) / run). Most
+  // lines start on the canvas (k = 0), which needs no wide division.
+  int64_t minor_offset = 0;
+  int64_t remainder = run / 2;
+  if (first != 0) {
+    const __int128 start = static_cast<__int128>(first) * rise + run / 2;
+    minor_offset = static_cast<int64_t>(start / run);
+    remainder = static_cast<int64_t>(start % run);
+  }
+  uint32_t* const visible = layers.visible;
+  uint32_t* const ink = layers.ink;
+  const int64_t stride = layers.stride;
+  int64_t major = line.major + first * major_step;
+  for (int64_t k = first; k < end; ++k, major += major_step) {
+    const int64_t minor = line.minor + minor_offset * minor_step;
+    if (minor >= 0 && minor < line.minor_limit) {
+      const int64_t at = x_major ? minor * stride + major : major * stride + minor;
+      visible[at] = pixel;
+      ink[at] = pixel;
+    }
+    remainder += rise;
+    if (remainder >= run) {
+      remainder -= run;
+      ++minor_offset;
+    }
+  }
+}
+
+}  // namespace dravel
