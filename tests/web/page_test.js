@@ -1,0 +1,347 @@
+#!/usr/bin/env node
+// The web page under headless Chromium, driven over the DevTools pipe: the
+// start-up run draws the native program's pixels and says its hint text, files
+// come and go as the desktop reads and writes them, and a stop stops.
+//
+//   node tests/web/page_test.js URL DRAVEL_RENDER SCREENSHOT.png
+//
+// CHROMIUM names the browser (default: chromium).
+'use strict';
+
+const { spawn, execFileSync } = require('child_process');
+const fs = require('fs');
+const os = require('os');
+const path = require('path');
+
+const [url, renderProgram, screenshotPath] = process.argv.slice(2);
+if (!screenshotPath) {
+  console.error('usage: page_test.js URL DRAVEL_RENDER SCREENSHOT.png');
+  process.exit(2);
+}
+const sourceDir = path.resolve(__dirname, '../..');
+const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'dravel-page-test-'));
+
+// ---- The browser, over --remote-debugging-pipe ----
+
+const browser = spawn(process.env.CHROMIUM || 'chromium', [
+  '--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+  '--disable-background-networking', '--disable-component-update', '--disable-sync',
+  '--user-data-dir=' + path.join(scratch, 'profile'), '--remote-debugging-pipe', 'about:blank',
+], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
+let browserLog = '';
+browser.stderr.on('data', (data) => { browserLog = (browserLog + data).slice(-4000); });
+
+let nextId = 1;
+const pending = new Map();
+const listeners = [];
+let received = Buffer.alloc(0);
+browser.stdio[4].on('data', (data) => {
+  received = Buffer.concat([received, data]);
+  for (let end; (end = received.indexOf(0)) >= 0; received = received.subarray(end + 1)) {
+    const message = JSON.parse(received.subarray(0, end).toString('utf8'));
+    if (message.id !== undefined) {
+      const call = pending.get(message.id);
+      pending.delete(message.id);
+      if (message.error) call.reject(new Error(`${call.method}: ${message.error.message}`));
+      else call.resolve(message.result);
+    } else {
+      for (const listener of [...listeners]) listener(message);
+    }
+  }
+});
+
+function send(method, params = {}, sessionId) {
+  const id = nextId++;
+  browser.stdio[3].write(JSON.stringify({ id, method, params, sessionId }) + '\0');
+  return new Promise((resolve, reject) => pending.set(id, { method, resolve, reject }));
+}
+
+function nextEvent(method, match = () => true, timeoutMs = 30000) {
+  return new Promise((resolve, reject) => {
+    const timer = setTimeout(() => {
+      listeners.splice(listeners.indexOf(listener), 1);
+      reject(new Error(`no ${method} within ${timeoutMs} ms`));
+    }, timeoutMs);
+    const listener = (message) => {
+      if (message.method !== method || !match(message.params)) return;
+      clearTimeout(timer);
+      listeners.splice(listeners.indexOf(listener), 1);
+      resolve(message.params);
+    };
+    listeners.push(listener);
+  });
+}
+
+let session;
+const page = (method, params) => send(method, params, session);
+
+async function evaluate(expression) {
+  const { result, exceptionDetails } = await page('Runtime.evaluate',
+    { expression, awaitPromise: true, returnByValue: true });
+  if (exceptionDetails) {
+    throw new Error(`in the page: ${exceptionDetails.exception?.description ?? exceptionDetails.text}`);
+  }
+  return result.value;
+}
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+async function waitFor(what, expression, timeoutMs = 30000) {
+  const end = Date.now() + timeoutMs;
+  while (!(await evaluate(expression))) {
+    if (Date.now() > end) throw new Error(`timed out waiting for ${what}`);
+    await sleep(20);
+  }
+}
+
+// A real click at the middle of the element.
+async function click(selector) {
+  const box = await evaluate(`(() => {
+    const r = document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect();
+    return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+  })()`);
+  for (const type of ['mousePressed', 'mouseReleased']) {
+    await page('Input.dispatchMouseEvent', { type, ...box, button: 'left', clickCount: 1 });
+  }
+}
+
+// Alt+letter, as a learner presses a button's access key.
+async function accessKey(letter) {
+  const key = { key: letter, code: 'Key' + letter.toUpperCase(), modifiers: 1, unmodifiedText: letter,
+                windowsVirtualKeyCode: letter.toUpperCase().charCodeAt(0) };
+  await page('Input.dispatchKeyEvent', { type: 'keyDown', ...key });
+  await page('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
+}
+
+// ---- Checks ----
+
+const failures = [];
+function check(what, ok, detail = '') {
+  if (!ok) failures.push(what + (detail ? `\n    ${detail}` : ''));
+}
+function checkEqual(what, actual, expected) {
+  check(what, actual === expected,
+        `got ${JSON.stringify(actual)}\n    expected ${JSON.stringify(expected)}`);
+}
+
+const readText = (file) => fs.readFileSync(path.join(sourceDir, file));
+const gbk = (bytes) => new TextDecoder('gbk').decode(bytes);
+const gbkBytes = (text) => execFileSync('python3',
+  ['-c', 'import sys; sys.stdout.buffer.write(sys.argv[1].encode("gbk"))', text]);
+
+// The canvas's RGBA, base64, and a hash to wait on.
+const canvasPixels = `(() => {
+  const c = document.getElementById('canvas');
+  const data = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+  let binary = '';
+  for (let at = 0; at < data.length; at += 0x8000) {
+    binary += String.fromCharCode.apply(null, data.subarray(at, at + 0x8000));
+  }
+  return { width: c.width, height: c.height, rgba: btoa(binary) };
+})()`;
+const canvasHashFunction = `function canvasHash() {
+  const c = document.getElementById('canvas');
+  const words = new Uint32Array(c.getContext('2d').getImageData(0, 0, c.width, c.height).data.buffer);
+  let hash = 2166136261;
+  for (let i = 0; i < words.length; ++i) hash = Math.imul(hash ^ words[i], 16777619);
+  return hash >>> 0;
+}`;
+
+// The native program's picture of `scriptFile`, its RGB bytes, and its hint.
+function renderNative(scriptFile) {
+  const png = path.join(scratch, 'native.png');
+  const hint = execFileSync(renderProgram, ['--turtle', '-o', png, scriptFile], { encoding: 'utf8' });
+  const rgb = execFileSync('python3', ['-c', `
+import sys
+sys.path.insert(0, ${JSON.stringify(path.join(sourceDir, 'tests/tools'))})
+import png_rgb_digest as p
+header, palette, idat = None, None, b""
+for kind, body in p.chunks(open(sys.argv[1], "rb").read()):
+    if kind == b"IHDR": header = p.struct.unpack(">IIBBBBB", body)
+    elif kind == b"PLTE": palette = body
+    elif kind == b"IDAT": idat += body
+width, height, _, colour, _, _, _ = header
+rows = p.unfilter(p.zlib.decompress(idat), width, height, 3 if colour == 2 else 1)
+sys.stdout.buffer.write(p.struct.pack(">II", width, height))
+for row in rows:
+    sys.stdout.buffer.write(row if colour == 2 else b"".join(palette[3 * i:3 * i + 3] for i in row))
+`, png], { maxBuffer: 1 << 24 });
+  return { width: rgb.readUInt32BE(0), height: rgb.readUInt32BE(4), rgb: rgb.subarray(8), hint };
+}
+
+function comparePixels(what, canvas, native) {
+  if (canvas.width !== native.width || canvas.height !== native.height) {
+    check(what, false, `canvas ${canvas.width}x${canvas.height}, native ${native.width}x${native.height}`);
+    return;
+  }
+  const rgba = Buffer.from(canvas.rgba, 'base64');
+  const differing = [];
+  let count = 0;
+  for (let i = 0; i < canvas.width * canvas.height; ++i) {
+    const a = rgba.subarray(4 * i, 4 * i + 4);
+    const b = native.rgb.subarray(3 * i, 3 * i + 3);
+    if (a[0] === b[0] && a[1] === b[1] && a[2] === b[2] && a[3] === 255) continue;
+    if (++count <= 5) {
+      differing.push(`(${i % canvas.width},${Math.floor(i / canvas.width)}) ` +
+                     `page ${[...a]} native ${[...b]}`);
+    }
+  }
+  check(what, count === 0, `${count} pixels differ, first: ${differing.join('; ')}`);
+}
+
+// ---- The run ----
+
+async function main() {
+  const started = Date.now();
+  const { targetInfos } = await send('Target.getTargets');
+  const target = targetInfos.find((info) => info.type === 'page');
+  ({ sessionId: session } = await send('Target.attachToTarget',
+    { targetId: target.targetId, flatten: true }));
+  const pageErrors = [];
+  listeners.push((message) => {
+    if (message.sessionId !== session) return;
+    if (message.method === 'Runtime.exceptionThrown') {
+      pageErrors.push(message.params.exceptionDetails.exception?.description ??
+                      message.params.exceptionDetails.text);
+    } else if (message.method === 'Runtime.consoleAPICalled' && message.params.type === 'error') {
+      pageErrors.push(message.params.args.map((arg) => arg.value ?? arg.description).join(' '));
+    }
+  });
+  await page('Page.enable');
+  await page('Runtime.enable');
+  await page('Emulation.setDeviceMetricsOverride',
+    { width: 800, height: 700, deviceScaleFactor: 1, mobile: false });
+  const downloads = path.join(scratch, 'downloads');
+  await send('Browser.setDownloadBehavior',
+    { behavior: 'allowAndName', downloadPath: downloads, eventsEnabled: true });
+  const loaded = nextEvent('Page.loadEventFired');
+  await page('Page.navigate', { url });
+  await loaded;
+  await evaluate(canvasHashFunction);
+  await waitFor('the worker to be ready', `!document.getElementById('run').disabled`);
+
+  // Start-up: the window's texts.
+  const exampleText = gbk(readText('resources/texts/example_script.txt')).replace(/\r\n/g, '\n');
+  const startUp = await evaluate(`({
+    editor: document.getElementById('editor').value,
+    help: document.getElementById('help').value,
+    hint: document.getElementById('hint').value,
+    count: document.getElementById('count').value,
+    buttons: [...document.querySelectorAll('#window > button')]
+      .map((b) => b.textContent + (b.accessKey ? '/' + b.accessKey : '')).join(' '),
+  })`);
+  checkEqual('the editor starts with the example script', startUp.editor, exampleText);
+  checkEqual('the help page holds the help text', startUp.help,
+             gbk(readText('resources/texts/help_text.txt')).replace(/\r\n/g, '\n'));
+  checkEqual('the hint box starts as the desktop', startUp.hint, '提示信息：\n');
+  checkEqual('the run count starts at 1', startUp.count, '1');
+  checkEqual('the buttons and their access keys', startUp.buttons,
+             'A调试/a B清屏/b C停止/c D全选/d 打开源码 新建源码 保存源码 编译源码');
+
+  // The start-up run: the native program's pixels and hint text.
+  const exampleFile = path.join(scratch, 'star.dvg');
+  fs.writeFileSync(exampleFile, readText('resources/texts/example_script.txt'));
+  const native = renderNative(exampleFile);
+  await click('#run');
+  await waitFor('the start-up run to end',
+                `!document.getElementById('run').disabled && /程序调试完毕/.test(document.getElementById('hint').value)`);
+  comparePixels('the start-up run draws the native pixels', await evaluate(canvasPixels), native);
+  checkEqual('the start-up run says what the native run says',
+             await evaluate(`document.getElementById('hint').value`), native.hint.replace(/\r\n/g, '\n'));
+  const windowBox = await evaluate(`(() => {
+    const r = document.getElementById('window').getBoundingClientRect();
+    return { x: r.left, y: r.top, width: r.width, height: r.height, scale: 1 };
+  })()`);
+  const shot = await page('Page.captureScreenshot', { format: 'png', clip: windowBox });
+  fs.writeFileSync(screenshotPath, Buffer.from(shot.data, 'base64'));
+
+  // Files: opened bytes come back byte for byte (a stray byte included);
+  // compiling drops the stop keywords.
+  const openedBytes = Buffer.concat([readText('resources/texts/example_script.txt'),
+                                     gbkBytes('\r\n写文字 ab'), Buffer.from([0xff, 0x0d, 0x0a])]);
+  const openedFile = path.join(scratch, '五角星.dvg');
+  fs.writeFileSync(openedFile, openedBytes);
+  const { root } = await page('DOM.getDocument');
+  const { nodeId } = await page('DOM.querySelector', { nodeId: root.nodeId, selector: '#open-file' });
+  await page('DOM.setFileInputFiles', { files: [openedFile], nodeId });
+  await waitFor('the file to open', `/打开 五角星.dvg 成功！\\n$/.test(document.getElementById('hint').value)`);
+  checkEqual('an opened file is decoded from GBK',
+             await evaluate(`document.getElementById('editor').value`),
+             exampleText + '\n写文字 ab\uf7ff\n');
+  async function downloaded(button) {
+    const begun = nextEvent('Browser.downloadWillBegin');
+    await click(button);
+    const { guid, suggestedFilename } = await begun;
+    await nextEvent('Browser.downloadProgress', (p) => p.guid === guid && p.state === 'completed');
+    return { name: suggestedFilename, bytes: fs.readFileSync(path.join(downloads, guid)) };
+  }
+  const saved = await downloaded('#save');
+  checkEqual('a save keeps the opened name', saved.name, '五角星.dvg');
+  check('a save writes the opened bytes back', saved.bytes.equals(openedBytes),
+        `${saved.bytes.toString('hex')}\n    expected ${openedBytes.toString('hex')}`);
+  await evaluate(`document.getElementById('editor').value = '前进 10\\n停止\\n stop 右转 1\\n写文字 停stop止'`);
+  const compiled = await downloaded('#compile');
+  checkEqual('a compile is named as a program', compiled.name, '五角星.dv');
+  const program = gbkBytes('前进 10\r\n\r\n  右转 1\r\n写文字 停止');
+  check('a compile removes the stop keywords', compiled.bytes.equals(program),
+        `${compiled.bytes.toString('hex')}\n    expected ${program.toString('hex')}`);
+  checkEqual('saving and compiling are said in the hint box',
+             (await evaluate(`document.getElementById('hint').value`)).split('\n').slice(-4).join('|'),
+             '打开 五角星.dvg 成功！|保存 五角星.dvg 成功！|编译Dravel源码到 五角星.dv 成功！|');
+
+  // A stop in the middle of a long run: nothing drawn or said after it.
+  const cleared = await evaluate(`(() => {
+    const star = canvasHash();
+    document.getElementById('clear').click();
+    return star;
+  })()`);
+  await waitFor('the canvas to clear', `canvasHash() !== ${cleared}`);
+  await evaluate(`document.getElementById('editor').value = '重复 100000 【前进 1|右转 1】';
+                  document.getElementById('count').value = '1000'`);
+  const empty = await evaluate('canvasHash()');
+  await accessKey('a');
+  await waitFor('the long run to draw', `canvasHash() !== ${empty}`, 15000);
+  await accessKey('c');
+  const atStop = await evaluate(`({ canvas: ${canvasPixels}, hint: document.getElementById('hint').value })`);
+  await sleep(1000);
+  const later = await evaluate(`({ canvas: ${canvasPixels}, hint: document.getElementById('hint').value,
+                                   runEnabled: !document.getElementById('run').disabled })`);
+  check('the canvas does not change after a stop', atStop.canvas.rgba === later.canvas.rgba);
+  check('the hint ends with the stop message', later.hint.endsWith('\n已停止调试程序！\n'),
+        JSON.stringify(later.hint.slice(-80)));
+  checkEqual('nothing is said after the stop', later.hint, atStop.hint);
+  check('the run was stopped before its end', !later.hint.includes('程序调试完毕'));
+  check('the run button is enabled after a stop', later.runEnabled);
+
+  // The next run goes to a fresh worker and shows where it fails.
+  await evaluate(`document.getElementById('editor').value = '前进 10\\n前近 10\\n右转 90';
+                  document.getElementById('count').value = '1'`);
+  await click('#run');
+  await waitFor('the run after the stop to end', `!document.getElementById('run').disabled`);
+  const failing = await evaluate(`(() => {
+    const e = document.getElementById('editor');
+    return { focused: document.activeElement === e,
+             selected: e.value.slice(e.selectionStart, e.selectionEnd) };
+  })()`);
+  check('the failing line is selected in the editor',
+        failing.focused && failing.selected === '前近 10', JSON.stringify(failing));
+
+  checkEqual('no errors in the page', pageErrors.join('\n'), '');
+  console.log(`page test: ${((Date.now() - started) / 1000).toFixed(1)} s`);
+}
+
+main()
+  .catch((error) => failures.push(String(error.stack || error)))
+  .finally(async () => {
+    const exited = new Promise((resolve) => browser.once('exit', resolve));
+    browser.kill();
+    await exited;
+    fs.rmSync(scratch, { recursive: true, force: true, maxRetries: 3 });
+    if (failures.length > 0) {
+      console.error('FAILED:\n  ' + failures.join('\n  '));
+      const said = browserLog.split('\n').filter((line) => line && !/dbus/i.test(line));
+      if (said.length > 0) console.error('chromium said:\n' + said.slice(-20).join('\n'));
+      process.exit(1);
+    }
+    console.log('page test passed');
+  });
