@@ -77,6 +77,15 @@ void TurtleModel::ResetTurtleZero() {
   wrap_pending_ = false;
 }
 
+void TurtleModel::RestoreTurtles(const std::array<TurtleState, kTurtleCount>& turtles, int current,
+                                 int highest) {
+  turtles_ = turtles;
+  highest_ = highest >= 0 && highest < kTurtleCount ? highest : 0;
+  current_ = current >= 0 && current <= highest_ ? current : 0;
+  last_target_ = {};
+  wrap_pending_ = false;
+}
+
 // One request covers the sprite's old place and its new one: the repaint is
 // of the whole canvas.
 void TurtleModel::RefreshSprite() {

@@ -74,6 +74,10 @@ class TurtleModel {
   const TurtleState& TurtleAt(int index) const { return turtles_[index]; }
   // The Clear reset without erasing: turtle 0 current and at home.
   void ResetTurtleZero();
+  // Puts back turtles saved from TurtleAt, CurrentIndex and HighestIndex
+  // (indexes out of range become 0).
+  void RestoreTurtles(const std::array<TurtleState, kTurtleCount>& turtles, int current,
+                      int highest);
 
   void Forward(double distance);
   void Back(double distance);

@@ -5,22 +5,16 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "canvas/canvas_core.h"
 #include "interpreter/run_driver.h"
 #include "support/host_fakes.h"
+#include "support/script_files.h"
 
 namespace dravel {
 namespace {
 
 namespace fs = std::filesystem;
-
-Text FileText(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return Text(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-}
 
 std::unique_ptr<CanvasCore> Canvas() {
   auto canvas = std::make_unique<CanvasCore>(732, 420);
@@ -30,23 +24,12 @@ std::unique_ptr<CanvasCore> Canvas() {
   return canvas;
 }
 
-std::vector<fs::path> Scripts() {
-  std::vector<fs::path> scripts;
-  for (const char* folder : {DRAVEL_TEST_DATA, DRAVEL_BENCH_DATA}) {
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-      if (entry.path().extension() == ".dvg") scripts.push_back(entry.path());
-    }
-  }
-  std::sort(scripts.begin(), scripts.end());
-  return scripts;
-}
-
 TEST(BatchedPath, DrawsAndSaysWhatOneOperationAtATimeDoes) {
-  const std::vector<fs::path> scripts = Scripts();
+  const std::vector<fs::path> scripts = testing::SharedScripts();
   ASSERT_GT(scripts.size(), 20u);
   for (const fs::path& path : scripts) {
     SCOPED_TRACE(path.string());
-    const Text script = FileText(path);
+    const Text script = testing::FileText(path);
 
     auto batched = Canvas();
     testing::RecordingHost batched_host(script);

@@ -12,3 +12,5 @@ dravel_add_test(window_export_test QT SOURCES mainwindow_test_fixture.cpp window
 dravel_add_test(png_encoder_test QT SOURCES png_encoder_test.cpp LIBS dravel::canvas)
 dravel_add_test(batched_path_test QT SOURCES batched_path_test.cpp
   LIBS dravel::canvas dravel::interpreter dravel::test_support)
+dravel_add_test(pixel_canvas_test QT SOURCES pixel_canvas_test.cpp
+  LIBS dravel::canvas dravel::interpreter dravel::test_support)

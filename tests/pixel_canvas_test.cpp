@@ -1,0 +1,118 @@
+// The web edition's canvas (plain pixels, no Qt) draws what the desktop's
+// canvas draws: every script in tests/data and every workload, run by the
+// same interpreter on both, gives the same layers, the same frame with the
+// turtles, the same turtle and the same hint. Text is drawn by the browser,
+// so scripts that write text are held to the turtle and the hint only.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <map>
+#include <tuple>
+
+#include "canvas/canvas_core.h"
+#include "canvas/pixel_canvas.h"
+#include "interpreter/run_script.h"
+#include "runtime/system_text.h"
+#include "support/host_fakes.h"
+#include "support/script_files.h"
+
+namespace dravel {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<PixelImage>& PixelSprites(int image_set) {
+  static std::map<int, std::vector<PixelImage>> sets;
+  auto [entry, added] = sets.try_emplace(image_set);
+  if (added) {
+    for (const QImage& frame : BuiltInSprites(image_set)) entry->second.push_back(PixelsOf(frame));
+  }
+  return entry->second;
+}
+
+std::vector<uint32_t> PixelsIn(const QImage& image) { return PixelsOf(image).pixels; }
+
+bool WritesText(const Text& script) {
+  return script.find(SystemText("写文字")) != Text::npos || script.find("settext") != Text::npos;
+}
+
+void SetUpLikeTheWindow(auto& canvas) {
+  canvas.SetEdgeMode(EdgeMode::Wrap);
+  canvas.SetPenColour(0x00FF00);
+  canvas.SetBackgroundColour(0x606060);
+}
+
+TEST(PixelCanvas, DrawsWhatTheDesktopCanvasDraws) {
+  const std::vector<fs::path> scripts = testing::SharedScripts();
+  ASSERT_GT(scripts.size(), 20u);
+  for (const fs::path& path : scripts) {
+    SCOPED_TRACE(path.string());
+    const Text script = testing::FileText(path);
+
+    PixelCanvas pixels(732, 420, PixelSprites);
+    SetUpLikeTheWindow(pixels);
+    // A script made to run until stopped is stopped after a while, and skipped.
+    std::stop_source stop;
+    std::jthread timer([&stop](std::stop_token ended) {
+      std::mutex mutex;
+      std::condition_variable_any wake;
+      std::unique_lock lock(mutex);
+      if (!wake.wait_for(lock, ended, std::chrono::seconds(3), [] { return false; }))
+        stop.request_stop();
+    });
+    pixels.SetStopped([&] { return stop.stop_requested(); });
+    testing::RecordingHost pixel_host(script);
+    RunContext pixel_context{pixels, pixel_host, stop.get_token()};
+    pixel_context.keep_delays = false;
+    RunScript({script, "1"}, pixel_context);
+    timer.request_stop();
+    timer.join();
+    if (stop.stop_requested()) continue;
+
+    CanvasCore desktop(732, 420);
+    SetUpLikeTheWindow(desktop);
+    testing::RecordingHost desktop_host(script);
+    RunContext desktop_context{desktop.Turtle(), desktop_host, {}};
+    desktop_context.keep_delays = false;
+    RunScript({script, "1"}, desktop_context);
+
+    EXPECT_EQ(pixel_host.Hint(), desktop_host.Hint());
+    const TurtleState a = pixels.StateOf(), b = desktop.StateOf();
+    EXPECT_EQ(std::tie(a.x, a.y, a.heading, a.pen, a.visible),
+              std::tie(b.x, b.y, b.heading, b.pen, b.visible));
+    if (WritesText(script)) continue;
+    EXPECT_TRUE(pixels.Surface().VisibleLayer() == PixelsIn(desktop.VisibleLayer()));
+    EXPECT_TRUE(pixels.Surface().InkLayer() == PixelsIn(desktop.InkLayer()));
+    EXPECT_TRUE(pixels.Paint() == PixelsIn(desktop.Paint()));
+  }
+}
+
+TEST(PixelCanvas, WidePensAndSnapshotsKeepTheDrawing) {
+  PixelCanvas canvas(200, 100, PixelSprites);
+  canvas.SetPenWidth(9);
+  canvas.Forward(30);
+  canvas.TurnRight(90);
+  canvas.Forward(40);
+  const std::vector<uint32_t>& ink = canvas.Surface().InkLayer();
+  // A round end: the pixel just past the start, on the line, is inked; a
+  // corner of the pen's square beyond the end is not.
+  EXPECT_EQ(ink[size_t(52) * 200 + 100], PixelOf(0));
+  EXPECT_NE(ink[size_t(54) * 200 + 104], PixelOf(0));
+
+  PixelCanvas copy(200, 100, PixelSprites);
+  ASSERT_TRUE(copy.Restore(canvas.Snapshot()));
+  EXPECT_TRUE(copy.Surface().VisibleLayer() == canvas.Surface().VisibleLayer());
+  EXPECT_EQ(copy.StateOf().heading, 90);
+  EXPECT_EQ(copy.StateOf().x, 40);
+
+  PixelCanvas other_size(201, 100, PixelSprites);
+  EXPECT_FALSE(other_size.Restore(canvas.Snapshot()));
+  EXPECT_FALSE(copy.Restore("DRVSNAP1 but cut short"));
+  EXPECT_EQ(copy.StateOf().x, 40);
+}
+
+}  // namespace
+}  // namespace dravel
