@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <iostream>
-#include <iterator>
 
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/gui_application.h"
@@ -15,10 +14,6 @@
 #include "apps/dravel-render/render_run.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
-#include "interpreter/command_list.h"
-#include "runtime/file_bytes.h"
-#include "runtime/gbk_codec.h"
-#include "runtime/value.h"
 
 namespace dravel {
 namespace {
@@ -32,38 +27,6 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
 int UsageFailure(const std::string& message) {
   std::cerr << "dravel-render: " << message << "\nTry 'dravel-render --help'.\n";
   return 2;
-}
-
-std::optional<std::string> ReadScriptBytes(const std::string& path) {
-  if (path == "-") {
-    std::cin.tie(nullptr);
-    std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
-    if (std::cin.bad()) return std::nullopt;
-    return bytes;
-  }
-  const FileReadResult result = TryReadFileBytes(path);
-  if (!result.Ok()) {
-    std::cerr << "dravel-render: cannot read " << path << ": " << FileErrorText(result.error)
-              << "\n";
-    return std::nullopt;
-  }
-  return std::string(result.bytes.begin(), result.bytes.end());
-}
-
-std::string HintForOutput(const Text& hint, bool gbk) {
-  std::string text = gbk ? hint : GbkToUtf8(hint);
-  std::string lines;
-  lines.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    lines += text[i];
-  }
-  return lines;
-}
-
-std::string StateLine(const TurtleState& turtle) {
-  return "turtle " + ToText(turtle.x) + " " + ToText(turtle.y) + " " + ToText(turtle.heading) +
-         " " + ToText(turtle.pen) + " " + ToText(turtle.visible) + "\n";
 }
 
 bool WriteStandardOutput(const QByteArray& bytes) {

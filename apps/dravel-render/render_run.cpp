@@ -51,21 +51,4 @@ std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options)
   return std::chrono::milliseconds(static_cast<int64_t>(*options.timeout_seconds * 1000));
 }
 
-Text ScriptOf(std::string_view bytes, ScriptEncoding encoding) {
-  const std::string_view text = UpToZero(bytes);
-  const bool utf8 = encoding == ScriptEncoding::kUtf8 ||
-                    (encoding == ScriptEncoding::kAuto && LooksLikeUtf8(text));
-  if (!utf8) return ScriptFromFileBytes(text);
-  return ScriptFromFileBytes(Utf8ToGbk(WithoutByteOrderMark(text)));
-}
-
-Text LastHintLine(const Text& hint) {
-  // A GBK trail byte is never CR or LF, so searching bytes is safe.
-  const size_t end = hint.find_last_not_of("\r\n");
-  if (end == Text::npos) return {};
-  const size_t newline = hint.rfind('\n', end);
-  const size_t start = newline == Text::npos ? 0 : newline + 1;
-  return hint.substr(start, end + 1 - start);
-}
-
 }  // namespace dravel

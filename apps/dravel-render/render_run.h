@@ -9,6 +9,7 @@
 #include <string>
 
 #include "apps/dravel-render/render_options.h"
+#include "apps/dravel-render/render_text.h"
 #include "canvas/canvas_core.h"
 #include "runtime/text.h"
 
@@ -35,11 +36,5 @@ RunOutcome RunOnCanvas(const RenderOptions& options, const Text& script, CanvasC
 
 // The timeout of --timeout, if given.
 std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options);
-
-// A script file's bytes as the editor would hold them, read in `encoding`.
-Text ScriptOf(std::string_view bytes, ScriptEncoding encoding);
-
-// The last non-empty line of a hint text, without its line break.
-Text LastHintLine(const Text& hint);
 
 }  // namespace dravel

@@ -1,0 +1,62 @@
+#include "apps/dravel-render/render_text.h"
+
+#include <iostream>
+#include <iterator>
+
+#include "interpreter/command_list.h"
+#include "runtime/file_bytes.h"
+#include "runtime/gbk_codec.h"
+#include "runtime/value.h"
+
+namespace dravel {
+
+std::optional<std::string> ReadScriptBytes(const std::string& path) {
+  if (path == "-") {
+    std::cin.tie(nullptr);
+    std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    if (std::cin.bad()) return std::nullopt;
+    return bytes;
+  }
+  const FileReadResult result = TryReadFileBytes(path);
+  if (!result.Ok()) {
+    std::cerr << "dravel-render: cannot read " << path << ": " << FileErrorText(result.error)
+              << "\n";
+    return std::nullopt;
+  }
+  return std::string(result.bytes.begin(), result.bytes.end());
+}
+
+std::string HintForOutput(const Text& hint, bool gbk) {
+  std::string text = gbk ? hint : GbkToUtf8(hint);
+  std::string lines;
+  lines.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    lines += text[i];
+  }
+  return lines;
+}
+
+std::string StateLine(const TurtleState& turtle) {
+  return "turtle " + ToText(turtle.x) + " " + ToText(turtle.y) + " " + ToText(turtle.heading) +
+         " " + ToText(turtle.pen) + " " + ToText(turtle.visible) + "\n";
+}
+
+Text ScriptOf(std::string_view bytes, ScriptEncoding encoding) {
+  const std::string_view text = UpToZero(bytes);
+  const bool utf8 = encoding == ScriptEncoding::kUtf8 ||
+                    (encoding == ScriptEncoding::kAuto && LooksLikeUtf8(text));
+  if (!utf8) return ScriptFromFileBytes(text);
+  return ScriptFromFileBytes(Utf8ToGbk(WithoutByteOrderMark(text)));
+}
+
+Text LastHintLine(const Text& hint) {
+  // A GBK trail byte is never CR or LF, so searching bytes is safe.
+  const size_t end = hint.find_last_not_of("\r\n");
+  if (end == Text::npos) return {};
+  const size_t newline = hint.rfind('\n', end);
+  const size_t start = newline == Text::npos ? 0 : newline + 1;
+  return hint.substr(start, end + 1 - start);
+}
+
+}  // namespace dravel

@@ -1,0 +1,32 @@
+// The texts of a headless run, shared by dravel-render and the web edition's
+// node command: the script read as the editor would hold it, the hint as it
+// is printed, the --state line, the hint's last line.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "apps/dravel-render/render_options.h"
+#include "canvas/turtle_model.h"
+#include "runtime/text.h"
+
+namespace dravel {
+
+// The bytes of the script file at `path` (- : standard input); nullopt, after
+// saying why on standard error, when they cannot be read.
+std::optional<std::string> ReadScriptBytes(const std::string& path);
+
+// A script file's bytes as the editor would hold them, read in `encoding`.
+Text ScriptOf(std::string_view bytes, ScriptEncoding encoding);
+
+// The hint text as printed: LF line ends, UTF-8 unless `gbk`.
+std::string HintForOutput(const Text& hint, bool gbk);
+
+// "turtle X Y HEADING PEN VISIBLE" and a line end.
+std::string StateLine(const TurtleState& turtle);
+
+// The last non-empty line of a hint text, without its line break.
+Text LastHintLine(const Text& hint);
+
+}  // namespace dravel
