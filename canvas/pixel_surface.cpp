@@ -29,7 +29,9 @@ void PixelSurface::SetBackgroundColour(uint32_t colour) {
   CopyInkOntoVisible();
 }
 
-PixelLayers PixelSurface::Layers() { return {visible_.data(), ink_.data(), width_, width_, height_}; }
+PixelLayers PixelSurface::Layers() {
+  return {visible_.data(), ink_.data(), width_, width_, height_};
+}
 
 void PixelSurface::DrawSegment(TurtlePoint from, TurtlePoint to) {
   const int32_t ax = RoundSaturated(from.x), ay = RoundSaturated(from.y);
@@ -51,7 +53,8 @@ void PixelSurface::DrawWideLine(int32_t from_x, int32_t from_y, int32_t to_x, in
   const int64_t left = std::max<int64_t>(0, int64_t(std::floor(std::min(ax, bx) - half)));
   const int64_t right = std::min<int64_t>(width_, int64_t(std::ceil(std::max(ax, bx) + half)) + 1);
   const int64_t top = std::max<int64_t>(0, int64_t(std::floor(std::min(ay, by) - half)));
-  const int64_t bottom = std::min<int64_t>(height_, int64_t(std::ceil(std::max(ay, by) + half)) + 1);
+  const int64_t bottom =
+      std::min<int64_t>(height_, int64_t(std::ceil(std::max(ay, by) + half)) + 1);
   const double dx = bx - ax, dy = by - ay, length = dx * dx + dy * dy;
   const uint32_t pixel = PixelOf(pen_colour_);
   for (int64_t y = top; y < bottom; ++y) {

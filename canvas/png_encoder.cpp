@@ -1,6 +1,6 @@
 #include "canvas/png_encoder.h"
 
-#include <zlib.h>
+#include "canvas/png_deflate.h"
 
 #include <array>
 #include <cassert>
@@ -21,8 +21,7 @@ void PutChunk(std::string& out, const char* type, const std::string& data) {
   const size_t start = out.size();
   out.append(type, 4);
   out += data;
-  const auto* bytes = reinterpret_cast<const Bytef*>(out.data() + start);
-  PutBigEndian(out, uint32_t(crc32(crc32(0, nullptr, 0), bytes, uInt(out.size() - start))));
+  PutBigEndian(out, PngCrc32(std::string_view(out).substr(start)));
 }
 
 // The image's colours in order of first appearance, or nullopt past 256.
@@ -87,21 +86,6 @@ std::string RgbRows(const uint32_t* pixels, int width, int height, ptrdiff_t str
   return rows;
 }
 
-std::optional<std::string> Deflate(const std::string& data) {
-  z_stream stream{};
-  if (deflateInit2(&stream, 6, Z_DEFLATED, 15, 8, Z_RLE) != Z_OK) return std::nullopt;
-  std::string out(deflateBound(&stream, uLong(data.size())), '\0');
-  stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-  stream.avail_in = uInt(data.size());
-  stream.next_out = reinterpret_cast<Bytef*>(out.data());
-  stream.avail_out = uInt(out.size());
-  const int result = deflate(&stream, Z_FINISH);
-  deflateEnd(&stream);
-  if (result != Z_STREAM_END) return std::nullopt;
-  out.resize(stream.total_out);
-  return out;
-}
-
 std::string Header(int width, int height, uint8_t colour_type) {
   std::string header;
   PutBigEndian(header, uint32_t(width));
@@ -128,10 +112,10 @@ std::string EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t s
       entries += char(colour & 0xFF);
     }
     PutChunk(png, "PLTE", entries);
-    data = Deflate(IndexedRows(pixels, width, height, stride, *palette));
+    data = PngDeflate(IndexedRows(pixels, width, height, stride, *palette));
   } else {
     PutChunk(png, "IHDR", Header(width, height, 2));
-    data = Deflate(RgbRows(pixels, width, height, stride));
+    data = PngDeflate(RgbRows(pixels, width, height, stride));
   }
   if (!data) return {};
   PutChunk(png, "IDAT", *data);
