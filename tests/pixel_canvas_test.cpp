@@ -7,9 +7,9 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <map>
 #include <mutex>
 #include <thread>
-#include <map>
 #include <tuple>
 
 #include "canvas/canvas_core.h"

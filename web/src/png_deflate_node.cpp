@@ -1,0 +1,54 @@
+// PNG deflating in the web edition: node's own zlib, the same library the
+// desktop links, at the same settings. In a browser there is none (the page
+// shows its canvas and writes no PNG), and PngDeflate gives nullopt.
+#include <emscripten.h>
+
+#include <array>
+#include <cstdlib>
+
+#include "canvas/png_deflate.h"
+
+namespace {
+
+// Deflates `size` bytes at `data` into a buffer it allocates, whose address
+// goes to *out; gives the deflated size, or -1 outside node.
+EM_JS(int, NodeDeflate, (const char* data, int size, char** out), {
+  if (typeof process === 'undefined' || !process.versions || !process.versions.node) return -1;
+  const zlib = require('zlib');
+  const deflated = zlib.deflateSync(HEAPU8.subarray(data, data + size),
+                                    {level : 6, strategy : zlib.constants.Z_RLE});
+  const at = _malloc(deflated.length);
+  HEAPU8.set(deflated, at);
+  HEAP32[out >> 2] = at;
+  return deflated.length;
+});
+
+}  // namespace
+
+namespace dravel {
+
+std::optional<std::string> PngDeflate(const std::string& data) {
+  char* out = nullptr;
+  const int size = NodeDeflate(data.data(), int(data.size()), &out);
+  if (size < 0) return std::nullopt;
+  std::string deflated(out, size_t(size));
+  std::free(out);
+  return deflated;
+}
+
+uint32_t PngCrc32(std::string_view bytes) {
+  static const std::array<uint32_t, 256> table = [] {
+    std::array<uint32_t, 256> entries{};
+    for (uint32_t n = 0; n < 256; ++n) {
+      uint32_t c = n;
+      for (int k = 0; k < 8; ++k) c = c & 1 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+      entries[n] = c;
+    }
+    return entries;
+  }();
+  uint32_t crc = 0xFFFFFFFFu;
+  for (unsigned char byte : bytes) crc = table[(crc ^ byte) & 0xFF] ^ (crc >> 8);
+  return crc ^ 0xFFFFFFFFu;
+}
+
+}  // namespace dravel

@@ -1,0 +1,155 @@
+// The page's WebAssembly module, run in a Web Worker (web/worker.js): one
+// canvas, runs of the editor's script on it, and the codec for saving. What a
+// run shows goes to the page as it happens, through the functions worker.js
+// gives the module (Module.onHint and the rest). A run is stopped by ending
+// the whole worker, so nothing here needs a stop of its own; 延时 sleeps by
+// handing the thread back to the browser (Asyncify).
+#include <emscripten.h>
+
+#include <algorithm>
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "interpreter/run_script.h"
+#include "runtime/beep_delay.h"
+#include "runtime/gbk_codec.h"
+#include "web/src/web_canvas.h"
+
+namespace dravel {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kFrameInterval = std::chrono::milliseconds(33);
+
+EM_JS(void, PostHint, (int replace, const char* gbk, int size), {
+  Module.onHint(replace != 0, HEAPU8.slice(gbk, gbk + size));
+});
+EM_JS(void, PostRunCount, (const char* gbk, int size), {
+  Module.onRunCount(HEAPU8.slice(gbk, gbk + size));
+});
+EM_JS(void, PostFailing, (int line, int item), { Module.onFailing(line, item); });
+EM_JS(void, PostBeep, (), { Module.onBeep(); });
+EM_JS(void, PostFrame, (const uint32_t* pixels, int width, int height, const char* snapshot,
+                        int snapshot_size), {
+  Module.onFrame(HEAPU8.slice(pixels, pixels + width * height * 4), width, height,
+                 HEAPU8.slice(snapshot, snapshot + snapshot_size));
+});
+EM_JS(void, PaintTextMask, (const char* gbk, int size, int x, int y, int escapement, int width,
+                            int height, uint8_t* mask), {
+  Module.paintText(HEAPU8.subarray(gbk, gbk + size), x, y, escapement, width, height,
+                   HEAPU8.subarray(mask, mask + width * height));
+});
+
+// The page's side of a run: every effect goes to the page at once. Nothing
+// is dropped here: once the page stops a run, it ends this worker.
+class PageHost final : public RunHost {
+ public:
+  PageHost(Text script, Text run_count) : script_(std::move(script)), run_count_(std::move(run_count)) {}
+
+  Text EditorText() override { return script_; }
+  Text RunCountText() override { return run_count_; }
+  void DisableRunButton() override {}
+  void ReplaceHint(const std::stop_token&, const Text& text) override {
+    PostHint(1, text.data(), int(text.size()));
+  }
+  void AppendHint(const std::stop_token&, const Text& text) override {
+    PostHint(0, text.data(), int(text.size()));
+  }
+  void SetRunCountText(const std::stop_token&, const Text& text) override {
+    PostRunCount(text.data(), int(text.size()));
+  }
+  void EnableRunButton(const std::stop_token&) override {}
+  void FocusEditor(const std::stop_token&) override {}
+  void Beep(const std::stop_token&) override { PostBeep(); }
+  void ReportFailingLine(const std::stop_token&, int script_line) override {
+    PostFailing(script_line, 0);
+  }
+  void ReportFailingItem(const std::stop_token&, int script_line, int body_item) override {
+    PostFailing(script_line, body_item);
+  }
+
+ private:
+  Text script_;
+  Text run_count_;
+};
+
+std::unique_ptr<PixelCanvas> canvas;
+Clock::time_point last_frame;
+std::string encoded;
+
+void SendFrame() {
+  const std::vector<uint32_t> pixels = canvas->Paint();
+  const std::string snapshot = canvas->Snapshot();
+  PostFrame(pixels.data(), canvas->Surface().Width(), canvas->Surface().Height(), snapshot.data(),
+            int(snapshot.size()));
+  last_frame = Clock::now();
+}
+
+void PaintText(const TextRequest& text, int width, int height, std::vector<uint8_t>& mask) {
+  PaintTextMask(text.gbk_text.data(), int(text.gbk_text.size()), text.x, text.y, text.escapement,
+                width, height, mask.data());
+}
+
+}  // namespace
+}  // namespace dravel
+
+using namespace dravel;
+
+extern "C" {
+
+EMSCRIPTEN_KEEPALIVE void dravel_start() {
+  canvas = WebCanvas(kWebCanvasWidth, kWebCanvasHeight, EdgeMode::Wrap);
+  canvas->SetTextPainter(PaintText);
+  // The run shows itself about thirty times a second, and before each wait.
+  canvas->SetStopped([] {
+    static unsigned calls = 0;
+    if (++calls % 64 == 0 && Clock::now() - last_frame >= kFrameInterval) SendFrame();
+    return false;
+  });
+  SetDelayHook([](int ms, std::stop_token) {
+    SendFrame();
+    if (ms > 0) emscripten_sleep(unsigned(ms));
+  });
+  SendFrame();
+}
+
+EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const char* count,
+                                     int count_size) {
+  PageHost host(Text(script, size_t(script_size)), Text(count, size_t(count_size)));
+  RunContext context{*canvas, host, {}};
+  RunScript({host.EditorText(), host.RunCountText()}, context);
+  SendFrame();
+}
+
+EMSCRIPTEN_KEEPALIVE void dravel_clear() {
+  canvas->Clear();
+  SendFrame();
+}
+
+EMSCRIPTEN_KEEPALIVE int dravel_restore(const char* snapshot, int size) {
+  const bool restored = canvas->Restore(std::string_view(snapshot, size_t(size)));
+  SendFrame();
+  return restored;
+}
+
+// The editor's text (UTF-8, LF line ends) as the desktop saves it: GBK with
+// CR LF. Gives the size of the bytes (dravel_encoded), or minus the number
+// of the first line holding a character GBK cannot hold.
+EMSCRIPTEN_KEEPALIVE int dravel_encode(const char* utf8, int size) {
+  std::string text;
+  for (const char c : std::string_view(utf8, size_t(size))) {
+    if (c == '\n') text += '\r';
+    text += c;
+  }
+  const size_t bad = FirstUnconvertible(text, UndecodableBytes::kKeep);
+  if (bad != std::string::npos) {
+    return -int(std::count(text.begin(), text.begin() + std::ptrdiff_t(bad), '\n') + 1);
+  }
+  encoded = Utf8ToGbk(text, nullptr, UndecodableBytes::kKeep);
+  return int(encoded.size());
+}
+
+EMSCRIPTEN_KEEPALIVE const char* dravel_encoded() { return encoded.data(); }
+
+}  // extern "C"
