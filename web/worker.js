@@ -1,0 +1,105 @@
+// The page's worker: loads the WebAssembly module, keeps its canvas and runs
+// scripts on it, sending the page what a run shows as it happens. The page
+// stops a run by ending this worker and starting another (given the last
+// snapshot), so a stopped run can never draw or say anything more.
+'use strict';
+
+importScripts('dravel-web.js');
+
+const gbk = new TextDecoder('gbk');
+let textCanvas = null;
+
+// 写文字: the browser draws the text (24 px, no smoothing wanted, so the
+// coverage is cut at half) at the turtle's angle; the module colours it.
+function paintText(bytes, x, y, escapement, width, height, mask) {
+  if (typeof OffscreenCanvas === 'undefined') return;
+  if (!textCanvas || textCanvas.width !== width || textCanvas.height !== height) {
+    textCanvas = new OffscreenCanvas(width, height);
+  }
+  const context = textCanvas.getContext('2d', {willReadFrequently: true});
+  context.setTransform(1, 0, 0, 1, 0, 0);
+  context.clearRect(0, 0, width, height);
+  context.translate(x, y);
+  context.rotate(-escapement / 10 * Math.PI / 180);
+  context.font = '24px sans-serif';
+  context.textBaseline = 'top';
+  context.fillStyle = '#000';
+  context.fillText(gbk.decode(bytes), 0, 0);
+  const alpha = context.getImageData(0, 0, width, height).data;
+  for (let i = 0; i < mask.length; ++i) mask[i] = alpha[i * 4 + 3] >= 128 ? 1 : 0;
+}
+
+// The layers hold 0xFFRRGGBB words, little-endian bytes B G R A; the page's
+// canvas wants R G B A.
+function toRgba(pixels) {
+  for (let i = 0; i < pixels.length; i += 4) {
+    const blue = pixels[i];
+    pixels[i] = pixels[i + 2];
+    pixels[i + 2] = blue;
+    pixels[i + 3] = 255;
+  }
+  return pixels;
+}
+
+// Copies `bytes` into the module for as long as `use` (which may be async) runs.
+async function withBytes(module, bytes, use) {
+  const at = module._malloc(Math.max(bytes.length, 1));
+  module.HEAPU8.set(bytes, at);
+  try {
+    return await use(at, bytes.length);
+  } finally {
+    module._free(at);
+  }
+}
+
+const ready = DravelWeb({
+  onHint: (replace, bytes) => postMessage({type: 'hint', replace, text: gbk.decode(bytes)}),
+  onRunCount: (bytes) => postMessage({type: 'count', text: gbk.decode(bytes)}),
+  onFailing: (line, item) => postMessage({type: 'failing', line, item}),
+  onBeep: () => postMessage({type: 'beep'}),
+  onFrame: (pixels, width, height, snapshot) => {
+    const rgba = toRgba(pixels);
+    postMessage({type: 'frame', width, height, pixels: rgba.buffer, snapshot: snapshot.buffer},
+                [rgba.buffer, snapshot.buffer]);
+  },
+  paintText,
+}).then((module) => {
+  postMessage({type: 'ready'});
+  module._dravel_start();
+  return module;
+});
+
+// One message at a time: a run finishes before the next message is read.
+let queue = Promise.resolve();
+onmessage = (event) => {
+  queue = queue.then(() => ready).then((module) => handle(module, event.data));
+};
+
+async function handle(module, message) {
+  switch (message.type) {
+    case 'run':
+      await withBytes(module, message.script, (script, scriptSize) =>
+        withBytes(module, message.count, (count, countSize) =>
+          module.ccall('dravel_run', null, ['number', 'number', 'number', 'number'],
+                       [script, scriptSize, count, countSize], {async: true})));
+      postMessage({type: 'done'});
+      break;
+    case 'clear':
+      module._dravel_clear();
+      break;
+    case 'restore':
+      await withBytes(module, new Uint8Array(message.snapshot), (at, size) => module._dravel_restore(at, size));
+      break;
+    case 'encode': {
+      const utf8 = new TextEncoder().encode(message.text);
+      const size = await withBytes(module, utf8, (at, length) => module._dravel_encode(at, length));
+      if (size < 0) {
+        postMessage({type: 'encoded', id: message.id, bytes: null, line: -size});
+      } else {
+        const at = module._dravel_encoded();
+        postMessage({type: 'encoded', id: message.id, bytes: module.HEAPU8.slice(at, at + size)});
+      }
+      break;
+    }
+  }
+}
