@@ -23,6 +23,15 @@ constexpr uint32_t ColourOf(uint32_t pixel) {
   return red | green << 8 | blue << 16;
 }
 
+// The pen colour drawn for `colour`: the key colour itself is raised to blue
+// 63, so that ink stays ink.
+constexpr uint32_t DrawnPenColour(uint32_t colour) {
+  colour &= 0xFFFFFF;
+  return colour == kKeyColour ? kKeyColour + 0x010000 : colour;
+}
+// Out-of-range pen widths (<= 0 or > 65534) become 1.
+constexpr int DrawnPenWidth(int width) { return width <= 0 || width > kMaxPenWidth ? 1 : width; }
+
 // The two layers a line is drawn into, `stride` pixels from row to row.
 struct PixelLayers {
   uint32_t* visible = nullptr;

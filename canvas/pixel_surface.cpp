@@ -14,14 +14,9 @@ PixelSurface::PixelSurface(int width, int height)
       visible_(size_t(width_) * size_t(height_), kWhitePixel),
       ink_(visible_.size(), PixelOf(kKeyColour)) {}
 
-void PixelSurface::SetPenColour(uint32_t colour) {
-  colour &= 0xFFFFFF;
-  pen_colour_ = colour == kKeyColour ? kKeyColour + 0x010000 : colour;
-}
+void PixelSurface::SetPenColour(uint32_t colour) { pen_colour_ = DrawnPenColour(colour); }
 
-void PixelSurface::SetPenWidth(int width) {
-  pen_width_ = width <= 0 || width > kMaxPenWidth ? 1 : width;
-}
+void PixelSurface::SetPenWidth(int width) { pen_width_ = DrawnPenWidth(width); }
 
 void PixelSurface::SetBackgroundColour(uint32_t colour) {
   background_colour_ = colour & 0xFFFFFF;

@@ -71,14 +71,9 @@ void RasterSurface::SetRepaintCallback(std::function<void(bool)> callback) {
   repaint_ = std::move(callback);
 }
 
-void RasterSurface::SetPenColour(uint32_t colour) {
-  colour &= 0xFFFFFF;
-  pen_colour_ = colour == kKeyColour ? kKeyColour + 0x010000 : colour;
-}
+void RasterSurface::SetPenColour(uint32_t colour) { pen_colour_ = DrawnPenColour(colour); }
 
-void RasterSurface::SetPenWidth(int width) {
-  pen_width_ = width <= 0 || width > kMaxPenWidth ? 1 : width;
-}
+void RasterSurface::SetPenWidth(int width) { pen_width_ = DrawnPenWidth(width); }
 
 void RasterSurface::SetBackgroundColour(uint32_t colour) {
   background_colour_ = colour & 0xFFFFFF;
