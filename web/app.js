@@ -208,8 +208,45 @@ let lastSnapshot = null;
 let nextRequest = 1;
 const requests = new Map(); // id -> {owner, resolve, reject}
 
+// Workers are made from copies of their files kept in memory, so that a stop,
+// which starts a new worker, still works once the connection has gone. When a
+// copy cannot be made, the workers load from the server.
+const WORKER_FILES = {
+  'worker.js': 'text/javascript',
+  'dravel-web.js': 'text/javascript',
+  'dravel-web.wasm': 'application/wasm',
+};
+let workerUrl = 'worker.js';
+
+async function keepWorkerFiles() {
+  const copies = {};
+  try {
+    for (const [name, type] of Object.entries(WORKER_FILES)) {
+      const response = await fetch(name);
+      if (!response.ok) return;
+      copies[name] = URL.createObjectURL(new Blob([await response.arrayBuffer()], { type }));
+    }
+  } catch {
+    return;
+  }
+  // The worker asks for its files by their names; it is given the copies.
+  const start = `'use strict';
+const copies = ${JSON.stringify(copies)};
+const base = ${JSON.stringify(new URL('.', location.href).href)};
+const local = (url) => copies[String(url).replace(/[?#].*/, '').split('/').pop()] ??
+  new URL(String(url), base).href;
+const importFromServer = self.importScripts.bind(self);
+const fetchFromServer = self.fetch.bind(self);
+self.importScripts = (...urls) => importFromServer(...urls.map(local));
+self.fetch = (input, init) =>
+  fetchFromServer(typeof input === 'string' || input instanceof URL ? local(input) : input, init);
+importScripts('worker.js');
+`;
+  workerUrl = URL.createObjectURL(new Blob([start], { type: 'text/javascript' }));
+}
+
 function startWorker() {
-  const started = new Worker('worker.js');
+  const started = new Worker(workerUrl);
   started.onmessage = (event) => {
     if (started === worker) handleMessage(event.data);
     else if (started === codecWorker) handleEncoded(event.data);
@@ -289,7 +326,8 @@ function encoderFor() {
   return codecWorker;
 }
 
-function encode(text) {
+async function encode(text) {
+  await workerStarted;
   const owner = encoderFor();
   const id = nextRequest++;
   return new Promise((resolve, reject) => {
@@ -383,6 +421,7 @@ function stopRun() {
 }
 
 function clearCanvas() {
+  if (worker === null) return; // nothing drawn yet
   stopRun();
   framesWanted = true;
   worker.postMessage({ type: 'clear' });
@@ -624,4 +663,6 @@ window.addEventListener('beforeunload', (event) => {
 
 hint.replace(texts.hintInitial);
 hint.show();
-worker = startWorker();
+const workerStarted = keepWorkerFiles().then(() => {
+  worker = startWorker();
+});

@@ -89,7 +89,10 @@ const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
 async function waitFor(what, expression, timeoutMs = 30000) {
   const end = Date.now() + timeoutMs;
   while (!(await evaluate(expression))) {
-    if (Date.now() > end) throw new Error(`timed out waiting for ${what}`);
+    if (Date.now() > end) {
+      const hint = await evaluate(`document.getElementById('hint').value.slice(-300)`);
+      throw new Error(`timed out waiting for ${what}; the hint box ends ${JSON.stringify(hint)}`);
+    }
     await sleep(20);
   }
 }
@@ -209,6 +212,9 @@ async function main() {
   });
   await page('Page.enable');
   await page('Runtime.enable');
+  // Whatever the page needs later it must have kept: nothing comes from a cache.
+  await page('Network.enable');
+  await page('Network.setCacheDisabled', { cacheDisabled: true });
   await page('Emulation.setDeviceMetricsOverride',
     { width: 800, height: 700, deviceScaleFactor: 1, mobile: false });
   const downloads = path.join(scratch, 'downloads');
@@ -237,6 +243,10 @@ async function main() {
   checkEqual('the run count starts at 1', startUp.count, '1');
   checkEqual('the buttons and their access keys', startUp.buttons,
              'A调试/a B清屏/b C停止/c D全选/d 打开源码 新建源码 保存源码 编译源码');
+  await click('#tab-help');
+  check('a click on a tab shows its page',
+        await evaluate(`!document.getElementById('page-help').hidden && document.getElementById('page-script').hidden`));
+  await click('#tab-script');
 
   // The start-up run: the native program's pixels and hint text.
   const exampleFile = path.join(scratch, 'star.dvg');
@@ -289,7 +299,10 @@ async function main() {
              (await evaluate(`document.getElementById('hint').value`)).split('\n').slice(-4).join('|'),
              '打开 五角星.dvg 成功！|保存 五角星.dvg 成功！|编译Dravel源码到 五角星.dv 成功！|');
 
-  // A stop in the middle of a long run: nothing drawn or said after it.
+  // A stop in the middle of a long run: nothing drawn or said after it, and
+  // the worker that takes over needs no connection.
+  await page('Network.emulateNetworkConditions',
+    { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
   const cleared = await evaluate(`(() => {
     const star = canvasHash();
     document.getElementById('clear').click();
@@ -313,7 +326,7 @@ async function main() {
   check('the run was stopped before its end', !later.hint.includes('程序调试完毕'));
   check('the run button is enabled after a stop', later.runEnabled);
 
-  // The next run goes to a fresh worker and shows where it fails.
+  // The next run goes to the new worker and shows where it fails.
   await evaluate(`document.getElementById('editor').value = '前进 10\\n前近 10\\n右转 90';
                   document.getElementById('count').value = '1'`);
   await click('#run');
