@@ -127,7 +127,7 @@ function checkEqual(what, actual, expected) {
         `got ${JSON.stringify(actual)}\n    expected ${JSON.stringify(expected)}`);
 }
 
-const readText = (file) => fs.readFileSync(path.join(sourceDir, file));
+const sourceBytes = (file) => fs.readFileSync(path.join(sourceDir, file));
 const gbk = (bytes) => new TextDecoder('gbk').decode(bytes);
 const gbkBytes = (text) => execFileSync('python3',
   ['-c', 'import sys; sys.stdout.buffer.write(sys.argv[1].encode("gbk"))', text]);
@@ -227,7 +227,7 @@ async function main() {
   await waitFor('the worker to be ready', `!document.getElementById('run').disabled`);
 
   // Start-up: the window's texts.
-  const exampleText = gbk(readText('resources/texts/example_script.txt')).replace(/\r\n/g, '\n');
+  const exampleText = gbk(sourceBytes('resources/texts/example_script.txt')).replace(/\r\n/g, '\n');
   const startUp = await evaluate(`({
     editor: document.getElementById('editor').value,
     help: document.getElementById('help').value,
@@ -238,7 +238,7 @@ async function main() {
   })`);
   checkEqual('the editor starts with the example script', startUp.editor, exampleText);
   checkEqual('the help page holds the help text', startUp.help,
-             gbk(readText('resources/texts/help_text.txt')).replace(/\r\n/g, '\n'));
+             gbk(sourceBytes('resources/texts/help_text.txt')).replace(/\r\n/g, '\n'));
   checkEqual('the hint box starts as the desktop', startUp.hint, '提示信息：\n');
   checkEqual('the run count starts at 1', startUp.count, '1');
   checkEqual('the buttons and their access keys', startUp.buttons,
@@ -250,7 +250,7 @@ async function main() {
 
   // The start-up run: the native program's pixels and hint text.
   const exampleFile = path.join(scratch, 'star.dvg');
-  fs.writeFileSync(exampleFile, readText('resources/texts/example_script.txt'));
+  fs.writeFileSync(exampleFile, sourceBytes('resources/texts/example_script.txt'));
   const native = renderNative(exampleFile);
   await click('#run');
   await waitFor('the start-up run to end',
@@ -267,7 +267,7 @@ async function main() {
 
   // Files: opened bytes come back byte for byte (a stray byte included);
   // compiling drops the stop keywords.
-  const openedBytes = Buffer.concat([readText('resources/texts/example_script.txt'),
+  const openedBytes = Buffer.concat([sourceBytes('resources/texts/example_script.txt'),
                                      gbkBytes('\r\n写文字 ab'), Buffer.from([0xff, 0x0d, 0x0a])]);
   const openedFile = path.join(scratch, '五角星.dvg');
   fs.writeFileSync(openedFile, openedBytes);
@@ -314,6 +314,10 @@ async function main() {
   const empty = await evaluate('canvasHash()');
   await accessKey('a');
   await waitFor('the long run to draw', `canvasHash() !== ${empty}`, 15000);
+  // A save while the run holds its worker.
+  const savedDuringRun = await downloaded('#save');
+  check('a save during a run writes the script',
+        savedDuringRun.bytes.equals(gbkBytes('重复 100000 【前进 1|右转 1】')));
   await accessKey('c');
   const atStop = await evaluate(`({ canvas: ${canvasPixels}, hint: document.getElementById('hint').value })`);
   await sleep(1000);
