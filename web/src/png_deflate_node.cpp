@@ -12,11 +12,14 @@ namespace {
 
 // Deflates `size` bytes at `data` into a buffer it allocates, whose address
 // goes to *out; gives the deflated size, or -1 outside node.
+// The bodies are JavaScript, which clang-format would mangle.
+// clang-format off
 EM_JS(int, NodeDeflate, (const char* data, int size, char** out), {
   if (typeof process === 'undefined' || !process.versions || !process.versions.node) return -1;
   const zlib = require('zlib');
   const deflated = zlib.deflateSync(HEAPU8.subarray(data, data + size),
                                     {level : 6, strategy : zlib.constants.Z_RLE});
+  // clang-format on
   const at = _malloc(deflated.length);
   HEAPU8.set(deflated, at);
   HEAP32[out >> 2] = at;

@@ -26,9 +26,12 @@ using Clock = std::chrono::steady_clock;
 
 // Node lets its main thread block on an atomic wait: a delay that does not
 // burn the CPU.
+// The bodies are JavaScript, which clang-format would mangle.
+// clang-format off
 EM_JS(void, NodeSleep, (int ms), {
   Atomics.wait(new Int32Array(new SharedArrayBuffer(4)), 0, 0, ms);
 });
+// clang-format on
 
 int Refuse(const std::string& message) {
   std::cerr << "dravel-render-web: " << message << "\n";
@@ -55,8 +58,8 @@ bool WriteOutput(const std::string& path, const std::string& png) {
     std::cout.flush();
     return bool(std::cout);
   }
-  return TryWriteFileBytes(path, std::span(reinterpret_cast<const uint8_t*>(png.data()),
-                                           png.size()))
+  return TryWriteFileBytes(path,
+                           std::span(reinterpret_cast<const uint8_t*>(png.data()), png.size()))
       .Ok();
 }
 
@@ -77,8 +80,9 @@ int Render(const RenderOptions& options) {
   canvas->SetStopped([&] { return stop.stop_requested(); });
   SetDelayHook([&](int ms, std::stop_token) {
     auto wait = std::chrono::milliseconds(ms);
-    if (deadline) wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
-                                            std::max(*deadline - Clock::now(), Clock::duration{})));
+    if (deadline)
+      wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
+                                std::max(*deadline - Clock::now(), Clock::duration{})));
     if (wait.count() > 0) NodeSleep(int(wait.count()));
   });
 

@@ -22,6 +22,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr auto kFrameInterval = std::chrono::milliseconds(33);
 
+// The bodies are JavaScript, which clang-format would mangle.
+// clang-format off
 EM_JS(void, PostHint, (int replace, const char* gbk, int size), {
   Module.onHint(replace != 0, HEAPU8.slice(gbk, gbk + size));
 });
@@ -40,12 +42,14 @@ EM_JS(void, PaintTextMask, (const char* gbk, int size, int x, int y, int escapem
   Module.paintText(HEAPU8.subarray(gbk, gbk + size), x, y, escapement, width, height,
                    HEAPU8.subarray(mask, mask + width * height));
 });
+// clang-format on
 
 // The page's side of a run: every effect goes to the page at once. Nothing
 // is dropped here: once the page stops a run, it ends this worker.
 class PageHost final : public RunHost {
  public:
-  PageHost(Text script, Text run_count) : script_(std::move(script)), run_count_(std::move(run_count)) {}
+  PageHost(Text script, Text run_count)
+      : script_(std::move(script)), run_count_(std::move(run_count)) {}
 
   Text EditorText() override { return script_; }
   Text RunCountText() override { return run_count_; }
