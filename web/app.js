@@ -104,16 +104,19 @@ function leadingInteger(text) {
 
 // ---- The hint box ----
 
-// Bounded however much a run says: the first MiB stays, past it only the last
-// lines, behind one line that counts those left out.
-const HINT_HEAD = 1 << 20;
-const HINT_TAIL = 1 << 20;
+// Bounded however much a run says: the first lines stay, past them only the
+// last lines, behind one line that counts those left out. Smaller bounds than
+// the desktop's MiB: a browser lays a text box out whole, and a MiB of text
+// there takes seconds, a stop's message included.
+const HINT_HEAD = 1 << 16;
+const HINT_TAIL = 1 << 16;
 
 const hint = {
   head: '',
   tail: '',
   headFull: false,
   leftOut: 0,
+  arrived: [], // said since the last take, joined once per display frame
   shown: true,
 
   replace(text) {
@@ -121,11 +124,21 @@ const hint = {
     this.tail = '';
     this.headFull = false;
     this.leftOut = 0;
+    this.arrived = [];
     this.append(text);
   },
 
+  // Kept as the worker says it (CR LF); the box gets LF when it is shown.
   append(text) {
-    text = toLf(text);
+    this.arrived.push(text);
+    this.shown = false;
+    scheduleShow();
+  },
+
+  take() {
+    if (this.arrived.length === 0) return;
+    const text = this.arrived.join('');
+    this.arrived = [];
     if (this.headFull) {
       this.tail += text;
     } else {
@@ -144,19 +157,32 @@ const hint = {
         this.tail = this.tail.slice(cut);
       }
     }
-    this.shown = false;
-    scheduleShow();
   },
 
   text() {
-    return this.head + (this.leftOut > 0 ? toLf(texts.leftOut(this.leftOut)) : '') + this.tail;
+    this.take();
+    return toLf(this.head + (this.leftOut > 0 ? texts.leftOut(this.leftOut) : '') + this.tail);
   },
 
-  show() {
+  // Laying out a long hint takes a while: a run that keeps talking gets the box
+  // brought up to date less often, so it spends at most a tenth of its time
+  // there. `now` (the end of a run, a stop) brings it up to date at once.
+  shownAt: 0,
+  showCost: 0,
+
+  show(now = false) {
+    this.take();
     if (this.shown) return;
+    if (!now && performance.now() - this.shownAt < 10 * this.showCost) {
+      scheduleShow();
+      return;
+    }
+    const start = performance.now();
     this.shown = true;
     hintBox.value = this.text();
-    hintBox.scrollTop = hintBox.scrollHeight;
+    hintBox.scrollTop = hintBox.scrollHeight; // lays the text out now, within the measure
+    this.shownAt = performance.now();
+    this.showCost = this.shownAt - start;
   },
 };
 
@@ -176,10 +202,10 @@ let showScheduled = false;
 function scheduleShow() {
   if (showScheduled) return;
   showScheduled = true;
-  requestAnimationFrame(showNow);
+  requestAnimationFrame(() => showNow());
 }
 
-function showNow() {
+function showNow(now = false) {
   showScheduled = false;
   if (pendingFrame !== null) {
     const frame = pendingFrame;
@@ -191,7 +217,7 @@ function showNow() {
     const pixels = new Uint8ClampedArray(frame.pixels);
     canvasContext.putImageData(new ImageData(pixels, frame.width, frame.height), 0, 0);
   }
-  hint.show();
+  hint.show(now);
 }
 
 // ---- The worker ----
@@ -300,14 +326,14 @@ function handleMessage(message) {
       countBox.value = message.text;
       break;
     case 'failing':
-      showNow();
+      showNow(true);
       selectScriptLine(message.line);
       break;
     case 'beep':
       beep();
       break;
     case 'done':
-      showNow();
+      showNow(true);
       endRun();
       break;
     case 'encoded':
@@ -415,7 +441,7 @@ function stopRun() {
   showNow();
   replaceWorker();
   hint.append(texts.runStopped);
-  hint.show();
+  hint.show(true);
   endRun();
   return true;
 }
