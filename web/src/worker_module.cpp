@@ -44,8 +44,21 @@ EM_JS(void, PaintTextMask, (const char* gbk, int size, int x, int y, int escapem
 });
 // clang-format on
 
-// The page's side of a run: every effect goes to the page at once. Nothing
-// is dropped here: once the page stops a run, it ends this worker.
+// Appended hint text waiting to go to the page: a run that talks a lot would
+// otherwise flood the page with one message per line. It goes with the next
+// frame, before any other effect, and whenever it reaches kHintBatchBytes.
+constexpr size_t kHintBatchBytes = 64 * 1024;
+Text pending_hint;
+
+void FlushHint() {
+  if (pending_hint.empty()) return;
+  PostHint(0, pending_hint.data(), int(pending_hint.size()));
+  pending_hint.clear();
+}
+
+// The page's side of a run: every effect goes to the page in order, appended
+// hints in batches. Nothing is dropped here: once the page stops a run, it
+// ends this worker.
 class PageHost final : public RunHost {
  public:
   PageHost(Text script, Text run_count)
@@ -55,21 +68,29 @@ class PageHost final : public RunHost {
   Text RunCountText() override { return run_count_; }
   void DisableRunButton() override {}
   void ReplaceHint(const std::stop_token&, const Text& text) override {
+    pending_hint.clear();
     PostHint(1, text.data(), int(text.size()));
   }
   void AppendHint(const std::stop_token&, const Text& text) override {
-    PostHint(0, text.data(), int(text.size()));
+    pending_hint += text;
+    if (pending_hint.size() >= kHintBatchBytes) FlushHint();
   }
   void SetRunCountText(const std::stop_token&, const Text& text) override {
+    FlushHint();
     PostRunCount(text.data(), int(text.size()));
   }
   void EnableRunButton(const std::stop_token&) override {}
   void FocusEditor(const std::stop_token&) override {}
-  void Beep(const std::stop_token&) override { PostBeep(); }
+  void Beep(const std::stop_token&) override {
+    FlushHint();
+    PostBeep();
+  }
   void ReportFailingLine(const std::stop_token&, int script_line) override {
+    FlushHint();
     PostFailing(script_line, 0);
   }
   void ReportFailingItem(const std::stop_token&, int script_line, int body_item) override {
+    FlushHint();
     PostFailing(script_line, body_item);
   }
 
@@ -83,6 +104,7 @@ Clock::time_point last_frame;
 std::string encoded;
 
 void SendFrame() {
+  FlushHint();
   const std::vector<uint32_t> pixels = canvas->Paint();
   const std::string snapshot = canvas->Snapshot();
   PostFrame(pixels.data(), canvas->Surface().Width(), canvas->Surface().Height(), snapshot.data(),
