@@ -8,7 +8,7 @@
 // CHROMIUM names the browser (default: chromium).
 'use strict';
 
-const { spawn, execFileSync } = require('child_process');
+const { execFileSync } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
@@ -21,100 +21,10 @@ if (!screenshotPath) {
 const sourceDir = path.resolve(__dirname, '../..');
 const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'dravel-page-test-'));
 
-// ---- The browser, over --remote-debugging-pipe ----
-
-const browser = spawn(process.env.CHROMIUM || 'chromium', [
-  '--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync',
-  '--user-data-dir=' + path.join(scratch, 'profile'), '--remote-debugging-pipe', 'about:blank',
-], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
-let browserLog = '';
-browser.stderr.on('data', (data) => { browserLog = (browserLog + data).slice(-4000); });
-
-let nextId = 1;
-const pending = new Map();
-const listeners = [];
-let received = Buffer.alloc(0);
-browser.stdio[4].on('data', (data) => {
-  received = Buffer.concat([received, data]);
-  for (let end; (end = received.indexOf(0)) >= 0; received = received.subarray(end + 1)) {
-    const message = JSON.parse(received.subarray(0, end).toString('utf8'));
-    if (message.id !== undefined) {
-      const call = pending.get(message.id);
-      pending.delete(message.id);
-      if (message.error) call.reject(new Error(`${call.method}: ${message.error.message}`));
-      else call.resolve(message.result);
-    } else {
-      for (const listener of [...listeners]) listener(message);
-    }
-  }
-});
-
-function send(method, params = {}, sessionId) {
-  const id = nextId++;
-  browser.stdio[3].write(JSON.stringify({ id, method, params, sessionId }) + '\0');
-  return new Promise((resolve, reject) => pending.set(id, { method, resolve, reject }));
-}
-
-function nextEvent(method, match = () => true, timeoutMs = 30000) {
-  return new Promise((resolve, reject) => {
-    const timer = setTimeout(() => {
-      listeners.splice(listeners.indexOf(listener), 1);
-      reject(new Error(`no ${method} within ${timeoutMs} ms`));
-    }, timeoutMs);
-    const listener = (message) => {
-      if (message.method !== method || !match(message.params)) return;
-      clearTimeout(timer);
-      listeners.splice(listeners.indexOf(listener), 1);
-      resolve(message.params);
-    };
-    listeners.push(listener);
-  });
-}
-
-let session;
-const page = (method, params) => send(method, params, session);
-
-async function evaluate(expression) {
-  const { result, exceptionDetails } = await page('Runtime.evaluate',
-    { expression, awaitPromise: true, returnByValue: true });
-  if (exceptionDetails) {
-    throw new Error(`in the page: ${exceptionDetails.exception?.description ?? exceptionDetails.text}`);
-  }
-  return result.value;
-}
-
-const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
-
-async function waitFor(what, expression, timeoutMs = 30000) {
-  const end = Date.now() + timeoutMs;
-  while (!(await evaluate(expression))) {
-    if (Date.now() > end) {
-      const hint = await evaluate(`document.getElementById('hint').value.slice(-300)`);
-      throw new Error(`timed out waiting for ${what}; the hint box ends ${JSON.stringify(hint)}`);
-    }
-    await sleep(20);
-  }
-}
-
-// A real click at the middle of the element.
-async function click(selector) {
-  const box = await evaluate(`(() => {
-    const r = document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect();
-    return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
-  })()`);
-  for (const type of ['mousePressed', 'mouseReleased']) {
-    await page('Input.dispatchMouseEvent', { type, ...box, button: 'left', clickCount: 1 });
-  }
-}
-
-// Alt+letter, as a learner presses a button's access key.
-async function accessKey(letter) {
-  const key = { key: letter, code: 'Key' + letter.toUpperCase(), modifiers: 1, unmodifiedText: letter,
-                windowsVirtualKeyCode: letter.toUpperCase().charCodeAt(0) };
-  await page('Input.dispatchKeyEvent', { type: 'keyDown', ...key });
-  await page('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
-}
+const devtools = require('./devtools');
+const { sleep } = devtools;
+const browser = devtools.launch(path.join(scratch, 'profile'));
+const { send, nextEvent, listeners, page, evaluate, waitFor, click, accessKey } = browser;
 
 // ---- Checks ----
 
@@ -196,10 +106,7 @@ function comparePixels(what, canvas, native) {
 
 async function main() {
   const started = Date.now();
-  const { targetInfos } = await send('Target.getTargets');
-  const target = targetInfos.find((info) => info.type === 'page');
-  ({ sessionId: session } = await send('Target.attachToTarget',
-    { targetId: target.targetId, flatten: true }));
+  const session = await browser.attach();
   const pageErrors = [];
   listeners.push((message) => {
     if (message.sessionId !== session) return;
@@ -350,13 +257,11 @@ async function main() {
 main()
   .catch((error) => failures.push(String(error.stack || error)))
   .finally(async () => {
-    const exited = new Promise((resolve) => browser.once('exit', resolve));
-    browser.kill();
-    await exited;
+    await browser.close();
     fs.rmSync(scratch, { recursive: true, force: true, maxRetries: 3 });
     if (failures.length > 0) {
       console.error('FAILED:\n  ' + failures.join('\n  '));
-      const said = browserLog.split('\n').filter((line) => line && !/dbus/i.test(line));
+      const said = browser.log().split('\n').filter((line) => line && !/dbus/i.test(line));
       if (said.length > 0) console.error('chromium said:\n' + said.slice(-20).join('\n'));
       process.exit(1);
     }

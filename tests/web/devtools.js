@@ -1,0 +1,129 @@
+// Headless Chromium driven over --remote-debugging-pipe (no npm): the page's
+// test and its benchmark share this.
+//
+//   const browser = launch(profileDir);   // CHROMIUM names the browser (default: chromium)
+//   await browser.attach();                // to the first page
+//   await browser.evaluate('1 + 1');
+//   await browser.close();
+'use strict';
+
+const { spawn } = require('child_process');
+
+const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
+
+function launch(profileDir) {
+  const browser = spawn(process.env.CHROMIUM || 'chromium', [
+    '--headless=new', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync',
+    '--user-data-dir=' + profileDir, '--remote-debugging-pipe', 'about:blank',
+  ], { stdio: ['ignore', 'ignore', 'pipe', 'pipe', 'pipe'] });
+  let browserLog = '';
+  browser.stderr.on('data', (data) => { browserLog = (browserLog + data).slice(-4000); });
+
+  let nextId = 1;
+  const pending = new Map();
+  // Called with every event; callers may push and remove their own.
+  const listeners = [];
+  let received = Buffer.alloc(0);
+  browser.stdio[4].on('data', (data) => {
+    received = Buffer.concat([received, data]);
+    for (let end; (end = received.indexOf(0)) >= 0; received = received.subarray(end + 1)) {
+      const message = JSON.parse(received.subarray(0, end).toString('utf8'));
+      if (message.id !== undefined) {
+        const call = pending.get(message.id);
+        pending.delete(message.id);
+        if (message.error) call.reject(new Error(`${call.method}: ${message.error.message}`));
+        else call.resolve(message.result);
+      } else {
+        for (const listener of [...listeners]) listener(message);
+      }
+    }
+  });
+
+  function send(method, params = {}, sessionId) {
+    const id = nextId++;
+    browser.stdio[3].write(JSON.stringify({ id, method, params, sessionId }) + '\0');
+    return new Promise((resolve, reject) => pending.set(id, { method, resolve, reject }));
+  }
+
+  function nextEvent(method, match = () => true, timeoutMs = 30000) {
+    return new Promise((resolve, reject) => {
+      const timer = setTimeout(() => {
+        listeners.splice(listeners.indexOf(listener), 1);
+        reject(new Error(`no ${method} within ${timeoutMs} ms`));
+      }, timeoutMs);
+      const listener = (message) => {
+        if (message.method !== method || !match(message.params)) return;
+        clearTimeout(timer);
+        listeners.splice(listeners.indexOf(listener), 1);
+        resolve(message.params);
+      };
+      listeners.push(listener);
+    });
+  }
+
+  let session;
+  const page = (method, params) => send(method, params, session);
+
+  // Attaches to the browser's first page; `page` and the rest go to it.
+  async function attach() {
+    const { targetInfos } = await send('Target.getTargets');
+    const target = targetInfos.find((info) => info.type === 'page');
+    ({ sessionId: session } = await send('Target.attachToTarget',
+      { targetId: target.targetId, flatten: true }));
+    return session;
+  }
+
+  async function evaluate(expression) {
+    const { result, exceptionDetails } = await page('Runtime.evaluate',
+      { expression, awaitPromise: true, returnByValue: true });
+    if (exceptionDetails) {
+      throw new Error(`in the page: ${exceptionDetails.exception?.description ?? exceptionDetails.text}`);
+    }
+    return result.value;
+  }
+
+  async function waitFor(what, expression, timeoutMs = 30000) {
+    const end = Date.now() + timeoutMs;
+    while (!(await evaluate(expression))) {
+      if (Date.now() > end) {
+        const hint = await evaluate(`document.getElementById('hint').value.slice(-300)`);
+        throw new Error(`timed out waiting for ${what}; the hint box ends ${JSON.stringify(hint)}`);
+      }
+      await sleep(20);
+    }
+  }
+
+  // A real click at the middle of the element.
+  async function click(selector) {
+    const box = await evaluate(`(() => {
+      const r = document.querySelector(${JSON.stringify(selector)}).getBoundingClientRect();
+      return { x: r.left + r.width / 2, y: r.top + r.height / 2 };
+    })()`);
+    for (const type of ['mousePressed', 'mouseReleased']) {
+      await page('Input.dispatchMouseEvent', { type, ...box, button: 'left', clickCount: 1 });
+    }
+  }
+
+  // Alt+letter, as a learner presses a button's access key.
+  async function accessKey(letter) {
+    const key = { key: letter, code: 'Key' + letter.toUpperCase(), modifiers: 1, unmodifiedText: letter,
+                  windowsVirtualKeyCode: letter.toUpperCase().charCodeAt(0) };
+    await page('Input.dispatchKeyEvent', { type: 'keyDown', ...key });
+    await page('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
+  }
+
+  async function close() {
+    if (browser.exitCode !== null || browser.signalCode !== null) return;
+    const exited = new Promise((resolve) => browser.once('exit', resolve));
+    browser.kill();
+    await exited;
+  }
+
+  return {
+    send, nextEvent, listeners, attach, page, evaluate, waitFor, click, accessKey, close,
+    log: () => browserLog,
+  };
+}
+
+module.exports = { launch, sleep };
