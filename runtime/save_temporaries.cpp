@@ -49,7 +49,10 @@ pid_t PidOfTemporary(std::string_view name, std::string_view target_name) {
     if (dash == std::string_view::npos || middle.size() - dash - 1 != kRandomLength) return 0;
     return ParsePid(middle.substr(0, dash));
   }
-  const std::string old_start = "." + std::string(target_name) + std::string(kOldMarker);
+  // Appended piece by piece: GCC 12's -Wrestrict misreads the chained operator+ at -O3.
+  std::string old_start(".");
+  old_start += target_name;
+  old_start += kOldMarker;
   if (!name.starts_with(old_start)) return 0;
   const std::string_view rest = name.substr(old_start.size());
   const size_t dash = rest.find('-');
