@@ -114,5 +114,30 @@ TEST(PixelCanvas, WidePensAndSnapshotsKeepTheDrawing) {
   EXPECT_EQ(copy.StateOf().x, 40);
 }
 
+TEST(PixelCanvas, TextIsDrawnWhereAndAsThePainterSays) {
+  PixelCanvas canvas(200, 100, PixelSprites);
+  canvas.SetPenColour(0x0000FF);
+  std::vector<TextRequest> asked;
+  canvas.SetTextPainter(
+      [&](const TextRequest& text, int width, int height, std::vector<uint8_t>& mask) {
+        asked.push_back(text);
+        ASSERT_EQ(mask.size(), size_t(width) * size_t(height));
+        mask[size_t(text.y) * size_t(width) + size_t(text.x)] = 1;
+      });
+  canvas.SetXY(10, 20);
+  canvas.TurnRight(90);
+  canvas.WriteText(SystemText("你好"));
+  ASSERT_EQ(asked.size(), 1u);
+  // The anchor in pixels from the top-left, the heading as escapement in
+  // tenths of a degree anticlockwise from the x axis.
+  EXPECT_EQ(asked[0].x, 110);
+  EXPECT_EQ(asked[0].y, 30);
+  EXPECT_EQ(asked[0].escapement, 3600);
+  EXPECT_EQ(asked[0].gbk_text, SystemText("你好"));
+  const size_t at = size_t(30) * 200 + 110;
+  EXPECT_EQ(canvas.Surface().VisibleLayer()[at], PixelOf(0x0000FF));
+  EXPECT_EQ(canvas.Surface().InkLayer()[at], PixelOf(0x0000FF));
+}
+
 }  // namespace
 }  // namespace dravel
