@@ -28,8 +28,9 @@ double Number(fuzz::ByteReader& input, bool arc) {
   const double byte = input.IntInRange(0, 255) - 128;
   switch (kind) {
     case 4: return std::numeric_limits<double>::quiet_NaN();
-    case 5: return byte < 0 ? -std::numeric_limits<double>::infinity()
-                            : std::numeric_limits<double>::infinity();
+    case 5:
+      return byte < 0 ? -std::numeric_limits<double>::infinity()
+                      : std::numeric_limits<double>::infinity();
     case 6: return byte * 1e7;
     case 7: return byte * 3e9;
     default: return byte * kScales[kind];
