@@ -284,6 +284,33 @@ function startWorker() {
   return started;
 }
 
+// ---- The settings page: sent on each change and to every new worker ----
+
+// #rrggbb to the canvas's 0x00BBGGRR.
+function storedColour(value) {
+  const rgb = parseInt(value.slice(1), 16);
+  return ((rgb & 0xff) << 16) | (rgb & 0xff00) | ((rgb >> 16) & 0xff);
+}
+
+function settingsMessage() {
+  const width = Math.min(50, Math.max(1, parseInt($('pen-width').value, 10) || 1));
+  return {
+    type: 'settings',
+    edgeMode: Number($('edge-mode').value),
+    penColour: storedColour($('pen-colour').value),
+    backgroundColour: storedColour($('background-colour').value),
+    penWidth: width,
+  };
+}
+
+for (const id of ['pen-colour', 'background-colour', 'pen-width', 'edge-mode']) {
+  $(id).addEventListener('change', () => {
+    if (worker === null) return;
+    framesWanted = true;
+    worker.postMessage(settingsMessage());
+  });
+}
+
 function replaceWorker() {
   abandonRequests(worker);
   worker.terminate();
@@ -292,6 +319,7 @@ function replaceWorker() {
   workerBusy = false;
   framesWanted = false;
   if (lastSnapshot !== null) worker.postMessage({ type: 'restore', snapshot: lastSnapshot });
+  worker.postMessage(settingsMessage());
 }
 
 function workerFailed(what) {
@@ -691,4 +719,5 @@ hint.replace(texts.hintInitial);
 hint.show();
 const workerStarted = keepWorkerFiles().then(() => {
   worker = startWorker();
+  worker.postMessage(settingsMessage()); // a reload may have kept other values in the boxes
 });

@@ -87,6 +87,10 @@ async function handle(module, message) {
     case 'clear':
       module._dravel_clear();
       break;
+    case 'settings':
+      module._dravel_settings(message.edgeMode, message.penColour, message.backgroundColour,
+                              message.penWidth);
+      break;
     case 'restore':
       await withBytes(module, new Uint8Array(message.snapshot), (at, size) => module._dravel_restore(at, size));
       break;

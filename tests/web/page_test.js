@@ -250,6 +250,22 @@ async function main() {
   check('the failing line is selected in the editor',
         failing.focused && failing.selected === '前近 10', JSON.stringify(failing));
 
+  // The settings page's colours reach the worker, and the worker that takes
+  // over after a stop.
+  const corner = `(() => { const d = document.getElementById('canvas').getContext('2d')
+    .getImageData(0, 0, 1, 1).data; return [d[0], d[1], d[2]].join(','); })()`;
+  await evaluate(`(() => { const box = document.getElementById('background-colour');
+    box.value = '#003366'; box.dispatchEvent(new Event('change')); })()`);
+  await waitFor('the new background', `${corner} === '0,51,102'`);
+  await evaluate(`document.getElementById('editor').value = '重复 100000 【前进 1|右转 1】';
+                  document.getElementById('count').value = '1000'`);
+  await accessKey('a');
+  await sleep(200);
+  await accessKey('c');
+  await accessKey('b');
+  await sleep(500);
+  checkEqual('a worker started by a stop keeps the settings', await evaluate(corner), '0,51,102');
+
   checkEqual('no errors in the page', pageErrors.join('\n'), '');
   console.log(`page test: ${((Date.now() - started) / 1000).toFixed(1)} s`);
 }

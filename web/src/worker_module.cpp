@@ -148,6 +148,17 @@ EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const 
   SendFrame();
 }
 
+// The page's 属性设置: edge mode as stored (0 fence, 1 wrap, 2 unbounded),
+// colours as 0x00BBGGRR, the pen's width; the drawing is kept.
+EMSCRIPTEN_KEEPALIVE void dravel_settings(int edge_mode, int pen_colour, int background_colour,
+                                          int pen_width) {
+  canvas->SetEdgeMode(EdgeModeOf(edge_mode));
+  canvas->SetPenColour(uint32_t(pen_colour));
+  canvas->SetBackgroundColour(uint32_t(background_colour));
+  canvas->SetPenWidth(pen_width);
+  SendFrame();
+}
+
 EMSCRIPTEN_KEEPALIVE void dravel_clear() {
   canvas->Clear();
   SendFrame();
