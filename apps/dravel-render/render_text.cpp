@@ -10,7 +10,7 @@
 
 namespace dravel {
 
-std::optional<std::string> ReadScriptBytes(const std::string& path) {
+std::optional<std::string> ReadScriptBytes(const std::string& path, std::string_view program) {
   if (path == "-") {
     std::cin.tie(nullptr);
     std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
@@ -19,8 +19,7 @@ std::optional<std::string> ReadScriptBytes(const std::string& path) {
   }
   const FileReadResult result = TryReadFileBytes(path);
   if (!result.Ok()) {
-    std::cerr << "dravel-render: cannot read " << path << ": " << FileErrorText(result.error)
-              << "\n";
+    std::cerr << program << ": cannot read " << path << ": " << FileErrorText(result.error) << "\n";
     return std::nullopt;
   }
   return std::string(result.bytes.begin(), result.bytes.end());

@@ -14,8 +14,9 @@
 namespace dravel {
 
 // The bytes of the script file at `path` (- : standard input); nullopt, after
-// saying why on standard error, when they cannot be read.
-std::optional<std::string> ReadScriptBytes(const std::string& path);
+// saying why on standard error as `program`, when they cannot be read.
+std::optional<std::string> ReadScriptBytes(const std::string& path,
+                                           std::string_view program = "dravel-render");
 
 // A script file's bytes as the editor would hold them, read in `encoding`.
 Text ScriptOf(std::string_view bytes, ScriptEncoding encoding);

@@ -64,7 +64,8 @@ bool WriteOutput(const std::string& path, const std::string& png) {
 }
 
 int Render(const RenderOptions& options) {
-  const std::optional<std::string> bytes = ReadScriptBytes(options.script_path);
+  const std::optional<std::string> bytes =
+      ReadScriptBytes(options.script_path, "dravel-render-web");
   if (!bytes) return 2;
   const Text script = ScriptOf(*bytes, options.encoding);
   auto canvas = WebCanvas(options.width, options.height, options.edge_mode);
