@@ -303,6 +303,14 @@ function settingsMessage() {
   };
 }
 
+const speedMessage = () => ({ type: 'speed', interval: Number($('speed').value) });
+
+// Both go to a new worker before anything else.
+function sendSettings(to) {
+  to.postMessage(speedMessage());
+  to.postMessage(settingsMessage());
+}
+
 for (const id of ['pen-colour', 'background-colour', 'pen-width', 'edge-mode']) {
   $(id).addEventListener('change', () => {
     if (worker === null) return;
@@ -310,6 +318,10 @@ for (const id of ['pen-colour', 'background-colour', 'pen-width', 'edge-mode']) 
     worker.postMessage(settingsMessage());
   });
 }
+// The speed reaches a run in progress too, at its next command.
+$('speed').addEventListener('change', () => {
+  if (worker !== null) worker.postMessage(speedMessage());
+});
 
 function replaceWorker() {
   abandonRequests(worker);
@@ -319,7 +331,7 @@ function replaceWorker() {
   workerBusy = false;
   framesWanted = false;
   if (lastSnapshot !== null) worker.postMessage({ type: 'restore', snapshot: lastSnapshot });
-  worker.postMessage(settingsMessage());
+  sendSettings(worker);
 }
 
 function workerFailed(what) {
@@ -719,5 +731,5 @@ hint.replace(texts.hintInitial);
 hint.show();
 const workerStarted = keepWorkerFiles().then(() => {
   worker = startWorker();
-  worker.postMessage(settingsMessage()); // a reload may have kept other values in the boxes
+  sendSettings(worker); // a reload may have kept other values in the boxes
 });

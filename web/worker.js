@@ -69,9 +69,14 @@ const ready = DravelWeb({
   return module;
 });
 
-// One message at a time: a run finishes before the next message is read.
+// One message at a time: a run finishes before the next message is read. The
+// speed is the exception: it reaches a run while the run waits between commands.
 let queue = Promise.resolve();
 onmessage = (event) => {
+  if (event.data.type === 'speed') {
+    ready.then((module) => module._dravel_set_interval(event.data.interval));
+    return;
+  }
   queue = queue.then(() => ready).then((module) => handle(module, event.data));
 };
 

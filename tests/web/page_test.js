@@ -266,6 +266,20 @@ async function main() {
   await sleep(500);
   checkEqual('a worker started by a stop keeps the settings', await evaluate(corner), '0,51,102');
 
+  // The speed holds a run at each command, and a change reaches the run
+  // while it waits.
+  const setSpeed = (value) => evaluate(`(() => { const box = document.getElementById('speed');
+    box.value = '${value}'; box.dispatchEvent(new Event('change')); })()`);
+  await setSpeed('1200');
+  await evaluate(`document.getElementById('editor').value = '前进 10\\n右转 90\\n前进 10\\n右转 90';
+                  document.getElementById('count').value = '1'`);
+  await click('#run');
+  await sleep(300);
+  check('the slowest speed holds the run', await evaluate(`document.getElementById('run').disabled`));
+  await setSpeed('0');
+  await waitFor('the run to end at the fastest speed', `!document.getElementById('run').disabled &&
+    /程序调试完毕/.test(document.getElementById('hint').value)`, 4000);  // the slowest: 4.8 s
+
   checkEqual('no errors in the page', pageErrors.join('\n'), '');
   console.log(`page test: ${((Date.now() - started) / 1000).toFixed(1)} s`);
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "interpreter/run_pacer.h"
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
 #include "runtime/gbk_codec.h"
@@ -99,7 +100,16 @@ class PageHost final : public RunHost {
   Text run_count_;
 };
 
+// The page's speed: each command waits its interval, the page seeing the
+// drawing so far, while the worker is handed back to the browser.
+class SleepingWaiter final : public PacingWaiter {
+ public:
+  void Wait(std::chrono::milliseconds interval, const std::stop_token&) override;
+};
+
 std::unique_ptr<PixelCanvas> canvas;
+SleepingWaiter sleeping_waiter;
+RunPacer pacer(&sleeping_waiter);
 Clock::time_point last_frame;
 std::string encoded;
 
@@ -110,6 +120,11 @@ void SendFrame() {
   PostFrame(pixels.data(), canvas->Surface().Width(), canvas->Surface().Height(), snapshot.data(),
             int(snapshot.size()));
   last_frame = Clock::now();
+}
+
+void SleepingWaiter::Wait(std::chrono::milliseconds interval, const std::stop_token&) {
+  SendFrame();
+  emscripten_sleep(unsigned(interval.count()));
 }
 
 void PaintText(const TextRequest& text, int width, int height, std::vector<uint8_t>& mask) {
@@ -144,6 +159,7 @@ EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const 
                                      int count_size) {
   PageHost host(Text(script, size_t(script_size)), Text(count, size_t(count_size)));
   RunContext context{*canvas, host, {}};
+  context.pacer = &pacer;
   RunScript({host.EditorText(), host.RunCountText()}, context);
   SendFrame();
 }
@@ -157,6 +173,12 @@ EMSCRIPTEN_KEEPALIVE void dravel_settings(int edge_mode, int pen_colour, int bac
   canvas->SetBackgroundColour(uint32_t(background_colour));
   canvas->SetPenWidth(pen_width);
   SendFrame();
+}
+
+// The page's speed, in milliseconds per command (0: the fastest). It may be
+// called while a run sleeps, and applies from its next command.
+EMSCRIPTEN_KEEPALIVE void dravel_set_interval(int interval_ms) {
+  pacer.SetInterval(std::chrono::milliseconds(interval_ms));
 }
 
 EMSCRIPTEN_KEEPALIVE void dravel_clear() {
