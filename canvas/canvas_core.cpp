@@ -52,11 +52,19 @@ void CanvasCore::UnderDrawingLock(const std::function<void()>& step) {
   step();
 }
 
-// Another operation may run while the lock is handed over; this one's
-// session comes back with the lock.
+// Another operation may run while the lock is handed over, and another run's
+// thread may start and end a batch of its own in that time; this operation's
+// session and batch come back with the lock.
 bool CanvasCore::Checkpoint() {
   const RunSession* mine = session_;
+  const std::thread::id batch_owner = batch_owner_.load(std::memory_order_relaxed);
+  const int batch_operations = batch_operations_;
+  const auto batch_started = batch_started_;
+  batch_owner_.store({}, std::memory_order_relaxed);
   lock_.Yield();
+  batch_owner_.store(batch_owner, std::memory_order_relaxed);
+  batch_operations_ = batch_operations;
+  batch_started_ = batch_started;
   session_ = mine;
   return !OperationStopped();
 }
