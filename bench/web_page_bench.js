@@ -109,5 +109,5 @@ main()
   })
   .finally(async () => {
     await browser.close();
-    fs.rmSync(profile, { recursive: true, force: true, maxRetries: 3 });
+    browser.removeProfile(profile);
   });

@@ -7,6 +7,8 @@
 //   await browser.close();
 'use strict';
 
+const fs = require('fs');
+
 const { spawn } = require('child_process');
 
 const sleep = (ms) => new Promise((resolve) => setTimeout(resolve, ms));
@@ -113,6 +115,17 @@ function launch(profileDir) {
     await page('Input.dispatchKeyEvent', { type: 'keyUp', ...key });
   }
 
+  // Chromium's helper processes may still write into the profile a moment after
+  // the browser has gone: a folder left behind in the temporary directory is
+  // no failure.
+  function removeProfile(folder) {
+    try {
+      fs.rmSync(folder, { recursive: true, force: true, maxRetries: 10, retryDelay: 200 });
+    } catch (error) {
+      console.error(`left ${folder} behind: ${error.code}`);
+    }
+  }
+
   async function close() {
     if (browser.exitCode !== null || browser.signalCode !== null) return;
     const exited = new Promise((resolve) => browser.once('exit', resolve));
@@ -122,6 +135,7 @@ function launch(profileDir) {
 
   return {
     send, nextEvent, listeners, attach, page, evaluate, waitFor, click, accessKey, close,
+    removeProfile,
     log: () => browserLog,
   };
 }

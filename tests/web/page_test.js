@@ -288,7 +288,7 @@ main()
   .catch((error) => failures.push(String(error.stack || error)))
   .finally(async () => {
     await browser.close();
-    fs.rmSync(scratch, { recursive: true, force: true, maxRetries: 3 });
+    browser.removeProfile(scratch);
     if (failures.length > 0) {
       console.error('FAILED:\n  ' + failures.join('\n  '));
       const said = browser.log().split('\n').filter((line) => line && !/dbus/i.test(line));
