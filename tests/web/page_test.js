@@ -185,11 +185,14 @@ async function main() {
   checkEqual('an opened file is decoded from GBK',
              await evaluate(`document.getElementById('editor').value`),
              exampleText + '\n写文字 ab\uf7ff\n');
+  // Both events are listened for before the click: a small download can end
+  // in the same message batch as it begins.
   async function downloaded(button) {
     const begun = nextEvent('Browser.downloadWillBegin');
+    const completed = nextEvent('Browser.downloadProgress', (p) => p.state === 'completed');
     await click(button);
     const { guid, suggestedFilename } = await begun;
-    await nextEvent('Browser.downloadProgress', (p) => p.guid === guid && p.state === 'completed');
+    checkEqual('the download that ended is the one that began', (await completed).guid, guid);
     return { name: suggestedFilename, bytes: fs.readFileSync(path.join(downloads, guid)) };
   }
   const saved = await downloaded('#save');
