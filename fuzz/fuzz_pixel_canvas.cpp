@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <map>
 #include <vector>
 
 #include "byte_reader.h"
 #include "canvas/canvas_core.h"
 #include "canvas/pixel_canvas.h"
+#include "support/desktop_pixels.h"
 
 namespace dravel {
 namespace {
@@ -64,17 +64,6 @@ void Apply(int operation, fuzz::ByteReader& input, TurtleOperations& a, TurtleOp
   }
 }
 
-const std::vector<PixelImage>& Sprites(int image_set) {
-  static std::map<int, std::vector<PixelImage>> sets;
-  auto [entry, added] = sets.try_emplace(image_set);
-  if (added) {
-    for (const QImage& frame : BuiltInSprites(image_set)) entry->second.push_back(PixelsOf(frame));
-  }
-  return entry->second;
-}
-
-std::vector<uint32_t> PixelsIn(const QImage& image) { return PixelsOf(image).pixels; }
-
 }  // namespace
 }  // namespace dravel
 
@@ -84,15 +73,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int width = input.IntInRange(1, 96), height = input.IntInRange(1, 72);
   const EdgeMode mode = EdgeModeOf(input.IntInRange(0, 2));
   CanvasCore desktop(width, height);
-  PixelCanvas pixels(width, height, Sprites);
+  PixelCanvas pixels(width, height, testing::DesktopSprites);
   desktop.SetEdgeMode(mode);
   pixels.SetEdgeMode(mode);
   for (int i = 0; i < 32 && input.IntInRange(0, 255) != 0; ++i) {
     Apply(input.IntInRange(0, 15), input, desktop.Turtle(), pixels);
   }
-  Check(pixels.Surface().VisibleLayer() == PixelsIn(desktop.VisibleLayer()));
-  Check(pixels.Surface().InkLayer() == PixelsIn(desktop.InkLayer()));
-  Check(pixels.Paint() == PixelsIn(desktop.Paint()));
+  Check(pixels.Surface().VisibleLayer() == testing::PixelsIn(desktop.VisibleLayer()));
+  Check(pixels.Surface().InkLayer() == testing::PixelsIn(desktop.InkLayer()));
+  Check(pixels.Paint() == testing::PixelsIn(desktop.Paint()));
   const TurtleState a = pixels.StateOf(), b = desktop.StateOf();
   Check(std::memcmp(&a.x, &b.x, sizeof a.x) == 0 && std::memcmp(&a.y, &b.y, sizeof a.y) == 0 &&
         std::memcmp(&a.heading, &b.heading, sizeof a.heading) == 0 && a.pen == b.pen &&

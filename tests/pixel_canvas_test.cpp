@@ -7,7 +7,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <map>
 #include <mutex>
 #include <thread>
 #include <tuple>
@@ -16,6 +15,7 @@
 #include "canvas/pixel_canvas.h"
 #include "interpreter/run_script.h"
 #include "runtime/system_text.h"
+#include "support/desktop_pixels.h"
 #include "support/host_fakes.h"
 #include "support/script_files.h"
 
@@ -23,17 +23,6 @@ namespace dravel {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::vector<PixelImage>& PixelSprites(int image_set) {
-  static std::map<int, std::vector<PixelImage>> sets;
-  auto [entry, added] = sets.try_emplace(image_set);
-  if (added) {
-    for (const QImage& frame : BuiltInSprites(image_set)) entry->second.push_back(PixelsOf(frame));
-  }
-  return entry->second;
-}
-
-std::vector<uint32_t> PixelsIn(const QImage& image) { return PixelsOf(image).pixels; }
 
 bool WritesText(const Text& script) {
   return script.find(SystemText("写文字")) != Text::npos || script.find("settext") != Text::npos;
@@ -52,7 +41,7 @@ TEST(PixelCanvas, DrawsWhatTheDesktopCanvasDraws) {
     SCOPED_TRACE(path.string());
     const Text script = testing::FileText(path);
 
-    PixelCanvas pixels(732, 420, PixelSprites);
+    PixelCanvas pixels(732, 420, testing::DesktopSprites);
     SetUpLikeTheWindow(pixels);
     // A script made to run until stopped is stopped after a while, and skipped.
     std::stop_source stop;
@@ -84,14 +73,14 @@ TEST(PixelCanvas, DrawsWhatTheDesktopCanvasDraws) {
     EXPECT_EQ(std::tie(a.x, a.y, a.heading, a.pen, a.visible),
               std::tie(b.x, b.y, b.heading, b.pen, b.visible));
     if (WritesText(script)) continue;
-    EXPECT_TRUE(pixels.Surface().VisibleLayer() == PixelsIn(desktop.VisibleLayer()));
-    EXPECT_TRUE(pixels.Surface().InkLayer() == PixelsIn(desktop.InkLayer()));
-    EXPECT_TRUE(pixels.Paint() == PixelsIn(desktop.Paint()));
+    EXPECT_TRUE(pixels.Surface().VisibleLayer() == testing::PixelsIn(desktop.VisibleLayer()));
+    EXPECT_TRUE(pixels.Surface().InkLayer() == testing::PixelsIn(desktop.InkLayer()));
+    EXPECT_TRUE(pixels.Paint() == testing::PixelsIn(desktop.Paint()));
   }
 }
 
 TEST(PixelCanvas, WidePensAndSnapshotsKeepTheDrawing) {
-  PixelCanvas canvas(200, 100, PixelSprites);
+  PixelCanvas canvas(200, 100, testing::DesktopSprites);
   canvas.SetPenWidth(9);
   canvas.Forward(30);
   canvas.TurnRight(90);
@@ -102,20 +91,20 @@ TEST(PixelCanvas, WidePensAndSnapshotsKeepTheDrawing) {
   EXPECT_EQ(ink[size_t(52) * 200 + 100], PixelOf(0));
   EXPECT_NE(ink[size_t(54) * 200 + 104], PixelOf(0));
 
-  PixelCanvas copy(200, 100, PixelSprites);
+  PixelCanvas copy(200, 100, testing::DesktopSprites);
   ASSERT_TRUE(copy.Restore(canvas.Snapshot()));
   EXPECT_TRUE(copy.Surface().VisibleLayer() == canvas.Surface().VisibleLayer());
   EXPECT_EQ(copy.StateOf().heading, 90);
   EXPECT_EQ(copy.StateOf().x, 40);
 
-  PixelCanvas other_size(201, 100, PixelSprites);
+  PixelCanvas other_size(201, 100, testing::DesktopSprites);
   EXPECT_FALSE(other_size.Restore(canvas.Snapshot()));
   EXPECT_FALSE(copy.Restore("DRVSNAP1 but cut short"));
   EXPECT_EQ(copy.StateOf().x, 40);
 }
 
 TEST(PixelCanvas, TextIsDrawnWhereAndAsThePainterSays) {
-  PixelCanvas canvas(200, 100, PixelSprites);
+  PixelCanvas canvas(200, 100, testing::DesktopSprites);
   canvas.SetPenColour(0x0000FF);
   std::vector<TextRequest> asked;
   canvas.SetTextPainter(
