@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "canvas/canvas_core.h"
+#include "canvas/window_look.h"
 #include "interpreter/run_driver.h"
 
 namespace dravel {
@@ -37,9 +38,7 @@ class SilentHost final : public RunHost {
 
 QImage ScriptPicture(const Text& gbk_script, QSize size) {
   CanvasCore canvas(kCanvasWidth, kCanvasHeight);
-  canvas.SetEdgeMode(EdgeMode::Wrap);
-  canvas.SetPenColour(0x00FF00);
-  canvas.SetBackgroundColour(0x606060);
+  SetWindowLook(canvas, EdgeMode::Wrap);
   SilentHost host(gbk_script);
   RunSession session;
   const std::unique_ptr<TurtleOperations> turtle = canvas.TurtleFor(session);

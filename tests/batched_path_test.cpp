@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "canvas/canvas_core.h"
+#include "canvas/window_look.h"
 #include "interpreter/run_driver.h"
 #include "support/host_fakes.h"
 #include "support/script_files.h"
@@ -18,9 +19,7 @@ namespace fs = std::filesystem;
 
 std::unique_ptr<CanvasCore> Canvas() {
   auto canvas = std::make_unique<CanvasCore>(732, 420);
-  canvas->SetEdgeMode(EdgeMode::Wrap);
-  canvas->SetPenColour(0x00FF00);
-  canvas->SetBackgroundColour(0x606060);
+  SetWindowLook(*canvas, EdgeMode::Wrap);
   return canvas;
 }
 

@@ -14,6 +14,7 @@
 
 #include "canvas/canvas_core.h"
 #include "canvas/pixel_canvas.h"
+#include "canvas/window_look.h"
 #include "interpreter/run_script.h"
 #include "runtime/system_text.h"
 #include "support/desktop_pixels.h"
@@ -29,12 +30,6 @@ bool WritesText(const Text& script) {
   return script.find(SystemText("写文字")) != Text::npos || script.find("settext") != Text::npos;
 }
 
-void SetUpLikeTheWindow(auto& canvas) {
-  canvas.SetEdgeMode(EdgeMode::Wrap);
-  canvas.SetPenColour(0x00FF00);
-  canvas.SetBackgroundColour(0x606060);
-}
-
 TEST(PixelCanvas, DrawsWhatTheDesktopCanvasDraws) {
   const std::vector<fs::path> scripts = testing::SharedScripts();
   ASSERT_GT(scripts.size(), 20u);
@@ -43,7 +38,7 @@ TEST(PixelCanvas, DrawsWhatTheDesktopCanvasDraws) {
     const Text script = testing::FileText(path);
 
     PixelCanvas pixels(732, 420, testing::DesktopSprites);
-    SetUpLikeTheWindow(pixels);
+    SetWindowLook(pixels, EdgeMode::Wrap);
     // A script made to run until stopped is stopped after a while, and skipped.
     std::stop_source stop;
     std::jthread timer([&stop](std::stop_token ended) {
@@ -63,7 +58,7 @@ TEST(PixelCanvas, DrawsWhatTheDesktopCanvasDraws) {
     if (stop.stop_requested()) continue;
 
     CanvasCore desktop(732, 420);
-    SetUpLikeTheWindow(desktop);
+    SetWindowLook(desktop, EdgeMode::Wrap);
     testing::RecordingHost desktop_host(script);
     RunContext desktop_context{desktop.Turtle(), desktop_host, {}};
     desktop_context.keep_delays = false;

@@ -3,25 +3,16 @@
 #include <tuple>
 
 #include "apps/dravel-render/render_host.h"
+#include "canvas/window_look.h"
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_driver.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
-namespace {
-
-constexpr uint32_t kPenColour = 0x00FF00;
-constexpr uint32_t kBackgroundColour = 0x606060;
-
-}  // namespace
-
 void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode) {
   canvas.Turtle().Clear();
-  canvas.SetEdgeMode(edge_mode);
-  canvas.SetPenColour(kPenColour);
-  canvas.SetBackgroundColour(kBackgroundColour);
-  canvas.SetPenWidth(1);
+  SetWindowLook(canvas, edge_mode);
 }
 
 RunOutcome RunOnCanvas(const RenderOptions& options, const Text& script, CanvasCore& canvas,

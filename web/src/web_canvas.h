@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "canvas/pixel_canvas.h"
+#include "canvas/window_look.h"
 #include "web/src/web_sprites.h"
 
 namespace dravel {
@@ -15,10 +16,7 @@ inline constexpr int kWebCanvasHeight = 420;
 inline std::unique_ptr<PixelCanvas> WebCanvas(int width, int height, EdgeMode edge_mode) {
   auto canvas = std::make_unique<PixelCanvas>(width, height, WebSprites);
   canvas->Clear();
-  canvas->SetEdgeMode(edge_mode);
-  canvas->SetPenColour(0x00FF00);
-  canvas->SetBackgroundColour(0x606060);
-  canvas->SetPenWidth(1);
+  SetWindowLook(*canvas, edge_mode);
   return canvas;
 }
 
