@@ -190,8 +190,13 @@ std::string FileErrorText(int error) { return std::generic_category().message(er
 FileReadResult TryReadFileBytes(std::string_view name) {
   std::string path(UpToZero(name));
   if (path.empty()) return {{}, EINVAL};
+  // What is not a regular file is refused unopened: opening a pipe may wait
+  // for a writer where the open cannot be made non-blocking (node's files).
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return {{}, errno};
+  if (!S_ISREG(info.st_mode)) return {{}, EINVAL};
   FileSystem& fs = CurrentFileSystem();
-  // Non-blocking so that opening a pipe cannot wait for a writer.
+  // Non-blocking too: the name may have become a pipe since.
   int fd = fs.Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0);
   if (fd < 0) return {{}, errno};
   FileReadResult result;

@@ -29,7 +29,8 @@ struct FileWriteResult {
 std::string FileErrorText(int error);
 
 // Reads a whole regular file. An empty name gives EINVAL; a file that is not
-// a regular file gives EINVAL too, one above 2^31 - 1 bytes EFBIG.
+// a regular file gives EINVAL too, without being opened (a pipe's open could
+// wait), one above 2^31 - 1 bytes EFBIG.
 FileReadResult TryReadFileBytes(std::string_view name);
 
 // The file's bytes, or none when it cannot be read.

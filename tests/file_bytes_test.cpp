@@ -253,11 +253,27 @@ TEST_F(FileBytesTest, ASaveRemovesTemporariesThatKilledSavesLeft) {
   EXPECT_EQ(Entries(), expected);
 }
 
-TEST_F(FileBytesTest, ReadsOnlyRegularFiles) {
+// Counts the opens: where an open cannot be made non-blocking (node's file
+// system), opening a pipe waits for a writer.
+class CountingOpens final : public FileSystem {
+ public:
+  int Open(const char* path, int flags, mode_t mode) override {
+    ++opens;
+    return FileSystem::Open(path, flags, mode);
+  }
+  int opens = 0;
+};
+
+TEST_F(FileBytesTest, ReadsOnlyRegularFilesAndOpensNothingElse) {
   ASSERT_EQ(mkfifo(Path("pipe").c_str(), 0600), 0);
-  FileReadResult read = TryReadFileBytes(Path("pipe"));
-  EXPECT_EQ(read.error, EINVAL);
-  EXPECT_EQ(TryReadFileBytes("/dev/zero").error, EINVAL);
+  CountingOpens counting;
+  FileSystem* previous = SetFileSystem(&counting);
+  const int pipe_error = TryReadFileBytes(Path("pipe")).error;
+  const int device_error = TryReadFileBytes("/dev/zero").error;
+  SetFileSystem(previous);
+  EXPECT_EQ(pipe_error, EINVAL);
+  EXPECT_EQ(device_error, EINVAL);
+  EXPECT_EQ(counting.opens, 0);
 }
 
 }  // namespace
