@@ -78,7 +78,12 @@ void CanvasContextMenu::SavePicture() {
 }
 
 void CanvasContextMenu::CopyPicture() {
-  QGuiApplication::clipboard()->setImage(core_.VisibleLayer());
+  const QImage layer = core_.VisibleLayer();
+  if (layer.isNull()) {
+    emit MessageRaised(tr("复制图片失败！\r\n"));
+    return;
+  }
+  QGuiApplication::clipboard()->setImage(layer);
 }
 
 // The drawing goes to the printer as vectors, centred and as large as the

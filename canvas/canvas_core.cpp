@@ -148,13 +148,14 @@ int32_t CanvasCore::BackgroundPictureMode() const {
   return picture_mode_;
 }
 
-void CanvasCore::Resize(int width, int height) {
+bool CanvasCore::Resize(int width, int height) {
   auto lock = Lock();
+  if (!surface_.CreateLayers(width, height, false)) return false;
   ++look_;
-  surface_.CreateLayers(width, height, false);
   model_.SetSize(surface_.Width(), surface_.Height());
   surface_.SetBackgroundColour(surface_.BackgroundColour());
   model_.Clear();
+  return true;
 }
 
 QSize CanvasCore::Size() const {
@@ -169,12 +170,12 @@ void CanvasCore::SetRepaintCallback(std::function<void()> callback) {
 
 QImage CanvasCore::VisibleLayer() const {
   auto lock = Lock();
-  return surface_.VisibleLayer().copy();
+  return LayerCopy(surface_.VisibleLayer());
 }
 
 QImage CanvasCore::InkLayer() const {
   auto lock = Lock();
-  return surface_.InkLayer().copy();
+  return LayerCopy(surface_.InkLayer());
 }
 
 QImage CanvasCore::Paint() const {
@@ -186,14 +187,24 @@ QImage CanvasCore::PaintAt(double ratio) const {
   if (ratio <= 1) return Paint();
   auto lock = Lock();
   // Past the record's bound only the layers know the drawing; past the dense
-  // bound a paint from the record would hold the run up too long.
-  if (record_.Overflowed() || !DenseLayer::Paints(record_)) return surface_.Compose(SpritePoses());
+  // bound a paint from the record would hold the run up too long. Without the
+  // memory for a dense frame the layers are shown too.
+  if (!record_.Overflowed() && DenseLayer::Paints(record_)) {
+    QImage frame = DenseFrame(ratio);
+    if (!frame.isNull()) return frame;
+  }
+  return surface_.Compose(SpritePoses());
+}
+
+QImage CanvasCore::DenseFrame(double ratio) const {
   QImage background = surface_.BackgroundPicture();
   if (background.isNull()) {
+    if (surface_.HasPicture()) return {};
     background = QImage(1, 1, QImage::Format_RGB32);
     background.fill(PixelOf(surface_.BackgroundColour()));
   }
-  QImage frame = dense_.Update(record_, look_, ratio, background).copy();
+  QImage frame = LayerCopy(dense_.Update(record_, look_, ratio, background));
+  if (frame.isNull()) return frame;
   for (const SpritePose& sprite : SpritePoses()) {
     DenseLayer::DrawSprite(frame, sprite, record_.Size());
   }
@@ -203,7 +214,9 @@ QImage CanvasCore::PaintAt(double ratio) const {
 DrawingSnapshot CanvasCore::Drawing() const {
   auto lock = Lock();
   DrawingSnapshot snapshot{record_, surface_.BackgroundColour(), surface_.BackgroundPicture(), {}};
-  if (record_.Overflowed()) snapshot.visible_layer = surface_.VisibleLayer().copy();
+  if (record_.Overflowed()) snapshot.visible_layer = LayerCopy(surface_.VisibleLayer());
+  snapshot.complete = snapshot.background_picture.isNull() != surface_.HasPicture() &&
+                      snapshot.visible_layer.isNull() != record_.Overflowed();
   return snapshot;
 }
 

@@ -37,6 +37,7 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
  public:
   // Creates the layers at `width` x `height` (at least 1 x 1) with a black pen
   // on white, Fence mode, every slot showing image set 1, and turtle 0 at home.
+  // Layers that cannot be allocated at that size are 1 x 1: Size() tells.
   CanvasCore(int width, int height);
   ~CanvasCore() override;
   CanvasCore(const CanvasCore&) = delete;
@@ -65,20 +66,22 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
 
   // Rebuilds the layers at the new size, reapplies the background colour and
   // does the Clear reset: all drawing is lost, turtle 0 goes to the centre.
-  void Resize(int width, int height);
+  // False, the canvas kept as it was, when the new layers cannot be allocated.
+  bool Resize(int width, int height);
   QSize Size() const;
 
   // Called (under the lock, from whichever thread drew) whenever the canvas
   // needs repainting. It must not call back into the canvas.
   void SetRepaintCallback(std::function<void()> callback);
 
+  // The pictures below are null when they cannot be allocated.
   QImage VisibleLayer() const;  // a copy, taken under the lock
   QImage InkLayer() const;
   QImage Paint() const;  // the visible layer with the sprites
   // As Paint, for a screen of device pixel ratio `ratio`: above 1, painted
   // from the drawing record at that resolution (the image carries the
-  // ratio); at 1, or for a drawing too big to paint so (DenseLayer), Paint
-  // itself.
+  // ratio); at 1, or for a drawing too big to paint so (DenseLayer) or
+  // without the memory for it, Paint itself.
   QImage PaintAt(double ratio) const;
   // What was drawn since the last clear, for vector export.
   DrawingSnapshot Drawing() const;
@@ -160,6 +163,8 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   void EraseInk() override;
   void RefreshBackground() override;
 
+  // PaintAt's frame from the dense layer; null without the memory for it.
+  QImage DenseFrame(double ratio) const;
   const SpriteFrames& FramesOf(const SpriteSlot& slot) const;
   std::vector<SpritePose> SpritePoses() const;
 

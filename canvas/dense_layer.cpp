@@ -57,13 +57,14 @@ const QImage& DenseLayer::Update(const DrawingRecord& record, uint64_t look, dou
                      layer_.size() != size || record.Lines().size() < lines_drawn_ ||
                      record.Texts().size() < texts_drawn_;
   if (stale) Restart(record, look, ratio, background);
-  DrawNewItems(record);
+  if (!layer_.isNull()) DrawNewItems(record);
   return layer_;
 }
 
 void DenseLayer::Restart(const DrawingRecord& record, uint64_t look, double ratio,
                          const QImage& background) {
-  layer_ = QImage((QSizeF(record.Size()) * ratio).toSize(), QImage::Format_RGB32);
+  layer_ = NewLayerImage((QSizeF(record.Size()) * ratio).toSize());
+  if (layer_.isNull()) return;
   layer_.setDevicePixelRatio(ratio);
   QPainter painter(&layer_);
   painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -30,7 +30,7 @@ class DenseLayer {
   // The drawing of `record` at `ratio` over `background` (the logical
   // background, picture laid out). `look` must change whenever the
   // background changed or the record was emptied: the layer is then painted
-  // again from scratch.
+  // again from scratch. Null when a layer of that size cannot be allocated.
   const QImage& Update(const DrawingRecord& record, uint64_t look, double ratio,
                        const QImage& background);
 

@@ -73,6 +73,7 @@ struct DrawingSnapshot {
   uint32_t background_colour = 0xFFFFFF;
   QImage background_picture;  // null when there is none
   QImage visible_layer;       // filled only when the record overflowed
+  bool complete = true;       // false: a picture above could not be allocated
 };
 
 }  // namespace dravel

@@ -23,6 +23,7 @@ QByteArray PngBytes(const QImage& image) {
       image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
           ? image
           : image.convertToFormat(QImage::Format_RGB32);
+  if (rgb.isNull()) return {};
   const std::string png = EncodePng(reinterpret_cast<const uint32_t*>(rgb.constBits()), rgb.width(),
                                     rgb.height(), rgb.bytesPerLine() / 4);
   return QByteArray(png.data(), qsizetype(png.size()));

@@ -18,7 +18,8 @@ enum class PictureFormat { Png, Svg };
 // Svg for a name ending in ".svg" (any case), Png for anything else.
 PictureFormat FormatOfPath(std::string_view path);
 
-// The encoded picture; empty only when encoding failed.
+// The encoded picture; empty only when encoding failed, for want of memory
+// in practice (the picture or its encoding could not be allocated).
 QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles = false);
 QByteArray PngBytes(const QImage& image);
 

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "canvas/pixel_format.h"
+#include "canvas/pixel_memory.h"
 
 namespace dravel {
 namespace {
@@ -95,7 +96,9 @@ TurtleState PixelCanvas::StateOf(int index) const {
 // heading and centred on it, after the area of the frame turned by 45 degrees
 // is copied back from the visible layer.
 std::vector<uint32_t> PixelCanvas::Paint() const {
-  std::vector<uint32_t> frame = surface_.VisibleLayer();
+  std::optional<std::vector<uint32_t>> copy = PixelsCopy(surface_.VisibleLayer());
+  if (!copy) return {};
+  std::vector<uint32_t> frame = std::move(*copy);
   const int width = surface_.Width(), height = surface_.Height();
   const PixelTarget target{frame.data(), width, width, height};
   const std::vector<PixelImage>& frames = sprites_(1);
@@ -122,7 +125,9 @@ std::string PixelCanvas::Snapshot() const {
   header.highest = model_.HighestIndex();
   for (int i = 0; i < kTurtleCount; ++i) header.turtles[i] = model_.TurtleAt(i);
   const std::vector<uint32_t>& ink = surface_.InkLayer();
-  std::string bytes(sizeof header + ink.size() * sizeof(uint32_t), '\0');
+  const size_t size = sizeof header + ink.size() * sizeof(uint32_t);
+  if (!PixelBlockAvailable(size)) return {};
+  std::string bytes(size, '\0');
   std::memcpy(bytes.data(), &header, sizeof header);
   std::memcpy(bytes.data() + sizeof header, ink.data(), ink.size() * sizeof(uint32_t));
   return bytes;
@@ -138,9 +143,10 @@ bool PixelCanvas::Restore(std::string_view snapshot) {
       snapshot.size() != sizeof header + pixels * sizeof(uint32_t)) {
     return false;
   }
-  std::vector<uint32_t> ink(pixels);
-  std::memcpy(ink.data(), snapshot.data() + sizeof header, pixels * sizeof(uint32_t));
-  surface_.RestoreInk(ink);
+  std::optional<std::vector<uint32_t>> ink = NewPixels(pixels, 0);
+  if (!ink) return false;
+  std::memcpy(ink->data(), snapshot.data() + sizeof header, pixels * sizeof(uint32_t));
+  surface_.RestoreInk(std::move(*ink));
   model_.RestoreTurtles(header.turtles, header.current, header.highest);
   return true;
 }

@@ -60,12 +60,14 @@ class PixelCanvas final : public TurtleOperations {
 
   TurtleState StateOf(int index = 0) const;  // index outside 0..19 gives 0's
   const PixelSurface& Surface() const { return surface_; }
-  // The visible layer with the visible turtles' sprites on a copy.
+  // The visible layer with the visible turtles' sprites on a copy; empty
+  // when the copy cannot be allocated.
   std::vector<uint32_t> Paint() const;
 
   // The drawing and every turtle, as bytes to give back to Restore (a fresh
-  // canvas of the same size and settings); Restore refuses bytes that are not
-  // such a snapshot, changing nothing.
+  // canvas of the same size and settings); empty when they cannot be
+  // allocated. Restore refuses bytes that are not such a snapshot, and a
+  // snapshot it has no memory for, changing nothing.
   std::string Snapshot() const;
   bool Restore(std::string_view snapshot);
 

@@ -1,18 +1,33 @@
 #include "canvas/pixel_surface.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 
+#include "canvas/pixel_memory.h"
 #include "canvas/thin_line.h"
 #include "canvas/turtle_model.h"
 
 namespace dravel {
 
-PixelSurface::PixelSurface(int width, int height)
-    : width_(std::max(width, 1)),
-      height_(std::max(height, 1)),
-      visible_(size_t(width_) * size_t(height_), kWhitePixel),
-      ink_(visible_.size(), PixelOf(kKeyColour)) {}
+PixelSurface::PixelSurface(int width, int height) {
+  if (MakeLayers(std::max(width, 1), std::max(height, 1))) return;
+  [[maybe_unused]] const bool made = MakeLayers(1, 1);
+  assert(made);
+}
+
+bool PixelSurface::MakeLayers(int width, int height) {
+  const size_t count = size_t(width) * size_t(height);
+  std::optional<std::vector<uint32_t>> visible = NewPixels(count, kWhitePixel);
+  if (!visible) return false;
+  std::optional<std::vector<uint32_t>> ink = NewPixels(count, PixelOf(kKeyColour));
+  if (!ink) return false;
+  visible_ = std::move(*visible);
+  ink_ = std::move(*ink);
+  width_ = width;
+  height_ = height;
+  return true;
+}
 
 void PixelSurface::SetPenColour(uint32_t colour) { pen_colour_ = DrawnPenColour(colour); }
 
@@ -65,7 +80,8 @@ void PixelSurface::DrawWideLine(int32_t from_x, int32_t from_y, int32_t to_x, in
 }
 
 void PixelSurface::PutText(std::string_view gbk_text, TurtlePoint anchor, double heading) {
-  if (!text_painter_) return;
+  // Without the memory for its mask the text is left out, not half drawn.
+  if (!text_painter_ || !PixelBlockAvailable(visible_.size())) return;
   const int32_t x = RoundSaturated(anchor.x), y = RoundSaturated(anchor.y);
   TextRequest text{gbk_text, width_ / 2 + std::clamp(x, -(1 << 24), 1 << 24),
                    height_ / 2 - std::clamp(y, -(1 << 24), 1 << 24),
@@ -87,9 +103,9 @@ void PixelSurface::EraseInk() {
 
 void PixelSurface::RefreshBackground() { SetBackgroundColour(background_colour_); }
 
-bool PixelSurface::RestoreInk(const std::vector<uint32_t>& ink) {
+bool PixelSurface::RestoreInk(std::vector<uint32_t> ink) {
   if (ink.size() != ink_.size()) return false;
-  ink_ = ink;
+  ink_ = std::move(ink);
   SetBackgroundColour(background_colour_);
   return true;
 }

@@ -32,6 +32,8 @@ using TextMaskPainter =
 class PixelSurface final : public DrawingSurface {
  public:
   // Both layers white, the ink layer then the key colour; black pen on white.
+  // Layers that cannot be allocated at that size are 1 x 1 (Width and Height
+  // tell), for the owner to refuse.
   PixelSurface(int width, int height);
 
   // The key colour itself is raised to blue 63, so that ink stays ink.
@@ -49,7 +51,7 @@ class PixelSurface final : public DrawingSurface {
 
   // Replaces the drawing with `ink` (the layers' size) and rebuilds the
   // visible layer; false, changing nothing, when the size differs.
-  bool RestoreInk(const std::vector<uint32_t>& ink);
+  bool RestoreInk(std::vector<uint32_t> ink);
 
   const std::vector<uint32_t>& VisibleLayer() const { return visible_; }
   const std::vector<uint32_t>& InkLayer() const { return ink_; }
@@ -61,12 +63,13 @@ class PixelSurface final : public DrawingSurface {
   uint32_t BackgroundColour() const { return background_colour_; }
 
  private:
+  bool MakeLayers(int width, int height);
   PixelLayers Layers();
   void DrawWideLine(int32_t from_x, int32_t from_y, int32_t to_x, int32_t to_y);
   void CopyInkOntoVisible();
 
-  int width_;
-  int height_;
+  int width_ = 0;
+  int height_ = 0;
   std::vector<uint32_t> visible_;
   std::vector<uint32_t> ink_;
   uint32_t pen_colour_ = 0;

@@ -2,10 +2,12 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 
 #include "canvas/pixel_image.h"
+#include "canvas/pixel_memory.h"
 #include "canvas/sprite_images.h"
 #include "canvas/text_painter.h"
 #include "canvas/thin_line.h"
@@ -25,6 +27,17 @@ PixelView ViewOf(const QImage& image) {
 }
 
 }  // namespace
+
+QImage NewLayerImage(QSize size) {
+  const size_t bytes = size_t(std::max(size.width(), 0)) * size_t(std::max(size.height(), 0)) * 4;
+  if (!WithinPixelLimit(bytes)) return {};
+  return QImage(size, QImage::Format_RGB32);
+}
+
+QImage LayerCopy(const QImage& image) {
+  if (!WithinPixelLimit(size_t(image.sizeInBytes()))) return {};
+  return image.copy();
+}
 
 bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y, double high_x, double high_y) {
   double t0 = 0, t1 = 1;
@@ -49,11 +62,19 @@ bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y, double high
   return true;
 }
 
-RasterSurface::RasterSurface(int width, int height) { CreateLayers(width, height, true); }
+RasterSurface::RasterSurface(int width, int height) {
+  if (CreateLayers(width, height, true)) return;
+  [[maybe_unused]] const bool made = CreateLayers(1, 1, true);
+  assert(made);
+}
 
-void RasterSurface::CreateLayers(int width, int height, bool first) {
-  visible_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
-  ink_ = QImage(visible_.size(), QImage::Format_RGB32);
+bool RasterSurface::CreateLayers(int width, int height, bool first) {
+  const QSize size(std::max(width, 1), std::max(height, 1));
+  QImage visible = NewLayerImage(size);
+  QImage ink = visible.isNull() ? QImage() : NewLayerImage(size);
+  if (ink.isNull()) return false;
+  visible_ = std::move(visible);
+  ink_ = std::move(ink);
   // The layers are never shared (every copy handed out is a deep one), so
   // their pixels stay where bits() first put them.
   visible_bits_ = reinterpret_cast<uint32_t*>(visible_.bits());
@@ -65,6 +86,7 @@ void RasterSurface::CreateLayers(int width, int height, bool first) {
   }
   ink_.fill(PixelOf(kKeyColour));
   RequestRepaint(true);
+  return true;
 }
 
 void RasterSurface::SetRepaintCallback(std::function<void(bool)> callback) {
@@ -162,7 +184,8 @@ void RasterSurface::FillVisible() { visible_.fill(PixelOf(background_colour_)); 
 
 QImage RasterSurface::BackgroundPicture() const {
   if (picture_.isNull()) return {};
-  QImage background(visible_.size(), QImage::Format_RGB32);
+  QImage background = NewLayerImage(visible_.size());
+  if (background.isNull()) return background;
   background.fill(PixelOf(background_colour_));
   DrawPicture(background);
   return background;
@@ -188,7 +211,8 @@ void RasterSurface::CopyInkOntoVisible() {
 }
 
 QImage RasterSurface::Compose(const std::vector<SpritePose>& sprites) const {
-  QImage frame = visible_.copy();
+  QImage frame = LayerCopy(visible_);
+  if (frame.isNull()) return frame;
   for (const SpritePose& sprite : sprites) DrawSprite(frame, sprite);
   return frame;
 }
@@ -199,6 +223,7 @@ QImage RasterSurface::Compose(const std::vector<SpritePose>& sprites) const {
 void RasterSurface::DrawSprite(QImage& target, const SpritePose& sprite) const {
   if (sprite.frame == nullptr || sprite.frame->isNull()) return;
   const QImage turned = TurnFrame(*sprite.frame, sprite.heading);
+  if (turned.isNull()) return;
   const int64_t left = TruncSaturated(sprite.position.x - turned.width() / 2 + Width() / 2);
   const int64_t top = TruncSaturated(Height() / 2 - (turned.height() / 2 + sprite.position.y));
   const QSize box = TurnedBox(sprite.frame->size(), 45);

@@ -32,18 +32,27 @@ struct SpritePose {
   const QImage* frame = nullptr;
 };
 
+// An RGB32 image of `size`, and a deep copy of `image`: null when they
+// cannot be allocated (pixel_memory.h). Every layer-sized image of the
+// canvas is made through these.
+QImage NewLayerImage(QSize size);
+QImage LayerCopy(const QImage& image);
+
 // Clips the segment a-b to the rectangle [low, high] in both axes
 // (Liang-Barsky); false when nothing of it is inside.
 bool ClipSegment(QPointF& a, QPointF& b, double low_x, double low_y, double high_x, double high_y);
 
 class RasterSurface final : public DrawingSurface {
  public:
+  // Layers that cannot be allocated at that size are 1 x 1 (Width and Height
+  // tell), for the owner to refuse.
   RasterSurface(int width, int height);
 
   // Sizes both layers to `width` x `height` (at least 1 x 1), fills them white
   // and the ink layer then with the key colour. `first` also sets the start
-  // values: black pen, white background.
-  void CreateLayers(int width, int height, bool first);
+  // values: black pen, white background. False, changing nothing, when the
+  // new layers cannot be allocated.
+  bool CreateLayers(int width, int height, bool first);
   void SetRepaintCallback(std::function<void(bool erase)> callback);
 
   // The key colour itself is raised to blue 63, so that ink stays ink.
@@ -60,12 +69,14 @@ class RasterSurface final : public DrawingSurface {
   void EraseInk() override;
   void RefreshBackground() override;
 
-  // The visible layer with the sprites drawn on a copy, in the given order.
+  // The visible layer with the sprites drawn on a copy, in the given order;
+  // null when the copy cannot be allocated.
   QImage Compose(const std::vector<SpritePose>& sprites) const;
 
   // The background colour with the picture laid out on it, without the
-  // drawing; null when there is no picture.
+  // drawing; null when there is no picture or no memory for it.
   QImage BackgroundPicture() const;
+  bool HasPicture() const { return !picture_.isNull(); }
 
   const QImage& VisibleLayer() const { return visible_; }
   const QImage& InkLayer() const { return ink_; }

@@ -79,6 +79,7 @@ PixelImage PixelsOf(const QImage& image) {
 QImage TurnFrame(const QImage& frame, double heading) {
   const PixelImage turned = TurnPixels(PixelsOf(frame), heading);
   QImage image(turned.width, turned.height, QImage::Format_RGB32);
+  if (image.isNull()) return image;
   for (int y = 0; y < turned.height; ++y) {
     std::copy_n(turned.pixels.data() + size_t(y) * size_t(turned.width), turned.width,
                 reinterpret_cast<uint32_t*>(image.scanLine(y)));

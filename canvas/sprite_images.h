@@ -32,7 +32,8 @@ SpriteFrames SplitStrip(const QImage& strip, int frame_width);
 QSize TurnedBox(QSize size, double heading);
 
 // `frame` turned clockwise by `heading` into its bounding box; source pixels
-// outside the frame come out white (TurnPixels).
+// outside the frame come out white (TurnPixels). Null when the turned frame
+// cannot be allocated.
 QImage TurnFrame(const QImage& frame, double heading);
 
 // An image's pixels as RGB32.

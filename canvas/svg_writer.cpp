@@ -139,6 +139,7 @@ void WriteDrawing(QXmlStreamWriter& xml, const DrawingSnapshot& drawing) {
 }  // namespace
 
 QByteArray WriteSvg(const DrawingSnapshot& drawing) {
+  if (!drawing.complete) return {};
   QByteArray svg;
   QBuffer buffer(&svg);
   buffer.open(QIODevice::WriteOnly);

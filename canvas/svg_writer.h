@@ -6,8 +6,9 @@
 //
 // When the record overflowed (see DrawingRecord) the document holds the
 // visible layer as one embedded PNG instead, and its <desc> says so: the
-// picture is complete, only not as vectors. The writer never fails: an empty
-// drawing gives a valid document with just the background.
+// picture is complete, only not as vectors. An empty drawing gives a valid
+// document with just the background; a snapshot that is not complete (a
+// picture it needs could not be allocated) gives no document at all.
 #pragma once
 
 #include <QByteArray>

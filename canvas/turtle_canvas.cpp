@@ -213,12 +213,22 @@ void TurtleCanvas::ScheduleUpdate() {
 
 void TurtleCanvas::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  painter.drawImage(0, 0, core_.PaintAt(devicePixelRatioF()));
+  const QImage frame = core_.PaintAt(devicePixelRatioF());
+  // What a kept smaller canvas, or a frame there was no memory for, leaves
+  // uncovered is never left as whatever was there.
+  if (frame.isNull() || core_.Size() != size()) painter.fillRect(rect(), palette().window());
+  painter.drawImage(0, 0, frame);
 }
 
 void TurtleCanvas::resizeEvent(QResizeEvent*) {
   // The first show delivers the creation size again; that must not erase.
-  if (size() != core_.Size()) core_.Resize(width(), height());
+  if (size() == core_.Size() || core_.Resize(width(), height())) return;
+  const QSize kept = core_.Size();
+  emit MessageRaised(tr("内存不足，画布无法改为 %1×%2，仍为 %3×%4\r\n")
+                         .arg(width())
+                         .arg(height())
+                         .arg(kept.width())
+                         .arg(kept.height()));
 }
 
 void TurtleCanvas::timerEvent(QTimerEvent* event) {

@@ -14,3 +14,4 @@ dravel_add_test(batched_path_test QT SOURCES batched_path_test.cpp
   LIBS dravel::canvas dravel::interpreter dravel::test_support)
 dravel_add_test(pixel_canvas_test QT SOURCES pixel_canvas_test.cpp
   LIBS dravel::canvas dravel::interpreter dravel::test_support)
+dravel_add_test(canvas_memory_test QT SOURCES canvas_memory_test.cpp LIBS dravel::canvas)

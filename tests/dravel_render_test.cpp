@@ -114,6 +114,38 @@ TEST(DravelRender, TheHintComesFirstWhateverHappensAfter) {
   EXPECT_TRUE(result.out.ends_with("程序调试完毕！\n")) << result.out;
 }
 
+// The sanitizers' shadow memory needs far more address space than any limit.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define DRAVEL_SANITIZED
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define DRAVEL_SANITIZED
+#endif
+#endif
+
+TEST(DravelRender, ACanvasTheMemoryCannotHoldIsRefused) {
+#ifdef DRAVEL_SANITIZED
+  GTEST_SKIP() << "address space limits do not mix with the sanitizers";
+#endif
+  const std::string square = Data("class/square.dvg").string();
+  // Room for one layer of 256 MiB, not for the second.
+  const Result single = RunCommand("ulimit -v 450000; " + std::string(DRAVEL_RENDER) +
+                                   " --size 8192x8192 " + square + " 2>&1");
+  EXPECT_EQ(single.status, 2);
+  EXPECT_EQ(single.out, "dravel-render: not enough memory for a canvas of 8192x8192\n");
+  // In a folder run the script's row says so.
+  const fs::path folder = TempFile("memory");
+  fs::create_directories(folder);
+  fs::copy_file(square, folder / "square.dvg");
+  const Result rows = Render("--size 8192x8192 --memory-limit 300 " + folder.string());
+  EXPECT_EQ(rows.status, 1);
+  EXPECT_EQ(rows.out,
+            "script\texit\tresult\tlast message\twhere\n"
+            "square.dvg\t1\tfailed\tdravel-render: not enough memory for a canvas of "
+            "8192x8192\t\n");
+  fs::remove_all(folder);
+}
+
 TEST(DravelRender, ChecksScriptsWithoutRunningThem) {
   const fs::path folder = fs::temp_directory_path() / "dravel-check-test";
   fs::create_directories(folder);

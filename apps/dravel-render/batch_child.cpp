@@ -37,9 +37,11 @@ bool WriteBytes(const std::string& path, const std::string& text) {
   return TryWriteFileBytes(path, std::span(bytes, text.size())).Ok();
 }
 
-// Runs the script and writes its pictures into `report`.
-void RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildReport& report) {
+// Runs the script and writes its pictures into `report`; false, running
+// nothing, when its canvas cannot be allocated.
+bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildReport& report) {
   CanvasCore canvas(options.width, options.height);
+  if (canvas.Size() != QSize(options.width, options.height)) return false;
   SetUpCanvas(canvas, options.edge_mode);
   const double seconds = options.timeout_seconds.value_or(kChildDefaultTimeoutSeconds);
   const auto started = std::chrono::steady_clock::now();
@@ -65,6 +67,7 @@ void RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildRep
     const QImage image = options.paint_turtles ? canvas.Paint() : canvas.VisibleLayer();
     WritePictureFile(*options.batch_image, PngBytes(image));
   }
+  return true;
 }
 
 }  // namespace
@@ -72,8 +75,11 @@ void RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildRep
 int RunBatchChild(const RenderOptions& options) {
   ChildReport report;
   const FileReadResult read = TryReadFileBytes(options.script_path);
-  if (read.Ok()) {
-    RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()), report);
+  // No report: the folder run makes the row from this last line.
+  if (read.Ok() &&
+      !RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()), report)) {
+    std::cerr << "dravel-render: " << CanvasRefusal(options) << "\n";
+    return 2;
   }
   if (WriteBytes(*options.batch_report, ReportText(report))) return 0;
   std::cerr << "dravel-render: cannot write " << *options.batch_report << "\n";

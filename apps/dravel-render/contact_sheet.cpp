@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "canvas/raster_surface.h"
 #include "canvas/text_painter.h"
 
 namespace dravel {
@@ -60,8 +61,9 @@ QImage ContactSheet(const std::vector<SheetEntry>& entries) {
   const int count = std::max<int>(int(entries.size()), 1);
   const int columns = std::min(count, kSheetColumns);
   const int rows = (count + columns - 1) / columns;
-  QImage sheet(kMargin + columns * (kThumbnailWidth + kMargin),
-               kMargin + rows * (cell_height + kMargin), QImage::Format_RGB32);
+  QImage sheet = NewLayerImage(QSize(kMargin + columns * (kThumbnailWidth + kMargin),
+                                     kMargin + rows * (cell_height + kMargin)));
+  if (sheet.isNull()) return sheet;
   sheet.fill(Qt::white);
   QPainter painter(&sheet);
   painter.setFont(font);

@@ -21,7 +21,8 @@ struct SheetEntry {
 inline constexpr int kThumbnailWidth = 240;
 inline constexpr int kSheetColumns = 4;
 
-// Never null: with no entries, a small sheet that says so.
+// With no entries, a small sheet that says so; null only when the sheet
+// cannot be allocated.
 QImage ContactSheet(const std::vector<SheetEntry>& entries);
 
 }  // namespace dravel

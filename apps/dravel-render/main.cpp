@@ -25,7 +25,7 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
 }
 
 int UsageFailure(const std::string& message) {
-  std::cerr << "dravel-render: " << message << "\nTry 'dravel-render --help'.\n";
+  std::cerr << UsageFailureText("dravel-render", message);
   return 2;
 }
 
@@ -42,6 +42,10 @@ int Render(const RenderOptions& options) {
   StartGuiApplicationFor(script);
 
   CanvasCore canvas(options.width, options.height);
+  if (canvas.Size() != QSize(options.width, options.height)) {
+    std::cerr << "dravel-render: " << CanvasRefusal(options) << "\n";
+    return 2;
+  }
   SetUpCanvas(canvas, options.edge_mode);
   const RunOutcome outcome =
       RunOnCanvas(options, script, canvas, TimeoutOf(options), options.keep_delays.value_or(true));
@@ -57,6 +61,10 @@ int Render(const RenderOptions& options) {
     const QByteArray bytes =
         PictureBytes(canvas, picture_out ? PictureFormat::Png : FormatOfPath(*options.output_path),
                      options.paint_turtles);
+    if (bytes.isEmpty()) {
+      std::cerr << "dravel-render: " << PictureRefusal(*options.output_path) << "\n";
+      return 2;
+    }
     if (picture_out ? !WriteStandardOutput(bytes)
                     : !WritePictureFile(*options.output_path, bytes).Ok()) {
       std::cerr << "dravel-render: cannot write " << *options.output_path << "\n";

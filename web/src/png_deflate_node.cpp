@@ -11,7 +11,8 @@
 namespace {
 
 // Deflates `size` bytes at `data` into a buffer it allocates, whose address
-// goes to *out; gives the deflated size, or -1 outside node.
+// goes to *out; gives the deflated size, or -1 outside node or when that
+// buffer cannot be allocated.
 // The bodies are JavaScript, which clang-format would mangle.
 // clang-format off
 EM_JS(int, NodeDeflate, (const char* data, int size, char** out), {
@@ -21,6 +22,7 @@ EM_JS(int, NodeDeflate, (const char* data, int size, char** out), {
                                     {level : 6, strategy : zlib.constants.Z_RLE});
   // clang-format on
   const at = _malloc(deflated.length);
+  if (!at) return -1;
   HEAPU8.set(deflated, at);
   HEAP32[out >> 2] = at;
   return deflated.length;

@@ -52,7 +52,6 @@ std::optional<std::string> Unavailable(const RenderOptions& options) {
 }
 
 bool WriteOutput(const std::string& path, const std::string& png) {
-  if (png.empty()) return false;
   if (path == "-") {
     std::cout.write(png.data(), std::streamsize(png.size()));
     std::cout.flush();
@@ -63,20 +62,36 @@ bool WriteOutput(const std::string& path, const std::string& png) {
       .Ok();
 }
 
+// Empty when the picture cannot be made for want of memory.
+std::string PngOf(const PixelCanvas& canvas, bool with_turtles) {
+  const PixelSurface& surface = canvas.Surface();
+  if (!with_turtles) {
+    return EncodePng(surface.VisibleLayer().data(), surface.Width(), surface.Height(),
+                     surface.Width());
+  }
+  const std::vector<uint32_t> frame = canvas.Paint();
+  if (frame.empty()) return {};
+  return EncodePng(frame.data(), surface.Width(), surface.Height(), surface.Width());
+}
+
 int Render(const RenderOptions& options) {
   const std::optional<std::string> bytes =
       ReadScriptBytes(options.script_path, "dravel-render-web");
   if (!bytes) return 2;
   const Text script = ScriptOf(*bytes, options.encoding);
   auto canvas = WebCanvas(options.width, options.height, options.edge_mode);
+  if (canvas->Surface().Width() != options.width || canvas->Surface().Height() != options.height) {
+    return Refuse(CanvasRefusal(options));
+  }
   RenderHost host(script, Utf8ToGbk(options.run_count));
 
   // One thread: the timeout is asked for wherever the run asks for its stop.
+  // A zero timeout is pressed before the run starts, as the desktop's is.
+  const std::optional<std::chrono::milliseconds> timeout = TimeoutOf(options);
   std::optional<Clock::time_point> deadline;
-  if (options.timeout_seconds) {
-    deadline = Clock::now() + std::chrono::milliseconds(int64_t(*options.timeout_seconds * 1000));
-  }
+  if (timeout) deadline = Clock::now() + *timeout;
   std::stop_source stop;
+  if (timeout && timeout->count() <= 0) stop.request_stop();
   stop.set_poll([&] { return deadline && Clock::now() >= *deadline; });
   canvas->SetStopped([&] { return stop.stop_requested(); });
   SetDelayHook([&](int ms, std::stop_token) {
@@ -99,10 +114,8 @@ int Render(const RenderOptions& options) {
   if (options.print_state) text << StateLine(canvas->StateOf(0));
   text.flush();
   if (options.output_path) {
-    const std::vector<uint32_t> pixels =
-        options.paint_turtles ? canvas->Paint() : canvas->Surface().VisibleLayer();
-    const std::string png = EncodePng(pixels.data(), canvas->Surface().Width(),
-                                      canvas->Surface().Height(), canvas->Surface().Width());
+    const std::string png = PngOf(*canvas, options.paint_turtles);
+    if (png.empty()) return Refuse(PictureRefusal(*options.output_path));
     if (!WriteOutput(*options.output_path, png)) {
       return Refuse("cannot write " + *options.output_path);
     }
@@ -121,7 +134,10 @@ int Main(int argc, char** argv) {
     std::cout << kRenderVersion;
     return 0;
   }
-  if (const auto* error = std::get_if<UsageError>(&parsed)) return Refuse(error->message);
+  if (const auto* error = std::get_if<UsageError>(&parsed)) {
+    std::cerr << UsageFailureText("dravel-render-web", error->message);
+    return 2;
+  }
   const auto& options = std::get<RenderOptions>(parsed);
   if (const auto refused = Unavailable(options)) return Refuse(*refused);
   return Render(options);

@@ -116,7 +116,10 @@ std::string encoded;
 void SendFrame() {
   FlushHint();
   const std::vector<uint32_t> pixels = canvas->Paint();
-  const std::string snapshot = canvas->Snapshot();
+  const std::string snapshot = pixels.empty() ? std::string() : canvas->Snapshot();
+  // Without the memory for a frame the page keeps its last one, and the
+  // snapshot that goes with it.
+  if (snapshot.empty()) return;
   PostFrame(pixels.data(), canvas->Surface().Width(), canvas->Surface().Height(), snapshot.data(),
             int(snapshot.size()));
   last_frame = Clock::now();
