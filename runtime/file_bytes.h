@@ -44,9 +44,12 @@ ByteSet ReadFileBytes(std::string_view name);
 // replaced. A file with other hard links becomes a new file under this name
 // (the other names keep the old bytes). Where the folder refuses new files
 // but the existing file may be written, the bytes are written over it in
-// place and synced (a full disk is found before anything is overwritten).
-// Temporaries that killed saves left in the folder are removed. An empty
-// name gives EINVAL.
+// place and synced (a full disk is found before anything is overwritten),
+// after a recovery copy of the old bytes is on disk (recovery_copy.h); a save
+// that cannot make the copy fails and writes nothing, and one that fails
+// after it writes the old bytes back where it can, else leaves the copy. A
+// successful save removes the file's copy. Temporaries that killed saves left
+// in the folder are removed. An empty name gives EINVAL.
 FileWriteResult TryWriteFileBytes(std::string_view name,
                                   std::initializer_list<std::span<const uint8_t>> blocks);
 FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t> block);

@@ -70,7 +70,8 @@ const ready = DravelWeb({
 });
 
 // One message at a time: a run finishes before the next message is read. The
-// speed is the exception: it reaches a run while the run waits between commands.
+// speed is the exception: it reaches a run while the run waits between
+// commands, or (at the fastest speed, which never waits) when it shows a frame.
 let queue = Promise.resolve();
 onmessage = (event) => {
   if (event.data.type === 'speed') {

@@ -283,6 +283,40 @@ async function main() {
   await waitFor('the run to end at the fastest speed', `!document.getElementById('run').disabled &&
     /程序调试完毕/.test(document.getElementById('hint').value)`, 4000);  // the slowest: 4.8 s
 
+  // The fastest speed never waits, yet a change to the slowest reaches its run
+  // too: within a few frames each frame shows at most one more pass, where the
+  // fastest showed many.
+  await evaluate(`(() => {
+    window.passesPerFrame = [];
+    let passes = 0;
+    worker.addEventListener('message', ({ data }) => {
+      if (data.type === 'hint') passes += (data.text.match(/执行命令完毕/g) || []).length;
+      if (data.type === 'frame') {
+        passesPerFrame.push(passes);
+        passes = 0;
+      }
+    });
+    document.getElementById('editor').value = '前进 1';
+    document.getElementById('count').value = '100000000';
+  })()`);
+  await click('#run');
+  await waitFor('frames of many passes at the fastest speed',
+                'passesPerFrame.filter((passes) => passes > 1).length >= 3');
+  const framesBefore = await evaluate('passesPerFrame.length');
+  await setSpeed('1200');
+  const slowFrame = `passesPerFrame.slice(${framesBefore}).findIndex((passes) => passes <= 1)`;
+  await waitFor('a frame of at most one pass, and the frame after it, or 30 frames',
+                `${slowFrame} >= 0 && passesPerFrame.length > ${framesBefore} + ${slowFrame} + 1 ||
+                 passesPerFrame.length >= ${framesBefore} + 30`, 20000);
+  const afterSwitch = await evaluate(`passesPerFrame.slice(${framesBefore})`);
+  const slowAt = afterSwitch.findIndex((passes) => passes <= 1);
+  check('a change from the fastest to the slowest speed slows the run within 30 frames',
+        slowAt >= 0 && slowAt < 30 && afterSwitch[slowAt + 1] <= 1,
+        `passes per frame after the change: ${afterSwitch.join(' ')}`);
+  await accessKey('c');
+  await waitFor('the slowed run to stop', `!document.getElementById('run').disabled`);
+  await setSpeed('0');
+
   checkEqual('no errors in the page', pageErrors.join('\n'), '');
   console.log(`page test: ${((Date.now() - started) / 1000).toFixed(1)} s`);
 }
