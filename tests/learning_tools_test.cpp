@@ -359,6 +359,20 @@ TEST_F(WindowTest, TheCheckerMarksATrapAndCtrlPeriodFixesIt) {
   EXPECT_EQ(Window().Editor().Content(), Gbk("前进 100\r\n重复 4 【前进 100｜右转 90】"));
 }
 
+// A line ending in a byte that is not GBK: Ctrl+. keeps that byte as its own
+// and closes the line ("】" right after it would read as another character).
+TEST_F(WindowTest, CtrlPeriodKeepsAStrayByteAtTheLinesEnd) {
+  LineNumberEditor& editor = Window().ScriptEditor();
+  const Text line = Gbk("重复 4 【前进 100|右转 1") + "\x81";
+  editor.SetContent(line);
+  Drain();
+  editor.setFocus();
+  editor.setTextCursor(QTextCursor(editor.document()->firstBlock()));
+  QTest::keyClick(&editor, Qt::Key_Period, Qt::ControlModifier);
+  EXPECT_EQ(Window().Editor().Content(), line + " " + Gbk("】"));
+  EXPECT_TRUE(FindingsOf(editor.document()->firstBlock()).empty());
+}
+
 }  // namespace
 }  // namespace dravel::testing
 
