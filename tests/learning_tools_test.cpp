@@ -311,7 +311,8 @@ namespace {
 bool Coloured(const QTextBlock& block) { return !block.layout()->formats().isEmpty(); }
 
 // An edit is coloured at once; a whole new text of many lines as its lines
-// come into view, so opening a huge script costs no work per line.
+// come into view, so opening a huge script costs no work per line; a line
+// that leaves the view keeps its colours but not its layout.
 TEST_F(WindowTest, ScriptColouringFollowsEditsAndTheView) {
   LineNumberEditor& editor = Window().ScriptEditor();
   Window().show();
@@ -327,6 +328,9 @@ TEST_F(WindowTest, ScriptColouringFollowsEditsAndTheView) {
   editor.ensureCursorVisible();
   Drain();
   EXPECT_TRUE(Coloured(document.findBlockByNumber(4900)));
+  // The first line left the view: its layout is dropped, its colours kept.
+  EXPECT_EQ(document.firstBlock().layout()->lineCount(), 0);
+  EXPECT_TRUE(Coloured(document.firstBlock()));
   QTextCursor typing(document.findBlockByNumber(2000));
   typing.insertText(QStringLiteral("左转 5 "));
   EXPECT_TRUE(Coloured(document.findBlockByNumber(2000)));

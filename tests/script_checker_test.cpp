@@ -157,6 +157,7 @@ TEST(ScriptChecker, AHugeLineListsItsFirstFindingsAndCountsTheRest) {
   line += Gbk("】");
   const std::vector<Finding> findings = CheckLine(line);
   ASSERT_EQ(findings.size(), kFindingsPerLine + 1);
+  EXPECT_EQ(findings.capacity(), findings.size());  // the window keeps them for each line
   const int item = static_cast<int>(open.size()) + 5 * static_cast<int>(kFindingsPerLine);
   const Finding& more = findings.back();
   EXPECT_EQ(more.kind, kMoreFindings);
