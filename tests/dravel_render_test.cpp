@@ -168,6 +168,24 @@ TEST(DravelRender, ChecksScriptsWithoutRunningThem) {
   fs::remove_all(folder);
 }
 
+// Columns count characters along a line of several findings; a file lists
+// its first findings (whole lines) and one line counting the lines left.
+TEST(DravelRender, CheckListsTheFirstFindingsOfAFileAndCountsTheRest) {
+  const fs::path script = TempFile("many.dvg");
+  std::string utf8 = "重复 4 【前进 100｜右转 90|前近 5】\r\n";
+  for (int i = 0; i < 2100; ++i) utf8 += "前近 5\r\n";
+  std::ofstream(script, std::ios::binary) << Utf8ToGbk(utf8);
+  const Result result = Render("--check " + script.string());
+  EXPECT_EQ(result.status, 1);
+  const std::string path = script.string();
+  EXPECT_TRUE(result.out.starts_with(path + ":1:13: 全角竖线")) << result.out.substr(0, 500);
+  EXPECT_NE(result.out.find("\n" + path + ":1:20: 无法识别的命令“前近”"), std::string::npos);
+  EXPECT_NE(result.out.find("\n" + path + ":1999:1: "), std::string::npos);
+  EXPECT_EQ(result.out.find(":2000:1: "), std::string::npos);
+  EXPECT_TRUE(result.out.ends_with("\n" + path + ": 后面还有 102 行有问题，没有列出。\n"));
+  fs::remove(script);
+}
+
 TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
   const char* cases[] = {
       "",

@@ -1,8 +1,10 @@
 #include "apps/dravel-render/render_check.h"
 
 #include <algorithm>
+#include <cassert>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "apps/dravel-render/render_run.h"
 #include "interpreter/command_list.h"
@@ -13,14 +15,31 @@
 namespace dravel {
 namespace {
 
-// The 1-based column, in characters, of byte `offset` of the GBK `line`.
-int Column(std::string_view line, int offset) {
-  int column = 1;
-  for (int at = 0; at < offset; ++column) {
-    at += IsLeadByte(static_cast<unsigned char>(line[at])) ? 2 : 1;
+// A file lists this many findings (whole lines) at most, then counts the
+// lines left.
+constexpr size_t kFindingsPerFile = 2000;
+
+// The 1-based columns, in characters, of byte offsets of one GBK line, asked
+// in increasing order: each walks on from where the last one stopped.
+class Column {
+ public:
+  explicit Column(std::string_view line) : line_(line) {}
+
+  int At(int offset) {
+    assert(offset >= asked_);
+    asked_ = offset;
+    for (; at_ < offset; ++column_) {
+      at_ += IsLeadByte(static_cast<unsigned char>(line_[at_])) ? 2 : 1;
+    }
+    return column_;
   }
-  return column;
-}
+
+ private:
+  std::string_view line_;
+  int asked_ = 0;
+  int at_ = 0;
+  int column_ = 1;
+};
 
 // Prints the findings of one file; false when it cannot be read.
 bool CheckFile(const std::string& path, const RenderOptions& options, bool& found) {
@@ -33,12 +52,22 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
-  for (const ScriptFinding& item : CheckScript(script)) {
-    const std::string message = FindingText(item.finding);
-    std::cout << path << ":" << item.line << ":" << Column(lines[item.line - 1], item.finding.begin)
-              << ": " << (gbk ? Utf8ToGbk(message) : message) << "\n";
-    found = true;
+  const auto print = [&](const std::string& where, const std::string& message) {
+    std::cout << where << ": " << (gbk ? Utf8ToGbk(message) : message) << "\n";
+  };
+  const ScriptFindings findings = CheckScript(script, kFindingsPerFile);
+  std::optional<Column> column;
+  for (size_t i = 0; i < findings.listed.size(); ++i) {
+    const ScriptFinding& item = findings.listed[i];
+    if (i == 0 || item.line != findings.listed[i - 1].line) column.emplace(lines[item.line - 1]);
+    print(path + ":" + std::to_string(item.line) + ":" +
+              std::to_string(column->At(item.finding.begin)),
+          FindingText(item.finding));
   }
+  if (findings.lines_left > 0) {
+    print(path, "后面还有 " + std::to_string(findings.lines_left) + " 行有问题，没有列出。");
+  }
+  found = found || !findings.listed.empty();
   return true;
 }
 
