@@ -1,7 +1,8 @@
 // The checker in the editor: the module's findings (interpreter/script_checker,
 // the same as the desktop's) as lint marks with their message and fix, and
-// Ctrl+. to apply the fix at the caret, as on the desktop.
-import { forEachDiagnostic, lintGutter, linter } from '@codemirror/lint';
+// Ctrl+. to apply the fix at the caret, as on the desktop; Ctrl+Shift+M lists
+// them all.
+import { forEachDiagnostic, lintGutter, linter, openLintPanel } from '@codemirror/lint';
 import { keymap } from '@codemirror/view';
 
 import { texts } from './texts.js';
@@ -54,6 +55,6 @@ export function checker(ask) {
       }
     }, { delay: 250 }),
     lintGutter(),
-    keymap.of([{ key: 'Mod-.', run: applyFixAtCaret }]),
+    keymap.of([{ key: 'Mod-.', run: applyFixAtCaret }, { key: 'Mod-Shift-m', run: openLintPanel }]),
   ];
 }

@@ -214,13 +214,14 @@ export class ScriptEditor {
   }
 
   // Marks line `line` (1-based) and its body item's columns [from, to) (from
-  // < 0: none); a failing line is also selected, with the focus.
+  // < 0: none); a failing line also gets the caret (at its item) and the focus.
   mark({ line, from = -1, to = -1, failing }) {
     const doc = this.view.state.doc;
     if (line < 1 || line > doc.lines) return;
     const at = doc.line(line);
-    const effects = [setRunMark.of({ line, from, to, failing }), EditorView.scrollIntoView(at.from, { y: 'nearest' })];
-    this.view.dispatch(failing ? { effects, selection: { anchor: at.from, head: at.to } } : { effects });
+    const caret = Math.min(at.from + Math.max(from, 0), at.to);
+    const effects = [setRunMark.of({ line, from, to, failing }), EditorView.scrollIntoView(caret, { y: 'nearest' })];
+    this.view.dispatch(failing ? { effects, selection: { anchor: caret } } : { effects });
     if (failing) this.view.focus();
   }
 
