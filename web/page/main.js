@@ -470,6 +470,10 @@ function bindControls(files, examples, reference) {
     if (file) unlessAbandoned((chosen) => files.openFile(chosen))(file);
   });
   window.addEventListener('hashchange', () => openShared());
+  // A .dvg opened with the installed app (the manifest's file handler).
+  window.launchQueue?.setConsumer(async ({ files: [handle] }) => {
+    if (handle !== undefined && (await files.savePrompt())) await files.openFile(await handle.getFile());
+  });
   window.addEventListener('pagehide', () => {
     if (keepTimer !== 0) keepEditor();
   });

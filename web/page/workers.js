@@ -18,20 +18,35 @@ function loadScript(src) {
   });
 }
 
+// index.html asks for them first; a second ask (a failed compile) fetches again.
+async function fetched(name) {
+  const early = self.dravelEarly?.[name];
+  if (early !== undefined) delete self.dravelEarly[name];
+  const response = await (early ?? fetch(name));
+  if (!response.ok) throw new Error(`${name}: ${response.status}`);
+  return response;
+}
+
+// Compiled as it arrives, which also lets the browser keep the compiled code
+// for the next load; a server that does not call it application/wasm gets
+// it compiled from its bytes.
+async function compiledModule() {
+  try {
+    return await WebAssembly.compileStreaming(fetched('dravel-web.wasm'));
+  } catch {
+    return WebAssembly.compile(await (await fetched('dravel-web.wasm')).arrayBuffer());
+  }
+}
+
+// The worker's script and the compiled module.
 async function workerFiles() {
   if (location.protocol === 'file:') {
     await loadScript('file-copy.js');
     const { worker, wasm } = self.dravelFileCopy;
-    return { source: worker, wasm: Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0)) };
+    return { source: worker, module: await WebAssembly.compile(Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0))) };
   }
-  const get = async (name) => {
-    const response = await fetch(name);
-    if (!response.ok) throw new Error(`${name}: ${response.status}`);
-    return response;
-  };
-  const [source, wasm] = await Promise.all([get('worker.js').then((r) => r.text()),
-                                            get('dravel-web.wasm').then((r) => r.arrayBuffer())]);
-  return { source, wasm };
+  const [source, module] = await Promise.all([fetched('worker.js').then((r) => r.text()), compiledModule()]);
+  return { source, module };
 }
 
 export class Workers {
@@ -50,8 +65,8 @@ export class Workers {
   }
 
   async load() {
-    const { source, wasm } = await workerFiles();
-    this.module = await WebAssembly.compile(wasm);
+    const { source, module } = await workerFiles();
+    this.module = module;
     this.url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
     this.run = this.spawn();
   }
