@@ -168,6 +168,27 @@ async function downloaded(button) {
 const setSetting = (id, value) => evaluate(`(() => { const box = document.getElementById('${id}');
   box.value = '${value}'; box.dispatchEvent(new Event('change')); })()`);
 
+// Installed before the page's scripts: the passes each frame of a run's
+// worker shows (a worker's frames count once it has said something, which
+// only a run's worker does).
+const workerWatch = `(() => {
+  const Original = window.Worker;
+  window.passesPerFrame = [];
+  window.Worker = class extends Original {
+    constructor(...args) {
+      super(...args);
+      let passes = null;
+      this.addEventListener('message', ({ data }) => {
+        if (data.type === 'hint') passes = (passes ?? 0) + (data.text.match(/执行命令完毕/g) || []).length;
+        if (data.type === 'frame' && passes !== null) {
+          passesPerFrame.push(passes);
+          passes = 0;
+        }
+      });
+    }
+  };
+})()`;
+
 // ---- The scenarios, in one browser ----
 
 async function startUp(exampleText, native) {
@@ -325,7 +346,27 @@ async function settings() {
   await accessKey('c');
   await accessKey('b');
   await waitFor('a worker started by a stop to keep the settings', `${corner} === '0,51,102'`);
+  // The fastest speed never waits, yet a change to the slowest reaches its run
+  // too: within a few frames each frame shows at most one more pass, where the
+  // fastest showed many.
+  await setEditor('前进 1', '100000000');
+  await click('#run');
+  await waitFor('frames of many passes at the fastest speed',
+                'passesPerFrame.filter((passes) => passes > 1).length >= 3');
+  const framesBefore = await evaluate('passesPerFrame.length');
   await setSetting('speed', '1200');
+  const slowFrame = `passesPerFrame.slice(${framesBefore}).findIndex((passes) => passes <= 1)`;
+  await waitFor('a frame of at most one pass, and the frame after it, or 30 frames',
+                `${slowFrame} >= 0 && passesPerFrame.length > ${framesBefore} + ${slowFrame} + 1 ||
+                 passesPerFrame.length >= ${framesBefore} + 30`, 20000);
+  const afterSwitch = await evaluate(`passesPerFrame.slice(${framesBefore})`);
+  const slowAt = afterSwitch.findIndex((passes) => passes <= 1);
+  check('a change from the fastest to the slowest speed slows the run within 30 frames',
+        slowAt >= 0 && slowAt < 30 && afterSwitch[slowAt + 1] <= 1,
+        `passes per frame after the change: ${afterSwitch.join(' ')}`);
+  await accessKey('c');
+  await waitFor('the slowed run to stop', `!document.getElementById('run').disabled`);
+  // The slowest holds a run, and a change to the fastest ends it.
   await setEditor('前进 10\n右转 90\n前进 10\n右转 90');
   await click('#run');
   await sleep(300);
@@ -474,6 +515,7 @@ async function main() {
   await page('Network.enable');
   await page('Network.setCacheDisabled', { cacheDisabled: true });
   await page('Emulation.setDeviceMetricsOverride', { width: 800, height: 700, deviceScaleFactor: 1, mobile: false });
+  await page('Page.addScriptToEvaluateOnNewDocument', { source: workerWatch });
   await send('Browser.setDownloadBehavior',
     { behavior: 'allowAndName', downloadPath: path.join(scratch, 'downloads'), eventsEnabled: true });
   await load(server.url);

@@ -18,6 +18,7 @@
 #include "interpreter/message_line.h"
 #include "interpreter/run_script.h"
 #include "interpreter/script_checker.h"
+#include "interpreter/silent_host.h"
 #include "runtime/gbk_codec.h"
 #include "web/src/web_canvas.h"
 
@@ -94,24 +95,6 @@ std::vector<std::string_view> PageLines(std::string_view text) {
   }
 }
 
-// The help's runs say nothing; only their drawing is kept.
-class SilentHost final : public RunHost {
- public:
-  explicit SilentHost(Text script) : script_(std::move(script)) {}
-  Text EditorText() override { return script_; }
-  Text RunCountText() override { return "1"; }
-  void DisableRunButton() override {}
-  void ReplaceHint(const std::stop_token&, const Text&) override {}
-  void AppendHint(const std::stop_token&, const Text&) override {}
-  void SetRunCountText(const std::stop_token&, const Text&) override {}
-  void EnableRunButton(const std::stop_token&) override {}
-  void FocusEditor(const std::stop_token&) override {}
-  void Beep(const std::stop_token&) override {}
-
- private:
-  Text script_;
-};
-
 }  // namespace
 
 std::optional<ByteRange> BodyItemColumns(std::string_view gbk_script, int script_line,
@@ -147,14 +130,13 @@ EMSCRIPTEN_KEEPALIVE void dravel_check(const char* utf8, int size) {
   for (const ScriptFinding& found : CheckScript(script)) {
     const Finding& finding = found.finding;
     const std::vector<int>& columns = lines[size_t(found.line - 1)].columns;
-    const int begin = columns[size_t(finding.begin)];
-    const int end = columns[size_t(finding.end)];
-    const int from = end > begin ? begin : std::max(0, begin - 1);
+    const auto [from, to] =
+        MarkedColumnsOf(columns[size_t(finding.begin)], columns[size_t(finding.end)]);
     const std::string message = FindingText(finding);
     const std::string fixed =
         finding.fixed_line ? GbkToUtf8(*finding.fixed_line, UndecodableBytes::kKeep) : "";
-    PostFinding(found.line, from, std::max(end, from + 1), message.data(), int(message.size()),
-                fixed.data(), finding.fixed_line ? int(fixed.size()) : -1);
+    PostFinding(found.line, from, to, message.data(), int(message.size()), fixed.data(),
+                finding.fixed_line ? int(fixed.size()) : -1);
   }
 }
 

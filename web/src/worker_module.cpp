@@ -3,7 +3,9 @@
 // run shows goes to the page as it happens, through the functions worker.js
 // gives the module (Module.onHint and the rest). A run is stopped by ending
 // the whole worker, so nothing here needs a stop of its own; 延时 sleeps by
-// handing the thread back to the browser (Asyncify).
+// handing the thread back to the browser (Asyncify), and a run that never
+// sleeps hands it back for a moment at each frame, so the page's speed
+// reaches it.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -43,19 +45,19 @@ EM_JS(void, PostExecuting, (int line, int item, int from, int to), {
   Module.onExecuting(line, item, from, to);
 });
 EM_JS(void, PostPng, (const char* png, int size), { Module.onPng(HEAPU8.slice(png, png + size)); });
-// Lets the messages the page sent meanwhile in (a pause, a step, the speed):
-// a message task comes back sooner than a timer would.
-EM_ASYNC_JS(void, LetMessagesIn, (), {
-  await new Promise((resolve) => {
-    const channel = new MessageChannel();
-    channel.port1.onmessage = resolve;
-    channel.port2.postMessage(0);
-  });
-});
 EM_JS(void, PostFrame, (const uint32_t* pixels, int width, int height, const char* snapshot,
                         int snapshot_size), {
   Module.onFrame(HEAPU8.slice(pixels, pixels + width * height * 4), width, height,
                  HEAPU8.slice(snapshot, snapshot + snapshot_size));
+});
+// A message round trip: the worker takes what the page sent meanwhile. A
+// timer would do too, but browsers hold a nested timer of 0 for 4 ms.
+EM_ASYNC_JS(void, YieldToPage, (), {
+  await new Promise((resume) => {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => resume();
+    channel.port2.postMessage(null);
+  });
 });
 EM_JS(void, PaintTextMask, (const char* gbk, int size, int x, int y, int escapement, int width,
                             int height, uint8_t* mask), {
@@ -139,7 +141,7 @@ std::unique_ptr<PixelCanvas> canvas;
 SleepingWaiter sleeping_waiter;
 RunPacer pacer(&sleeping_waiter);
 Clock::time_point last_frame;
-bool in_run = false;  // only a run is called so that it may hand the thread back
+bool running = false;  // the worker may be handed back only inside a run
 std::string encoded;
 
 void SendFrame() {
@@ -182,13 +184,12 @@ EMSCRIPTEN_KEEPALIVE void dravel_start() {
   canvas = WebCanvas(kWebCanvasWidth, kWebCanvasHeight, EdgeMode::Wrap);
   canvas->SetTextPainter(PaintText);
   // The run shows itself about thirty times a second, and before each wait;
-  // the page's messages reach it as often.
+  // a run that never waits (the fastest speed) takes its messages then.
   canvas->SetStopped([] {
     static unsigned calls = 0;
-    if (++calls % 64 == 0 && Clock::now() - last_frame >= kFrameInterval) {
-      SendFrame();
-      if (in_run) LetMessagesIn();
-    }
+    if (++calls % 64 != 0 || Clock::now() - last_frame < kFrameInterval) return false;
+    SendFrame();
+    if (running) YieldToPage();
     return false;
   });
   SetDelayHook([](int ms, std::stop_token) {
@@ -203,9 +204,9 @@ EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const 
   PageHost host(Text(script, size_t(script_size)), Text(count, size_t(count_size)));
   RunContext context{*canvas, host, {}};
   context.pacer = &pacer;
-  in_run = true;
+  running = true;
   RunScript({host.EditorText(), host.RunCountText()}, context);
-  in_run = false;
+  running = false;
   SendFrame();
 }
 
@@ -221,7 +222,8 @@ EMSCRIPTEN_KEEPALIVE void dravel_settings(int edge_mode, int pen_colour, int bac
 }
 
 // The page's speed, in milliseconds per command (0: the fastest). It may be
-// called while a run sleeps, and applies from its next command.
+// called while a run sleeps or shows a frame, and applies from its next
+// command.
 EMSCRIPTEN_KEEPALIVE void dravel_set_interval(int interval_ms) {
   pacer.SetInterval(std::chrono::milliseconds(interval_ms));
 }
