@@ -65,7 +65,10 @@ export class ExampleChooser {
 
   show() {
     this.box.showModal();
-    this.drawn ??= this.draw();
+    // A stop during the drawing ends the worker asked: the next showing tries again.
+    this.drawn ??= this.draw().catch(() => {
+      this.drawn = null;
+    });
   }
 
   // One after another, so the first pictures come soon.
@@ -78,22 +81,39 @@ export class ExampleChooser {
 }
 
 export class CommandReference {
-  // `commands`: the module's rows, {keyword, alias, syntax, meaning, example}.
-  constructor(commands) {
+  // `commands`: the module's rows, {keyword, alias, syntax, meaning, example};
+  // `ask(type, fields)`: a question to the module, for each example's picture.
+  constructor(commands, ask) {
+    this.ask = ask;
+    this.commands = commands;
     this.box = dialog('reference', texts.referenceTitle);
     const head = element('tr', {}, ...texts.referenceColumns.map((name) => element('th', { textContent: name })));
-    const rows = commands.map((row) => element('tr', {},
+    this.pictures = commands.map(() => element('canvas', { ...THUMBNAIL }));
+    const rows = commands.map((row, index) => element('tr', {},
       ...[row.keyword, row.alias, row.syntax, row.meaning].map((text) => element('td', { textContent: text })),
-      element('td', {}, element('code', { textContent: row.example }))));
+      element('td', {}, element('code', { textContent: row.example }), this.pictures[index])));
     const keys = texts.keys.map(([key, does]) =>
       element('tr', {}, element('td', {}, element('kbd', { textContent: key })), element('td', { textContent: does })));
     this.box.querySelector('.body').append(
       element('table', { className: 'commands' }, element('thead', {}, head), element('tbody', {}, ...rows)),
       element('h3', { textContent: texts.keysTitle }),
       element('table', { className: 'keys' }, element('tbody', {}, ...keys)));
+    this.drawn = null;
   }
 
   show() {
     this.box.showModal();
+    // A stop during the drawing ends the worker asked: the next showing tries again.
+    this.drawn ??= this.draw().catch(() => {
+      this.drawn = null;
+    });
+  }
+
+  // The picture each example line draws, as the desktop's reference shows it.
+  async draw() {
+    for (const [index, row] of this.commands.entries()) {
+      const { picture } = await this.ask('picture', { text: row.example });
+      showPicture(this.pictures[index], picture);
+    }
   }
 }

@@ -518,7 +518,7 @@ function start() {
     page.editor.setKeywords(rows.flatMap((row) => [row.keyword, row.alias]));
     return rows;
   });
-  const reference = commands.then((rows) => new CommandReference(rows));
+  const reference = commands.then((rows) => new CommandReference(rows, (type, fields) => workers.ask(type, fields)));
   bindControls(files, examples, reference);
   bindKeys(files, examples, reference);
   fitToWindow($('layout'));
