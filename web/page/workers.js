@@ -18,11 +18,8 @@ function loadScript(src) {
   });
 }
 
-// index.html asks for them first; a second ask (a failed compile) fetches again.
 async function fetched(name) {
-  const early = self.dravelEarly?.[name];
-  if (early !== undefined) delete self.dravelEarly[name];
-  const response = await (early ?? fetch(name));
+  const response = await fetch(name);
   if (!response.ok) throw new Error(`${name}: ${response.status}`);
   return response;
 }
@@ -38,14 +35,19 @@ async function compiledModule() {
   }
 }
 
-// The worker's script and the compiled module.
+// The worker's script and the compiled module: from index.html, which asks
+// for them first, or asked again here.
 async function workerFiles() {
   if (location.protocol === 'file:') {
     await loadScript('file-copy.js');
     const { worker, wasm } = self.dravelFileCopy;
     return { source: worker, module: await WebAssembly.compile(Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0))) };
   }
-  const [source, module] = await Promise.all([fetched('worker.js').then((r) => r.text()), compiledModule()]);
+  const early = self.dravelEarly ?? {};
+  const [source, module] = await Promise.all([
+    (early.source ?? Promise.reject()).catch(() => fetched('worker.js').then((r) => r.text())),
+    (early.module ?? Promise.reject()).catch(compiledModule),
+  ]);
   return { source, module };
 }
 
