@@ -8,6 +8,10 @@ import { keymap } from '@codemirror/view';
 import { texts } from './texts.js';
 import { Abandoned } from './workers.js';
 
+// No learner's script is longer; checking a pasted book at each key would
+// hold the worker a run is waiting for.
+const LONGEST_CHECKED_TEXT = 1 << 20;
+
 // The line holding `at` rewritten as the finding offers.
 function fixLine(view, at, fixed) {
   const line = view.state.doc.lineAt(at);
@@ -46,6 +50,7 @@ export function checker(ask) {
   return [
     linter(async (view) => {
       const doc = view.state.doc;
+      if (doc.length > LONGEST_CHECKED_TEXT) return [];
       try {
         const { findings } = await ask('check', { text: doc.toString() });
         return findings.filter((found) => found.line <= doc.lines).map((found) => diagnostic(doc, found));

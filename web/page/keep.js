@@ -20,15 +20,18 @@ function read(key) {
   }
 }
 
+// False when the browser refused (full, or storage turned off).
 function write(key, value) {
   try {
     localStorage.setItem(key, JSON.stringify(value));
+    return true;
   } catch {
-    // Full or refused: the page works on, only unkept.
+    return false;
   }
 }
 
-// {text, name, changed}, or null on a first visit.
+// {text, name, changed}, or null on a first visit. Keeping gives false when
+// the browser refused it.
 export const keptScript = () => read(SCRIPT_KEY);
 export const keepScript = (script) => write(SCRIPT_KEY, script);
 // {id: value} of the settings page's boxes, or null.

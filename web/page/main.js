@@ -288,10 +288,15 @@ function changeSpeed(by) {
 
 let keepTimer = 0;
 
+let notKeptSaid = false;
+
+// A script the browser will not keep is said once, until it keeps one again.
 function keepEditor() {
   clearTimeout(keepTimer);
   keepTimer = 0;
-  keepScript({ text: page.editor.text(), name: page.name, changed: page.changed });
+  const kept = keepScript({ text: page.editor.text(), name: page.name, changed: page.changed });
+  if (!kept && !notKeptSaid) hint.append(texts.notKept);
+  notKeptSaid = !kept;
 }
 
 // Kept a moment after the typing stops, and when the page goes.

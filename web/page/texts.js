@@ -30,6 +30,7 @@ export const texts = {
   shareNotCopied: '分享链接在地址栏里，请从那里复制。' + CRLF,
   sharedScriptReplaces: '这个链接带来一段程序。要用它替换编辑框里的程序吗？',
   sharedScriptBroken: '这个分享链接已损坏，无法读出程序。' + CRLF,
+  notKept: '浏览器没有保存这段程序（太大，或者不允许网页保存），请用“保存源码”保存。' + CRLF,
   pictureSaved: (name) => `保存图片 ${name} 成功！` + CRLF,
   fromDisk: '从磁盘打开的网页：可以调试、打开和保存，但不能离线缓存，也不能安装成应用；' +
     '要使用这些功能，请通过网址打开。' + CRLF,
