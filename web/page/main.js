@@ -519,10 +519,11 @@ function start() {
   const files = new SourceFiles(page);
   const examples = new ExampleChooser((type, fields) => workers.ask(type, fields),
                                       unlessAbandoned((name, text) => files.openExample(name, text)));
+  // Without a module (said in the hint box) the reference has no rows.
   const commands = workers.ask('commands').then(({ commands: rows }) => {
     page.editor.setKeywords(rows.flatMap((row) => [row.keyword, row.alias]));
     return rows;
-  });
+  }, () => []);
   const reference = commands.then((rows) => new CommandReference(rows, (type, fields) => workers.ask(type, fields)));
   bindControls(files, examples, reference);
   bindKeys(files, examples, reference);
