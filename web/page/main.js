@@ -7,9 +7,12 @@ import { ScriptEditor } from './editor.js';
 import { SourceFiles, ask, baseName, download } from './files.js';
 import { leadingInteger } from './gbk_text.js';
 import { Hint } from './hint.js';
-import { keepScript, keepSettings, keptScript, keptSettings, shareLink, sharedScript } from './keep.js';
+import { keepScript, keptScript, shareLink, sharedScript } from './keep.js';
 import { CommandReference, ExampleChooser } from './learning.js';
 import { fitToWindow, showFullScreen } from './screen.js';
+import {
+  SETTING_BOXES, keepSettingBoxes, restoreSettingBoxes, settingsMessage, speedMessage,
+} from './settings.js';
 import { texts } from './texts.js';
 import { Abandoned, Workers } from './workers.js';
 
@@ -72,41 +75,9 @@ const page = {
 
 // ---- The settings page: sent on each change, kept, and sent to every new worker ----
 
-const SETTING_BOXES = ['pen-colour', 'background-colour', 'pen-width', 'edge-mode', 'speed'];
-
-// #rrggbb to the canvas's 0x00BBGGRR.
-function storedColour(value) {
-  const rgb = parseInt(value.slice(1), 16);
-  return ((rgb & 0xff) << 16) | (rgb & 0xff00) | ((rgb >> 16) & 0xff);
-}
-
-const settingsMessage = () => ({
-  type: 'settings',
-  edgeMode: Number($('edge-mode').value),
-  penColour: storedColour($('pen-colour').value),
-  backgroundColour: storedColour($('background-colour').value),
-  penWidth: Math.min(50, Math.max(1, parseInt($('pen-width').value, 10) || 1)),
-});
-
-const speedMessage = () => ({ type: 'speed', interval: Number($('speed').value) });
-
 function sendSettings() {
   workers.post(speedMessage());
   workers.post(settingsMessage());
-}
-
-function keepSettingBoxes() {
-  keepSettings(Object.fromEntries([...SETTING_BOXES, 'count'].map((id) => [id, $(id).value])));
-}
-
-function restoreSettingBoxes() {
-  const kept = keptSettings() ?? {};
-  for (const id of [...SETTING_BOXES, 'count']) {
-    const box = $(id);
-    if (typeof kept[id] !== 'string') continue;
-    box.value = kept[id];
-    if (box.value === '' && id !== 'count') box.value = box.defaultValue; // an option gone since
-  }
 }
 
 // ---- The worker ----
