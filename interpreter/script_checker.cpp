@@ -493,6 +493,11 @@ std::vector<Finding> CheckLine(std::string_view line, bool first_count_line) {
   return LineChecker(line, first_count_line).Run();
 }
 
+MarkedColumns MarkedColumnsOf(int begin, int end) {
+  const int from = end > begin ? begin : std::max(0, begin - 1);
+  return {from, std::max(end, from + 1)};
+}
+
 ScriptFindings CheckScript(std::string_view script, size_t most) {
   const CommandList lines = SplitLines(script);
   const CommandRow& count = CountCommand();

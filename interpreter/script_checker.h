@@ -70,6 +70,15 @@ Text FixedLine(std::string_view line, const LineEdit& fix);
 // counts the rest and covers where they are.
 inline constexpr size_t kFindingsPerLine = 100;
 
+// What an editor marks of a finding over the columns [begin, end) of its
+// line: those, or for a finding between characters (a missing word) the one
+// before.
+struct MarkedColumns {
+  int from = 0;
+  int to = 0;  // exclusive, past from
+};
+MarkedColumns MarkedColumnsOf(int begin, int end);
+
 // The findings of one script line (GBK, without its line break), in the
 // order of their columns. `first_count_line`: whether a count line here is
 // the first of its script (only that one is read).

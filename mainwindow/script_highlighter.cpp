@@ -140,9 +140,8 @@ void ScriptHighlighter::Colour(QTextBlock& block) const {
   if (text.size() <= kLongestColouredLine) findings = CheckLine(FromWidgetText(text));
   for (const Finding& finding : findings) {
     const auto [begin, end] = CharacterRange(text, {finding.begin, finding.end});
-    // A finding between characters (a missing word) marks the one before.
-    const int from = end > begin ? begin : std::max(0, begin - 1);
-    ranges.append({from, std::max(end, from + 1) - from, finding_});
+    const auto [from, to] = MarkedColumnsOf(begin, end);
+    ranges.append({from, to - from, finding_});
   }
   KeepFindings(block, std::move(findings));
   block.layout()->setFormats(ranges);

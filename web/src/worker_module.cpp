@@ -13,10 +13,12 @@
 #include <memory>
 #include <string>
 
+#include "canvas/png_encoder.h"
 #include "interpreter/run_pacer.h"
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
 #include "runtime/gbk_codec.h"
+#include "web/src/page_tools.h"
 #include "web/src/web_canvas.h"
 
 namespace dravel {
@@ -24,6 +26,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kFrameInterval = std::chrono::milliseconds(33);
+constexpr auto kHoldLook = std::chrono::milliseconds(10);
+constexpr ByteRange kNoItem{-1, -1};
 
 // The bodies are JavaScript, which clang-format would mangle.
 // clang-format off
@@ -33,8 +37,14 @@ EM_JS(void, PostHint, (int replace, const char* gbk, int size), {
 EM_JS(void, PostRunCount, (const char* gbk, int size), {
   Module.onRunCount(HEAPU8.slice(gbk, gbk + size));
 });
-EM_JS(void, PostFailing, (int line, int item), { Module.onFailing(line, item); });
+EM_JS(void, PostFailing, (int line, int item, int from, int to), {
+  Module.onFailing(line, item, from, to);
+});
 EM_JS(void, PostBeep, (), { Module.onBeep(); });
+EM_JS(void, PostExecuting, (int line, int item, int from, int to), {
+  Module.onExecuting(line, item, from, to);
+});
+EM_JS(void, PostPng, (const char* png, int size), { Module.onPng(HEAPU8.slice(png, png + size)); });
 EM_JS(void, PostFrame, (const uint32_t* pixels, int width, int height, const char* snapshot,
                         int snapshot_size), {
   Module.onFrame(HEAPU8.slice(pixels, pixels + width * height * 4), width, height,
@@ -99,11 +109,17 @@ class PageHost final : public RunHost {
   }
   void ReportFailingLine(const std::stop_token&, int script_line) override {
     FlushHint();
-    PostFailing(script_line, 0);
+    PostFailing(script_line, 0, -1, -1);
   }
   void ReportFailingItem(const std::stop_token&, int script_line, int body_item) override {
     FlushHint();
-    PostFailing(script_line, body_item);
+    const ByteRange item = BodyItemColumns(script_, script_line, body_item).value_or(kNoItem);
+    PostFailing(script_line, body_item, item.begin, item.end);
+  }
+  void ReportExecutingLine(const std::stop_token&, int script_line, int body_item) override {
+    FlushHint();
+    const ByteRange item = BodyItemColumns(script_, script_line, body_item).value_or(kNoItem);
+    PostExecuting(script_line, body_item, item.begin, item.end);
   }
 
  private:
@@ -116,6 +132,9 @@ class PageHost final : public RunHost {
 class SleepingWaiter final : public PacingWaiter {
  public:
   void Wait(std::chrono::milliseconds interval, const std::stop_token&) override;
+  // Paused: the worker reads the page's messages until a step or a continue.
+  void Hold(std::condition_variable&, std::unique_lock<std::mutex>&, const std::stop_token&,
+            const std::function<bool()>& released) override;
 };
 
 std::unique_ptr<PixelCanvas> canvas;
@@ -140,6 +159,16 @@ void SendFrame() {
 void SleepingWaiter::Wait(std::chrono::milliseconds interval, const std::stop_token&) {
   SendFrame();
   emscripten_sleep(unsigned(interval.count()));
+}
+
+void SleepingWaiter::Hold(std::condition_variable&, std::unique_lock<std::mutex>& lock,
+                          const std::stop_token&, const std::function<bool()>& released) {
+  SendFrame();
+  while (!released()) {
+    lock.unlock();
+    emscripten_sleep(unsigned(kHoldLook.count()));
+    lock.lock();
+  }
 }
 
 void PaintText(const TextRequest& text, int width, int height, std::vector<uint8_t>& mask) {
@@ -200,6 +229,20 @@ EMSCRIPTEN_KEEPALIVE void dravel_settings(int edge_mode, int pen_colour, int bac
 // command.
 EMSCRIPTEN_KEEPALIVE void dravel_set_interval(int interval_ms) {
   pacer.SetInterval(std::chrono::milliseconds(interval_ms));
+}
+
+// Pause, continue and one step, as the desktop's F8 and F10; they may be
+// called while a run waits, and apply at its next command.
+EMSCRIPTEN_KEEPALIVE void dravel_pause() { pacer.Pause(); }
+EMSCRIPTEN_KEEPALIVE void dravel_continue() { pacer.Continue(); }
+EMSCRIPTEN_KEEPALIVE void dravel_step() { pacer.Step(); }
+
+// The picture as dravel-render -o writes it: the drawing without the turtles.
+EMSCRIPTEN_KEEPALIVE void dravel_png() {
+  const std::vector<uint32_t>& pixels = canvas->Surface().VisibleLayer();
+  const std::string png = EncodePng(pixels.data(), canvas->Surface().Width(),
+                                    canvas->Surface().Height(), canvas->Surface().Width());
+  PostPng(png.data(), int(png.size()));
 }
 
 EMSCRIPTEN_KEEPALIVE void dravel_clear() {
