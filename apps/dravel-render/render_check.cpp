@@ -1,10 +1,10 @@
 #include "apps/dravel-render/render_check.h"
 
-#include <algorithm>
 #include <filesystem>
 #include <iostream>
 
 #include "apps/dravel-render/render_run.h"
+#include "apps/dravel-render/script_folder.h"
 #include "interpreter/command_list.h"
 #include "interpreter/script_checker.h"
 #include "runtime/file_bytes.h"
@@ -33,35 +33,29 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
+  const std::string shown = OneLineText(ShownName(path).toStdString());
   for (const ScriptFinding& item : CheckScript(script)) {
-    const std::string message = FindingText(item.finding);
-    std::cout << path << ":" << item.line << ":" << Column(lines[item.line - 1], item.finding.begin)
-              << ": " << (gbk ? Utf8ToGbk(message) : message) << "\n";
+    const std::string finding = shown + ":" + std::to_string(item.line) + ":" +
+                                std::to_string(Column(lines[item.line - 1], item.finding.begin)) +
+                                ": " + FindingText(item.finding);
+    std::cout << (gbk ? Utf8ToGbk(finding) : finding) << "\n";
     found = true;
   }
   return true;
 }
 
-// The paths given, a folder standing for its .dvg files in name order.
-std::vector<std::string> ScriptsOf(const std::vector<std::string>& paths) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> scripts;
-  for (const std::string& path : paths) {
-    std::error_code error;
-    if (!fs::is_directory(path, error)) {
-      scripts.push_back(path);
-      continue;
-    }
-    std::vector<std::string> folder;
-    for (const auto& entry : fs::directory_iterator(path, error)) {
-      std::string extension = entry.path().extension().string();
-      for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (extension == ".dvg") folder.push_back(entry.path().string());
-    }
-    std::sort(folder.begin(), folder.end());
-    scripts.insert(scripts.end(), folder.begin(), folder.end());
+// Checks the scripts of `folder` as the folder mode lists them; false when
+// it or one of them cannot be read.
+bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& found) {
+  const std::optional<std::vector<ScriptFile>> files = ListScripts(folder);
+  if (!files) {
+    std::cerr << "dravel-render: cannot read the folder " << folder << "\n";
+    return false;
   }
-  return scripts;
+  bool readable = true;
+  for (const ScriptFile& file : *files)
+    readable = CheckFile(JoinPath(folder, file.name), options, found) && readable;
+  return readable;
 }
 
 }  // namespace
@@ -69,8 +63,11 @@ std::vector<std::string> ScriptsOf(const std::vector<std::string>& paths) {
 int CheckScripts(const RenderOptions& options) {
   bool found = false;
   bool unreadable = false;
-  for (const std::string& path : ScriptsOf(options.check_paths)) {
-    if (!CheckFile(path, options, found)) unreadable = true;
+  for (const std::string& path : options.check_paths) {
+    std::error_code error;
+    const bool folder = std::filesystem::is_directory(path, error);
+    if (!(folder ? CheckFolder(path, options, found) : CheckFile(path, options, found)))
+      unreadable = true;
   }
   std::cout.flush();
   if (unreadable) return 2;
