@@ -23,11 +23,16 @@ bool SamePixel(double x1, double y1, double x2, double y2) {
 
 void DrawingRecord::Reset(QSize size) {
   size_ = size;
+  DropItems();
+  overflowed_ = false;
+  lines_drawn_ = 0;
+}
+
+void DrawingRecord::DropItems() {
   // Swapping with empty vectors gives the memory of a huge list back.
   std::vector<RecordedLine>().swap(lines_);
   std::vector<RecordedText>().swap(texts_);
   text_bytes_ = 0;
-  overflowed_ = false;
 }
 
 bool DrawingRecord::Room(size_t text_bytes) {
@@ -35,7 +40,7 @@ bool DrawingRecord::Room(size_t text_bytes) {
   if (lines_.size() + texts_.size() < kMaxItems && text_bytes_ + text_bytes <= kMaxTextBytes) {
     return true;
   }
-  Reset(size_);
+  DropItems();
   overflowed_ = true;
   return false;
 }
@@ -59,6 +64,7 @@ void DrawingRecord::AddLine(double x1, double y1, double x2, double y2, uint32_t
     if (!ClipSegment(a, b, -margin, -margin, right, bottom)) return;
     ax = a.x(), ay = a.y(), bx = b.x(), by = b.y();
   }
+  ++lines_drawn_;
   if (!Room(0)) return;
   lines_.push_back({float(ax), float(ay), float(bx), float(by), colour, width});
 }

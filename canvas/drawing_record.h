@@ -10,7 +10,7 @@
 // [i, i + 1) x [j, j + 1)), lines clipped to the canvas grown by the pen
 // width. Memory is bounded: past kMaxItems items or kMaxTextBytes of text the
 // list is dropped and marked overflowed until the next clear, and the writer
-// falls back to the visible layer.
+// falls back to the visible layer; the count of lines drawn goes on.
 #pragma once
 
 #include <QImage>
@@ -43,7 +43,8 @@ class DrawingRecord {
   static constexpr size_t kMaxItems = 1'000'000;  // about 24 MB of lines
   static constexpr size_t kMaxTextBytes = size_t{8} << 20;
 
-  // Empties the list for a canvas of `size`; the overflow mark goes too.
+  // Empties the list for a canvas of `size`; the overflow mark and the count
+  // of lines go too.
   void Reset(QSize size);
   // A pen line between the turtle points (x1, y1) and (x2, y2), as the raster
   // surface draws it: nothing when both round to the same pixel or it misses
@@ -54,17 +55,22 @@ class DrawingRecord {
 
   QSize Size() const { return size_; }
   bool Overflowed() const { return overflowed_; }
+  // The pen lines added since the last reset, those an overflow dropped
+  // included.
+  uint64_t LinesDrawn() const { return lines_drawn_; }
   const std::vector<RecordedLine>& Lines() const { return lines_; }
   const std::vector<RecordedText>& Texts() const { return texts_; }
 
  private:
   bool Room(size_t text_bytes);
+  void DropItems();
 
   QSize size_{1, 1};
   std::vector<RecordedLine> lines_;
   std::vector<RecordedText> texts_;
   size_t text_bytes_ = 0;
   bool overflowed_ = false;
+  uint64_t lines_drawn_ = 0;
 };
 
 // Everything an export needs, copied out of the canvas at one moment.

@@ -34,10 +34,11 @@ QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format, bool wit
   return PngBytes(with_turtles ? canvas.Paint() : canvas.VisibleLayer());
 }
 
-FileWriteResult WritePictureFile(std::string_view path, const QByteArray& bytes) {
+FileWriteResult WritePictureFile(std::string_view path, const QByteArray& bytes, LinkAtName link) {
   if (bytes.isEmpty()) return {EIO};
   return TryWriteFileBytes(
-      path, std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())));
+      path, std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())),
+      link);
 }
 
 }  // namespace dravel

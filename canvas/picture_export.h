@@ -24,7 +24,9 @@ QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format, bool wit
 QByteArray PngBytes(const QImage& image);
 
 // Writes `bytes` to `path` (a local byte path) atomically; empty bytes give
-// EIO without touching the file.
-FileWriteResult WritePictureFile(std::string_view path, const QByteArray& bytes);
+// EIO without touching the file. A link at `path` is followed or refused as
+// `link` says.
+FileWriteResult WritePictureFile(std::string_view path, const QByteArray& bytes,
+                                 LinkAtName link = LinkAtName::kFollow);
 
 }  // namespace dravel

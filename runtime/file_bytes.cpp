@@ -47,10 +47,13 @@ int WriteContents(FileSystem& fs, int fd, std::span<const std::span<const uint8_
   return fs.Fsync(fd) == 0 ? 0 : errno;
 }
 
+// Links were resolved before, if they were to be followed: a link here is
+// one to refuse, or one that came since.
 int CheckTarget(const std::string& target, struct stat& info, bool& exists) {
   if (target.empty() || target.ends_with('/')) return EISDIR;
-  exists = ::stat(target.c_str(), &info) == 0;
+  exists = ::lstat(target.c_str(), &info) == 0;
   if (!exists) return errno == ENOENT ? 0 : errno;
+  if (S_ISLNK(info.st_mode)) return ELOOP;
   return S_ISREG(info.st_mode) ? 0 : (S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
 }
 
@@ -62,11 +65,18 @@ size_t TotalSize(std::span<const std::span<const uint8_t>> blocks) {
 
 // Writes the blocks over the file's bytes from its start. Space is reserved
 // first, so a full disk leaves the old bytes as they were; the length is set
-// after the bytes are in place.
+// after the bytes are in place. What was checked may have been swapped for a
+// link or a pipe since: neither is written through, nor waited on.
 int Overwrite(FileSystem& fs, const std::string& target,
               std::span<const std::span<const uint8_t>> blocks) {
-  const int fd = fs.Open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY, 0);
+  const int fd =
+      fs.Open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NOFOLLOW | O_NONBLOCK, 0);
   if (fd < 0) return errno;
+  struct stat info;
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    fs.Close(fd);
+    return EINVAL;
+  }
   const auto size = static_cast<off_t>(TotalSize(blocks));
   int error = size > 0 ? fs.PosixFallocate(fd, 0, size) : 0;
   if (error == EOPNOTSUPP || error == EINVAL) error = 0;
@@ -123,11 +133,13 @@ int ReplaceFile(FileSystem& fs, const std::string& target,
   return 0;
 }
 
-FileWriteResult SaveBlocks(std::string_view name,
-                           std::span<const std::span<const uint8_t>> blocks) {
+FileWriteResult SaveBlocks(std::string_view name, std::span<const std::span<const uint8_t>> blocks,
+                           LinkAtName link) {
   std::string path(UpToZero(name));
   if (path.empty()) return {EINVAL};
-  if (int error = ResolveLinks(path); error != 0) return {error};
+  if (link == LinkAtName::kFollow) {
+    if (int error = ResolveLinks(path); error != 0) return {error};
+  }
   return {ReplaceFile(CurrentFileSystem(), path, blocks)};
 }
 
@@ -151,12 +163,14 @@ FileReadResult TryReadFileBytes(std::string_view name) {
 ByteSet ReadFileBytes(std::string_view name) { return TryReadFileBytes(name).bytes; }
 
 FileWriteResult TryWriteFileBytes(std::string_view name,
-                                  std::initializer_list<std::span<const uint8_t>> blocks) {
-  return SaveBlocks(name, std::span(blocks.begin(), blocks.size()));
+                                  std::initializer_list<std::span<const uint8_t>> blocks,
+                                  LinkAtName link) {
+  return SaveBlocks(name, std::span(blocks.begin(), blocks.size()), link);
 }
 
-FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t> block) {
-  return SaveBlocks(name, std::span(&block, 1));
+FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t> block,
+                                  LinkAtName link) {
+  return SaveBlocks(name, std::span(&block, 1), link);
 }
 
 bool WriteFileBytes(std::string_view name, std::initializer_list<std::span<const uint8_t>> blocks) {

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -184,6 +185,25 @@ TEST(DravelRender, CheckListsTheFirstFindingsOfAFileAndCountsTheRest) {
   EXPECT_EQ(result.out.find(":2000:1: "), std::string::npos);
   EXPECT_TRUE(result.out.ends_with("\n" + path + ": 后面还有 102 行有问题，没有列出。\n"));
   fs::remove(script);
+}
+
+// --check lists a folder as the folder mode does: a sub-folder named like a
+// script is no script, a file named .dvg is one, and a line break in a name
+// cannot split a finding's line.
+TEST(DravelRender, ChecksTheScriptsTheFolderModeWouldRun) {
+  const fs::path folder = TempFile("check-scan");
+  fs::create_directories(folder / "sub.dvg");
+  for (const char* name : {".dvg", "new\nline.dvg"})
+    std::ofstream(folder / name, std::ios::binary) << Utf8ToGbk("前近 5");
+  const Result result = Render("--check " + folder.string());
+  EXPECT_EQ(result.status, 1);
+  const std::string finding = ":1:1: 无法识别的命令“前近”";
+  EXPECT_TRUE(result.out.starts_with(folder.string() + "/.dvg" + finding)) << result.out;
+  EXPECT_NE(result.out.find("\n" + folder.string() + "/new\\nline.dvg" + finding),
+            std::string::npos)
+      << result.out;
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 2) << result.out;
+  fs::remove_all(folder);
 }
 
 TEST(DravelRender, RejectsBadUsageWithStatusTwo) {

@@ -142,6 +142,20 @@ TEST_F(FileBytesTest, DanglingLinkCreatesItsTargetAndALoopFails) {
   EXPECT_EQ(TryWriteFileBytes(Path("loop"), Bytes("x")).error, ELOOP);
 }
 
+TEST_F(FileBytesTest, RefusesALinkAtTheNameWhenAskedAndTouchesNeither) {
+  ASSERT_TRUE(WriteFileBytes(Path("victim"), Bytes("old")));
+  fs::create_symlink("victim", dir_ / "link");
+  fs::create_symlink("made", dir_ / "dangling");
+  for (const char* name : {"link", "dangling"}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(TryWriteFileBytes(Path(name), Bytes("new"), LinkAtName::kRefuse).error, ELOOP);
+    EXPECT_TRUE(fs::is_symlink(dir_ / name));
+  }
+  EXPECT_EQ(ReadFileBytes(Path("victim")), Bytes("old"));
+  EXPECT_EQ(Entries(), (std::vector<std::string>{"dangling", "link", "victim"}));
+  EXPECT_TRUE(TryWriteFileBytes(Path("plain"), Bytes("x"), LinkAtName::kRefuse).Ok());
+}
+
 // Lets a number of bytes through, then fails the chosen step with ENOSPC or
 // EIO, as a full disk or a failing device would.
 class FailingFileSystem : public FileSystem {
@@ -354,6 +368,37 @@ TEST_F(FileBytesTest, AnInPlaceSaveCutShortAtAnyCallLosesNothing) {
       EXPECT_GT(mixed, 0);
     }
     EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dvg"});
+// Refuses new files, and swaps the file for a link just before it is opened
+// in place, as a rival process could.
+class LinkSwappingFileSystem : public FileSystem {
+ public:
+  explicit LinkSwappingFileSystem(std::string victim) : victim_(std::move(victim)) {}
+  int Open(const char* path, int flags, mode_t mode) override {
+    if ((flags & O_CREAT) != 0) {
+      errno = EACCES;
+      return -1;
+    }
+    ::unlink(path);
+    [[maybe_unused]] const int linked = ::symlink(victim_.c_str(), path);
+    return FileSystem::Open(path, flags, mode);
+  }
+
+ private:
+  std::string victim_;
+};
+
+TEST_F(FileBytesTest, AnInPlaceWriteNeverFollowsALinkThatCameSinceTheCheck) {
+  ASSERT_TRUE(WriteFileBytes(Path("victim"), Bytes("old")));
+  for (LinkAtName link : {LinkAtName::kFollow, LinkAtName::kRefuse}) {
+    SCOPED_TRACE(static_cast<int>(link));
+    ASSERT_TRUE(WriteFileBytes(Path("keep.dvg"), Bytes("kept")));
+    LinkSwappingFileSystem swapping(Path("victim"));
+    FileSystem* previous = SetFileSystem(&swapping);
+    const FileWriteResult result = TryWriteFileBytes(Path("keep.dvg"), Bytes("new"), link);
+    SetFileSystem(previous);
+    EXPECT_EQ(result.error, ELOOP);
+    EXPECT_EQ(ReadFileBytes(Path("victim")), Bytes("old"));
+    fs::remove(dir_ / "keep.dvg");
   }
 }
 

@@ -351,6 +351,7 @@ TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
   const DrawingSnapshot drawing = canvas_.Drawing();
   EXPECT_TRUE(drawing.record.Overflowed());
   EXPECT_EQ(drawing.record.Lines().capacity(), 0u);
+  EXPECT_GT(drawing.record.LinesDrawn(), DrawingRecord::kMaxItems) << "the count goes on";
   const QByteArray svg = WriteSvg(drawing);
   const ParsedSvg parsed = Parse(svg);
   EXPECT_EQ(parsed.desc, kSvgBitmapFallback);
@@ -359,6 +360,7 @@ TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
   canvas_.Turtle().Clear();
   Go(10);
   EXPECT_FALSE(canvas_.Drawing().record.Overflowed());
+  EXPECT_EQ(canvas_.Drawing().record.LinesDrawn(), 1u);
 }
 
 TEST_F(PictureExportTest, ControlCharactersNeverBreakTheXml) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "apps/dravel-render/render_run.h"
+#include "apps/dravel-render/script_folder.h"
 #include "interpreter/command_list.h"
 #include "interpreter/script_checker.h"
 #include "runtime/file_bytes.h"
@@ -52,45 +53,37 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
-  const auto print = [&](const std::string& where, const std::string& message) {
-    std::cout << where << ": " << (gbk ? Utf8ToGbk(message) : message) << "\n";
+  const std::string shown = OneLineText(ShownName(path).toStdString());
+  const auto print = [&](const std::string& line) {
+    std::cout << (gbk ? Utf8ToGbk(line) : line) << "\n";
   };
   const ScriptFindings findings = CheckScript(script, kFindingsPerFile);
   std::optional<Column> column;
   for (size_t i = 0; i < findings.listed.size(); ++i) {
     const ScriptFinding& item = findings.listed[i];
     if (i == 0 || item.line != findings.listed[i - 1].line) column.emplace(lines[item.line - 1]);
-    print(path + ":" + std::to_string(item.line) + ":" +
-              std::to_string(column->At(item.finding.begin)),
-          FindingText(item.finding));
+    print(shown + ":" + std::to_string(item.line) + ":" +
+          std::to_string(column->At(item.finding.begin)) + ": " + FindingText(item.finding));
   }
   if (findings.lines_left > 0) {
-    print(path, "后面还有 " + std::to_string(findings.lines_left) + " 行有问题，没有列出。");
+    print(shown + ": 后面还有 " + std::to_string(findings.lines_left) + " 行有问题，没有列出。");
   }
   found = found || !findings.listed.empty();
   return true;
 }
 
-// The paths given, a folder standing for its .dvg files in name order.
-std::vector<std::string> ScriptsOf(const std::vector<std::string>& paths) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> scripts;
-  for (const std::string& path : paths) {
-    std::error_code error;
-    if (!fs::is_directory(path, error)) {
-      scripts.push_back(path);
-      continue;
-    }
-    std::vector<std::string> folder;
-    for (const auto& entry : fs::directory_iterator(path, error)) {
-      std::string extension = entry.path().extension().string();
-      for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (extension == ".dvg") folder.push_back(entry.path().string());
-    }
-    std::sort(folder.begin(), folder.end());
-    scripts.insert(scripts.end(), folder.begin(), folder.end());
+// Checks the scripts of `folder` as the folder mode lists them; false when
+// it or one of them cannot be read.
+bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& found) {
+  const std::optional<std::vector<ScriptFile>> files = ListScripts(folder);
+  if (!files) {
+    std::cerr << "dravel-render: cannot read the folder " << folder << "\n";
+    return false;
   }
-  return scripts;
+  bool readable = true;
+  for (const ScriptFile& file : *files)
+    readable = CheckFile(JoinPath(folder, file.name), options, found) && readable;
+  return readable;
 }
 
 }  // namespace
@@ -98,8 +91,11 @@ std::vector<std::string> ScriptsOf(const std::vector<std::string>& paths) {
 int CheckScripts(const RenderOptions& options) {
   bool found = false;
   bool unreadable = false;
-  for (const std::string& path : ScriptsOf(options.check_paths)) {
-    if (!CheckFile(path, options, found)) unreadable = true;
+  for (const std::string& path : options.check_paths) {
+    std::error_code error;
+    const bool folder = std::filesystem::is_directory(path, error);
+    if (!(folder ? CheckFolder(path, options, found) : CheckFile(path, options, found)))
+      unreadable = true;
   }
   std::cout.flush();
   if (unreadable) return 2;

@@ -45,7 +45,7 @@ struct RenderOptions {
   std::optional<std::string> reference;  // --reference TARGET (.dvg or PNG)
   bool sort_by_score = false;            // --sort score
   // Internal, for the folder mode's own child processes: run the one script,
-  // write the report there and the picture as an image for the parent.
+  // write the report there and the thumbnail for the parent's contact sheet.
   std::optional<std::string> batch_report;
   std::optional<std::string> batch_image;
   int memory_limit_mb = 0;  // 0: none
