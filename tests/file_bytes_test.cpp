@@ -368,22 +368,25 @@ TEST_F(FileBytesTest, AnInPlaceSaveCutShortAtAnyCallLosesNothing) {
       EXPECT_GT(mixed, 0);
     }
     EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dvg"});
-// Refuses new files, and swaps the file for a link just before it is opened
-// in place, as a rival process could.
-class LinkSwappingFileSystem : public FileSystem {
+  }
+}
+
+// Refuses new files in `folder`, and swaps `target` for a link to `victim`
+// just before it is opened for writing in place, as a rival process could.
+class LinkSwappingFileSystem final : public RefusingFolderFileSystem {
  public:
-  explicit LinkSwappingFileSystem(std::string victim) : victim_(std::move(victim)) {}
+  LinkSwappingFileSystem(const fs::path& folder, std::string target, std::string victim)
+      : RefusingFolderFileSystem(folder), target_(std::move(target)), victim_(std::move(victim)) {}
   int Open(const char* path, int flags, mode_t mode) override {
-    if ((flags & O_CREAT) != 0) {
-      errno = EACCES;
-      return -1;
+    if ((flags & O_ACCMODE) == O_WRONLY && path == target_) {
+      ::unlink(path);
+      [[maybe_unused]] const int linked = ::symlink(victim_.c_str(), path);
     }
-    ::unlink(path);
-    [[maybe_unused]] const int linked = ::symlink(victim_.c_str(), path);
-    return FileSystem::Open(path, flags, mode);
+    return RefusingFolderFileSystem::Open(path, flags, mode);
   }
 
  private:
+  std::string target_;
   std::string victim_;
 };
 
@@ -392,7 +395,7 @@ TEST_F(FileBytesTest, AnInPlaceWriteNeverFollowsALinkThatCameSinceTheCheck) {
   for (LinkAtName link : {LinkAtName::kFollow, LinkAtName::kRefuse}) {
     SCOPED_TRACE(static_cast<int>(link));
     ASSERT_TRUE(WriteFileBytes(Path("keep.dvg"), Bytes("kept")));
-    LinkSwappingFileSystem swapping(Path("victim"));
+    LinkSwappingFileSystem swapping(dir_, Path("keep.dvg"), Path("victim"));
     FileSystem* previous = SetFileSystem(&swapping);
     const FileWriteResult result = TryWriteFileBytes(Path("keep.dvg"), Bytes("new"), link);
     SetFileSystem(previous);
