@@ -21,12 +21,13 @@ PixelTarget TargetOf(QImage& image) {
           image.height()};
 }
 
+}  // namespace
+
 PixelView ViewOf(const QImage& image) {
+  assert(image.depth() == 32);
   return {reinterpret_cast<const uint32_t*>(image.constBits()), image.bytesPerLine() / 4,
           image.width(), image.height()};
 }
-
-}  // namespace
 
 QImage NewLayerImage(QSize size) {
   const size_t bytes = size_t(std::max(size.width(), 0)) * size_t(std::max(size.height(), 0)) * 4;

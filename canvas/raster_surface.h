@@ -13,6 +13,7 @@
 
 #include "canvas/drawing_surface.h"
 #include "canvas/pixel_format.h"
+#include "canvas/pixel_image.h"
 
 namespace dravel {
 
@@ -37,6 +38,8 @@ struct SpritePose {
 // canvas is made through these.
 QImage NewLayerImage(QSize size);
 QImage LayerCopy(const QImage& image);
+// The pixels of an RGB32 (or ARGB32) image, for the plain pixel code.
+PixelView ViewOf(const QImage& image);
 
 // Clips the segment a-b to the rectangle [low, high] in both axes
 // (Liang-Barsky); false when nothing of it is inside.

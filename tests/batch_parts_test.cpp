@@ -1,53 +1,16 @@
-// The folder mode's parts: the match score on drawn pixels, the child's
-// report read back whole or not at all, names shown from their bytes.
+// The folder mode's parts: the child's report read back whole or not at all,
+// names shown from their bytes.
 #include <gtest/gtest.h>
 
-#include <QPainter>
 #include <cerrno>
 
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/picture_names.h"
-#include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/script_folder.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
 namespace {
-
-QImage Canvas(const std::function<void(QPainter&)>& draw) {
-  QImage image(200, 120, QImage::Format_RGB32);
-  image.fill(QColor(0x60, 0x60, 0x60));
-  QPainter painter(&image);
-  painter.setPen(Qt::green);
-  draw(painter);
-  return image;
-}
-
-TEST(MatchScore, RewardsTheSameDrawingAndForgivesAPixelOrTwo) {
-  const auto star = [](int dx, int dy) {
-    return Canvas([=](QPainter& p) {
-      p.drawLine(20 + dx, 100 + dy, 100 + dx, 10 + dy);
-      p.drawLine(100 + dx, 10 + dy, 180 + dx, 100 + dy);
-      p.drawEllipse(QPoint(100 + dx, 70 + dy), 30, 20);
-    });
-  };
-  const QImage empty = Canvas([](QPainter&) {});
-  const QImage other = Canvas([](QPainter& p) { p.drawRect(10, 10, 60, 40); });
-  EXPECT_EQ(MatchScore(star(0, 0), star(0, 0)), 100.0);
-  EXPECT_EQ(MatchScore(star(1, 0), star(0, 0)), 100.0);
-  EXPECT_EQ(MatchScore(star(2, 2), star(0, 0)), 100.0);
-  EXPECT_LT(*MatchScore(star(8, 8), star(0, 0)), 50.0) << "far off is not a match";
-  EXPECT_EQ(MatchScore(empty, star(0, 0)), 0.0);
-  EXPECT_EQ(MatchScore(star(0, 0), empty), 0.0);
-  EXPECT_EQ(MatchScore(empty, empty), 100.0);
-  EXPECT_LT(*MatchScore(other, star(0, 0)), 20.0);
-  EXPECT_FALSE(MatchScore(star(0, 0), star(0, 0).scaled(100, 60)).has_value());
-  // Half the target drawn (two lines of 90 pixels): all precision, half the recall.
-  const QImage half = Canvas([](QPainter& p) { p.drawLine(20, 100, 100, 10); });
-  const QImage whole =
-      Canvas([](QPainter& p) { p.drawLine(20, 100, 100, 10), p.drawLine(120, 10, 180, 100); });
-  EXPECT_NEAR(*MatchScore(half, whole), 100 * 2 * 0.5 / 1.5, 1);
-}
 
 TEST(ChildReport, ReadsBackWholeOrNotAtAll) {
   ChildReport report;

@@ -127,6 +127,8 @@ TEST_F(ClassBatch, ScoresEachPictureAgainstTheTarget) {
   WriteScript(shapes.path(), "same.dvg", "重复 5 【前进 100|左转 144】");
   WriteScript(shapes.path(), "shifted.dvg",
               "抬笔\r\n置坐标 1 1\r\n落笔\r\n重复 5 【前进 100|左转 144】");
+  WriteScript(shapes.path(), "elsewhere.dvg",
+              "抬笔\r\n置坐标 -200 -80\r\n落笔\r\n右转 18\r\n重复 5 【前进 100|右转 144】");
   WriteScript(shapes.path(), "nothing.dvg", "右转 90");
   WriteScript(shapes.path(), "square.dvg", "重复 4 【前进 100|左转 90】");
   WriteScript(out_.path(), "target.dvg", "重复 5 【前进 100|左转 144】");
@@ -142,6 +144,7 @@ TEST_F(ClassBatch, ScoresEachPictureAgainstTheTarget) {
   };
   EXPECT_EQ(score("same.dvg"), 100);
   EXPECT_GT(score("shifted.dvg"), 95);
+  EXPECT_GT(score("elsewhere.dvg"), 90) << "moved, turned and mirrored";
   EXPECT_EQ(score("nothing.dvg"), 0);
   EXPECT_LT(score("square.dvg"), 50);
   EXPECT_NE(ReadBytes(out_.filePath("out/summary.csv")).find("same.dvg,ok,100.0,"),

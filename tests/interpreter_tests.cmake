@@ -17,3 +17,6 @@ dravel_add_test(batch_parts_test QT SOURCES batch_parts_test.cpp LIBS dravel_ren
 set_target_properties(batch_parts_test PROPERTIES AUTOMOC OFF)
 dravel_add_test(render_options_test QT SOURCES render_options_test.cpp LIBS dravel_render_parts)
 set_target_properties(render_options_test PROPERTIES AUTOMOC OFF)
+dravel_add_test(drawing_match_test SOURCES drawing_match_test.cpp
+  LIBS dravel_render_parts dravel::test_support)
+set_target_properties(drawing_match_test PROPERTIES AUTOMOC OFF)

@@ -8,11 +8,13 @@
 #include <vector>
 
 #include "apps/dravel-render/contact_sheet.h"
+#include "apps/dravel-render/drawing_match.h"
 #include "apps/dravel-render/gui_application.h"
-#include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/render_run.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
+#include "canvas/raster_surface.h"
+#include "canvas/window_look.h"
 #include "runtime/file_bytes.h"
 
 // The sanitizers' shadow memory needs far more address space than any limit.
@@ -43,10 +45,17 @@ bool WriteBytes(const std::string& path, const std::string& text) {
   return TryWriteFileBytes(path, std::span(bytes, text.size()), LinkAtName::kRefuse).Ok();
 }
 
+// Both pictures on the window's background, which no script changes.
 std::optional<double> ScoreAgainst(const QImage& picture, const std::string& reference) {
   const FileReadResult read = TryReadFileBytes(reference);
   if (!read.Ok()) return std::nullopt;
-  return MatchScore(picture, QImage::fromData(read.bytes.data(), int(read.bytes.size())));
+  const QImage target = QImage::fromData(read.bytes.data(), int(read.bytes.size()))
+                            .convertToFormat(QImage::Format_RGB32);
+  const QImage drawing = picture.convertToFormat(QImage::Format_RGB32);
+  if (target.isNull() || drawing.isNull()) return std::nullopt;
+  return MatchDrawing(DrawnShape(ViewOf(target), kWindowBackgroundColour),
+                      DrawnShape(ViewOf(drawing), kWindowBackgroundColour), MatchMode::kPlaced)
+      .score;
 }
 
 void WritePictures(const RenderOptions& options, const CanvasCore& canvas, ChildReport& report) {
