@@ -44,7 +44,7 @@ void CanvasCore::EndBatch() const {
 }
 
 std::unique_ptr<TurtleOperations> CanvasCore::TurtleFor(const RunSession& session) {
-  return std::make_unique<CanvasTurtle>(*this, &session);
+  return std::make_unique<CanvasTurtle>(SessionGate{this, &session});
 }
 
 void CanvasCore::UnderDrawingLock(const std::function<void()>& step) {

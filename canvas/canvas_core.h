@@ -33,6 +33,21 @@ namespace dravel {
 
 inline constexpr int kSpriteSlotCount = 21;  // turtles 0..19, 20 = preview
 
+class CanvasCore;
+
+// A caller's way to the turtle model: a run's session, whose calls go in
+// batches under one hold of the lock (CanvasCore::RunBatched) and are refused
+// once it is stopped, or none (the window's own calls, which no stop refuses).
+struct SessionGate {
+  CanvasCore* canvas;
+  const RunSession* session;
+
+  template <typename Operation>
+  void Do(Operation operation);
+  void EndBatch();
+};
+using CanvasTurtle = GatedTurtle<SessionGate>;
+
 class CanvasCore final : public RunCanvas, private DrawingSurface {
  public:
   // Creates the layers at `width` x `height` (at least 1 x 1) with a black pen
@@ -103,7 +118,7 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   void SetPreview(bool preview);
 
  private:
-  friend class CanvasTurtle;
+  friend struct SessionGate;
 
   struct SpriteSlot {
     int image_set = 1;
@@ -184,7 +199,18 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   std::function<void()> repaint_;
   mutable DenseLayer dense_;
   uint64_t look_ = 0;  // counts the changes that repaint the dense layer whole
-  CanvasTurtle own_turtle_{*this, nullptr};
+  CanvasTurtle own_turtle_{SessionGate{this, nullptr}};
 };
+
+template <typename Operation>
+void SessionGate::Do(Operation operation) {
+  if (session == nullptr) {
+    canvas->Run(nullptr, operation);
+  } else {
+    canvas->RunBatched(*session, operation);
+  }
+}
+
+inline void SessionGate::EndBatch() { canvas->EndBatch(); }
 
 }  // namespace dravel

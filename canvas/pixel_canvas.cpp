@@ -29,64 +29,6 @@ PixelCanvas::PixelCanvas(int width, int height, PixelSpriteSource sprites)
   model_.ResetTurtleZero();
 }
 
-template <typename Operation>
-void PixelCanvas::Run(Operation operation) {
-  if (stopped_ && stopped_()) return;
-  operation(model_);
-}
-
-void PixelCanvas::Forward(double distance) {
-  Run([&](TurtleModel& m) { m.Forward(distance); });
-}
-void PixelCanvas::Back(double distance) {
-  Run([&](TurtleModel& m) { m.Back(distance); });
-}
-void PixelCanvas::TurnLeft(double degrees) {
-  Run([&](TurtleModel& m) { m.TurnLeft(degrees); });
-}
-void PixelCanvas::TurnRight(double degrees) {
-  Run([&](TurtleModel& m) { m.TurnRight(degrees); });
-}
-void PixelCanvas::Home() {
-  Run([](TurtleModel& m) { m.Home(); });
-}
-void PixelCanvas::Clear() {
-  Run([](TurtleModel& m) { m.Clear(); });
-}
-void PixelCanvas::Circle(double radius) {
-  Run([&](TurtleModel& m) { m.Circle(radius); });
-}
-void PixelCanvas::PenUp() {
-  Run([](TurtleModel& m) { m.PenUp(); });
-}
-void PixelCanvas::PenDown() {
-  Run([](TurtleModel& m) { m.PenDown(); });
-}
-void PixelCanvas::Ellipse(double radius_x, double radius_y) {
-  Run([&](TurtleModel& m) { m.Ellipse(radius_x, radius_y); });
-}
-void PixelCanvas::Rectangle(double width, double height) {
-  Run([&](TurtleModel& m) { m.Rectangle(width, height); });
-}
-void PixelCanvas::SetX(double x) {
-  Run([&](TurtleModel& m) { m.SetX(x); });
-}
-void PixelCanvas::SetY(double y) {
-  Run([&](TurtleModel& m) { m.SetY(y); });
-}
-void PixelCanvas::SetXY(double x, double y) {
-  Run([&](TurtleModel& m) { m.SetXY(x, y); });
-}
-void PixelCanvas::Show() {
-  Run([](TurtleModel& m) { m.Show(); });
-}
-void PixelCanvas::Hide() {
-  Run([](TurtleModel& m) { m.Hide(); });
-}
-void PixelCanvas::WriteText(std::string_view gbk_text) {
-  Run([&](TurtleModel& m) { m.WriteText(gbk_text); });
-}
-
 TurtleState PixelCanvas::StateOf(int index) const {
   return model_.TurtleAt(index >= 0 && index < kTurtleCount ? index : 0);
 }

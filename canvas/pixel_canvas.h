@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "canvas/canvas_turtle.h"
 #include "canvas/pixel_image.h"
 #include "canvas/pixel_surface.h"
 #include "canvas/turtle_model.h"
@@ -22,7 +23,7 @@ namespace dravel {
 // The frames of built-in image set 1..10, facing up, white see-through.
 using PixelSpriteSource = std::function<const std::vector<PixelImage>&(int image_set)>;
 
-class PixelCanvas final : public TurtleOperations {
+class PixelCanvas final {
  public:
   // Black pen on white, Fence mode, turtle 0 at home, every turtle showing
   // frame 0 of image set 1.
@@ -40,23 +41,8 @@ class PixelCanvas final : public TurtleOperations {
   void SetBackgroundColour(uint32_t colour) { surface_.SetBackgroundColour(colour); }
   void SetPenWidth(int width) { surface_.SetPenWidth(width); }
 
-  void Forward(double distance) override;
-  void Back(double distance) override;
-  void TurnLeft(double degrees) override;
-  void TurnRight(double degrees) override;
-  void Home() override;
-  void Clear() override;
-  void Circle(double radius) override;
-  void PenUp() override;
-  void PenDown() override;
-  void Ellipse(double radius_x, double radius_y) override;
-  void Rectangle(double width, double height) override;
-  void SetX(double x) override;
-  void SetY(double y) override;
-  void SetXY(double x, double y) override;
-  void Show() override;
-  void Hide() override;
-  void WriteText(std::string_view gbk_text) override;
+  // The seventeen operations, refused once `stopped` says so.
+  TurtleOperations& Turtle() { return turtle_; }
 
   TurtleState StateOf(int index = 0) const;  // index outside 0..19 gives 0's
   const PixelSurface& Surface() const { return surface_; }
@@ -70,13 +56,20 @@ class PixelCanvas final : public TurtleOperations {
   bool Restore(std::string_view snapshot);
 
  private:
-  template <typename Operation>
-  void Run(Operation operation);
+  struct StopGate {
+    PixelCanvas* canvas;
+    template <typename Operation>
+    void Do(Operation operation) {
+      if (!canvas->stopped_ || !canvas->stopped_()) operation(canvas->model_);
+    }
+    void EndBatch() {}
+  };
 
   PixelSurface surface_;
   TurtleModel model_;
   PixelSpriteSource sprites_;
   std::function<bool()> stopped_;
+  GatedTurtle<StopGate> turtle_{StopGate{this}};
 };
 
 }  // namespace dravel

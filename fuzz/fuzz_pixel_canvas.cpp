@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   desktop.SetEdgeMode(mode);
   pixels.SetEdgeMode(mode);
   for (int i = 0; i < 32 && input.IntInRange(0, 255) != 0; ++i) {
-    Apply(input.IntInRange(0, 15), input, desktop.Turtle(), pixels);
+    Apply(input.IntInRange(0, 15), input, desktop.Turtle(), pixels.Turtle());
   }
   Check(pixels.Surface().VisibleLayer() == testing::PixelsIn(desktop.VisibleLayer()));
   Check(pixels.Surface().InkLayer() == testing::PixelsIn(desktop.InkLayer()));

@@ -50,7 +50,7 @@ TEST(PixelCanvas, DrawsWhatTheDesktopCanvasDraws) {
     });
     pixels.SetStopped([&] { return stop.stop_requested(); });
     testing::RecordingHost pixel_host(script);
-    RunContext pixel_context{pixels, pixel_host, stop.get_token()};
+    RunContext pixel_context{pixels.Turtle(), pixel_host, stop.get_token()};
     pixel_context.keep_delays = false;
     RunScript({script, "1"}, pixel_context);
     timer.request_stop();
@@ -78,9 +78,9 @@ TEST(PixelCanvas, DrawsWhatTheDesktopCanvasDraws) {
 TEST(PixelCanvas, WidePensAndSnapshotsKeepTheDrawing) {
   PixelCanvas canvas(200, 100, testing::DesktopSprites);
   canvas.SetPenWidth(9);
-  canvas.Forward(30);
-  canvas.TurnRight(90);
-  canvas.Forward(40);
+  canvas.Turtle().Forward(30);
+  canvas.Turtle().TurnRight(90);
+  canvas.Turtle().Forward(40);
   const std::vector<uint32_t>& ink = canvas.Surface().InkLayer();
   // A round end: the pixel just past the start, on the line, is inked; a
   // corner of the pen's square beyond the end is not.
@@ -111,9 +111,9 @@ TEST(PixelCanvas, TextIsDrawnWhereAndAsThePainterSays) {
         ASSERT_EQ(mask.size(), size_t(width) * size_t(height));
         mask[size_t(text.y) * size_t(width) + size_t(text.x)] = 1;
       });
-  canvas.SetXY(10, 20);
-  canvas.TurnRight(90);
-  canvas.WriteText(SystemText("你好"));
+  canvas.Turtle().SetXY(10, 20);
+  canvas.Turtle().TurnRight(90);
+  canvas.Turtle().WriteText(SystemText("你好"));
   ASSERT_EQ(asked.size(), 1u);
   // The anchor in pixels from the top-left, the heading as escapement in
   // tenths of a degree anticlockwise from the x axis.

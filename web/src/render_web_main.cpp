@@ -87,7 +87,7 @@ int Render(const RenderOptions& options) {
     if (wait.count() > 0) NodeSleep(int(wait.count()));
   });
 
-  RunContext context{*canvas, host, stop.get_token()};
+  RunContext context{canvas->Turtle(), host, stop.get_token()};
   context.keep_delays = options.keep_delays.value_or(true);
   RunScript({script, host.RunCountText()}, context);
   if (stop.stop_requested()) host.AppendHint({}, Text(messages::kRunStopped));

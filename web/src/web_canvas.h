@@ -15,7 +15,7 @@ inline constexpr int kWebCanvasHeight = 420;
 
 inline std::unique_ptr<PixelCanvas> WebCanvas(int width, int height, EdgeMode edge_mode) {
   auto canvas = std::make_unique<PixelCanvas>(width, height, WebSprites);
-  canvas->Clear();
+  canvas->Turtle().Clear();
   SetWindowLook(*canvas, edge_mode);
   return canvas;
 }

@@ -158,7 +158,7 @@ EMSCRIPTEN_KEEPALIVE void dravel_start() {
 EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const char* count,
                                      int count_size) {
   PageHost host(Text(script, size_t(script_size)), Text(count, size_t(count_size)));
-  RunContext context{*canvas, host, {}};
+  RunContext context{canvas->Turtle(), host, {}};
   context.pacer = &pacer;
   RunScript({host.EditorText(), host.RunCountText()}, context);
   SendFrame();
@@ -182,7 +182,7 @@ EMSCRIPTEN_KEEPALIVE void dravel_set_interval(int interval_ms) {
 }
 
 EMSCRIPTEN_KEEPALIVE void dravel_clear() {
-  canvas->Clear();
+  canvas->Turtle().Clear();
   SendFrame();
 }
 
