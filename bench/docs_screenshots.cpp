@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "canvas/qt_pixels.h"
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/command_reference.h"
 #include "mainwindow/dialog_service.h"
@@ -113,7 +114,8 @@ void DenseCanvas(MainWindow& window) {
   dense.save(out_folder + "/canvas-ratio-2.png");
   dense.setDevicePixelRatio(1);
   const QRect part(20, 20, 220, 150);
-  const QImage doubled = window.Canvas().Core().Paint().copy(part).scaled(part.size() * 2);
+  const QImage frame = FrameImage(*window.Canvas().Core().Lock());
+  const QImage doubled = frame.copy(part).scaled(part.size() * 2);
   QImage pair(part.width() * 4 + 8, part.height() * 2, QImage::Format_RGB32);
   pair.fill(Qt::white);
   QPainter painter(&pair);

@@ -132,13 +132,13 @@ TEST_F(LearningToolsTest, StepFromAnIdleWindowStartsPausedBeforeTheFirstCommand)
   Runs().Step();
   ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
-  EXPECT_EQ(Window().Canvas().Core().StateOf().y, 0);  // nothing done yet
+  EXPECT_EQ(Window().Canvas().Core().Lock()->StateOf().y, 0);  // nothing done yet
   EXPECT_EQ(Editor().MarkedLine(), 2);
   EXPECT_EQ(Editor().MarkedItemText(), QString::fromUtf8("前进 10"));
   Runs().Step();
   ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
-  EXPECT_EQ(Window().Canvas().Core().StateOf().y, 10);
+  EXPECT_EQ(Window().Canvas().Core().Lock()->StateOf().y, 10);
   EXPECT_EQ(Editor().MarkedItemText(), QString::fromUtf8("右转 90"));
   EXPECT_TRUE(Runs().Pacer().Paused());
   Runs().TogglePause();

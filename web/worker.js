@@ -8,25 +8,56 @@ importScripts('dravel-web.js');
 
 const gbk = new TextDecoder('gbk');
 let textCanvas = null;
+let textCoverage = null;
 
-// 写文字: the browser draws the text (24 px, no smoothing wanted, so the
-// coverage is cut at half) at the turtle's angle; the module colours it.
-function paintText(bytes, x, y, escapement, width, height, mask) {
+// 写文字: the browser sets the text (24 px, no smoothing wanted, so the
+// coverage is cut at half) at the turtle's angle, in a canvas as large as
+// the text's turned box within the layer; the module colours the covered
+// pixels. `box` gets left, top, width, height and the ascent (all 0 when
+// nothing of the text is on the layer), then the module takes the coverage.
+function paintText(bytes, x, y, escapement, width, height, box) {
+  box.fill(0);
+  textCoverage = null;
   if (typeof OffscreenCanvas === 'undefined') return;
-  if (!textCanvas || textCanvas.width !== width || textCanvas.height !== height) {
-    textCanvas = new OffscreenCanvas(width, height);
-  }
+  if (!textCanvas) textCanvas = new OffscreenCanvas(1, 1);
   const context = textCanvas.getContext('2d', {willReadFrequently: true});
+  const text = gbk.decode(bytes);
+  context.font = '24px sans-serif';
+  context.textBaseline = 'alphabetic';
+  const metrics = context.measureText(text);
+  // Half a line around the text, for glyphs that reach past its advance.
+  const margin = 16, angle = -escapement / 10 * Math.PI / 180;
+  const cos = Math.cos(angle), sin = Math.sin(angle);
+  const xs = [], ys = [];
+  for (const [u, v] of [[-margin, -margin], [metrics.width + margin, -margin],
+                        [-margin, 32 + margin], [metrics.width + margin, 32 + margin]]) {
+    xs.push(x + u * cos - v * sin);
+    ys.push(y + u * sin + v * cos);
+  }
+  const left = Math.max(0, Math.floor(Math.min(...xs)));
+  const top = Math.max(0, Math.floor(Math.min(...ys)));
+  const right = Math.min(width, Math.ceil(Math.max(...xs)));
+  const bottom = Math.min(height, Math.ceil(Math.max(...ys)));
+  if (right <= left || bottom <= top) return;
+  textCanvas.width = right - left;
+  textCanvas.height = bottom - top;
   context.setTransform(1, 0, 0, 1, 0, 0);
-  context.clearRect(0, 0, width, height);
-  context.translate(x, y);
-  context.rotate(-escapement / 10 * Math.PI / 180);
+  context.clearRect(0, 0, textCanvas.width, textCanvas.height);
+  context.translate(x - left, y - top);
+  context.rotate(angle);
   context.font = '24px sans-serif';
   context.textBaseline = 'top';
   context.fillStyle = '#000';
-  context.fillText(gbk.decode(bytes), 0, 0);
-  const alpha = context.getImageData(0, 0, width, height).data;
-  for (let i = 0; i < mask.length; ++i) mask[i] = alpha[i * 4 + 3] >= 128 ? 1 : 0;
+  context.fillText(text, 0, 0);
+  const alpha = context.getImageData(0, 0, textCanvas.width, textCanvas.height).data;
+  textCoverage = new Uint8Array(textCanvas.width * textCanvas.height);
+  for (let i = 0; i < textCoverage.length; ++i) textCoverage[i] = alpha[i * 4 + 3] >= 128 ? 1 : 0;
+  box.set([left, top, textCanvas.width, textCanvas.height,
+           Math.round(metrics.fontBoundingBoxAscent || 24)]);
+}
+
+function takeTextMask(mask) {
+  if (textCoverage && textCoverage.length === mask.length) mask.set(textCoverage);
 }
 
 // The layers hold 0xFFRRGGBB words, little-endian bytes B G R A; the page's
@@ -63,6 +94,7 @@ const ready = DravelWeb({
                 [rgba.buffer, snapshot.buffer]);
   },
   paintText,
+  takeTextMask,
 }).then((module) => {
   postMessage({type: 'ready'});
   module._dravel_start();

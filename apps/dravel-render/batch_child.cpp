@@ -39,14 +39,20 @@ bool WriteBytes(const std::string& path, const std::string& text) {
 
 // Runs the script and writes its pictures into `report`.
 void RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildReport& report) {
-  CanvasCore canvas(options.width, options.height);
-  SetUpCanvas(canvas, options.edge_mode);
+  const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
+  if (!canvas) {
+    report.exit_status = 1;
+    report.result = "failed";
+    report.last_line = CanvasRefusal(options);
+    return;
+  }
+  SetUpCanvas(*canvas, options.edge_mode, options.svg_in_folder);
   const double seconds = options.timeout_seconds.value_or(kChildDefaultTimeoutSeconds);
   const auto started = std::chrono::steady_clock::now();
   const Text script = ScriptOf(bytes, options.encoding);
   StartGuiApplicationFor(script);
   const RunOutcome outcome = RunOnCanvas(
-      options, script, canvas, std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
+      options, script, *canvas, std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
       options.keep_delays.value_or(false));
   report.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - started)
@@ -55,15 +61,15 @@ void RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildRep
   report.result = ResultOf(outcome);
   report.last_line = LastHintLine(outcome.hint);
   report.place = PlaceText(outcome);
-  report.lines_drawn = canvas.Drawing().record.Lines().size();
+  report.lines_drawn = canvas->Lock()->LinesDrawn();
   const PictureFormat format = options.svg_in_folder ? PictureFormat::Svg : PictureFormat::Png;
   report.picture_failed =
       options.output_path &&
-      !WritePictureFile(*options.output_path, PictureBytes(canvas, format, options.paint_turtles))
+      !WritePictureFile(*options.output_path, PictureBytes(*canvas, format, options.paint_turtles))
            .Ok();
   if (options.batch_image) {
-    const QImage image = options.paint_turtles ? canvas.Paint() : canvas.VisibleLayer();
-    WritePictureFile(*options.batch_image, PngBytes(image));
+    WritePictureFile(*options.batch_image,
+                     PictureBytes(*canvas, PictureFormat::Png, options.paint_turtles));
   }
 }
 

@@ -15,6 +15,7 @@
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/summary_files.h"
 #include "canvas/picture_export.h"
+#include "canvas/qt_pixels.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 

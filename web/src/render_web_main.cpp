@@ -68,7 +68,12 @@ int Render(const RenderOptions& options) {
       ReadScriptBytes(options.script_path, "dravel-render-web");
   if (!bytes) return 2;
   const Text script = ScriptOf(*bytes, options.encoding);
-  auto canvas = WebCanvas(options.width, options.height, options.edge_mode);
+  const std::unique_ptr<Canvas> canvas =
+      WebCanvas(options.width, options.height, options.edge_mode);
+  if (!canvas) {
+    return Refuse("cannot make a canvas of " + std::to_string(options.width) + "x" +
+                  std::to_string(options.height) + " pixels");
+  }
   RenderHost host(script, Utf8ToGbk(options.run_count));
 
   // One thread: the timeout is asked for wherever the run asks for its stop.
@@ -78,7 +83,7 @@ int Render(const RenderOptions& options) {
   }
   std::stop_source stop;
   stop.set_poll([&] { return deadline && Clock::now() >= *deadline; });
-  canvas->SetStopped([&] { return stop.stop_requested(); });
+  canvas->SetCheckpoint([&] { return !stop.stop_requested(); });
   SetDelayHook([&](int ms, std::stop_token) {
     auto wait = std::chrono::milliseconds(ms);
     if (deadline)
@@ -99,10 +104,11 @@ int Render(const RenderOptions& options) {
   if (options.print_state) text << StateLine(canvas->StateOf(0));
   text.flush();
   if (options.output_path) {
-    const std::vector<uint32_t> pixels =
-        options.paint_turtles ? canvas->Paint() : canvas->Surface().VisibleLayer();
-    const std::string png = EncodePng(pixels.data(), canvas->Surface().Width(),
-                                      canvas->Surface().Height(), canvas->Surface().Width());
+    const PixelImage picture = options.paint_turtles
+                                   ? PixelImage{canvas->Width(), canvas->Height(), canvas->Paint()}
+                                   : PixelImage::Of(canvas->VisibleLayer());
+    const std::string png =
+        EncodePng(picture.pixels.data(), picture.width, picture.height, picture.width);
     if (!WriteOutput(*options.output_path, png)) {
       return Refuse("cannot write " + *options.output_path);
     }

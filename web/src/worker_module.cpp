@@ -38,10 +38,13 @@ EM_JS(void, PostFrame, (const uint32_t* pixels, int width, int height, const cha
   Module.onFrame(HEAPU8.slice(pixels, pixels + width * height * 4), width, height,
                  HEAPU8.slice(snapshot, snapshot + snapshot_size));
 });
-EM_JS(void, PaintTextMask, (const char* gbk, int size, int x, int y, int escapement, int width,
-                            int height, uint8_t* mask), {
+EM_JS(void, PaintTextBox, (const char* gbk, int size, int x, int y, int escapement, int width,
+                           int height, int* box), {
   Module.paintText(HEAPU8.subarray(gbk, gbk + size), x, y, escapement, width, height,
-                   HEAPU8.subarray(mask, mask + width * height));
+                   HEAP32.subarray(box >> 2, (box >> 2) + 5));
+});
+EM_JS(void, TakeTextMask, (uint8_t* mask, int size), {
+  Module.takeTextMask(HEAPU8.subarray(mask, mask + size));
 });
 // clang-format on
 
@@ -107,7 +110,7 @@ class SleepingWaiter final : public PacingWaiter {
   void Wait(std::chrono::milliseconds interval, const std::stop_token&) override;
 };
 
-std::unique_ptr<PixelCanvas> canvas;
+std::unique_ptr<Canvas> canvas;
 SleepingWaiter sleeping_waiter;
 RunPacer pacer(&sleeping_waiter);
 Clock::time_point last_frame;
@@ -117,7 +120,7 @@ void SendFrame() {
   FlushHint();
   const std::vector<uint32_t> pixels = canvas->Paint();
   const std::string snapshot = canvas->Snapshot();
-  PostFrame(pixels.data(), canvas->Surface().Width(), canvas->Surface().Height(), snapshot.data(),
+  PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(),
             int(snapshot.size()));
   last_frame = Clock::now();
 }
@@ -127,9 +130,17 @@ void SleepingWaiter::Wait(std::chrono::milliseconds interval, const std::stop_to
   emscripten_sleep(unsigned(interval.count()));
 }
 
-void PaintText(const TextRequest& text, int width, int height, std::vector<uint8_t>& mask) {
-  PaintTextMask(text.gbk_text.data(), int(text.gbk_text.size()), text.x, text.y, text.escapement,
-                width, height, mask.data());
+// The browser sets the text (worker.js) and tells its box (left, top, width,
+// height, ascent); its coverage is then copied into the mask.
+TextMask PaintText(const TextRequest& text) {
+  int box[5] = {};
+  PaintTextBox(text.gbk_text.data(), int(text.gbk_text.size()), text.x, text.y, text.escapement,
+               text.layer_width, text.layer_height, box);
+  TextMask mask{box[0], box[1], box[2], box[3], {}, box[4]};
+  if (mask.width <= 0 || mask.height <= 0) return {};
+  mask.coverage.resize(size_t(mask.width) * size_t(mask.height));
+  TakeTextMask(mask.coverage.data(), int(mask.coverage.size()));
+  return mask;
 }
 
 }  // namespace
@@ -141,12 +152,15 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void dravel_start() {
   canvas = WebCanvas(kWebCanvasWidth, kWebCanvasHeight, EdgeMode::Wrap);
+  // Without memory for the layers the worker stays without a canvas, and
+  // every call below does nothing.
+  if (!canvas) return;
   canvas->SetTextPainter(PaintText);
   // The run shows itself about thirty times a second, and before each wait.
-  canvas->SetStopped([] {
+  canvas->SetCheckpoint([] {
     static unsigned calls = 0;
     if (++calls % 64 == 0 && Clock::now() - last_frame >= kFrameInterval) SendFrame();
-    return false;
+    return true;
   });
   SetDelayHook([](int ms, std::stop_token) {
     SendFrame();
@@ -157,6 +171,7 @@ EMSCRIPTEN_KEEPALIVE void dravel_start() {
 
 EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const char* count,
                                      int count_size) {
+  if (!canvas) return;
   PageHost host(Text(script, size_t(script_size)), Text(count, size_t(count_size)));
   RunContext context{canvas->Turtle(), host, {}};
   context.pacer = &pacer;
@@ -168,6 +183,7 @@ EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const 
 // colours as 0x00BBGGRR, the pen's width; the drawing is kept.
 EMSCRIPTEN_KEEPALIVE void dravel_settings(int edge_mode, int pen_colour, int background_colour,
                                           int pen_width) {
+  if (!canvas) return;
   canvas->SetEdgeMode(EdgeModeOf(edge_mode));
   canvas->SetPenColour(uint32_t(pen_colour));
   canvas->SetBackgroundColour(uint32_t(background_colour));
@@ -182,11 +198,13 @@ EMSCRIPTEN_KEEPALIVE void dravel_set_interval(int interval_ms) {
 }
 
 EMSCRIPTEN_KEEPALIVE void dravel_clear() {
+  if (!canvas) return;
   canvas->Turtle().Clear();
   SendFrame();
 }
 
 EMSCRIPTEN_KEEPALIVE int dravel_restore(const char* snapshot, int size) {
+  if (!canvas) return 0;
   const bool restored = canvas->Restore(std::string_view(snapshot, size_t(size)));
   SendFrame();
   return restored;
