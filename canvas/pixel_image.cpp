@@ -22,8 +22,8 @@ std::pair<double, double> CosSin(double degrees) {
   return {cosine, sine};
 }
 
-// The rows of `source` that fall on `target` at (left, top): the columns
-// [x0, x1) and rows [y0, y1) of the target.
+// The part of a `width` x `height` box at (left, top) that lies on `target`:
+// its columns [x0, x1) and rows [y0, y1) there.
 struct Overlap {
   int64_t x0, y0, x1, y1;
 };
