@@ -32,7 +32,6 @@ void BM_SmallMoves(benchmark::State& state) {
       canvas->Turtle().Forward(1);
       canvas->Turtle().TurnRight(1);
     }
-    canvas->Turtle().Clear();
   }
   state.SetItemsProcessed(state.iterations() * 100000);
 }

@@ -159,9 +159,11 @@ void Canvas::PaintInto(const PixelTarget& frame) const {
   LaySprites(frame, layers_.Visible(), SpritePoses());
 }
 
+// The layers are one block of rows, so the frame starts as a straight copy.
 std::vector<uint32_t> Canvas::Paint() const {
-  std::vector<uint32_t> frame(layers_.PixelCount());
-  PaintInto({frame.data(), Width(), Width(), Height()});
+  const PixelView visible = layers_.Visible();
+  std::vector<uint32_t> frame(visible.pixels, visible.pixels + layers_.PixelCount());
+  LaySprites({frame.data(), Width(), Width(), Height()}, visible, SpritePoses());
   return frame;
 }
 

@@ -147,12 +147,14 @@ void TurtleCanvas::SetTurtleNumber(Canvas& canvas, int property, int32_t value) 
 }
 
 void TurtleCanvas::SetBytes(int property, const QByteArray& value) {
-  auto canvas = core_->Lock();
   if (property == kBackgroundPicture) {
     properties_.background_picture = value;
-    canvas->SetBackgroundPicture(DecodePicture(value));
+    // Decoded before the lock is taken: a run draws on meanwhile.
+    PixelImage picture = DecodePicture(value);
+    core_->Lock()->SetBackgroundPicture(std::move(picture));
     return;
   }
+  auto canvas = core_->Lock();
   const int current = canvas->CurrentTurtle();
   if (canvas->ImageSet(current) != 0) return;
   properties_.own_images[size_t(current)] = value;

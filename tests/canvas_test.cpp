@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <set>
 #include <string>
@@ -122,6 +123,40 @@ TEST(CanvasLines, WidePensAreCapsulesAroundPixelCentres) {
   for (auto [x, y] : Drawn(*canvas)) ASSERT_EQ(At(canvas->VisibleLayer(), x, y), kRed);
   Line(*canvas, {0, -1e300}, {0, 1e300});
   EXPECT_EQ(At(canvas->VisibleLayer(), 100, 0), kRed);
+}
+
+// Every pixel whose centre lies within `width` / 2 of the segment between the
+// end pixels' centres, pixel by pixel.
+Pixels ReferenceCapsule(int x0, int y0, int x1, int y1, int width) {
+  Pixels pixels;
+  const double dx = x1 - x0, dy = y1 - y0, half = width / 2.0;
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const double t = std::clamp(((x - x0) * dx + (y - y0) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+      const double ex = x - x0 - t * dx, ey = y - y0 - t * dy;
+      if (ex * ex + ey * ey <= half * half) pixels.insert({x, y});
+    }
+  return pixels;
+}
+
+// The layers fill each row's run of the capsule at once; the run must hold
+// exactly the pixels the rule gives, at every angle, width and clipping.
+TEST(CanvasLines, WidePensCoverExactlyTheCapsulesPixels) {
+  struct Case {
+    TurtlePoint from, to;
+    int width;
+  } cases[] = {{{0, 0}, {30, 0}, 2},      {{0, 0}, {0, 30}, 3},     {{-40, -20}, {35, 27}, 4},
+               {{10, 45}, {-90, 60}, 9},  {{5, 5}, {6, 7}, 50},     {{-300, 10}, {300, -12}, 7},
+               {{0, -500}, {3, 500}, 12}, {{99, 49}, {101, 51}, 5}, {{-150, 80}, {150, -80}, 33}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.from.x << "," << c.from.y << " " << c.to.x << "," << c.to.y
+                                    << " width " << c.width);
+    auto canvas = NewCanvas();
+    canvas->SetPenWidth(c.width);
+    Line(*canvas, c.from, c.to);
+    EXPECT_EQ(Drawn(*canvas), ReferenceCapsule(100 + int(c.from.x), 50 - int(c.from.y),
+                                               100 + int(c.to.x), 50 - int(c.to.y), c.width));
+  }
 }
 
 TEST(CanvasPen, WidthsOutOfRangeBecomeOneAndTheKeyColourIsRaised) {
