@@ -6,7 +6,8 @@
 //   void EndBatch();
 // which ends a batch of calls it may be holding together. The desktop's gate
 // takes the canvas's lock and checks the run's session (CanvasCore); the
-// plain canvas's asks its stop check. Headers only, so the calls inline.
+// canvas's own (Canvas::Turtle) asks its checkpoint. Headers only, so the
+// calls inline.
 #pragma once
 
 #include <string_view>
