@@ -1,9 +1,11 @@
 #!/usr/bin/env node
 // The page's figures of scripts/bench --web: under headless Chromium, each workload w1-w4 put
 // into the editor, 清屏 then 调试 clicked, and the time from the click on 调试 to the run's end
-// (the button enabled again, the hint closing with 程序调试完毕), median of 7; and the page's
-// load to ready (the worker's module loaded), median of 7. Times are taken in the page, so the
-// DevTools round trips are not in them.
+// (the button enabled again, the hint closing with 程序调试完毕), median of 7; the page's
+// load to ready (the worker's module loaded), median of 7, cold (nothing of the page kept by the
+// browser: no cache, no service worker) and warm (a reload, the service worker answering); and
+// the size of the page's JavaScript and module as sent and gzip-compressed (build-web/web).
+// Times are taken in the page, so the DevTools round trips are not in them.
 //
 //   node bench/web_page_bench.js URL        (the page served by someone else)
 'use strict';
@@ -11,6 +13,7 @@
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const zlib = require('zlib');
 const devtools = require('../tests/web/devtools');
 
 const url = process.argv[2];
@@ -54,7 +57,12 @@ const timeNextRun = `window.runTime = new Promise((resolve, reject) => {
                                     JSON.stringify(hint.value.slice(-200)))), 120000);
 }), undefined`;
 
-async function load() {
+// A cold load first forgets everything the browser kept of the page.
+async function load(cold) {
+  if (cold) {
+    await page('Storage.clearDataForOrigin', { origin: new URL(url).origin, storageTypes: 'all' });
+    await page('Network.clearBrowserCache');
+  }
   const loaded = browser.nextEvent('Page.loadEventFired');
   await page('Page.navigate', { url });
   await loaded;
@@ -68,8 +76,14 @@ async function main() {
   await page('Emulation.setDeviceMetricsOverride',
     { width: 800, height: 700, deviceScaleFactor: 1, mobile: false });
   await page('Page.addScriptToEvaluateOnNewDocument', { source: readyProbe });
-  const loads = [];
-  for (let i = 0; i < times; ++i) loads.push(await load());
+  await page('Network.enable');
+  const cold = [];
+  const warm = [];
+  for (let i = 0; i < times; ++i) {
+    cold.push(await load(true));
+    await waitFor('the service worker', 'navigator.serviceWorker.controller !== null');
+    warm.push(await load(false));
+  }
   await evaluate(`function canvasHash() {
     const c = document.getElementById('canvas');
     const words = new Uint32Array(c.getContext('2d').getImageData(0, 0, c.width, c.height).data.buffer);
@@ -98,8 +112,15 @@ async function main() {
     }
     console.log(`| ${workload} | ${median(runs).toFixed(1)} ms |`);
   }
-  console.log(`page load to ready: ${median(loads).toFixed(1)} ms (median of ${times}; ` +
-              `the first, cold: ${loads[0].toFixed(1)} ms)`);
+  console.log(`page load to ready: cold ${median(cold).toFixed(1)} ms, warm ${median(warm).toFixed(1)} ms ` +
+              `(median of ${times})`);
+  const built = path.join(__dirname, '../build-web/web');
+  const size = (names) => {
+    const bytes = Buffer.concat(names.map((name) => fs.readFileSync(path.join(built, name))));
+    return `${(bytes.length / 1024).toFixed(0)} KB, ${(zlib.gzipSync(bytes, { level: 9 }).length / 1024).toFixed(0)} KB gzip`;
+  };
+  console.log(`the page's JavaScript (app.js, worker.js): ${size(['app.js', 'worker.js'])}; ` +
+              `the module (dravel-web.wasm): ${size(['dravel-web.wasm'])}`);
 }
 
 main()

@@ -210,6 +210,35 @@ void Open(MainWindow& window, const char* path) {
               window.Editor().blockCount(), StatusKb("VmHWM:") / 1024.0);
 }
 
+// Opens `path`, types one character at its start and pages down to its last
+// line, as a learner looking through a script does (each page is coloured and
+// checked as it shows); reports the time and the window's peak memory.
+void EditAndPage(MainWindow& window, const char* path) {
+  const Clock::time_point start = Clock::now();
+  window.Files().OpenPath(QString::fromLocal8Bit(path));
+  QApplication::processEvents();
+  LineNumberEditor& editor = window.ScriptEditor();
+  editor.setFocus();
+  editor.moveCursor(QTextCursor::Start);
+  const auto press = [&](int key, const QString& text) {
+    QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QApplication::sendEvent(&editor, &event);
+    QApplication::processEvents();
+  };
+  press(Qt::Key_1, QStringLiteral("1"));
+  int pages = 0;
+  while (editor.textCursor().block() != editor.document()->lastBlock() &&
+         Seconds(start) < 10 * kGiveUpSeconds) {
+    press(Qt::Key_PageDown, {});
+    ++pages;
+  }
+  std::printf(
+      "open %s, type one character, %d pages down to line %d of %d: %.2f s, peak "
+      "resident %.1f MB\n",
+      path, pages, editor.textCursor().blockNumber() + 1, editor.blockCount(), Seconds(start),
+      StatusKb("VmHWM:") / 1024.0);
+}
+
 }  // namespace
 }  // namespace dravel::bench
 
@@ -230,6 +259,10 @@ int main(int argc, char** argv) {
   }
   if (argc > 2 && std::string_view(argv[1]) == "--open") {
     dravel::bench::Open(window, argv[2]);
+    return 0;
+  }
+  if (argc > 2 && std::string_view(argv[1]) == "--page") {
+    dravel::bench::EditAndPage(window, argv[2]);
     return 0;
   }
   const double flood_seconds = argc > 1 ? std::atof(argv[1]) : 600;

@@ -5,6 +5,7 @@
 #include <cassert>
 #include <cstring>
 
+#include "canvas/pixel_memory.h"
 #include "canvas/thin_line.h"
 #include "canvas/wide_line.h"
 
@@ -162,15 +163,18 @@ void Canvas::PaintInto(const PixelTarget& frame) const {
 // The layers are one block of rows, so the frame starts as a straight copy.
 std::vector<uint32_t> Canvas::Paint() const {
   const PixelView visible = layers_.Visible();
-  std::vector<uint32_t> frame(visible.pixels, visible.pixels + layers_.PixelCount());
-  LaySprites({frame.data(), Width(), Width(), Height()}, visible, SpritePoses());
-  return frame;
+  std::optional<std::vector<uint32_t>> frame = PixelsCopy(visible.pixels, layers_.PixelCount());
+  if (!frame) return {};
+  LaySprites({frame->data(), Width(), Width(), Height()}, visible, SpritePoses());
+  return std::move(*frame);
 }
 
 PixelImage Canvas::BackgroundPicture() const {
   if (picture_.Empty()) return {};
-  PixelImage background{Width(), Height(),
-                        std::vector<uint32_t>(layers_.PixelCount(), PixelOf(background_colour_))};
+  std::optional<std::vector<uint32_t>> pixels =
+      NewPixels(layers_.PixelCount(), PixelOf(background_colour_));
+  if (!pixels) return {};
+  PixelImage background{Width(), Height(), std::move(*pixels)};
   LayOutPicture(background.Target(), picture_, PictureModeOf(picture_mode_));
   return background;
 }
@@ -201,6 +205,8 @@ DrawingSnapshot Canvas::Drawing() const {
   snapshot.background_colour = background_colour_;
   snapshot.background_picture = BackgroundPicture();
   if (snapshot.record.Incomplete()) snapshot.visible_layer = PixelImage::Of(layers_.Visible());
+  snapshot.complete = snapshot.background_picture.Empty() != HasBackgroundPicture() &&
+                      snapshot.visible_layer.Empty() != snapshot.record.Incomplete();
   return snapshot;
 }
 
@@ -247,6 +253,7 @@ std::string Canvas::Snapshot() const {
   header.lines_drawn = lines_drawn_;
   for (int i = 0; i < kTurtleCount; ++i) header.turtles[size_t(i)] = model_.TurtleAt(i);
   const size_t ink_bytes = layers_.PixelCount() * sizeof(uint32_t);
+  if (!PixelBlockAvailable(sizeof header + ink_bytes)) return {};
   std::string bytes(sizeof header + ink_bytes, '\0');
   std::memcpy(bytes.data(), &header, sizeof header);
   std::memcpy(bytes.data() + sizeof header, layers_.Ink().pixels, ink_bytes);

@@ -97,11 +97,11 @@ class Canvas final : private DrawingSurface {
   PixelView VisibleLayer() const { return layers_.Visible(); }
   PixelView InkLayer() const { return layers_.Ink(); }
   // The visible layer with the sprites, into `frame` (the layers' size), or
-  // as a new buffer.
+  // as a new buffer, empty when it cannot be allocated (pixel_memory.h).
   void PaintInto(const PixelTarget& frame) const;
   std::vector<uint32_t> Paint() const;
   // The background colour with the picture laid out, without the drawing;
-  // empty when there is no picture.
+  // empty when there is no picture or it cannot be allocated.
   PixelImage BackgroundPicture() const;
   // Counts every rebuild of the visible layer and every emptying of the ink
   // (what a copy painted from the record must start over for).
@@ -112,7 +112,8 @@ class Canvas final : private DrawingSurface {
   // after something was drawn is marked incomplete until the next clear.
   void KeepRecord(bool keep);
   const DrawingRecord* Record() const { return record_.get(); }
-  // What an export needs; without a complete record, the visible layer.
+  // What an export needs; without a complete record, the visible layer. Not
+  // complete when a picture it needs cannot be allocated.
   DrawingSnapshot Drawing() const;
   // Pen lines drawn (their ends on different pixels) since the last clear.
   uint64_t LinesDrawn() const { return lines_drawn_; }
@@ -134,8 +135,9 @@ class Canvas final : private DrawingSurface {
   std::vector<SpritePose> SpritePoses() const { return sprites_.Poses(model_); }
 
   // The drawing and every turtle, as bytes to give back to Restore on a
-  // canvas of the same size; Restore refuses bytes that are not such a
-  // snapshot, changing nothing. The settings are not in it.
+  // canvas of the same size; empty when they cannot be allocated. Restore
+  // refuses bytes that are not such a snapshot, changing nothing; it needs
+  // no memory of its own. The settings are not in it.
   std::string Snapshot() const;
   bool Restore(std::string_view snapshot);
 

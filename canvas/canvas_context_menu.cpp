@@ -79,7 +79,12 @@ void CanvasContextMenu::SavePicture() {
 }
 
 void CanvasContextMenu::CopyPicture() {
-  QGuiApplication::clipboard()->setImage(ImageOf(core_.Lock()->VisibleLayer()));
+  const QImage layer = ImageOf(core_.Lock()->VisibleLayer());
+  if (layer.isNull()) {
+    emit MessageRaised(tr("复制图片失败！\r\n"));
+    return;
+  }
+  QGuiApplication::clipboard()->setImage(layer);
 }
 
 // The drawing goes to the printer as vectors, centred and as large as the

@@ -3,7 +3,8 @@
 // chosen), "复制图片" (the visible layer to the clipboard) and "打印…" (the
 // print dialog, then the drawing as vectors scaled to the page). The file and
 // print dialogs are hooks, so tests answer them at once; the outcome of a
-// save or print goes out as one GBK hint-box line for the window to append.
+// save or print, and a copy that failed, goes out as one hint-box line for
+// the window to append.
 #pragma once
 
 #include <QByteArray>
@@ -43,7 +44,7 @@ class CanvasContextMenu : public QObject {
   void PrintPicture();
 
  signals:
-  // One hint-box line (ending in CR LF) about a save or print.
+  // One hint-box line (ending in CR LF) about a save, a print or a copy.
   void MessageRaised(const QString& line);
 
  private:

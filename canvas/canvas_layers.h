@@ -1,29 +1,23 @@
 // The two layers of a canvas as plain pixel buffers: the visible layer
 // (background plus drawing) and the ink layer (drawing only, on the key
-// colour), of one size. Their memory comes from malloc, not from the
-// program's operator new, so layers that cannot be had are a result the
-// caller sees (Create gives nothing) rather than the run-time error that ends
-// the program; a size past kMaxLayerPixels is refused before any allocation.
+// colour), of one size. Whether layers of a size can be had is pixel
+// memory's to decide (pixel_memory.h); layers that cannot be had are a
+// result the caller sees (Create gives nothing), never layers without memory.
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
 #include <optional>
 
 #include "canvas/pixel_format.h"
 #include "canvas/pixel_image.h"
+#include "canvas/pixel_memory.h"
 
 namespace dravel {
-
-// 8192 x 8192: two layers of 256 MiB each.
-inline constexpr int64_t kMaxLayerPixels = int64_t{1} << 26;
 
 class CanvasLayers {
  public:
   // Both layers at `width` x `height` (each at least 1), the visible layer
-  // white and the ink layer the key colour; nullopt when the size is past
-  // the bound or the memory cannot be had.
+  // white and the ink layer the key colour; nullopt when they cannot be had.
   static std::optional<CanvasLayers> Create(int width, int height);
 
   int Width() const { return width_; }
@@ -36,17 +30,12 @@ class CanvasLayers {
   PixelView Ink() const { return {ink_.get(), width_, width_, height_}; }
 
  private:
-  struct Free {
-    void operator()(uint32_t* pixels) const { std::free(pixels); }
-  };
-  using Buffer = std::unique_ptr<uint32_t[], Free>;
-
-  CanvasLayers(int width, int height, Buffer visible, Buffer ink);
+  CanvasLayers(int width, int height, LayerPixels visible, LayerPixels ink);
 
   int width_;
   int height_;
-  Buffer visible_;
-  Buffer ink_;
+  LayerPixels visible_;
+  LayerPixels ink_;
 };
 
 }  // namespace dravel

@@ -73,7 +73,9 @@ QImage DenseLayer::Frame(const Canvas& canvas, double ratio) {
     return FrameImage(canvas);
   }
   Update(canvas, *record, ratio);
-  QImage frame = layer_.copy();
+  // Without the memory for the dense layer or its copy the layers show.
+  QImage frame = LayerCopy(layer_);
+  if (frame.isNull()) return FrameImage(canvas);
   for (const SpritePose& sprite : canvas.SpritePoses()) DrawSprite(frame, sprite, record->Size());
   return frame;
 }
@@ -84,15 +86,18 @@ void DenseLayer::Update(const Canvas& canvas, const DrawingRecord& record, doubl
                      layer_.devicePixelRatio() != ratio || layer_.size() != size ||
                      record.Lines().size() < lines_drawn_ || record.Texts().size() < texts_drawn_;
   if (stale) Restart(canvas, record, ratio);
-  DrawNewItems(record);
+  if (!layer_.isNull()) DrawNewItems(record);
 }
 
 void DenseLayer::Restart(const Canvas& canvas, const DrawingRecord& record, double ratio) {
   const QSizeF logical(record.Size().width, record.Size().height);
-  layer_ = QImage((logical * ratio).toSize(), QImage::Format_RGB32);
+  const PixelImage picture = canvas.BackgroundPicture();
+  layer_ = picture.Empty() && canvas.HasBackgroundPicture()
+               ? QImage()
+               : NewLayerImage((logical * ratio).toSize());
+  if (layer_.isNull()) return;
   layer_.setDevicePixelRatio(ratio);
   layer_.fill(QColor::fromRgb(PixelOf(canvas.BackgroundColour())));
-  const PixelImage picture = canvas.BackgroundPicture();
   if (!picture.Empty()) {
     QPainter painter(&layer_);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);

@@ -25,7 +25,8 @@ class DenseLayer {
   // The frame with the sprites for a screen of `ratio`: above 1, painted from
   // the canvas's record at that resolution (the image carries the ratio); at
   // 1, or when the canvas keeps no complete record or one too big to paint
-  // so, the logical frame itself.
+  // so, or without the memory for it, the logical frame itself (null when
+  // even that cannot be had).
   QImage Frame(const Canvas& canvas, double ratio);
 
  private:

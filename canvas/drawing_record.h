@@ -81,6 +81,7 @@ struct DrawingSnapshot {
   uint32_t background_colour = 0xFFFFFF;
   PixelImage background_picture;  // laid out on the background; empty when there is none
   PixelImage visible_layer;       // filled only when the record is incomplete
+  bool complete = true;           // false: a picture above could not be allocated
 };
 
 }  // namespace dravel

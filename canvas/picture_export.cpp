@@ -28,13 +28,14 @@ std::string PictureBytes(const CanvasCore& canvas, PictureFormat format, bool wi
     picture = with_turtles ? PixelImage{locked->Width(), locked->Height(), locked->Paint()}
                            : PixelImage::Of(locked->VisibleLayer());
   }
+  if (picture.Empty()) return {};  // no memory for the copy
   return EncodePng(picture.pixels.data(), picture.width, picture.height, picture.width);
 }
 
-FileWriteResult WritePictureFile(std::string_view path, std::string_view bytes) {
+FileWriteResult WritePictureFile(std::string_view path, std::string_view bytes, LinkAtName link) {
   if (bytes.empty()) return {EIO};
-  return TryWriteFileBytes(path,
-                           std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+  return TryWriteFileBytes(
+      path, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), link);
 }
 
 }  // namespace dravel

@@ -20,11 +20,14 @@ enum class PictureFormat { Png, Svg };
 // Svg for a name ending in ".svg" (any case), Png for anything else.
 PictureFormat FormatOfPath(std::string_view path);
 
-// The encoded picture; empty only when encoding failed.
+// The encoded picture; empty only when encoding failed, for want of memory
+// in practice (the picture or its encoding could not be allocated).
 std::string PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles = false);
 
 // Writes `bytes` to `path` (a local byte path) atomically; empty bytes give
-// EIO without touching the file.
-FileWriteResult WritePictureFile(std::string_view path, std::string_view bytes);
+// EIO without touching the file. A link at `path` is followed or refused as
+// `link` says.
+FileWriteResult WritePictureFile(std::string_view path, std::string_view bytes,
+                                 LinkAtName link = LinkAtName::kFollow);
 
 }  // namespace dravel

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "canvas/pixel_format.h"
+#include "canvas/pixel_memory.h"
 #include "canvas/turtle_model.h"
 
 namespace dravel {
@@ -36,13 +37,15 @@ Overlap OverlapOf(const PixelTarget& target, int64_t left, int64_t top, int widt
 }  // namespace
 
 PixelImage PixelImage::Of(const PixelView& view) {
-  PixelImage image{view.width, view.height, {}};
-  image.pixels.reserve(size_t(view.width) * size_t(view.height));
+  if (view.width <= 0 || view.height <= 0) return {};
+  std::optional<std::vector<uint32_t>> pixels =
+      NewPixels(size_t(view.width) * size_t(view.height), 0);
+  if (!pixels) return {};
   for (int y = 0; y < view.height; ++y) {
-    const uint32_t* row = view.pixels + ptrdiff_t(y) * view.stride;
-    image.pixels.insert(image.pixels.end(), row, row + view.width);
+    std::copy_n(view.pixels + ptrdiff_t(y) * view.stride, view.width,
+                pixels->data() + size_t(y) * size_t(view.width));
   }
-  return image;
+  return {view.width, view.height, std::move(*pixels)};
 }
 
 BoxSize TurnedSize(BoxSize size, double heading) {

@@ -30,7 +30,8 @@ struct PixelImage {
   int height = 0;
   std::vector<uint32_t> pixels;  // row after row, `width` apart
 
-  // A copy of the pixels of `view`.
+  // A copy of the pixels of `view`; empty when it cannot be allocated
+  // (pixel_memory.h).
   static PixelImage Of(const PixelView& view);
   bool Empty() const { return pixels.empty(); }
   PixelView View() const { return {pixels.data(), width, width, height}; }

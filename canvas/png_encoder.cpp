@@ -1,11 +1,13 @@
 #include "canvas/png_encoder.h"
 
-#include "canvas/png_deflate.h"
-
 #include <array>
 #include <cassert>
+#include <new>
 #include <optional>
 #include <vector>
+
+#include "canvas/pixel_memory.h"
+#include "canvas/png_deflate.h"
 
 namespace dravel {
 namespace {
@@ -96,11 +98,8 @@ std::string Header(int width, int height, uint8_t colour_type) {
   return header;
 }
 
-}  // namespace
-
-std::string EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t stride) {
-  assert(width > 0 && height > 0);
-  const std::optional<std::vector<uint32_t>> palette = Palette(pixels, width, height, stride);
+std::string Encode(const uint32_t* pixels, int width, int height, ptrdiff_t stride,
+                   const std::optional<std::vector<uint32_t>>& palette) {
   std::string png("\x89PNG\r\n\x1A\n", 8);
   std::optional<std::string> data;
   if (palette) {
@@ -121,6 +120,26 @@ std::string EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t s
   PutChunk(png, "IDAT", *data);
   PutChunk(png, "IEND", {});
   return png;
+}
+
+// The scan lines and the room zlib deflates them into are each about the
+// size of the lines.
+bool RoomToEncode(int width, int height, bool indexed) {
+  const size_t line = indexed ? size_t(width) + 1 : size_t(width) * 3 + 1;
+  return PixelBlockAvailable(2 * line * size_t(height));
+}
+
+}  // namespace
+
+std::string EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t stride) {
+  assert(width > 0 && height > 0);
+  const std::optional<std::vector<uint32_t>> palette = Palette(pixels, width, height, stride);
+  if (!RoomToEncode(width, height, palette.has_value())) return {};
+  try {
+    return Encode(pixels, width, height, stride, palette);
+  } catch (const std::bad_alloc&) {  // the memory was taken meanwhile
+    return {};
+  }
 }
 
 }  // namespace dravel

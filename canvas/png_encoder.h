@@ -13,7 +13,8 @@
 namespace dravel {
 
 // `pixels` holds `height` rows of `width` 0xAARRGGBB values (alpha ignored),
-// `stride` values apart. Gives the PNG file's bytes; empty when zlib fails.
+// `stride` values apart. Gives the PNG file's bytes; empty when zlib fails
+// or there is not the memory to encode them (pixel_memory.h).
 std::string EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t stride);
 
 }  // namespace dravel

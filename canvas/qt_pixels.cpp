@@ -1,6 +1,9 @@
 #include "canvas/qt_pixels.h"
 
+#include <algorithm>
+
 #include "canvas/pixel_format.h"
+#include "canvas/pixel_memory.h"
 #include "canvas/png_encoder.h"
 
 namespace dravel {
@@ -10,13 +13,25 @@ QImage SharedImage(const PixelView& view) {
                 qsizetype(view.stride) * 4, QImage::Format_RGB32);
 }
 
-QImage ImageOf(const PixelView& view) { return SharedImage(view).copy(); }
+QImage ImageOf(const PixelView& view) { return LayerCopy(SharedImage(view)); }
 
 QImage FrameImage(const Canvas& canvas) {
-  QImage frame(canvas.Width(), canvas.Height(), QImage::Format_RGB32);
+  QImage frame = NewLayerImage({canvas.Width(), canvas.Height()});
+  if (frame.isNull()) return frame;
   canvas.PaintInto({reinterpret_cast<uint32_t*>(frame.bits()), frame.bytesPerLine() / 4,
                     frame.width(), frame.height()});
   return frame;
+}
+
+QImage NewLayerImage(QSize size) {
+  const size_t bytes = size_t(std::max(size.width(), 0)) * size_t(std::max(size.height(), 0)) * 4;
+  if (!WithinPixelLimit(bytes)) return {};
+  return QImage(size, QImage::Format_RGB32);
+}
+
+QImage LayerCopy(const QImage& image) {
+  if (!WithinPixelLimit(size_t(image.sizeInBytes()))) return {};
+  return image.copy();
 }
 
 PixelImage PixelsOf(const QImage& image) {
@@ -37,6 +52,7 @@ PixelImage FlattenedPixels(const QImage& image) {
 std::string PngBytes(const QImage& image) {
   if (image.isNull()) return {};
   const PixelImage pixels = PixelsOf(image);
+  if (pixels.Empty()) return {};
   return EncodePng(pixels.pixels.data(), pixels.width, pixels.height, pixels.width);
 }
 

@@ -173,6 +173,7 @@ bool WriteDrawing(SvgOut& out, const DrawingSnapshot& drawing) {
 }  // namespace
 
 std::string WriteSvg(const DrawingSnapshot& drawing) {
+  if (!drawing.complete) return {};
   const BoxSize size = drawing.record.Size();
   const std::string width = std::to_string(size.width), height = std::to_string(size.height);
   SvgOut out;

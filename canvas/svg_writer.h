@@ -9,7 +9,8 @@
 // When the record is incomplete (see DrawingRecord) the document holds the
 // visible layer as one embedded PNG instead, and its <desc> says so: the
 // picture is complete, only not as vectors. An empty drawing gives a valid
-// document with just the background; the result is empty only when a PNG
+// document with just the background. The result is empty when a picture
+// the snapshot needs could not be allocated (it is not complete) or a PNG
 // could not be encoded.
 #pragma once
 

@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QTransform>
 
+#include "canvas/qt_pixels.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -40,8 +41,9 @@ TextMask PaintTextMask(const TextRequest& request) {
                     metrics.height() + 2 * margin);
   const QRect box =
       turn.mapRect(reach).intersected(QRect(0, 0, request.layer_width, request.layer_height));
-  if (box.isEmpty()) return mask;
-  QImage image(box.size(), QImage::Format_RGB32);
+  // Without the memory for its box the text is left out, not half drawn.
+  QImage image = box.isEmpty() ? QImage() : NewLayerImage(box.size());
+  if (image.isNull()) return mask;
   image.fill(Qt::black);
   QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing, false);

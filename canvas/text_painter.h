@@ -2,7 +2,8 @@
 // (kTextFontFamily, 24 pixels, normal weight), turned by the escapement,
 // without antialiasing, with its top-left at the anchor, into a coverage
 // mask of the text's box within the layer (TextMaskPainter). No text is set
-// when no QGuiApplication exists, since fonts need one.
+// when no QGuiApplication exists, since fonts need one, nor when the box's
+// image cannot be had (pixel_memory.h).
 #pragma once
 
 #include <QFont>

@@ -222,15 +222,35 @@ void TurtleCanvas::ScheduleUpdate() {
 }
 
 void TurtleCanvas::paintEvent(QPaintEvent*) {
-  const QImage frame = dense_.Frame(*core_->Lock(), devicePixelRatioF());
-  QPainter(this).drawImage(0, 0, frame);
+  QImage frame;
+  QSize canvas_size;
+  {
+    auto canvas = core_->Lock();
+    frame = dense_.Frame(*canvas, devicePixelRatioF());
+    canvas_size = {canvas->Width(), canvas->Height()};
+  }
+  QPainter painter(this);
+  // What a kept smaller canvas, or a frame there was no memory for, leaves
+  // uncovered is never left as whatever was there.
+  if (frame.isNull() || canvas_size != size()) painter.fillRect(rect(), palette().window());
+  painter.drawImage(0, 0, frame);
 }
 
 void TurtleCanvas::resizeEvent(QResizeEvent*) {
-  auto canvas = core_->Lock();
-  // The first show delivers the creation size again; that must not erase.
+  QSize kept;
+  {
+    auto canvas = core_->Lock();
+    // The first show delivers the creation size again; that must not erase.
+    if (width() == canvas->Width() && height() == canvas->Height()) return;
+    if (canvas->Resize(width(), height())) return;
+    kept = {canvas->Width(), canvas->Height()};
+  }
   // Layers that cannot be had at the new size leave the old ones showing.
-  if (width() != canvas->Width() || height() != canvas->Height()) canvas->Resize(width(), height());
+  emit MessageRaised(tr("内存不足，画布无法改为 %1×%2，仍为 %3×%4\r\n")
+                         .arg(width())
+                         .arg(height())
+                         .arg(kept.width())
+                         .arg(kept.height()));
 }
 
 void TurtleCanvas::timerEvent(QTimerEvent* event) {

@@ -81,6 +81,9 @@ class TurtleCanvas : public QWidget {
  signals:
   // Events for the host: -7 focus gained, -8 focus lost.
   void EventRaised(int event);
+  // One hint-box line (ending in CR LF) for the window to show: a size the
+  // canvas could not take, keeping its drawing at the old one.
+  void MessageRaised(const QString& line);
 
  protected:
   void paintEvent(QPaintEvent* event) override;

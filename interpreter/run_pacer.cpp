@@ -15,6 +15,11 @@ class RealTimeWaiter final : public PacingWaiter {
 
 }  // namespace
 
+void PacingWaiter::Hold(std::condition_variable& changed, std::unique_lock<std::mutex>& lock,
+                        const std::stop_token& stop, const std::function<bool()>& released) {
+  WaitUnlessStopped(changed, lock, stop, released);
+}
+
 RunPacer::RunPacer(PacingWaiter* waiter) : waiter_(waiter) {
   static RealTimeWaiter real_time;
   if (waiter_ == nullptr) waiter_ = &real_time;
@@ -71,7 +76,7 @@ void RunPacer::BeforeCommand(RunHost& host, const std::stop_token& stop, int scr
       held_ = true;
       changed_.notify_all();
     }
-    WaitUnlessStopped(changed_, lock, stop, [this] { return !paused_ || steps_ > 0; });
+    waiter_->Hold(changed_, lock, stop, [this] { return !paused_ || steps_ > 0; });
     held_ = false;
     if (stop.stop_requested()) return;
     if (paused_) {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <stop_token>
 
@@ -16,11 +17,18 @@ namespace dravel {
 
 class RunHost;
 
-// Waits `interval` unless `stop` is requested first.
+// The pacer's clock and its hold while paused.
 class PacingWaiter {
  public:
   virtual ~PacingWaiter() = default;
+  // Waits `interval` unless `stop` is requested first.
   virtual void Wait(std::chrono::milliseconds interval, const std::stop_token& stop) = 0;
+  // With `lock` (the pacer's) held: returns once `released()` holds or `stop`
+  // is requested; whoever changes what `released` reads notifies `changed`.
+  // A waiter whose run shares its only thread with whoever continues it (the
+  // page's worker) must hand that thread back while it holds, not block.
+  virtual void Hold(std::condition_variable& changed, std::unique_lock<std::mutex>& lock,
+                    const std::stop_token& stop, const std::function<bool()>& released);
 };
 
 class RunPacer {

@@ -1,6 +1,8 @@
 #include "interpreter/script_checker.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cstdlib>
 
 #include "interpreter/command_list.h"
 #include "interpreter/command_table.h"
@@ -50,9 +52,19 @@ int Find(std::string_view text, std::string_view search, int from = 0) {
   return at < 0 ? -1 : at - 1;
 }
 
-// The GBK characters of `text`, each one or two bytes.
-std::vector<std::string_view> Characters(std::string_view text) {
-  std::vector<std::string_view> characters;
+// Whether `text` ends in a lead byte with nothing after it: the reader would
+// take whatever came next as its trail byte.
+bool EndsInLoneLeadByte(std::string_view text) {
+  size_t i = 0;
+  while (i + 1 < text.size()) i += IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+  return i + 1 == text.size() && IsLeadByte(static_cast<unsigned char>(text[i]));
+}
+
+using CharacterList = std::vector<std::string_view>;
+
+// The GBK characters of `text`, each one or two bytes (views into `text`).
+CharacterList Characters(std::string_view text) {
+  CharacterList characters;
   for (size_t i = 0; i < text.size();) {
     const bool pair = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
     const size_t length = pair ? 2 : 1;
@@ -62,8 +74,7 @@ std::vector<std::string_view> Characters(std::string_view text) {
   return characters;
 }
 
-int EditDistance(std::string_view a, std::string_view b) {
-  const std::vector<std::string_view> x = Characters(a), y = Characters(b);
+int EditDistance(const CharacterList& x, const CharacterList& y) {
   std::vector<int> row(y.size() + 1);
   for (size_t j = 0; j <= y.size(); ++j) row[j] = static_cast<int>(j);
   for (size_t i = 1; i <= x.size(); ++i) {
@@ -88,6 +99,25 @@ Text Plain(std::string_view word) {
   return plain;
 }
 
+struct Keyword {
+  const Text* text;  // a row's keyword or alias
+  CharacterList characters;
+};
+
+// Every keyword and alias with its characters, cut once: a line of many
+// unknown words asks for the nearest keyword of each.
+const std::vector<Keyword>& Keywords() {
+  static const std::vector<Keyword> keywords = [] {
+    std::vector<Keyword> all;
+    for (const CommandRow* row : AllCommands()) {
+      for (const Text* text : {&row->keyword, &row->alias})
+        all.push_back({text, Characters(*text)});
+    }
+    return all;
+  }();
+  return keywords;
+}
+
 class LineChecker {
  public:
   LineChecker(std::string_view line, bool first_count_line)
@@ -97,21 +127,34 @@ class LineChecker {
     CheckCommand(line_, 0, false);
     std::stable_sort(findings_.begin(), findings_.end(),
                      [](const Finding& a, const Finding& b) { return a.begin < b.begin; });
+    if (findings_.size() > kFindingsPerLine) CountTheRest();
     return std::move(findings_);
   }
 
  private:
   void Add(FindingKind kind, int begin, int end, std::string_view message,
-           std::vector<std::string> arguments = {}, std::optional<Text> fixed = {}) {
-    findings_.push_back({kind, begin, end, message, std::move(arguments), std::move(fixed)});
+           std::vector<std::string> arguments = {}, std::optional<LineEdit> fix = {}) {
+    findings_.push_back({kind, begin, end, message, std::move(arguments), std::move(fix)});
   }
 
-  // The whole line with bytes [begin, end) replaced by `with`.
-  Text Replaced(int begin, int end, std::string_view with) const {
-    Text fixed(line_.substr(0, begin));
-    fixed += with;
-    fixed += line_.substr(end);
-    return fixed;
+  static LineEdit Edit(int begin, int end, std::string_view with) {
+    return {begin, end, Text(with)};
+  }
+
+  // Keeps the first kFindingsPerLine findings and one in place of the rest.
+  void CountTheRest() {
+    const auto rest = findings_.begin() + kFindingsPerLine;
+    int end = rest->end;
+    for (auto it = rest; it != findings_.end(); ++it) end = std::max(end, it->end);
+    Finding more{kMoreFindings,
+                 rest->begin,
+                 end,
+                 DRAVEL_MESSAGE("这一行从这里起还有 %1 处问题没有逐一列出。"),
+                 {std::to_string(findings_.end() - rest)},
+                 {}};
+    findings_.erase(rest, findings_.end());
+    findings_.push_back(std::move(more));
+    findings_.shrink_to_fit();  // the window keeps them for each line it shows
   }
 
   // One command line: the script line itself, or an item of a repeat body,
@@ -139,15 +182,15 @@ class LineChecker {
     if (spaces < 0) {
       Add(kLeadingSpace, at, at + static_cast<int>(item.size()),
           DRAVEL_MESSAGE("只有空格：运行到这里会报“存在无法识别的命令”。"), {},
-          Replaced(at, at + static_cast<int>(item.size()), ""));
+          Edit(at, at + static_cast<int>(item.size()), ""));
     } else if (item.substr(spaces).starts_with("//")) {
       Add(kCommentStart, at, at + spaces,
           DRAVEL_MESSAGE("注释要以一个空格加“//”开头；多出的空格使这一行成为无法识别的命令。"), {},
-          Replaced(at, at + spaces, " "));
+          Edit(at, at + spaces, " "));
     } else {
       Add(kLeadingSpace, at, at + spaces,
           DRAVEL_MESSAGE("关键字前面不能有空格：运行到这里会报“存在无法识别的命令”。"), {},
-          Replaced(at, at + spaces, ""));
+          Edit(at, at + spaces, ""));
     }
   }
 
@@ -156,14 +199,14 @@ class LineChecker {
     if (first.starts_with("//")) {
       Add(kCommentStart, at, at + 2,
           DRAVEL_MESSAGE("“//”前面要有一个空格，这一行才是注释；现在它是无法识别的命令。"), {},
-          Replaced(at, at, " "));
+          Edit(at, at, " "));
       return;
     }
     if (CheckSeparator(item, first, at)) return;
     if (const std::optional<Text> nearest = NearestKeyword(first)) {
       Add(kUnknownCommand, at, end,
           DRAVEL_MESSAGE("无法识别的命令“%1”：运行到这里会报错。是不是“%2”？"),
-          {Utf8(first), Utf8(*nearest)}, Replaced(at, end, *nearest));
+          {Utf8(first), Utf8(*nearest)}, Edit(at, end, *nearest));
       return;
     }
     Add(kUnknownCommand, at, end, DRAVEL_MESSAGE("无法识别的命令“%1”：运行到这里会报错。"),
@@ -177,14 +220,15 @@ class LineChecker {
     const int cut = tab < 0 ? wide : wide < 0 ? tab : std::min(tab, wide);
     if (cut <= 0 || FindAnyCommand(first.substr(0, cut)) == nullptr) return false;
     const bool is_tab = cut == tab;
-    Text fixed(item);
-    fixed = ReplaceText(fixed, "\t", " ", {}, {}, true);
+    // ReplaceText would drop a lone lead byte at the end; the edit stops short of it.
+    const std::string_view whole = item.substr(0, item.size() - (EndsInLoneLeadByte(item) ? 1 : 0));
+    Text fixed = ReplaceText(whole, "\t", " ", {}, {}, true);
     fixed = ReplaceText(fixed, kWideSpace, " ", {}, {}, true);
     Add(kSeparator, at + cut, at + cut + (is_tab ? 1 : 2),
         DRAVEL_MESSAGE(
             "“%1”和后面之间要用半角空格，不能用%2：运行到这里会报“存在无法识别的命令”。"),
         {Utf8(first.substr(0, cut)), is_tab ? "制表符" : "全角空格"},
-        Replaced(at, at + static_cast<int>(item.size()), fixed));
+        Edit(at, at + static_cast<int>(whole.size()), fixed));
     return true;
   }
 
@@ -239,7 +283,7 @@ class LineChecker {
                       int at, std::string_view message) {
     if (!words[index].empty()) return true;
     const int space = at + offsets[index];
-    Add(kEmptyWord, space, space + 1, message, {}, Replaced(space, space + 1, ""));
+    Add(kEmptyWord, space, space + 1, message, {}, Edit(space, space + 1, ""));
     return false;
   }
 
@@ -344,12 +388,10 @@ class LineChecker {
     const int end = at + static_cast<int>(item.size());
     const int before = Find(item.substr(0, open), messages::kBodyClose);
     if (before >= 0) {
-      Text swapped(item);
-      swapped.replace(open, 2, messages::kBodyClose);
-      swapped.replace(before, 2, messages::kBodyOpen);
-      Add(kBrackets, at + before, at + open + 2,
+      const int after = open + static_cast<int>(messages::kBodyOpen.size());
+      Add(kBrackets, at + before, at + after,
           DRAVEL_MESSAGE("“】”在“【”前面：运行到这里会报“命令 重复 错误”。"), {},
-          Replaced(at, end, swapped));
+          Bracketed(item, at, before, messages::kBodyClose.size(), open, after));
       return;
     }
     for (const BracketPair& pair : kLookAlikes) {
@@ -358,12 +400,25 @@ class LineChecker {
       Add(kBracketLookAlike, at + close, at + close + static_cast<int>(pair.close.size()),
           DRAVEL_MESSAGE("重复体要以“】”结束，不能用“%1”：运行到这里会报“命令 重复 错误”。"),
           {Utf8(pair.close)},
-          Replaced(at + close, at + close + static_cast<int>(pair.close.size()),
-                   messages::kBodyClose));
+          Edit(at + close, at + close + static_cast<int>(pair.close.size()), messages::kBodyClose));
       return;
     }
+    // After a lone lead byte a space goes first: the reader takes it as that
+    // byte's trail, and "】" starts a character of its own.
+    Text close(EndsInLoneLeadByte(item) ? " " : "");
+    close += messages::kBodyClose;
     Add(kBrackets, at + open, end, DRAVEL_MESSAGE("缺少“】”：运行到这里会报“命令 重复 错误”。"), {},
-        Replaced(end, end, messages::kBodyClose));
+        Edit(end, end, close));
+  }
+
+  // The edit that puts "【" in place of bytes [open, open + open_size) of
+  // `item` and "】" in place of [close, close_end), keeping what is between.
+  static LineEdit Bracketed(std::string_view item, int at, int open, size_t open_size, int close,
+                            int close_end) {
+    Text with(messages::kBodyOpen);
+    with += item.substr(open + open_size, close - open - open_size);
+    with += messages::kBodyClose;
+    return Edit(at + open, at + close_end, with);
   }
 
   // "［…］", "「…」" or "[…]" in place of "【…】". True when found.
@@ -373,14 +428,12 @@ class LineChecker {
       if (open < 0) continue;
       const int close = Find(item, pair.close, open + static_cast<int>(pair.open.size()));
       if (close < 0) continue;
-      Text fixed(item);
-      fixed.replace(close, pair.close.size(), messages::kBodyClose);
-      fixed.replace(open, pair.open.size(), messages::kBodyOpen);
-      Add(kBracketLookAlike, at + open, at + close + static_cast<int>(pair.close.size()),
+      const int close_end = close + static_cast<int>(pair.close.size());
+      Add(kBracketLookAlike, at + open, at + close_end,
           DRAVEL_MESSAGE(
               "重复的命令要放在“【】”里，不能用“%1%2”：运行到这里会报“命令 重复 错误”。"),
           {Utf8(pair.open), Utf8(pair.close)},
-          Replaced(at, at + static_cast<int>(item.size()), fixed));
+          Bracketed(item, at, open, pair.open.size(), close, close_end));
       return true;
     }
     return false;
@@ -389,10 +442,11 @@ class LineChecker {
   void CheckItems(std::string_view body, int at) {
     const int bar = Find(body, kWideBar);
     if (bar >= 0) {
-      const Text fixed = ReplaceText(body, kWideBar, "|", {}, {}, true);
+      // The body ends before "】", on a character boundary: nothing is dropped.
+      const Text fixed = ReplaceText(body.substr(bar), kWideBar, "|", {}, {}, true);
       Add(kFullWidthBar, at + bar, at + bar + 2,
           DRAVEL_MESSAGE("全角竖线“｜”不分隔命令，它两边会连成一条命令；应写半角“|”。"), {},
-          Replaced(at, at + static_cast<int>(body.size()), fixed));
+          Edit(at + bar, at + static_cast<int>(body.size()), fixed));
     }
     int offset = 0;
     for (const Text& item : SplitText(body, "|")) {
@@ -427,43 +481,63 @@ std::string FindingText(const Finding& finding) {
   return text;
 }
 
+Text FixedLine(std::string_view line, const LineEdit& fix) {
+  assert(0 <= fix.begin && fix.begin <= fix.end && fix.end <= static_cast<int>(line.size()));
+  Text fixed(line.substr(0, fix.begin));
+  fixed += fix.with;
+  fixed += line.substr(fix.end);
+  return fixed;
+}
+
 std::vector<Finding> CheckLine(std::string_view line, bool first_count_line) {
   return LineChecker(line, first_count_line).Run();
 }
 
-std::vector<ScriptFinding> CheckScript(std::string_view script) {
+MarkedColumns MarkedColumnsOf(int begin, int end) {
+  const int from = end > begin ? begin : std::max(0, begin - 1);
+  return {from, std::max(end, from + 1)};
+}
+
+ScriptFindings CheckScript(std::string_view script, size_t most) {
   const CommandList lines = SplitLines(script);
   const CommandRow& count = CountCommand();
   bool count_seen = false;
-  std::vector<ScriptFinding> found;
+  ScriptFindings found;
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::vector<Text> words = SplitWords(lines[i]);
     const bool is_count = !words.empty() && (words[0] == count.keyword || words[0] == count.alias);
-    for (Finding& finding : CheckLine(lines[i], is_count ? !count_seen : true)) {
-      found.push_back({static_cast<int>(i + 1), std::move(finding)});
-    }
+    std::vector<Finding> line = CheckLine(lines[i], is_count ? !count_seen : true);
     count_seen = count_seen || is_count;
+    if (line.empty()) continue;
+    if (found.listed.size() >= most) {
+      ++found.lines_left;
+      continue;
+    }
+    for (Finding& finding : line)
+      found.listed.push_back({static_cast<int>(i + 1), std::move(finding)});
   }
   return found;
 }
 
 std::optional<Text> NearestKeyword(std::string_view word) {
   const Text plain = Plain(word);
-  std::optional<Text> nearest;
+  const CharacterList typed = Characters(plain);
+  const Keyword* nearest = nullptr;
   int best = 3;
-  for (const CommandRow* row : AllCommands()) {
-    for (const Text& keyword : {row->keyword, row->alias}) {
-      const int distance = EditDistance(plain, keyword);
-      const int longest =
-          static_cast<int>(std::max(Characters(plain).size(), Characters(keyword).size()));
-      const int allowed = longest <= 3 ? 1 : 2;
-      if (distance <= allowed && distance < best) {
-        best = distance;
-        nearest = keyword;
-      }
+  for (const Keyword& keyword : Keywords()) {
+    const int typed_size = static_cast<int>(typed.size());
+    const int keyword_size = static_cast<int>(keyword.characters.size());
+    const int allowed = std::max(typed_size, keyword_size) <= 3 ? 1 : 2;
+    // The distance is at least the difference in length.
+    if (std::abs(typed_size - keyword_size) > allowed) continue;
+    const int distance = EditDistance(typed, keyword.characters);
+    if (distance <= allowed && distance < best) {
+      best = distance;
+      nearest = &keyword;
     }
   }
-  return nearest;
+  if (nearest == nullptr) return std::nullopt;
+  return *nearest->text;
 }
 
 }  // namespace dravel

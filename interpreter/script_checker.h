@@ -5,9 +5,13 @@
 // words, arguments the reader takes as 0, repeat brackets that do not work,
 // repeat counts that run nothing. Every finding holds for what the run does
 // with the line: it is found with the command rows and the readers the run
-// uses. The checker changes nothing; a finding may offer the line rewritten.
+// uses. The checker changes nothing; a finding may offer an edit of the line.
+// Findings hold positions and small edits, never copies of the line, and a
+// line keeps only its first few, so a huge line costs memory in proportion.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +37,15 @@ enum class FindingKind {
   kNothingRuns,   // a repeat count (or the run count) of 0 or less
   kTextCut,       // 写文字 writes its second word only
   kCountIgnored,  // a count line the run does not read
+  kMoreFindings,  // stands for the findings of a line past its first kFindingsPerLine
+};
+
+// A quick fix: bytes [begin, end) of the line replaced by `with` (GBK). Its
+// bytes never join a byte left before them into another character.
+struct LineEdit {
+  int begin = 0;
+  int end = 0;
+  Text with;
 };
 
 struct Finding {
@@ -44,11 +57,27 @@ struct Finding {
   // context "ScriptChecker".
   std::string_view message;
   std::vector<std::string> arguments;  // UTF-8
-  std::optional<Text> fixed_line;      // the whole line rewritten (GBK)
+  std::optional<LineEdit> fix;
 };
 
 // The message with its arguments filled in (UTF-8).
 std::string FindingText(const Finding& finding);
+
+// `line`, the line `fix` was found in, with the fix made.
+Text FixedLine(std::string_view line, const LineEdit& fix);
+
+// A line with more findings lists these, then one kMoreFindings finding that
+// counts the rest and covers where they are.
+inline constexpr size_t kFindingsPerLine = 100;
+
+// What an editor marks of a finding over the columns [begin, end) of its
+// line: those, or for a finding between characters (a missing word) the one
+// before.
+struct MarkedColumns {
+  int from = 0;
+  int to = 0;  // exclusive, past from
+};
+MarkedColumns MarkedColumnsOf(int begin, int end);
 
 // The findings of one script line (GBK, without its line break), in the
 // order of their columns. `first_count_line`: whether a count line here is
@@ -60,8 +89,15 @@ struct ScriptFinding {
   Finding finding;
 };
 
-// The findings of every line of a script (GBK, CR LF breaks).
-std::vector<ScriptFinding> CheckScript(std::string_view script);
+struct ScriptFindings {
+  std::vector<ScriptFinding> listed;  // in line order
+  int lines_left = 0;                 // lines with findings after the listed ones
+};
+
+// The findings of the lines of a script (GBK, CR LF breaks), whole lines at
+// a time while fewer than `most` are listed; the later lines with findings
+// are only counted.
+ScriptFindings CheckScript(std::string_view script, size_t most = SIZE_MAX);
 
 // The keyword or alias nearest to `word` (GBK) in edit distance, when it is
 // near enough to be what was meant; nullopt otherwise.

@@ -1,5 +1,8 @@
 #include "mainwindow/edit_box.h"
 
+#include <QKeyEvent>
+
+#include "mainwindow/alt_keys.h"
 #include "mainwindow/qt_text.h"
 
 namespace dravel {
@@ -78,6 +81,14 @@ void EditBox::SetSelLength(int length) {
   }
   setTextCursor(cursor);
   ensureCursorVisible();
+}
+
+void EditBox::keyPressEvent(QKeyEvent* event) {
+  if (IsAltKey(*event)) {
+    event->ignore();  // no button took it: not ours to type either
+    return;
+  }
+  QPlainTextEdit::keyPressEvent(event);
 }
 
 void EditBox::WrapAnywhere(bool anywhere) {

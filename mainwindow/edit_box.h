@@ -1,7 +1,8 @@
 // EditBox: a multi-line edit box whose content is the program's GBK text with
 // CR LF breaks. The Qt widget underneath is only a view of it: reads and
 // writes convert at the boundary (qt_text.h). Owns the content-changed event,
-// the append-at-end rule and select-all by selection length. Window thread only.
+// the append-at-end rule and select-all by selection length. Alt keys
+// (alt_keys.h) never type into it. Window thread only.
 #pragma once
 
 #include <QPlainTextEdit>
@@ -37,6 +38,7 @@ class EditBox : public QPlainTextEdit {
   void ContentChanged();
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   // Before SetContent puts `text` in: a subclass sets up what depends on it.
   virtual void PrepareFor(const QString& /*text*/) {}
 

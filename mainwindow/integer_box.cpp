@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 
+#include "mainwindow/alt_keys.h"
 #include "mainwindow/qt_text.h"
 
 namespace dravel {
@@ -48,7 +49,7 @@ Text IntegerBox::Content() const { return FromWidgetText(text()); }
 void IntegerBox::SetContent(const Text& gbk) { setText(ToWidgetText(gbk)); }
 
 void IntegerBox::keyPressEvent(QKeyEvent* event) {
-  if (!IsAcceptedInput(event->text())) {
+  if (IsAltKey(*event) || !IsAcceptedInput(event->text())) {
     event->accept();  // refused: swallowed, the text stays as it was
     return;
   }

@@ -1,7 +1,8 @@
 // IntegerBox: the single-line edit box in integer-input mode. Typed characters
-// other than digits and '-' are refused; when the box loses the focus its text
-// becomes the integer it begins with, and 0 leaves it empty. Pasted text is not
-// filtered: the focus-out rule cleans it. Window thread only.
+// other than digits and '-' are refused, and so are Alt keys (alt_keys.h); when
+// the box loses the focus its text becomes the integer it begins with, and 0
+// leaves it empty. Pasted text is not filtered: the focus-out rule cleans it.
+// Window thread only.
 #pragma once
 
 #include <QLineEdit>

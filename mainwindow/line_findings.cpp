@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QTextCursor>
+#include <cassert>
 
 #include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
@@ -14,6 +15,13 @@ class LineFindings final : public QTextBlockUserData {
   explicit LineFindings(std::vector<Finding> found) : findings(std::move(found)) {}
   std::vector<Finding> findings;
 };
+
+// The line of `block` with `finding`'s fix made: the findings were made from
+// these bytes of its text.
+Text FixedBytes(const QTextBlock& block, const Finding& finding) {
+  assert(finding.fix);
+  return FixedLine(FromWidgetText(block.text()), *finding.fix);
+}
 
 }  // namespace
 
@@ -41,7 +49,7 @@ const Finding* FindingAt(const QTextBlock& block, int column) {
 
 const Finding* FirstFix(const QTextBlock& block) {
   for (const Finding& finding : FindingsOf(block)) {
-    if (finding.fixed_line) return &finding;
+    if (finding.fix) return &finding;
   }
   return nullptr;
 }
@@ -55,10 +63,14 @@ QString FindingMessage(const Finding& finding) {
   return message;
 }
 
+QString FixedText(const QTextBlock& block, const Finding& finding) {
+  return FromGbk(FixedBytes(block, finding));
+}
+
 void ApplyFix(const QTextBlock& block, const Finding& finding) {
   QTextCursor cursor(block);
   cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  cursor.insertText(ToWidgetText(*finding.fixed_line));
+  cursor.insertText(ToWidgetText(FixedBytes(block, finding)));
 }
 
 }  // namespace dravel

@@ -27,6 +27,8 @@ const Finding* FirstFix(const QTextBlock& block);
 
 // What will happen and what was probably meant, translated.
 QString FindingMessage(const Finding& finding);
+// The line of `block` as `finding`'s fix would leave it (`finding` has one).
+QString FixedText(const QTextBlock& block, const Finding& finding);
 // Replaces the line of `block` by `finding`'s fix, as one undo step.
 void ApplyFix(const QTextBlock& block, const Finding& finding);
 

@@ -252,10 +252,10 @@ QString LineNumberEditor::ToolTipAt(const QTextCursor& cursor) const {
   const QTextBlock block = cursor.block();
   if (const Finding* finding = FindingAt(block, cursor.positionInBlock())) {
     QString tip = FindingMessage(*finding).toHtmlEscaped();
-    if (finding->fixed_line) {
+    if (finding->fix) {
       tip += QStringLiteral("<br><i>%1</i>")
                  .arg(tr("按 Ctrl+. 或在右键菜单里修正为：%1")
-                          .arg(FromGbk(*finding->fixed_line).toHtmlEscaped()));
+                          .arg(FixedText(block, *finding).toHtmlEscaped()));
     }
     return tip;
   }
@@ -267,10 +267,10 @@ void LineNumberEditor::contextMenuEvent(QContextMenuEvent* event) {
   QMenu* menu = createStandardContextMenu(event->pos());
   const QTextCursor at = cursorForPosition(event->pos());
   const Finding* finding = FindingAt(at.block(), at.positionInBlock());
-  if (finding != nullptr && finding->fixed_line) {
+  if (finding != nullptr && finding->fix) {
     const QTextBlock block = at.block();
     const Finding fix = *finding;
-    QAction* action = new QAction(tr("修正为：%1").arg(FromGbk(*fix.fixed_line)), menu);
+    QAction* action = new QAction(tr("修正为：%1").arg(FixedText(block, fix)), menu);
     connect(action, &QAction::triggered, this, [block, fix] { ApplyFix(block, fix); });
     menu->insertAction(menu->actions().value(0), action);
     menu->insertSeparator(menu->actions().value(1));
@@ -286,7 +286,7 @@ void LineNumberEditor::contextMenuEvent(QContextMenuEvent* event) {
 bool LineNumberEditor::ApplyFixAtCaret() {
   const QTextCursor caret = textCursor();
   const Finding* finding = FindingAt(caret.block(), caret.positionInBlock());
-  if (finding == nullptr || !finding->fixed_line) finding = FirstFix(caret.block());
+  if (finding == nullptr || !finding->fix) finding = FirstFix(caret.block());
   if (finding == nullptr) return false;
   ApplyFix(caret.block(), *finding);
   return true;

@@ -74,9 +74,12 @@ void MainWindow::BindEvents() {
   examples->setShortcut(QKeySequence(Qt::Key_F2));
   connect(examples, &QAction::triggered, this, [this] { ChooseExample(); });
   editor_->AddMenuAction(examples);
+  const auto show_line = [this](const QString& line) {
+    hint_->AppendText(Utf8ToGbk(line.toStdString()));
+  };
+  connect(canvas_, &TurtleCanvas::MessageRaised, this, show_line);
   if (const CanvasContextMenu* menu = canvas_->ContextMenu()) {
-    connect(menu, &CanvasContextMenu::MessageRaised, this,
-            [this](const QString& line) { hint_->AppendText(Utf8ToGbk(line.toStdString())); });
+    connect(menu, &CanvasContextMenu::MessageRaised, this, show_line);
   }
 }
 

@@ -98,11 +98,12 @@ void ScriptHighlighter::ColourChange(int position, int chars_added) {
 }
 
 void ScriptHighlighter::ColourVisible() {
+  const QTextBlock first = editor_.cursorForPosition(QPoint(0, 0)).block();
   const QTextBlock last =
       editor_.cursorForPosition(QPoint(0, editor_.viewport()->height())).block();
+  ForgetHidden(first.blockNumber(), last.blockNumber());
   bool coloured = false;
-  for (QTextBlock block = editor_.cursorForPosition(QPoint(0, 0)).block(); block.isValid();
-       block = block.next()) {
+  for (QTextBlock block = first; block.isValid(); block = block.next()) {
     if (block.userState() != kColoured) {
       Colour(block);
       editor_.document()->markContentsDirty(block.position(), block.length());
@@ -111,6 +112,23 @@ void ScriptHighlighter::ColourVisible() {
     if (block == last) break;
   }
   if (coloured) editor_.viewport()->update();
+}
+
+// A line's layout keeps what painting it shaped until the line is laid out
+// again: for a line of 4,000 characters in 4,000 colours some 300 KB, so
+// paging through a file of such lines once took hundreds of MB. Lines that
+// left the view let theirs go (setting the text of a block's layout, which
+// reads its text from the block, only drops the layout); Qt lays a line out
+// again when it shows or is measured. Their colours and findings stay.
+void ScriptHighlighter::ForgetHidden(int first, int last) {
+  QTextDocument* document = editor_.document();
+  for (int number = shown_first_; number <= shown_last_; ++number) {
+    if (number >= first && number <= last) continue;
+    const QTextBlock block = document->findBlockByNumber(number);
+    if (block.isValid()) block.layout()->setText({});
+  }
+  shown_first_ = first;
+  shown_last_ = last;
 }
 
 // Colours the line and marks what the checker finds in it with a wavy line.
@@ -122,9 +140,8 @@ void ScriptHighlighter::Colour(QTextBlock& block) const {
   if (text.size() <= kLongestColouredLine) findings = CheckLine(FromWidgetText(text));
   for (const Finding& finding : findings) {
     const auto [begin, end] = CharacterRange(text, {finding.begin, finding.end});
-    // A finding between characters (a missing word) marks the one before.
-    const int from = end > begin ? begin : std::max(0, begin - 1);
-    ranges.append({from, std::max(end, from + 1) - from, finding_});
+    const auto [from, to] = MarkedColumnsOf(begin, end);
+    ranges.append({from, to - from, finding_});
   }
   KeepFindings(block, std::move(findings));
   block.layout()->setFormats(ranges);

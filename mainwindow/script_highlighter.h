@@ -7,7 +7,7 @@
 // the editor's content-changed event are never touched, so colouring never
 // counts as an edit. An edit's lines are coloured at once; a whole new text
 // (an open) is coloured as its lines come into view, so a huge script costs
-// no work per line.
+// no work per line; lines that leave the view drop their laid-out glyphs.
 #pragma once
 
 #include <QList>
@@ -38,6 +38,9 @@ class ScriptHighlighter final : public QObject {
  private:
   void ColourChange(int position, int chars_added);
   void ColourVisible();
+  // Drops the layouts of the lines shown last time that are not among
+  // blocks first..last now.
+  void ForgetHidden(int first, int last);
   void Colour(QTextBlock& block) const;
   void AddWord(QList<QTextLayout::FormatRange>& ranges, const QString& line, int begin,
                int end) const;
@@ -51,6 +54,8 @@ class ScriptHighlighter final : public QObject {
   QTextCharFormat bracket_;
   QTextCharFormat finding_;
   bool colouring_ = true;
+  int shown_first_ = 0;  // the blocks in view at the last look
+  int shown_last_ = -1;
 };
 
 }  // namespace dravel

@@ -1,9 +1,9 @@
 #include "mainwindow/script_marks.h"
 
 #include <QMouseEvent>
-#include <QRegularExpression>
 #include <QTextBlock>
 
+#include "interpreter/message_line.h"
 #include "interpreter/run_location.h"
 #include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
@@ -12,12 +12,6 @@
 
 namespace dravel {
 namespace {
-
-// "第N行…" and "已被第N行…": the messages that name a script line.
-const QRegularExpression& LineMessage() {
-  static const QRegularExpression pattern(QStringLiteral("^(?:\u5df2\u88ab)?\u7b2c(\\d+)\u884c"));
-  return pattern;
-}
 
 // The last line of `box` holding text: the message just appended.
 int LastMessageLine(const EditBox& box) {
@@ -76,9 +70,7 @@ bool ScriptMarks::JumpFromHint(int hint_line) {
     return true;
   }
   const QTextBlock block = hint_.document()->findBlockByNumber(hint_line);
-  const QRegularExpressionMatch match = LineMessage().match(block.text());
-  if (!match.hasMatch()) return false;
-  const int script_line = match.captured(1).toInt();
+  const int script_line = ScriptLineOfMessage(FromWidgetText(block.text()));
   const QTextBlock target = editor_.document()->findBlockByNumber(script_line - 1);
   if (script_line < 1 || !target.isValid()) return false;
   editor_.setTextCursor(QTextCursor(target));

@@ -10,6 +10,7 @@
 #include "canvas/text_painter.h"
 #include "canvas/window_look.h"
 #include "interpreter/run_driver.h"
+#include "interpreter/silent_host.h"
 
 namespace dravel {
 namespace {
@@ -17,24 +18,6 @@ namespace {
 constexpr int kCanvasWidth = 732;
 constexpr int kCanvasHeight = 420;
 constexpr std::chrono::milliseconds kLongest(2000);
-
-// The help's runs say nothing; only their drawing is kept.
-class SilentHost final : public RunHost {
- public:
-  explicit SilentHost(Text script) : script_(std::move(script)) {}
-  Text EditorText() override { return script_; }
-  Text RunCountText() override { return "1"; }
-  void DisableRunButton() override {}
-  void ReplaceHint(const std::stop_token&, const Text&) override {}
-  void AppendHint(const std::stop_token&, const Text&) override {}
-  void SetRunCountText(const std::stop_token&, const Text&) override {}
-  void EnableRunButton(const std::stop_token&) override {}
-  void FocusEditor(const std::stop_token&) override {}
-  void Beep(const std::stop_token&) override {}
-
- private:
-  Text script_;
-};
 
 }  // namespace
 

@@ -17,6 +17,7 @@
 #include "mainwindow/window_texts.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
+#include "runtime/recovery_copy.h"
 
 namespace dravel {
 namespace {
@@ -84,6 +85,7 @@ void SourceFiles::OpenNativePath(const std::string& native) {
     Report(texts::kOpenPrefix, ReadablePath(native), false);
     return;
   }
+  const bool recovered = OfferRecoveryCopy(native, read.bytes);
   const auto end = std::find(read.bytes.begin(), read.bytes.end(), uint8_t{0});
   Text script(read.bytes.begin(), end);
   read.bytes = {};
@@ -96,14 +98,31 @@ void SourceFiles::OpenNativePath(const std::string& native) {
   source_path_ = QFile::decodeName(QByteArray::fromStdString(native));
   source_native_ = native;
   Report(texts::kOpenPrefix, ReadablePath(native), true);
-  // Converted text is not yet what the file holds; what GBK cannot hold is
-  // told now, as a save would tell it.
-  source_changed_ = convert ? 1 : 0;
+  // Converted or recovered text is not yet what the file holds; what GBK
+  // cannot hold is told now, as a save would tell it.
+  source_changed_ = convert || recovered ? 1 : 0;
   int bad_line = 0;
   if (convert) editor_.Content(&bad_line);
   if (bad_line != 0) {
     hint_.AppendText(texts::kLinePrefix + std::to_string(bad_line) + texts::kUnsavableLine);
   }
+}
+
+bool SourceFiles::OfferRecoveryCopy(const std::string& native, ByteSet& bytes) {
+  std::optional<RecoveryCopy> copy = FindRecoveryCopy(native);
+  if (!copy || copy->bytes == bytes) return false;
+  const QString question =
+      QCoreApplication::translate("dravel::SourceFiles",
+                                  "上次保存“%1”时没有完成，这个文件现在可能不完整。\n"
+                                  "保存前的内容留在“%2”。\n"
+                                  "要打开保存前的内容吗？选“是”打开保存前的内容（请检查后保存）；"
+                                  "选“否”打开文件现在的内容。这份副本留到下次保存这个文件时。")
+          .arg(ReadablePath(native), ReadablePath(copy->path));
+  const BoxAnswer answer = dialogs_.ShowMessageBox(
+      Utf8ToGbk(question.toStdString()), kMbYesNo | kMbIconQuestion, texts::kMessageBoxCaption);
+  if (answer != BoxAnswer::kYes) return false;
+  bytes = std::move(copy->bytes);
+  return true;
 }
 
 bool SourceFiles::AskToConvertFromUtf8() {

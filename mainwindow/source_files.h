@@ -11,6 +11,7 @@
 
 #include "mainwindow/common_dialog.h"
 #include "runtime/text.h"
+#include "runtime/value.h"
 
 namespace dravel {
 
@@ -27,7 +28,8 @@ class SourceFiles {
   void New();
   void Open();
   // Opens `path` as Open does once the dialog has given it, without the save
-  // prompt. A file that reads as UTF-8 (gbk_codec.h, LooksLikeUtf8) is
+  // prompt. A file whose save in place was cut short is offered back as it
+  // was before (OfferRecoveryCopy). A file that reads as UTF-8 (gbk_codec.h, LooksLikeUtf8) is
   // converted into GBK when the user says so, and then counts as changed. A
   // path Qt decoded lossily finds its file again (native_path.h).
   void OpenPath(const QString& path);
@@ -50,6 +52,11 @@ class SourceFiles {
   // Writes the script to the source path, asking for one when there is none.
   // `line_break` ends the success message. True when the file was written.
   bool SaveScript(bool line_break);
+  // When a save of `native` written in place was cut short, its recovery copy
+  // (recovery_copy.h) holds the bytes from before it: asks whether to open
+  // those instead of the file's `bytes`, and on Yes puts them there. The copy
+  // stays until the file is saved. True when `bytes` now hold the copy's.
+  bool OfferRecoveryCopy(const std::string& native, ByteSet& bytes);
   // Asks whether to convert an open file's UTF-8 into GBK.
   bool AskToConvertFromUtf8();
   bool AskForPath(DialogKind kind, const Text& filter, const Text& ext, const QString& initial);

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -26,6 +27,12 @@ ssize_t FileSystem::Write(int fd, const void* buffer, size_t size) {
 int FileSystem::Fsync(int fd) { return ::fsync(fd); }
 int FileSystem::Close(int fd) { return ::close(fd); }
 int FileSystem::Rename(const char* from, const char* to) { return ::rename(from, to); }
+int FileSystem::Unlink(const char* path) { return ::unlink(path); }
+int FileSystem::Mkdir(const char* path, mode_t mode) { return ::mkdir(path, mode); }
+int FileSystem::Ftruncate(int fd, off_t length) { return ::ftruncate(fd, length); }
+int FileSystem::PosixFallocate(int fd, off_t offset, off_t length) {
+  return ::posix_fallocate(fd, offset, length);
+}
 
 FileSystem& CurrentFileSystem() {
   FileSystem* file_system = current.load();

@@ -1,7 +1,8 @@
 // The seam between the whole-file commands and the operating system: the
 // calls that can fail half-way through a read or a save go through a
 // `FileSystem`, which tests replace to make a write fail (a full disk, a
-// failing fsync or rename) and check that the old file survives.
+// failing fsync or rename) or to end the process at any call, and check that
+// the old file survives.
 #pragma once
 
 #include <sys/types.h>
@@ -20,6 +21,11 @@ class FileSystem {
   virtual int Fsync(int fd);
   virtual int Close(int fd);
   virtual int Rename(const char* from, const char* to);
+  virtual int Unlink(const char* path);
+  virtual int Mkdir(const char* path, mode_t mode);
+  virtual int Ftruncate(int fd, off_t length);
+  // As posix_fallocate: 0, or the error number itself (errno is left alone).
+  virtual int PosixFallocate(int fd, off_t offset, off_t length);
 };
 
 // The file system the file commands use now.

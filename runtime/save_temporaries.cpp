@@ -69,11 +69,12 @@ std::string FolderPrefixOf(const std::string& path) {
   return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-int CreateSaveTemporary(FileSystem& fs, const std::string& folder_prefix, std::string& temp_path) {
+int CreateSaveTemporary(FileSystem& fs, const std::string& folder_prefix, std::string& temp_path,
+                        mode_t mode) {
   const std::string start = folder_prefix + std::string(kPrefix) + std::to_string(getpid()) + "-";
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     temp_path = start + RandomPart() + std::string(kSuffix);
-    const int fd = fs.Open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = fs.Open(temp_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;

@@ -15,8 +15,10 @@ namespace dravel {
 std::string FolderPrefixOf(const std::string& path);
 
 // Creates a new, empty temporary file in `folder_prefix` (as FolderPrefixOf
-// gives it); returns its descriptor and name, or -1 with errno set.
-int CreateSaveTemporary(FileSystem& fs, const std::string& folder_prefix, std::string& temp_path);
+// gives it) with the permissions `mode` (less the umask); returns its
+// descriptor and name, or -1 with errno set.
+int CreateSaveTemporary(FileSystem& fs, const std::string& folder_prefix, std::string& temp_path,
+                        mode_t mode = 0666);
 
 // Removes, from `folder_prefix`, temporaries of ours whose process is gone
 // and which belong to the calling user: those CreateSaveTemporary names and

@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QPainter>
+#include <cerrno>
 
 #include "apps/dravel-render/batch_child.h"
+#include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/script_folder.h"
 #include "runtime/gbk_codec.h"
@@ -53,9 +55,10 @@ TEST(ChildReport, ReadsBackWholeOrNotAtAll) {
   report.result = "failed";
   report.last_line = Utf8ToGbk("第2行存在无法识别的命令！\t\\");
   report.place = "line 3, body item 2";
-  report.picture_failed = true;
+  report.picture_error = ELOOP;
   report.lines_drawn = 12345678901;
   report.milliseconds = 42;
+  report.score = 97.0 / 3;
   const std::string text = ReportText(report);
   const std::optional<ChildReport> back = ParseReport(text);
   ASSERT_TRUE(back);
@@ -63,13 +66,42 @@ TEST(ChildReport, ReadsBackWholeOrNotAtAll) {
   EXPECT_EQ(back->result, "failed");
   EXPECT_EQ(back->last_line, report.last_line);
   EXPECT_EQ(back->place, report.place);
-  EXPECT_TRUE(back->picture_failed);
+  EXPECT_EQ(back->picture_error, ELOOP);
   EXPECT_EQ(back->lines_drawn, report.lines_drawn);
   EXPECT_EQ(back->milliseconds, 42);
+  EXPECT_EQ(back->score, report.score) << "exactly, as the sheet's order needs";
+  report.score.reset();
+  EXPECT_FALSE(ParseReport(ReportText(report))->score.has_value());
   for (size_t cut : {size_t(0), size_t(5), text.size() - 1}) {
     EXPECT_FALSE(ParseReport(text.substr(0, cut)).has_value()) << cut;
   }
   EXPECT_FALSE(ParseReport("exit\tx\n" + text.substr(text.find('\n') + 1)).has_value());
+}
+
+TEST(PictureNames, NumberOnlyWhatIsTakenWhateverTheCase) {
+  using Names = std::vector<std::string>;
+  const struct {
+    const char* what;
+    Names scripts, reserved, pictures;
+  } cases[] = {
+      {"plain", {"a.dvg", "b.DVG"}, {}, {"a.png", "b.png"}},
+      {"case and a double extension",
+       {"a.DVG", "a.dvg", "a.dvg.dvg"},
+       {},
+       {"a.png", "a-2.png", "a.dvg.png"}},
+      {"a number never takes a later script's own name",
+       {"A.dvg", "a.dvg", "a-2.dvg"},
+       {},
+       {"A.png", "a-3.png", "a-2.png"}},
+      {"the run's own files",
+       {"Sheet.dvg", "x.dvg"},
+       {"sheet.png", "x.png"},
+       {"Sheet-2.png", "x-2.png"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(PictureNames(c.scripts, ".png", c.reserved), c.pictures);
+  }
 }
 
 TEST(ShownName, Utf8WhenValidElseGbk) {

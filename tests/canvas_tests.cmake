@@ -13,3 +13,4 @@ dravel_add_test(picture_export_test QT SOURCES picture_export_test.cpp
 dravel_add_test(window_export_test QT SOURCES mainwindow_test_fixture.cpp window_export_test.cpp
   LIBS dravel::mainwindow dravel::canvas Qt6::Test)
 dravel_add_test(png_encoder_test QT SOURCES png_encoder_test.cpp LIBS dravel::canvas)
+dravel_add_test(canvas_memory_test QT SOURCES canvas_memory_test.cpp LIBS dravel::canvas)

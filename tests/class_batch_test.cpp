@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -89,12 +90,12 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
                                Quoted(out_.filePath("sheet.png")) + " " + Quoted(in_.path()));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "script\texit\tresult\tlast message\twhere\n"
-            "HOUSE.DVG\t0\tok\t程序调试完毕！\t\n"
-            "animated.dvg\t0\tok\t程序调试完毕！\t\n"
-            "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 3, body item 2\n"
-            "forever.dvg\t1\ttimeout\t已停止调试程序！\t\n"
-            "五角星.dvg\t0\tok\t程序调试完毕！\t\n");
+            "script\texit\tresult\tlast message\twhere\tpicture\n"
+            "HOUSE.DVG\t0\tok\t程序调试完毕！\t\tHOUSE.png\n"
+            "animated.dvg\t0\tok\t程序调试完毕！\t\tanimated.png\n"
+            "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 3, body item 2\tbroken.png\n"
+            "forever.dvg\t1\ttimeout\t已停止调试程序！\t\tforever.png\n"
+            "五角星.dvg\t0\tok\t程序调试完毕！\t\t五角星.png\n");
   for (const char* picture : {"HOUSE.png", "animated.png", "broken.png", "forever.png"}) {
     EXPECT_EQ(QImage(out + "/" + picture).size(), QSize(732, 420)) << picture;
   }
@@ -105,13 +106,14 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
   ASSERT_TRUE(csv.starts_with("\xEF\xBB\xBF"));
   const auto rows = CsvRows(csv.substr(3));
   ASSERT_EQ(rows.size(), 6u);
-  for (const auto& row : rows) EXPECT_EQ(row.size(), 7u) << row[0];
+  for (const auto& row : rows) EXPECT_EQ(row.size(), 8u) << row[0];
   EXPECT_EQ(rows[0][0], "file");
   EXPECT_EQ(rows[3][0], "broken.dvg");
   EXPECT_EQ(rows[3][1], "failed");
   EXPECT_EQ(rows[3][4], "line 3, body item 2");
   EXPECT_EQ(rows[3][5], "2") << "two lines drawn before the failure";
   EXPECT_EQ(rows[5][0], "五角星.dvg");
+  EXPECT_EQ(rows[5][7], "五角星.png");
 }
 
 TEST_F(ClassBatch, DelaysAreKeptOnlyWhenAsked) {
@@ -132,9 +134,10 @@ TEST_F(ClassBatch, ScoresEachPictureAgainstTheTarget) {
                                Quoted(out_.filePath("out")) + " --sort score --contact-sheet " +
                                Quoted(out_.filePath("sheet.png")) + " " + Quoted(shapes.path()));
   EXPECT_EQ(result.status, 0);
-  const auto score = [&](const char* name) {
+  const auto score = [&](const char* name) {  // the field before the picture's
     const size_t row = result.out.find(std::string(name) + "\t");
-    const size_t tab = result.out.rfind('\t', result.out.find('\n', row));
+    const size_t tab =
+        result.out.rfind('\t', result.out.rfind('\t', result.out.find('\n', row)) - 1);
     return std::stod(result.out.substr(tab + 1));
   };
   EXPECT_EQ(score("same.dvg"), 100);
@@ -171,9 +174,29 @@ TEST_F(ClassBatch, AScriptThatRunsOutOfMemoryMarksOnlyItsOwnRow) {
       Render("--memory-limit 250 -o " + Quoted(out_.path()) + " " + Quoted(folder.path()));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "script\texit\tresult\tlast message\twhere\n"
-            "huge.dvg\t1\tfailed\tran out of memory\t\n"
-            "square.dvg\t0\tok\t程序调试完毕！\t\n");
+            "script\texit\tresult\tlast message\twhere\tpicture\n"
+            "huge.dvg\t1\tfailed\tran out of memory\t\t\n"
+            "square.dvg\t0\tok\t程序调试完毕！\t\tsquare.png\n");
+}
+
+// Said once, up front, with the least that works, which does: not a row of
+// failures that each end at the hint's first line.
+TEST_F(ClassBatch, AMemoryLimitNoRunCanStartUnderIsRefusedOnce) {
+  const std::string folders = " -o " + Quoted(out_.path()) + " " + Quoted(in_.path());
+  const Result refused =
+      dravel::RunCommand(std::string(DRAVEL_RENDER) + " --memory-limit 64" + folders + " 2>&1");
+  EXPECT_EQ(refused.status, 2);
+  const std::string least = "the least that works is ";
+  ASSERT_NE(refused.out.find(least), std::string::npos) << refused.out;
+  EXPECT_EQ(std::count(refused.out.begin(), refused.out.end(), '\n'), 1) << refused.out;
+  EXPECT_FALSE(QFile::exists(out_.filePath("summary.txt")));
+
+  QTemporaryDir text;
+  WriteScript(text.path(), "text.dvg", "写文字 你好\r\n前进 100");
+  const int at_least = std::stoi(refused.out.substr(refused.out.find(least) + least.size()));
+  const Result result = Render("--memory-limit " + std::to_string(at_least) + " --turtle -o " +
+                               Quoted(out_.path()) + " " + Quoted(text.path()));
+  EXPECT_EQ(result.status, 0) << result.out;
 }
 
 TEST_F(ClassBatch, SingleScriptOutputs) {

@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -114,6 +115,37 @@ TEST(DravelRender, TheHintComesFirstWhateverHappensAfter) {
   EXPECT_TRUE(result.out.ends_with("程序调试完毕！\n")) << result.out;
 }
 
+// The sanitizers' shadow memory needs far more address space than any limit.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define DRAVEL_SANITIZED
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define DRAVEL_SANITIZED
+#endif
+#endif
+
+TEST(DravelRender, ACanvasTheMemoryCannotHoldIsRefused) {
+#ifdef DRAVEL_SANITIZED
+  GTEST_SKIP() << "address space limits do not mix with the sanitizers";
+#endif
+  const std::string square = Data("class/square.dvg").string();
+  // Room for one layer of 256 MiB, not for the second.
+  const Result single = RunCommand("ulimit -v 450000; " + std::string(DRAVEL_RENDER) +
+                                   " --size 8192x8192 " + square + " 2>&1");
+  EXPECT_EQ(single.status, 2);
+  EXPECT_EQ(single.out, "dravel-render: not enough memory for a canvas of 8192x8192\n");
+  // A folder run under a limit no canvas of that size fits is refused at once.
+  const fs::path folder = TempFile("memory");
+  fs::create_directories(folder);
+  fs::copy_file(square, folder / "square.dvg");
+  const Result rows =
+      RunCommand(std::string(DRAVEL_RENDER) + " --size 8192x8192 --memory-limit 300 " +
+                 folder.string() + " 2>&1");
+  EXPECT_EQ(rows.status, 2);
+  EXPECT_TRUE(rows.out.starts_with("dravel-render: --memory-limit 300 is too small")) << rows.out;
+  fs::remove_all(folder);
+}
+
 TEST(DravelRender, ChecksScriptsWithoutRunningThem) {
   const fs::path folder = fs::temp_directory_path() / "dravel-check-test";
   fs::create_directories(folder);
@@ -133,6 +165,43 @@ TEST(DravelRender, ChecksScriptsWithoutRunningThem) {
   result = Render("--check --encoding gbk " + traps);
   EXPECT_NE(result.out.find(traps + ":3:1: " + Utf8ToGbk("无法识别的命令")), std::string::npos);
   EXPECT_EQ(Render("--check " + (folder / "missing.dvg").string()).status, 2);
+  fs::remove_all(folder);
+}
+
+// Columns count characters along a line of several findings; a file lists
+// its first findings (whole lines) and one line counting the lines left.
+TEST(DravelRender, CheckListsTheFirstFindingsOfAFileAndCountsTheRest) {
+  const fs::path script = TempFile("many.dvg");
+  std::string utf8 = "重复 4 【前进 100｜右转 90|前近 5】\r\n";
+  for (int i = 0; i < 2100; ++i) utf8 += "前近 5\r\n";
+  std::ofstream(script, std::ios::binary) << Utf8ToGbk(utf8);
+  const Result result = Render("--check " + script.string());
+  EXPECT_EQ(result.status, 1);
+  const std::string path = script.string();
+  EXPECT_TRUE(result.out.starts_with(path + ":1:13: 全角竖线")) << result.out.substr(0, 500);
+  EXPECT_NE(result.out.find("\n" + path + ":1:20: 无法识别的命令“前近”"), std::string::npos);
+  EXPECT_NE(result.out.find("\n" + path + ":1999:1: "), std::string::npos);
+  EXPECT_EQ(result.out.find(":2000:1: "), std::string::npos);
+  EXPECT_TRUE(result.out.ends_with("\n" + path + ": 后面还有 102 行有问题，没有列出。\n"));
+  fs::remove(script);
+}
+
+// --check lists a folder as the folder mode does: a sub-folder named like a
+// script is no script, a file named .dvg is one, and a line break in a name
+// cannot split a finding's line.
+TEST(DravelRender, ChecksTheScriptsTheFolderModeWouldRun) {
+  const fs::path folder = TempFile("check-scan");
+  fs::create_directories(folder / "sub.dvg");
+  for (const char* name : {".dvg", "new\nline.dvg"})
+    std::ofstream(folder / name, std::ios::binary) << Utf8ToGbk("前近 5");
+  const Result result = Render("--check " + folder.string());
+  EXPECT_EQ(result.status, 1);
+  const std::string finding = ":1:1: 无法识别的命令“前近”";
+  EXPECT_TRUE(result.out.starts_with(folder.string() + "/.dvg" + finding)) << result.out;
+  EXPECT_NE(result.out.find("\n" + folder.string() + "/new\\nline.dvg" + finding),
+            std::string::npos)
+      << result.out;
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 2) << result.out;
   fs::remove_all(folder);
 }
 

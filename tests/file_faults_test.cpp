@@ -1,5 +1,6 @@
 // File faults through the real window: a save into a read-only folder, a disk
-// that fills up half-way through a write, a file replaced or removed between
+// that fills up half-way through a write, a save in place cut short and the
+// copy that then offers the old bytes back, a file replaced or removed between
 // open and save, a path GBK cannot hold, a 50 MB binary file opened and a
 // file of one 10 MB line run. Every case must leave one clear message in the
 // hint box, the old file as it was, the editor's text as it was, and a window
@@ -19,6 +20,11 @@
 namespace dravel::testing {
 namespace {
 
+int Fail(int error) {
+  errno = error;
+  return -1;
+}
+
 // Fails the calls a read-only folder holding a read-only file refuses:
 // creating a file, renaming one into it, writing the file in place. (A
 // writable file in a read-only folder is saved in place.)
@@ -29,12 +35,6 @@ class ReadOnlyFolder final : public FileSystem {
     return FileSystem::Open(path, flags, mode);
   }
   int Rename(const char*, const char*) override { return Fail(EACCES); }
-
- private:
-  static int Fail(int error) {
-    errno = error;
-    return -1;
-  }
 };
 
 // A disk with `room` bytes left: writes beyond it end in ENOSPC.
@@ -42,10 +42,7 @@ class FullDisk final : public FileSystem {
  public:
   explicit FullDisk(size_t room) : room_(room) {}
   ssize_t Write(int fd, const void* buffer, size_t size) override {
-    if (room_ == 0) {
-      errno = ENOSPC;
-      return -1;
-    }
+    if (room_ == 0) return Fail(ENOSPC);
     const ssize_t written = FileSystem::Write(fd, buffer, std::min(size, room_));
     if (written > 0) room_ -= size_t(written);
     return written;
@@ -53,6 +50,30 @@ class FullDisk final : public FileSystem {
 
  private:
   size_t room_;
+};
+
+// A folder that refuses new files, so a save writes the file in place, on a
+// disk that dies at the truncate: the file keeps the new bytes and the old
+// ones' tail, and the old bytes cannot be put back.
+class DiesAtTheTruncate final : public FileSystem {
+ public:
+  explicit DiesAtTheTruncate(const QString& folder)
+      : folder_(QFile::encodeName(folder).toStdString() + "/") {}
+  int Open(const char* path, int flags, mode_t mode) override {
+    if ((flags & O_CREAT) != 0 && std::string_view(path).starts_with(folder_)) return Fail(EACCES);
+    return FileSystem::Open(path, flags, mode);
+  }
+  ssize_t Write(int fd, const void* buffer, size_t size) override {
+    return dead_ ? Fail(EIO) : FileSystem::Write(fd, buffer, size);
+  }
+  int Ftruncate(int, off_t) override {
+    dead_ = true;
+    return Fail(EIO);
+  }
+
+ private:
+  std::string folder_;
+  bool dead_ = false;
 };
 
 // Makes `file_system` current for the scope.
@@ -125,6 +146,47 @@ TEST_F(FileFaultsTest, SaveFailuresKeepTheOldFileAndTheEditor) {
   }
   Files().Save();  // the disk has room again
   EXPECT_EQ(ReadFile(path), typed);
+}
+
+// The next open offers the bytes from before a save in place that was cut
+// short (Yes: in the editor, to be saved; No: the file as it is), naming the
+// file and the copy; the copy goes once the file is saved.
+TEST_F(FileFaultsTest, AnInPlaceSaveCutShortIsOfferedBackAtTheNextOpen) {
+  const QString path = PathOf("star.dvg");
+  const Text old_text = Gbk("前进 100\r\n右转 144\r\n");
+  const Text mixed = "go 5" + old_text.substr(4);
+  struct Case {
+    const char* name;
+    BoxAnswer answer;
+    Text opened;
+    int changed;
+  } cases[] = {{"Yes opens the bytes from before the save", BoxAnswer::kYes, old_text, 1},
+               {"No opens the file as it is", BoxAnswer::kNo, mixed, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(path, old_text);
+    OpenFile(path);
+    Editor().SetContent("go 5");
+    {
+      DiesAtTheTruncate dying(dir_.path());
+      FileSystemScope scope(dying);
+      Files().Save();
+    }
+    EXPECT_TRUE(Messages().ends_with(SaveFailed(path)));
+    ASSERT_EQ(ReadFile(path), mixed);
+    dialogs_.box_answers = {BoxAnswer::kNo, c.answer};  // the save prompt, then the copy
+    OpenFile(path);
+    const Text question = dialogs_.boxes_shown.back();
+    EXPECT_NE(question.find(PathText(path)), Text::npos);
+    EXPECT_NE(question.find(PathText(cache_.path() + "/dravel/recovery/")), Text::npos);
+    EXPECT_EQ(Editor().Content(), c.opened);
+    EXPECT_EQ(Files().SourceChanged(), c.changed);
+    EXPECT_EQ(FolderEntries(), QStringList{"star.dvg"});
+    Files().Save();
+    EXPECT_EQ(ReadFile(path), c.opened);
+    OpenFile(path);  // asks nothing now
+    EXPECT_EQ(Editor().Content(), c.opened);
+  }
 }
 
 // Another program replaces or removes the file after it was opened: the save

@@ -311,7 +311,8 @@ namespace {
 bool Coloured(const QTextBlock& block) { return !block.layout()->formats().isEmpty(); }
 
 // An edit is coloured at once; a whole new text of many lines as its lines
-// come into view, so opening a huge script costs no work per line.
+// come into view, so opening a huge script costs no work per line; a line
+// that leaves the view keeps its colours but not its layout.
 TEST_F(WindowTest, ScriptColouringFollowsEditsAndTheView) {
   LineNumberEditor& editor = Window().ScriptEditor();
   Window().show();
@@ -327,6 +328,9 @@ TEST_F(WindowTest, ScriptColouringFollowsEditsAndTheView) {
   editor.ensureCursorVisible();
   Drain();
   EXPECT_TRUE(Coloured(document.findBlockByNumber(4900)));
+  // The first line left the view: its layout is dropped, its colours kept.
+  EXPECT_EQ(document.firstBlock().layout()->lineCount(), 0);
+  EXPECT_TRUE(Coloured(document.firstBlock()));
   QTextCursor typing(document.findBlockByNumber(2000));
   typing.insertText(QStringLiteral("左转 5 "));
   EXPECT_TRUE(Coloured(document.findBlockByNumber(2000)));
@@ -357,6 +361,20 @@ TEST_F(WindowTest, TheCheckerMarksATrapAndCtrlPeriodFixesIt) {
   EXPECT_TRUE(FindingsOf(editor.document()->findBlockByNumber(1)).empty());
   editor.undo();
   EXPECT_EQ(Window().Editor().Content(), Gbk("前进 100\r\n重复 4 【前进 100｜右转 90】"));
+}
+
+// A line ending in a byte that is not GBK: Ctrl+. keeps that byte as its own
+// and closes the line ("】" right after it would read as another character).
+TEST_F(WindowTest, CtrlPeriodKeepsAStrayByteAtTheLinesEnd) {
+  LineNumberEditor& editor = Window().ScriptEditor();
+  const Text line = Gbk("重复 4 【前进 100|右转 1") + "\x81";
+  editor.SetContent(line);
+  Drain();
+  editor.setFocus();
+  editor.setTextCursor(QTextCursor(editor.document()->firstBlock()));
+  QTest::keyClick(&editor, Qt::Key_Period, Qt::ControlModifier);
+  EXPECT_EQ(Window().Editor().Content(), line + " " + Gbk("】"));
+  EXPECT_TRUE(FindingsOf(editor.document()->firstBlock()).empty());
 }
 
 }  // namespace

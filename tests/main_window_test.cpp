@@ -250,6 +250,40 @@ TEST_F(WindowTest, AltMnemonicsPressTheirButtons) {
   EXPECT_EQ(GreenPixels(ImageOf(Window().Canvas().Core().Lock()->InkLayer())), 0);
 }
 
+// During a run the run button takes no Alt+A, and Alt+Q is no button's: the
+// box with the focus gets them and must not type them.
+TEST_F(WindowTest, AltKeysNoButtonTakesTypeNothing) {
+  DelayGate gate;
+  const Text script = Gbk("延时 100000\r\n前进 100");
+  Window().Editor().SetContent(script);
+  Button("按钮_调试").click();
+  gate.WaitUntilEntered();
+  Drain();
+  QSignalSpy run_clicks(&Button("按钮_调试"), &QPushButton::clicked);
+  QWidget* editor = &Window().Editor();
+  QWidget* count = &Window().RunCountBox();
+  const struct {
+    QWidget* box;
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+  } kPresses[] = {{editor, Qt::Key_A, Qt::AltModifier},
+                  {editor, Qt::Key_Q, Qt::AltModifier},
+                  {editor, Qt::Key_A, Qt::AltModifier | Qt::ShiftModifier},
+                  {count, Qt::Key_5, Qt::AltModifier},
+                  {count, Qt::Key_A, Qt::AltModifier}};
+  for (const auto& press : kPresses) {
+    SCOPED_TRACE(press.box->objectName().toStdString() + " " + std::to_string(press.key));
+    press.box->setFocus();
+    QTest::keyClick(press.box, press.key, press.modifiers);
+    Drain();
+    EXPECT_EQ(Window().Editor().Content(), script);
+    EXPECT_EQ(Window().RunCountBox().Content(), "1");
+  }
+  EXPECT_EQ(run_clicks.count(), 0);
+  Button("按钮_停止").click();
+  Window().WaitForRun();
+}
+
 TEST_F(WindowTest, AFailingLineFocusesTheEditorAndBeeps) {
   std::atomic<int> beeps = 0;
   SetBeepHook([&] { ++beeps; });

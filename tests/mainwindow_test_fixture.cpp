@@ -35,6 +35,8 @@ BoxAnswer ScriptedDialogs::ShowMessageBox(const Text& content, int style, const 
 
 void WindowTest::SetUp() {
   ASSERT_TRUE(dir_.isValid());
+  // Recovery copies go to the test's own folder, never the user's cache.
+  qputenv("XDG_CACHE_HOME", QFile::encodeName(cache_.path()));
   window_ = std::make_unique<MainWindow>(dialogs_);
   window_->show();
   QApplication::setActiveWindow(window_.get());

@@ -52,6 +52,7 @@ class WindowTest : public ::testing::Test {
 
   ScriptedDialogs dialogs_;
   QTemporaryDir dir_;
+  QTemporaryDir cache_;  // XDG_CACHE_HOME: where recovery copies go
   std::unique_ptr<MainWindow> window_;
 };
 

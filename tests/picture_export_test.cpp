@@ -385,6 +385,7 @@ TEST_F(PictureExportTest, OverflowEmbedsTheVisibleLayerAndFreesTheList) {
   core_->Turtle().Clear();
   Go(10);
   EXPECT_FALSE(core_->Lock()->Drawing().record.Incomplete());
+  EXPECT_EQ(core_->Lock()->LinesDrawn(), 1u);
 }
 
 TEST_F(PictureExportTest, ControlCharactersNeverBreakTheXml) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -39,11 +40,11 @@ QStringList SvgElements(const QString& path) {
 }
 
 const char kSummary[] =
-    "script\texit\tresult\tlast message\twhere\n"
-    "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 2\n"
-    "forever.dvg\t1\ttimeout\t已停止调试程序！\t\n"
-    "square.dvg\t0\tok\t程序调试完毕！\t\n"
-    "五角星.dvg\t0\tok\t程序调试完毕！\t\n";
+    "script\texit\tresult\tlast message\twhere\tpicture\n"
+    "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 2\tbroken.png\n"
+    "forever.dvg\t1\ttimeout\t已停止调试程序！\t\tforever.png\n"
+    "square.dvg\t0\tok\t程序调试完毕！\t\tsquare.png\n"
+    "五角星.dvg\t0\tok\t程序调试完毕！\t\t五角星.png\n";
 
 TEST(RenderFolder, RendersEveryScriptWithSummaryAndContactSheet) {
   QTemporaryDir out;
@@ -79,36 +80,96 @@ TEST(RenderFolder, AFolderWithoutScriptsIsAFailureWithAValidSheet) {
   ASSERT_TRUE(QDir(in.path()).mkdir("empty.dvg"));  // a folder, not a script
   const Result result = Render("--contact-sheet " + in.filePath("s.png") + " " + in.path());
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "script\texit\tresult\tlast message\twhere\n");
+  EXPECT_EQ(result.out, "script\texit\tresult\tlast message\twhere\tpicture\n");
   EXPECT_FALSE(QImage(in.filePath("s.png")).isNull());
 }
 
+void WriteFile(const QString& path, const char* text) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(text);
+}
+
 // Every .dvg entry gets a row and a picture of its own: a pipe and a broken
-// link are unreadable, a.dvg and a.DVG keep apart, a tab in a name cannot
-// break the summary's columns.
+// link are unreadable, a tab in a name cannot break the summary's columns.
 TEST(RenderFolder, OddEntriesEachGetTheirOwnRow) {
   QTemporaryDir in;
-  const auto write = [&](const QString& name, const char* text) {
-    QFile file(in.filePath(name));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(text);
-  };
-  write("a.dvg", "go 10");
-  write("a.DVG", "go 20");
-  write("t\tab.dvg", "go 5");
+  WriteFile(in.filePath("t\tab.dvg"), "go 5");
   ASSERT_EQ(mkfifo(QFile::encodeName(in.filePath("pipe.dvg")).constData(), 0600), 0);
   ASSERT_TRUE(QFile::link(in.filePath("nowhere"), in.filePath("link.dvg")));
   const Result result = Render("--timeout 2 '" + in.path() + "'");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "script\texit\tresult\tlast message\twhere\n"
-            "a.DVG\t0\tok\t程序调试完毕！\t\n"
-            "a.dvg\t0\tok\t程序调试完毕！\t\n"
-            "link.dvg\t2\tunreadable\t\t\n"
-            "pipe.dvg\t2\tunreadable\t\t\n"
-            "t\\tab.dvg\t0\tok\t程序调试完毕！\t\n");
-  for (const char* picture : {"a.dvg.png", "a.DVG.png", "t\tab.png"})
-    EXPECT_EQ(QImage(in.filePath(picture)).size(), QSize(732, 420)) << picture;
+            "script\texit\tresult\tlast message\twhere\tpicture\n"
+            "link.dvg\t2\tunreadable\t\t\t\n"
+            "pipe.dvg\t2\tunreadable\t\t\t\n"
+            "t\\tab.dvg\t0\tok\t程序调试完毕！\t\tt\\tab.png\n");
+  EXPECT_EQ(QImage(in.filePath("t\tab.png")).size(), QSize(732, 420));
+}
+
+// Each picture holds its own script's line (go N draws N pixels up from the
+// centre), under the name its row gives; the sheet keeps its own name.
+TEST(RenderFolder, PicturesNeverShareANameNorTakeTheRunsOwn) {
+  QTemporaryDir in;
+  const struct {
+    const char* script;
+    const char* text;
+    int length;
+    const char* picture;
+  } cases[] = {{"a.DVG", "go 10", 10, "a.png"},
+               {"a.dvg", "go 40", 40, "a-2.png"},
+               {"a.dvg.dvg", "go 80", 80, "a.dvg.png"},
+               {"sheet.dvg", "go 120", 120, "sheet-2.png"}};
+  for (const auto& c : cases) WriteFile(in.filePath(c.script), c.text);
+  const Result result = Render("--contact-sheet " + in.filePath("sheet.png") + " " + in.path());
+  EXPECT_EQ(result.status, 0);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    EXPECT_NE(
+        result.out.find(std::string(c.script) + "\t0\tok\t程序调试完毕！\t\t" + c.picture + "\n"),
+        std::string::npos)
+        << result.out;
+    const QImage picture(in.filePath(c.picture));
+    ASSERT_EQ(picture.size(), QSize(732, 420));
+    EXPECT_NE(picture.pixel(366, 210 - c.length + 1), picture.pixel(5, 5));
+    EXPECT_EQ(picture.pixel(366, 210 - c.length - 2), picture.pixel(5, 5));
+  }
+  EXPECT_EQ(QImage(in.filePath("sheet.png")).width(), 12 + 4 * (240 + 12));
+}
+
+// Links a pupil's archive may carry where the run writes its own files: the
+// run leaves each link and its target alone, leaves the picture's name out
+// of its row, and ends with status 2.
+TEST(RenderFolder, NeverWritesThroughALink) {
+  QTemporaryDir in, elsewhere;
+  WriteFile(in.filePath("alice.dvg"), "go 10");
+  WriteFile(in.filePath("bob.dvg"), "go 20");
+  const QStringList links = {"summary.txt", "alice.png", "sheet.png", "summary.csv"};
+  for (const QString& name : links) {
+    if (name != "summary.csv") WriteFile(elsewhere.filePath(name), "victim");
+    ASSERT_TRUE(QFile::link(elsewhere.filePath(name), in.filePath(name)));
+  }
+  const Result result = Render("--contact-sheet " + in.filePath("sheet.png") + " " + in.path());
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.out,
+            "script\texit\tresult\tlast message\twhere\tpicture\n"
+            "alice.dvg\t0\tok\t程序调试完毕！\t\t\n"
+            "bob.dvg\t0\tok\t程序调试完毕！\t\tbob.png\n");
+  for (const QString& name : links) {
+    SCOPED_TRACE(name.toStdString());
+    EXPECT_TRUE(QFileInfo(in.filePath(name)).isSymLink());
+    EXPECT_EQ(ReadAll(elsewhere.filePath(name)), name == "summary.csv" ? "" : "victim");
+  }
+  EXPECT_FALSE(QFile::exists(elsewhere.filePath("summary.csv")));
+}
+
+// Past a million lines the drawing's list is dropped; its count is not.
+TEST(RenderFolder, CountsEveryLineOfARunPastAMillion) {
+  QTemporaryDir in;
+  WriteFile(in.filePath("many.dvg"), "repeat 1000001 \xa1\xbego 3|right 1\xa1\xbf");  // 【 】
+  EXPECT_EQ(Render(in.path()).status, 0);
+  EXPECT_TRUE(ReadAll(in.filePath("summary.csv")).contains("\r\nmany.dvg,ok,,"));
+  EXPECT_TRUE(ReadAll(in.filePath("summary.csv")).contains(",1000001,")) << "lines drawn";
 }
 
 TEST(RenderOutput, SvgByExtensionAndNoFileOnFailure) {

@@ -14,6 +14,7 @@
 #include <memory>
 #include <thread>
 
+#include "canvas/pixel_memory.h"
 #include "canvas/qt_pixels.h"
 #include "canvas/stored_images.h"
 
@@ -188,6 +189,24 @@ TEST_F(TurtleCanvasTest, ResizeClearsAndCentresTurtleZero) {
   EXPECT_EQ(Core().Lock()->Height(), 160);
   EXPECT_EQ(Core().Lock()->StateOf().y, 0);
   EXPECT_EQ(VisibleAt(Core(), 150, 75), qRgb(96, 96, 96));
+}
+
+TEST_F(TurtleCanvasTest, AResizeWithoutMemoryKeepsTheCanvasAndSaysSo) {
+  canvas_->SetProperty(TurtleCanvas::kFrameInterval, 0);
+  canvas_->show();
+  Core().Turtle().Forward(20);
+  QSignalSpy said(canvas_.get(), &TurtleCanvas::MessageRaised);
+  const size_t previous = SetPixelMemoryLimit(200 * 100 * 4);
+  canvas_->resize(300, 160);
+  SetPixelMemoryLimit(previous);
+  EXPECT_EQ(Core().Lock()->Width(), 200);
+  EXPECT_EQ(Core().Lock()->Height(), 100);
+  EXPECT_EQ(Core().Lock()->StateOf().y, 20);
+  ASSERT_EQ(said.count(), 1);
+  EXPECT_EQ(said.at(0).at(0).toString(), "内存不足，画布无法改为 300×160，仍为 200×100\r\n");
+  // The kept canvas is what the widget shows.
+  const QImage grabbed = canvas_->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(grabbed.pixel(100, 45), qRgb(0, 255, 0));
 }
 
 TEST_F(TurtleCanvasTest, GrabbedFrameShowsTheSpriteAtTheTurtle) {

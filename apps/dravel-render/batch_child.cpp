@@ -7,10 +7,13 @@
 #include <iostream>
 #include <vector>
 
+#include "apps/dravel-render/contact_sheet.h"
 #include "apps/dravel-render/gui_application.h"
+#include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/render_run.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
+#include "canvas/qt_pixels.h"
 #include "runtime/file_bytes.h"
 
 // The sanitizers' shadow memory needs far more address space than any limit.
@@ -26,6 +29,10 @@ namespace dravel {
 namespace {
 
 constexpr double kChildDefaultTimeoutSeconds = 10;
+// A 写文字 script with every output at 732x420 started at 112 MB, at
+// 8192x8192 at 1,040 MB (about 14.6 bytes a pixel more).
+constexpr int kChildBaseMegabytes = 120;
+constexpr int64_t kChildBytesPerPixel = 16;
 
 std::string ResultOf(const RunOutcome& outcome) {
   if (outcome.exit_status == 0) return "ok";
@@ -34,18 +41,43 @@ std::string ResultOf(const RunOutcome& outcome) {
 
 bool WriteBytes(const std::string& path, const std::string& text) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
-  return TryWriteFileBytes(path, std::span(bytes, text.size())).Ok();
+  return TryWriteFileBytes(path, std::span(bytes, text.size()), LinkAtName::kRefuse).Ok();
 }
 
-// Runs the script and writes its pictures into `report`.
-void RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildReport& report) {
-  const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
-  if (!canvas) {
-    report.exit_status = 1;
-    report.result = "failed";
-    report.last_line = CanvasRefusal(options);
-    return;
+std::optional<double> ScoreAgainst(const QImage& picture, const std::string& reference) {
+  const FileReadResult read = TryReadFileBytes(reference);
+  if (!read.Ok()) return std::nullopt;
+  return MatchScore(picture, QImage::fromData(read.bytes.data(), int(read.bytes.size())));
+}
+
+// The picture the score and the thumbnail are made from; null when it cannot
+// be allocated.
+QImage PictureOf(const CanvasCore& canvas, bool with_turtles) {
+  auto locked = canvas.Lock();
+  return with_turtles ? FrameImage(*locked) : ImageOf(locked->VisibleLayer());
+}
+
+void WritePictures(const RenderOptions& options, const CanvasCore& canvas, ChildReport& report) {
+  const PictureFormat format = options.svg_in_folder ? PictureFormat::Svg : PictureFormat::Png;
+  if (options.output_path) {
+    report.picture_error =
+        WritePictureFile(*options.output_path, PictureBytes(canvas, format, options.paint_turtles),
+                         LinkAtName::kRefuse)
+            .error;
   }
+  if (!options.reference && !options.batch_image) return;
+  const QImage picture = PictureOf(canvas, options.paint_turtles);
+  if (options.reference) report.score = ScoreAgainst(picture, *options.reference);
+  if (options.batch_image) {
+    WritePictureFile(*options.batch_image, PngBytes(Thumbnail(picture)), LinkAtName::kRefuse);
+  }
+}
+
+// Runs the script and writes its pictures into `report`; false, running
+// nothing, when its canvas cannot be had.
+bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildReport& report) {
+  const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
+  if (!canvas) return false;
   SetUpCanvas(*canvas, options.edge_mode, options.svg_in_folder);
   const double seconds = options.timeout_seconds.value_or(kChildDefaultTimeoutSeconds);
   const auto started = std::chrono::steady_clock::now();
@@ -62,15 +94,8 @@ void RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildRep
   report.last_line = LastHintLine(outcome.hint);
   report.place = PlaceText(outcome);
   report.lines_drawn = canvas->Lock()->LinesDrawn();
-  const PictureFormat format = options.svg_in_folder ? PictureFormat::Svg : PictureFormat::Png;
-  report.picture_failed =
-      options.output_path &&
-      !WritePictureFile(*options.output_path, PictureBytes(*canvas, format, options.paint_turtles))
-           .Ok();
-  if (options.batch_image) {
-    WritePictureFile(*options.batch_image,
-                     PictureBytes(*canvas, PictureFormat::Png, options.paint_turtles));
-  }
+  WritePictures(options, *canvas, report);
+  return true;
 }
 
 }  // namespace
@@ -78,8 +103,11 @@ void RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildRep
 int RunBatchChild(const RenderOptions& options) {
   ChildReport report;
   const FileReadResult read = TryReadFileBytes(options.script_path);
-  if (read.Ok()) {
-    RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()), report);
+  // No report: the folder run makes the row from this last line.
+  if (read.Ok() &&
+      !RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()), report)) {
+    std::cerr << "dravel-render: " << CanvasRefusal(options) << "\n";
+    return 2;
   }
   if (WriteBytes(*options.batch_report, ReportText(report))) return 0;
   std::cerr << "dravel-render: cannot write " << *options.batch_report << "\n";
@@ -87,10 +115,13 @@ int RunBatchChild(const RenderOptions& options) {
 }
 
 std::string ReportText(const ChildReport& report) {
+  char score[32] = "";
+  if (report.score) *std::to_chars(score, score + sizeof score - 1, *report.score).ptr = '\0';
   return "exit\t" + std::to_string(report.exit_status) + "\nresult\t" + report.result +
-         "\nplace\t" + report.place + "\npicture failed\t" + (report.picture_failed ? "1" : "0") +
+         "\nplace\t" + report.place + "\npicture error\t" + std::to_string(report.picture_error) +
          "\nlines\t" + std::to_string(report.lines_drawn) + "\nms\t" +
-         std::to_string(report.milliseconds) + "\nlast\t" + report.last_line + "\n";
+         std::to_string(report.milliseconds) + "\nscore\t" + score + "\nlast\t" + report.last_line +
+         "\n";
 }
 
 std::optional<ChildReport> ParseReport(std::string_view text) {
@@ -114,12 +145,14 @@ std::optional<ChildReport> ParseReport(std::string_view text) {
       report.result = value;
     else if (key == "place")
       report.place = value;
-    else if (key == "picture failed")
-      report.picture_failed = value == "1";
+    else if (key == "picture error")
+      ok = number(value, report.picture_error);
     else if (key == "lines")
       ok = number(value, report.lines_drawn);
     else if (key == "ms")
       ok = number(value, report.milliseconds);
+    else if (key == "score")
+      ok = value.empty() || number(value, report.score.emplace());
     else if (key == "last")
       report.last_line = value;
     else
@@ -127,7 +160,7 @@ std::optional<ChildReport> ParseReport(std::string_view text) {
     if (!ok) return std::nullopt;
     ++fields;
   }
-  if (fields != 7) return std::nullopt;
+  if (fields != 8) return std::nullopt;
   return report;
 }
 
@@ -139,6 +172,11 @@ void LimitMemory(int megabytes) {
 #else
   (void)megabytes;
 #endif
+}
+
+int LeastChildMemory(const RenderOptions& options) {
+  const int64_t pixels = int64_t(options.width) * options.height;
+  return kChildBaseMegabytes + int((pixels * kChildBytesPerPixel + (1 << 20) - 1) >> 20);
 }
 
 }  // namespace dravel

@@ -23,6 +23,7 @@ struct Running {
   pid_t pid;
   size_t index;
   Clock::time_point started;
+  bool killed = false;
 };
 
 // Starts `job`; -1 when it cannot be started.
@@ -44,46 +45,42 @@ pid_t Spawn(const std::string& program, const ChildJob& job) {
   return failed == 0 ? pid : -1;
 }
 
-// Whether `child` has ended; fills `end` when it has.
-bool Reaped(const Running& child, ChildEnd& end) {
+// Whether `child` has ended; tells `ended` when it has.
+bool Reaped(const Running& child, const ChildEnded& ended) {
   int status = 0;
   if (waitpid(child.pid, &status, WNOHANG) != child.pid) return false;
-  end.exited = WIFEXITED(status);
-  end.status = end.exited ? WEXITSTATUS(status) : WTERMSIG(status);
+  const bool exited = WIFEXITED(status);
+  ended(child.index, {exited, exited ? WEXITSTATUS(status) : WTERMSIG(status), child.killed});
   return true;
 }
 
 }  // namespace
 
-std::vector<ChildEnd> RunChildren(const std::string& program, const std::vector<ChildJob>& jobs,
-                                  int at_once) {
-  std::vector<ChildEnd> ends(jobs.size());
+void RunChildren(const std::string& program, const std::vector<ChildJob>& jobs, int at_once,
+                 const ChildEnded& ended) {
   std::vector<Running> running;
   size_t next = 0;
   while (next < jobs.size() || !running.empty()) {
     while (running.size() < size_t(std::max(at_once, 1)) && next < jobs.size()) {
       const pid_t pid = Spawn(program, jobs[next]);
       if (pid < 0)
-        ends[next] = {true, 127, false};
+        ended(next, {true, 127, false});
       else
         running.push_back({pid, next, Clock::now()});
       ++next;
     }
-    const auto ended = std::remove_if(running.begin(), running.end(), [&](const Running& child) {
-      return Reaped(child, ends[child.index]);
-    });
-    const bool any_ended = ended != running.end();
-    running.erase(ended, running.end());
-    for (const Running& child : running) {
-      ChildEnd& end = ends[child.index];
-      if (!end.killed && Clock::now() - child.started > jobs[child.index].deadline) {
+    const auto gone = std::remove_if(running.begin(), running.end(),
+                                     [&](const Running& child) { return Reaped(child, ended); });
+    const bool any_ended = gone != running.end();
+    running.erase(gone, running.end());
+    for (Running& child : running) {
+      if (!child.killed && Clock::now() - child.started > jobs[child.index].deadline) {
         kill(child.pid, SIGKILL);
-        end.killed = true;
+        child.killed = true;
       }
     }
     if (!any_ended) std::this_thread::sleep_for(kPollInterval);
   }
-  return ends;
 }
 
 std::string OwnProgram() { return std::filesystem::read_symlink("/proc/self/exe").native(); }

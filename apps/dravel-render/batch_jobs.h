@@ -5,6 +5,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,14 @@ struct ChildEnd {
   bool killed = false;  // killed at its deadline
 };
 
-// Runs every job, at most `at_once` at the same time, and gives how each
-// ended, in the jobs' order. A job that cannot be started ends as exited
-// with status 127.
-std::vector<ChildEnd> RunChildren(const std::string& program, const std::vector<ChildJob>& jobs,
-                                  int at_once);
+// Called on the calling thread as each job ends, with its index.
+using ChildEnded = std::function<void(size_t, const ChildEnd&)>;
+
+// Runs every job, at most `at_once` at the same time, and tells how each
+// ended as it ends. A job that cannot be started ends as exited with status
+// 127.
+void RunChildren(const std::string& program, const std::vector<ChildJob>& jobs, int at_once,
+                 const ChildEnded& ended);
 
 // This program's own executable.
 std::string OwnProgram();

@@ -25,7 +25,7 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
 }
 
 int UsageFailure(const std::string& message) {
-  std::cerr << "dravel-render: " << message << "\nTry 'dravel-render --help'.\n";
+  std::cerr << UsageFailureText("dravel-render", message);
   return 2;
 }
 
@@ -61,6 +61,10 @@ int Render(const RenderOptions& options) {
   // The run's hint is out before a picture that cannot be written is told.
   if (options.output_path) {
     const std::string bytes = PictureBytes(*canvas, format, options.paint_turtles);
+    if (bytes.empty()) {
+      std::cerr << "dravel-render: " << PictureRefusal(*options.output_path) << "\n";
+      return 2;
+    }
     if (picture_out ? !WriteStandardOutput(bytes)
                     : !WritePictureFile(*options.output_path, bytes).Ok()) {
       std::cerr << "dravel-render: cannot write " << *options.output_path << "\n";

@@ -1,10 +1,13 @@
 #include "apps/dravel-render/render_check.h"
 
 #include <algorithm>
+#include <cassert>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "apps/dravel-render/render_run.h"
+#include "apps/dravel-render/script_folder.h"
 #include "interpreter/command_list.h"
 #include "interpreter/script_checker.h"
 #include "runtime/file_bytes.h"
@@ -13,14 +16,31 @@
 namespace dravel {
 namespace {
 
-// The 1-based column, in characters, of byte `offset` of the GBK `line`.
-int Column(std::string_view line, int offset) {
-  int column = 1;
-  for (int at = 0; at < offset; ++column) {
-    at += IsLeadByte(static_cast<unsigned char>(line[at])) ? 2 : 1;
+// A file lists this many findings (whole lines) at most, then counts the
+// lines left.
+constexpr size_t kFindingsPerFile = 2000;
+
+// The 1-based columns, in characters, of byte offsets of one GBK line, asked
+// in increasing order: each walks on from where the last one stopped.
+class Column {
+ public:
+  explicit Column(std::string_view line) : line_(line) {}
+
+  int At(int offset) {
+    assert(offset >= asked_);
+    asked_ = offset;
+    for (; at_ < offset; ++column_) {
+      at_ += IsLeadByte(static_cast<unsigned char>(line_[at_])) ? 2 : 1;
+    }
+    return column_;
   }
-  return column;
-}
+
+ private:
+  std::string_view line_;
+  int asked_ = 0;
+  int at_ = 0;
+  int column_ = 1;
+};
 
 // Prints the findings of one file; false when it cannot be read.
 bool CheckFile(const std::string& path, const RenderOptions& options, bool& found) {
@@ -33,35 +53,37 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
-  for (const ScriptFinding& item : CheckScript(script)) {
-    const std::string message = FindingText(item.finding);
-    std::cout << path << ":" << item.line << ":" << Column(lines[item.line - 1], item.finding.begin)
-              << ": " << (gbk ? Utf8ToGbk(message) : message) << "\n";
-    found = true;
+  const std::string shown = OneLineText(ShownName(path).toStdString());
+  const auto print = [&](const std::string& line) {
+    std::cout << (gbk ? Utf8ToGbk(line) : line) << "\n";
+  };
+  const ScriptFindings findings = CheckScript(script, kFindingsPerFile);
+  std::optional<Column> column;
+  for (size_t i = 0; i < findings.listed.size(); ++i) {
+    const ScriptFinding& item = findings.listed[i];
+    if (i == 0 || item.line != findings.listed[i - 1].line) column.emplace(lines[item.line - 1]);
+    print(shown + ":" + std::to_string(item.line) + ":" +
+          std::to_string(column->At(item.finding.begin)) + ": " + FindingText(item.finding));
   }
+  if (findings.lines_left > 0) {
+    print(shown + ": 后面还有 " + std::to_string(findings.lines_left) + " 行有问题，没有列出。");
+  }
+  found = found || !findings.listed.empty();
   return true;
 }
 
-// The paths given, a folder standing for its .dvg files in name order.
-std::vector<std::string> ScriptsOf(const std::vector<std::string>& paths) {
-  namespace fs = std::filesystem;
-  std::vector<std::string> scripts;
-  for (const std::string& path : paths) {
-    std::error_code error;
-    if (!fs::is_directory(path, error)) {
-      scripts.push_back(path);
-      continue;
-    }
-    std::vector<std::string> folder;
-    for (const auto& entry : fs::directory_iterator(path, error)) {
-      std::string extension = entry.path().extension().string();
-      for (char& c : extension) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      if (extension == ".dvg") folder.push_back(entry.path().string());
-    }
-    std::sort(folder.begin(), folder.end());
-    scripts.insert(scripts.end(), folder.begin(), folder.end());
+// Checks the scripts of `folder` as the folder mode lists them; false when
+// it or one of them cannot be read.
+bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& found) {
+  const std::optional<std::vector<ScriptFile>> files = ListScripts(folder);
+  if (!files) {
+    std::cerr << "dravel-render: cannot read the folder " << folder << "\n";
+    return false;
   }
-  return scripts;
+  bool readable = true;
+  for (const ScriptFile& file : *files)
+    readable = CheckFile(JoinPath(folder, file.name), options, found) && readable;
+  return readable;
 }
 
 }  // namespace
@@ -69,8 +91,11 @@ std::vector<std::string> ScriptsOf(const std::vector<std::string>& paths) {
 int CheckScripts(const RenderOptions& options) {
   bool found = false;
   bool unreadable = false;
-  for (const std::string& path : ScriptsOf(options.check_paths)) {
-    if (!CheckFile(path, options, found)) unreadable = true;
+  for (const std::string& path : options.check_paths) {
+    std::error_code error;
+    const bool folder = std::filesystem::is_directory(path, error);
+    if (!(folder ? CheckFolder(path, options, found) : CheckFile(path, options, found)))
+      unreadable = true;
   }
   std::cout.flush();
   if (unreadable) return 2;

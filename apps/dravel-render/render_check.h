@@ -7,7 +7,8 @@
 
 namespace dravel {
 
-// Checks every script of `options.check_paths` (a folder: its .dvg files);
+// Checks every script of `options.check_paths` (a folder: its scripts as the
+// folder mode lists them);
 // 0 when nothing was found, 1 when something was, 2 when a script could not
 // be read.
 int CheckScripts(const RenderOptions& options);

@@ -1,7 +1,8 @@
 #include "render_options.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cmath>
+#include <cstdint>
 #include <string_view>
 
 namespace dravel {
@@ -26,7 +27,9 @@ const char kRenderUsage[] =
     "                        with its byte order mark or are UTF-8 with a character of\n"
     "                        more than one byte, GBK otherwise): how to read SCRIPT\n"
     "      --state           after the hint text, print: turtle X Y HEADING PEN VISIBLE\n"
-    "      --timeout SECONDS press stop after this long\n"
+    "      --timeout SECONDS press stop after this long: from 0 to 1000000, to the\n"
+    "                        millisecond (rounded down); 0 stops the run before\n"
+    "                        its first command\n"
     "      --gbk             write the hint text as GBK bytes instead of UTF-8\n"
     "      --no-delay        do not wait at 延时 lines (the final picture only)\n"
     "  -h, --help            show this help\n"
@@ -76,6 +79,7 @@ const char kRenderVersion[] = "dravel-render " DRAVEL_VERSION "\n";
 namespace {
 
 constexpr int kMaxSide = 8192;  // keeps the two layers within memory
+constexpr double kMaxTimeoutSeconds = 1e6;
 
 std::optional<int> ParseSide(std::string_view text) {
   int value = 0;
@@ -146,11 +150,68 @@ std::optional<int> ParseCount(std::string_view text, int low, int high) {
   return value;
 }
 
+// A decimal number as written: digits, an optional fraction, an optional
+// exponent (clamped far beyond any use); no sign, no NaN, no infinity.
+struct Decimal {
+  std::string_view whole;
+  std::string_view fraction;
+  int64_t exponent = 0;
+};
+
+std::optional<Decimal> SplitDecimal(std::string_view text) {
+  size_t at = 0;
+  const auto digits = [&] {
+    const size_t start = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
+    return text.substr(start, at - start);
+  };
+  Decimal decimal;
+  decimal.whole = digits();
+  if (at < text.size() && text[at] == '.') {
+    ++at;
+    decimal.fraction = digits();
+  }
+  if (decimal.whole.empty() && decimal.fraction.empty()) return std::nullopt;
+  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+    ++at;
+    const bool negative = at < text.size() && text[at] == '-';
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+    const std::string_view exponent = digits();
+    if (exponent.empty()) return std::nullopt;
+    for (const char digit : exponent)
+      decimal.exponent = std::min<int64_t>(decimal.exponent * 10 + (digit - '0'), 1'000'000'000);
+    if (negative) decimal.exponent = -decimal.exponent;
+  }
+  if (at != text.size()) return std::nullopt;
+  return decimal;
+}
+
+// The power of ten of the leading digit that is not 0 (0.02 gives -2);
+// nullopt when every digit is 0.
+std::optional<int64_t> LeadingPower(const Decimal& decimal) {
+  const size_t whole = decimal.whole.find_first_not_of('0');
+  if (whole != std::string_view::npos) {
+    return int64_t(decimal.whole.size() - whole) - 1 + decimal.exponent;
+  }
+  const size_t fraction = decimal.fraction.find_first_not_of('0');
+  if (fraction == std::string_view::npos) return std::nullopt;
+  return -int64_t(fraction) - 1 + decimal.exponent;
+}
+
+// The library's own reading differs between builds past the range of a
+// double (1e-999 is out of range to one, 0 to another), so the text is
+// sized here and only numbers well inside that range are converted.
 bool ParseTimeout(std::string_view text, RenderOptions& options) {
+  const std::optional<Decimal> decimal = SplitDecimal(text);
+  if (!decimal) return false;
+  const std::optional<int64_t> power = LeadingPower(*decimal);
+  if (power && *power > 6) return false;
   double seconds = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-  if (error != std::errc() || end != text.data() + text.size()) return false;
-  if (!std::isfinite(seconds) || seconds < 0 || seconds > 1e6) return false;
+  if (power && *power >= -12) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
+    if (error != std::errc() || end != text.data() + text.size()) return false;
+  }
+  if (seconds > kMaxTimeoutSeconds) return false;
   options.timeout_seconds = seconds;
   return true;
 }
@@ -196,6 +257,14 @@ bool TakesValue(std::string_view name) {
     if (name == known) return true;
   }
   return false;
+}
+
+// What a refused value should have been, where the option's name does not
+// say it.
+std::string ExpectedValue(std::string_view name) {
+  if (name == "--timeout") return " (seconds, from 0 to 1000000)";
+  if (name == "--size") return " (WxH, each side from 1 to " + std::to_string(kMaxSide) + ")";
+  return {};
 }
 
 bool ApplyFlag(std::string_view name, RenderOptions& options) {
@@ -248,7 +317,8 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
       value = argv[++i];
     }
     if (!ApplyValue(name, *value, options)) {
-      return UsageError{"bad value for " + std::string(name) + ": " + std::string(*value)};
+      return UsageError{"bad value for " + std::string(name) + ": " + std::string(*value) +
+                        ExpectedValue(name)};
     }
   }
   if (scripts.empty()) return UsageError{"no SCRIPT given"};
@@ -256,6 +326,16 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
   options.script_path = scripts.front();
   if (options.check) options.check_paths = std::move(scripts);
   return options;
+}
+
+std::string UsageFailureText(std::string_view program, const std::string& message) {
+  const std::string name(program);
+  return name + ": " + message + "\nTry '" + name + " --help'.\n";
+}
+
+std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options) {
+  if (!options.timeout_seconds) return std::nullopt;
+  return std::chrono::milliseconds(static_cast<int64_t>(*options.timeout_seconds * 1000));
 }
 
 std::optional<std::string> RefusedExtension(const std::string& path,

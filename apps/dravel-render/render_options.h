@@ -2,9 +2,11 @@
 // and the run count box, and what to print or write afterwards.
 #pragma once
 
+#include <chrono>
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -33,7 +35,7 @@ struct RenderOptions {
   ScriptEncoding encoding = ScriptEncoding::kGbk;
   bool encoding_given = false;
   bool print_state = false;
-  std::optional<double> timeout_seconds;
+  std::optional<double> timeout_seconds;  // 0 to 1e6; 0: stop before the first command
   bool gbk_output = false;
   bool check = false;
   // --keep-delays / --no-delay; unset: folder runs skip 延时 waits, single
@@ -43,7 +45,7 @@ struct RenderOptions {
   std::optional<std::string> reference;  // --reference TARGET (.dvg or PNG)
   bool sort_by_score = false;            // --sort score
   // Internal, for the folder mode's own child processes: run the one script,
-  // write the report there and the picture as an image for the parent.
+  // write the report there and the thumbnail for the parent's contact sheet.
   std::optional<std::string> batch_report;
   std::optional<std::string> batch_image;
   int memory_limit_mb = 0;  // 0: none
@@ -57,7 +59,17 @@ struct UsageError {
 
 using ParsedCommandLine = std::variant<RenderOptions, HelpRequest, VersionRequest, UsageError>;
 
+// Shared by dravel-render and the web edition's node command, so both read a
+// command line alike.
 ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv);
+
+// What refuses a bad command line, naming `program`: the error and where to
+// look for help, two lines.
+std::string UsageFailureText(std::string_view program, const std::string& message);
+
+// The timeout of --timeout in whole milliseconds (rounded down), if given.
+// Zero presses stop before the run's first command.
+std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options);
 
 // The message refusing to write `path` when its extension (any case) is not
 // one of `extensions` (".png", ...); nullopt when it may be written. "-" and

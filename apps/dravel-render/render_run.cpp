@@ -11,6 +11,7 @@
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
+
 void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode, bool record) {
   canvas.Turtle().Clear();
   auto locked = canvas.Lock();
@@ -19,20 +20,32 @@ void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode, bool record) {
   locked->KeepRecord(record);
 }
 
-std::string CanvasRefusal(const RenderOptions& options) {
-  return "cannot make a canvas of " + std::to_string(options.width) + "x" +
-         std::to_string(options.height) + " pixels";
+namespace {
+
+// True when the timeout pressed stop.
+bool RunUntil(RenderHost& host, CanvasCore& canvas,
+              std::optional<std::chrono::milliseconds> timeout, bool keep_delays) {
+  // Not started at all: a run thread started and stopped at once might
+  // still get to its first commands, or even to its end.
+  if (timeout && timeout->count() <= 0) {
+    host.AppendHint({}, Text(messages::kRunStopped));
+    return true;
+  }
+  RunDriver driver(host, canvas);
+  driver.SetKeepDelays(keep_delays);
+  driver.StartRun();
+  const bool stopped = !driver.WaitForRun(timeout) && driver.StopRun();
+  driver.WaitForRun();
+  return stopped;
 }
+
+}  // namespace
 
 RunOutcome RunOnCanvas(const RenderOptions& options, const Text& script, CanvasCore& canvas,
                        std::optional<std::chrono::milliseconds> timeout, bool keep_delays) {
   RenderHost host(script, Utf8ToGbk(options.run_count));
-  RunDriver driver(host, canvas);
-  driver.SetKeepDelays(keep_delays);
   RunOutcome outcome;
-  driver.StartRun();
-  if (!driver.WaitForRun(timeout)) outcome.stopped = driver.StopRun();
-  driver.WaitForRun();
+  outcome.stopped = RunUntil(host, canvas, timeout, keep_delays);
   outcome.hint = host.Hint();
   outcome.exit_status = outcome.hint.ends_with(messages::kRunDone) ? 0 : 1;
   std::tie(outcome.failing_line, outcome.failing_item) = host.FailingPlace();
@@ -44,11 +57,6 @@ std::string PlaceText(const RunOutcome& outcome) {
   std::string place = "line " + std::to_string(outcome.failing_line);
   if (outcome.failing_item > 0) place += ", body item " + std::to_string(outcome.failing_item);
   return place;
-}
-
-std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options) {
-  if (!options.timeout_seconds) return std::nullopt;
-  return std::chrono::milliseconds(static_cast<int64_t>(*options.timeout_seconds * 1000));
 }
 
 }  // namespace dravel

@@ -32,16 +32,10 @@ std::string PlaceText(const RunOutcome& outcome);
 // SVG is written from it).
 void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode, bool record);
 
-// The line dravel-render gives when a canvas of the options' size cannot be
-// made.
-std::string CanvasRefusal(const RenderOptions& options);
-
 // Runs `script` (GBK) on `canvas` with the options' run count and timeout,
-// waiting at 延时 lines when `keep_delays`.
+// waiting at 延时 lines when `keep_delays`. A zero timeout stops the run
+// before it starts: the hint is its header and the stop, the canvas as it was.
 RunOutcome RunOnCanvas(const RenderOptions& options, const Text& script, CanvasCore& canvas,
                        std::optional<std::chrono::milliseconds> timeout, bool keep_delays);
-
-// The timeout of --timeout, if given.
-std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options);
 
 }  // namespace dravel

@@ -58,4 +58,13 @@ Text LastHintLine(const Text& hint) {
   return hint.substr(start, end + 1 - start);
 }
 
+std::string CanvasRefusal(const RenderOptions& options) {
+  return "not enough memory for a canvas of " + std::to_string(options.width) + "x" +
+         std::to_string(options.height);
+}
+
+std::string PictureRefusal(const std::string& path) {
+  return "cannot write " + path + ": not enough memory to make the picture";
+}
+
 }  // namespace dravel

@@ -1,6 +1,7 @@
 // The texts of a headless run, shared by dravel-render and the web edition's
 // node command: the script read as the editor would hold it, the hint as it
-// is printed, the --state line, the hint's last line.
+// is printed, the --state line, the hint's last line, the refusals of a
+// canvas or picture there is no memory for.
 #pragma once
 
 #include <optional>
@@ -29,5 +30,10 @@ std::string StateLine(const TurtleState& turtle);
 
 // The last non-empty line of a hint text, without its line break.
 Text LastHintLine(const Text& hint);
+
+// Why a run is refused whose canvas, of the options' size, cannot be
+// allocated; and why a picture is not written that could not be made.
+std::string CanvasRefusal(const RenderOptions& options);
+std::string PictureRefusal(const std::string& path);
 
 }  // namespace dravel

@@ -45,6 +45,20 @@ std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder) {
   return scripts;
 }
 
+std::string OneLineText(std::string_view text) {
+  std::string field;
+  for (char c : text) {
+    switch (c) {
+      case '\t': field += "\\t"; break;
+      case '\n': field += "\\n"; break;
+      case '\r': field += "\\r"; break;
+      case '\\': field += "\\\\"; break;
+      default: field += c;
+    }
+  }
+  return field;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   if (folder.empty() || folder.ends_with('/')) return folder + name;
   return folder + "/" + name;

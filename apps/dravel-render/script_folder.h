@@ -1,7 +1,7 @@
-// The scripts of a class folder as the file system holds them: names as
-// bytes, so a name in GBK (unzipped from a Chinese Windows archive) is listed
-// and read like any other, and shown decoded as UTF-8 when it is valid UTF-8,
-// as GBK otherwise.
+// The scripts of a class folder as the file system holds them, for both the
+// folder mode and --check: names as bytes, so a name in GBK (unzipped from a
+// Chinese Windows archive) is listed and read like any other, and shown
+// decoded as UTF-8 when it is valid UTF-8, as GBK otherwise.
 #pragma once
 
 #include <QString>
@@ -27,5 +27,11 @@ std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder);
 
 // `folder` and `name` joined by one slash.
 std::string JoinPath(const std::string& folder, const std::string& name);
+
+// UTF-8 `text` kept to one field of one line, for a name or a message in the
+// run's outputs: a tab, a line break or a backslash is written \t, \n, \r
+// or \\. (Escaped before any conversion to GBK, whose trail bytes may be
+// backslashes.)
+std::string OneLineText(std::string_view text);
 
 }  // namespace dravel

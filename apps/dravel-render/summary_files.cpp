@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "apps/dravel-render/script_folder.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -9,22 +10,6 @@ namespace {
 
 // Fields are escaped in UTF-8 and the whole converted at the end: a GBK trail
 // byte may be a backslash or a quote.
-
-// A name as one tab-separated field: a tab, a line break or a backslash in it
-// is written as \t, \n, \r or \\.
-std::string TabField(const std::string& text) {
-  std::string field;
-  for (char c : text) {
-    switch (c) {
-      case '\t': field += "\\t"; break;
-      case '\n': field += "\\n"; break;
-      case '\r': field += "\\r"; break;
-      case '\\': field += "\\\\"; break;
-      default: field += c;
-    }
-  }
-  return field;
-}
 
 // A CSV field, quoted when it holds a comma, a quote or a line break.
 std::string CsvField(const std::string& text) {
@@ -35,6 +20,8 @@ std::string CsvField(const std::string& text) {
 }
 
 std::string Name(const ScriptRow& row) { return row.shown.toStdString(); }
+
+std::string Picture(const ScriptRow& row) { return row.picture.toStdString(); }
 
 std::string Message(const ScriptRow& row) { return GbkToUtf8(row.last_line); }
 
@@ -48,24 +35,24 @@ std::string ScoreText(double score) {
 
 std::string SummaryText(const std::vector<ScriptRow>& rows, bool gbk, bool scored) {
   std::string summary = "script\texit\tresult\tlast message\twhere";
-  summary += scored ? "\tscore\n" : "\n";
+  summary += scored ? "\tscore\tpicture\n" : "\tpicture\n";
   for (const ScriptRow& row : rows) {
-    summary += TabField(Name(row)) + "\t" + std::to_string(row.exit_status) + "\t" + row.result +
-               "\t" + TabField(Message(row)) + "\t" + row.place;
+    summary += OneLineText(Name(row)) + "\t" + std::to_string(row.exit_status) + "\t" + row.result +
+               "\t" + OneLineText(Message(row)) + "\t" + row.place;
     if (scored) summary += '\t';
     if (scored && row.score) summary += ScoreText(*row.score);
-    summary += '\n';
+    summary += "\t" + OneLineText(Picture(row)) + "\n";
   }
   return gbk ? Utf8ToGbk(summary) : summary;
 }
 
 std::string SummaryCsv(const std::vector<ScriptRow>& rows, bool gbk) {
-  std::string csv = "file,status,score,last message,where,lines drawn,run time (ms)\r\n";
+  std::string csv = "file,status,score,last message,where,lines drawn,run time (ms),picture\r\n";
   for (const ScriptRow& row : rows) {
     csv += CsvField(Name(row)) + "," + row.result + "," +
            (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvField(Message(row)) +
            "," + CsvField(row.place) + "," + std::to_string(row.lines_drawn) + "," +
-           std::to_string(row.milliseconds) + "\r\n";
+           std::to_string(row.milliseconds) + "," + CsvField(Picture(row)) + "\r\n";
   }
   return gbk ? Utf8ToGbk(csv) : "\xEF\xBB\xBF" + csv;
 }

@@ -1,7 +1,8 @@
 // The summaries of a folder run: summary.txt (tab-separated, one line per
 // script, for reading and for scripts of the teacher's own) and summary.csv
 // (for a spreadsheet: UTF-8 with a byte order mark, or GBK, quoted as
-// spreadsheets expect). Both list the scripts in the folder's order.
+// spreadsheets expect). Both list the scripts in the folder's order, each
+// with the name of the picture it left (empty when it left none).
 #pragma once
 
 #include <QString>
@@ -18,7 +19,8 @@ inline constexpr char kSummaryFileName[] = "summary.txt";
 inline constexpr char kSummaryCsvName[] = "summary.csv";
 
 struct ScriptRow {
-  QString shown;  // the file's name for people
+  QString shown;    // the file's name for people
+  QString picture;  // its picture's name for people; empty when none was written
   int exit_status = 2;
   std::string result = "unreadable";  // ok, failed, timeout, unreadable
   Text last_line;                     // GBK
@@ -32,7 +34,7 @@ struct ScriptRow {
 std::string ScoreText(double score);
 
 // `gbk`: names and messages as GBK bytes instead of UTF-8. `scored` adds the
-// score column.
+// score column before the picture's.
 std::string SummaryText(const std::vector<ScriptRow>& rows, bool gbk, bool scored);
 std::string SummaryCsv(const std::vector<ScriptRow>& rows, bool gbk);
 

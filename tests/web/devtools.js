@@ -67,12 +67,13 @@ function launch(profileDir) {
   let session;
   const page = (method, params) => send(method, params, session);
 
-  // Attaches to the browser's first page; `page` and the rest go to it.
-  async function attach() {
-    const { targetInfos } = await send('Target.getTargets');
-    const target = targetInfos.find((info) => info.type === 'page');
-    ({ sessionId: session } = await send('Target.attachToTarget',
-      { targetId: target.targetId, flatten: true }));
+  // Attaches to the page `targetId`, or the browser's first; `page` and the rest go to it.
+  async function attach(targetId) {
+    if (targetId === undefined) {
+      const { targetInfos } = await send('Target.getTargets');
+      targetId = targetInfos.find((info) => info.type === 'page').targetId;
+    }
+    ({ sessionId: session } = await send('Target.attachToTarget', { targetId, flatten: true }));
     return session;
   }
 
@@ -107,6 +108,15 @@ function launch(profileDir) {
     }
   }
 
+  // A key without modifiers (F2, Escape) or with them (2: Ctrl, 8: Shift).
+  async function pressKey(key, modifiers = 0) {
+    const codes = { Escape: 27, F1: 112, F2: 113, F6: 117, F7: 118, F8: 119, F10: 121, '.': 190 };
+    const event = { key, code: key === '.' ? 'Period' : key.length === 1 ? 'Key' + key.toUpperCase() : key, modifiers,
+                    windowsVirtualKeyCode: codes[key] ?? key.toUpperCase().charCodeAt(0) };
+    await page('Input.dispatchKeyEvent', { type: 'rawKeyDown', ...event });
+    await page('Input.dispatchKeyEvent', { type: 'keyUp', ...event });
+  }
+
   // Alt+letter, as a learner presses a button's access key.
   async function accessKey(letter) {
     const key = { key: letter, code: 'Key' + letter.toUpperCase(), modifiers: 1, unmodifiedText: letter,
@@ -134,10 +144,39 @@ function launch(profileDir) {
   }
 
   return {
-    send, nextEvent, listeners, attach, page, evaluate, waitFor, click, accessKey, close,
+    send, nextEvent, listeners, attach, page, evaluate, waitFor, click, pressKey, accessKey, close,
     removeProfile,
     log: () => browserLog,
   };
 }
 
-module.exports = { launch, sleep };
+// Serves `folder` on a free localhost port, as a plain static server would;
+// resolves to {url, close()}, close ending every connection at once.
+function serve(folder) {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.png': 'image/png',
+                  '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json' };
+  const sockets = new Set();
+  const server = require('http').createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/\/$/, '/index.html');
+    const file = require('path').join(folder, name);
+    if (!file.startsWith(folder) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': types[require('path').extname(file)] ?? 'application/octet-stream' });
+    response.end(request.method === 'HEAD' ? undefined : fs.readFileSync(file));
+  });
+  server.on('connection', (socket) => {
+    sockets.add(socket);
+    socket.on('close', () => sockets.delete(socket));
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
+    url: `http://127.0.0.1:${server.address().port}/`,
+    close: () => new Promise((closed) => {
+      server.close(closed);
+      for (const socket of sockets) socket.destroy();
+    }),
+  })));
+}
+
+module.exports = { launch, serve, sleep };

@@ -1,21 +1,26 @@
 #!/usr/bin/env node
 // The web page under headless Chromium, driven over the DevTools pipe: the
 // start-up run draws the native program's pixels and says its hint text, files
-// come and go as the desktop reads and writes them, and a stop stops.
+// come and go as the desktop reads and writes them, a stop stops; the checker
+// marks and fixes, the examples and the reference open, a step steps, the
+// script outlives a reload, a share link carries it, the page reloads offline
+// and runs from disk, fits a small screen, and saves dravel-render's PNG.
 //
-//   node tests/web/page_test.js URL DRAVEL_RENDER SCREENSHOT.png
+//   node tests/web/page_test.js FOLDER DRAVEL_RENDER SCREENSHOT.png
 //
+// FOLDER is the built page (build-web/web), which the test serves itself.
 // CHROMIUM names the browser (default: chromium).
 'use strict';
 
-const { execFileSync } = require('child_process');
+const { execFileSync, spawnSync } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
+const zlib = require('zlib');
 
-const [url, renderProgram, screenshotPath] = process.argv.slice(2);
+const [pageFolder, renderProgram, screenshotPath] = process.argv.slice(2).map((arg) => path.resolve(arg));
 if (!screenshotPath) {
-  console.error('usage: page_test.js URL DRAVEL_RENDER SCREENSHOT.png');
+  console.error('usage: page_test.js FOLDER DRAVEL_RENDER SCREENSHOT.png');
   process.exit(2);
 }
 const sourceDir = path.resolve(__dirname, '../..');
@@ -24,7 +29,7 @@ const scratch = fs.mkdtempSync(path.join(os.tmpdir(), 'dravel-page-test-'));
 const devtools = require('./devtools');
 const { sleep } = devtools;
 const browser = devtools.launch(path.join(scratch, 'profile'));
-const { send, nextEvent, listeners, page, evaluate, waitFor, click, accessKey } = browser;
+const { send, nextEvent, listeners, page, evaluate, waitFor, click, pressKey, accessKey } = browser;
 
 // ---- Checks ----
 
@@ -60,9 +65,12 @@ const canvasHashFunction = `function canvasHash() {
   return hash >>> 0;
 }`;
 
-// The native program's picture of `scriptFile`, its RGB bytes, and its hint.
+// The native program's picture of `scriptFile`, its RGB bytes, its hint and
+// its PNG without the turtles, as saved.
 function renderNative(scriptFile) {
   const png = path.join(scratch, 'native.png');
+  const saved = path.join(scratch, 'saved.png');
+  execFileSync(renderProgram, ['-o', saved, scriptFile]);
   const hint = execFileSync(renderProgram, ['--turtle', '-o', png, scriptFile], { encoding: 'utf8' });
   const rgb = execFileSync('python3', ['-c', `
 import sys
@@ -79,7 +87,8 @@ sys.stdout.buffer.write(p.struct.pack(">II", width, height))
 for row in rows:
     sys.stdout.buffer.write(row if colour == 2 else b"".join(palette[3 * i:3 * i + 3] for i in row))
 `, png], { maxBuffer: 1 << 24 });
-  return { width: rgb.readUInt32BE(0), height: rgb.readUInt32BE(4), rgb: rgb.subarray(8), hint };
+  return { width: rgb.readUInt32BE(0), height: rgb.readUInt32BE(4), rgb: rgb.subarray(8), hint,
+           png: fs.readFileSync(saved) };
 }
 
 function comparePixels(what, canvas, native) {
@@ -102,43 +111,91 @@ function comparePixels(what, canvas, native) {
   check(what, count === 0, `${count} pixels differ, first: ${differing.join('; ')}`);
 }
 
-// ---- The run ----
+// ---- Shared steps ----
 
-async function main() {
-  const started = Date.now();
-  const session = await browser.attach();
-  const pageErrors = [];
-  listeners.push((message) => {
-    if (message.sessionId !== session) return;
-    if (message.method === 'Runtime.exceptionThrown') {
-      pageErrors.push(message.params.exceptionDetails.exception?.description ??
-                      message.params.exceptionDetails.text);
-    } else if (message.method === 'Runtime.consoleAPICalled' && message.params.type === 'error') {
-      pageErrors.push(message.params.args.map((arg) => arg.value ?? arg.description).join(' '));
-    }
-  });
-  await page('Page.enable');
-  await page('Runtime.enable');
-  // Whatever the page needs later it must have kept: nothing comes from a cache.
-  await page('Network.enable');
-  await page('Network.setCacheDisabled', { cacheDisabled: true });
-  await page('Emulation.setDeviceMetricsOverride',
-    { width: 800, height: 700, deviceScaleFactor: 1, mobile: false });
-  const downloads = path.join(scratch, 'downloads');
-  await send('Browser.setDownloadBehavior',
-    { behavior: 'allowAndName', downloadPath: downloads, eventsEnabled: true });
+const editorText = `document.getElementById('editor').value`;
+const hintText = `document.getElementById('hint').value`;
+const runEnded = `!document.getElementById('run').disabled && /程序调试完毕/.test(${hintText})`;
+const setEditor = (text, count = '1') => evaluate(`document.getElementById('editor').value = ${JSON.stringify(text)};
+  document.getElementById('count').value = ${JSON.stringify(count)}`);
+// Typed as a learner types, so the page keeps it.
+async function typeScript(text) {
+  await click('.cm-content');
+  await pressKey('a', 2);
+  await page('Input.insertText', { text });
+  await waitFor('the typed script to be kept', `${editorText}.trimEnd() === ${JSON.stringify(text)} &&
+    JSON.parse(localStorage.getItem('dravel.script')).text === ${editorText}`);
+}
+const dialogOpen = (id) => `document.getElementById('${id}')?.open === true`;
+const corner = `(() => { const d = document.getElementById('canvas').getContext('2d')
+  .getImageData(0, 0, 1, 1).data; return [d[0], d[1], d[2]].join(','); })()`;
+
+async function ready(what) {
+  await evaluate(canvasHashFunction);
+  await waitFor(what, `!document.getElementById('run').disabled`);
+}
+
+async function load(url) {
   const loaded = nextEvent('Page.loadEventFired');
   await page('Page.navigate', { url });
   await loaded;
-  await evaluate(canvasHashFunction);
-  await waitFor('the worker to be ready', `!document.getElementById('run').disabled`);
+  await ready(`${url} to be ready`);
+}
 
-  // Start-up: the window's texts.
-  const exampleText = gbk(sourceBytes('resources/texts/example_script.txt')).replace(/\r\n/g, '\n');
+async function reload(what) {
+  const loaded = nextEvent('Page.loadEventFired');
+  await page('Page.reload', {});
+  await loaded;
+  await ready(what);
+}
+
+async function runToEnd(what) {
+  await click('#run');
+  await waitFor(what, runEnded);
+}
+
+// Both events are listened for before the click: a small download can end in
+// the same message batch as it begins.
+async function downloaded(button) {
+  const begun = nextEvent('Browser.downloadWillBegin');
+  const completed = nextEvent('Browser.downloadProgress', (p) => p.state === 'completed');
+  await click(button);
+  const { guid, suggestedFilename } = await begun;
+  checkEqual('the download that ended is the one that began', (await completed).guid, guid);
+  return { name: suggestedFilename, bytes: fs.readFileSync(path.join(scratch, 'downloads', guid)) };
+}
+
+const setSetting = (id, value) => evaluate(`(() => { const box = document.getElementById('${id}');
+  box.value = '${value}'; box.dispatchEvent(new Event('change')); })()`);
+
+// Installed before the page's scripts: the passes each frame of a run's
+// worker shows (a worker's frames count once it has said something, which
+// only a run's worker does).
+const workerWatch = `(() => {
+  const Original = window.Worker;
+  window.passesPerFrame = [];
+  window.Worker = class extends Original {
+    constructor(...args) {
+      super(...args);
+      let passes = null;
+      this.addEventListener('message', ({ data }) => {
+        if (data.type === 'hint') passes = (passes ?? 0) + (data.text.match(/执行命令完毕/g) || []).length;
+        if (data.type === 'frame' && passes !== null) {
+          passesPerFrame.push(passes);
+          passes = 0;
+        }
+      });
+    }
+  };
+})()`;
+
+// ---- The scenarios, in one browser ----
+
+async function startUp(exampleText, native) {
   const startUp = await evaluate(`({
-    editor: document.getElementById('editor').value,
+    editor: ${editorText},
     help: document.getElementById('help').value,
-    hint: document.getElementById('hint').value,
+    hint: ${hintText},
     count: document.getElementById('count').value,
     buttons: [...document.querySelectorAll('#window > button')]
       .map((b) => b.textContent + (b.accessKey ? '/' + b.accessKey : '')).join(' '),
@@ -155,25 +212,20 @@ async function main() {
         await evaluate(`!document.getElementById('page-help').hidden && document.getElementById('page-script').hidden`));
   await click('#tab-script');
 
-  // The start-up run: the native program's pixels and hint text.
-  const exampleFile = path.join(scratch, 'star.dvg');
-  fs.writeFileSync(exampleFile, sourceBytes('resources/texts/example_script.txt'));
-  const native = renderNative(exampleFile);
-  await click('#run');
-  await waitFor('the start-up run to end',
-                `!document.getElementById('run').disabled && /程序调试完毕/.test(document.getElementById('hint').value)`);
+  // The start-up run: the native program's pixels and hint text, and its PNG.
+  await runToEnd('the start-up run to end');
   comparePixels('the start-up run draws the native pixels', await evaluate(canvasPixels), native);
-  checkEqual('the start-up run says what the native run says',
-             await evaluate(`document.getElementById('hint').value`), native.hint.replace(/\r\n/g, '\n'));
-  const windowBox = await evaluate(`(() => {
-    const r = document.getElementById('window').getBoundingClientRect();
-    return { x: r.left, y: r.top, width: r.width, height: r.height, scale: 1 };
-  })()`);
-  const shot = await page('Page.captureScreenshot', { format: 'png', clip: windowBox });
-  fs.writeFileSync(screenshotPath, Buffer.from(shot.data, 'base64'));
+  checkEqual('the start-up run says what the native run says', await evaluate(hintText),
+             native.hint.replace(/\r\n/g, '\n'));
+  const picture = await downloaded('#save-picture');
+  checkEqual('the picture is named after the script', picture.name, 'dravel.png');
+  check('the saved picture is the PNG dravel-render -o writes', picture.bytes.equals(native.png),
+        `${picture.bytes.length} bytes, dravel-render's ${native.png.length}`);
+}
 
-  // Files: opened bytes come back byte for byte (a stray byte included);
-  // compiling drops the stop keywords.
+// Files: opened bytes come back byte for byte (a stray byte included);
+// compiling drops the stop keywords.
+async function files(exampleText) {
   const openedBytes = Buffer.concat([sourceBytes('resources/texts/example_script.txt'),
                                      gbkBytes('\r\n写文字 ab'), Buffer.from([0xff, 0x0d, 0x0a])]);
   const openedFile = path.join(scratch, '五角星.dvg');
@@ -181,36 +233,56 @@ async function main() {
   const { root } = await page('DOM.getDocument');
   const { nodeId } = await page('DOM.querySelector', { nodeId: root.nodeId, selector: '#open-file' });
   await page('DOM.setFileInputFiles', { files: [openedFile], nodeId });
-  await waitFor('the file to open', `/打开 五角星.dvg 成功！\\n$/.test(document.getElementById('hint').value)`);
-  checkEqual('an opened file is decoded from GBK',
-             await evaluate(`document.getElementById('editor').value`),
-             exampleText + '\n写文字 ab\uf7ff\n');
-  // Both events are listened for before the click: a small download can end
-  // in the same message batch as it begins.
-  async function downloaded(button) {
-    const begun = nextEvent('Browser.downloadWillBegin');
-    const completed = nextEvent('Browser.downloadProgress', (p) => p.state === 'completed');
-    await click(button);
-    const { guid, suggestedFilename } = await begun;
-    checkEqual('the download that ended is the one that began', (await completed).guid, guid);
-    return { name: suggestedFilename, bytes: fs.readFileSync(path.join(downloads, guid)) };
-  }
+  await waitFor('the file to open', `/打开 五角星.dvg 成功！\\n$/.test(${hintText})`);
+  checkEqual('an opened file is decoded from GBK', await evaluate(editorText), exampleText + '\n写文字 ab\uf7ff\n');
   const saved = await downloaded('#save');
   checkEqual('a save keeps the opened name', saved.name, '五角星.dvg');
   check('a save writes the opened bytes back', saved.bytes.equals(openedBytes),
         `${saved.bytes.toString('hex')}\n    expected ${openedBytes.toString('hex')}`);
-  await evaluate(`document.getElementById('editor').value = '前进 10\\n停止\\n stop 右转 1\\n写文字 停stop止'`);
+  await setEditor('前进 10\n停止\n stop 右转 1\n写文字 停stop止');
   const compiled = await downloaded('#compile');
   checkEqual('a compile is named as a program', compiled.name, '五角星.dv');
   const program = gbkBytes('前进 10\r\n\r\n  右转 1\r\n写文字 停止');
   check('a compile removes the stop keywords', compiled.bytes.equals(program),
         `${compiled.bytes.toString('hex')}\n    expected ${program.toString('hex')}`);
   checkEqual('saving and compiling are said in the hint box',
-             (await evaluate(`document.getElementById('hint').value`)).split('\n').slice(-4).join('|'),
+             (await evaluate(hintText)).split('\n').slice(-4).join('|'),
              '打开 五角星.dvg 成功！|保存 五角星.dvg 成功！|编译Dravel源码到 五角星.dv 成功！|');
+}
 
-  // A stop in the middle of a long run: nothing drawn or said after it, and
-  // the worker that takes over needs no connection.
+// The checker marks what the desktop's marks, with its messages, in the
+// page's columns (a character GBK cannot hold and a kept byte before the mark
+// on the third line), and fixes a line from the mark's action and from Ctrl+.
+// at the caret.
+async function checker() {
+  const trap = '重复 4 【前进 100｜右转 90】\n前进  100\n重复 2 【😀\uf7ff｜右转 90】';
+  await setEditor(trap);
+  await waitFor('the checker\'s marks', `document.querySelectorAll('.cm-lintRange-error').length === 3`);
+  const trapFile = path.join(scratch, 'trap.dvg');
+  fs.writeFileSync(trapFile, Buffer.concat([gbkBytes('重复 4 【前进 100｜右转 90】\r\n前进  100\r\n重复 2 【'),
+                                            Buffer.from([0x3f, 0xff]), gbkBytes('｜右转 90】')]));
+  const desktop = spawnSync(renderProgram, ['--check', trapFile], { encoding: 'utf8' }).stdout
+    .trim().split('\n').map((line) => line.slice(trapFile.length + 1));
+  await click('.cm-content');
+  await pressKey('M', 2 | 8);
+  await waitFor('the list of findings', `document.querySelectorAll('.cm-panel-lint li').length === 3`);
+  const listed = await evaluate(`[...document.querySelectorAll('.cm-panel-lint li')]
+    .map((item) => item.querySelector('.cm-diagnosticText').textContent.split('\\n')[0])`);
+  checkEqual('the page finds what dravel-render --check finds', listed.join('|'),
+             desktop.map((line) => line.replace(/^\d+:\d+: /, '')).join('|'));
+  checkEqual('the marks are on the characters found', (await evaluate(
+    `[...document.querySelectorAll('.cm-lintRange-error')].map((mark) => mark.textContent)`)).join('|'),
+             '｜| |😀\uf7ff｜右转 90');
+  await click('.cm-panel-lint li:first-child .cm-diagnosticAction');
+  await click('.cm-line:nth-child(2)');
+  await pressKey('.', 2);
+  await waitFor('both lines fixed', `${editorText}.startsWith('重复 4 【前进 100|右转 90】\\n前进 100\\n')`);
+  await waitFor('their marks to go', `document.querySelectorAll('.cm-lintRange-error').length === 1`);
+}
+
+// A stop in the middle of a long run: nothing drawn or said after it, and
+// the worker that takes over needs no connection.
+async function stop() {
   await page('Network.emulateNetworkConditions',
     { offline: true, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
   const cleared = await evaluate(`(() => {
@@ -219,19 +291,16 @@ async function main() {
     return star;
   })()`);
   await waitFor('the canvas to clear', `canvasHash() !== ${cleared}`);
-  await evaluate(`document.getElementById('editor').value = '重复 100000 【前进 1|右转 1】';
-                  document.getElementById('count').value = '1000'`);
+  await setEditor('重复 100000 【前进 1|右转 1】', '1000');
   const empty = await evaluate('canvasHash()');
   await accessKey('a');
   await waitFor('the long run to draw', `canvasHash() !== ${empty}`, 15000);
-  // A save while the run holds its worker.
   const savedDuringRun = await downloaded('#save');
-  check('a save during a run writes the script',
-        savedDuringRun.bytes.equals(gbkBytes('重复 100000 【前进 1|右转 1】')));
+  check('a save during a run writes the script', savedDuringRun.bytes.equals(gbkBytes('重复 100000 【前进 1|右转 1】')));
   await accessKey('c');
-  const atStop = await evaluate(`({ canvas: ${canvasPixels}, hint: document.getElementById('hint').value })`);
+  const atStop = await evaluate(`({ canvas: ${canvasPixels}, hint: ${hintText} })`);
   await sleep(1000);
-  const later = await evaluate(`({ canvas: ${canvasPixels}, hint: document.getElementById('hint').value,
+  const later = await evaluate(`({ canvas: ${canvasPixels}, hint: ${hintText},
                                    runEnabled: !document.getElementById('run').disabled })`);
   check('the canvas does not change after a stop', atStop.canvas.rgba === later.canvas.rgba);
   check('the hint ends with the stop message', later.hint.endsWith('\n已停止调试程序！\n'),
@@ -239,49 +308,238 @@ async function main() {
   checkEqual('nothing is said after the stop', later.hint, atStop.hint);
   check('the run was stopped before its end', !later.hint.includes('程序调试完毕'));
   check('the run button is enabled after a stop', later.runEnabled);
+  await page('Network.emulateNetworkConditions',
+    { offline: false, latency: 0, downloadThroughput: -1, uploadThroughput: -1 });
+}
 
-  // The next run goes to the new worker and shows where it fails.
-  await evaluate(`document.getElementById('editor').value = '前进 10\\n前近 10\\n右转 90';
-                  document.getElementById('count').value = '1'`);
+// The next run goes to the new worker and marks where it fails; a click on
+// its message goes back there.
+async function failingLine(exampleText) {
+  await click('#clear');
+  await setEditor(exampleText + '\n前近 100');
   await click('#run');
-  await waitFor('the run after the stop to end', `!document.getElementById('run').disabled`);
-  const failing = await evaluate(`(() => {
-    const e = document.getElementById('editor');
-    return { focused: document.activeElement === e,
-             selected: e.value.slice(e.selectionStart, e.selectionEnd) };
+  await waitFor('the failing run to end', `!document.getElementById('run').disabled`);
+  const failing = `(() => ({ focused: document.activeElement.closest('#editor') !== null,
+    marked: document.querySelector('.cm-dravel-failing')?.textContent }))()`;
+  checkEqual('the failing line is marked, the focus in the editor', JSON.stringify(await evaluate(failing)),
+             JSON.stringify({ focused: true, marked: '前近 100' }));
+  await waitFor('the checker\'s mark', `document.querySelectorAll('.cm-lintRange-error').length === 1`);
+  const windowBox = await evaluate(`(() => {
+    const r = document.getElementById('layout').getBoundingClientRect();
+    return { x: r.left, y: r.top, width: r.width, height: r.height, scale: 1 };
   })()`);
-  check('the failing line is selected in the editor',
-        failing.focused && failing.selected === '前近 10', JSON.stringify(failing));
+  const shot = await page('Page.captureScreenshot', { format: 'png', clip: windowBox });
+  fs.writeFileSync(screenshotPath, Buffer.from(shot.data, 'base64'));
+  const caretLine = `document.querySelector('.cm-activeLineGutter')?.textContent`;
+  await click('.cm-line:first-child');
+  await waitFor('the caret on line 1', `${caretLine} === '1'`);
+  await evaluate(`(() => { const hint = document.getElementById('hint');
+    const at = hint.value.indexOf('第8行'); hint.setSelectionRange(at, at); hint.click(); })()`);
+  await waitFor('a click on the message to go back to its line', `${caretLine} === '8'`);
+}
 
-  // The settings page's colours reach the worker, and the worker that takes
-  // over after a stop.
-  const corner = `(() => { const d = document.getElementById('canvas').getContext('2d')
-    .getImageData(0, 0, 1, 1).data; return [d[0], d[1], d[2]].join(','); })()`;
-  await evaluate(`(() => { const box = document.getElementById('background-colour');
-    box.value = '#003366'; box.dispatchEvent(new Event('change')); })()`);
+// The settings page's colours reach the worker, and the worker that takes
+// over after a stop; the speed holds a run, and a change reaches it.
+async function settings() {
+  await setSetting('background-colour', '#003366');
   await waitFor('the new background', `${corner} === '0,51,102'`);
-  await evaluate(`document.getElementById('editor').value = '重复 100000 【前进 1|右转 1】';
-                  document.getElementById('count').value = '1000'`);
+  await setEditor('重复 100000 【前进 1|右转 1】', '1000');
   await accessKey('a');
   await sleep(200);
   await accessKey('c');
   await accessKey('b');
-  await sleep(500);
-  checkEqual('a worker started by a stop keeps the settings', await evaluate(corner), '0,51,102');
-
-  // The speed holds a run at each command, and a change reaches the run
-  // while it waits.
-  const setSpeed = (value) => evaluate(`(() => { const box = document.getElementById('speed');
-    box.value = '${value}'; box.dispatchEvent(new Event('change')); })()`);
-  await setSpeed('1200');
-  await evaluate(`document.getElementById('editor').value = '前进 10\\n右转 90\\n前进 10\\n右转 90';
-                  document.getElementById('count').value = '1'`);
+  await waitFor('a worker started by a stop to keep the settings', `${corner} === '0,51,102'`);
+  // The fastest speed never waits, yet a change to the slowest reaches its run
+  // too: within a few frames each frame shows at most one more pass, where the
+  // fastest showed many.
+  await setEditor('前进 1', '100000000');
+  await click('#run');
+  await waitFor('frames of many passes at the fastest speed',
+                'passesPerFrame.filter((passes) => passes > 1).length >= 3');
+  const framesBefore = await evaluate('passesPerFrame.length');
+  await setSetting('speed', '1200');
+  const slowFrame = `passesPerFrame.slice(${framesBefore}).findIndex((passes) => passes <= 1)`;
+  await waitFor('a frame of at most one pass, and the frame after it, or 30 frames',
+                `${slowFrame} >= 0 && passesPerFrame.length > ${framesBefore} + ${slowFrame} + 1 ||
+                 passesPerFrame.length >= ${framesBefore} + 30`, 20000);
+  const afterSwitch = await evaluate(`passesPerFrame.slice(${framesBefore})`);
+  const slowAt = afterSwitch.findIndex((passes) => passes <= 1);
+  check('a change from the fastest to the slowest speed slows the run within 30 frames',
+        slowAt >= 0 && slowAt < 30 && afterSwitch[slowAt + 1] <= 1,
+        `passes per frame after the change: ${afterSwitch.join(' ')}`);
+  await accessKey('c');
+  await waitFor('the slowed run to stop', `!document.getElementById('run').disabled`);
+  // The slowest holds a run, and a change to the fastest ends it.
+  await setEditor('前进 10\n右转 90\n前进 10\n右转 90');
   await click('#run');
   await sleep(300);
   check('the slowest speed holds the run', await evaluate(`document.getElementById('run').disabled`));
-  await setSpeed('0');
-  await waitFor('the run to end at the fastest speed', `!document.getElementById('run').disabled &&
-    /程序调试完毕/.test(document.getElementById('hint').value)`, 4000);  // the slowest: 4.8 s
+  await setSetting('speed', '0');
+  await waitFor('the run to end at the fastest speed', runEnded, 4000); // the slowest: 4.8 s
+}
+
+// F10 starts a run held before its first command and carries out one
+// command a press, a body's one item at a time; F8 lets it run to its end.
+async function steps() {
+  await setEditor('前进 10\n重复 2 【右转 90|前进 20】');
+  const marked = `(() => { const line = document.querySelector('.cm-dravel-running');
+    return line ? line.textContent + '/' + (line.querySelector('.cm-dravel-item')?.textContent ?? '') : ''; })()`;
+  const seen = [];
+  for (const expected of ['前进 10/', '重复 2 【右转 90|前进 20】/右转 90', '重复 2 【右转 90|前进 20】/前进 20']) {
+    await pressKey('F10');
+    await waitFor(`the mark ${expected}`, `${marked} === ${JSON.stringify(expected)}`);
+    seen.push(await evaluate(marked));
+  }
+  check('a step holds the run', await evaluate(`document.getElementById('run').disabled`));
+  checkEqual('the pause button offers to continue', await evaluate(`document.getElementById('pause').textContent`),
+             '继续(F8)');
+  await pressKey('F8');
+  await waitFor('F8 to let the run end', runEnded);
+  checkEqual('the running mark goes at the end', await evaluate(marked), '');
+}
+
+// F2: the examples with their pictures, one opening as a file would; F1:
+// the reference from the command rows.
+async function learning() {
+  await click('.cm-content');
+  await page('Input.insertText', { text: ' //' }); // typed: the example asks first
+  await pressKey('F2');
+  await waitFor('the examples', dialogOpen('examples'));
+  const count = fs.readdirSync(path.join(sourceDir, 'resources/examples')).length;
+  await waitFor('every example\'s picture', `[...document.querySelectorAll('#examples canvas')].every((c) =>
+    c.getContext('2d').getImageData(0, 0, c.width, c.height).data.some((v, i) => i % 4 === 1 && v !== 0))
+    && document.querySelectorAll('#examples canvas').length === ${count}`);
+  await click('#examples button.example:nth-child(2)');
+  await waitFor('the save prompt', dialogOpen('message-box'));
+  await click('#message-box button[value=no]');
+  const second = fs.readdirSync(path.join(sourceDir, 'resources/examples')).sort()[1];
+  await waitFor('the example to open', `/打开 ${second.slice(0, -4)} 成功！\\n$/.test(${hintText})`);
+  checkEqual('the example opens with its text', await evaluate(editorText),
+             gbk(sourceBytes(`resources/examples/${second}`)).replace(/\r\n/g, '\n'));
+  await pressKey('F1');
+  await waitFor('the reference', dialogOpen('reference'));
+  const rows = await evaluate(`[...document.querySelectorAll('#reference .commands tbody tr')]
+    .map((row) => row.cells[0].textContent + '/' + row.cells[1].textContent)`);
+  checkEqual('the reference has every command', rows.length, 22);
+  checkEqual('the reference starts with the table\'s first row', rows[0], '前进/go');
+  await pressKey('Escape');
+  await waitFor('the reference to close', `!${dialogOpen('reference')}`);
+}
+
+// The typed script and the settings come back after a reload.
+async function kept() {
+  await typeScript('前进 50\n右转 45\n前进 50');
+  await reload('the page to load again');
+  checkEqual('the script is back after a reload', (await evaluate(editorText)).trimEnd(), '前进 50\n右转 45\n前进 50');
+  checkEqual('the settings are back after a reload',
+             await evaluate(`document.getElementById('background-colour').value`), '#003366');
+  await waitFor('the background kept', `${corner} === '0,51,102'`);
+}
+
+// A share link carries the script in the documented form and opens it in a
+// fresh tab, asking before it replaces the tab's typed script.
+async function share(url) {
+  await click('#share');
+  await waitFor('the link in the address', `location.hash.startsWith('#code=')`);
+  const link = await evaluate('location.href');
+  const packed = Buffer.from(link.slice(link.indexOf('#code=') + 6).replace(/-/g, '+').replace(/_/g, '/'), 'base64');
+  const shared = await evaluate(editorText);
+  checkEqual('the link holds the script deflated', zlib.inflateRawSync(packed).toString('utf8'), shared);
+  await typeScript('后退 10');
+  const { targetId } = await send('Target.createTarget', { url: link });
+  await browser.attach(targetId);
+  await page('Page.enable');
+  await page('Runtime.enable');
+  await waitFor('the question before typed work is replaced', dialogOpen('message-box'));
+  await click('#message-box button[value=yes]');
+  await waitFor('the shared script', `${editorText} === ${JSON.stringify(shared)}`);
+  check('the address loses the link once it is read', !(await evaluate('location.href')).includes('#code='));
+  check('the page is the one served', (await evaluate('location.href')).startsWith(url));
+}
+
+// With the server gone, a reload comes from the service worker and runs.
+async function offline(server) {
+  await waitFor('the service worker', `navigator.serviceWorker.controller !== null`);
+  await server.close();
+  await reload('the page to load offline');
+  await setEditor('重复 4 【前进 60|右转 90】');
+  await runToEnd('a run offline');
+}
+
+// Opened from disk: the note in the hint box, a run with the native pixels,
+// a save.
+async function fromDisk(exampleText, native) {
+  await load('file://' + path.join(pageFolder, 'index.html'));
+  check('the page from disk says what it cannot do', (await evaluate(hintText)).includes('从磁盘打开的网页'));
+  await setEditor(exampleText);
+  await runToEnd('the run from disk');
+  comparePixels('the run from disk draws the native pixels', await evaluate(canvasPixels), native);
+  const saved = await downloaded('#save');
+  check('a save from disk writes the script', saved.bytes.equals(sourceBytes('resources/texts/example_script.txt')));
+}
+
+// At 960 x 540 and 800 x 600 the whole window shows, the canvas at least half
+// the width; the canvas goes full screen.
+async function fit() {
+  for (const [width, height] of [[960, 540], [800, 600]]) {
+    await page('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 1, mobile: false });
+    await sleep(100);
+    const shown = await evaluate(`(() => {
+      const box = (id) => document.getElementById(id).getBoundingClientRect();
+      return { scrolls: document.documentElement.scrollHeight > innerHeight || document.documentElement.scrollWidth > innerWidth,
+               hintBottom: box('hint').bottom, canvasWidth: box('canvas').width };
+    })()`);
+    check(`no scrolling at ${width} x ${height}`, !shown.scrolls && shown.hintBottom <= height + 0.5,
+          JSON.stringify(shown));
+    check(`the canvas at least half the width at ${width} x ${height}`, shown.canvasWidth >= width / 2,
+          JSON.stringify(shown));
+  }
+  await click('#full-screen');
+  await waitFor('the canvas in full screen', `document.fullscreenElement === document.getElementById('canvas')`);
+  await evaluate('document.exitFullscreen()');
+}
+
+async function main() {
+  const started = Date.now();
+  const pageErrors = [];
+  listeners.push((message) => {
+    if (message.method === 'Runtime.exceptionThrown') {
+      pageErrors.push(message.params.exceptionDetails.exception?.description ??
+                      message.params.exceptionDetails.text);
+    } else if (message.method === 'Runtime.consoleAPICalled' && message.params.type === 'error') {
+      pageErrors.push(message.params.args.map((arg) => arg.value ?? arg.description).join(' '));
+    }
+  });
+  const server = await devtools.serve(pageFolder);
+  await browser.attach();
+  await page('Page.enable');
+  await page('Runtime.enable');
+  // Whatever the page needs later it must have kept: nothing comes from a cache.
+  await page('Network.enable');
+  await page('Network.setCacheDisabled', { cacheDisabled: true });
+  await page('Emulation.setDeviceMetricsOverride', { width: 800, height: 700, deviceScaleFactor: 1, mobile: false });
+  await page('Page.addScriptToEvaluateOnNewDocument', { source: workerWatch });
+  await send('Browser.setDownloadBehavior',
+    { behavior: 'allowAndName', downloadPath: path.join(scratch, 'downloads'), eventsEnabled: true });
+  await load(server.url);
+
+  const exampleText = gbk(sourceBytes('resources/texts/example_script.txt')).replace(/\r\n/g, '\n');
+  const exampleFile = path.join(scratch, 'star.dvg');
+  fs.writeFileSync(exampleFile, sourceBytes('resources/texts/example_script.txt'));
+  const native = renderNative(exampleFile);
+  await startUp(exampleText, native);
+  await files(exampleText);
+  await checker();
+  await stop();
+  await failingLine(exampleText);
+  await settings();
+  await steps();
+  await learning();
+  await kept();
+  await share(server.url);
+  await offline(server);
+  await fromDisk(exampleText, native);
+  await fit();
 
   checkEqual('no errors in the page', pageErrors.join('\n'), '');
   console.log(`page test: ${((Date.now() - started) / 1000).toFixed(1)} s`);

@@ -1,6 +1,7 @@
 // PNG deflating in the web edition: node's own zlib, the same library the
-// desktop links, at the same settings. In a browser there is none (the page
-// shows its canvas and writes no PNG), and PngDeflate gives nullopt.
+// desktop links, at the same settings. In a browser, the deflater the page's
+// worker gives the module (Module.deflate, a faithful port of zlib, which
+// gives zlib's bytes); without one PngDeflate gives nullopt.
 #include <emscripten.h>
 
 #include <array>
@@ -11,16 +12,24 @@
 namespace {
 
 // Deflates `size` bytes at `data` into a buffer it allocates, whose address
-// goes to *out; gives the deflated size, or -1 outside node.
+// goes to *out; gives the deflated size, or -1 when there is no deflater or
+// that buffer cannot be allocated.
 // The bodies are JavaScript, which clang-format would mangle.
 // clang-format off
-EM_JS(int, NodeDeflate, (const char* data, int size, char** out), {
-  if (typeof process === 'undefined' || !process.versions || !process.versions.node) return -1;
-  const zlib = require('zlib');
-  const deflated = zlib.deflateSync(HEAPU8.subarray(data, data + size),
-                                    {level : 6, strategy : zlib.constants.Z_RLE});
+EM_JS(int, Deflate, (const char* data, int size, char** out), {
+  let deflated;
+  if (typeof process !== 'undefined' && process.versions && process.versions.node) {
+    const zlib = require('zlib');
+    deflated = zlib.deflateSync(HEAPU8.subarray(data, data + size),
+                                {level : 6, strategy : zlib.constants.Z_RLE});
+  } else if (Module.deflate) {
+    deflated = Module.deflate(HEAPU8.subarray(data, data + size));
+  } else {
+    return -1;
+  }
   // clang-format on
   const at = _malloc(deflated.length);
+  if (!at) return -1;
   HEAPU8.set(deflated, at);
   HEAP32[out >> 2] = at;
   return deflated.length;
@@ -32,7 +41,7 @@ namespace dravel {
 
 std::optional<std::string> PngDeflate(const std::string& data) {
   char* out = nullptr;
-  const int size = NodeDeflate(data.data(), int(data.size()), &out);
+  const int size = Deflate(data.data(), int(data.size()), &out);
   if (size < 0) return std::nullopt;
   std::string deflated(out, size_t(size));
   std::free(out);

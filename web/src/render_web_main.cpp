@@ -11,7 +11,6 @@
 #include "apps/dravel-render/render_host.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_text.h"
-#include "canvas/png_encoder.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
@@ -52,7 +51,6 @@ std::optional<std::string> Unavailable(const RenderOptions& options) {
 }
 
 bool WriteOutput(const std::string& path, const std::string& png) {
-  if (png.empty()) return false;
   if (path == "-") {
     std::cout.write(png.data(), std::streamsize(png.size()));
     std::cout.flush();
@@ -70,18 +68,16 @@ int Render(const RenderOptions& options) {
   const Text script = ScriptOf(*bytes, options.encoding);
   const std::unique_ptr<Canvas> canvas =
       WebCanvas(options.width, options.height, options.edge_mode);
-  if (!canvas) {
-    return Refuse("cannot make a canvas of " + std::to_string(options.width) + "x" +
-                  std::to_string(options.height) + " pixels");
-  }
+  if (!canvas) return Refuse(CanvasRefusal(options));
   RenderHost host(script, Utf8ToGbk(options.run_count));
 
   // One thread: the timeout is asked for wherever the run asks for its stop.
+  // A zero timeout is pressed before the run starts, as the desktop's is.
+  const std::optional<std::chrono::milliseconds> timeout = TimeoutOf(options);
   std::optional<Clock::time_point> deadline;
-  if (options.timeout_seconds) {
-    deadline = Clock::now() + std::chrono::milliseconds(int64_t(*options.timeout_seconds * 1000));
-  }
+  if (timeout) deadline = Clock::now() + *timeout;
   std::stop_source stop;
+  if (timeout && timeout->count() <= 0) stop.request_stop();
   stop.set_poll([&] { return deadline && Clock::now() >= *deadline; });
   canvas->SetCheckpoint([&] { return !stop.stop_requested(); });
   SetDelayHook([&](int ms, std::stop_token) {
@@ -104,11 +100,8 @@ int Render(const RenderOptions& options) {
   if (options.print_state) text << StateLine(canvas->StateOf(0));
   text.flush();
   if (options.output_path) {
-    const PixelImage picture = options.paint_turtles
-                                   ? PixelImage{canvas->Width(), canvas->Height(), canvas->Paint()}
-                                   : PixelImage::Of(canvas->VisibleLayer());
-    const std::string png =
-        EncodePng(picture.pixels.data(), picture.width, picture.height, picture.width);
+    const std::string png = CanvasPng(*canvas, options.paint_turtles);
+    if (png.empty()) return Refuse(PictureRefusal(*options.output_path));
     if (!WriteOutput(*options.output_path, png)) {
       return Refuse("cannot write " + *options.output_path);
     }
@@ -127,7 +120,10 @@ int Main(int argc, char** argv) {
     std::cout << kRenderVersion;
     return 0;
   }
-  if (const auto* error = std::get_if<UsageError>(&parsed)) return Refuse(error->message);
+  if (const auto* error = std::get_if<UsageError>(&parsed)) {
+    std::cerr << UsageFailureText("dravel-render-web", error->message);
+    return 2;
+  }
   const auto& options = std::get<RenderOptions>(parsed);
   if (const auto refused = Unavailable(options)) return Refuse(*refused);
   return Render(options);

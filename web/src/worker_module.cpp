@@ -1,9 +1,11 @@
-// The page's WebAssembly module, run in a Web Worker (web/worker.js): one
+// The page's WebAssembly module, run in a Web Worker (web/page/worker.js): one
 // canvas, runs of the editor's script on it, and the codec for saving. What a
 // run shows goes to the page as it happens, through the functions worker.js
 // gives the module (Module.onHint and the rest). A run is stopped by ending
 // the whole worker, so nothing here needs a stop of its own; 延时 sleeps by
-// handing the thread back to the browser (Asyncify).
+// handing the thread back to the browser (Asyncify), and a run that never
+// sleeps hands it back for a moment at each frame, so the page's speed
+// reaches it.
 #include <emscripten.h>
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
 #include "runtime/gbk_codec.h"
+#include "web/src/page_tools.h"
 #include "web/src/web_canvas.h"
 
 namespace dravel {
@@ -22,6 +25,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kFrameInterval = std::chrono::milliseconds(33);
+constexpr auto kHoldLook = std::chrono::milliseconds(10);
+constexpr ByteRange kNoItem{-1, -1};
 
 // The bodies are JavaScript, which clang-format would mangle.
 // clang-format off
@@ -31,12 +36,27 @@ EM_JS(void, PostHint, (int replace, const char* gbk, int size), {
 EM_JS(void, PostRunCount, (const char* gbk, int size), {
   Module.onRunCount(HEAPU8.slice(gbk, gbk + size));
 });
-EM_JS(void, PostFailing, (int line, int item), { Module.onFailing(line, item); });
+EM_JS(void, PostFailing, (int line, int item, int from, int to), {
+  Module.onFailing(line, item, from, to);
+});
 EM_JS(void, PostBeep, (), { Module.onBeep(); });
+EM_JS(void, PostExecuting, (int line, int item, int from, int to), {
+  Module.onExecuting(line, item, from, to);
+});
+EM_JS(void, PostPng, (const char* png, int size), { Module.onPng(HEAPU8.slice(png, png + size)); });
 EM_JS(void, PostFrame, (const uint32_t* pixels, int width, int height, const char* snapshot,
                         int snapshot_size), {
   Module.onFrame(HEAPU8.slice(pixels, pixels + width * height * 4), width, height,
                  HEAPU8.slice(snapshot, snapshot + snapshot_size));
+});
+// A message round trip: the worker takes what the page sent meanwhile. A
+// timer would do too, but browsers hold a nested timer of 0 for 4 ms.
+EM_ASYNC_JS(void, YieldToPage, (), {
+  await new Promise((resume) => {
+    const channel = new MessageChannel();
+    channel.port1.onmessage = () => resume();
+    channel.port2.postMessage(null);
+  });
 });
 EM_JS(void, PaintTextBox, (const char* gbk, int size, int x, int y, int escapement, int width,
                            int height, int* box), {
@@ -91,11 +111,17 @@ class PageHost final : public RunHost {
   }
   void ReportFailingLine(const std::stop_token&, int script_line) override {
     FlushHint();
-    PostFailing(script_line, 0);
+    PostFailing(script_line, 0, -1, -1);
   }
   void ReportFailingItem(const std::stop_token&, int script_line, int body_item) override {
     FlushHint();
-    PostFailing(script_line, body_item);
+    const ByteRange item = BodyItemColumns(script_, script_line, body_item).value_or(kNoItem);
+    PostFailing(script_line, body_item, item.begin, item.end);
+  }
+  void ReportExecutingLine(const std::stop_token&, int script_line, int body_item) override {
+    FlushHint();
+    const ByteRange item = BodyItemColumns(script_, script_line, body_item).value_or(kNoItem);
+    PostExecuting(script_line, body_item, item.begin, item.end);
   }
 
  private:
@@ -108,18 +134,25 @@ class PageHost final : public RunHost {
 class SleepingWaiter final : public PacingWaiter {
  public:
   void Wait(std::chrono::milliseconds interval, const std::stop_token&) override;
+  // Paused: the worker reads the page's messages until a step or a continue.
+  void Hold(std::condition_variable&, std::unique_lock<std::mutex>&, const std::stop_token&,
+            const std::function<bool()>& released) override;
 };
 
 std::unique_ptr<Canvas> canvas;
 SleepingWaiter sleeping_waiter;
 RunPacer pacer(&sleeping_waiter);
 Clock::time_point last_frame;
+bool running = false;  // the worker may be handed back only inside a run
 std::string encoded;
 
 void SendFrame() {
   FlushHint();
   const std::vector<uint32_t> pixels = canvas->Paint();
-  const std::string snapshot = canvas->Snapshot();
+  const std::string snapshot = pixels.empty() ? std::string() : canvas->Snapshot();
+  // Without the memory for a frame the page keeps its last one, and the
+  // snapshot that goes with it.
+  if (snapshot.empty()) return;
   PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(),
             int(snapshot.size()));
   last_frame = Clock::now();
@@ -130,8 +163,18 @@ void SleepingWaiter::Wait(std::chrono::milliseconds interval, const std::stop_to
   emscripten_sleep(unsigned(interval.count()));
 }
 
-// The browser sets the text (worker.js) and tells its box (left, top, width,
-// height, ascent); its coverage is then copied into the mask.
+void SleepingWaiter::Hold(std::condition_variable&, std::unique_lock<std::mutex>& lock,
+                          const std::stop_token&, const std::function<bool()>& released) {
+  SendFrame();
+  while (!released()) {
+    lock.unlock();
+    emscripten_sleep(unsigned(kHoldLook.count()));
+    lock.lock();
+  }
+}
+
+// The browser sets the text (page/worker.js) and tells its box (left, top,
+// width, height, ascent); its coverage is then copied into the mask.
 TextMask PaintText(const TextRequest& text) {
   int box[5] = {};
   PaintTextBox(text.gbk_text.data(), int(text.gbk_text.size()), text.x, text.y, text.escapement,
@@ -156,10 +199,13 @@ EMSCRIPTEN_KEEPALIVE void dravel_start() {
   // every call below does nothing.
   if (!canvas) return;
   canvas->SetTextPainter(PaintText);
-  // The run shows itself about thirty times a second, and before each wait.
+  // The run shows itself about thirty times a second, and before each wait;
+  // a run that never waits (the fastest speed) takes its messages then.
   canvas->SetCheckpoint([] {
     static unsigned calls = 0;
-    if (++calls % 64 == 0 && Clock::now() - last_frame >= kFrameInterval) SendFrame();
+    if (++calls % 64 != 0 || Clock::now() - last_frame < kFrameInterval) return true;
+    SendFrame();
+    if (running) YieldToPage();
     return true;
   });
   SetDelayHook([](int ms, std::stop_token) {
@@ -175,7 +221,9 @@ EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const 
   PageHost host(Text(script, size_t(script_size)), Text(count, size_t(count_size)));
   RunContext context{canvas->Turtle(), host, {}};
   context.pacer = &pacer;
+  running = true;
   RunScript({host.EditorText(), host.RunCountText()}, context);
+  running = false;
   SendFrame();
 }
 
@@ -192,9 +240,24 @@ EMSCRIPTEN_KEEPALIVE void dravel_settings(int edge_mode, int pen_colour, int bac
 }
 
 // The page's speed, in milliseconds per command (0: the fastest). It may be
-// called while a run sleeps, and applies from its next command.
+// called while a run sleeps or shows a frame, and applies from its next
+// command.
 EMSCRIPTEN_KEEPALIVE void dravel_set_interval(int interval_ms) {
   pacer.SetInterval(std::chrono::milliseconds(interval_ms));
+}
+
+// Pause, continue and one step, as the desktop's F8 and F10; they may be
+// called while a run waits, and apply at its next command.
+EMSCRIPTEN_KEEPALIVE void dravel_pause() { pacer.Pause(); }
+EMSCRIPTEN_KEEPALIVE void dravel_continue() { pacer.Continue(); }
+EMSCRIPTEN_KEEPALIVE void dravel_step() { pacer.Step(); }
+
+// The picture as dravel-render -o writes it: the drawing without the turtles.
+// Nothing is posted when there is no canvas or no memory to encode it.
+EMSCRIPTEN_KEEPALIVE void dravel_png() {
+  if (!canvas) return;
+  const std::string png = CanvasPng(*canvas, false);
+  if (!png.empty()) PostPng(png.data(), int(png.size()));
 }
 
 EMSCRIPTEN_KEEPALIVE void dravel_clear() {

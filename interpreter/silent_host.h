@@ -1,0 +1,29 @@
+// SilentHost: the host of a run whose drawing alone is wanted (the pictures
+// of the examples and of the reference's lines): it gives the script and a
+// run count of 1, and drops every message.
+#pragma once
+
+#include <utility>
+
+#include "interpreter/run_host.h"
+
+namespace dravel {
+
+class SilentHost final : public RunHost {
+ public:
+  explicit SilentHost(Text script) : script_(std::move(script)) {}
+  Text EditorText() override { return script_; }
+  Text RunCountText() override { return "1"; }
+  void DisableRunButton() override {}
+  void ReplaceHint(const std::stop_token&, const Text&) override {}
+  void AppendHint(const std::stop_token&, const Text&) override {}
+  void SetRunCountText(const std::stop_token&, const Text&) override {}
+  void EnableRunButton(const std::stop_token&) override {}
+  void FocusEditor(const std::stop_token&) override {}
+  void Beep(const std::stop_token&) override {}
+
+ private:
+  Text script_;
+};
+
+}  // namespace dravel

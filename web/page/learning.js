@@ -1,0 +1,121 @@
+// The learner's two windows: F2 chooses among the example scripts, each with
+// a picture of what it draws (run by the module, as the desktop's chooser
+// shows them), and F1 shows the command reference made from the module's
+// command rows, then the page's keys.
+import examples from 'dravel:examples';
+
+import { decodeGbk, toLf } from './gbk_text.js';
+import { texts } from './texts.js';
+
+const THUMBNAIL = { width: 183, height: 105 };
+const COMMENT_START = ' //';
+
+function element(tag, properties = {}, ...children) {
+  const made = Object.assign(document.createElement(tag), properties);
+  made.append(...children);
+  return made;
+}
+
+// The examples in name order: {name, text (LF line ends), teaches}.
+export const exampleScripts = examples.map(({ name, gbk }) => {
+  const text = toLf(decodeGbk(Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0))));
+  const end = text.indexOf('\n');
+  const first = end < 0 ? text : text.slice(0, end);
+  return { name, text, teaches: first.startsWith(COMMENT_START) ? first.slice(COMMENT_START.length) : '' };
+});
+
+// A picture the module drew, scaled into `canvas`; none leaves it blank.
+function showPicture(canvas, picture) {
+  if (!picture) return;
+  const { pixels, width, height } = picture;
+  const full = element('canvas', { width, height });
+  full.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(pixels), width, height), 0, 0);
+  const context = canvas.getContext('2d');
+  context.imageSmoothingQuality = 'high';
+  context.drawImage(full, 0, 0, canvas.width, canvas.height);
+}
+
+function dialog(id, title) {
+  const box = element('dialog', { id, className: 'learning' });
+  const close = element('button', { type: 'button', className: 'close', textContent: texts.close });
+  close.addEventListener('click', () => box.close());
+  box.append(element('header', {}, element('h2', { textContent: title }), close), element('div', { className: 'body' }));
+  document.body.append(box);
+  return box;
+}
+
+export class ExampleChooser {
+  // `ask(type, fields)`: a question to the module; `open(name, text)`: what a choice does.
+  constructor(ask, open) {
+    this.ask = ask;
+    this.box = dialog('examples', texts.examplesTitle);
+    const list = this.box.querySelector('.body');
+    this.pictures = exampleScripts.map((example) => {
+      const picture = element('canvas', { ...THUMBNAIL });
+      const choice = element('button', { type: 'button', className: 'example', title: example.teaches },
+                             picture, element('span', { className: 'name', textContent: example.name }),
+                             element('span', { className: 'teaches', textContent: example.teaches }));
+      choice.addEventListener('click', () => {
+        this.box.close();
+        open(example.name, example.text);
+      });
+      list.append(choice);
+      return picture;
+    });
+    this.drawn = null;
+  }
+
+  show() {
+    this.box.showModal();
+    // A stop during the drawing ends the worker asked: the next showing tries again.
+    this.drawn ??= this.draw().catch(() => {
+      this.drawn = null;
+    });
+  }
+
+  // One after another, so the first pictures come soon.
+  async draw() {
+    for (const [index, example] of exampleScripts.entries()) {
+      const { picture } = await this.ask('picture', { text: example.text });
+      showPicture(this.pictures[index], picture);
+    }
+  }
+}
+
+export class CommandReference {
+  // `commands`: the module's rows, {keyword, alias, syntax, meaning, example};
+  // `ask(type, fields)`: a question to the module, for each example's picture.
+  constructor(commands, ask) {
+    this.ask = ask;
+    this.commands = commands;
+    this.box = dialog('reference', texts.referenceTitle);
+    const head = element('tr', {}, ...texts.referenceColumns.map((name) => element('th', { textContent: name })));
+    this.pictures = commands.map(() => element('canvas', { ...THUMBNAIL }));
+    const rows = commands.map((row, index) => element('tr', {},
+      ...[row.keyword, row.alias, row.syntax, row.meaning].map((text) => element('td', { textContent: text })),
+      element('td', {}, element('code', { textContent: row.example }), this.pictures[index])));
+    const keys = texts.keys.map(([key, does]) =>
+      element('tr', {}, element('td', {}, element('kbd', { textContent: key })), element('td', { textContent: does })));
+    this.box.querySelector('.body').append(
+      element('table', { className: 'commands' }, element('thead', {}, head), element('tbody', {}, ...rows)),
+      element('h3', { textContent: texts.keysTitle }),
+      element('table', { className: 'keys' }, element('tbody', {}, ...keys)));
+    this.drawn = null;
+  }
+
+  show() {
+    this.box.showModal();
+    // A stop during the drawing ends the worker asked: the next showing tries again.
+    this.drawn ??= this.draw().catch(() => {
+      this.drawn = null;
+    });
+  }
+
+  // The picture each example line draws, as the desktop's reference shows it.
+  async draw() {
+    for (const [index, row] of this.commands.entries()) {
+      const { picture } = await this.ask('picture', { text: row.example });
+      showPicture(this.pictures[index], picture);
+    }
+  }
+}

@@ -1,0 +1,514 @@
+// The page of the web edition: the window's controls in HTML, runs in a
+// worker (worker.js: the interpreter and canvas in WebAssembly). The page
+// keeps the editor, the hint box, the files, what the browser keeps and the
+// keys; the module does every GBK encoding, the checking and the drawing.
+import { checker } from './checker.js';
+import { ScriptEditor } from './editor.js';
+import { SourceFiles, ask, baseName, download } from './files.js';
+import { leadingInteger } from './gbk_text.js';
+import { Hint } from './hint.js';
+import { keepScript, keptScript, shareLink, sharedScript } from './keep.js';
+import { CommandReference, ExampleChooser } from './learning.js';
+import { fitToWindow, showFullScreen } from './screen.js';
+import {
+  SETTING_BOXES, keepSettingBoxes, restoreSettingBoxes, settingsMessage, speedMessage,
+} from './settings.js';
+import { texts } from './texts.js';
+import { Abandoned, Workers } from './workers.js';
+
+const $ = (id) => document.getElementById(id);
+const canvas = $('canvas');
+const canvasContext = canvas.getContext('2d');
+const countBox = $('count');
+const runButton = $('run');
+
+// ---- Showing: frames and hint texts come faster than the screen shows them ----
+
+let pendingFrame = null;
+let showScheduled = false;
+
+function scheduleShow() {
+  if (showScheduled) return;
+  showScheduled = true;
+  requestAnimationFrame(() => showNow());
+}
+
+function showNow(now = false) {
+  showScheduled = false;
+  if (pendingFrame !== null) {
+    const frame = pendingFrame;
+    pendingFrame = null;
+    if (canvas.width !== frame.width || canvas.height !== frame.height) {
+      canvas.width = frame.width;
+      canvas.height = frame.height;
+    }
+    canvasContext.putImageData(new ImageData(new Uint8ClampedArray(frame.pixels), frame.width, frame.height), 0, 0);
+  }
+  hint.show(now);
+}
+
+const hint = new Hint($('hint'), scheduleShow);
+
+// ---- The page's state ----
+
+const page = {
+  hint,
+  editor: null,
+  name: '', // the script's file name
+  changed: false, // the source-changed flag
+  running: false,
+  paused: false,
+  ready: false,
+  // Frames from a worker started again after a stop would only repeat what
+  // the canvas shows; nothing is drawn until it is asked to.
+  framesWanted: true,
+  lastSnapshot: null,
+  failing: null, // the failing line's mark, kept for a click on its message
+  hintMarks: new Map(), // hint line index -> the failing mark its message came from
+  encode: (text) => workers.ask('encode', { text }),
+  setSource(name, changed) {
+    this.name = name;
+    this.changed = changed;
+    keepEditor();
+  },
+};
+
+// ---- The settings page: sent on each change, kept, and sent to every new worker ----
+
+function sendSettings() {
+  workers.post(speedMessage());
+  workers.post(settingsMessage());
+}
+
+// ---- The worker ----
+
+function handleMessage(message) {
+  switch (message.type) {
+    case 'ready':
+      if (!page.ready) {
+        page.ready = true;
+        if (!page.running) runButton.disabled = false;
+      }
+      break;
+    case 'frame':
+      if (!page.framesWanted) break;
+      page.lastSnapshot = message.snapshot;
+      pendingFrame = message;
+      scheduleShow();
+      break;
+    case 'hint':
+      if (message.replace) hint.replace(message.text);
+      else hint.append(message.text);
+      break;
+    case 'count':
+      countBox.value = message.text;
+      break;
+    case 'failing':
+      showNow(true);
+      page.failing = { line: message.line, from: message.from, to: message.to, failing: true };
+      page.hintMarks.set(hint.lastMessageIndex(), page.failing);
+      showPage('script');
+      page.editor.mark(page.failing);
+      break;
+    case 'executing':
+      page.editor.mark({ line: message.line, from: message.from, to: message.to, failing: false });
+      break;
+    case 'beep':
+      beep();
+      break;
+    case 'done':
+      showNow(true);
+      endRun();
+      break;
+  }
+}
+
+function workerFailed(what) {
+  hint.append(texts.workerFailed(what));
+  if (page.running) endRun();
+  if (!page.ready) {
+    page.ready = true;
+    runButton.disabled = false;
+  }
+}
+
+const workers = new Workers(handleMessage, workerFailed);
+
+function replaceWorker() {
+  workers.replace();
+  page.framesWanted = false;
+  page.paused = false;
+  showPauseState();
+  if (page.lastSnapshot !== null) workers.post({ type: 'restore', snapshot: page.lastSnapshot });
+  sendSettings();
+}
+
+// A run takes what GBK cannot hold as '?', as the desktop's run does; the
+// characters on the line the encoder names are tried one by one.
+async function encodeForRun(text) {
+  for (;;) {
+    const encoded = await page.encode(text);
+    if (encoded.bytes !== null) return encoded.bytes;
+    const lines = text.split('\n');
+    const characters = [...lines[encoded.line - 1]];
+    const tried = await Promise.all(characters.map((c) => (c.charCodeAt(0) < 0x80 ? null : page.encode(c))));
+    lines[encoded.line - 1] = characters
+      .map((c, i) => (tried[i] !== null && tried[i].bytes === null ? '?' : c)).join('');
+    const replaced = lines.join('\n');
+    if (replaced === text) throw new Error(`line ${encoded.line} cannot be encoded`);
+    text = replaced;
+  }
+}
+
+// ---- Runs ----
+
+async function startRun() {
+  if (page.running || runButton.disabled) return;
+  page.running = true;
+  runButton.disabled = true;
+  page.editor.clearMarks();
+  page.hintMarks.clear();
+  if (workers.broken) replaceWorker();
+  const owner = workers.run;
+  let script, count;
+  try {
+    [script, count] = await Promise.all([encodeForRun(page.editor.text()), encodeForRun(countBox.value)]);
+  } catch (error) {
+    // A stop while encoding has ended the run already.
+    if (owner === workers.run) {
+      endRun();
+      hint.append(texts.workerFailed(error.message));
+    }
+    return;
+  }
+  if (owner !== workers.run || !page.running) return;
+  page.framesWanted = true;
+  workers.busy = true;
+  workers.post({ type: 'run', script, count }, [script.buffer, count.buffer]);
+}
+
+// The run button's run is not paused, whatever the last one left.
+function runFromButton() {
+  if (page.paused) setPaused(false);
+  startRun();
+}
+
+function endRun() {
+  page.running = false;
+  workers.busy = false;
+  runButton.disabled = false;
+  page.editor.clearMarks();
+  if (page.failing !== null) page.editor.mark(page.failing);
+  page.failing = null;
+}
+
+// The worker is ended at once: it draws nothing and says nothing more. A new
+// one takes over the canvas as the last frame left it.
+function stopRun() {
+  if (!page.running) return false;
+  showNow();
+  replaceWorker();
+  hint.append(texts.runStopped);
+  hint.show(true);
+  endRun();
+  return true;
+}
+
+function clearCanvas() {
+  if (workers.run === null) return; // nothing drawn yet
+  stopRun();
+  page.framesWanted = true;
+  workers.post({ type: 'clear' });
+}
+
+// ---- Pause, step and speed: the desktop's F8, F10, F6 and F7 ----
+
+function showPauseState() {
+  $('pause').textContent = page.paused ? texts.continue : texts.pause;
+}
+
+function setPaused(paused) {
+  page.paused = paused;
+  workers.post({ type: paused ? 'pause' : 'continue' });
+  showPauseState();
+}
+
+const togglePause = () => setPaused(!page.paused);
+
+// One more command of a run; with no run, a run that waits before its first.
+function step() {
+  if (page.running) {
+    workers.post({ type: 'step' });
+    page.paused = true;
+    showPauseState();
+    return;
+  }
+  workers.post({ type: 'continue' });
+  setPaused(true);
+  startRun();
+}
+
+// F6 slower, F7 faster: the next choice of the speed box.
+function changeSpeed(by) {
+  const box = $('speed');
+  box.selectedIndex = Math.min(box.options.length - 1, Math.max(0, box.selectedIndex + by));
+  box.dispatchEvent(new Event('change'));
+}
+
+// ---- The editor and what is kept ----
+
+let keepTimer = 0;
+
+let notKeptSaid = false;
+
+// A script the browser will not keep is said once, until it keeps one again.
+function keepEditor() {
+  clearTimeout(keepTimer);
+  keepTimer = 0;
+  const kept = keepScript({ text: page.editor.text(), name: page.name, changed: page.changed });
+  if (!kept && !notKeptSaid) hint.append(texts.notKept);
+  notKeptSaid = !kept;
+}
+
+// Kept a moment after the typing stops, and when the page goes.
+function editorChanged() {
+  page.changed = true;
+  clearTimeout(keepTimer);
+  keepTimer = setTimeout(keepEditor, 300);
+}
+
+function showPage(name) {
+  for (const tab of document.querySelectorAll('#tab-bar [role=tab]')) {
+    const selected = tab.id === 'tab-' + name;
+    tab.setAttribute('aria-selected', String(selected));
+    $(tab.getAttribute('aria-controls')).hidden = !selected;
+  }
+}
+
+function selectAll() {
+  showPage('script');
+  page.editor.selectAll();
+}
+
+// A click on a message: the failing line's as its mark, else the line a
+// numbered message names.
+async function jumpFromHint() {
+  const clicked = hint.clickedLine();
+  if (clicked === null) return;
+  const mark = page.hintMarks.get(clicked.index);
+  if (mark !== undefined) {
+    showPage('script');
+    page.editor.mark(mark);
+    return;
+  }
+  try {
+    const { line } = await workers.ask('messageLine', { text: clicked.text });
+    if (line > 0) {
+      showPage('script');
+      page.editor.goToLine(line);
+    }
+  } catch (error) {
+    if (!(error instanceof Abandoned)) throw error;
+  }
+}
+
+// ---- Sharing and saving the picture ----
+
+async function share() {
+  const link = await shareLink(page.editor.text());
+  history.replaceState(null, '', link);
+  try {
+    await navigator.clipboard.writeText(link);
+    hint.append(texts.shareCopied);
+  } catch {
+    hint.append(texts.shareNotCopied);
+  }
+}
+
+// A script from a share link replaces the editor's only when nothing typed
+// would be lost, or the user says so; the address then loses the link, so a
+// reload keeps what was typed since.
+async function openShared() {
+  const shared = await sharedScript();
+  if (shared === null) return;
+  history.replaceState(null, '', location.href.replace(/#.*$/, ''));
+  if (shared === undefined) {
+    hint.append(texts.sharedScriptBroken);
+    return;
+  }
+  const typed = keptScript() !== null && page.editor.text() !== shared;
+  if (typed && (await ask(texts.sharedScriptReplaces, false)) !== 'yes') return;
+  page.editor.setText(shared);
+  page.setSource('', true);
+}
+
+// The drawing without the turtles, as dravel-render -o writes it. A run
+// holds its worker; the tool worker is given the canvas as last shown.
+async function savePicture() {
+  const fields = workers.busy && page.lastSnapshot !== null ? { snapshot: page.lastSnapshot.slice(0) } : {};
+  const { png } = await workers.ask('png', fields);
+  const name = baseName(page.name || 'dravel') + '.png';
+  if (!png) {
+    hint.append(texts.pictureNotSaved(name));
+    return;
+  }
+  download(png, name, 'image/png');
+  hint.append(texts.pictureSaved(name));
+}
+
+// ---- Little things ----
+
+let audio = null;
+
+function beep() {
+  try {
+    audio ??= new AudioContext();
+    const tone = audio.createOscillator();
+    const volume = audio.createGain();
+    tone.frequency.value = 880;
+    volume.gain.value = 0.1;
+    tone.connect(volume).connect(audio.destination);
+    tone.start();
+    tone.stop(audio.currentTime + 0.12);
+  } catch {
+    // No sound available: the run goes on.
+  }
+}
+
+// The guide is a file beside the page when the build put it there; one that
+// is missing is said in the hint box rather than opening an error page.
+async function openGuide(event) {
+  event.preventDefault();
+  const address = event.currentTarget.getAttribute('href');
+  let found = location.protocol === 'file:'; // nothing can be asked of the disk
+  try {
+    found ||= (await fetch(address.replace(/#.*/, ''), { method: 'HEAD' })).ok;
+  } catch {
+    // Not served: said below.
+  }
+  if (found) window.open(address, '_blank');
+  else hint.append(texts.guideMissing(address));
+}
+
+// ---- Wiring ----
+
+const unlessAbandoned = (command) => (...args) => command(...args).catch((error) => {
+  if (!(error instanceof Abandoned)) throw error;
+});
+
+function bindControls(files, examples, reference) {
+  // The run count box takes digits and '-' only, and reads back as a number.
+  countBox.addEventListener('beforeinput', (event) => {
+    if (event.data && /[^0-9-]/.test(event.data)) event.preventDefault();
+  });
+  countBox.addEventListener('blur', () => {
+    const value = leadingInteger(countBox.value);
+    countBox.value = value === 0 ? '' : String(value);
+    keepSettingBoxes();
+  });
+  $('hint').addEventListener('click', () => jumpFromHint());
+  for (const tab of document.querySelectorAll('#tab-bar [role=tab]')) {
+    tab.addEventListener('click', () => showPage(tab.id.slice('tab-'.length)));
+  }
+  for (const id of SETTING_BOXES) {
+    $(id).addEventListener('change', () => {
+      keepSettingBoxes();
+      if (!page.ready) return;
+      // The speed reaches a run in progress too, at its next command.
+      if (id === 'speed') {
+        workers.post(speedMessage());
+        return;
+      }
+      page.framesWanted = true;
+      workers.post(settingsMessage());
+    });
+  }
+  const click = (id, action) => $(id).addEventListener('click', action);
+  click('run', runFromButton);
+  click('stop', stopRun);
+  click('clear', clearCanvas);
+  click('select-all', selectAll);
+  click('new', unlessAbandoned(() => files.newScript()));
+  click('open', unlessAbandoned(() => files.open()));
+  click('save', unlessAbandoned(() => files.save()));
+  click('compile', unlessAbandoned(() => files.compile()));
+  click('pause', togglePause);
+  click('step', step);
+  click('examples-button', () => examples.show());
+  click('reference-button', () => reference.then((shown) => shown.show()));
+  click('share', share);
+  click('save-picture', unlessAbandoned(savePicture));
+  click('full-screen', () => showFullScreen(canvas));
+  click('guide-link', openGuide);
+  $('reference-link').addEventListener('click', (event) => {
+    event.preventDefault();
+    reference.then((shown) => shown.show());
+  });
+  $('open-file').addEventListener('change', (event) => {
+    const file = event.target.files[0];
+    event.target.value = '';
+    if (file) unlessAbandoned((chosen) => files.openFile(chosen))(file);
+  });
+  window.addEventListener('hashchange', () => openShared());
+  // A .dvg opened with the installed app (the manifest's file handler).
+  window.launchQueue?.setConsumer(async ({ files: [handle] }) => {
+    if (handle !== undefined && (await files.savePrompt())) await files.openFile(await handle.getFile());
+  });
+  window.addEventListener('pagehide', () => {
+    if (keepTimer !== 0) keepEditor();
+  });
+}
+
+function bindKeys(files, examples, reference) {
+  const plainKeys = {
+    F1: () => reference.then((shown) => shown.show()),
+    F2: () => examples.show(),
+    F6: () => changeSpeed(1),
+    F7: () => changeSpeed(-1),
+    F8: togglePause,
+    F10: step,
+  };
+  const ctrlKeys = {
+    s: unlessAbandoned(() => files.save()),
+    o: unlessAbandoned(() => files.open()),
+    n: unlessAbandoned(() => files.newScript()),
+  };
+  document.addEventListener('keydown', (event) => {
+    if (event.altKey || event.shiftKey || event.metaKey) return;
+    const action = event.ctrlKey ? ctrlKeys[event.key] : plainKeys[event.key];
+    if (action === undefined) return;
+    event.preventDefault();
+    action();
+  });
+}
+
+function start() {
+  const kept = keptScript();
+  restoreSettingBoxes();
+  page.editor = new ScriptEditor($('editor'), kept?.text ?? $('example-script').content.textContent,
+                                 checker((type, fields) => workers.ask(type, fields)), editorChanged);
+  if (kept !== null) {
+    page.name = kept.name ?? '';
+    page.changed = Boolean(kept.changed);
+  }
+  const files = new SourceFiles(page);
+  const examples = new ExampleChooser((type, fields) => workers.ask(type, fields),
+                                      unlessAbandoned((name, text) => files.openExample(name, text)));
+  // Without a module (said in the hint box) the reference has no rows.
+  const commands = workers.ask('commands').then(({ commands: rows }) => {
+    page.editor.setKeywords(rows.flatMap((row) => [row.keyword, row.alias]));
+    return rows;
+  }, () => []);
+  const reference = commands.then((rows) => new CommandReference(rows, (type, fields) => workers.ask(type, fields)));
+  bindControls(files, examples, reference);
+  bindKeys(files, examples, reference);
+  fitToWindow($('layout'));
+  hint.replace(texts.hintInitial);
+  if (location.protocol === 'file:') hint.append(texts.fromDisk);
+  else navigator.serviceWorker?.register('sw.js').catch(() => {});
+  hint.show();
+  workers.started.then(sendSettings, (error) => workerFailed(error.message));
+  openShared();
+}
+
+start();

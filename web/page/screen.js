@@ -1,0 +1,21 @@
+// The page on any screen: the window's fixed layout scaled as one piece to
+// fit the browser's window, the canvas alone in full screen for a projector
+// (Esc comes back), and the canvas saved as the PNG dravel-render -o writes.
+
+// The layout's own size, in the desktop's pixels (style.css).
+const LAYOUT = { width: 732, height: 686 };
+
+export function fitToWindow(layout) {
+  const fit = () => {
+    const scale = Math.min(window.innerWidth / LAYOUT.width, window.innerHeight / LAYOUT.height);
+    layout.style.transform = `scale(${scale})`;
+    layout.style.left = `${Math.max(0, (window.innerWidth - LAYOUT.width * scale) / 2)}px`;
+  };
+  window.addEventListener('resize', fit);
+  fit();
+}
+
+export function showFullScreen(canvas) {
+  if (document.fullscreenElement) return document.exitFullscreen();
+  return canvas.requestFullscreen?.().catch(() => {});
+}

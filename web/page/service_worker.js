@@ -1,0 +1,26 @@
+// The page's service worker (the build puts PAGE_FILES and PAGE_CACHE in
+// front): it keeps every file of the page when it is installed and answers
+// from them first, so a reload works without a connection; the page's own
+// fetches of them (the worker's files) are answered the same way. A new
+// build's worker keeps its own cache and drops the old ones.
+'use strict';
+
+self.addEventListener('install', (event) => {
+  event.waitUntil(caches.open(PAGE_CACHE).then((cache) => cache.addAll(PAGE_FILES))
+    .then(() => self.skipWaiting()));
+});
+
+self.addEventListener('activate', (event) => {
+  event.waitUntil(caches.keys()
+    .then((names) => Promise.all(names.filter((name) => name.startsWith('dravel-') && name !== PAGE_CACHE)
+      .map((name) => caches.delete(name))))
+    .then(() => self.clients.claim()));
+});
+
+// The page's address with a share link (#code=…) or a query is still the page.
+self.addEventListener('fetch', (event) => {
+  if (event.request.method !== 'GET') return;
+  event.respondWith(caches.open(PAGE_CACHE)
+    .then((cache) => cache.match(event.request, { ignoreSearch: true }))
+    .then((kept) => kept ?? fetch(event.request)));
+});

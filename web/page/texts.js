@@ -1,0 +1,50 @@
+// The page's texts: the system's own (as the desktop writes them to the hint
+// box and asks them) and the page's extras, in one place.
+export const CRLF = '\r\n';
+
+export const texts = {
+  hintInitial: '提示信息：' + CRLF,
+  runStopped: '已停止调试程序！' + CRLF,
+  newDone: '新建Dravel源码成功！' + CRLF,
+  openPrefix: '打开 ',
+  savePrefix: '保存 ',
+  compilePrefix: '编译Dravel源码到 ',
+  succeeded: ' 成功！',
+  failed: ' 失败！',
+  savePrompt: '源码已更改，请问是否保存？',
+  convertFromUtf8:
+    '这个文件是 UTF-8 编码的，不是 Dravel 使用的 GBK 编码。\n' +
+    '要把它转换成 GBK 吗？选“是”转换（转换后请保存）；选“否”按 GBK 原样打开。',
+  unsavableLine: (line) => `第${line}行含有无法保存的字符！` + CRLF,
+  leftOut: (lines) => `……中间略去 ${lines} 行……` + CRLF,
+  guideMissing: (address) => `找不到使用说明：${address}` + CRLF,
+  workerFailed: (what) => `网页版出错：${what}` + CRLF,
+  untitled: '未命名',
+  // The page's extras.
+  fixTo: (line) => `修正为：${line}`,
+  fixHint: (line) => `按 Ctrl+. 或点“修正”改为：${line}`,
+  pause: '暂停(F8)',
+  continue: '继续(F8)',
+  step: '单步(F10)',
+  shareCopied: '分享链接已复制，也在地址栏里。' + CRLF,
+  shareNotCopied: '分享链接在地址栏里，请从那里复制。' + CRLF,
+  sharedScriptReplaces: '这个链接带来一段程序。要用它替换编辑框里的程序吗？',
+  sharedScriptBroken: '这个分享链接已损坏，无法读出程序。' + CRLF,
+  notKept: '浏览器没有保存这段程序（太大，或者不允许网页保存），请用“保存源码”保存。' + CRLF,
+  pictureSaved: (name) => `保存图片 ${name} 成功！` + CRLF,
+  pictureNotSaved: (name) => `保存图片 ${name} 失败！` + CRLF,
+  fromDisk: '从磁盘打开的网页：可以调试、打开和保存，但不能离线缓存，也不能安装成应用；' +
+    '要使用这些功能，请通过网址打开。' + CRLF,
+  examplesTitle: '打开示例（F2）',
+  referenceTitle: '命令参考（F1）',
+  referenceColumns: ['命令', '英文', '写法', '作用', '例子'],
+  keysTitle: '按键',
+  close: '关闭',
+  open: '打开',
+  keys: [
+    ['F1', '命令参考'], ['F2', '打开示例'], ['F8', '暂停或继续'], ['F10', '单步：再执行一条命令'],
+    ['F6 / F7', '更慢 / 更快'], ['Ctrl+.', '修正这一行'], ['Esc', '退出全屏'],
+    ['Ctrl+F / Ctrl+H', '查找 / 替换'], ['Ctrl+Z / Ctrl+Y', '撤销 / 重做'],
+    ['Ctrl+= / Ctrl+- / Ctrl+0', '放大 / 缩小 / 还原文字'], ['Ctrl+S / Ctrl+O', '保存 / 打开源码'],
+  ],
+};

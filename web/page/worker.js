@@ -1,0 +1,206 @@
+// The page's worker: the WebAssembly module's canvas and runs, and the
+// module's answers to the page (encoding, the checker, the command rows,
+// pictures, the PNG). The page stops a run by ending this worker and
+// starting another (given the last snapshot), so a stopped run can never draw
+// or say anything more. The build puts the module's glue (DravelWeb) in
+// front of this file; the page hands every worker the compiled module in its
+// first message, so no worker fetches anything (and file:// works).
+import { deflate } from 'pako';
+
+const gbk = new TextDecoder('gbk');
+let textCanvas = null;
+let textCoverage = null;
+
+// 写文字: the browser sets the text (24 px, no smoothing wanted, so the
+// coverage is cut at half) at the turtle's angle, in a canvas as large as
+// the text's turned box within the layer; the module colours the covered
+// pixels. `box` gets left, top, width, height and the ascent (all 0 when
+// nothing of the text is on the layer), then the module takes the coverage.
+function paintText(bytes, x, y, escapement, width, height, box) {
+  box.fill(0);
+  textCoverage = null;
+  if (typeof OffscreenCanvas === 'undefined') return;
+  if (!textCanvas) textCanvas = new OffscreenCanvas(1, 1);
+  const context = textCanvas.getContext('2d', { willReadFrequently: true });
+  const text = gbk.decode(bytes);
+  context.font = '24px sans-serif';
+  context.textBaseline = 'alphabetic';
+  const metrics = context.measureText(text);
+  // Half a line around the text, for glyphs that reach past its advance.
+  const margin = 16, angle = -escapement / 10 * Math.PI / 180;
+  const cos = Math.cos(angle), sin = Math.sin(angle);
+  const xs = [], ys = [];
+  for (const [u, v] of [[-margin, -margin], [metrics.width + margin, -margin],
+                        [-margin, 32 + margin], [metrics.width + margin, 32 + margin]]) {
+    xs.push(x + u * cos - v * sin);
+    ys.push(y + u * sin + v * cos);
+  }
+  const left = Math.max(0, Math.floor(Math.min(...xs)));
+  const top = Math.max(0, Math.floor(Math.min(...ys)));
+  const right = Math.min(width, Math.ceil(Math.max(...xs)));
+  const bottom = Math.min(height, Math.ceil(Math.max(...ys)));
+  if (right <= left || bottom <= top) return;
+  textCanvas.width = right - left;
+  textCanvas.height = bottom - top;
+  context.setTransform(1, 0, 0, 1, 0, 0);
+  context.clearRect(0, 0, textCanvas.width, textCanvas.height);
+  context.translate(x - left, y - top);
+  context.rotate(angle);
+  context.font = '24px sans-serif';
+  context.textBaseline = 'top';
+  context.fillStyle = '#000';
+  context.fillText(text, 0, 0);
+  const alpha = context.getImageData(0, 0, textCanvas.width, textCanvas.height).data;
+  textCoverage = new Uint8Array(textCanvas.width * textCanvas.height);
+  for (let i = 0; i < textCoverage.length; ++i) textCoverage[i] = alpha[i * 4 + 3] >= 128 ? 1 : 0;
+  box.set([left, top, textCanvas.width, textCanvas.height,
+           Math.round(metrics.fontBoundingBoxAscent || 24)]);
+}
+
+function takeTextMask(mask) {
+  if (textCoverage && textCoverage.length === mask.length) mask.set(textCoverage);
+}
+
+// The layers hold 0xFFRRGGBB words, little-endian bytes B G R A; the page's
+// canvas wants R G B A.
+function toRgba(pixels) {
+  for (let i = 0; i < pixels.length; i += 4) {
+    const blue = pixels[i];
+    pixels[i] = pixels[i + 2];
+    pixels[i + 2] = blue;
+    pixels[i + 3] = 255;
+  }
+  return pixels;
+}
+
+// Copies `bytes` into the module for as long as `use` (which may be async) runs.
+async function withBytes(module, bytes, use) {
+  const at = module._malloc(Math.max(bytes.length, 1));
+  module.HEAPU8.set(bytes, at);
+  try {
+    return await use(at, bytes.length);
+  } finally {
+    module._free(at);
+  }
+}
+
+const withText = (module, text, use) => withBytes(module, new TextEncoder().encode(text), use);
+
+// What a call of the module answers through its callbacks, collected.
+let answers = [];
+
+function startModule(wasm) {
+  return DravelWeb({
+    instantiateWasm: (imports, done) => {
+      WebAssembly.instantiate(wasm, imports).then((instance) => done(instance, wasm));
+      return {};
+    },
+    onHint: (replace, bytes) => postMessage({ type: 'hint', replace, text: gbk.decode(bytes) }),
+    onRunCount: (bytes) => postMessage({ type: 'count', text: gbk.decode(bytes) }),
+    onFailing: (line, item, from, to) => postMessage({ type: 'failing', line, item, from, to }),
+    onExecuting: (line, item, from, to) => postMessage({ type: 'executing', line, item, from, to }),
+    onBeep: () => postMessage({ type: 'beep' }),
+    onFrame: (pixels, width, height, snapshot) => {
+      const rgba = toRgba(pixels);
+      postMessage({ type: 'frame', width, height, pixels: rgba.buffer, snapshot: snapshot.buffer },
+                  [rgba.buffer, snapshot.buffer]);
+    },
+    onFinding: (line, from, to, message, fixed) => answers.push({ line, from, to, message, fixed }),
+    onCommand: ([keyword, alias, syntax, meaning, example]) =>
+      answers.push({ keyword, alias, syntax, meaning, example }),
+    onPicture: (pixels, width, height) => answers.push({ pixels: toRgba(pixels).buffer, width, height }),
+    onPng: (bytes) => answers.push(bytes),
+    deflate: (bytes) => deflate(bytes, { level: 6, strategy: 3 }), // zlib's Z_RLE, as the desktop
+    paintText,
+    takeTextMask,
+  }).then((module) => {
+    postMessage({ type: 'ready' });
+    module._dravel_start();
+    return module;
+  });
+}
+
+// The answers of one call of the module.
+async function collect(call) {
+  answers = [];
+  await call();
+  const collected = answers;
+  answers = [];
+  return collected;
+}
+
+// Asked of the module and answered to the request's id.
+const questions = {
+  encode: async (module, { text }) => {
+    const size = await withText(module, text, (at, length) => module._dravel_encode(at, length));
+    if (size < 0) return { bytes: null, line: -size };
+    const at = module._dravel_encoded();
+    return { bytes: module.HEAPU8.slice(at, at + size) };
+  },
+  check: async (module, { text }) => ({
+    findings: await collect(() => withText(module, text, (at, size) => module._dravel_check(at, size))),
+  }),
+  commands: async (module) => ({ commands: await collect(() => module._dravel_commands()) }),
+  messageLine: (module, { text }) =>
+    withText(module, text, (at, size) => ({ line: module._dravel_message_line(at, size) })),
+  // No picture, or no PNG, when the module had not the memory for it.
+  picture: async (module, { text }) => {
+    const [picture] = await collect(() => withText(module, text, (at, size) => module._dravel_picture(at, size)));
+    return picture ? { picture, transfer: [picture.pixels] } : { picture: null };
+  },
+  // The canvas as the page last showed it, when the page sends it.
+  png: async (module, { snapshot }) => {
+    if (snapshot) await withBytes(module, new Uint8Array(snapshot), (at, size) => module._dravel_restore(at, size));
+    return { png: (await collect(() => module._dravel_png()))[0] ?? null };
+  },
+};
+
+// One message at a time: a run finishes before the next message is read. The
+// speed, pause, step and continue are the exception: they reach a run while
+// it waits between commands.
+let ready = null;
+let queue = Promise.resolve();
+const pacing = {
+  speed: (module, message) => module._dravel_set_interval(message.interval),
+  pause: (module) => module._dravel_pause(),
+  continue: (module) => module._dravel_continue(),
+  step: (module) => module._dravel_step(),
+};
+
+onmessage = (event) => {
+  const message = event.data;
+  if (message.type === 'init') {
+    ready = startModule(message.wasm);
+  } else if (message.type in pacing) {
+    ready.then((module) => pacing[message.type](module, message));
+  } else {
+    queue = queue.then(() => ready).then((module) => handle(module, message));
+  }
+};
+
+async function handle(module, message) {
+  if (message.type in questions) {
+    const { transfer = [], ...answer } = await questions[message.type](module, message);
+    postMessage({ type: 'answer', id: message.id, ...answer }, transfer);
+    return;
+  }
+  switch (message.type) {
+    case 'run':
+      await withBytes(module, message.script, (script, scriptSize) =>
+        withBytes(module, message.count, (count, countSize) =>
+          module.ccall('dravel_run', null, ['number', 'number', 'number', 'number'],
+                       [script, scriptSize, count, countSize], { async: true })));
+      postMessage({ type: 'done' });
+      break;
+    case 'clear':
+      module._dravel_clear();
+      break;
+    case 'settings':
+      module._dravel_settings(message.edgeMode, message.penColour, message.backgroundColour,
+                              message.penWidth);
+      break;
+    case 'restore':
+      await withBytes(module, new Uint8Array(message.snapshot), (at, size) => module._dravel_restore(at, size));
+      break;
+  }
+}

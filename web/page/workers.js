@@ -1,0 +1,136 @@
+// The page's workers (worker.js): the run worker, which keeps the canvas and
+// runs scripts, and a tool worker that answers questions (encoding, the
+// checker, pictures) while the run worker is busy with a run. Every worker is
+// made from a copy of its script kept in memory and given the compiled
+// module, so a stop, which starts a new run worker, needs no connection, and
+// a page opened from disk (file://, where nothing can be fetched) gets both
+// from file-copy.js through a <script> tag.
+
+export class Abandoned extends Error {}
+
+function loadScript(src) {
+  return new Promise((resolve, reject) => {
+    const script = document.createElement('script');
+    script.src = src;
+    script.onload = resolve;
+    script.onerror = () => reject(new Error(src));
+    document.head.append(script);
+  });
+}
+
+async function fetched(name) {
+  const response = await fetch(name);
+  if (!response.ok) throw new Error(`${name}: ${response.status}`);
+  return response;
+}
+
+// Compiled as it arrives, which also lets the browser keep the compiled code
+// for the next load; a server that does not call it application/wasm gets
+// it compiled from its bytes.
+async function compiledModule() {
+  try {
+    return await WebAssembly.compileStreaming(fetched('dravel-web.wasm'));
+  } catch {
+    return WebAssembly.compile(await (await fetched('dravel-web.wasm')).arrayBuffer());
+  }
+}
+
+// The worker's script and the compiled module: from index.html, which asks
+// for them first, or asked again here.
+async function workerFiles() {
+  if (location.protocol === 'file:') {
+    await loadScript('file-copy.js');
+    const { worker, wasm } = self.dravelFileCopy;
+    return { source: worker, module: await WebAssembly.compile(Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0))) };
+  }
+  const early = self.dravelEarly ?? {};
+  const [source, module] = await Promise.all([
+    (early.source ?? Promise.reject()).catch(() => fetched('worker.js').then((r) => r.text())),
+    (early.module ?? Promise.reject()).catch(compiledModule),
+  ]);
+  return { source, module };
+}
+
+export class Workers {
+  // `onMessage(message)`: what the run worker says; `onFailure(what)`: a
+  // worker that could not start or broke.
+  constructor(onMessage, onFailure) {
+    this.onMessage = onMessage;
+    this.onFailure = onFailure;
+    this.run = null;
+    this.tool = null;
+    this.busy = false; // a run was handed to the run worker and has not ended
+    this.broken = false;
+    this.requests = new Map(); // id -> {owner, resolve, reject}
+    this.nextRequest = 1;
+    this.started = this.load();
+  }
+
+  async load() {
+    const { source, module } = await workerFiles();
+    this.module = module;
+    this.url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
+    this.run = this.spawn();
+  }
+
+  spawn() {
+    const worker = new Worker(this.url);
+    worker.onmessage = ({ data }) => {
+      if (data.type === 'answer') this.answer(data);
+      else if (worker === this.run) this.onMessage(data);
+    };
+    worker.onerror = (event) => {
+      event.preventDefault();
+      if (worker === this.run) {
+        this.broken = true;
+        this.onFailure(event.message || 'worker.js');
+      }
+    };
+    worker.postMessage({ type: 'init', wasm: this.module });
+    return worker;
+  }
+
+  // To the run worker; before there is one, dropped (a new worker is sent
+  // the settings when it starts).
+  post(message, transfer = []) {
+    this.run?.postMessage(message, transfer);
+  }
+
+  // A new run worker in place of the old, which ends at once: it draws and
+  // says nothing more. Questions it had not answered are abandoned.
+  replace() {
+    this.abandon(this.run);
+    this.run.terminate();
+    this.run = this.spawn();
+    this.broken = false;
+    this.busy = false;
+  }
+
+  // Asks the run worker when it is idle, else the tool worker; resolves to
+  // the answer's fields, or rejects with Abandoned when a stop ended it.
+  async ask(type, fields = {}, transfer = []) {
+    await this.started;
+    let owner = this.run;
+    if (this.busy || this.broken) owner = this.tool ??= this.spawn();
+    const id = this.nextRequest++;
+    return new Promise((resolve, reject) => {
+      this.requests.set(id, { owner, resolve, reject });
+      owner.postMessage({ type, id, ...fields }, transfer);
+    });
+  }
+
+  answer(message) {
+    const request = this.requests.get(message.id);
+    if (request === undefined) return;
+    this.requests.delete(message.id);
+    request.resolve(message);
+  }
+
+  abandon(owner) {
+    for (const [id, request] of this.requests) {
+      if (request.owner !== owner) continue;
+      this.requests.delete(id);
+      request.reject(new Abandoned('stopped'));
+    }
+  }
+}
