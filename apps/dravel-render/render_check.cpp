@@ -41,6 +41,21 @@ class Column {
   int column_ = 1;
 };
 
+// The line a fix leaves, after the finding it mends: each line of it (a fix
+// may move a command to a line of its own) under the first.
+std::string FixLines(std::string_view line, const LineEdit& fix, bool gbk) {
+  const std::string first = "  → 修正为：", more(12, ' ');
+  CommandList fixed = SplitLines(FixedLine(line, fix));
+  if (fixed.empty()) fixed.emplace_back();
+  std::string shown;
+  for (size_t i = 0; i < fixed.size(); ++i) {
+    const std::string& lead = i == 0 ? first : more;
+    shown += gbk ? Utf8ToGbk(lead) + fixed[i] : lead + GbkToUtf8(fixed[i]);
+    shown += '\n';
+  }
+  return shown;
+}
+
 // Prints the findings of one file; false when it cannot be read.
 bool CheckFile(const std::string& path, const RenderOptions& options, bool& found) {
   const FileReadResult read = TryReadFileBytes(path);
@@ -63,6 +78,7 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
     print(path + ":" + std::to_string(item.line) + ":" +
               std::to_string(column->At(item.finding.begin)),
           FindingText(item.finding));
+    if (item.finding.fix) std::cout << FixLines(lines[item.line - 1], *item.finding.fix, gbk);
   }
   if (findings.lines_left > 0) {
     print(path, "后面还有 " + std::to_string(findings.lines_left) + " 行有问题，没有列出。");
