@@ -8,7 +8,7 @@ namespace {
 
 using enum FindingKind;
 
-// The most of a second command a message quotes.
+// The most of a word or a command a message quotes.
 constexpr size_t kQuotedBytes = 30;
 
 LineEdit Edit(int begin, int end, std::string_view with) { return {begin, end, Text(with)}; }
@@ -23,7 +23,7 @@ size_t SkipSpaces(std::string_view text, size_t from) {
 std::string_view FirstWord(std::string_view text) { return text.substr(0, text.find(' ')); }
 
 // `text` quoted in a message, cut after kQuotedBytes on a character boundary.
-std::string QuotedCommand(std::string_view text) {
+std::string QuotedShort(std::string_view text) {
   size_t end = 0;
   while (end < text.size() && end < kQuotedBytes) {
     end += IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
@@ -32,21 +32,19 @@ std::string QuotedCommand(std::string_view text) {
   return Quoted(text.substr(0, end)) + "…";
 }
 
+// The fix is a space after the keyword, which takes the run's spelling
+// when it was typed in another letter case.
 Finding RunTogether(std::string_view first, const KeywordAhead& ahead, int at) {
-  const std::string_view number = first.substr(ahead.length, ahead.number);
-  Text with = *ahead.spelling + ' ' + Text(number);
-  // A repeat's count reads as well with its "【" right after it; the space
-  // is only for the eye.
-  const std::string_view after = first.substr(ahead.length + ahead.number);
-  if (ahead.row->shape == ArgumentShape::kRepeat && !after.empty()) with += ' ';
-  const int end = at + ahead.length + ahead.number;
+  const bool as_read = first.starts_with(*ahead.spelling);
+  const LineEdit space{at + (as_read ? ahead.length : 0), at + ahead.length,
+                       (as_read ? Text() : *ahead.spelling) + ' '};
   return {kRunTogether,
           at,
-          end,
+          at + ahead.length + ahead.number,
           DRAVEL_MESSAGE("“%1”和后面的数之间要有一个空格：连在一起的“%2”是无法识别的命令，"
                          "运行到这里会报错。"),
-          {Quoted(*ahead.spelling), Quoted(first)},
-          Edit(at, end, with)};
+          {Quoted(*ahead.spelling), QuotedShort(first)},
+          space};
 }
 
 // A keyword and a punctuation mark: the mark goes, or gives way to a space
@@ -69,7 +67,8 @@ Finding GluedPause(std::string_view item, std::string_view first, const KeywordA
       at + ahead.length,
       at + static_cast<int>(pause_end),
       DRAVEL_MESSAGE("“%1”后面不能紧跟“%2”：连在一起的“%3”是无法识别的命令，运行到这里会报错。"),
-      {Quoted(*ahead.spelling), Quoted(first.substr(ahead.length, ahead.pause)), Quoted(first)},
+      {Quoted(*ahead.spelling), Quoted(first.substr(ahead.length, ahead.pause)),
+       QuotedShort(first)},
       Edit(at, at + static_cast<int>(end), *ahead.spelling + Text(between))};
 }
 
@@ -79,7 +78,7 @@ Finding SecondCommand(std::string_view item, size_t read_end, size_t mark, std::
                       size_t next, int at, bool in_body) {
   const LineEdit split =
       Edit(at + static_cast<int>(read_end), at + static_cast<int>(next), Separator(in_body));
-  const std::string second = QuotedCommand(item.substr(next));
+  const std::string second = QuotedShort(item.substr(next));
   if (pause.empty()) {
     return {
         kTwoCommands,

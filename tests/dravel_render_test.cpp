@@ -195,6 +195,23 @@ TEST(DravelRender, CheckListsTheFirstFindingsOfAFileAndCountsTheRest) {
   fs::remove(script);
 }
 
+// A fix of a long line shows the line around its edit, cut with "…": the
+// whole line under each of its 100 findings made 28 MB of output here.
+TEST(DravelRender, CheckShowsAFixOfALongLineAroundItsEdit) {
+  const fs::path script = TempFile("long.dvg");
+  std::string utf8 = "重复 2 【";
+  for (int i = 0; i < 20000; ++i) utf8 += "前进 1 右转 1|";
+  std::ofstream(script, std::ios::binary) << Utf8ToGbk(utf8 + "】");
+  const Result result = Render("--check " + script.string());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.out.find("\n  → 修正为：重复 2 【前进 1|右转 1|前进 1 右转 1|前进 1 右转 1|"),
+            std::string::npos);
+  EXPECT_NE(result.out.find("右转…\n"), std::string::npos);
+  EXPECT_NE(result.out.find("\n  → 修正为：…进 1 右转 1|前进 1 右转 1|"), std::string::npos);
+  EXPECT_LT(result.out.size(), 60000u);
+  fs::remove(script);
+}
+
 TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
   const char* cases[] = {
       "",

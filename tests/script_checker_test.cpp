@@ -73,7 +73,7 @@ const Trap kTraps[] = {
     {"setxy10 20", kRunTogether, "setxy10", "setxy 10 20"},
     {"延时500", kRunTogether, "延时500", "延时 500"},
     {"次数3", kRunTogether, "次数3", "次数 3"},
-    {"重复4【前进 100|右转 90】", kRunTogether, "重复4", "重复 4 【前进 100|右转 90】"},
+    {"重复4【前进 100|右转 90】", kRunTogether, "重复4", "重复 4【前进 100|右转 90】"},
     {"重复 4 【前进100|右转 90】", kRunTogether, "前进100", "重复 4 【前进 100|右转 90】"},
     {"前进，100", kPunctuation, "，", "前进 100"},
     {"Home，", kPunctuation, "，", "home"},
