@@ -99,7 +99,8 @@ TEST_F(WindowTest, TheGutterMarkerTellsTheFindingsOfItsLine) {
   Drain();
   const auto gutter_row = [&](int line) {
     const QRect rect = editor.cursorRect(QTextCursor(editor.document()->findBlockByNumber(line)));
-    return QPoint(editor.contentsRect().left() + 2, editor.contentsRect().top() + rect.center().y());
+    return QPoint(editor.contentsRect().left() + 2,
+                  editor.contentsRect().top() + rect.center().y());
   };
   QWidget* gutter = editor.childAt(gutter_row(1));
   ASSERT_NE(gutter, nullptr);
@@ -107,7 +108,8 @@ TEST_F(WindowTest, TheGutterMarkerTellsTheFindingsOfItsLine) {
   EXPECT_EQ(TipAfter(*gutter, gutter->mapFrom(&editor, gutter_row(0))), QString());
   const QString tip = TipAfter(*gutter, gutter->mapFrom(&editor, gutter_row(1)));
   EXPECT_TRUE(tip.contains(QStringLiteral("一行只能写一条命令"))) << tip.toStdString();
-  EXPECT_TRUE(tip.contains(QStringLiteral("修正为两行：“前进 100”和“右转 90”"))) << tip.toStdString();
+  EXPECT_TRUE(tip.contains(QStringLiteral("修正为两行：“前进 100”和“右转 90”")))
+      << tip.toStdString();
 }
 
 struct CtrlPeriodCase {
