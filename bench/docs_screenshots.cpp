@@ -1,5 +1,6 @@
 // The README's screenshots (docs_screenshots FOLDER, under Xvfb): the window
-// with the checker's marks, the save prompt and the file dialog in Chinese,
+// with the checker's marks, the editor with one marked line at 100 %, the
+// save prompt and the file dialog in Chinese,
 // the command reference, the example chooser and the find bar; under
 // QT_SCALE_FACTOR=2, the canvas at device pixel ratio 2 alone. Each modal dialog is
 // grabbed once it shows, then closed.
@@ -58,6 +59,17 @@ void CheckerMarks(MainWindow& window) {
   LineNumberEditor& editor = window.ScriptEditor();
   editor.setTextCursor(QTextCursor(editor.document()->findBlockByNumber(1)));
   window.grab().save(out_folder + "/checker.png");
+}
+
+// One slip among clean lines, as a class sees it on the projector.
+void MarkedLine(MainWindow& window) {
+  window.Editor().SetContent(
+      Utf8ToGbk(" //画一个正方形：\r\n抬笔\r\n置坐标 -50 -50\r\n落笔\r\n"
+                "重复 4 【前进 100，右转 90】\r\n写文字 正方形"));
+  Settle();
+  LineNumberEditor& editor = window.ScriptEditor();
+  editor.setTextCursor(QTextCursor(editor.document()->lastBlock()));
+  editor.grab().save(out_folder + "/marked-line.png");
 }
 
 void Dialogs(MainWindow& window) {
@@ -142,6 +154,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   dravel::bench::CheckerMarks(window);
+  dravel::bench::MarkedLine(window);
   dravel::bench::Dialogs(window);
   dravel::bench::Reference(window);
   dravel::bench::Chooser(window);
