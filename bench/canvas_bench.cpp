@@ -1,55 +1,63 @@
-// The canvas core without a window: the turtle model drawing through the
-// raster surface on the three workloads of a typical script, and composing
-// one frame with a sprite.
+// The canvas without a window: the turtle model drawing through the plain
+// canvas shared as the window shares it (CanvasCore) on the three workloads
+// of a typical script, the same with the drawing record the window keeps,
+// wide pens, composing one frame with a sprite, and the PNG encoder.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
 #include <cmath>
 
 #include "canvas/canvas_core.h"
-#include "canvas/picture_export.h"
+#include "canvas/dense_layer.h"
+#include "canvas/png_encoder.h"
 
 namespace dravel {
 namespace {
 
 constexpr int kWidth = 732, kHeight = 420;
 
-// 100,000 moves of one pixel, turning a degree after each.
+std::unique_ptr<CanvasCore> WrapCanvas(bool record) {
+  std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(kWidth, kHeight);
+  canvas->Lock()->SetEdgeMode(EdgeMode::Wrap);
+  canvas->Lock()->KeepRecord(record);
+  return canvas;
+}
+
+// 100,000 moves of one pixel, turning a degree after each; with the record
+// the window keeps (1) or without (0).
 void BM_SmallMoves(benchmark::State& state) {
-  CanvasCore canvas(kWidth, kHeight);
-  canvas.SetEdgeMode(EdgeMode::Wrap);
+  const std::unique_ptr<CanvasCore> canvas = WrapCanvas(state.range(0) != 0);
   for (auto _ : state) {
     for (int i = 0; i < 100000; ++i) {
-      canvas.Turtle().Forward(1);
-      canvas.Turtle().TurnRight(1);
+      canvas->Turtle().Forward(1);
+      canvas->Turtle().TurnRight(1);
     }
   }
   state.SetItemsProcessed(state.iterations() * 100000);
 }
-BENCHMARK(BM_SmallMoves)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SmallMoves)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
-// 20,000 lines of 100 pixels drawn as a star.
+// 20,000 lines of 100 pixels drawn as a star, with pens 1 and 5 wide.
 void BM_StarLines(benchmark::State& state) {
-  CanvasCore canvas(kWidth, kHeight);
-  canvas.SetEdgeMode(EdgeMode::Wrap);
+  const std::unique_ptr<CanvasCore> canvas = WrapCanvas(true);
+  canvas->Lock()->SetPenWidth(int(state.range(0)));
   for (auto _ : state) {
     for (int i = 0; i < 20000; ++i) {
-      canvas.Turtle().Forward(100);
-      canvas.Turtle().TurnRight(144);
+      canvas->Turtle().Forward(100);
+      canvas->Turtle().TurnRight(144);
     }
   }
   state.SetItemsProcessed(state.iterations() * 20000);
 }
-BENCHMARK(BM_StarLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StarLines)->Arg(1)->Arg(5)->Unit(benchmark::kMillisecond);
 
 // 200 circles of radius 100 (180 chords each).
 void BM_Circles(benchmark::State& state) {
-  CanvasCore canvas(kWidth, kHeight);
-  canvas.SetEdgeMode(EdgeMode::Wrap);
+  const std::unique_ptr<CanvasCore> canvas = WrapCanvas(true);
   for (auto _ : state) {
     for (int i = 0; i < 200; ++i) {
-      canvas.Turtle().Circle(100);
-      canvas.Turtle().TurnRight(1.8);
+      canvas->Turtle().Circle(100);
+      canvas->Turtle().TurnRight(1.8);
     }
   }
   state.SetItemsProcessed(state.iterations() * 200);
@@ -58,42 +66,43 @@ BENCHMARK(BM_Circles)->Unit(benchmark::kMillisecond);
 
 // One composed frame of the whole canvas with one turned sprite.
 void BM_PaintFrame(benchmark::State& state) {
-  CanvasCore canvas(kWidth, kHeight);
-  canvas.Turtle().TurnRight(30);
-  canvas.Turtle().Circle(150);
-  for (auto _ : state) benchmark::DoNotOptimize(canvas.Paint());
+  const std::unique_ptr<CanvasCore> canvas = WrapCanvas(true);
+  canvas->Turtle().TurnRight(30);
+  canvas->Turtle().Circle(150);
+  for (auto _ : state) benchmark::DoNotOptimize(canvas->Lock()->Paint());
 }
 BENCHMARK(BM_PaintFrame)->Unit(benchmark::kMicrosecond);
 
 // A frame at device pixel ratio 2 once the layer is up to date: a copy of
 // the dense layer and the sprite.
 void BM_PaintDenseFrame(benchmark::State& state) {
-  CanvasCore canvas(kWidth, kHeight);
-  canvas.Turtle().TurnRight(30);
-  canvas.Turtle().Circle(150);
-  canvas.PaintAt(2);
-  for (auto _ : state) benchmark::DoNotOptimize(canvas.PaintAt(2));
+  const std::unique_ptr<CanvasCore> canvas = WrapCanvas(true);
+  canvas->Turtle().TurnRight(30);
+  canvas->Turtle().Circle(150);
+  DenseLayer dense;
+  dense.Frame(*canvas->Lock(), 2);
+  for (auto _ : state) benchmark::DoNotOptimize(dense.Frame(*canvas->Lock(), 2));
 }
 BENCHMARK(BM_PaintDenseFrame)->Unit(benchmark::kMicrosecond);
 
 // The dense layer painted from scratch for the most items it paints (lines
 // of 100 pixels, or of 1), as after a change of the background.
 void BM_PaintDenseFromScratch(benchmark::State& state) {
-  CanvasCore canvas(kWidth, kHeight);
-  canvas.SetEdgeMode(EdgeMode::Wrap);
-  canvas.Turtle().Hide();
+  const std::unique_ptr<CanvasCore> canvas = WrapCanvas(true);
+  canvas->Turtle().Hide();
   const double length = double(state.range(0));
   const double turn = length > 1 ? 144 : 1;
-  while (canvas.Drawing().record.Lines().size() < DenseLayer::kMaxItems - 1000) {
+  while (canvas->Lock()->Record()->Lines().size() < DenseLayer::kMaxItems - 1000) {
     for (int i = 0; i < 1000; ++i) {
-      canvas.Turtle().Forward(length);
-      canvas.Turtle().TurnRight(turn);
+      canvas->Turtle().Forward(length);
+      canvas->Turtle().TurnRight(turn);
     }
   }
+  DenseLayer dense;
   uint32_t colour = 0;
   for (auto _ : state) {
-    canvas.SetBackgroundColour(++colour & 0xFF);  // a new background paints anew
-    benchmark::DoNotOptimize(canvas.PaintAt(2));
+    canvas->Lock()->SetBackgroundColour(++colour & 0xFF);  // a new background paints anew
+    benchmark::DoNotOptimize(dense.Frame(*canvas->Lock(), 2));
   }
   state.SetItemsProcessed(state.iterations() * DenseLayer::kMaxItems);
 }
@@ -101,16 +110,18 @@ BENCHMARK(BM_PaintDenseFromScratch)->Arg(100)->Arg(1)->Unit(benchmark::kMillisec
 
 // The PNG of the w1 spiral's picture (a palette of two colours).
 void BM_PngOfSpiral(benchmark::State& state) {
-  CanvasCore canvas(kWidth, kHeight);
-  canvas.SetEdgeMode(EdgeMode::Wrap);
-  canvas.SetPenColour(0x00FF00);
-  canvas.SetBackgroundColour(0x606060);
+  const std::unique_ptr<CanvasCore> canvas = WrapCanvas(false);
+  canvas->Lock()->SetPenColour(0x00FF00);
+  canvas->Lock()->SetBackgroundColour(0x606060);
   for (int i = 0; i < 100000; ++i) {
-    canvas.Turtle().Forward(1);
-    canvas.Turtle().TurnRight(1);
+    canvas->Turtle().Forward(1);
+    canvas->Turtle().TurnRight(1);
   }
-  const QImage picture = canvas.VisibleLayer();
-  for (auto _ : state) benchmark::DoNotOptimize(PngBytes(picture));
+  const PixelImage picture = PixelImage::Of(canvas->Lock()->VisibleLayer());
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(
+        EncodePng(picture.pixels.data(), picture.width, picture.height, picture.width));
+  }
 }
 BENCHMARK(BM_PngOfSpiral)->Unit(benchmark::kMillisecond);
 

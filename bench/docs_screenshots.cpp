@@ -1,5 +1,6 @@
 // The README's screenshots (docs_screenshots FOLDER, under Xvfb): the window
-// with the checker's marks, the save prompt and the file dialog in Chinese,
+// with the checker's marks, the editor with one marked line at 100 %, the
+// save prompt and the file dialog in Chinese,
 // the command reference, the example chooser and the find bar; under
 // QT_SCALE_FACTOR=2, the canvas at device pixel ratio 2 alone. Each modal dialog is
 // grabbed once it shows, then closed.
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <functional>
 
+#include "canvas/qt_pixels.h"
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/command_reference.h"
 #include "mainwindow/dialog_service.h"
@@ -57,6 +59,17 @@ void CheckerMarks(MainWindow& window) {
   LineNumberEditor& editor = window.ScriptEditor();
   editor.setTextCursor(QTextCursor(editor.document()->findBlockByNumber(1)));
   window.grab().save(out_folder + "/checker.png");
+}
+
+// One slip among clean lines, as a class sees it on the projector.
+void MarkedLine(MainWindow& window) {
+  window.Editor().SetContent(
+      Utf8ToGbk(" //画一个正方形：\r\n抬笔\r\n置坐标 -50 -50\r\n落笔\r\n"
+                "重复 4 【前进 100，右转 90】\r\n写文字 正方形"));
+  Settle();
+  LineNumberEditor& editor = window.ScriptEditor();
+  editor.setTextCursor(QTextCursor(editor.document()->lastBlock()));
+  editor.grab().save(out_folder + "/marked-line.png");
 }
 
 void Dialogs(MainWindow& window) {
@@ -113,7 +126,8 @@ void DenseCanvas(MainWindow& window) {
   dense.save(out_folder + "/canvas-ratio-2.png");
   dense.setDevicePixelRatio(1);
   const QRect part(20, 20, 220, 150);
-  const QImage doubled = window.Canvas().Core().Paint().copy(part).scaled(part.size() * 2);
+  const QImage frame = FrameImage(*window.Canvas().Core().Lock());
+  const QImage doubled = frame.copy(part).scaled(part.size() * 2);
   QImage pair(part.width() * 4 + 8, part.height() * 2, QImage::Format_RGB32);
   pair.fill(Qt::white);
   QPainter painter(&pair);
@@ -140,6 +154,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   dravel::bench::CheckerMarks(window);
+  dravel::bench::MarkedLine(window);
   dravel::bench::Dialogs(window);
   dravel::bench::Reference(window);
   dravel::bench::Chooser(window);

@@ -32,31 +32,6 @@ class RecordingSurface final : public DrawingSurface {
   int width_, height_;
 };
 
-class ModelTurtle final : public TurtleOperations {
- public:
-  explicit ModelTurtle(TurtleModel& model) : model_(model) {}
-  void Forward(double d) override { model_.Forward(d); }
-  void Back(double d) override { model_.Back(d); }
-  void TurnLeft(double a) override { model_.TurnLeft(a); }
-  void TurnRight(double a) override { model_.TurnRight(a); }
-  void Home() override { model_.Home(); }
-  void Clear() override { model_.Clear(); }
-  void Circle(double r) override { model_.Circle(r); }
-  void PenUp() override { model_.PenUp(); }
-  void PenDown() override { model_.PenDown(); }
-  void Ellipse(double rx, double ry) override { model_.Ellipse(rx, ry); }
-  void Rectangle(double w, double h) override { model_.Rectangle(w, h); }
-  void SetX(double x) override { model_.SetX(x); }
-  void SetY(double y) override { model_.SetY(y); }
-  void SetXY(double x, double y) override { model_.SetXY(x, y); }
-  void Show() override { model_.Show(); }
-  void Hide() override { model_.Hide(); }
-  void WriteText(std::string_view text) override { model_.WriteText(text); }
-
- private:
-  TurtleModel& model_;
-};
-
 }  // namespace
 
 std::vector<PixelSegment> CaptureSegments(const Text& script, int width, int height) {
@@ -64,9 +39,8 @@ std::vector<PixelSegment> CaptureSegments(const Text& script, int width, int hei
   TurtleModel model(surface, width, height);
   model.SetEdgeMode(EdgeMode::Wrap);
   model.ResetTurtleZero();
-  ModelTurtle turtle(model);
   testing::ScriptHost host;
-  RunContext context{turtle, host, {}};
+  RunContext context{model, host, {}};
   RunScript({script, "1"}, context);
   return std::move(surface.segments);
 }

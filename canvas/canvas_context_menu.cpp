@@ -11,6 +11,7 @@
 
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
+#include "canvas/qt_pixels.h"
 #include "canvas/svg_writer.h"
 
 namespace dravel {
@@ -72,13 +73,13 @@ void CanvasContextMenu::SavePicture() {
   const QString path = hooks_.choose_file(canvas_);
   if (path.isEmpty()) return;
   const QByteArray local = QFile::encodeName(path);
-  const QByteArray bytes = PictureBytes(core_, FormatOfPath(local.toStdString()));
+  const std::string bytes = PictureBytes(core_, FormatOfPath(local.toStdString()));
   const bool saved = WritePictureFile(local.toStdString(), bytes).Ok();
   emit MessageRaised((saved ? tr("图片已保存：") : tr("图片保存失败：")) + path + "\r\n");
 }
 
 void CanvasContextMenu::CopyPicture() {
-  const QImage layer = core_.VisibleLayer();
+  const QImage layer = ImageOf(core_.Lock()->VisibleLayer());
   if (layer.isNull()) {
     emit MessageRaised(tr("复制图片失败！\r\n"));
     return;
@@ -91,7 +92,8 @@ void CanvasContextMenu::CopyPicture() {
 void CanvasContextMenu::PrintPicture() {
   QPrinter printer(QPrinter::HighResolution);
   if (!hooks_.choose_printer(canvas_, printer)) return;
-  QSvgRenderer renderer(WriteSvg(core_.Drawing()));
+  const DrawingSnapshot drawing = core_.Lock()->Drawing();
+  QSvgRenderer renderer(QByteArray::fromStdString(WriteSvg(drawing)));
   QPainter painter;
   if (!renderer.isValid() || !painter.begin(&printer)) {
     emit MessageRaised(tr("打印失败！\r\n"));

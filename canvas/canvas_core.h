@@ -1,44 +1,63 @@
-// The canvas without a window: the turtle model drawing on the raster
-// surface, the sprite slots, the canvas's settings, and the one lock that
-// guards them all. A run calls the turtle operations through its session's
-// turtle (TurtleFor); the window's thread calls them through Turtle(), paints,
-// resizes and animates. Every turtle operation of a session, and every
-// drawing effect inside one, checks the session under the lock, and long
-// operations let waiting threads in at their checkpoints, so painting and
-// stopping never wait for a huge circle to finish.
+// The canvas shared between the window's threads: the one plain canvas
+// (canvas.h) and the one lock that guards it, with what sharing needs and
+// nothing more: a run's session, whose turtle operations are refused once it
+// is stopped, and batches of a run's operations under one hold of the lock.
+// A run calls the turtle operations through its session's turtle
+// (TurtleFor); the window's thread calls them through Turtle() and reaches
+// everything else of the canvas through Lock(). Long operations let waiting
+// threads in at their checkpoints, so painting and stopping never wait for a
+// huge circle to finish. No Qt.
 #pragma once
 
-#include <QImage>
-#include <array>
 #include <atomic>
 #include <chrono>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
-#include <vector>
 
+#include "canvas/canvas.h"
 #include "canvas/canvas_turtle.h"
-#include "canvas/dense_layer.h"
-#include "canvas/drawing_record.h"
-#include "canvas/drawing_surface.h"
 #include "canvas/handover_lock.h"
-#include "canvas/raster_surface.h"
 #include "canvas/run_canvas.h"
-#include "canvas/sprite_images.h"
-#include "canvas/turtle_model.h"
 
 namespace dravel {
 
-inline constexpr int kSpriteSlotCount = 21;  // turtles 0..19, 20 = preview
+class CanvasCore;
 
-class CanvasCore final : public RunCanvas, private DrawingSurface {
+// A caller's way to the turtle model: a run's session, whose calls go in
+// batches under one hold of the lock (CanvasCore::RunBatched) and are refused
+// once it is stopped, or none (the window's own calls, which no stop refuses).
+struct SessionGate {
+  CanvasCore* core;
+  const RunSession* session;
+
+  template <typename Operation>
+  void Do(Operation operation);
+  void EndBatch();
+};
+using CanvasTurtle = GatedTurtle<SessionGate>;
+
+// The canvas under the lock for as long as this lives: one statement
+// (`core.Lock()->SetPenColour(c)`) or one block.
+template <typename CanvasType>
+class LockedCanvas {
  public:
-  // Creates the layers at `width` x `height` (at least 1 x 1) with a black pen
-  // on white, Fence mode, every slot showing image set 1, and turtle 0 at home.
-  // Layers that cannot be allocated at that size are 1 x 1: Size() tells.
-  CanvasCore(int width, int height);
+  LockedCanvas(std::unique_lock<HandoverLock> lock, CanvasType& canvas)
+      : lock_(std::move(lock)), canvas_(canvas) {}
+  CanvasType* operator->() const { return &canvas_; }
+  CanvasType& operator*() const { return canvas_; }
+
+ private:
+  std::unique_lock<HandoverLock> lock_;
+  CanvasType& canvas_;
+};
+
+class CanvasCore final : public RunCanvas {
+ public:
+  // A canvas of `width` x `height` (Canvas::Create); null when its layers
+  // cannot be had.
+  static std::unique_ptr<CanvasCore> Create(int width, int height);
   ~CanvasCore() override;
   CanvasCore(const CanvasCore&) = delete;
   CanvasCore& operator=(const CanvasCore&) = delete;
@@ -48,75 +67,17 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   std::unique_ptr<TurtleOperations> TurtleFor(const RunSession& session) override;
   void UnderDrawingLock(const std::function<void()>& step) override;
 
-  // The canvas's settings, kept here alone.
-  void SetEdgeMode(EdgeMode mode);
-  EdgeMode GetEdgeMode() const;
-  // 0x00BBGGRR, as set: the key colour itself is drawn one blue step up.
-  void SetPenColour(uint32_t colour);
-  uint32_t PenColour() const;
-  void SetBackgroundColour(uint32_t colour);
-  uint32_t BackgroundColour() const;
-  // Out-of-range widths (<= 0 or > 65534) become 1.
-  void SetPenWidth(int width);
-  int PenWidth() const;
-  // A null picture removes it; the visible layer is rebuilt either way. The
-  // mode is kept as given (see PictureMode; unknown modes draw top-left).
-  void SetBackgroundPicture(const QImage& picture, int32_t mode);
-  int32_t BackgroundPictureMode() const;
-
-  // Rebuilds the layers at the new size, reapplies the background colour and
-  // does the Clear reset: all drawing is lost, turtle 0 goes to the centre.
-  // False, the canvas kept as it was, when the new layers cannot be allocated.
-  bool Resize(int width, int height);
-  QSize Size() const;
-
-  // Called (under the lock, from whichever thread drew) whenever the canvas
-  // needs repainting. It must not call back into the canvas.
-  void SetRepaintCallback(std::function<void()> callback);
-
-  // The pictures below are null when they cannot be allocated.
-  QImage VisibleLayer() const;  // a copy, taken under the lock
-  QImage InkLayer() const;
-  QImage Paint() const;  // the visible layer with the sprites
-  // As Paint, for a screen of device pixel ratio `ratio`: above 1, painted
-  // from the drawing record at that resolution (the image carries the
-  // ratio); at 1, or for a drawing too big to paint so (DenseLayer) or
-  // without the memory for it, Paint itself.
-  QImage PaintAt(double ratio) const;
-  // What was drawn since the last clear, for vector export.
-  DrawingSnapshot Drawing() const;
-
-  TurtleState StateOf(int index = 0) const;  // index outside 0..19 gives 0's
-  void SelectTurtle(int index);
-  int CurrentTurtle() const;
-
-  // Sprite slots 0..20. Setting the image set (outside 0..10 becomes 1) or the
-  // own frames resets the slot's frame to 0.
-  void SetImageSet(int slot, int image_set);
-  int ImageSet(int slot) const;
-  void SetOwnFrames(int slot, SpriteFrames frames);
-  // Frame outside 1..count-1 becomes 0.
-  void SetFrame(int slot, int frame);
-  int Frame(int slot) const;
-  int FrameCount(int slot) const;
-  // The animation tick: when the current slot has frames, requests a repaint
-  // and steps every visible slot up to the highest to its next frame.
-  void AdvanceFrames();
-  // Paint only slot 20 at the centre (a host's preview).
-  void SetPreview(bool preview);
+  // The canvas under the lock. A batch this thread still holds is ended
+  // first, so the run's own thread finds the lock free for it.
+  LockedCanvas<Canvas> Lock() { return {TakeLock(), *canvas_}; }
+  LockedCanvas<const Canvas> Lock() const { return {TakeLock(), *canvas_}; }
 
  private:
-  friend class CanvasTurtle;
+  friend struct SessionGate;
 
-  struct SpriteSlot {
-    int image_set = 1;
-    int frame = 0;
-    SpriteFrames own;
-  };
+  explicit CanvasCore(std::unique_ptr<Canvas> canvas);
 
-  // The lock; a batch this thread still holds is ended first, so any call of
-  // the canvas from a run's own thread finds the lock free for it.
-  std::unique_lock<HandoverLock> Lock() const {
+  std::unique_lock<HandoverLock> TakeLock() const {
     if (batch_owner_.load(std::memory_order_relaxed) == std::this_thread::get_id()) EndBatch();
     return std::unique_lock(lock_);
   }
@@ -124,7 +85,7 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   // own call) under the lock, unless the session is stopped.
   template <typename Operation>
   void Run(const RunSession* session, Operation operation) {
-    auto lock = Lock();
+    auto lock = TakeLock();
     RunLocked(session, operation);
   }
   // As Run, for a run's turtle: the lock is kept for the next operation too,
@@ -145,28 +106,15 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   void RunLocked(const RunSession* session, Operation& operation) {
     if (session != nullptr && session->Stopped()) return;
     session_ = session;
-    operation(model_);
+    canvas_->Run(operation);
     session_ = nullptr;
   }
   void StartBatch();
   void CheckBatch();
   void EndBatch() const;
-  // Inside a long operation: lets waiting threads in and tells the model
+  // Inside a long operation: lets waiting threads in and tells the canvas
   // whether to go on.
   bool Checkpoint();
-  // Whether the session of the operation holding the lock has been stopped.
-  bool OperationStopped() const { return session_ != nullptr && session_->Stopped(); }
-
-  void DrawSegment(TurtlePoint from, TurtlePoint to) override;
-  void PutText(std::string_view gbk_text, TurtlePoint anchor, double heading) override;
-  void RequestRepaint(bool erase) override;
-  void EraseInk() override;
-  void RefreshBackground() override;
-
-  // PaintAt's frame from the dense layer; null without the memory for it.
-  QImage DenseFrame(double ratio) const;
-  const SpriteFrames& FramesOf(const SpriteSlot& slot) const;
-  std::vector<SpritePose> SpritePoses() const;
 
   static constexpr int kBatchOperations = 256;
   static constexpr int kBatchClockEvery = 32;
@@ -179,17 +127,19 @@ class CanvasCore final : public RunCanvas, private DrawingSurface {
   int batch_operations_ = 0;
   std::chrono::steady_clock::time_point batch_started_;
   const RunSession* session_ = nullptr;  // of the operation holding the lock
-  RasterSurface surface_;
-  DrawingRecord record_;
-  TurtleModel model_;
-  std::array<SpriteSlot, kSpriteSlotCount> slots_{};
-  bool preview_ = false;
-  uint32_t pen_colour_ = 0;   // as set
-  int32_t picture_mode_ = 0;  // as set
-  std::function<void()> repaint_;
-  mutable DenseLayer dense_;
-  uint64_t look_ = 0;  // counts the changes that repaint the dense layer whole
-  CanvasTurtle own_turtle_{*this, nullptr};
+  std::unique_ptr<Canvas> canvas_;
+  CanvasTurtle own_turtle_{SessionGate{this, nullptr}};
 };
+
+template <typename Operation>
+void SessionGate::Do(Operation operation) {
+  if (session == nullptr) {
+    core->Run(nullptr, operation);
+  } else {
+    core->RunBatched(*session, operation);
+  }
+}
+
+inline void SessionGate::EndBatch() { core->EndBatch(); }
 
 }  // namespace dravel

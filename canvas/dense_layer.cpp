@@ -3,9 +3,8 @@
 #include <QPainter>
 #include <cmath>
 
-#include "canvas/sprite_images.h"
+#include "canvas/qt_pixels.h"
 #include "canvas/text_painter.h"
-#include "canvas/turtle_model.h"
 
 namespace dravel {
 namespace {
@@ -27,18 +26,17 @@ void DrawLine(QPainter& painter, const RecordedLine& line) {
 }
 
 void DrawText(QPainter& painter, const RecordedText& text) {
-  static const int ascent = QFontMetrics(TextPainterFont()).ascent();
   painter.save();
   painter.setPen(ColourOfRecord(text.colour));
   painter.translate(text.x, text.y);
   painter.rotate(-text.degrees);
-  painter.drawText(QPointF(0, ascent), QString::fromStdString(text.utf8));
+  painter.drawText(QPointF(0, text.ascent), QString::fromStdString(text.utf8));
   painter.restore();
 }
 
-// The sprite frame with its white made see-through, for smooth scaling.
-QImage SeeThrough(const QImage& turned) {
-  QImage image = turned.convertToFormat(QImage::Format_ARGB32);
+// A turned sprite frame with its white made see-through, for smooth scaling.
+QImage SeeThrough(const PixelImage& turned) {
+  QImage image = ImageOf(turned.View()).convertToFormat(QImage::Format_ARGB32);
   for (int y = 0; y < image.height(); ++y) {
     auto* pixel = reinterpret_cast<uint32_t*>(image.scanLine(y));
     for (int x = 0; x < image.width(); ++x) {
@@ -48,28 +46,64 @@ QImage SeeThrough(const QImage& turned) {
   return image;
 }
 
-}  // namespace
-
-const QImage& DenseLayer::Update(const DrawingRecord& record, uint64_t look, double ratio,
-                                 const QImage& background) {
-  const QSize size = (QSizeF(record.Size()) * ratio).toSize();
-  const bool stale = layer_.isNull() || look != look_ || layer_.devicePixelRatio() != ratio ||
-                     layer_.size() != size || record.Lines().size() < lines_drawn_ ||
-                     record.Texts().size() < texts_drawn_;
-  if (stale) Restart(record, look, ratio, background);
-  if (!layer_.isNull()) DrawNewItems(record);
-  return layer_;
+// Lays `sprite` on `frame` where the layers would show it on a canvas of
+// `size`, scaled to the frame's ratio.
+void DrawSprite(QImage& frame, const SpritePose& sprite, BoxSize size) {
+  if (sprite.frame == nullptr || sprite.frame->Empty()) return;
+  const PixelImage turned = TurnPixels(*sprite.frame, sprite.heading);
+  const int64_t left = TruncSaturated(sprite.position.x - turned.width / 2 + size.width / 2);
+  const int64_t top = TruncSaturated(size.height / 2 - (turned.height / 2 + sprite.position.y));
+  if (left >= size.width || top >= size.height || left + turned.width <= 0 ||
+      top + turned.height <= 0) {
+    return;
+  }
+  QPainter painter(&frame);
+  painter.setRenderHint(QPainter::SmoothPixmapTransform);
+  painter.drawImage(QRectF(left, top, turned.width, turned.height), SeeThrough(turned));
 }
 
-void DenseLayer::Restart(const DrawingRecord& record, uint64_t look, double ratio,
-                         const QImage& background) {
-  layer_ = NewLayerImage((QSizeF(record.Size()) * ratio).toSize());
+}  // namespace
+
+QImage DenseLayer::Frame(const Canvas& canvas, double ratio) {
+  const DrawingRecord* record = canvas.Record();
+  // Past the record's bound only the layers know the drawing; past the dense
+  // bound a paint from the record would hold the run up too long.
+  if (ratio <= 1 || record == nullptr || record->Incomplete() ||
+      record->Lines().size() + record->Texts().size() > kMaxItems) {
+    return FrameImage(canvas);
+  }
+  Update(canvas, *record, ratio);
+  // Without the memory for the dense layer or its copy the layers show.
+  QImage frame = LayerCopy(layer_);
+  if (frame.isNull()) return FrameImage(canvas);
+  for (const SpritePose& sprite : canvas.SpritePoses()) DrawSprite(frame, sprite, record->Size());
+  return frame;
+}
+
+void DenseLayer::Update(const Canvas& canvas, const DrawingRecord& record, double ratio) {
+  const QSize size = (QSizeF(record.Size().width, record.Size().height) * ratio).toSize();
+  const bool stale = layer_.isNull() || canvas.LookVersion() != look_ ||
+                     layer_.devicePixelRatio() != ratio || layer_.size() != size ||
+                     record.Lines().size() < lines_drawn_ || record.Texts().size() < texts_drawn_;
+  if (stale) Restart(canvas, record, ratio);
+  if (!layer_.isNull()) DrawNewItems(record);
+}
+
+void DenseLayer::Restart(const Canvas& canvas, const DrawingRecord& record, double ratio) {
+  const QSizeF logical(record.Size().width, record.Size().height);
+  const PixelImage picture = canvas.BackgroundPicture();
+  layer_ = picture.Empty() && canvas.HasBackgroundPicture()
+               ? QImage()
+               : NewLayerImage((logical * ratio).toSize());
   if (layer_.isNull()) return;
   layer_.setDevicePixelRatio(ratio);
-  QPainter painter(&layer_);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(QRectF(QPointF(0, 0), QSizeF(record.Size())), background);
-  look_ = look;
+  layer_.fill(QColor::fromRgb(PixelOf(canvas.BackgroundColour())));
+  if (!picture.Empty()) {
+    QPainter painter(&layer_);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(QPointF(0, 0), logical), SharedImage(picture.View()));
+  }
+  look_ = canvas.LookVersion();
   lines_drawn_ = 0;
   texts_drawn_ = 0;
 }
@@ -89,20 +123,6 @@ void DenseLayer::DrawNewItems(const DrawingRecord& record) {
       DrawLine(painter, lines[lines_drawn_++]);
     }
   }
-}
-
-void DenseLayer::DrawSprite(QImage& frame, const SpritePose& sprite, QSize size) {
-  if (sprite.frame == nullptr || sprite.frame->isNull()) return;
-  const QImage turned = TurnFrame(*sprite.frame, sprite.heading);
-  const int64_t left = TruncSaturated(sprite.position.x - turned.width() / 2 + size.width() / 2);
-  const int64_t top = TruncSaturated(size.height() / 2 - (turned.height() / 2 + sprite.position.y));
-  if (left >= size.width() || top >= size.height() || left + turned.width() <= 0 ||
-      top + turned.height() <= 0) {
-    return;
-  }
-  QPainter painter(&frame);
-  painter.setRenderHint(QPainter::SmoothPixmapTransform);
-  painter.drawImage(QRectF(left, top, turned.width(), turned.height()), SeeThrough(turned));
 }
 
 }  // namespace dravel

@@ -5,15 +5,13 @@
 // sprites are scaled. The layer is kept between paints and brought up to
 // date with the items drawn since, so each paint of a long run costs only
 // its new items. The logical layers, exports and pixel probes never see it.
-// Not thread-safe: the canvas core calls it under its lock.
+// Not thread-safe: its owner calls it under the canvas's lock.
 #pragma once
 
 #include <QImage>
 #include <cstdint>
-#include <vector>
 
-#include "canvas/drawing_record.h"
-#include "canvas/raster_surface.h"
+#include "canvas/canvas.h"
 
 namespace dravel {
 
@@ -23,23 +21,17 @@ class DenseLayer {
   // one shows its layers scaled, as painting it anew (after a change of the
   // background) would keep the window waiting.
   static constexpr size_t kMaxItems = 100'000;
-  static bool Paints(const DrawingRecord& record) {
-    return record.Lines().size() + record.Texts().size() <= kMaxItems;
-  }
 
-  // The drawing of `record` at `ratio` over `background` (the logical
-  // background, picture laid out). `look` must change whenever the
-  // background changed or the record was emptied: the layer is then painted
-  // again from scratch. Null when a layer of that size cannot be allocated.
-  const QImage& Update(const DrawingRecord& record, uint64_t look, double ratio,
-                       const QImage& background);
-
-  // Lays `sprite` on `frame` (a copy of the layer) where the layers would
-  // show it on a canvas of `size`, scaled to the frame's ratio.
-  static void DrawSprite(QImage& frame, const SpritePose& sprite, QSize size);
+  // The frame with the sprites for a screen of `ratio`: above 1, painted from
+  // the canvas's record at that resolution (the image carries the ratio); at
+  // 1, or when the canvas keeps no complete record or one too big to paint
+  // so, or without the memory for it, the logical frame itself (null when
+  // even that cannot be had).
+  QImage Frame(const Canvas& canvas, double ratio);
 
  private:
-  void Restart(const DrawingRecord& record, uint64_t look, double ratio, const QImage& background);
+  void Update(const Canvas& canvas, const DrawingRecord& record, double ratio);
+  void Restart(const Canvas& canvas, const DrawingRecord& record, double ratio);
   void DrawNewItems(const DrawingRecord& record);
 
   QImage layer_;

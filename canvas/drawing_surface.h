@@ -1,7 +1,7 @@
 // The five drawing operations the turtle model needs from a surface, and the
 // plain records shared by the model and the surfaces. The model decides what
 // to draw; a surface decides how it reaches pixels. Tests plug in a recording
-// surface; the program plugs in the raster surface.
+// surface; every edition plugs in the canvas (canvas.h).
 #pragma once
 
 #include <cstdint>

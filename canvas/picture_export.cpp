@@ -17,28 +17,25 @@ PictureFormat FormatOfPath(std::string_view path) {
   return PictureFormat::Svg;
 }
 
-QByteArray PngBytes(const QImage& image) {
-  if (image.isNull()) return {};
-  const QImage rgb =
-      image.format() == QImage::Format_RGB32 || image.format() == QImage::Format_ARGB32
-          ? image
-          : image.convertToFormat(QImage::Format_RGB32);
-  if (rgb.isNull()) return {};
-  const std::string png = EncodePng(reinterpret_cast<const uint32_t*>(rgb.constBits()), rgb.width(),
-                                    rgb.height(), rgb.bytesPerLine() / 4);
-  return QByteArray(png.data(), qsizetype(png.size()));
+std::string PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles) {
+  if (format == PictureFormat::Svg) {
+    const DrawingSnapshot drawing = canvas.Lock()->Drawing();
+    return WriteSvg(drawing);
+  }
+  PixelImage picture;
+  {
+    auto locked = canvas.Lock();
+    picture = with_turtles ? PixelImage{locked->Width(), locked->Height(), locked->Paint()}
+                           : PixelImage::Of(locked->VisibleLayer());
+  }
+  if (picture.Empty()) return {};  // no memory for the copy
+  return EncodePng(picture.pixels.data(), picture.width, picture.height, picture.width);
 }
 
-QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles) {
-  if (format == PictureFormat::Svg) return WriteSvg(canvas.Drawing());
-  return PngBytes(with_turtles ? canvas.Paint() : canvas.VisibleLayer());
-}
-
-FileWriteResult WritePictureFile(std::string_view path, const QByteArray& bytes, LinkAtName link) {
-  if (bytes.isEmpty()) return {EIO};
+FileWriteResult WritePictureFile(std::string_view path, std::string_view bytes, LinkAtName link) {
+  if (bytes.empty()) return {EIO};
   return TryWriteFileBytes(
-      path, std::span(reinterpret_cast<const uint8_t*>(bytes.constData()), size_t(bytes.size())),
-      link);
+      path, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), link);
 }
 
 }  // namespace dravel

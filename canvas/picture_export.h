@@ -1,11 +1,13 @@
 // The canvas's picture as file bytes: PNG from the visible layer (optionally
 // with the turtle sprites), SVG from the recorded drawing, chosen by the
-// file name's extension. Writing goes through the atomic file save, and an
-// empty byte block is refused, so an export never leaves a zero-byte or
-// half-written file. Showing the outcome is the caller's job.
+// file name's extension. The canvas is copied under its lock and encoded
+// after, so a run is not held up by the encoding. Writing goes through the
+// atomic file save, and an empty byte block is refused, so an export never
+// leaves a zero-byte or half-written file. Showing the outcome is the
+// caller's job. No Qt.
 #pragma once
 
-#include <QByteArray>
+#include <string>
 #include <string_view>
 
 #include "canvas/canvas_core.h"
@@ -20,13 +22,12 @@ PictureFormat FormatOfPath(std::string_view path);
 
 // The encoded picture; empty only when encoding failed, for want of memory
 // in practice (the picture or its encoding could not be allocated).
-QByteArray PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles = false);
-QByteArray PngBytes(const QImage& image);
+std::string PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles = false);
 
 // Writes `bytes` to `path` (a local byte path) atomically; empty bytes give
 // EIO without touching the file. A link at `path` is followed or refused as
 // `link` says.
-FileWriteResult WritePictureFile(std::string_view path, const QByteArray& bytes,
+FileWriteResult WritePictureFile(std::string_view path, std::string_view bytes,
                                  LinkAtName link = LinkAtName::kFollow);
 
 }  // namespace dravel

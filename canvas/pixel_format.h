@@ -1,6 +1,6 @@
 // The layers' pixels: 32-bit 0xFFRRGGBB values, row after row, and the
-// colours as scripts and properties give them (0x00BBGGRR). Plain C++, shared
-// by the desktop's raster surface and the web edition's pixel surface.
+// colours as scripts and properties give them (0x00BBGGRR), with the pen's
+// rules. Plain C++.
 #pragma once
 
 #include <cstddef>

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "canvas/pixel_format.h"
+#include "canvas/pixel_memory.h"
 #include "canvas/turtle_model.h"
 
 namespace dravel {
@@ -22,7 +23,30 @@ std::pair<double, double> CosSin(double degrees) {
   return {cosine, sine};
 }
 
+// The part of a `width` x `height` box at (left, top) that lies on `target`:
+// its columns [x0, x1) and rows [y0, y1) there.
+struct Overlap {
+  int64_t x0, y0, x1, y1;
+};
+Overlap OverlapOf(const PixelTarget& target, int64_t left, int64_t top, int width, int height) {
+  return {std::max<int64_t>(left, 0), std::max<int64_t>(top, 0),
+          std::min<int64_t>(left + width, target.width),
+          std::min<int64_t>(top + height, target.height)};
+}
+
 }  // namespace
+
+PixelImage PixelImage::Of(const PixelView& view) {
+  if (view.width <= 0 || view.height <= 0) return {};
+  std::optional<std::vector<uint32_t>> pixels =
+      NewPixels(size_t(view.width) * size_t(view.height), 0);
+  if (!pixels) return {};
+  for (int y = 0; y < view.height; ++y) {
+    std::copy_n(view.pixels + ptrdiff_t(y) * view.stride, view.width,
+                pixels->data() + size_t(y) * size_t(view.width));
+  }
+  return {view.width, view.height, std::move(*pixels)};
+}
 
 BoxSize TurnedSize(BoxSize size, double heading) {
   const auto [cosine, sine] = CosSin(heading);
@@ -64,31 +88,35 @@ PixelImage TurnPixels(const PixelImage& frame, double heading) {
   return turned;
 }
 
+void CopyPixels(const PixelTarget& target, const PixelView& source, int64_t left, int64_t top) {
+  const Overlap o = OverlapOf(target, left, top, source.width, source.height);
+  if (o.x0 >= o.x1) return;
+  for (int64_t y = o.y0; y < o.y1; ++y) {
+    std::copy_n(source.pixels + (y - top) * source.stride + (o.x0 - left), o.x1 - o.x0,
+                target.pixels + y * target.stride + o.x0);
+  }
+}
+
 void CopyKeyed(const PixelTarget& target, const PixelView& source, int64_t left, int64_t top,
                uint32_t key) {
-  const int64_t x0 = std::max<int64_t>(left, 0);
-  const int64_t y0 = std::max<int64_t>(top, 0);
-  const int64_t x1 = std::min<int64_t>(left + source.width, target.width);
-  const int64_t y1 = std::min<int64_t>(top + source.height, target.height);
-  for (int64_t y = y0; y < y1; ++y) {
+  const Overlap o = OverlapOf(target, left, top, source.width, source.height);
+  for (int64_t y = o.y0; y < o.y1; ++y) {
     uint32_t* out = target.pixels + y * target.stride;
     const uint32_t* in = source.pixels + (y - top) * source.stride;
-    for (int64_t x = x0; x < x1; ++x) {
+    for (int64_t x = o.x0; x < o.x1; ++x) {
       const uint32_t pixel = in[x - left];
       if (pixel != key) out[x] = pixel;
     }
   }
 }
 
-void CopyBack(const PixelTarget& target, const uint32_t* source, int64_t left, int64_t top,
+void CopyBack(const PixelTarget& target, const PixelView& source, int64_t left, int64_t top,
               BoxSize size) {
-  const int64_t x0 = std::max<int64_t>(left, 0);
-  const int64_t y0 = std::max<int64_t>(top, 0);
-  const int64_t x1 = std::min<int64_t>(left + size.width, target.width);
-  const int64_t y1 = std::min<int64_t>(top + size.height, target.height);
-  if (x0 >= x1) return;
-  for (int64_t y = y0; y < y1; ++y) {
-    std::copy_n(source + y * target.stride + x0, x1 - x0, target.pixels + y * target.stride + x0);
+  const Overlap o = OverlapOf(target, left, top, size.width, size.height);
+  if (o.x0 >= o.x1) return;
+  for (int64_t y = o.y0; y < o.y1; ++y) {
+    std::copy_n(source.pixels + y * source.stride + o.x0, o.x1 - o.x0,
+                target.pixels + y * target.stride + o.x0);
   }
 }
 

@@ -1,7 +1,7 @@
 #include "canvas/pixel_memory.h"
 
+#include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <limits>
 #include <new>
 
@@ -27,6 +27,13 @@ bool PixelBlockAvailable(size_t bytes) {
   return block != nullptr;
 }
 
+LayerPixels NewLayerPixels(size_t count, uint32_t fill) {
+  if (count > kMaxLayerPixels || !WithinPixelLimit(count * sizeof(uint32_t))) return nullptr;
+  LayerPixels pixels(static_cast<uint32_t*>(std::malloc(count * sizeof(uint32_t))));
+  if (pixels) std::fill_n(pixels.get(), count, fill);
+  return pixels;
+}
+
 std::optional<std::vector<uint32_t>> NewPixels(size_t count, uint32_t fill) {
   if (count > kMaxPixels || !PixelBlockAvailable(count * sizeof(uint32_t))) return std::nullopt;
   try {
@@ -36,10 +43,10 @@ std::optional<std::vector<uint32_t>> NewPixels(size_t count, uint32_t fill) {
   }
 }
 
-std::optional<std::vector<uint32_t>> PixelsCopy(const std::vector<uint32_t>& pixels) {
-  if (!PixelBlockAvailable(pixels.size() * sizeof(uint32_t))) return std::nullopt;
+std::optional<std::vector<uint32_t>> PixelsCopy(const uint32_t* pixels, size_t count) {
+  if (count > kMaxPixels || !PixelBlockAvailable(count * sizeof(uint32_t))) return std::nullopt;
   try {
-    return pixels;
+    return std::vector<uint32_t>(pixels, pixels + count);
   } catch (const std::bad_alloc&) {
     return std::nullopt;
   }

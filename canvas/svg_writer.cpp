@@ -1,63 +1,106 @@
 #include "canvas/svg_writer.h"
 
-#include <QBuffer>
-#include <QFontMetrics>
-#include <QGuiApplication>
-#include <QXmlStreamWriter>
+#include <cstdio>
+#include <string_view>
 
-#include "canvas/raster_surface.h"
-#include "canvas/text_painter.h"
+#include "canvas/pixel_format.h"
+#include "canvas/png_encoder.h"
+#include "canvas/text_mask.h"
 
 namespace dravel {
 namespace {
 
-QString Number(double value) {
-  QString text = QString::number(value, 'f', 2);
-  while (text.endsWith('0')) text.chop(1);
-  if (text.endsWith('.')) text.chop(1);
-  return text == "-0" ? QStringLiteral("0") : text;
+std::string Number(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  std::string number = text;
+  while (number.back() == '0') number.pop_back();
+  if (number.back() == '.') number.pop_back();
+  return number == "-0" ? "0" : number;
 }
 
-QString Colour(uint32_t colour) {
-  return QStringLiteral("#%1").arg(PixelOf(colour) & 0xFFFFFF, 6, 16, QChar('0'));
+std::string Colour(uint32_t colour) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%06x", unsigned(PixelOf(colour) & 0xFFFFFF));
+  return text;
 }
 
-// XML 1.0 cannot hold most control characters, even escaped.
-QString XmlSafe(const QString& text) {
-  QString safe;
-  safe.reserve(text.size());
-  for (QChar c : text) {
-    const char16_t code = c.unicode();
-    if (code >= 0x20 ? (code != 0xFFFE && code != 0xFFFF) : code == '\t') safe += c;
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
+  for (size_t i = 0; i < bytes.size(); i += 3) {
+    const size_t left = bytes.size() - i;
+    uint32_t group = uint32_t(uint8_t(bytes[i])) << 16;
+    if (left > 1) group |= uint32_t(uint8_t(bytes[i + 1])) << 8;
+    if (left > 2) group |= uint8_t(bytes[i + 2]);
+    text += kDigits[group >> 18];
+    text += kDigits[(group >> 12) & 63];
+    text += left > 1 ? kDigits[(group >> 6) & 63] : '=';
+    text += left > 2 ? kDigits[group & 63] : '=';
   }
-  return safe;
+  return text;
 }
 
-void WriteImage(QXmlStreamWriter& xml, const QImage& image) {
-  QByteArray png;
-  QBuffer buffer(&png);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, "PNG");
-  xml.writeEmptyElement("image");
-  xml.writeAttribute("x", "0");
-  xml.writeAttribute("y", "0");
-  xml.writeAttribute("width", QString::number(image.width()));
-  xml.writeAttribute("height", QString::number(image.height()));
-  xml.writeAttribute("xlink:href", "data:image/png;base64," + QString::fromLatin1(png.toBase64()));
-}
-
-bool SameStroke(const RecordedLine& a, const RecordedLine& b) {
-  return a.colour == b.colour && a.width == b.width;
+// UTF-8 text as XML character data: the markup characters escaped, and the
+// characters XML 1.0 cannot hold even escaped (controls but the tab, U+FFFE,
+// U+FFFF) left out.
+std::string XmlText(std::string_view utf8) {
+  std::string text;
+  text.reserve(utf8.size());
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const char c = utf8[i];
+    if (uint8_t(c) < 0x20 && c != '\t') continue;
+    if (utf8.substr(i, 2) == "\xEF\xBF" && i + 2 < utf8.size() &&
+        (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF')) {
+      i += 2;
+      continue;
+    }
+    switch (c) {
+      case '&': text += "&amp;"; break;
+      case '<': text += "&lt;"; break;
+      case '>': text += "&gt;"; break;
+      case '"': text += "&quot;"; break;
+      default: text += c;
+    }
+  }
+  return text;
 }
 
 bool Continues(const RecordedLine& before, const RecordedLine& line) {
-  return SameStroke(before, line) && before.x2 == line.x1 && before.y2 == line.y1;
+  return before.colour == line.colour && before.width == line.width && before.x2 == line.x1 &&
+         before.y2 == line.y1;
 }
+
+// The document's elements, one a line, indented by depth.
+class SvgOut {
+ public:
+  void Line(int depth, const std::string& element) {
+    text_.append(size_t(depth), ' ');
+    text_ += element;
+    text_ += '\n';
+  }
+  // An empty element of the picture `image` at the top-left; false when the
+  // PNG could not be encoded.
+  bool Image(int depth, const PixelImage& image) {
+    const std::string png = EncodePng(image.pixels.data(), image.width, image.height, image.width);
+    if (png.empty()) return false;
+    Line(depth, "<image x=\"0\" y=\"0\" width=\"" + std::to_string(image.width) + "\" height=\"" +
+                    std::to_string(image.height) + "\" xlink:href=\"data:image/png;base64," +
+                    Base64(png) + "\"/>");
+    return true;
+  }
+  std::string Take() { return std::move(text_); }
+
+ private:
+  std::string text_;
+};
 
 class SvgBody {
  public:
-  SvgBody(QXmlStreamWriter& xml, const DrawingRecord& record)
-      : xml_(xml), lines_(record.Lines()), texts_(record.Texts()) {}
+  SvgBody(SvgOut& out, const DrawingRecord& record)
+      : out_(out), lines_(record.Lines()), texts_(record.Texts()) {}
 
   void Write() {
     size_t next_text = 0;
@@ -75,94 +118,79 @@ class SvgBody {
   // Writes the lines from `first` that join up, up to `stop` (where a text
   // must cover them); returns the index after the last one written.
   size_t WritePolyline(size_t first, size_t stop) {
-    QString points = Point(lines_[first].x1, lines_[first].y1);
+    std::string points = Point(lines_[first].x1, lines_[first].y1);
     size_t end = first;
     do {
       points += ' ' + Point(lines_[end].x2, lines_[end].y2);
       ++end;
     } while (end < stop && Continues(lines_[end - 1], lines_[end]));
     const RecordedLine& line = lines_[first];
-    xml_.writeEmptyElement("polyline");
-    xml_.writeAttribute("points", points);
-    xml_.writeAttribute("stroke", Colour(line.colour));
+    std::string element =
+        "<polyline points=\"" + points + "\" stroke=\"" + Colour(line.colour) + '"';
     if (line.width > 1) {
-      xml_.writeAttribute("stroke-width", QString::number(line.width));
-      xml_.writeAttribute("stroke-linecap", "round");
-      xml_.writeAttribute("stroke-linejoin", "round");
+      element += " stroke-width=\"" + std::to_string(line.width) +
+                 "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"";
     }
+    out_.Line(2, element + "/>");
     return end;
   }
 
-  static QString Point(float x, float y) { return Number(x) + ',' + Number(y); }
+  static std::string Point(float x, float y) { return Number(x) + ',' + Number(y); }
 
   void WriteText(const RecordedText& text) {
-    xml_.writeStartElement("text");
-    xml_.writeAttribute("x", "0");
-    xml_.writeAttribute("y", QString::number(Ascent()));
-    QString transform = QStringLiteral("translate(%1,%2)").arg(text.x).arg(text.y);
-    if (text.degrees != 0) transform += QStringLiteral(" rotate(%1)").arg(-text.degrees);
-    xml_.writeAttribute("transform", transform);
-    xml_.writeAttribute("fill", Colour(text.colour));
-    xml_.writeCharacters(XmlSafe(QString::fromStdString(text.utf8)));
-    xml_.writeEndElement();
+    std::string transform =
+        "translate(" + std::to_string(text.x) + ',' + std::to_string(text.y) + ')';
+    if (text.degrees != 0) transform += " rotate(" + std::to_string(-text.degrees) + ')';
+    out_.Line(2, "<text x=\"0\" y=\"" + std::to_string(text.ascent) + "\" transform=\"" +
+                     transform + "\" fill=\"" + Colour(text.colour) + "\">" + XmlText(text.utf8) +
+                     "</text>");
   }
 
-  static int Ascent() {
-    static const int ascent = QFontMetrics(TextPainterFont()).ascent();
-    return ascent;
-  }
-
-  QXmlStreamWriter& xml_;
+  SvgOut& out_;
   const std::vector<RecordedLine>& lines_;
   const std::vector<RecordedText>& texts_;
 };
 
-void WriteDrawing(QXmlStreamWriter& xml, const DrawingSnapshot& drawing) {
-  const QSize size = drawing.record.Size();
-  xml.writeEmptyElement("rect");
-  xml.writeAttribute("width", QString::number(size.width()));
-  xml.writeAttribute("height", QString::number(size.height()));
-  xml.writeAttribute("fill", Colour(drawing.background_colour));
-  if (!drawing.background_picture.isNull()) WriteImage(xml, drawing.background_picture);
-  xml.writeStartElement("g");
-  xml.writeAttribute("fill", "none");
-  xml.writeAttribute("stroke-width", "1");
-  if (!drawing.record.Texts().empty()) {
-    xml.writeAttribute("font-family", TextPainterFont().family());
-    xml.writeAttribute("font-size", "24px");
-    xml.writeAttribute("xml:space", "preserve");
+bool WriteDrawing(SvgOut& out, const DrawingSnapshot& drawing) {
+  const BoxSize size = drawing.record.Size();
+  out.Line(1, "<rect width=\"" + std::to_string(size.width) + "\" height=\"" +
+                  std::to_string(size.height) + "\" fill=\"" + Colour(drawing.background_colour) +
+                  "\"/>");
+  if (!drawing.background_picture.Empty() && !out.Image(1, drawing.background_picture)) {
+    return false;
   }
-  SvgBody(xml, drawing.record).Write();
-  xml.writeEndElement();
+  std::string group = "<g fill=\"none\" stroke-width=\"1\"";
+  if (!drawing.record.Texts().empty()) {
+    group += " font-family=\"" + XmlText(kTextFontFamily) + "\" font-size=\"" +
+             std::to_string(kTextPixelSize) + "px\" xml:space=\"preserve\"";
+  }
+  out.Line(1, group + ">");
+  SvgBody(out, drawing.record).Write();
+  out.Line(1, "</g>");
+  return true;
 }
 
 }  // namespace
 
-QByteArray WriteSvg(const DrawingSnapshot& drawing) {
+std::string WriteSvg(const DrawingSnapshot& drawing) {
   if (!drawing.complete) return {};
-  QByteArray svg;
-  QBuffer buffer(&svg);
-  buffer.open(QIODevice::WriteOnly);
-  QXmlStreamWriter xml(&buffer);
-  xml.setAutoFormatting(true);
-  xml.setAutoFormattingIndent(1);
-  xml.writeStartDocument();
-  const QSize size = drawing.record.Size();
-  xml.writeStartElement("svg");
-  xml.writeDefaultNamespace("http://www.w3.org/2000/svg");
-  xml.writeNamespace("http://www.w3.org/1999/xlink", "xlink");
-  xml.writeAttribute("version", "1.1");
-  xml.writeAttribute("width", QString::number(size.width()));
-  xml.writeAttribute("height", QString::number(size.height()));
-  xml.writeAttribute("viewBox", QStringLiteral("0 0 %1 %2").arg(size.width()).arg(size.height()));
-  if (drawing.record.Overflowed() && !drawing.visible_layer.isNull()) {
-    xml.writeTextElement("desc", kSvgBitmapFallback);
-    WriteImage(xml, drawing.visible_layer);
-  } else {
-    WriteDrawing(xml, drawing);
+  const BoxSize size = drawing.record.Size();
+  const std::string width = std::to_string(size.width), height = std::to_string(size.height);
+  SvgOut out;
+  out.Line(0, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+  out.Line(0,
+           "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" "
+           "version=\"1.1\" width=\"" +
+               width + "\" height=\"" + height + "\" viewBox=\"0 0 " + width + ' ' + height +
+               "\">");
+  if (drawing.record.Incomplete() && !drawing.visible_layer.Empty()) {
+    out.Line(1, std::string("<desc>") + kSvgBitmapFallback + "</desc>");
+    if (!out.Image(1, drawing.visible_layer)) return {};
+  } else if (!WriteDrawing(out, drawing)) {
+    return {};
   }
-  xml.writeEndDocument();
-  return svg;
+  out.Line(0, "</svg>");
+  return out.Take();
 }
 
 }  // namespace dravel

@@ -1,66 +1,70 @@
 #include "canvas/text_painter.h"
 
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
+#include <QTransform>
 
+#include "canvas/qt_pixels.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
-namespace {
 
-constexpr int kTextPixelSize = 24;
-
-// The default face when it can show Chinese, else the first face that can.
-QString TextFamily() {
-  static const QString family = [] {
-    const QString fallback = QFontInfo(QFont()).family();
-    if (QFontDatabase::writingSystems(fallback).contains(QFontDatabase::SimplifiedChinese)) {
-      return fallback;
-    }
-    const QStringList chinese = QFontDatabase::families(QFontDatabase::SimplifiedChinese);
-    return chinese.isEmpty() ? fallback : chinese.front();
-  }();
-  return family;
-}
-
-QFont TextFont() {
-  QFont font(TextFamily());
+QFont TextPainterFont() {
+  QFont font(QString::fromLatin1(kTextFontFamily));
   font.setPixelSize(kTextPixelSize);
   font.setWeight(QFont::Normal);
   font.setStyleStrategy(QFont::NoAntialias);
   return font;
 }
 
-}  // namespace
-
-QFont TextPainterFont() { return TextFont(); }
-
-TextPainter::TextPainter(std::string_view gbk_text, QPoint anchor, int escapement, uint32_t pixel)
-    : anchor_(anchor), degrees_(escapement / 10.0), pixel_(pixel) {
-  gbk_text = gbk_text.substr(0, gbk_text.find('\0'));
-  text_ = QString::fromStdString(GbkToUtf8(gbk_text));
-}
-
-void TextPainter::Draw(QImage& layer) const {
-  if (text_.isEmpty() || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
-    return;
-  const QFont font = TextFont();
+// The text is drawn in white on black into an image of its turned box,
+// clipped to the layer; every pixel it touches is covered. Moving the
+// painter by whole pixels keeps the glyphs' pixels as they would fall on
+// the layer itself.
+TextMask PaintTextMask(const TextRequest& request) {
+  const std::string_view gbk = request.gbk_text.substr(0, request.gbk_text.find('\0'));
+  if (gbk.empty() || qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+    return {};
+  const QString text = QString::fromStdString(GbkToUtf8(gbk));
+  const QFont font = TextPainterFont();
   const QFontMetrics metrics(font);
-  // Text turned any way stays within its advance plus height of the anchor.
-  const int reach = metrics.horizontalAdvance(text_) + metrics.height();
-  if (!layer.rect().adjusted(-reach, -reach, reach, reach).contains(anchor_)) return;
-  QPainter painter(&layer);
+  TextMask mask;
+  mask.ascent = metrics.ascent();
+  QTransform turn;
+  turn.translate(request.x, request.y);
+  turn.rotate(-request.escapement / 10.0);
+  // Half a line's height around the text, for glyphs (of a fallback face,
+  // say) that reach past the face's advance and height.
+  const int margin = metrics.height() / 2;
+  const QRect reach(-margin, -margin, metrics.horizontalAdvance(text) + 2 * margin,
+                    metrics.height() + 2 * margin);
+  const QRect box =
+      turn.mapRect(reach).intersected(QRect(0, 0, request.layer_width, request.layer_height));
+  // Without the memory for its box the text is left out, not half drawn.
+  QImage image = box.isEmpty() ? QImage() : NewLayerImage(box.size());
+  if (image.isNull()) return mask;
+  image.fill(Qt::black);
+  QPainter painter(&image);
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.setRenderHint(QPainter::TextAntialiasing, false);
   painter.setFont(font);
-  painter.setPen(QColor::fromRgb(pixel_));
-  painter.translate(anchor_);
-  painter.rotate(-degrees_);
-  painter.drawText(QPoint(0, metrics.ascent()), text_);
+  painter.setPen(Qt::white);
+  painter.translate(request.x - box.left(), request.y - box.top());
+  painter.rotate(-request.escapement / 10.0);
+  painter.drawText(QPoint(0, metrics.ascent()), text);
+  painter.end();
+  mask.left = box.left();
+  mask.top = box.top();
+  mask.width = box.width();
+  mask.height = box.height();
+  mask.coverage.resize(size_t(box.width()) * size_t(box.height()));
+  for (int y = 0; y < box.height(); ++y) {
+    const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+    for (int x = 0; x < box.width(); ++x)
+      mask.coverage[size_t(y) * size_t(box.width()) + size_t(x)] = qRed(row[x]) != 0;
+  }
+  return mask;
 }
 
 }  // namespace dravel

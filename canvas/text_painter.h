@@ -1,35 +1,21 @@
-// Text on the drawing layers: GBK bytes decoded, set in the 24-pixel default
-// face (one that can show Chinese), normal weight, turned by an escapement,
-// drawn without background and without antialiasing with its top-left at the
-// anchor. Text is skipped when no QGuiApplication exists, since fonts need one.
+// Text for the canvas, set by Qt: GBK bytes decoded, set in the canvas's face
+// (kTextFontFamily, 24 pixels, normal weight), turned by the escapement,
+// without antialiasing, with its top-left at the anchor, into a coverage
+// mask of the text's box within the layer (TextMaskPainter). No text is set
+// when no QGuiApplication exists, since fonts need one, nor when the box's
+// image cannot be had (pixel_memory.h).
 #pragma once
 
 #include <QFont>
-#include <QImage>
-#include <QPoint>
-#include <QString>
-#include <cstdint>
-#include <string_view>
+
+#include "canvas/text_mask.h"
 
 namespace dravel {
 
-// The face the layers draw text in (family, 24-pixel size, no antialiasing);
-// needs a QGuiApplication.
+// The face the layers set text in; needs a QGuiApplication.
 QFont TextPainterFont();
 
-class TextPainter {
- public:
-  // `gbk_text` is read up to its first zero byte. `escapement` is in tenths
-  // of a degree, anticlockwise; 0 reads left to right.
-  TextPainter(std::string_view gbk_text, QPoint anchor, int escapement, uint32_t pixel);
-
-  void Draw(QImage& layer) const;
-
- private:
-  QString text_;
-  QPoint anchor_;
-  double degrees_;
-  uint32_t pixel_;
-};
+// The canvas's text painter on the desktop.
+TextMask PaintTextMask(const TextRequest& text);
 
 }  // namespace dravel

@@ -1,9 +1,10 @@
-// The canvas component: a QWidget hosting the canvas core. It owns the twelve
-// properties with their setter rules, creation from the stored format and
-// saving to it, painting the composed frame, resizing, the animation timer,
-// the focus events and the export menu (CanvasContextMenu). The turtle
-// operations themselves are the core's; the interpreter reaches them through
-// Core().
+// The canvas component: a QWidget showing the shared canvas (CanvasCore). It
+// owns the twelve properties with their setter rules, creation from the
+// stored format and saving to it, painting the canvas's frame (from the
+// drawing record at a screen's higher density: DenseLayer), resizing, the
+// animation timer, the focus events and the export menu (CanvasContextMenu).
+// The drawing itself is the plain canvas's; the interpreter reaches its
+// turtle operations through Core().
 //
 // Properties, by number: 0 pen colour, 1 background colour, 2 fill colour,
 // 3 pen width, 4 edge mode (0 Fence, 1 Wrap, 2 Unbounded), 5 background
@@ -14,15 +15,16 @@
 #pragma once
 
 #include <QByteArray>
-#include <QImage>
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <variant>
 
 #include "canvas/canvas_context_menu.h"
 #include "canvas/canvas_core.h"
 #include "canvas/canvas_properties.h"
+#include "canvas/dense_layer.h"
 
 namespace dravel {
 
@@ -55,8 +57,9 @@ class TurtleCanvas : public QWidget {
 
   // Creates the canvas from its stored property bytes (empty bytes: the
   // construction values) at `geometry` under `parent`, which then owns it
-  // (without a parent the caller does). Null when the bytes cannot be read.
-  // `preview` paints and animates only slot 20, for a host's designer.
+  // (without a parent the caller does). Null when the bytes cannot be read
+  // or layers of that size cannot be had. `preview` paints and animates only
+  // slot 20, for a host's designer.
   static TurtleCanvas* Create(const QByteArray& stored, QWidget* parent, const QRect& geometry,
                               bool preview = false);
   ~TurtleCanvas() override;
@@ -70,7 +73,7 @@ class TurtleCanvas : public QWidget {
   PropertyValue GetProperty(int property) const;
   QByteArray SaveProperties() const;
 
-  CanvasCore& Core() { return core_; }
+  CanvasCore& Core() { return *core_; }
   // The export menu (save, copy, print); null on a previewing canvas.
   CanvasContextMenu* ContextMenu() const { return context_menu_; }
   bool IsAnimating() const { return timer_id_ != 0; }
@@ -92,27 +95,25 @@ class TurtleCanvas : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  TurtleCanvas(const CanvasProperties& stored, bool preview, QWidget* parent,
-               const QRect& geometry);
+  TurtleCanvas(std::unique_ptr<CanvasCore> core, const CanvasProperties& stored, bool preview,
+               QWidget* parent, const QRect& geometry);
 
   void ApplyStored(const CanvasProperties& stored);
   void ApplyEdgeMode(int32_t stored);
-  void ApplyPicture(int32_t mode);
-  void LoadSlot(int slot, int32_t image_set);
-  void CopyToPreview();
+  void LoadSlot(Canvas& canvas, int slot, int32_t image_set);
+  void CopyToPreview(Canvas& canvas);
   void SetNumber(int property, int32_t value);
-  void SetTurtleNumber(int property, int32_t value);
+  void SetTurtleNumber(Canvas& canvas, int property, int32_t value);
   void SetBytes(int property, const QByteArray& value);
   void SetFrameInterval(int32_t interval);
   void ScheduleUpdate();
 
-  CanvasCore core_;
-  // What the core does not keep: the blobs as stored, the frame interval.
-  // The other settings live in the core alone.
+  std::unique_ptr<CanvasCore> core_;
+  // What the canvas does not keep: the blobs as stored, the fill colour, the
+  // frame interval. The other settings live in the canvas alone.
   CanvasProperties properties_;
-  int32_t fill_colour_ = 0;
-  QImage picture_;
   bool preview_;
+  DenseLayer dense_;
   CanvasContextMenu* context_menu_ = nullptr;
   int timer_id_ = 0;
   std::atomic<bool> update_pending_{false};

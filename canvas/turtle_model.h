@@ -1,5 +1,7 @@
 // The turtles as pure geometry: their records, the edge modes and the
-// seventeen operations built from Advance, MoveTo, Turn and Arc. Pixels are
+// seventeen operations (TurtleOperations) built from Advance, MoveTo, Turn and
+// Arc. Every canvas hands the operations to it through a gate (GatedTurtle);
+// a test or a benchmark may run a script on it directly. Pixels are
 // the surface's business; the model only calls the five DrawingSurface
 // operations. Locking is the owner's business too: the model is not
 // thread-safe and calls `Checkpoint` inside its long loops, where the owner may
@@ -14,6 +16,7 @@
 #include <string_view>
 
 #include "canvas/drawing_surface.h"
+#include "canvas/turtle_operations.h"
 
 namespace dravel {
 
@@ -53,7 +56,7 @@ double Bearing(TurtlePoint from, TurtlePoint to);
 // (a negative too small to lift without rounding to 360 gives 0).
 double NormaliseHeading(double degrees);
 
-class TurtleModel {
+class TurtleModel final : public TurtleOperations {
  public:
   // Returns false when the running operation should stop.
   using Checkpoint = std::function<bool()>;
@@ -79,23 +82,23 @@ class TurtleModel {
   void RestoreTurtles(const std::array<TurtleState, kTurtleCount>& turtles, int current,
                       int highest);
 
-  void Forward(double distance);
-  void Back(double distance);
-  void TurnLeft(double degrees);
-  void TurnRight(double degrees);
-  void Home();
-  void Clear();
-  void Circle(double radius);
-  void PenUp();
-  void PenDown();
-  void Ellipse(double radius_x, double radius_y);
-  void Rectangle(double width, double height);
-  void SetX(double x);
-  void SetY(double y);
-  void SetXY(double x, double y);
-  void Show();
-  void Hide();
-  void WriteText(std::string_view gbk_text);
+  void Forward(double distance) override;
+  void Back(double distance) override;
+  void TurnLeft(double degrees) override;
+  void TurnRight(double degrees) override;
+  void Home() override;
+  void Clear() override;
+  void Circle(double radius) override;
+  void PenUp() override;
+  void PenDown() override;
+  void Ellipse(double radius_x, double radius_y) override;
+  void Rectangle(double width, double height) override;
+  void SetX(double x) override;
+  void SetY(double y) override;
+  void SetXY(double x, double y) override;
+  void Show() override;
+  void Hide() override;
+  void WriteText(std::string_view gbk_text) override;
 
  private:
   TurtleState& Current() { return turtles_[current_]; }

@@ -1,8 +1,9 @@
 // The seventeen script-facing turtle operations, as the interpreter sees them.
-// The canvas implements them on its current turtle (for a run, through the
-// run's session: run_canvas.h); tests and benchmarks may implement them with
-// fakes. No operation reports an error: an argument that is not accepted
-// makes the call do nothing.
+// The turtle model implements them on its current turtle (turtle_model.h),
+// and every canvas hands them to it through one adapter (canvas_turtle.h;
+// for a run, through the run's session: run_canvas.h); tests may implement
+// them with fakes. No operation reports an error: an argument that is not
+// accepted makes the call do nothing.
 #pragma once
 
 #include <string_view>

@@ -1,19 +1,18 @@
 // The look of the main window's canvas, which every picture made without the
 // window copies (dravel-render, the examples' pictures, the web edition): a
-// green one-pixel pen on dark grey. For any canvas with the usual setters.
+// green one-pixel pen on dark grey.
 #pragma once
 
 #include <cstdint>
 
-#include "canvas/turtle_model.h"
+#include "canvas/canvas.h"
 
 namespace dravel {
 
 inline constexpr uint32_t kWindowPenColour = 0x00FF00;  // 0x00BBGGRR
 inline constexpr uint32_t kWindowBackgroundColour = 0x606060;
 
-template <typename Canvas>
-void SetWindowLook(Canvas& canvas, EdgeMode edge_mode) {
+inline void SetWindowLook(Canvas& canvas, EdgeMode edge_mode) {
   canvas.SetEdgeMode(edge_mode);
   canvas.SetPenColour(kWindowPenColour);
   canvas.SetBackgroundColour(kWindowBackgroundColour);

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "canvas/canvas_core.h"
+#include "canvas/text_painter.h"
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_driver.h"
@@ -43,15 +44,17 @@ class Budget {
     if (used_ <= kBudget || stopped_) return;
     canvas_.UnderDrawingLock([this] { session_.Stop(); });
     stopped_ = true;
-    ink_at_stop_ = canvas_.InkLayer();
-    turtle_at_stop_ = canvas_.StateOf(canvas_.CurrentTurtle());
+    auto canvas = canvas_.Lock();
+    ink_at_stop_ = PixelImage::Of(canvas->InkLayer()).pixels;
+    turtle_at_stop_ = canvas->StateOf(canvas->CurrentTurtle());
   }
 
   bool stopped() const { return stopped_; }
   void CheckNothingChangedSinceTheStop() const {
     if (!stopped_) return;
-    Check(canvas_.InkLayer() == ink_at_stop_);
-    const TurtleState turtle = canvas_.StateOf(canvas_.CurrentTurtle());
+    auto canvas = canvas_.Lock();
+    Check(PixelImage::Of(canvas->InkLayer()).pixels == ink_at_stop_);
+    const TurtleState turtle = canvas->StateOf(canvas->CurrentTurtle());
     Check(std::memcmp(&turtle, &turtle_at_stop_, sizeof turtle) == 0);
   }
 
@@ -60,7 +63,7 @@ class Budget {
   RunSession& session_;
   uint64_t used_ = 0;
   bool stopped_ = false;
-  QImage ink_at_stop_;
+  std::vector<uint32_t> ink_at_stop_;
   TurtleState turtle_at_stop_;
 };
 
@@ -223,11 +226,13 @@ Text CapCounts(const Text& script) {
 }
 
 void RunInEdgeMode(const Text& script, EdgeMode mode) {
-  CanvasCore canvas(64, 48);
-  canvas.SetEdgeMode(mode);
+  const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(64, 48);
+  canvas->Lock()->SetEdgeMode(mode);
+  canvas->Lock()->SetTextPainter(PaintTextMask);
+  canvas->Lock()->KeepRecord(true);
   RunSession session;
-  const std::unique_ptr<TurtleOperations> session_turtle = canvas.TurtleFor(session);
-  Budget budget(canvas, session);
+  const std::unique_ptr<TurtleOperations> session_turtle = canvas->TurtleFor(session);
+  Budget budget(*canvas, session);
   BudgetTurtle turtle(*session_turtle, budget);
   BudgetHost host(budget);
   RunContext context{turtle, host, session.Token()};

@@ -2,21 +2,16 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstdlib>
 
+#include "interpreter/checker_message.h"
 #include "interpreter/command_list.h"
+#include "interpreter/command_slips.h"
 #include "interpreter/command_table.h"
+#include "interpreter/keyword_guess.h"
 #include "interpreter/messages.h"
 #include "runtime/gbk_codec.h"
 #include "runtime/system_text.h"
 #include "runtime/value.h"
-
-// Qt's translation tools find the messages by this mark; the window
-// translates them in the context "ScriptChecker". No Qt is needed here.
-#ifndef QT_TRANSLATE_NOOP
-#define QT_TRANSLATE_NOOP(context, text) text
-#endif
-#define DRAVEL_MESSAGE(text) QT_TRANSLATE_NOOP("ScriptChecker", text)
 
 namespace dravel {
 namespace {
@@ -31,8 +26,6 @@ struct BracketPair {
 };
 const BracketPair kLookAlikes[] = {
     {SystemText("［"), SystemText("］")}, {SystemText("「"), SystemText("」")}, {"[", "]"}};
-
-std::string Utf8(std::string_view gbk) { return GbkToUtf8(gbk); }
 
 // The byte offset of each word of `line` as SplitWords cuts it.
 std::vector<int> WordOffsets(const std::vector<Text>& words) {
@@ -60,64 +53,6 @@ bool EndsInLoneLeadByte(std::string_view text) {
   return i + 1 == text.size() && IsLeadByte(static_cast<unsigned char>(text[i]));
 }
 
-using CharacterList = std::vector<std::string_view>;
-
-// The GBK characters of `text`, each one or two bytes (views into `text`).
-CharacterList Characters(std::string_view text) {
-  CharacterList characters;
-  for (size_t i = 0; i < text.size();) {
-    const bool pair = IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
-    const size_t length = pair ? 2 : 1;
-    characters.push_back(text.substr(i, length));
-    i += length;
-  }
-  return characters;
-}
-
-int EditDistance(const CharacterList& x, const CharacterList& y) {
-  std::vector<int> row(y.size() + 1);
-  for (size_t j = 0; j <= y.size(); ++j) row[j] = static_cast<int>(j);
-  for (size_t i = 1; i <= x.size(); ++i) {
-    int diagonal = row[0];
-    row[0] = static_cast<int>(i);
-    for (size_t j = 1; j <= y.size(); ++j) {
-      const int above = row[j];
-      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (x[i - 1] == y[j - 1] ? 0 : 1)});
-      diagonal = above;
-    }
-  }
-  return row[y.size()];
-}
-
-// Full-width forms folded and ASCII letters in lower case: what a learner
-// may have typed for a keyword with the wrong keys.
-Text Plain(std::string_view word) {
-  Text plain = FoldFullWidth(word);
-  for (char& c : plain) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return plain;
-}
-
-struct Keyword {
-  const Text* text;  // a row's keyword or alias
-  CharacterList characters;
-};
-
-// Every keyword and alias with its characters, cut once: a line of many
-// unknown words asks for the nearest keyword of each.
-const std::vector<Keyword>& Keywords() {
-  static const std::vector<Keyword> keywords = [] {
-    std::vector<Keyword> all;
-    for (const CommandRow* row : AllCommands()) {
-      for (const Text* text : {&row->keyword, &row->alias})
-        all.push_back({text, Characters(*text)});
-    }
-    return all;
-  }();
-  return keywords;
-}
-
 class LineChecker {
  public:
   LineChecker(std::string_view line, bool first_count_line)
@@ -135,6 +70,11 @@ class LineChecker {
   void Add(FindingKind kind, int begin, int end, std::string_view message,
            std::vector<std::string> arguments = {}, std::optional<LineEdit> fix = {}) {
     findings_.push_back({kind, begin, end, message, std::move(arguments), std::move(fix)});
+  }
+  // True when there is a finding to add.
+  bool Add(std::optional<Finding> finding) {
+    if (finding) findings_.push_back(std::move(*finding));
+    return finding.has_value();
   }
 
   static LineEdit Edit(int begin, int end, std::string_view with) {
@@ -164,7 +104,7 @@ class LineChecker {
     const std::vector<Text> words = SplitWords(item);
     if (words[0].empty()) return CheckLeadingSpace(item, at);
     const CommandRow* row = FindAnyCommand(words[0]);
-    if (row == nullptr) return CheckUnknown(item, words[0], at);
+    if (row == nullptr) return CheckUnknown(item, words[0], at, in_body);
     if (row->action == CommandAction::kCount) return CheckCount(words, at, in_body);
     if (in_body && row->action == CommandAction::kRepeat) {
       Add(kNestedRepeat, at, at + static_cast<int>(item.size()),
@@ -173,8 +113,12 @@ class LineChecker {
               "运行到这里会报“命令 重复 错误”。可以改用“画正多边形”，或把内层重复写开。"));
       return;
     }
-    if (static_cast<int>(words.size()) < row->least_words) return CheckTooFew(*row, item, at);
+    if (static_cast<int>(words.size()) < row->least_words) {
+      return CheckTooFew(*row, words, item, at);
+    }
     CheckArguments(*row, words, item, at);
+    if (const std::optional<int> end = ReadEnd(*row, words))
+      Add(AfterCommand(item, *end, at, in_body));
   }
 
   void CheckLeadingSpace(std::string_view item, int at) {
@@ -194,7 +138,7 @@ class LineChecker {
     }
   }
 
-  void CheckUnknown(std::string_view item, const Text& first, int at) {
+  void CheckUnknown(std::string_view item, const Text& first, int at, bool in_body) {
     const int end = at + static_cast<int>(first.size());
     if (first.starts_with("//")) {
       Add(kCommentStart, at, at + 2,
@@ -202,15 +146,15 @@ class LineChecker {
           Edit(at, at, " "));
       return;
     }
-    if (CheckSeparator(item, first, at)) return;
+    if (CheckSeparator(item, first, at) || Add(KeywordRunOn(item, first, at, in_body))) return;
     if (const std::optional<Text> nearest = NearestKeyword(first)) {
       Add(kUnknownCommand, at, end,
           DRAVEL_MESSAGE("无法识别的命令“%1”：运行到这里会报错。是不是“%2”？"),
-          {Utf8(first), Utf8(*nearest)}, Edit(at, end, *nearest));
+          {Quoted(first), Quoted(*nearest)}, Edit(at, end, *nearest));
       return;
     }
     Add(kUnknownCommand, at, end, DRAVEL_MESSAGE("无法识别的命令“%1”：运行到这里会报错。"),
-        {Utf8(first)});
+        {Quoted(first)});
   }
 
   // A keyword followed by a tab or a full-width space: one word for the
@@ -227,7 +171,7 @@ class LineChecker {
     Add(kSeparator, at + cut, at + cut + (is_tab ? 1 : 2),
         DRAVEL_MESSAGE(
             "“%1”和后面之间要用半角空格，不能用%2：运行到这里会报“存在无法识别的命令”。"),
-        {Utf8(first.substr(0, cut)), is_tab ? "制表符" : "全角空格"},
+        {Quoted(first.substr(0, cut)), is_tab ? "制表符" : "全角空格"},
         Edit(at, at + static_cast<int>(whole.size()), fixed));
     return true;
   }
@@ -257,7 +201,7 @@ class LineChecker {
     const int word_end = at + offsets[1] + static_cast<int>(words[1].size());
     if (!HasInteger(words[1])) {
       Add(kNotANumber, at + offsets[1], word_end,
-          DRAVEL_MESSAGE("“%1”不是数：这一行不起作用，改用执行次数框。"), {Utf8(words[1])});
+          DRAVEL_MESSAGE("“%1”不是数：这一行不起作用，改用执行次数框。"), {Quoted(words[1])});
     } else if (ToInteger(words[1]) < 0) {
       Add(kNothingRuns, at + offsets[1], word_end, DRAVEL_MESSAGE("次数是 %1：程序一次也不执行。"),
           {std::to_string(ToInteger(words[1]))});
@@ -267,15 +211,17 @@ class LineChecker {
     }
   }
 
-  void CheckTooFew(const CommandRow& row, std::string_view item, int at) {
+  void CheckTooFew(const CommandRow& row, const std::vector<Text>& words, std::string_view item,
+                   int at) {
     const int end = at + static_cast<int>(item.size());
     if (row.shape == ArgumentShape::kRepeat && Find(item, messages::kBodyOpen) < 0 &&
         CheckLookAlikes(item, at)) {
       return;
     }
+    if (Add(JoinedNumbers(row, words, at))) return;
     Add(kTooFewWords, at, end,
         DRAVEL_MESSAGE("“%1”要写成“%2”（例如“%3”）：运行到这里会报“命令 %1 错误”。"),
-        {Utf8(row.keyword), std::string(row.help.syntax), std::string(row.help.example)});
+        {Quoted(row.keyword), std::string(row.help.syntax), std::string(row.help.example)});
   }
 
   // An empty word `index` (two spaces). False when it is empty.
@@ -297,7 +243,7 @@ class LineChecker {
     if (integer ? HasInteger(words[index]) : HasNumber(words[index])) return;
     const int begin = at + offsets[index];
     Add(kNotANumber, begin, begin + static_cast<int>(words[index].size()),
-        DRAVEL_MESSAGE("“%1”不是数，会当作 0。"), {Utf8(words[index])});
+        DRAVEL_MESSAGE("“%1”不是数，会当作 0。"), {Quoted(words[index])});
   }
 
   void CheckArguments(const CommandRow& row, const std::vector<Text>& words, std::string_view item,
@@ -325,7 +271,7 @@ class LineChecker {
     if (words.size() < 3) return;
     const int cut = at + offsets[2] - 1;
     Add(kTextCut, cut, at + static_cast<int>(item.size()),
-        DRAVEL_MESSAGE("只写出“%1”：空格后面的文字不会写出。"), {Utf8(words[1])});
+        DRAVEL_MESSAGE("只写出“%1”：空格后面的文字不会写出。"), {Quoted(words[1])});
   }
 
   // A repeat count that runs nothing.
@@ -333,7 +279,7 @@ class LineChecker {
     const int end = begin + static_cast<int>(word.size());
     if (!HasInteger(word)) {
       Add(kNotANumber, begin, end,
-          DRAVEL_MESSAGE("“%1”不是数，会当作 0：方括号里的命令一次也不执行。"), {Utf8(word)});
+          DRAVEL_MESSAGE("“%1”不是数，会当作 0：方括号里的命令一次也不执行。"), {Quoted(word)});
     } else if (ToInteger(word) <= 0) {
       Add(kNothingRuns, begin, end, DRAVEL_MESSAGE("重复 %1 次：方括号里的命令一次也不执行。"),
           {std::to_string(ToInteger(word))});
@@ -348,7 +294,7 @@ class LineChecker {
         !HasInteger(words[1])) {
       const int begin = at + offsets[1];
       Add(kNotANumber, begin, begin + static_cast<int>(words[1].size()),
-          DRAVEL_MESSAGE("“%1”不是数，会当作 0：多边形一条边也不画。"), {Utf8(words[1])});
+          DRAVEL_MESSAGE("“%1”不是数，会当作 0：多边形一条边也不画。"), {Quoted(words[1])});
     }
     CheckNumber(words, offsets, 2, at);
   }
@@ -399,7 +345,7 @@ class LineChecker {
       if (close < 0) continue;
       Add(kBracketLookAlike, at + close, at + close + static_cast<int>(pair.close.size()),
           DRAVEL_MESSAGE("重复体要以“】”结束，不能用“%1”：运行到这里会报“命令 重复 错误”。"),
-          {Utf8(pair.close)},
+          {Quoted(pair.close)},
           Edit(at + close, at + close + static_cast<int>(pair.close.size()), messages::kBodyClose));
       return;
     }
@@ -432,7 +378,7 @@ class LineChecker {
       Add(kBracketLookAlike, at + open, at + close_end,
           DRAVEL_MESSAGE(
               "重复的命令要放在“【】”里，不能用“%1%2”：运行到这里会报“命令 重复 错误”。"),
-          {Utf8(pair.open), Utf8(pair.close)},
+          {Quoted(pair.open), Quoted(pair.close)},
           Bracketed(item, at, open, pair.open.size(), close, close_end));
       return true;
     }
@@ -458,8 +404,11 @@ class LineChecker {
   void CheckAfterBody(std::string_view rest, int at) {
     if (rest.empty() || rest.starts_with(messages::kCommentStart)) return;
     if (rest.find_first_not_of(' ') == std::string_view::npos) return;
+    // A repeat is never in a body: a command after it goes to the next line.
+    std::optional<Finding> slip = AfterCommand(rest, 0, at, false);
     Add(kAfterBody, at, at + static_cast<int>(rest.size()),
-        DRAVEL_MESSAGE("“】”后面的“%1”不会执行。"), {Utf8(rest)});
+        DRAVEL_MESSAGE("“】”后面的“%1”不会执行。"), {Quoted(rest)},
+        slip ? std::move(slip->fix) : std::nullopt);
   }
 
   std::string_view line_;
@@ -517,27 +466,6 @@ ScriptFindings CheckScript(std::string_view script, size_t most) {
       found.listed.push_back({static_cast<int>(i + 1), std::move(finding)});
   }
   return found;
-}
-
-std::optional<Text> NearestKeyword(std::string_view word) {
-  const Text plain = Plain(word);
-  const CharacterList typed = Characters(plain);
-  const Keyword* nearest = nullptr;
-  int best = 3;
-  for (const Keyword& keyword : Keywords()) {
-    const int typed_size = static_cast<int>(typed.size());
-    const int keyword_size = static_cast<int>(keyword.characters.size());
-    const int allowed = std::max(typed_size, keyword_size) <= 3 ? 1 : 2;
-    // The distance is at least the difference in length.
-    if (std::abs(typed_size - keyword_size) > allowed) continue;
-    const int distance = EditDistance(typed, keyword.characters);
-    if (distance <= allowed && distance < best) {
-      best = distance;
-      nearest = &keyword;
-    }
-  }
-  if (nearest == nullptr) return std::nullopt;
-  return *nearest->text;
 }
 
 }  // namespace dravel

@@ -3,7 +3,9 @@
 // alike characters where the language needs ASCII ones or "【】", separators
 // that are not single spaces, unknown keywords (with the nearest one), too few
 // words, arguments the reader takes as 0, repeat brackets that do not work,
-// repeat counts that run nothing. Every finding holds for what the run does
+// repeat counts that run nothing; and a first lesson's commonest slips: a
+// keyword run into its number, Chinese punctuation between or after
+// commands, a second command on a line or body item. Every finding holds for what the run does
 // with the line: it is found with the command rows and the readers the run
 // uses. The checker changes nothing; a finding may offer an edit of the line.
 // Findings hold positions and small edits, never copies of the line, and a
@@ -32,6 +34,9 @@ enum class FindingKind {
   kLeadingSpace,      // a space before the keyword of a line that is no comment
   kCommentStart,      // "//" without the space that makes a comment
   kUnknownCommand,
+  kRunTogether,  // a keyword and its number with no space between: "前进100"
+  kPunctuation,  // "，", "、", "；", "：" or "。" after a keyword or between commands
+  kTwoCommands,  // a second command after a command's arguments, which nothing reads
   kTooFewWords,
   kNotANumber,    // the reader finds no number and takes 0
   kNothingRuns,   // a repeat count (or the run count) of 0 or less
@@ -41,7 +46,8 @@ enum class FindingKind {
 };
 
 // A quick fix: bytes [begin, end) of the line replaced by `with` (GBK). Its
-// bytes never join a byte left before them into another character.
+// bytes never join a byte left before them into another character. A fix
+// that moves a command to a line of its own holds a CR LF.
 struct LineEdit {
   int begin = 0;
   int end = 0;
@@ -98,9 +104,5 @@ struct ScriptFindings {
 // a time while fewer than `most` are listed; the later lines with findings
 // are only counted.
 ScriptFindings CheckScript(std::string_view script, size_t most = SIZE_MAX);
-
-// The keyword or alias nearest to `word` (GBK) in edit distance, when it is
-// near enough to be what was meant; nullopt otherwise.
-std::optional<Text> NearestKeyword(std::string_view word);
 
 }  // namespace dravel

@@ -63,8 +63,8 @@ QString FindingMessage(const Finding& finding) {
   return message;
 }
 
-QString FixedText(const QTextBlock& block, const Finding& finding) {
-  return FromGbk(FixedBytes(block, finding));
+QStringList FixedLines(const QTextBlock& block, const Finding& finding) {
+  return ToWidgetText(FixedBytes(block, finding)).split(QChar('\n'));
 }
 
 void ApplyFix(const QTextBlock& block, const Finding& finding) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QTextBlock>
 #include <vector>
 
@@ -27,8 +28,9 @@ const Finding* FirstFix(const QTextBlock& block);
 
 // What will happen and what was probably meant, translated.
 QString FindingMessage(const Finding& finding);
-// The line of `block` as `finding`'s fix would leave it (`finding` has one).
-QString FixedText(const QTextBlock& block, const Finding& finding);
+// The line of `block` as `finding`'s fix would leave it (`finding` has
+// one): two lines when the fix moves a command to a line of its own.
+QStringList FixedLines(const QTextBlock& block, const Finding& finding);
 // Replaces the line of `block` by `finding`'s fix, as one undo step.
 void ApplyFix(const QTextBlock& block, const Finding& finding);
 

@@ -2,17 +2,25 @@
 // numbers inside its frame (the box keeps its place and outer size), marks
 // for the line a run failed or stopped on and the line being run (with the
 // body command inside a repeat or polygon line), the checker's findings (a
-// marker in the gutter, a tool tip, a quick fix from the context menu or
-// Ctrl+.), the find bar's current match, keyword tool tips and the text's
-// zoom (Ctrl+wheel). Window thread only.
+// tinted line with a thick wavy line under what was found, seen from the
+// back of a classroom; a marker in the gutter; a tool tip over either; a
+// quick fix from the context menu or Ctrl+., which says so when there is
+// none), the find bar's current match, keyword tool tips and the text's zoom
+// (Ctrl+wheel). Window thread only.
 #pragma once
 
+#include <functional>
 #include <optional>
 
 #include "interpreter/run_location.h"
 #include "mainwindow/edit_box.h"
 
+class QHelpEvent;
+class QPainter;
+
 namespace dravel {
+
+struct Finding;
 
 class LineNumberEditor : public EditBox {
   Q_OBJECT
@@ -32,7 +40,7 @@ class LineNumberEditor : public EditBox {
   QString MarkedItemText() const;
 
   // Applies the fix of the finding at the caret, or the line's first fix;
-  // false when the caret's line has none.
+  // false, with a tip at the caret saying so, when the caret's line has none.
   bool ApplyFixAtCaret();
   // An action the context menu offers too, below the editing ones.
   void AddMenuAction(QAction* action) { menu_actions_.append(action); }
@@ -50,9 +58,17 @@ class LineNumberEditor : public EditBox {
   int GutterWidth() const;
   int GutterWidthFor(int lines) const;
   void PaintGutter(QPaintEvent* event);
+  // The gutter's tip at its row `y`: the findings of the line there.
+  void ShowGutterTip(const QHelpEvent& help);
+
+  // A line with findings: its background, and the colour of the wavy line
+  // under what was found and of the gutter's marker.
+  static QColor FindingLineColour();
+  static QColor FindingMarkColour();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
   // The gutter takes its width for the new line count before the text comes:
   // a change of width afterwards would lay every line out again.
   void PrepareFor(const QString& text) override;
@@ -66,7 +82,18 @@ class LineNumberEditor : public EditBox {
   void UpdateGutter(const QRect& rect, int dy);
   void ShowSelections();
 
+  // Calls `visit` with each shown block that reaches into rows top..bottom
+  // of the viewport, and where it stands there.
+  void ForShownBlocks(int top, int bottom,
+                      const std::function<void(const QTextBlock&, const QRect&)>& visit) const;
+  void PaintFindings(const QRect& area);
+  void PaintWave(QPainter& painter, const QTextBlock& block, QPoint origin, int from, int to) const;
+
   QString ToolTipAt(const QTextCursor& cursor) const;
+  QString FindingTip(const QTextBlock& block, const Finding& finding) const;
+  QString FixOffer(const QTextBlock& block, const Finding& finding) const;
+  void ShowTip(const QString& tip, const QPoint& global, QWidget* over);
+  void SayNoFix(const QTextCursor& caret);
 
   QWidget* gutter_;
   QList<QAction*> menu_actions_;

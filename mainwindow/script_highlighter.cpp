@@ -6,7 +6,6 @@
 #include "interpreter/command_table.h"
 #include "interpreter/messages.h"
 #include "mainwindow/line_findings.h"
-#include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
 
 namespace dravel {
@@ -50,8 +49,6 @@ ScriptHighlighter::ScriptHighlighter(QPlainTextEdit& editor)
       number_(Coloured(QColor(235, 255, 235))),
       comment_(Coloured(QColor(230, 255, 255), false, true)),
       bracket_(Coloured(QColor(255, 255, 255), true)) {
-  finding_.setUnderlineStyle(QTextCharFormat::WaveUnderline);
-  finding_.setUnderlineColor(QColor(255, 80, 80));
   for (const CommandRow* row : AllCommands()) {
     keywords_.insert(FromGbk(row->keyword));
     keywords_.insert(FromGbk(row->alias));
@@ -131,20 +128,14 @@ void ScriptHighlighter::ForgetHidden(int first, int last) {
   shown_last_ = last;
 }
 
-// Colours the line and marks what the checker finds in it with a wavy line.
+// Colours the line and keeps what the checker finds in it, which the editor
+// marks.
 void ScriptHighlighter::Colour(QTextBlock& block) const {
   const QString text = block.text();
-  QList<QTextLayout::FormatRange> ranges;
-  if (colouring_) ranges = Colours(text);
+  block.layout()->setFormats(colouring_ ? Colours(text) : QList<QTextLayout::FormatRange>());
   std::vector<Finding> findings;
   if (text.size() <= kLongestColouredLine) findings = CheckLine(FromWidgetText(text));
-  for (const Finding& finding : findings) {
-    const auto [begin, end] = CharacterRange(text, {finding.begin, finding.end});
-    const auto [from, to] = MarkedColumnsOf(begin, end);
-    ranges.append({from, to - from, finding_});
-  }
   KeepFindings(block, std::move(findings));
-  block.layout()->setFormats(ranges);
   block.setUserState(kColoured);
 }
 

@@ -1,8 +1,8 @@
 // ScriptHighlighter: colours a script as the interpreter reads it: keywords
 // and aliases of the command table (and the run count line's), numbers,
 // comment lines (" //"), the repeat brackets and the "|" between body items;
-// and runs the checker on each line it colours, marking its findings with a
-// wavy line and keeping them in the line's block (line_findings.h).
+// and runs the checker on each line it colours, keeping its findings in the
+// line's block (line_findings.h) for the editor to mark.
 // Colours live in each line's layout only: the text, its undo history and
 // the editor's content-changed event are never touched, so colouring never
 // counts as an edit. An edit's lines are coloured at once; a whole new text
@@ -52,7 +52,6 @@ class ScriptHighlighter final : public QObject {
   QTextCharFormat number_;
   QTextCharFormat comment_;
   QTextCharFormat bracket_;
-  QTextCharFormat finding_;
   bool colouring_ = true;
   int shown_first_ = 0;  // the blocks in view at the last look
   int shown_last_ = -1;

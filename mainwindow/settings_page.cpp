@@ -7,7 +7,8 @@
 #include <QSpinBox>
 #include <array>
 
-#include "canvas/sprite_images.h"
+#include "canvas/qt_pixels.h"
+#include "canvas/sprite_frames.h"
 #include "canvas/turtle_canvas.h"
 #include "interpreter/run_pacer.h"
 #include "mainwindow/qt_text.h"
@@ -145,7 +146,8 @@ void SettingsPage::BuildTurtleControls() {
   image_set_->setIconSize(QSize(32, 32));
   for (int set = 1; set < kImageSetCount; ++set) {
     const SpriteFrames& frames = BuiltInSprites(set);
-    const QPixmap picture = frames.empty() ? QPixmap() : QPixmap::fromImage(frames.front());
+    const QPixmap picture =
+        frames.empty() ? QPixmap() : QPixmap::fromImage(ImageOf(frames.front().View()));
     image_set_->addItem(QIcon(picture.scaled(32, 32, Qt::KeepAspectRatio)), QString::number(set),
                         set);
   }

@@ -4,7 +4,7 @@
 #include <QImage>
 #include <QRegularExpression>
 
-#include "canvas/picture_export.h"
+#include "canvas/qt_pixels.h"
 #include "mainwindow/command_reference.h"
 #include "mainwindow/example_chooser.h"
 #include "mainwindow/qt_text.h"
@@ -35,7 +35,8 @@ QString ReferenceSection(std::vector<GuideFile>& files) {
   const std::vector<QImage> pictures = CommandReference::Pictures();
   for (size_t i = 0; i < pictures.size(); ++i) {
     if (pictures[i].isNull()) continue;
-    files.push_back({QStringLiteral("pictures/command-%1.png").arg(i), PngBytes(pictures[i])});
+    files.push_back({QStringLiteral("pictures/command-%1.png").arg(i),
+                     QByteArray::fromStdString(PngBytes(pictures[i]))});
   }
   QString html = CommandReference::Html();
   html.replace(QRegularExpression(QStringLiteral("src=\"example:(\\d+)\"")),
@@ -50,7 +51,8 @@ QString ExamplesSection(std::vector<GuideFile>& files) {
   int index = 0;
   for (const Example& example : Examples()) {
     const QString picture = QStringLiteral("pictures/example-%1.png").arg(index++);
-    files.push_back({picture, PngBytes(ScriptPicture(example.script, kExamplePicture))});
+    files.push_back({picture, QByteArray::fromStdString(
+                                  PngBytes(ScriptPicture(example.script, kExamplePicture)))});
     html += QStringLiteral(
                 "<h3>%1</h3>\n<p>%2</p>\n<p><img src=\"%3\" alt=\"%1\"></p>\n"
                 "<pre>%4</pre>\n")

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <memory>
 
+#include "canvas/qt_pixels.h"
 #include "canvas/turtle_canvas.h"
 
 namespace dravel {
@@ -74,7 +75,7 @@ TEST_F(CanvasContextMenuTest, ShortcutSavesFromTheKeyboard) {
 TEST_F(CanvasContextMenuTest, SavesPngOrSvgByTheChosenName) {
   SaveAs(dir_.filePath("p.png"));
   EXPECT_EQ(QImage(dir_.filePath("p.png")).convertToFormat(QImage::Format_RGB32),
-            canvas_->Core().VisibleLayer());
+            ImageOf(canvas_->Core().Lock()->VisibleLayer()));
   const QString svg = dir_.filePath("p.SVG");
   SaveAs(svg);
   QFile file(svg);
@@ -109,7 +110,7 @@ TEST_F(CanvasContextMenuTest, CancelledDialogsDoNothing) {
 TEST_F(CanvasContextMenuTest, CopiesTheVisibleLayer) {
   menu_.CopyPicture();
   EXPECT_EQ(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-            canvas_->Core().VisibleLayer());
+            ImageOf(canvas_->Core().Lock()->VisibleLayer()));
 }
 
 TEST_F(CanvasContextMenuTest, PrintsToThePrinterChosen) {

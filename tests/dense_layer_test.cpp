@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "canvas/canvas_core.h"
+#include "canvas/qt_pixels.h"
+#include "canvas/text_painter.h"
 #include "canvas/turtle_canvas.h"
 #include "support/gbk_literals.h"
 
@@ -30,6 +32,19 @@ QRect DrawnBounds(const QImage& image) {
     }
   }
   return bounds;
+}
+
+// A canvas as the window keeps it: the record for the dense paint, text set
+// by Qt.
+std::unique_ptr<CanvasCore> WindowCanvas() {
+  std::unique_ptr<CanvasCore> core = CanvasCore::Create(kWidth, kHeight);
+  core->Lock()->KeepRecord(true);
+  core->Lock()->SetTextPainter(PaintTextMask);
+  return core;
+}
+
+QImage Frame(CanvasCore& core, DenseLayer& dense, double ratio) {
+  return dense.Frame(*core.Lock(), ratio);
 }
 
 bool Near(const QRect& dense, const QRect& logical, int slack) {
@@ -59,14 +74,15 @@ TEST(DenseLayer, EveryItemLandsWhereTheLayersPutItAtTwiceThePixels) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    CanvasCore core(kWidth, kHeight);
-    core.SetEdgeMode(EdgeMode::Wrap);
-    if (!c.shown) core.Turtle().Hide();
-    c.draw(core.Turtle());
-    const QImage dense = core.PaintAt(2);
+    const std::unique_ptr<CanvasCore> core = WindowCanvas();
+    core->Lock()->SetEdgeMode(EdgeMode::Wrap);
+    if (!c.shown) core->Turtle().Hide();
+    c.draw(core->Turtle());
+    DenseLayer layer;
+    const QImage dense = Frame(*core, layer, 2);
     EXPECT_EQ(dense.size(), QSize(2 * kWidth, 2 * kHeight));
     EXPECT_EQ(dense.devicePixelRatio(), 2);
-    const QRect logical = DrawnBounds(core.Paint());
+    const QRect logical = DrawnBounds(FrameImage(*core->Lock()));
     ASSERT_FALSE(logical.isEmpty());
     EXPECT_TRUE(Near(DrawnBounds(dense), logical, 3))
         << "dense " << DrawnBounds(dense).x() << "," << DrawnBounds(dense).y() << " "
@@ -75,10 +91,11 @@ TEST(DenseLayer, EveryItemLandsWhereTheLayersPutItAtTwiceThePixels) {
 }
 
 TEST(DenseLayer, APenLineIsItsWidthInLogicalPixels) {
-  CanvasCore core(kWidth, kHeight);
-  core.Turtle().Hide();
-  core.Turtle().Forward(40);  // up from the centre, one pixel wide
-  const QImage dense = core.PaintAt(2).convertToFormat(QImage::Format_RGB32);
+  const std::unique_ptr<CanvasCore> core = WindowCanvas();
+  core->Turtle().Hide();
+  core->Turtle().Forward(40);  // up from the centre, one pixel wide
+  DenseLayer layer;
+  const QImage dense = Frame(*core, layer, 2).convertToFormat(QImage::Format_RGB32);
   const QRgb background = dense.pixel(0, 0);
   int covered = 0;
   for (int x = 0; x < dense.width(); ++x) covered += dense.pixel(x, kHeight - 40) != background;
@@ -91,29 +108,34 @@ TEST(DenseLayer, AKeptLayerEqualsOnePaintedFromScratch) {
   const std::function<void(CanvasCore&)> steps[] = {
       [](CanvasCore& c) { c.Turtle().Forward(30); },
       [](CanvasCore& c) { c.Turtle().WriteText(testing::Gbk("字")); },
-      [](CanvasCore& c) { c.SetPenWidth(5), c.Turtle().TurnLeft(120), c.Turtle().Forward(60); },
-      [](CanvasCore& c) { c.SetBackgroundColour(0x00FF8000); },
+      [](CanvasCore& c) {
+        c.Lock()->SetPenWidth(5);
+        c.Turtle().TurnLeft(120), c.Turtle().Forward(60);
+      },
+      [](CanvasCore& c) { c.Lock()->SetBackgroundColour(0x00FF8000); },
       [](CanvasCore& c) { c.Turtle().Clear(), c.Turtle().Circle(20); },
       [](CanvasCore& c) {
-        QImage picture(16, 16, QImage::Format_RGB32);
-        picture.fill(Qt::yellow);
-        c.SetBackgroundPicture(picture, 2);
+        c.Lock()->SetBackgroundPicture({16, 16, std::vector<uint32_t>(256, qRgb(255, 255, 0))});
+        c.Lock()->SetPictureMode(2);
       },
       [](CanvasCore& c) { c.Turtle().Forward(25); },
   };
-  CanvasCore kept(kWidth, kHeight);
-  kept.Turtle().Hide();
+  const std::unique_ptr<CanvasCore> kept = WindowCanvas();
+  DenseLayer kept_layer;
+  kept->Turtle().Hide();
   for (const auto& step : steps) {
-    step(kept);
-    kept.PaintAt(2);
+    step(*kept);
+    Frame(*kept, kept_layer, 2);
   }
-  CanvasCore fresh(kWidth, kHeight);
-  fresh.Turtle().Hide();
-  for (const auto& step : steps) step(fresh);
-  EXPECT_EQ(kept.PaintAt(2), fresh.PaintAt(2));
-  EXPECT_NE(kept.PaintAt(2), kept.PaintAt(3).scaled(2 * kWidth, 2 * kHeight))
+  const std::unique_ptr<CanvasCore> fresh = WindowCanvas();
+  fresh->Turtle().Hide();
+  for (const auto& step : steps) step(*fresh);
+  DenseLayer fresh_layer;
+  EXPECT_EQ(Frame(*kept, kept_layer, 2), Frame(*fresh, fresh_layer, 2));
+  EXPECT_NE(Frame(*kept, kept_layer, 2),
+            Frame(*kept, kept_layer, 3).scaled(2 * kWidth, 2 * kHeight))
       << "a new ratio paints anew";
-  EXPECT_EQ(kept.PaintAt(3).size(), QSize(3 * kWidth, 3 * kHeight));
+  EXPECT_EQ(Frame(*kept, kept_layer, 3).size(), QSize(3 * kWidth, 3 * kHeight));
 }
 
 TEST(DenseLayer, AtRatioOneTheWidgetShowsTheLogicalFrameExactly) {
@@ -122,8 +144,8 @@ TEST(DenseLayer, AtRatioOneTheWidgetShowsTheLogicalFrameExactly) {
   ASSERT_EQ(canvas->devicePixelRatioF(), 1);
   canvas->Core().Turtle().Circle(25);
   canvas->Core().Turtle().WriteText(testing::Gbk("字"));
-  EXPECT_EQ(canvas->grab().toImage().convertToFormat(QImage::Format_RGB32),
-            canvas->Core().Paint().convertToFormat(QImage::Format_RGB32));
+  const QImage shown = canvas->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_EQ(shown, FrameImage(*canvas->Core().Lock()));
 }
 
 }  // namespace

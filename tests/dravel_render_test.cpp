@@ -153,7 +153,7 @@ TEST(DravelRender, ChecksScriptsWithoutRunningThem) {
     std::ofstream(folder / name, std::ios::binary) << Utf8ToGbk(utf8);
   };
   write("clean.dvg", "前进 100\r\n右转 90");
-  write("traps.dvg", "前进 100\r\n重复 4 【前进 100｜右转 90】\r\n前近 5");
+  write("traps.dvg", "前进 100\r\n重复 4 【前进 100｜右转 90】\r\n前近 5\r\n前进 100 右转 90");
   Result result = Render("--check " + (folder / "clean.dvg").string());
   EXPECT_EQ(result.status, 0);
   EXPECT_EQ(result.out, "");
@@ -162,8 +162,17 @@ TEST(DravelRender, ChecksScriptsWithoutRunningThem) {
   const std::string traps = (folder / "traps.dvg").string();
   EXPECT_TRUE(result.out.starts_with(traps + ":2:13: 全角竖线")) << result.out;
   EXPECT_NE(result.out.find(traps + ":3:1: 无法识别的命令“前近”"), std::string::npos);
+  EXPECT_NE(result.out.find("\n  → 修正为：前进 5\n"), std::string::npos);
+  // A fix that moves a command to its own line shows both lines.
+  EXPECT_TRUE(result.out.ends_with(traps +
+                                   ":4:8: 一行只能写一条命令：运行时只执行前面的命令，后面的“右转 "
+                                   "90”不会执行；把它写到下一行。\n"
+                                   "  → 修正为：前进 100\n"
+                                   "            右转 90\n"))
+      << result.out;
   result = Render("--check --encoding gbk " + traps);
   EXPECT_NE(result.out.find(traps + ":3:1: " + Utf8ToGbk("无法识别的命令")), std::string::npos);
+  EXPECT_NE(result.out.find(Utf8ToGbk("  → 修正为：前进 5\n")), std::string::npos);
   EXPECT_EQ(Render("--check " + (folder / "missing.dvg").string()).status, 2);
   fs::remove_all(folder);
 }
@@ -201,8 +210,26 @@ TEST(DravelRender, ChecksTheScriptsTheFolderModeWouldRun) {
   EXPECT_NE(result.out.find("\n" + folder.string() + "/new\\nline.dvg" + finding),
             std::string::npos)
       << result.out;
-  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 2) << result.out;
+  EXPECT_EQ(std::count(result.out.begin(), result.out.end(), '\n'), 4)
+      << result.out;  // each with its fix
   fs::remove_all(folder);
+}
+
+// A fix of a long line shows the line around its edit, cut with "…": the
+// whole line under each of its 100 findings made 28 MB of output here.
+TEST(DravelRender, CheckShowsAFixOfALongLineAroundItsEdit) {
+  const fs::path script = TempFile("long.dvg");
+  std::string utf8 = "重复 2 【";
+  for (int i = 0; i < 20000; ++i) utf8 += "前进 1 右转 1|";
+  std::ofstream(script, std::ios::binary) << Utf8ToGbk(utf8 + "】");
+  const Result result = Render("--check " + script.string());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.out.find("\n  → 修正为：重复 2 【前进 1|右转 1|前进 1 右转 1|前进 1 右转 1|"),
+            std::string::npos);
+  EXPECT_NE(result.out.find("右转…\n"), std::string::npos);
+  EXPECT_NE(result.out.find("\n  → 修正为：…进 1 右转 1|前进 1 右转 1|"), std::string::npos);
+  EXPECT_LT(result.out.size(), 60000u);
+  fs::remove(script);
 }
 
 TEST(DravelRender, RejectsBadUsageWithStatusTwo) {

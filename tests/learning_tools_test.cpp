@@ -132,13 +132,13 @@ TEST_F(LearningToolsTest, StepFromAnIdleWindowStartsPausedBeforeTheFirstCommand)
   Runs().Step();
   ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
-  EXPECT_EQ(Window().Canvas().Core().StateOf().y, 0);  // nothing done yet
+  EXPECT_EQ(Window().Canvas().Core().Lock()->StateOf().y, 0);  // nothing done yet
   EXPECT_EQ(Editor().MarkedLine(), 2);
   EXPECT_EQ(Editor().MarkedItemText(), QString::fromUtf8("前进 10"));
   Runs().Step();
   ASSERT_TRUE(Runs().Pacer().WaitUntilHeld(10s));
   Drain();
-  EXPECT_EQ(Window().Canvas().Core().StateOf().y, 10);
+  EXPECT_EQ(Window().Canvas().Core().Lock()->StateOf().y, 10);
   EXPECT_EQ(Editor().MarkedItemText(), QString::fromUtf8("右转 90"));
   EXPECT_TRUE(Runs().Pacer().Paused());
   Runs().TogglePause();
@@ -342,47 +342,6 @@ TEST_F(WindowTest, ScriptColouringFollowsEditsAndTheView) {
 namespace dravel::testing {
 namespace {
 
-// A trap typed into the editor is marked (kept in its line, with a tip) and
-// Ctrl+. rewrites the line as one undo step; a fixed line is clean again.
-TEST_F(WindowTest, TheCheckerMarksATrapAndCtrlPeriodFixesIt) {
-  LineNumberEditor& editor = Window().ScriptEditor();
-  editor.SetContent(Gbk("前进 100\r\n重复 4 【前进 100｜右转 90】"));
-  Drain();
-  const QTextBlock trap = editor.document()->findBlockByNumber(1);
-  EXPECT_TRUE(FindingsOf(editor.document()->firstBlock()).empty());
-  ASSERT_EQ(FindingsOf(trap).size(), 1u);
-  const Finding& finding = FindingsOf(trap).front();
-  EXPECT_EQ(FindingCharacters(trap, finding), (std::pair{12, 13}));
-  EXPECT_TRUE(FindingMessage(finding).contains(QStringLiteral("半角")));
-  editor.setFocus();
-  editor.setTextCursor(QTextCursor(trap));
-  QTest::keyClick(&editor, Qt::Key_Period, Qt::ControlModifier);
-  EXPECT_EQ(Window().Editor().Content(), Gbk("前进 100\r\n重复 4 【前进 100|右转 90】"));
-  EXPECT_TRUE(FindingsOf(editor.document()->findBlockByNumber(1)).empty());
-  editor.undo();
-  EXPECT_EQ(Window().Editor().Content(), Gbk("前进 100\r\n重复 4 【前进 100｜右转 90】"));
-}
-
-// A line ending in a byte that is not GBK: Ctrl+. keeps that byte as its own
-// and closes the line ("】" right after it would read as another character).
-TEST_F(WindowTest, CtrlPeriodKeepsAStrayByteAtTheLinesEnd) {
-  LineNumberEditor& editor = Window().ScriptEditor();
-  const Text line = Gbk("重复 4 【前进 100|右转 1") + "\x81";
-  editor.SetContent(line);
-  Drain();
-  editor.setFocus();
-  editor.setTextCursor(QTextCursor(editor.document()->firstBlock()));
-  QTest::keyClick(&editor, Qt::Key_Period, Qt::ControlModifier);
-  EXPECT_EQ(Window().Editor().Content(), line + " " + Gbk("】"));
-  EXPECT_TRUE(FindingsOf(editor.document()->firstBlock()).empty());
-}
-
-}  // namespace
-}  // namespace dravel::testing
-
-namespace dravel::testing {
-namespace {
-
 // The reference is made from the rows: every command with its alias, syntax
 // and example, and a picture for each that draws.
 TEST_F(WindowTest, F1OpensAReferenceOfEveryCommand) {
@@ -445,20 +404,25 @@ double Contrast(const QColor& a, const QColor& b) {
 }
 
 // Every colour the colouring gives text reads at 4.5:1 or better on the
-// editor's dark cyan; the settings page turns the colouring off.
+// editor's dark cyan and on the band of a line with findings, whose wavy line
+// stands out from the band at 3:1 or better; the settings page turns the
+// colouring off.
 TEST_F(WindowTest, ScriptColoursAreReadableAndCanBeTurnedOff) {
   LineNumberEditor& editor = Window().ScriptEditor();
   const QColor background = editor.palette().color(QPalette::Base);
   EXPECT_EQ(background, QColor(0, 128, 128));
+  const QColor band = LineNumberEditor::FindingLineColour();
   auto* highlighter = editor.findChild<ScriptHighlighter*>();
   ASSERT_NE(highlighter, nullptr);
-  std::vector<QTextCharFormat> formats = highlighter->TextFormats();
-  ASSERT_EQ(formats.size(), 4u);
-  for (const QTextCharFormat& format : formats) {
-    const QColor colour = format.foreground().color();
+  std::vector<QColor> colours{editor.palette().color(QPalette::Text)};
+  for (const QTextCharFormat& format : highlighter->TextFormats())
+    colours.push_back(format.foreground().color());
+  ASSERT_EQ(colours.size(), 5u);
+  for (const QColor& colour : colours) {
     EXPECT_GE(Contrast(colour, background), 4.5) << colour.name().toStdString();
+    EXPECT_GE(Contrast(colour, band), 4.5) << colour.name().toStdString();
   }
-  EXPECT_GE(Contrast(editor.palette().color(QPalette::Text), background), 4.5);
+  EXPECT_GE(Contrast(LineNumberEditor::FindingMarkColour(), band), 3.0);
 
   editor.SetContent(Gbk("前进 100"));
   Drain();

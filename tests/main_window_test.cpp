@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "canvas/canvas_core.h"
+#include "canvas/qt_pixels.h"
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/integer_box.h"
@@ -92,8 +93,8 @@ TEST_F(WindowTest, StartsWithItsTemplateContents) {
   EXPECT_EQ(Window().Files().SourceChanged(), 0);
   EXPECT_EQ(Window().windowTitle(), QStringLiteral("Dravel"));
   // The canvas comes from its stored properties: dark grey, wrapping.
-  EXPECT_EQ(Window().Canvas().Core().VisibleLayer().pixel(5, 5), qRgb(96, 96, 96));
-  EXPECT_EQ(Window().Canvas().Core().GetEdgeMode(), EdgeMode::Wrap);
+  EXPECT_EQ(ImageOf(Window().Canvas().Core().Lock()->VisibleLayer()).pixel(5, 5), qRgb(96, 96, 96));
+  EXPECT_EQ(Window().Canvas().Core().Lock()->GetEdgeMode(), EdgeMode::Wrap);
 }
 
 TEST_F(WindowTest, ClientAreaIsFixedAndHasNoMaximiseButton) {
@@ -174,8 +175,8 @@ TEST_F(WindowTest, RunningTheExampleDrawsAStarAndReportsOnePass) {
   EXPECT_EQ(Hint(), kRunStart + Gbk("第1次：执行命令完毕！\r\n程序调试完毕！\r\n"));
   EXPECT_TRUE(Button("按钮_调试").isEnabled());
   // Five strokes of 100 pixels; the turtle ends where it began.
-  EXPECT_GT(GreenPixels(Window().Canvas().Core().InkLayer()), 400);
-  const TurtleState turtle = Window().Canvas().Core().StateOf();
+  EXPECT_GT(GreenPixels(ImageOf(Window().Canvas().Core().Lock()->InkLayer())), 400);
+  const TurtleState turtle = Window().Canvas().Core().Lock()->StateOf();
   EXPECT_NEAR(turtle.x, 0, 1e-6);
   EXPECT_NEAR(turtle.y, 0, 1e-6);
   EXPECT_EQ(Window().Files().SourceChanged(), 0);
@@ -192,7 +193,7 @@ TEST_F(WindowTest, StopDuringADelayEndsTheRunAtOnce) {
   Window().WaitForRun();
   EXPECT_EQ(Hint(), kRunStart + kStopped);
   EXPECT_TRUE(Button("按钮_调试").isEnabled());
-  EXPECT_EQ(GreenPixels(Window().Canvas().Core().InkLayer()), 0);
+  EXPECT_EQ(GreenPixels(ImageOf(Window().Canvas().Core().Lock()->InkLayer())), 0);
 }
 
 TEST_F(WindowTest, ClearDuringARunStopsItAndEmptiesTheCanvas) {
@@ -204,8 +205,8 @@ TEST_F(WindowTest, ClearDuringARunStopsItAndEmptiesTheCanvas) {
   Button("按钮_清屏").click();
   EXPECT_EQ(Hint(), kRunStart + kStopped);
   EXPECT_TRUE(Button("按钮_调试").isEnabled());
-  EXPECT_EQ(GreenPixels(Window().Canvas().Core().InkLayer()), 0);
-  EXPECT_NEAR(Window().Canvas().Core().StateOf().y, 0, 1e-6);
+  EXPECT_EQ(GreenPixels(ImageOf(Window().Canvas().Core().Lock()->InkLayer())), 0);
+  EXPECT_NEAR(Window().Canvas().Core().Lock()->StateOf().y, 0, 1e-6);
 }
 
 TEST_F(WindowTest, ClearBeforeAnyRunOnlyClears) {
@@ -246,7 +247,7 @@ TEST_F(WindowTest, AltMnemonicsPressTheirButtons) {
   }
   EXPECT_EQ(Hint(), kRunStart + Gbk("第1次：执行命令完毕！\r\n程序调试完毕！\r\n"));
   EXPECT_TRUE(Window().Editor().hasFocus());
-  EXPECT_EQ(GreenPixels(Window().Canvas().Core().InkLayer()), 0);
+  EXPECT_EQ(GreenPixels(ImageOf(Window().Canvas().Core().Lock()->InkLayer())), 0);
 }
 
 // During a run the run button takes no Alt+A, and Alt+Q is no button's: the

@@ -1,7 +1,7 @@
 # The main window's units, driven through the real window (offscreen).
 dravel_add_test(mainwindow_test QT
   SOURCES mainwindow_test_fixture.cpp main_window_test.cpp source_files_test.cpp edit_box_test.cpp
-    window_run_host_test.cpp learning_tools_test.cpp
+    window_run_host_test.cpp learning_tools_test.cpp checker_marks_test.cpp
     editor_keys_test.cpp user_guide_test.cpp native_path_test.cpp
   LIBS dravel::mainwindow dravel::canvas Qt6::Test)
 dravel_add_test(program_file_test SOURCES program_file_test.cpp LIBS dravel::mainwindow)

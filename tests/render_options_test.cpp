@@ -50,13 +50,14 @@ TEST(RunOnCanvas, AZeroTimeoutStopsTheRunBeforeItsFirstCommand) {
   // A run started and stopped at once would now and then get to its end.
   for (int attempt = 0; attempt < 50; ++attempt) {
     SCOPED_TRACE(attempt);
-    CanvasCore canvas(100, 100);
-    SetUpCanvas(canvas, EdgeMode::Wrap);
+    const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(100, 100);
+    ASSERT_NE(canvas, nullptr);
+    SetUpCanvas(*canvas, EdgeMode::Wrap, false);
     const RunOutcome outcome =
-        RunOnCanvas(RenderOptions{}, "go 10\r\n", canvas, std::chrono::milliseconds(0), true);
+        RunOnCanvas(RenderOptions{}, "go 10\r\n", *canvas, std::chrono::milliseconds(0), true);
     EXPECT_TRUE(outcome.stopped);
     ASSERT_EQ(outcome.hint, messages::kHintHeader + messages::kRunStopped);
-    EXPECT_EQ(canvas.StateOf().y, 0);
+    EXPECT_EQ(canvas->Lock()->StateOf().y, 0);
   }
 }
 

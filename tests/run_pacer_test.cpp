@@ -212,20 +212,20 @@ class BudgetTurtle final : public testing::ForwardingTurtle {
 };
 
 struct Drawing {
-  QImage picture;
+  std::vector<uint32_t> picture;
   std::string hint;
 };
 
 Drawing Draw(const Text& script, RunPacer* pacer) {
-  CanvasCore canvas(320, 240);
+  const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(320, 240);
   RunSession session;
-  const std::unique_ptr<TurtleOperations> session_turtle = canvas.TurtleFor(session);
-  BudgetTurtle turtle(*session_turtle, canvas, session);
+  const std::unique_ptr<TurtleOperations> session_turtle = canvas->TurtleFor(session);
+  BudgetTurtle turtle(*session_turtle, *canvas, session);
   testing::RecordingHost host(script);
   RunContext context{turtle, host, session.Token()};
   context.pacer = pacer;
   RunScript({script, "1"}, context);
-  return {canvas.Paint(), host.HintUtf8()};
+  return {canvas->Lock()->Paint(), host.HintUtf8()};
 }
 
 Text ReadBytes(const fs::path& path) {

@@ -182,23 +182,23 @@ TEST_F(RunDriverThread, DestroyingTheDriverEndsARunInProgress) {
 }
 
 TEST(RunDriverOnCanvas, SurvivesAThousandStartStopClearCyclesWhilePainting) {
-  CanvasCore canvas(200, 100);
-  canvas.SetEdgeMode(EdgeMode::Wrap);
+  const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(200, 100);
+  canvas->Lock()->SetEdgeMode(EdgeMode::Wrap);
   testing::RecordingHost host(Gbk("重复 2000000000 【前进 7|右转 1|画圆 30】"));
-  RunDriver driver(host, canvas);
+  RunDriver driver(host, *canvas);
   for (int cycle = 0; cycle < 1000; ++cycle) {
     const size_t effects_before = host.Effects().size();
     ASSERT_TRUE(driver.StartRun()) << cycle;
     if (cycle % 2 == 1) host.WaitForEffects(effects_before + 2);  // the run has begun
-    canvas.Paint();  // the window paints while the run draws
+    canvas->Lock()->Paint();  // the window paints while the run draws
     ASSERT_TRUE(driver.StopRun()) << cycle;
-    canvas.Turtle().Clear();
+    canvas->Turtle().Clear();
   }
   ASSERT_TRUE(driver.WaitForRun());
   // Nothing of the last, stopped run shows on the cleared canvas.
-  const QImage layer = canvas.VisibleLayer();
-  EXPECT_EQ(layer.pixel(0, 0), layer.pixel(100, 50));
-  EXPECT_EQ(layer.pixel(0, 0), layer.pixel(130, 50));
+  const PixelView layer = canvas->Lock()->VisibleLayer();
+  EXPECT_EQ(layer.pixels[0], layer.pixels[50 * layer.stride + 100]);
+  EXPECT_EQ(layer.pixels[0], layer.pixels[50 * layer.stride + 130]);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "canvas/pixel_memory.h"
+#include "canvas/qt_pixels.h"
 #include "canvas/stored_images.h"
 
 namespace dravel {
@@ -37,6 +38,11 @@ QByteArray PngOf(const QImage& image) {
 
 int32_t Number(const Value& value) { return std::get<int32_t>(value); }
 
+QRgb VisibleAt(CanvasCore& core, int x, int y) {
+  const PixelView layer = core.Lock()->VisibleLayer();
+  return layer.pixels[y * layer.stride + x];
+}
+
 class TurtleCanvasTest : public ::testing::Test {
  protected:
   TurtleCanvasTest()
@@ -49,15 +55,15 @@ class TurtleCanvasTest : public ::testing::Test {
 
 TEST_F(TurtleCanvasTest, MainCanvasIsGreyWithGreenLinesWrapAndAnimation) {
   ASSERT_TRUE(canvas_);
-  EXPECT_EQ(Core().VisibleLayer().pixel(0, 0), qRgb(96, 96, 96));
+  EXPECT_EQ(VisibleAt(Core(), 0, 0), qRgb(96, 96, 96));
   Core().Turtle().Forward(20);
-  EXPECT_EQ(Core().VisibleLayer().pixel(100, 45), qRgb(0, 255, 0));
-  EXPECT_EQ(Core().VisibleLayer().pixel(101, 45), qRgb(96, 96, 96));
-  EXPECT_EQ(Core().GetEdgeMode(), EdgeMode::Wrap);
+  EXPECT_EQ(VisibleAt(Core(), 100, 45), qRgb(0, 255, 0));
+  EXPECT_EQ(VisibleAt(Core(), 101, 45), qRgb(96, 96, 96));
+  EXPECT_EQ(Core().Lock()->GetEdgeMode(), EdgeMode::Wrap);
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kEdgeMode)), 1);
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kFrameInterval)), 500);
   EXPECT_TRUE(canvas_->IsAnimating());
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Core().Frame(0) != 0; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Core().Lock()->Frame(0) != 0; }, 5000));
 }
 
 TEST_F(TurtleCanvasTest, CloseStopsTheAnimation) {
@@ -71,14 +77,14 @@ TEST_F(TurtleCanvasTest, SaveAfterCreateGivesBackTheSameBytes) {
 }
 
 TEST_F(TurtleCanvasTest, IntervalZeroStopsTheAnimationAtFrameZero) {
-  Core().AdvanceFrames();
-  ASSERT_EQ(Core().Frame(0), 1);
+  Core().Lock()->AdvanceFrames();
+  ASSERT_EQ(Core().Lock()->Frame(0), 1);
   EXPECT_FALSE(canvas_->IsApplicable(TurtleCanvas::kFrame));
   canvas_->SetProperty(TurtleCanvas::kFrame, 3);
-  EXPECT_EQ(Core().Frame(0), 1);
+  EXPECT_EQ(Core().Lock()->Frame(0), 1);
   canvas_->SetProperty(TurtleCanvas::kFrameInterval, 0);
   EXPECT_FALSE(canvas_->IsAnimating());
-  EXPECT_EQ(Core().Frame(0), 0);
+  EXPECT_EQ(Core().Lock()->Frame(0), 0);
   canvas_->SetProperty(TurtleCanvas::kFrame, 3);
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kFrame)), 3);
 }
@@ -108,7 +114,7 @@ TEST_F(TurtleCanvasTest, SetterRulesReplaceOutOfRangeValues) {
     canvas_->SetProperty(c.property, c.value);
     EXPECT_EQ(Number(canvas_->GetProperty(c.property)), c.reads);
   }
-  EXPECT_EQ(Core().GetEdgeMode(), EdgeMode::Fence);
+  EXPECT_EQ(Core().Lock()->GetEdgeMode(), EdgeMode::Fence);
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kFillColour)), 0x123456);
   canvas_->SetProperty(TurtleCanvas::kPenWidth, QByteArray("wrong kind"));
   EXPECT_EQ(Number(canvas_->GetProperty(TurtleCanvas::kPenWidth)), 65534);
@@ -118,8 +124,8 @@ TEST_F(TurtleCanvasTest, SwitchingToWrapClearsTheCanvas) {
   canvas_->SetProperty(TurtleCanvas::kEdgeMode, 0);
   Core().Turtle().Forward(20);
   canvas_->SetProperty(TurtleCanvas::kEdgeMode, 1);
-  EXPECT_EQ(Core().StateOf().y, 0);
-  EXPECT_EQ(Core().VisibleLayer().pixel(100, 45), qRgb(96, 96, 96));
+  EXPECT_EQ(Core().Lock()->StateOf().y, 0);
+  EXPECT_EQ(VisibleAt(Core(), 100, 45), qRgb(96, 96, 96));
 }
 
 TEST_F(TurtleCanvasTest, OwnImageListOnlyForImageSetZero) {
@@ -130,11 +136,11 @@ TEST_F(TurtleCanvasTest, OwnImageListOnlyForImageSetZero) {
   canvas_->SetProperty(TurtleCanvas::kOwnImages, own);
   EXPECT_TRUE(std::get<QByteArray>(canvas_->GetProperty(TurtleCanvas::kOwnImages)).isEmpty());
   canvas_->SetProperty(TurtleCanvas::kImageSet, 0);
-  EXPECT_EQ(Core().FrameCount(0), 0);
+  EXPECT_EQ(Core().Lock()->FrameCount(0), 0);
   canvas_->SetProperty(TurtleCanvas::kOwnImages, own);
-  EXPECT_EQ(Core().FrameCount(0), 3);
+  EXPECT_EQ(Core().Lock()->FrameCount(0), 3);
   canvas_->SetProperty(TurtleCanvas::kOwnImages, EncodeOwnImages(strip, 15));
-  EXPECT_EQ(Core().FrameCount(0), 2);
+  EXPECT_EQ(Core().Lock()->FrameCount(0), 2);
   QImage wide(1025, 4, QImage::Format_RGB32);  // a frame per column: too many
   wide.fill(Qt::red);
   QImage huge(4096, 1025, QImage::Format_RGB32);  // too many pixels for sprites
@@ -143,13 +149,13 @@ TEST_F(TurtleCanvasTest, OwnImageListOnlyForImageSetZero) {
                             EncodeOwnImages(wide, 1), EncodeOwnImages(huge, 0)};
   for (const QByteArray& bytes : bad) {
     canvas_->SetProperty(TurtleCanvas::kOwnImages, bytes);
-    EXPECT_EQ(Core().FrameCount(0), 0);
+    EXPECT_EQ(Core().Lock()->FrameCount(0), 0);
   }
   // Stored and read back with the slot.
   canvas_->SetProperty(TurtleCanvas::kOwnImages, own);
   std::unique_ptr<TurtleCanvas> copy(
       TurtleCanvas::Create(canvas_->SaveProperties(), nullptr, QRect(0, 0, 50, 50)));
-  EXPECT_EQ(copy->Core().FrameCount(0), 3);
+  EXPECT_EQ(copy->Core().Lock()->FrameCount(0), 3);
 }
 
 TEST_F(TurtleCanvasTest, BackgroundPictureDecodesOrStaysEmpty) {
@@ -157,20 +163,21 @@ TEST_F(TurtleCanvasTest, BackgroundPictureDecodesOrStaysEmpty) {
   picture.fill(Qt::blue);
   canvas_->SetProperty(TurtleCanvas::kBackgroundPicture, PngOf(picture));
   EXPECT_TRUE(canvas_->IsApplicable(TurtleCanvas::kPictureMode));
-  EXPECT_EQ(Core().VisibleLayer().pixel(0, 0), qRgb(0, 0, 255));
+  EXPECT_EQ(VisibleAt(Core(), 0, 0), qRgb(0, 0, 255));
   canvas_->SetProperty(TurtleCanvas::kPictureMode, 3);
-  EXPECT_EQ(Core().VisibleLayer().pixel(100, 50), qRgb(0, 0, 255));
-  EXPECT_EQ(Core().VisibleLayer().pixel(0, 0), qRgb(96, 96, 96));
+  EXPECT_EQ(VisibleAt(Core(), 100, 50), qRgb(0, 0, 255));
+  EXPECT_EQ(VisibleAt(Core(), 0, 0), qRgb(96, 96, 96));
   canvas_->SetProperty(TurtleCanvas::kBackgroundPicture, QByteArray("not a picture"));
   EXPECT_FALSE(canvas_->IsApplicable(TurtleCanvas::kPictureMode));
-  EXPECT_EQ(Core().VisibleLayer().pixel(100, 50), qRgb(96, 96, 96));
+  EXPECT_EQ(VisibleAt(Core(), 100, 50), qRgb(96, 96, 96));
 }
 
-TEST(TurtleCanvasCreate, UnreadableBytesMakeNoCanvas) {
+TEST(TurtleCanvasCreate, UnreadableBytesOrLayersThatCannotBeHadMakeNoCanvas) {
   EXPECT_EQ(TurtleCanvas::Create(QByteArray("\x09\0\0\0", 4), nullptr, QRect()), nullptr);
+  EXPECT_EQ(TurtleCanvas::Create({}, nullptr, QRect(0, 0, 1 << 16, 1 << 12)), nullptr);
   std::unique_ptr<TurtleCanvas> plain(TurtleCanvas::Create({}, nullptr, QRect(0, 0, 40, 30)));
   ASSERT_TRUE(plain);
-  EXPECT_EQ(plain->Core().VisibleLayer().pixel(0, 0), qRgb(255, 255, 255));
+  EXPECT_EQ(VisibleAt(plain->Core(), 0, 0), qRgb(255, 255, 255));
   EXPECT_FALSE(plain->IsAnimating());
 }
 
@@ -178,9 +185,10 @@ TEST_F(TurtleCanvasTest, ResizeClearsAndCentresTurtleZero) {
   canvas_->show();
   Core().Turtle().Forward(20);
   canvas_->resize(300, 160);
-  EXPECT_EQ(Core().Size(), QSize(300, 160));
-  EXPECT_EQ(Core().StateOf().y, 0);
-  EXPECT_EQ(Core().VisibleLayer().pixel(150, 75), qRgb(96, 96, 96));
+  EXPECT_EQ(Core().Lock()->Width(), 300);
+  EXPECT_EQ(Core().Lock()->Height(), 160);
+  EXPECT_EQ(Core().Lock()->StateOf().y, 0);
+  EXPECT_EQ(VisibleAt(Core(), 150, 75), qRgb(96, 96, 96));
 }
 
 TEST_F(TurtleCanvasTest, AResizeWithoutMemoryKeepsTheCanvasAndSaysSo) {
@@ -191,8 +199,9 @@ TEST_F(TurtleCanvasTest, AResizeWithoutMemoryKeepsTheCanvasAndSaysSo) {
   const size_t previous = SetPixelMemoryLimit(200 * 100 * 4);
   canvas_->resize(300, 160);
   SetPixelMemoryLimit(previous);
-  EXPECT_EQ(Core().Size(), QSize(200, 100));
-  EXPECT_EQ(Core().StateOf().y, 20);
+  EXPECT_EQ(Core().Lock()->Width(), 200);
+  EXPECT_EQ(Core().Lock()->Height(), 100);
+  EXPECT_EQ(Core().Lock()->StateOf().y, 20);
   ASSERT_EQ(said.count(), 1);
   EXPECT_EQ(said.at(0).at(0).toString(), "内存不足，画布无法改为 300×160，仍为 200×100\r\n");
   // The kept canvas is what the widget shows.
@@ -204,7 +213,7 @@ TEST_F(TurtleCanvasTest, GrabbedFrameShowsTheSpriteAtTheTurtle) {
   canvas_->SetProperty(TurtleCanvas::kFrameInterval, 0);
   Core().Turtle().SetXY(-50, 20);
   const QImage grabbed = canvas_->grab().toImage().convertToFormat(QImage::Format_RGB32);
-  const QImage& frame = BuiltInSprites(1)[0];
+  const QImage frame = ImageOf(BuiltInSprites(1)[0].View());
   int matching = 0, opaque = 0;
   for (int y = 0; y < frame.height(); ++y) {
     for (int x = 0; x < frame.width(); ++x) {
@@ -250,12 +259,13 @@ TEST(TurtleCanvasPreview, PaintsOnlySlotTwentyAtTheCentre) {
   std::unique_ptr<TurtleCanvas> preview(
       TurtleCanvas::Create(MainCanvasBytes(), nullptr, QRect(0, 0, 200, 100), true));
   preview->Core().Turtle().SetXY(-60, 0);
-  QImage painted = preview->Core().Paint();
-  EXPECT_TRUE(ShowsSprite(painted, BuiltInSprites(1)[0], {100 - 10, 50 - 12}));
-  EXPECT_FALSE(ShowsSprite(painted, BuiltInSprites(1)[0], {40 - 10, 50 - 12}));
+  const QImage turtle = ImageOf(BuiltInSprites(1)[0].View());
+  QImage painted = FrameImage(*preview->Core().Lock());
+  EXPECT_TRUE(ShowsSprite(painted, turtle, {100 - 10, 50 - 12}));
+  EXPECT_FALSE(ShowsSprite(painted, turtle, {40 - 10, 50 - 12}));
   preview->SetProperty(TurtleCanvas::kImageSet, 6);  // the car, 28 x 40
-  painted = preview->Core().Paint();
-  EXPECT_TRUE(ShowsSprite(painted, BuiltInSprites(6)[0], {100 - 14, 50 - 20}));
+  painted = FrameImage(*preview->Core().Lock());
+  EXPECT_TRUE(ShowsSprite(painted, ImageOf(BuiltInSprites(6)[0].View()), {100 - 14, 50 - 20}));
 }
 
 // Counts the queued calls that reach the canvas.

@@ -13,7 +13,7 @@
 #include "apps/dravel-render/render_run.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
-#include "canvas/raster_surface.h"
+#include "canvas/qt_pixels.h"
 #include "canvas/window_look.h"
 #include "runtime/file_bytes.h"
 
@@ -49,13 +49,20 @@ bool WriteBytes(const std::string& path, const std::string& text) {
 std::optional<double> ScoreAgainst(const QImage& picture, const std::string& reference) {
   const FileReadResult read = TryReadFileBytes(reference);
   if (!read.Ok()) return std::nullopt;
-  const QImage target = QImage::fromData(read.bytes.data(), int(read.bytes.size()))
-                            .convertToFormat(QImage::Format_RGB32);
-  const QImage drawing = picture.convertToFormat(QImage::Format_RGB32);
-  if (target.isNull() || drawing.isNull()) return std::nullopt;
-  return MatchDrawing(DrawnShape(ViewOf(target), kWindowBackgroundColour),
-                      DrawnShape(ViewOf(drawing), kWindowBackgroundColour), MatchMode::kPlaced)
+  const PixelImage target =
+      PixelsOf(QImage::fromData(read.bytes.data(), int(read.bytes.size())));
+  const PixelImage drawing = PixelsOf(picture);
+  if (target.Empty() || drawing.Empty()) return std::nullopt;
+  return MatchDrawing(DrawnShape(target.View(), kWindowBackgroundColour),
+                      DrawnShape(drawing.View(), kWindowBackgroundColour), MatchMode::kPlaced)
       .score;
+}
+
+// The picture the score and the thumbnail are made from; null when it cannot
+// be allocated.
+QImage PictureOf(const CanvasCore& canvas, bool with_turtles) {
+  auto locked = canvas.Lock();
+  return with_turtles ? FrameImage(*locked) : ImageOf(locked->VisibleLayer());
 }
 
 void WritePictures(const RenderOptions& options, const CanvasCore& canvas, ChildReport& report) {
@@ -67,7 +74,7 @@ void WritePictures(const RenderOptions& options, const CanvasCore& canvas, Child
             .error;
   }
   if (!options.reference && !options.batch_image) return;
-  const QImage picture = options.paint_turtles ? canvas.Paint() : canvas.VisibleLayer();
+  const QImage picture = PictureOf(canvas, options.paint_turtles);
   if (options.reference) report.score = ScoreAgainst(picture, *options.reference);
   if (options.batch_image) {
     WritePictureFile(*options.batch_image, PngBytes(Thumbnail(picture)), LinkAtName::kRefuse);
@@ -75,17 +82,17 @@ void WritePictures(const RenderOptions& options, const CanvasCore& canvas, Child
 }
 
 // Runs the script and writes its pictures into `report`; false, running
-// nothing, when its canvas cannot be allocated.
+// nothing, when its canvas cannot be had.
 bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildReport& report) {
-  CanvasCore canvas(options.width, options.height);
-  if (canvas.Size() != QSize(options.width, options.height)) return false;
-  SetUpCanvas(canvas, options.edge_mode);
+  const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
+  if (!canvas) return false;
+  SetUpCanvas(*canvas, options.edge_mode, options.svg_in_folder);
   const double seconds = options.timeout_seconds.value_or(kChildDefaultTimeoutSeconds);
   const auto started = std::chrono::steady_clock::now();
   const Text script = ScriptOf(bytes, options.encoding);
   StartGuiApplicationFor(script);
   const RunOutcome outcome = RunOnCanvas(
-      options, script, canvas, std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
+      options, script, *canvas, std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
       options.keep_delays.value_or(false));
   report.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - started)
@@ -94,8 +101,8 @@ bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildRep
   report.result = ResultOf(outcome);
   report.last_line = LastHintLine(outcome.hint);
   report.place = PlaceText(outcome);
-  report.lines_drawn = canvas.Drawing().record.LinesDrawn();
-  WritePictures(options, canvas, report);
+  report.lines_drawn = canvas->Lock()->LinesDrawn();
+  WritePictures(options, *canvas, report);
   return true;
 }
 

@@ -29,8 +29,8 @@ int UsageFailure(const std::string& message) {
   return 2;
 }
 
-bool WriteStandardOutput(const QByteArray& bytes) {
-  std::cout.write(bytes.constData(), bytes.size());
+bool WriteStandardOutput(const std::string& bytes) {
+  std::cout.write(bytes.data(), std::streamsize(bytes.size()));
   std::cout.flush();
   return bool(std::cout);
 }
@@ -41,27 +41,27 @@ int Render(const RenderOptions& options) {
   const Text script = ScriptOf(*bytes, options.encoding);
   StartGuiApplicationFor(script);
 
-  CanvasCore canvas(options.width, options.height);
-  if (canvas.Size() != QSize(options.width, options.height)) {
+  // With the picture on standard output, the text goes to standard error.
+  const bool picture_out = options.output_path == "-";
+  const PictureFormat format =
+      picture_out || !options.output_path ? PictureFormat::Png : FormatOfPath(*options.output_path);
+  const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
+  if (!canvas) {
     std::cerr << "dravel-render: " << CanvasRefusal(options) << "\n";
     return 2;
   }
-  SetUpCanvas(canvas, options.edge_mode);
+  SetUpCanvas(*canvas, options.edge_mode, format == PictureFormat::Svg);
   const RunOutcome outcome =
-      RunOnCanvas(options, script, canvas, TimeoutOf(options), options.keep_delays.value_or(true));
+      RunOnCanvas(options, script, *canvas, TimeoutOf(options), options.keep_delays.value_or(true));
 
-  // With the picture on standard output, the text goes to standard error.
-  const bool picture_out = options.output_path == "-";
   std::ostream& text = picture_out ? std::cerr : std::cout;
   text << HintForOutput(outcome.hint, options.gbk_output);
-  if (options.print_state) text << StateLine(canvas.StateOf(0));
+  if (options.print_state) text << StateLine(canvas->Lock()->StateOf(0));
   text.flush();
   // The run's hint is out before a picture that cannot be written is told.
   if (options.output_path) {
-    const QByteArray bytes =
-        PictureBytes(canvas, picture_out ? PictureFormat::Png : FormatOfPath(*options.output_path),
-                     options.paint_turtles);
-    if (bytes.isEmpty()) {
+    const std::string bytes = PictureBytes(*canvas, format, options.paint_turtles);
+    if (bytes.empty()) {
       std::cerr << "dravel-render: " << PictureRefusal(*options.output_path) << "\n";
       return 2;
     }

@@ -1,7 +1,6 @@
 #include "apps/dravel-render/render_check.h"
 
 #include <algorithm>
-#include <cassert>
 #include <filesystem>
 #include <iostream>
 #include <optional>
@@ -20,27 +19,65 @@ namespace {
 // lines left.
 constexpr size_t kFindingsPerFile = 2000;
 
-// The 1-based columns, in characters, of byte offsets of one GBK line, asked
-// in increasing order: each walks on from where the last one stopped.
+// Shown on either side of a fix's edit: a fix of a long line shows only
+// that much of it, marked "…" where it was cut.
+constexpr int kShownAround = 60;
+
+// Character boundaries of one GBK line with their 1-based columns, each
+// found walking on from the last one asked (from the line's start when asked
+// behind it): asked in increasing order, a line is walked once.
 class Column {
  public:
   explicit Column(std::string_view line) : line_(line) {}
 
+  // The column of the first character that starts at byte `offset` or after.
   int At(int offset) {
-    assert(offset >= asked_);
-    asked_ = offset;
+    if (offset < at_) {
+      at_ = 0;
+      column_ = 1;
+    }
     for (; at_ < offset; ++column_) {
       at_ += IsLeadByte(static_cast<unsigned char>(line_[at_])) ? 2 : 1;
     }
     return column_;
   }
+  // The byte where that character starts.
+  int Boundary(int offset) {
+    At(offset);
+    return std::min(at_, static_cast<int>(line_.size()));
+  }
 
  private:
   std::string_view line_;
-  int asked_ = 0;
   int at_ = 0;
   int column_ = 1;
 };
+
+// The line `fix` leaves (at most kShownAround bytes either side of its edit),
+// after the finding it mends: each line of it (a fix may move a command to a
+// line of its own) under the first.
+std::string FixLines(std::string_view line, const LineEdit& fix, Column& starts, bool gbk) {
+  const int begin = starts.Boundary(std::max(0, fix.begin - kShownAround));
+  int end = fix.end;
+  while (end < static_cast<int>(line.size()) && end < fix.end + kShownAround) {
+    end += IsLeadByte(static_cast<unsigned char>(line[end])) ? 2 : 1;
+  }
+  end = std::min(end, static_cast<int>(line.size()));
+  const LineEdit edit{fix.begin - begin, fix.end - begin, fix.with};
+  CommandList fixed = SplitLines(FixedLine(line.substr(begin, end - begin), edit));
+  if (fixed.empty()) fixed.emplace_back();
+  const std::string cut = gbk ? Utf8ToGbk("…") : "…";
+  std::string shown;
+  for (size_t i = 0; i < fixed.size(); ++i) {
+    const std::string lead = i == 0 ? "  → 修正为：" : std::string(12, ' ');
+    shown += gbk ? Utf8ToGbk(lead) : lead;
+    if (i == 0 && begin > 0) shown += cut;
+    shown += gbk ? fixed[i] : GbkToUtf8(fixed[i]);
+    if (i + 1 == fixed.size() && end < static_cast<int>(line.size())) shown += cut;
+    shown += '\n';
+  }
+  return shown;
+}
 
 // Prints the findings of one file; false when it cannot be read.
 bool CheckFile(const std::string& path, const RenderOptions& options, bool& found) {
@@ -58,12 +95,18 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
     std::cout << (gbk ? Utf8ToGbk(line) : line) << "\n";
   };
   const ScriptFindings findings = CheckScript(script, kFindingsPerFile);
-  std::optional<Column> column;
+  std::optional<Column> column, fix_starts;
   for (size_t i = 0; i < findings.listed.size(); ++i) {
     const ScriptFinding& item = findings.listed[i];
-    if (i == 0 || item.line != findings.listed[i - 1].line) column.emplace(lines[item.line - 1]);
+    if (i == 0 || item.line != findings.listed[i - 1].line) {
+      column.emplace(lines[item.line - 1]);
+      fix_starts.emplace(lines[item.line - 1]);
+    }
     print(shown + ":" + std::to_string(item.line) + ":" +
           std::to_string(column->At(item.finding.begin)) + ": " + FindingText(item.finding));
+    if (item.finding.fix) {
+      std::cout << FixLines(lines[item.line - 1], *item.finding.fix, *fix_starts, gbk);
+    }
   }
   if (findings.lines_left > 0) {
     print(shown + ": 后面还有 " + std::to_string(findings.lines_left) + " 行有问题，没有列出。");

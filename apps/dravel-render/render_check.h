@@ -1,5 +1,6 @@
 // dravel-render --check: the checker over script files, one line per finding
-// as FILE:LINE:COLUMN: message, for a teacher to look over a folder before
+// as FILE:LINE:COLUMN: message, followed by the line its fix would leave
+// (indented, after "→ 修正为："), for a teacher to look over a folder before
 // rendering it.
 #pragma once
 

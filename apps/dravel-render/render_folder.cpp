@@ -252,8 +252,10 @@ bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
     entries.push_back({row.shown, run.work.filePath(QString::number(i) + ".png"), problem, score});
   }
   const std::string& path = *run.options.contact_sheet;
-  const int error =
-      WritePictureFile(path, SheetPng(ContactSheet(entries)), LinkAtName::kRefuse).error;
+  const QByteArray png = SheetPng(ContactSheet(entries));
+  const int error = WritePictureFile(path, std::string_view(png.constData(), size_t(png.size())),
+                                     LinkAtName::kRefuse)
+                        .error;
   if (error != 0) SayUnwritten(path, error);
   return error == 0;
 }

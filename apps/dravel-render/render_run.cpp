@@ -3,6 +3,7 @@
 #include <tuple>
 
 #include "apps/dravel-render/render_host.h"
+#include "canvas/text_painter.h"
 #include "canvas/window_look.h"
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
@@ -10,9 +11,13 @@
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
-void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode) {
+
+void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode, bool record) {
   canvas.Turtle().Clear();
-  SetWindowLook(canvas, edge_mode);
+  auto locked = canvas.Lock();
+  SetWindowLook(*locked, edge_mode);
+  locked->SetTextPainter(PaintTextMask);
+  locked->KeepRecord(record);
 }
 
 namespace {

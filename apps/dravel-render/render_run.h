@@ -27,7 +27,10 @@ struct RunOutcome {
 // "line 3, body item 2"; empty when it points nowhere.
 std::string PlaceText(const RunOutcome& outcome);
 
-void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode);
+// Sets `canvas` up as the main window's (cleared, the chosen edge mode, text
+// set as the window sets it), keeping the drawing record when `record` (an
+// SVG is written from it).
+void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode, bool record);
 
 // Runs `script` (GBK) on `canvas` with the options' run count and timeout,
 // waiting at 延时 lines when `keep_delays`. A zero timeout stops the run

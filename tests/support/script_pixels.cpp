@@ -1,9 +1,10 @@
 #include "support/script_pixels.h"
 
+#include <cassert>
+#include <memory>
 #include <stop_token>
-#include <vector>
 
-#include "canvas/pixel_canvas.h"
+#include "canvas/canvas.h"
 #include "canvas/window_look.h"
 #include "interpreter/run_script.h"
 #include "interpreter/silent_host.h"
@@ -11,16 +12,15 @@
 namespace dravel::testing {
 
 PixelImage ScriptPixels(std::string_view gbk_script, int width, int height) {
-  static const std::vector<PixelImage> kNoFrames;
-  PixelCanvas canvas(width, height,
-                     [](int) -> const std::vector<PixelImage>& { return kNoFrames; });
-  SetWindowLook(canvas, EdgeMode::Wrap);
+  const std::unique_ptr<Canvas> canvas = Canvas::Create(width, height);
+  assert(canvas);
+  SetWindowLook(*canvas, EdgeMode::Wrap);
   const Text script(gbk_script);
   SilentHost host(script);
-  RunContext context{canvas, host, std::stop_token()};
+  RunContext context{canvas->Turtle(), host, std::stop_token()};
   context.keep_delays = false;
   RunScript({script, "1"}, context);
-  return {canvas.Surface().Width(), canvas.Surface().Height(), canvas.Surface().VisibleLayer()};
+  return PixelImage::Of(canvas->VisibleLayer());
 }
 
 }  // namespace dravel::testing

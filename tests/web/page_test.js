@@ -262,7 +262,8 @@ async function checker() {
   fs.writeFileSync(trapFile, Buffer.concat([gbkBytes('重复 4 【前进 100｜右转 90】\r\n前进  100\r\n重复 2 【'),
                                             Buffer.from([0x3f, 0xff]), gbkBytes('｜右转 90】')]));
   const desktop = spawnSync(renderProgram, ['--check', trapFile], { encoding: 'utf8' }).stdout
-    .trim().split('\n').map((line) => line.slice(trapFile.length + 1));
+    .trim().split('\n').filter((line) => line.startsWith(`${trapFile}:`)) // not the fixes' lines
+    .map((line) => line.slice(trapFile.length + 1));
   await click('.cm-content');
   await pressKey('M', 2 | 8);
   await waitFor('the list of findings', `document.querySelectorAll('.cm-panel-lint li').length === 3`);

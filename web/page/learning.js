@@ -24,8 +24,10 @@ export const exampleScripts = examples.map(({ name, gbk }) => {
   return { name, text, teaches: first.startsWith(COMMENT_START) ? first.slice(COMMENT_START.length) : '' };
 });
 
-// A picture the module drew, scaled into `canvas`.
-function showPicture(canvas, { pixels, width, height }) {
+// A picture the module drew, scaled into `canvas`; none leaves it blank.
+function showPicture(canvas, picture) {
+  if (!picture) return;
+  const { pixels, width, height } = picture;
   const full = element('canvas', { width, height });
   full.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(pixels), width, height), 0, 0);
   const context = canvas.getContext('2d');

@@ -348,6 +348,10 @@ async function savePicture() {
   const fields = workers.busy && page.lastSnapshot !== null ? { snapshot: page.lastSnapshot.slice(0) } : {};
   const { png } = await workers.ask('png', fields);
   const name = baseName(page.name || 'dravel') + '.png';
+  if (!png) {
+    hint.append(texts.pictureNotSaved(name));
+    return;
+  }
   download(png, name, 'image/png');
   hint.append(texts.pictureSaved(name));
 }

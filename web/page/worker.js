@@ -9,25 +9,56 @@ import { deflate } from 'pako';
 
 const gbk = new TextDecoder('gbk');
 let textCanvas = null;
+let textCoverage = null;
 
-// 写文字: the browser draws the text (24 px, no smoothing wanted, so the
-// coverage is cut at half) at the turtle's angle; the module colours it.
-function paintText(bytes, x, y, escapement, width, height, mask) {
+// 写文字: the browser sets the text (24 px, no smoothing wanted, so the
+// coverage is cut at half) at the turtle's angle, in a canvas as large as
+// the text's turned box within the layer; the module colours the covered
+// pixels. `box` gets left, top, width, height and the ascent (all 0 when
+// nothing of the text is on the layer), then the module takes the coverage.
+function paintText(bytes, x, y, escapement, width, height, box) {
+  box.fill(0);
+  textCoverage = null;
   if (typeof OffscreenCanvas === 'undefined') return;
-  if (!textCanvas || textCanvas.width !== width || textCanvas.height !== height) {
-    textCanvas = new OffscreenCanvas(width, height);
-  }
+  if (!textCanvas) textCanvas = new OffscreenCanvas(1, 1);
   const context = textCanvas.getContext('2d', { willReadFrequently: true });
+  const text = gbk.decode(bytes);
+  context.font = '24px sans-serif';
+  context.textBaseline = 'alphabetic';
+  const metrics = context.measureText(text);
+  // Half a line around the text, for glyphs that reach past its advance.
+  const margin = 16, angle = -escapement / 10 * Math.PI / 180;
+  const cos = Math.cos(angle), sin = Math.sin(angle);
+  const xs = [], ys = [];
+  for (const [u, v] of [[-margin, -margin], [metrics.width + margin, -margin],
+                        [-margin, 32 + margin], [metrics.width + margin, 32 + margin]]) {
+    xs.push(x + u * cos - v * sin);
+    ys.push(y + u * sin + v * cos);
+  }
+  const left = Math.max(0, Math.floor(Math.min(...xs)));
+  const top = Math.max(0, Math.floor(Math.min(...ys)));
+  const right = Math.min(width, Math.ceil(Math.max(...xs)));
+  const bottom = Math.min(height, Math.ceil(Math.max(...ys)));
+  if (right <= left || bottom <= top) return;
+  textCanvas.width = right - left;
+  textCanvas.height = bottom - top;
   context.setTransform(1, 0, 0, 1, 0, 0);
-  context.clearRect(0, 0, width, height);
-  context.translate(x, y);
-  context.rotate(-escapement / 10 * Math.PI / 180);
+  context.clearRect(0, 0, textCanvas.width, textCanvas.height);
+  context.translate(x - left, y - top);
+  context.rotate(angle);
   context.font = '24px sans-serif';
   context.textBaseline = 'top';
   context.fillStyle = '#000';
-  context.fillText(gbk.decode(bytes), 0, 0);
-  const alpha = context.getImageData(0, 0, width, height).data;
-  for (let i = 0; i < mask.length; ++i) mask[i] = alpha[i * 4 + 3] >= 128 ? 1 : 0;
+  context.fillText(text, 0, 0);
+  const alpha = context.getImageData(0, 0, textCanvas.width, textCanvas.height).data;
+  textCoverage = new Uint8Array(textCanvas.width * textCanvas.height);
+  for (let i = 0; i < textCoverage.length; ++i) textCoverage[i] = alpha[i * 4 + 3] >= 128 ? 1 : 0;
+  box.set([left, top, textCanvas.width, textCanvas.height,
+           Math.round(metrics.fontBoundingBoxAscent || 24)]);
+}
+
+function takeTextMask(mask) {
+  if (textCoverage && textCoverage.length === mask.length) mask.set(textCoverage);
 }
 
 // The layers hold 0xFFRRGGBB words, little-endian bytes B G R A; the page's
@@ -81,6 +112,7 @@ function startModule(wasm) {
     onPng: (bytes) => answers.push(bytes),
     deflate: (bytes) => deflate(bytes, { level: 6, strategy: 3 }), // zlib's Z_RLE, as the desktop
     paintText,
+    takeTextMask,
   }).then((module) => {
     postMessage({ type: 'ready' });
     module._dravel_start();
@@ -111,14 +143,15 @@ const questions = {
   commands: async (module) => ({ commands: await collect(() => module._dravel_commands()) }),
   messageLine: (module, { text }) =>
     withText(module, text, (at, size) => ({ line: module._dravel_message_line(at, size) })),
+  // No picture, or no PNG, when the module had not the memory for it.
   picture: async (module, { text }) => {
     const [picture] = await collect(() => withText(module, text, (at, size) => module._dravel_picture(at, size)));
-    return { picture, transfer: [picture.pixels] };
+    return picture ? { picture, transfer: [picture.pixels] } : { picture: null };
   },
   // The canvas as the page last showed it, when the page sends it.
   png: async (module, { snapshot }) => {
     if (snapshot) await withBytes(module, new Uint8Array(snapshot), (at, size) => module._dravel_restore(at, size));
-    return { png: (await collect(() => module._dravel_png()))[0] };
+    return { png: (await collect(() => module._dravel_png()))[0] ?? null };
   },
 };
 

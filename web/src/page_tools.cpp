@@ -2,8 +2,8 @@
 // page's own columns, the command rows for the reference and the editor's
 // colours, the script line a hint message names, and pictures of scripts
 // (the examples, the reference's lines) drawn on a canvas of their own. The
-// page's texts come as UTF-8; answers go back through the functions worker.js
-// gives the module (Module.onFinding and the rest).
+// page's texts come as UTF-8; answers go back through the functions
+// page/worker.js gives the module (Module.onFinding and the rest).
 #include <emscripten.h>
 
 #include <chrono>
@@ -161,26 +161,28 @@ EMSCRIPTEN_KEEPALIVE int dravel_message_line(const char* utf8, int size) {
 
 // The canvas after the script (UTF-8, LF line ends) has run once, as the
 // window's help draws it: no waits, no hint box, the turtle shown, and cut
-// short after a while.
+// short after a while. Nothing is posted when there is not the memory for
+// the picture.
 EMSCRIPTEN_KEEPALIVE void dravel_picture(const char* utf8, int size) {
   Text script;
   for (const std::string_view line : PageLines(std::string_view(utf8, size_t(size)))) {
     script += ReadPageLine(line).gbk + "\r\n";
   }
-  const std::unique_ptr<PixelCanvas> picture =
+  const std::unique_ptr<Canvas> picture =
       WebCanvas(kWebCanvasWidth, kWebCanvasHeight, EdgeMode::Wrap);
+  if (!picture) return;
   const auto deadline = std::chrono::steady_clock::now() + kLongestPicture;
   std::stop_source stop;
-  picture->SetStopped([&stop, deadline] {
+  picture->SetCheckpoint([&stop, deadline] {
     if (std::chrono::steady_clock::now() > deadline) stop.request_stop();
-    return stop.stop_requested();
+    return !stop.stop_requested();
   });
   SilentHost host(script);
-  RunContext context{*picture, host, stop.get_token()};
+  RunContext context{picture->Turtle(), host, stop.get_token()};
   context.keep_delays = false;
   RunScript({script, "1"}, context);
   const std::vector<uint32_t> pixels = picture->Paint();
-  PostPicture(pixels.data(), picture->Surface().Width(), picture->Surface().Height());
+  if (!pixels.empty()) PostPicture(pixels.data(), picture->Width(), picture->Height());
 }
 
 }  // extern "C"

@@ -11,7 +11,6 @@
 #include "apps/dravel-render/render_host.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_text.h"
-#include "canvas/png_encoder.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
@@ -62,27 +61,14 @@ bool WriteOutput(const std::string& path, const std::string& png) {
       .Ok();
 }
 
-// Empty when the picture cannot be made for want of memory.
-std::string PngOf(const PixelCanvas& canvas, bool with_turtles) {
-  const PixelSurface& surface = canvas.Surface();
-  if (!with_turtles) {
-    return EncodePng(surface.VisibleLayer().data(), surface.Width(), surface.Height(),
-                     surface.Width());
-  }
-  const std::vector<uint32_t> frame = canvas.Paint();
-  if (frame.empty()) return {};
-  return EncodePng(frame.data(), surface.Width(), surface.Height(), surface.Width());
-}
-
 int Render(const RenderOptions& options) {
   const std::optional<std::string> bytes =
       ReadScriptBytes(options.script_path, "dravel-render-web");
   if (!bytes) return 2;
   const Text script = ScriptOf(*bytes, options.encoding);
-  auto canvas = WebCanvas(options.width, options.height, options.edge_mode);
-  if (canvas->Surface().Width() != options.width || canvas->Surface().Height() != options.height) {
-    return Refuse(CanvasRefusal(options));
-  }
+  const std::unique_ptr<Canvas> canvas =
+      WebCanvas(options.width, options.height, options.edge_mode);
+  if (!canvas) return Refuse(CanvasRefusal(options));
   RenderHost host(script, Utf8ToGbk(options.run_count));
 
   // One thread: the timeout is asked for wherever the run asks for its stop.
@@ -93,7 +79,7 @@ int Render(const RenderOptions& options) {
   std::stop_source stop;
   if (timeout && timeout->count() <= 0) stop.request_stop();
   stop.set_poll([&] { return deadline && Clock::now() >= *deadline; });
-  canvas->SetStopped([&] { return stop.stop_requested(); });
+  canvas->SetCheckpoint([&] { return !stop.stop_requested(); });
   SetDelayHook([&](int ms, std::stop_token) {
     auto wait = std::chrono::milliseconds(ms);
     if (deadline)
@@ -102,7 +88,7 @@ int Render(const RenderOptions& options) {
     if (wait.count() > 0) NodeSleep(int(wait.count()));
   });
 
-  RunContext context{*canvas, host, stop.get_token()};
+  RunContext context{canvas->Turtle(), host, stop.get_token()};
   context.keep_delays = options.keep_delays.value_or(true);
   RunScript({script, host.RunCountText()}, context);
   if (stop.stop_requested()) host.AppendHint({}, Text(messages::kRunStopped));
@@ -114,7 +100,7 @@ int Render(const RenderOptions& options) {
   if (options.print_state) text << StateLine(canvas->StateOf(0));
   text.flush();
   if (options.output_path) {
-    const std::string png = PngOf(*canvas, options.paint_turtles);
+    const std::string png = CanvasPng(*canvas, options.paint_turtles);
     if (png.empty()) return Refuse(PictureRefusal(*options.output_path));
     if (!WriteOutput(*options.output_path, png)) {
       return Refuse("cannot write " + *options.output_path);

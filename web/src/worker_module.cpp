@@ -1,4 +1,4 @@
-// The page's WebAssembly module, run in a Web Worker (web/worker.js): one
+// The page's WebAssembly module, run in a Web Worker (web/page/worker.js): one
 // canvas, runs of the editor's script on it, and the codec for saving. What a
 // run shows goes to the page as it happens, through the functions worker.js
 // gives the module (Module.onHint and the rest). A run is stopped by ending
@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include "canvas/png_encoder.h"
 #include "interpreter/run_pacer.h"
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
@@ -59,10 +58,13 @@ EM_ASYNC_JS(void, YieldToPage, (), {
     channel.port2.postMessage(null);
   });
 });
-EM_JS(void, PaintTextMask, (const char* gbk, int size, int x, int y, int escapement, int width,
-                            int height, uint8_t* mask), {
+EM_JS(void, PaintTextBox, (const char* gbk, int size, int x, int y, int escapement, int width,
+                           int height, int* box), {
   Module.paintText(HEAPU8.subarray(gbk, gbk + size), x, y, escapement, width, height,
-                   HEAPU8.subarray(mask, mask + width * height));
+                   HEAP32.subarray(box >> 2, (box >> 2) + 5));
+});
+EM_JS(void, TakeTextMask, (uint8_t* mask, int size), {
+  Module.takeTextMask(HEAPU8.subarray(mask, mask + size));
 });
 // clang-format on
 
@@ -137,7 +139,7 @@ class SleepingWaiter final : public PacingWaiter {
             const std::function<bool()>& released) override;
 };
 
-std::unique_ptr<PixelCanvas> canvas;
+std::unique_ptr<Canvas> canvas;
 SleepingWaiter sleeping_waiter;
 RunPacer pacer(&sleeping_waiter);
 Clock::time_point last_frame;
@@ -151,7 +153,7 @@ void SendFrame() {
   // Without the memory for a frame the page keeps its last one, and the
   // snapshot that goes with it.
   if (snapshot.empty()) return;
-  PostFrame(pixels.data(), canvas->Surface().Width(), canvas->Surface().Height(), snapshot.data(),
+  PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(),
             int(snapshot.size()));
   last_frame = Clock::now();
 }
@@ -171,9 +173,17 @@ void SleepingWaiter::Hold(std::condition_variable&, std::unique_lock<std::mutex>
   }
 }
 
-void PaintText(const TextRequest& text, int width, int height, std::vector<uint8_t>& mask) {
-  PaintTextMask(text.gbk_text.data(), int(text.gbk_text.size()), text.x, text.y, text.escapement,
-                width, height, mask.data());
+// The browser sets the text (page/worker.js) and tells its box (left, top,
+// width, height, ascent); its coverage is then copied into the mask.
+TextMask PaintText(const TextRequest& text) {
+  int box[5] = {};
+  PaintTextBox(text.gbk_text.data(), int(text.gbk_text.size()), text.x, text.y, text.escapement,
+               text.layer_width, text.layer_height, box);
+  TextMask mask{box[0], box[1], box[2], box[3], {}, box[4]};
+  if (mask.width <= 0 || mask.height <= 0) return {};
+  mask.coverage.resize(size_t(mask.width) * size_t(mask.height));
+  TakeTextMask(mask.coverage.data(), int(mask.coverage.size()));
+  return mask;
 }
 
 }  // namespace
@@ -185,15 +195,18 @@ extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void dravel_start() {
   canvas = WebCanvas(kWebCanvasWidth, kWebCanvasHeight, EdgeMode::Wrap);
+  // Without memory for the layers the worker stays without a canvas, and
+  // every call below does nothing.
+  if (!canvas) return;
   canvas->SetTextPainter(PaintText);
   // The run shows itself about thirty times a second, and before each wait;
   // a run that never waits (the fastest speed) takes its messages then.
-  canvas->SetStopped([] {
+  canvas->SetCheckpoint([] {
     static unsigned calls = 0;
-    if (++calls % 64 != 0 || Clock::now() - last_frame < kFrameInterval) return false;
+    if (++calls % 64 != 0 || Clock::now() - last_frame < kFrameInterval) return true;
     SendFrame();
     if (running) YieldToPage();
-    return false;
+    return true;
   });
   SetDelayHook([](int ms, std::stop_token) {
     SendFrame();
@@ -204,8 +217,9 @@ EMSCRIPTEN_KEEPALIVE void dravel_start() {
 
 EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const char* count,
                                      int count_size) {
+  if (!canvas) return;
   PageHost host(Text(script, size_t(script_size)), Text(count, size_t(count_size)));
-  RunContext context{*canvas, host, {}};
+  RunContext context{canvas->Turtle(), host, {}};
   context.pacer = &pacer;
   running = true;
   RunScript({host.EditorText(), host.RunCountText()}, context);
@@ -217,6 +231,7 @@ EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const 
 // colours as 0x00BBGGRR, the pen's width; the drawing is kept.
 EMSCRIPTEN_KEEPALIVE void dravel_settings(int edge_mode, int pen_colour, int background_colour,
                                           int pen_width) {
+  if (!canvas) return;
   canvas->SetEdgeMode(EdgeModeOf(edge_mode));
   canvas->SetPenColour(uint32_t(pen_colour));
   canvas->SetBackgroundColour(uint32_t(background_colour));
@@ -238,19 +253,21 @@ EMSCRIPTEN_KEEPALIVE void dravel_continue() { pacer.Continue(); }
 EMSCRIPTEN_KEEPALIVE void dravel_step() { pacer.Step(); }
 
 // The picture as dravel-render -o writes it: the drawing without the turtles.
+// Nothing is posted when there is no canvas or no memory to encode it.
 EMSCRIPTEN_KEEPALIVE void dravel_png() {
-  const std::vector<uint32_t>& pixels = canvas->Surface().VisibleLayer();
-  const std::string png = EncodePng(pixels.data(), canvas->Surface().Width(),
-                                    canvas->Surface().Height(), canvas->Surface().Width());
-  PostPng(png.data(), int(png.size()));
+  if (!canvas) return;
+  const std::string png = CanvasPng(*canvas, false);
+  if (!png.empty()) PostPng(png.data(), int(png.size()));
 }
 
 EMSCRIPTEN_KEEPALIVE void dravel_clear() {
-  canvas->Clear();
+  if (!canvas) return;
+  canvas->Turtle().Clear();
   SendFrame();
 }
 
 EMSCRIPTEN_KEEPALIVE int dravel_restore(const char* snapshot, int size) {
+  if (!canvas) return 0;
   const bool restored = canvas->Restore(std::string_view(snapshot, size_t(size)));
   SendFrame();
   return restored;

@@ -1,7 +1,11 @@
 #!/usr/bin/env python3
-"""Writes a sprite strip's pixels as C++ source for the web edition.
+"""Writes the built-in sprite strips' pixels as C++ source for the canvas.
 
-Usage: sprite_pixels.py STRIP.png FRAME_WIDTH OUTPUT.cpp
+Usage: sprite_pixels.py OUTPUT.cpp STRIP.png:FRAME_WIDTH...
+
+The strips come in image-set order (1, 2, ...) and become kBuiltInStrips
+(canvas/sprite_frames.h), so every edition draws the same sprites without
+decoding a picture.
 
 The strips are 8-bit RGB (or RGBA) PNG files without interlacing; each pixel
 becomes 0xFFRRGGBB, and a pixel less than half opaque becomes white, the
@@ -60,17 +64,24 @@ def read_png(path):
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) < 3:
         sys.exit(__doc__)
-    width, height, pixels = read_png(sys.argv[1])
-    frame_width = int(sys.argv[2])
-    words = ",".join(f"0x{p:08X}u" for p in pixels)
-    with open(sys.argv[3], "w") as out:
-        out.write("// Made by web/tools/sprite_pixels.py from " + sys.argv[1].split("/")[-1] + ".\n")
-        out.write('#include "web/src/web_sprites.h"\n\nnamespace dravel {\n\n')
-        out.write(f"static const uint32_t kPixels[] = {{{words}}};\n\n")
-        out.write(f"const SpriteStrip kTurtleStrip = {{{width}, {height}, {frame_width}, kPixels}};\n\n")
-        out.write("}  // namespace dravel\n")
+    strips = []
+    for at, argument in enumerate(sys.argv[2:]):
+        path, frame_width = argument.rsplit(":", 1)
+        width, height, pixels = read_png(path)
+        words = ",".join(f"0x{p:08X}u" for p in pixels)
+        strips.append((path.split("/")[-1], width, height, int(frame_width), at, words))
+    with open(sys.argv[1], "w") as out:
+        out.write("// Made by canvas/tools/sprite_pixels.py from "
+                  + ", ".join(strip[0] for strip in strips) + ".\n")
+        out.write('#include "canvas/sprite_frames.h"\n\nnamespace dravel {\nnamespace {\n\n')
+        for name, width, height, frame_width, at, words in strips:
+            out.write(f"const uint32_t kStrip{at}[] = {{{words}}};\n\n")
+        out.write("}  // namespace\n\nconst SpriteStrip kBuiltInStrips[kImageSetCount - 1] = {\n")
+        for name, width, height, frame_width, at, words in strips:
+            out.write(f"    {{{width}, {height}, {frame_width}, kStrip{at}}},\n")
+        out.write("};\n\n}  // namespace dravel\n")
 
 
 main()
