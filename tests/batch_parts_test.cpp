@@ -2,18 +2,26 @@
 // names shown from their bytes.
 #include <gtest/gtest.h>
 
+#include <QBuffer>
+#include <QImage>
+#include <QImageWriter>
 #include <cerrno>
 
 #include "apps/dravel-render/batch_child.h"
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/picture_names.h"
+#include "apps/dravel-render/png_reading.h"
+#include "apps/dravel-render/script_copies.h"
 #include "apps/dravel-render/script_folder.h"
+#include "apps/dravel-render/script_result.h"
+#include "apps/dravel-render/summary_files.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
 namespace {
 
-TEST(ChildReport, ReadsBackWholeOrNotAtAll) {
-  ChildReport report;
+TEST(ScriptResult, ReadsBackWholeOrNotAtAll) {
+  ScriptResult report;
   report.exit_status = 1;
   report.result = "failed";
   report.last_line = Utf8ToGbk("第2行存在无法识别的命令！\t\\");
@@ -22,8 +30,8 @@ TEST(ChildReport, ReadsBackWholeOrNotAtAll) {
   report.lines_drawn = 12345678901;
   report.milliseconds = 42;
   report.score = 97.0 / 3;
-  const std::string text = ReportText(report);
-  const std::optional<ChildReport> back = ParseReport(text);
+  const std::string text = ResultText(report);
+  const std::optional<ScriptResult> back = ParseResult(text);
   ASSERT_TRUE(back);
   EXPECT_EQ(back->exit_status, 1);
   EXPECT_EQ(back->result, "failed");
@@ -34,11 +42,11 @@ TEST(ChildReport, ReadsBackWholeOrNotAtAll) {
   EXPECT_EQ(back->milliseconds, 42);
   EXPECT_EQ(back->score, report.score) << "exactly, as the sheet's order needs";
   report.score.reset();
-  EXPECT_FALSE(ParseReport(ReportText(report))->score.has_value());
+  EXPECT_FALSE(ParseResult(ResultText(report))->score.has_value());
   for (size_t cut : {size_t(0), size_t(5), text.size() - 1}) {
-    EXPECT_FALSE(ParseReport(text.substr(0, cut)).has_value()) << cut;
+    EXPECT_FALSE(ParseResult(text.substr(0, cut)).has_value()) << cut;
   }
-  EXPECT_FALSE(ParseReport("exit\tx\n" + text.substr(text.find('\n') + 1)).has_value());
+  EXPECT_FALSE(ParseResult("exit\tx\n" + text.substr(text.find('\n') + 1)).has_value());
 }
 
 TEST(PictureNames, NumberOnlyWhatIsTakenWhateverTheCase) {
@@ -67,10 +75,86 @@ TEST(PictureNames, NumberOnlyWhatIsTakenWhateverTheCase) {
   }
 }
 
+// The folder mode reads its pictures without Qt: ours (a palette, or RGB)
+// and a teacher's (Qt's RGBA, with its own filters) come back pixel for pixel.
+TEST(ReadPng, ReadsOurPicturesAndOthersPixelForPixel) {
+  PixelImage few{37, 9, std::vector<uint32_t>(37 * 9, 0xFF606060)};
+  for (int x = 0; x < 37; ++x) few.pixels[size_t(4 * 37 + x)] = 0xFF00FF00;
+  PixelImage many = few;
+  for (size_t i = 0; i < many.pixels.size(); ++i) many.pixels[i] = 0xFF000000u | uint32_t(i * 977);
+  QImage rgba(23, 11, QImage::Format_ARGB32);
+  for (int y = 0; y < rgba.height(); ++y)
+    for (int x = 0; x < rgba.width(); ++x) rgba.setPixel(x, y, qRgba(x * 11, y * 23, x ^ y, 255));
+  QByteArray qt_png;
+  QBuffer buffer(&qt_png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(QImageWriter(&buffer, "png").write(rgba));
+  PixelImage from_qt{23, 11, {}};
+  for (int y = 0; y < 11; ++y)
+    for (int x = 0; x < 23; ++x) from_qt.pixels.push_back(rgba.pixel(x, y));
+  const struct {
+    const char* what;
+    std::string png;
+    const PixelImage& pixels;
+  } cases[] = {{"a few colours", PngOf(few), few},
+               {"many colours", PngOf(many), many},
+               {"Qt's RGBA", qt_png.toStdString(), from_qt}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const PixelImage back = ReadPng(c.png);
+    EXPECT_EQ(back.width, c.pixels.width);
+    EXPECT_EQ(back.pixels, c.pixels.pixels);
+    EXPECT_EQ(PngSize(c.png), (BoxSize{c.pixels.width, c.pixels.height}));
+    EXPECT_TRUE(ReadPng(c.png.substr(0, c.png.size() - 20)).Empty()) << "cut short";
+  }
+  EXPECT_TRUE(ReadPng("not a picture").Empty());
+}
+
+TEST(CopiesOf, SameTextWhateverTheCommentsBlankLinesAndSpacing) {
+  const std::vector<std::string> names = {"a", "b", "c", "d", "e", "f"};
+  const std::vector<std::string> keys = {
+      CopyKey("重复 5 【前进 100|左转 144】\r\n"),
+      CopyKey(" //我的星星\r\n\r\n重复  5\t【前进 100| 左转 144】  \r\n\r\n"),
+      CopyKey("重复 5 【前进 100|左转 145】"),
+      CopyKey(" // nothing but a comment\r\n"),
+      CopyKey(""),
+      CopyKey("重复 5 【前进 100|左转 144】")};
+  EXPECT_EQ(CopiesOf(keys, names), (std::vector<std::string>{"b, f", "a, f", "", "", "", "a, b"}));
+}
+
+TEST(FolderWords, ChineseWhenTheLocaleSaysSo) {
+  const struct {
+    const char* all;
+    const char* messages;
+    const char* lang;
+    Language language;
+  } cases[] = {{"", "", "zh_CN.UTF-8", Language::kChinese},
+               {"C", "", "zh_CN.UTF-8", Language::kEnglish},
+               {"", "zh_TW.UTF-8", "en_US.UTF-8", Language::kChinese},
+               {"", "", "", Language::kEnglish}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.all) + "/" + c.messages + "/" + c.lang);
+    setenv("LC_ALL", c.all, 1);
+    setenv("LC_MESSAGES", c.messages, 1);
+    setenv("LANG", c.lang, 1);
+    EXPECT_EQ(LocaleLanguage(), c.language);
+  }
+  unsetenv("LC_ALL");
+  unsetenv("LC_MESSAGES");
+  unsetenv("LANG");
+  ScriptResult row;
+  row.shown = "a.dvg";
+  row.result = "failed";
+  EXPECT_TRUE(SummaryText({row}, false, {}, Language::kChinese)
+                  .starts_with("脚本\t退出码\t结果\t最后的提示\t位置\t图片\t检查发现\t第一处\t"
+                               "相同的脚本\na.dvg\t2\t出错\t"));
+}
+
 TEST(ShownName, Utf8WhenValidElseGbk) {
-  EXPECT_EQ(ShownName("square.dvg"), QStringLiteral("square.dvg"));
-  EXPECT_EQ(ShownName("五角星.dvg"), QString::fromUtf8("五角星.dvg"));
-  EXPECT_EQ(ShownName(Utf8ToGbk("五角星.dvg")), QString::fromUtf8("五角星.dvg"));
+  EXPECT_EQ(ShownName("square.dvg"), "square.dvg");
+  EXPECT_EQ(ShownName("五角星.dvg"), "五角星.dvg");
+  EXPECT_EQ(ShownName(Utf8ToGbk("五角星.dvg")), "五角星.dvg");
+  EXPECT_EQ(ShownPath("班级/" + Utf8ToGbk("五角星.dvg")), "班级/五角星.dvg") << "each name alone";
 }
 
 }  // namespace

@@ -90,12 +90,13 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
                                Quoted(out_.filePath("sheet.png")) + " " + Quoted(in_.path()));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "script\texit\tresult\tlast message\twhere\tpicture\n"
-            "HOUSE.DVG\t0\tok\t程序调试完毕！\t\tHOUSE.png\n"
-            "animated.dvg\t0\tok\t程序调试完毕！\t\tanimated.png\n"
-            "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 3, body item 2\tbroken.png\n"
-            "forever.dvg\t1\ttimeout\t已停止调试程序！\t\tforever.png\n"
-            "五角星.dvg\t0\tok\t程序调试完毕！\t\t五角星.png\n");
+            "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
+            "HOUSE.DVG\t0\tok\t程序调试完毕！\t\tHOUSE.png\t0\t\t\n"
+            "animated.dvg\t0\tok\t程序调试完毕！\t\tanimated.png\t0\t\t\n"
+            "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 3, body item 2\tbroken.png\t1\t"
+            "line 3: 无法识别的命令“毛病”：运行到这里会报错。\t\n"
+            "forever.dvg\t1\ttimeout\t已停止调试程序！\t\tforever.png\t0\t\t\n"
+            "五角星.dvg\t0\tok\t程序调试完毕！\t\t五角星.png\t0\t\t\n");
   for (const char* picture : {"HOUSE.png", "animated.png", "broken.png", "forever.png"}) {
     EXPECT_EQ(QImage(out + "/" + picture).size(), QSize(732, 420)) << picture;
   }
@@ -106,7 +107,7 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
   ASSERT_TRUE(csv.starts_with("\xEF\xBB\xBF"));
   const auto rows = CsvRows(csv.substr(3));
   ASSERT_EQ(rows.size(), 6u);
-  for (const auto& row : rows) EXPECT_EQ(row.size(), 8u) << row[0];
+  for (const auto& row : rows) EXPECT_EQ(row.size(), 11u) << row[0];
   EXPECT_EQ(rows[0][0], "file");
   EXPECT_EQ(rows[3][0], "broken.dvg");
   EXPECT_EQ(rows[3][1], "failed");
@@ -136,11 +137,10 @@ TEST_F(ClassBatch, ScoresEachPictureAgainstTheTarget) {
                                Quoted(out_.filePath("out")) + " --sort score --contact-sheet " +
                                Quoted(out_.filePath("sheet.png")) + " " + Quoted(shapes.path()));
   EXPECT_EQ(result.status, 0);
-  const auto score = [&](const char* name) {  // the field before the picture's
-    const size_t row = result.out.find(std::string(name) + "\t");
-    const size_t tab =
-        result.out.rfind('\t', result.out.rfind('\t', result.out.find('\n', row)) - 1);
-    return std::stod(result.out.substr(tab + 1));
+  const auto score = [&](const char* name) {  // the sixth field
+    size_t at = result.out.find("\n" + std::string(name) + "\t") + 1;
+    for (int field = 0; field < 5; ++field) at = result.out.find('\t', at) + 1;
+    return std::stod(result.out.substr(at));
   };
   EXPECT_EQ(score("same.dvg"), 100);
   EXPECT_GT(score("shifted.dvg"), 95);
@@ -155,6 +155,71 @@ TEST_F(ClassBatch, ScoresEachPictureAgainstTheTarget) {
                    Quoted(out_.filePath("out")) + " " + Quoted(shapes.path()))
                 .status,
             2);
+}
+
+// A reference that fails or draws nothing used to score the class anyway.
+TEST_F(ClassBatch, ABadReferenceStopsTheBatchNamingIt) {
+  WriteScript(out_.path(), "failing.dvg", "前进 100\r\n毛病");
+  WriteScript(out_.path(), "blank.dvg", "右转 90");
+  WriteScript(out_.path(), "star.dvg", "重复 5 【前进 100|左转 144】");
+  for (const char* bad : {"failing.dvg", "blank.dvg"}) {
+    SCOPED_TRACE(bad);
+    const std::string reference = Quoted(out_.filePath(bad));
+    const Result result = dravel::RunCommand(std::string(DRAVEL_RENDER) + " --reference " +
+                                             Quoted(out_.filePath("star.dvg")) + " --reference " +
+                                             reference + " -o " + Quoted(out_.filePath("out")) +
+                                             " " + Quoted(in_.path()) + " 2>&1");
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.out.find(out_.filePath(bad).toStdString()), std::string::npos) << result.out;
+    EXPECT_FALSE(QFile::exists(out_.filePath("out/summary.txt")));
+  }
+}
+
+// Several accepted answers: each pupil gets the best, and the row says which;
+// the overlay lies beside the picture.
+TEST_F(ClassBatch, EachPupilGetsTheBestOfSeveralReferences) {
+  QTemporaryDir shapes;
+  WriteScript(shapes.path(), "star.dvg", "重复 5 【前进 100|左转 144】");
+  WriteScript(shapes.path(), "square.dvg", "重复 4 【前进 100|左转 90】");
+  WriteScript(out_.path(), "star.dvg", "重复 5 【前进 100|左转 144】");
+  WriteScript(out_.path(), "square.dvg", "重复 4 【前进 100|右转 90】");
+  const Result result = Render("--reference " + Quoted(out_.filePath("star.dvg")) +
+                               " --reference " + Quoted(out_.filePath("square.dvg")) + " -o " +
+                               Quoted(out_.filePath("out")) + " " + Quoted(shapes.path()));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_NE(result.out.find("square.dvg\t0\tok\t程序调试完毕！\t\t100.0\tsquare.png\tsquare.dvg"),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("star.dvg\t0\tok\t程序调试完毕！\t\t100.0\tstar.png\tstar.dvg"),
+            std::string::npos);
+  EXPECT_EQ(QImage(out_.filePath("out/square-overlay.png")).size(), QSize(732, 420));
+}
+
+// A UTF-8 file used to be read as GBK and fail at its first line.
+TEST_F(ClassBatch, EachFileIsReadAsItIs) {
+  QTemporaryDir mixed;
+  WriteScript(mixed.path(), "gbk.dvg", "重复 5 【前进 100|左转 144】");
+  QFile utf8(mixed.filePath("utf8.dvg"));
+  ASSERT_TRUE(utf8.open(QIODevice::WriteOnly));
+  utf8.write("重复 5 【前进 100|左转 144】\n");
+  utf8.close();
+  const Result result = Render("-o " + Quoted(out_.path()) + " " + Quoted(mixed.path()));
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_NE(result.out.find("utf8.dvg\t0\tok"), std::string::npos) << result.out;
+  EXPECT_EQ(Render("--encoding gbk -o " + Quoted(out_.path()) + " " + Quoted(mixed.path())).status,
+            1);
+}
+
+// A single script's --reference used to be ignored.
+TEST_F(ClassBatch, ASingleScriptIsScoredAfterItsHint) {
+  WriteScript(out_.path(), "target.dvg", "右转 18\r\n重复 5 【前进 100|右转 144】");
+  const Result result =
+      Render("--reference " + Quoted(out_.filePath("target.dvg")) + " --overlay " +
+             Quoted(out_.filePath("differs.png")) + " " + "'" + in_.path().toStdString() + "/" +
+             dravel::Utf8ToGbk("五角星.dvg") + "'");
+  EXPECT_EQ(result.status, 0);
+  EXPECT_TRUE(result.out.ends_with("程序调试完毕！\n得分 100.0\n")) << result.out;
+  EXPECT_EQ(QImage(out_.filePath("differs.png")).size(), QSize(732, 420));
 }
 
 // A script that exhausts its process's memory fails alone.
@@ -177,9 +242,9 @@ TEST_F(ClassBatch, AScriptThatRunsOutOfMemoryMarksOnlyItsOwnRow) {
       Render("--memory-limit 250 -o " + Quoted(out_.path()) + " " + Quoted(folder.path()));
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "script\texit\tresult\tlast message\twhere\tpicture\n"
-            "huge.dvg\t1\tfailed\tran out of memory\t\t\n"
-            "square.dvg\t0\tok\t程序调试完毕！\t\tsquare.png\n");
+            "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
+            "huge.dvg\t1\tfailed\tran out of memory\t\t\t0\t\t\n"
+            "square.dvg\t0\tok\t程序调试完毕！\t\tsquare.png\t0\t\t\n");
 }
 
 // Said once, up front, with the least that works, which does: not a row of

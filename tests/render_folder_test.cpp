@@ -40,11 +40,12 @@ QStringList SvgElements(const QString& path) {
 }
 
 const char kSummary[] =
-    "script\texit\tresult\tlast message\twhere\tpicture\n"
-    "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 2\tbroken.png\n"
-    "forever.dvg\t1\ttimeout\t已停止调试程序！\t\tforever.png\n"
-    "square.dvg\t0\tok\t程序调试完毕！\t\tsquare.png\n"
-    "五角星.dvg\t0\tok\t程序调试完毕！\t\t五角星.png\n";
+    "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
+    "broken.dvg\t1\tfailed\t第2行存在无法识别的命令！\tline 2\tbroken.png\t1\t"
+    "line 2: 无法识别的命令“飞”：运行到这里会报错。\t\n"
+    "forever.dvg\t1\ttimeout\t已停止调试程序！\t\tforever.png\t0\t\t\n"
+    "square.dvg\t0\tok\t程序调试完毕！\t\tsquare.png\t0\t\t\n"
+    "五角星.dvg\t0\tok\t程序调试完毕！\t\t五角星.png\t0\t\t\n";
 
 TEST(RenderFolder, RendersEveryScriptWithSummaryAndContactSheet) {
   QTemporaryDir out;
@@ -80,7 +81,9 @@ TEST(RenderFolder, AFolderWithoutScriptsIsAFailureWithAValidSheet) {
   ASSERT_TRUE(QDir(in.path()).mkdir("empty.dvg"));  // a folder, not a script
   const Result result = Render("--contact-sheet " + in.filePath("s.png") + " " + in.path());
   EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "script\texit\tresult\tlast message\twhere\tpicture\n");
+  EXPECT_EQ(
+      result.out,
+      "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n");
   EXPECT_FALSE(QImage(in.filePath("s.png")).isNull());
 }
 
@@ -100,10 +103,10 @@ TEST(RenderFolder, OddEntriesEachGetTheirOwnRow) {
   const Result result = Render("--timeout 2 '" + in.path() + "'");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
-            "script\texit\tresult\tlast message\twhere\tpicture\n"
-            "link.dvg\t2\tunreadable\t\t\t\n"
-            "pipe.dvg\t2\tunreadable\t\t\t\n"
-            "t\\tab.dvg\t0\tok\t程序调试完毕！\t\tt\\tab.png\n");
+            "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
+            "link.dvg\t2\tunreadable\t\t\t\t0\t\t\n"
+            "pipe.dvg\t2\tunreadable\t\t\t\t0\t\t\n"
+            "t\\tab.dvg\t0\tok\t程序调试完毕！\t\tt\\tab.png\t0\t\t\n");
   EXPECT_EQ(QImage(in.filePath("t\tab.png")).size(), QSize(732, 420));
 }
 
@@ -126,7 +129,7 @@ TEST(RenderFolder, PicturesNeverShareANameNorTakeTheRunsOwn) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);
     EXPECT_NE(
-        result.out.find(std::string(c.script) + "\t0\tok\t程序调试完毕！\t\t" + c.picture + "\n"),
+        result.out.find(std::string(c.script) + "\t0\tok\t程序调试完毕！\t\t" + c.picture + "\t"),
         std::string::npos)
         << result.out;
     const QImage picture(in.filePath(c.picture));
@@ -152,9 +155,9 @@ TEST(RenderFolder, NeverWritesThroughALink) {
   const Result result = Render("--contact-sheet " + in.filePath("sheet.png") + " " + in.path());
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.out,
-            "script\texit\tresult\tlast message\twhere\tpicture\n"
-            "alice.dvg\t0\tok\t程序调试完毕！\t\t\n"
-            "bob.dvg\t0\tok\t程序调试完毕！\t\tbob.png\n");
+            "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
+            "alice.dvg\t0\tok\t程序调试完毕！\t\t\t0\t\t\n"
+            "bob.dvg\t0\tok\t程序调试完毕！\t\tbob.png\t0\t\t\n");
   for (const QString& name : links) {
     SCOPED_TRACE(name.toStdString());
     EXPECT_TRUE(QFileInfo(in.filePath(name)).isSymLink());

@@ -46,6 +46,21 @@ TEST(RenderOptions, ReadsATimeoutAlikeInEveryBuild) {
   }
 }
 
+// A second --reference used to replace the first; a folder run's children
+// get the run's options as they were given, and only those that set a run up.
+TEST(RenderOptions, KeepsEveryReferenceAndPassesTheRunsOptionsOnAsGiven) {
+  const char* argv[] = {
+      "dravel-render", "--reference", "star.dvg", "--size=100x50", "--jobs", "2",   "--reference",
+      "star.png",      "--turtle",    "--match",  "any-size",      "-o",     "out", "class"};
+  const ParsedCommandLine parsed = ParseRenderOptions(14, argv);
+  ASSERT_TRUE(std::holds_alternative<RenderOptions>(parsed));
+  const RenderOptions& options = std::get<RenderOptions>(parsed);
+  EXPECT_EQ(options.references, (std::vector<std::string>{"star.dvg", "star.png"}));
+  EXPECT_EQ(options.match, MatchMode::kAnySize);
+  EXPECT_EQ(options.child_arguments,
+            (std::vector<std::string>{"--size", "100x50", "--turtle", "--match", "any-size"}));
+}
+
 TEST(RunOnCanvas, AZeroTimeoutStopsTheRunBeforeItsFirstCommand) {
   // A run started and stopped at once would now and then get to its end.
   for (int attempt = 0; attempt < 50; ++attempt) {

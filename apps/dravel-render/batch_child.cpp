@@ -2,19 +2,19 @@
 
 #include <sys/resource.h>
 
-#include <charconv>
 #include <chrono>
 #include <iostream>
 #include <vector>
 
-#include "apps/dravel-render/contact_sheet.h"
-#include "apps/dravel-render/drawing_match.h"
 #include "apps/dravel-render/gui_application.h"
+#include "apps/dravel-render/picture_score.h"
+#include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/render_run.h"
+#include "apps/dravel-render/script_result.h"
+#include "apps/dravel-render/thumbnail.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
-#include "canvas/qt_pixels.h"
-#include "canvas/window_look.h"
+#include "interpreter/script_checker.h"
 #include "runtime/file_bytes.h"
 
 // The sanitizers' shadow memory needs far more address space than any limit.
@@ -29,7 +29,9 @@
 namespace dravel {
 namespace {
 
-constexpr double kChildDefaultTimeoutSeconds = 10;
+// Findings counted one by one; the lines past them count one each.
+constexpr size_t kFindingsCounted = 1000;
+
 // A 写文字 script with every output at 732x420 started at 112 MB, at
 // 8192x8192 at 1,040 MB (about 14.6 bytes a pixel more).
 constexpr int kChildBaseMegabytes = 120;
@@ -45,51 +47,63 @@ bool WriteBytes(const std::string& path, const std::string& text) {
   return TryWriteFileBytes(path, std::span(bytes, text.size()), LinkAtName::kRefuse).Ok();
 }
 
-// Both pictures on the window's background, which no script changes.
-std::optional<double> ScoreAgainst(const QImage& picture, const std::string& reference) {
-  const FileReadResult read = TryReadFileBytes(reference);
-  if (!read.Ok()) return std::nullopt;
-  const PixelImage target =
-      PixelsOf(QImage::fromData(read.bytes.data(), int(read.bytes.size())));
-  const PixelImage drawing = PixelsOf(picture);
-  if (target.Empty() || drawing.Empty()) return std::nullopt;
-  return MatchDrawing(DrawnShape(target.View(), kWindowBackgroundColour),
-                      DrawnShape(drawing.View(), kWindowBackgroundColour), MatchMode::kPlaced)
-      .score;
+// The picture's format, as its name says.
+PictureFormat FormatOf(const RenderOptions& options) {
+  return options.output_path ? FormatOfPath(*options.output_path) : PictureFormat::Png;
 }
 
-// The picture the score and the thumbnail are made from; null when it cannot
-// be allocated.
-QImage PictureOf(const CanvasCore& canvas, bool with_turtles) {
-  auto locked = canvas.Lock();
-  return with_turtles ? FrameImage(*locked) : ImageOf(locked->VisibleLayer());
+// The score against the folder's references (PNGs of the canvas's size),
+// and the overlay when asked; no score when a reference cannot be read.
+void Score(const RenderOptions& options, const PixelImage& picture, ScriptResult& report) {
+  const std::optional<PictureScore> scored = ScorePicture(
+      picture, options.references.size(),
+      [&](size_t i) { return ReadPngFile(options.references[i]); }, options.match,
+      options.overlay_path.has_value());
+  if (!scored) return;
+  report.score = scored->score;
+  report.reference = scored->reference;
+  if (options.overlay_path) {
+    report.overlay_error =
+        WritePictureFile(*options.overlay_path, PngOf(scored->overlay), LinkAtName::kRefuse).error;
+  }
 }
 
-void WritePictures(const RenderOptions& options, const CanvasCore& canvas, ChildReport& report) {
-  const PictureFormat format = options.svg_in_folder ? PictureFormat::Svg : PictureFormat::Png;
+void WritePictures(const RenderOptions& options, const CanvasCore& canvas, ScriptResult& report) {
+  const PictureFormat format = FormatOf(options);
   if (options.output_path) {
     report.picture_error =
         WritePictureFile(*options.output_path, PictureBytes(canvas, format, options.paint_turtles),
                          LinkAtName::kRefuse)
             .error;
   }
-  if (!options.reference && !options.batch_image) return;
-  const QImage picture = PictureOf(canvas, options.paint_turtles);
-  if (options.reference) report.score = ScoreAgainst(picture, *options.reference);
-  if (options.batch_image) {
-    WritePictureFile(*options.batch_image, PngBytes(Thumbnail(picture)), LinkAtName::kRefuse);
-  }
+  if (options.references.empty() && !options.batch_image) return;
+  const PixelImage picture = CanvasPicture(canvas, options.paint_turtles);
+  if (!options.references.empty()) Score(options, picture, report);
+  if (options.batch_image)
+    WritePictureFile(*options.batch_image, PngOf(Thumbnail(picture.View())), LinkAtName::kRefuse);
+}
+
+// The checker's findings: how many, and the first.
+void Check(const Text& script, ScriptResult& report) {
+  const ScriptFindings findings = CheckScript(script, kFindingsCounted);
+  report.findings = int(findings.listed.size()) + findings.lines_left;
+  if (findings.listed.empty()) return;
+  const ScriptFinding& first = findings.listed.front();
+  report.first_finding_line = first.line;
+  report.first_finding = FindingText(first.finding);
+  for (char& c : report.first_finding)
+    if (c == '\n' || c == '\r') c = ' ';
 }
 
 // Runs the script and writes its pictures into `report`; false, running
 // nothing, when its canvas cannot be had.
-bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildReport& report) {
+bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ScriptResult& report) {
   const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
   if (!canvas) return false;
-  SetUpCanvas(*canvas, options.edge_mode, options.svg_in_folder);
-  const double seconds = options.timeout_seconds.value_or(kChildDefaultTimeoutSeconds);
+  SetUpCanvas(*canvas, options.edge_mode, FormatOf(options) == PictureFormat::Svg);
+  const double seconds = options.timeout_seconds.value_or(kFolderTimeoutSeconds);
   const auto started = std::chrono::steady_clock::now();
-  const Text script = ScriptOf(bytes, options.encoding);
+  const Text script = ScriptOf(bytes, FolderEncoding(options));
   StartGuiApplicationFor(script);
   const RunOutcome outcome = RunOnCanvas(
       options, script, *canvas, std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
@@ -103,13 +117,15 @@ bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildRep
   report.place = PlaceText(outcome);
   report.lines_drawn = canvas->Lock()->LinesDrawn();
   WritePictures(options, *canvas, report);
+  Check(script, report);
   return true;
 }
 
 }  // namespace
 
 int RunBatchChild(const RenderOptions& options) {
-  ChildReport report;
+  LimitMemory(options.memory_limit_mb > 0 ? options.memory_limit_mb : kChildMemoryMegabytes);
+  ScriptResult report;
   const FileReadResult read = TryReadFileBytes(options.script_path);
   // No report: the folder run makes the row from this last line.
   if (read.Ok() &&
@@ -117,59 +133,9 @@ int RunBatchChild(const RenderOptions& options) {
     std::cerr << "dravel-render: " << CanvasRefusal(options) << "\n";
     return 2;
   }
-  if (WriteBytes(*options.batch_report, ReportText(report))) return 0;
+  if (WriteBytes(*options.batch_report, ResultText(report))) return 0;
   std::cerr << "dravel-render: cannot write " << *options.batch_report << "\n";
   return 2;
-}
-
-std::string ReportText(const ChildReport& report) {
-  char score[32] = "";
-  if (report.score) *std::to_chars(score, score + sizeof score - 1, *report.score).ptr = '\0';
-  return "exit\t" + std::to_string(report.exit_status) + "\nresult\t" + report.result +
-         "\nplace\t" + report.place + "\npicture error\t" + std::to_string(report.picture_error) +
-         "\nlines\t" + std::to_string(report.lines_drawn) + "\nms\t" +
-         std::to_string(report.milliseconds) + "\nscore\t" + score + "\nlast\t" + report.last_line +
-         "\n";
-}
-
-std::optional<ChildReport> ParseReport(std::string_view text) {
-  ChildReport report;
-  int fields = 0;
-  const auto number = [](std::string_view value, auto& out) {
-    return std::from_chars(value.data(), value.data() + value.size(), out).ec == std::errc();
-  };
-  while (!text.empty()) {
-    const size_t end = text.find('\n');
-    if (end == std::string_view::npos) return std::nullopt;  // cut short
-    const std::string_view line = text.substr(0, end);
-    text.remove_prefix(end + 1);
-    const size_t tab = line.find('\t');
-    if (tab == std::string_view::npos) return std::nullopt;
-    const std::string_view key = line.substr(0, tab), value = line.substr(tab + 1);
-    bool ok = true;
-    if (key == "exit")
-      ok = number(value, report.exit_status);
-    else if (key == "result")
-      report.result = value;
-    else if (key == "place")
-      report.place = value;
-    else if (key == "picture error")
-      ok = number(value, report.picture_error);
-    else if (key == "lines")
-      ok = number(value, report.lines_drawn);
-    else if (key == "ms")
-      ok = number(value, report.milliseconds);
-    else if (key == "score")
-      ok = value.empty() || number(value, report.score.emplace());
-    else if (key == "last")
-      report.last_line = value;
-    else
-      ok = false;
-    if (!ok) return std::nullopt;
-    ++fields;
-  }
-  if (fields != 8) return std::nullopt;
-  return report;
 }
 
 void LimitMemory(int megabytes) {

@@ -2,7 +2,7 @@
 // --batch-child REPORT): it runs the script, writes its picture and, when
 // asked, the thumbnail for the parent's contact sheet (--batch-image) and
 // its match score against a reference PNG (--reference), then a report of
-// the run. So the parent holds no picture. A crash, a hang or an exhausted
+// the run, its ScriptResult. So the parent holds no picture. A crash, a hang or an exhausted
 // memory limit in here ends only this process; the parent tells the
 // script's row from the missing report. No file it writes is written
 // through a symbolic link.
@@ -14,29 +14,17 @@
 #include <string_view>
 
 #include "apps/dravel-render/render_options.h"
-#include "runtime/text.h"
 
 namespace dravel {
 
-struct ChildReport {
-  int exit_status = 2;
-  std::string result = "unreadable";  // ok, failed, timeout, unreadable
-  Text last_line;                     // GBK, without its line break
-  std::string place;                  // PlaceText of the run
-  int picture_error = 0;              // errno of writing the picture; 0: written or none
-  uint64_t lines_drawn = 0;
-  int64_t milliseconds = 0;     // the run's own time
-  std::optional<double> score;  // none when not asked or the reference is unreadable
-};
+// What a child gets when the folder run's command line does not say.
+inline constexpr double kFolderTimeoutSeconds = 10;
+inline constexpr int kChildMemoryMegabytes = 2048;
 
-// Runs options.script_path as the folder mode's child; returns the process's
-// exit status (0 once the report is written).
+// Runs options.script_path as the folder mode's child and writes its
+// ScriptResult (script_result.h); returns the process's exit status (0 once
+// the result is written).
 int RunBatchChild(const RenderOptions& options);
-
-// The report as the child writes it (one "key<TAB>value" line each) and back;
-// nullopt for text that is not a whole report.
-std::string ReportText(const ChildReport& report);
-std::optional<ChildReport> ParseReport(std::string_view text);
 
 // Lowers this process's address space limit to `megabytes` (not under the
 // sanitizers, whose shadow memory needs far more).

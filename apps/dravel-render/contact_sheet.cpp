@@ -1,6 +1,7 @@
 #include "apps/dravel-render/contact_sheet.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QFontMetrics>
 #include <QImageReader>
 #include <QImageWriter>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "apps/dravel-render/folder_words.h"
 #include "canvas/pixel_memory.h"
 #include "canvas/text_painter.h"
 
@@ -30,7 +32,7 @@ QFont CaptionFont() {
 int ThumbnailHeight(const std::vector<SheetEntry>& entries) {
   int height = 0;
   for (const SheetEntry& entry : entries) {
-    const QSize size = QImageReader(entry.picture).size();
+    const QSize size = QImageReader(QFile::decodeName(entry.thumbnail.c_str())).size();
     if (!size.isEmpty()) height = std::max(height, size.height() * kThumbnailWidth / size.width());
   }
   return height == 0 ? kThumbnailWidth * 3 / 4 : std::min(height, kThumbnailWidth * 2);
@@ -38,7 +40,8 @@ int ThumbnailHeight(const std::vector<SheetEntry>& entries) {
 
 void DrawCell(QPainter& painter, const SheetEntry& entry, const QRect& box, int caption_height) {
   painter.fillRect(box.adjusted(0, 0, 0, -caption_height), QColor(0xE0, 0xE0, 0xE0));
-  const QImage picture(entry.picture);
+  const ScriptResult& result = *entry.result;
+  const QImage picture(QFile::decodeName(entry.thumbnail.c_str()));
   if (!picture.isNull()) {
     painter.drawImage(box.topLeft(), picture.scaled(box.width(), box.height() - caption_height,
                                                     Qt::KeepAspectRatio, Qt::SmoothTransformation));
@@ -46,53 +49,29 @@ void DrawCell(QPainter& painter, const SheetEntry& entry, const QRect& box, int 
   const QFontMetrics metrics(painter.font());
   const int line = metrics.height();
   QRect text(box.left(), box.bottom() - caption_height + 4, box.width(), line);
+  const QString score = result.score ? QString::fromStdString(ScoreText(*result.score)) : QString();
   const int score_width =
-      entry.score.isEmpty() ? 0 : metrics.horizontalAdvance(entry.score) + metrics.height() / 2;
+      score.isEmpty() ? 0 : metrics.horizontalAdvance(score) + metrics.height() / 2;
   painter.setPen(Qt::black);
   painter.drawText(text, Qt::AlignLeft,
-                   metrics.elidedText(entry.name, Qt::ElideMiddle, box.width() - score_width));
+                   metrics.elidedText(QString::fromStdString(result.shown), Qt::ElideMiddle,
+                                      box.width() - score_width));
   painter.setPen(QColor(0, 0, 0xA0));
-  painter.drawText(text, Qt::AlignRight, entry.score);
-  if (entry.problem.isEmpty()) return;
-  painter.setPen(QColor(0xC0, 0, 0));
+  painter.drawText(text, Qt::AlignRight, score);
+  // Under the name: a result that is not ok in red, else the checker's first
+  // finding in brown.
+  const bool ok = result.result == "ok";
+  if (ok && result.findings == 0) return;
+  painter.setPen(ok ? QColor(0x90, 0x50, 0) : QColor(0xC0, 0, 0));
+  const Language language = LocaleLanguage();
+  const std::string said =
+      ok ? FindingWords(result.first_finding_line, result.first_finding, language)
+         : std::string(ResultWord(result.result, language));
   painter.drawText(text.translated(0, line), Qt::AlignLeft,
-                   metrics.elidedText(entry.problem, Qt::ElideRight, box.width()));
-}
-
-// The source pixels [begin, end) that target pixel `i` of `count` covers.
-std::pair<int, int> Covered(int i, int count, int source) {
-  const int begin = int(int64_t(i) * source / count);
-  return {begin, std::max(begin + 1, int(int64_t(i + 1) * source / count))};
-}
-
-QRgb Average(const QImage& picture, std::pair<int, int> xs, std::pair<int, int> ys) {
-  uint64_t red = 0, green = 0, blue = 0;
-  for (int y = ys.first; y < ys.second; ++y) {
-    const auto* row = reinterpret_cast<const QRgb*>(picture.constScanLine(y));
-    for (int x = xs.first; x < xs.second; ++x) {
-      red += qRed(row[x]), green += qGreen(row[x]), blue += qBlue(row[x]);
-    }
-  }
-  const uint64_t n = uint64_t(xs.second - xs.first) * uint64_t(ys.second - ys.first);
-  return qRgb(int(red / n), int(green / n), int(blue / n));
+                   metrics.elidedText(QString::fromStdString(said), Qt::ElideRight, box.width()));
 }
 
 }  // namespace
-
-QImage Thumbnail(const QImage& picture) {
-  if (picture.isNull()) return {};  // it could not be made
-  assert(picture.format() == QImage::Format_RGB32);
-  const int height =
-      std::max(1, int(int64_t(picture.height()) * kThumbnailWidth / picture.width()));
-  QImage thumbnail(kThumbnailWidth, height, QImage::Format_RGB32);
-  for (int y = 0; y < height; ++y) {
-    auto* row = reinterpret_cast<QRgb*>(thumbnail.scanLine(y));
-    const auto ys = Covered(y, height, picture.height());
-    for (int x = 0; x < kThumbnailWidth; ++x)
-      row[x] = Average(picture, Covered(x, kThumbnailWidth, picture.width()), ys);
-  }
-  return thumbnail;
-}
 
 QImage ContactSheet(const std::vector<SheetEntry>& entries) {
   const QFont font = CaptionFont();

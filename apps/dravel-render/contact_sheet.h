@@ -9,19 +9,21 @@
 
 #include <QByteArray>
 #include <QImage>
-#include <QString>
+#include <string>
 #include <vector>
+
+#include "apps/dravel-render/script_result.h"
+#include "apps/dravel-render/thumbnail.h"
 
 namespace dravel {
 
+// A cell: the script's name, its score and, when it did not end well, its
+// result, all from its record; its thumbnail from a file.
 struct SheetEntry {
-  QString name;
-  QString picture;  // a thumbnail's image file; an empty cell when unreadable
-  QString problem;  // empty when the script ended with its closing message
-  QString score;    // the match score, shown at the name's right; may be empty
+  const ScriptResult* result;
+  std::string thumbnail;  // the thumbnail's PNG file; an empty cell when unreadable
 };
 
-inline constexpr int kThumbnailWidth = 240;
 inline constexpr int kSheetColumns = 4;
 
 // With no entries, a small sheet that says so; null only when the sheet
@@ -32,11 +34,5 @@ QImage ContactSheet(const std::vector<SheetEntry>& entries);
 // The sheet as PNG, encoded a row at a time, so no second sheet-sized
 // buffer is made; empty when encoding failed.
 QByteArray SheetPng(const QImage& sheet);
-
-// The RGB32 `picture` at kThumbnailWidth wide, each pixel the average of
-// those it covers; null for a null picture. On the calling thread alone: Qt's smooth scaling hands
-// parts to a thread pool and waits for ever when a thread cannot be made, as
-// under a child's memory limit.
-QImage Thumbnail(const QImage& picture);
 
 }  // namespace dravel

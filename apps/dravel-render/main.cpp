@@ -12,6 +12,7 @@
 #include "apps/dravel-render/render_folder.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_run.h"
+#include "apps/dravel-render/single_score.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 
@@ -58,6 +59,9 @@ int Render(const RenderOptions& options) {
   text << HintForOutput(outcome.hint, options.gbk_output);
   if (options.print_state) text << StateLine(canvas->Lock()->StateOf(0));
   text.flush();
+  if (!options.references.empty()) {
+    if (const int scored = ScoreSingleRun(options, *canvas, text); scored != 0) return scored;
+  }
   // The run's hint is out before a picture that cannot be written is told.
   if (options.output_path) {
     const std::string bytes = PictureBytes(*canvas, format, options.paint_turtles);
@@ -108,10 +112,6 @@ int Main(int argc, char** argv) {
     return UsageFailure(error->message);
   }
   const auto& options = std::get<RenderOptions>(parsed);
-  // Only a folder run's own child limits itself.
-  if (options.batch_report && options.memory_limit_mb > 0) {
-    LimitMemory(options.memory_limit_mb);
-  }
   const bool folder = IsFolder(options.script_path);
   if (const auto refused = RefusedOutputs(options, folder)) {
     std::cerr << "dravel-render: " << *refused << "\n";

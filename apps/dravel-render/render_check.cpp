@@ -86,11 +86,12 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
     std::cerr << "dravel-render: cannot read " << path << ": " << FileErrorText(read.error) << "\n";
     return false;
   }
-  const Text script = ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), options.encoding);
+  const Text script =
+      ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), FolderEncoding(options));
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
-  const std::string shown = OneLineText(ShownName(path).toStdString());
+  const std::string shown = OneLineText(ShownPath(path));
   const auto print = [&](const std::string& line) {
     std::cout << (gbk ? Utf8ToGbk(line) : line) << "\n";
   };

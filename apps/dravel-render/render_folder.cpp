@@ -1,8 +1,7 @@
 #include "apps/dravel-render/render_folder.h"
 
-#include <QBuffer>
-#include <QImageReader>
-#include <QTemporaryDir>
+#include <stdlib.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -16,6 +15,11 @@
 #include "apps/dravel-render/contact_sheet.h"
 #include "apps/dravel-render/gui_application.h"
 #include "apps/dravel-render/picture_names.h"
+#include "apps/dravel-render/picture_score.h"
+#include "apps/dravel-render/png_reading.h"
+#include "apps/dravel-render/render_text.h"
+#include "apps/dravel-render/report_page.h"
+#include "apps/dravel-render/script_copies.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/summary_files.h"
 #include "canvas/picture_export.h"
@@ -25,23 +29,47 @@
 namespace dravel {
 namespace {
 
+// A pupil's script is far smaller; a larger file is left out of the copies.
+constexpr size_t kLargestCopied = 1 << 20;
+
 // Time a child gets past its script's timeout to write its pictures.
 constexpr std::chrono::seconds kChildGrace(20);
 
 struct Script {
   ScriptFile file;
   std::string picture_name;  // bytes, in the output folder
-  ScriptRow row;
-  int picture_error = 0;  // errno of writing the picture; 0: written, or none was
-  bool reported = false;  // its child wrote a report
+  std::string overlay_name;  // the same, with references
+  ScriptResult row;
+  bool reported = false;  // its child wrote its result
+};
+
+// A folder of the run's own under the system's temporary folder, removed
+// with everything in it at the end; empty path when it cannot be made.
+class WorkFolder {
+ public:
+  WorkFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string name = JoinPath(tmp && *tmp ? tmp : "/tmp", "dravel-render-XXXXXX");
+    if (mkdtemp(name.data())) path_ = name;
+  }
+  ~WorkFolder() {
+    std::error_code error;
+    if (!path_.empty()) std::filesystem::remove_all(path_, error);
+  }
+  WorkFolder(const WorkFolder&) = delete;
+  WorkFolder& operator=(const WorkFolder&) = delete;
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
 };
 
 // What every step of one folder run reads.
 struct FolderRun {
   const RenderOptions& options;
   std::string in, out;
-  QTemporaryDir work;
-  std::optional<std::string> reference;  // a PNG of the canvas's size to score against
+  WorkFolder work;
+  std::vector<std::string> references;  // PNGs of the canvas's size to score against
 };
 
 void Say(const std::string& message) { std::cerr << "dravel-render: " << message << "\n"; }
@@ -59,59 +87,20 @@ bool WriteText(const std::string& path, const std::string& text) {
   return error == 0;
 }
 
-std::string EdgeName(EdgeMode mode) {
-  switch (mode) {
-    case EdgeMode::Fence: return "fence";
-    case EdgeMode::Unbounded: return "unbounded";
-    case EdgeMode::Wrap: break;
-  }
-  return "wrap";
-}
-
-std::string EncodingName(ScriptEncoding encoding) {
-  switch (encoding) {
-    case ScriptEncoding::kUtf8: return "utf-8";
-    case ScriptEncoding::kAuto: return "auto";
-    case ScriptEncoding::kGbk: break;
-  }
-  return "gbk";
-}
-
 double TimeoutSeconds(const RenderOptions& options) {
   return options.timeout_seconds.value_or(kFolderTimeoutSeconds);
 }
 
-std::string InWork(const FolderRun& run, const QString& name) {
-  return QFile::encodeName(run.work.filePath(name)).toStdString();
-}
-
-// The child's arguments that set its run up as the folder's options say.
-std::vector<std::string> RunArguments(const RenderOptions& options) {
-  std::vector<std::string> arguments = {
-      "--size",
-      std::to_string(options.width) + "x" + std::to_string(options.height),
-      "--edge",
-      EdgeName(options.edge_mode),
-      "--encoding",
-      EncodingName(options.encoding),
-      "--timeout",
-      std::to_string(TimeoutSeconds(options)),
-      "--count",
-      options.run_count,
-      "--memory-limit",
-      std::to_string(options.memory_limit_mb > 0 ? options.memory_limit_mb
-                                                 : kChildMemoryMegabytes)};
-  if (options.paint_turtles) arguments.push_back("--turtle");
-  if (options.keep_delays.value_or(false)) arguments.push_back("--keep-delays");
-  return arguments;
+std::string InWork(const FolderRun& run, const std::string& name) {
+  return JoinPath(run.work.Path(), name);
 }
 
 // The child that runs `script_path` and writes `outputs` (its options),
 // reporting into the work folder under `key`.
-ChildJob JobFor(const FolderRun& run, const QString& key, const std::vector<std::string>& outputs,
-                const std::string& script_path) {
+ChildJob JobFor(const FolderRun& run, const std::string& key,
+                const std::vector<std::string>& outputs, const std::string& script_path) {
   std::vector<std::string> arguments = {"--batch-child", InWork(run, key + ".report")};
-  for (const auto& part : {RunArguments(run.options), outputs, {"--", script_path}})
+  for (const auto& part : {run.options.child_arguments, outputs, {"--", script_path}})
     arguments.insert(arguments.end(), part.begin(), part.end());
   const auto deadline =
       std::chrono::milliseconds(int64_t(TimeoutSeconds(run.options) * 1000)) + kChildGrace;
@@ -120,22 +109,24 @@ ChildJob JobFor(const FolderRun& run, const QString& key, const std::vector<std:
 
 // A script's outputs: its picture, and what the sheet and the score need.
 std::vector<std::string> ScriptOutputs(const FolderRun& run, const Script& script,
-                                       const QString& key) {
+                                       const std::string& key) {
   std::vector<std::string> outputs = {"-o", JoinPath(run.out, script.picture_name)};
-  if (run.options.svg_in_folder) outputs.insert(outputs.end(), {"--format", "svg"});
   if (run.options.contact_sheet)
     outputs.insert(outputs.end(), {"--batch-image", InWork(run, key + ".png")});
-  if (run.reference) outputs.insert(outputs.end(), {"--reference", *run.reference});
+  for (const std::string& reference : run.references)
+    outputs.insert(outputs.end(), {"--reference", reference});
+  if (!run.references.empty())
+    outputs.insert(outputs.end(), {"--overlay", JoinPath(run.out, script.overlay_name)});
   return outputs;
 }
 
-std::string FileText(const QString& path) {
-  const FileReadResult read = TryReadFileBytes(QFile::encodeName(path).toStdString());
+std::string FileText(const std::string& path) {
+  const FileReadResult read = TryReadFileBytes(path);
   return read.Ok() ? std::string(read.bytes.begin(), read.bytes.end()) : std::string();
 }
 
 // The last line a child wrote to its standard error, as GBK.
-Text LastErrorLine(const QString& path) {
+Text LastErrorLine(const std::string& path) {
   std::string text = FileText(path);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
   const size_t start = text.rfind('\n');
@@ -145,7 +136,7 @@ Text LastErrorLine(const QString& path) {
 
 // The row of a child that wrote no report: it crashed, ran out of memory or
 // was killed.
-void EndedWithoutReport(const ChildEnd& end, const QString& error_file, ScriptRow& row) {
+void EndedWithoutReport(const ChildEnd& end, const std::string& error_file, ScriptResult& row) {
   row.exit_status = 1;
   row.result = end.killed ? "timeout" : "failed";
   if (FileText(error_file).find("bad_alloc") != std::string::npos) {
@@ -160,78 +151,105 @@ void EndedWithoutReport(const ChildEnd& end, const QString& error_file, ScriptRo
   row.last_line = why;
 }
 
-void TakeChild(const FolderRun& run, const ChildEnd& end, const QString& key, Script& script) {
-  const QString report_file = run.work.filePath(key + ".report");
-  const QString error_file = run.work.filePath(key + ".err");
-  const std::optional<ChildReport> report = ParseReport(FileText(report_file));
-  script.reported = report.has_value();
-  if (!report) EndedWithoutReport(end, error_file, script.row);
-  QFile::remove(report_file);
-  QFile::remove(error_file);
-  if (!report) return;
-  script.row.exit_status = report->exit_status;
-  script.row.result = report->result;
-  script.row.last_line = report->last_line;
-  script.row.place = report->place;
-  script.row.lines_drawn = report->lines_drawn;
-  script.row.milliseconds = report->milliseconds;
-  script.row.score = report->score;
-  script.picture_error = report->picture_error;
-  if (report->result != "unreadable" && report->picture_error == 0)
-    script.row.picture = ShownName(script.picture_name);
+void TakeChild(const FolderRun& run, const ChildEnd& end, const std::string& key, Script& script) {
+  const std::string report_file = InWork(run, key + ".report");
+  const std::string error_file = InWork(run, key + ".err");
+  std::optional<ScriptResult> result = ParseResult(FileText(report_file));
+  script.reported = result.has_value();
+  if (result) {
+    result->shown = std::move(script.row.shown);
+    script.row = std::move(*result);
+  } else {
+    EndedWithoutReport(end, error_file, script.row);
+  }
+  std::error_code error;
+  std::filesystem::remove(report_file, error);
+  std::filesystem::remove(error_file, error);
+  if (script.reported && script.row.result != "unreadable" && script.row.picture_error == 0)
+    script.row.picture = ShownName(script.row.picture_file = script.picture_name);
+  if (script.reported && script.row.score && script.row.overlay_error == 0)
+    script.row.overlay = ShownName(script.row.overlay_file = script.overlay_name);
 }
 
-// The reference's size from its header alone, so no canvas-sized picture is
-// held here; invalid when it cannot be read.
-QSize PictureSize(const std::string& path) {
-  const FileReadResult read = TryReadFileBytes(path);
-  QByteArray bytes(reinterpret_cast<const char*>(read.bytes.data()), qsizetype(read.bytes.size()));
-  QBuffer buffer(&bytes);
-  return read.Ok() ? QImageReader(&buffer).size() : QSize();
+// The reference .dvg scripts, run as the scripts are, into PNGs in the work
+// folder; false, said, when one does not end with its closing message.
+bool RunReferenceScripts(const FolderRun& run, std::vector<std::string>& pictures) {
+  std::vector<ChildJob> jobs;
+  std::vector<size_t> which;
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    if (!IsScriptName(pictures[i])) continue;
+    const std::string key = "reference-" + std::to_string(i);
+    jobs.push_back(JobFor(run, key, {"-o", InWork(run, key + ".png")}, pictures[i]));
+    pictures[i] = InWork(run, key + ".png");
+    which.push_back(i);
+  }
+  RunChildren(OwnProgram(), jobs, std::max(1, run.options.jobs), [](size_t, const ChildEnd&) {});
+  for (const size_t i : which) {
+    const std::optional<ScriptResult> result =
+        ParseResult(FileText(InWork(run, "reference-" + std::to_string(i) + ".report")));
+    if (result && result->exit_status == 0) continue;
+    const std::string last = result ? ": " + GbkToUtf8(result->last_line) : "";
+    Say("the reference " + run.options.references[i] + " does not end with 程序调试完毕！" + last);
+    return false;
+  }
+  return true;
 }
 
-// The reference picture, a script run as the scripts are or a PNG, as a PNG
-// the children can read.
-std::optional<std::string> ReferencePicture(const FolderRun& run) {
-  const std::string& path = *run.options.reference;
-  const bool script =
-      path.size() >= 4 &&
-      QString::fromStdString(path.substr(path.size() - 4)).compare(".dvg", Qt::CaseInsensitive) ==
-          0;
-  std::string picture = path;
-  if (script) {
-    picture = InWork(run, QStringLiteral("reference.png"));
-    const ChildJob job = JobFor(run, QStringLiteral("reference"), {"-o", picture}, path);
-    RunChildren(OwnProgram(), {job}, 1, [](size_t, const ChildEnd&) {});
+// Each reference as a PNG the children can read: a script run as the
+// scripts are, or a PNG; each of the canvas's size with something drawn.
+// nullopt, said, at the first that is not: no pupil is scored against a
+// bad answer.
+std::optional<std::vector<std::string>> ReferencePictures(const FolderRun& run) {
+  std::vector<std::string> pictures = run.options.references;
+  if (!RunReferenceScripts(run, pictures)) return std::nullopt;
+  for (size_t i = 0; i < pictures.size(); ++i) {
+    // Held one at a time, and only here.
+    const PixelImage picture = ReadPngFile(pictures[i]);
+    const std::string& path = run.options.references[i];
+    if (picture.Empty()) {
+      Say("cannot read the reference picture " + path);
+      return std::nullopt;
+    }
+    if (const auto fault = ReferenceFault(picture, run.options.width, run.options.height)) {
+      Say("the reference picture " + path + " " + *fault);
+      return std::nullopt;
+    }
   }
-  const QSize size = PictureSize(picture);
-  if (!size.isValid()) {
-    Say("cannot read the reference picture " + path);
-    return std::nullopt;
-  }
-  if (size != QSize(run.options.width, run.options.height)) {
-    Say("the reference picture " + path + " is " + std::to_string(size.width()) + "x" +
-        std::to_string(size.height()) + ", not the canvas size");
-    return std::nullopt;
-  }
-  return picture;
+  return pictures;
 }
 
 void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
   std::vector<ChildJob> jobs;
   for (size_t i = 0; i < scripts.size(); ++i) {
-    const QString key = QString::number(i);
+    const std::string key = std::to_string(i);
     jobs.push_back(JobFor(run, key, ScriptOutputs(run, scripts[i], key),
                           JoinPath(run.in, scripts[i].file.name)));
   }
   const int at_once = run.options.jobs > 0 ? run.options.jobs
                                            : std::max(1, int(std::thread::hardware_concurrency()));
   RunChildren(OwnProgram(), jobs, at_once, [&](size_t i, const ChildEnd& end) {
-    TakeChild(run, end, QString::number(i), scripts[i]);
+    TakeChild(run, end, std::to_string(i), scripts[i]);
   });
 }
 
-bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
+// Each row's copies among the class's scripts (those past kLargestCopied
+// bytes are nobody's copies).
+void MarkCopies(const FolderRun& run, std::vector<Script>& scripts) {
+  std::vector<std::string> keys, names;
+  for (const Script& script : scripts) {
+    const FileReadResult read = TryReadFileBytes(JoinPath(run.in, script.file.name));
+    const bool read_whole = read.Ok() && read.bytes.size() <= kLargestCopied;
+    keys.push_back(read_whole ? CopyKey(ScriptOf(std::string(read.bytes.begin(), read.bytes.end()),
+                                                 FolderEncoding(run.options)))
+                              : std::string());
+    names.push_back(script.row.shown);
+  }
+  const std::vector<std::string> copies = CopiesOf(keys, names);
+  for (size_t i = 0; i < scripts.size(); ++i) scripts[i].row.copies = copies[i];
+}
+
+// The order of the sheet and the report: the folder's, or by score (--sort).
+std::vector<size_t> ShownOrder(const FolderRun& run, const std::vector<Script>& scripts) {
   std::vector<size_t> order(scripts.size());
   std::iota(order.begin(), order.end(), 0);
   if (run.options.sort_by_score) {
@@ -239,18 +257,26 @@ bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
       return scripts[a].row.score.value_or(-1) > scripts[b].row.score.value_or(-1);
     });
   }
+  return order;
+}
+
+bool WriteReport(const FolderRun& run, const std::vector<Script>& scripts) {
+  std::vector<const ScriptResult*> rows;
+  for (const size_t i : ShownOrder(run, scripts)) rows.push_back(&scripts[i].row);
+  return WriteText(JoinPath(run.out, kReportFileName),
+                   ReportPage(rows, !run.options.references.empty()));
+}
+
+bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
+  std::vector<size_t> order = ShownOrder(run, scripts);
   if (order.size() > kMaxSheetEntries) {
     order.resize(kMaxSheetEntries);
     std::cerr << "dravel-render: the contact sheet shows the first " << kMaxSheetEntries
               << " scripts\n";
   }
   std::vector<SheetEntry> entries;
-  for (size_t i : order) {
-    const ScriptRow& row = scripts[i].row;
-    const QString problem = row.result == "ok" ? QString() : QString::fromStdString(row.result);
-    const QString score = row.score ? QString::fromStdString(ScoreText(*row.score)) : QString();
-    entries.push_back({row.shown, run.work.filePath(QString::number(i) + ".png"), problem, score});
-  }
+  for (size_t i : order)
+    entries.push_back({&scripts[i].row, InWork(run, std::to_string(i) + ".png")});
   const std::string& path = *run.options.contact_sheet;
   const QByteArray png = SheetPng(ContactSheet(entries));
   const int error = WritePictureFile(path, std::string_view(png.constData(), size_t(png.size())),
@@ -264,27 +290,41 @@ bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
 bool AllPicturesTaken(const FolderRun& run, const std::vector<Script>& scripts) {
   bool taken = true;
   for (const Script& script : scripts) {
-    if (script.picture_error != 0)
-      SayUnwritten(JoinPath(run.out, script.picture_name), script.picture_error);
-    taken = taken && script.picture_error == 0;
+    if (script.row.picture_error != 0)
+      SayUnwritten(JoinPath(run.out, script.picture_name), script.row.picture_error);
+    if (script.row.overlay_error != 0)
+      SayUnwritten(JoinPath(run.out, script.overlay_name), script.row.overlay_error);
+    taken = taken && script.row.picture_error == 0;
   }
   const bool unscored = std::any_of(scripts.begin(), scripts.end(), [&](const Script& script) {
-    return run.reference && script.reported && script.row.result != "unreadable" &&
+    return !run.references.empty() && script.reported && script.row.result != "unreadable" &&
            !script.row.score;
   });
-  if (unscored) Say("cannot read the reference picture " + *run.options.reference);
+  if (unscored) Say("cannot read the reference picture " + *run.options.references.begin());
   return taken && !unscored;
+}
+
+// The references' file names, as the summaries name them.
+std::vector<std::string> ReferenceNames(const RenderOptions& options) {
+  std::vector<std::string> names;
+  for (const std::string& path : options.references)
+    names.push_back(ShownName(std::filesystem::path(path).filename().native()));
+  return names;
 }
 
 bool WriteOutputs(const FolderRun& run, const std::vector<Script>& scripts) {
   const RenderOptions& options = run.options;
-  std::vector<ScriptRow> rows;
+  std::vector<ScriptResult> rows;
   for (const Script& script : scripts) rows.push_back(script.row);
-  const std::string summary = SummaryText(rows, options.gbk_output, options.reference.has_value());
+  const std::string summary =
+      SummaryText(rows, options.gbk_output, ReferenceNames(options), LocaleLanguage());
   std::cout << summary;
   bool written = WriteText(JoinPath(run.out, kSummaryFileName), summary);
-  written = WriteText(JoinPath(run.out, kSummaryCsvName), SummaryCsv(rows, options.gbk_output)) &&
-            written;
+  written =
+      WriteText(JoinPath(run.out, kSummaryCsvName),
+                SummaryCsv(rows, options.gbk_output, ReferenceNames(options), LocaleLanguage())) &&
+      written;
+  written = WriteReport(run, scripts) && written;
   if (options.contact_sheet) {
     StartGuiApplication();  // the names are set in the platform's fonts
     written = WriteSheet(run, scripts) && written;
@@ -302,7 +342,7 @@ int ExitStatus(const std::vector<Script>& scripts) {
 // The names the run writes in the output folder itself, which no picture
 // may take.
 std::vector<std::string> OwnNames(const RenderOptions& options, const std::string& out) {
-  std::vector<std::string> names = {kSummaryFileName, kSummaryCsvName};
+  std::vector<std::string> names = {kSummaryFileName, kSummaryCsvName, kReportFileName};
   if (!options.contact_sheet) return names;
   const std::filesystem::path sheet(*options.contact_sheet);
   std::error_code error;
@@ -316,11 +356,19 @@ std::vector<Script> ScriptsOf(const std::vector<ScriptFile>& files, const Render
                               const std::string& out) {
   std::vector<std::string> names;
   for (const ScriptFile& file : files) names.push_back(file.name);
+  std::vector<std::string> taken = OwnNames(options, out);
   const std::vector<std::string> pictures =
-      PictureNames(names, options.svg_in_folder ? ".svg" : ".png", OwnNames(options, out));
+      PictureNames(names, options.svg_in_folder ? ".svg" : ".png", taken);
+  // NAME-overlay.png beside NAME.png, numbered as pictures are when taken.
+  std::vector<std::string> overlays;
+  if (!options.references.empty()) {
+    for (std::string& name : names) name = name.substr(0, name.size() - 4) + "-overlay.dvg";
+    taken.insert(taken.end(), pictures.begin(), pictures.end());
+    overlays = PictureNames(names, ".png", taken);
+  }
   std::vector<Script> scripts;
   for (size_t i = 0; i < files.size(); ++i) {
-    scripts.push_back({files[i], pictures[i], {}, 0, false});
+    scripts.push_back({files[i], pictures[i], overlays.empty() ? "" : overlays[i], {}, false});
     scripts.back().row.shown = files[i].shown;
   }
   return scripts;
@@ -349,14 +397,19 @@ int RenderFolder(const RenderOptions& options) {
     return 2;
   }
   const std::optional<std::vector<ScriptFile>> files = ListScripts(run.in);
-  if (!files || !run.work.isValid()) {
+  if (!files || run.work.Path().empty()) {
     Say(files ? "cannot make a temporary folder" : "cannot read the folder " + run.in);
     return 2;
   }
   if (files->empty()) Say("no .dvg scripts in " + run.in);
   std::vector<Script> scripts = ScriptsOf(*files, options, run.out);
-  if (options.reference && !(run.reference = ReferencePicture(run))) return 2;
+  if (!options.references.empty()) {
+    std::optional<std::vector<std::string>> references = ReferencePictures(run);
+    if (!references) return 2;
+    run.references = std::move(*references);
+  }
   RunScripts(run, scripts);
+  MarkCopies(run, scripts);
   if (!WriteOutputs(run, scripts)) return 2;
   return ExitStatus(scripts);
 }

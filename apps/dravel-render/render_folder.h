@@ -5,13 +5,12 @@
 // and with a reference picture each script's match score.
 #pragma once
 
+#include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/render_options.h"
 
 namespace dravel {
 
-inline constexpr double kFolderTimeoutSeconds = 10;
 inline constexpr size_t kMaxSheetEntries = 200;
-inline constexpr int kChildMemoryMegabytes = 2048;
 
 // Returns the exit status: 0 when every script ended with its closing
 // message, 1 when one did not or there was none, 2 when the folder, the

@@ -1,5 +1,7 @@
 // The command line of dravel-render: what to run, how to set up the canvas
-// and the run count box, and what to print or write afterwards.
+// and the run count box, and what to print or write afterwards. One table of
+// options (render_options.cpp) gives the usage text, the parser and the
+// arguments a folder run passes on to each script's process.
 #pragma once
 
 #include <chrono>
@@ -10,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "apps/dravel-render/drawing_match.h"
 #include "canvas/turtle_model.h"
 
 namespace dravel {
@@ -41,14 +44,20 @@ struct RenderOptions {
   // --keep-delays / --no-delay; unset: folder runs skip 延时 waits, single
   // scripts keep them.
   std::optional<bool> keep_delays;
-  int jobs = 0;                          // --jobs; 0: one per core
-  std::optional<std::string> reference;  // --reference TARGET (.dvg or PNG)
-  bool sort_by_score = false;            // --sort score
+  int jobs = 0;  // --jobs; 0: one per core
+  // --reference TARGET (.dvg or PNG), each given: the accepted answers.
+  std::vector<std::string> references;
+  MatchMode match = MatchMode::kPlaced;  // --match
+  // --overlay: the picture of what differs from the best reference.
+  std::optional<std::string> overlay_path;
+  bool sort_by_score = false;  // --sort score
   // Internal, for the folder mode's own child processes: run the one script,
   // write the report there and the thumbnail for the parent's contact sheet.
   std::optional<std::string> batch_report;
   std::optional<std::string> batch_image;
-  int memory_limit_mb = 0;  // 0: none
+  int memory_limit_mb = 0;  // 0: none (a folder run's child: kChildMemoryMegabytes)
+  // The options each script's process of a folder run gets, as given.
+  std::vector<std::string> child_arguments;
 };
 
 struct HelpRequest {};
@@ -67,6 +76,10 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv);
 // look for help, two lines.
 std::string UsageFailureText(std::string_view program, const std::string& message);
 
+// How a folder run and --check read their scripts: as --encoding says, auto
+// when it is not given (a class's files come from many editors).
+ScriptEncoding FolderEncoding(const RenderOptions& options);
+
 // The timeout of --timeout in whole milliseconds (rounded down), if given.
 // Zero presses stop before the run's first command.
 std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options);
@@ -77,7 +90,7 @@ std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options)
 std::optional<std::string> RefusedExtension(const std::string& path,
                                             std::initializer_list<const char*> extensions);
 
-extern const char kRenderUsage[];
+extern const std::string kRenderUsage;
 extern const char kRenderVersion[];
 
 }  // namespace dravel

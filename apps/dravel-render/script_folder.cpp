@@ -7,22 +7,28 @@
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
-namespace {
 
-bool EndsInDvg(std::string_view name) {
+bool IsScriptName(std::string_view name) {
   if (name.size() < 4) return false;
   std::string ending(name.substr(name.size() - 4));
   for (char& c : ending) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
   return ending == ".dvg";
 }
 
-}  // namespace
+std::string ShownName(std::string_view bytes) {
+  // Pure ASCII reads the same either way.
+  return LooksLikeUtf8(bytes) ? std::string(WithoutByteOrderMark(bytes)) : GbkToUtf8(bytes);
+}
 
-QString ShownName(std::string_view bytes) {
-  const QByteArray raw(bytes.data(), qsizetype(bytes.size()));
-  const QString utf8 = QString::fromUtf8(raw);
-  if (utf8.toUtf8() == raw) return utf8;
-  return QString::fromStdString(GbkToUtf8(bytes));
+std::string ShownPath(std::string_view path) {
+  std::string shown;
+  for (size_t start = 0; start <= path.size();) {
+    const size_t slash = std::min(path.find('/', start), path.size());
+    shown += ShownName(path.substr(start, slash - start));
+    if (slash < path.size()) shown += '/';
+    start = slash + 1;
+  }
+  return shown;
 }
 
 std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder) {
@@ -35,12 +41,11 @@ std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder) {
     const std::string name = entries->path().filename().native();
     // A pipe or a broken link is listed, to show as unreadable.
     std::error_code kind_error;
-    if (!EndsInDvg(name) || entries->is_directory(kind_error)) continue;
+    if (!IsScriptName(name) || entries->is_directory(kind_error)) continue;
     scripts.push_back({name, ShownName(name)});
   }
   std::sort(scripts.begin(), scripts.end(), [](const ScriptFile& a, const ScriptFile& b) {
-    const int order = QString::compare(a.shown, b.shown);
-    return order != 0 ? order < 0 : a.name < b.name;
+    return a.shown != b.shown ? a.shown < b.shown : a.name < b.name;
   });
   return scripts;
 }

@@ -4,7 +4,6 @@
 // decoded as UTF-8 when it is valid UTF-8, as GBK otherwise.
 #pragma once
 
-#include <QString>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -13,12 +12,19 @@
 namespace dravel {
 
 struct ScriptFile {
-  std::string name;  // the entry's name, as bytes
-  QString shown;     // the name decoded for people
+  std::string name;   // the entry's name, as bytes
+  std::string shown;  // the name decoded for people, UTF-8
 };
 
-// `bytes` as UTF-8 when valid, else as GBK.
-QString ShownName(std::string_view bytes);
+// `path` with each of its names shown as ShownName shows it: a GBK file in
+// a folder named in UTF-8 shows both.
+std::string ShownPath(std::string_view path);
+
+// Whether `name` ends in .dvg, in any case.
+bool IsScriptName(std::string_view name);
+
+// `bytes` as UTF-8 when valid, else as GBK, in UTF-8.
+std::string ShownName(std::string_view bytes);
 
 // The entries of `folder` (not of its subfolders) whose names end in .dvg in
 // any case, folders left out, in the order of their shown names; nullopt

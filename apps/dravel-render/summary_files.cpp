@@ -1,7 +1,5 @@
 #include "apps/dravel-render/summary_files.h"
 
-#include <cstdio>
-
 #include "apps/dravel-render/script_folder.h"
 #include "runtime/gbk_codec.h"
 
@@ -19,40 +17,70 @@ std::string CsvField(const std::string& text) {
   return field + "\"";
 }
 
-std::string Name(const ScriptRow& row) { return row.shown.toStdString(); }
+std::string Message(const ScriptResult& row) { return GbkToUtf8(row.last_line); }
 
-std::string Picture(const ScriptRow& row) { return row.picture.toStdString(); }
+// The name of the reference that gave the row its score, when there are
+// several to name.
+std::string ReferenceOf(const ScriptResult& row, const std::vector<std::string>& references) {
+  if (references.size() < 2 || !row.score || row.reference >= references.size()) return {};
+  return references[row.reference];
+}
 
-std::string Message(const ScriptRow& row) { return GbkToUtf8(row.last_line); }
+// The header's words joined by `separator`, the last followed by `end`.
+std::string Header(std::initializer_list<Word> words, Language language, const char* separator) {
+  std::string header;
+  for (const Word word : words) {
+    if (!header.empty()) header += separator;
+    header += WordOf(word, language);
+  }
+  return header;
+}
 
 }  // namespace
 
-std::string ScoreText(double score) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%.1f", score);
-  return text;
-}
-
-std::string SummaryText(const std::vector<ScriptRow>& rows, bool gbk, bool scored) {
-  std::string summary = "script\texit\tresult\tlast message\twhere";
-  summary += scored ? "\tscore\tpicture\n" : "\tpicture\n";
-  for (const ScriptRow& row : rows) {
-    summary += OneLineText(Name(row)) + "\t" + std::to_string(row.exit_status) + "\t" + row.result +
-               "\t" + OneLineText(Message(row)) + "\t" + row.place;
+std::string SummaryText(const std::vector<ScriptResult>& rows, bool gbk,
+                        const std::vector<std::string>& references, Language language) {
+  const bool scored = !references.empty();
+  std::string summary =
+      Header({Word::kScript, Word::kExit, Word::kResult, Word::kLastMessage, Word::kWhere},
+             language, "\t");
+  if (scored) summary += "\t" + std::string(WordOf(Word::kScore, language));
+  summary += "\t" + std::string(WordOf(Word::kPicture, language));
+  if (references.size() > 1) summary += "\t" + std::string(WordOf(Word::kReference, language));
+  summary += "\t" + Header({Word::kFindings, Word::kFirstFinding, Word::kCopies}, language, "\t");
+  summary += "\n";
+  for (const ScriptResult& row : rows) {
+    summary += OneLineText(row.shown) + "\t" + std::to_string(row.exit_status) + "\t" +
+               std::string(ResultWord(row.result, language)) + "\t" + OneLineText(Message(row)) +
+               "\t" + row.place;
     if (scored) summary += '\t';
     if (scored && row.score) summary += ScoreText(*row.score);
-    summary += "\t" + OneLineText(Picture(row)) + "\n";
+    summary += "\t" + OneLineText(row.picture);
+    if (references.size() > 1) summary += "\t" + OneLineText(ReferenceOf(row, references));
+    summary += "\t" + std::to_string(row.findings) + "\t" +
+               OneLineText(FindingWords(row.first_finding_line, row.first_finding, language)) +
+               "\t" + OneLineText(row.copies) + "\n";
   }
   return gbk ? Utf8ToGbk(summary) : summary;
 }
 
-std::string SummaryCsv(const std::vector<ScriptRow>& rows, bool gbk) {
-  std::string csv = "file,status,score,last message,where,lines drawn,run time (ms),picture\r\n";
-  for (const ScriptRow& row : rows) {
-    csv += CsvField(Name(row)) + "," + row.result + "," +
+std::string SummaryCsv(const std::vector<ScriptResult>& rows, bool gbk,
+                       const std::vector<std::string>& references, Language language) {
+  std::string csv = Header({Word::kFile, Word::kStatus, Word::kScore, Word::kLastMessage,
+                            Word::kWhere, Word::kLinesDrawn, Word::kRunTime, Word::kPicture},
+                           language, ",");
+  if (references.size() > 1) csv += "," + std::string(WordOf(Word::kReference, language));
+  csv += "," + Header({Word::kFindings, Word::kFirstFinding, Word::kCopies}, language, ",");
+  csv += "\r\n";
+  for (const ScriptResult& row : rows) {
+    csv += CsvField(row.shown) + "," + std::string(ResultWord(row.result, language)) + "," +
            (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvField(Message(row)) +
            "," + CsvField(row.place) + "," + std::to_string(row.lines_drawn) + "," +
-           std::to_string(row.milliseconds) + "," + CsvField(Picture(row)) + "\r\n";
+           std::to_string(row.milliseconds) + "," + CsvField(row.picture);
+    if (references.size() > 1) csv += "," + CsvField(ReferenceOf(row, references));
+    csv += "," + std::to_string(row.findings) + "," +
+           CsvField(FindingWords(row.first_finding_line, row.first_finding, language)) + "," +
+           CsvField(row.copies) + "\r\n";
   }
   return gbk ? Utf8ToGbk(csv) : "\xEF\xBB\xBF" + csv;
 }
