@@ -40,7 +40,7 @@ int Refuse(const std::string& message) {
 std::optional<std::string> Unavailable(const RenderOptions& options) {
   if (options.check) return "--check is the desktop dravel-render's";
   std::error_code error;
-  if (options.contact_sheet || options.reference ||
+  if (options.contact_sheet || !options.references.empty() ||
       std::filesystem::is_directory(options.script_path, error)) {
     return "folder runs are the desktop dravel-render's";
   }
