@@ -14,6 +14,7 @@
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 #include "canvas/qt_pixels.h"
+#include "canvas/text_painter.h"
 #include "runtime/file_bytes.h"
 
 // The sanitizers' shadow memory needs far more address space than any limit.
@@ -78,7 +79,7 @@ void WritePictures(const RenderOptions& options, const CanvasCore& canvas, Child
 bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ChildReport& report) {
   const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
   if (!canvas) return false;
-  SetUpCanvas(*canvas, options.edge_mode, options.svg_in_folder);
+  SetUpCanvas(*canvas, options, options.svg_in_folder, PaintTextMask);
   const double seconds = options.timeout_seconds.value_or(kChildDefaultTimeoutSeconds);
   const auto started = std::chrono::steady_clock::now();
   const Text script = ScriptOf(bytes, options.encoding);

@@ -98,6 +98,8 @@ std::vector<std::string> RunArguments(const RenderOptions& options) {
       std::to_string(TimeoutSeconds(options)),
       "--count",
       options.run_count,
+      "--pen-width",
+      std::to_string(options.pen_width),
       "--memory-limit",
       std::to_string(options.memory_limit_mb > 0 ? options.memory_limit_mb
                                                  : kChildMemoryMegabytes)};

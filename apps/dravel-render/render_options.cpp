@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "canvas/window_look.h"
+
 namespace dravel {
 
 const char kRenderUsage[] =
@@ -23,6 +25,8 @@ const char kRenderUsage[] =
     "  -n, --count TEXT      content of the run count box (default \"1\")\n"
     "      --size WxH        canvas size in pixels (default 732x420)\n"
     "      --edge MODE       wrap, fence or unbounded (default wrap)\n"
+    "      --pen-width N     the pen's width in pixels, from 1 to 50 (default 1), as\n"
+    "                        the window's settings set it\n"
     "      --encoding ENC    gbk (default), utf-8, or auto (UTF-8 when the bytes start\n"
     "                        with its byte order mark or are UTF-8 with a character of\n"
     "                        more than one byte, GBK otherwise): how to read SCRIPT\n"
@@ -242,6 +246,8 @@ bool ApplyValue(std::string_view name, std::string_view value, RenderOptions& op
     return ParseSort(value, options);
   else if (name == "--jobs")
     return (options.jobs = ParseCount(value, 1, 256).value_or(0)) != 0;
+  else if (name == "--pen-width")
+    return (options.pen_width = ParseCount(value, 1, kWidestWindowPen).value_or(0)) != 0;
   else if (name == "--memory-limit")
     return (options.memory_limit_mb = ParseCount(value, 64, 1 << 20).value_or(0)) != 0;
   else if (name == "--batch-child")
@@ -255,7 +261,7 @@ bool TakesValue(std::string_view name) {
   for (std::string_view known :
        {"-o", "--output", "-n", "--count", "--size", "--edge", "--encoding", "--timeout",
         "--format", "--contact-sheet", "--reference", "--sort", "--jobs", "--memory-limit",
-        "--batch-child", "--batch-image"}) {
+        "--pen-width", "--batch-child", "--batch-image"}) {
     if (name == known) return true;
   }
   return false;
@@ -265,6 +271,7 @@ bool TakesValue(std::string_view name) {
 // say it.
 std::string ExpectedValue(std::string_view name) {
   if (name == "--timeout") return " (seconds, from 0 to 1000000)";
+  if (name == "--pen-width") return " (pixels, from 1 to " + std::to_string(kWidestWindowPen) + ")";
   if (name == "--size") return " (WxH, each side from 1 to " + std::to_string(kMaxSide) + ")";
   return {};
 }
