@@ -2,8 +2,9 @@
 // bench folder, the wall time and peak memory of the whole dravel-render
 // process, the in-process run on the canvas dravel-render sets up, the frame
 // compose time, the stop latency, and the raw-buffer limit with our ratio to
-// it. With --soak: ten million moves through dravel-render with its resident
-// memory sampled, an endless count of passes, and stops during a long run.
+// it; then an empty script's whole process, median of 200. With --soak: ten
+// million moves through dravel-render with its resident memory sampled, an
+// endless count of passes, and stops during a long run.
 #include <unistd.h>
 #include <QGuiApplication>
 #include <algorithm>
@@ -35,6 +36,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kWidth = 732, kHeight = 420;
 constexpr int kProcessRuns = 5;
 constexpr int kStops = 40;
+constexpr int kEmptyScriptRuns = 200;
 
 double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
@@ -160,6 +162,22 @@ void PrintRow(const Row& row) {
               stops);
 }
 
+// An empty script as a whole process writing its PNG: what starting
+// dravel-render costs, Qt left unloaded.
+void PrintEmptyScript(const std::string& render) {
+  const fs::path dir = fs::temp_directory_path() / ("dravel-empty-" + std::to_string(getpid()));
+  fs::create_directories(dir);
+  const fs::path script = dir / "empty.dvg";
+  std::ofstream(script, std::ios::binary).flush();
+  const std::string png = (dir / "empty.png").string();
+  std::vector<double> walls;
+  for (int i = 0; i < kEmptyScriptRuns; ++i)
+    walls.push_back(RunProcess({render, "-o", png, script.string()}).wall_seconds * 1e3);
+  std::printf("\nempty script, whole process (dravel-render -o PNG), median of %d: %.2f ms\n",
+              kEmptyScriptRuns, Median(walls));
+  fs::remove_all(dir);
+}
+
 int Report(const std::string& render, const fs::path& workloads) {
   const std::vector<fs::path> scripts = Workloads(workloads);
   std::printf(
@@ -179,6 +197,7 @@ int Report(const std::string& render, const fs::path& workloads) {
     PrintRow(row);
     std::fflush(stdout);
   }
+  PrintEmptyScript(render);
   return 0;
 }
 

@@ -11,6 +11,8 @@ namespace dravel {
 
 inline constexpr uint32_t kWindowPenColour = 0x00FF00;  // 0x00BBGGRR
 inline constexpr uint32_t kWindowBackgroundColour = 0x606060;
+// The widest pen the window's settings offer.
+inline constexpr int kWidestWindowPen = 50;
 
 inline void SetWindowLook(Canvas& canvas, EdgeMode edge_mode) {
   canvas.SetEdgeMode(edge_mode);

@@ -1,7 +1,7 @@
 # Installs the build into a fresh PREFIX and checks that the desktop files,
 # the icon and the programs land where desktops look for them, and that the
 # install brought the desktop's caches up to date where their tools exist.
-# Run as: cmake -DBUILD_DIR=... -DPREFIX=... -P check_install.cmake
+# Run as: cmake -DBUILD_DIR=... -DPREFIX=... -DLIBDIR=lib... -P check_install.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
   RESULT_VARIABLE result OUTPUT_QUIET)
@@ -26,6 +26,7 @@ endfunction()
 
 expect_file(bin/dravel)
 expect_file(bin/dravel-render)
+expect_file(${LIBDIR}/dravel/libdravel-text.so)
 expect_text(share/applications/dravel.desktop "Exec=dravel %f")
 expect_text(share/applications/dravel.desktop "MimeType=text/x-dravel-script;")
 expect_text(share/applications/dravel.desktop "Icon=dravel")
@@ -35,6 +36,14 @@ expect_text(share/icons/hicolor/scalable/apps/dravel.svg "<svg")
 expect_text(share/dravel/guide/index.html "<meta charset=\"GBK\">")
 expect_file(share/dravel/guide/pictures/example-0.png)
 expect_file(share/dravel/guide/pictures/checker.png)
+
+# The installed dravel-render finds its text library where the install put it.
+file(WRITE "${PREFIX}/text.dvg" "settext Dravel\r\n")
+execute_process(COMMAND "${PREFIX}/bin/dravel-render" -o "${PREFIX}/text.png" "${PREFIX}/text.dvg"
+  RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "the installed dravel-render cannot write text (${result}): ${errors}")
+endif()
 
 # The caches the install writes when the tools are there.
 find_program(update_mime update-mime-database NO_CACHE)

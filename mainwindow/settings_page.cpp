@@ -10,6 +10,7 @@
 #include "canvas/qt_pixels.h"
 #include "canvas/sprite_frames.h"
 #include "canvas/turtle_canvas.h"
+#include "canvas/window_look.h"
 #include "interpreter/run_pacer.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/run_controller.h"
@@ -40,7 +41,6 @@ constexpr std::array<const char*, 3> kEdgeModes = {
 constexpr std::array<int32_t, 12> kColours = {0x000000, 0xFFFFFF, 0x0000FF, 0x00A000,
                                               0xFF0000, 0x00FFFF, 0xFF00FF, 0xFFFF00,
                                               0x0080FF, 0x808080, 0x800080, 0x004080};
-constexpr int kWidestPen = 50;
 constexpr int kMaxFrameInterval = 2000;
 constexpr QSize kSwatch(28, 14);
 
@@ -123,7 +123,7 @@ void SettingsPage::BuildPenAndEdge() {
   Label(tr("画笔宽度："), 8, 104);
   pen_width_ = new QSpinBox;
   pen_width_->setObjectName(QStringLiteral("pen_width"));
-  pen_width_->setRange(1, kWidestPen);
+  pen_width_->setRange(1, kWidestWindowPen);
   pen_width_->setValue(NumberOf(canvas_.GetProperty(TurtleCanvas::kPenWidth)));
   connect(pen_width_, &QSpinBox::valueChanged, this,
           [this](int width) { canvas_.SetProperty(TurtleCanvas::kPenWidth, width); });

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include "runtime/gbk_codec.h"
@@ -61,6 +62,86 @@ TEST(DravelRender, WritesTheCanvasAndTheTurtleState) {
   EXPECT_EQ(image.pixelColor(416, 260), background);
   EXPECT_EQ(image.pixelColor(5, 5), background);
   fs::remove(png);
+}
+
+TEST(DravelRender, DrawsWithThePenWidthGiven) {
+  const fs::path script = TempFile("line.dvg");
+  std::ofstream(script, std::ios::binary) << "go 100\r\n";
+  const struct {
+    const char* width;
+    int half;  // the columns either side of the line's own that it covers
+  } cases[] = {{"1", 0}, {"7", 3}, {"49", 24}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.width);
+    const fs::path png = TempFile("line.png");
+    ASSERT_EQ(Render("--pen-width " + std::string(c.width) + " -o " + png.string() + " " +
+                     script.string())
+                  .status,
+              0);
+    const QImage image(QString::fromStdString(png.string()));
+    // The line runs up from the centre (366, 210).
+    for (const int side : {-1, 1}) {
+      EXPECT_EQ(image.pixelColor(366 + side * c.half, 160), QColor(0, 255, 0));
+      EXPECT_EQ(image.pixelColor(366 + side * (c.half + 1), 160), QColor(96, 96, 96));
+    }
+    fs::remove(png);
+  }
+  fs::remove(script);
+}
+
+// Which files `arguments` makes dravel-render open, by strace's log; nullopt
+// without strace.
+std::optional<std::string> OpenedFiles(const std::string& arguments, int& status) {
+  if (RunCommand("command -v strace >/dev/null").status != 0) return std::nullopt;
+  const fs::path log = TempFile("strace.log");
+  status = RunCommand("strace -f -qq -e trace=open,openat -o " + log.string() + " " +
+                      DRAVEL_RENDER + " " + arguments + " >/dev/null 2>&1")
+               .status;
+  const std::string opened = ReadAll(log);
+  fs::remove(log);
+  return opened;
+}
+
+TEST(DravelRender, OpensQtOnlyForAScriptThatWritesText) {
+  const fs::path lines = TempFile("lines.dvg"), text = TempFile("text.dvg");
+  const fs::path png = TempFile("text.png");
+  std::ofstream(lines, std::ios::binary) << "go 100\r\n";
+  std::ofstream(text, std::ios::binary) << "settext Dravel\r\n";
+  int status = -1;
+  const std::optional<std::string> without =
+      OpenedFiles("-o " + png.string() + " " + lines.string(), status);
+  if (!without) GTEST_SKIP() << "strace is not installed (scripts/install-deps installs it)";
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(without->find("libQt6"), std::string::npos) << *without;
+
+  const std::string with = *OpenedFiles("-o " + png.string() + " " + text.string(), status);
+  EXPECT_EQ(status, 0);
+  EXPECT_NE(with.find("libdravel-text.so"), std::string::npos);
+  EXPECT_NE(with.find("libQt6Gui"), std::string::npos);
+  const QImage image(QString::fromStdString(png.string()));
+  bool inked = false;  // the text is all there is to draw
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) inked |= image.pixelColor(x, y) == QColor(0, 255, 0);
+  EXPECT_TRUE(inked);
+  for (const fs::path& file : {lines, text, png}) fs::remove(file);
+}
+
+TEST(DravelRender, WithoutItsLibraryRefusesTextAndRunsTheRest) {
+  const fs::path alone = TempFile("alone");
+  fs::create_directories(alone);
+  fs::copy_file(DRAVEL_RENDER, alone / "dravel-render");
+  const fs::path lines = alone / "lines.dvg", text = alone / "text.dvg";
+  std::ofstream(lines, std::ios::binary) << "go 100\r\n";
+  std::ofstream(text, std::ios::binary) << "settext Dravel\r\n";
+  const std::string program = (alone / "dravel-render").string();
+  EXPECT_EQ(RunCommand(program + " " + lines.string()).status, 0);
+  const Result refused = RunCommand(program + " " + text.string() + " 2>&1");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_TRUE(refused.out.starts_with("dravel-render: cannot load the text library: "))
+      << refused.out;
+  EXPECT_EQ(RunCommand(program + " " + alone.string() + " 2>/dev/null").status, 2)
+      << "a folder run needs the library too";
+  fs::remove_all(alone);
 }
 
 TEST(DravelRender, HonoursSizeEdgeAndCount) {
@@ -240,6 +321,9 @@ TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
       "--edge round x.dvg",
       "--encoding latin1 x.dvg",
       "--timeout -1 x.dvg",
+      "--pen-width 0 x.dvg",
+      "--pen-width 51 x.dvg",
+      "--pen-width=2.5 x.dvg",
       "--frobnicate x.dvg",
       "a.dvg b.dvg",
       "/nonexistent/script.dvg",

@@ -67,7 +67,7 @@ TEST(RunOnCanvas, AZeroTimeoutStopsTheRunBeforeItsFirstCommand) {
     SCOPED_TRACE(attempt);
     const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(100, 100);
     ASSERT_NE(canvas, nullptr);
-    SetUpCanvas(*canvas, EdgeMode::Wrap, false);
+    SetUpCanvas(*canvas, RenderOptions{}, false, {});
     const RunOutcome outcome =
         RunOnCanvas(RenderOptions{}, "go 10\r\n", *canvas, std::chrono::milliseconds(0), true);
     EXPECT_TRUE(outcome.stopped);

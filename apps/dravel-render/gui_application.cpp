@@ -1,38 +1,45 @@
 #include "apps/dravel-render/gui_application.h"
 
 #include <QGuiApplication>
+#include <iostream>
 #include <memory>
 
-#include "interpreter/command_table.h"
-#include "runtime/text.h"
+#include "apps/dravel-render/text_library.h"
 
 namespace dravel {
 namespace {
 
-int* kept_argc = nullptr;
-char** kept_argv = nullptr;
+// The application's command line: the program's name alone, since Qt takes
+// no options from dravel-render's.
+int kept_argc = 1;
+char kept_name[] = "dravel-render";
+char* kept_argv[] = {kept_name, nullptr};
 std::unique_ptr<QGuiApplication> application;
+
+// Qt's own notes (such as a missing runtime directory) are noise in batch
+// output; only its errors reach standard error.
+void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << "\n";
+}
 
 }  // namespace
 
-void KeepCommandLine(int& argc, char** argv) {
-  kept_argc = &argc;
-  kept_argv = argv;
+void PrepareQt() {
+  // Headless by design: no display is needed or used.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(QtMessages);
 }
 
 void StartGuiApplication() {
   if (application != nullptr) return;
-  Q_ASSERT(kept_argc != nullptr);
-  application = std::make_unique<QGuiApplication>(*kept_argc, kept_argv);
+  PrepareQt();
+  application = std::make_unique<QGuiApplication>(kept_argc, kept_argv);
 }
 
 void EndGuiApplication() { application.reset(); }
 
 void StartGuiApplicationFor(std::string_view gbk_script) {
-  const CommandRow& text = RowOf(CommandAction::kWriteText);
-  if (FindText(gbk_script, text.keyword) > 0 || FindText(gbk_script, text.alias, {}, true) > 0) {
-    StartGuiApplication();
-  }
+  if (MayWriteText(gbk_script)) StartGuiApplication();
 }
 
 }  // namespace dravel

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "canvas/window_look.h"
+
 namespace dravel {
 
 const char kRenderVersion[] = "dravel-render " DRAVEL_VERSION "\n";
@@ -165,6 +167,10 @@ bool ParseJobs(std::string_view text, RenderOptions& options) {
   return (options.jobs = ParseCount(text, 1, 256).value_or(0)) != 0;
 }
 
+bool ParsePenWidth(std::string_view text, RenderOptions& options) {
+  return (options.pen_width = ParseCount(text, 1, kWidestWindowPen).value_or(0)) != 0;
+}
+
 bool ParseMemoryLimit(std::string_view text, RenderOptions& options) {
   return (options.memory_limit_mb = ParseCount(text, 64, 1 << 20).value_or(0)) != 0;
 }
@@ -195,6 +201,8 @@ struct OptionRow {
 
 constexpr std::string_view kSizeExpected = "WxH, each side from 1 to 8192";
 static_assert(kMaxSide == 8192);
+constexpr std::string_view kPenWidthExpected = "pixels, from 1 to 50";
+static_assert(kWidestWindowPen == 50);
 
 const OptionRow kOptions[] = {
     {"-o", "--output", "FILE", kScript | kFolder,
@@ -223,6 +231,10 @@ const OptionRow kOptions[] = {
      ToChild::kAsGiven, ParseSize, kSizeExpected},
     {"", "--edge", "MODE", kScript | kFolder, "wrap, fence or unbounded (default wrap)", "",
      ToChild::kAsGiven, ParseEdge},
+    {"", "--pen-width", "N", kScript | kFolder,
+     "the pen's width in pixels, from 1 to 50 (default 1), as\n"
+     "the window's settings set it",
+     "", ToChild::kAsGiven, ParsePenWidth, kPenWidthExpected},
     {"", "--encoding", "ENC", kScript | kFolder | kCheck,
      "gbk, utf-8, or auto (UTF-8 when the bytes start with\n"
      "its byte order mark or are UTF-8 with a character of\n"

@@ -35,6 +35,7 @@ struct RenderOptions {
   int width = 732;
   int height = 420;
   EdgeMode edge_mode = EdgeMode::Wrap;
+  int pen_width = 1;  // 1 to kWidestWindowPen, as the window's settings allow
   ScriptEncoding encoding = ScriptEncoding::kGbk;
   bool encoding_given = false;
   bool print_state = false;

@@ -2,9 +2,8 @@
 
 #include <tuple>
 
+#include "apps/dravel-render/render_entry.h"
 #include "apps/dravel-render/render_host.h"
-#include "canvas/text_painter.h"
-#include "canvas/window_look.h"
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_driver.h"
@@ -12,11 +11,12 @@
 
 namespace dravel {
 
-void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode, bool record) {
+void SetUpCanvas(CanvasCore& canvas, const RenderOptions& options, bool record,
+                 const TextMaskPainter& text) {
   canvas.Turtle().Clear();
   auto locked = canvas.Lock();
-  SetWindowLook(*locked, edge_mode);
-  locked->SetTextPainter(PaintTextMask);
+  SetRenderLook(*locked, options);
+  locked->SetTextPainter(text);
   locked->KeepRecord(record);
 }
 

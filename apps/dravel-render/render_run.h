@@ -11,6 +11,7 @@
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_text.h"
 #include "canvas/canvas_core.h"
+#include "canvas/text_mask.h"
 #include "runtime/text.h"
 
 namespace dravel {
@@ -27,10 +28,12 @@ struct RunOutcome {
 // "line 3, body item 2"; empty when it points nowhere.
 std::string PlaceText(const RunOutcome& outcome);
 
-// Sets `canvas` up as the main window's (cleared, the chosen edge mode, text
-// set as the window sets it), keeping the drawing record when `record` (an
-// SVG is written from it).
-void SetUpCanvas(CanvasCore& canvas, EdgeMode edge_mode, bool record);
+// Sets `canvas` up as the main window's (cleared, the options' edge mode and
+// pen width, text set by `text`: the window's painter, or none when the
+// script writes no text), keeping the drawing record when `record` (an SVG is
+// written from it).
+void SetUpCanvas(CanvasCore& canvas, const RenderOptions& options, bool record,
+                 const TextMaskPainter& text);
 
 // Runs `script` (GBK) on `canvas` with the options' run count and timeout,
 // waiting at 延时 lines when `keep_delays`. A zero timeout stops the run

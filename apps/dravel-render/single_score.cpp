@@ -10,6 +10,7 @@
 #include "apps/dravel-render/render_text.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/script_result.h"
+#include "apps/dravel-render/text_library.h"
 #include "canvas/picture_export.h"
 #include "runtime/gbk_codec.h"
 
@@ -31,9 +32,19 @@ PixelImage RunReference(const RenderOptions& options, const std::string& path) {
     Refused(CanvasRefusal(options));
     return {};
   }
-  SetUpCanvas(*canvas, options.edge_mode, false);
-  const RunOutcome outcome =
-      RunOnCanvas(options, ScriptOf(*bytes, options.encoding), *canvas, TimeoutOf(options), false);
+  const Text script = ScriptOf(*bytes, options.encoding);
+  TextMaskPainter text;
+  if (MayWriteText(script)) {
+    std::string refusal;
+    std::optional<TextMaskPainter> painter = LoadTextPainter(refusal);
+    if (!painter) {
+      Refused(refusal);
+      return {};
+    }
+    text = std::move(*painter);
+  }
+  SetUpCanvas(*canvas, options, false, text);
+  const RunOutcome outcome = RunOnCanvas(options, script, *canvas, TimeoutOf(options), false);
   if (outcome.exit_status != 0) {
     Refused("the reference " + path +
             " does not end with 程序调试完毕！: " + GbkToUtf8(LastHintLine(outcome.hint)));

@@ -1,13 +1,14 @@
 // dravel-render-web: dravel-render's single-script contract (the hint text,
 // the exit status, --state, the PNG) on the web edition's WebAssembly build,
-// run by node. Folder mode, --check and SVG stay with the desktop program.
+// run by node, through dravel-render's own entry (render_entry.h) on a canvas
+// of its own. Folder mode, --check and SVG stay with the desktop program.
 #include <emscripten.h>
 
 #include <chrono>
-#include <filesystem>
 #include <iostream>
 #include <stop_token>
 
+#include "apps/dravel-render/render_entry.h"
 #include "apps/dravel-render/render_host.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_text.h"
@@ -39,39 +40,41 @@ int Refuse(const std::string& message) {
 
 std::optional<std::string> Unavailable(const RenderOptions& options) {
   if (options.check) return "--check is the desktop dravel-render's";
-  std::error_code error;
-  if (options.contact_sheet || !options.references.empty() ||
-      std::filesystem::is_directory(options.script_path, error)) {
+  if (options.contact_sheet || !options.references.empty() || IsFolder(options.script_path)) {
     return "folder runs are the desktop dravel-render's";
   }
-  if (options.output_path && *options.output_path != "-") {
-    if (auto refused = RefusedExtension(*options.output_path, {".png"})) return refused;
-  }
-  return std::nullopt;
+  return RefusedOutputs(options, false, {".png"});
 }
 
-bool WriteOutput(const std::string& path, const std::string& png) {
-  if (path == "-") {
-    std::cout.write(png.data(), std::streamsize(png.size()));
-    std::cout.flush();
-    return bool(std::cout);
+// The node command's own canvas on its one thread: the timeout is asked for
+// wherever the run asks for its stop.
+class NodeEdition final : public RenderEdition {
+ public:
+  std::optional<std::string> Prepare(const RenderOptions& options, const Text&) override {
+    canvas_ = WebCanvas(options.width, options.height, options.edge_mode);
+    if (!canvas_) return CanvasRefusal(options);
+    SetRenderLook(*canvas_, options);
+    return std::nullopt;
   }
-  return TryWriteFileBytes(path,
-                           std::span(reinterpret_cast<const uint8_t*>(png.data()), png.size()))
-      .Ok();
-}
+  Text Run(const RenderOptions& options, const Text& script) override;
+  TurtleState State() override { return canvas_->StateOf(0); }
+  // References are refused before the run (Unavailable).
+  int Score(const RenderOptions&, std::ostream&) override { return 0; }
+  std::string Picture(const RenderOptions& options) override {
+    return CanvasPng(*canvas_, options.paint_turtles);
+  }
+  bool Write(const std::string& path, const std::string& bytes) override {
+    return TryWriteFileBytes(
+               path, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()))
+        .Ok();
+  }
 
-int Render(const RenderOptions& options) {
-  const std::optional<std::string> bytes =
-      ReadScriptBytes(options.script_path, "dravel-render-web");
-  if (!bytes) return 2;
-  const Text script = ScriptOf(*bytes, options.encoding);
-  const std::unique_ptr<Canvas> canvas =
-      WebCanvas(options.width, options.height, options.edge_mode);
-  if (!canvas) return Refuse(CanvasRefusal(options));
+ private:
+  std::unique_ptr<Canvas> canvas_;
+};
+
+Text NodeEdition::Run(const RenderOptions& options, const Text& script) {
   RenderHost host(script, Utf8ToGbk(options.run_count));
-
-  // One thread: the timeout is asked for wherever the run asks for its stop.
   // A zero timeout is pressed before the run starts, as the desktop's is.
   const std::optional<std::chrono::milliseconds> timeout = TimeoutOf(options);
   std::optional<Clock::time_point> deadline;
@@ -79,7 +82,7 @@ int Render(const RenderOptions& options) {
   std::stop_source stop;
   if (timeout && timeout->count() <= 0) stop.request_stop();
   stop.set_poll([&] { return deadline && Clock::now() >= *deadline; });
-  canvas->SetCheckpoint([&] { return !stop.stop_requested(); });
+  canvas_->SetCheckpoint([&] { return !stop.stop_requested(); });
   SetDelayHook([&](int ms, std::stop_token) {
     auto wait = std::chrono::milliseconds(ms);
     if (deadline)
@@ -88,25 +91,14 @@ int Render(const RenderOptions& options) {
     if (wait.count() > 0) NodeSleep(int(wait.count()));
   });
 
-  RunContext context{canvas->Turtle(), host, stop.get_token()};
+  RunContext context{canvas_->Turtle(), host, stop.get_token()};
   context.keep_delays = options.keep_delays.value_or(true);
   RunScript({script, host.RunCountText()}, context);
   if (stop.stop_requested()) host.AppendHint({}, Text(messages::kRunStopped));
-
-  const Text hint = host.Hint();
-  const bool picture_out = options.output_path == "-";
-  std::ostream& text = picture_out ? std::cerr : std::cout;
-  text << HintForOutput(hint, options.gbk_output);
-  if (options.print_state) text << StateLine(canvas->StateOf(0));
-  text.flush();
-  if (options.output_path) {
-    const std::string png = CanvasPng(*canvas, options.paint_turtles);
-    if (png.empty()) return Refuse(PictureRefusal(*options.output_path));
-    if (!WriteOutput(*options.output_path, png)) {
-      return Refuse("cannot write " + *options.output_path);
-    }
-  }
-  return hint.ends_with(messages::kRunDone) ? 0 : 1;
+  // Neither may outlive the run's stop and deadline.
+  canvas_->SetCheckpoint({});
+  SetDelayHook({});
+  return host.Hint();
 }
 
 int Main(int argc, char** argv) {
@@ -126,7 +118,8 @@ int Main(int argc, char** argv) {
   }
   const auto& options = std::get<RenderOptions>(parsed);
   if (const auto refused = Unavailable(options)) return Refuse(*refused);
-  return Render(options);
+  NodeEdition edition;
+  return Render(options, "dravel-render-web", edition);
 }
 
 }  // namespace
