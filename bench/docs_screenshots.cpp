@@ -20,8 +20,8 @@
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/example_chooser.h"
 #include "mainwindow/find_bar.h"
-#include "mainwindow/line_number_editor.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/script_editor.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/translations.h"
 #include "runtime/gbk_codec.h"
@@ -56,7 +56,7 @@ void CheckerMarks(MainWindow& window) {
       " //这几行各有一个小错误：\r\n重复 4 【前进 100｜右转 90】\r\n前近 100\r\n前进　100\r\n"
       "重复 0 【前进 10】"));
   Settle();
-  LineNumberEditor& editor = window.ScriptEditor();
+  ScriptEditor& editor = window.ScriptEditor();
   editor.setTextCursor(QTextCursor(editor.document()->findBlockByNumber(1)));
   window.grab().save(out_folder + "/checker.png");
 }
@@ -67,7 +67,7 @@ void MarkedLine(MainWindow& window) {
       Utf8ToGbk(" //画一个正方形：\r\n抬笔\r\n置坐标 -50 -50\r\n落笔\r\n"
                 "重复 4 【前进 100，右转 90】\r\n写文字 正方形"));
   Settle();
-  LineNumberEditor& editor = window.ScriptEditor();
+  ScriptEditor& editor = window.ScriptEditor();
   editor.setTextCursor(QTextCursor(editor.document()->lastBlock()));
   editor.grab().save(out_folder + "/marked-line.png");
 }

@@ -23,8 +23,8 @@
 #include "interpreter/messages.h"
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/edit_box.h"
-#include "mainwindow/line_number_editor.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/script_editor.h"
 #include "mainwindow/source_files.h"
 #include "runtime/gbk_codec.h"
 
@@ -179,7 +179,7 @@ void Keystrokes(MainWindow& window) {
   const char* lines[] = {
       "前进 100", "重复 4 【前进 100|右转 90】", "前近 5", "画圆 50", " //注释", "置坐标 10  20"};
   for (int i = 0; i < 10000; ++i) script += Utf8ToGbk(lines[i % 6]) + "\r\n";
-  LineNumberEditor& editor = window.ScriptEditor();
+  ScriptEditor& editor = window.ScriptEditor();
   editor.SetContent(script);
   QApplication::processEvents();
   std::vector<double> times;
@@ -217,7 +217,7 @@ void EditAndPage(MainWindow& window, const char* path) {
   const Clock::time_point start = Clock::now();
   window.Files().OpenPath(QString::fromLocal8Bit(path));
   QApplication::processEvents();
-  LineNumberEditor& editor = window.ScriptEditor();
+  ScriptEditor& editor = window.ScriptEditor();
   editor.setFocus();
   editor.moveCursor(QTextCursor::Start);
   const auto press = [&](int key, const QString& text) {

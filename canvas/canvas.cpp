@@ -140,18 +140,24 @@ void Canvas::EraseInk() {
   std::fill_n(ink.pixels, layers_.PixelCount(), PixelOf(kKeyColour));
   lines_drawn_ = 0;
   if (record_) record_->Reset({Width(), Height()});
-  Rebuild();
+  // No ink is left to copy onto the background.
+  LayBackground();
+  RequestRepaint(true);
 }
 
 void Canvas::RefreshBackground() { Rebuild(); }
 
 void Canvas::Rebuild() {
+  LayBackground();
+  CopyKeyed(layers_.VisibleTarget(), layers_.Ink(), 0, 0, PixelOf(kKeyColour));
+  RequestRepaint(true);
+}
+
+void Canvas::LayBackground() {
   ++look_version_;
   const PixelTarget visible = layers_.VisibleTarget();
   std::fill_n(visible.pixels, layers_.PixelCount(), PixelOf(background_colour_));
   LayOutPicture(visible, picture_, PictureModeOf(picture_mode_));
-  CopyKeyed(visible, layers_.Ink(), 0, 0, PixelOf(kKeyColour));
-  RequestRepaint(true);
 }
 
 void Canvas::PaintInto(const PixelTarget& frame) const {

@@ -152,7 +152,9 @@ class Canvas final : private DrawingSurface {
 
   bool Continue();
   void LayMask(const TextMask& mask);
+  // The visible layer anew: the background colour and picture, then the ink.
   void Rebuild();
+  void LayBackground();  // Rebuild without the ink
 
   CanvasLayers layers_;
   TurtleModel model_;

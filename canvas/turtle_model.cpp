@@ -96,8 +96,12 @@ void TurtleModel::Segment(TurtlePoint from, TurtlePoint to) {
   if (Current().pen == 0) surface_.DrawSegment(from, to);
 }
 
-void TurtleModel::Forward(double distance) {
-  Advance(distance);
+void TurtleModel::Forward(double distance) { Move(distance, true); }
+
+// `asked`: the checkpoint was asked a moment ago, as the gate of an operation
+// does; a move inside a longer operation asks first.
+void TurtleModel::Move(double distance, bool asked) {
+  if (asked || Continue()) Advance(distance);
   RefreshSprite();
   last_target_ = {Current().x, Current().y};
   wrap_pending_ = false;
@@ -107,7 +111,9 @@ void TurtleModel::Back(double distance) { Forward(-distance); }
 
 void TurtleModel::Advance(double distance) {
   if (wrap_depth_ > kMaxWrapDepth || !std::isfinite(distance)) return;
-  if (!Continue()) return;
+  // The first piece was asked for by the caller; each further piece of a
+  // wrap chain asks.
+  if (wrap_depth_ > 0 && !Continue()) return;
   DepthGuard guard(wrap_depth_);
   TurtleState& turtle = Current();
   if (edge_mode_ == EdgeMode::Fence) StandInsideFence(turtle);
@@ -312,20 +318,20 @@ void TurtleModel::Rectangle(double width, double height) {
   const bool fenced = edge_mode_ == EdgeMode::Fence;
   if (fenced) edge_mode_ = EdgeMode::Unbounded;
   PenUp();
-  Forward(width / 2);
+  Move(width / 2, false);
   TurnLeft(90);
-  Forward(height / 2);
+  Move(height / 2, false);
   TurnRight(90);
   PenDown();
   for (int side = 0; side < 4; ++side) {
     TurnRight(90);
-    Forward(side % 2 == 0 ? height : width);
+    Move(side % 2 == 0 ? height : width, false);
   }
   PenUp();
   TurnRight(90);
-  Forward(height / 2);
+  Move(height / 2, false);
   TurnRight(90);
-  Forward(width / 2);
+  Move(width / 2, false);
   TurnRight(180);
   PenDown();
   if (fenced) edge_mode_ = EdgeMode::Fence;

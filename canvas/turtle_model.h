@@ -106,6 +106,7 @@ class TurtleModel final : public TurtleOperations {
   void RefreshSprite();
   void Segment(TurtlePoint from, TurtlePoint to);
   void StandInsideFence(TurtleState& turtle) const;
+  void Move(double distance, bool asked);
   void Advance(double distance);
   bool CrossBorder(int axis, double border, TurtlePoint start, TurtlePoint target, double distance);
   void MoveTo(TurtlePoint point);

@@ -28,10 +28,9 @@ bool RunDriver::StartRun() {
   }
   host_.DisableRunButton();
   RunInput input{host_.EditorText(), host_.RunCountText()};
-  auto session = std::make_shared<RunSession>();
-  session_ = session;
-  current_run_ = StartThread([this, session, input = std::move(input), keep_delays = keep_delays_](
-                                 std::stop_token) { RunThreadMain(*session, input, keep_delays); });
+  current_run_ =
+      StartThread([this, input = std::move(input), keep_delays = keep_delays_](
+                      const RunSession& session) { RunThreadMain(session, input, keep_delays); });
   if (current_run_ != nullptr) return true;
   host_.EnableRunButton({});
   return false;
@@ -61,15 +60,11 @@ void RunDriver::RunThreadMain(const RunSession& session, const RunInput& input, 
 }
 
 bool RunDriver::EndCurrentRun() {
-  return EndThread(current_run_, [this](const std::function<void()>& request_thread_stop) {
-    host_.UnderEffectsLock([&] {
-      canvas_.UnderDrawingLock([&] {
-        // The thread is marked ended first: once its session is stopped it
-        // may return at once, and must not count as a run that ended by itself.
-        request_thread_stop();
-        session_->Stop();
-      });
-    });
+  // The thread is marked ended before its session is stopped (EndThread): a
+  // stopped run may return at once, and must not count as one that ended by
+  // itself.
+  return EndThread(current_run_, [this](const std::function<void()>& stop) {
+    host_.UnderEffectsLock([&] { canvas_.UnderDrawingLock(stop); });
   });
 }
 

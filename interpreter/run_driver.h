@@ -56,7 +56,6 @@ class RunDriver {
   RunCanvas& canvas_;
   RunPacer* pacer_ = nullptr;
   bool keep_delays_ = true;
-  std::shared_ptr<RunSession> session_;
   ThreadReference current_run_;
 };
 

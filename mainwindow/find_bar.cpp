@@ -9,7 +9,7 @@
 #include <QTextBlock>
 #include <QToolButton>
 
-#include "mainwindow/line_number_editor.h"
+#include "mainwindow/script_editor.h"
 
 namespace dravel {
 namespace {
@@ -33,7 +33,7 @@ QLineEdit* WordsEdit(QWidget* parent) {
 
 }  // namespace
 
-FindBar::FindBar(LineNumberEditor& editor, QWidget* parent)
+FindBar::FindBar(ScriptEditor& editor, QWidget* parent)
     : QWidget(parent),
       editor_(editor),
       words_(WordsEdit(this)),

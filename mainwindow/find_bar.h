@@ -15,13 +15,13 @@ class QPushButton;
 
 namespace dravel {
 
-class LineNumberEditor;
+class ScriptEditor;
 
 class FindBar : public QWidget {
   Q_OBJECT
 
  public:
-  explicit FindBar(LineNumberEditor& editor, QWidget* parent = nullptr);
+  explicit FindBar(ScriptEditor& editor, QWidget* parent = nullptr);
 
   // Shows the bar (the replace row too for OpenReplace) with the editor's
   // one-line selection as the words, focused and selected.
@@ -62,7 +62,7 @@ class FindBar : public QWidget {
   void Say(const QString& status, bool trouble = false);
   void BuildRows();
 
-  LineNumberEditor& editor_;
+  ScriptEditor& editor_;
   QLineEdit* words_;
   QLineEdit* replacement_;
   QCheckBox* match_case_;

@@ -4,7 +4,6 @@
 #include <QTextCursor>
 #include <cassert>
 
-#include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
 
 namespace dravel {

@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "mainwindow/hint_box.h"
-#include "mainwindow/line_number_editor.h"
+#include "mainwindow/script_editor.h"
 #include "runtime/text.h"
 
 class QLabel;
@@ -50,7 +50,7 @@ class MainWindow : public QWidget {
   IntegerBox& RunCountBox() const { return *run_count_; }
   TabControl& Tabs() const { return *tabs_; }
   SourceFiles& Files() const { return *files_; }
-  LineNumberEditor& ScriptEditor() const { return *editor_; }
+  dravel::ScriptEditor& ScriptEditor() const { return *editor_; }
   RunController& Runs() const { return *runs_; }
   ScriptMarks& Marks() const { return *marks_; }
   SettingsPage& Settings() const { return *settings_; }
@@ -97,7 +97,7 @@ class MainWindow : public QWidget {
 
   TurtleCanvas* canvas_ = nullptr;
   TabControl* tabs_ = nullptr;
-  LineNumberEditor* editor_ = nullptr;
+  dravel::ScriptEditor* editor_ = nullptr;
   EditBox* help_ = nullptr;
   dravel::HintBox* hint_ = nullptr;
   IntegerBox* run_count_ = nullptr;

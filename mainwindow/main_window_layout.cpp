@@ -9,9 +9,9 @@
 #include "mainwindow/find_bar.h"
 #include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
-#include "mainwindow/line_number_editor.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/qt_text.h"
+#include "mainwindow/script_editor.h"
 #include "mainwindow/tab_control.h"
 #include "mainwindow/window_texts.h"
 #include "runtime/runtime_error.h"
@@ -107,7 +107,7 @@ void MainWindow::BuildTabPages() {
   const int help_page = tabs_->AddPage(FromGbk(texts::kPageHelp));
   tabs_->AddPage(FromGbk(texts::kPageSettings));
 
-  editor_ = MakeTextBox<LineNumberEditor>("编辑框_命令输入", false);
+  editor_ = MakeTextBox<dravel::ScriptEditor>("编辑框_命令输入", false);
   editor_->setFont(SongFont());
   editor_->SetContent(ResourceText(":/texts/example_script.txt"));
   tabs_->Place(editor_, script_page, kEditorArea);

@@ -10,6 +10,18 @@ QString FromGbk(const Text& gbk) { return QString::fromStdString(GbkToUtf8(gbk))
 
 int GbkWidthOf(QChar c) { return c.unicode() < 0x80 || IsKeptByte(c.unicode()) ? 1 : 2; }
 
+std::pair<int, int> CharacterRange(const QString& line, ByteRange range) {
+  int bytes = 0;
+  int begin = -1;
+  int position = 0;
+  for (; position < line.size() && bytes < range.end; ++position) {
+    if (begin < 0 && bytes >= range.begin) begin = position;
+    bytes += GbkWidthOf(line[position]);
+  }
+  if (begin < 0) begin = position;
+  return {begin, position};
+}
+
 QString ToWidgetText(const Text& gbk) {
   return Utf8ToWidgetText(GbkToUtf8(gbk, UndecodableBytes::kKeep));
 }

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <QString>
+#include <utility>
 
+#include "interpreter/run_location.h"
 #include "runtime/text.h"
 
 namespace dravel {
@@ -15,6 +17,9 @@ QString FromGbk(const Text& gbk);
 // The GBK bytes one widget character takes: 1 below 0x80 and for a kept
 // undecodable byte (gbk_codec.h), 2 for any other.
 int GbkWidthOf(QChar c);
+
+// The GBK byte range `range` of `line` as character positions in `line`.
+std::pair<int, int> CharacterRange(const QString& line, ByteRange range);
 
 // GBK text for an edit widget, undecodable bytes kept as their own characters: CR LF, a lone CR and
 // a lone LF each become one

@@ -5,9 +5,9 @@
 
 #include "interpreter/message_line.h"
 #include "interpreter/run_location.h"
-#include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/run_controller.h"
+#include "mainwindow/script_editor.h"
 #include "mainwindow/tab_control.h"
 
 namespace dravel {
@@ -23,8 +23,7 @@ int LastMessageLine(const EditBox& box) {
 
 }  // namespace
 
-ScriptMarks::ScriptMarks(LineNumberEditor& editor, EditBox& hint, TabControl& tabs,
-                         RunController& runs)
+ScriptMarks::ScriptMarks(ScriptEditor& editor, EditBox& hint, TabControl& tabs, RunController& runs)
     : QObject(&runs), editor_(editor), hint_(hint), tabs_(tabs) {
   connect(&runs, &RunController::RunStarting, this, &ScriptMarks::Clear);
   connect(&runs, &RunController::LocationReported, this, &ScriptMarks::ShowLocation);
@@ -51,7 +50,7 @@ void ScriptMarks::Mark(int script_line, int body_item, bool failing) {
   if (!block.isValid()) return;
   const std::optional<ByteRange> item =
       body_item > 0 ? BodyItemRange(FromWidgetText(block.text()), body_item) : std::nullopt;
-  using Kind = LineNumberEditor::Mark;
+  using Kind = ScriptEditor::Mark;
   editor_.MarkLine(script_line, item, failing ? Kind::kFailing : Kind::kRunning);
   running_mark_ = !failing;
 }

@@ -10,7 +10,7 @@
 namespace dravel {
 
 class EditBox;
-class LineNumberEditor;
+class ScriptEditor;
 class RunController;
 class TabControl;
 
@@ -20,7 +20,7 @@ class ScriptMarks final : public QObject {
  public:
   static constexpr int kScriptPage = 0;
 
-  ScriptMarks(LineNumberEditor& editor, EditBox& hint, TabControl& tabs, RunController& runs);
+  ScriptMarks(ScriptEditor& editor, EditBox& hint, TabControl& tabs, RunController& runs);
 
   // Jumps to the script line of the hint box's message on 0-based hint line
   // `hint_line`, marking the body item a body's message came from as the
@@ -38,7 +38,7 @@ class ScriptMarks final : public QObject {
   // Marks `script_line` and its `body_item` (0: none).
   void Mark(int script_line, int body_item, bool failing);
 
-  LineNumberEditor& editor_;
+  ScriptEditor& editor_;
   EditBox& hint_;
   TabControl& tabs_;
   struct Place {

@@ -9,10 +9,10 @@
 #include <span>
 #include <string>
 
+#include "interpreter/program_file.h"
 #include "mainwindow/dialog_service.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/native_path.h"
-#include "mainwindow/program_file.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/window_texts.h"
 #include "runtime/file_bytes.h"

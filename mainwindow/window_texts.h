@@ -37,9 +37,6 @@ inline const Text kFailed = SystemText(" 失败！");
 inline const Text kLineBreak = SystemText("\r\n");
 inline const Text kLinePrefix = SystemText("第");
 inline const Text kUnsavableLine = SystemText("行含有无法保存的字符！\r\n");
-// The hint box's line in place of the lines it left out.
-inline const Text kLeftOutPrefix = SystemText("……中间略去 ");
-inline const Text kLeftOutSuffix = SystemText(" 行……\r\n");
 
 inline const Text kSourceFilter = SystemText("Dravel源码（*.DVG）|*.dvg");
 inline const Text kSourceExt = SystemText("dvg");

@@ -7,19 +7,17 @@
 
 namespace dravel {
 
-RunThread::RunThread(std::function<void(std::stop_token)> routine)
-    : thread_([this, routine = std::move(routine)](std::stop_token stop) {
-        Main(std::move(stop), routine);
-      }) {}
+RunThread::RunThread(Routine routine)
+    : thread_([this, routine = std::move(routine)] { Main(routine); }) {}
 
 RunThread::~RunThread() {
   End({});
   if (thread_.joinable()) thread_.join();
 }
 
-void RunThread::Main(std::stop_token stop, const std::function<void(std::stop_token)>& routine) {
+void RunThread::Main(const Routine& routine) {
   try {
-    routine(std::move(stop));
+    routine(session_);
   } catch (const std::exception& failure) {
     // The runtime failed under the run; no exception leaves the thread.
     ReportRuntimeError(0, failure.what());
@@ -38,7 +36,7 @@ bool RunThread::End(const StopGuard& guard) {
   const auto request = [this, &ended] {
     int running = kRunning;
     if (!state_.compare_exchange_strong(running, kEnded)) return;
-    thread_.request_stop();
+    session_.Stop();
     ended = true;
   };
   if (guard) {
@@ -58,7 +56,7 @@ bool RunThread::Wait(std::optional<std::chrono::milliseconds> timeout) {
   return returned_changed_.wait_for(lock, *timeout, [this] { return returned_; });
 }
 
-ThreadReference StartThread(std::function<void(std::stop_token)> routine) {
+ThreadReference StartThread(RunThread::Routine routine) {
   try {
     return std::make_unique<RunThread>(std::move(routine));
   } catch (const std::system_error&) {

@@ -1,5 +1,6 @@
-// The run thread: a routine started beside the window's thread and ended from
-// it. Ending is cooperative: `EndThread` requests the routine's stop token and
+// The run thread: a routine started beside the window's thread with a run
+// session of its own, and ended from the window's thread. Ending is
+// cooperative: `EndThread` stops the session, the run's one stop source, and
 // the routine checks it between steps and inside its waits, so nothing is
 // killed while it holds a lock. The thread keeps its own state; joining
 // happens when its reference is released, which waits for the routine to
@@ -13,8 +14,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
-#include <stop_token>
 #include <thread>
+
+#include "runtime/run_session.h"
 
 namespace dravel {
 
@@ -23,10 +25,12 @@ using StopGuard = std::function<void(const std::function<void()>& request_stop)>
 
 class RunThread {
  public:
-  // Starts `routine` at once on a new thread; throws std::system_error when
-  // the thread cannot be created.
-  explicit RunThread(std::function<void(std::stop_token)> routine);
-  // Requests the stop when still running and waits for the routine to return.
+  using Routine = std::function<void(const RunSession&)>;
+
+  // Starts `routine` at once on a new thread, given the thread's session;
+  // throws std::system_error when the thread cannot be created.
+  explicit RunThread(Routine routine);
+  // Stops the session when still running and waits for the routine to return.
   ~RunThread();
   RunThread(const RunThread&) = delete;
   RunThread& operator=(const RunThread&) = delete;
@@ -40,22 +44,23 @@ class RunThread {
  private:
   enum State { kRunning, kFinished, kEnded };
 
-  void Main(std::stop_token stop, const std::function<void(std::stop_token)>& routine);
+  void Main(const Routine& routine);
 
   std::atomic<int> state_{kRunning};
   std::mutex mutex_;
   std::condition_variable returned_changed_;
   bool returned_ = false;
-  std::jthread thread_;  // last, so that it starts once the members above exist
+  RunSession session_;
+  std::thread thread_;  // last, so that it starts once the members above exist
 };
 
 using ThreadReference = std::unique_ptr<RunThread>;
 
 // A started thread, or null when it could not be created.
-ThreadReference StartThread(std::function<void(std::stop_token)> routine);
+ThreadReference StartThread(RunThread::Routine routine);
 
-// Ends a thread still running: runs its stop request inside `guard` (when
-// given) and gives true. Gives false, requesting nothing, for null and for a
+// Ends a thread still running: marks it ended and stops its session inside
+// `guard` (when given), and gives true. Gives false, requesting nothing, for null and for a
 // thread whose routine has already finished or that was already ended.
 bool EndThread(const ThreadReference& thread, const StopGuard& guard = {});
 

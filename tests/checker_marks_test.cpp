@@ -8,7 +8,7 @@
 #include <QToolTip>
 
 #include "mainwindow/line_findings.h"
-#include "mainwindow/line_number_editor.h"
+#include "mainwindow/script_editor.h"
 #include "mainwindow_test_fixture.h"
 
 namespace dravel::testing {
@@ -17,7 +17,7 @@ namespace {
 // A trap typed into the editor is marked (kept in its line, with a tip) and
 // Ctrl+. rewrites the line as one undo step; a fixed line is clean again.
 TEST_F(WindowTest, TheCheckerMarksATrapAndCtrlPeriodFixesIt) {
-  LineNumberEditor& editor = Window().ScriptEditor();
+  ScriptEditor& editor = Window().ScriptEditor();
   editor.SetContent(Gbk("前进 100\r\n重复 4 【前进 100｜右转 90】"));
   Drain();
   const QTextBlock trap = editor.document()->findBlockByNumber(1);
@@ -38,7 +38,7 @@ TEST_F(WindowTest, TheCheckerMarksATrapAndCtrlPeriodFixesIt) {
 // A line ending in a byte that is not GBK: Ctrl+. keeps that byte as its own
 // and closes the line ("】" right after it would read as another character).
 TEST_F(WindowTest, CtrlPeriodKeepsAStrayByteAtTheLinesEnd) {
-  LineNumberEditor& editor = Window().ScriptEditor();
+  ScriptEditor& editor = Window().ScriptEditor();
   const Text line = Gbk("重复 4 【前进 100|右转 1") + "\x81";
   editor.SetContent(line);
   Drain();
@@ -53,12 +53,12 @@ TEST_F(WindowTest, CtrlPeriodKeepsAStrayByteAtTheLinesEnd) {
 // least two pixels thick under all it marks (spaces here: the text paints
 // over the line); a clean line has neither.
 TEST_F(WindowTest, AMarkedLineIsTintedAndThicklyUnderlined) {
-  LineNumberEditor& editor = Window().ScriptEditor();
+  ScriptEditor& editor = Window().ScriptEditor();
   editor.SetContent(Gbk("前进 100\r\n        "));
   Drain();
   QTest::qWait(50);
   const QImage shown = editor.viewport()->grab().toImage();
-  const QColor mark = LineNumberEditor::FindingMarkColour();
+  const QColor mark = ScriptEditor::FindingMarkColour();
   const auto marked_rows = [&](int line, int x) {
     const QRect rect = editor.cursorRect(QTextCursor(editor.document()->findBlockByNumber(line)));
     int rows = 0;
@@ -71,7 +71,7 @@ TEST_F(WindowTest, AMarkedLineIsTintedAndThicklyUnderlined) {
     return shown.pixelColor(shown.width() - 3, rect.center().y());
   };
   EXPECT_EQ(band(0), editor.palette().color(QPalette::Base));
-  EXPECT_EQ(band(1), LineNumberEditor::FindingLineColour());
+  EXPECT_EQ(band(1), ScriptEditor::FindingLineColour());
   const QTextBlock slip = editor.document()->findBlockByNumber(1);
   QTextCursor end(slip);
   end.movePosition(QTextCursor::EndOfBlock);
@@ -94,7 +94,7 @@ QString TipAfter(QWidget& widget, QPoint at) {
 // Hovering the gutter's marker tells what hovering the text does: what was
 // found, and a fix that makes two lines as both lines.
 TEST_F(WindowTest, TheGutterMarkerTellsTheFindingsOfItsLine) {
-  LineNumberEditor& editor = Window().ScriptEditor();
+  ScriptEditor& editor = Window().ScriptEditor();
   editor.SetContent(Gbk("前进 100\r\n前进 100 右转 90"));
   Drain();
   const auto gutter_row = [&](int line) {
@@ -126,7 +126,7 @@ TEST_F(WindowTest, CtrlPeriodSplitsTwoCommandsOrSaysWhyNot) {
       {"跳舞 3", "跳舞 3", "这一处没有自动修正：无法识别的命令“跳舞”"},
       {"前进 100", "前进 100", "这一行没有发现问题"},
   };
-  LineNumberEditor& editor = Window().ScriptEditor();
+  ScriptEditor& editor = Window().ScriptEditor();
   for (const CtrlPeriodCase& test : kCases) {
     SCOPED_TRACE(test.line);
     QToolTip::hideText();

@@ -78,11 +78,11 @@ TEST(HintBox, KeepsItsHeadAndTailAroundACountedMarker) {
     all += line(i);
   }
   const Text shown = box.Content();
-  EXPECT_LE(shown.size(), HintBox::kHeadBytes + 2 * HintBox::kTailBytes + 100);
-  EXPECT_GE(shown.size(), HintBox::kHeadBytes + HintBox::kTailBytes - 100);
+  EXPECT_LE(shown.size(), BoundedHint::kHeadBytes + 2 * BoundedHint::kTailBytes + 100);
+  EXPECT_GE(shown.size(), BoundedHint::kHeadBytes + BoundedHint::kTailBytes - 100);
   EXPECT_TRUE(shown.starts_with("H\r\npass 0."));
   EXPECT_TRUE(shown.ends_with(line(lines - 1)));
-  const Text marker = HintBox::MarkerLine(box.LeftOutLines());
+  const Text marker = BoundedHint::MarkerLine(box.LeftOutLines());
   const size_t at = shown.find(marker);
   ASSERT_NE(at, Text::npos);
   // Head and tail are whole lines of the real text, with nothing else between.
@@ -99,9 +99,9 @@ TEST(HintBox, KeepsItsHeadAndTailAroundACountedMarker) {
 
 TEST(HintBox, AHeadEndingMidLineKeepsThatLineWhole) {
   HintBox box;
-  box.SetContent(Text(HintBox::kHeadBytes - 3, 'h'));  // a message without a break
+  box.SetContent(Text(BoundedHint::kHeadBytes - 3, 'h'));  // a message without a break
   box.AppendText("tail\r\nnext\r\n");
-  EXPECT_EQ(box.Content(), Text(HintBox::kHeadBytes - 3, 'h') + "tail\r\nnext\r\n");
+  EXPECT_EQ(box.Content(), Text(BoundedHint::kHeadBytes - 3, 'h') + "tail\r\nnext\r\n");
 }
 
 TEST(EditBox, ContentWriteRaisesOneChangeEvenWhenTheSame) {

@@ -11,8 +11,8 @@
 
 #include "mainwindow/command_reference.h"
 #include "mainwindow/integer_box.h"
-#include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
+#include "mainwindow/script_editor.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/tab_control.h"
 #include "mainwindow_test_fixture.h"
@@ -23,7 +23,7 @@ namespace {
 
 class EditorKeysTest : public WindowTest {
  protected:
-  LineNumberEditor& Editor() { return Window().ScriptEditor(); }
+  ScriptEditor& Editor() { return Window().ScriptEditor(); }
   FindBar& Bar() { return Window().Finder(); }
   // Presses `key` in the widget that has the focus after `focus` takes it.
   void Press(QWidget& focus, QKeyCombination key) {

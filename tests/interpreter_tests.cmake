@@ -1,6 +1,6 @@
 # The script language, the run driver and the run threads, with the shared
 # fakes for the turtle and the host; then dravel-render end to end.
-foreach(unit command_list execute_lines message_line run_driver script_cases run_thread run_pacer script_checker)
+foreach(unit command_list execute_lines message_line program_file run_driver script_cases run_thread run_pacer script_checker)
   dravel_add_test(${unit}_test SOURCES ${unit}_test.cpp LIBS dravel::test_support)
   set_target_properties(${unit}_test PROPERTIES AUTOMOC OFF)
 endforeach()

@@ -21,8 +21,8 @@
 #include "mainwindow/example_chooser.h"
 #include "mainwindow/keyword_help.h"
 #include "mainwindow/line_findings.h"
-#include "mainwindow/line_number_editor.h"
 #include "mainwindow/qt_text.h"
+#include "mainwindow/script_editor.h"
 #include "mainwindow/script_highlighter.h"
 #include "mainwindow/settings_page.h"
 #include "mainwindow/source_files.h"
@@ -53,7 +53,7 @@ class LearningToolsTest : public WindowTest {
     Window().WaitForRun();
     Drain();
   }
-  LineNumberEditor& Editor() { return Window().ScriptEditor(); }
+  ScriptEditor& Editor() { return Window().ScriptEditor(); }
   ScriptMarks& Marks() { return Window().Marks(); }
   RunController& Runs() { return Window().Runs(); }
   int CaretLine() { return Editor().textCursor().blockNumber() + 1; }
@@ -314,7 +314,7 @@ bool Coloured(const QTextBlock& block) { return !block.layout()->formats().isEmp
 // come into view, so opening a huge script costs no work per line; a line
 // that leaves the view keeps its colours but not its layout.
 TEST_F(WindowTest, ScriptColouringFollowsEditsAndTheView) {
-  LineNumberEditor& editor = Window().ScriptEditor();
+  ScriptEditor& editor = Window().ScriptEditor();
   Window().show();
   Text script;
   for (int i = 0; i < 5000; ++i) script += Gbk("前进 10\r\n");
@@ -408,10 +408,10 @@ double Contrast(const QColor& a, const QColor& b) {
 // stands out from the band at 3:1 or better; the settings page turns the
 // colouring off.
 TEST_F(WindowTest, ScriptColoursAreReadableAndCanBeTurnedOff) {
-  LineNumberEditor& editor = Window().ScriptEditor();
+  ScriptEditor& editor = Window().ScriptEditor();
   const QColor background = editor.palette().color(QPalette::Base);
   EXPECT_EQ(background, QColor(0, 128, 128));
-  const QColor band = LineNumberEditor::FindingLineColour();
+  const QColor band = ScriptEditor::FindingLineColour();
   auto* highlighter = editor.findChild<ScriptHighlighter*>();
   ASSERT_NE(highlighter, nullptr);
   std::vector<QColor> colours{editor.palette().color(QPalette::Text)};
@@ -422,7 +422,7 @@ TEST_F(WindowTest, ScriptColoursAreReadableAndCanBeTurnedOff) {
     EXPECT_GE(Contrast(colour, background), 4.5) << colour.name().toStdString();
     EXPECT_GE(Contrast(colour, band), 4.5) << colour.name().toStdString();
   }
-  EXPECT_GE(Contrast(LineNumberEditor::FindingMarkColour(), band), 3.0);
+  EXPECT_GE(Contrast(ScriptEditor::FindingMarkColour(), band), 3.0);
 
   editor.SetContent(Gbk("前进 100"));
   Drain();

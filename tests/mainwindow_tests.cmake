@@ -4,7 +4,6 @@ dravel_add_test(mainwindow_test QT
     window_run_host_test.cpp learning_tools_test.cpp checker_marks_test.cpp
     editor_keys_test.cpp user_guide_test.cpp native_path_test.cpp
   LIBS dravel::mainwindow dravel::canvas Qt6::Test)
-dravel_add_test(program_file_test SOURCES program_file_test.cpp LIBS dravel::mainwindow)
 # Where the window's hyperlink finds the user guide the build wrote.
 target_compile_definitions(mainwindow_test PRIVATE DRAVEL_APP_DIR="$<TARGET_FILE_DIR:dravel>")
 add_dependencies(mainwindow_test user_guide)

@@ -27,16 +27,16 @@ constexpr std::string_view kStopped = "已停止调试程序！\r\n";
 TEST(EndThread, EndsOnlyAThreadStillRunning) {
   EXPECT_FALSE(EndThread(nullptr));
 
-  ThreadReference finished = StartThread([](std::stop_token) {});
+  ThreadReference finished = StartThread([](const RunSession&) {});
   ASSERT_NE(finished, nullptr);
   ASSERT_TRUE(WaitForThread(finished));
   EXPECT_FALSE(EndThread(finished));
 
-  ThreadReference running = StartThread([](std::stop_token stop) {
+  ThreadReference running = StartThread([](const RunSession& session) {
     std::mutex mutex;
     std::condition_variable_any wake;
     std::unique_lock lock(mutex);
-    wake.wait(lock, stop, [] { return false; });
+    wake.wait(lock, session.Token(), [] { return false; });
   });
   int guarded = 0;
   const StopGuard guard = [&](const std::function<void()>& request) {

@@ -4,39 +4,17 @@
 // of a stopped run shows. The run button, the focus and the beep have nothing
 // to show here.
 //
-// The hint text is bounded: a run may append without end (a count of two
-// thousand million passes), so past its first MiB only the last MiB is kept,
-// whole lines, behind one marker line saying how many lines were left out.
-// A run whose hint stays within 2 MiB is kept byte for byte.
+// The hint text is bounded as the window's hint box is (BoundedHint): a run
+// may append without end (a count of two thousand million passes).
 #pragma once
 
-#include <cstdint>
 #include <mutex>
 #include <utility>
 
 #include "interpreter/run_host.h"
+#include "runtime/bounded_hint.h"
 
 namespace dravel {
-
-// The head of a growing text and its tail, with the lines between counted.
-class BoundedHint {
- public:
-  static constexpr size_t kHeadBytes = size_t{1} << 20;
-  static constexpr size_t kTailBytes = size_t{1} << 20;
-
-  void Replace(const Text& text);
-  void Append(const Text& text);
-  // The head, then (when lines were left out) the marker line, then the tail.
-  Text Joined() const;
-
- private:
-  void TrimTail();
-
-  Text head_;
-  Text tail_;
-  bool head_full_ = false;
-  uint64_t left_out_lines_ = 0;
-};
 
 class RenderHost : public RunHost {
  public:

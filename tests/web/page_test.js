@@ -179,7 +179,7 @@ const workerWatch = `(() => {
       super(...args);
       let passes = null;
       this.addEventListener('message', ({ data }) => {
-        if (data.type === 'hint') passes = (passes ?? 0) + (data.text.match(/执行命令完毕/g) || []).length;
+        if (data.type === 'hint') passes = (passes ?? 0) + ((data.head + data.tail).match(/执行命令完毕/g) || []).length;
         if (data.type === 'frame' && passes !== null) {
           passesPerFrame.push(passes);
           passes = 0;
@@ -337,6 +337,31 @@ async function failingLine(exampleText) {
   await evaluate(`(() => { const hint = document.getElementById('hint');
     const at = hint.value.indexOf('第8行'); hint.setSelectionRange(at, at); hint.click(); })()`);
   await waitFor('a click on the message to go back to its line', `${caretLine} === '8'`);
+}
+
+// A run that talks without end: the box keeps the first lines and the last
+// behind the module's counted marker, and these are the native run's lines.
+async function talkative() {
+  const passes = 20000; // about 460 KB of pass lines, past the page's bounds
+  const scriptFile = path.join(scratch, 'talkative.dvg');
+  fs.writeFileSync(scriptFile, gbkBytes('前进 1'));
+  const native = execFileSync(renderProgram, ['-n', String(passes), '-o', path.join(scratch, 'talkative.png'),
+                                              scriptFile], { encoding: 'utf8' }).replace(/\r\n/g, '\n');
+  await setEditor('前进 1', String(passes));
+  await click('#run');
+  await waitFor('the talkative run to end', runEnded, 20000);
+  const shown = await evaluate(hintText);
+  const marker = /……中间略去 (\d+) 行……\n/.exec(shown);
+  check('a talkative run\'s hint is bounded, with the marker', marker !== null && shown.length < 200000,
+        `${shown.length} characters`);
+  if (marker === null) return;
+  const head = shown.slice(0, marker.index);
+  const tail = shown.slice(marker.index + marker[0].length);
+  const lines = (text) => text.split('\n').length - 1;
+  check('the bounded hint is the native hint\'s first and last lines, the rest counted',
+        native.startsWith(head) && native.endsWith(tail) &&
+        lines(head) + Number(marker[1]) + lines(tail) === lines(native),
+        `${lines(head)} + ${marker[1]} + ${lines(tail)} lines, native ${lines(native)}`);
 }
 
 // The settings page's colours reach the worker, and the worker that takes
@@ -534,6 +559,7 @@ async function main() {
   await stop();
   await failingLine(exampleText);
   await settings();
+  await talkative();
   await steps();
   await learning();
   await kept();

@@ -2,7 +2,7 @@
 // GBK with CR LF (encoded by the module), one message per result. Files come
 // from the browser's file chooser and go out as downloads.
 import { texts, CRLF } from './texts.js';
-import { decodeGbk, looksLikeUtf8, toLf, withoutStopKeywords } from './gbk_text.js';
+import { decodeGbk, looksLikeUtf8, toLf } from './gbk_text.js';
 
 export function download(bytes, name, type = 'application/octet-stream') {
   const link = document.createElement('a');
@@ -29,7 +29,7 @@ export function ask(question, withCancel) {
 }
 
 export class SourceFiles {
-  // `page`: its editor, hint box, encode(text), the file's name, the
+  // `page`: its editor, hint box, encode(text), compile(text), the file's name, the
   // changed flag and setSource(name, changed).
   constructor(page) {
     this.page = page;
@@ -39,10 +39,11 @@ export class SourceFiles {
     this.page.hint.append(prefix + name + (ok ? texts.succeeded : texts.failed) + (ok && !lineBreak ? '' : CRLF));
   }
 
-  // The editor's text as GBK with CR LF line ends, or null after saying which
-  // line GBK cannot hold and that `prefix` `name` failed.
-  async editorBytes(prefix, name) {
-    const encoded = await this.page.encode(this.page.editor.text());
+  // The editor's text as GBK with CR LF line ends (`encode`: the page's
+  // encode or compile), or null after saying which line GBK cannot hold and
+  // that `prefix` `name` failed.
+  async editorBytes(prefix, name, encode = this.page.encode) {
+    const encoded = await encode(this.page.editor.text());
     if (encoded.bytes !== null) return encoded.bytes;
     this.page.hint.append(texts.unsavableLine(encoded.line));
     this.report(prefix, name, false);
@@ -61,11 +62,9 @@ export class SourceFiles {
 
   async compile() {
     const name = baseName(this.page.name || texts.untitled) + '.dv';
-    const bytes = await this.editorBytes(texts.compilePrefix, name);
-    if (bytes === null) return;
-    // Removed from the text rather than the bytes, so a match starts on a character.
-    const program = await this.page.encode(withoutStopKeywords(this.page.editor.text()));
-    download(program.bytes, name);
+    const program = await this.editorBytes(texts.compilePrefix, name, this.page.compile);
+    if (program === null) return;
+    download(program, name);
     this.report(texts.compilePrefix, name, true);
   }
 

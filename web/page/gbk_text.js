@@ -55,10 +55,6 @@ export function looksLikeUtf8(bytes) {
   }
 }
 
-// What a compile writes: every "停止", then every "stop", deleted wherever it
-// stands (the stop commands only mean something while debugging).
-export const withoutStopKeywords = (text) => text.replaceAll('停止', '').replaceAll('stop', '');
-
 // The run count box's value as the desktop box reads it back.
 export function leadingInteger(text) {
   const match = /^\s*([+-]?)(\d*)/.exec(text);

@@ -1,14 +1,9 @@
 // The hint box: bounded however much a run says, brought up to date at most
 // once per display frame, and a click on a message that names a line.
-import { texts } from './texts.js';
 import { toLf } from './gbk_text.js';
 
-// The first lines stay, past them only the last lines, behind one line that
-// counts those left out. Smaller bounds than the desktop's MiB: a browser lays
-// a text box out whole, and a MiB of text there takes seconds, a stop's
-// message included.
-const HINT_HEAD = 1 << 16;
-const HINT_TAIL = 1 << 16;
+// A line ends at CR LF, a lone CR or a lone LF, as the module counts lines.
+const LINE_BREAK = /\r\n|\r|\n/g;
 
 function countLines(text, end) {
   let lines = 0;
@@ -16,6 +11,18 @@ function countLines(text, end) {
   return lines;
 }
 
+// `text` without its first `lines` lines.
+function withoutLines(text, lines) {
+  LINE_BREAK.lastIndex = 0;
+  for (let line = 0; line < lines && LINE_BREAK.exec(text) !== null; ++line);
+  const rest = lines > 0 ? text.slice(LINE_BREAK.lastIndex) : text;
+  LINE_BREAK.lastIndex = 0;
+  return rest;
+}
+
+// A run's hint is kept bounded by its worker (the module's BoundedHint: the
+// first lines, the last lines, a line counting those left out between), which
+// says what changed; the box follows. What the page says itself goes after.
 export class Hint {
   // `box` is the textarea; `schedule` asks for show() at the next frame.
   constructor(box, schedule) {
@@ -24,8 +31,8 @@ export class Hint {
     this.head = '';
     this.tail = '';
     this.headFull = false;
-    this.leftOut = 0;
-    this.arrived = []; // said since the last take, joined once per display frame
+    this.marker = ''; // the line counting the lines left out, when some were
+    this.arrived = []; // changes since the last take, made once per display frame
     this.shown = true;
     // Laying out a long hint takes a while: a run that keeps talking gets the
     // box brought up to date less often, so it spends at most a tenth of its
@@ -34,49 +41,48 @@ export class Hint {
     this.showCost = 0;
   }
 
-  replace(text) {
-    this.head = '';
-    this.tail = '';
-    this.headFull = false;
-    this.leftOut = 0;
-    this.arrived = [];
-    this.append(text);
-  }
-
-  // Kept as the worker says it (CR LF); the box gets LF when it is shown.
-  append(text) {
-    this.arrived.push(text);
+  // A change as the worker says it: `replace` starts afresh, `head` and
+  // `tail` are text for each, then `dropped` lines go from the tail's front;
+  // `marker` (the line counting the lines left out) and `headFull` are the
+  // hint's own.
+  follow(change) {
+    this.arrived.push(change);
     this.shown = false;
     this.schedule();
   }
 
-  take() {
-    if (this.arrived.length === 0) return;
-    const text = this.arrived.join('');
+  replace(text) {
     this.arrived = [];
-    if (this.headFull) {
-      this.tail += text;
-    } else {
-      this.head += text;
-      if (this.head.length > HINT_HEAD) {
-        const cut = this.head.lastIndexOf('\n', HINT_HEAD - 1) + 1 || HINT_HEAD;
-        this.tail = this.head.slice(cut);
-        this.head = this.head.slice(0, cut);
-        this.headFull = true;
+    this.follow({ replace: true, head: text, tail: '', dropped: 0, marker: '', headFull: false });
+  }
+
+  // Kept as said (CR LF); the box gets LF when it is shown.
+  append(text) {
+    this.follow({ own: text });
+  }
+
+  take() {
+    for (const change of this.arrived) {
+      if (change.own !== undefined) {
+        if (this.headFull) this.tail += change.own;
+        else this.head += change.own;
+        continue;
       }
-    }
-    if (this.tail.length > 2 * HINT_TAIL) {
-      const cut = this.tail.indexOf('\n', this.tail.length - HINT_TAIL) + 1;
-      if (cut > 0) {
-        this.leftOut += countLines(this.tail, cut);
-        this.tail = this.tail.slice(cut);
+      if (change.replace) {
+        this.head = '';
+        this.tail = '';
       }
+      this.head += change.head;
+      this.tail = withoutLines(this.tail + change.tail, change.dropped);
+      this.marker = change.marker;
+      this.headFull = change.headFull;
     }
+    this.arrived = [];
   }
 
   text() {
     this.take();
-    return toLf(this.head + (this.leftOut > 0 ? texts.leftOut(this.leftOut) : '') + this.tail);
+    return toLf(this.head + this.marker + this.tail);
   }
 
   show(now = false) {

@@ -66,6 +66,7 @@ const page = {
   failing: null, // the failing line's mark, kept for a click on its message
   hintMarks: new Map(), // hint line index -> the failing mark its message came from
   encode: (text) => workers.ask('encode', { text }),
+  compile: (text) => workers.ask('compile', { text }),
   setSource(name, changed) {
     this.name = name;
     this.changed = changed;
@@ -97,8 +98,7 @@ function handleMessage(message) {
       scheduleShow();
       break;
     case 'hint':
-      if (message.replace) hint.replace(message.text);
-      else hint.append(message.text);
+      hint.follow(message);
       break;
     case 'count':
       countBox.value = message.text;

@@ -16,7 +16,6 @@ export const texts = {
     '这个文件是 UTF-8 编码的，不是 Dravel 使用的 GBK 编码。\n' +
     '要把它转换成 GBK 吗？选“是”转换（转换后请保存）；选“否”按 GBK 原样打开。',
   unsavableLine: (line) => `第${line}行含有无法保存的字符！` + CRLF,
-  leftOut: (lines) => `……中间略去 ${lines} 行……` + CRLF,
   guideMissing: (address) => `找不到使用说明：${address}` + CRLF,
   workerFailed: (what) => `网页版出错：${what}` + CRLF,
   untitled: '未命名',

@@ -95,7 +95,10 @@ function startModule(wasm) {
       WebAssembly.instantiate(wasm, imports).then((instance) => done(instance, wasm));
       return {};
     },
-    onHint: (replace, bytes) => postMessage({ type: 'hint', replace, text: gbk.decode(bytes) }),
+    onHint: (replace, head, tail, dropped, marker, headFull) => postMessage({
+      type: 'hint', replace, head: gbk.decode(head), tail: gbk.decode(tail), dropped,
+      marker: gbk.decode(marker), headFull,
+    }),
     onRunCount: (bytes) => postMessage({ type: 'count', text: gbk.decode(bytes) }),
     onFailing: (line, item, from, to) => postMessage({ type: 'failing', line, item, from, to }),
     onExecuting: (line, item, from, to) => postMessage({ type: 'executing', line, item, from, to }),
@@ -129,14 +132,19 @@ async function collect(call) {
   return collected;
 }
 
+// The bytes `encode` (the module's dravel_encode or dravel_compile) makes of
+// `text`, or null and the first line GBK cannot hold.
+async function encoded(module, text, encode) {
+  const size = await withText(module, text, (at, length) => encode(at, length));
+  if (size < 0) return { bytes: null, line: -size };
+  const at = module._dravel_encoded();
+  return { bytes: module.HEAPU8.slice(at, at + size) };
+}
+
 // Asked of the module and answered to the request's id.
 const questions = {
-  encode: async (module, { text }) => {
-    const size = await withText(module, text, (at, length) => module._dravel_encode(at, length));
-    if (size < 0) return { bytes: null, line: -size };
-    const at = module._dravel_encoded();
-    return { bytes: module.HEAPU8.slice(at, at + size) };
-  },
+  encode: (module, { text }) => encoded(module, text, module._dravel_encode),
+  compile: (module, { text }) => encoded(module, text, module._dravel_compile),
   check: async (module, { text }) => ({
     findings: await collect(() => withText(module, text, (at, size) => module._dravel_check(at, size))),
   }),

@@ -13,9 +13,11 @@
 #include <memory>
 #include <string>
 
+#include "interpreter/program_file.h"
 #include "interpreter/run_pacer.h"
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
+#include "runtime/bounded_hint.h"
 #include "runtime/gbk_codec.h"
 #include "web/src/page_tools.h"
 #include "web/src/web_canvas.h"
@@ -30,8 +32,12 @@ constexpr ByteRange kNoItem{-1, -1};
 
 // The bodies are JavaScript, which clang-format would mangle.
 // clang-format off
-EM_JS(void, PostHint, (int replace, const char* gbk, int size), {
-  Module.onHint(replace != 0, HEAPU8.slice(gbk, gbk + size));
+EM_JS(void, PostHint, (int replace, const char* head, int head_size, const char* tail,
+                       int tail_size, double dropped, const char* marker, int marker_size,
+                       int head_full), {
+  Module.onHint(replace != 0, HEAPU8.slice(head, head + head_size),
+                HEAPU8.slice(tail, tail + tail_size), dropped,
+                HEAPU8.slice(marker, marker + marker_size), head_full != 0);
 });
 EM_JS(void, PostRunCount, (const char* gbk, int size), {
   Module.onRunCount(HEAPU8.slice(gbk, gbk + size));
@@ -68,20 +74,62 @@ EM_JS(void, TakeTextMask, (uint8_t* mask, int size), {
 });
 // clang-format on
 
-// Appended hint text waiting to go to the page: a run that talks a lot would
-// otherwise flood the page with one message per line. It goes with the next
-// frame, before any other effect, and whenever it reaches kHintBatchBytes.
+// The run's hint, kept bounded here (the page's bounds are smaller than the
+// desktop's MiB: a browser lays a text box out whole, and a MiB of text there
+// takes seconds, a stop's message included). What changed goes to the page
+// with the next frame, before any other effect, and whenever it reaches
+// kHintBatchBytes: a run that talks a lot would otherwise flood the page with
+// one message per line.
+constexpr size_t kPageHintBytes = 64 * 1024;
 constexpr size_t kHintBatchBytes = 64 * 1024;
-Text pending_hint;
 
-void FlushHint() {
-  if (pending_hint.empty()) return;
-  PostHint(0, pending_hint.data(), int(pending_hint.size()));
-  pending_hint.clear();
-}
+class PageHint {
+ public:
+  void Replace(const Text& text) {
+    hint_.Replace({});
+    replace_ = true;
+    head_.clear();
+    tail_.clear();
+    dropped_ = 0;
+    Append(text);
+    Flush();
+  }
 
-// The page's side of a run: every effect goes to the page in order, appended
-// hints in batches. Nothing is dropped here: once the page stops a run, it
+  void Append(const Text& text) {
+    const BoundedHint::Change change = hint_.Append(text);
+    head_.append(text, 0, change.to_head);
+    tail_.append(text, change.to_head);
+    dropped_ += change.dropped_lines;
+    if (head_.size() + tail_.size() >= kHintBatchBytes) Flush();
+  }
+
+  // The page appends the tail's text, then drops the lines from its front.
+  void Flush() {
+    if (!replace_ && head_.empty() && tail_.empty() && dropped_ == 0) return;
+    const Text marker =
+        hint_.LeftOutLines() > 0 ? BoundedHint::MarkerLine(hint_.LeftOutLines()) : Text();
+    PostHint(replace_, head_.data(), int(head_.size()), tail_.data(), int(tail_.size()),
+             double(dropped_), marker.data(), int(marker.size()), hint_.HeadFull());
+    replace_ = false;
+    head_.clear();
+    tail_.clear();
+    dropped_ = 0;
+  }
+
+ private:
+  BoundedHint hint_{kPageHintBytes, kPageHintBytes};
+  bool replace_ = false;
+  Text head_;
+  Text tail_;
+  uint64_t dropped_ = 0;
+};
+
+PageHint page_hint;
+
+void FlushHint() { page_hint.Flush(); }
+
+// The page's side of a run: every effect goes to the page in order, the hint's
+// changes in batches. Nothing is dropped here: once the page stops a run, it
 // ends this worker.
 class PageHost final : public RunHost {
  public:
@@ -91,14 +139,8 @@ class PageHost final : public RunHost {
   Text EditorText() override { return script_; }
   Text RunCountText() override { return run_count_; }
   void DisableRunButton() override {}
-  void ReplaceHint(const std::stop_token&, const Text& text) override {
-    pending_hint.clear();
-    PostHint(1, text.data(), int(text.size()));
-  }
-  void AppendHint(const std::stop_token&, const Text& text) override {
-    pending_hint += text;
-    if (pending_hint.size() >= kHintBatchBytes) FlushHint();
-  }
+  void ReplaceHint(const std::stop_token&, const Text& text) override { page_hint.Replace(text); }
+  void AppendHint(const std::stop_token&, const Text& text) override { page_hint.Append(text); }
   void SetRunCountText(const std::stop_token&, const Text& text) override {
     FlushHint();
     PostRunCount(text.data(), int(text.size()));
@@ -287,6 +329,15 @@ EMSCRIPTEN_KEEPALIVE int dravel_encode(const char* utf8, int size) {
     return -int(std::count(text.begin(), text.begin() + std::ptrdiff_t(bad), '\n') + 1);
   }
   encoded = Utf8ToGbk(text, nullptr, UndecodableBytes::kKeep);
+  return int(encoded.size());
+}
+
+// The editor's text as the desktop compiles it: encoded as dravel_encode
+// does, then without its stop keywords. Answers as dravel_encode.
+EMSCRIPTEN_KEEPALIVE int dravel_compile(const char* utf8, int size) {
+  const int encoded_size = dravel_encode(utf8, size);
+  if (encoded_size < 0) return encoded_size;
+  encoded = RemoveStopKeywords(encoded);
   return int(encoded.size());
 }
 

@@ -1,5 +1,6 @@
-// What a program file holds: the script with every stop keyword deleted. Pure
-// byte work on GBK text; writing the file is the source-file commands' job.
+// What a program file holds (the compile): the script with every stop keyword
+// deleted. Pure byte work on GBK text, the same for the window's 编译源码 and
+// the page's; writing the file is theirs.
 #pragma once
 
 #include <string_view>

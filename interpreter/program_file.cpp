@@ -1,4 +1,4 @@
-#include "mainwindow/program_file.h"
+#include "interpreter/program_file.h"
 
 #include "interpreter/command_table.h"
 

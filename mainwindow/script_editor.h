@@ -1,4 +1,4 @@
-// LineNumberEditor: the script editor. An EditBox with a gutter of line
+// ScriptEditor: the script editor. An EditBox with a gutter of line
 // numbers inside its frame (the box keeps its place and outer size), marks
 // for the line a run failed or stopped on and the line being run (with the
 // body command inside a repeat or polygon line), the checker's findings (a
@@ -22,13 +22,13 @@ namespace dravel {
 
 struct Finding;
 
-class LineNumberEditor : public EditBox {
+class ScriptEditor : public EditBox {
   Q_OBJECT
 
  public:
   enum class Mark { kFailing, kRunning };
 
-  explicit LineNumberEditor(QWidget* parent = nullptr);
+  explicit ScriptEditor(QWidget* parent = nullptr);
 
   // Marks 1-based script `line` and, inside it, the GBK byte range `item`;
   // a failing mark also puts the caret at the item (or the line's start).
@@ -106,8 +106,5 @@ class LineNumberEditor : public EditBox {
   QFont unzoomed_font_;
   int wheel_rest_ = 0;
 };
-
-// The GBK byte range `range` of `line` as character positions in `line`.
-std::pair<int, int> CharacterRange(const QString& line, ByteRange range);
 
 }  // namespace dravel

@@ -1,4 +1,4 @@
-#include "mainwindow/line_number_editor.h"
+#include "mainwindow/script_editor.h"
 
 #include <QContextMenuEvent>
 #include <QHelpEvent>
@@ -38,7 +38,7 @@ constexpr int kGutterTipFindings = 3;
 
 class Gutter final : public QWidget {
  public:
-  explicit Gutter(LineNumberEditor* editor) : QWidget(editor), editor_(editor) {}
+  explicit Gutter(ScriptEditor* editor) : QWidget(editor), editor_(editor) {}
   QSize sizeHint() const override { return {editor_->GutterWidth(), 0}; }
 
  protected:
@@ -50,7 +50,7 @@ class Gutter final : public QWidget {
   }
 
  private:
-  LineNumberEditor* editor_;
+  ScriptEditor* editor_;
 };
 
 bool IsWordBreak(QChar c) {
@@ -79,45 +79,33 @@ QPolygon Wave(int left, int right, int top, int width) {
 
 }  // namespace
 
-std::pair<int, int> CharacterRange(const QString& line, ByteRange range) {
-  int bytes = 0;
-  int begin = -1;
-  int position = 0;
-  for (; position < line.size() && bytes < range.end; ++position) {
-    if (begin < 0 && bytes >= range.begin) begin = position;
-    bytes += GbkWidthOf(line[position]);
-  }
-  if (begin < 0) begin = position;
-  return {begin, position};
-}
-
-LineNumberEditor::LineNumberEditor(QWidget* parent) : EditBox(parent), gutter_(new Gutter(this)) {
+ScriptEditor::ScriptEditor(QWidget* parent) : EditBox(parent), gutter_(new Gutter(this)) {
   connect(this, &QPlainTextEdit::blockCountChanged, this, [this] { UpdateGutterWidth(); });
-  connect(this, &QPlainTextEdit::updateRequest, this, &LineNumberEditor::UpdateGutter);
+  connect(this, &QPlainTextEdit::updateRequest, this, &ScriptEditor::UpdateGutter);
   // Marks belong to the text a run read; an edit makes them stale.
-  connect(this, &QPlainTextEdit::textChanged, this, &LineNumberEditor::ClearMarks);
+  connect(this, &QPlainTextEdit::textChanged, this, &ScriptEditor::ClearMarks);
   UpdateGutterWidth();
 }
 
-int LineNumberEditor::GutterWidth() const { return GutterWidthFor(blockCount()); }
+int ScriptEditor::GutterWidth() const { return GutterWidthFor(blockCount()); }
 
-int LineNumberEditor::GutterWidthFor(int lines) const {
+int ScriptEditor::GutterWidthFor(int lines) const {
   const int digits = QString::number(std::max(1, lines)).size();
   return 2 * kGutterPadding + fontMetrics().horizontalAdvance(QChar('9')) * std::max(2, digits);
 }
 
-void LineNumberEditor::PrepareFor(const QString& text) {
+void ScriptEditor::PrepareFor(const QString& text) {
   const int lines = 1 + static_cast<int>(text.count(QChar('\n')));
   setViewportMargins(GutterWidthFor(lines), 0, 0, 0);
 }
 
-void LineNumberEditor::UpdateGutterWidth() {
+void ScriptEditor::UpdateGutterWidth() {
   setViewportMargins(GutterWidth(), 0, 0, 0);
   const QRect inside = contentsRect();
   gutter_->setGeometry(QRect(inside.left(), inside.top(), GutterWidth(), inside.height()));
 }
 
-void LineNumberEditor::UpdateGutter(const QRect& rect, int dy) {
+void ScriptEditor::UpdateGutter(const QRect& rect, int dy) {
   if (dy != 0) {
     gutter_->scroll(0, dy);
   } else {
@@ -126,16 +114,16 @@ void LineNumberEditor::UpdateGutter(const QRect& rect, int dy) {
   if (rect.contains(viewport()->rect())) UpdateGutterWidth();
 }
 
-void LineNumberEditor::resizeEvent(QResizeEvent* event) {
+void ScriptEditor::resizeEvent(QResizeEvent* event) {
   EditBox::resizeEvent(event);
   UpdateGutterWidth();
 }
 
-QColor LineNumberEditor::FindingLineColour() { return kFindingLine; }
+QColor ScriptEditor::FindingLineColour() { return kFindingLine; }
 
-QColor LineNumberEditor::FindingMarkColour() { return kFindingMarker; }
+QColor ScriptEditor::FindingMarkColour() { return kFindingMarker; }
 
-void LineNumberEditor::ForShownBlocks(
+void ScriptEditor::ForShownBlocks(
     int top, int bottom, const std::function<void(const QTextBlock&, const QRect&)>& visit) const {
   QTextBlock block = firstVisibleBlock();
   int block_top = qRound(blockBoundingGeometry(block).translated(contentOffset()).top());
@@ -149,7 +137,7 @@ void LineNumberEditor::ForShownBlocks(
   }
 }
 
-void LineNumberEditor::PaintGutter(QPaintEvent* event) {
+void ScriptEditor::PaintGutter(QPaintEvent* event) {
   QPainter painter(gutter_);
   painter.fillRect(event->rect(), kGutterBackground);
   painter.setFont(font());
@@ -168,7 +156,7 @@ void LineNumberEditor::PaintGutter(QPaintEvent* event) {
                  });
 }
 
-void LineNumberEditor::paintEvent(QPaintEvent* event) {
+void ScriptEditor::paintEvent(QPaintEvent* event) {
   PaintFindings(event->rect());
   EditBox::paintEvent(event);
 }
@@ -176,7 +164,7 @@ void LineNumberEditor::paintEvent(QPaintEvent* event) {
 // Under the text, which stays readable over the wavy line (the run's marks
 // of a line paint over both); without smoothing, so that every pixel of the
 // wavy line has its colour.
-void LineNumberEditor::PaintFindings(const QRect& area) {
+void ScriptEditor::PaintFindings(const QRect& area) {
   QPainter painter(viewport());
   painter.setPen(QPen(kFindingMarker, std::max(2, fontMetrics().height() / 8)));
   ForShownBlocks(area.top(), area.bottom(), [&](const QTextBlock& block, const QRect& shown) {
@@ -192,8 +180,8 @@ void LineNumberEditor::PaintFindings(const QRect& area) {
 
 // The wave under characters from..to of `block`, on each of its wrapped
 // lines; `origin` is where the block stands in the viewport.
-void LineNumberEditor::PaintWave(QPainter& painter, const QTextBlock& block, QPoint origin,
-                                 int from, int to) const {
+void ScriptEditor::PaintWave(QPainter& painter, const QTextBlock& block, QPoint origin, int from,
+                             int to) const {
   const QTextLayout* layout = block.layout();
   const QPointF at = origin + layout->position();
   for (int i = 0; i < layout->lineCount(); ++i) {
@@ -209,7 +197,7 @@ void LineNumberEditor::PaintWave(QPainter& painter, const QTextBlock& block, QPo
   }
 }
 
-void LineNumberEditor::MarkLine(int line, std::optional<ByteRange> item, Mark mark) {
+void ScriptEditor::MarkLine(int line, std::optional<ByteRange> item, Mark mark) {
   const QTextBlock block = document()->findBlockByNumber(line - 1);
   if (line < 1 || !block.isValid()) return;
   QList<QTextEdit::ExtraSelection> selections;
@@ -244,7 +232,7 @@ void LineNumberEditor::MarkLine(int line, std::optional<ByteRange> item, Mark ma
   gutter_->update();
 }
 
-void LineNumberEditor::ClearMarks() {
+void ScriptEditor::ClearMarks() {
   if (marked_line_ == 0) return;
   mark_selections_.clear();
   ShowSelections();
@@ -253,7 +241,7 @@ void LineNumberEditor::ClearMarks() {
   gutter_->update();
 }
 
-void LineNumberEditor::ShowMatch(const QTextCursor& match) {
+void ScriptEditor::ShowMatch(const QTextCursor& match) {
   if (match_.isNull() && !match.isNull()) unfocused_palette_ = palette();
   if (!match_.isNull() && match.isNull()) setPalette(unfocused_palette_);
   match_ = match;
@@ -268,7 +256,7 @@ void LineNumberEditor::ShowMatch(const QTextCursor& match) {
   ShowSelections();
 }
 
-void LineNumberEditor::ShowSelections() {
+void ScriptEditor::ShowSelections() {
   QList<QTextEdit::ExtraSelection> selections = mark_selections_;
   if (!match_.isNull() && match_.hasSelection()) {
     QTextEdit::ExtraSelection found;
@@ -280,7 +268,7 @@ void LineNumberEditor::ShowSelections() {
   setExtraSelections(selections);
 }
 
-void LineNumberEditor::Zoom(int steps) {
+void ScriptEditor::Zoom(int steps) {
   if (zoom_ == 0) unzoomed_font_ = font();
   const int size = unzoomed_font_.pixelSize();
   Q_ASSERT(size > 0);  // the editor's face is sized in pixels
@@ -292,12 +280,12 @@ void LineNumberEditor::Zoom(int steps) {
   setFont(zoomed);
 }
 
-void LineNumberEditor::changeEvent(QEvent* event) {
+void ScriptEditor::changeEvent(QEvent* event) {
   EditBox::changeEvent(event);
   if (event->type() == QEvent::FontChange) UpdateGutterWidth();
 }
 
-void LineNumberEditor::wheelEvent(QWheelEvent* event) {
+void ScriptEditor::wheelEvent(QWheelEvent* event) {
   if (!(event->modifiers() & Qt::ControlModifier)) {
     EditBox::wheelEvent(event);
     return;
@@ -310,18 +298,18 @@ void LineNumberEditor::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
-QString LineNumberEditor::MarkedItemText() const {
+QString ScriptEditor::MarkedItemText() const {
   return marked_item_.isNull() ? QString() : marked_item_.selectedText();
 }
 
-bool LineNumberEditor::viewportEvent(QEvent* event) {
+bool ScriptEditor::viewportEvent(QEvent* event) {
   if (event->type() != QEvent::ToolTip) return EditBox::viewportEvent(event);
   const auto* help = static_cast<QHelpEvent*>(event);
   ShowTip(ToolTipAt(cursorForPosition(help->pos())), help->globalPos(), viewport());
   return true;
 }
 
-void LineNumberEditor::ShowTip(const QString& tip, const QPoint& global, QWidget* over) {
+void ScriptEditor::ShowTip(const QString& tip, const QPoint& global, QWidget* over) {
   if (tip.isEmpty()) {
     QToolTip::hideText();
   } else {
@@ -329,7 +317,7 @@ void LineNumberEditor::ShowTip(const QString& tip, const QPoint& global, QWidget
   }
 }
 
-void LineNumberEditor::ShowGutterTip(const QHelpEvent& help) {
+void ScriptEditor::ShowGutterTip(const QHelpEvent& help) {
   QStringList tips;
   const int y = help.pos().y();
   ForShownBlocks(y, y, [&](const QTextBlock& block, const QRect&) {
@@ -345,7 +333,7 @@ void LineNumberEditor::ShowGutterTip(const QHelpEvent& help) {
 }
 
 // A finding's message (and its fix) where there is one, else the keyword's.
-QString LineNumberEditor::ToolTipAt(const QTextCursor& cursor) const {
+QString ScriptEditor::ToolTipAt(const QTextCursor& cursor) const {
   const QTextBlock block = cursor.block();
   if (const Finding* finding = FindingAt(block, cursor.positionInBlock())) {
     return FindingTip(block, *finding);
@@ -354,7 +342,7 @@ QString LineNumberEditor::ToolTipAt(const QTextCursor& cursor) const {
   return KeywordToolTip(FromWidgetText(word));
 }
 
-QString LineNumberEditor::FindingTip(const QTextBlock& block, const Finding& finding) const {
+QString ScriptEditor::FindingTip(const QTextBlock& block, const Finding& finding) const {
   QString tip = FindingMessage(finding).toHtmlEscaped();
   if (finding.fix) {
     tip += QStringLiteral("<br><i>%1</i>")
@@ -364,14 +352,14 @@ QString LineNumberEditor::FindingTip(const QTextBlock& block, const Finding& fin
 }
 
 // The fixed line, or both lines when the fix moves a command to its own.
-QString LineNumberEditor::FixOffer(const QTextBlock& block, const Finding& finding) const {
+QString ScriptEditor::FixOffer(const QTextBlock& block, const Finding& finding) const {
   const QStringList lines = FixedLines(block, finding);
   Q_ASSERT(lines.size() <= 2);
   if (lines.size() == 1) return tr("修正为：%1").arg(lines[0]);
   return tr("修正为两行：“%1”和“%2”").arg(lines[0], lines[1]);
 }
 
-void LineNumberEditor::contextMenuEvent(QContextMenuEvent* event) {
+void ScriptEditor::contextMenuEvent(QContextMenuEvent* event) {
   QMenu* menu = createStandardContextMenu(event->pos());
   const QTextCursor at = cursorForPosition(event->pos());
   const Finding* finding = FindingAt(at.block(), at.positionInBlock());
@@ -391,7 +379,7 @@ void LineNumberEditor::contextMenuEvent(QContextMenuEvent* event) {
   delete menu;
 }
 
-bool LineNumberEditor::ApplyFixAtCaret() {
+bool ScriptEditor::ApplyFixAtCaret() {
   const QTextCursor caret = textCursor();
   const Finding* finding = FindingAt(caret.block(), caret.positionInBlock());
   if (finding == nullptr || !finding->fix) finding = FirstFix(caret.block());
@@ -404,7 +392,7 @@ bool LineNumberEditor::ApplyFixAtCaret() {
 }
 
 // Said where the learner looks: at the caret, with what was found there.
-void LineNumberEditor::SayNoFix(const QTextCursor& caret) {
+void ScriptEditor::SayNoFix(const QTextCursor& caret) {
   const QTextBlock block = caret.block();
   const Finding* finding = FindingAt(block, caret.positionInBlock());
   if (finding == nullptr && !FindingsOf(block).empty()) finding = &FindingsOf(block).front();
