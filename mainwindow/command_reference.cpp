@@ -23,8 +23,9 @@ QString Example(const CommandRow& row) {
 }
 
 // Where an example alone shows little (a turn of a turtle at home, a pen
-// lifted without a move), its picture sets the scene around it: lines run
-// before it and after it. The turtle is shown where it is what changed.
+// lifted without a move) or reads badly (a text written upwards, under the
+// turtle), its picture sets the scene around it: lines run before it and
+// after it. The turtle is shown where it is what changed.
 struct Scene {
   CommandAction action;
   const char* before;
@@ -34,14 +35,15 @@ struct Scene {
 constexpr Scene kScenes[] = {
     {CommandAction::kForward, "", "", true},
     {CommandAction::kBack, "", "", true},
-    {CommandAction::kTurnLeft, "前进 50", "", true},
-    {CommandAction::kTurnRight, "前进 50", "", true},
+    {CommandAction::kTurnLeft, "前进 30", "", true},
+    {CommandAction::kTurnRight, "前进 30", "", true},
     {CommandAction::kHome, "抬笔\r\n置坐标 90 50\r\n落笔\r\n右转 120", "", true},
     {CommandAction::kClear, "前进 50", "", true},
     {CommandAction::kPenUp, "右转 90\r\n前进 50", "前进 30\r\n落笔\r\n前进 50", false},
     {CommandAction::kPenDown, "右转 90\r\n前进 50\r\n抬笔\r\n前进 30", "前进 50", false},
     {CommandAction::kShow, "隐藏\r\n前进 50", "", true},
     {CommandAction::kHide, "前进 50", "", true},
+    {CommandAction::kWriteText, "右转 90", "隐藏", false},
 };
 
 QImage Picture(const CommandRow& row) {

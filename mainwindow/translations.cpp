@@ -88,10 +88,11 @@ void PreferChineseLocaleWords() {
   const char* lc_messages = std::getenv("LC_MESSAGES");
   const char* lang = std::getenv("LANG");
   const char* messages = IsSet(lc_all) ? lc_all : IsSet(lc_messages) ? lc_messages : lang;
-  if (!IsChinese(messages)) QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
+  // Before any use of QLocale, which reads the variables once.
   for (const auto& [name, value] : ChineseLocaleWords(lc_all, lc_messages, lang)) {
     qputenv(name.c_str(), QByteArray::fromStdString(value));
   }
+  if (!IsChinese(messages)) QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
 }
 
 }  // namespace dravel
