@@ -26,6 +26,7 @@
 #include "mainwindow/run_controller.h"
 #include "mainwindow/settings_page.h"
 #include "mainwindow/source_files.h"
+#include "mainwindow/tab_control.h"
 #include "mainwindow/window_carry.h"
 #include "mainwindow_test_fixture.h"
 #include "runtime/gbk_codec.h"
@@ -171,7 +172,7 @@ TEST_F(WindowTest, WithoutARestartTheScaleWaitsForTheNextStart) {
 
 QImage PictureOf(const char* keyword) {
   const std::vector<QImage> pictures = CommandReference::Pictures();
-  const std::vector<const CommandRow*> rows = AllCommands();
+  const auto rows = AllCommands();
   for (size_t i = 0; i < rows.size(); ++i) {
     if (rows[i]->keyword == Gbk(keyword)) return pictures[i];
   }
