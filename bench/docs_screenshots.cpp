@@ -2,7 +2,7 @@
 // with the checker's marks, the editor with one marked line at 100 %, the
 // save prompt and the file dialog in Chinese,
 // the command reference, the example chooser and the find bar; under
-// QT_SCALE_FACTOR=2, the canvas at device pixel ratio 2 alone. Each modal dialog is
+// QT_SCALE_FACTOR=2, the canvas at device pixel ratio 2 and the whole window. Each modal dialog is
 // grabbed once it shows, then closed.
 #include <QApplication>
 #include <QDir>
@@ -138,6 +138,20 @@ void DenseCanvas(MainWindow& window) {
   pair.save(out_folder + "/canvas-ratio-2-compare.png");
 }
 
+// Under a scale factor (a 显示比例 of the settings page, or QT_SCALE_FACTOR):
+// the whole window after the example script has run, as the back row sees
+// it on a projector.
+void ScaledWindow(MainWindow& window) {
+  window.Canvas().Core().Turtle().Clear();
+  window.Editor().SetContent(
+      Utf8ToGbk(" //画五角星：\r\n次数 1\r\n重复 5 【前进 100|左转 144】\r\n写文字 五角星"));
+  window.StartRun();
+  window.WaitForRun();
+  Settle();
+  const int percent = qRound(window.devicePixelRatioF() * 100);
+  window.grab().save(out_folder + QStringLiteral("/window-%1.png").arg(percent));
+}
+
 }  // namespace
 }  // namespace dravel::bench
 
@@ -151,6 +165,7 @@ int main(int argc, char** argv) {
   dravel::bench::Settle();
   if (window.devicePixelRatioF() > 1) {
     dravel::bench::DenseCanvas(window);
+    dravel::bench::ScaledWindow(window);
     return 0;
   }
   dravel::bench::CheckerMarks(window);

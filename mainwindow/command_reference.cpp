@@ -22,6 +22,42 @@ QString Example(const CommandRow& row) {
   return QString::fromUtf8(row.help.example.data(), qsizetype(row.help.example.size()));
 }
 
+// Where an example alone shows little (a turn of a turtle at home, a pen
+// lifted without a move) or reads badly (a text written upwards, under the
+// turtle), its picture sets the scene around it: lines run before it and
+// after it. The turtle is shown where it is what changed.
+struct Scene {
+  CommandAction action;
+  const char* before;
+  const char* after;
+  bool turtle;
+};
+constexpr Scene kScenes[] = {
+    {CommandAction::kForward, "", "", true},
+    {CommandAction::kBack, "", "", true},
+    {CommandAction::kTurnLeft, "前进 30", "", true},
+    {CommandAction::kTurnRight, "前进 30", "", true},
+    {CommandAction::kHome, "抬笔\r\n置坐标 90 50\r\n落笔\r\n右转 120", "", true},
+    {CommandAction::kClear, "前进 50", "", true},
+    {CommandAction::kPenUp, "右转 90\r\n前进 50", "前进 30\r\n落笔\r\n前进 50", false},
+    {CommandAction::kPenDown, "右转 90\r\n前进 50\r\n抬笔\r\n前进 30", "前进 50", false},
+    {CommandAction::kShow, "隐藏\r\n前进 50", "", true},
+    {CommandAction::kHide, "前进 50", "", true},
+    {CommandAction::kWriteText, "右转 90", "隐藏", false},
+};
+
+QImage Picture(const CommandRow& row) {
+  std::string script(row.help.example);
+  bool turtle = false;
+  for (const Scene& scene : kScenes) {
+    if (scene.action != row.action) continue;
+    if (*scene.before != '\0') script = scene.before + ("\r\n" + script);
+    if (*scene.after != '\0') script += "\r\n" + std::string(scene.after);
+    turtle = scene.turtle;
+  }
+  return CroppedScriptPicture(SystemText(script), kPicture, turtle);
+}
+
 // A delay, a stop and a count line draw nothing: their pictures are left out.
 bool Draws(const CommandRow& row) {
   return row.action != CommandAction::kDelay && row.action != CommandAction::kStop &&
@@ -66,6 +102,7 @@ QString KeysSection() {
       {"Ctrl+Shift+S", CommandReference::tr("保存图片")},
       {"Ctrl+Shift+C", CommandReference::tr("复制图片")},
       {"Ctrl+P", CommandReference::tr("打印图片")},
+      {"Ctrl+R", CommandReference::tr("重置：清屏，海龟回家、朝上、落笔")},
   };
   QString html = QStringLiteral("<h2><a name=\"keys\"></a>%1</h2><table cellspacing=\"4\">")
                      .arg(CommandReference::tr("按键"));
@@ -100,8 +137,7 @@ QString CommandReference::Html() {
 std::vector<QImage> CommandReference::Pictures() {
   std::vector<QImage> pictures;
   for (const CommandRow* row : AllCommands()) {
-    pictures.push_back(Draws(*row) ? ScriptPicture(SystemText(row->help.example), kPicture)
-                                   : QImage());
+    pictures.push_back(Draws(*row) ? Picture(*row) : QImage());
   }
   return pictures;
 }

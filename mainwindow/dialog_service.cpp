@@ -1,11 +1,16 @@
 #include "mainwindow/dialog_service.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "mainwindow/native_path.h"
 #include "mainwindow/qt_text.h"
@@ -100,5 +105,24 @@ BoxAnswer QtDialogService::ShowMessageBox(const Text& content, int style, const 
   }
   return BoxAnswer::kOk;
 }
+
+int QtDialogService::ShowChoices(const QString& caption, const QString& text,
+                                 const QStringList& choices) {
+  Q_ASSERT(!choices.isEmpty());
+  QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  std::vector<QAbstractButton*> buttons;
+  for (qsizetype i = 0; i < choices.size(); ++i) {
+    const bool last = i + 1 == choices.size();
+    buttons.push_back(
+        box.addButton(choices[i], last ? QMessageBox::RejectRole : QMessageBox::ActionRole));
+  }
+  box.setEscapeButton(buttons.back());
+  box.exec();
+  const auto pressed = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+  return pressed == buttons.end() ? int(buttons.size()) - 1 : int(pressed - buttons.begin());
+}
+
+bool QtDialogService::OpenUrl(const QUrl& url) { return QDesktopServices::openUrl(url); }
 
 }  // namespace dravel

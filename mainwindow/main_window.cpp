@@ -1,17 +1,21 @@
 #include "mainwindow/main_window.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QShortcut>
 
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/command_reference.h"
+#include "mainwindow/dialog_service.h"
+#include "mainwindow/display_scale.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/example_chooser.h"
 #include "mainwindow/find_bar.h"
@@ -26,15 +30,17 @@
 #include "mainwindow/source_files.h"
 #include "mainwindow/tab_control.h"
 #include "mainwindow/user_guide.h"
+#include "mainwindow/window_carry.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
 
-MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint) {
-  BuildControls();
+MainWindow::MainWindow(DialogService& dialogs, const WindowCarry* carry)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      dialogs_(dialogs) {
+  BuildControls(carry != nullptr ? carry->canvas_properties : QByteArray());
   runtime_errors_ = std::make_unique<RuntimeErrorBox>(dialogs, *this);
   files_ = std::make_unique<SourceFiles>(*editor_, *hint_, dialogs);
   runs_ = new RunController({*editor_, *run_count_, *hint_, *run_button_, canvas_->Core()}, this);
@@ -43,12 +49,14 @@ MainWindow::MainWindow(DialogService& dialogs, QWidget* parent)
   auto* highlighter = new ScriptHighlighter(*editor_);
   connect(settings_, &SettingsPage::ColouringChanged, highlighter,
           &ScriptHighlighter::SetColouring);
+  connect(settings_, &SettingsPage::DisplayScaleChosen, this, &MainWindow::ChangeDisplayScale);
   BindEvents();
   BindKeys();
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
   help_->SetContent(HelpText());  // the window's creation event
+  if (carry != nullptr) CarryInto(*this, *carry);
 }
 
 MainWindow::~MainWindow() {
@@ -74,12 +82,27 @@ void MainWindow::BindEvents() {
   examples->setShortcut(QKeySequence(Qt::Key_F2));
   connect(examples, &QAction::triggered, this, [this] { ChooseExample(); });
   editor_->AddMenuAction(examples);
+  BindReset();
   const auto show_line = [this](const QString& line) {
     hint_->AppendText(Utf8ToGbk(line.toStdString()));
   };
   connect(canvas_, &TurtleCanvas::MessageRaised, this, show_line);
   if (const CanvasContextMenu* menu = canvas_->ContextMenu()) {
     connect(menu, &CanvasContextMenu::MessageRaised, this, show_line);
+  }
+}
+
+// One action for the key and the canvas's menu, so both do the same.
+void MainWindow::BindReset() {
+  auto* reset = new QAction(tr("重置（清屏，海龟回家落笔）"), this);
+  reset->setObjectName(QStringLiteral("reset"));
+  reset->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
+  reset->setShortcutContext(Qt::WindowShortcut);
+  connect(reset, &QAction::triggered, this, &MainWindow::ResetCanvas);
+  addAction(reset);
+  if (const CanvasContextMenu* menu = canvas_->ContextMenu()) {
+    menu->Menu()->addSeparator();
+    menu->Menu()->addAction(reset);
   }
 }
 
@@ -92,6 +115,8 @@ void MainWindow::WaitForRun() {
 }
 
 void MainWindow::ClearCanvas() { runs_->Clear(); }
+
+void MainWindow::ResetCanvas() { runs_->Reset(); }
 
 // The window's keys, from anywhere in it (the reference's key page lists
 // them). A box with the focus keeps its own undo and redo keys.
@@ -162,28 +187,75 @@ ExampleChooser& MainWindow::ChooseExample() {
   auto* chooser = new ExampleChooser(this);
   chooser->setAttribute(Qt::WA_DeleteOnClose);
   connect(chooser, &QDialog::finished, this, [this, chooser] {
-    if (const std::optional<Example> example = chooser->Chosen()) {
-      files_->OpenExample(example->name + QStringLiteral(".dvg"), example->script);
-    }
+    if (const std::optional<Example> example = chooser->Chosen()) OpenExample(*example);
   });
   chooser->open();
   return *chooser;
+}
+
+// What the last script left (the pen up, a drawing) is no part of the
+// example; other opens keep the canvas as it is.
+void MainWindow::OpenExample(const Example& example) {
+  if (files_->SavePrompt() == 0) return;
+  runs_->Reset();
+  files_->OpenExample(example.name + QStringLiteral(".dvg"), example.script);
 }
 
 QUrl MainWindow::GuideUrl() {
   return UserGuideUrl(UserGuideAddress(), QCoreApplication::applicationDirPath());
 }
 
+void MainWindow::OpenUserGuide() { OpenGuide(GuideUrl()); }
+
 // The desktop's handler opens the guide; a guide that is not there is said
 // in the hint box rather than handed on to fail out of sight.
-void MainWindow::OpenUserGuide() {
-  const QUrl guide = GuideUrl();
+void MainWindow::OpenGuide(const QUrl& guide) {
   const QString shown = guide.isLocalFile() ? guide.toLocalFile() : guide.toString();
   if (guide.isLocalFile() && !QFileInfo::exists(shown)) {
     hint_->AppendText(Utf8ToGbk(tr("找不到使用说明：%1\r\n").arg(shown).toStdString()));
-  } else if (!QDesktopServices::openUrl(guide)) {
-    hint_->AppendText(Utf8ToGbk(tr("打不开使用说明：%1\r\n").arg(shown).toStdString()));
+  } else if (!dialogs_.OpenUrl(guide)) {
+    OfferGuideElsewhere(guide, shown);
   }
+}
+
+// A classroom computer often has no browser set up: the guide can still be
+// reached from its folder, or by pasting its address into a browser.
+void MainWindow::OfferGuideElsewhere(const QUrl& guide, const QString& shown) {
+  QStringList choices;
+  if (guide.isLocalFile()) choices << tr("打开所在文件夹");
+  choices << tr("复制地址") << tr("关闭");
+  const int chosen = dialogs_.ShowChoices(
+      tr("打不开使用说明"),
+      tr("这台电脑没有设置网页浏览器，所以打不开使用说明。\n\n使用说明在：%1\n\n"
+         "可以打开它所在的文件夹，双击里面的 %2；"
+         "或者复制它的地址，粘贴到浏览器的地址栏里。")
+          .arg(shown, QFileInfo(shown).fileName()),
+      choices);
+  const QString choice = choices.value(chosen);
+  if (choice == tr("打开所在文件夹")) {
+    const QString folder = QFileInfo(shown).absolutePath();
+    if (!dialogs_.OpenUrl(QUrl::fromLocalFile(folder))) {
+      hint_->AppendText(Utf8ToGbk(tr("也打不开文件夹：%1\r\n").arg(folder).toStdString()));
+    }
+  } else if (choice == tr("复制地址")) {
+    QGuiApplication::clipboard()->setText(guide.toString());
+    hint_->AppendText(
+        Utf8ToGbk(tr("使用说明的地址已复制：%1\r\n").arg(guide.toString()).toStdString()));
+  }
+}
+
+void MainWindow::ChangeDisplayScale(int percent) {
+  QSettings settings;
+  RememberDisplayScale(settings, percent);
+  if (!restart_) {
+    hint_->AppendText(
+        Utf8ToGbk(tr("显示比例 %1% 下次启动时生效。\r\n").arg(percent).toStdString()));
+    return;
+  }
+  // The window goes with its run; what the run said before its stop stays.
+  runs_->Stop();
+  WaitForRun();
+  restart_();
 }
 
 void MainWindow::SelectAll() {

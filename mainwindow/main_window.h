@@ -8,6 +8,7 @@
 
 #include <QUrl>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "mainwindow/hint_box.h"
@@ -22,6 +23,8 @@ namespace dravel {
 class CommandReference;
 class DialogService;
 class ExampleChooser;
+struct Example;
+struct WindowCarry;
 class FindBar;
 class IntegerBox;
 class RunController;
@@ -39,7 +42,8 @@ class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  explicit MainWindow(DialogService& dialogs, QWidget* parent = nullptr);
+  // `carry`: what the window it replaces handed over (window_carry.h).
+  explicit MainWindow(DialogService& dialogs, const WindowCarry* carry = nullptr);
   // Ends a run still in progress before any control goes away.
   ~MainWindow() override;
 
@@ -59,15 +63,31 @@ class MainWindow : public QWidget {
   void StartRun();
   void StopRun();
   void ClearCanvas();
+  // 重置 (Ctrl+R, and the canvas's menu): stops a run in progress, clears the
+  // canvas and starts the turtles afresh.
+  void ResetCanvas();
   void SelectAll();
   // F1: the command reference (made on first use).
   CommandReference& ShowReference();
-  // The hyperlink: the user guide installed with the program.
+  // The hyperlink: the user guide installed with the program (OpenGuide).
   void OpenUserGuide();
+  // Opens `guide` in the browser. A missing guide is said in the hint box;
+  // with no browser to open it, a box offers its folder (when it is a file)
+  // and copying its address.
+  void OpenGuide(const QUrl& guide);
   static QUrl GuideUrl();
   // F2: the example chooser, open until the user chooses (then the example
   // opens, after the save prompt) or cancels.
   ExampleChooser& ChooseExample();
+  // After the save prompt: the example opens on a clean start (ResetCanvas).
+  void OpenExample(const Example& example);
+
+  // The 显示比例 chosen on the settings page: remembered, then applied by
+  // `restart` (which replaces the window, carrying everything over) after a
+  // run in progress has stopped; without one, the hint box says it applies
+  // at the next start.
+  void ChangeDisplayScale(int percent);
+  void SetRestart(std::function<void()> restart) { restart_ = std::move(restart); }
 
   // Ctrl+F (Ctrl+H): the find bar under the editor, on the script page.
   FindBar& OpenFindBar(bool replacing);
@@ -85,16 +105,19 @@ class MainWindow : public QWidget {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void BuildControls();
+  void BuildControls(const QByteArray& canvas_properties);
   void BuildTabPages();
   void BuildButtons();
   QPushButton* AddButton(const char* name, const Text& gbk_caption, const QRect& bounds);
   void BindEvents();
   void BindKeys();
+  void BindReset();
   void BindFindKeys(const auto& bind);
   void PlaceFindBar();
   static Text HelpText();
+  void OfferGuideElsewhere(const QUrl& guide, const QString& shown);
 
+  DialogService& dialogs_;
   TurtleCanvas* canvas_ = nullptr;
   TabControl* tabs_ = nullptr;
   dravel::ScriptEditor* editor_ = nullptr;
@@ -118,6 +141,7 @@ class MainWindow : public QWidget {
   RunController* runs_ = nullptr;
   ScriptMarks* marks_ = nullptr;
   SettingsPage* settings_ = nullptr;
+  std::function<void()> restart_;
 };
 
 }  // namespace dravel

@@ -70,13 +70,14 @@ Text ResourceText(const char* path) { return ResourceBytes(path).toStdString(); 
 
 }  // namespace
 
-void MainWindow::BuildControls() {
+void MainWindow::BuildControls(const QByteArray& canvas_properties) {
   setWindowTitle(FromGbk(texts::kWindowCaption));
   setFont(GuiFont());
   setFixedSize(kClientWidth, kClientHeight);
 
-  canvas_ = TurtleCanvas::Create(ResourceBytes(kDravelObject1Properties), this,
-                                 QRect(0, 0, kClientWidth, 420));
+  canvas_ = TurtleCanvas::Create(
+      canvas_properties.isEmpty() ? ResourceBytes(kDravelObject1Properties) : canvas_properties,
+      this, QRect(0, 0, kClientWidth, 420));
   if (canvas_ == nullptr) ReportRuntimeError(0, kStartWindowLoadFailed);
   canvas_->setObjectName(QString::fromUtf8("Dravel对象1"));
   BuildTabPages();

@@ -53,6 +53,16 @@ void RunController::Clear() {
   canvas_.Turtle().Clear();
 }
 
+void RunController::Reset() {
+  Stop();
+  // Clear keeps turtle 0's pen and visibility; the turtles above it already
+  // start afresh when next chosen.
+  TurtleOperations& turtle = canvas_.Turtle();
+  turtle.Clear();
+  turtle.PenDown();
+  turtle.Show();
+}
+
 void RunController::Step() {
   // Asked once: the step may let the run finish at once, and must not then
   // start another.

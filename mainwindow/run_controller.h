@@ -40,6 +40,9 @@ class RunController final : public QObject {
   bool Stop();
   // The clear button: stops a run in progress, then clears the canvas.
   void Clear();
+  // As Clear, and the turtles start afresh as a new canvas has them: turtle 0
+  // at home facing up, pen down, shown (an example opens so, and 重置).
+  void Reset();
   // One command more; with no run in progress, starts one paused before its
   // first command.
   void Step();

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QSettings>
 #include <QSpinBox>
 #include <array>
 
@@ -12,6 +13,7 @@
 #include "canvas/turtle_canvas.h"
 #include "canvas/window_look.h"
 #include "interpreter/run_pacer.h"
+#include "mainwindow/display_scale.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/run_controller.h"
 #include "mainwindow/tab_control.h"
@@ -66,6 +68,7 @@ SettingsPage::SettingsPage(TabControl& tabs, int page, TurtleCanvas& canvas, Run
   BuildPace();
   BuildCanvasControls();
   BuildColouring();
+  BuildDisplayScale();
   connect(&runs_, &RunController::PauseChanged, this, &SettingsPage::ShowPauseState);
 }
 
@@ -175,7 +178,21 @@ void SettingsPage::BuildColouring() {
   colouring_->setObjectName(QStringLiteral("colouring"));
   colouring_->setChecked(true);
   connect(colouring_, &QCheckBox::toggled, this, &SettingsPage::ColouringChanged);
-  tabs_.Place(colouring_, page_, QRect(8, 188, 384, 20));
+  tabs_.Place(colouring_, page_, QRect(8, 188, 228, 20));
+}
+
+void SettingsPage::BuildDisplayScale() {
+  Label(tr("显示比例："), 240, 186);
+  display_scale_ = new QComboBox;
+  display_scale_->setObjectName(QStringLiteral("display_scale"));
+  display_scale_->setToolTip(tr("整个窗口放大，投影时后排也看得清；画出的图和保存的图片大小不变"));
+  for (int percent : kDisplayScales) {
+    display_scale_->addItem(QStringLiteral("%1%").arg(percent), percent);
+  }
+  display_scale_->setCurrentIndex(display_scale_->findData(RememberedDisplayScale(QSettings())));
+  connect(display_scale_, &QComboBox::currentIndexChanged, this,
+          [this] { emit DisplayScaleChosen(display_scale_->currentData().toInt()); });
+  tabs_.Place(display_scale_, page_, QRect(306, 186, 86, 24));
 }
 
 void SettingsPage::SetSpeed(int index) {

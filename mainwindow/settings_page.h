@@ -2,7 +2,8 @@
 // pause/continue, single step) goes to the run controller; the canvas's own properties
 // (pen and background colour, pen width, edge mode, the turtle's image set,
 // frame interval) go through the canvas's set-property request at once, with
-// its rules. Nothing is stored: the program keeps no settings.
+// its rules; only the display scale is remembered, by the window
+// (display_scale.h).
 #pragma once
 
 #include <QObject>
@@ -39,12 +40,16 @@ class SettingsPage final : public QObject {
   QComboBox& ImageSetBox() const { return *image_set_; }
   QSpinBox& FrameIntervalBox() const { return *frame_interval_; }
   QCheckBox& ColouringBox() const { return *colouring_; }
+  // Shows the remembered display scale; choosing another says so.
+  QComboBox& DisplayScaleBox() const { return *display_scale_; }
 
   static constexpr int kSpeedCount = 5;
 
  signals:
   // The script's colouring turned on or off, for this session.
   void ColouringChanged(bool on);
+  // Another display scale chosen, in percent.
+  void DisplayScaleChosen(int percent);
 
  private:
   void BuildPace();
@@ -54,6 +59,7 @@ class SettingsPage final : public QObject {
   void BuildPenAndEdge();
   void BuildTurtleControls();
   void BuildColouring();
+  void BuildDisplayScale();
   void Label(const QString& text, int x, int y);
   QComboBox* ColourBox(const char* name, int property, const QRect& bounds);
 
@@ -71,6 +77,7 @@ class SettingsPage final : public QObject {
   QComboBox* image_set_ = nullptr;
   QSpinBox* frame_interval_ = nullptr;
   QCheckBox* colouring_ = nullptr;
+  QComboBox* display_scale_ = nullptr;
 };
 
 }  // namespace dravel

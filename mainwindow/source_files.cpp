@@ -136,13 +136,23 @@ bool SourceFiles::AskToConvertFromUtf8() {
 }
 
 void SourceFiles::OpenExample(const QString& name, const Text& script) {
-  if (SavePrompt() == 0) return;
   editor_.SetContent(script);
   source_changed_ = 0;
   source_path_.clear();
   source_native_.clear();
   dialog_.SetFileName(QString());
   Report(texts::kOpenPrefix, name, true);
+}
+
+SourceFiles::Origin SourceFiles::CurrentOrigin() const {
+  return {source_path_, source_native_, dialog_.FileName(), source_changed_};
+}
+
+void SourceFiles::TakeOver(const Origin& origin) {
+  source_path_ = origin.path;
+  source_native_ = origin.native;
+  dialog_.SetFileName(origin.dialog_file_name);
+  source_changed_ = origin.changed;
 }
 
 void SourceFiles::Save() { SaveScript(true); }

@@ -36,11 +36,23 @@ class SourceFiles {
   // OpenPath for the file system's own bytes (a program argument), which may
   // be no UTF-8 at all; saves then write the file under those same bytes.
   void OpenNativePath(const std::string& native);
-  // Opens an example (`name`, its GBK `script`) as Open opens a file, after
-  // the save prompt; the script then has no file, so a save asks for one.
+  // Opens an example (`name`, its GBK `script`) as Open opens a file; the
+  // caller has asked the save prompt. The script then has no file, so a save
+  // asks for one.
   void OpenExample(const QString& name, const Text& script);
   void Save();
   void Compile();
+
+  // Where the script came from and whether it changed since: what a window
+  // that replaces this one takes over (window_carry.h).
+  struct Origin {
+    QString path;
+    std::string native;
+    QString dialog_file_name;
+    int changed = 0;
+  };
+  Origin CurrentOrigin() const;
+  void TakeOver(const Origin& origin);
 
   // The editor's content-changed event.
   void MarkChanged() { source_changed_ = 1; }

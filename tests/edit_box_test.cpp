@@ -2,11 +2,14 @@
 // content and events, the integer-input box, the filter text, and the real
 // dialog service's answers.
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTranslator>
@@ -285,6 +288,32 @@ TEST_F(ChineseQtTexts, StandardDialogsAndMenusReadChinese) {
   for (const QAction* action : menu->actions()) actions << action->text();
   EXPECT_TRUE(actions.join(QChar(0x7c)).contains(QStringLiteral("撤消")))
       << actions.join(QChar(0x7c)).toStdString();
+}
+
+// The file dialog's column of types: what Qt's Chinese lacks is our own.
+TEST_F(ChineseQtTexts, FolderTypeReadsChinese) {
+  QTemporaryDir dir;
+  EXPECT_EQ(QFileIconProvider().type(QFileInfo(dir.path())), QStringLiteral("文件夹"));
+}
+
+// Under a locale that is not Chinese, Qt's sizes and dates follow the
+// messages' and the time's locale, which become Chinese; LC_ALL rules all.
+TEST(ChineseLocaleWords, SetOnlyWhereTheLocaleIsNotChinese) {
+  const struct {
+    const char* lc_all;
+    const char* lc_messages;
+    const char* lang;
+    size_t set;
+  } cases[] = {
+      {nullptr, nullptr, "C", 2},       {nullptr, nullptr, nullptr, 2},
+      {"", "", "en_US.UTF-8", 2},       {nullptr, nullptr, "zh_CN.UTF-8", 0},
+      {nullptr, "zh_TW.UTF-8", "C", 0}, {nullptr, "C", "zh_CN.UTF-8", 2},
+      {"C", nullptr, "zh_CN.UTF-8", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.lang != nullptr ? c.lang : "-"));
+    EXPECT_EQ(ChineseLocaleWords(c.lc_all, c.lc_messages, c.lang).size(), c.set);
+  }
 }
 
 TEST(QtDialogService, SaveDialogAddsTheDefaultExtensionToANewName) {

@@ -337,6 +337,10 @@ namespace {
 class PrintingDialogs final : public DialogService {
  public:
   bool ShowFileDialog(CommonDialog&) override { return false; }
+  int ShowChoices(const QString&, const QString&, const QStringList& choices) override {
+    return int(choices.size()) - 1;
+  }
+  bool OpenUrl(const QUrl&) override { return false; }
   BoxAnswer ShowMessageBox(const Text& content, int, const Text&) override {
     const bool window_thread = QThread::currentThread() == qApp->thread();
     std::fprintf(stderr, "%s: %s", window_thread ? "window" : "other", GbkToUtf8(content).c_str());

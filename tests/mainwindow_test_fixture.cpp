@@ -1,6 +1,7 @@
 #include "mainwindow_test_fixture.h"
 
 #include <QFile>
+#include <QSettings>
 #include <QTest>
 
 #include "mainwindow/edit_box.h"
@@ -33,10 +34,33 @@ BoxAnswer ScriptedDialogs::ShowMessageBox(const Text& content, int style, const 
   return answer;
 }
 
+int ScriptedDialogs::ShowChoices(const QString&, const QString& text, const QStringList& choices) {
+  choices_shown.push_back(choices);
+  if (choice_answers.empty()) {
+    ADD_FAILURE() << "unexpected box of choices: " << text.toStdString();
+    return int(choices.size()) - 1;
+  }
+  const int answer = choice_answers.front();
+  choice_answers.pop_front();
+  return answer;
+}
+
+bool ScriptedDialogs::OpenUrl(const QUrl& url) {
+  urls_opened.push_back(url);
+  if (url_answers.empty()) {
+    ADD_FAILURE() << "unexpected address: " << url.toString().toStdString();
+    return false;
+  }
+  const bool answer = url_answers.front();
+  url_answers.pop_front();
+  return answer;
+}
+
 void WindowTest::SetUp() {
   ASSERT_TRUE(dir_.isValid());
   // Recovery copies go to the test's own folder, never the user's cache.
   qputenv("XDG_CACHE_HOME", QFile::encodeName(cache_.path()));
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, config_.path());
   window_ = std::make_unique<MainWindow>(dialogs_);
   window_->show();
   QApplication::setActiveWindow(window_.get());
@@ -47,6 +71,8 @@ void WindowTest::TearDown() {
   window_.reset();
   EXPECT_TRUE(dialogs_.file_answers.empty()) << "file dialog answers left over";
   EXPECT_TRUE(dialogs_.box_answers.empty()) << "message box answers left over";
+  EXPECT_TRUE(dialogs_.choice_answers.empty()) << "answers to choices left over";
+  EXPECT_TRUE(dialogs_.url_answers.empty()) << "answers to addresses left over";
 }
 
 QPushButton& WindowTest::Button(const char* utf8_name) {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <deque>
 #include <memory>
 #include <optional>
@@ -31,9 +32,17 @@ class ScriptedDialogs final : public DialogService {
   std::vector<CommonDialog> files_shown;  // settings as each dialog opened
   std::vector<Text> boxes_shown;          // content + "|" + caption
   std::vector<int> box_styles;
+  // Each box of choices takes the next index; each address handed to the
+  // desktop the next answer.
+  std::deque<int> choice_answers;
+  std::vector<QStringList> choices_shown;
+  std::deque<bool> url_answers;
+  std::vector<QUrl> urls_opened;
 
   bool ShowFileDialog(CommonDialog& dialog) override;
   BoxAnswer ShowMessageBox(const Text& content, int style, const Text& caption) override;
+  int ShowChoices(const QString& caption, const QString& text, const QStringList& choices) override;
+  bool OpenUrl(const QUrl& url) override;
 };
 
 class WindowTest : public ::testing::Test {
@@ -52,7 +61,8 @@ class WindowTest : public ::testing::Test {
 
   ScriptedDialogs dialogs_;
   QTemporaryDir dir_;
-  QTemporaryDir cache_;  // XDG_CACHE_HOME: where recovery copies go
+  QTemporaryDir cache_;   // XDG_CACHE_HOME: where recovery copies go
+  QTemporaryDir config_;  // where remembered settings go
   std::unique_ptr<MainWindow> window_;
 };
 

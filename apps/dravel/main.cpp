@@ -1,19 +1,24 @@
 // The program: the command line, the runtime's start-up, the main window, the
-// message loop. Closing the window (after the save prompt allows it) destroys
-// it, and its destruction ends the process with exit code 0.
+// message loop (both made anew when the display scale changes). Closing the
+// window (after the save prompt allows it) destroys it, and its destruction
+// ends the process with exit code 0.
 #include <QApplication>
+#include <QSettings>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 #include "mainwindow/dialog_service.h"
+#include "mainwindow/display_scale.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/runtime_error_box.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/translations.h"
+#include "mainwindow/window_carry.h"
 #include "runtime/beep_delay.h"
 #include "runtime/runtime_error.h"
 
@@ -84,14 +89,21 @@ std::string AbsolutePath(const std::string& path) {
   return error ? path : absolute.lexically_normal().native();
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-  const CommandLine command_line = ReadCommandLine(argc, argv);
-  if (command_line.exit_code) return *command_line.exit_code;
-  dravel::InitRuntime();
-  dravel::SetEndCallback([] {});
+// One window, made with the display scale remembered; a change of scale
+// (which Qt takes only before the application exists) ends the application
+// and makes both anew, the window carrying over everything of the old one.
+// Gives the exit code; `carry` is set when the window asked for a restart.
+int RunWindow(int argc, char* argv[], const std::string& file, int percent,
+              std::optional<dravel::WindowCarry>& carry) {
+  const QByteArray outside_factor = qgetenv("QT_SCALE_FACTOR");
+  qputenv("QT_SCALE_FACTOR", dravel::ScaleFactorFor(percent, outside_factor));
   QApplication app(argc, argv);
+  // Qt has read it; a program the window starts (a browser) keeps its own.
+  if (outside_factor.isNull()) {
+    qunsetenv("QT_SCALE_FACTOR");
+  } else {
+    qputenv("QT_SCALE_FACTOR", outside_factor);
+  }
   dravel::InstallQtTranslations(app);
   dravel::SetBeepHook([] { QApplication::beep(); });
   dravel::QtDialogService dialogs;
@@ -100,16 +112,44 @@ int main(int argc, char* argv[]) {
     dialogs.ShowMessageBox(dravel::Text(gbk_text), dravel::kMbIconError,
                            dravel::kRuntimeErrorCaption);
   });
-  auto* window = new dravel::MainWindow(dialogs);
+  const std::optional<dravel::WindowCarry> carried = std::exchange(carry, std::nullopt);
+  auto* window = new dravel::MainWindow(dialogs, carried ? &*carried : nullptr);
   // From any thread, the run's included: the window's thread shows the box.
   dravel::SetRuntimeErrorHook(
       [window](std::string_view gbk_text) { window->RuntimeErrors().Show(gbk_text); });
   window->setAttribute(Qt::WA_DeleteOnClose);
-  QObject::connect(window, &QObject::destroyed, [] { dravel::ExitProgram(0); });
+  const QMetaObject::Connection ending =
+      QObject::connect(window, &QObject::destroyed, [] { dravel::ExitProgram(0); });
+  window->SetRestart([&] {
+    carry = dravel::CarryFrom(*window);
+    QCoreApplication::exit(0);
+  });
   window->show();
   // `dravel FILE.dvg`, as a file manager starts it: open as the open button would.
-  if (!command_line.file.empty()) {
-    window->Files().OpenNativePath(AbsolutePath(command_line.file));
-  }
-  return app.exec();
+  if (!file.empty()) window->Files().OpenNativePath(AbsolutePath(file));
+  const int code = app.exec();
+  QObject::disconnect(ending);
+  dravel::SetRuntimeErrorHook({});
+  delete window;
+  return code;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  const CommandLine command_line = ReadCommandLine(argc, argv);
+  if (command_line.exit_code) return *command_line.exit_code;
+  dravel::InitRuntime();
+  dravel::SetEndCallback([] {});
+  dravel::PreferChineseLocaleWords();
+  QCoreApplication::setOrganizationName(QStringLiteral("Dravel"));
+  QCoreApplication::setApplicationName(QStringLiteral("dravel"));
+  std::optional<dravel::WindowCarry> carry;
+  std::string file = command_line.file;
+  int code = 0;
+  do {
+    const int percent = dravel::RememberedDisplayScale(QSettings());
+    code = RunWindow(argc, argv, std::exchange(file, std::string()), percent, carry);
+  } while (carry);
+  return code;
 }
