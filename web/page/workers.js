@@ -61,6 +61,7 @@ export class Workers {
     this.tool = null;
     this.busy = false; // a run was handed to the run worker and has not ended
     this.broken = false;
+    this.settings = new Map(); // type -> the last such message, for every new worker
     this.requests = new Map(); // id -> {owner, resolve, reject}
     this.nextRequest = 1;
     this.started = this.load();
@@ -87,7 +88,18 @@ export class Workers {
       }
     };
     worker.postMessage({ type: 'init', wasm: this.module });
+    for (const message of this.settings.values()) worker.postMessage(message);
     return worker;
+  }
+
+  // A setting (the speed, the canvas's settings, the background picture) for
+  // both workers and for each made later: the tool worker saves the picture
+  // on the same background, and a worker that takes over after a stop keeps
+  // them.
+  set(message) {
+    this.settings.set(message.type, message);
+    this.run?.postMessage(message);
+    this.tool?.postMessage(message);
   }
 
   // To the run worker; before there is one, dropped (a new worker is sent
