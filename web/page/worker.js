@@ -129,7 +129,24 @@ async function setBackground(module, { bytes, mode }) {
 // What a call of the module answers through its callbacks, collected.
 let answers = [];
 
-function startModule(wasm) {
+// Compiled here when the page has not the module yet (the first worker, which
+// index.html starts at once), and handed to the page; null to the page when it
+// cannot be had.
+async function compiledHere() {
+  try {
+    // A server that does not call it application/wasm gets it compiled from its bytes.
+    const wasm = await WebAssembly.compileStreaming(fetch('dravel-web.wasm'))
+      .catch(async () => WebAssembly.compile(await (await fetch('dravel-web.wasm')).arrayBuffer()));
+    postMessage({ type: 'module', wasm });
+    return wasm;
+  } catch (error) {
+    postMessage({ type: 'module', wasm: null });
+    throw error;
+  }
+}
+
+async function startModule(given) {
+  const wasm = given ?? (await compiledHere());
   return DravelWeb({
     instantiateWasm: (imports, done) => {
       WebAssembly.instantiate(wasm, imports).then((instance) => done(instance, wasm));
