@@ -505,7 +505,8 @@ async function fit() {
 }
 
 // 海龟图像 N shows set N's first frame (the strip in resources/sprites) on the
-// turtle at home, and a frame interval animates it without a run.
+// turtle at home, and a frame interval animates it without a run and after a
+// stop.
 async function turtleImages() {
   await click('#clear');
   await setSetting('image-set', '3');
@@ -533,6 +534,14 @@ async function turtleImages() {
   await setSetting('frame-interval', '100');
   const still = await evaluate('canvasHash()');
   await waitFor('the turtle to animate without a run', `canvasHash() !== ${still}`);
+  await setEditor('重复 100000 【前进 1|右转 1】', '1000');
+  await click('#run');
+  await sleep(300);
+  await accessKey('c');
+  await waitFor('the run to stop', `!document.getElementById('run').disabled`);
+  const stopped = await evaluate('canvasHash()');
+  await waitFor('the turtle to animate after a stop', `canvasHash() !== ${stopped}`);
+  await click('#clear');
   await setSetting('image-set', '3');
   await setSetting('frame-interval', '0');
   await waitFor('the tank back at its first frame', tankAt);

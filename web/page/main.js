@@ -60,8 +60,9 @@ const page = {
   running: false,
   paused: false,
   ready: false,
-  // Frames from a worker started again after a stop would only repeat what
-  // the canvas shows; nothing is drawn until it is asked to.
+  // Frames from a worker started again after a stop are shown once it has
+  // the stopped run's snapshot (or when asked to draw): before that they
+  // would show a blank canvas.
   framesWanted: true,
   lastSnapshot: null,
   failing: null, // the failing line's mark, kept for a click on its message
@@ -123,6 +124,11 @@ function handleMessage(message) {
       page.lastSnapshot = message.snapshot;
       pendingFrame = message;
       scheduleShow();
+      break;
+    case 'restored':
+      // From here the worker's frames show what the stopped run left (the
+      // turtle's animation goes on).
+      page.framesWanted = true;
       break;
     case 'hint':
       if (message.replace) hint.replace(message.text);

@@ -264,6 +264,7 @@ async function handle(module, message) {
       break;
     case 'restore':
       await withBytes(module, new Uint8Array(message.snapshot), (at, size) => module._dravel_restore(at, size));
+      postMessage({ type: 'restored' });
       break;
   }
 }
