@@ -567,7 +567,9 @@ sys.stdout.buffer.write(b"\\x89PNG\\r\\n\\x1a\\n" + chunk(b"IHDR", struct.pack("
   const { root } = await page('DOM.getDocument', {});
   const { nodeId } = await page('DOM.querySelector', { nodeId: root.nodeId, selector: '#picture-file' });
   await page('DOM.setFileInputFiles', { files: [file], nodeId });
+  await waitFor('the file read', `document.getElementById('picture-name').textContent === 'tile.png'`);
   await setSetting('picture-mode', '2');
+  await waitFor('the picture shown', `${corner} === '${[...tile.subarray(0, 3)].join(',')}'`);
   await setEditor('隐藏\n前进 100\n延时 100000');
   await click('#run');
   await waitFor('the line drawn', `(() => { const c = document.getElementById('canvas');
