@@ -65,13 +65,8 @@ const canvasHashFunction = `function canvasHash() {
   return hash >>> 0;
 }`;
 
-// The native program's picture of `scriptFile`, its RGB bytes, its hint and
-// its PNG without the turtles, as saved.
-function renderNative(scriptFile) {
-  const png = path.join(scratch, 'native.png');
-  const saved = path.join(scratch, 'saved.png');
-  execFileSync(renderProgram, ['-o', saved, scriptFile]);
-  const hint = execFileSync(renderProgram, ['--turtle', '-o', png, scriptFile], { encoding: 'utf8' });
+// A PNG file's size and RGB bytes.
+function pngRgb(png) {
   const rgb = execFileSync('python3', ['-c', `
 import sys
 sys.path.insert(0, ${JSON.stringify(path.join(sourceDir, 'tests/tools'))})
@@ -87,8 +82,17 @@ sys.stdout.buffer.write(p.struct.pack(">II", width, height))
 for row in rows:
     sys.stdout.buffer.write(row if colour == 2 else b"".join(palette[3 * i:3 * i + 3] for i in row))
 `, png], { maxBuffer: 1 << 24 });
-  return { width: rgb.readUInt32BE(0), height: rgb.readUInt32BE(4), rgb: rgb.subarray(8), hint,
-           png: fs.readFileSync(saved) };
+  return { width: rgb.readUInt32BE(0), height: rgb.readUInt32BE(4), rgb: rgb.subarray(8) };
+}
+
+// The native program's picture of `scriptFile`, its RGB bytes, its hint and
+// its PNG without the turtles, as saved.
+function renderNative(scriptFile) {
+  const png = path.join(scratch, 'native.png');
+  const saved = path.join(scratch, 'saved.png');
+  execFileSync(renderProgram, ['-o', saved, scriptFile]);
+  const hint = execFileSync(renderProgram, ['--turtle', '-o', png, scriptFile], { encoding: 'utf8' });
+  return { ...pngRgb(png), hint, png: fs.readFileSync(saved) };
 }
 
 function comparePixels(what, canvas, native) {
@@ -525,6 +529,106 @@ async function fit() {
   await evaluate('document.exitFullscreen()');
 }
 
+// 海龟图像 N shows set N's first frame (the strip in resources/sprites) on the
+// turtle at home, and a frame interval animates it without a run and after a
+// stop.
+async function turtleImages() {
+  await click('#clear');
+  await setSetting('image-set', '3');
+  const strip = pngRgb(path.join(sourceDir, 'resources/sprites/tank.png'));
+  const frameWidth = 32;
+  const tankAt = `(() => { const c = document.getElementById('canvas');
+    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
+    const strip = Uint8Array.from(atob('${strip.rgb.toString('base64')}'), (c) => c.charCodeAt(0));
+    for (let top = c.height / 2 - ${strip.height / 2} - 2; top <= c.height / 2 - ${strip.height / 2} + 2; ++top) {
+      for (let left = c.width / 2 - ${frameWidth / 2} - 2; left <= c.width / 2 - ${frameWidth / 2} + 2; ++left) {
+        let same = true;
+        for (let y = 0; y < ${strip.height} && same; ++y) {
+          for (let x = 0; x < ${frameWidth} && same; ++x) {
+            const s = 3 * (y * ${strip.width} + x), at = 4 * ((top + y) * c.width + left + x);
+            if (strip[s] === 255 && strip[s + 1] === 255 && strip[s + 2] === 255) continue;
+            same = d[at] === strip[s] && d[at + 1] === strip[s + 1] && d[at + 2] === strip[s + 2];
+          }
+        }
+        if (same) return true;
+      }
+    }
+    return false; })()`;
+  await waitFor('image set 3\'s first frame on the turtle at home', tankAt);
+  await setSetting('image-set', '1');
+  await setSetting('frame-interval', '100');
+  const still = await evaluate('canvasHash()');
+  await waitFor('the turtle to animate without a run', `canvasHash() !== ${still}`);
+  await setEditor('重复 100000 【前进 1|右转 1】', '1000');
+  await click('#run');
+  await sleep(300);
+  await accessKey('c');
+  await waitFor('the run to stop', `!document.getElementById('run').disabled`);
+  const stopped = await evaluate('canvasHash()');
+  await waitFor('the turtle to animate after a stop', `canvasHash() !== ${stopped}`);
+  await click('#clear');
+  await setSetting('image-set', '3');
+  await setSetting('frame-interval', '0');
+  await waitFor('the tank back at its first frame', tankAt);
+}
+
+// A background picture laid out in a layout shows under the drawing, is saved
+// with it while a run holds the worker, and outlives a reload.
+async function backgroundPicture() {
+  const [width, height] = [37, 23];
+  const tile = Buffer.alloc(width * height * 3);
+  for (let i = 0; i < width * height; ++i) {
+    tile.set([180 + (i % width) * 2, 200 + Math.floor(i / width) * 2, 255 - (i % width)], 3 * i);
+  }
+  const file = path.join(scratch, 'tile.png');
+  fs.writeFileSync(file, execFileSync('python3', ['-c', `
+import struct, sys, zlib
+w, h, rgb = ${width}, ${height}, sys.stdin.buffer.read()
+chunk = lambda kind, body: struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
+rows = b"".join(b"\\0" + rgb[3 * w * y:3 * w * (y + 1)] for y in range(h))
+sys.stdout.buffer.write(b"\\x89PNG\\r\\n\\x1a\\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
+                        + chunk(b"IDAT", zlib.compress(rows)) + chunk(b"IEND", b""))`], { input: tile }));
+  await click('#tab-settings');
+  const { root } = await page('DOM.getDocument', {});
+  const { nodeId } = await page('DOM.querySelector', { nodeId: root.nodeId, selector: '#picture-file' });
+  await page('DOM.setFileInputFiles', { files: [file], nodeId });
+  await waitFor('the file read', `document.getElementById('picture-name').textContent === 'tile.png'`);
+  await setSetting('picture-mode', '2');
+  await waitFor('the picture shown', `${corner} === '${[...tile.subarray(0, 3)].join(',')}'`);
+  await setEditor('隐藏\n前进 100\n延时 100000');
+  await click('#run');
+  await waitFor('the line drawn', `(() => { const c = document.getElementById('canvas');
+    const d = c.getContext('2d').getImageData(c.width / 2 - 1, c.height / 2 - 50, 3, 1).data;
+    return [0, 4, 8].some((at) => d[at] === 0 && d[at + 1] === 255 && d[at + 2] === 0); })()`);
+  const canvas = await evaluate(canvasPixels);
+  const rgba = Buffer.from(canvas.rgba, 'base64');
+  let tiled = 0, pen = 0;
+  for (let i = 0; i < canvas.width * canvas.height; ++i) {
+    const t = 3 * ((Math.floor(i / canvas.width) % height) * width + (i % canvas.width) % width);
+    const [r, g, b] = rgba.subarray(4 * i, 4 * i + 3);
+    if (r === tile[t] && g === tile[t + 1] && b === tile[t + 2]) ++tiled;
+    else if (r === 0 && g === 255 && b === 0) ++pen;
+  }
+  check('the tiled picture under the line', tiled + pen === canvas.width * canvas.height && pen >= 100,
+        `${tiled} tile pixels, ${pen} pen pixels of ${canvas.width * canvas.height}`);
+  const saved = await downloaded('#save-picture');
+  fs.writeFileSync(path.join(scratch, 'saved-picture.png'), saved.bytes);
+  comparePixels('the picture saved during a run is the canvas', canvas, pngRgb(path.join(scratch, 'saved-picture.png')));
+  await accessKey('c');
+  await reload('the page to load with its picture');
+  await waitFor('the picture kept', `${corner} === '${[...tile.subarray(0, 3)].join(',')}'`);
+  await setEditor('重复 5 【前进 150|右转 144】');
+  await runToEnd('a star on the picture');
+  await click('#tab-settings');
+  const windowBox = await evaluate(`(() => { const r = document.getElementById('layout').getBoundingClientRect();
+    return { x: r.left, y: r.top, width: r.width, height: r.height, scale: 1 }; })()`);
+  const shot = await page('Page.captureScreenshot', { format: 'png', clip: windowBox });
+  fs.writeFileSync(screenshotPath.replace(/\.png$/, '-picture.png'), Buffer.from(shot.data, 'base64'));
+  await setSetting('picture-mode', '-1');
+  const colour = await evaluate(`document.getElementById('background-colour').value`);
+  await waitFor('no picture', `${corner} === '${[1, 3, 5].map((at) => parseInt(colour.slice(at, at + 2), 16)).join(',')}'`);
+}
+
 async function main() {
   const started = Date.now();
   const pageErrors = [];
@@ -567,6 +671,8 @@ async function main() {
   await offline(server);
   await fromDisk(exampleText, native);
   await fit();
+  await turtleImages();
+  await backgroundPicture();
 
   checkEqual('no errors in the page', pageErrors.join('\n'), '');
   console.log(`page test: ${((Date.now() - started) / 1000).toFixed(1)} s`);

@@ -1,5 +1,6 @@
 // What the page keeps in the browser (localStorage): the script as it is
-// typed, its file name and changed flag, and the settings; and share links,
+// typed, its file name and changed flag, the settings and the background
+// picture's file (while it is small: see background.js); and share links,
 // which carry a script in the address:
 //
 //   #code=BASE64URL
@@ -10,6 +11,7 @@
 
 const SCRIPT_KEY = 'dravel.script';
 const SETTINGS_KEY = 'dravel.settings';
+const PICTURE_KEY = 'dravel.picture';
 const SHARE_PREFIX = '#code=';
 
 function read(key) {
@@ -53,6 +55,24 @@ const toBase64Url = (bytes) => {
 
 const fromBase64Url = (text) =>
   Uint8Array.from(atob(text.replace(/-/g, '+').replace(/_/g, '/')), (c) => c.charCodeAt(0));
+
+// The background picture's file, {name, bytes}, or null. Keeping gives false
+// when the browser refused it; null forgets it.
+export function keptPicture() {
+  const kept = read(PICTURE_KEY);
+  try {
+    return kept && { name: String(kept.name), bytes: fromBase64Url(kept.bytes) };
+  } catch {
+    return null;
+  }
+}
+export function keepPicture(picture) {
+  if (picture !== null && write(PICTURE_KEY, { name: picture.name, bytes: toBase64Url(picture.bytes) })) return true;
+  try {
+    localStorage.removeItem(PICTURE_KEY); // no older picture comes back instead
+  } catch {}
+  return picture === null;
+}
 
 // The page's address carrying `text`.
 export async function shareLink(text) {

@@ -2,6 +2,7 @@
 // worker (worker.js: the interpreter and canvas in WebAssembly). The page
 // keeps the editor, the hint box, the files, what the browser keeps and the
 // keys; the module does every GBK encoding, the checking and the drawing.
+import { BackgroundPicture } from './background.js';
 import { checker } from './checker.js';
 import { ScriptEditor } from './editor.js';
 import { SourceFiles, ask, baseName, download } from './files.js';
@@ -11,7 +12,7 @@ import { keepScript, keptScript, shareLink, sharedScript } from './keep.js';
 import { CommandReference, ExampleChooser } from './learning.js';
 import { fitToWindow, showFullScreen } from './screen.js';
 import {
-  SETTING_BOXES, keepSettingBoxes, restoreSettingBoxes, settingsMessage, speedMessage,
+  SETTING_BOXES, frameInterval, keepSettingBoxes, restoreSettingBoxes, settingsMessage, speedMessage,
 } from './settings.js';
 import { texts } from './texts.js';
 import { Abandoned, Workers } from './workers.js';
@@ -59,8 +60,9 @@ const page = {
   running: false,
   paused: false,
   ready: false,
-  // Frames from a worker started again after a stop would only repeat what
-  // the canvas shows; nothing is drawn until it is asked to.
+  // Frames from a worker started again after a stop are shown once it has
+  // the stopped run's snapshot (or when asked to draw): before that they
+  // would show a blank canvas.
   framesWanted: true,
   lastSnapshot: null,
   failing: null, // the failing line's mark, kept for a click on its message
@@ -76,9 +78,36 @@ const page = {
 
 // ---- The settings page: sent on each change, kept, and sent to every new worker ----
 
+let background = null;
+
 function sendSettings() {
-  workers.post(speedMessage());
-  workers.post(settingsMessage());
+  workers.set(speedMessage());
+  workers.set(settingsMessage());
+  workers.set(background.message());
+  animate();
+}
+
+// The turtle's animation: the window's frame timer, here ticking the run
+// worker, which shows the next frame (also while a run waits).
+let animation = 0;
+
+function animate() {
+  clearInterval(animation);
+  const interval = frameInterval();
+  animation = interval > 0 ? setInterval(() => workers.post({ type: 'tick' }), interval) : 0;
+}
+
+async function choosePicture(file) {
+  const kept = await background.choose(file);
+  keepSettingBoxes();
+  page.framesWanted = true;
+  workers.set(background.message());
+  showPictureName();
+  if (!kept) hint.append(texts.pictureNotKept(file.name));
+}
+
+function showPictureName() {
+  $('picture-name').textContent = background.name;
 }
 
 // ---- The worker ----
@@ -96,6 +125,11 @@ function handleMessage(message) {
       page.lastSnapshot = message.snapshot;
       pendingFrame = message;
       scheduleShow();
+      break;
+    case 'restored':
+      // From here the worker's frames show what the stopped run left (the
+      // turtle's animation goes on).
+      page.framesWanted = true;
       break;
     case 'hint':
       hint.follow(message);
@@ -115,6 +149,17 @@ function handleMessage(message) {
       break;
     case 'beep':
       beep();
+      break;
+    case 'background':
+      // A picture the browser cannot read, or the module has no memory for,
+      // is said once and forgotten.
+      if (!message.shown && background.message().bytes !== null) {
+        hint.append(texts.pictureUnreadable(background.name));
+        background.forget();
+        keepSettingBoxes();
+        workers.set(background.message());
+        showPictureName();
+      }
       break;
     case 'done':
       showNow(true);
@@ -140,7 +185,6 @@ function replaceWorker() {
   page.paused = false;
   showPauseState();
   if (page.lastSnapshot !== null) workers.post({ type: 'restore', snapshot: page.lastSnapshot });
-  sendSettings();
 }
 
 // A run takes what GBK cannot hold as '?', as the desktop's run does; the
@@ -413,14 +457,14 @@ function bindControls(files, examples, reference) {
   for (const id of SETTING_BOXES) {
     $(id).addEventListener('change', () => {
       keepSettingBoxes();
-      if (!page.ready) return;
       // The speed reaches a run in progress too, at its next command.
       if (id === 'speed') {
-        workers.post(speedMessage());
+        workers.set(speedMessage());
         return;
       }
       page.framesWanted = true;
-      workers.post(settingsMessage());
+      workers.set(id === 'picture-mode' ? background.message() : settingsMessage());
+      if (id === 'frame-interval') animate();
     });
   }
   const click = (id, action) => $(id).addEventListener('click', action);
@@ -443,6 +487,12 @@ function bindControls(files, examples, reference) {
   $('reference-link').addEventListener('click', (event) => {
     event.preventDefault();
     reference.then((shown) => shown.show());
+  });
+  click('choose-picture', () => $('picture-file').click());
+  $('picture-file').addEventListener('change', (event) => {
+    const file = event.target.files[0];
+    event.target.value = '';
+    if (file) choosePicture(file);
   });
   $('open-file').addEventListener('change', (event) => {
     const file = event.target.files[0];
@@ -485,6 +535,8 @@ function bindKeys(files, examples, reference) {
 function start() {
   const kept = keptScript();
   restoreSettingBoxes();
+  background = new BackgroundPicture($('picture-mode'));
+  showPictureName();
   page.editor = new ScriptEditor($('editor'), kept?.text ?? $('example-script').content.textContent,
                                  checker((type, fields) => workers.ask(type, fields)), editorChanged);
   if (kept !== null) {

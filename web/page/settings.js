@@ -5,7 +5,8 @@ import { keepSettings, keptSettings } from './keep.js';
 
 const $ = (id) => document.getElementById(id);
 
-export const SETTING_BOXES = ['pen-colour', 'background-colour', 'pen-width', 'edge-mode', 'speed'];
+export const SETTING_BOXES = ['pen-colour', 'background-colour', 'pen-width', 'edge-mode', 'speed',
+                              'image-set', 'frame-interval', 'picture-mode'];
 
 // #rrggbb to the canvas's 0x00BBGGRR.
 function storedColour(value) {
@@ -19,7 +20,16 @@ export const settingsMessage = () => ({
   penColour: storedColour($('pen-colour').value),
   backgroundColour: storedColour($('background-colour').value),
   penWidth: Math.min(50, Math.max(1, parseInt($('pen-width').value, 10) || 1)),
+  imageSet: Number($('image-set').value),
+  frameInterval: frameInterval(),
 });
+
+// The turtle's frame interval in milliseconds, 0 to 2000 as the window takes
+// it (0: no animation).
+export function frameInterval() {
+  const interval = parseInt($('frame-interval').value, 10) || 0;
+  return interval >= 0 && interval <= 2000 ? interval : 0;
+}
 
 export const speedMessage = () => ({ type: 'speed', interval: Number($('speed').value) });
 

@@ -32,6 +32,8 @@ export const texts = {
   notKept: '浏览器没有保存这段程序（太大，或者不允许网页保存），请用“保存源码”保存。' + CRLF,
   pictureSaved: (name) => `保存图片 ${name} 成功！` + CRLF,
   pictureNotSaved: (name) => `保存图片 ${name} 失败！` + CRLF,
+  pictureNotKept: (name) => `背景图片 ${name} 太大，浏览器不会保存它，下次打开网页时请重新选择。` + CRLF,
+  pictureUnreadable: (name) => `背景图片 ${name} 无法显示：不是浏览器能读的图片，或者太大。` + CRLF,
   fromDisk: '从磁盘打开的网页：可以调试、打开和保存，但不能离线缓存，也不能安装成应用；' +
     '要使用这些功能，请通过网址打开。' + CRLF,
   examplesTitle: '打开示例（F2）',

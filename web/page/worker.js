@@ -86,10 +86,67 @@ async function withBytes(module, bytes, use) {
 
 const withText = (module, text, use) => withBytes(module, new TextEncoder().encode(text), use);
 
+// A background picture's file, decoded by the browser into the canvas's
+// 0xFFRRGGBB words (little-endian bytes B G R A), alpha dropped as the
+// desktop drops it; null when the browser cannot read it as a picture.
+async function decodedPicture(bytes) {
+  let pixels, width, height;
+  try {
+    const bitmap = await createImageBitmap(new Blob([bytes]),
+                                           { premultiplyAlpha: 'none', colorSpaceConversion: 'none' });
+    ({ width, height } = bitmap);
+    const context = new OffscreenCanvas(width, height).getContext('2d');
+    context.drawImage(bitmap, 0, 0);
+    bitmap.close();
+    pixels = context.getImageData(0, 0, width, height).data;
+  } catch {
+    return null; // not a picture, or too large for the browser
+  }
+  for (let i = 0; i < pixels.length; i += 4) {
+    const red = pixels[i];
+    pixels[i] = pixels[i + 2];
+    pixels[i + 2] = red;
+    pixels[i + 3] = 255;
+  }
+  return { pixels, width, height };
+}
+
+// Whether the canvas shows the picture: not when the browser could not read
+// it or the module had not the memory for it.
+async function setBackground(module, { bytes, mode }) {
+  const picture = bytes ? await decodedPicture(bytes) : { pixels: new Uint8Array(0), width: 0, height: 0 };
+  if (picture === null) return false;
+  const at = picture.pixels.length > 0 ? module._malloc(picture.pixels.length) : 0;
+  if (picture.pixels.length > 0 && at === 0) return false;
+  try {
+    module.HEAPU8.set(picture.pixels, at);
+    return module._dravel_background_picture(at, picture.width, picture.height, mode) !== 0 || !bytes;
+  } finally {
+    if (at !== 0) module._free(at);
+  }
+}
+
 // What a call of the module answers through its callbacks, collected.
 let answers = [];
 
-function startModule(wasm) {
+// Compiled here when the page has not the module yet (the first worker, which
+// index.html starts at once), and handed to the page; null to the page when it
+// cannot be had.
+async function compiledHere() {
+  try {
+    // A server that does not call it application/wasm gets it compiled from its bytes.
+    const wasm = await WebAssembly.compileStreaming(fetch('dravel-web.wasm'))
+      .catch(async () => WebAssembly.compile(await (await fetch('dravel-web.wasm')).arrayBuffer()));
+    postMessage({ type: 'module', wasm });
+    return wasm;
+  } catch (error) {
+    postMessage({ type: 'module', wasm: null });
+    throw error;
+  }
+}
+
+async function startModule(given) {
+  const wasm = given ?? (await compiledHere());
   return DravelWeb({
     instantiateWasm: (imports, done) => {
       WebAssembly.instantiate(wasm, imports).then((instance) => done(instance, wasm));
@@ -173,6 +230,8 @@ const pacing = {
   pause: (module) => module._dravel_pause(),
   continue: (module) => module._dravel_continue(),
   step: (module) => module._dravel_step(),
+  // The turtle's animation, timed by the page.
+  tick: (module) => module._dravel_next_frame(),
 };
 
 onmessage = (event) => {
@@ -206,9 +265,14 @@ async function handle(module, message) {
     case 'settings':
       module._dravel_settings(message.edgeMode, message.penColour, message.backgroundColour,
                               message.penWidth);
+      module._dravel_turtle_image(message.imageSet, message.frameInterval > 0 ? 1 : 0);
+      break;
+    case 'background':
+      postMessage({ type: 'background', shown: await setBackground(module, message) });
       break;
     case 'restore':
       await withBytes(module, new Uint8Array(message.snapshot), (at, size) => module._dravel_restore(at, size));
+      postMessage({ type: 'restored' });
       break;
   }
 }

@@ -1,10 +1,11 @@
 // The page's workers (worker.js): the run worker, which keeps the canvas and
 // runs scripts, and a tool worker that answers questions (encoding, the
-// checker, pictures) while the run worker is busy with a run. Every worker is
-// made from a copy of its script kept in memory and given the compiled
-// module, so a stop, which starts a new run worker, needs no connection, and
-// a page opened from disk (file://, where nothing can be fetched) gets both
-// from file-copy.js through a <script> tag.
+// checker, pictures) while the run worker is busy with a run. The first run
+// worker is started by index.html as the page loads and compiles the module
+// itself; every later worker is made from a copy of its script kept in memory
+// and given the compiled module, so a stop, which starts a new run worker,
+// needs no connection, and a page opened from disk (file://, where nothing
+// can be fetched) gets both from file-copy.js through a <script> tag.
 
 export class Abandoned extends Error {}
 
@@ -46,7 +47,7 @@ async function workerFiles() {
   const early = self.dravelEarly ?? {};
   const [source, module] = await Promise.all([
     (early.source ?? Promise.reject()).catch(() => fetched('worker.js').then((r) => r.text())),
-    (early.module ?? Promise.reject()).catch(compiledModule),
+    (early.module ?? Promise.reject()).then((compiled) => compiled ?? Promise.reject()).catch(compiledModule),
   ]);
   return { source, module };
 }
@@ -61,20 +62,36 @@ export class Workers {
     this.tool = null;
     this.busy = false; // a run was handed to the run worker and has not ended
     this.broken = false;
+    this.settings = new Map(); // type -> the last such message, for every new worker
     this.requests = new Map(); // id -> {owner, resolve, reject}
     this.nextRequest = 1;
     this.started = this.load();
   }
 
+  // The run worker index.html started, given what it said meanwhile, or one
+  // started here.
   async load() {
     const { source, module } = await workerFiles();
     this.module = module;
     this.url = URL.createObjectURL(new Blob([source], { type: 'text/javascript' }));
-    this.run = this.spawn();
+    const early = self.dravelEarly;
+    if (early !== undefined && (await early.module) !== null) {
+      this.run = this.listen(early.worker);
+      for (const event of early.said) (event.type === 'error' ? early.worker.onerror : early.worker.onmessage)(event);
+    } else {
+      early?.worker.terminate();
+      this.run = this.spawn();
+    }
   }
 
   spawn() {
-    const worker = new Worker(this.url);
+    const worker = this.listen(new Worker(this.url));
+    worker.postMessage({ type: 'init', wasm: this.module });
+    for (const message of this.settings.values()) worker.postMessage(message);
+    return worker;
+  }
+
+  listen(worker) {
     worker.onmessage = ({ data }) => {
       if (data.type === 'answer') this.answer(data);
       else if (worker === this.run) this.onMessage(data);
@@ -86,8 +103,17 @@ export class Workers {
         this.onFailure(event.message || 'worker.js');
       }
     };
-    worker.postMessage({ type: 'init', wasm: this.module });
     return worker;
+  }
+
+  // A setting (the speed, the canvas's settings, the background picture) for
+  // both workers and for each made later: the tool worker saves the picture
+  // on the same background, and a worker that takes over after a stop keeps
+  // them.
+  set(message) {
+    this.settings.set(message.type, message);
+    this.run?.postMessage(message);
+    this.tool?.postMessage(message);
   }
 
   // To the run worker; before there is one, dropped (a new worker is sent

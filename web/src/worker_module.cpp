@@ -281,6 +281,43 @@ EMSCRIPTEN_KEEPALIVE void dravel_settings(int edge_mode, int pen_colour, int bac
   SendFrame();
 }
 
+// The page's 海龟图像 for the current turtle (image set 1 to 10), as the
+// window's settings page sets it; the same set again keeps its frame, and
+// without animation the turtle shows frame 0, as the window's does.
+EMSCRIPTEN_KEEPALIVE void dravel_turtle_image(int image_set, int animated) {
+  if (!canvas) return;
+  const int current = canvas->CurrentTurtle();
+  if (canvas->ImageSet(current) != image_set) canvas->SetImageSet(current, image_set);
+  if (animated == 0) canvas->SetFrame(current, 0);
+  SendFrame();
+}
+
+// The animation's tick, the window's frame timer: every visible turtle steps
+// to its next frame, shown. It may be called while a run waits.
+EMSCRIPTEN_KEEPALIVE void dravel_next_frame() {
+  if (!canvas) return;
+  const int current = canvas->CurrentTurtle();
+  const int before = canvas->Frame(current);
+  canvas->AdvanceFrames();
+  if (canvas->Frame(current) != before) SendFrame();
+}
+
+// The page's background picture, decoded by the browser: `width` x `height`
+// pixels (0xFFRRGGBB), laid out in `mode` (PictureMode); no pixels remove it.
+// Gives whether the canvas has it: not when there was no memory for it.
+EMSCRIPTEN_KEEPALIVE int dravel_background_picture(const uint32_t* pixels, int width, int height,
+                                                   int mode) {
+  if (!canvas) return 0;
+  PixelImage picture;
+  if (pixels != nullptr && width > 0 && height > 0)
+    picture = PixelImage::Of({pixels, width, width, height});
+  canvas->SetBackgroundPicture(std::move(picture));
+  // As on the desktop, the mode is taken only while there is a picture.
+  if (canvas->HasBackgroundPicture()) canvas->SetPictureMode(mode);
+  SendFrame();
+  return canvas->HasBackgroundPicture();
+}
+
 // The page's speed, in milliseconds per command (0: the fastest). It may be
 // called while a run sleeps or shows a frame, and applies from its next
 // command.
