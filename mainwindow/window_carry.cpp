@@ -6,8 +6,8 @@
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/hint_box.h"
 #include "mainwindow/integer_box.h"
-#include "mainwindow/line_number_editor.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/script_editor.h"
 #include "mainwindow/settings_page.h"
 #include "mainwindow/tab_control.h"
 
