@@ -6,6 +6,7 @@
 #include "canvas/pixel_format.h"
 #include "canvas/png_encoder.h"
 #include "canvas/text_mask.h"
+#include "runtime/markup_text.h"
 
 namespace dravel {
 namespace {
@@ -39,31 +40,6 @@ std::string Base64(std::string_view bytes) {
     text += kDigits[(group >> 12) & 63];
     text += left > 1 ? kDigits[(group >> 6) & 63] : '=';
     text += left > 2 ? kDigits[group & 63] : '=';
-  }
-  return text;
-}
-
-// UTF-8 text as XML character data: the markup characters escaped, and the
-// characters XML 1.0 cannot hold even escaped (controls but the tab, U+FFFE,
-// U+FFFF) left out.
-std::string XmlText(std::string_view utf8) {
-  std::string text;
-  text.reserve(utf8.size());
-  for (size_t i = 0; i < utf8.size(); ++i) {
-    const char c = utf8[i];
-    if (uint8_t(c) < 0x20 && c != '\t') continue;
-    if (utf8.substr(i, 2) == "\xEF\xBF" && i + 2 < utf8.size() &&
-        (utf8[i + 2] == '\xBE' || utf8[i + 2] == '\xBF')) {
-      i += 2;
-      continue;
-    }
-    switch (c) {
-      case '&': text += "&amp;"; break;
-      case '<': text += "&lt;"; break;
-      case '>': text += "&gt;"; break;
-      case '"': text += "&quot;"; break;
-      default: text += c;
-    }
   }
   return text;
 }
@@ -142,8 +118,8 @@ class SvgBody {
         "translate(" + std::to_string(text.x) + ',' + std::to_string(text.y) + ')';
     if (text.degrees != 0) transform += " rotate(" + std::to_string(-text.degrees) + ')';
     out_.Line(2, "<text x=\"0\" y=\"" + std::to_string(text.ascent) + "\" transform=\"" +
-                     transform + "\" fill=\"" + Colour(text.colour) + "\">" + XmlText(text.utf8) +
-                     "</text>");
+                     transform + "\" fill=\"" + Colour(text.colour) + "\">" +
+                     MarkupText(text.utf8) + "</text>");
   }
 
   SvgOut& out_;
@@ -161,7 +137,7 @@ bool WriteDrawing(SvgOut& out, const DrawingSnapshot& drawing) {
   }
   std::string group = "<g fill=\"none\" stroke-width=\"1\"";
   if (!drawing.record.Texts().empty()) {
-    group += " font-family=\"" + XmlText(kTextFontFamily) + "\" font-size=\"" +
+    group += " font-family=\"" + MarkupText(kTextFontFamily) + "\" font-size=\"" +
              std::to_string(kTextPixelSize) + "px\" xml:space=\"preserve\"";
   }
   out.Line(1, group + ">");

@@ -62,7 +62,7 @@ void OnAllocationFailure() {
   ReportAllocationFailure(failed_allocation);
 }
 
-#ifndef DRAVEL_SANITIZED_ALLOCATOR
+#ifndef DRAVEL_SANITIZED
 void* Allocate(std::size_t size) {
   if (size == 0) size = 1;
   for (;;) {
@@ -134,7 +134,7 @@ void ExitProgram(int code) {
 
 }  // namespace dravel
 
-#ifndef DRAVEL_SANITIZED_ALLOCATOR
+#ifndef DRAVEL_SANITIZED
 // The program's allocation: as the standard one, with the failed size noted
 // for the report. Blocks are freed by the standard operator delete (free).
 void* operator new(std::size_t size) { return dravel::Allocate(size); }

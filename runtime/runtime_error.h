@@ -10,17 +10,9 @@
 #include <functional>
 #include <string_view>
 
+#include "runtime/sanitized_build.h"
 #include "runtime/system_text.h"
 #include "runtime/text.h"
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define DRAVEL_SANITIZED_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || \
-    __has_feature(memory_sanitizer)
-#define DRAVEL_SANITIZED_ALLOCATOR 1
-#endif
-#endif
 
 namespace dravel {
 

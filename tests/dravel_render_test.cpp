@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "runtime/gbk_codec.h"
+#include "runtime/sanitized_build.h"
 #include "support/render_process.h"
 
 namespace dravel {
@@ -198,15 +199,6 @@ TEST(DravelRender, TheHintComesFirstWhateverHappensAfter) {
   EXPECT_EQ(result.status, 2);
   EXPECT_TRUE(result.out.ends_with("程序调试完毕！\n")) << result.out;
 }
-
-// The sanitizers' shadow memory needs far more address space than any limit.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define DRAVEL_SANITIZED
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define DRAVEL_SANITIZED
-#endif
-#endif
 
 TEST(DravelRender, ACanvasTheMemoryCannotHoldIsRefused) {
 #ifdef DRAVEL_SANITIZED

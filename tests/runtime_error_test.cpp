@@ -98,7 +98,7 @@ TEST(ExitProgramDeathTest, RunsTheEndRoutineOnceEvenWhenItExitsAgain) {
 }
 
 TEST(InitRuntimeDeathTest, AFailedAllocationReportsItsSize) {
-#ifdef DRAVEL_SANITIZED_ALLOCATOR
+#ifdef DRAVEL_SANITIZED
   GTEST_SKIP() << "a sanitizer's allocator aborts before the new-handler runs";
 #endif
   GTEST_FLAG_SET(death_test_style, "threadsafe");

@@ -17,15 +17,7 @@
 #include "canvas/text_painter.h"
 #include "interpreter/script_checker.h"
 #include "runtime/file_bytes.h"
-
-// The sanitizers' shadow memory needs far more address space than any limit.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define DRAVEL_SANITIZED
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define DRAVEL_SANITIZED
-#endif
-#endif
+#include "runtime/sanitized_build.h"
 
 namespace dravel {
 namespace {

@@ -7,23 +7,10 @@
 
 #include "apps/dravel-render/folder_words.h"
 #include "runtime/gbk_codec.h"
+#include "runtime/markup_text.h"
 
 namespace dravel {
 namespace {
-
-std::string Escaped(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
-    }
-  }
-  return out;
-}
 
 constexpr char kStyle[] = R"(<style>
 body { font-family: "Noto Sans CJK SC", "Microsoft YaHei", sans-serif; margin: 24px; color: #222; }
@@ -67,24 +54,25 @@ std::string Picture(const std::string& file, const std::string& alt) {
 }
 
 std::string Card(const ScriptResult& row, bool scored) {
-  std::string card = "<div class=\"card\"><h2><span>" + Escaped(row.shown) + "</span>";
+  std::string card = "<div class=\"card\"><h2><span>" + MarkupText(row.shown) + "</span>";
   if (scored)
     card += "<span class=\"score\">" + (row.score ? ScoreText(*row.score) : "—") + "</span>";
   card += "</h2>";
   const bool ok = row.result == "ok";
   card += "<p class=\"note" + std::string(ok ? "" : " bad") + "\">结果：" +
           std::string(ResultWord(row.result, Language::kChinese)) +
-          (row.place.empty() ? "" : "（" + Escaped(row.place) + "）") + "</p>";
+          (row.place.empty() ? "" : "（" + MarkupText(row.place) + "）") + "</p>";
   card += "<div class=\"pictures\">" + Picture(row.picture_file, "图") +
           Picture(row.overlay_file, "对照") + "</div>";
   if (row.findings > 0) {
-    card += "<p class=\"note finding\">检查发现 " + std::to_string(row.findings) + " 处：" +
-            Escaped(FindingWords(row.first_finding_line, row.first_finding, Language::kChinese)) +
-            "</p>";
+    card +=
+        "<p class=\"note finding\">检查发现 " + std::to_string(row.findings) + " 处：" +
+        MarkupText(FindingWords(row.first_finding_line, row.first_finding, Language::kChinese)) +
+        "</p>";
   }
   if (!row.copies.empty())
-    card += "<p class=\"note bad\">与之相同：" + Escaped(row.copies) + "</p>";
-  card += "<p class=\"note\">最后的提示：" + Escaped(GbkToUtf8(row.last_line)) + "</p></div>\n";
+    card += "<p class=\"note bad\">与之相同：" + MarkupText(row.copies) + "</p>";
+  card += "<p class=\"note\">最后的提示：" + MarkupText(GbkToUtf8(row.last_line)) + "</p></div>\n";
   return card;
 }
 
