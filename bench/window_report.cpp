@@ -40,6 +40,8 @@ class NoDialogs final : public DialogService {
  public:
   bool ShowFileDialog(CommonDialog&) override { return false; }
   BoxAnswer ShowMessageBox(const Text&, int, const Text&) override { return BoxAnswer::kCancel; }
+  int ShowChoices(const QString&, const QString&, const QStringList&) override { return -1; }
+  bool OpenUrl(const QUrl&) override { return false; }
 };
 
 double Seconds(Clock::time_point since) {

@@ -91,10 +91,15 @@ void Canvas::DrawSegment(TurtlePoint from, TurtlePoint to) {
   const int32_t bx = RoundSaturated(to.x), by = RoundSaturated(to.y);
   if (ax == bx && ay == by) return;
   ++lines_drawn_;
+  // Rows from the centre, y down; the pen's width either side and a pixel of
+  // rounding.
+  const int64_t reach = pen_width_ + 1;
+  const PixelLayers layers = layers_.Rows(Height() / 2 - int64_t(std::max(ay, by)) - reach,
+                                          Height() / 2 - int64_t(std::min(ay, by)) + reach + 1);
   if (pen_width_ <= 1)
-    DrawThinLine(layers_.Both(), ax, ay, bx, by, pen_pixel_);
+    DrawThinLine(layers, ax, ay, bx, by, pen_pixel_);
   else
-    DrawWideLine(layers_.Both(), ax, ay, bx, by, pen_width_, pen_pixel_);
+    DrawWideLine(layers, ax, ay, bx, by, pen_width_, pen_pixel_);
   if (record_) record_->AddLine(from.x, from.y, to.x, to.y, ColourOf(pen_pixel_), pen_width_);
   RequestRepaint(false);
 }
@@ -118,7 +123,7 @@ void Canvas::LayMask(const TextMask& mask) {
       mask.coverage.size() != size_t(mask.width) * size_t(mask.height)) {
     return;
   }
-  const PixelLayers layers = layers_.Both();
+  const PixelLayers layers = layers_.Rows(mask.top, int64_t(mask.top) + mask.height);
   const int x0 = std::max(mask.left, 0), x1 = std::min(mask.left + mask.width, Width());
   const int y0 = std::max(mask.top, 0), y1 = std::min(mask.top + mask.height, Height());
   for (int y = y0; y < y1; ++y) {
@@ -136,8 +141,7 @@ void Canvas::RequestRepaint(bool) {
 }
 
 void Canvas::EraseInk() {
-  const PixelTarget ink = layers_.InkTarget();
-  std::fill_n(ink.pixels, layers_.PixelCount(), PixelOf(kKeyColour));
+  layers_.EraseInk();
   lines_drawn_ = 0;
   if (record_) record_->Reset({Width(), Height()});
   // No ink is left to copy onto the background.
@@ -149,15 +153,17 @@ void Canvas::RefreshBackground() { Rebuild(); }
 
 void Canvas::Rebuild() {
   LayBackground();
-  CopyKeyed(layers_.VisibleTarget(), layers_.Ink(), 0, 0, PixelOf(kKeyColour));
+  if (!layers_.InkBlank()) {
+    CopyKeyed(layers_.VisibleTarget(), layers_.Ink(), 0, 0, PixelOf(kKeyColour));
+  }
   RequestRepaint(true);
 }
 
 void Canvas::LayBackground() {
   ++look_version_;
-  const PixelTarget visible = layers_.VisibleTarget();
-  std::fill_n(visible.pixels, layers_.PixelCount(), PixelOf(background_colour_));
-  LayOutPicture(visible, picture_, PictureModeOf(picture_mode_));
+  layers_.FillVisible(PixelOf(background_colour_));
+  if (!picture_.Empty())
+    LayOutPicture(layers_.VisibleTarget(), picture_, PictureModeOf(picture_mode_));
 }
 
 void Canvas::PaintInto(const PixelTarget& frame) const {
@@ -173,6 +179,35 @@ std::vector<uint32_t> Canvas::Paint() const {
   if (!frame) return {};
   LaySprites({frame->data(), Width(), Width(), Height()}, visible, SpritePoses());
   return std::move(*frame);
+}
+
+std::vector<const uint32_t*> Canvas::FrameRows(bool with_turtles, LayerPixels& scratch) const {
+  std::vector<const uint32_t*> rows(static_cast<size_t>(Height()));
+  for (int y = 0; y < Height(); ++y) rows[size_t(y)] = layers_.VisibleRow(y);
+  const std::vector<SpritePose> sprites = with_turtles ? SpritePoses() : std::vector<SpritePose>{};
+  if (sprites.empty()) return rows;
+  const PixelView visible = layers_.Visible();
+  for (int y = 0; y < Height(); ++y) rows[size_t(y)] = visible.pixels + y * visible.stride;
+  scratch = NewLayerPixels(layers_.PixelCount());
+  if (!scratch) return {};
+  const PixelTarget frame{scratch.get(), Width(), Width(), Height()};
+  for (const SpritePose& sprite : sprites) {
+    if (sprite.frame == nullptr) continue;
+    // A frame turned any way, and the area wiped around it, stay within
+    // its width plus its height of its centre.
+    const int64_t reach = int64_t(sprite.frame->width) + sprite.frame->height + 2;
+    const int64_t centre = TruncSaturated(Height() / 2 - sprite.position.y);
+    const int top = int(std::clamp<int64_t>(centre - reach, 0, Height()));
+    const int bottom = int(std::clamp<int64_t>(centre + reach, 0, Height()));
+    for (int y = top; y < bottom; ++y) {
+      uint32_t* row = frame.pixels + y * frame.stride;
+      if (rows[size_t(y)] == row) continue;
+      std::copy_n(rows[size_t(y)], Width(), row);
+      rows[size_t(y)] = row;
+    }
+  }
+  LaySprites(frame, visible, sprites);
+  return rows;
 }
 
 PixelImage Canvas::BackgroundPicture() const {
@@ -193,6 +228,7 @@ void Canvas::KeepRecord(bool keep) {
   if (record_) return;
   record_ = std::make_unique<DrawingRecord>();
   record_->Reset({Width(), Height()});
+  if (layers_.InkBlank()) return;
   const PixelView ink = layers_.Ink();
   if (std::any_of(ink.pixels, ink.pixels + layers_.PixelCount(),
                   [](uint32_t pixel) { return pixel != PixelOf(kKeyColour); })) {

@@ -100,6 +100,11 @@ class Canvas final : private DrawingSurface {
   // as a new buffer, empty when it cannot be allocated (pixel_memory.h).
   void PaintInto(const PixelTarget& frame) const;
   std::vector<uint32_t> Paint() const;
+  // What Paint gives (or with `with_turtles` false the visible layer), as
+  // row pointers to read under the lock: rows no sprite reaches point into
+  // the visible layer, the others into `scratch`, so a picture costs no copy
+  // of the whole layer. Empty when the scratch cannot be allocated.
+  std::vector<const uint32_t*> FrameRows(bool with_turtles, LayerPixels& scratch) const;
   // The background colour with the picture laid out, without the drawing;
   // empty when there is no picture or it cannot be allocated.
   PixelImage BackgroundPicture() const;

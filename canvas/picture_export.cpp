@@ -22,14 +22,13 @@ std::string PictureBytes(const CanvasCore& canvas, PictureFormat format, bool wi
     const DrawingSnapshot drawing = canvas.Lock()->Drawing();
     return WriteSvg(drawing);
   }
-  PixelImage picture;
-  {
-    auto locked = canvas.Lock();
-    picture = with_turtles ? PixelImage{locked->Width(), locked->Height(), locked->Paint()}
-                           : PixelImage::Of(locked->VisibleLayer());
-  }
-  if (picture.Empty()) return {};  // no memory for the copy
-  return EncodePng(picture.pixels.data(), picture.width, picture.height, picture.width);
+  // Encoded under the lock, straight from the layer: a copy of the whole
+  // layer first would cost more than the encoding.
+  auto locked = canvas.Lock();
+  LayerPixels scratch;
+  const std::vector<const uint32_t*> rows = locked->FrameRows(with_turtles, scratch);
+  if (rows.empty()) return {};  // no memory for the turtles' rows
+  return EncodePng(rows, locked->Width());
 }
 
 FileWriteResult WritePictureFile(std::string_view path, std::string_view bytes, LinkAtName link) {

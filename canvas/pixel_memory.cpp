@@ -5,6 +5,11 @@
 #include <limits>
 #include <new>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
 namespace dravel {
 namespace {
 
@@ -27,11 +32,22 @@ bool PixelBlockAvailable(size_t bytes) {
   return block != nullptr;
 }
 
-LayerPixels NewLayerPixels(size_t count, uint32_t fill) {
+LayerPixels NewLayerPixels(size_t count) {
   if (count > kMaxLayerPixels || !WithinPixelLimit(count * sizeof(uint32_t))) return nullptr;
-  LayerPixels pixels(static_cast<uint32_t*>(std::malloc(count * sizeof(uint32_t))));
-  if (pixels) std::fill_n(pixels.get(), count, fill);
-  return pixels;
+  return LayerPixels(static_cast<uint32_t*>(std::malloc(count * sizeof(uint32_t))));
+}
+
+void PrefaultPixels(uint32_t* pixels, size_t count) {
+#if defined(__linux__) && defined(MADV_POPULATE_WRITE)
+  const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const auto start = reinterpret_cast<uintptr_t>(pixels);
+  const uintptr_t from = (start + page - 1) / page * page;
+  const uintptr_t to = (start + count * sizeof(uint32_t)) / page * page;
+  if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_POPULATE_WRITE);
+#else
+  (void)pixels;
+  (void)count;
+#endif
 }
 
 std::optional<std::vector<uint32_t>> NewPixels(size_t count, uint32_t fill) {

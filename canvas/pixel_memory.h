@@ -35,9 +35,13 @@ struct FreePixels {
   void operator()(uint32_t* pixels) const { std::free(pixels); }
 };
 using LayerPixels = std::unique_ptr<uint32_t[], FreePixels>;
-// `count` pixels of `fill` for a layer; null when `count` is past
-// kMaxLayerPixels or the pixels cannot be had.
-LayerPixels NewLayerPixels(size_t count, uint32_t fill);
+// `count` pixels for a layer, not yet written (so not yet touched); null
+// when `count` is past kMaxLayerPixels or the pixels cannot be had.
+LayerPixels NewLayerPixels(size_t count);
+// Maps the fresh pages under `count` pixels in one call, ahead of writing
+// them (best effort): touched one by one, each page is a fault of its own,
+// and a virtual machine makes faults dear.
+void PrefaultPixels(uint32_t* pixels, size_t count);
 
 // `count` pixels of `fill`, and a copy of the `count` pixels at `pixels`;
 // nullopt when they cannot be allocated.

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <new>
 #include <optional>
+#include <span>
 #include <vector>
 
 #include "canvas/pixel_memory.h"
@@ -28,13 +29,11 @@ void PutChunk(std::string& out, const char* type, const std::string& data) {
 
 // The image's colours in order of first appearance, or nullopt past 256.
 // Runs of one colour, the usual case, cost one comparison a pixel.
-std::optional<std::vector<uint32_t>> Palette(const uint32_t* pixels, int width, int height,
-                                             ptrdiff_t stride) {
+std::optional<std::vector<uint32_t>> Palette(PngRows rows, int width) {
   std::vector<uint32_t> colours;
   uint32_t last = 0;
   bool any = false;
-  for (int y = 0; y < height; ++y) {
-    const uint32_t* row = pixels + y * stride;
+  for (const uint32_t* row : rows) {
     for (int x = 0; x < width; ++x) {
       const uint32_t colour = row[x] & 0xFFFFFF;
       if (any && colour == last) continue;
@@ -51,16 +50,13 @@ std::optional<std::vector<uint32_t>> Palette(const uint32_t* pixels, int width, 
 }
 
 // Scan lines with filter type 0: palette indices, or RGB triples.
-std::string IndexedRows(const uint32_t* pixels, int width, int height, ptrdiff_t stride,
-                        const std::vector<uint32_t>& palette) {
-  // Written through a pointer: an append a byte costs more than the lookup.
-  std::string rows(size_t(height) * (size_t(width) + 1), '\0');
-  char* out = rows.data();
+std::optional<std::string> IndexedLines(PngRows rows, int width,
+                                        const std::vector<uint32_t>& palette) {
   uint32_t last = palette.front();
   uint8_t last_index = 0;
-  for (int y = 0; y < height; ++y) {
-    ++out;  // filter type 0
-    const uint32_t* row = pixels + y * stride;
+  return PngDeflate(rows.size(), size_t(width) + 1, [&](size_t index, char* out) {
+    *out++ = 0;
+    const uint32_t* row = rows[index];
     for (int x = 0; x < width; ++x) {
       const uint32_t colour = row[x] & 0xFFFFFF;
       if (colour != last) {
@@ -70,23 +66,19 @@ std::string IndexedRows(const uint32_t* pixels, int width, int height, ptrdiff_t
       }
       *out++ = char(last_index);
     }
-  }
-  return rows;
+  });
 }
 
-std::string RgbRows(const uint32_t* pixels, int width, int height, ptrdiff_t stride) {
-  std::string rows;
-  rows.reserve(size_t(height) * (size_t(width) * 3 + 1));
-  for (int y = 0; y < height; ++y) {
-    rows += '\0';
-    const uint32_t* row = pixels + y * stride;
+std::optional<std::string> RgbLines(PngRows rows, int width) {
+  return PngDeflate(rows.size(), size_t(width) * 3 + 1, [&](size_t index, char* out) {
+    *out++ = 0;
+    const uint32_t* row = rows[index];
     for (int x = 0; x < width; ++x) {
-      rows += char((row[x] >> 16) & 0xFF);
-      rows += char((row[x] >> 8) & 0xFF);
-      rows += char(row[x] & 0xFF);
+      *out++ = char((row[x] >> 16) & 0xFF);
+      *out++ = char((row[x] >> 8) & 0xFF);
+      *out++ = char(row[x] & 0xFF);
     }
-  }
-  return rows;
+  });
 }
 
 std::string Header(int width, int height, uint8_t colour_type) {
@@ -99,8 +91,8 @@ std::string Header(int width, int height, uint8_t colour_type) {
   return header;
 }
 
-std::string Encode(const uint32_t* pixels, int width, int height, ptrdiff_t stride,
-                   const std::optional<std::vector<uint32_t>>& palette) {
+std::string Encode(PngRows rows, int width, const std::optional<std::vector<uint32_t>>& palette) {
+  const int height = int(rows.size());
   std::string png("\x89PNG\r\n\x1A\n", 8);
   std::optional<std::string> data;
   if (palette) {
@@ -112,10 +104,10 @@ std::string Encode(const uint32_t* pixels, int width, int height, ptrdiff_t stri
       entries += char(colour & 0xFF);
     }
     PutChunk(png, "PLTE", entries);
-    data = PngDeflate(IndexedRows(pixels, width, height, stride, *palette));
+    data = IndexedLines(rows, width, *palette);
   } else {
     PutChunk(png, "IHDR", Header(width, height, 2));
-    data = PngDeflate(RgbRows(pixels, width, height, stride));
+    data = RgbLines(rows, width);
   }
   if (!data) return {};
   PutChunk(png, "IDAT", *data);
@@ -123,24 +115,30 @@ std::string Encode(const uint32_t* pixels, int width, int height, ptrdiff_t stri
   return png;
 }
 
-// The scan lines and the room zlib deflates them into are each about the
-// size of the lines.
+// The room zlib deflates the scan lines into is about their size.
 bool RoomToEncode(int width, int height, bool indexed) {
   const size_t line = indexed ? size_t(width) + 1 : size_t(width) * 3 + 1;
-  return PixelBlockAvailable(2 * line * size_t(height));
+  return PixelBlockAvailable(line * size_t(height));
 }
 
 }  // namespace
 
-std::string EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t stride) {
-  assert(width > 0 && height > 0);
-  const std::optional<std::vector<uint32_t>> palette = Palette(pixels, width, height, stride);
-  if (!RoomToEncode(width, height, palette.has_value())) return {};
+std::string EncodePng(PngRows rows, int width) {
+  assert(width > 0 && !rows.empty());
+  const std::optional<std::vector<uint32_t>> palette = Palette(rows, width);
+  if (!RoomToEncode(width, int(rows.size()), palette.has_value())) return {};
   try {
-    return Encode(pixels, width, height, stride, palette);
+    return Encode(rows, width, palette);
   } catch (const std::bad_alloc&) {  // the memory was taken meanwhile
     return {};
   }
+}
+
+std::string EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t stride) {
+  assert(height > 0);
+  std::vector<const uint32_t*> rows(static_cast<size_t>(height));
+  for (int y = 0; y < height; ++y) rows[size_t(y)] = pixels + y * stride;
+  return EncodePng(rows, width);
 }
 
 }  // namespace dravel

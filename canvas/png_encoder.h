@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace dravel {
@@ -16,5 +17,8 @@ namespace dravel {
 // `stride` values apart. Gives the PNG file's bytes; empty when zlib fails
 // or there is not the memory to encode them (pixel_memory.h).
 std::string EncodePng(const uint32_t* pixels, int width, int height, ptrdiff_t stride);
+// The same from the rows' own pointers, top to bottom, each `width` values.
+using PngRows = std::span<const uint32_t* const>;
+std::string EncodePng(PngRows rows, int width);
 
 }  // namespace dravel

@@ -336,6 +336,39 @@ TEST(CanvasSprites, PaintShowsEachSlotsFrameTurnedAndCentredOnItsTurtle) {
   EXPECT_TRUE(ShowsSprite(canvas->Paint(), frame, 100 - 10, 50 - 12));
 }
 
+// A picture is encoded from row pointers into the layer, with only the rows
+// the sprites reach painted apart; rows nothing drew on are never written out.
+TEST(CanvasSprites, FrameRowsGiveWhatPaintGivesAtEveryPlace) {
+  struct Case {
+    TurtlePoint at;
+    double turn;
+    bool shown;
+  } cases[] = {{{0, 0}, 0, true},   {{-95, 45}, 30, true}, {{90, -48}, 135, true},
+               {{0, 70}, 90, true}, {{0, -80}, 45, true},  {{0, 1e9}, 10, true},
+               {{20, 10}, 0, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.at.x << "," << c.at.y << " turned " << c.turn);
+    auto canvas = NewCanvas();
+    canvas->SetBackgroundColour(0x405060);
+    Line(*canvas, {-30, 5}, {30, 8});
+    canvas->Turtle().SetXY(c.at.x, c.at.y);
+    canvas->Turtle().TurnRight(c.turn);
+    if (c.shown) canvas->Turtle().Show();
+    for (bool with_turtles : {true, false}) {
+      LayerPixels scratch;
+      const std::vector<const uint32_t*> rows = canvas->FrameRows(with_turtles, scratch);
+      const std::vector<uint32_t> expected =
+          with_turtles ? canvas->Paint() : PixelImage::Of(canvas->VisibleLayer()).pixels;
+      ASSERT_EQ(rows.size(), size_t(kHeight));
+      for (int y = 0; y < kHeight; ++y) {
+        ASSERT_TRUE(std::equal(rows[size_t(y)], rows[size_t(y)] + kWidth,
+                               expected.begin() + ptrdiff_t(y) * kWidth))
+            << "row " << y << (with_turtles ? " with turtles" : "");
+      }
+    }
+  }
+}
+
 TEST(CanvasSprites, FramesStepForVisibleSlotsAndOnlyWhenTheShownSlotHasFrames) {
   auto canvas = NewCanvas();
   canvas->Turtle().Show();

@@ -39,7 +39,10 @@ EM_JS(int, Deflate, (const char* data, int size, char** out), {
 
 namespace dravel {
 
-std::optional<std::string> PngDeflate(const std::string& data) {
+std::optional<std::string> PngDeflate(size_t count, size_t size, const PngLineWriter& write_line) {
+  // Node's zlib takes the lines in one piece.
+  std::string data(count * size, '\0');
+  for (size_t index = 0; index < count; ++index) write_line(index, data.data() + index * size);
   char* out = nullptr;
   const int size = Deflate(data.data(), int(data.size()), &out);
   if (size < 0) return std::nullopt;
