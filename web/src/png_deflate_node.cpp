@@ -39,10 +39,13 @@ EM_JS(int, Deflate, (const char* data, int size, char** out), {
 
 namespace dravel {
 
-std::optional<std::string> PngDeflate(size_t count, size_t size, const PngLineWriter& write_line) {
+std::optional<std::string> PngDeflate(size_t count, size_t line_size,
+                                      const PngLineWriter& write_line) {
   // Node's zlib takes the lines in one piece.
-  std::string data(count * size, '\0');
-  for (size_t index = 0; index < count; ++index) write_line(index, data.data() + index * size);
+  std::string data(count * line_size, '\0');
+  for (size_t index = 0; index < count; ++index) {
+    write_line(index, data.data() + index * line_size);
+  }
   char* out = nullptr;
   const int size = Deflate(data.data(), int(data.size()), &out);
   if (size < 0) return std::nullopt;
