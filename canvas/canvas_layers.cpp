@@ -30,13 +30,15 @@ void CanvasLayers::Layer::Fill(uint32_t pixel) {
   fill_row.clear();
   std::fill(pending.begin(), pending.end(), true);
   pending_count = pending.size();
+  settled_top = settled_bottom = 0;
 }
 
-void CanvasLayers::Layer::Settle(int64_t top, int64_t bottom, int width) {
-  if (pending_count == 0) return;
+void CanvasLayers::Layer::SettleRows(int64_t top, int64_t bottom, int width) {
   const int64_t rows = int64_t(pending.size());
   top = std::clamp<int64_t>(top, 0, rows);
   bottom = std::clamp<int64_t>(bottom, top, rows);
+  if (top >= settled_top && bottom <= settled_bottom) return;
+  KeepSettledRun(top, bottom);
   while (top < bottom && !pending[size_t(top)]) ++top;
   while (bottom > top && !pending[size_t(bottom - 1)]) --bottom;
   if (top == bottom) return;
@@ -50,6 +52,18 @@ void CanvasLayers::Layer::Settle(int64_t top, int64_t bottom, int width) {
     std::fill_n(pixels.get() + y * width, width, fill);
     pending[size_t(y)] = false;
     --pending_count;
+  }
+}
+
+// [top, bottom) is about to be written out: joined to the known run when the
+// two meet, or kept instead of it when longer.
+void CanvasLayers::Layer::KeepSettledRun(int64_t top, int64_t bottom) {
+  if (top <= settled_bottom && bottom >= settled_top) {
+    settled_top = std::min(settled_top, top);
+    settled_bottom = std::max(settled_bottom, bottom);
+  } else if (bottom - top > settled_bottom - settled_top) {
+    settled_top = top;
+    settled_bottom = bottom;
   }
 }
 

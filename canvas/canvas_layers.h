@@ -56,9 +56,19 @@ class CanvasLayers {
     uint32_t fill = 0;
     std::vector<bool> pending;  // a row each
     size_t pending_count = 0;
+    // A run of rows known written out, so that drawing within it (the usual
+    // case) looks at no row.
+    int64_t settled_top = 0;
+    int64_t settled_bottom = 0;
 
     void Fill(uint32_t pixel);
-    void Settle(int64_t top, int64_t bottom, int width);
+    // Writes out rows `top` to `bottom` (clipped) that are only noted.
+    void Settle(int64_t top, int64_t bottom, int width) {
+      if (pending_count == 0 || (top >= settled_top && bottom <= settled_bottom)) return;
+      SettleRows(top, bottom, width);
+    }
+    void SettleRows(int64_t top, int64_t bottom, int width);
+    void KeepSettledRun(int64_t top, int64_t bottom);
     bool AllPending() const { return pending_count == pending.size(); }
     const uint32_t* Row(int y, int width);
 
