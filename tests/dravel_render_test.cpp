@@ -106,45 +106,79 @@ std::optional<std::string> OpenedFiles(const std::string& arguments, int& status
   return opened;
 }
 
-TEST(DravelRender, OpensQtOnlyForAScriptThatWritesText) {
-  const fs::path lines = TempFile("lines.dvg"), text = TempFile("text.dvg");
-  const fs::path png = TempFile("text.png");
-  std::ofstream(lines, std::ios::binary) << "go 100\r\n";
-  std::ofstream(text, std::ios::binary) << "settext Dravel\r\n";
-  int status = -1;
-  const std::optional<std::string> without =
-      OpenedFiles("-o " + png.string() + " " + lines.string(), status);
-  if (!without) GTEST_SKIP() << "strace is not installed (scripts/install-deps installs it)";
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(without->find("libQt6"), std::string::npos) << *without;
-
-  const std::string with = *OpenedFiles("-o " + png.string() + " " + text.string(), status);
-  EXPECT_EQ(status, 0);
-  EXPECT_NE(with.find("libdravel-text.so"), std::string::npos);
-  EXPECT_NE(with.find("libQt6Gui"), std::string::npos);
+// True when the picture at `png` has a pixel of the pen's green.
+bool Inked(const fs::path& png) {
   const QImage image(QString::fromStdString(png.string()));
-  bool inked = false;  // the text is all there is to draw
   for (int y = 0; y < image.height(); ++y)
-    for (int x = 0; x < image.width(); ++x) inked |= image.pixelColor(x, y) == QColor(0, 255, 0);
-  EXPECT_TRUE(inked);
-  for (const fs::path& file : {lines, text, png}) fs::remove(file);
+    for (int x = 0; x < image.width(); ++x)
+      if (image.pixelColor(x, y) == QColor(0, 255, 0)) return true;
+  return false;
+}
+
+// A folder of its own holding `name` with `script`.
+fs::path FolderWith(const std::string& folder, const std::string& name, const char* script) {
+  const fs::path path = TempFile(folder);
+  fs::create_directories(path);
+  std::ofstream(path / name, std::ios::binary) << script;
+  return path;
+}
+
+TEST(DravelRender, OpensQtOnlyForAScriptThatWritesText) {
+  const fs::path lines = FolderWith("lines", "lines.dvg", "go 100\r\n");
+  const fs::path text = FolderWith("text", "text.dvg", "settext Dravel\r\n");
+  const fs::path out = TempFile("out"), png = out / "picture.png";
+  fs::create_directories(out);
+  // The single script, and the folder mode with its children (-f follows them).
+  const struct {
+    const char* name;
+    std::string lines, text;  // the arguments for each script
+    fs::path picture;         // where the text's picture is
+  } cases[] = {
+      {"single", "-o " + png.string() + " " + (lines / "lines.dvg").string(),
+       "-o " + png.string() + " " + (text / "text.dvg").string(), png},
+      {"folder", "-o " + out.string() + " " + lines.string(),
+       "-o " + out.string() + " " + text.string(), out / "text.png"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    int status = -1;
+    const std::optional<std::string> without = OpenedFiles(c.lines, status);
+    if (!without) GTEST_SKIP() << "strace is not installed (scripts/install-deps installs it)";
+    EXPECT_EQ(status, 0);
+    EXPECT_EQ(without->find("libQt6"), std::string::npos) << *without;
+
+    const std::string with = *OpenedFiles(c.text, status);
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(with.find("libdravel-text.so"), std::string::npos);
+    EXPECT_NE(with.find("libQt6Gui"), std::string::npos);
+    EXPECT_TRUE(Inked(c.picture)) << "the text is all there is to draw";
+  }
+  for (const fs::path& folder : {lines, text, out}) fs::remove_all(folder);
 }
 
 TEST(DravelRender, WithoutItsLibraryRefusesTextAndRunsTheRest) {
-  const fs::path alone = TempFile("alone");
-  fs::create_directories(alone);
+  const fs::path alone = FolderWith("alone", "lines.dvg", "go 100\r\n");
   fs::copy_file(DRAVEL_RENDER, alone / "dravel-render");
-  const fs::path lines = alone / "lines.dvg", text = alone / "text.dvg";
-  std::ofstream(lines, std::ios::binary) << "go 100\r\n";
+  const std::string program = (alone / "dravel-render").string() + " ";
+  const fs::path lines = alone / "lines.dvg", text = alone / "text.dvg", out = alone / "out";
+  EXPECT_EQ(RunCommand(program + lines.string()).status, 0);
+  const std::string folder = "-o " + out.string() + " " + alone.string() + " 2>&1";
+  EXPECT_EQ(RunCommand(program + folder).status, 0) << "a folder run without text or sheet";
+
   std::ofstream(text, std::ios::binary) << "settext Dravel\r\n";
-  const std::string program = (alone / "dravel-render").string();
-  EXPECT_EQ(RunCommand(program + " " + lines.string()).status, 0);
-  const Result refused = RunCommand(program + " " + text.string() + " 2>&1");
+  const Result refused = RunCommand(program + text.string() + " 2>&1");
   EXPECT_EQ(refused.status, 2);
-  EXPECT_TRUE(refused.out.starts_with("dravel-render: cannot load the text library: "))
-      << refused.out;
-  EXPECT_EQ(RunCommand(program + " " + alone.string() + " 2>/dev/null").status, 2)
-      << "a folder run needs the library too";
+  const std::string cannot = "dravel-render: cannot load the text library: ";
+  EXPECT_TRUE(refused.out.starts_with(cannot)) << refused.out;
+  EXPECT_EQ(RunCommand(program + folder).status, 1) << "the text's row failed, the rest ran";
+  const std::string summary = ReadAll(out / "summary.txt");
+  EXPECT_NE(summary.find("cannot load the text library"), std::string::npos) << summary;
+  fs::remove_all(out);
+  const Result sheet =
+      RunCommand(program + "--contact-sheet " + (alone / "sheet.png").string() + " " + folder);
+  EXPECT_EQ(sheet.status, 2);
+  EXPECT_TRUE(sheet.out.starts_with(cannot)) << sheet.out;
+  EXPECT_FALSE(fs::exists(out)) << "refused before it starts";
   fs::remove_all(alone);
 }
 

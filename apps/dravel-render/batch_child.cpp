@@ -6,15 +6,14 @@
 #include <iostream>
 #include <vector>
 
-#include "apps/dravel-render/gui_application.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/script_result.h"
+#include "apps/dravel-render/text_library.h"
 #include "apps/dravel-render/thumbnail.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
-#include "canvas/text_painter.h"
 #include "interpreter/script_checker.h"
 #include "runtime/file_bytes.h"
 #include "runtime/sanitized_build.h"
@@ -27,7 +26,9 @@ constexpr size_t kFindingsCounted = 1000;
 
 // A 写文字 script with every output at 732x420 started at 128 MB (with the
 // text library loaded on demand), at 8192x8192 at 1,040 MB before it (about
-// 14.6 bytes a pixel more).
+// 14.6 bytes a pixel more). A child without text loads no Qt and needs less
+// (64 MB against the text's 85 in one RelWithDebInfo build), but the limit is
+// one for the whole folder, so the text script sets it.
 constexpr int kChildBaseMegabytes = 140;
 constexpr int64_t kChildBytesPerPixel = 16;
 
@@ -89,16 +90,19 @@ void Check(const Text& script, ScriptResult& report) {
     if (c == '\n' || c == '\r') c = ' ';
 }
 
-// Runs the script and writes its pictures into `report`; false, running
-// nothing, when its canvas cannot be had.
-bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ScriptResult& report) {
+// Runs the script and writes its pictures into `report`; why, running
+// nothing, when its canvas or its text painter cannot be had.
+std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::string& bytes,
+                                      ScriptResult& report) {
   const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
-  if (!canvas) return false;
-  SetUpCanvas(*canvas, options, FormatOf(options) == PictureFormat::Svg, PaintTextMask);
+  if (!canvas) return CanvasRefusal(options);
   const double seconds = options.timeout_seconds.value_or(kFolderTimeoutSeconds);
   const auto started = std::chrono::steady_clock::now();
   const Text script = ScriptOf(bytes, FolderEncoding(options));
-  StartGuiApplicationFor(script);
+  std::string refusal;
+  const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
+  if (!text) return refusal;
+  SetUpCanvas(*canvas, options, FormatOf(options) == PictureFormat::Svg, *text);
   const RunOutcome outcome = RunOnCanvas(
       options, script, *canvas, std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
       options.keep_delays.value_or(false));
@@ -112,7 +116,7 @@ bool RunAndDraw(const RenderOptions& options, const std::string& bytes, ScriptRe
   report.lines_drawn = canvas->Lock()->LinesDrawn();
   WritePictures(options, *canvas, report);
   Check(script, report);
-  return true;
+  return std::nullopt;
 }
 
 }  // namespace
@@ -121,11 +125,13 @@ int RunBatchChild(const RenderOptions& options) {
   LimitMemory(options.memory_limit_mb > 0 ? options.memory_limit_mb : kChildMemoryMegabytes);
   ScriptResult report;
   const FileReadResult read = TryReadFileBytes(options.script_path);
-  // No report: the folder run makes the row from this last line.
-  if (read.Ok() &&
-      !RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()), report)) {
-    std::cerr << "dravel-render: " << CanvasRefusal(options) << "\n";
-    return 2;
+  if (read.Ok()) {
+    // No report: the folder run makes the row from this last line.
+    if (const auto refused =
+            RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()), report)) {
+      std::cerr << "dravel-render: " << *refused << "\n";
+      return 2;
+    }
   }
   if (WriteBytes(*options.batch_report, ResultText(report))) return 0;
   std::cerr << "dravel-render: cannot write " << *options.batch_report << "\n";

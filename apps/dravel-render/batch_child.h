@@ -31,9 +31,9 @@ int RunBatchChild(const RenderOptions& options);
 void LimitMemory(int megabytes);
 
 // The least limit (MB) under which a child runs a small script and writes
-// its outputs at the options' canvas size: the program with Qt and its fonts,
-// and up to four canvas-sized images (the two layers, the picture with its
-// turtles, the reference). Measured, with a margin.
+// its outputs at the options' canvas size: the program with Qt and its fonts
+// (a script may write text), and up to four canvas-sized images (the two layers, the picture with
+// its turtles, the reference). Measured, with a margin.
 int LeastChildMemory(const RenderOptions& options);
 
 }  // namespace dravel

@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "apps/dravel-render/folder_words.h"
 #include "canvas/pixel_memory.h"
 #include "canvas/text_painter.h"
 
@@ -29,19 +28,19 @@ QFont CaptionFont() {
 
 // The tallest thumbnail, within two widths; three quarters of a width when
 // no script left a picture.
-int ThumbnailHeight(const std::vector<SheetEntry>& entries) {
+int ThumbnailHeight(std::span<const DravelSheetEntry> entries) {
   int height = 0;
-  for (const SheetEntry& entry : entries) {
-    const QSize size = QImageReader(QFile::decodeName(entry.thumbnail.c_str())).size();
+  for (const DravelSheetEntry& entry : entries) {
+    const QSize size = QImageReader(QFile::decodeName(entry.thumbnail)).size();
     if (!size.isEmpty()) height = std::max(height, size.height() * kThumbnailWidth / size.width());
   }
   return height == 0 ? kThumbnailWidth * 3 / 4 : std::min(height, kThumbnailWidth * 2);
 }
 
-void DrawCell(QPainter& painter, const SheetEntry& entry, const QRect& box, int caption_height) {
+void DrawCell(QPainter& painter, const DravelSheetEntry& entry, const QRect& box,
+              int caption_height) {
   painter.fillRect(box.adjusted(0, 0, 0, -caption_height), QColor(0xE0, 0xE0, 0xE0));
-  const ScriptResult& result = *entry.result;
-  const QImage picture(QFile::decodeName(entry.thumbnail.c_str()));
+  const QImage picture(QFile::decodeName(entry.thumbnail));
   if (!picture.isNull()) {
     painter.drawImage(box.topLeft(), picture.scaled(box.width(), box.height() - caption_height,
                                                     Qt::KeepAspectRatio, Qt::SmoothTransformation));
@@ -49,31 +48,24 @@ void DrawCell(QPainter& painter, const SheetEntry& entry, const QRect& box, int 
   const QFontMetrics metrics(painter.font());
   const int line = metrics.height();
   QRect text(box.left(), box.bottom() - caption_height + 4, box.width(), line);
-  const QString score = result.score ? QString::fromStdString(ScoreText(*result.score)) : QString();
+  const QString score = entry.score ? QString::fromUtf8(entry.score) : QString();
   const int score_width =
       score.isEmpty() ? 0 : metrics.horizontalAdvance(score) + metrics.height() / 2;
   painter.setPen(Qt::black);
   painter.drawText(text, Qt::AlignLeft,
-                   metrics.elidedText(QString::fromStdString(result.shown), Qt::ElideMiddle,
+                   metrics.elidedText(QString::fromUtf8(entry.name), Qt::ElideMiddle,
                                       box.width() - score_width));
   painter.setPen(QColor(0, 0, 0xA0));
   painter.drawText(text, Qt::AlignRight, score);
-  // Under the name: a result that is not ok in red, else the checker's first
-  // finding in brown.
-  const bool ok = result.result == "ok";
-  if (ok && result.findings == 0) return;
-  painter.setPen(ok ? QColor(0x90, 0x50, 0) : QColor(0xC0, 0, 0));
-  const Language language = LocaleLanguage();
-  const std::string said =
-      ok ? FindingWords(result.first_finding_line, result.first_finding, language)
-         : std::string(ResultWord(result.result, language));
+  if (entry.note == nullptr) return;
+  painter.setPen(entry.note_is_failure ? QColor(0xC0, 0, 0) : QColor(0x90, 0x50, 0));
   painter.drawText(text.translated(0, line), Qt::AlignLeft,
-                   metrics.elidedText(QString::fromStdString(said), Qt::ElideRight, box.width()));
+                   metrics.elidedText(QString::fromUtf8(entry.note), Qt::ElideRight, box.width()));
 }
 
 }  // namespace
 
-QImage ContactSheet(const std::vector<SheetEntry>& entries) {
+QImage ContactSheet(std::span<const DravelSheetEntry> entries) {
   const QFont font = CaptionFont();
   const int caption_height = QFontMetrics(font).height() * 2 + 8;
   const int cell_height = ThumbnailHeight(entries) + caption_height;

@@ -4,8 +4,6 @@
 #include <iostream>
 #include <memory>
 
-#include "apps/dravel-render/text_library.h"
-
 namespace dravel {
 namespace {
 
@@ -22,13 +20,14 @@ void QtMessages(QtMsgType type, const QMessageLogContext&, const QString& messag
   if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << "\n";
 }
 
-}  // namespace
-
+// Headless and quiet; before anything of Qt is used.
 void PrepareQt() {
   // Headless by design: no display is needed or used.
   qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(QtMessages);
 }
+
+}  // namespace
 
 void StartGuiApplication() {
   if (application != nullptr) return;
@@ -37,9 +36,5 @@ void StartGuiApplication() {
 }
 
 void EndGuiApplication() { application.reset(); }
-
-void StartGuiApplicationFor(std::string_view gbk_script) {
-  if (MayWriteText(gbk_script)) StartGuiApplication();
-}
 
 }  // namespace dravel

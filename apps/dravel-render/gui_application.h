@@ -4,20 +4,14 @@
 // without it, and starting it (the platform plugin, the font configuration)
 // is most of the start-up of a short script. Headless: the offscreen
 // platform, Qt's own notes kept out of the output. Main thread only, before
-// any run.
+// any run; used within the library alone.
 #pragma once
-
-#include <string_view>
 
 namespace dravel {
 
-// Sets Qt up to run headless and quiet; before anything of Qt is used.
-void PrepareQt();
 // Starts the application when it is not yet running.
 void StartGuiApplication();
 // Ends it, if it was started; before the program ends.
 void EndGuiApplication();
-// Starts it when `gbk_script` may write text (MayWriteText).
-void StartGuiApplicationFor(std::string_view gbk_script);
 
 }  // namespace dravel

@@ -1,15 +1,19 @@
 // dravel-render: runs a script as the run button would, on a canvas set up
 // like the main window's, with no window; prints what the hint box would show
 // and optionally writes the canvas as PNG or SVG; given a folder, does so for
-// every script in it. See --help. The program itself links no Qt: text, the
-// folder mode and --check are in its library, loaded when needed
-// (text_library.h).
+// every script in it, each in a child process of its own (render_folder.h);
+// checks scripts with --check. See --help. The program itself links no Qt:
+// setting text and drawing a folder's contact sheet are its library's,
+// loaded only when needed (text_library.h).
 #include <malloc.h>
 
 #include <cstdio>
 #include <iostream>
 
+#include "apps/dravel-render/batch_child.h"
+#include "apps/dravel-render/render_check.h"
 #include "apps/dravel-render/render_entry.h"
+#include "apps/dravel-render/render_folder.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/render_text.h"
@@ -25,16 +29,12 @@ namespace {
 class DesktopEdition final : public RenderEdition {
  public:
   std::optional<std::string> Prepare(const RenderOptions& options, const Text& script) override {
-    TextMaskPainter text;
-    if (MayWriteText(script)) {
-      std::string refusal;
-      std::optional<TextMaskPainter> painter = LoadTextPainter(refusal);
-      if (!painter) return refusal;
-      text = std::move(*painter);
-    }
+    std::string refusal;
+    const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
+    if (!text) return refusal;
     canvas_ = CanvasCore::Create(options.width, options.height);
     if (!canvas_) return CanvasRefusal(options);
-    SetUpCanvas(*canvas_, options, FormatOf(options) == PictureFormat::Svg, text);
+    SetUpCanvas(*canvas_, options, FormatOf(options) == PictureFormat::Svg, *text);
     return std::nullopt;
   }
   Text Run(const RenderOptions& options, const Text& script) override {
@@ -81,14 +81,14 @@ int Main(int argc, char** argv) {
     return UsageFailure(error->message);
   }
   const auto& options = std::get<RenderOptions>(parsed);
-  // Still Qt's: the folder mode, --check and the folder's own children.
-  if (options.batch_report || options.check || IsFolder(options.script_path)) {
-    return RunFolderMode(argc, argv);
-  }
-  if (const auto refused = RefusedOutputs(options, false, {".png", ".svg"})) {
+  const bool folder = IsFolder(options.script_path);
+  if (const auto refused = RefusedOutputs(options, folder, {".png", ".svg"})) {
     std::cerr << "dravel-render: " << *refused << "\n";
     return 2;
   }
+  if (options.batch_report) return RunBatchChild(options);
+  if (options.check) return CheckScripts(options);
+  if (folder) return RenderFolder(options);
   if (options.contact_sheet) return UsageFailure("--contact-sheet needs a FOLDER");
   DesktopEdition edition;
   return Render(options, "dravel-render", edition);

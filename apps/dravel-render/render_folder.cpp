@@ -12,8 +12,7 @@
 
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/batch_jobs.h"
-#include "apps/dravel-render/contact_sheet.h"
-#include "apps/dravel-render/gui_application.h"
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
@@ -22,6 +21,7 @@
 #include "apps/dravel-render/script_copies.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/summary_files.h"
+#include "apps/dravel-render/text_library.h"
 #include "canvas/picture_export.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
@@ -70,6 +70,7 @@ struct FolderRun {
   std::string in, out;
   WorkFolder work;
   std::vector<std::string> references;  // PNGs of the canvas's size to score against
+  SheetMaker sheet_maker;               // the library's, when a sheet is asked for
 };
 
 void Say(const std::string& message) { std::cerr << "dravel-render: " << message << "\n"; }
@@ -267,6 +268,30 @@ bool WriteReport(const FolderRun& run, const std::vector<Script>& scripts) {
                    ReportPage(rows, !run.options.references.empty()));
 }
 
+// The words of a script's cell, held while the sheet is drawn.
+struct CellWords {
+  std::string name, score, note, thumbnail;
+  bool failed = false;
+};
+
+// Under the name: a result that is not ok, else the checker's first finding.
+CellWords WordsOf(const ScriptResult& row, std::string thumbnail) {
+  CellWords words{row.shown, row.score ? ScoreText(*row.score) : "", "", std::move(thumbnail),
+                  row.result != "ok"};
+  const Language language = LocaleLanguage();
+  if (words.failed)
+    words.note = ResultWord(row.result, language);
+  else if (row.findings != 0)
+    words.note = FindingWords(row.first_finding_line, row.first_finding, language);
+  return words;
+}
+
+DravelSheetEntry EntryOf(const CellWords& words) {
+  const auto text = [](const std::string& said) { return said.empty() ? nullptr : said.c_str(); };
+  return {words.name.c_str(), text(words.score), text(words.note), words.failed,
+          words.thumbnail.c_str()};
+}
+
 bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
   std::vector<size_t> order = ShownOrder(run, scripts);
   if (order.size() > kMaxSheetEntries) {
@@ -274,14 +299,18 @@ bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
     std::cerr << "dravel-render: the contact sheet shows the first " << kMaxSheetEntries
               << " scripts\n";
   }
-  std::vector<SheetEntry> entries;
+  std::vector<CellWords> words;
   for (size_t i : order)
-    entries.push_back({&scripts[i].row, InWork(run, std::to_string(i) + ".png")});
+    words.push_back(WordsOf(scripts[i].row, InWork(run, std::to_string(i) + ".png")));
+  std::vector<DravelSheetEntry> entries;
+  for (const CellWords& cell : words) entries.push_back(EntryOf(cell));
   const std::string& path = *run.options.contact_sheet;
-  const QByteArray png = SheetPng(ContactSheet(entries));
-  const int error = WritePictureFile(path, std::string_view(png.constData(), size_t(png.size())),
-                                     LinkAtName::kRefuse)
-                        .error;
+  const std::optional<std::string> png = run.sheet_maker(entries);
+  if (!png) {
+    Say("cannot draw the contact sheet " + path);
+    return false;
+  }
+  const int error = WritePictureFile(path, *png, LinkAtName::kRefuse).error;
   if (error != 0) SayUnwritten(path, error);
   return error == 0;
 }
@@ -325,10 +354,7 @@ bool WriteOutputs(const FolderRun& run, const std::vector<Script>& scripts) {
                 SummaryCsv(rows, options.gbk_output, ReferenceNames(options), LocaleLanguage())) &&
       written;
   written = WriteReport(run, scripts) && written;
-  if (options.contact_sheet) {
-    StartGuiApplication();  // the names are set in the platform's fonts
-    written = WriteSheet(run, scripts) && written;
-  }
+  if (options.contact_sheet) written = WriteSheet(run, scripts) && written;
   return AllPicturesTaken(run, scripts) && written;
 }
 
@@ -387,9 +413,18 @@ bool RoomForChildren(const RenderOptions& options) {
 }  // namespace
 
 int RenderFolder(const RenderOptions& options) {
+  // Loaded first, so a run that cannot draw its sheet is refused before it starts.
+  std::optional<SheetMaker> sheet_maker = SheetMaker();
+  std::string refusal;
+  if (options.contact_sheet) sheet_maker = LoadSheetMaker(refusal);
+  if (!sheet_maker) {
+    Say(refusal);
+    return 2;
+  }
   if (!RoomForChildren(options)) return 2;
   FolderRun run{
-      options, options.script_path, options.output_path.value_or(options.script_path), {}, {}};
+      options, options.script_path,    options.output_path.value_or(options.script_path), {},
+      {},      std::move(*sheet_maker)};
   std::error_code error;
   std::filesystem::create_directories(run.out, error);
   if (!std::filesystem::is_directory(run.out)) {

@@ -1,8 +1,9 @@
 // Folder mode of dravel-render: every .dvg file of a folder, each run in a
 // process of its own (so a script that crashes or exhausts its memory marks
 // only its own row) on a fresh canvas with its own timeout, several at a
-// time; one picture per script, the summaries, optionally a contact sheet,
-// and with a reference picture each script's match score.
+// time; one picture per script, the summaries, optionally a contact sheet
+// (drawn by the text library, text_library.h), and with a reference picture
+// each script's match score.
 #pragma once
 
 #include "apps/dravel-render/batch_child.h"

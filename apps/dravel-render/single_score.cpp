@@ -33,17 +33,13 @@ PixelImage RunReference(const RenderOptions& options, const std::string& path) {
     return {};
   }
   const Text script = ScriptOf(*bytes, options.encoding);
-  TextMaskPainter text;
-  if (MayWriteText(script)) {
-    std::string refusal;
-    std::optional<TextMaskPainter> painter = LoadTextPainter(refusal);
-    if (!painter) {
-      Refused(refusal);
-      return {};
-    }
-    text = std::move(*painter);
+  std::string refusal;
+  const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
+  if (!text) {
+    Refused(refusal);
+    return {};
   }
-  SetUpCanvas(*canvas, options, false, text);
+  SetUpCanvas(*canvas, options, false, *text);
   const RunOutcome outcome = RunOnCanvas(options, script, *canvas, TimeoutOf(options), false);
   if (outcome.exit_status != 0) {
     Refused("the reference " + path +

@@ -3,8 +3,6 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-#include <iostream>
-
 #include "apps/dravel-render/text_library_interface.h"
 #include "interpreter/command_table.h"
 
@@ -59,8 +57,12 @@ Function Find(const char* name) {
   return reinterpret_cast<Function>(dlsym(Library().handle, name));
 }
 
-TextMask PaintWith(DravelTextPaint paint, DravelTextFreeCoverage free_coverage,
-                   const TextRequest& request) {
+// Why the library's functions cannot be had.
+std::string Missing() {
+  return Library().handle ? "the text library lacks its functions" : Library().refusal;
+}
+
+TextMask PaintWith(DravelTextPaint paint, DravelTextFree free_bytes, const TextRequest& request) {
   const DravelTextRequest asked{
       request.gbk_text.data(), request.gbk_text.size(), request.x,           request.y,
       request.escapement,      request.layer_width,     request.layer_height};
@@ -70,9 +72,35 @@ TextMask PaintWith(DravelTextPaint paint, DravelTextFreeCoverage free_coverage,
   if (painted.coverage != nullptr) {
     mask.coverage.assign(painted.coverage,
                          painted.coverage + size_t(painted.width) * size_t(painted.height));
-    free_coverage(painted.coverage);
+    free_bytes(painted.coverage);
   }
   return mask;
+}
+
+std::optional<TextMaskPainter> LoadTextPainter(std::string& refusal) {
+  const auto start = Find<DravelTextStart>(kDravelTextStart);
+  const auto paint = Find<DravelTextPaint>(kDravelTextPaint);
+  const auto free_bytes = Find<DravelTextFree>(kDravelTextFree);
+  if (start == nullptr || paint == nullptr || free_bytes == nullptr) {
+    refusal = Missing();
+    return std::nullopt;
+  }
+  if (!start()) {
+    refusal = "cannot start the text library's fonts";
+    return std::nullopt;
+  }
+  return [paint, free_bytes](const TextRequest& request) {
+    return PaintWith(paint, free_bytes, request);
+  };
+}
+
+std::optional<std::string> DrawSheet(DravelContactSheet draw, DravelTextFree free_bytes,
+                                     std::span<const DravelSheetEntry> entries) {
+  DravelSheetPng png{};
+  if (!draw(entries.data(), entries.size(), &png)) return std::nullopt;
+  std::string bytes(reinterpret_cast<const char*>(png.bytes), png.size);
+  free_bytes(png.bytes);
+  return bytes;
 }
 
 }  // namespace
@@ -82,32 +110,21 @@ bool MayWriteText(std::string_view gbk_script) {
   return FindText(gbk_script, text.keyword) > 0 || FindText(gbk_script, text.alias, {}, true) > 0;
 }
 
-std::optional<TextMaskPainter> LoadTextPainter(std::string& refusal) {
-  const auto start = Find<DravelTextStart>(kDravelTextStart);
-  const auto paint = Find<DravelTextPaint>(kDravelTextPaint);
-  const auto free_coverage = Find<DravelTextFreeCoverage>(kDravelTextFreeCoverage);
-  if (start == nullptr || paint == nullptr || free_coverage == nullptr) {
-    refusal = Library().handle ? "the text library lacks its functions" : Library().refusal;
-    return std::nullopt;
-  }
-  if (!start()) {
-    refusal = "cannot start the text library's fonts";
-    return std::nullopt;
-  }
-  return [paint, free_coverage](const TextRequest& request) {
-    return PaintWith(paint, free_coverage, request);
-  };
+std::optional<TextMaskPainter> TextPainterFor(std::string_view gbk_script, std::string& refusal) {
+  if (!MayWriteText(gbk_script)) return TextMaskPainter();
+  return LoadTextPainter(refusal);
 }
 
-int RunFolderMode(int argc, char** argv) {
-  const auto folder_main = Find<DravelFolderMain>(kDravelFolderMain);
-  if (folder_main == nullptr) {
-    std::cerr << "dravel-render: "
-              << (Library().handle ? "the text library lacks its folder mode" : Library().refusal)
-              << "\n";
-    return 2;
+std::optional<SheetMaker> LoadSheetMaker(std::string& refusal) {
+  const auto draw = Find<DravelContactSheet>(kDravelContactSheet);
+  const auto free_bytes = Find<DravelTextFree>(kDravelTextFree);
+  if (draw == nullptr || free_bytes == nullptr) {
+    refusal = Missing();
+    return std::nullopt;
   }
-  return folder_main(argc, argv);
+  return [draw, free_bytes](std::span<const DravelSheetEntry> entries) {
+    return DrawSheet(draw, free_bytes, entries);
+  };
 }
 
 void EndTextLibrary() {

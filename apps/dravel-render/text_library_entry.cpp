@@ -1,42 +1,15 @@
 // libdravel-text's exported functions (text_library_interface.h): the
-// window's text painter with the GUI application it needs, and the folder
-// mode with --check and the folder's children, which still use Qt.
-#include <cassert>
+// window's text painter and the contact sheet, with the GUI application they
+// need.
 #include <cstdlib>
 #include <cstring>
-#include <iostream>
 
-#include "apps/dravel-render/batch_child.h"
+#include "apps/dravel-render/contact_sheet.h"
 #include "apps/dravel-render/gui_application.h"
-#include "apps/dravel-render/render_check.h"
-#include "apps/dravel-render/render_entry.h"
-#include "apps/dravel-render/render_folder.h"
 #include "apps/dravel-render/text_library_interface.h"
 #include "canvas/text_painter.h"
 
 #define DRAVEL_EXPORT __attribute__((visibility("default")))
-
-namespace dravel {
-namespace {
-
-// dravel-render's dispatch past the single script, the command line read again.
-int FolderMain(int argc, char** argv) {
-  PrepareQt();
-  const ParsedCommandLine parsed = ParseRenderOptions(argc, argv);
-  const auto* options = std::get_if<RenderOptions>(&parsed);
-  assert(options != nullptr);  // dravel-render read it before
-  const bool folder = IsFolder(options->script_path);
-  if (const auto refused = RefusedOutputs(*options, folder, {".png", ".svg"})) {
-    std::cerr << "dravel-render: " << *refused << "\n";
-    return 2;
-  }
-  if (options->batch_report) return RunBatchChild(*options);
-  if (options->check) return CheckScripts(*options);
-  return RenderFolder(*options);
-}
-
-}  // namespace
-}  // namespace dravel
 
 extern "C" {
 
@@ -59,12 +32,21 @@ DRAVEL_EXPORT void dravel_text_paint(const DravelTextRequest* request, DravelTex
   std::memcpy(mask->coverage, painted.coverage.data(), painted.coverage.size());
 }
 
-DRAVEL_EXPORT void dravel_text_free_coverage(uint8_t* coverage) { std::free(coverage); }
+DRAVEL_EXPORT bool dravel_contact_sheet(const DravelSheetEntry* entries, size_t count,
+                                        DravelSheetPng* png) {
+  dravel::StartGuiApplication();  // the captions are set in the platform's fonts
+  const QByteArray bytes = dravel::SheetPng(dravel::ContactSheet({entries, count}));
+  *png = {};
+  if (bytes.isEmpty()) return false;
+  png->bytes = static_cast<uint8_t*>(std::malloc(size_t(bytes.size())));
+  if (png->bytes == nullptr) return false;
+  std::memcpy(png->bytes, bytes.constData(), size_t(bytes.size()));
+  png->size = size_t(bytes.size());
+  return true;
+}
+
+DRAVEL_EXPORT void dravel_text_free(uint8_t* bytes) { std::free(bytes); }
 
 DRAVEL_EXPORT void dravel_text_end() { dravel::EndGuiApplication(); }
-
-DRAVEL_EXPORT int dravel_folder_main(int argc, char** argv) {
-  return dravel::FolderMain(argc, argv);
-}
 
 }  // extern "C"
