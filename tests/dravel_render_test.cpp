@@ -173,6 +173,12 @@ TEST(DravelRender, WithoutItsLibraryRefusesTextAndRunsTheRest) {
   EXPECT_EQ(RunCommand(program + folder).status, 1) << "the text's row failed, the rest ran";
   const std::string summary = ReadAll(out / "summary.txt");
   EXPECT_NE(summary.find("cannot load the text library"), std::string::npos) << summary;
+  const Result reference = RunCommand(program + "--reference " + text.string() + " " + folder);
+  EXPECT_EQ(reference.status, 2);
+  EXPECT_NE(
+      reference.out.find("the reference " + text.string() + " cannot be run: " + cannot.substr(15)),
+      std::string::npos)
+      << "says why, not that it ends badly: " << reference.out;
   fs::remove_all(out);
   const Result sheet =
       RunCommand(program + "--contact-sheet " + (alone / "sheet.png").string() + " " + folder);

@@ -186,11 +186,20 @@ bool RunReferenceScripts(const FolderRun& run, std::vector<std::string>& picture
   }
   RunChildren(OwnProgram(), jobs, std::max(1, run.options.jobs), [](size_t, const ChildEnd&) {});
   for (const size_t i : which) {
-    const std::optional<ScriptResult> result =
-        ParseResult(FileText(InWork(run, "reference-" + std::to_string(i) + ".report")));
+    const std::string key = "reference-" + std::to_string(i);
+    const std::optional<ScriptResult> result = ParseResult(FileText(InWork(run, key + ".report")));
     if (result && result->exit_status == 0) continue;
+    const std::string& path = run.options.references[i];
+    // A child that could not run it (no text library, no canvas) said why.
+    constexpr std::string_view kOwnWord = "dravel-render: ";
+    std::string refused = result ? "" : GbkToUtf8(LastErrorLine(InWork(run, key + ".err")));
+    if (refused.starts_with(kOwnWord)) refused.erase(0, kOwnWord.size());
+    if (!refused.empty()) {
+      Say("the reference " + path + " cannot be run: " + refused);
+      return false;
+    }
     const std::string last = result ? ": " + GbkToUtf8(result->last_line) : "";
-    Say("the reference " + run.options.references[i] + " does not end with 程序调试完毕！" + last);
+    Say("the reference " + path + " does not end with 程序调试完毕！" + last);
     return false;
   }
   return true;
