@@ -262,6 +262,26 @@ TEST(DravelRender, ACanvasTheMemoryCannotHoldIsRefused) {
   fs::remove_all(folder);
 }
 
+// A long text turned to the diagonal needs a mask of the whole 8192x8192
+// canvas; under limits that leave room for the canvas, some not for the mask,
+// every run ends with a status and a word of its own, never a signal.
+TEST(DravelRender, TextWithoutMemoryForItsMaskEndsWithAStatus) {
+#ifdef DRAVEL_SANITIZED
+  GTEST_SKIP() << "address space limits do not mix with the sanitizers";
+#endif
+  const fs::path script = TempFile("long_text.dvg");
+  std::ofstream(script, std::ios::binary) << "right 45\r\nsettext " << std::string(3000, 'W');
+  for (int megabytes = 560; megabytes <= 880; megabytes += 16) {
+    SCOPED_TRACE(megabytes);
+    const Result run =
+        RunCommand("ulimit -v " + std::to_string(megabytes * 1000) + "; " + DRAVEL_RENDER +
+                   " --size 8192x8192 -o /dev/null " + script.string() + " 2>&1");
+    EXPECT_TRUE(run.status >= 0 && run.status < 128) << run.status;
+    EXPECT_FALSE(run.out.empty());
+  }
+  fs::remove(script);
+}
+
 TEST(DravelRender, ChecksScriptsWithoutRunningThem) {
   const fs::path folder = fs::temp_directory_path() / "dravel-check-test";
   fs::create_directories(folder);
