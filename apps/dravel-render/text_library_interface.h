@@ -36,7 +36,8 @@ struct DravelTextMask {
 };
 
 // One cell of a contact sheet (contact_sheet.h's SheetEntry): zero-ended
-// UTF-8 texts, null for none; the thumbnail's PNG file as bytes.
+// UTF-8 texts, null for none; `thumbnail` is the path of the thumbnail's
+// PNG file.
 struct DravelSheetEntry {
   const char* name;
   const char* score;
