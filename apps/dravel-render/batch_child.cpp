@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <span>
 #include <vector>
 
 #include "apps/dravel-render/picture_score.h"
@@ -79,8 +80,8 @@ void WritePictures(const RenderOptions& options, const CanvasCore& canvas, Scrip
 }
 
 // The checker's findings: how many, and the first.
-void Check(const Text& script, ScriptResult& report) {
-  const ScriptFindings findings = CheckScript(script, kFindingsCounted);
+void Check(const Text& script, std::span<const LostInLine> lost, ScriptResult& report) {
+  const ScriptFindings findings = CheckScript(script, kFindingsCounted, lost);
   report.findings = int(findings.listed.size()) + findings.lines_left;
   if (findings.listed.empty()) return;
   const ScriptFinding& first = findings.listed.front();
@@ -115,7 +116,7 @@ std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::s
   report.place = PlaceText(outcome);
   report.lines_drawn = canvas->Lock()->LinesDrawn();
   WritePictures(options, *canvas, report);
-  Check(script, report);
+  Check(script, LostCharactersOf(bytes, FolderEncoding(options)), report);
   return std::nullopt;
 }
 

@@ -86,8 +86,8 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
     std::cerr << "dravel-render: cannot read " << path << ": " << FileErrorText(read.error) << "\n";
     return false;
   }
-  const Text script =
-      ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), FolderEncoding(options));
+  const std::string bytes(read.bytes.begin(), read.bytes.end());
+  const Text script = ScriptOf(bytes, FolderEncoding(options));
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
@@ -95,7 +95,8 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
   const auto print = [&](const std::string& line) {
     std::cout << (gbk ? Utf8ToGbk(line) : line) << "\n";
   };
-  const ScriptFindings findings = CheckScript(script, kFindingsPerFile);
+  const ScriptFindings findings =
+      CheckScript(script, kFindingsPerFile, LostCharactersOf(bytes, FolderEncoding(options)));
   std::optional<Column> column, fix_starts;
   for (size_t i = 0; i < findings.listed.size(); ++i) {
     const ScriptFinding& item = findings.listed[i];

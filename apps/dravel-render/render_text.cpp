@@ -41,12 +41,28 @@ std::string StateLine(const TurtleState& turtle) {
          " " + ToText(turtle.pen) + " " + ToText(turtle.visible) + "\n";
 }
 
-Text ScriptOf(std::string_view bytes, ScriptEncoding encoding) {
+namespace {
+
+// The text of a script file read in `encoding` when that is UTF-8, without
+// its byte order mark.
+std::optional<std::string_view> Utf8TextOf(std::string_view bytes, ScriptEncoding encoding) {
   const std::string_view text = UpToZero(bytes);
   const bool utf8 = encoding == ScriptEncoding::kUtf8 ||
                     (encoding == ScriptEncoding::kAuto && LooksLikeUtf8(text));
-  if (!utf8) return ScriptFromFileBytes(text);
-  return ScriptFromFileBytes(Utf8ToGbk(WithoutByteOrderMark(text)));
+  if (!utf8) return std::nullopt;
+  return WithoutByteOrderMark(text);
+}
+
+}  // namespace
+
+Text ScriptOf(std::string_view bytes, ScriptEncoding encoding) {
+  const std::optional<std::string_view> utf8 = Utf8TextOf(bytes, encoding);
+  return ScriptFromFileBytes(utf8 ? Utf8ToGbk(*utf8) : UpToZero(bytes));
+}
+
+std::vector<LostInLine> LostCharactersOf(std::string_view bytes, ScriptEncoding encoding) {
+  const std::optional<std::string_view> utf8 = Utf8TextOf(bytes, encoding);
+  return utf8 ? LostCharactersByLine(*utf8) : std::vector<LostInLine>{};
 }
 
 Text LastHintLine(const Text& hint) {

@@ -7,9 +7,11 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "apps/dravel-render/render_options.h"
 #include "canvas/turtle_model.h"
+#include "interpreter/script_checker.h"
 #include "runtime/text.h"
 
 namespace dravel {
@@ -21,6 +23,10 @@ std::optional<std::string> ReadScriptBytes(const std::string& path,
 
 // A script file's bytes as the editor would hold them, read in `encoding`.
 Text ScriptOf(std::string_view bytes, ScriptEncoding encoding);
+
+// The characters of a script file read in `encoding` that GBK cannot hold,
+// line by line: those ScriptOf turned into '?'. None for a GBK file.
+std::vector<LostInLine> LostCharactersOf(std::string_view bytes, ScriptEncoding encoding);
 
 // The hint text as printed: LF line ends, UTF-8 unless `gbk`.
 std::string HintForOutput(const Text& hint, bool gbk);

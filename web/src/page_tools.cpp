@@ -45,11 +45,15 @@ EM_JS(void, PostPicture, (const uint32_t* pixels, int width, int height), {
 constexpr std::chrono::milliseconds kLongestPicture(1000);
 
 // One line of the page's text (UTF-8) as the run reads it: GBK, with '?' for
-// what GBK cannot hold and kept bytes as their bytes; and for each of its
-// byte offsets (and its end) the column in the page's line, in UTF-16 units.
+// what GBK cannot hold (noted in `lost`) and kept bytes as their bytes; and
+// for each of its byte offsets (and its end) the column in the page's line,
+// in UTF-16 units, and the offset in the UTF-8 line.
 struct PageLine {
+  std::string_view utf8;
   Text gbk;
   std::vector<int> columns;
+  std::vector<uint32_t> utf8_offsets;
+  std::vector<LostCharacter> lost;
 };
 
 size_t Utf8Length(unsigned char lead) {
@@ -59,19 +63,34 @@ size_t Utf8Length(unsigned char lead) {
 }
 
 PageLine ReadPageLine(std::string_view utf8) {
-  PageLine line;
+  PageLine line{.utf8 = utf8};
   int column = 0;
   for (size_t at = 0; at < utf8.size();) {
     const size_t length =
         std::min(Utf8Length(static_cast<unsigned char>(utf8[at])), utf8.size() - at);
-    const Text gbk = Utf8ToGbk(utf8.substr(at, length), nullptr, UndecodableBytes::kKeep);
+    std::vector<LostCharacter> lost;
+    const Text gbk = Utf8ToGbk(utf8.substr(at, length), lost, UndecodableBytes::kKeep);
+    for (LostCharacter& character : lost) {
+      character.at += line.gbk.size();
+      line.lost.push_back(std::move(character));
+    }
     line.gbk += gbk;
     line.columns.insert(line.columns.end(), gbk.size(), column);
+    line.utf8_offsets.insert(line.utf8_offsets.end(), gbk.size(), uint32_t(at));
     column += length == 4 ? 2 : 1;
     at += length;
   }
   line.columns.push_back(column);
+  line.utf8_offsets.push_back(uint32_t(utf8.size()));
   return line;
+}
+
+// The page's line with `fix` made: only the fix's own characters change, so
+// a character GBK cannot hold elsewhere in the line stays as typed.
+std::string FixedPageLine(const PageLine& line, const LineEdit& fix) {
+  return std::string(line.utf8.substr(0, line.utf8_offsets[size_t(fix.begin)])) +
+         GbkToUtf8(fix.with, UndecodableBytes::kKeep) +
+         std::string(line.utf8.substr(line.utf8_offsets[size_t(fix.end)]));
 }
 
 // UTF-16 units of `utf8`.
@@ -122,20 +141,21 @@ extern "C" {
 // line rewritten, or no fix.
 EMSCRIPTEN_KEEPALIVE void dravel_check(const char* utf8, int size) {
   std::vector<PageLine> lines;
+  std::vector<LostInLine> lost;
   Text script;
   for (const std::string_view text : PageLines(std::string_view(utf8, size_t(size)))) {
     lines.push_back(ReadPageLine(text));
     script += lines.back().gbk + "\r\n";
+    if (!lines.back().lost.empty()) lost.push_back({int(lines.size()), lines.back().lost});
   }
-  for (const ScriptFinding& found : CheckScript(script).listed) {
+  for (const ScriptFinding& found : CheckScript(script, SIZE_MAX, lost).listed) {
     const Finding& finding = found.finding;
     const PageLine& line = lines[size_t(found.line - 1)];
     const std::vector<int>& columns = line.columns;
     const auto [from, to] =
         MarkedColumnsOf(columns[size_t(finding.begin)], columns[size_t(finding.end)]);
     const std::string message = FindingText(finding);
-    const std::string fixed =
-        finding.fix ? GbkToUtf8(FixedLine(line.gbk, *finding.fix), UndecodableBytes::kKeep) : "";
+    const std::string fixed = finding.fix ? FixedPageLine(line, *finding.fix) : "";
     PostFinding(found.line, from, to, message.data(), int(message.size()), fixed.data(),
                 finding.fix ? int(fixed.size()) : -1);
   }
