@@ -4,11 +4,14 @@
 // command rows, then the page's keys.
 import examples from 'dravel:examples';
 
+import { exampleOf } from './example_text.js';
 import { decodeGbk, toLf } from './gbk_text.js';
+import { KEYS, keyLabel } from './keys.js';
 import { texts } from './texts.js';
 
+// The canvas at a quarter and at a half: a turn or a text must read in F1.
 const THUMBNAIL = { width: 183, height: 105 };
-const COMMENT_START = ' //';
+const REFERENCE_PICTURE = { width: 366, height: 210 };
 
 function element(tag, properties = {}, ...children) {
   const made = Object.assign(document.createElement(tag), properties);
@@ -17,12 +20,8 @@ function element(tag, properties = {}, ...children) {
 }
 
 // The examples in name order: {name, text (LF line ends), teaches}.
-export const exampleScripts = examples.map(({ name, gbk }) => {
-  const text = toLf(decodeGbk(Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0))));
-  const end = text.indexOf('\n');
-  const first = end < 0 ? text : text.slice(0, end);
-  return { name, text, teaches: first.startsWith(COMMENT_START) ? first.slice(COMMENT_START.length) : '' };
-});
+export const exampleScripts = examples.map(({ name, gbk }) =>
+  exampleOf(name, toLf(decodeGbk(Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0))))));
 
 // A picture the module drew, scaled into `canvas`; none leaves it blank.
 function showPicture(canvas, picture) {
@@ -90,12 +89,12 @@ export class CommandReference {
     this.commands = commands;
     this.box = dialog('reference', texts.referenceTitle);
     const head = element('tr', {}, ...texts.referenceColumns.map((name) => element('th', { textContent: name })));
-    this.pictures = commands.map(() => element('canvas', { ...THUMBNAIL }));
+    this.pictures = commands.map(() => element('canvas', { ...REFERENCE_PICTURE }));
     const rows = commands.map((row, index) => element('tr', {},
       ...[row.keyword, row.alias, row.syntax, row.meaning].map((text) => element('td', { textContent: text })),
       element('td', {}, element('code', { textContent: row.example }), this.pictures[index])));
-    const keys = texts.keys.map(([key, does]) =>
-      element('tr', {}, element('td', {}, element('kbd', { textContent: key })), element('td', { textContent: does })));
+    const keys = KEYS.map((row) => element('tr', {},
+      element('td', {}, element('kbd', { textContent: keyLabel(row) })), element('td', { textContent: row.does })));
     this.box.querySelector('.body').append(
       element('table', { className: 'commands' }, element('thead', {}, head), element('tbody', {}, ...rows)),
       element('h3', { textContent: texts.keysTitle }),

@@ -160,9 +160,9 @@ async function startModule(given) {
     onFailing: (line, item, from, to) => postMessage({ type: 'failing', line, item, from, to }),
     onExecuting: (line, item, from, to) => postMessage({ type: 'executing', line, item, from, to }),
     onBeep: () => postMessage({ type: 'beep' }),
-    onFrame: (pixels, width, height, snapshot) => {
+    onFrame: (pixels, width, height, snapshot, turtle) => {
       const rgba = toRgba(pixels);
-      postMessage({ type: 'frame', width, height, pixels: rgba.buffer, snapshot: snapshot.buffer },
+      postMessage({ type: 'frame', width, height, pixels: rgba.buffer, snapshot: snapshot.buffer, turtle },
                   [rgba.buffer, snapshot.buffer]);
     },
     onFinding: (line, from, to, message, fixed) => answers.push({ line, from, to, message, fixed }),
@@ -261,6 +261,9 @@ async function handle(module, message) {
       break;
     case 'clear':
       module._dravel_clear();
+      break;
+    case 'reset':
+      module._dravel_reset();
       break;
     case 'settings':
       module._dravel_settings(message.edgeMode, message.penColour, message.backgroundColour,

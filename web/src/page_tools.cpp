@@ -7,6 +7,7 @@
 #include <emscripten.h>
 
 #include <chrono>
+#include <memory>
 #include <stop_token>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@
 #include "interpreter/script_checker.h"
 #include "interpreter/silent_host.h"
 #include "runtime/gbk_codec.h"
+#include "web/src/page_text.h"
 #include "web/src/web_canvas.h"
 
 namespace dravel {
@@ -39,6 +41,7 @@ EM_JS(void, PostCommand, (const char* fields, int size), {
 EM_JS(void, PostPicture, (const uint32_t* pixels, int width, int height), {
   Module.onPicture(HEAPU8.slice(pixels, pixels + width * height * 4), width, height);
 });
+EM_JS(void, PostPicturePng, (const char* png, int size), { Module.onPng(HEAPU8.slice(png, png + size)); });
 // clang-format on
 
 // A picture's run ends here however long its script would go on.
@@ -93,6 +96,27 @@ std::vector<std::string_view> PageLines(std::string_view text) {
     if (end == std::string_view::npos) return lines;
     start = end + 1;
   }
+}
+
+// A canvas after `utf8` (LF line ends) has run once: see dravel_picture.
+std::unique_ptr<Canvas> PictureOf(std::string_view utf8) {
+  Text script;
+  for (const std::string_view line : PageLines(utf8)) script += ReadPageLine(line).gbk + "\r\n";
+  std::unique_ptr<Canvas> picture = WebCanvas(kWebCanvasWidth, kWebCanvasHeight, EdgeMode::Wrap);
+  if (!picture) return nullptr;
+  picture->SetTextPainter(PaintPageText);
+  const auto deadline = std::chrono::steady_clock::now() + kLongestPicture;
+  std::stop_source stop;
+  picture->SetCheckpoint([&stop, deadline] {
+    if (std::chrono::steady_clock::now() > deadline) stop.request_stop();
+    return !stop.stop_requested();
+  });
+  SilentHost host(script);
+  RunContext context{picture->Turtle(), host, stop.get_token()};
+  context.keep_delays = false;
+  RunScript({script, "1"}, context);
+  picture->SetCheckpoint({});
+  return picture;
 }
 
 }  // namespace
@@ -160,29 +184,21 @@ EMSCRIPTEN_KEEPALIVE int dravel_message_line(const char* utf8, int size) {
 }
 
 // The canvas after the script (UTF-8, LF line ends) has run once, as the
-// window's help draws it: no waits, no hint box, the turtle shown, and cut
-// short after a while. Nothing is posted when there is not the memory for
-// the picture.
+// window's help draws it: no waits, no hint box, the turtle shown, its text
+// set by the browser as a run's, and cut short after a while. Nothing is
+// posted when there is not the memory for the picture.
 EMSCRIPTEN_KEEPALIVE void dravel_picture(const char* utf8, int size) {
-  Text script;
-  for (const std::string_view line : PageLines(std::string_view(utf8, size_t(size)))) {
-    script += ReadPageLine(line).gbk + "\r\n";
-  }
-  const std::unique_ptr<Canvas> picture =
-      WebCanvas(kWebCanvasWidth, kWebCanvasHeight, EdgeMode::Wrap);
-  if (!picture) return;
-  const auto deadline = std::chrono::steady_clock::now() + kLongestPicture;
-  std::stop_source stop;
-  picture->SetCheckpoint([&stop, deadline] {
-    if (std::chrono::steady_clock::now() > deadline) stop.request_stop();
-    return !stop.stop_requested();
-  });
-  SilentHost host(script);
-  RunContext context{picture->Turtle(), host, stop.get_token()};
-  context.keep_delays = false;
-  RunScript({script, "1"}, context);
-  const std::vector<uint32_t> pixels = picture->Paint();
+  const std::unique_ptr<Canvas> picture = PictureOf(std::string_view(utf8, size_t(size)));
+  const std::vector<uint32_t> pixels = picture ? picture->Paint() : std::vector<uint32_t>();
   if (!pixels.empty()) PostPicture(pixels.data(), picture->Width(), picture->Height());
+}
+
+// The same picture as PNG bytes (Module.onPng), for the guide the build
+// writes; nothing is posted without the memory for it.
+EMSCRIPTEN_KEEPALIVE void dravel_picture_png(const char* utf8, int size) {
+  const std::unique_ptr<Canvas> picture = PictureOf(std::string_view(utf8, size_t(size)));
+  const std::string png = picture ? CanvasPng(*picture, true) : std::string();
+  if (!png.empty()) PostPicturePng(png.data(), int(png.size()));
 }
 
 }  // extern "C"
