@@ -232,15 +232,18 @@ async function startUp(exampleText, native) {
         `${picture.bytes.length} bytes, dravel-render's ${native.png.length}`);
 }
 
-// Opens an example from F2 as a learner does, telling the save prompt no.
+// Opens an example from F2 as a learner does, telling a save prompt no.
 async function chooseExample(name) {
   const index = fs.readdirSync(examplesDir).sort().indexOf(name);
+  const opened = `/打开 ${name.slice(0, -4)} 成功！\\n$/.test(${hintText})`;
   await pressKey('F2');
   await waitFor('the examples', dialogOpen('examples'));
-  await click(`#examples button.example:nth-child(${index + 1})`);
-  await waitFor('the save prompt', dialogOpen('message-box'));
-  await click('#message-box button[value=no]');
-  await waitFor(`${name} to open`, `/打开 ${name.slice(0, -4)} 成功！\n$/.test(${hintText})`);
+  const choice = `#examples button.example:nth-child(${index + 1})`;
+  await evaluate(`document.querySelector('${choice}').scrollIntoView({ block: 'center' })`);
+  await click(choice);
+  await waitFor(`${name} to open or to ask`, `${dialogOpen('message-box')} || ${opened}`);
+  if (await evaluate(dialogOpen('message-box'))) await click('#message-box button[value=no]');
+  await waitFor(`${name} to open`, opened);
 }
 
 // An example, and 重置 (the key and the button), start a lesson afresh as the
@@ -294,7 +297,7 @@ async function status() {
              (pen === -1 ? '笔：抬起' : '笔：落下'));
   const shot = await page('Page.captureScreenshot', { format: 'png', clip: await evaluate(`(() => {
     const r = document.getElementById('layout').getBoundingClientRect();
-    return { x: r.left, y: r.top, width: r.width, height: r.height * 0.66, scale: 1 }; })()`) });
+    return { x: r.left, y: r.top, width: r.width, height: r.height * 0.7, scale: 1 }; })()`) });
   fs.writeFileSync(path.join(path.dirname(screenshotPath), 'web-status-line.png'), Buffer.from(shot.data, 'base64'));
 }
 
@@ -617,7 +620,7 @@ async function fromDisk(exampleText, native) {
 // 12 screen pixels, and F1 and F2 within the browser's window.
 const smallestText = `(() => {
   const scale = document.getElementById('layout').getBoundingClientRect().width / 732;
-  const sizes = [...document.querySelectorAll('#layout button, #layout label, #layout .box, #layout a, #status-line span, .cm-line')]
+  const sizes = [...document.querySelectorAll('#layout button, #layout label, #layout .box, #layout a, #layout select, #layout input, #status-line span, .cm-line')]
     .filter((e) => e.getClientRects().length > 0).map((e) => parseFloat(getComputedStyle(e).fontSize) * scale);
   return Math.min(...sizes);
 })()`;
