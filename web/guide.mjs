@@ -14,6 +14,9 @@ import { KEYS, keyLabel } from './page/keys.js';
 
 const escape = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
 
+// Room for a command's picture, as F1 gives it (learning.js).
+const REFERENCE_PICTURE = { width: 366, height: 210 };
+
 const HEAD = `<!DOCTYPE html>
 <html lang="zh-CN">
 <head>
@@ -40,7 +43,7 @@ async function startModule(moduleDir) {
   const module = await DravelWeb({
     wasmBinary: fs.readFileSync(path.join(moduleDir, 'dravel-web.wasm')),
     onCommand: ([keyword, alias, syntax, meaning, example]) => answers.push({ keyword, alias, syntax, meaning, example }),
-    onPng: (bytes) => answers.push(bytes),
+    onPng: (bytes, ratio) => answers.push({ bytes, ratio }),
     deflate: (bytes) => deflate(bytes, { level: 6, strategy: 3 }),
     paintText: (...args) => args.at(-1).fill(0),
     takeTextMask: () => {},
@@ -62,7 +65,16 @@ async function startModule(moduleDir) {
   };
   return {
     commands: () => collect(() => module._dravel_commands()),
-    picture: (script) => collect(() => withText(script, (at, size) => module._dravel_picture_png(at, size)))[0],
+    picture: (script) => collect(() => withText(script, (at, size) => module._dravel_picture_png(at, size)))[0]?.bytes,
+    // A command row's picture as F1 shows it (its scene, cropped) and the
+    // width to show it at; null for a row that draws nothing.
+    commandPicture: (index) => {
+      const [picture] = collect(() => module._dravel_command_picture(index, REFERENCE_PICTURE.width,
+                                                                     REFERENCE_PICTURE.height, 1));
+      if (picture === undefined) return null;
+      const width = new DataView(picture.bytes.buffer).getUint32(16); // the PNG header's
+      return { bytes: picture.bytes, shownWidth: Math.round(width * picture.ratio) };
+    },
     // The page in GBK through the one codec; what GBK cannot hold (the
     // minus sign of 画正多边形's help) becomes an HTML character reference.
     html: (page) => {
@@ -85,10 +97,13 @@ function referenceSection(module, pictures) {
   let html = '<section id="reference">\n<h2>命令参考</h2>\n' +
     '<p>每行一条命令；关键字和英文别名一样用，参数之间用一个半角空格隔开。</p>\n';
   module.commands().forEach((row, index) => {
-    const picture = `pictures/command-${index}.png`;
-    pictures.set(picture, module.picture(row.example));
     html += `<h3>${escape(row.keyword)}（${escape(row.alias)}）</h3><p><code>${escape(row.syntax)}</code><br>` +
-      `${escape(row.meaning)}</p><p>例如：<code>${escape(row.example)}</code></p><p><img src="${picture}" alt=""></p>\n`;
+      `${escape(row.meaning)}</p><p>例如：<code>${escape(row.example)}</code></p>\n`;
+    const picture = module.commandPicture(index);
+    if (picture === null) return;
+    const name = `pictures/command-${index}.png`;
+    pictures.set(name, picture.bytes);
+    html += `<p><img src="${name}" width="${picture.shownWidth}" alt=""></p>\n`;
   });
   return html + '</section>\n';
 }

@@ -556,21 +556,20 @@ async function learning() {
   checkEqual('F1 lists every key of the page', missing.join(' '), '');
   const pictureWidth = await evaluate(`document.querySelector('#reference td canvas').getBoundingClientRect().width`);
   check('the reference\'s pictures are at least 320 pixels wide', pictureWidth >= 320, `${pictureWidth}`);
-  // 写文字's picture: pen pixels away from the turtle at the middle are its text.
+  // F1 shows what each example draws, as the window's reference does: a turn
+  // its turtle turned after a line, 写文字 its text (the turtle hidden).
   await waitFor('the reference\'s pictures', `[...document.querySelectorAll('#reference td canvas')].every((c) =>
     c.getContext('2d').getImageData(0, 0, 1, 1).data[3] === 255)`);
-  const textPixels = await evaluate(`(() => {
-    const row = [...document.querySelectorAll('#reference .commands tbody tr')].find((r) => r.cells[0].textContent === '写文字');
+  const drawnShares = await evaluate(`Object.fromEntries(['左转', '写文字'].map((keyword) => {
+    const row = [...document.querySelectorAll('#reference .commands tbody tr')].find((r) => r.cells[0].textContent === keyword);
     const c = row.querySelector('canvas');
-    const d = c.getContext('2d').getImageData(0, 0, c.width, c.height).data;
-    let count = 0;
-    for (let i = 0; i < d.length; i += 4) {
-      const x = (i / 4) % c.width, y = Math.floor(i / 4 / c.width);
-      const nearTurtle = Math.abs(x - c.width / 2) < 15 && Math.abs(y - c.height / 2) < 15;
-      if (!nearTurtle && d[i + 1] > d[i] + 60 && d[i + 1] > d[i + 2] + 60) ++count;
-    }
-    return count; })()`);
-  check('写文字\'s picture in F1 shows its text', textPixels >= 20, `${textPixels} pen pixels away from the turtle`);
+    const d = new Uint32Array(c.getContext('2d').getImageData(0, 0, c.width, c.height).data.buffer);
+    return [keyword, d.filter((pixel) => pixel !== d[0]).length / d.length];
+  }))`);
+  for (const [keyword, least] of [['左转', 0.02], ['写文字', 0.06]]) {
+    check(`${keyword}'s picture in F1 shows what it draws`, drawnShares[keyword] > least,
+          `${(drawnShares[keyword] * 100).toFixed(1)} % of it drawn`);
+  }
   await pressKey('Escape');
   await waitFor('the reference to close', `!${dialogOpen('reference')}`);
   await guideOpens('online');

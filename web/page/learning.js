@@ -9,7 +9,8 @@ import { decodeGbk, toLf } from './gbk_text.js';
 import { KEYS, keyLabel } from './keys.js';
 import { texts } from './texts.js';
 
-// The canvas at a quarter and at a half: a turn or a text must read in F1.
+// F2's pictures: the canvas at a quarter. F1's: room for a crop shown up to
+// three times larger, so that a turn or a text reads.
 const THUMBNAIL = { width: 183, height: 105 };
 const REFERENCE_PICTURE = { width: 366, height: 210 };
 
@@ -23,15 +24,23 @@ function element(tag, properties = {}, ...children) {
 export const exampleScripts = examples.map(({ name, gbk }) =>
   exampleOf(name, toLf(decodeGbk(Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0))))));
 
-// A picture the module drew, scaled into `canvas`; none leaves it blank.
-function showPicture(canvas, picture) {
+// A picture the module drew, into `canvas`: a whole canvas scaled to fill
+// it, or a crop (F1's) at its ratio in the middle; none leaves it blank.
+function showPicture(canvas, picture, cropped = false) {
   if (!picture) return;
-  const { pixels, width, height } = picture;
+  const { pixels, width, height, ratio } = picture;
   const full = element('canvas', { width, height });
   full.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(pixels), width, height), 0, 0);
   const context = canvas.getContext('2d');
   context.imageSmoothingQuality = 'high';
-  context.drawImage(full, 0, 0, canvas.width, canvas.height);
+  if (!cropped) {
+    context.drawImage(full, 0, 0, canvas.width, canvas.height);
+    return;
+  }
+  context.fillStyle = '#606060';
+  context.fillRect(0, 0, canvas.width, canvas.height);
+  const [shownWidth, shownHeight] = [width * ratio, height * ratio];
+  context.drawImage(full, (canvas.width - shownWidth) / 2, (canvas.height - shownHeight) / 2, shownWidth, shownHeight);
 }
 
 function dialog(id, title) {
@@ -110,11 +119,13 @@ export class CommandReference {
     });
   }
 
-  // The picture each example line draws, as the desktop's reference shows it.
+  // The picture each example line draws, as the desktop's reference shows it
+  // (in its scene, cropped); a row that draws nothing has none.
   async draw() {
-    for (const [index, row] of this.commands.entries()) {
-      const { picture } = await this.ask('picture', { text: row.example });
-      showPicture(this.pictures[index], picture);
+    for (const [index, canvas] of this.pictures.entries()) {
+      const { picture } = await this.ask('commandPicture', { index, width: canvas.width, height: canvas.height });
+      if (picture) showPicture(canvas, picture, true);
+      else canvas.remove();
     }
   }
 }
