@@ -8,8 +8,6 @@ import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 
-import { deflate } from 'pako';
-
 import { KEYS, keyLabel } from './page/keys.js';
 
 const escape = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
@@ -36,7 +34,8 @@ nav a { margin-right: 1em; }
 `;
 
 // The page's module with only what the guide asks of it: no run canvas, and
-// text that node cannot set left out of the pictures.
+// text that node cannot set left out of the pictures. Under node the module
+// deflates its PNGs with node's zlib itself.
 async function startModule(moduleDir) {
   const answers = [];
   const DravelWeb = createRequire(import.meta.url)(path.join(moduleDir, 'dravel-web.js'));
@@ -44,7 +43,6 @@ async function startModule(moduleDir) {
     wasmBinary: fs.readFileSync(path.join(moduleDir, 'dravel-web.wasm')),
     onCommand: ([keyword, alias, syntax, meaning, example]) => answers.push({ keyword, alias, syntax, meaning, example }),
     onPng: (bytes, ratio) => answers.push({ bytes, ratio }),
-    deflate: (bytes) => deflate(bytes, { level: 6, strategy: 3 }),
     paintText: (...args) => args.at(-1).fill(0),
     takeTextMask: () => {},
   });
