@@ -68,8 +68,8 @@ PixelBox PictureCrop(PixelBox box, int width, int height) {
 
 double CropRatio(PixelBox crop, int largest_width, int largest_height) {
   if (crop.Empty()) return 1;
-  return std::min({kLargestRatio, double(largest_width) / crop.width,
-                   double(largest_height) / crop.height});
+  return std::min(
+      {kLargestRatio, double(largest_width) / crop.width, double(largest_height) / crop.height});
 }
 
 }  // namespace dravel

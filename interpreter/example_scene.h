@@ -13,7 +13,7 @@
 namespace dravel {
 
 struct ExampleScene {
-  Text gbk_script;  // CR LF line ends
+  Text gbk_script;      // CR LF line ends
   bool turtle = false;  // the turtle is what changed: its picture shows it
 };
 

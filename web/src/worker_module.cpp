@@ -193,8 +193,8 @@ void SendFrame() {
   // The current turtle goes with its frame: the page's status line shows
   // what the drawing shows, never a model of its own.
   const TurtleState turtle = canvas->StateOf(canvas->CurrentTurtle());
-  PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(),
-            int(snapshot.size()), turtle.x, turtle.y, turtle.heading, turtle.pen != -1);
+  PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(), int(snapshot.size()),
+            turtle.x, turtle.y, turtle.heading, turtle.pen != -1);
   last_frame = Clock::now();
 }
 
