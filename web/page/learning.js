@@ -37,7 +37,8 @@ function showPicture(canvas, picture, cropped = false) {
     context.drawImage(full, 0, 0, canvas.width, canvas.height);
     return;
   }
-  context.fillStyle = '#606060';
+  const [red, green, blue] = new Uint8Array(pixels, 0, 3); // the background, round the crop
+  context.fillStyle = `rgb(${red}, ${green}, ${blue})`;
   context.fillRect(0, 0, canvas.width, canvas.height);
   const [shownWidth, shownHeight] = [width * ratio, height * ratio];
   context.drawImage(full, (canvas.width - shownWidth) / 2, (canvas.height - shownHeight) / 2, shownWidth, shownHeight);

@@ -1,6 +1,7 @@
 // The page on any screen: the window's fixed layout scaled as one piece to
-// fit the browser's window (its text kept readable), the canvas alone in full screen for a projector
-// (Esc comes back), and the canvas saved as the PNG dravel-render -o writes.
+// fit the browser's window (its text kept readable), the canvas alone in full
+// screen for a projector (Esc comes back), and the canvas saved as the PNG
+// dravel-render -o writes.
 
 // The layout's own size, in the desktop's pixels (style.css).
 const LAYOUT = { width: 732, height: 708 };
