@@ -226,8 +226,10 @@ EMSCRIPTEN_KEEPALIVE void dravel_command_picture(int index, int largest_width, i
   const std::unique_ptr<Canvas> picture = scene ? PictureOf(scene->gbk_script) : nullptr;
   const std::vector<uint32_t> frame = picture ? picture->Paint() : std::vector<uint32_t>();
   if (frame.empty()) return;
-  const PixelBox crop =
-      PictureCrop(DrawnBox(*picture, scene->turtle), picture->Width(), picture->Height());
+  // A scene that shows nothing (its text, where no text can be set) has no picture.
+  const PixelBox drawn = DrawnBox(*picture, scene->turtle);
+  if (drawn.Empty()) return;
+  const PixelBox crop = PictureCrop(drawn, picture->Width(), picture->Height());
   const double ratio = CropRatio(crop, largest_width, largest_height);
   const uint32_t* corner = frame.data() + ptrdiff_t(crop.top) * picture->Width() + crop.left;
   if (png != 0) {
