@@ -69,7 +69,7 @@ for (const name of ['index.html', 'style.css', 'manifest.webmanifest', 'icon-192
 // The user guide the page's link opens, from the same chapters, command rows
 // and examples as the desktop's.
 await writeGuide({
-  moduleDir, out, chaptersFile: path.join(web, '../resources/guide/chapters.html'),
+  moduleDir, out, guideDir: path.join(web, '../resources/guide'),
   docsDir: path.join(web, '../docs'),
   examples: exampleFiles().map((name) => exampleOf(name.slice(0, -'.dvg'.length),
     new TextDecoder('gbk').decode(fs.readFileSync(path.join(examplesDir, name))).replace(/\r\n?/g, '\n'))),

@@ -1,6 +1,6 @@
 // Writes the user guide the page's link opens (OUT/guide): one Chinese page
-// in GBK, made at build time from what the desktop's guide is made of (the
-// chapters in resources/guide/chapters.html with the screenshots they show,
+// in GBK, made at build time from what the desktop's guide is made of (its
+// head and chapters in resources/guide/ with the screenshots they show,
 // the command rows, the page's keys and the examples) so that the page build
 // always has it, online, offline and from disk. The command rows, the
 // pictures and the GBK come from the page's own module, run here under node.
@@ -15,23 +15,6 @@ const escape = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&
 // Room for a command's picture, as F1 gives it (learning.js).
 const REFERENCE_PICTURE = { width: 366, height: 210 };
 
-const HEAD = `<!DOCTYPE html>
-<html lang="zh-CN">
-<head>
-<meta charset="GBK">
-<title>Dravel 使用说明</title>
-<style>
-body { max-width: 48em; margin: 1em auto; padding: 0 1em; line-height: 1.6; }
-pre, code { background: #eef6f6; }
-pre { padding: 0.5em; }
-img { max-width: 100%; border: 1px solid #ccc; }
-nav a { margin-right: 1em; }
-</style>
-</head>
-<body>
-<h1>Dravel 使用说明</h1>
-<nav><a href="#start">开始</a><a href="#language">脚本语言</a><a href="#checker">查错</a><a href="#runs">单步</a><a href="#reference">命令参考</a><a href="#keys">按键</a><a href="#examples">示例</a></nav>
-`;
 
 // The page's module with only what the guide asks of it: no run canvas, and
 // text that node cannot set left out of the pictures. Under node the module
@@ -123,16 +106,18 @@ function examplesSection(module, examples, pictures) {
   return html + '</section>\n';
 }
 
-// Writes OUT/guide/index.html and its pictures; the chapters' screenshots
-// are docs/NAME.png for their pictures/NAME.png.
-export async function writeGuide({ moduleDir, out, chaptersFile, docsDir, examples }) {
+// Writes `out`/guide/index.html and its pictures from head.html and
+// chapters.html in `guideDir`; the chapters' screenshots are docs/NAME.png for their
+// pictures/NAME.png.
+export async function writeGuide({ moduleDir, out, guideDir, docsDir, examples }) {
   const module = await startModule(moduleDir);
-  const chapters = fs.readFileSync(chaptersFile, 'utf8');
+  const chapters = fs.readFileSync(path.join(guideDir, 'chapters.html'), 'utf8');
   const pictures = new Map();
   for (const [, name] of chapters.matchAll(/src="pictures\/([^"]+\.png)"/g)) {
     pictures.set(`pictures/${name}`, fs.readFileSync(path.join(docsDir, name)));
   }
-  const page = HEAD + chapters + referenceSection(module, pictures) + keysSection() +
+  const head = fs.readFileSync(path.join(guideDir, 'head.html'), 'utf8');
+  const page = head + chapters + referenceSection(module, pictures) + keysSection() +
     examplesSection(module, examples, pictures) + '</body>\n</html>\n';
   const guide = path.join(out, 'guide');
   fs.rmSync(guide, { recursive: true, force: true });
