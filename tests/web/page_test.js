@@ -1,10 +1,12 @@
 #!/usr/bin/env node
 // The web page under headless Chromium, driven over the DevTools pipe: the
-// start-up run draws the native program's pixels and says its hint text, files
-// come and go as the desktop reads and writes them, a stop stops; the checker
-// marks and fixes, the examples and the reference open, a step steps, the
-// script outlives a reload, a share link carries it, the page reloads offline
-// and runs from disk, fits a small screen, and saves dravel-render's PNG.
+// start-up run draws the native program's pixels and says its hint text, an
+// example and 重置 start afresh, files come and go as the desktop reads and
+// writes them, a stop stops; the checker marks and fixes, the examples and the
+// reference open, a step steps, the status line follows the run and the
+// turtle, the script outlives a reload, a share link carries it, the guide
+// opens online, offline and from disk, the page reloads offline and runs from
+// disk, fits a small screen with readable text, and saves dravel-render's PNG.
 //
 //   node tests/web/page_test.js FOLDER DRAVEL_RENDER SCREENSHOT.png
 //
@@ -658,10 +660,6 @@ async function fit() {
     for (const [key, id] of [['F1', 'reference'], ['F2', 'examples']]) {
       await pressKey(key);
       await waitFor(`${key} at ${width} x ${height}`, dialogOpen(id));
-      if (width === 960) {
-        const shot = await page('Page.captureScreenshot', { format: 'png' });
-        fs.writeFileSync(path.join(scratch, `${id}-960.png`), Buffer.from(shot.data, 'base64'));
-      }
       checkEqual(`${key} is not cut at ${width} x ${height}`, await evaluate(dialogCut(id)), 0);
       await pressKey('Escape');
     }
