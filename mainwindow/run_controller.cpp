@@ -1,6 +1,7 @@
 #include "mainwindow/run_controller.h"
 
 #include "canvas/canvas_core.h"
+#include "canvas/start_afresh.h"
 #include "interpreter/run_driver.h"
 #include "interpreter/run_pacer.h"
 #include "mainwindow/window_run_host.h"
@@ -55,12 +56,8 @@ void RunController::Clear() {
 
 void RunController::Reset() {
   Stop();
-  // Clear keeps turtle 0's pen and visibility; the turtles above it already
-  // start afresh when next chosen.
-  TurtleOperations& turtle = canvas_.Turtle();
-  turtle.Clear();
-  turtle.PenDown();
-  turtle.Show();
+  // The turtles above turtle 0 already start afresh when next chosen.
+  StartAfresh(canvas_.Turtle());
 }
 
 void RunController::Step() {

@@ -1,10 +1,12 @@
 #!/usr/bin/env node
 // The web page under headless Chromium, driven over the DevTools pipe: the
-// start-up run draws the native program's pixels and says its hint text, files
-// come and go as the desktop reads and writes them, a stop stops; the checker
-// marks and fixes, the examples and the reference open, a step steps, the
-// script outlives a reload, a share link carries it, the page reloads offline
-// and runs from disk, fits a small screen, and saves dravel-render's PNG.
+// start-up run draws the native program's pixels and says its hint text, an
+// example and 重置 start afresh, files come and go as the desktop reads and
+// writes them, a stop stops; the checker marks and fixes, the examples and the
+// reference open, a step steps, the status line follows the run and the
+// turtle, the script outlives a reload, a share link carries it, the guide
+// opens online, offline and from disk, the page reloads offline and runs from
+// disk, fits a small screen with readable text, and saves dravel-render's PNG.
 //
 //   node tests/web/page_test.js FOLDER DRAVEL_RENDER SCREENSHOT.png
 //
@@ -30,6 +32,8 @@ const devtools = require('./devtools');
 const { sleep } = devtools;
 const browser = devtools.launch(path.join(scratch, 'profile'));
 const { send, nextEvent, listeners, page, evaluate, waitFor, click, pressKey, accessKey } = browser;
+const examplesDir = path.join(sourceDir, 'resources/examples');
+const exampleNamed = (name) => fs.readdirSync(examplesDir).sort().find((file) => file.includes(name));
 
 // ---- Checks ----
 
@@ -131,6 +135,7 @@ async function typeScript(text) {
     JSON.parse(localStorage.getItem('dravel.script')).text === ${editorText}`);
 }
 const dialogOpen = (id) => `document.getElementById('${id}')?.open === true`;
+const statusLine = `[...document.querySelectorAll('#status-line span')].map((part) => part.textContent).join('|')`;
 const corner = `(() => { const d = document.getElementById('canvas').getContext('2d')
   .getImageData(0, 0, 1, 1).data; return [d[0], d[1], d[2]].join(','); })()`;
 
@@ -215,6 +220,8 @@ async function startUp(exampleText, native) {
   check('a click on a tab shows its page',
         await evaluate(`!document.getElementById('page-help').hidden && document.getElementById('page-script').hidden`));
   await click('#tab-script');
+  await waitFor('the status line before any run',
+                `${statusLine} === '就绪|速度：最快|位置：(0, 0)|方向：0°|笔：落下'`);
 
   // The start-up run: the native program's pixels and hint text, and its PNG.
   await runToEnd('the start-up run to end');
@@ -225,6 +232,98 @@ async function startUp(exampleText, native) {
   checkEqual('the picture is named after the script', picture.name, 'dravel.png');
   check('the saved picture is the PNG dravel-render -o writes', picture.bytes.equals(native.png),
         `${picture.bytes.length} bytes, dravel-render's ${native.png.length}`);
+}
+
+// Opens an example from F2 as a learner does, telling a save prompt no.
+async function chooseExample(name) {
+  const index = fs.readdirSync(examplesDir).sort().indexOf(name);
+  const opened = `/打开 ${name.slice(0, -4)} 成功！\\n$/.test(${hintText})`;
+  await pressKey('F2');
+  await waitFor('the examples', dialogOpen('examples'));
+  const choice = `#examples button.example:nth-child(${index + 1})`;
+  await evaluate(`document.querySelector('${choice}').scrollIntoView({ block: 'center' })`);
+  await click(choice);
+  await waitFor(`${name} to open or to ask`, `${dialogOpen('message-box')} || ${opened}`);
+  if (await evaluate(dialogOpen('message-box'))) await click('#message-box button[value=no]');
+  await waitFor(`${name} to open`, opened);
+}
+
+// An example, and 重置 (the key and the button), start a lesson afresh as the
+// window's do: after a run that left the pen up and the turtle turned, the
+// example draws dravel-render's picture of it.
+async function lesson() {
+  const square = exampleNamed('正方形');
+  const squareText = gbk(fs.readFileSync(path.join(examplesDir, square))).replace(/\r\n/g, '\n');
+  const native = renderNative(path.join(examplesDir, square));
+  const starts = [
+    ['an example chosen with F2', () => chooseExample(square)],
+    ['Ctrl+R', async () => {
+      await pressKey('r', 2);
+      await setEditor(squareText);
+    }],
+    ['the 重置 button', async () => {
+      await click('#reset');
+      await setEditor(squareText);
+    }],
+  ];
+  for (const [what, start] of starts) {
+    await setEditor('抬笔\n右转 37\n前进 40');
+    await runToEnd(`the run before ${what}`);
+    await start();
+    await runToEnd(`the example after ${what}`);
+    comparePixels(`after ${what} the example draws dravel-render's picture`, await evaluate(canvasPixels), native);
+  }
+}
+
+// The status line follows the run (F8, F10), the speed (F6) and the turtle
+// the worker draws; after the 太阳 example it says why nothing more is drawn.
+async function status() {
+  await setSetting('speed', '250');
+  await setEditor('前进 10\n右转 90\n前进 20');
+  await click('#run');
+  for (const [key, shown] of [['F8', '已暂停|速度：中'], ['F10', '单步|速度：中'], ['F6', '单步|速度：慢']]) {
+    await pressKey(key);
+    await waitFor(`the status line after ${key}`, `${statusLine}.startsWith(${JSON.stringify(shown)})`);
+  }
+  await pressKey('F8');
+  await waitFor('the run to end', runEnded);
+  checkEqual('the status line after the run', await evaluate(statusLine), '已停止|速度：慢|位置：(20, 10)|方向：90°|笔：落下');
+  await setSetting('speed', '0');
+  const sun = exampleNamed('太阳');
+  const [x, y, heading, pen] = execFileSync(renderProgram, ['--state', path.join(examplesDir, sun)], { encoding: 'utf8' })
+    .match(/^turtle (\S+) (\S+) (\S+) (\S+)/m).slice(1).map(Number);
+  await chooseExample(sun);
+  await runToEnd('the 太阳 example');
+  checkEqual('the status line after the 太阳 example says the pen is up', await evaluate(statusLine),
+             `已停止|速度：最快|位置：(${Math.round(x)}, ${Math.round(y)})|方向：${Math.round(heading)}°|` +
+             (pen === -1 ? '笔：抬起' : '笔：落下'));
+  const shot = await page('Page.captureScreenshot', { format: 'png', clip: await evaluate(`(() => {
+    const r = document.getElementById('layout').getBoundingClientRect();
+    return { x: r.left, y: r.top, width: r.width, height: r.height * 0.7, scale: 1 }; })()`) });
+  fs.writeFileSync(path.join(path.dirname(screenshotPath), 'web-status-line.png'), Buffer.from(shot.data, 'base64'));
+}
+
+// The guide link opens the guide's page, its pictures shown, in a new tab.
+async function guideOpens(where) {
+  const home = browser.current();
+  const before = new Set((await send('Target.getTargets')).targetInfos.map((info) => info.targetId));
+  await click('#guide-link');
+  let guide;
+  for (let tries = 0; guide === undefined && tries < 250; ++tries) {
+    await sleep(20);
+    guide = (await send('Target.getTargets')).targetInfos.find((info) => info.type === 'page' && !before.has(info.targetId));
+  }
+  check(`the guide link opens a tab ${where}`, guide !== undefined);
+  if (guide === undefined) return;
+  await browser.attach(guide.targetId);
+  try {
+    await waitFor(`the guide ${where}`, `document.readyState === 'complete' && document.title === 'Dravel 使用说明'
+      && document.images.length > 40 && [...document.images].every((image) => image.complete && image.naturalWidth > 0)`);
+  } catch (error) {
+    check(`the guide opens with its pictures ${where}`, false, String(error.message));
+  }
+  await send('Target.closeTarget', { targetId: guide.targetId });
+  browser.use(home);
 }
 
 // Files: opened bytes come back byte for byte (a stray byte included);
@@ -456,8 +555,30 @@ async function learning() {
     .map((row) => row.cells[0].textContent + '/' + row.cells[1].textContent)`);
   checkEqual('the reference has every command', rows.length, 22);
   checkEqual('the reference starts with the table\'s first row', rows[0], '前进/go');
+  const keys = (await evaluate(`[...document.querySelectorAll('#reference .keys kbd')].map((k) => k.textContent).join(' / ')`))
+    .split(' / ');
+  const missing = ['F1', 'F2', 'F6', 'F7', 'F8', 'F10', 'Alt+A', 'Alt+B', 'Alt+C', 'Alt+D', 'Ctrl+N', 'Ctrl+O', 'Ctrl+S',
+    'Ctrl+R', 'Ctrl+.', 'Ctrl+F', 'Ctrl+H', 'Ctrl+Z', 'Ctrl+Y', 'Esc'].filter((key) => !keys.includes(key));
+  checkEqual('F1 lists every key of the page', missing.join(' '), '');
+  const pictureWidth = await evaluate(`document.querySelector('#reference td canvas').getBoundingClientRect().width`);
+  check('the reference\'s pictures are at least 320 pixels wide', pictureWidth >= 320, `${pictureWidth}`);
+  // F1 shows what each example draws, as the window's reference does: a turn
+  // its turtle turned after a line, 写文字 its text (the turtle hidden).
+  await waitFor('the reference\'s pictures', `[...document.querySelectorAll('#reference td canvas')].every((c) =>
+    c.getContext('2d').getImageData(0, 0, 1, 1).data[3] === 255)`);
+  const drawnShares = await evaluate(`Object.fromEntries(['左转', '写文字'].map((keyword) => {
+    const row = [...document.querySelectorAll('#reference .commands tbody tr')].find((r) => r.cells[0].textContent === keyword);
+    const c = row.querySelector('canvas');
+    const d = new Uint32Array(c.getContext('2d').getImageData(0, 0, c.width, c.height).data.buffer);
+    return [keyword, d.filter((pixel) => pixel !== d[0]).length / d.length];
+  }))`);
+  for (const [keyword, least] of [['左转', 0.02], ['写文字', 0.06]]) {
+    check(`${keyword}'s picture in F1 shows what it draws`, drawnShares[keyword] > least,
+          `${(drawnShares[keyword] * 100).toFixed(1)} % of it drawn`);
+  }
   await pressKey('Escape');
   await waitFor('the reference to close', `!${dialogOpen('reference')}`);
+  await guideOpens('online');
 }
 
 // The typed script and the settings come back after a reload.
@@ -498,6 +619,7 @@ async function offline(server) {
   await reload('the page to load offline');
   await setEditor('重复 4 【前进 60|右转 90】');
   await runToEnd('a run offline');
+  await guideOpens('offline');
 }
 
 // Opened from disk: the note in the hint box, a run with the native pixels,
@@ -510,23 +632,41 @@ async function fromDisk(exampleText, native) {
   comparePixels('the run from disk draws the native pixels', await evaluate(canvasPixels), native);
   const saved = await downloaded('#save');
   check('a save from disk writes the script', saved.bytes.equals(sourceBytes('resources/texts/example_script.txt')));
+  await guideOpens('from disk');
 }
 
-// At 960 x 540 and 800 x 600 the whole window shows, the canvas at least half
-// the width; the canvas goes full screen.
+// At a projector's 960 x 540, a netbook's 800 x 600 and a laptop's 1366 x 768
+// the whole window shows, the canvas at least half the width, no text under
+// 12 screen pixels, and F1 and F2 within the browser's window.
+const smallestText = `(() => {
+  const scale = document.getElementById('layout').getBoundingClientRect().width / 732;
+  const sizes = [...document.querySelectorAll('#layout button, #layout label, #layout .box, #layout a, #layout select, #layout input, #status-line span, .cm-line')]
+    .filter((e) => e.getClientRects().length > 0).map((e) => parseFloat(getComputedStyle(e).fontSize) * scale);
+  return Math.min(...sizes);
+})()`;
+const dialogCut = (id) => `(() => { const r = document.getElementById('${id}').getBoundingClientRect();
+  return Math.max(0, -r.top, -r.left, r.bottom - innerHeight, r.right - innerWidth); })()`;
+
 async function fit() {
-  for (const [width, height] of [[960, 540], [800, 600]]) {
+  for (const [width, height] of [[960, 540], [800, 600], [1366, 768]]) {
     await page('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 1, mobile: false });
     await sleep(100);
     const shown = await evaluate(`(() => {
       const box = (id) => document.getElementById(id).getBoundingClientRect();
       return { scrolls: document.documentElement.scrollHeight > innerHeight || document.documentElement.scrollWidth > innerWidth,
-               hintBottom: box('hint').bottom, canvasWidth: box('canvas').width };
+               hintBottom: box('hint').bottom, canvasWidth: box('canvas').width, text: ${smallestText} };
     })()`);
     check(`no scrolling at ${width} x ${height}`, !shown.scrolls && shown.hintBottom <= height + 0.5,
           JSON.stringify(shown));
     check(`the canvas at least half the width at ${width} x ${height}`, shown.canvasWidth >= width / 2,
           JSON.stringify(shown));
+    check(`no text under 12 pixels at ${width} x ${height}`, shown.text >= 11.95, JSON.stringify(shown));
+    for (const [key, id] of [['F1', 'reference'], ['F2', 'examples']]) {
+      await pressKey(key);
+      await waitFor(`${key} at ${width} x ${height}`, dialogOpen(id));
+      checkEqual(`${key} is not cut at ${width} x ${height}`, await evaluate(dialogCut(id)), 0);
+      await pressKey('Escape');
+    }
   }
   await click('#full-screen');
   await waitFor('the canvas in full screen', `document.fullscreenElement === document.getElementById('canvas')`);
@@ -662,6 +802,7 @@ async function main() {
   fs.writeFileSync(exampleFile, sourceBytes('resources/texts/example_script.txt'));
   const native = renderNative(exampleFile);
   await startUp(exampleText, native);
+  await lesson();
   await files(exampleText);
   await checker();
   await stop();
@@ -670,6 +811,7 @@ async function main() {
   await talkative();
   await steps();
   await learning();
+  await status();
   await kept();
   await share(server.url);
   await offline(server);

@@ -105,10 +105,12 @@ export class SourceFiles {
   }
 
   // An example opens as a file would, without a file name (the desktop's chooser).
+  // Whether it opened: the page then starts the example afresh.
   async openExample(name, text) {
-    if (!(await this.savePrompt())) return;
+    if (!(await this.savePrompt())) return false;
     this.page.editor.setText(text);
     this.page.setSource('', false);
     this.report(texts.openPrefix, name, true);
+    return true;
   }
 }

@@ -4,11 +4,15 @@
 // command rows, then the page's keys.
 import examples from 'dravel:examples';
 
+import { exampleOf } from './example_text.js';
 import { decodeGbk, toLf } from './gbk_text.js';
+import { KEYS, keyLabel } from './keys.js';
 import { texts } from './texts.js';
 
+// F2's pictures: the canvas at a quarter. F1's: room for a crop shown up to
+// three times larger, so that a turn or a text reads.
 const THUMBNAIL = { width: 183, height: 105 };
-const COMMENT_START = ' //';
+const REFERENCE_PICTURE = { width: 366, height: 210 };
 
 function element(tag, properties = {}, ...children) {
   const made = Object.assign(document.createElement(tag), properties);
@@ -17,22 +21,27 @@ function element(tag, properties = {}, ...children) {
 }
 
 // The examples in name order: {name, text (LF line ends), teaches}.
-export const exampleScripts = examples.map(({ name, gbk }) => {
-  const text = toLf(decodeGbk(Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0))));
-  const end = text.indexOf('\n');
-  const first = end < 0 ? text : text.slice(0, end);
-  return { name, text, teaches: first.startsWith(COMMENT_START) ? first.slice(COMMENT_START.length) : '' };
-});
+export const exampleScripts = examples.map(({ name, gbk }) =>
+  exampleOf(name, toLf(decodeGbk(Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0))))));
 
-// A picture the module drew, scaled into `canvas`; none leaves it blank.
-function showPicture(canvas, picture) {
+// A picture the module drew, into `canvas`: a whole canvas scaled to fill
+// it, or a crop (F1's) at its ratio in the middle; none leaves it blank.
+function showPicture(canvas, picture, cropped = false) {
   if (!picture) return;
-  const { pixels, width, height } = picture;
+  const { pixels, width, height, ratio } = picture;
   const full = element('canvas', { width, height });
   full.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(pixels), width, height), 0, 0);
   const context = canvas.getContext('2d');
   context.imageSmoothingQuality = 'high';
-  context.drawImage(full, 0, 0, canvas.width, canvas.height);
+  if (!cropped) {
+    context.drawImage(full, 0, 0, canvas.width, canvas.height);
+    return;
+  }
+  const [red, green, blue] = new Uint8Array(pixels, 0, 3); // the background, round the crop
+  context.fillStyle = `rgb(${red}, ${green}, ${blue})`;
+  context.fillRect(0, 0, canvas.width, canvas.height);
+  const [shownWidth, shownHeight] = [width * ratio, height * ratio];
+  context.drawImage(full, (canvas.width - shownWidth) / 2, (canvas.height - shownHeight) / 2, shownWidth, shownHeight);
 }
 
 function dialog(id, title) {
@@ -90,12 +99,12 @@ export class CommandReference {
     this.commands = commands;
     this.box = dialog('reference', texts.referenceTitle);
     const head = element('tr', {}, ...texts.referenceColumns.map((name) => element('th', { textContent: name })));
-    this.pictures = commands.map(() => element('canvas', { ...THUMBNAIL }));
+    this.pictures = commands.map(() => element('canvas', { ...REFERENCE_PICTURE }));
     const rows = commands.map((row, index) => element('tr', {},
       ...[row.keyword, row.alias, row.syntax, row.meaning].map((text) => element('td', { textContent: text })),
       element('td', {}, element('code', { textContent: row.example }), this.pictures[index])));
-    const keys = texts.keys.map(([key, does]) =>
-      element('tr', {}, element('td', {}, element('kbd', { textContent: key })), element('td', { textContent: does })));
+    const keys = KEYS.map((row) => element('tr', {},
+      element('td', {}, element('kbd', { textContent: keyLabel(row) })), element('td', { textContent: row.does })));
     this.box.querySelector('.body').append(
       element('table', { className: 'commands' }, element('thead', {}, head), element('tbody', {}, ...rows)),
       element('h3', { textContent: texts.keysTitle }),
@@ -111,11 +120,13 @@ export class CommandReference {
     });
   }
 
-  // The picture each example line draws, as the desktop's reference shows it.
+  // The picture each example line draws, as the desktop's reference shows it
+  // (in its scene, cropped); a row that draws nothing has none.
   async draw() {
-    for (const [index, row] of this.commands.entries()) {
-      const { picture } = await this.ask('picture', { text: row.example });
-      showPicture(this.pictures[index], picture);
+    for (const [index, canvas] of this.pictures.entries()) {
+      const { picture } = await this.ask('commandPicture', { index, width: canvas.width, height: canvas.height });
+      if (picture) showPicture(canvas, picture, true);
+      else canvas.remove();
     }
   }
 }

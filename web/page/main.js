@@ -8,12 +8,14 @@ import { ScriptEditor } from './editor.js';
 import { SourceFiles, ask, baseName, download } from './files.js';
 import { leadingInteger } from './gbk_text.js';
 import { Hint } from './hint.js';
+import { keyActions, setAccessKeys } from './keys.js';
 import { keepScript, keptScript, shareLink, sharedScript } from './keep.js';
 import { CommandReference, ExampleChooser } from './learning.js';
 import { fitToWindow, showFullScreen } from './screen.js';
 import {
   SETTING_BOXES, frameInterval, keepSettingBoxes, restoreSettingBoxes, settingsMessage, speedMessage,
 } from './settings.js';
+import { StatusLine } from './status_line.js';
 import { texts } from './texts.js';
 import { Abandoned, Workers } from './workers.js';
 
@@ -59,6 +61,9 @@ const page = {
   changed: false, // the source-changed flag
   running: false,
   paused: false,
+  ran: false, // a run has started since the page opened
+  stepping: false, // held by F10 rather than F8
+  status: null, // the status line under the canvas
   ready: false,
   // Frames from a worker started again after a stop are shown once it has
   // the stopped run's snapshot (or when asked to draw): before that they
@@ -123,6 +128,7 @@ function handleMessage(message) {
     case 'frame':
       if (!page.framesWanted) break;
       page.lastSnapshot = message.snapshot;
+      page.status.showTurtle(message.turtle);
       pendingFrame = message;
       scheduleShow();
       break;
@@ -209,6 +215,8 @@ async function encodeForRun(text) {
 async function startRun() {
   if (page.running || runButton.disabled) return;
   page.running = true;
+  page.ran = true;
+  page.status.showRun(page);
   runButton.disabled = true;
   page.editor.clearMarks();
   page.hintMarks.clear();
@@ -239,6 +247,7 @@ function runFromButton() {
 
 function endRun() {
   page.running = false;
+  page.status.showRun(page);
   workers.busy = false;
   runButton.disabled = false;
   page.editor.clearMarks();
@@ -265,6 +274,14 @@ function clearCanvas() {
   workers.post({ type: 'clear' });
 }
 
+// 重置 (Ctrl+R) and an example's start, as the window's: what the last run
+// left (the pen up, a heading, a drawing) is no part of the next lesson.
+function resetCanvas() {
+  stopRun();
+  page.framesWanted = true;
+  workers.post({ type: 'reset' });
+}
+
 // ---- Pause, step and speed: the desktop's F8, F10, F6 and F7 ----
 
 function showPauseState() {
@@ -273,8 +290,10 @@ function showPauseState() {
 
 function setPaused(paused) {
   page.paused = paused;
+  page.stepping = false;
   workers.post({ type: paused ? 'pause' : 'continue' });
   showPauseState();
+  page.status.showRun(page);
 }
 
 const togglePause = () => setPaused(!page.paused);
@@ -284,11 +303,14 @@ function step() {
   if (page.running) {
     workers.post({ type: 'step' });
     page.paused = true;
+    page.stepping = true;
     showPauseState();
+    page.status.showRun(page);
     return;
   }
   workers.post({ type: 'continue' });
   setPaused(true);
+  page.stepping = true;
   startRun();
 }
 
@@ -419,21 +441,6 @@ function beep() {
   }
 }
 
-// The guide is a file beside the page when the build put it there; one that
-// is missing is said in the hint box rather than opening an error page.
-async function openGuide(event) {
-  event.preventDefault();
-  const address = event.currentTarget.getAttribute('href');
-  let found = location.protocol === 'file:'; // nothing can be asked of the disk
-  try {
-    found ||= (await fetch(address.replace(/#.*/, ''), { method: 'HEAD' })).ok;
-  } catch {
-    // Not served: said below.
-  }
-  if (found) window.open(address, '_blank');
-  else hint.append(texts.guideMissing(address));
-}
-
 // ---- Wiring ----
 
 const unlessAbandoned = (command) => (...args) => command(...args).catch((error) => {
@@ -483,7 +490,7 @@ function bindControls(files, examples, reference) {
   click('share', share);
   click('save-picture', unlessAbandoned(savePicture));
   click('full-screen', () => showFullScreen(canvas));
-  click('guide-link', openGuide);
+  click('reset', resetCanvas);
   $('reference-link').addEventListener('click', (event) => {
     event.preventDefault();
     reference.then((shown) => shown.show());
@@ -509,23 +516,25 @@ function bindControls(files, examples, reference) {
   });
 }
 
+// The page's keys come from keys.js's table, which F1 lists.
 function bindKeys(files, examples, reference) {
-  const plainKeys = {
-    F1: () => reference.then((shown) => shown.show()),
-    F2: () => examples.show(),
-    F6: () => changeSpeed(1),
-    F7: () => changeSpeed(-1),
-    F8: togglePause,
-    F10: step,
+  const actions = {
+    reference: () => reference.then((shown) => shown.show()),
+    examples: () => examples.show(),
+    slower: () => changeSpeed(1),
+    faster: () => changeSpeed(-1),
+    pause: togglePause,
+    step,
+    reset: resetCanvas,
+    save: unlessAbandoned(() => files.save()),
+    open: unlessAbandoned(() => files.open()),
+    new: unlessAbandoned(() => files.newScript()),
   };
-  const ctrlKeys = {
-    s: unlessAbandoned(() => files.save()),
-    o: unlessAbandoned(() => files.open()),
-    n: unlessAbandoned(() => files.newScript()),
-  };
+  const byKey = keyActions();
+  setAccessKeys($);
   document.addEventListener('keydown', (event) => {
     if (event.altKey || event.shiftKey || event.metaKey) return;
-    const action = event.ctrlKey ? ctrlKeys[event.key] : plainKeys[event.key];
+    const action = actions[byKey.get((event.ctrlKey ? 'Ctrl+' : '') + event.key)];
     if (action === undefined) return;
     event.preventDefault();
     action();
@@ -535,6 +544,7 @@ function bindKeys(files, examples, reference) {
 function start() {
   const kept = keptScript();
   restoreSettingBoxes();
+  page.status = new StatusLine($('status-line'), $('speed'));
   background = new BackgroundPicture($('picture-mode'));
   showPictureName();
   page.editor = new ScriptEditor($('editor'), kept?.text ?? $('example-script').content.textContent,
@@ -545,7 +555,9 @@ function start() {
   }
   const files = new SourceFiles(page);
   const examples = new ExampleChooser((type, fields) => workers.ask(type, fields),
-                                      unlessAbandoned((name, text) => files.openExample(name, text)));
+                                      unlessAbandoned(async (name, text) => {
+                                        if (await files.openExample(name, text)) resetCanvas();
+                                      }));
   // Without a module (said in the hint box) the reference has no rows.
   const commands = workers.ask('commands').then(({ commands: rows }) => {
     page.editor.setKeywords(rows.flatMap((row) => [row.keyword, row.alias]));

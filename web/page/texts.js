@@ -16,7 +16,6 @@ export const texts = {
     '这个文件是 UTF-8 编码的，不是 Dravel 使用的 GBK 编码。\n' +
     '要把它转换成 GBK 吗？选“是”转换（转换后请保存）；选“否”按 GBK 原样打开。',
   unsavableLine: (line) => `第${line}行含有无法保存的字符！` + CRLF,
-  guideMissing: (address) => `找不到使用说明：${address}` + CRLF,
   workerFailed: (what) => `网页版出错：${what}` + CRLF,
   untitled: '未命名',
   // The page's extras.
@@ -42,10 +41,4 @@ export const texts = {
   keysTitle: '按键',
   close: '关闭',
   open: '打开',
-  keys: [
-    ['F1', '命令参考'], ['F2', '打开示例'], ['F8', '暂停或继续'], ['F10', '单步：再执行一条命令'],
-    ['F6 / F7', '更慢 / 更快'], ['Ctrl+.', '修正这一行'], ['Esc', '退出全屏'],
-    ['Ctrl+F / Ctrl+H', '查找 / 替换'], ['Ctrl+Z / Ctrl+Y', '撤销 / 重做'],
-    ['Ctrl+= / Ctrl+- / Ctrl+0', '放大 / 缩小 / 还原文字'], ['Ctrl+S / Ctrl+O', '保存 / 打开源码'],
-  ],
 };

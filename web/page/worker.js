@@ -160,15 +160,15 @@ async function startModule(given) {
     onFailing: (line, item, from, to) => postMessage({ type: 'failing', line, item, from, to }),
     onExecuting: (line, item, from, to) => postMessage({ type: 'executing', line, item, from, to }),
     onBeep: () => postMessage({ type: 'beep' }),
-    onFrame: (pixels, width, height, snapshot) => {
+    onFrame: (pixels, width, height, snapshot, turtle) => {
       const rgba = toRgba(pixels);
-      postMessage({ type: 'frame', width, height, pixels: rgba.buffer, snapshot: snapshot.buffer },
+      postMessage({ type: 'frame', width, height, pixels: rgba.buffer, snapshot: snapshot.buffer, turtle },
                   [rgba.buffer, snapshot.buffer]);
     },
     onFinding: (line, from, to, message, fixed) => answers.push({ line, from, to, message, fixed }),
     onCommand: ([keyword, alias, syntax, meaning, example]) =>
       answers.push({ keyword, alias, syntax, meaning, example }),
-    onPicture: (pixels, width, height) => answers.push({ pixels: toRgba(pixels).buffer, width, height }),
+    onPicture: (pixels, width, height, ratio) => answers.push({ pixels: toRgba(pixels).buffer, width, height, ratio }),
     onPng: (bytes) => answers.push(bytes),
     deflate: (bytes) => deflate(bytes, { level: 6, strategy: 3 }), // zlib's Z_RLE, as the desktop
     paintText,
@@ -211,6 +211,12 @@ const questions = {
   // No picture, or no PNG, when the module had not the memory for it.
   picture: async (module, { text }) => {
     const [picture] = await collect(() => withText(module, text, (at, size) => module._dravel_picture(at, size)));
+    return picture ? { picture, transfer: [picture.pixels] } : { picture: null };
+  },
+  // F1's picture of a command row, cropped, with the scale to show it at
+  // within width x height; none for a row that draws nothing.
+  commandPicture: async (module, { index, width, height }) => {
+    const [picture] = await collect(() => module._dravel_command_picture(index, width, height, 0));
     return picture ? { picture, transfer: [picture.pixels] } : { picture: null };
   },
   // The canvas as the page last showed it, when the page sends it.
@@ -261,6 +267,9 @@ async function handle(module, message) {
       break;
     case 'clear':
       module._dravel_clear();
+      break;
+    case 'reset':
+      module._dravel_reset();
       break;
     case 'settings':
       module._dravel_settings(message.edgeMode, message.penColour, message.backgroundColour,

@@ -13,12 +13,14 @@
 #include <memory>
 #include <string>
 
+#include "canvas/start_afresh.h"
 #include "interpreter/program_file.h"
 #include "interpreter/run_pacer.h"
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
 #include "runtime/bounded_hint.h"
 #include "runtime/gbk_codec.h"
+#include "web/src/page_text.h"
 #include "web/src/page_tools.h"
 #include "web/src/web_canvas.h"
 
@@ -51,9 +53,10 @@ EM_JS(void, PostExecuting, (int line, int item, int from, int to), {
 });
 EM_JS(void, PostPng, (const char* png, int size), { Module.onPng(HEAPU8.slice(png, png + size)); });
 EM_JS(void, PostFrame, (const uint32_t* pixels, int width, int height, const char* snapshot,
-                        int snapshot_size), {
+                        int snapshot_size, double x, double y, double heading, int pen_down), {
   Module.onFrame(HEAPU8.slice(pixels, pixels + width * height * 4), width, height,
-                 HEAPU8.slice(snapshot, snapshot + snapshot_size));
+                 HEAPU8.slice(snapshot, snapshot + snapshot_size),
+                 { x, y, heading, penDown: pen_down != 0 });
 });
 // A message round trip: the worker takes what the page sent meanwhile. A
 // timer would do too, but browsers hold a nested timer of 0 for 4 ms.
@@ -63,14 +66,6 @@ EM_ASYNC_JS(void, YieldToPage, (), {
     channel.port1.onmessage = () => resume();
     channel.port2.postMessage(null);
   });
-});
-EM_JS(void, PaintTextBox, (const char* gbk, int size, int x, int y, int escapement, int width,
-                           int height, int* box), {
-  Module.paintText(HEAPU8.subarray(gbk, gbk + size), x, y, escapement, width, height,
-                   HEAP32.subarray(box >> 2, (box >> 2) + 5));
-});
-EM_JS(void, TakeTextMask, (uint8_t* mask, int size), {
-  Module.takeTextMask(HEAPU8.subarray(mask, mask + size));
 });
 // clang-format on
 
@@ -195,8 +190,11 @@ void SendFrame() {
   // Without the memory for a frame the page keeps its last one, and the
   // snapshot that goes with it.
   if (snapshot.empty()) return;
-  PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(),
-            int(snapshot.size()));
+  // The current turtle goes with its frame: the page's status line shows
+  // what the drawing shows, never a model of its own.
+  const TurtleState turtle = canvas->StateOf(canvas->CurrentTurtle());
+  PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(), int(snapshot.size()),
+            turtle.x, turtle.y, turtle.heading, turtle.pen != -1);
   last_frame = Clock::now();
 }
 
@@ -215,19 +213,6 @@ void SleepingWaiter::Hold(std::condition_variable&, std::unique_lock<std::mutex>
   }
 }
 
-// The browser sets the text (page/worker.js) and tells its box (left, top,
-// width, height, ascent); its coverage is then copied into the mask.
-TextMask PaintText(const TextRequest& text) {
-  int box[5] = {};
-  PaintTextBox(text.gbk_text.data(), int(text.gbk_text.size()), text.x, text.y, text.escapement,
-               text.layer_width, text.layer_height, box);
-  TextMask mask{box[0], box[1], box[2], box[3], {}, box[4]};
-  if (mask.width <= 0 || mask.height <= 0) return {};
-  mask.coverage.resize(size_t(mask.width) * size_t(mask.height));
-  TakeTextMask(mask.coverage.data(), int(mask.coverage.size()));
-  return mask;
-}
-
 }  // namespace
 }  // namespace dravel
 
@@ -240,7 +225,7 @@ EMSCRIPTEN_KEEPALIVE void dravel_start() {
   // Without memory for the layers the worker stays without a canvas, and
   // every call below does nothing.
   if (!canvas) return;
-  canvas->SetTextPainter(PaintText);
+  canvas->SetTextPainter(PaintPageText);
   // The run shows itself about thirty times a second, and before each wait;
   // a run that never waits (the fastest speed) takes its messages then.
   canvas->SetCheckpoint([] {
@@ -342,6 +327,14 @@ EMSCRIPTEN_KEEPALIVE void dravel_png() {
 EMSCRIPTEN_KEEPALIVE void dravel_clear() {
   if (!canvas) return;
   canvas->Turtle().Clear();
+  SendFrame();
+}
+
+// 重置, and the start of an example: as the window's, the drawing cleared
+// and the turtle afresh (StartAfresh).
+EMSCRIPTEN_KEEPALIVE void dravel_reset() {
+  if (!canvas) return;
+  StartAfresh(canvas->Turtle());
   SendFrame();
 }
 
