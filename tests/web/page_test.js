@@ -380,7 +380,7 @@ async function checker() {
              desktop.map((line) => line.replace(/^\d+:\d+: /, '')).join('|'));
   checkEqual('the marks are on the characters found', (await evaluate(
     `[...document.querySelectorAll('.cm-lintRange-error')].map((mark) => mark.textContent)`)).join('|'),
-             '｜| |😀\uf7ff｜右转 90');
+             '｜| |😀|\uf7ff｜右转 90');
   await click('.cm-panel-lint li:first-child .cm-diagnosticAction');
   await click('.cm-line:nth-child(2)');
   await pressKey('.', 2);
