@@ -27,6 +27,7 @@ RunController::~RunController() {
 
 void RunController::Start() {
   // A run the run button starts is not paused, whatever the last one left.
+  stepping_ = false;
   if (pacer_->Paused()) {
     pacer_->Continue();
     emit PauseChanged(false);
@@ -35,20 +36,23 @@ void RunController::Start() {
 }
 
 void RunController::Begin() {
+  last_stopped_ = false;
   emit RunStarting();
   driver_->StartRun();
 }
 
 bool RunController::Stop() {
   const bool stopped = driver_->StopRun();
+  NoteStop(stopped);
   // A later run starts unpaused.
+  stepping_ = false;
   pacer_->Continue();
   emit PauseChanged(false);
   return stopped;
 }
 
 void RunController::Clear() {
-  driver_->StopRun();
+  NoteStop(driver_->StopRun());
   // A stopped run draws nothing more, even while it is still returning.
   canvas_.Turtle().Clear();
 }
@@ -74,11 +78,13 @@ void RunController::Step() {
     pacer_->Continue();
     pacer_->Pause();
   }
+  stepping_ = true;
   emit PauseChanged(true);
   if (!running) Begin();
 }
 
 void RunController::TogglePause() {
+  stepping_ = false;
   if (pacer_->Paused()) {
     pacer_->Continue();
   } else {
@@ -90,6 +96,16 @@ void RunController::TogglePause() {
 bool RunController::Running() const { return driver_->Running(); }
 
 bool RunController::Paused() const { return pacer_->Paused(); }
+
+RunController::State RunController::CurrentState() const {
+  if (!Running()) return last_stopped_ ? State::kStopped : State::kReady;
+  if (!pacer_->Paused()) return State::kRunning;
+  return stepping_ ? State::kStepping : State::kPaused;
+}
+
+void RunController::NoteStop(bool stopped) {
+  if (stopped) last_stopped_ = true;
+}
 
 void RunController::WaitForRun(const std::function<void()>& meanwhile) {
   while (!driver_->WaitForRun(std::chrono::milliseconds(5))) {

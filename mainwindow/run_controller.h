@@ -51,6 +51,12 @@ class RunController final : public QObject {
   // A run started and not yet ended by itself or stopped.
   bool Running() const;
   bool Paused() const;
+
+  // Where runs stand, as the status line shows it: none since the last ended
+  // by itself or failed (or none yet), running, held by 暂停, held after a
+  // step, or none since the last was stopped.
+  enum class State { kReady, kRunning, kPaused, kStepping, kStopped };
+  State CurrentState() const;
   RunPacer& Pacer() const { return *pacer_; }
 
   // Waits until the current run's thread has returned, applying its effects
@@ -70,11 +76,15 @@ class RunController final : public QObject {
 
  private:
   void Begin();
+  // Notes a run ended by the stop, clear or reset (when `stopped`).
+  void NoteStop(bool stopped);
 
   CanvasCore& canvas_;
   std::unique_ptr<RunPacer> pacer_;
   std::unique_ptr<WindowRunHost> host_;
   std::unique_ptr<RunDriver> driver_;
+  bool stepping_ = false;     // the pause is a step's
+  bool last_stopped_ = false;  // the last run was stopped
 };
 
 }  // namespace dravel
