@@ -69,6 +69,10 @@ int StartingDisplayScale(int remembered, const std::vector<int>& fitting) {
   return fitting.back();
 }
 
+int ScaleThatFits(const QScreen& screen, int percent, QSize client) {
+  return StartingDisplayScale(percent, FittingDisplayScales(client, RoomOn(screen, percent)));
+}
+
 QPoint PlaceOnScreen(const QRect& available, QSize outer) {
   return {PlaceAlong(available.left(), available.width(), outer.width()),
           PlaceAlong(available.top(), available.height(), outer.height())};

@@ -65,6 +65,11 @@ std::vector<int> FittingDisplayScales(QSize client, const ScreenRoom& room);
 // largest of `fitting` (which holds 100).
 int StartingDisplayScale(int remembered, const std::vector<int>& fitting);
 
+// The scale a window of `client` logical pixels at 100 % may start at on
+// `screen`, whose application was made at `percent`: `percent` when the
+// whole window fits the screen there, else the largest that fits.
+int ScaleThatFits(const QScreen& screen, int percent, QSize client);
+
 // Where a window's frame, `outer` in size with the frame, goes on `available`
 // (logical pixels): centred, and where it is larger than the area, at the
 // area's top or left edge, so its title bar and first controls stay on it.

@@ -287,8 +287,8 @@ void MainWindow::OfferGuideElsewhere(const QUrl& guide, const QString& shown) {
 void MainWindow::FitScreen() {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return;
-  settings_->SetDisplayScales(
-      FittingDisplayScales(size(), RoomOn(*screen, display_scale_)), display_scale_);
+  settings_->SetDisplayScales(FittingDisplayScales(size(), RoomOn(*screen, display_scale_)),
+                              display_scale_);
   const double ratio = screen->devicePixelRatio();
   const QSize frame(int(kFrameAllowance.width() / ratio), int(kFrameAllowance.height() / ratio));
   move(PlaceOnScreen(screen->availableGeometry(), size() + frame));

@@ -62,7 +62,22 @@ int LineOfFirstLoss(std::string_view utf8) {
   return 1 + static_cast<int>(std::count(utf8.begin(), utf8.begin() + offset, '\n'));
 }
 
+// The bytes of the UTF-8 sequence `lead` starts.
+size_t SequenceLength(unsigned char lead) {
+  if (lead >= 0xF0) return 4;
+  if (lead >= 0xE0) return 3;
+  return lead >= 0xC0 ? 2 : 1;
+}
+
 }  // namespace
+
+QString FirstUnsavableCharacter(const QString& text) {
+  const std::string utf8 = text.toStdString();
+  const size_t offset = FirstUnconvertible(utf8, UndecodableBytes::kKeep);
+  if (offset == std::string::npos) return {};
+  const size_t length = SequenceLength(static_cast<unsigned char>(utf8[offset]));
+  return QString::fromStdString(utf8.substr(offset, length));
+}
 
 Text FromWidgetText(const QString& text, int* bad_line) {
   const std::string utf8 = text.toStdString();

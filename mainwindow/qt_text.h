@@ -36,4 +36,8 @@ QString Utf8ToWidgetText(std::string_view utf8);
 // first line that has one and the result holds substitutes; otherwise 0.
 Text FromWidgetText(const QString& text, int* bad_line = nullptr);
 
+// The first character of a widget's `text` that GBK cannot hold (one code
+// point, a kept byte never), to name in a question; empty when there is none.
+QString FirstUnsavableCharacter(const QString& text);
+
 }  // namespace dravel

@@ -17,7 +17,10 @@ RunController::RunController(const Controls& controls, QObject* parent)
   driver_->SetPacer(pacer_.get());
   host_->SetLocationSink(
       [this](int line, int item, bool failing) { emit LocationReported(line, item, failing); });
-  host_->SetEndSink([this] { emit RunEnded(); });
+  host_->SetEndSink([this] {
+    emit RunEnded();
+    emit StateChanged();
+  });
 }
 
 RunController::~RunController() {
@@ -39,6 +42,7 @@ void RunController::Begin() {
   last_stopped_ = false;
   emit RunStarting();
   driver_->StartRun();
+  emit StateChanged();
 }
 
 bool RunController::Stop() {
@@ -48,6 +52,7 @@ bool RunController::Stop() {
   stepping_ = false;
   pacer_->Continue();
   emit PauseChanged(false);
+  emit StateChanged();
   return stopped;
 }
 
@@ -55,6 +60,7 @@ void RunController::Clear() {
   NoteStop(driver_->StopRun());
   // A stopped run draws nothing more, even while it is still returning.
   canvas_.Turtle().Clear();
+  emit StateChanged();
 }
 
 void RunController::Reset() {
@@ -80,7 +86,11 @@ void RunController::Step() {
   }
   stepping_ = true;
   emit PauseChanged(true);
-  if (!running) Begin();
+  if (running) {
+    emit StateChanged();
+  } else {
+    Begin();
+  }
 }
 
 void RunController::TogglePause() {
@@ -91,6 +101,7 @@ void RunController::TogglePause() {
     pacer_->Pause();
   }
   emit PauseChanged(pacer_->Paused());
+  emit StateChanged();
 }
 
 bool RunController::Running() const { return driver_->Running(); }
@@ -112,6 +123,9 @@ void RunController::WaitForRun(const std::function<void()>& meanwhile) {
     host_->DeliverAll();
     if (meanwhile) meanwhile();
   }
+  // What the run said last, or its stop's message, may still be queued even
+  // when the thread had returned at the first look.
+  host_->DeliverAll();
 }
 
 }  // namespace dravel

@@ -61,7 +61,8 @@ class RunController final : public QObject {
 
   // Waits until the current run's thread has returned, applying its effects
   // meanwhile (a run may wait for the window to take them) and calling
-  // `meanwhile` (when given) between waits.
+  // `meanwhile` (when given) between waits; then every effect queued,
+  // a stop's message included, has been applied.
   void WaitForRun(const std::function<void()>& meanwhile = {});
 
  signals:
@@ -73,6 +74,8 @@ class RunController final : public QObject {
   // A run ended: by itself, by a failure or by a stop.
   void RunEnded();
   void PauseChanged(bool paused);
+  // CurrentState may have changed.
+  void StateChanged();
 
  private:
   void Begin();

@@ -68,9 +68,7 @@ StatusLine::StatusLine(RunController& runs, SettingsPage& settings, CanvasCore& 
   place_ = AddPart("turtle_place", 220);
   pen_ = AddPart("turtle_pen", 120);
   layout->addStretch();
-  connect(&runs_, &RunController::RunStarting, this, &StatusLine::Refresh);
-  connect(&runs_, &RunController::RunEnded, this, &StatusLine::Refresh);
-  connect(&runs_, &RunController::PauseChanged, this, &StatusLine::Refresh);
+  connect(&runs_, &RunController::StateChanged, this, &StatusLine::Refresh);
   connect(&runs_, &RunController::LocationReported, this, &StatusLine::Refresh);
   connect(&settings_.SpeedBox(), &QComboBox::currentIndexChanged, this, &StatusLine::ShowSpeed);
   connect(&timer_, &QTimer::timeout, this, &StatusLine::Refresh);

@@ -102,9 +102,8 @@ struct WindowEnd {
 int FittingScale(int percent) {
   const QScreen* screen = QGuiApplication::primaryScreen();
   if (screen == nullptr) return percent;
-  const dravel::ScreenRoom room = dravel::RoomOn(*screen, percent);
-  return dravel::StartingDisplayScale(
-      percent, dravel::FittingDisplayScales(QSize(dravel::kClientWidth, dravel::kClientHeight), room));
+  return dravel::ScaleThatFits(*screen, percent,
+                               QSize(dravel::kClientWidth, dravel::kClientHeight));
 }
 
 // One window at the display scale `percent`; a change of scale (which Qt
