@@ -13,6 +13,7 @@
 #include <QTest>
 #include <functional>
 #include <optional>
+#include <thread>
 
 #include "canvas/turtle_canvas.h"
 #include "interpreter/run_pacer.h"
@@ -132,6 +133,17 @@ TEST_F(WindowTest, AScaleChangedDuringARunStopsItWithTheStopsMessage) {
   ASSERT_TRUE(carry.has_value());
   EXPECT_FALSE(Window().Runs().Running());
   EXPECT_TRUE(carry->hint.ends_with(kStopped));
+}
+
+// What the window reads once it has waited for a run (the hint the new
+// window carries) holds everything the run said, also when its thread had
+// returned before the wait began.
+TEST_F(WindowTest, WaitingForARunAppliesWhatItSaidLast) {
+  Window().Editor().SetContent(Gbk("前进 10"));
+  Window().StartRun();
+  while (Window().Runs().Running()) std::this_thread::yield();
+  Window().WaitForRun();
+  EXPECT_TRUE(Window().HintBox().Content().ends_with(Gbk("程序调试完毕！\r\n")));
 }
 
 TEST_F(WindowTest, TheHintKeepsItsScrollPlaceInTheNewWindow) {
