@@ -65,8 +65,8 @@ StatusLine::StatusLine(RunController& runs, SettingsPage& settings, CanvasCore& 
   bold.setBold(true);
   state_->setFont(bold);
   speed_ = AddPart("run_speed", 84);
-  place_ = AddPart("turtle_place", 220);
-  pen_ = AddPart("turtle_pen", 120);
+  place_ = AddPart("turtle_place", 180);
+  pen_ = AddPart("turtle_pen", 80);
   layout->addStretch();
   connect(&runs_, &RunController::StateChanged, this, &StatusLine::Refresh);
   connect(&runs_, &RunController::LocationReported, this, &StatusLine::Refresh);
