@@ -55,8 +55,8 @@ std::vector<int> FittingDisplayScales(QSize client, const ScreenRoom& room) {
     const double ratio = room.ratio_at_100 * percent / 100.0;
     const QSize outer(DevicePixels(client.width(), ratio) + room.frame.width(),
                       DevicePixels(client.height(), ratio) + room.frame.height());
-    if (percent == 100 || (outer.width() <= room.available.width() &&
-                           outer.height() <= room.available.height())) {
+    if (percent == 100 ||
+        (outer.width() <= room.available.width() && outer.height() <= room.available.height())) {
       fitting.push_back(percent);
     }
   }

@@ -121,7 +121,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (watched == canvas_ && event->type() == QEvent::FocusIn &&
       static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
     // After the press, which the canvas ends by taking the focus.
-    QMetaObject::invokeMethod(this, [this] { FocusEditor(false); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { FocusEditor(false); }, Qt::QueuedConnection);
   }
   return QWidget::eventFilter(watched, event);
 }

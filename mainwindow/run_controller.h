@@ -86,7 +86,7 @@ class RunController final : public QObject {
   std::unique_ptr<RunPacer> pacer_;
   std::unique_ptr<WindowRunHost> host_;
   std::unique_ptr<RunDriver> driver_;
-  bool stepping_ = false;     // the pause is a step's
+  bool stepping_ = false;      // the pause is a step's
   bool last_stopped_ = false;  // the last run was stopped
 };
 

@@ -68,8 +68,10 @@ TEST(DisplayScaleFit, StartsAtTheRememberedScaleOnlyWhenItFits) {
     int remembered;
     std::vector<int> fitting;
     int start;
-  } rows[] = {
-      {200, {100, 125, 150}, 150}, {150, {100}, 100}, {125, {100, 125, 150}, 125}, {100, {100}, 100}};
+  } rows[] = {{200, {100, 125, 150}, 150},
+              {150, {100}, 100},
+              {125, {100, 125, 150}, 125},
+              {100, {100}, 100}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.remembered);
     EXPECT_EQ(StartingDisplayScale(row.remembered, row.fitting), row.start);
@@ -225,7 +227,7 @@ TEST_F(WindowTest, TheStatusLineSaysWhereTheRunStands) {
   EXPECT_EQ(shown(), TurtleLine("就绪", "速度：最快", "位置：(0, 0)  方向：0°", "笔：落下"));
 
   Window().Editor().SetContent(Gbk("前进 40\r\n抬笔\r\n右转 90\r\n") + kLongRun);
-  key(Qt::Key_F6);  // slower, with the page 属性设置 not shown
+  key(Qt::Key_F6);   // slower, with the page 属性设置 not shown
   key(Qt::Key_F10);  // a run held before its first command
   EXPECT_EQ(shown(), TurtleLine("单步", "速度：快", "位置：(0, 0)  方向：0°", "笔：落下"));
   key(Qt::Key_F7);
