@@ -115,6 +115,9 @@ void MainWindow::BindReset() {
 void MainWindow::BindFocus() {
   connect(runs_, &RunController::RunEnded, this, [this] { FocusEditor(false); });
   canvas_->installEventFilter(this);
+  // A click no longer leaves the keyboard on the canvas: Tab still reaches
+  // it, for its menu key.
+  canvas_->setFocusPolicy(Qt::StrongFocus);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
