@@ -58,7 +58,7 @@ QString KeysSection() {
       {"Esc", CommandReference::tr("关闭查找栏")},
       {"Ctrl+= 或 Ctrl++ / Ctrl+-",
        CommandReference::tr("放大 / 缩小脚本文字（也可按住 Ctrl 滚动滚轮）")},
-      {"Ctrl+0", CommandReference::tr("脚本文字恢复原来的大小")},
+      {"Ctrl+0", CommandReference::tr("脚本文字恢复原来的大小，显示比例回到 100%")},
       {"Ctrl+.", CommandReference::tr("修正光标所在行的问题")},
       {"F1", CommandReference::tr("打开命令参考")},
       {"F2", CommandReference::tr("打开示例")},

@@ -68,6 +68,12 @@ int LineOfFirstLoss(std::string_view utf8) {
 
 }  // namespace
 
+QString FirstUnsavableCharacter(const QString& text) {
+  std::vector<LostCharacter> lost;
+  Utf8ToGbk(text.toStdString(), lost, UndecodableBytes::kKeep);
+  return lost.empty() ? QString() : QString::fromStdString(lost.front().character);
+}
+
 Text FromWidgetText(const QString& text, int* bad_line) {
   const std::string utf8 = text.toStdString();
   bool lossless = true;

@@ -44,4 +44,8 @@ Text FromWidgetText(const QString& text, int* bad_line = nullptr);
 // `lost` each character GBK cannot hold.
 Text FromWidgetLine(const QString& line, std::vector<LostCharacter>& lost);
 
+// The first character of a widget's `text` that GBK cannot hold (one code
+// point, a kept byte never), to name in a question; empty when there is none.
+QString FirstUnsavableCharacter(const QString& text);
+
 }  // namespace dravel
