@@ -4,8 +4,9 @@
 // command rows, then the page's keys.
 import examples from 'dravel:examples';
 
-import { decodeGbk, toLf } from './gbk_text.js';
+import { toLf } from './gbk_text.js';
 import { texts } from './texts.js';
+import { Abandoned } from './workers.js';
 
 const THUMBNAIL = { width: 183, height: 105 };
 const COMMENT_START = ' //';
@@ -16,13 +17,15 @@ function element(tag, properties = {}, ...children) {
   return made;
 }
 
-// The examples in name order: {name, text (LF line ends), teaches}.
-export const exampleScripts = examples.map(({ name, gbk }) => {
-  const text = toLf(decodeGbk(Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0))));
+// The examples' files in name order, {name, gbk}; the module reads them.
+const exampleFiles = examples.map(({ name, gbk }) => ({ name, gbk: Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0)) }));
+
+// An example's text (LF line ends) and what its first line says it teaches.
+function exampleScript(text) {
   const end = text.indexOf('\n');
   const first = end < 0 ? text : text.slice(0, end);
-  return { name, text, teaches: first.startsWith(COMMENT_START) ? first.slice(COMMENT_START.length) : '' };
-});
+  return { text, teaches: first.startsWith(COMMENT_START) ? first.slice(COMMENT_START.length) : '' };
+}
 
 // A picture the module drew, scaled into `canvas`; none leaves it blank.
 function showPicture(canvas, picture) {
@@ -50,19 +53,32 @@ export class ExampleChooser {
     this.ask = ask;
     this.box = dialog('examples', texts.examplesTitle);
     const list = this.box.querySelector('.body');
-    this.pictures = exampleScripts.map((example) => {
+    this.scripts = null;
+    this.choices = exampleFiles.map((example, index) => {
       const picture = element('canvas', { ...THUMBNAIL });
-      const choice = element('button', { type: 'button', className: 'example', title: example.teaches },
-                             picture, element('span', { className: 'name', textContent: example.name }),
-                             element('span', { className: 'teaches', textContent: example.teaches }));
+      const teaches = element('span', { className: 'teaches' });
+      const choice = element('button', { type: 'button', className: 'example' },
+                             picture, element('span', { className: 'name', textContent: example.name }), teaches);
       choice.addEventListener('click', () => {
         this.box.close();
-        open(example.name, example.text);
+        this.read().then((scripts) => open(example.name, scripts[index].text), (error) => {
+          if (!(error instanceof Abandoned)) throw error;
+        });
       });
       list.append(choice);
-      return picture;
+      return { choice, picture, teaches };
     });
     this.drawn = null;
+  }
+
+  // The examples' scripts, read by the module once.
+  read() {
+    this.scripts ??= Promise.all(exampleFiles.map(({ gbk }) =>
+      this.ask('decode', { bytes: gbk }).then(({ text }) => exampleScript(toLf(text))))).catch((error) => {
+      this.scripts = null;
+      throw error;
+    });
+    return this.scripts;
   }
 
   show() {
@@ -75,9 +91,14 @@ export class ExampleChooser {
 
   // One after another, so the first pictures come soon.
   async draw() {
-    for (const [index, example] of exampleScripts.entries()) {
+    const scripts = await this.read();
+    for (const [index, { teaches }] of scripts.entries()) {
+      this.choices[index].choice.title = teaches;
+      this.choices[index].teaches.textContent = teaches;
+    }
+    for (const [index, example] of scripts.entries()) {
       const { picture } = await this.ask('picture', { text: example.text });
-      showPicture(this.pictures[index], picture);
+      showPicture(this.choices[index].picture, picture);
     }
   }
 }
