@@ -521,7 +521,17 @@ async function tabs(url) {
     checkEqual(`a reload keeps the tab's own script (${expected})`, (await evaluate(editorText)).trimEnd(), expected);
   }
   await send('Target.closeTarget', { targetId: second });
+  // A duplicated tab carries its original's id: it takes one of its own.
   await switchTo(first);
+  const firstId = await evaluate(`sessionStorage.getItem('dravel.tab')`);
+  const duplicate = await openTab(url, `sessionStorage.setItem('dravel.tab', ${JSON.stringify(firstId)})`);
+  checkEqual('a duplicated tab starts from its original\'s script', (await evaluate(editorText)).trimEnd(), '前进 11');
+  check('a duplicated tab takes an id of its own', (await evaluate(`sessionStorage.getItem('dravel.tab')`)) !== firstId);
+  await typeScript('前进 44');
+  await send('Target.closeTarget', { targetId: duplicate });
+  await switchTo(first);
+  await reload('the original to reload');
+  checkEqual('a duplicated tab leaves its original\'s script alone', (await evaluate(editorText)).trimEnd(), '前进 11');
 }
 
 const recentLines = `[...document.querySelectorAll('#recent-scripts .first-line')].map((line) => line.textContent)`;

@@ -121,7 +121,7 @@ function handleMessage(message) {
     case 'ready':
       if (!page.ready) {
         page.ready = true;
-        if (!page.running) runButton.disabled = false;
+        if (!page.running && page.editor !== null) runButton.disabled = false; // else once the editor is there
       }
       break;
     case 'frame':
@@ -177,7 +177,7 @@ function workerFailed(what) {
   if (page.running) endRun();
   if (!page.ready) {
     page.ready = true;
-    runButton.disabled = false;
+    if (page.editor !== null) runButton.disabled = false;
   }
 }
 
@@ -505,6 +505,7 @@ async function start() {
   showPictureName();
   page.editor = new ScriptEditor($('editor'), kept?.text ?? $('example-script').content.textContent,
                                  checker((type, fields) => workers.ask(type, fields)), editorChanged);
+  if (page.ready && !page.running) runButton.disabled = false;
   page.name = kept?.name ?? '';
   page.changed = Boolean(kept?.changed);
   markUnsaved(page.name, page.changed);

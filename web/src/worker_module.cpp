@@ -226,8 +226,8 @@ void SleepingWaiter::Hold(std::condition_variable&, std::unique_lock<std::mutex>
 TextMask PaintText(const TextRequest& text) {
   int box[5] = {};
   const std::string utf8 = GbkToUtf8(text.gbk_text);
-  PaintTextBox(utf8.data(), int(utf8.size()), text.x, text.y, text.escapement,
-               text.layer_width, text.layer_height, box);
+  PaintTextBox(utf8.data(), int(utf8.size()), text.x, text.y, text.escapement, text.layer_width,
+               text.layer_height, box);
   TextMask mask{box[0], box[1], box[2], box[3], {}, box[4]};
   if (mask.width <= 0 || mask.height <= 0) return {};
   mask.coverage.resize(size_t(mask.width) * size_t(mask.height));
