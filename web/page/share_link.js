@@ -90,9 +90,12 @@ function forgetLink() {
   linkShown = false;
 }
 
-// The script changed since it was shared: the address drops the old link.
+// The script changed since it was shared: the address drops the old link
+// (after the keystroke, since a browser takes a while over a long address).
 export function scriptChanged() {
-  if (linkShown) forgetLink();
+  if (!linkShown) return;
+  linkShown = false;
+  setTimeout(forgetLink);
 }
 
 // The script a share link carries replaces the editor's, after asking when
