@@ -532,6 +532,15 @@ async function tabs(url) {
   await switchTo(first);
   await reload('the original to reload');
   checkEqual('a duplicated tab leaves its original\'s script alone', (await evaluate(editorText)).trimEnd(), '前进 11');
+  // Closed tabs' scripts past the last five go to the recent scripts.
+  await evaluate(`for (let i = 0; i < 7; ++i) localStorage.setItem('dravel.script.closed' + i,
+    JSON.stringify({ text: '前进 ' + (60 + i), name: '', changed: true, time: Date.now() - 1000 * (10 - i) }))`);
+  await reload('the tab to reload with closed tabs\' scripts');
+  const closed = await evaluate(`Object.keys(localStorage).filter((key) => key.startsWith('dravel.script.') &&
+    key !== 'dravel.script.' + sessionStorage.getItem('dravel.tab')).length`);
+  checkEqual('the scripts of the last five closed tabs are kept', closed, 5);
+  check('older closed tabs\' scripts are recent scripts',
+        await evaluate(`JSON.parse(localStorage.getItem('dravel.recent')).some((entry) => entry.text === '前进 60')`));
 }
 
 const recentLines = `[...document.querySelectorAll('#recent-scripts .first-line')].map((line) => line.textContent)`;
@@ -726,6 +735,12 @@ async function everyGbkByte() {
     lines.push(Buffer.from(line), Buffer.from('\r\n'));
   }
   const bytes = Buffer.concat([...lines, Buffer.from([0x80, 0x20, 0xff, 0x81, 0x0d, 0x0a, 0xa2, 0xe3, 0x0d, 0x0a, 0xfe])]);
+  const utf8File = path.join(scratch, 'utf8.dvg');
+  fs.writeFileSync(utf8File, Buffer.from('\ufeff前进 10\r\n😀', 'utf8'));
+  await chooseFile('#open-file', utf8File);
+  await answer('yes');
+  await waitFor('the UTF-8 file to open', `/打开 utf8.dvg 成功！\\n第2行含有无法保存的字符！\\n$/.test(${hintText})`);
+  checkEqual('a UTF-8 file is converted without its byte order mark', await evaluate(editorText), '前进 10\n😀');
   const file = path.join(scratch, 'every-gbk.dvg');
   fs.writeFileSync(file, bytes);
   await click('#new');
