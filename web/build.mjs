@@ -15,7 +15,6 @@ import { fileURLToPath } from 'node:url';
 import * as esbuild from 'esbuild';
 
 import { writeGuide } from './guide.mjs';
-import { exampleOf } from './page/example_text.js';
 
 const web = path.dirname(fileURLToPath(import.meta.url));
 const [moduleDir, out] = process.argv.slice(2).map((dir) => path.resolve(dir));
@@ -71,8 +70,9 @@ for (const name of ['index.html', 'style.css', 'manifest.webmanifest', 'icon-192
 await writeGuide({
   moduleDir, out, guideDir: path.join(web, '../resources/guide'),
   docsDir: path.join(web, '../docs'),
-  examples: exampleFiles().map((name) => exampleOf(name.slice(0, -'.dvg'.length),
-    new TextDecoder('gbk').decode(fs.readFileSync(path.join(examplesDir, name))).replace(/\r\n?/g, '\n'))),
+  exampleFiles: exampleFiles().map((name) => ({
+    name: name.slice(0, -'.dvg'.length), bytes: fs.readFileSync(path.join(examplesDir, name)),
+  })),
 });
 
 // The service worker keeps every file the page may need offline (not the

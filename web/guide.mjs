@@ -8,6 +8,7 @@ import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 
+import { exampleOf } from './page/example_text.js';
 import { KEYS, keyLabel } from './page/keys.js';
 
 const escape = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
@@ -46,6 +47,17 @@ async function startModule(moduleDir) {
   };
   return {
     commands: () => collect(() => module._dravel_commands()),
+    // A GBK file's bytes as text, through the one codec.
+    decode: (bytes) => {
+      const at = module._malloc(Math.max(bytes.length, 1));
+      module.HEAPU8.set(bytes, at);
+      try {
+        const size = module._dravel_decode(at, bytes.length, 0);
+        return new TextDecoder().decode(module.HEAPU8.subarray(module._dravel_result(), module._dravel_result() + size));
+      } finally {
+        module._free(at);
+      }
+    },
     picture: (script) => collect(() => withText(script, (at, size) => module._dravel_picture_png(at, size)))[0]?.bytes,
     // A command row's picture as F1 shows it (its scene, cropped) and the
     // width to show it at; null for a row that draws nothing.
@@ -59,17 +71,15 @@ async function startModule(moduleDir) {
     // The page in GBK through the one codec; what GBK cannot hold (the
     // minus sign of 画正多边形's help) becomes an HTML character reference.
     html: (page) => {
-      const encoded = (text) => withText(text, (at, length) => module._dravel_encode(at, length));
-      for (;;) {
-        const size = encoded(page);
-        if (size >= 0) return module.HEAPU8.slice(module._dravel_encoded(), module._dravel_encoded() + size);
-        const lines = page.split('\n');
-        const line = lines[-size - 1];
-        lines[-size - 1] = [...line]
-          .map((c) => (c.charCodeAt(0) < 0x80 || encoded(c) >= 0 ? c : `&#x${c.codePointAt(0).toString(16)};`)).join('');
-        if (lines[-size - 1] === line) throw new Error(`guide: line ${-size} cannot be written in GBK`);
-        page = lines.join('\n');
-      }
+      const encode = (text) => {
+        const size = withText(text, (at, length) => module._dravel_encode(at, length, 0));
+        if (module._dravel_lost_at() >= 0) return null;
+        return module.HEAPU8.slice(module._dravel_result(), module._dravel_result() + size);
+      };
+      const whole = encode(page);
+      if (whole) return whole;
+      return encode([...page]
+        .map((c) => (c.charCodeAt(0) < 0x80 || encode(c) ? c : `&#x${c.codePointAt(0).toString(16)};`)).join(''));
     },
   };
 }
@@ -109,8 +119,10 @@ function examplesSection(module, examples, pictures) {
 // Writes `out`/guide/index.html and its pictures from head.html and
 // chapters.html in `guideDir`; the chapters' screenshots are docs/NAME.png for their
 // pictures/NAME.png.
-export async function writeGuide({ moduleDir, out, guideDir, docsDir, examples }) {
+export async function writeGuide({ moduleDir, out, guideDir, docsDir, exampleFiles }) {
   const module = await startModule(moduleDir);
+  const examples = exampleFiles.map(({ name, bytes }) =>
+    exampleOf(name, module.decode(bytes).replace(/\r\n?/g, '\n')));
   const chapters = fs.readFileSync(path.join(guideDir, 'chapters.html'), 'utf8');
   const pictures = new Map();
   for (const [, name] of chapters.matchAll(/src="pictures\/([^"]+\.png)"/g)) {

@@ -5,9 +5,10 @@
 import examples from 'dravel:examples';
 
 import { exampleOf } from './example_text.js';
-import { decodeGbk, toLf } from './gbk_text.js';
+import { toLf } from './gbk_text.js';
 import { KEYS, keyLabel } from './keys.js';
 import { texts } from './texts.js';
+import { Abandoned } from './workers.js';
 
 // F2's pictures: the canvas at a quarter. F1's: room for a crop shown up to
 // three times larger, so that a turn or a text reads.
@@ -20,9 +21,8 @@ function element(tag, properties = {}, ...children) {
   return made;
 }
 
-// The examples in name order: {name, text (LF line ends), teaches}.
-export const exampleScripts = examples.map(({ name, gbk }) =>
-  exampleOf(name, toLf(decodeGbk(Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0))))));
+// The examples' files in name order, {name, gbk}; the module reads them.
+const exampleFiles = examples.map(({ name, gbk }) => ({ name, gbk: Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0)) }));
 
 // A picture the module drew, into `canvas`: a whole canvas scaled to fill
 // it, or a crop (F1's) at its ratio in the middle; none leaves it blank.
@@ -59,19 +59,32 @@ export class ExampleChooser {
     this.ask = ask;
     this.box = dialog('examples', texts.examplesTitle);
     const list = this.box.querySelector('.body');
-    this.pictures = exampleScripts.map((example) => {
+    this.scripts = null;
+    this.choices = exampleFiles.map((example, index) => {
       const picture = element('canvas', { ...THUMBNAIL });
-      const choice = element('button', { type: 'button', className: 'example', title: example.teaches },
-                             picture, element('span', { className: 'name', textContent: example.name }),
-                             element('span', { className: 'teaches', textContent: example.teaches }));
+      const teaches = element('span', { className: 'teaches' });
+      const choice = element('button', { type: 'button', className: 'example' },
+                             picture, element('span', { className: 'name', textContent: example.name }), teaches);
       choice.addEventListener('click', () => {
         this.box.close();
-        open(example.name, example.text);
+        this.read().then((scripts) => open(example.name, scripts[index].text), (error) => {
+          if (!(error instanceof Abandoned)) throw error;
+        });
       });
       list.append(choice);
-      return picture;
+      return { choice, picture, teaches };
     });
     this.drawn = null;
+  }
+
+  // The examples' scripts, read by the module once.
+  read() {
+    this.scripts ??= Promise.all(exampleFiles.map(({ name, gbk }) =>
+      this.ask('decode', { bytes: gbk }).then(({ text }) => exampleOf(name, toLf(text))))).catch((error) => {
+      this.scripts = null;
+      throw error;
+    });
+    return this.scripts;
   }
 
   show() {
@@ -84,9 +97,14 @@ export class ExampleChooser {
 
   // One after another, so the first pictures come soon.
   async draw() {
-    for (const [index, example] of exampleScripts.entries()) {
+    const scripts = await this.read();
+    for (const [index, { teaches }] of scripts.entries()) {
+      this.choices[index].choice.title = teaches;
+      this.choices[index].teaches.textContent = teaches;
+    }
+    for (const [index, example] of scripts.entries()) {
       const { picture } = await this.ask('picture', { text: example.text });
-      showPicture(this.pictures[index], picture);
+      showPicture(this.choices[index].picture, picture);
     }
   }
 }

@@ -1,5 +1,7 @@
 // The page's texts: the system's own (as the desktop writes them to the hint
 // box and asks them) and the page's extras, in one place.
+import { LONGEST_SCRIPT_BYTES, megabytes } from './limits.js';
+
 export const CRLF = '\r\n';
 
 export const texts = {
@@ -26,8 +28,26 @@ export const texts = {
   step: '单步(F10)',
   shareCopied: '分享链接已复制，也在地址栏里。' + CRLF,
   shareNotCopied: '分享链接在地址栏里，请从那里复制。' + CRLF,
-  sharedScriptReplaces: '这个链接带来一段程序。要用它替换编辑框里的程序吗？',
+  sharedScriptReplaces: '这个链接带来一段程序。要用它替换编辑框里还没有保存的程序吗？' +
+    '（被替换的程序可以在“最近的脚本”里找回。）',
   sharedScriptBroken: '这个分享链接已损坏，无法读出程序。' + CRLF,
+  // Nothing a pupil types is lost: caps, characters GBK cannot hold, the
+  // recent scripts, the mark of a script not yet saved.
+  sharedScriptOpened: '打开分享的程序成功！' + CRLF,
+  sharedScriptTooLong: `这个分享链接里的程序太长（超过 ${megabytes(LONGEST_SCRIPT_BYTES)}），没有打开。` + CRLF,
+  shareTooLong: `这段程序太长，放不进分享链接（最多 ${megabytes(LONGEST_SCRIPT_BYTES)}）。` +
+    '要用“保存源码”把它保存成文件吗？',
+  fileTooLarge: (name, size) => `源码文件 ${name} 有 ${megabytes(size)}，` +
+    `网页版最多打开 ${megabytes(LONGEST_SCRIPT_BYTES)} 的源码。` + CRLF,
+  unsavableCharacter: (character, verb) =>
+    `脚本里有 GBK 无法保存的字符“${character}”，${verb}后会变成“?”。仍然${verb}吗？`,
+  save: '保存',
+  compile: '编译',
+  unsaved: '（未保存）',
+  unsavedMark: '源码已更改，还没有保存',
+  recentTitle: '最近的脚本',
+  recentNone: '还没有被替换下来的脚本。',
+  recentOpened: (time) => `打开最近的脚本（${time}）成功！` + CRLF,
   notKept: '浏览器没有保存这段程序（太大，或者不允许网页保存），请用“保存源码”保存。' + CRLF,
   pictureSaved: (name) => `保存图片 ${name} 成功！` + CRLF,
   pictureNotSaved: (name) => `保存图片 ${name} 失败！` + CRLF,

@@ -1,20 +1,19 @@
 // The page's WebAssembly module, run in a Web Worker (web/page/worker.js): one
-// canvas, runs of the editor's script on it, and the codec for saving. What a
-// run shows goes to the page as it happens, through the functions worker.js
-// gives the module (Module.onHint and the rest). A run is stopped by ending
+// canvas and runs of the editor's script on it (page_codec.cpp holds the codec
+// for files, page_tools.cpp the page's other questions). What a run shows goes
+// to the page as it happens, in UTF-8 made by the one codec, through the
+// functions worker.js gives the module (Module.onHint and the rest). A run is stopped by ending
 // the whole worker, so nothing here needs a stop of its own; 延时 sleeps by
 // handing the thread back to the browser (Asyncify), and a run that never
 // sleeps hands it back for a moment at each frame, so the page's speed
 // reaches it.
 #include <emscripten.h>
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
 
 #include "canvas/start_afresh.h"
-#include "interpreter/program_file.h"
 #include "interpreter/run_pacer.h"
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
@@ -41,8 +40,8 @@ EM_JS(void, PostHint, (int replace, const char* head, int head_size, const char*
                 HEAPU8.slice(tail, tail + tail_size), dropped,
                 HEAPU8.slice(marker, marker + marker_size), head_full != 0);
 });
-EM_JS(void, PostRunCount, (const char* gbk, int size), {
-  Module.onRunCount(HEAPU8.slice(gbk, gbk + size));
+EM_JS(void, PostRunCount, (const char* utf8, int size), {
+  Module.onRunCount(HEAPU8.slice(utf8, utf8 + size));
 });
 EM_JS(void, PostFailing, (int line, int item, int from, int to), {
   Module.onFailing(line, item, from, to);
@@ -99,11 +98,16 @@ class PageHint {
   }
 
   // The page appends the tail's text, then drops the lines from its front.
+  // The texts go as the window's hint box shows them (UTF-8, undecodable
+  // bytes replaced).
   void Flush() {
     if (!replace_ && head_.empty() && tail_.empty() && dropped_ == 0) return;
-    const Text marker =
-        hint_.LeftOutLines() > 0 ? BoundedHint::MarkerLine(hint_.LeftOutLines()) : Text();
-    PostHint(replace_, head_.data(), int(head_.size()), tail_.data(), int(tail_.size()),
+    const std::string marker = hint_.LeftOutLines() > 0
+                                   ? GbkToUtf8(BoundedHint::MarkerLine(hint_.LeftOutLines()))
+                                   : std::string();
+    const std::string head = GbkToUtf8(head_);
+    const std::string tail = GbkToUtf8(tail_);
+    PostHint(replace_, head.data(), int(head.size()), tail.data(), int(tail.size()),
              double(dropped_), marker.data(), int(marker.size()), hint_.HeadFull());
     replace_ = false;
     head_.clear();
@@ -136,9 +140,11 @@ class PageHost final : public RunHost {
   void DisableRunButton() override {}
   void ReplaceHint(const std::stop_token&, const Text& text) override { page_hint.Replace(text); }
   void AppendHint(const std::stop_token&, const Text& text) override { page_hint.Append(text); }
+  // As the window's box shows it: undecodable bytes kept.
   void SetRunCountText(const std::stop_token&, const Text& text) override {
     FlushHint();
-    PostRunCount(text.data(), int(text.size()));
+    const std::string shown = GbkToUtf8(text, UndecodableBytes::kKeep);
+    PostRunCount(shown.data(), int(shown.size()));
   }
   void EnableRunButton(const std::stop_token&) override {}
   void FocusEditor(const std::stop_token&) override {}
@@ -181,7 +187,6 @@ SleepingWaiter sleeping_waiter;
 RunPacer pacer(&sleeping_waiter);
 Clock::time_point last_frame;
 bool running = false;  // the worker may be handed back only inside a run
-std::string encoded;
 
 void SendFrame() {
   FlushHint();
@@ -344,33 +349,5 @@ EMSCRIPTEN_KEEPALIVE int dravel_restore(const char* snapshot, int size) {
   SendFrame();
   return restored;
 }
-
-// The editor's text (UTF-8, LF line ends) as the desktop saves it: GBK with
-// CR LF. Gives the size of the bytes (dravel_encoded), or minus the number
-// of the first line holding a character GBK cannot hold.
-EMSCRIPTEN_KEEPALIVE int dravel_encode(const char* utf8, int size) {
-  std::string text;
-  for (const char c : std::string_view(utf8, size_t(size))) {
-    if (c == '\n') text += '\r';
-    text += c;
-  }
-  const size_t bad = FirstUnconvertible(text, UndecodableBytes::kKeep);
-  if (bad != std::string::npos) {
-    return -int(std::count(text.begin(), text.begin() + std::ptrdiff_t(bad), '\n') + 1);
-  }
-  encoded = Utf8ToGbk(text, nullptr, UndecodableBytes::kKeep);
-  return int(encoded.size());
-}
-
-// The editor's text as the desktop compiles it: encoded as dravel_encode
-// does, then without its stop keywords. Answers as dravel_encode.
-EMSCRIPTEN_KEEPALIVE int dravel_compile(const char* utf8, int size) {
-  const int encoded_size = dravel_encode(utf8, size);
-  if (encoded_size < 0) return encoded_size;
-  encoded = RemoveStopKeywords(encoded);
-  return int(encoded.size());
-}
-
-EMSCRIPTEN_KEEPALIVE const char* dravel_encoded() { return encoded.data(); }
 
 }  // extern "C"
