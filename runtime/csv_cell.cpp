@@ -1,0 +1,16 @@
+#include "runtime/csv_cell.h"
+
+namespace dravel {
+
+std::string CsvCell(std::string_view text) {
+  std::string cell;
+  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
+    cell = "'";
+  cell += text;
+  if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
+  std::string quoted = "\"";
+  for (const char c : cell) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+}  // namespace dravel
