@@ -13,6 +13,7 @@
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/batch_jobs.h"
 #include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/output_folder.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
@@ -375,16 +376,68 @@ int ExitStatus(const std::vector<Script>& scripts) {
 }
 
 // The names the run writes in the output folder itself, which no picture
-// may take.
+// may take. The folder may not be made yet, so paths are compared as they
+// would resolve.
 std::vector<std::string> OwnNames(const RenderOptions& options, const std::string& out) {
   std::vector<std::string> names = {kSummaryFileName, kSummaryCsvName, kReportFileName};
   if (!options.contact_sheet) return names;
   const std::filesystem::path sheet(*options.contact_sheet);
   std::error_code error;
-  const bool here = std::filesystem::equivalent(
-      sheet.has_parent_path() ? sheet.parent_path() : std::filesystem::path("."), out, error);
-  if (here) names.push_back(sheet.filename().native());
+  const auto resolved = [&](const std::filesystem::path& path) {
+    return std::filesystem::weakly_canonical(path.empty() ? "." : path, error);
+  };
+  if (resolved(sheet.parent_path()) == resolved(out)) names.push_back(sheet.filename().native());
   return names;
+}
+
+// Every name the run writes in its output folder.
+std::vector<std::string> WrittenNames(const RenderOptions& options, const std::string& out,
+                                      const std::vector<Script>& scripts) {
+  std::vector<std::string> names = OwnNames(options, out);
+  for (const Script& script : scripts) {
+    names.push_back(script.picture_name);
+    if (!script.overlay_name.empty()) names.push_back(script.overlay_name);
+  }
+  return names;
+}
+
+// Files no earlier run wrote where this one would write: said, and the run
+// stops before it writes anything (unless --overwrite).
+bool NothingInTheWay(const FolderRun& run, const std::vector<std::string>& names) {
+  if (run.options.overwrite) return true;
+  const std::vector<std::string> in_the_way = InTheWay(run.out, names);
+  if (in_the_way.empty()) return true;
+  std::string said = ShownPath(JoinPath(run.out, in_the_way.front()));
+  if (in_the_way.size() > 1) said += " and " + std::to_string(in_the_way.size() - 1) + " more";
+  Say(said + " in the way: not written by an earlier run, so left alone; move " +
+      (in_the_way.size() > 1 ? "them" : "it") + ", or give --overwrite to replace " +
+      (in_the_way.size() > 1 ? "them" : "it"));
+  return false;
+}
+
+// The output folder made, and the names the run will write claimed as its
+// own before any is written, so that a run cut short still owns them.
+bool MakeOutputFolder(const FolderRun& run, const std::vector<std::string>& names) {
+  std::error_code error;
+  std::filesystem::create_directories(run.out, error);
+  if (!std::filesystem::is_directory(run.out)) {
+    Say("cannot make the folder " + ShownPath(run.out));
+    return false;
+  }
+  const int unrecorded = RecordOwnFiles(run.out, names, true);
+  if (unrecorded != 0) SayUnwritten(JoinPath(run.out, kManifestName), unrecorded);
+  return unrecorded == 0;
+}
+
+// Where the run writes: -o, or a folder beside the class folder, said first.
+std::optional<std::string> OutputFolder(const RenderOptions& options) {
+  if (options.output_path) return options.output_path;
+  const std::optional<std::string> beside = DefaultOutputFolder(options.script_path);
+  if (beside)
+    Say("writing into " + ShownPath(*beside));
+  else
+    Say("give -o for the pictures and summaries of " + ShownPath(options.script_path));
+  return beside;
 }
 
 std::vector<Script> ScriptsOf(const std::vector<ScriptFile>& files, const RenderOptions& options,
@@ -431,22 +484,18 @@ int RenderFolder(const RenderOptions& options) {
     return 2;
   }
   if (!RoomForChildren(options)) return 2;
-  FolderRun run{
-      options, options.script_path,    options.output_path.value_or(options.script_path), {},
-      {},      std::move(*sheet_maker)};
-  std::error_code error;
-  std::filesystem::create_directories(run.out, error);
-  if (!std::filesystem::is_directory(run.out)) {
-    Say("cannot make the folder " + run.out);
-    return 2;
-  }
+  const std::optional<std::string> out = OutputFolder(options);
+  if (!out) return 2;
+  FolderRun run{options, options.script_path, *out, {}, {}, std::move(*sheet_maker)};
   const std::optional<std::vector<ScriptFile>> files = ListScripts(run.in);
   if (!files || run.work.Path().empty()) {
-    Say(files ? "cannot make a temporary folder" : "cannot read the folder " + run.in);
+    Say(files ? "cannot make a temporary folder" : "cannot read the folder " + ShownPath(run.in));
     return 2;
   }
-  if (files->empty()) Say("no .dvg scripts in " + run.in);
   std::vector<Script> scripts = ScriptsOf(*files, options, run.out);
+  const std::vector<std::string> written = WrittenNames(options, run.out, scripts);
+  if (!NothingInTheWay(run, written) || !MakeOutputFolder(run, written)) return 2;
+  if (files->empty()) Say("no .dvg scripts in " + ShownPath(run.in));
   if (!options.references.empty()) {
     std::optional<std::vector<std::string>> references = ReferencePictures(run);
     if (!references) return 2;
@@ -454,7 +503,8 @@ int RenderFolder(const RenderOptions& options) {
   }
   RunScripts(run, scripts);
   MarkCopies(run, scripts);
-  if (!WriteOutputs(run, scripts)) return 2;
+  const bool outputs = WriteOutputs(run, scripts);
+  if (RecordOwnFiles(run.out, written, false) != 0 || !outputs) return 2;
   return ExitStatus(scripts);
 }
 

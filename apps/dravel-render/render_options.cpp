@@ -212,7 +212,7 @@ const OptionRow kOptions[] = {
      "standard output (the hint text then goes to standard\n"
      "error)",
      "write the pictures and summaries there, making the folder\n"
-     "when needed (default FOLDER)",
+     "when needed (default: FOLDER-批改 beside FOLDER)",
      ToChild::kNo,
      [](std::string_view value, RenderOptions& options) {
        options.output_path = std::string(value);
@@ -314,6 +314,11 @@ const OptionRow kOptions[] = {
      "the order of the contact sheet and report.html: name\n"
      "(default) or score",
      ToChild::kNo, ParseSort},
+    {"", "--overwrite", "", kFolder, "",
+     "replace files in the output folder that no earlier run\n"
+     "wrote (without it, such a file stops the run, status 2)",
+     ToChild::kNo,
+     [](std::string_view, RenderOptions& options) { return options.overwrite = true; }},
     {"", "--check", "", kCheck, "", "", ToChild::kNo,
      [](std::string_view, RenderOptions& options) { return options.check = true; }},
     {"", "--batch-child", "REPORT", kChild, "", "", ToChild::kNo,

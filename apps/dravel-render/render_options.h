@@ -26,7 +26,7 @@ struct RenderOptions {
   // --check: the scripts to check instead of running (script_path is the first).
   std::vector<std::string> check_paths;
   // A script's picture file (PNG, or SVG by extension); a folder's output
-  // folder (the script folder itself when not given).
+  // folder (when not given, one beside the class folder: output_folder.h).
   std::optional<std::string> output_path;
   bool svg_in_folder = false;                // --format svg
   std::optional<std::string> contact_sheet;  // folder mode only
@@ -52,6 +52,9 @@ struct RenderOptions {
   // --overlay: the picture of what differs from the best reference.
   std::optional<std::string> overlay_path;
   bool sort_by_score = false;  // --sort score
+  // --overwrite: a folder run may replace files in its output folder that
+  // no earlier run wrote (output_folder.h).
+  bool overwrite = false;
   // Internal, for the folder mode's own child processes: run the one script,
   // write the report there and the thumbnail for the parent's contact sheet.
   std::optional<std::string> batch_report;
