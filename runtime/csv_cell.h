@@ -11,10 +11,11 @@
 
 namespace dravel {
 
-// `text` (UTF-8 or GBK: only ASCII bytes are looked at, and escaping is
-// done before any conversion, since a GBK trail byte may be a quote) as one
-// cell: a leading ' before a formula's first character, then quoted when it
-// holds a comma, a quote or a line break, its quotes doubled.
+// UTF-8 `text` as one cell (made before any conversion to GBK, whose trail
+// bytes may be quotes): a leading ' before a formula's first character,
+// control characters but the tab and line breaks written out
+// (control_text.h), then quoted when it holds a comma, a quote or a line
+// break, its quotes doubled.
 std::string CsvCell(std::string_view text);
 
 }  // namespace dravel

@@ -9,6 +9,7 @@
 #include "apps/dravel-render/script_folder.h"
 #include "interpreter/command_list.h"
 #include "interpreter/script_checker.h"
+#include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 
@@ -72,7 +73,7 @@ std::string FixLines(std::string_view line, const LineEdit& fix, Column& starts,
     const std::string lead = i == 0 ? "  → 修正为：" : std::string(12, ' ');
     shown += gbk ? Utf8ToGbk(lead) : lead;
     if (i == 0 && begin > 0) shown += cut;
-    shown += gbk ? fixed[i] : GbkToUtf8(fixed[i]);
+    shown += ControlsEscaped(gbk ? fixed[i] : GbkToUtf8(fixed[i]), "", !gbk);
     if (i + 1 == fixed.size() && end < static_cast<int>(line.size())) shown += cut;
     shown += '\n';
   }
@@ -92,8 +93,10 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
   const std::string shown = OneLineText(ShownPath(path));
+  // A finding quotes the script, which may hold control characters.
   const auto print = [&](const std::string& line) {
-    std::cout << (gbk ? Utf8ToGbk(line) : line) << "\n";
+    const std::string shown_line = ControlsEscaped(line, "");
+    std::cout << (gbk ? Utf8ToGbk(shown_line) : shown_line) << "\n";
   };
   const ScriptFindings findings = CheckScript(script, kFindingsPerFile);
   std::optional<Column> column, fix_starts;

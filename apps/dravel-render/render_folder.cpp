@@ -24,6 +24,7 @@
 #include "apps/dravel-render/summary_files.h"
 #include "apps/dravel-render/text_library.h"
 #include "canvas/picture_export.h"
+#include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 
@@ -74,7 +75,10 @@ struct FolderRun {
   SheetMaker sheet_maker;               // the library's, when a sheet is asked for
 };
 
-void Say(const std::string& message) { std::cerr << "dravel-render: " << message << "\n"; }
+// Messages name pupils' files, whose names may hold control characters.
+void Say(const std::string& message) {
+  std::cerr << "dravel-render: " << ControlsEscaped(message, "") << "\n";
+}
 
 void SayUnwritten(const std::string& path, int error) {
   Say(error == ELOOP ? "left " + path + " alone: it is a symbolic link"

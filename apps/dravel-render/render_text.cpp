@@ -4,6 +4,7 @@
 #include <iterator>
 
 #include "interpreter/command_list.h"
+#include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 #include "runtime/value.h"
@@ -33,7 +34,7 @@ std::string HintForOutput(const Text& hint, bool gbk) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
     lines += text[i];
   }
-  return lines;
+  return ControlsEscaped(lines, "\n\t", !gbk);
 }
 
 std::string StateLine(const TurtleState& turtle) {

@@ -22,7 +22,9 @@ std::optional<std::string> ReadScriptBytes(const std::string& path,
 // A script file's bytes as the editor would hold them, read in `encoding`.
 Text ScriptOf(std::string_view bytes, ScriptEncoding encoding);
 
-// The hint text as printed: LF line ends, UTF-8 unless `gbk`.
+// The hint text as printed: LF line ends, UTF-8 unless `gbk`, control
+// characters but the tab written out (control_text.h): a message may quote
+// the script.
 std::string HintForOutput(const Text& hint, bool gbk);
 
 // "turtle X Y HEADING PEN VISIBLE" and a line end.

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "runtime/control_text.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -61,7 +62,7 @@ std::string OneLineText(std::string_view text) {
       default: field += c;
     }
   }
-  return field;
+  return ControlsEscaped(field, "");
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

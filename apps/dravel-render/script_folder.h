@@ -36,8 +36,8 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 // UTF-8 `text` kept to one field of one line, for a name or a message in the
 // run's outputs: a tab, a line break or a backslash is written \t, \n, \r
-// or \\. (Escaped before any conversion to GBK, whose trail bytes may be
-// backslashes.)
+// or \\, any other control character \xNN (control_text.h). (Escaped before
+// any conversion to GBK, whose trail bytes may be backslashes.)
 std::string OneLineText(std::string_view text);
 
 }  // namespace dravel
