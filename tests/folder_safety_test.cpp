@@ -141,5 +141,33 @@ TEST_F(FolderSafety, AFileEditedSinceTheRunIsNoLongerItsOwn) {
   EXPECT_TRUE(ReadAll(out_ + "/summary.csv").endsWith("my marks\r\n"));
 }
 
+// Names and lines that would clear the screen or retitle the window, and a
+// line of 50 MB: each printed and written escaped, and quoted short.
+TEST_F(FolderSafety, PrintsNothingRawAndQuotesShort) {
+  Write(in_ + "/\x1b]0;pwned\x07.dvg", "go 1");
+  Write(in_ + "/\x1b[2J.dvg", "\x1b[2J\r\n");
+  Write(in_ + "/long.dvg", QByteArray(50 << 20, 'x'));
+  const std::string check = Render("--check " + Quoted(in_)).out;
+  const Result run = RunCommand(std::string(DRAVEL_RENDER) + " " + Quoted(in_) + " 2>&1");
+  EXPECT_EQ(run.status, 1);
+  const struct {
+    const char* what;
+    std::string text;
+  } outputs[] = {
+      {"--check", check},
+      {"the run's output", run.out},
+      {"summary.txt", ReadAll(out_ + "/summary.txt").toStdString()},
+      {"summary.csv", ReadAll(out_ + "/summary.csv").toStdString()},
+      {"report.html", ReadAll(out_ + "/report.html").toStdString()},
+  };
+  for (const auto& output : outputs) {
+    SCOPED_TRACE(output.what);
+    EXPECT_EQ(output.text.find('\x1b'), std::string::npos);
+    EXPECT_EQ(output.text.find('\x07'), std::string::npos);
+    EXPECT_LT(output.text.size(), 20'000u);
+  }
+  EXPECT_NE(check.find("\\x1B[2J"), std::string::npos) << check;
+}
+
 }  // namespace
 }  // namespace dravel
