@@ -169,5 +169,43 @@ TEST_F(FolderSafety, PrintsNothingRawAndQuotesShort) {
   EXPECT_NE(check.find("\\x1B[2J"), std::string::npos) << check;
 }
 
+// Only the regular files handed in are read: a link to a file outside the
+// class folder (the system's accounts, the teacher's answer) leaks nothing
+// and scores nothing, and a script longer than the editor opens is refused
+// unread (a sparse file, so the test writes nothing of it).
+TEST_F(FolderSafety, ReadsOnlyTheRegularFilesHandedIn) {
+  QTemporaryDir elsewhere;
+  Write(elsewhere.filePath("secret.dvg"), "root:x:0:0\r\n");
+  Write(elsewhere.filePath("answer.dvg"), "go 100");
+  ASSERT_TRUE(QFile::link(elsewhere.filePath("secret.dvg"), in_ + "/pw.dvg"));
+  ASSERT_TRUE(QFile::link(elsewhere.filePath("answer.dvg"), in_ + "/answer.dvg"));
+  ASSERT_TRUE(QFile::link(elsewhere.path(), in_ + "/folder.dvg"));
+  QFile huge(in_ + "/huge.dvg");
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{1} << 31));
+  huge.close();
+  const Result run = Render("--reference " + Quoted(elsewhere.filePath("answer.dvg")) + " " +
+                            Quoted(in_));
+  EXPECT_EQ(run.status, 1);
+  const Result check = RunCommand(std::string(DRAVEL_RENDER) + " --check " + Quoted(in_) + " 2>&1");
+  EXPECT_EQ(check.status, 2);
+  const struct {
+    const char* name;
+    const char* why;
+  } rows[] = {{"pw.dvg", "a symbolic link: not read"},
+              {"answer.dvg", "a symbolic link: not read"},
+              {"folder.dvg", "a symbolic link: not read"},
+              {"huge.dvg", "too long: over 2147483647 bytes, more than the editor opens"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_NE(run.out.find(std::string(row.name) + "\t2\tunreadable\t" + row.why + "\t\t\t\t"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(check.out.find(std::string(row.name) + ": " + row.why), std::string::npos);
+  }
+  for (const char* output : {"summary.txt", "summary.csv", "report.html"})
+    EXPECT_FALSE(ReadAll(out_ + "/" + output).contains("root:x")) << output;
+  EXPECT_EQ(check.out.find("root:x"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace dravel

@@ -95,7 +95,7 @@ void WriteFile(const QString& path, const char* text) {
 }
 
 // Every .dvg entry gets a row and a picture of its own: a pipe and a broken
-// link are unreadable, a tab in a name cannot break the summary's columns.
+// link are not read, a tab in a name cannot break the summary's columns.
 TEST(RenderFolder, OddEntriesEachGetTheirOwnRow) {
   QTemporaryDir in;
   WriteFile(in.filePath("t\tab.dvg"), "go 5");
@@ -105,8 +105,8 @@ TEST(RenderFolder, OddEntriesEachGetTheirOwnRow) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
             "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
-            "link.dvg\t2\tunreadable\t\t\t\t0\t\t\n"
-            "pipe.dvg\t2\tunreadable\t\t\t\t0\t\t\n"
+            "link.dvg\t2\tunreadable\ta symbolic link: not read\t\t\t0\t\t\n"
+            "pipe.dvg\t2\tunreadable\tnot a regular file: not read\t\t\t0\t\t\n"
             "t\\tab.dvg\t0\tok\t程序调试完毕！\t\tt\\tab.png\t0\t\t\n");
   EXPECT_EQ(QImage(in.filePath("t\tab.png")).size(), QSize(732, 420));
 }

@@ -128,8 +128,15 @@ bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& 
     return false;
   }
   bool readable = true;
-  for (const ScriptFile& file : *files)
-    readable = CheckFile(JoinPath(folder, file.name), options, found) && readable;
+  for (const ScriptFile& file : *files) {
+    const std::string path = JoinPath(folder, file.name);
+    if (const auto why = NotReadBecause(file)) {
+      std::cerr << "dravel-render: " << OneLineText(ShownPath(path)) << ": " << *why << "\n";
+      readable = false;
+      continue;
+    }
+    readable = CheckFile(path, options, found) && readable;
+  }
   return readable;
 }
 

@@ -233,18 +233,40 @@ std::optional<std::vector<std::string>> ReferencePictures(const FolderRun& run) 
   return pictures;
 }
 
+// The row of an entry that is not read (NotReadBecause): no child, no picture.
+void NotRead(const std::string& why, ScriptResult& row) {
+  row.exit_status = 2;
+  row.result = "unreadable";
+  row.last_line = Utf8ToGbk(why);
+}
+
 void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
   std::vector<ChildJob> jobs;
+  std::vector<size_t> which;  // the script of each job
   for (size_t i = 0; i < scripts.size(); ++i) {
+    if (const auto why = NotReadBecause(scripts[i].file)) {
+      NotRead(*why, scripts[i].row);
+      continue;
+    }
     const std::string key = std::to_string(i);
     jobs.push_back(JobFor(run, key, ScriptOutputs(run, scripts[i], key),
                           JoinPath(run.in, scripts[i].file.name)));
+    which.push_back(i);
   }
   const int at_once = run.options.jobs > 0 ? run.options.jobs
                                            : std::max(1, int(std::thread::hardware_concurrency()));
-  RunChildren(OwnProgram(), jobs, at_once, [&](size_t i, const ChildEnd& end) {
-    TakeChild(run, end, std::to_string(i), scripts[i]);
+  RunChildren(OwnProgram(), jobs, at_once, [&](size_t job, const ChildEnd& end) {
+    TakeChild(run, end, std::to_string(which[job]), scripts[which[job]]);
   });
+}
+
+// A script's bytes for the copies, read only when handed in and small
+// enough to be anybody's copy: the parent never reads a script whole.
+std::optional<std::string> CopiedBytes(const FolderRun& run, const Script& script) {
+  if (NotReadBecause(script.file) || script.file.size > kLargestCopied) return std::nullopt;
+  const FileReadResult read = TryReadFileBytes(JoinPath(run.in, script.file.name));
+  if (!read.Ok() || read.bytes.size() > kLargestCopied) return std::nullopt;
+  return std::string(read.bytes.begin(), read.bytes.end());
 }
 
 // Each row's copies among the class's scripts (those past kLargestCopied
@@ -252,11 +274,8 @@ void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
 void MarkCopies(const FolderRun& run, std::vector<Script>& scripts) {
   std::vector<std::string> keys, names;
   for (const Script& script : scripts) {
-    const FileReadResult read = TryReadFileBytes(JoinPath(run.in, script.file.name));
-    const bool read_whole = read.Ok() && read.bytes.size() <= kLargestCopied;
-    keys.push_back(read_whole ? CopyKey(ScriptOf(std::string(read.bytes.begin(), read.bytes.end()),
-                                                 FolderEncoding(run.options)))
-                              : std::string());
+    const std::optional<std::string> bytes = CopiedBytes(run, script);
+    keys.push_back(bytes ? CopyKey(ScriptOf(*bytes, FolderEncoding(run.options))) : std::string());
     names.push_back(script.row.shown);
   }
   const std::vector<std::string> copies = CopiesOf(keys, names);
