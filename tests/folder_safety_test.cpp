@@ -207,5 +207,34 @@ TEST_F(FolderSafety, ReadsOnlyTheRegularFilesHandedIn) {
   EXPECT_EQ(check.out.find("root:x"), std::string::npos);
 }
 
+// A single script and --check run under the folder's limits: memory (a
+// canvas of 8192x8192 needs more than 100 MB) and time, which counts from
+// the start, so a script that takes long to read and check is stopped.
+TEST(RunLimits, HoldForASingleScriptAndTheChecker) {
+  QTemporaryDir folder;
+  Write(folder.filePath("go.dvg"), "go 5");
+  Write(folder.filePath("long.dvg"), QByteArray(50 << 20, 'x'));
+  const struct {
+    const char* what;
+    std::string arguments;
+    int status;
+    const char* said;
+  } cases[] = {
+      {"a canvas over the memory limit", "--memory-limit 100 --size 8192x8192 go.dvg", 2,
+       "not enough memory for a canvas"},
+      {"the same within the default limit", "--size 8192x8192 go.dvg", 0, ""},
+      {"checking past the timeout", "--check --timeout 0 long.dvg", 2,
+       "took longer than --timeout allows"},
+      {"checking out of memory", "--check --memory-limit 64 long.dvg", 2, "out of memory"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Result result = RunCommand("cd " + Quoted(folder.path()) + " && " + DRAVEL_RENDER +
+                                     " " + c.arguments + " 2>&1 >/dev/null");
+    EXPECT_EQ(result.status, c.status);
+    EXPECT_NE(result.out.find(c.said), std::string::npos) << result.out;
+  }
+}
+
 }  // namespace
 }  // namespace dravel

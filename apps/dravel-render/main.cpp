@@ -19,6 +19,7 @@
 #include "apps/dravel-render/render_text.h"
 #include "apps/dravel-render/single_score.h"
 #include "apps/dravel-render/text_library.h"
+#include "apps/dravel-render/time_limit.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 
@@ -26,8 +27,13 @@ namespace dravel {
 namespace {
 
 // The desktop's canvas, shared with the run thread, which the timeout stops.
+// The timeout counts from the start: reading and preparing the script take
+// their part of it, under `limit`, which ends the process should they take
+// all of it and a second more (a zero timeout still shows the stopped run).
 class DesktopEdition final : public RenderEdition {
  public:
+  explicit DesktopEdition(TimeLimit& limit) : limit_(limit) {}
+
   std::optional<std::string> Prepare(const RenderOptions& options, const Text& script) override {
     std::string refusal;
     const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
@@ -38,7 +44,8 @@ class DesktopEdition final : public RenderEdition {
     return std::nullopt;
   }
   Text Run(const RenderOptions& options, const Text& script) override {
-    return RunOnCanvas(options, script, *canvas_, TimeoutOf(options),
+    limit_.Disarm();
+    return RunOnCanvas(options, script, *canvas_, Left(started_, TimeoutOf(options)),
                        options.keep_delays.value_or(true))
         .hint;
   }
@@ -59,8 +66,12 @@ class DesktopEdition final : public RenderEdition {
     return FormatOfPath(*options.output_path);
   }
 
+  TimeLimit& limit_;
+  const TimeLimit::Clock::time_point started_ = TimeLimit::Clock::now();
   std::unique_ptr<CanvasCore> canvas_;
 };
+
+constexpr std::chrono::seconds kPreparingGrace(1);
 
 int UsageFailure(const std::string& message) {
   std::cerr << UsageFailureText("dravel-render", message);
@@ -87,10 +98,16 @@ int Main(int argc, char** argv) {
     return 2;
   }
   if (options.batch_report) return RunBatchChild(options);
+  if (folder && !options.check) return RenderFolder(options);
+  LimitMemory(MemoryLimitOf(options));
   if (options.check) return CheckScripts(options);
-  if (folder) return RenderFolder(options);
   if (options.contact_sheet) return UsageFailure("--contact-sheet needs a FOLDER");
-  DesktopEdition edition;
+  TimeLimit limit;
+  limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options) + kPreparingGrace,
+            "dravel-render: stopped: reading and preparing the script took longer than "
+            "--timeout allows",
+            1);
+  DesktopEdition edition(limit);
   return Render(options, "dravel-render", edition);
 }
 
@@ -101,7 +118,13 @@ int main(int argc, char** argv) {
   // One heap for both threads: the run thread's own would be fresh pages,
   // which cost a short run more than the threads' rare contention.
   mallopt(M_ARENA_MAX, 1);
-  const int status = dravel::Main(argc, argv);
+  int status = 2;
+  try {
+    status = dravel::Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Under the memory limit, a script too big to read or check.
+    std::cerr << "dravel-render: ran out of memory (std::bad_alloc)\n";
+  }
   dravel::EndTextLibrary();
   return status;
 }

@@ -7,6 +7,7 @@
 
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/script_folder.h"
+#include "apps/dravel-render/time_limit.h"
 #include "interpreter/command_list.h"
 #include "interpreter/script_checker.h"
 #include "runtime/control_text.h"
@@ -80,11 +81,19 @@ std::string FixLines(std::string_view line, const LineEdit& fix, Column& starts,
   return shown;
 }
 
-// Prints the findings of one file; false when it cannot be read.
-bool CheckFile(const std::string& path, const RenderOptions& options, bool& found) {
+// Prints the findings of one file; false when it cannot be read. Reading
+// and checking it may take the options' timeout, as a run of it may.
+bool CheckFile(const std::string& path, const RenderOptions& options, TimeLimit& limit,
+               bool& found) {
+  limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options),
+            "dravel-render: stopped: checking " + OneLineText(ShownPath(path)) +
+                " took longer than --timeout allows",
+            2);
   const FileReadResult read = TryReadFileBytes(path);
   if (!read.Ok()) {
-    std::cerr << "dravel-render: cannot read " << path << ": " << FileErrorText(read.error) << "\n";
+    std::cerr << "dravel-render: cannot read " << OneLineText(ShownPath(path)) << ": "
+              << FileErrorText(read.error) << "\n";
+    limit.Disarm();
     return false;
   }
   const Text script =
@@ -116,12 +125,15 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
     print(shown + ": 后面还有 " + std::to_string(findings.lines_left) + " 行有问题，没有列出。");
   }
   found = found || !findings.listed.empty();
+  std::cout.flush();
+  limit.Disarm();
   return true;
 }
 
 // Checks the scripts of `folder` as the folder mode lists them; false when
 // it or one of them cannot be read.
-bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& found) {
+bool CheckFolder(const std::string& folder, const RenderOptions& options, TimeLimit& limit,
+                 bool& found) {
   const std::optional<std::vector<ScriptFile>> files = ListScripts(folder);
   if (!files) {
     std::cerr << "dravel-render: cannot read the folder " << folder << "\n";
@@ -135,7 +147,7 @@ bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& 
       readable = false;
       continue;
     }
-    readable = CheckFile(path, options, found) && readable;
+    readable = CheckFile(path, options, limit, found) && readable;
   }
   return readable;
 }
@@ -145,10 +157,12 @@ bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& 
 int CheckScripts(const RenderOptions& options) {
   bool found = false;
   bool unreadable = false;
+  TimeLimit limit;
   for (const std::string& path : options.check_paths) {
     std::error_code error;
     const bool folder = std::filesystem::is_directory(path, error);
-    if (!(folder ? CheckFolder(path, options, found) : CheckFile(path, options, found)))
+    if (!(folder ? CheckFolder(path, options, limit, found)
+                 : CheckFile(path, options, limit, found)))
       unreadable = true;
   }
   std::cout.flush();

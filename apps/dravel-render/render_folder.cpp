@@ -93,10 +93,6 @@ bool WriteText(const std::string& path, const std::string& text) {
   return error == 0;
 }
 
-double TimeoutSeconds(const RenderOptions& options) {
-  return options.timeout_seconds.value_or(kFolderTimeoutSeconds);
-}
-
 std::string InWork(const FolderRun& run, const std::string& name) {
   return JoinPath(run.work.Path(), name);
 }
@@ -108,8 +104,7 @@ ChildJob JobFor(const FolderRun& run, const std::string& key,
   std::vector<std::string> arguments = {"--batch-child", InWork(run, key + ".report")};
   for (const auto& part : {run.options.child_arguments, outputs, {"--", script_path}})
     arguments.insert(arguments.end(), part.begin(), part.end());
-  const auto deadline =
-      std::chrono::milliseconds(int64_t(TimeoutSeconds(run.options) * 1000)) + kChildGrace;
+  const auto deadline = TimeoutOf(run.options) + kChildGrace;
   return {arguments, InWork(run, key + ".err"), deadline};
 }
 

@@ -254,10 +254,11 @@ const OptionRow kOptions[] = {
        options.contact_sheet = std::string(value);
        return true;
      }},
-    {"", "--timeout", "SECONDS", kScript | kFolder,
+    {"", "--timeout", "SECONDS", kScript | kFolder | kCheck,
      "press stop after this long: from 0 to 1000000, to the\n"
      "millisecond (rounded down); 0 stops the run before\n"
-     "its first command",
+     "its first command; reading the script counts (default\n"
+     "10)",
      "per script; 10 unless given", ToChild::kAsGiven, ParseTimeout, "seconds, from 0 to 1000000"},
     {"", "--gbk", "", kScript | kFolder | kCheck,
      "write the hint text as GBK bytes instead of UTF-8", "", ToChild::kNo,
@@ -306,7 +307,8 @@ const OptionRow kOptions[] = {
        options.overlay_path = std::string(value);
        return true;
      }},
-    {"", "--memory-limit", "MB", kFolder, "",
+    {"", "--memory-limit", "MB", kScript | kFolder | kCheck,
+     "the most memory the run may take (default 2048)",
      "the most memory each script's process may take\n"
      "(default 2048)",
      ToChild::kAsGiven, ParseMemoryLimit},
@@ -474,9 +476,13 @@ ScriptEncoding FolderEncoding(const RenderOptions& options) {
   return options.encoding_given ? options.encoding : ScriptEncoding::kAuto;
 }
 
-std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options) {
-  if (!options.timeout_seconds) return std::nullopt;
-  return std::chrono::milliseconds(static_cast<int64_t>(*options.timeout_seconds * 1000));
+std::chrono::milliseconds TimeoutOf(const RenderOptions& options) {
+  return std::chrono::milliseconds(
+      static_cast<int64_t>(options.timeout_seconds.value_or(kDefaultTimeoutSeconds) * 1000));
+}
+
+int MemoryLimitOf(const RenderOptions& options) {
+  return options.memory_limit_mb > 0 ? options.memory_limit_mb : kDefaultMemoryMegabytes;
 }
 
 std::optional<std::string> RefusedExtension(const std::string& path,
