@@ -5,7 +5,12 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
 
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/folder_words.h"
@@ -68,10 +73,45 @@ TEST(PictureNames, NumberOnlyWhatIsTakenWhateverTheCase) {
        {"Sheet.dvg", "x.dvg"},
        {"sheet.png", "x.png"},
        {"Sheet-2.png", "x-2.png"}},
+      {"the case of every letter", {"Ä.dvg", "ä.dvg"}, {}, {"Ä.png", "ä-2.png"}},
+      {"é written two ways", {"\xc3\xa9.dvg", "e\xcc\x81.dvg"}, {}, {"\xc3\xa9.png", "e\xcc\x81-2.png"}},
+      {"a name in GBK and in UTF-8", {"\xc1\xd6\xd2\xbb.dvg", "林一.dvg"}, {},
+       {"\xc1\xd6\xd2\xbb.png", "林一-2.png"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(PictureNames(c.scripts, ".png", c.reserved), c.pictures);
+  }
+}
+
+// Pupils whose names would show alike are shown with their bytes; others as
+// they are.
+TEST(ListScripts, TellsNamesThatLookAlikeApart) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("lookalikes-" + std::to_string(getpid()));
+  std::filesystem::create_directory(folder);
+  const struct {
+    std::string name, shown;
+  } cases[] = {
+      {"\xc1\xd6\xd2\xbb.dvg", "林一.dvg [\\xC1\\xD6\\xD2\\xBB.dvg]"},
+      {"林一.dvg", "林一.dvg [\\xE6\\x9E\\x97\\xE4\\xB8\\x80.dvg]"},
+      {"\xc3\xa9.dvg", "é.dvg [\\xC3\\xA9.dvg]"},
+      {"e\xcc\x81.dvg", "e\xcc\x81.dvg [e\\xCC\\x81.dvg]"},
+      {"\xff\x81.dvg", "\xef\xbf\xbd\xef\xbf\xbd.dvg [\\xFF\\x81.dvg]"},  // undecodable
+      {"\xff\x82.dvg", "\xef\xbf\xbd\xef\xbf\xbd.dvg [\\xFF\\x82.dvg]"},
+      {"Ä.dvg", "Ä.dvg"},
+      {"ä.dvg", "ä.dvg"},
+  };
+  for (const auto& c : cases) std::ofstream(folder / c.name) << "go 5";
+  const std::optional<std::vector<ScriptFile>> listed = ListScripts(folder.native());
+  std::filesystem::remove_all(folder);
+  ASSERT_TRUE(listed);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    const auto it = std::find_if(listed->begin(), listed->end(),
+                                 [&](const ScriptFile& file) { return file.name == c.name; });
+    ASSERT_NE(it, listed->end());
+    EXPECT_EQ(it->shown, c.shown);
   }
 }
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
+#include "apps/dravel-render/name_looks.h"
 #include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
@@ -33,6 +35,19 @@ std::string ShownPath(std::string_view path) {
   return shown;
 }
 
+namespace {
+
+// Names that would look the same as another's (LooksKey) are shown with
+// their bytes, so every row tells its pupil apart.
+void TellLookalikesApart(std::vector<ScriptFile>& scripts) {
+  std::map<std::string, int> looks;
+  for (const ScriptFile& script : scripts) ++looks[LooksKey(script.shown)];
+  for (ScriptFile& script : scripts)
+    if (looks[LooksKey(script.shown)] > 1) script.shown += " [" + BytesText(script.name) + "]";
+}
+
+}  // namespace
+
 std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder) {
   std::error_code error;
   std::filesystem::directory_iterator entries(folder, error);
@@ -55,6 +70,7 @@ std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder) {
     }
     scripts.push_back(std::move(file));
   }
+  TellLookalikesApart(scripts);
   std::sort(scripts.begin(), scripts.end(), [](const ScriptFile& a, const ScriptFile& b) {
     return a.shown != b.shown ? a.shown < b.shown : a.name < b.name;
   });

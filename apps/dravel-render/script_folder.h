@@ -41,7 +41,10 @@ std::string ShownName(std::string_view bytes);
 
 // The entries of `folder` (not of its subfolders) whose names end in .dvg in
 // any case, folders left out (a link to one is listed), in the order of
-// their shown names; nullopt when the folder cannot be listed.
+// their shown names; nullopt when the folder cannot be listed. A name that
+// would look like another's (name_looks.h: the same name in GBK and in
+// UTF-8, é written two ways, two names that cannot be decoded) is shown
+// with its bytes: "é.dvg [e\xCC\x81.dvg]".
 std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder);
 
 // `folder` and `name` joined by one slash.
