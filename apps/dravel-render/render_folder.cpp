@@ -490,6 +490,20 @@ bool RoomForChildren(const RenderOptions& options) {
   return false;
 }
 
+// The references run, the scripts run and their copies found, the outputs
+// written; the run's exit status.
+int MarkClass(FolderRun& run, std::vector<Script>& scripts) {
+  if (!run.options.references.empty()) {
+    std::optional<std::vector<std::string>> references = ReferencePictures(run);
+    if (!references) return 2;
+    run.references = std::move(*references);
+  }
+  RunScripts(run, scripts);
+  MarkCopies(run, scripts);
+  if (!WriteOutputs(run, scripts)) return 2;
+  return ExitStatus(scripts);
+}
+
 }  // namespace
 
 int RenderFolder(const RenderOptions& options) {
@@ -514,16 +528,9 @@ int RenderFolder(const RenderOptions& options) {
   const std::vector<std::string> written = WrittenNames(options, run.out, scripts);
   if (!NothingInTheWay(run, written) || !MakeOutputFolder(run, written)) return 2;
   if (files->empty()) Say("no .dvg scripts in " + ShownPath(run.in));
-  if (!options.references.empty()) {
-    std::optional<std::vector<std::string>> references = ReferencePictures(run);
-    if (!references) return 2;
-    run.references = std::move(*references);
-  }
-  RunScripts(run, scripts);
-  MarkCopies(run, scripts);
-  const bool outputs = WriteOutputs(run, scripts);
-  if (RecordOwnFiles(run.out, written, false) != 0 || !outputs) return 2;
-  return ExitStatus(scripts);
+  const int status = MarkClass(run, scripts);
+  // What the run wrote, and nothing it only claimed, is its own from now on.
+  return RecordOwnFiles(run.out, written, false) == 0 ? status : 2;
 }
 
 }  // namespace dravel
