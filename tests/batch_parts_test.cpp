@@ -14,6 +14,7 @@
 
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/output_folder.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/script_copies.h"
@@ -84,6 +85,28 @@ TEST(PictureNames, NumberOnlyWhatIsTakenWhateverTheCase) {
   }
 }
 
+// The marks go beside the class folder, however it was named, in the
+// encoding of its own name.
+TEST(DefaultOutputFolder, IsBesideTheClassFolder) {
+  const struct {
+    const char* what;
+    std::string folder;
+    std::optional<std::string> out;
+  } cases[] = {
+      {"a path", "/a/五年级1班", "/a/五年级1班-批改"},
+      {"a trailing slash", "/a/b/", "/a/b-批改"},
+      {"dots", "/a/./b/../c", "/a/c-批改"},
+      {"a GBK name", "/a/\xc1\xd6", "/a/\xc1\xd6-\xc5\xfa\xb8\xc4"},
+      {"the root", "/", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(DefaultOutputFolder(c.folder), c.out);
+  }
+  EXPECT_EQ(DefaultOutputFolder("."),
+            std::filesystem::current_path().native() + "-批改");
+}
+
 // Pupils whose names would show alike are shown with their bytes; others as
 // they are.
 TEST(ListScripts, TellsNamesThatLookAlikeApart) {
@@ -93,12 +116,12 @@ TEST(ListScripts, TellsNamesThatLookAlikeApart) {
   const struct {
     std::string name, shown;
   } cases[] = {
-      {"\xc1\xd6\xd2\xbb.dvg", "林一.dvg [\\xC1\\xD6\\xD2\\xBB.dvg]"},
-      {"林一.dvg", "林一.dvg [\\xE6\\x9E\\x97\\xE4\\xB8\\x80.dvg]"},
-      {"\xc3\xa9.dvg", "é.dvg [\\xC3\\xA9.dvg]"},
-      {"e\xcc\x81.dvg", "e\xcc\x81.dvg [e\\xCC\\x81.dvg]"},
-      {"\xff\x81.dvg", "\xef\xbf\xbd\xef\xbf\xbd.dvg [\\xFF\\x81.dvg]"},  // undecodable
-      {"\xff\x82.dvg", "\xef\xbf\xbd\xef\xbf\xbd.dvg [\\xFF\\x82.dvg]"},
+      {"\xc1\xd6\xd2\xbb.dvg", "林一.dvg [%C1%D6%D2%BB.dvg]"},
+      {"林一.dvg", "林一.dvg [%E6%9E%97%E4%B8%80.dvg]"},
+      {"\xc3\xa9.dvg", "é.dvg [%C3%A9.dvg]"},
+      {"e\xcc\x81.dvg", "e\xcc\x81.dvg [e%CC%81.dvg]"},
+      {"\xff\x81.dvg", "\xef\xbf\xbd\xef\xbf\xbd.dvg [%FF%81.dvg]"},  // undecodable
+      {"\xff\x82.dvg", "\xef\xbf\xbd\xef\xbf\xbd.dvg [%FF%82.dvg]"},
       {"Ä.dvg", "Ä.dvg"},
       {"ä.dvg", "ä.dvg"},
   };

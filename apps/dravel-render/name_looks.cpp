@@ -99,11 +99,11 @@ std::string BytesText(std::string_view bytes) {
   char written[8];
   for (const char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte > 0x20 && byte < 0x7F && byte != '\\') {
+    if (byte > 0x20 && byte < 0x7F && byte != '%') {
       text += c;
       continue;
     }
-    std::snprintf(written, sizeof written, "\\x%02X", byte);
+    std::snprintf(written, sizeof written, "%%%02X", byte);
     text += written;
   }
   return text;

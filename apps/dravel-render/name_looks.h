@@ -20,7 +20,8 @@ std::string LooksKey(std::string_view text);
 std::string FoldedKey(std::string_view text);
 
 // `bytes` for people: printable ASCII as it is, every other byte (and the
-// backslash) as \xNN.
+// percent sign) as %XX, as in a web address, so no text it goes into
+// escapes it again.
 std::string BytesText(std::string_view bytes);
 
 }  // namespace dravel

@@ -1,7 +1,6 @@
 #include "apps/dravel-render/render_text.h"
 
 #include <iostream>
-#include <iterator>
 
 #include "interpreter/command_list.h"
 #include "runtime/control_text.h"
@@ -14,7 +13,17 @@ namespace dravel {
 std::optional<std::string> ReadScriptBytes(const std::string& path, std::string_view program) {
   if (path == "-") {
     std::cin.tie(nullptr);
-    std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    char chunk[1 << 16];
+    // No longer than a file the editor opens, refused as soon as it is longer.
+    while (std::cin.read(chunk, sizeof chunk) || std::cin.gcount() > 0) {
+      bytes.append(chunk, size_t(std::cin.gcount()));
+      if (bytes.size() > kLargestFile) {
+        std::cerr << program << ": standard input is too long: over " << kLargestFile
+                  << " bytes, more than the editor opens\n";
+        return std::nullopt;
+      }
+    }
     if (std::cin.bad()) return std::nullopt;
     return bytes;
   }

@@ -15,7 +15,8 @@
 namespace dravel {
 
 // The bytes of the script file at `path` (- : standard input); nullopt, after
-// saying why on standard error as `program`, when they cannot be read.
+// saying why on standard error as `program`, when they cannot be read or are
+// longer than kLargestFile (file_bytes.h).
 std::optional<std::string> ReadScriptBytes(const std::string& path,
                                            std::string_view program = "dravel-render");
 

@@ -44,7 +44,7 @@ std::string ShownName(std::string_view bytes);
 // their shown names; nullopt when the folder cannot be listed. A name that
 // would look like another's (name_looks.h: the same name in GBK and in
 // UTF-8, é written two ways, two names that cannot be decoded) is shown
-// with its bytes: "é.dvg [e\xCC\x81.dvg]".
+// with its bytes: "é.dvg [e%CC%81.dvg]".
 std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder);
 
 // `folder` and `name` joined by one slash.
