@@ -65,16 +65,16 @@ std::optional<std::string> Unescaped(std::string_view line) {
 
 // "MODIFIED SIZE NAME"; false when the line is not one.
 bool ParseLine(std::string_view line, Records& records) {
-  Record record;
   long long modified = 0, size = 0;
   int used = 0;
-  const std::string head(line.substr(0, 64));
-  if (std::sscanf(head.c_str(), "%lld %lld %n", &modified, &size, &used) != 2 || used == 0)
+  const std::string numbers(line.substr(0, 64));
+  if (std::sscanf(numbers.c_str(), "%lld %lld%n", &modified, &size, &used) != 2 ||
+      size_t(used) >= line.size() || line[size_t(used)] != ' ')
     return false;
-  const std::optional<std::string> name = Unescaped(line.substr(size_t(used)));
+  // The name is the rest, spaces and all.
+  const std::optional<std::string> name = Unescaped(line.substr(size_t(used) + 1));
   if (!name || name->empty()) return false;
-  record = {modified, size};
-  records[*name] = record;
+  records[*name] = Record{modified, size};
   return true;
 }
 

@@ -29,7 +29,8 @@ std::optional<std::string> ReadScriptBytes(const std::string& path, std::string_
   }
   const FileReadResult result = TryReadFileBytes(path);
   if (!result.Ok()) {
-    std::cerr << program << ": cannot read " << path << ": " << FileErrorText(result.error) << "\n";
+    std::cerr << program << ": cannot read " << ControlsEscaped(path, "") << ": "
+              << FileErrorText(result.error) << "\n";
     return std::nullopt;
   }
   return std::string(result.bytes.begin(), result.bytes.end());
