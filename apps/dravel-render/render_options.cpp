@@ -360,7 +360,8 @@ std::string UsageText() {
   std::string text =
       "Usage: dravel-render [options] SCRIPT\n"
       "       dravel-render [options] FOLDER\n"
-      "       dravel-render --check [--encoding ENC] SCRIPT...\n"
+      "       dravel-render --check [--encoding ENC] [--timeout S] [--memory-limit MB]\n"
+      "                     SCRIPT...\n"
       "Runs a Dravel script as the run button would, with no window, and prints the hint box.\n"
       "SCRIPT is a source file (GBK bytes), or - for standard input.\n"
       "\n";
@@ -382,7 +383,9 @@ std::string UsageText() {
       "lines and spaces are set aside); and report.html, a page in Chinese with every\n"
       "picture, for a browser or a printer. The summaries' words are Chinese when the\n"
       "locale is (LC_ALL, LC_MESSAGES or LANG zh_*). 延时 lines do not wait in a folder\n"
-      "run.\n";
+      "run. Only regular files are read: a link or anything else gets a row saying so.\n"
+      "A file in the output folder that no earlier run wrote (listed in its\n"
+      ".dravel-render-files) stops the run before anything is written.\n";
   for (const OptionRow& row : kOptions)
     if (!row.folder_help.empty()) text += HelpLines(row, row.folder_help);
   return text +
@@ -394,9 +397,10 @@ std::string UsageText() {
          "will go wrong or do what was probably not meant, one line each:\n"
          "FILE:LINE:COLUMN: message (UTF-8; GBK with --gbk or an explicit --encoding gbk),\n"
          "each finding that has a fix followed by the line as the fix leaves it, indented\n"
-         "(two lines when the fix moves a command to a line of its own).\n"
+         "(two lines when the fix moves a command to a line of its own). Each SCRIPT is\n"
+         "read and checked within the timeout and the memory limit.\n"
          "Exit status 0 when nothing was found, 1 when something was, 2 when a SCRIPT\n"
-         "cannot be read.\n"
+         "cannot be read or checked within the limits.\n"
          "\n"
          "A hint text over 2 MiB is printed as its first MiB, a line saying how many\n"
          "lines were left out, and its last MiB.\n"
