@@ -136,6 +136,14 @@ TEST_F(FolderSafety, ReplacesOnlyWhatAnEarlierRunWrote) {
   }
 }
 
+TEST_F(FolderSafety, AFileAtTheOutputFoldersNameIsLeftAlone) {
+  Write(out_, "a teacher's file");
+  const Result said = RenderSaying(Quoted(in_));
+  EXPECT_EQ(said.status, 2);
+  EXPECT_NE(said.out.find("cannot make the folder"), std::string::npos) << said.out;
+  EXPECT_EQ(ReadAll(out_), "a teacher's file");
+}
+
 TEST_F(FolderSafety, AFileEditedSinceTheRunIsNoLongerItsOwn) {
   ASSERT_EQ(Render(Quoted(in_)).status, 0);
   QFile summary(out_ + "/summary.csv");

@@ -30,6 +30,10 @@ struct Record {
 
 using Records = std::map<std::string, Record>;
 
+// Nothing at the name: the folder has no such entry, or there is no folder
+// (where something else stands at the folder's name, making it says so).
+bool Absent(int error) { return error == ENOENT || error == ENOTDIR; }
+
 // The file at `path` as a record, when it is a regular file (not a link).
 std::optional<Record> RecordOf(const std::string& path, int& error) {
   struct stat info;
@@ -83,7 +87,7 @@ std::optional<Records> ReadManifest(const std::string& folder) {
   const std::string path = JoinPath(folder, kManifestName);
   int error = 0;
   const std::optional<Record> file = RecordOf(path, error);
-  if (error == ENOENT) return Records();
+  if (Absent(error)) return Records();
   if (!file || file->size > int64_t(kLargestManifest)) return std::nullopt;
   const FileReadResult read = TryReadFileBytes(path);
   if (!read.Ok()) return std::nullopt;
@@ -124,7 +128,7 @@ std::vector<std::string> InTheWay(const std::string& folder,
   for (const std::string& name : names) {
     int error = 0;
     const std::optional<Record> file = RecordOf(JoinPath(folder, name), error);
-    if (error == ENOENT) continue;
+    if (Absent(error)) continue;
     const auto recorded = records ? records->find(name) : Records::const_iterator();
     const bool own = file && records && recorded != records->end() &&
                      (recorded->second == Record() || recorded->second == *file);
@@ -139,12 +143,12 @@ int RecordOwnFiles(const std::string& folder, const std::vector<std::string>& na
   for (auto it = records.begin(); it != records.end();) {
     int error = 0;
     RecordOf(JoinPath(folder, it->first), error);
-    it = error == ENOENT ? records.erase(it) : std::next(it);
+    it = Absent(error) ? records.erase(it) : std::next(it);
   }
   for (const std::string& name : names) {
     int error = 0;
     const std::optional<Record> file = RecordOf(JoinPath(folder, name), error);
-    if (error != ENOENT || claim_absent) records[name] = file.value_or(Record());
+    if (!Absent(error) || claim_absent) records[name] = file.value_or(Record());
   }
   std::string text(kManifestHeader);
   for (const auto& [name, record] : records) {
