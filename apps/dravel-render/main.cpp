@@ -26,10 +26,13 @@
 namespace dravel {
 namespace {
 
+constexpr std::chrono::seconds kStopGrace(2);
+
 // The desktop's canvas, shared with the run thread, which the timeout stops.
 // The timeout counts from the start: reading and preparing the script take
-// their part of it, under `limit`, which ends the process should they take
-// all of it and a second more (a zero timeout still shows the stopped run).
+// their part of it. `limit` ends the process should reading, preparing or
+// the run (whose preparing of its lines may not see the stop) go on past it
+// by kStopGrace; a zero timeout thus still shows the stopped run.
 class DesktopEdition final : public RenderEdition {
  public:
   explicit DesktopEdition(TimeLimit& limit) : limit_(limit) {}
@@ -44,10 +47,11 @@ class DesktopEdition final : public RenderEdition {
     return std::nullopt;
   }
   Text Run(const RenderOptions& options, const Text& script) override {
+    const RunOutcome outcome =
+        RunOnCanvas(options, script, *canvas_, Left(started_, TimeoutOf(options)),
+                    options.keep_delays.value_or(true));
     limit_.Disarm();
-    return RunOnCanvas(options, script, *canvas_, Left(started_, TimeoutOf(options)),
-                       options.keep_delays.value_or(true))
-        .hint;
+    return outcome.hint;
   }
   TurtleState State() override { return canvas_->Lock()->StateOf(0); }
   int Score(const RenderOptions& options, std::ostream& text) override {
@@ -70,8 +74,6 @@ class DesktopEdition final : public RenderEdition {
   const TimeLimit::Clock::time_point started_ = TimeLimit::Clock::now();
   std::unique_ptr<CanvasCore> canvas_;
 };
-
-constexpr std::chrono::seconds kPreparingGrace(1);
 
 int UsageFailure(const std::string& message) {
   std::cerr << UsageFailureText("dravel-render", message);
@@ -103,9 +105,9 @@ int Main(int argc, char** argv) {
   if (options.check) return CheckScripts(options);
   if (options.contact_sheet) return UsageFailure("--contact-sheet needs a FOLDER");
   TimeLimit limit;
-  limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options) + kPreparingGrace,
-            "dravel-render: stopped: reading and preparing the script took longer than "
-            "--timeout allows",
+  limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options) + kStopGrace,
+            "dravel-render: stopped: the script was still being read, prepared or run "
+            "after its time (--timeout)",
             1);
   DesktopEdition edition(limit);
   return Render(options, "dravel-render", edition);
