@@ -147,9 +147,9 @@ std::optional<Text> NearestKeyword(std::string_view word) {
   // let go before it is cut into characters.
   static const size_t longest = std::max_element(Keywords().begin(), Keywords().end(),
                                                  [](const Keyword& a, const Keyword& b) {
-                                                   return a.characters.size() <
-                                                          b.characters.size();
-                                                 })->characters.size();
+                                                   return a.characters.size() < b.characters.size();
+                                                 })
+                                    ->characters.size();
   if (word.size() / 2 > longest + 2) return std::nullopt;
   const Text plain = Plain(word);
   const CharacterList typed = Characters(plain);

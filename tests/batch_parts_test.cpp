@@ -2,10 +2,10 @@
 // names shown from their bytes.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -75,8 +75,13 @@ TEST(PictureNames, NumberOnlyWhatIsTakenWhateverTheCase) {
        {"sheet.png", "x.png"},
        {"Sheet-2.png", "x-2.png"}},
       {"the case of every letter", {"Ä.dvg", "ä.dvg"}, {}, {"Ä.png", "ä-2.png"}},
-      {"é written two ways", {"\xc3\xa9.dvg", "e\xcc\x81.dvg"}, {}, {"\xc3\xa9.png", "e\xcc\x81-2.png"}},
-      {"a name in GBK and in UTF-8", {"\xc1\xd6\xd2\xbb.dvg", "林一.dvg"}, {},
+      {"é written two ways",
+       {"\xc3\xa9.dvg", "e\xcc\x81.dvg"},
+       {},
+       {"\xc3\xa9.png", "e\xcc\x81-2.png"}},
+      {"a name in GBK and in UTF-8",
+       {"\xc1\xd6\xd2\xbb.dvg", "林一.dvg"},
+       {},
        {"\xc1\xd6\xd2\xbb.png", "林一-2.png"}},
   };
   for (const auto& c : cases) {
@@ -103,8 +108,7 @@ TEST(DefaultOutputFolder, IsBesideTheClassFolder) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(DefaultOutputFolder(c.folder), c.out);
   }
-  EXPECT_EQ(DefaultOutputFolder("."),
-            std::filesystem::current_path().native() + "-批改");
+  EXPECT_EQ(DefaultOutputFolder("."), std::filesystem::current_path().native() + "-批改");
 }
 
 // Pupils whose names would show alike are shown with their bytes; others as

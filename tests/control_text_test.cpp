@@ -17,7 +17,10 @@ TEST(ControlsEscaped, WritesOutEveryControlButTheKept) {
       {"a window title", "\x1b]0;hi\x07", "", "\\x1B]0;hi\\x07"},
       {"kept line breaks", "a\nb\tc\rd", "\n\t", "a\nb\tc\\x0Dd"},
       {"delete and a zero byte", std::string("a\x7f\0b", 4), "", "a\\x7F\\x00b"},
-      {"a C1 control in UTF-8", "a\xc2\x9b" "2J", "", "a\\u009B2J"},
+      {"a C1 control in UTF-8",
+       "a\xc2\x9b"
+       "2J",
+       "", "a\\u009B2J"},
       {"a C1-looking byte pair in GBK is a character", "\xc2\x9b", "", "\xc2\x9b",  // 聸
        false},
       {"plain text", "五角星 ok", "", "五角星 ok"},

@@ -32,8 +32,7 @@ QByteArray ReadAll(const QString& path) {
 
 // dravel-render's standard error, its standard output dropped.
 Result RenderSaying(const std::string& arguments) {
-  return RunCommand(std::string(DRAVEL_RENDER) + " " + arguments +
-                    " 2>&1 >/dev/null");
+  return RunCommand(std::string(DRAVEL_RENDER) + " " + arguments + " 2>&1 >/dev/null");
 }
 
 // The cells of a CSV text, each as written (quotes and all).
@@ -89,8 +88,7 @@ TEST_F(FolderSafety, NoCsvCellStartsAFormula) {
   int cells = 0;
   for (std::string cell : CsvCells(csv)) {
     if (cell.starts_with("\"")) cell.erase(0, 1);
-    EXPECT_TRUE(cell.empty() || std::string("=+-@\t\r").find(cell[0]) == std::string::npos)
-        << cell;
+    EXPECT_TRUE(cell.empty() || std::string("=+-@\t\r").find(cell[0]) == std::string::npos) << cell;
     cells += cell.starts_with("'");
   }
   EXPECT_EQ(cells, 8) << "the file and picture cells of the four hostile names";
@@ -196,8 +194,8 @@ TEST_F(FolderSafety, ReadsOnlyTheRegularFilesHandedIn) {
   QFile huge(in_ + "/huge.dvg");
   ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{1} << 31));
   huge.close();
-  const Result run = Render("--reference " + Quoted(elsewhere.filePath("answer.dvg")) + " " +
-                            Quoted(in_));
+  const Result run =
+      Render("--reference " + Quoted(elsewhere.filePath("answer.dvg")) + " " + Quoted(in_));
   EXPECT_EQ(run.status, 1);
   const Result check = RunCommand(std::string(DRAVEL_RENDER) + " --check " + Quoted(in_) + " 2>&1");
   EXPECT_EQ(check.status, 2);
@@ -242,8 +240,8 @@ TEST(RunLimits, HoldForASingleScriptAndTheChecker) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const Result result = RunCommand("cd " + Quoted(folder.path()) + " && " + DRAVEL_RENDER +
-                                     " " + c.arguments + " 2>&1 >/dev/null");
+    const Result result = RunCommand("cd " + Quoted(folder.path()) + " && " + DRAVEL_RENDER + " " +
+                                     c.arguments + " 2>&1 >/dev/null");
     EXPECT_EQ(result.status, c.status);
     EXPECT_NE(result.out.find(c.said), std::string::npos) << result.out;
   }

@@ -80,7 +80,8 @@ TEST(RenderFolder, WritesSvgPicturesAndGbkSummaryOnRequest) {
 TEST(RenderFolder, AFolderWithoutScriptsIsAFailureWithAValidSheet) {
   QTemporaryDir in;
   ASSERT_TRUE(QDir(in.path()).mkdir("empty.dvg"));  // a folder, not a script
-  const Result result = Render("-o " + in.path() + " --contact-sheet " + in.filePath("s.png") + " " + in.path());
+  const Result result =
+      Render("-o " + in.path() + " --contact-sheet " + in.filePath("s.png") + " " + in.path());
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(
       result.out,

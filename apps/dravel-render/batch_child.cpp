@@ -102,9 +102,9 @@ std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::s
   const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
   if (!text) return refusal;
   SetUpCanvas(*canvas, options, FormatOf(options) == PictureFormat::Svg, *text);
-  const RunOutcome outcome = RunOnCanvas(options, script, *canvas,
-                                         Left(started, TimeoutOf(options)),
-                                         options.keep_delays.value_or(false));
+  const RunOutcome outcome =
+      RunOnCanvas(options, script, *canvas, Left(started, TimeoutOf(options)),
+                  options.keep_delays.value_or(false));
   report.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - started)
                             .count();
@@ -128,8 +128,8 @@ int RunBatchChild(const RenderOptions& options) {
   const FileReadResult read = TryReadFileBytes(options.script_path);
   if (read.Ok()) {
     // No report: the folder run makes the row from this last line.
-    if (const auto refused =
-            RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()), started, report)) {
+    if (const auto refused = RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()),
+                                        started, report)) {
       std::cerr << "dravel-render: " << *refused << "\n";
       return 2;
     }

@@ -81,18 +81,26 @@ std::string FixLines(std::string_view line, const LineEdit& fix, Column& starts,
   return shown;
 }
 
+// A file to check: its path, and how its lines name it (one line, its
+// folder's and its own names shown as the folder run shows them).
+struct CheckedFile {
+  std::string path;
+  std::string shown;
+};
+
+CheckedFile GivenFile(const std::string& path) { return {path, OneLineText(ShownPath(path))}; }
+
 // Prints the findings of one file; false when it cannot be read. Reading
 // and checking it may take the options' timeout, as a run of it may.
-bool CheckFile(const std::string& path, const RenderOptions& options, TimeLimit& limit,
+bool CheckFile(const CheckedFile& file, const RenderOptions& options, TimeLimit& limit,
                bool& found) {
   limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options),
-            "dravel-render: stopped: checking " + OneLineText(ShownPath(path)) +
-                " took longer than --timeout allows",
+            "dravel-render: stopped: checking " + file.shown + " took longer than --timeout allows",
             2);
-  const FileReadResult read = TryReadFileBytes(path);
+  const FileReadResult read = TryReadFileBytes(file.path);
   if (!read.Ok()) {
-    std::cerr << "dravel-render: cannot read " << OneLineText(ShownPath(path)) << ": "
-              << FileErrorText(read.error) << "\n";
+    std::cerr << "dravel-render: cannot read " << file.shown << ": " << FileErrorText(read.error)
+              << "\n";
     limit.Disarm();
     return false;
   }
@@ -101,7 +109,7 @@ bool CheckFile(const std::string& path, const RenderOptions& options, TimeLimit&
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
-  const std::string shown = OneLineText(ShownPath(path));
+  const std::string& shown = file.shown;
   // A finding quotes the script, which may hold control characters.
   const auto print = [&](const std::string& line) {
     const std::string shown_line = ControlsEscaped(line, "");
@@ -136,18 +144,20 @@ bool CheckFolder(const std::string& folder, const RenderOptions& options, TimeLi
                  bool& found) {
   const std::optional<std::vector<ScriptFile>> files = ListScripts(folder);
   if (!files) {
-    std::cerr << "dravel-render: cannot read the folder " << folder << "\n";
+    std::cerr << "dravel-render: cannot read the folder " << OneLineText(ShownPath(folder)) << "\n";
     return false;
   }
   bool readable = true;
   for (const ScriptFile& file : *files) {
-    const std::string path = JoinPath(folder, file.name);
+    // Shown as the folder run's rows show it: names that look alike told apart.
+    const CheckedFile checked{JoinPath(folder, file.name),
+                              OneLineText(JoinPath(ShownPath(folder), file.shown))};
     if (const auto why = NotReadBecause(file)) {
-      std::cerr << "dravel-render: " << OneLineText(ShownPath(path)) << ": " << *why << "\n";
+      std::cerr << "dravel-render: " << checked.shown << ": " << *why << "\n";
       readable = false;
       continue;
     }
-    readable = CheckFile(path, options, limit, found) && readable;
+    readable = CheckFile(checked, options, limit, found) && readable;
   }
   return readable;
 }
@@ -162,7 +172,7 @@ int CheckScripts(const RenderOptions& options) {
     std::error_code error;
     const bool folder = std::filesystem::is_directory(path, error);
     if (!(folder ? CheckFolder(path, options, limit, found)
-                 : CheckFile(path, options, limit, found)))
+                 : CheckFile(GivenFile(path), options, limit, found)))
       unreadable = true;
   }
   std::cout.flush();

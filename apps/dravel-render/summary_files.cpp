@@ -67,8 +67,8 @@ std::string SummaryCsv(const std::vector<ScriptResult>& rows, bool gbk,
   csv += "\r\n";
   for (const ScriptResult& row : rows) {
     csv += CsvCell(row.shown) + "," + std::string(ResultWord(row.result, language)) + "," +
-           (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvCell(Message(row)) +
-           "," + CsvCell(row.place) + "," + std::to_string(row.lines_drawn) + "," +
+           (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvCell(Message(row)) + "," +
+           CsvCell(row.place) + "," + std::to_string(row.lines_drawn) + "," +
            std::to_string(row.milliseconds) + "," + CsvCell(row.picture);
     if (references.size() > 1) csv += "," + CsvCell(ReferenceOf(row, references));
     csv += "," + std::to_string(row.findings) + "," +
