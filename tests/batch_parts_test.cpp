@@ -21,6 +21,7 @@
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/script_result.h"
 #include "apps/dravel-render/summary_files.h"
+#include "apps/dravel-render/time_limit.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -109,6 +110,32 @@ TEST(DefaultOutputFolder, IsBesideTheClassFolder) {
     EXPECT_EQ(DefaultOutputFolder(c.folder), c.out);
   }
   EXPECT_EQ(DefaultOutputFolder("."), std::filesystem::current_path().native() + "-批改");
+}
+
+// Reading or checking a script that outlasts its time ends the process with
+// the message and status it was armed with; a later arming replaces an
+// earlier one. (Deadlines already past, so nothing here waits on a clock.)
+TEST(TimeLimit, EndsTheProcessOnceItsDeadlineHasPassed) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  using Clock = TimeLimit::Clock;
+  const struct {
+    const char* what;
+    std::optional<Clock::duration> first;  // an earlier arming, far off
+  } cases[] = {
+      {"a deadline passed", std::nullopt},
+      {"a far deadline moved to one passed", std::chrono::hours(1)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EXIT(
+        {
+          TimeLimit limit;
+          if (c.first) limit.Arm(Clock::now() + *c.first, "first", 3);
+          limit.Arm(Clock::now() - std::chrono::seconds(1), "stopped: too long", 4);
+          for (;;) pause();
+        },
+        ::testing::ExitedWithCode(4), "stopped: too long");
+  }
 }
 
 // Pupils whose names would show alike are shown with their bytes; others as
