@@ -13,6 +13,7 @@
 #include "apps/dravel-render/script_result.h"
 #include "apps/dravel-render/text_library.h"
 #include "apps/dravel-render/thumbnail.h"
+#include "apps/dravel-render/time_limit.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 #include "interpreter/script_checker.h"
@@ -94,19 +95,17 @@ void Check(const Text& script, std::span<const LostInLine> lost, ScriptResult& r
 // Runs the script and writes its pictures into `report`; why, running
 // nothing, when its canvas or its text painter cannot be had.
 std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::string& bytes,
-                                      ScriptResult& report) {
+                                      TimeLimit::Clock::time_point started, ScriptResult& report) {
   const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
   if (!canvas) return CanvasRefusal(options);
-  const double seconds = options.timeout_seconds.value_or(kFolderTimeoutSeconds);
-  const auto started = std::chrono::steady_clock::now();
   const Text script = ScriptOf(bytes, FolderEncoding(options));
   std::string refusal;
   const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
   if (!text) return refusal;
   SetUpCanvas(*canvas, options, FormatOf(options) == PictureFormat::Svg, *text);
-  const RunOutcome outcome = RunOnCanvas(
-      options, script, *canvas, std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
-      options.keep_delays.value_or(false));
+  const RunOutcome outcome =
+      RunOnCanvas(options, script, *canvas, Left(started, TimeoutOf(options)),
+                  options.keep_delays.value_or(false));
   report.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - started)
                             .count();
@@ -123,13 +122,15 @@ std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::s
 }  // namespace
 
 int RunBatchChild(const RenderOptions& options) {
-  LimitMemory(options.memory_limit_mb > 0 ? options.memory_limit_mb : kChildMemoryMegabytes);
+  LimitMemory(MemoryLimitOf(options));
+  // The timeout counts from here: reading and preparing the script are part of its time.
+  const auto started = TimeLimit::Clock::now();
   ScriptResult report;
   const FileReadResult read = TryReadFileBytes(options.script_path);
   if (read.Ok()) {
     // No report: the folder run makes the row from this last line.
-    if (const auto refused =
-            RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()), report)) {
+    if (const auto refused = RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()),
+                                        started, report)) {
       std::cerr << "dravel-render: " << *refused << "\n";
       return 2;
     }

@@ -13,6 +13,7 @@
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/batch_jobs.h"
 #include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/output_folder.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
@@ -23,6 +24,7 @@
 #include "apps/dravel-render/summary_files.h"
 #include "apps/dravel-render/text_library.h"
 #include "canvas/picture_export.h"
+#include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 
@@ -73,7 +75,10 @@ struct FolderRun {
   SheetMaker sheet_maker;               // the library's, when a sheet is asked for
 };
 
-void Say(const std::string& message) { std::cerr << "dravel-render: " << message << "\n"; }
+// Messages name pupils' files, whose names may hold control characters.
+void Say(const std::string& message) {
+  std::cerr << "dravel-render: " << ControlsEscaped(message, "") << "\n";
+}
 
 void SayUnwritten(const std::string& path, int error) {
   Say(error == ELOOP ? "left " + path + " alone: it is a symbolic link"
@@ -88,10 +93,6 @@ bool WriteText(const std::string& path, const std::string& text) {
   return error == 0;
 }
 
-double TimeoutSeconds(const RenderOptions& options) {
-  return options.timeout_seconds.value_or(kFolderTimeoutSeconds);
-}
-
 std::string InWork(const FolderRun& run, const std::string& name) {
   return JoinPath(run.work.Path(), name);
 }
@@ -103,8 +104,7 @@ ChildJob JobFor(const FolderRun& run, const std::string& key,
   std::vector<std::string> arguments = {"--batch-child", InWork(run, key + ".report")};
   for (const auto& part : {run.options.child_arguments, outputs, {"--", script_path}})
     arguments.insert(arguments.end(), part.begin(), part.end());
-  const auto deadline =
-      std::chrono::milliseconds(int64_t(TimeoutSeconds(run.options) * 1000)) + kChildGrace;
+  const auto deadline = TimeoutOf(run.options) + kChildGrace;
   return {arguments, InWork(run, key + ".err"), deadline};
 }
 
@@ -228,18 +228,40 @@ std::optional<std::vector<std::string>> ReferencePictures(const FolderRun& run) 
   return pictures;
 }
 
+// The row of an entry that is not read (NotReadBecause): no child, no picture.
+void NotRead(const std::string& why, ScriptResult& row) {
+  row.exit_status = 2;
+  row.result = "unreadable";
+  row.last_line = Utf8ToGbk(why);
+}
+
 void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
   std::vector<ChildJob> jobs;
+  std::vector<size_t> which;  // the script of each job
   for (size_t i = 0; i < scripts.size(); ++i) {
+    if (const auto why = NotReadBecause(scripts[i].file)) {
+      NotRead(*why, scripts[i].row);
+      continue;
+    }
     const std::string key = std::to_string(i);
     jobs.push_back(JobFor(run, key, ScriptOutputs(run, scripts[i], key),
                           JoinPath(run.in, scripts[i].file.name)));
+    which.push_back(i);
   }
   const int at_once = run.options.jobs > 0 ? run.options.jobs
                                            : std::max(1, int(std::thread::hardware_concurrency()));
-  RunChildren(OwnProgram(), jobs, at_once, [&](size_t i, const ChildEnd& end) {
-    TakeChild(run, end, std::to_string(i), scripts[i]);
+  RunChildren(OwnProgram(), jobs, at_once, [&](size_t job, const ChildEnd& end) {
+    TakeChild(run, end, std::to_string(which[job]), scripts[which[job]]);
   });
+}
+
+// A script's bytes for the copies, read only when handed in and small
+// enough to be anybody's copy: the parent never reads a script whole.
+std::optional<std::string> CopiedBytes(const FolderRun& run, const Script& script) {
+  if (NotReadBecause(script.file) || script.file.size > kLargestCopied) return std::nullopt;
+  const FileReadResult read = TryReadFileBytes(JoinPath(run.in, script.file.name));
+  if (!read.Ok() || read.bytes.size() > kLargestCopied) return std::nullopt;
+  return std::string(read.bytes.begin(), read.bytes.end());
 }
 
 // Each row's copies among the class's scripts (those past kLargestCopied
@@ -247,11 +269,8 @@ void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
 void MarkCopies(const FolderRun& run, std::vector<Script>& scripts) {
   std::vector<std::string> keys, names;
   for (const Script& script : scripts) {
-    const FileReadResult read = TryReadFileBytes(JoinPath(run.in, script.file.name));
-    const bool read_whole = read.Ok() && read.bytes.size() <= kLargestCopied;
-    keys.push_back(read_whole ? CopyKey(ScriptOf(std::string(read.bytes.begin(), read.bytes.end()),
-                                                 FolderEncoding(run.options)))
-                              : std::string());
+    const std::optional<std::string> bytes = CopiedBytes(run, script);
+    keys.push_back(bytes ? CopyKey(ScriptOf(*bytes, FolderEncoding(run.options))) : std::string());
     names.push_back(script.row.shown);
   }
   const std::vector<std::string> copies = CopiesOf(keys, names);
@@ -375,16 +394,68 @@ int ExitStatus(const std::vector<Script>& scripts) {
 }
 
 // The names the run writes in the output folder itself, which no picture
-// may take.
+// may take. The folder may not be made yet, so paths are compared as they
+// would resolve.
 std::vector<std::string> OwnNames(const RenderOptions& options, const std::string& out) {
   std::vector<std::string> names = {kSummaryFileName, kSummaryCsvName, kReportFileName};
   if (!options.contact_sheet) return names;
   const std::filesystem::path sheet(*options.contact_sheet);
   std::error_code error;
-  const bool here = std::filesystem::equivalent(
-      sheet.has_parent_path() ? sheet.parent_path() : std::filesystem::path("."), out, error);
-  if (here) names.push_back(sheet.filename().native());
+  const auto resolved = [&](const std::filesystem::path& path) {
+    return std::filesystem::weakly_canonical(path.empty() ? "." : path, error);
+  };
+  if (resolved(sheet.parent_path()) == resolved(out)) names.push_back(sheet.filename().native());
   return names;
+}
+
+// Every name the run writes in its output folder.
+std::vector<std::string> WrittenNames(const RenderOptions& options, const std::string& out,
+                                      const std::vector<Script>& scripts) {
+  std::vector<std::string> names = OwnNames(options, out);
+  for (const Script& script : scripts) {
+    names.push_back(script.picture_name);
+    if (!script.overlay_name.empty()) names.push_back(script.overlay_name);
+  }
+  return names;
+}
+
+// Files no earlier run wrote where this one would write: said, and the run
+// stops before it writes anything (unless --overwrite).
+bool NothingInTheWay(const FolderRun& run, const std::vector<std::string>& names) {
+  if (run.options.overwrite) return true;
+  const std::vector<std::string> in_the_way = InTheWay(run.out, names);
+  if (in_the_way.empty()) return true;
+  std::string said = ShownPath(JoinPath(run.out, in_the_way.front()));
+  if (in_the_way.size() > 1) said += " and " + std::to_string(in_the_way.size() - 1) + " more";
+  Say(said + " in the way: not written by an earlier run, so left alone; move " +
+      (in_the_way.size() > 1 ? "them" : "it") + ", or give --overwrite to replace " +
+      (in_the_way.size() > 1 ? "them" : "it"));
+  return false;
+}
+
+// The output folder made, and the names the run will write claimed as its
+// own before any is written, so that a run cut short still owns them.
+bool MakeOutputFolder(const FolderRun& run, const std::vector<std::string>& names) {
+  std::error_code error;
+  std::filesystem::create_directories(run.out, error);
+  if (!std::filesystem::is_directory(run.out)) {
+    Say("cannot make the folder " + ShownPath(run.out));
+    return false;
+  }
+  const int unrecorded = RecordOwnFiles(run.out, names, true);
+  if (unrecorded != 0) SayUnwritten(JoinPath(run.out, kManifestName), unrecorded);
+  return unrecorded == 0;
+}
+
+// Where the run writes: -o, or a folder beside the class folder, said first.
+std::optional<std::string> OutputFolder(const RenderOptions& options) {
+  if (options.output_path) return options.output_path;
+  const std::optional<std::string> beside = DefaultOutputFolder(options.script_path);
+  if (beside)
+    Say("writing into " + ShownPath(*beside));
+  else
+    Say("give -o for the pictures and summaries of " + ShownPath(options.script_path));
+  return beside;
 }
 
 std::vector<Script> ScriptsOf(const std::vector<ScriptFile>& files, const RenderOptions& options,
@@ -419,6 +490,20 @@ bool RoomForChildren(const RenderOptions& options) {
   return false;
 }
 
+// The references run, the scripts run and their copies found, the outputs
+// written; the run's exit status.
+int MarkClass(FolderRun& run, std::vector<Script>& scripts) {
+  if (!run.options.references.empty()) {
+    std::optional<std::vector<std::string>> references = ReferencePictures(run);
+    if (!references) return 2;
+    run.references = std::move(*references);
+  }
+  RunScripts(run, scripts);
+  MarkCopies(run, scripts);
+  if (!WriteOutputs(run, scripts)) return 2;
+  return ExitStatus(scripts);
+}
+
 }  // namespace
 
 int RenderFolder(const RenderOptions& options) {
@@ -431,31 +516,21 @@ int RenderFolder(const RenderOptions& options) {
     return 2;
   }
   if (!RoomForChildren(options)) return 2;
-  FolderRun run{
-      options, options.script_path,    options.output_path.value_or(options.script_path), {},
-      {},      std::move(*sheet_maker)};
-  std::error_code error;
-  std::filesystem::create_directories(run.out, error);
-  if (!std::filesystem::is_directory(run.out)) {
-    Say("cannot make the folder " + run.out);
-    return 2;
-  }
+  const std::optional<std::string> out = OutputFolder(options);
+  if (!out) return 2;
+  FolderRun run{options, options.script_path, *out, {}, {}, std::move(*sheet_maker)};
   const std::optional<std::vector<ScriptFile>> files = ListScripts(run.in);
   if (!files || run.work.Path().empty()) {
-    Say(files ? "cannot make a temporary folder" : "cannot read the folder " + run.in);
+    Say(files ? "cannot make a temporary folder" : "cannot read the folder " + ShownPath(run.in));
     return 2;
   }
-  if (files->empty()) Say("no .dvg scripts in " + run.in);
   std::vector<Script> scripts = ScriptsOf(*files, options, run.out);
-  if (!options.references.empty()) {
-    std::optional<std::vector<std::string>> references = ReferencePictures(run);
-    if (!references) return 2;
-    run.references = std::move(*references);
-  }
-  RunScripts(run, scripts);
-  MarkCopies(run, scripts);
-  if (!WriteOutputs(run, scripts)) return 2;
-  return ExitStatus(scripts);
+  const std::vector<std::string> written = WrittenNames(options, run.out, scripts);
+  if (!NothingInTheWay(run, written) || !MakeOutputFolder(run, written)) return 2;
+  if (files->empty()) Say("no .dvg scripts in " + ShownPath(run.in));
+  const int status = MarkClass(run, scripts);
+  // What the run wrote, and nothing it only claimed, is its own from now on.
+  return RecordOwnFiles(run.out, written, false) == 0 ? status : 2;
 }
 
 }  // namespace dravel

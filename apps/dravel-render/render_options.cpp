@@ -212,7 +212,7 @@ const OptionRow kOptions[] = {
      "standard output (the hint text then goes to standard\n"
      "error)",
      "write the pictures and summaries there, making the folder\n"
-     "when needed (default FOLDER)",
+     "when needed (default: FOLDER-批改 beside FOLDER)",
      ToChild::kNo,
      [](std::string_view value, RenderOptions& options) {
        options.output_path = std::string(value);
@@ -254,10 +254,11 @@ const OptionRow kOptions[] = {
        options.contact_sheet = std::string(value);
        return true;
      }},
-    {"", "--timeout", "SECONDS", kScript | kFolder,
+    {"", "--timeout", "SECONDS", kScript | kFolder | kCheck,
      "press stop after this long: from 0 to 1000000, to the\n"
      "millisecond (rounded down); 0 stops the run before\n"
-     "its first command",
+     "its first command; reading the script counts (default\n"
+     "10)",
      "per script; 10 unless given", ToChild::kAsGiven, ParseTimeout, "seconds, from 0 to 1000000"},
     {"", "--gbk", "", kScript | kFolder | kCheck,
      "write the hint text as GBK bytes instead of UTF-8", "", ToChild::kNo,
@@ -306,7 +307,8 @@ const OptionRow kOptions[] = {
        options.overlay_path = std::string(value);
        return true;
      }},
-    {"", "--memory-limit", "MB", kFolder, "",
+    {"", "--memory-limit", "MB", kScript | kFolder | kCheck,
+     "the most memory the run may take (default 2048)",
      "the most memory each script's process may take\n"
      "(default 2048)",
      ToChild::kAsGiven, ParseMemoryLimit},
@@ -314,6 +316,11 @@ const OptionRow kOptions[] = {
      "the order of the contact sheet and report.html: name\n"
      "(default) or score",
      ToChild::kNo, ParseSort},
+    {"", "--overwrite", "", kFolder, "",
+     "replace files in the output folder that no earlier run\n"
+     "wrote (without it, such a file stops the run, status 2)",
+     ToChild::kNo,
+     [](std::string_view, RenderOptions& options) { return options.overwrite = true; }},
     {"", "--check", "", kCheck, "", "", ToChild::kNo,
      [](std::string_view, RenderOptions& options) { return options.check = true; }},
     {"", "--batch-child", "REPORT", kChild, "", "", ToChild::kNo,
@@ -353,7 +360,8 @@ std::string UsageText() {
   std::string text =
       "Usage: dravel-render [options] SCRIPT\n"
       "       dravel-render [options] FOLDER\n"
-      "       dravel-render --check [--encoding ENC] SCRIPT...\n"
+      "       dravel-render --check [--encoding ENC] [--timeout S] [--memory-limit MB]\n"
+      "                     SCRIPT...\n"
       "Runs a Dravel script as the run button would, with no window, and prints the hint box.\n"
       "SCRIPT is a source file (GBK bytes), or - for standard input.\n"
       "\n";
@@ -375,7 +383,9 @@ std::string UsageText() {
       "lines and spaces are set aside); and report.html, a page in Chinese with every\n"
       "picture, for a browser or a printer. The summaries' words are Chinese when the\n"
       "locale is (LC_ALL, LC_MESSAGES or LANG zh_*). 延时 lines do not wait in a folder\n"
-      "run.\n";
+      "run. Only regular files are read: a link or anything else gets a row saying so.\n"
+      "A file in the output folder that no earlier run wrote (listed in its\n"
+      ".dravel-render-files) stops the run before anything is written.\n";
   for (const OptionRow& row : kOptions)
     if (!row.folder_help.empty()) text += HelpLines(row, row.folder_help);
   return text +
@@ -387,9 +397,10 @@ std::string UsageText() {
          "will go wrong or do what was probably not meant, one line each:\n"
          "FILE:LINE:COLUMN: message (UTF-8; GBK with --gbk or an explicit --encoding gbk),\n"
          "each finding that has a fix followed by the line as the fix leaves it, indented\n"
-         "(two lines when the fix moves a command to a line of its own).\n"
+         "(two lines when the fix moves a command to a line of its own). Each SCRIPT is\n"
+         "read and checked within the timeout and the memory limit.\n"
          "Exit status 0 when nothing was found, 1 when something was, 2 when a SCRIPT\n"
-         "cannot be read.\n"
+         "cannot be read or checked within the limits.\n"
          "\n"
          "A hint text over 2 MiB is printed as its first MiB, a line saying how many\n"
          "lines were left out, and its last MiB.\n"
@@ -469,9 +480,13 @@ ScriptEncoding FolderEncoding(const RenderOptions& options) {
   return options.encoding_given ? options.encoding : ScriptEncoding::kAuto;
 }
 
-std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options) {
-  if (!options.timeout_seconds) return std::nullopt;
-  return std::chrono::milliseconds(static_cast<int64_t>(*options.timeout_seconds * 1000));
+std::chrono::milliseconds TimeoutOf(const RenderOptions& options) {
+  return std::chrono::milliseconds(
+      static_cast<int64_t>(options.timeout_seconds.value_or(kDefaultTimeoutSeconds) * 1000));
+}
+
+int MemoryLimitOf(const RenderOptions& options) {
+  return options.memory_limit_mb > 0 ? options.memory_limit_mb : kDefaultMemoryMegabytes;
 }
 
 std::optional<std::string> RefusedExtension(const std::string& path,

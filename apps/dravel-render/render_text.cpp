@@ -1,9 +1,9 @@
 #include "apps/dravel-render/render_text.h"
 
 #include <iostream>
-#include <iterator>
 
 #include "interpreter/command_list.h"
+#include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 #include "runtime/value.h"
@@ -13,13 +13,24 @@ namespace dravel {
 std::optional<std::string> ReadScriptBytes(const std::string& path, std::string_view program) {
   if (path == "-") {
     std::cin.tie(nullptr);
-    std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    char chunk[1 << 16];
+    // No longer than a file the editor opens, refused as soon as it is longer.
+    while (std::cin.read(chunk, sizeof chunk) || std::cin.gcount() > 0) {
+      bytes.append(chunk, size_t(std::cin.gcount()));
+      if (bytes.size() > kLargestFile) {
+        std::cerr << program << ": standard input is too long: over " << kLargestFile
+                  << " bytes, more than the editor opens\n";
+        return std::nullopt;
+      }
+    }
     if (std::cin.bad()) return std::nullopt;
     return bytes;
   }
   const FileReadResult result = TryReadFileBytes(path);
   if (!result.Ok()) {
-    std::cerr << program << ": cannot read " << path << ": " << FileErrorText(result.error) << "\n";
+    std::cerr << program << ": cannot read " << ControlsEscaped(path, "") << ": "
+              << FileErrorText(result.error) << "\n";
     return std::nullopt;
   }
   return std::string(result.bytes.begin(), result.bytes.end());
@@ -33,7 +44,7 @@ std::string HintForOutput(const Text& hint, bool gbk) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
     lines += text[i];
   }
-  return lines;
+  return ControlsEscaped(lines, "\n\t", !gbk);
 }
 
 std::string StateLine(const TurtleState& turtle) {

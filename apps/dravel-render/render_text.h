@@ -17,7 +17,8 @@
 namespace dravel {
 
 // The bytes of the script file at `path` (- : standard input); nullopt, after
-// saying why on standard error as `program`, when they cannot be read.
+// saying why on standard error as `program`, when they cannot be read or are
+// longer than kLargestFile (file_bytes.h).
 std::optional<std::string> ReadScriptBytes(const std::string& path,
                                            std::string_view program = "dravel-render");
 
@@ -28,7 +29,9 @@ Text ScriptOf(std::string_view bytes, ScriptEncoding encoding);
 // line by line: those ScriptOf turned into '?'. None for a GBK file.
 std::vector<LostInLine> LostCharactersOf(std::string_view bytes, ScriptEncoding encoding);
 
-// The hint text as printed: LF line ends, UTF-8 unless `gbk`.
+// The hint text as printed: LF line ends, UTF-8 unless `gbk`, control
+// characters but the tab written out (control_text.h): a message may quote
+// the script.
 std::string HintForOutput(const Text& hint, bool gbk);
 
 // "turtle X Y HEADING PEN VISIBLE" and a line end.

@@ -1,6 +1,7 @@
 #include "apps/dravel-render/summary_files.h"
 
 #include "apps/dravel-render/script_folder.h"
+#include "runtime/csv_cell.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -8,14 +9,6 @@ namespace {
 
 // Fields are escaped in UTF-8 and the whole converted at the end: a GBK trail
 // byte may be a backslash or a quote.
-
-// A CSV field, quoted when it holds a comma, a quote or a line break.
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string field = "\"";
-  for (char c : text) field += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return field + "\"";
-}
 
 std::string Message(const ScriptResult& row) { return GbkToUtf8(row.last_line); }
 
@@ -73,14 +66,14 @@ std::string SummaryCsv(const std::vector<ScriptResult>& rows, bool gbk,
   csv += "," + Header({Word::kFindings, Word::kFirstFinding, Word::kCopies}, language, ",");
   csv += "\r\n";
   for (const ScriptResult& row : rows) {
-    csv += CsvField(row.shown) + "," + std::string(ResultWord(row.result, language)) + "," +
-           (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvField(Message(row)) +
-           "," + CsvField(row.place) + "," + std::to_string(row.lines_drawn) + "," +
-           std::to_string(row.milliseconds) + "," + CsvField(row.picture);
-    if (references.size() > 1) csv += "," + CsvField(ReferenceOf(row, references));
+    csv += CsvCell(row.shown) + "," + std::string(ResultWord(row.result, language)) + "," +
+           (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvCell(Message(row)) + "," +
+           CsvCell(row.place) + "," + std::to_string(row.lines_drawn) + "," +
+           std::to_string(row.milliseconds) + "," + CsvCell(row.picture);
+    if (references.size() > 1) csv += "," + CsvCell(ReferenceOf(row, references));
     csv += "," + std::to_string(row.findings) + "," +
-           CsvField(FindingWords(row.first_finding_line, row.first_finding, language)) + "," +
-           CsvField(row.copies) + "\r\n";
+           CsvCell(FindingWords(row.first_finding_line, row.first_finding, language)) + "," +
+           CsvCell(row.copies) + "\r\n";
   }
   return gbk ? Utf8ToGbk(csv) : "\xEF\xBB\xBF" + csv;
 }
