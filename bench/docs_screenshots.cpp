@@ -1,10 +1,9 @@
 // The README's screenshots (docs_screenshots FOLDER, under Xvfb): the window
-// with the checker's marks, the editor with one marked line at 100 %, the
-// save prompt and the file dialog in Chinese,
-// the command reference, the example chooser, the find bar and the status
-// line after the sun example; under
-// QT_SCALE_FACTOR=2, the canvas at device pixel ratio 2 and the whole window. Each modal dialog is
-// grabbed once it shows, then closed.
+// after a run of its example, the window with the checker's marks, the editor with one marked line
+// at 100 %, the save prompt and the file dialog in Chinese, the command reference, the example
+// chooser, the find bar and the status line after the sun example; under QT_SCALE_FACTOR=2, the
+// canvas at device pixel ratio 2 and the whole window. Each modal dialog is grabbed once it shows,
+// then closed.
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
@@ -51,6 +50,15 @@ void GrabModal(const QString& name, std::function<void(QWidget*)> close) {
     modal->grab().save(out_folder + "/" + name);
     close(modal);
   });
+}
+
+// The window as it starts, after a run of the example script it holds.
+void StartingWindow(MainWindow& window) {
+  window.StartRun();
+  window.WaitForRun();
+  window.StatusLine().Refresh();
+  Settle();
+  window.grab().save(out_folder + "/screenshot.png");
 }
 
 void CheckerMarks(MainWindow& window) {
@@ -185,6 +193,7 @@ int main(int argc, char** argv) {
     dravel::bench::ScaledWindow(window);
     return 0;
   }
+  dravel::bench::StartingWindow(window);
   dravel::bench::CheckerMarks(window);
   dravel::bench::MarkedLine(window);
   dravel::bench::Dialogs(window);

@@ -890,7 +890,8 @@ async function unsavable() {
   checkEqual('the save names the character', await evaluate(messageShown),
              '脚本里有 GBK 无法保存的字符“😀”，保存后会变成“?”。仍然保存吗？');
   await answer('no');
-  check('No keeps the script unsaved', (await evaluate(hintText)).endsWith('第1行含有无法保存的字符！\n保存 every-gbk.dvg 失败！\n'));
+  const refused = await evaluate(hintText);
+  check('No keeps the script unsaved', refused.endsWith('第1行含有无法保存的字符！\n保存 every-gbk.dvg 失败！\n'), refused);
   checkEqual('the mark stays', JSON.stringify(await evaluate(marked)), '{"title":true,"button":true}');
   const withQuestionMark = gbkBytes((await evaluate(editorText)).replace('😀', '?').replace(/\n/g, '\r\n'));
   for (const [button, verb] of [['#compile', '编译'], ['#save', '保存']]) {

@@ -506,11 +506,13 @@ function bindKeys(files, examples, reference) {
 }
 
 async function start() {
+  // The worker's frames may come while the tab's lock is awaited.
+  page.status = new StatusLine($('status-line'), $('speed'));
   page.tab = await TabScript.open();
   // A new tab opened from a share link starts from the link's script alone.
   const kept = page.tab.own || !carriesSharedScript() ? page.tab.script : { text: '' };
   restoreSettingBoxes();
-  page.status = new StatusLine($('status-line'), $('speed'));
+  page.status.showSpeed();
   background = new BackgroundPicture($('picture-mode'));
   showPictureName();
   page.editor = new ScriptEditor($('editor'), kept?.text ?? $('example-script').content.textContent,
