@@ -110,16 +110,57 @@ TEST(ReadPng, ReadsOurPicturesAndOthersPixelForPixel) {
   EXPECT_TRUE(ReadPng("not a picture").Empty());
 }
 
-TEST(CopiesOf, SameTextWhateverTheCommentsBlankLinesAndSpacing) {
-  const std::vector<std::string> names = {"a", "b", "c", "d", "e", "f"};
-  const std::vector<std::string> keys = {
-      CopyKey("重复 5 【前进 100|左转 144】\r\n"),
-      CopyKey(" //我的星星\r\n\r\n重复  5\t【前进 100| 左转 144】  \r\n\r\n"),
-      CopyKey("重复 5 【前进 100|左转 145】"),
-      CopyKey(" // nothing but a comment\r\n"),
-      CopyKey(""),
-      CopyKey("重复 5 【前进 100|左转 144】")};
-  EXPECT_EQ(CopiesOf(keys, names), (std::vector<std::string>{"b, f", "a, f", "", "", "", "a, b"}));
+TEST(CopyKey, SameTextWhateverTheCommentsSpacingAndAliases) {
+  const std::string star = CopyKey(Utf8ToGbk("重复 5 【前进 100|左转 144】\r\n"));
+  const struct {
+    const char* what;
+    const char* script;
+    bool same;
+  } cases[] = {
+      {"comments, blank lines, spacing",
+       " //我的星星\r\n\r\n重复  5\t【前进 100| 左转 144】  \r\n\r\n", true},
+      {"the English aliases", "repeat 5 【go 100|left 144】", true},
+      {"aliases and keywords mixed", "重复 5 【go 100|左转 144】", true},
+      {"another angle", "重复 5 【前进 100|左转 145】", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(CopyKey(Utf8ToGbk(c.script)) == star, c.same);
+  }
+  EXPECT_EQ(CopyKey(Utf8ToGbk(" // nothing but a comment\r\n")), "");
+}
+
+// Fourteen pupils who wrote the one-line answer used to be listed each as
+// a copy of the thirteen others.
+TEST(CopyGroups, TheCommonAnswerIsNoCopyAndTheRestAreGroups) {
+  using Keys = std::vector<std::string>;
+  const struct {
+    const char* what;
+    Keys keys, common;
+    std::vector<int> groups;
+  } cases[] = {
+      {"pairs among others",
+       {"a", "b", "a", "c", "b", "d", "e", "f", "g"},
+       {},
+       {1, 2, 1, 0, 2, 0, 0, 0, 0}},
+      {"a quarter of the class shares it",
+       {"a", "a", "b", "c", "d", "e", "f", "g"},
+       {},
+       {0, 0, 0, 0, 0, 0, 0, 0}},
+      {"just under a quarter",
+       {"a", "a", "b", "c", "d", "e", "f", "g", "h"},
+       {},
+       {1, 1, 0, 0, 0, 0, 0, 0, 0}},
+      {"the reference's text",
+       {"a", "a", "b", "c", "d", "e", "f", "g", "h"},
+       {"a"},
+       {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"empty keys", {"", "", "b", "c", "d", "e", "f", "g", "h"}, {}, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(CopyGroups(c.keys, c.common), c.groups);
+  }
 }
 
 TEST(FolderWords, ChineseWhenTheLocaleSaysSo) {

@@ -34,6 +34,12 @@ void WriteScript(const QString& folder, const std::string& name_bytes, const cha
   std::fclose(file);
 }
 
+void WriteBytes(const QString& path, const std::string& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+  file.write(bytes.data(), qint64(bytes.size()));
+}
+
 bool Exists(const QString& folder, const std::string& name_bytes) {
   return QFile::exists(QFile::decodeName(QFile::encodeName(folder) + "/" + name_bytes.c_str())) ||
          std::fopen((QFile::encodeName(folder).toStdString() + "/" + name_bytes).c_str(), "rb");
@@ -210,6 +216,61 @@ TEST_F(ClassBatch, EachFileIsReadAsItIs) {
             1);
 }
 
+// A UTF-8 pupil used to score 100 in the folder and fail alone, and a UTF-8
+// reference to be refused alone: the single run read every file as GBK.
+TEST_F(ClassBatch, APupilScoresTheSameAloneAndInTheFolder) {
+  QTemporaryDir pupils;
+  const std::string star = "重复 5 【前进 100|右转 144】";
+  const struct {
+    const char* name;
+    std::string bytes;
+  } rows[] = {{"utf8.dvg", star + "\n"},
+              {"bom-crlf.dvg", "\xEF\xBB\xBF" + star + "\r\n"},
+              {"gbk.dvg", dravel::Utf8ToGbk(star)}};
+  for (const auto& row : rows) WriteBytes(pupils.filePath(row.name), row.bytes);
+  WriteBytes(out_.filePath("answer.dvg"), star);
+  const std::string reference = "--reference " + Quoted(out_.filePath("answer.dvg"));
+  const Result folder =
+      Render(reference + " -o " + Quoted(out_.filePath("out")) + " " + Quoted(pupils.path()));
+  EXPECT_EQ(folder.status, 0) << folder.out;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_NE(folder.out.find(std::string(row.name) + "\t0\tok\t程序调试完毕！\t\t100.0\t"),
+              std::string::npos)
+        << folder.out;
+    const Result alone = Render(reference + " " + Quoted(pupils.filePath(row.name)));
+    EXPECT_EQ(alone.status, 0);
+    EXPECT_TRUE(alone.out.ends_with("程序调试完毕！\n得分 100.0\n")) << alone.out;
+  }
+}
+
+// A run that never ended drew a perfect star again and again and scored 100
+// among the correct stars; its picture and overlay are still the teacher's.
+TEST_F(ClassBatch, ARunThatDidNotEndIsNotScored) {
+  QTemporaryDir pupils;
+  WriteScript(pupils.path(), "endless.dvg", "重复 100000000 【前进 100|右转 144】");
+  WriteScript(pupils.path(), "star.dvg", "重复 5 【前进 100|右转 144】");
+  WriteScript(pupils.path(), "square.dvg", "重复 4 【前进 100|右转 90】");
+  WriteScript(out_.path(), "answer.dvg", "重复 5 【前进 100|右转 144】");
+  const std::string reference = "--timeout 1 --reference " + Quoted(out_.filePath("answer.dvg"));
+  const Result folder = Render(reference + " --sort score -o " + Quoted(out_.filePath("out")) +
+                               " " + Quoted(pupils.path()));
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_NE(folder.out.find("endless.dvg\t1\ttimeout\t已停止调试程序！\t\t—\tendless.png"),
+            std::string::npos)
+      << folder.out;
+  EXPECT_NE(ReadBytes(out_.filePath("out/summary.csv")).find("endless.dvg,timeout,—,"),
+            std::string::npos);
+  EXPECT_EQ(QImage(out_.filePath("out/endless-overlay.png")).size(), QSize(732, 420));
+  const std::string report = ReadBytes(out_.filePath("out/report.html"));
+  EXPECT_LT(report.find("square.dvg"), report.find("endless.dvg")) << "after every scored pupil";
+  EXPECT_NE(report.find("endless-overlay.png"), std::string::npos);
+
+  const Result alone = Render(reference + " " + Quoted(pupils.filePath("endless.dvg")));
+  EXPECT_EQ(alone.status, 1);
+  EXPECT_TRUE(alone.out.ends_with("已停止调试程序！\n得分 —（超时）\n")) << alone.out;
+}
+
 // A single script's --reference used to be ignored.
 TEST_F(ClassBatch, ASingleScriptIsScoredAfterItsHint) {
   WriteScript(out_.path(), "target.dvg", "右转 18\r\n重复 5 【前进 100|右转 144】");
@@ -243,7 +304,7 @@ TEST_F(ClassBatch, AScriptThatRunsOutOfMemoryMarksOnlyItsOwnRow) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
             "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
-            "huge.dvg\t1\tfailed\tran out of memory\t\t\t0\t\t\n"
+            "huge.dvg\t1\tout of memory\tran out of memory\t\t\t0\t\t\n"
             "square.dvg\t0\tok\t程序调试完毕！\t\tsquare.png\t0\t\t\n");
 }
 

@@ -96,16 +96,14 @@ std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::s
                                       ScriptResult& report) {
   const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
   if (!canvas) return CanvasRefusal(options);
-  const double seconds = options.timeout_seconds.value_or(kFolderTimeoutSeconds);
   const auto started = std::chrono::steady_clock::now();
-  const Text script = ScriptOf(bytes, FolderEncoding(options));
+  const Text script = ScriptOf(bytes, options.encoding);
   std::string refusal;
   const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
   if (!text) return refusal;
   SetUpCanvas(*canvas, options, FormatOf(options) == PictureFormat::Svg, *text);
-  const RunOutcome outcome = RunOnCanvas(
-      options, script, *canvas, std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000)),
-      options.keep_delays.value_or(false));
+  const RunOutcome outcome = RunOnCanvas(options, script, *canvas, TimeoutOf(options),
+                                         options.keep_delays.value_or(false));
   report.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - started)
                             .count();

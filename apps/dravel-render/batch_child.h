@@ -18,7 +18,6 @@
 namespace dravel {
 
 // What a child gets when the folder run's command line does not say.
-inline constexpr double kFolderTimeoutSeconds = 10;
 inline constexpr int kChildMemoryMegabytes = 2048;
 
 // Runs options.script_path as the folder mode's child and writes its

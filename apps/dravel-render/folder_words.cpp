@@ -30,6 +30,8 @@ constexpr WordRow kWords[] = {
     {Word::kOk, "ok", "完成"},
     {Word::kFailed, "failed", "出错"},
     {Word::kTimeout, "timeout", "超时"},
+    {Word::kOutOfMemory, "out of memory", "内存不足"},
+    {Word::kCrashed, "crashed", "崩溃"},
     {Word::kUnreadable, "unreadable", "无法读取"},
 };
 
@@ -52,7 +54,8 @@ std::string_view WordOf(Word word, Language language) {
 }
 
 std::string_view ResultWord(std::string_view result, Language language) {
-  for (const Word word : {Word::kOk, Word::kFailed, Word::kTimeout, Word::kUnreadable}) {
+  for (const Word word : {Word::kOk, Word::kFailed, Word::kTimeout, Word::kOutOfMemory,
+                          Word::kCrashed, Word::kUnreadable}) {
     if (WordOf(word, Language::kEnglish) == result) return WordOf(word, language);
   }
   return result;

@@ -28,6 +28,8 @@ enum class Word {
   kOk,
   kFailed,
   kTimeout,
+  kOutOfMemory,
+  kCrashed,
   kUnreadable,
 };
 
@@ -38,7 +40,8 @@ Language LocaleLanguage();
 
 std::string_view WordOf(Word word, Language language);
 
-// A run's result word (ok, failed, timeout, unreadable) in `language`.
+// A run's result word (ok, failed, timeout, out of memory, crashed,
+// unreadable) in `language`.
 std::string_view ResultWord(std::string_view result, Language language);
 
 // "line N: what" or "第N行：what"; empty when `line` is 0.

@@ -43,8 +43,8 @@ class DesktopEdition final : public RenderEdition {
         .hint;
   }
   TurtleState State() override { return canvas_->Lock()->StateOf(0); }
-  int Score(const RenderOptions& options, std::ostream& text) override {
-    return ScoreSingleRun(options, *canvas_, text);
+  int Score(const RenderOptions& options, std::ostream& text, bool ran_to_end) override {
+    return ScoreSingleRun(options, *canvas_, text, ran_to_end);
   }
   std::string Picture(const RenderOptions& options) override {
     return PictureBytes(*canvas_, FormatOf(options), options.paint_turtles);

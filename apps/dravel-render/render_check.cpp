@@ -86,8 +86,7 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
     std::cerr << "dravel-render: cannot read " << path << ": " << FileErrorText(read.error) << "\n";
     return false;
   }
-  const Text script =
-      ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), FolderEncoding(options));
+  const Text script = ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), options.encoding);
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);

@@ -37,7 +37,8 @@ int Render(const RenderOptions& options, std::string_view program, RenderEdition
   if (options.print_state) text << StateLine(edition.State());
   text.flush();
   if (!options.references.empty()) {
-    if (const int scored = edition.Score(options, text); scored != 0) return scored;
+    const bool ran_to_end = !hint.ends_with(messages::kRunStopped);
+    if (const int scored = edition.Score(options, text, ran_to_end); scored != 0) return scored;
   }
   // The run's hint is out before a picture that cannot be written is told.
   if (options.output_path) {

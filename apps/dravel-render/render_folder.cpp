@@ -88,10 +88,6 @@ bool WriteText(const std::string& path, const std::string& text) {
   return error == 0;
 }
 
-double TimeoutSeconds(const RenderOptions& options) {
-  return options.timeout_seconds.value_or(kFolderTimeoutSeconds);
-}
-
 std::string InWork(const FolderRun& run, const std::string& name) {
   return JoinPath(run.work.Path(), name);
 }
@@ -103,8 +99,7 @@ ChildJob JobFor(const FolderRun& run, const std::string& key,
   std::vector<std::string> arguments = {"--batch-child", InWork(run, key + ".report")};
   for (const auto& part : {run.options.child_arguments, outputs, {"--", script_path}})
     arguments.insert(arguments.end(), part.begin(), part.end());
-  const auto deadline =
-      std::chrono::milliseconds(int64_t(TimeoutSeconds(run.options) * 1000)) + kChildGrace;
+  const auto deadline = TimeoutOf(run.options) + kChildGrace;
   return {arguments, InWork(run, key + ".err"), deadline};
 }
 
@@ -135,12 +130,16 @@ Text LastErrorLine(const std::string& path) {
   return LooksLikeUtf8(line) ? Utf8ToGbk(line) : line;
 }
 
-// The row of a child that wrote no report: it crashed, ran out of memory or
-// was killed.
+// The row of a child that wrote no report: it crashed, ran out of memory,
+// was killed, or refused to run the script (and said why).
 void EndedWithoutReport(const ChildEnd& end, const std::string& error_file, ScriptResult& row) {
   row.exit_status = 1;
-  row.result = end.killed ? "timeout" : "failed";
-  if (FileText(error_file).find("bad_alloc") != std::string::npos) {
+  const bool no_memory = FileText(error_file).find("bad_alloc") != std::string::npos;
+  row.result = end.killed   ? "timeout"
+               : no_memory  ? "out of memory"
+               : end.exited ? "failed"
+                            : "crashed";
+  if (no_memory) {
     row.last_line = "ran out of memory";
     return;
   }
@@ -150,6 +149,12 @@ void EndedWithoutReport(const ChildEnd& end, const std::string& error_file, Scri
                           : end.exited ? "ended with status " + std::to_string(end.status)
                                        : "ended by signal " + std::to_string(end.status);
   row.last_line = why;
+}
+
+// A run stopped before its end drew part of what it would have: its picture
+// and overlay are shown, but it is no answer to score.
+void SetAsideUnendedScore(ScriptResult& row) {
+  if (!RanToItsEnd(row)) row.score.reset();
 }
 
 void TakeChild(const FolderRun& run, const ChildEnd& end, const std::string& key, Script& script) {
@@ -170,6 +175,7 @@ void TakeChild(const FolderRun& run, const ChildEnd& end, const std::string& key
     script.row.picture = ShownName(script.row.picture_file = script.picture_name);
   if (script.reported && script.row.score && script.row.overlay_error == 0)
     script.row.overlay = ShownName(script.row.overlay_file = script.overlay_name);
+  SetAsideUnendedScore(script.row);
 }
 
 // The reference .dvg scripts, run as the scripts are, into PNGs in the work
@@ -242,20 +248,24 @@ void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
   });
 }
 
-// Each row's copies among the class's scripts (those past kLargestCopied
-// bytes are nobody's copies).
+// The copy key of the script at `path`, read as the run reads it; empty
+// when it cannot be read or is past kLargestCopied bytes.
+std::string CopyKeyOf(const FolderRun& run, const std::string& path) {
+  const FileReadResult read = TryReadFileBytes(path);
+  if (!read.Ok() || read.bytes.size() > kLargestCopied) return {};
+  return CopyKey(ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), run.options.encoding));
+}
+
+// Each row's group of copies among the class's scripts; a reference
+// script's text is the answer, copied by nobody.
 void MarkCopies(const FolderRun& run, std::vector<Script>& scripts) {
-  std::vector<std::string> keys, names;
-  for (const Script& script : scripts) {
-    const FileReadResult read = TryReadFileBytes(JoinPath(run.in, script.file.name));
-    const bool read_whole = read.Ok() && read.bytes.size() <= kLargestCopied;
-    keys.push_back(read_whole ? CopyKey(ScriptOf(std::string(read.bytes.begin(), read.bytes.end()),
-                                                 FolderEncoding(run.options)))
-                              : std::string());
-    names.push_back(script.row.shown);
-  }
-  const std::vector<std::string> copies = CopiesOf(keys, names);
-  for (size_t i = 0; i < scripts.size(); ++i) scripts[i].row.copies = copies[i];
+  std::vector<std::string> keys, answers;
+  for (const Script& script : scripts)
+    keys.push_back(CopyKeyOf(run, JoinPath(run.in, script.file.name)));
+  for (const std::string& reference : run.options.references)
+    if (IsScriptName(reference)) answers.push_back(CopyKeyOf(run, reference));
+  const std::vector<int> groups = CopyGroups(keys, answers);
+  for (size_t i = 0; i < scripts.size(); ++i) scripts[i].row.copy_group = groups[i];
 }
 
 // The order of the sheet and the report: the folder's, or by score (--sort).
@@ -284,9 +294,9 @@ struct CellWords {
 };
 
 // Under the name: a result that is not ok, else the checker's first finding.
-CellWords WordsOf(const ScriptResult& row, std::string thumbnail) {
-  CellWords words{row.shown, row.score ? ScoreText(*row.score) : "", "", std::move(thumbnail),
-                  row.result != "ok"};
+CellWords WordsOf(const ScriptResult& row, bool scored, std::string thumbnail) {
+  const std::string score = row.score ? ScoreText(*row.score) : scored ? kNoScore : "";
+  CellWords words{row.shown, score, "", std::move(thumbnail), row.result != "ok"};
   const Language language = LocaleLanguage();
   if (words.failed)
     words.note = ResultWord(row.result, language);
@@ -310,7 +320,8 @@ bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
   }
   std::vector<CellWords> words;
   for (size_t i : order)
-    words.push_back(WordsOf(scripts[i].row, InWork(run, std::to_string(i) + ".png")));
+    words.push_back(
+        WordsOf(scripts[i].row, !run.references.empty(), InWork(run, std::to_string(i) + ".png")));
   std::vector<DravelSheetEntry> entries;
   for (const CellWords& cell : words) entries.push_back(EntryOf(cell));
   const std::string& path = *run.options.contact_sheet;
@@ -335,7 +346,7 @@ bool AllPicturesTaken(const FolderRun& run, const std::vector<Script>& scripts) 
     taken = taken && script.row.picture_error == 0;
   }
   const bool unscored = std::any_of(scripts.begin(), scripts.end(), [&](const Script& script) {
-    return !run.references.empty() && script.reported && script.row.result != "unreadable" &&
+    return !run.references.empty() && script.reported && RanToItsEnd(script.row) &&
            !script.row.score;
   });
   if (unscored) Say("cannot read the reference picture " + *run.options.references.begin());

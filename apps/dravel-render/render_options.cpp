@@ -236,11 +236,10 @@ const OptionRow kOptions[] = {
      "the window's settings set it",
      "", ToChild::kAsGiven, ParsePenWidth, kPenWidthExpected},
     {"", "--encoding", "ENC", kScript | kFolder | kCheck,
-     "gbk, utf-8, or auto (UTF-8 when the bytes start with\n"
-     "its byte order mark or are UTF-8 with a character of\n"
-     "more than one byte, GBK otherwise): how to read SCRIPT;\n"
-     "gbk for a SCRIPT, auto for a FOLDER and --check unless\n"
-     "given",
+     "gbk, utf-8, or auto (the default: UTF-8 when the bytes\n"
+     "start with its byte order mark or are UTF-8 with a\n"
+     "character of more than one byte, GBK otherwise): how\n"
+     "to read every script, a reference's and a FOLDER's too",
      "", ToChild::kAsGiven, ParseEncoding},
     {"", "--state", "", kScript, "after the hint text, print: turtle X Y HEADING PEN VISIBLE", "",
      ToChild::kNo,
@@ -255,9 +254,9 @@ const OptionRow kOptions[] = {
        return true;
      }},
     {"", "--timeout", "SECONDS", kScript | kFolder,
-     "press stop after this long: from 0 to 1000000, to the\n"
-     "millisecond (rounded down); 0 stops the run before\n"
-     "its first command",
+     "press stop after this long (default 10): from 0 to\n"
+     "1000000, to the millisecond (rounded down); 0 stops\n"
+     "the run before its first command",
      "per script; 10 unless given", ToChild::kAsGiven, ParseTimeout, "seconds, from 0 to 1000000"},
     {"", "--gbk", "", kScript | kFolder | kCheck,
      "write the hint text as GBK bytes instead of UTF-8", "", ToChild::kNo,
@@ -355,7 +354,7 @@ std::string UsageText() {
       "       dravel-render [options] FOLDER\n"
       "       dravel-render --check [--encoding ENC] SCRIPT...\n"
       "Runs a Dravel script as the run button would, with no window, and prints the hint box.\n"
-      "SCRIPT is a source file (GBK bytes), or - for standard input.\n"
+      "SCRIPT is a source file (GBK or UTF-8 bytes), or - for standard input.\n"
       "\n";
   for (const OptionRow& row : kOptions)
     if (!row.help.empty()) text += HelpLines(row, row.help);
@@ -465,13 +464,9 @@ std::string UsageFailureText(std::string_view program, const std::string& messag
   return name + ": " + message + "\nTry '" + name + " --help'.\n";
 }
 
-ScriptEncoding FolderEncoding(const RenderOptions& options) {
-  return options.encoding_given ? options.encoding : ScriptEncoding::kAuto;
-}
-
-std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options) {
-  if (!options.timeout_seconds) return std::nullopt;
-  return std::chrono::milliseconds(static_cast<int64_t>(*options.timeout_seconds * 1000));
+std::chrono::milliseconds TimeoutOf(const RenderOptions& options) {
+  const double seconds = options.timeout_seconds.value_or(kDefaultTimeoutSeconds);
+  return std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
 }
 
 std::optional<std::string> RefusedExtension(const std::string& path,

@@ -36,10 +36,13 @@ struct RenderOptions {
   int height = 420;
   EdgeMode edge_mode = EdgeMode::Wrap;
   int pen_width = 1;  // 1 to kWidestWindowPen, as the window's settings allow
-  ScriptEncoding encoding = ScriptEncoding::kGbk;
+  // Every file is read alike (a single script, a reference, a folder's), so
+  // a pupil scores the same alone and in the class.
+  ScriptEncoding encoding = ScriptEncoding::kAuto;
   bool encoding_given = false;
   bool print_state = false;
   std::optional<double> timeout_seconds;  // 0 to 1e6; 0: stop before the first command
+                                          // unset: kDefaultTimeoutSeconds
   bool gbk_output = false;
   bool check = false;
   // --keep-delays / --no-delay; unset: folder runs skip 延时 waits, single
@@ -77,13 +80,14 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv);
 // look for help, two lines.
 std::string UsageFailureText(std::string_view program, const std::string& message);
 
-// How a folder run and --check read their scripts: as --encoding says, auto
-// when it is not given (a class's files come from many editors).
-ScriptEncoding FolderEncoding(const RenderOptions& options);
+// The timeout of every run when --timeout does not say: a single script's,
+// a folder's child's, a reference's.
+inline constexpr double kDefaultTimeoutSeconds = 10;
 
-// The timeout of --timeout in whole milliseconds (rounded down), if given.
-// Zero presses stop before the run's first command.
-std::optional<std::chrono::milliseconds> TimeoutOf(const RenderOptions& options);
+// The timeout of --timeout (else kDefaultTimeoutSeconds) in whole
+// milliseconds (rounded down). Zero presses stop before the run's first
+// command.
+std::chrono::milliseconds TimeoutOf(const RenderOptions& options);
 
 // The message refusing to write `path` when its extension (any case) is not
 // one of `extensions` (".png", ...); nullopt when it may be written. "-" and

@@ -4,6 +4,7 @@
 #include <array>
 #include <cctype>
 #include <cstdio>
+#include <map>
 
 #include "apps/dravel-render/folder_words.h"
 #include "runtime/gbk_codec.h"
@@ -70,10 +71,25 @@ std::string Card(const ScriptResult& row, bool scored) {
         MarkupText(FindingWords(row.first_finding_line, row.first_finding, Language::kChinese)) +
         "</p>";
   }
-  if (!row.copies.empty())
-    card += "<p class=\"note bad\">与之相同：" + MarkupText(row.copies) + "</p>";
+  if (row.copy_group != 0)
+    card += "<p class=\"note bad\">与第" + std::to_string(row.copy_group) + "组相同</p>";
   card += "<p class=\"note\">最后的提示：" + MarkupText(GbkToUtf8(row.last_line)) + "</p></div>\n";
   return card;
+}
+
+// Each group of copies with its members, once.
+std::string CopyGroups(const std::vector<const ScriptResult*>& rows) {
+  std::map<int, std::string> members;
+  for (const ScriptResult* row : rows) {
+    if (row->copy_group == 0) continue;
+    std::string& names = members[row->copy_group];
+    names += (names.empty() ? "" : "、") + MarkupText(row->shown);
+  }
+  if (members.empty()) return "";
+  std::string groups = "<h2>相同的脚本</h2>\n";
+  for (const auto& [group, names] : members)
+    groups += "<p class=\"note bad\">第" + std::to_string(group) + "组：" + names + "</p>\n";
+  return groups;
 }
 
 }  // namespace
@@ -102,6 +118,7 @@ std::string ReportPage(const std::vector<const ScriptResult*>& rows, bool scored
       std::string(kStyle) + "\n</head>\n<body>\n<h1>全班作业（" + std::to_string(rows.size()) +
       " 份）</h1>\n";
   if (scored) page += Histogram(rows);
+  page += CopyGroups(rows);
   page += "<div class=\"cards\">\n";
   for (const ScriptResult* row : rows) page += Card(*row, scored);
   return page + "</div>\n</body>\n</html>\n";

@@ -70,7 +70,8 @@ std::optional<std::vector<PixelImage>> References(const RenderOptions& options) 
 
 }  // namespace
 
-int ScoreSingleRun(const RenderOptions& options, const CanvasCore& canvas, std::ostream& text) {
+int ScoreSingleRun(const RenderOptions& options, const CanvasCore& canvas, std::ostream& text,
+                   bool ran_to_end) {
   const std::optional<std::vector<PixelImage>> references = References(options);
   if (!references) return 2;
   const PixelImage picture = CanvasPicture(canvas, options.paint_turtles);
@@ -78,7 +79,8 @@ int ScoreSingleRun(const RenderOptions& options, const CanvasCore& canvas, std::
       picture, references->size(), [&](size_t i) { return (*references)[i]; }, options.match,
       options.overlay_path.has_value());
   if (!scored) return Refused(CanvasRefusal(options));
-  const std::string line = "得分 " + ScoreText(scored->score) + "\n";
+  const std::string line =
+      "得分 " + (ran_to_end ? ScoreText(scored->score) : std::string(kNoScore) + "（超时）") + "\n";
   text << (options.gbk_output ? Utf8ToGbk(line) : line);
   text.flush();
   if (options.overlay_path &&

@@ -19,11 +19,24 @@ std::string CsvField(const std::string& text) {
 
 std::string Message(const ScriptResult& row) { return GbkToUtf8(row.last_line); }
 
+// The score, or a dash for a row a reference could not score (it did not
+// run to its end); empty when there is no reference.
+std::string ScoreCell(const ScriptResult& row, bool scored) {
+  if (!scored) return {};
+  return row.score ? ScoreText(*row.score) : kNoScore;
+}
+
 // The name of the reference that gave the row its score, when there are
 // several to name.
 std::string ReferenceOf(const ScriptResult& row, const std::vector<std::string>& references) {
   if (references.size() < 2 || !row.score || row.reference >= references.size()) return {};
   return references[row.reference];
+}
+
+// The number of the row's group of copies; empty when it is in none (the
+// group's members are named once, in report.html).
+std::string CopyGroupCell(const ScriptResult& row) {
+  return row.copy_group == 0 ? std::string() : std::to_string(row.copy_group);
 }
 
 // The header's words joined by `separator`, the last followed by `end`.
@@ -53,13 +66,12 @@ std::string SummaryText(const std::vector<ScriptResult>& rows, bool gbk,
     summary += OneLineText(row.shown) + "\t" + std::to_string(row.exit_status) + "\t" +
                std::string(ResultWord(row.result, language)) + "\t" + OneLineText(Message(row)) +
                "\t" + row.place;
-    if (scored) summary += '\t';
-    if (scored && row.score) summary += ScoreText(*row.score);
+    if (scored) summary += '\t' + ScoreCell(row, scored);
     summary += "\t" + OneLineText(row.picture);
     if (references.size() > 1) summary += "\t" + OneLineText(ReferenceOf(row, references));
     summary += "\t" + std::to_string(row.findings) + "\t" +
                OneLineText(FindingWords(row.first_finding_line, row.first_finding, language)) +
-               "\t" + OneLineText(row.copies) + "\n";
+               "\t" + CopyGroupCell(row) + "\n";
   }
   return gbk ? Utf8ToGbk(summary) : summary;
 }
@@ -74,13 +86,13 @@ std::string SummaryCsv(const std::vector<ScriptResult>& rows, bool gbk,
   csv += "\r\n";
   for (const ScriptResult& row : rows) {
     csv += CsvField(row.shown) + "," + std::string(ResultWord(row.result, language)) + "," +
-           (row.score ? ScoreText(*row.score) : std::string()) + "," + CsvField(Message(row)) +
-           "," + CsvField(row.place) + "," + std::to_string(row.lines_drawn) + "," +
+           ScoreCell(row, !references.empty()) + "," + CsvField(Message(row)) + "," +
+           CsvField(row.place) + "," + std::to_string(row.lines_drawn) + "," +
            std::to_string(row.milliseconds) + "," + CsvField(row.picture);
     if (references.size() > 1) csv += "," + CsvField(ReferenceOf(row, references));
     csv += "," + std::to_string(row.findings) + "," +
            CsvField(FindingWords(row.first_finding_line, row.first_finding, language)) + "," +
-           CsvField(row.copies) + "\r\n";
+           CopyGroupCell(row) + "\r\n";
   }
   return gbk ? Utf8ToGbk(csv) : "\xEF\xBB\xBF" + csv;
 }
