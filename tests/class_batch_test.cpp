@@ -106,7 +106,8 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
   for (const char* picture : {"HOUSE.png", "animated.png", "broken.png", "forever.png"}) {
     EXPECT_EQ(QImage(out + "/" + picture).size(), QSize(732, 420)) << picture;
   }
-  EXPECT_TRUE(Exists(out, dravel::Utf8ToGbk("五角星.png"))) << "the picture keeps the name's bytes";
+  // A GBK name's bytes used to name the picture, garbled in a file manager.
+  EXPECT_TRUE(Exists(out, "五角星.png")) << "the picture is named in UTF-8";
   EXPECT_FALSE(QImage(out_.filePath("sheet.png")).isNull());
 
   const std::string csv = ReadBytes(out + "/summary.csv");
@@ -199,6 +200,21 @@ TEST_F(ClassBatch, EachPupilGetsTheBestOfSeveralReferences) {
   EXPECT_NE(result.out.find("star.dvg\t0\tok\t程序调试完毕！\t\t100.0\tstar.png\tstar.dvg"),
             std::string::npos);
   EXPECT_EQ(QImage(out_.filePath("out/square-overlay.png")).size(), QSize(732, 420));
+  EXPECT_NE(ReadBytes(out_.filePath("out/report.html")).find("参考答案：square.dvg"),
+            std::string::npos)
+      << "the report names the answer matched";
+}
+
+// An overlay that could not be written (its name too long) used to end the
+// run with status 1, as a pupil's failure does.
+TEST_F(ClassBatch, AnOverlayThatCannotBeWrittenIsStatusTwo) {
+  QTemporaryDir pupils;
+  WriteScript(pupils.path(), std::string(246, 'x') + ".dvg", "前进 100");
+  WriteScript(out_.path(), "answer.dvg", "前进 100");
+  const Result result = Render("--reference " + Quoted(out_.filePath("answer.dvg")) + " -o " +
+                               Quoted(out_.filePath("out")) + " " + Quoted(pupils.path()));
+  EXPECT_EQ(result.status, 2) << result.out;
+  EXPECT_TRUE(QFile::exists(out_.filePath("out/" + QString(246, 'x') + ".png")));
 }
 
 // A UTF-8 file used to be read as GBK and fail at its first line.

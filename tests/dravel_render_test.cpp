@@ -381,6 +381,7 @@ TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
       "--pen-width=2.5 x.dvg",
       "--frobnicate x.dvg",
       "a.dvg b.dvg",
+      "--overlay o.png x.dvg",  // used to be ignored without --reference
       "/nonexistent/script.dvg",
       "-o",
   };

@@ -280,11 +280,19 @@ std::vector<size_t> ShownOrder(const FolderRun& run, const std::vector<Script>& 
   return order;
 }
 
+// The references' file names, as the summaries name them.
+std::vector<std::string> ReferenceNames(const RenderOptions& options) {
+  std::vector<std::string> names;
+  for (const std::string& path : options.references)
+    names.push_back(ShownName(std::filesystem::path(path).filename().native()));
+  return names;
+}
+
 bool WriteReport(const FolderRun& run, const std::vector<Script>& scripts) {
   std::vector<const ScriptResult*> rows;
   for (const size_t i : ShownOrder(run, scripts)) rows.push_back(&scripts[i].row);
   return WriteText(JoinPath(run.out, kReportFileName),
-                   ReportPage(rows, !run.options.references.empty()));
+                   ReportPage(rows, ReferenceNames(run.options)));
 }
 
 // The words of a script's cell, held while the sheet is drawn.
@@ -293,15 +301,18 @@ struct CellWords {
   bool failed = false;
 };
 
-// Under the name: a result that is not ok, else the checker's first finding.
+// Under the name: a result that is not ok, and the checker's first finding.
 CellWords WordsOf(const ScriptResult& row, bool scored, std::string thumbnail) {
   const std::string score = row.score ? ScoreText(*row.score) : scored ? kNoScore : "";
   CellWords words{row.shown, score, "", std::move(thumbnail), row.result != "ok"};
   const Language language = LocaleLanguage();
+  const std::string finding =
+      row.findings == 0 ? "" : FindingWords(row.first_finding_line, row.first_finding, language);
   if (words.failed)
-    words.note = ResultWord(row.result, language);
-  else if (row.findings != 0)
-    words.note = FindingWords(row.first_finding_line, row.first_finding, language);
+    words.note =
+        std::string(ResultWord(row.result, language)) + (finding.empty() ? "" : " " + finding);
+  else
+    words.note = finding;
   return words;
 }
 
@@ -343,7 +354,7 @@ bool AllPicturesTaken(const FolderRun& run, const std::vector<Script>& scripts) 
       SayUnwritten(JoinPath(run.out, script.picture_name), script.row.picture_error);
     if (script.row.overlay_error != 0)
       SayUnwritten(JoinPath(run.out, script.overlay_name), script.row.overlay_error);
-    taken = taken && script.row.picture_error == 0;
+    taken = taken && script.row.picture_error == 0 && script.row.overlay_error == 0;
   }
   const bool unscored = std::any_of(scripts.begin(), scripts.end(), [&](const Script& script) {
     return !run.references.empty() && script.reported && RanToItsEnd(script.row) &&
@@ -351,14 +362,6 @@ bool AllPicturesTaken(const FolderRun& run, const std::vector<Script>& scripts) 
   });
   if (unscored) Say("cannot read the reference picture " + *run.options.references.begin());
   return taken && !unscored;
-}
-
-// The references' file names, as the summaries name them.
-std::vector<std::string> ReferenceNames(const RenderOptions& options) {
-  std::vector<std::string> names;
-  for (const std::string& path : options.references)
-    names.push_back(ShownName(std::filesystem::path(path).filename().native()));
-  return names;
 }
 
 bool WriteOutputs(const FolderRun& run, const std::vector<Script>& scripts) {
@@ -398,10 +401,12 @@ std::vector<std::string> OwnNames(const RenderOptions& options, const std::strin
   return names;
 }
 
+// Pictures are named in UTF-8, as the summaries name them: a GBK name's
+// bytes would show garbled in a file manager.
 std::vector<Script> ScriptsOf(const std::vector<ScriptFile>& files, const RenderOptions& options,
                               const std::string& out) {
   std::vector<std::string> names;
-  for (const ScriptFile& file : files) names.push_back(file.name);
+  for (const ScriptFile& file : files) names.push_back(file.shown);
   std::vector<std::string> taken = OwnNames(options, out);
   const std::vector<std::string> pictures =
       PictureNames(names, options.svg_in_folder ? ".svg" : ".png", taken);

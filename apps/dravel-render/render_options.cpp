@@ -454,6 +454,9 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
   }
   if (scripts.empty()) return UsageError{"no SCRIPT given"};
   if (scripts.size() > 1 && !options.check) return UsageError{"more than one SCRIPT given"};
+  // Silently ignored, it would leave a teacher looking for a file never made.
+  if (options.overlay_path && options.references.empty())
+    return UsageError{"--overlay needs --reference"};
   options.script_path = scripts.front();
   if (options.check) options.check_paths = std::move(scripts);
   return options;

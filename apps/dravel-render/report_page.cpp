@@ -54,7 +54,14 @@ std::string Picture(const std::string& file, const std::string& alt) {
   return "<img src=\"" + LinkOf(file) + "\" alt=\"" + alt + "\">";
 }
 
-std::string Card(const ScriptResult& row, bool scored) {
+// Which accepted answer the score is against.
+std::string MatchedReference(const ScriptResult& row, const std::vector<std::string>& references) {
+  if (!row.score || row.reference >= references.size()) return "";
+  return "<p class=\"note\">参考答案：" + MarkupText(references[row.reference]) + "</p>";
+}
+
+std::string Card(const ScriptResult& row, const std::vector<std::string>& references) {
+  const bool scored = !references.empty();
   std::string card = "<div class=\"card\"><h2><span>" + MarkupText(row.shown) + "</span>";
   if (scored)
     card += "<span class=\"score\">" + (row.score ? ScoreText(*row.score) : "—") + "</span>";
@@ -63,6 +70,7 @@ std::string Card(const ScriptResult& row, bool scored) {
   card += "<p class=\"note" + std::string(ok ? "" : " bad") + "\">结果：" +
           std::string(ResultWord(row.result, Language::kChinese)) +
           (row.place.empty() ? "" : "（" + MarkupText(row.place) + "）") + "</p>";
+  card += MatchedReference(row, references);
   card += "<div class=\"pictures\">" + Picture(row.picture_file, "图") +
           Picture(row.overlay_file, "对照") + "</div>";
   if (row.findings > 0) {
@@ -111,7 +119,9 @@ std::string LinkOf(const std::string& bytes) {
   return link;
 }
 
-std::string ReportPage(const std::vector<const ScriptResult*>& rows, bool scored) {
+std::string ReportPage(const std::vector<const ScriptResult*>& rows,
+                       const std::vector<std::string>& references) {
+  const bool scored = !references.empty();
   std::string page =
       "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<title>全班作业</title>\n" +
@@ -120,7 +130,7 @@ std::string ReportPage(const std::vector<const ScriptResult*>& rows, bool scored
   if (scored) page += Histogram(rows);
   page += CopyGroups(rows);
   page += "<div class=\"cards\">\n";
-  for (const ScriptResult* row : rows) page += Card(*row, scored);
+  for (const ScriptResult* row : rows) page += Card(*row, references);
   return page + "</div>\n</body>\n</html>\n";
 }
 
