@@ -191,6 +191,15 @@ TEST(FolderWords, ChineseWhenTheLocaleSaysSo) {
                                "相同的脚本\na.dvg\t2\t出错\t"));
 }
 
+TEST(SaidText, FillsEachMarkInTurnInEitherLanguage) {
+  EXPECT_EQ(SaidText(Said::kLineItem, Language::kChinese, {"3", "2"}), "第3行第2项");
+  EXPECT_EQ(SaidText(Said::kLineItem, Language::kEnglish, {"3", "2"}), "line 3, body item 2");
+  EXPECT_EQ(SaidText(Said::kLineItem, Language::kEnglish, {"3"}), "line 3, body item ")
+      << "a mark past the values is left out";
+  EXPECT_EQ(SaidText(Said::kCannotRead, Language::kEnglish, {"{}", "x"}), "cannot read {}: x")
+      << "a value is never read for marks";
+}
+
 TEST(ShownName, Utf8WhenValidElseGbk) {
   EXPECT_EQ(ShownName("square.dvg"), "square.dvg");
   EXPECT_EQ(ShownName("五角星.dvg"), "五角星.dvg");

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <vector>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/render_run.h"
@@ -132,7 +133,7 @@ int RunBatchChild(const RenderOptions& options) {
     }
   }
   if (WriteBytes(*options.batch_report, ResultText(report))) return 0;
-  std::cerr << "dravel-render: cannot write " << *options.batch_report << "\n";
+  std::cerr << "dravel-render: " << SaidText(Said::kCannotWrite, {*options.batch_report}) << "\n";
   return 2;
 }
 

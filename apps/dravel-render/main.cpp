@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "apps/dravel-render/batch_child.h"
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_check.h"
 #include "apps/dravel-render/render_entry.h"
 #include "apps/dravel-render/render_folder.h"
@@ -70,7 +71,7 @@ int UsageFailure(const std::string& message) {
 int Main(int argc, char** argv) {
   const ParsedCommandLine parsed = ParseRenderOptions(argc, argv);
   if (std::holds_alternative<HelpRequest>(parsed)) {
-    std::cout << kRenderUsage;
+    std::cout << RenderUsage(LocaleLanguage());
     return 0;
   }
   if (std::holds_alternative<VersionRequest>(parsed)) {
@@ -89,7 +90,7 @@ int Main(int argc, char** argv) {
   if (options.batch_report) return RunBatchChild(options);
   if (options.check) return CheckScripts(options);
   if (folder) return RenderFolder(options);
-  if (options.contact_sheet) return UsageFailure("--contact-sheet needs a FOLDER");
+  if (options.contact_sheet) return UsageFailure(SaidText(Said::kSheetNeedsFolder));
   DesktopEdition edition;
   return Render(options, "dravel-render", edition);
 }

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/script_folder.h"
 #include "interpreter/command_list.h"
@@ -83,7 +84,8 @@ std::string FixLines(std::string_view line, const LineEdit& fix, Column& starts,
 bool CheckFile(const std::string& path, const RenderOptions& options, bool& found) {
   const FileReadResult read = TryReadFileBytes(path);
   if (!read.Ok()) {
-    std::cerr << "dravel-render: cannot read " << path << ": " << FileErrorText(read.error) << "\n";
+    std::cerr << "dravel-render: " << SaidText(Said::kCannotRead, {path, ErrorWords(read.error)})
+              << "\n";
     return false;
   }
   const Text script = ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), options.encoding);
@@ -120,7 +122,7 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
 bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& found) {
   const std::optional<std::vector<ScriptFile>> files = ListScripts(folder);
   if (!files) {
-    std::cerr << "dravel-render: cannot read the folder " << folder << "\n";
+    std::cerr << "dravel-render: " << SaidText(Said::kCannotReadFolder, {folder}) << "\n";
     return false;
   }
   bool readable = true;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_text.h"
 #include "canvas/window_look.h"
 #include "interpreter/messages.h"
@@ -46,7 +47,7 @@ int Render(const RenderOptions& options, std::string_view program, RenderEdition
     if (picture.empty()) return Refuse(program, PictureRefusal(*options.output_path));
     if (picture_out ? !WriteStandardOutput(picture)
                     : !edition.Write(*options.output_path, picture)) {
-      return Refuse(program, "cannot write " + *options.output_path);
+      return Refuse(program, SaidText(Said::kCannotWrite, {*options.output_path}));
     }
   }
   return hint.ends_with(messages::kRunDone) ? 0 : 1;

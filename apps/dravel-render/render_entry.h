@@ -41,7 +41,7 @@ class RenderEdition {
 };
 
 // Runs options.script_path on `edition`, saying what went wrong on standard
-// error as `program`; the exit status (kRenderUsage).
+// error as `program`; the exit status (as RenderUsage says).
 int Render(const RenderOptions& options, std::string_view program, RenderEdition& edition);
 
 // The window's look (window_look.h) with the options' edge mode and pen width.

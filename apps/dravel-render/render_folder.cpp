@@ -76,8 +76,8 @@ struct FolderRun {
 void Say(const std::string& message) { std::cerr << "dravel-render: " << message << "\n"; }
 
 void SayUnwritten(const std::string& path, int error) {
-  Say(error == ELOOP ? "left " + path + " alone: it is a symbolic link"
-                     : "cannot write " + path + ": " + FileErrorText(error));
+  Say(error == ELOOP ? SaidText(Said::kLeftLink, {path})
+                     : SaidText(Said::kCannotWriteWhy, {path, ErrorWords(error)}));
 }
 
 bool WriteText(const std::string& path, const std::string& text) {
@@ -140,15 +140,16 @@ void EndedWithoutReport(const ChildEnd& end, const std::string& error_file, Scri
                : end.exited ? "failed"
                             : "crashed";
   if (no_memory) {
-    row.last_line = "ran out of memory";
+    row.last_line = Utf8ToGbk(SaidText(Said::kRanOutOfMemory));
     return;
   }
   row.last_line = LastErrorLine(error_file);
   if (!row.last_line.empty()) return;
-  const std::string why = end.killed   ? "killed: still running after its timeout"
-                          : end.exited ? "ended with status " + std::to_string(end.status)
-                                       : "ended by signal " + std::to_string(end.status);
-  row.last_line = why;
+  const std::string status = std::to_string(end.status);
+  const std::string why = end.killed   ? SaidText(Said::kKilled)
+                          : end.exited ? SaidText(Said::kEndedWithStatus, {status})
+                                       : SaidText(Said::kEndedBySignal, {status});
+  row.last_line = Utf8ToGbk(why);
 }
 
 // A run stopped before its end drew part of what it would have: its picture
@@ -201,11 +202,10 @@ bool RunReferenceScripts(const FolderRun& run, std::vector<std::string>& picture
     std::string refused = result ? "" : GbkToUtf8(LastErrorLine(InWork(run, key + ".err")));
     if (refused.starts_with(kOwnWord)) refused.erase(0, kOwnWord.size());
     if (!refused.empty()) {
-      Say("the reference " + path + " cannot be run: " + refused);
+      Say(SaidText(Said::kReferenceCannotRun, {path, refused}));
       return false;
     }
-    const std::string last = result ? ": " + GbkToUtf8(result->last_line) : "";
-    Say("the reference " + path + " does not end with 程序调试完毕！" + last);
+    Say(SaidText(Said::kReferenceUnended, {path, result ? GbkToUtf8(result->last_line) : ""}));
     return false;
   }
   return true;
@@ -216,6 +216,12 @@ bool RunReferenceScripts(const FolderRun& run, std::vector<std::string>& picture
 // nullopt, said, at the first that is not: no pupil is scored against a
 // bad answer.
 std::optional<std::vector<std::string>> ReferencePictures(const FolderRun& run) {
+  for (const std::string& path : run.options.references) {
+    if (const auto unreadable = UnreadableReference(path)) {
+      Say(*unreadable);
+      return std::nullopt;
+    }
+  }
   std::vector<std::string> pictures = run.options.references;
   if (!RunReferenceScripts(run, pictures)) return std::nullopt;
   for (size_t i = 0; i < pictures.size(); ++i) {
@@ -223,11 +229,11 @@ std::optional<std::vector<std::string>> ReferencePictures(const FolderRun& run) 
     const PixelImage picture = ReadPngFile(pictures[i]);
     const std::string& path = run.options.references[i];
     if (picture.Empty()) {
-      Say("cannot read the reference picture " + path);
+      Say(SaidText(Said::kReferenceUnreadable, {path}));
       return std::nullopt;
     }
-    if (const auto fault = ReferenceFault(picture, run.options.width, run.options.height)) {
-      Say("the reference picture " + path + " " + *fault);
+    if (const auto fault = ReferenceFault(picture, run.options.width, run.options.height, path)) {
+      Say(*fault);
       return std::nullopt;
     }
   }
@@ -326,8 +332,7 @@ bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
   std::vector<size_t> order = ShownOrder(run, scripts);
   if (order.size() > kMaxSheetEntries) {
     order.resize(kMaxSheetEntries);
-    std::cerr << "dravel-render: the contact sheet shows the first " << kMaxSheetEntries
-              << " scripts\n";
+    Say(SaidText(Said::kSheetShowsFirst, {std::to_string(kMaxSheetEntries)}));
   }
   std::vector<CellWords> words;
   for (size_t i : order)
@@ -338,7 +343,7 @@ bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
   const std::string& path = *run.options.contact_sheet;
   const std::optional<std::string> png = run.sheet_maker(entries);
   if (!png) {
-    Say("cannot draw the contact sheet " + path);
+    Say(SaidText(Said::kCannotDrawSheet, {path}));
     return false;
   }
   const int error = WritePictureFile(path, *png, LinkAtName::kRefuse).error;
@@ -360,7 +365,7 @@ bool AllPicturesTaken(const FolderRun& run, const std::vector<Script>& scripts) 
     return !run.references.empty() && script.reported && RanToItsEnd(script.row) &&
            !script.row.score;
   });
-  if (unscored) Say("cannot read the reference picture " + *run.options.references.begin());
+  if (unscored) Say(SaidText(Said::kReferenceUnreadable, {*run.options.references.begin()}));
   return taken && !unscored;
 }
 
@@ -429,9 +434,10 @@ std::vector<Script> ScriptsOf(const std::vector<ScriptFile>& files, const Render
 bool RoomForChildren(const RenderOptions& options) {
   const int least = LeastChildMemory(options);
   if (options.memory_limit_mb == 0 || options.memory_limit_mb >= least) return true;
-  Say("--memory-limit " + std::to_string(options.memory_limit_mb) +
-      " is too small for a script to run at " + std::to_string(options.width) + "x" +
-      std::to_string(options.height) + "; the least that works is " + std::to_string(least));
+  Say(SaidText(Said::kMemoryTooSmall,
+               {std::to_string(options.memory_limit_mb),
+                std::to_string(options.width) + "x" + std::to_string(options.height),
+                std::to_string(least)}));
   return false;
 }
 
@@ -453,15 +459,15 @@ int RenderFolder(const RenderOptions& options) {
   std::error_code error;
   std::filesystem::create_directories(run.out, error);
   if (!std::filesystem::is_directory(run.out)) {
-    Say("cannot make the folder " + run.out);
+    Say(SaidText(Said::kCannotMakeFolder, {run.out}));
     return 2;
   }
   const std::optional<std::vector<ScriptFile>> files = ListScripts(run.in);
   if (!files || run.work.Path().empty()) {
-    Say(files ? "cannot make a temporary folder" : "cannot read the folder " + run.in);
+    Say(files ? SaidText(Said::kNoTemporaryFolder) : SaidText(Said::kCannotReadFolder, {run.in}));
     return 2;
   }
-  if (files->empty()) Say("no .dvg scripts in " + run.in);
+  if (files->empty()) Say(SaidText(Said::kNoScripts, {run.in}));
   std::vector<Script> scripts = ScriptsOf(*files, options, run.out);
   if (!options.references.empty()) {
     std::optional<std::vector<std::string>> references = ReferencePictures(run);

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "apps/dravel-render/drawing_match.h"
+#include "apps/dravel-render/folder_words.h"
 #include "canvas/turtle_model.h"
 
 namespace dravel {
@@ -60,6 +61,9 @@ struct RenderOptions {
   std::optional<std::string> batch_report;
   std::optional<std::string> batch_image;
   int memory_limit_mb = 0;  // 0: none (a folder run's child: kChildMemoryMegabytes)
+  // --merge OUT: the folder the summaries in `merged` are joined into.
+  std::optional<std::string> merge_output;
+  std::vector<std::string> merged;
   // The options each script's process of a folder run gets, as given.
   std::vector<std::string> child_arguments;
 };
@@ -95,7 +99,8 @@ std::chrono::milliseconds TimeoutOf(const RenderOptions& options);
 std::optional<std::string> RefusedExtension(const std::string& path,
                                             std::initializer_list<const char*> extensions);
 
-extern const std::string kRenderUsage;
+// The usage text (--help) in `language`.
+std::string RenderUsage(Language language);
 extern const char kRenderVersion[];
 
 }  // namespace dravel

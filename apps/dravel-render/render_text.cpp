@@ -3,6 +3,7 @@
 #include <iostream>
 #include <iterator>
 
+#include "apps/dravel-render/folder_words.h"
 #include "interpreter/command_list.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
@@ -19,7 +20,8 @@ std::optional<std::string> ReadScriptBytes(const std::string& path, std::string_
   }
   const FileReadResult result = TryReadFileBytes(path);
   if (!result.Ok()) {
-    std::cerr << program << ": cannot read " << path << ": " << FileErrorText(result.error) << "\n";
+    std::cerr << program << ": " << SaidText(Said::kCannotRead, {path, ErrorWords(result.error)})
+              << "\n";
     return std::nullopt;
   }
   return std::string(result.bytes.begin(), result.bytes.end());
@@ -59,12 +61,12 @@ Text LastHintLine(const Text& hint) {
 }
 
 std::string CanvasRefusal(const RenderOptions& options) {
-  return "not enough memory for a canvas of " + std::to_string(options.width) + "x" +
-         std::to_string(options.height);
+  return SaidText(Said::kCanvasMemory,
+                  {std::to_string(options.width) + "x" + std::to_string(options.height)});
 }
 
 std::string PictureRefusal(const std::string& path) {
-  return "cannot write " + path + ": not enough memory to make the picture";
+  return SaidText(Said::kPictureMemory, {path});
 }
 
 }  // namespace dravel

@@ -103,7 +103,7 @@ int Main(int argc, char** argv) {
   const ParsedCommandLine parsed = ParseRenderOptions(argc, argv);
   if (std::holds_alternative<HelpRequest>(parsed)) {
     std::cout << "dravel-render-web: the web edition's dravel-render, for single scripts.\n"
-              << kRenderUsage;
+              << RenderUsage(LocaleLanguage());
     return 0;
   }
   if (std::holds_alternative<VersionRequest>(parsed)) {
