@@ -287,6 +287,65 @@ TEST_F(ClassBatch, ARunThatDidNotEndIsNotScored) {
   EXPECT_TRUE(alone.out.ends_with("已停止调试程序！\n得分 —（超时）\n")) << alone.out;
 }
 
+// Nine pupils of `class_name` in `school`: two copy each other (and a
+// pupil of every class), the rest draw lines of their own lengths.
+void WriteClass(const QString& school, const char* class_name) {
+  ASSERT_TRUE(QDir(school).mkpath(QString::fromUtf8(class_name)));
+  const QString folder = school + "/" + QString::fromUtf8(class_name);
+  WriteScript(folder, "copied-a.dvg", "前进 33\r\n右转 90\r\n前进 44");
+  WriteScript(folder, "copied-b.dvg", " // 我自己写的\r\n\r\ngo 33 \r\nright 90\r\ngo 44");
+  for (int i = 0; i < 7; ++i)
+    WriteScript(folder, "own-" + std::to_string(i) + ".dvg",
+                ("前进 " + std::to_string(10 + i)).c_str());
+}
+
+// A parent folder of classes used to fail and leave an empty summary; and
+// summaries made on several machines could not be joined.
+TEST_F(ClassBatch, ManyClassesAreMarkedClassByClassAndMerged) {
+  QTemporaryDir school;
+  WriteClass(school.path(), "一班");
+  WriteClass(school.path(), "二班");
+  const Result result = Render("-o " + Quoted(out_.filePath("all")) + " " + Quoted(school.path()));
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_TRUE(result.out.starts_with("class\tscript\t")) << result.out;
+  EXPECT_NE(
+      result.out.find("一班\tcopied-b.dvg\t0\tok\t程序调试完毕！\t\t一班/copied-b.png\t0\t\t1\n"),
+      std::string::npos)
+      << "a copy in the aliases, within its class";
+  EXPECT_NE(
+      result.out.find("二班\tcopied-a.dvg\t0\tok\t程序调试完毕！\t\t二班/copied-a.png\t0\t\t2\n"),
+      std::string::npos)
+      << "the same text in another class is another group";
+  EXPECT_FALSE(QImage(out_.filePath("all/二班/own-3.png")).isNull());
+
+  // The two classes marked apart, one in Chinese and GBK, then merged.
+  EXPECT_EQ(
+      Render("-o " + Quoted(out_.filePath("one/一班")) + " " + Quoted(school.filePath("一班")))
+          .status,
+      0);
+  EXPECT_EQ(dravel::RunCommand("LC_ALL=zh_CN.UTF-8 " + std::string(DRAVEL_RENDER) + " --gbk -o " +
+                               Quoted(out_.filePath("two/二班")) + " " +
+                               Quoted(school.filePath("二班")) + " >/dev/null 2>&1")
+                .status,
+            0);
+  const std::string merged = Quoted(out_.filePath("merged"));
+  EXPECT_EQ(Render("--merge " + merged + " " + Quoted(out_.filePath("one")) + " " +
+                   Quoted(out_.filePath("two/二班/summary.csv")))
+                .status,
+            0);
+  const auto rows = CsvRows(ReadBytes(out_.filePath("merged/summary.csv")).substr(3));
+  ASSERT_EQ(rows.size(), 19u);
+  EXPECT_EQ(rows[0][0], "class");
+  EXPECT_EQ(rows[1][0] + " " + rows[1][1] + " " + rows[1][11], "一班 copied-a.dvg 1");
+  EXPECT_EQ(rows[10][0] + " " + rows[10][1] + " " + rows[10][11], "二班 copied-a.dvg 2");
+  EXPECT_EQ(rows[10][2], "ok") << "read from the Chinese summary";
+  EXPECT_NE(
+      ReadBytes(out_.filePath("merged/report.html")).find("../two/%E4%BA%8C%E7%8F%AD/own-0.png"),
+      std::string::npos);
+  EXPECT_EQ(Render("--merge " + merged + " " + Quoted(school.filePath("一班/own-0.dvg"))).status, 2)
+      << "not a summary";
+}
+
 // A single script's --reference used to be ignored.
 TEST_F(ClassBatch, ASingleScriptIsScoredAfterItsHint) {
   WriteScript(out_.path(), "target.dvg", "右转 18\r\n重复 5 【前进 100|右转 144】");

@@ -19,6 +19,7 @@
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/render_text.h"
 #include "apps/dravel-render/single_score.h"
+#include "apps/dravel-render/summary_merge.h"
 #include "apps/dravel-render/text_library.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
@@ -87,6 +88,7 @@ int Main(int argc, char** argv) {
     std::cerr << "dravel-render: " << *refused << "\n";
     return 2;
   }
+  if (options.merge_output) return MergeSummaries(options);
   if (options.batch_report) return RunBatchChild(options);
   if (options.check) return CheckScripts(options);
   if (folder) return RenderFolder(options);

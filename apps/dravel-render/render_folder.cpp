@@ -7,11 +7,13 @@
 #include <filesystem>
 #include <iostream>
 #include <numeric>
+#include <span>
 #include <thread>
 #include <vector>
 
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/batch_jobs.h"
+#include "apps/dravel-render/class_folders.h"
 #include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/picture_score.h"
@@ -41,6 +43,7 @@ struct Script {
   std::string overlay_name;  // the same, with references
   ScriptResult row;
   bool reported = false;  // its child wrote its result
+  std::string folder;     // the folder it is in: the class's
 };
 
 // A folder of the run's own under the system's temporary folder, removed
@@ -165,6 +168,7 @@ void TakeChild(const FolderRun& run, const ChildEnd& end, const std::string& key
   script.reported = result.has_value();
   if (result) {
     result->shown = std::move(script.row.shown);
+    result->class_name = std::move(script.row.class_name);
     script.row = std::move(*result);
   } else {
     EndedWithoutReport(end, error_file, script.row);
@@ -245,7 +249,7 @@ void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
   for (size_t i = 0; i < scripts.size(); ++i) {
     const std::string key = std::to_string(i);
     jobs.push_back(JobFor(run, key, ScriptOutputs(run, scripts[i], key),
-                          JoinPath(run.in, scripts[i].file.name)));
+                          JoinPath(scripts[i].folder, scripts[i].file.name)));
   }
   const int at_once = run.options.jobs > 0 ? run.options.jobs
                                            : std::max(1, int(std::thread::hardware_concurrency()));
@@ -262,16 +266,29 @@ std::string CopyKeyOf(const FolderRun& run, const std::string& path) {
   return CopyKey(ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), run.options.encoding));
 }
 
-// Each row's group of copies among the class's scripts; a reference
-// script's text is the answer, copied by nobody.
-void MarkCopies(const FolderRun& run, std::vector<Script>& scripts) {
+// Each row's group of copies among its class's scripts (`scripts`, a
+// class), numbered on from `groups_before`; a reference script's text is
+// the answer, copied by nobody. The class's groups.
+int MarkCopies(const FolderRun& run, std::span<Script> scripts, int groups_before) {
   std::vector<std::string> keys, answers;
   for (const Script& script : scripts)
-    keys.push_back(CopyKeyOf(run, JoinPath(run.in, script.file.name)));
+    keys.push_back(CopyKeyOf(run, JoinPath(script.folder, script.file.name)));
   for (const std::string& reference : run.options.references)
     if (IsScriptName(reference)) answers.push_back(CopyKeyOf(run, reference));
   const std::vector<int> groups = CopyGroups(keys, answers);
-  for (size_t i = 0; i < scripts.size(); ++i) scripts[i].row.copy_group = groups[i];
+  for (size_t i = 0; i < scripts.size(); ++i)
+    scripts[i].row.copy_group = groups[i] == 0 ? 0 : groups_before + groups[i];
+  return groups.empty() ? 0 : *std::max_element(groups.begin(), groups.end());
+}
+
+// Copies are looked for within each class, never between classes.
+void MarkEveryClassesCopies(const FolderRun& run, std::vector<Script>& scripts) {
+  int groups = 0;
+  for (size_t start = 0, end = 0; start < scripts.size(); start = end) {
+    end = start;
+    while (end < scripts.size() && scripts[end].folder == scripts[start].folder) ++end;
+    groups += MarkCopies(run, std::span(scripts).subspan(start, end - start), groups);
+  }
 }
 
 // The order of the sheet and the report: the folder's, or by score (--sort).
@@ -424,10 +441,36 @@ std::vector<Script> ScriptsOf(const std::vector<ScriptFile>& files, const Render
   }
   std::vector<Script> scripts;
   for (size_t i = 0; i < files.size(); ++i) {
-    scripts.push_back({files[i], pictures[i], overlays.empty() ? "" : overlays[i], {}, false});
+    scripts.push_back({files[i], pictures[i], overlays.empty() ? "" : overlays[i], {}, false, {}});
     scripts.back().row.shown = files[i].shown;
   }
   return scripts;
+}
+
+// The scripts of `class_folder` added to `scripts`, their pictures in the
+// class's own folder of the output (of a parent folder's run; two classes
+// may each have a 张三.dvg); false, said, when that cannot be made or the
+// class cannot be read.
+bool AddClass(const FolderRun& run, const ClassFolder& class_folder, std::vector<Script>& scripts) {
+  const std::optional<std::vector<ScriptFile>> files = ListScripts(class_folder.path);
+  const std::string& name = class_folder.name;
+  const std::string out = name.empty() ? run.out : JoinPath(run.out, name);
+  std::error_code error;
+  std::filesystem::create_directory(out, error);
+  if (!files || !std::filesystem::is_directory(out)) {
+    Say(files ? SaidText(Said::kCannotMakeFolder, {out})
+              : SaidText(Said::kCannotReadFolder, {class_folder.path}));
+    return false;
+  }
+  const std::string under = name.empty() ? "" : name + "/";
+  for (Script& script : ScriptsOf(*files, run.options, out)) {
+    script.folder = class_folder.path;
+    script.row.class_name = name;
+    script.picture_name = under + script.picture_name;
+    if (!script.overlay_name.empty()) script.overlay_name = under + script.overlay_name;
+    scripts.push_back(std::move(script));
+  }
+  return true;
 }
 
 // A limit under which no child could start, said once instead of in every row.
@@ -462,20 +505,23 @@ int RenderFolder(const RenderOptions& options) {
     Say(SaidText(Said::kCannotMakeFolder, {run.out}));
     return 2;
   }
-  const std::optional<std::vector<ScriptFile>> files = ListScripts(run.in);
-  if (!files || run.work.Path().empty()) {
-    Say(files ? SaidText(Said::kNoTemporaryFolder) : SaidText(Said::kCannotReadFolder, {run.in}));
+  const std::optional<std::vector<ClassFolder>> classes = ClassesOf(run.in);
+  if (!classes || run.work.Path().empty()) {
+    Say(classes ? SaidText(Said::kNoTemporaryFolder) : SaidText(Said::kCannotReadFolder, {run.in}));
     return 2;
   }
-  if (files->empty()) Say(SaidText(Said::kNoScripts, {run.in}));
-  std::vector<Script> scripts = ScriptsOf(*files, options, run.out);
+  if (classes->empty()) Say(SaidText(Said::kNoClasses, {run.in}));
+  std::vector<Script> scripts;
+  for (const ClassFolder& class_folder : *classes) {
+    if (!AddClass(run, class_folder, scripts)) return 2;
+  }
   if (!options.references.empty()) {
     std::optional<std::vector<std::string>> references = ReferencePictures(run);
     if (!references) return 2;
     run.references = std::move(*references);
   }
   RunScripts(run, scripts);
-  MarkCopies(run, scripts);
+  MarkEveryClassesCopies(run, scripts);
   if (!WriteOutputs(run, scripts)) return 2;
   return ExitStatus(scripts);
 }

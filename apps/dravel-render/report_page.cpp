@@ -49,9 +49,22 @@ std::string Histogram(const std::vector<const ScriptResult*>& rows) {
   return "<h2>全班得分</h2>" + bars + "</div>" + axis + "</div>\n";
 }
 
+// A picture's path beside the page ("class/NAME.png" in a parent folder's
+// run, "../x/NAME.png" merged) as a link: each name encoded, the slashes kept.
+std::string PathLink(const std::string& path) {
+  std::string link;
+  for (size_t start = 0; start <= path.size();) {
+    const size_t slash = std::min(path.find('/', start), path.size());
+    link += LinkOf(path.substr(start, slash - start));
+    if (slash < path.size()) link += '/';
+    start = slash + 1;
+  }
+  return link;
+}
+
 std::string Picture(const std::string& file, const std::string& alt) {
   if (file.empty()) return "";
-  return "<img src=\"" + LinkOf(file) + "\" alt=\"" + alt + "\">";
+  return "<img src=\"" + PathLink(file) + "\" alt=\"" + alt + "\">";
 }
 
 // Which accepted answer the score is against.
@@ -62,7 +75,9 @@ std::string MatchedReference(const ScriptResult& row, const std::vector<std::str
 
 std::string Card(const ScriptResult& row, const std::vector<std::string>& references) {
   const bool scored = !references.empty();
-  std::string card = "<div class=\"card\"><h2><span>" + MarkupText(row.shown) + "</span>";
+  const std::string class_name = row.class_name.empty() ? "" : row.class_name + " · ";
+  std::string card =
+      "<div class=\"card\"><h2><span>" + MarkupText(class_name + row.shown) + "</span>";
   if (scored)
     card += "<span class=\"score\">" + (row.score ? ScoreText(*row.score) : "—") + "</span>";
   card += "</h2>";
@@ -85,13 +100,15 @@ std::string Card(const ScriptResult& row, const std::vector<std::string>& refere
   return card;
 }
 
-// Each group of copies with its members, once.
+// Each group of copies with its members, once (a group lies in one class).
 std::string CopyGroups(const std::vector<const ScriptResult*>& rows) {
   std::map<int, std::string> members;
   for (const ScriptResult* row : rows) {
     if (row->copy_group == 0) continue;
     std::string& names = members[row->copy_group];
-    names += (names.empty() ? "" : "、") + MarkupText(row->shown);
+    const bool first = names.empty();
+    if (first && !row->class_name.empty()) names = MarkupText(row->class_name) + " · ";
+    names += (first ? "" : "、") + MarkupText(row->shown);
   }
   if (members.empty()) return "";
   std::string groups = "<h2>相同的脚本</h2>\n";

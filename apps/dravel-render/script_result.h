@@ -17,6 +17,7 @@ struct ScriptResult {
   // The folder run's: the file's name for people, its picture's and its
   // overlay's (empty when none was written), all UTF-8.
   std::string shown;
+  std::string class_name;  // a parent folder's run: the class it is in
   std::string picture;
   std::string overlay;
   int copy_group = 0;  // its group of copies (script_copies); 0: none

@@ -1,5 +1,7 @@
 #include "apps/dravel-render/summary_files.h"
 
+#include <algorithm>
+
 #include "apps/dravel-render/script_folder.h"
 #include "runtime/gbk_codec.h"
 
@@ -39,6 +41,15 @@ std::string CopyGroupCell(const ScriptResult& row) {
   return row.copy_group == 0 ? std::string() : std::to_string(row.copy_group);
 }
 
+// A parent folder's run names each row's class first.
+bool HasClasses(const std::vector<ScriptResult>& rows) {
+  return std::any_of(rows.begin(), rows.end(),
+                     [](const ScriptResult& row) { return !row.class_name.empty(); });
+}
+std::string ClassHeader(bool classes, Language language, const char* separator) {
+  return classes ? std::string(WordOf(Word::kClass, language)) + separator : "";
+}
+
 // The header's words joined by `separator`, the last followed by `end`.
 std::string Header(std::initializer_list<Word> words, Language language, const char* separator) {
   std::string header;
@@ -54,7 +65,9 @@ std::string Header(std::initializer_list<Word> words, Language language, const c
 std::string SummaryText(const std::vector<ScriptResult>& rows, bool gbk,
                         const std::vector<std::string>& references, Language language) {
   const bool scored = !references.empty();
+  const bool classes = HasClasses(rows);
   std::string summary =
+      ClassHeader(classes, language, "\t") +
       Header({Word::kScript, Word::kExit, Word::kResult, Word::kLastMessage, Word::kWhere},
              language, "\t");
   if (scored) summary += "\t" + std::string(WordOf(Word::kScore, language));
@@ -63,6 +76,7 @@ std::string SummaryText(const std::vector<ScriptResult>& rows, bool gbk,
   summary += "\t" + Header({Word::kFindings, Word::kFirstFinding, Word::kCopies}, language, "\t");
   summary += "\n";
   for (const ScriptResult& row : rows) {
+    if (classes) summary += OneLineText(row.class_name) + "\t";
     summary += OneLineText(row.shown) + "\t" + std::to_string(row.exit_status) + "\t" +
                std::string(ResultWord(row.result, language)) + "\t" + OneLineText(Message(row)) +
                "\t" + row.place;
@@ -78,13 +92,16 @@ std::string SummaryText(const std::vector<ScriptResult>& rows, bool gbk,
 
 std::string SummaryCsv(const std::vector<ScriptResult>& rows, bool gbk,
                        const std::vector<std::string>& references, Language language) {
-  std::string csv = Header({Word::kFile, Word::kStatus, Word::kScore, Word::kLastMessage,
+  const bool classes = HasClasses(rows);
+  std::string csv = ClassHeader(classes, language, ",") +
+                    Header({Word::kFile, Word::kStatus, Word::kScore, Word::kLastMessage,
                             Word::kWhere, Word::kLinesDrawn, Word::kRunTime, Word::kPicture},
                            language, ",");
   if (references.size() > 1) csv += "," + std::string(WordOf(Word::kReference, language));
   csv += "," + Header({Word::kFindings, Word::kFirstFinding, Word::kCopies}, language, ",");
   csv += "\r\n";
   for (const ScriptResult& row : rows) {
+    if (classes) csv += CsvField(row.class_name) + ",";
     csv += CsvField(row.shown) + "," + std::string(ResultWord(row.result, language)) + "," +
            ScoreCell(row, !references.empty()) + "," + CsvField(Message(row)) + "," +
            CsvField(row.place) + "," + std::to_string(row.lines_drawn) + "," +

@@ -1,0 +1,23 @@
+// The classes a folder run marks: the folder itself when it holds scripts,
+// else each folder inside it that does (a parent folder of a school's or a
+// district's classes), so one run marks many classes into one output, each
+// as a class of its own. A link to a folder is no class: only what is
+// inside the folder given is read. Plain C++.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace dravel {
+
+struct ClassFolder {
+  std::string path;  // the folder of its scripts
+  std::string name;  // as the rows name it, UTF-8; empty for a folder run of one class
+};
+
+// The classes in `folder`, by name; nullopt when it cannot be listed, empty
+// when it holds no script and no folder of them.
+std::optional<std::vector<ClassFolder>> ClassesOf(const std::string& folder);
+
+}  // namespace dravel
