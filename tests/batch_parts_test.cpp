@@ -11,6 +11,7 @@
 #include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/png_reading.h"
+#include "apps/dravel-render/report_page.h"
 #include "apps/dravel-render/script_copies.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/script_result.h"
@@ -161,6 +162,28 @@ TEST(CopyGroups, TheCommonAnswerIsNoCopyAndTheRestAreGroups) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(CopyGroups(c.keys, c.common), c.groups);
   }
+}
+
+// Each of 3,000 copies used to list every other name: 99 MB per summary.
+TEST(CopyGroups, AGroupIsNamedOnceWhateverItsSize) {
+  std::vector<std::string> keys(1000);
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = i % 5 == 0 ? "copied" : std::to_string(i);
+  const std::vector<int> groups = CopyGroups(keys, {});
+  std::vector<ScriptResult> rows(keys.size());
+  std::vector<const ScriptResult*> shown;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    rows[i].shown = "pupil-" + std::to_string(i) + ".dvg";
+    rows[i].copy_group = groups[i];
+    shown.push_back(&rows[i]);
+  }
+  EXPECT_EQ(groups[0], 1);
+  EXPECT_EQ(groups[5], 1);
+  EXPECT_LT(SummaryCsv(rows, false, {}, Language::kEnglish).size(), 60 * rows.size());
+  const std::string page = ReportPage(shown, {});
+  EXPECT_LT(page.size(), 1000 * rows.size());
+  size_t named = 0;
+  for (size_t at = 0; (at = page.find("pupil-5.dvg", at)) != std::string::npos; ++at) ++named;
+  EXPECT_EQ(named, 2u) << "its card's title and its group's line";
 }
 
 TEST(FolderWords, ChineseWhenTheLocaleSaysSo) {

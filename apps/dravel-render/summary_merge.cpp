@@ -35,7 +35,8 @@ std::vector<Record> CsvRecords(std::string_view text) {
       quoted = !quoted;
     } else if (!quoted && c == ',') {
       records.back().emplace_back();
-    } else if (!quoted && (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))) {
+    } else if (!quoted &&
+               (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))) {
       i += c == '\r';
       records.emplace_back(1);
     } else {
@@ -46,11 +47,10 @@ std::vector<Record> CsvRecords(std::string_view text) {
   return records;
 }
 
-constexpr Word kColumns[] = {Word::kClass,     Word::kFile,       Word::kStatus,
-                             Word::kScore,     Word::kLastMessage, Word::kWhere,
-                             Word::kLinesDrawn, Word::kRunTime,    Word::kPicture,
-                             Word::kReference, Word::kFindings,    Word::kFirstFinding,
-                             Word::kCopies};
+constexpr Word kColumns[] = {
+    Word::kClass,    Word::kFile,         Word::kStatus,  Word::kScore,   Word::kLastMessage,
+    Word::kWhere,    Word::kLinesDrawn,   Word::kRunTime, Word::kPicture, Word::kReference,
+    Word::kFindings, Word::kFirstFinding, Word::kCopies};
 
 // Each column's word, read in either language; nullopt for a header that
 // is not a summary's.
@@ -84,8 +84,8 @@ Number NumberOf(const std::string& cell) {
 
 // "line N: what" or "第N行：what", as FindingWords writes it.
 void ReadFinding(const std::string& cell, ScriptResult& row) {
-  for (const auto& [before, after] : {std::pair<std::string_view, std::string_view>{"line ", ": "},
-                                      {"第", "行："}}) {
+  for (const auto& [before, after] :
+       {std::pair<std::string_view, std::string_view>{"line ", ": "}, {"第", "行："}}) {
     if (!cell.starts_with(before)) continue;
     const size_t end = cell.find(after, before.size());
     if (end == std::string::npos) continue;
@@ -147,6 +147,15 @@ std::vector<std::string> SummaryFiles(const std::string& argument) {
   return found;
 }
 
+// The overlay a run wrote beside the row's picture (NAME-overlay.png beside
+// NAME.png; the summary names only the picture).
+void SetOverlay(const fs::path& folder, const std::string& pictures, ScriptResult& row) {
+  if (!row.picture.ends_with(".png")) return;
+  const std::string overlay = row.picture.substr(0, row.picture.size() - 4) + "-overlay.png";
+  std::error_code error;
+  if (fs::is_regular_file(folder / overlay, error)) row.overlay_file = pictures + overlay;
+}
+
 void Say(const std::string& message) { std::cerr << "dravel-render: " << message << "\n"; }
 
 // The rows of the summary at `path`, their copies numbered past `groups`;
@@ -172,6 +181,7 @@ bool AddSummary(const std::string& path, const std::string& out, std::vector<Scr
   }
   int most = 0;
   for (ScriptResult row : *summary) {
+    SetOverlay(folder, pictures, row);
     most = std::max(most, row.copy_group);
     if (row.copy_group != 0) row.copy_group += groups;
     rows.push_back(std::move(row));
