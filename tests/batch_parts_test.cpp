@@ -7,7 +7,13 @@
 #include <QImageWriter>
 #include <cerrno>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
 #include "apps/dravel-render/batch_child.h"
+#include "apps/dravel-render/class_folders.h"
 #include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/png_reading.h"
@@ -16,6 +22,7 @@
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/script_result.h"
 #include "apps/dravel-render/summary_files.h"
+#include "apps/dravel-render/summary_merge.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -184,6 +191,80 @@ TEST(CopyGroups, AGroupIsNamedOnceWhateverItsSize) {
   size_t named = 0;
   for (size_t at = 0; (at = page.find("pupil-5.dvg", at)) != std::string::npos; ++at) ++named;
   EXPECT_EQ(named, 2u) << "its card's title and its group's line";
+}
+
+// A merge reads back what a run wrote, in either language and encoding.
+TEST(SummaryRows, ReadBackWhatTheSummariesWrite) {
+  ScriptResult row;
+  row.shown = "a, \"b\".dvg";
+  row.result = "timeout";
+  row.last_line = Utf8ToGbk("已停止调试程序！");
+  row.place = "line 3, body item 2";
+  row.lines_drawn = 12;
+  row.milliseconds = 345;
+  row.picture = "a, \"b\".png";
+  row.reference = 1;
+  row.score = 61.5;
+  row.findings = 2;
+  row.first_finding_line = 4;
+  row.first_finding = "无法识别的命令“飞”";
+  row.copy_group = 3;
+  for (const Language language : {Language::kEnglish, Language::kChinese}) {
+    SCOPED_TRACE(language == Language::kChinese ? "Chinese" : "English");
+    const std::string csv = SummaryCsv({row}, false, {"star.dvg", "square.dvg"}, language);
+    std::vector<std::string> references = {"square.dvg"};
+    const auto back = SummaryRows(csv.substr(3), "一班", "../x/", references);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->size(), 1u);
+    const ScriptResult& read = back->front();
+    EXPECT_EQ(read.class_name, "一班");
+    EXPECT_EQ(read.shown, row.shown);
+    EXPECT_EQ(read.result, "timeout");
+    EXPECT_EQ(read.last_line, row.last_line);
+    EXPECT_EQ(read.score, 61.5);
+    EXPECT_EQ(read.picture_file, "../x/a, \"b\".png");
+    EXPECT_EQ(references[read.reference], "square.dvg") << "one list of every summary's answers";
+    EXPECT_EQ(read.first_finding_line, 4);
+    EXPECT_EQ(read.first_finding, row.first_finding);
+    EXPECT_EQ(read.copy_group, 3);
+    EXPECT_EQ(read.lines_drawn, 12u);
+  }
+  std::vector<std::string> references;
+  const char* refused[] = {"", "name,status\r\nx,ok\r\n", "file,status\r\nx,ok,extra\r\n",
+                           "status\r\nok\r\n"};
+  for (const char* csv : refused) {
+    SCOPED_TRACE(csv);
+    EXPECT_FALSE(SummaryRows(csv, "", "", references));
+  }
+}
+
+// Only folders inside the one given are classes, and one holding scripts
+// is a class itself.
+TEST(ClassesOf, ThePupilsFolderOrEachClassFolderInIt) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("classes-" + std::to_string(getpid()));
+  const auto write = [&](const fs::path& path) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "前进 10";
+  };
+  write(root / "school/2班/b.dvg");
+  write(root / "school/1班/a.dvg");
+  fs::create_directories(root / "school/empty");
+  write(root / "elsewhere/c.dvg");
+  fs::create_directory_symlink(root / "elsewhere", root / "school/linked");
+  write(root / "one/a.dvg");
+  fs::create_directories(root / "one/inner");
+  write(root / "one/inner/b.dvg");
+  const auto names = [](const std::optional<std::vector<ClassFolder>>& classes) {
+    std::vector<std::string> shown;
+    for (const ClassFolder& folder : classes.value_or(std::vector<ClassFolder>{}))
+      shown.push_back(folder.name);
+    return shown;
+  };
+  EXPECT_EQ(names(ClassesOf((root / "school").string())), (std::vector<std::string>{"1班", "2班"}));
+  EXPECT_EQ(names(ClassesOf((root / "one").string())), (std::vector<std::string>{""}));
+  EXPECT_FALSE(ClassesOf((root / "none").string()));
+  fs::remove_all(root);
 }
 
 TEST(FolderWords, ChineseWhenTheLocaleSaysSo) {
