@@ -1,10 +1,11 @@
 #include "render_options.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <string_view>
 
+#include "apps/dravel-render/option_table.h"
+#include "apps/dravel-render/option_values.h"
 #include "canvas/window_look.h"
 
 namespace dravel {
@@ -12,202 +13,6 @@ namespace dravel {
 const char kRenderVersion[] = "dravel-render " DRAVEL_VERSION "\n";
 
 namespace {
-
-constexpr int kMaxSide = 8192;  // keeps the two layers within memory
-constexpr double kMaxTimeoutSeconds = 1e6;
-
-std::optional<int> ParseSide(std::string_view text) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (value < 1 || value > kMaxSide) return std::nullopt;
-  return value;
-}
-
-bool ParseSize(std::string_view text, RenderOptions& options) {
-  const size_t x = text.find('x');
-  if (x == std::string_view::npos) return false;
-  const std::optional<int> width = ParseSide(text.substr(0, x));
-  const std::optional<int> height = ParseSide(text.substr(x + 1));
-  if (!width || !height) return false;
-  options.width = *width;
-  options.height = *height;
-  return true;
-}
-
-bool ParseEdge(std::string_view text, RenderOptions& options) {
-  if (text == "wrap")
-    options.edge_mode = EdgeMode::Wrap;
-  else if (text == "fence")
-    options.edge_mode = EdgeMode::Fence;
-  else if (text == "unbounded")
-    options.edge_mode = EdgeMode::Unbounded;
-  else
-    return false;
-  return true;
-}
-
-bool ParseEncoding(std::string_view text, RenderOptions& options) {
-  if (text == "gbk")
-    options.encoding = ScriptEncoding::kGbk;
-  else if (text == "utf-8" || text == "utf8")
-    options.encoding = ScriptEncoding::kUtf8;
-  else if (text == "auto")
-    options.encoding = ScriptEncoding::kAuto;
-  else
-    return false;
-  options.encoding_given = true;
-  return true;
-}
-
-bool ParseFormat(std::string_view text, RenderOptions& options) {
-  if (text == "png")
-    options.svg_in_folder = false;
-  else if (text == "svg")
-    options.svg_in_folder = true;
-  else
-    return false;
-  return true;
-}
-
-bool ParseMatch(std::string_view text, RenderOptions& options) {
-  if (text == "moved")
-    options.match = MatchMode::kPlaced;
-  else if (text == "exact")
-    options.match = MatchMode::kExact;
-  else if (text == "any-size")
-    options.match = MatchMode::kAnySize;
-  else
-    return false;
-  return true;
-}
-
-bool ParseSort(std::string_view text, RenderOptions& options) {
-  if (text != "score" && text != "name") return false;
-  options.sort_by_score = text == "score";
-  return true;
-}
-
-// A whole number in [low, high].
-std::optional<int> ParseCount(std::string_view text, int low, int high) {
-  int value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  if (value < low || value > high) return std::nullopt;
-  return value;
-}
-
-// A decimal number as written: digits, an optional fraction, an optional
-// exponent (clamped far beyond any use); no sign, no NaN, no infinity.
-struct Decimal {
-  std::string_view whole;
-  std::string_view fraction;
-  int64_t exponent = 0;
-};
-
-std::optional<Decimal> SplitDecimal(std::string_view text) {
-  size_t at = 0;
-  const auto digits = [&] {
-    const size_t start = at;
-    while (at < text.size() && text[at] >= '0' && text[at] <= '9') ++at;
-    return text.substr(start, at - start);
-  };
-  Decimal decimal;
-  decimal.whole = digits();
-  if (at < text.size() && text[at] == '.') {
-    ++at;
-    decimal.fraction = digits();
-  }
-  if (decimal.whole.empty() && decimal.fraction.empty()) return std::nullopt;
-  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-    ++at;
-    const bool negative = at < text.size() && text[at] == '-';
-    if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
-    const std::string_view exponent = digits();
-    if (exponent.empty()) return std::nullopt;
-    for (const char digit : exponent)
-      decimal.exponent = std::min<int64_t>(decimal.exponent * 10 + (digit - '0'), 1'000'000'000);
-    if (negative) decimal.exponent = -decimal.exponent;
-  }
-  if (at != text.size()) return std::nullopt;
-  return decimal;
-}
-
-// The power of ten of the leading digit that is not 0 (0.02 gives -2);
-// nullopt when every digit is 0.
-std::optional<int64_t> LeadingPower(const Decimal& decimal) {
-  const size_t whole = decimal.whole.find_first_not_of('0');
-  if (whole != std::string_view::npos) {
-    return int64_t(decimal.whole.size() - whole) - 1 + decimal.exponent;
-  }
-  const size_t fraction = decimal.fraction.find_first_not_of('0');
-  if (fraction == std::string_view::npos) return std::nullopt;
-  return -int64_t(fraction) - 1 + decimal.exponent;
-}
-
-// The library's own reading differs between builds past the range of a
-// double (1e-999 is out of range to one, 0 to another), so the text is
-// sized here and only numbers well inside that range are converted.
-bool ParseTimeout(std::string_view text, RenderOptions& options) {
-  const std::optional<Decimal> decimal = SplitDecimal(text);
-  if (!decimal) return false;
-  const std::optional<int64_t> power = LeadingPower(*decimal);
-  if (power && *power > 6) return false;
-  double seconds = 0;
-  if (power && *power >= -12) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), seconds);
-    if (error != std::errc() || end != text.data() + text.size()) return false;
-  }
-  if (seconds > kMaxTimeoutSeconds) return false;
-  options.timeout_seconds = seconds;
-  return true;
-}
-
-bool ParseJobs(std::string_view text, RenderOptions& options) {
-  return (options.jobs = ParseCount(text, 1, 256).value_or(0)) != 0;
-}
-
-bool ParsePenWidth(std::string_view text, RenderOptions& options) {
-  return (options.pen_width = ParseCount(text, 1, kWidestWindowPen).value_or(0)) != 0;
-}
-
-bool ParseMemoryLimit(std::string_view text, RenderOptions& options) {
-  return (options.memory_limit_mb = ParseCount(text, 64, 1 << 20).value_or(0)) != 0;
-}
-
-// Where an option applies.
-enum Modes : uint8_t { kScript = 1, kFolder = 2, kCheck = 4, kChild = 8, kMerge = 16 };
-
-// How a folder run passes an option on to each script's process.
-enum class ToChild : uint8_t {
-  kNo,       // the folder run's own (or each child gets its own value)
-  kAsGiven,  // the option as the command line gave it
-};
-
-// A text of the usage in both languages.
-struct Words {
-  std::string_view english;
-  std::string_view chinese;
-  std::string_view In(Language language) const {
-    return language == Language::kChinese ? chinese : english;
-  }
-  bool Empty() const { return english.empty(); }
-};
-
-// One option of the command line. The usage text lists it under a single
-// script with `help` and under a folder with `folder_help` (lines after the
-// first start with '\n'); an option with neither is internal.
-struct OptionRow {
-  std::string_view short_name;  // "-o", or empty
-  std::string_view name;
-  std::string_view value;  // what the value is, "FILE"; empty for a flag
-  uint8_t modes;
-  Words help;
-  Words folder_help;
-  ToChild to_child;
-  bool (*apply)(std::string_view value, RenderOptions& options);
-  Words expected = {};  // what a refused value should have been
-};
 
 constexpr Words kSizeExpected = {"WxH, each side from 1 to 8192", "宽x高，每边 1 到 8192"};
 static_assert(kMaxSide == 8192);
@@ -495,124 +300,18 @@ const OptionRow kOptions[] = {
      }},
 };
 
+}  // namespace
+
+std::span<const OptionRow> OptionTable() { return kOptions; }
+
+namespace {
+
 const OptionRow* RowOf(std::string_view name) {
   for (const OptionRow& row : kOptions) {
     if (name == row.name || (!row.short_name.empty() && name == row.short_name)) return &row;
   }
   return nullptr;
 }
-
-constexpr size_t kHelpColumn = 24;
-
-// The option's lines of the usage text: its names, then `help` at the help
-// column (two spaces past names that reach it).
-std::string HelpLines(const OptionRow& row, std::string_view help) {
-  std::string line = "  " + (row.short_name.empty() ? "    " : std::string(row.short_name) + ", ");
-  line += row.name;
-  if (!row.value.empty()) line += " " + std::string(row.value);
-  line.append(line.size() + 2 <= kHelpColumn ? kHelpColumn - line.size() : 2, ' ');
-  for (const char c : help)
-    line += c == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, c);
-  return line + "\n";
-}
-
-constexpr Words kUsageHead = {
-    "Usage: dravel-render [options] SCRIPT\n"
-    "       dravel-render [options] FOLDER\n"
-    "       dravel-render --check [--encoding ENC] SCRIPT...\n"
-    "       dravel-render --merge OUT SUMMARY...\n"
-    "Runs a Dravel script as the run button would, with no window, and prints the hint box.\n"
-    "SCRIPT is a source file (GBK or UTF-8 bytes), or - for standard input.\n"
-    "\n",
-    "用法：dravel-render [选项] SCRIPT\n"
-    "      dravel-render [选项] FOLDER\n"
-    "      dravel-render --check [--encoding ENC] SCRIPT...\n"
-    "      dravel-render --merge OUT SUMMARY...\n"
-    "像运行按钮一样运行一个 Dravel 脚本，不开窗口，并打印提示框的内容。\n"
-    "SCRIPT 是源文件（GBK 或 UTF-8），- 表示标准输入。\n"
-    "\n"};
-
-constexpr Words kUsageFolder = {
-    "  -h, --help            show this help\n"
-    "      --version         show the version\n"
-    "\n"
-    "\n"
-    "Given a FOLDER, runs every .dvg file in it (not in subfolders; any case, any\n"
-    "encoding of the name), each in a process of its own on a fresh canvas, and\n"
-    "writes NAME.png (or NAME.svg) for each, summary.txt (one line per script: its\n"
-    "exit status, its result (ok, failed, timeout, out of memory, crashed,\n"
-    "unreadable), the last line of its hint text, where in the file that line\n"
-    "points, and with --reference its score, a dash for a run that did not end;\n"
-    "tab-separated) and summary.csv (the same for a spreadsheet, with the lines drawn\n"
-    "and the run time), each row ending with the checker's findings (how many, the\n"
-    "first) and its group of copies (the same text once comment lines, blank lines\n"
-    "and spaces are set aside and aliases read as keywords; a text a quarter of the\n"
-    "class shares, or a reference's, is no copy); and report.html, a page in Chinese\n"
-    "with every picture and each group's members, for a browser or a printer. A\n"
-    "FOLDER holding no script but folders of them is a parent of classes: each is\n"
-    "marked as a class of its own into one output, the rows naming their class.\n"
-    "The words are Chinese when the locale is (LC_ALL, LC_MESSAGES or LANG zh_*).\n"
-    "延时 lines do not wait in a folder run.\n",
-    "  -h, --help            显示本帮助\n"
-    "      --version         显示版本\n"
-    "\n"
-    "\n"
-    "给出文件夹 FOLDER 时，运行其中每个 .dvg 文件（不含子文件夹；扩展名大小写不限，\n"
-    "文件名任何编码），每个在自己的进程里、在新画布上运行，并为每个写出 NAME.png\n"
-    "（或 NAME.svg）、summary.txt（每个脚本一行：退出码、结果（完成、出错、超时、\n"
-    "内存不足、崩溃、无法读取）、提示文字的最后一行、该行指向文件的位置，有\n"
-    "--reference 时还有得分，没有运行完的为 —；以制表符分隔）和 summary.csv（内容\n"
-    "相同，供电子表格使用，另有画的线数和运行时间），每行最后是检查发现（几处、\n"
-    "第一处）和相同脚本的组号（去掉注释行、空行和空格、把英文别名读作关键字后\n"
-    "文字相同；全班四分之一以上共有的或与参考答案相同的不算）；以及 report.html：\n"
-    "一页中文网页，含每幅图片和每组相同脚本的成员，可在浏览器中查看或打印。\n"
-    "FOLDER 里没有脚本、只有装着脚本的文件夹时，它是各班的上级文件夹：每个班\n"
-    "单独批改，写进同一个输出，每行注明班级。\n"
-    "区域设置为中文时（LC_ALL、LC_MESSAGES 或 LANG 为 zh_*）文字是中文。\n"
-    "文件夹运行时 延时 行不等待。\n"};
-
-constexpr Words kUsageTail = {
-    "The exit status is 0 when every script ended with its closing message, 1 when\n"
-    "one did not or the folder holds no script, 2 when something could not be read\n"
-    "or written.\n"
-    "\n"
-    "With --merge, runs nothing: joins the summary.csv files of runs made apart (on\n"
-    "several machines, say) into OUT/summary.csv and OUT/report.html, each row with\n"
-    "its class (the SUMMARY's folder's name unless its rows name one). A SUMMARY may\n"
-    "be a summary.csv or a folder holding one, or folders that do.\n"
-    "\n"
-    "With --check, runs nothing: reads each SCRIPT as the run would and prints what\n"
-    "will go wrong or do what was probably not meant, one line each:\n"
-    "FILE:LINE:COLUMN: message (UTF-8; GBK with --gbk or an explicit --encoding gbk),\n"
-    "each finding that has a fix followed by the line as the fix leaves it, indented\n"
-    "(two lines when the fix moves a command to a line of its own).\n"
-    "Exit status 0 when nothing was found, 1 when something was, 2 when a SCRIPT\n"
-    "cannot be read.\n"
-    "\n"
-    "A hint text over 2 MiB is printed as its first MiB, a line saying how many\n"
-    "lines were left out, and its last MiB.\n"
-    "\n"
-    "Exit status: 0 when the run ended with its closing message, 1 when it ended\n"
-    "otherwise (a failing line, a stop command, a count line without a value, the\n"
-    "timeout), 2 on bad usage or an unreadable script.\n",
-    "退出码：每个脚本都以结束语结束时为 0，有一个没有、或文件夹里没有脚本时为 1，\n"
-    "有东西无法读取或写入时为 2。\n"
-    "\n"
-    "用 --merge 时不运行脚本：把分开运行（比如在几台机器上）的 summary.csv 合并成\n"
-    "OUT/summary.csv 和 OUT/report.html，每行注明班级（行里没有班级时用 SUMMARY\n"
-    "所在文件夹的名字）。SUMMARY 可以是 summary.csv、含有它的文件夹，或含有这种\n"
-    "文件夹的文件夹。\n"
-    "\n"
-    "用 --check 时不运行脚本：像运行时一样读每个 SCRIPT，打印会出错或多半不是本意\n"
-    "的地方，每处一行：FILE:行:列: 说明（UTF-8；用 --gbk 或明确的 --encoding gbk\n"
-    "时为 GBK），有修正办法的后面缩进一行，是修正后的那一行（修正把命令移到单独\n"
-    "一行时为两行）。\n"
-    "退出码：没有发现为 0，有发现为 1，有 SCRIPT 无法读取为 2。\n"
-    "\n"
-    "超过 2 MiB 的提示文字只打印开头 1 MiB、一行说明略去了几行，和最后 1 MiB。\n"
-    "\n"
-    "退出码：运行以结束语结束为 0，以别的方式结束（出错的行、停止命令、没有值的\n"
-    "次数行、超时）为 1，用法不对或脚本无法读取为 2。\n"};
 
 // Applies `row` with `value` (empty for a flag); false when the value is
 // refused.
@@ -652,16 +351,6 @@ std::optional<UsageError> ApplyOption(int argc, const char* const* argv, int& i,
   return UsageError{SaidText(Said::kBadValue, {name, *value}) + expected};
 }
 }  // namespace
-
-std::string RenderUsage(Language language) {
-  std::string text(kUsageHead.In(language));
-  for (const OptionRow& row : kOptions)
-    if (!row.help.Empty()) text += HelpLines(row, row.help.In(language));
-  text += kUsageFolder.In(language);
-  for (const OptionRow& row : kOptions)
-    if (!row.folder_help.Empty()) text += HelpLines(row, row.folder_help.In(language));
-  return text + std::string(kUsageTail.In(language));
-}
 
 ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv) {
   RenderOptions options;
