@@ -1,7 +1,8 @@
 // The command line of dravel-render: what to run, how to set up the canvas
 // and the run count box, and what to print or write afterwards. One table of
-// options (render_options.cpp) gives the usage text, the parser and the
-// arguments a folder run passes on to each script's process.
+// options (option_table.h, its rows in render_options.cpp) gives the usage
+// text in both languages (render_usage.cpp), the parser and the arguments a
+// folder run passes on to each script's process.
 #pragma once
 
 #include <chrono>
