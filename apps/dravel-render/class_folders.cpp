@@ -8,7 +8,8 @@
 namespace dravel {
 namespace {
 
-// The folders directly inside `folder` (not through a link) that hold scripts.
+// The folders directly inside `folder` (not through a link) that hold
+// scripts, and those that cannot be listed, which the run then names.
 std::vector<ClassFolder> ClassesInside(const std::string& folder) {
   std::vector<ClassFolder> classes;
   std::error_code error;
@@ -18,7 +19,7 @@ std::vector<ClassFolder> ClassesInside(const std::string& folder) {
     const std::string name = entries->path().filename().native();
     const std::string path = JoinPath(folder, name);
     const std::optional<std::vector<ScriptFile>> scripts = ListScripts(path);
-    if (scripts && !scripts->empty()) classes.push_back({path, ShownName(name)});
+    if (!scripts || !scripts->empty()) classes.push_back({path, ShownName(name)});
   }
   std::sort(classes.begin(), classes.end(), [](const ClassFolder& a, const ClassFolder& b) {
     return a.name != b.name ? a.name < b.name : a.path < b.path;

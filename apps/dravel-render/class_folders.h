@@ -16,8 +16,9 @@ struct ClassFolder {
   std::string name;  // as the rows name it, UTF-8; empty for a folder run of one class
 };
 
-// The classes in `folder`, by name; nullopt when it cannot be listed, empty
-// when it holds no script and no folder of them.
+// The classes in `folder`, by name (a folder inside it that cannot be
+// listed among them, for the run to say so); nullopt when `folder` cannot be
+// listed, empty when it holds no script and no folder of them.
 std::optional<std::vector<ClassFolder>> ClassesOf(const std::string& folder);
 
 }  // namespace dravel
