@@ -168,7 +168,9 @@ bool AddSummary(const std::string& path, const std::string& out, std::vector<Scr
     return false;
   }
   std::string text(read.bytes.begin(), read.bytes.end());
-  text = text.starts_with("\xEF\xBB\xBF") ? text.substr(3) : GbkToUtf8(text);
+  // A run writes UTF-8 with its mark or GBK; a spreadsheet may have saved it
+  // as UTF-8 without.
+  text = LooksLikeUtf8(text) ? std::string(WithoutByteOrderMark(text)) : GbkToUtf8(text);
   const fs::path folder = fs::absolute(path).parent_path();
   std::error_code error;
   std::string pictures = fs::relative(folder, fs::absolute(out), error).generic_string();
