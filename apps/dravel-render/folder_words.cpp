@@ -101,6 +101,7 @@ constexpr SaidRow kSaid[] = {
     {Said::kCannotLoadLibrary, "cannot load the text library: {}", "无法加载文字库：{}"},
     {Said::kLibraryIncomplete, "the text library lacks its functions", "文字库缺少它的函数"},
     {Said::kNoFonts, "cannot start the text library's fonts", "无法启动文字库的字体"},
+    {Said::kSheetEmpty, "(no .dvg files)", "（没有 .dvg 文件）"},
 };
 
 }  // namespace

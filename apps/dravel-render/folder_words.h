@@ -81,6 +81,7 @@ enum class Said {
   kCannotLoadLibrary,
   kLibraryIncomplete,
   kNoFonts,
+  kSheetEmpty,
   kOr,
 };
 
