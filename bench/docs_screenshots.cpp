@@ -1,7 +1,8 @@
 // The README's screenshots (docs_screenshots FOLDER, under Xvfb): the window
 // with the checker's marks, the editor with one marked line at 100 %, the
 // save prompt and the file dialog in Chinese,
-// the command reference, the example chooser and the find bar; under
+// the command reference, the example chooser, the find bar and the status
+// line after the sun example; under
 // QT_SCALE_FACTOR=2, the canvas at device pixel ratio 2 and the whole window. Each modal dialog is
 // grabbed once it shows, then closed.
 #include <QApplication>
@@ -23,6 +24,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/script_editor.h"
 #include "mainwindow/source_files.h"
+#include "mainwindow/status_line.h"
 #include "mainwindow/translations.h"
 #include "runtime/gbk_codec.h"
 
@@ -113,6 +115,21 @@ void FindBarShot(MainWindow& window) {
   bar.Close();
 }
 
+// The status line after the sun example: the pen left up, which is why a
+// line added after it would draw nothing.
+void StatusLineShot(MainWindow& window) {
+  for (const Example& example : Examples()) {
+    if (!example.name.endsWith(QStringLiteral("太阳"))) continue;
+    window.Files().TakeOver({});  // nothing to save: no prompt
+    window.OpenExample(example);
+    window.StartRun();
+    window.WaitForRun();
+    window.StatusLine().Refresh();
+    Settle();
+    window.grab().save(out_folder + "/status-line.png");
+  }
+}
+
 // Run under QT_SCALE_FACTOR=2: the canvas as a screen of ratio 2 shows it,
 // and a part of it beside the same part pixel-doubled from the layers.
 void DenseCanvas(MainWindow& window) {
@@ -174,5 +191,6 @@ int main(int argc, char** argv) {
   dravel::bench::Reference(window);
   dravel::bench::Chooser(window);
   dravel::bench::FindBarShot(window);
+  dravel::bench::StatusLineShot(window);
   return 0;
 }

@@ -8,8 +8,8 @@ namespace {
 
 using enum FindingKind;
 
-// The most of a word or a command a message quotes.
-constexpr size_t kQuotedBytes = 30;
+// What follows a slip is quoted short (characters): the slip is the point.
+constexpr size_t kQuotedAfter = 20;
 
 LineEdit Edit(int begin, int end, std::string_view with) { return {begin, end, Text(with)}; }
 
@@ -22,16 +22,6 @@ size_t SkipSpaces(std::string_view text, size_t from) {
 
 std::string_view FirstWord(std::string_view text) { return text.substr(0, text.find(' ')); }
 
-// `text` quoted in a message, cut after kQuotedBytes on a character boundary.
-std::string QuotedShort(std::string_view text) {
-  size_t end = 0;
-  while (end < text.size() && end < kQuotedBytes) {
-    end += IsLeadByte(static_cast<unsigned char>(text[end])) ? 2 : 1;
-  }
-  if (end >= text.size()) return Quoted(text);
-  return Quoted(text.substr(0, end)) + "…";
-}
-
 // The fix is a space after the keyword, which takes the run's spelling
 // when it was typed in another letter case.
 Finding RunTogether(std::string_view first, const KeywordAhead& ahead, int at) {
@@ -43,7 +33,7 @@ Finding RunTogether(std::string_view first, const KeywordAhead& ahead, int at) {
           at + ahead.length + ahead.number,
           DRAVEL_MESSAGE("“%1”和后面的数之间要有一个空格：连在一起的“%2”是无法识别的命令，"
                          "运行到这里会报错。"),
-          {Quoted(*ahead.spelling), QuotedShort(first)},
+          {Quoted(*ahead.spelling), Quoted(first, kQuotedAfter)},
           space};
 }
 
@@ -68,7 +58,7 @@ Finding GluedPause(std::string_view item, std::string_view first, const KeywordA
       at + static_cast<int>(pause_end),
       DRAVEL_MESSAGE("“%1”后面不能紧跟“%2”：连在一起的“%3”是无法识别的命令，运行到这里会报错。"),
       {Quoted(*ahead.spelling), Quoted(first.substr(ahead.length, ahead.pause)),
-       QuotedShort(first)},
+       Quoted(first, kQuotedAfter)},
       Edit(at, at + static_cast<int>(end), *ahead.spelling + Text(between))};
 }
 
@@ -78,7 +68,7 @@ Finding SecondCommand(std::string_view item, size_t read_end, size_t mark, std::
                       size_t next, int at, bool in_body) {
   const LineEdit split =
       Edit(at + static_cast<int>(read_end), at + static_cast<int>(next), Separator(in_body));
-  const std::string second = QuotedShort(item.substr(next));
+  const std::string second = Quoted(item.substr(next), kQuotedAfter);
   if (pause.empty()) {
     return {
         kTwoCommands,

@@ -142,6 +142,15 @@ constexpr std::string_view kDigits = "0123456789";
 }  // namespace
 
 std::optional<Text> NearestKeyword(std::string_view word) {
+  // A word of two characters more than the longest keyword is near none;
+  // it has at least half as many characters as bytes, so a line of 50 MB is
+  // let go before it is cut into characters.
+  static const size_t longest = std::max_element(Keywords().begin(), Keywords().end(),
+                                                 [](const Keyword& a, const Keyword& b) {
+                                                   return a.characters.size() < b.characters.size();
+                                                 })
+                                    ->characters.size();
+  if (word.size() / 2 > longest + 2) return std::nullopt;
   const Text plain = Plain(word);
   const CharacterList typed = Characters(plain);
   const Keyword* nearest = nullptr;

@@ -58,8 +58,12 @@ class LineChecker {
   LineChecker(std::string_view line, bool first_count_line)
       : line_(line), first_count_line_(first_count_line) {}
 
-  std::vector<Finding> Run() {
+  std::vector<Finding> Run(std::span<const LostCharacter> lost) {
     CheckCommand(line_, 0, false);
+    for (const LostCharacter& character : lost) {
+      KeepOutOfFixes(character);
+      AddLost(character);
+    }
     std::stable_sort(findings_.begin(), findings_.end(),
                      [](const Finding& a, const Finding& b) { return a.begin < b.begin; });
     if (findings_.size() > kFindingsPerLine) CountTheRest();
@@ -82,6 +86,24 @@ class LineChecker {
   }
 
   // Keeps the first kFindingsPerLine findings and one in place of the rest.
+  // A fix holds GBK, where that character is only its '?': a fix that would
+  // rewrite it is no fix.
+  void KeepOutOfFixes(const LostCharacter& character) {
+    const int at = static_cast<int>(character.at);
+    for (Finding& finding : findings_) {
+      if (finding.fix && finding.fix->begin <= at && at < finding.fix->end) finding.fix.reset();
+    }
+  }
+
+  void AddLost(const LostCharacter& character) {
+    assert(character.at < line_.size() && line_[character.at] == '?');
+    if (character.at >= line_.size()) return;
+    const int at = static_cast<int>(character.at);
+    Add(kNotInGbk, at, at + 1,
+        DRAVEL_MESSAGE("“%1”无法用 GBK 保存：运行和保存时都会变成“?”，请换成别的字。"),
+        {character.character});
+  }
+
   void CountTheRest() {
     const auto rest = findings_.begin() + kFindingsPerLine;
     int end = rest->end;
@@ -438,8 +460,23 @@ Text FixedLine(std::string_view line, const LineEdit& fix) {
   return fixed;
 }
 
-std::vector<Finding> CheckLine(std::string_view line, bool first_count_line) {
-  return LineChecker(line, first_count_line).Run();
+std::vector<Finding> CheckLine(std::string_view line, bool first_count_line,
+                               std::span<const LostCharacter> lost) {
+  return LineChecker(line, first_count_line).Run(lost);
+}
+
+std::vector<LostInLine> LostCharactersByLine(std::string_view utf8, UndecodableBytes bytes) {
+  std::vector<LostInLine> lost;
+  if (FirstUnconvertible(utf8, bytes) == std::string_view::npos) return lost;
+  int number = 1;
+  for (size_t start = 0; start <= utf8.size(); ++number) {
+    const size_t end = std::min(utf8.find_first_of("\r\n", start), utf8.size());
+    LostInLine line{number, {}};
+    Utf8ToGbk(utf8.substr(start, end - start), line.characters, bytes);
+    if (!line.characters.empty()) lost.push_back(std::move(line));
+    start = end + (utf8.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+  }
+  return lost;
 }
 
 MarkedColumns MarkedColumnsOf(int begin, int end) {
@@ -447,15 +484,20 @@ MarkedColumns MarkedColumnsOf(int begin, int end) {
   return {from, std::max(end, from + 1)};
 }
 
-ScriptFindings CheckScript(std::string_view script, size_t most) {
+ScriptFindings CheckScript(std::string_view script, size_t most, std::span<const LostInLine> lost) {
   const CommandList lines = SplitLines(script);
+  auto lost_next = lost.begin();
   const CommandRow& count = CountCommand();
   bool count_seen = false;
   ScriptFindings found;
   for (size_t i = 0; i < lines.size(); ++i) {
     const std::vector<Text> words = SplitWords(lines[i]);
     const bool is_count = !words.empty() && (words[0] == count.keyword || words[0] == count.alias);
-    std::vector<Finding> line = CheckLine(lines[i], is_count ? !count_seen : true);
+    std::span<const LostCharacter> lost_here;
+    if (lost_next != lost.end() && lost_next->line == static_cast<int>(i + 1)) {
+      lost_here = (lost_next++)->characters;
+    }
+    std::vector<Finding> line = CheckLine(lines[i], is_count ? !count_seen : true, lost_here);
     count_seen = count_seen || is_count;
     if (line.empty()) continue;
     if (found.listed.size() >= most) {

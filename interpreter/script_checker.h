@@ -15,10 +15,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "runtime/gbk_codec.h"
 #include "runtime/text.h"
 
 namespace dravel {
@@ -42,6 +44,7 @@ enum class FindingKind {
   kNothingRuns,   // a repeat count (or the run count) of 0 or less
   kTextCut,       // 写文字 writes its second word only
   kCountIgnored,  // a count line the run does not read
+  kNotInGbk,      // a character GBK cannot hold: the run and the save have '?' there
   kMoreFindings,  // stands for the findings of a line past its first kFindingsPerLine
 };
 
@@ -87,8 +90,22 @@ MarkedColumns MarkedColumnsOf(int begin, int end);
 
 // The findings of one script line (GBK, without its line break), in the
 // order of their columns. `first_count_line`: whether a count line here is
-// the first of its script (only that one is read).
-std::vector<Finding> CheckLine(std::string_view line, bool first_count_line = true);
+// the first of its script (only that one is read). `lost`: the characters
+// GBK could not hold where the line was typed, each a '?' of the line now
+// (Utf8ToGbk notes them).
+std::vector<Finding> CheckLine(std::string_view line, bool first_count_line = true,
+                               std::span<const LostCharacter> lost = {});
+
+// The characters GBK cannot hold of one line (1-based) of a script.
+struct LostInLine {
+  int line = 0;
+  std::vector<LostCharacter> characters;
+};
+
+// Those of a UTF-8 script, its lines cut at CR LF, CR or LF as a script file's
+// are, in line order; empty when GBK holds every character.
+std::vector<LostInLine> LostCharactersByLine(std::string_view utf8,
+                                             UndecodableBytes bytes = UndecodableBytes::kReplace);
 
 struct ScriptFinding {
   int line = 0;  // 1-based
@@ -102,7 +119,9 @@ struct ScriptFindings {
 
 // The findings of the lines of a script (GBK, CR LF breaks), whole lines at
 // a time while fewer than `most` are listed; the later lines with findings
-// are only counted.
-ScriptFindings CheckScript(std::string_view script, size_t most = SIZE_MAX);
+// are only counted. `lost` (in line order): the characters GBK could not
+// hold where the script was typed.
+ScriptFindings CheckScript(std::string_view script, size_t most = SIZE_MAX,
+                           std::span<const LostInLine> lost = {});
 
 }  // namespace dravel

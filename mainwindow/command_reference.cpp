@@ -5,9 +5,9 @@
 #include <QVBoxLayout>
 
 #include "interpreter/command_table.h"
+#include "interpreter/example_scene.h"
 #include "mainwindow/qt_text.h"
 #include "mainwindow/script_pictures.h"
-#include "runtime/system_text.h"
 
 namespace dravel {
 namespace {
@@ -22,46 +22,9 @@ QString Example(const CommandRow& row) {
   return QString::fromUtf8(row.help.example.data(), qsizetype(row.help.example.size()));
 }
 
-// Where an example alone shows little (a turn of a turtle at home, a pen
-// lifted without a move) or reads badly (a text written upwards, under the
-// turtle), its picture sets the scene around it: lines run before it and
-// after it. The turtle is shown where it is what changed.
-struct Scene {
-  CommandAction action;
-  const char* before;
-  const char* after;
-  bool turtle;
-};
-constexpr Scene kScenes[] = {
-    {CommandAction::kForward, "", "", true},
-    {CommandAction::kBack, "", "", true},
-    {CommandAction::kTurnLeft, "前进 30", "", true},
-    {CommandAction::kTurnRight, "前进 30", "", true},
-    {CommandAction::kHome, "抬笔\r\n置坐标 90 50\r\n落笔\r\n右转 120", "", true},
-    {CommandAction::kClear, "前进 50", "", true},
-    {CommandAction::kPenUp, "右转 90\r\n前进 50", "前进 30\r\n落笔\r\n前进 50", false},
-    {CommandAction::kPenDown, "右转 90\r\n前进 50\r\n抬笔\r\n前进 30", "前进 50", false},
-    {CommandAction::kShow, "隐藏\r\n前进 50", "", true},
-    {CommandAction::kHide, "前进 50", "", true},
-    {CommandAction::kWriteText, "右转 90", "隐藏", false},
-};
-
 QImage Picture(const CommandRow& row) {
-  std::string script(row.help.example);
-  bool turtle = false;
-  for (const Scene& scene : kScenes) {
-    if (scene.action != row.action) continue;
-    if (*scene.before != '\0') script = scene.before + ("\r\n" + script);
-    if (*scene.after != '\0') script += "\r\n" + std::string(scene.after);
-    turtle = scene.turtle;
-  }
-  return CroppedScriptPicture(SystemText(script), kPicture, turtle);
-}
-
-// A delay, a stop and a count line draw nothing: their pictures are left out.
-bool Draws(const CommandRow& row) {
-  return row.action != CommandAction::kDelay && row.action != CommandAction::kStop &&
-         row.action != CommandAction::kCount;
+  const std::optional<ExampleScene> scene = SceneOf(row);
+  return scene ? CroppedScriptPicture(scene->gbk_script, kPicture, scene->turtle) : QImage();
 }
 
 QString CommandSection(const CommandRow& row, int index) {
@@ -71,7 +34,7 @@ QString CommandSection(const CommandRow& row, int index) {
                      .arg(FromGbk(row.keyword).toHtmlEscaped(), FromGbk(row.alias).toHtmlEscaped(),
                           Help(row.help.syntax), Help(row.help.meaning),
                           CommandReference::tr("例如："), Example(row).toHtmlEscaped());
-  if (Draws(row)) html += QStringLiteral("<p><img src=\"example:%1\"></p>").arg(index);
+  if (SceneOf(row)) html += QStringLiteral("<p><img src=\"example:%1\"></p>").arg(index);
   return html;
 }
 
@@ -95,7 +58,7 @@ QString KeysSection() {
       {"Esc", CommandReference::tr("关闭查找栏")},
       {"Ctrl+= 或 Ctrl++ / Ctrl+-",
        CommandReference::tr("放大 / 缩小脚本文字（也可按住 Ctrl 滚动滚轮）")},
-      {"Ctrl+0", CommandReference::tr("脚本文字恢复原来的大小")},
+      {"Ctrl+0", CommandReference::tr("脚本文字恢复原来的大小，显示比例回到 100%")},
       {"Ctrl+.", CommandReference::tr("修正光标所在行的问题")},
       {"F1", CommandReference::tr("打开命令参考")},
       {"F2", CommandReference::tr("打开示例")},
@@ -137,7 +100,7 @@ QString CommandReference::Html() {
 std::vector<QImage> CommandReference::Pictures() {
   std::vector<QImage> pictures;
   for (const CommandRow* row : AllCommands()) {
-    pictures.push_back(Draws(*row) ? Picture(*row) : QImage());
+    pictures.push_back(Picture(*row));
   }
   return pictures;
 }

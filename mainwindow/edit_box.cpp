@@ -18,6 +18,7 @@ int AdvanceBytes(const QString& text, int from, int bytes) {
     bytes -= GbkWidth(text[pos]);
     ++pos;
   }
+  if (pos < text.size() && text[pos].isLowSurrogate()) ++pos;  // never half a pair
   return pos;
 }
 

@@ -66,10 +66,15 @@ QStringList FixedLines(const QTextBlock& block, const Finding& finding) {
   return ToWidgetText(FixedBytes(block, finding)).split(QChar('\n'));
 }
 
+// Only the fix's own characters are replaced: the rest of the line may hold
+// characters GBK cannot, which its GBK bytes would have turned into '?'.
 void ApplyFix(const QTextBlock& block, const Finding& finding) {
+  assert(finding.fix);
+  const auto [begin, end] = CharacterRange(block.text(), {finding.fix->begin, finding.fix->end});
   QTextCursor cursor(block);
-  cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
-  cursor.insertText(ToWidgetText(FixedBytes(block, finding)));
+  cursor.setPosition(block.position() + begin);
+  cursor.setPosition(block.position() + end, QTextCursor::KeepAnchor);
+  cursor.insertText(ToWidgetText(finding.fix->with));
 }
 
 }  // namespace dravel

@@ -28,6 +28,7 @@
 #include "mainwindow/script_marks.h"
 #include "mainwindow/settings_page.h"
 #include "mainwindow/source_files.h"
+#include "mainwindow/status_line.h"
 #include "mainwindow/tab_control.h"
 #include "mainwindow/user_guide.h"
 #include "mainwindow/window_carry.h"
@@ -35,26 +36,27 @@
 
 namespace dravel {
 
-MainWindow::MainWindow(DialogService& dialogs, const WindowCarry* carry)
+MainWindow::MainWindow(DialogService& dialogs, const WindowCarry* carry, int display_scale)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
-      dialogs_(dialogs) {
+      dialogs_(dialogs),
+      display_scale_(display_scale) {
   BuildControls(carry != nullptr ? carry->canvas_properties : QByteArray());
   runtime_errors_ = std::make_unique<RuntimeErrorBox>(dialogs, *this);
   files_ = std::make_unique<SourceFiles>(*editor_, *hint_, dialogs);
   runs_ = new RunController({*editor_, *run_count_, *hint_, *run_button_, canvas_->Core()}, this);
   marks_ = new ScriptMarks(*editor_, *hint_, *tabs_, *runs_);
   settings_ = new SettingsPage(*tabs_, kSettingsPage, *canvas_, *runs_);
+  status_line_ = new dravel::StatusLine(*runs_, *settings_, canvas_->Core(), this);
+  status_line_->setGeometry(kStatusLineArea);
   auto* highlighter = new ScriptHighlighter(*editor_);
   connect(settings_, &SettingsPage::ColouringChanged, highlighter,
           &ScriptHighlighter::SetColouring);
   connect(settings_, &SettingsPage::DisplayScaleChosen, this, &MainWindow::ChangeDisplayScale);
   BindEvents();
   BindKeys();
-  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-    move(screen->availableGeometry().center() - rect().center());
-  }
+  FitScreen();
   help_->SetContent(HelpText());  // the window's creation event
   if (carry != nullptr) CarryInto(*this, *carry);
 }
@@ -70,8 +72,8 @@ void MainWindow::BindEvents() {
   connect(stop_button_, &QPushButton::clicked, this, &MainWindow::StopRun);
   connect(clear_button_, &QPushButton::clicked, this, &MainWindow::ClearCanvas);
   connect(select_all_button_, &QPushButton::clicked, this, &MainWindow::SelectAll);
-  connect(new_button_, &QPushButton::clicked, this, [this] { files_->New(); });
-  connect(open_button_, &QPushButton::clicked, this, [this] { files_->Open(); });
+  connect(new_button_, &QPushButton::clicked, this, &MainWindow::NewSource);
+  connect(open_button_, &QPushButton::clicked, this, &MainWindow::OpenSource);
   connect(save_button_, &QPushButton::clicked, this, [this] { files_->Save(); });
   connect(compile_button_, &QPushButton::clicked, this, [this] { files_->Compile(); });
   connect(editor_, &EditBox::ContentChanged, this, [this] { files_->MarkChanged(); });
@@ -83,6 +85,7 @@ void MainWindow::BindEvents() {
   connect(examples, &QAction::triggered, this, [this] { ChooseExample(); });
   editor_->AddMenuAction(examples);
   BindReset();
+  BindFocus();
   const auto show_line = [this](const QString& line) {
     hint_->AppendText(Utf8ToGbk(line.toStdString()));
   };
@@ -104,6 +107,42 @@ void MainWindow::BindReset() {
     menu->Menu()->addSeparator();
     menu->Menu()->addAction(reset);
   }
+}
+
+// The keyboard goes back to the script whenever something else took it for
+// a moment: a run (its buttons), a click on the canvas (which takes the focus
+// for its menu key).
+void MainWindow::BindFocus() {
+  connect(runs_, &RunController::RunEnded, this, [this] { FocusEditor(false); });
+  canvas_->installEventFilter(this);
+  // A click no longer leaves the keyboard on the canvas: Tab still reaches
+  // it, for its menu key.
+  canvas_->setFocusPolicy(Qt::StrongFocus);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == canvas_ && event->type() == QEvent::FocusIn &&
+      static_cast<QFocusEvent*>(event)->reason() == Qt::MouseFocusReason) {
+    // After the press, which the canvas ends by taking the focus.
+    QMetaObject::invokeMethod(
+        this, [this] { FocusEditor(false); }, Qt::QueuedConnection);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::FocusEditor(bool show_page) {
+  if (show_page) tabs_->SetCurrentPage(kScriptPage);
+  if (tabs_->CurrentPage() == kScriptPage) editor_->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::NewSource() {
+  files_->New();
+  FocusEditor(true);
+}
+
+void MainWindow::OpenSource() {
+  files_->Open();
+  FocusEditor(true);
 }
 
 void MainWindow::StartRun() { runs_->Start(); }
@@ -132,8 +171,8 @@ void MainWindow::BindKeys() {
   bind(Qt::CTRL | Qt::Key_Period, [this] { editor_->ApplyFixAtCaret(); });
   bind(Qt::Key_F1, [this] { ShowReference(); });
   bind(Qt::Key_F2, [this] { ChooseExample(); });
-  bind(Qt::CTRL | Qt::Key_N, [this] { files_->New(); });
-  bind(Qt::CTRL | Qt::Key_O, [this] { files_->Open(); });
+  bind(Qt::CTRL | Qt::Key_N, [this] { NewSource(); });
+  bind(Qt::CTRL | Qt::Key_O, [this] { OpenSource(); });
   bind(Qt::CTRL | Qt::Key_S, [this] { files_->Save(); });
   bind(Qt::CTRL | Qt::Key_Z, [this] { editor_->undo(); });
   bind(Qt::CTRL | Qt::Key_Y, [this] { editor_->redo(); });
@@ -142,7 +181,11 @@ void MainWindow::BindKeys() {
   bind(Qt::CTRL | Qt::Key_Equal, [this] { editor_->Zoom(1); });
   bind(Qt::CTRL | Qt::Key_Plus, [this] { editor_->Zoom(1); });
   bind(Qt::CTRL | Qt::Key_Minus, [this] { editor_->Zoom(-1); });
-  bind(Qt::CTRL | Qt::Key_0, [this] { editor_->Zoom(0); });
+  // Everything back to its usual size: the script's text and the window.
+  bind(Qt::CTRL | Qt::Key_0, [this] {
+    editor_->Zoom(0);
+    if (display_scale_ != 100) ChangeDisplayScale(100);
+  });
 }
 
 void MainWindow::BindFindKeys(const auto& bind) {
@@ -188,6 +231,7 @@ ExampleChooser& MainWindow::ChooseExample() {
   chooser->setAttribute(Qt::WA_DeleteOnClose);
   connect(chooser, &QDialog::finished, this, [this, chooser] {
     if (const std::optional<Example> example = chooser->Chosen()) OpenExample(*example);
+    FocusEditor(true);
   });
   chooser->open();
   return *chooser;
@@ -242,6 +286,23 @@ void MainWindow::OfferGuideElsewhere(const QUrl& guide, const QString& shown) {
     hint_->AppendText(
         Utf8ToGbk(tr("使用说明的地址已复制：%1\r\n").arg(guide.toString()).toStdString()));
   }
+}
+
+void MainWindow::FitScreen() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  settings_->SetDisplayScales(FittingDisplayScales(size(), RoomOn(*screen, display_scale_)),
+                              display_scale_);
+  const double ratio = screen->devicePixelRatio();
+  const QSize frame(int(kFrameAllowance.width() / ratio), int(kFrameAllowance.height() / ratio));
+  move(PlaceOnScreen(screen->availableGeometry(), size() + frame));
+}
+
+void MainWindow::NoteDisplayScaleFellBack(int remembered) {
+  hint_->AppendText(Utf8ToGbk(tr("显示比例 %1% 时窗口超出这块屏幕，现在用 %2%。\r\n")
+                                  .arg(remembered)
+                                  .arg(display_scale_)
+                                  .toStdString()));
 }
 
 void MainWindow::ChangeDisplayScale(int percent) {

@@ -32,18 +32,25 @@ class RuntimeErrorBox;
 class ScriptMarks;
 class SettingsPage;
 class SourceFiles;
+class StatusLine;
 class TabControl;
 class TurtleCanvas;
 
 inline constexpr int kClientWidth = 732;
-inline constexpr int kClientHeight = 654;
+inline constexpr int kClientHeight = 674;
+// The canvas, then the status line under it; the controls below them.
+inline constexpr QRect kCanvasArea{0, 0, kClientWidth, 420};
+inline constexpr QRect kStatusLineArea{0, 420, kClientWidth, 20};
+inline constexpr int kControlsTop = 440;
 
 class MainWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // `carry`: what the window it replaces handed over (window_carry.h).
-  explicit MainWindow(DialogService& dialogs, const WindowCarry* carry = nullptr);
+  // `carry`: what the window it replaces handed over (window_carry.h);
+  // `display_scale`: the 显示比例 the application was made at.
+  explicit MainWindow(DialogService& dialogs, const WindowCarry* carry = nullptr,
+                      int display_scale = 100);
   // Ends a run still in progress before any control goes away.
   ~MainWindow() override;
 
@@ -58,6 +65,7 @@ class MainWindow : public QWidget {
   RunController& Runs() const { return *runs_; }
   ScriptMarks& Marks() const { return *marks_; }
   SettingsPage& Settings() const { return *settings_; }
+  dravel::StatusLine& StatusLine() const { return *status_line_; }
   RuntimeErrorBox& RuntimeErrors() const { return *runtime_errors_; }
 
   void StartRun();
@@ -86,7 +94,12 @@ class MainWindow : public QWidget {
   // `restart` (which replaces the window, carrying everything over) after a
   // run in progress has stopped; without one, the hint box says it applies
   // at the next start.
+  // Ctrl+0 takes it back to 100 %.
   void ChangeDisplayScale(int percent);
+  int DisplayScale() const { return display_scale_; }
+  // Says in the hint box that the remembered scale did not fit the screen,
+  // so the window started at the one it has.
+  void NoteDisplayScaleFellBack(int remembered);
   void SetRestart(std::function<void()> restart) { restart_ = std::move(restart); }
 
   // Ctrl+F (Ctrl+H): the find bar under the editor, on the script page.
@@ -103,6 +116,7 @@ class MainWindow : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildControls(const QByteArray& canvas_properties);
@@ -112,8 +126,17 @@ class MainWindow : public QWidget {
   void BindEvents();
   void BindKeys();
   void BindReset();
+  void BindFocus();
+  // The script editor takes the keyboard: on the script page, shown first
+  // when `show_page` (a script was opened), else only while it shows.
+  void FocusEditor(bool show_page);
+  void NewSource();
+  void OpenSource();
   void BindFindKeys(const auto& bind);
   void PlaceFindBar();
+  // Offers the scales the window's screen has room for, and puts the window
+  // wholly on that screen.
+  void FitScreen();
   static Text HelpText();
   void OfferGuideElsewhere(const QUrl& guide, const QString& shown);
 
@@ -141,7 +164,9 @@ class MainWindow : public QWidget {
   RunController* runs_ = nullptr;
   ScriptMarks* marks_ = nullptr;
   SettingsPage* settings_ = nullptr;
+  dravel::StatusLine* status_line_ = nullptr;
   std::function<void()> restart_;
+  int display_scale_ = 100;
 };
 
 }  // namespace dravel

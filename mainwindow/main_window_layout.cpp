@@ -77,24 +77,24 @@ void MainWindow::BuildControls(const QByteArray& canvas_properties) {
 
   canvas_ = TurtleCanvas::Create(
       canvas_properties.isEmpty() ? ResourceBytes(kDravelObject1Properties) : canvas_properties,
-      this, QRect(0, 0, kClientWidth, 420));
+      this, kCanvasArea);
   if (canvas_ == nullptr) ReportRuntimeError(0, kStartWindowLoadFailed);
   canvas_->setObjectName(QString::fromUtf8("Dravel对象1"));
   BuildTabPages();
 
   auto* label = new QLabel(FromGbk(texts::kRunCountLabel), this);
   label->setObjectName(QString::fromUtf8("标签1"));
-  label->setGeometry(432, 424, 64, 24);
+  label->setGeometry(432, kControlsTop + 4, 64, 24);
 
   run_count_ = new IntegerBox(this);
   run_count_->setObjectName(QString::fromUtf8("编辑框_执行次数"));
-  run_count_->setGeometry(435, 448, 64, 24);
+  run_count_->setGeometry(435, kControlsTop + 28, 64, 24);
   run_count_->SetContent(texts::kRunCountInitial);
   Colour(run_count_);
 
   hint_ = MakeTextBox<dravel::HintBox>("编辑框_提示信息", true);
   hint_->setParent(this);
-  hint_->setGeometry(411, 556, 320, 96);
+  hint_->setGeometry(411, kControlsTop + 136, 320, 96);
   hint_->SetContent(texts::kHintInitial);
   BuildButtons();
 }
@@ -102,7 +102,7 @@ void MainWindow::BuildControls(const QByteArray& canvas_properties) {
 void MainWindow::BuildTabPages() {
   tabs_ = new TabControl(this);
   tabs_->setObjectName(QString::fromUtf8("选择夹1"));
-  tabs_->setGeometry(0, 421, 408, 233);
+  tabs_->setGeometry(0, kControlsTop + 1, 408, 233);
   const int script_page = tabs_->AddPage(FromGbk(texts::kPageScript));
   Q_ASSERT(script_page == kScriptPage);
   const int help_page = tabs_->AddPage(FromGbk(texts::kPageHelp));
@@ -142,14 +142,15 @@ QPushButton* MainWindow::AddButton(const char* name, const Text& gbk_caption, co
 }
 
 void MainWindow::BuildButtons() {
-  run_button_ = AddButton("按钮_调试", texts::kRunCaption, {428, 480, 80, 32});
-  clear_button_ = AddButton("按钮_清屏", texts::kClearCaption, {428, 518, 80, 32});
-  stop_button_ = AddButton("按钮_停止", texts::kStopCaption, {520, 480, 80, 32});
-  select_all_button_ = AddButton("按钮_全选", texts::kSelectAllCaption, {520, 518, 80, 32});
-  open_button_ = AddButton("按钮_打开源码", texts::kOpenCaption, {520, 438, 80, 32});
-  new_button_ = AddButton("按钮_新建源码", texts::kNewCaption, {623, 437, 96, 32});
-  save_button_ = AddButton("按钮_保存源码", texts::kSaveCaption, {623, 478, 96, 32});
-  compile_button_ = AddButton("按钮_编译源码", texts::kCompileCaption, {623, 518, 96, 32});
+  const auto at = [](int x, int y, int width) { return QRect(x, kControlsTop + y, width, 32); };
+  run_button_ = AddButton("按钮_调试", texts::kRunCaption, at(428, 60, 80));
+  clear_button_ = AddButton("按钮_清屏", texts::kClearCaption, at(428, 98, 80));
+  stop_button_ = AddButton("按钮_停止", texts::kStopCaption, at(520, 60, 80));
+  select_all_button_ = AddButton("按钮_全选", texts::kSelectAllCaption, at(520, 98, 80));
+  open_button_ = AddButton("按钮_打开源码", texts::kOpenCaption, at(520, 18, 80));
+  new_button_ = AddButton("按钮_新建源码", texts::kNewCaption, at(623, 17, 96));
+  save_button_ = AddButton("按钮_保存源码", texts::kSaveCaption, at(623, 58, 96));
+  compile_button_ = AddButton("按钮_编译源码", texts::kCompileCaption, at(623, 98, 96));
 }
 
 Text MainWindow::HelpText() { return ResourceText(":/texts/help_text.txt"); }

@@ -8,7 +8,10 @@ namespace dravel {
 
 QString FromGbk(const Text& gbk) { return QString::fromStdString(GbkToUtf8(gbk)); }
 
-int GbkWidthOf(QChar c) { return c.unicode() < 0x80 || IsKeptByte(c.unicode()) ? 1 : 2; }
+int GbkWidthOf(QChar c) {
+  if (c.isLowSurrogate()) return 0;
+  return c.isHighSurrogate() ? 1 : GbkLength(c.unicode(), UndecodableBytes::kKeep);
+}
 
 std::pair<int, int> CharacterRange(const QString& line, ByteRange range) {
   int bytes = 0;
@@ -18,6 +21,7 @@ std::pair<int, int> CharacterRange(const QString& line, ByteRange range) {
     if (begin < 0 && bytes >= range.begin) begin = position;
     bytes += GbkWidthOf(line[position]);
   }
+  if (position < line.size() && line[position].isLowSurrogate()) ++position;
   if (begin < 0) begin = position;
   return {begin, position};
 }
@@ -64,12 +68,22 @@ int LineOfFirstLoss(std::string_view utf8) {
 
 }  // namespace
 
+QString FirstUnsavableCharacter(const QString& text) {
+  std::vector<LostCharacter> lost;
+  Utf8ToGbk(text.toStdString(), lost, UndecodableBytes::kKeep);
+  return lost.empty() ? QString() : QString::fromStdString(lost.front().character);
+}
+
 Text FromWidgetText(const QString& text, int* bad_line) {
   const std::string utf8 = text.toStdString();
   bool lossless = true;
   const Text gbk = Utf8ToGbk(utf8, &lossless, UndecodableBytes::kKeep);
   if (bad_line != nullptr) *bad_line = lossless ? 0 : LineOfFirstLoss(utf8);
   return WidenBreaks(gbk);
+}
+
+Text FromWidgetLine(const QString& line, std::vector<LostCharacter>& lost) {
+  return Utf8ToGbk(line.toStdString(), lost, UndecodableBytes::kKeep);
 }
 
 }  // namespace dravel

@@ -5,8 +5,10 @@
 
 #include <QString>
 #include <utility>
+#include <vector>
 
 #include "interpreter/run_location.h"
+#include "runtime/gbk_codec.h"
 #include "runtime/text.h"
 
 namespace dravel {
@@ -14,8 +16,10 @@ namespace dravel {
 // GBK bytes as Qt shows them; no line-break change.
 QString FromGbk(const Text& gbk);
 
-// The GBK bytes one widget character takes: 1 below 0x80 and for a kept
-// undecodable byte (gbk_codec.h), 2 for any other.
+// The GBK bytes one widget character takes: 1 below 0x80, for a kept
+// undecodable byte (gbk_codec.h) and for the '?' of a character GBK cannot
+// hold (a pair of surrogates counts 1 for its first half, 0 for its second),
+// 2 for any other.
 int GbkWidthOf(QChar c);
 
 // The GBK byte range `range` of `line` as character positions in `line`.
@@ -35,5 +39,13 @@ QString Utf8ToWidgetText(std::string_view utf8);
 // hold a character, `bad_line` (if given) receives the 1-based number of the
 // first line that has one and the result holds substitutes; otherwise 0.
 Text FromWidgetText(const QString& text, int* bad_line = nullptr);
+
+// One line of a widget (no break) as the program's GBK text, noting in
+// `lost` each character GBK cannot hold.
+Text FromWidgetLine(const QString& line, std::vector<LostCharacter>& lost);
+
+// The first character of a widget's `text` that GBK cannot hold (one code
+// point, a kept byte never), to name in a question; empty when there is none.
+QString FirstUnsavableCharacter(const QString& text);
 
 }  // namespace dravel

@@ -51,11 +51,18 @@ class RunController final : public QObject {
   // A run started and not yet ended by itself or stopped.
   bool Running() const;
   bool Paused() const;
+
+  // Where runs stand, as the status line shows it: none since the last ended
+  // by itself or failed (or none yet), running, held by 暂停, held after a
+  // step, or none since the last was stopped.
+  enum class State { kReady, kRunning, kPaused, kStepping, kStopped };
+  State CurrentState() const;
   RunPacer& Pacer() const { return *pacer_; }
 
   // Waits until the current run's thread has returned, applying its effects
   // meanwhile (a run may wait for the window to take them) and calling
-  // `meanwhile` (when given) between waits.
+  // `meanwhile` (when given) between waits; then every effect queued,
+  // a stop's message included, has been applied.
   void WaitForRun(const std::function<void()>& meanwhile = {});
 
  signals:
@@ -67,14 +74,20 @@ class RunController final : public QObject {
   // A run ended: by itself, by a failure or by a stop.
   void RunEnded();
   void PauseChanged(bool paused);
+  // CurrentState may have changed.
+  void StateChanged();
 
  private:
   void Begin();
+  // Notes a run ended by the stop, clear or reset (when `stopped`).
+  void NoteStop(bool stopped);
 
   CanvasCore& canvas_;
   std::unique_ptr<RunPacer> pacer_;
   std::unique_ptr<WindowRunHost> host_;
   std::unique_ptr<RunDriver> driver_;
+  bool stepping_ = false;      // the pause is a step's
+  bool last_stopped_ = false;  // the last run was stopped
 };
 
 }  // namespace dravel

@@ -134,7 +134,11 @@ void ScriptHighlighter::Colour(QTextBlock& block) const {
   const QString text = block.text();
   block.layout()->setFormats(colouring_ ? Colours(text) : QList<QTextLayout::FormatRange>());
   std::vector<Finding> findings;
-  if (text.size() <= kLongestColouredLine) findings = CheckLine(FromWidgetText(text));
+  if (text.size() <= kLongestColouredLine) {
+    std::vector<LostCharacter> lost;
+    const Text line = FromWidgetLine(text, lost);
+    findings = CheckLine(line, true, lost);
+  }
   KeepFindings(block, std::move(findings));
   block.setUserState(kColoured);
 }

@@ -4,8 +4,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QSettings>
+#include <QSignalBlocker>
 #include <QSpinBox>
+#include <algorithm>
 #include <array>
 
 #include "canvas/qt_pixels.h"
@@ -185,14 +186,24 @@ void SettingsPage::BuildDisplayScale() {
   Label(tr("显示比例："), 240, 186);
   display_scale_ = new QComboBox;
   display_scale_->setObjectName(QStringLiteral("display_scale"));
-  display_scale_->setToolTip(tr("整个窗口放大，投影时后排也看得清；画出的图和保存的图片大小不变"));
-  for (int percent : kDisplayScales) {
-    display_scale_->addItem(QStringLiteral("%1%").arg(percent), percent);
-  }
-  display_scale_->setCurrentIndex(display_scale_->findData(RememberedDisplayScale(QSettings())));
-  connect(display_scale_, &QComboBox::currentIndexChanged, this,
-          [this] { emit DisplayScaleChosen(display_scale_->currentData().toInt()); });
+  display_scale_->setToolTip(
+      tr("整个窗口放大，投影时后排也看得清；画出的图和保存的图片大小不变。"
+         "只列出整个窗口在这块屏幕上放得下的比例"));
+  SetDisplayScales({100}, 100);
+  connect(display_scale_, &QComboBox::currentIndexChanged, this, [this](int index) {
+    if (index >= 0) emit DisplayScaleChosen(display_scale_->currentData().toInt());
+  });
   tabs_.Place(display_scale_, page_, QRect(306, 186, 86, 24));
+}
+
+void SettingsPage::SetDisplayScales(std::vector<int> offered, int current) {
+  if (std::find(offered.begin(), offered.end(), current) == offered.end()) {
+    offered.insert(std::upper_bound(offered.begin(), offered.end(), current), current);
+  }
+  const QSignalBlocker quiet(display_scale_);
+  display_scale_->clear();
+  for (int percent : offered) display_scale_->addItem(QStringLiteral("%1%").arg(percent), percent);
+  display_scale_->setCurrentIndex(display_scale_->findData(current));
 }
 
 void SettingsPage::SetSpeed(int index) {

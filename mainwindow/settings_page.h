@@ -7,6 +7,7 @@
 #pragma once
 
 #include <QObject>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -40,8 +41,11 @@ class SettingsPage final : public QObject {
   QComboBox& ImageSetBox() const { return *image_set_; }
   QSpinBox& FrameIntervalBox() const { return *frame_interval_; }
   QCheckBox& ColouringBox() const { return *colouring_; }
-  // Shows the remembered display scale; choosing another says so.
+  // The display scales the screen has room for; choosing another says so.
   QComboBox& DisplayScaleBox() const { return *display_scale_; }
+  // Offers `offered` (ascending) in the box, `current` (the scale in effect)
+  // chosen and offered too, without telling anyone.
+  void SetDisplayScales(std::vector<int> offered, int current);
 
   static constexpr int kSpeedCount = 5;
 

@@ -211,10 +211,23 @@ bool SourceFiles::AskForPath(DialogKind kind, const Text& filter, const Text& ex
 bool SourceFiles::EncodeScript(const Text& prefix, const std::string& native, Text& script) {
   int bad_line = 0;
   script = editor_.Content(&bad_line);
-  if (bad_line == 0) return true;
+  if (bad_line == 0 || AskToSaveLossily(bad_line)) return true;
   hint_.AppendText(texts::kLinePrefix + std::to_string(bad_line) + texts::kUnsavableLine);
   Report(prefix, ReadablePath(native), false);
   return false;
+}
+
+bool SourceFiles::AskToSaveLossily(int bad_line) {
+  // Through a box of Qt's own strings: the character cannot pass through GBK.
+  const QString question =
+      QCoreApplication::translate("dravel::SourceFiles",
+                                  "脚本里有 GBK 无法保存的字符“%1”（第 %2 行），"
+                                  "保存后会变成“?”。仍然保存吗？")
+          .arg(FirstUnsavableCharacter(editor_.toPlainText()))
+          .arg(bad_line);
+  const QStringList choices{QCoreApplication::translate("dravel::SourceFiles", "仍然保存"),
+                            QCoreApplication::translate("dravel::SourceFiles", "不保存")};
+  return dialogs_.ShowChoices(FromGbk(texts::kMessageBoxCaption), question, choices) == 0;
 }
 
 void SourceFiles::Report(const Text& prefix, const QString& shown, bool ok, bool line_break) {

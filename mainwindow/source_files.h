@@ -72,9 +72,14 @@ class SourceFiles {
   // Asks whether to convert an open file's UTF-8 into GBK.
   bool AskToConvertFromUtf8();
   bool AskForPath(DialogKind kind, const Text& filter, const Text& ext, const QString& initial);
-  // The editor's text as GBK, or false after reporting the first line GBK
-  // cannot hold and the failure of `prefix` + `native`.
+  // The editor's text as GBK. When GBK cannot hold some of it, asks first
+  // (AskToSaveLossily): on yes those characters become '?'; on no it gives
+  // false after reporting the first line GBK cannot hold and the failure of
+  // `prefix` + `native`.
   bool EncodeScript(const Text& prefix, const std::string& native, Text& script);
+  // Whether to save although the character GBK cannot hold, first on
+  // `bad_line`, becomes '?'; the question names it.
+  bool AskToSaveLossily(int bad_line);
   // One message: `prefix`, what is `shown` (a path, ReadablePath, or a name),
   // then success or failure.
   void Report(const Text& prefix, const QString& shown, bool ok, bool line_break = true);

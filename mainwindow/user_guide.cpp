@@ -16,20 +16,6 @@ namespace {
 
 constexpr QSize kExamplePicture(366, 210);
 
-QString PageHead() {
-  return QStringLiteral(
-      "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"GBK\">\n"
-      "<title>Dravel 使用说明</title>\n<style>\n"
-      "body { max-width: 48em; margin: 1em auto; padding: 0 1em; line-height: 1.6; }\n"
-      "pre, code { background: #eef6f6; }\n pre { padding: 0.5em; }\n"
-      "img { max-width: 100%; border: 1px solid #ccc; }\n"
-      "nav a { margin-right: 1em; }\n</style>\n</head>\n<body>\n"
-      "<h1>Dravel 使用说明</h1>\n<nav><a href=\"#start\">开始</a>"
-      "<a href=\"#language\">脚本语言</a><a href=\"#checker\">查错</a>"
-      "<a href=\"#runs\">单步</a><a href=\"#reference\">命令参考</a>"
-      "<a href=\"#keys\">按键</a><a href=\"#examples\">示例</a></nav>\n");
-}
-
 // The reference's pictures become files beside the page.
 QString ReferenceSection(std::vector<GuideFile>& files) {
   const std::vector<QImage> pictures = CommandReference::Pictures();
@@ -64,9 +50,9 @@ QString ExamplesSection(std::vector<GuideFile>& files) {
 
 }  // namespace
 
-std::vector<GuideFile> UserGuideFiles(const QString& chapters_html) {
+std::vector<GuideFile> UserGuideFiles(const QString& head_html, const QString& chapters_html) {
   std::vector<GuideFile> files;
-  QString page = PageHead() + chapters_html;
+  QString page = head_html + chapters_html;
   page += ReferenceSection(files);
   page += ExamplesSection(files);
   page += QStringLiteral("</body>\n</html>\n");

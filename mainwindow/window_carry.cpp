@@ -1,6 +1,8 @@
 #include "mainwindow/window_carry.h"
 
 #include <QCheckBox>
+#include <QScrollBar>
+#include <QTimer>
 #include <algorithm>
 
 #include "canvas/turtle_canvas.h"
@@ -20,6 +22,7 @@ WindowCarry CarryFrom(MainWindow& window) {
   carry.origin = window.Files().CurrentOrigin();
   carry.run_count = window.RunCountBox().Content();
   carry.hint = window.HintBox().Content();
+  carry.hint_scroll = window.HintBox().verticalScrollBar()->value();
   carry.canvas_properties = window.Canvas().SaveProperties();
   carry.drawing = window.Canvas().Core().Lock()->Snapshot();
   carry.speed = window.Settings().Speed();
@@ -37,6 +40,10 @@ void CarryInto(MainWindow& window, const WindowCarry& carry) {
   window.Files().TakeOver(carry.origin);
   window.RunCountBox().SetContent(carry.run_count);
   window.HintBox().SetContent(carry.hint);
+  // Once the box is laid out at its size, which comes with the window's show.
+  QTimer::singleShot(0, &window.HintBox(), [&hint = window.HintBox(), scroll = carry.hint_scroll] {
+    hint.verticalScrollBar()->setValue(scroll);
+  });
   if (!carry.drawing.empty()) window.Canvas().Core().Lock()->Restore(carry.drawing);
   window.Settings().SetSpeed(carry.speed);
   window.Settings().ColouringBox().setChecked(carry.colouring);

@@ -25,12 +25,16 @@ struct FileWriteResult {
   bool Ok() const { return error == 0; }
 };
 
+// The longest file read (lengths are 32-bit throughout): the editor opens
+// nothing longer, and a longer file is refused (EFBIG) before it is read.
+inline constexpr size_t kLargestFile = 0x7FFF'FFFF;
+
 // A short English description of an errno value from the results above.
 std::string FileErrorText(int error);
 
 // Reads a whole regular file. An empty name gives EINVAL; a file that is not
 // a regular file gives EINVAL too, without being opened (a pipe's open could
-// wait), one above 2^31 - 1 bytes EFBIG.
+// wait), one above kLargestFile bytes EFBIG.
 FileReadResult TryReadFileBytes(std::string_view name);
 
 // The file's bytes, or none when it cannot be read.

@@ -7,12 +7,12 @@
 #include <cerrno>
 #include <climits>
 
+#include "runtime/file_bytes.h"
 #include "runtime/save_temporaries.h"
 
 namespace dravel {
 namespace {
 
-constexpr size_t kMaxFileSize = INT32_MAX;  // lengths are 32-bit throughout
 constexpr size_t kReadChunk = 1 << 14;
 
 // Reads into bytes[filled..] until the buffer is full or the file ends.
@@ -41,7 +41,7 @@ int ReadAll(FileSystem& fs, int fd, size_t expected, ByteSet& bytes) {
     if (more < 0 && errno == EINTR) continue;
     if (more < 0) return errno;
     if (more == 0) return 0;
-    if (bytes.size() + static_cast<size_t>(more) > kMaxFileSize) return EFBIG;
+    if (bytes.size() + static_cast<size_t>(more) > kLargestFile) return EFBIG;
     bytes.insert(bytes.end(), chunk, chunk + more);
   }
 }
@@ -51,7 +51,7 @@ int ReadOpenFile(FileSystem& fs, int fd, ByteSet& bytes) {
   if (fstat(fd, &info) != 0) return errno;
   // A device or pipe could block or never end.
   if (!S_ISREG(info.st_mode)) return EINVAL;
-  if (static_cast<uint64_t>(info.st_size) > kMaxFileSize) return EFBIG;
+  if (static_cast<uint64_t>(info.st_size) > kLargestFile) return EFBIG;
   return ReadAll(fs, fd, static_cast<size_t>(info.st_size), bytes);
 }
 

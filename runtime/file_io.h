@@ -14,7 +14,7 @@ namespace dravel {
 
 // Reads the whole regular file `path` into `bytes`: 0, or an errno value
 // (EINVAL for a file that is not a regular file, EFBIG for one above
-// 2^31 - 1 bytes), and then `bytes` is empty. Never waits for a pipe.
+// kLargestFile bytes), and then `bytes` is empty. Never waits for a pipe.
 int ReadWholeFile(FileSystem& fs, const std::string& path, ByteSet& bytes);
 
 // Writes the blocks in order at `fd`'s offset, each in full: 0 or an errno

@@ -108,12 +108,17 @@ bool AppendGbk(uint32_t character, UndecodableBytes bytes, std::string& out) {
 }
 
 // Converts into `out` and gives the offset of the first character it could
-// not convert, or npos.
-size_t ConvertUtf8(std::string_view utf8, UndecodableBytes bytes, std::string& out) {
+// not convert, or npos; notes each such character in `lost` when given.
+size_t ConvertUtf8(std::string_view utf8, UndecodableBytes bytes, std::string& out,
+                   std::vector<LostCharacter>* lost = nullptr) {
   size_t first_loss = std::string_view::npos;
   for (size_t at = 0; at < utf8.size();) {
     const size_t length = Utf8SequenceLength(utf8.substr(at));
     if (length == 0 || !AppendGbk(DecodeUtf8(utf8.substr(at, length)), bytes, out)) {
+      if (lost != nullptr) {
+        lost->push_back({out.size(), length == 0 ? std::string(kReplacementUtf8)
+                                                 : std::string(utf8.substr(at, length))});
+      }
       out += '?';
       first_loss = std::min(first_loss, at);
     }
@@ -155,6 +160,19 @@ std::string Utf8ToGbk(std::string_view utf8, bool* lossless, UndecodableBytes by
   const size_t first_loss = ConvertUtf8(utf8, bytes, out);
   if (lossless != nullptr) *lossless = first_loss == std::string_view::npos;
   return out;
+}
+
+std::string Utf8ToGbk(std::string_view utf8, std::vector<LostCharacter>& lost,
+                      UndecodableBytes bytes) {
+  std::string out;
+  out.reserve(utf8.size());
+  ConvertUtf8(utf8, bytes, out, &lost);
+  return out;
+}
+
+int GbkLength(uint32_t character, UndecodableBytes bytes) {
+  std::string out;
+  return AppendGbk(character, bytes, out) ? static_cast<int>(out.size()) : 1;
 }
 
 size_t FirstUnconvertible(std::string_view utf8, UndecodableBytes bytes) {

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dravel {
 
@@ -30,6 +31,22 @@ std::string GbkToUtf8(std::string_view gbk, UndecodableBytes bytes = Undecodable
 // a kept-byte character becomes its byte again.
 std::string Utf8ToGbk(std::string_view utf8, bool* lossless = nullptr,
                       UndecodableBytes bytes = UndecodableBytes::kReplace);
+
+// A character that GBK cannot hold, where Utf8ToGbk wrote '?' for it: the
+// '?' is byte `at` of the GBK text, `character` what stood there (UTF-8;
+// U+FFFD for a byte that was not UTF-8).
+struct LostCharacter {
+  size_t at = 0;
+  std::string character;
+};
+
+// Utf8ToGbk, noting each character it turned into '?'.
+std::string Utf8ToGbk(std::string_view utf8, std::vector<LostCharacter>& lost,
+                      UndecodableBytes bytes = UndecodableBytes::kReplace);
+
+// The bytes Utf8ToGbk writes for `character`: 1 for ASCII, a kept byte
+// (with kKeep) and the '?' of a character GBK cannot hold, else 2.
+int GbkLength(uint32_t character, UndecodableBytes bytes = UndecodableBytes::kKeep);
 
 // Whether `bytes` read as UTF-8 rather than GBK: they start with UTF-8's byte
 // order mark, or they are well-formed UTF-8 holding at least one character of

@@ -1,20 +1,21 @@
 // The folder mode's parts: the child's report read back whole or not at all,
 // names shown from their bytes.
 #include <gtest/gtest.h>
-
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
-#include <cerrno>
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/class_folders.h"
 #include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/output_folder.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/report_page.h"
@@ -23,6 +24,7 @@
 #include "apps/dravel-render/script_result.h"
 #include "apps/dravel-render/summary_files.h"
 #include "apps/dravel-render/summary_merge.h"
+#include "apps/dravel-render/time_limit.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -76,10 +78,97 @@ TEST(PictureNames, NumberOnlyWhatIsTakenWhateverTheCase) {
        {"Sheet.dvg", "x.dvg"},
        {"sheet.png", "x.png"},
        {"Sheet-2.png", "x-2.png"}},
+      {"the case of every letter", {"Ä.dvg", "ä.dvg"}, {}, {"Ä.png", "ä-2.png"}},
+      {"é written two ways",
+       {"\xc3\xa9.dvg", "e\xcc\x81.dvg"},
+       {},
+       {"\xc3\xa9.png", "e\xcc\x81-2.png"}},
+      {"a name in GBK and in UTF-8",
+       {"\xc1\xd6\xd2\xbb.dvg", "林一.dvg"},
+       {},
+       {"\xc1\xd6\xd2\xbb.png", "林一-2.png"}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(PictureNames(c.scripts, ".png", c.reserved), c.pictures);
+  }
+}
+
+// The marks go beside the class folder, however it was named, in the
+// encoding of its own name.
+TEST(DefaultOutputFolder, IsBesideTheClassFolder) {
+  const struct {
+    const char* what;
+    std::string folder;
+    std::optional<std::string> out;
+  } cases[] = {
+      {"a path", "/a/五年级1班", "/a/五年级1班-批改"},
+      {"a trailing slash", "/a/b/", "/a/b-批改"},
+      {"dots", "/a/./b/../c", "/a/c-批改"},
+      {"a GBK name", "/a/\xc1\xd6", "/a/\xc1\xd6-\xc5\xfa\xb8\xc4"},
+      {"the root", "/", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(DefaultOutputFolder(c.folder), c.out);
+  }
+  EXPECT_EQ(DefaultOutputFolder("."), std::filesystem::current_path().native() + "-批改");
+}
+
+// Reading or checking a script that outlasts its time ends the process with
+// the message and status it was armed with; a later arming replaces an
+// earlier one. (Deadlines already past, so nothing here waits on a clock.)
+TEST(TimeLimit, EndsTheProcessOnceItsDeadlineHasPassed) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  using Clock = TimeLimit::Clock;
+  const struct {
+    const char* what;
+    std::optional<Clock::duration> first;  // an earlier arming, far off
+  } cases[] = {
+      {"a deadline passed", std::nullopt},
+      {"a far deadline moved to one passed", std::chrono::hours(1)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EXIT(
+        {
+          TimeLimit limit;
+          if (c.first) limit.Arm(Clock::now() + *c.first, "first", 3);
+          limit.Arm(Clock::now() - std::chrono::seconds(1), "stopped: too long", 4);
+          for (;;) pause();
+        },
+        ::testing::ExitedWithCode(4), "stopped: too long");
+  }
+}
+
+// Pupils whose names would show alike are shown with their bytes; others as
+// they are.
+TEST(ListScripts, TellsNamesThatLookAlikeApart) {
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("lookalikes-" + std::to_string(getpid()));
+  std::filesystem::create_directory(folder);
+  const struct {
+    std::string name, shown;
+  } cases[] = {
+      {"\xc1\xd6\xd2\xbb.dvg", "林一.dvg [%C1%D6%D2%BB.dvg]"},
+      {"林一.dvg", "林一.dvg [%E6%9E%97%E4%B8%80.dvg]"},
+      {"\xc3\xa9.dvg", "é.dvg [%C3%A9.dvg]"},
+      {"e\xcc\x81.dvg", "e\xcc\x81.dvg [e%CC%81.dvg]"},
+      {"\xff\x81.dvg", "\xef\xbf\xbd\xef\xbf\xbd.dvg [%FF%81.dvg]"},  // undecodable
+      {"\xff\x82.dvg", "\xef\xbf\xbd\xef\xbf\xbd.dvg [%FF%82.dvg]"},
+      {"Ä.dvg", "Ä.dvg"},
+      {"ä.dvg", "ä.dvg"},
+  };
+  for (const auto& c : cases) std::ofstream(folder / c.name) << "go 5";
+  const std::optional<std::vector<ScriptFile>> listed = ListScripts(folder.native());
+  std::filesystem::remove_all(folder);
+  ASSERT_TRUE(listed);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown);
+    const auto it = std::find_if(listed->begin(), listed->end(),
+                                 [&](const ScriptFile& file) { return file.name == c.name; });
+    ASSERT_NE(it, listed->end());
+    EXPECT_EQ(it->shown, c.shown);
   }
 }
 

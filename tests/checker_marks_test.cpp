@@ -49,6 +49,26 @@ TEST_F(WindowTest, CtrlPeriodKeepsAStrayByteAtTheLinesEnd) {
   EXPECT_TRUE(FindingsOf(editor.document()->firstBlock()).empty());
 }
 
+// A character GBK cannot hold is marked over its whole self (a pair of
+// surrogates here); a fix elsewhere on its line leaves it as typed, and no
+// fix rewrites it.
+TEST_F(WindowTest, MarksWhatGbkCannotHoldAndAFixLeavesIt) {
+  ScriptEditor& editor = Window().ScriptEditor();
+  editor.setPlainText(QStringLiteral("写文字 😀\n前近 100 //😀\n前进　100 //😀"));
+  Drain();
+  const QTextBlock text = editor.document()->firstBlock();
+  ASSERT_EQ(FindingsOf(text).size(), 1u);
+  EXPECT_EQ(FindingsOf(text).front().kind, FindingKind::kNotInGbk);
+  EXPECT_EQ(FindingCharacters(text, FindingsOf(text).front()), (std::pair{4, 6}));
+  EXPECT_TRUE(FindingMessage(FindingsOf(text).front()).contains(QStringLiteral("😀")));
+  editor.setFocus();
+  editor.setTextCursor(QTextCursor(editor.document()->findBlockByNumber(1)));
+  QTest::keyClick(&editor, Qt::Key_Period, Qt::ControlModifier);
+  editor.setTextCursor(QTextCursor(editor.document()->findBlockByNumber(2)));
+  QTest::keyClick(&editor, Qt::Key_Period, Qt::ControlModifier);
+  EXPECT_EQ(editor.toPlainText(), QStringLiteral("写文字 😀\n前进 100 //😀\n前进　100 //😀"));
+}
+
 // The marked line's band reaches across the editor and its wavy line is at
 // least two pixels thick under all it marks (spaces here: the text paints
 // over the line); a clean line has neither.

@@ -331,6 +331,18 @@ TEST(DravelRender, CheckListsTheFirstFindingsOfAFileAndCountsTheRest) {
   fs::remove(script);
 }
 
+// A UTF-8 file's character that GBK cannot hold is a finding at its column:
+// the run would read '?' there.
+TEST(DravelRender, CheckMarksWhatGbkCannotHold) {
+  const fs::path script = TempFile("emoji.dvg");
+  std::ofstream(script, std::ios::binary) << "前进 100\n写文字 😀好\n";
+  const Result result = Render("--check " + script.string());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, script.string() +
+                            ":2:5: “😀”无法用 GBK 保存：运行和保存时都会变成“?”，请换成别的字。\n");
+  fs::remove(script);
+}
+
 // --check lists a folder as the folder mode does: a sub-folder named like a
 // script is no script, a file named .dvg is one, and a line break in a name
 // cannot split a finding's line.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <vector>
 
 namespace dravel {
 namespace {
@@ -51,6 +52,38 @@ TEST(GbkCodec, ReplacesWhatCannotBeConverted) {
     EXPECT_EQ(FirstUnconvertible(c.utf8), c.gbk.find('?'));
   }
   EXPECT_EQ(FirstUnconvertible("前进 100"), std::string::npos);
+}
+
+// Each '?' the conversion writes is noted with what stood there, so the
+// checker can mark it where the line was typed.
+TEST(GbkCodec, NotesEachCharacterItCouldNotHold) {
+  struct Case {
+    std::string utf8, gbk;
+    std::vector<std::pair<size_t, std::string>> lost;
+  } cases[] = {
+      {"写文字 😀?", "\xd0\xb4\xce\xc4\xd7\xd6 ??", {{7, "😀"}}},
+      {"a\xc3(\xe0\xb8\x81", "a?(?", {{1, "\ufffd"}, {3, "\u0e01"}}},
+      {"前进 100", "\xc7\xb0\xbd\xf8 100", {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.utf8);
+    std::vector<LostCharacter> lost;
+    EXPECT_EQ(Utf8ToGbk(c.utf8, lost), c.gbk);
+    ASSERT_EQ(lost.size(), c.lost.size());
+    for (size_t i = 0; i < lost.size(); ++i) {
+      EXPECT_EQ(lost[i].at, c.lost[i].first);
+      EXPECT_EQ(lost[i].character, c.lost[i].second);
+    }
+  }
+  // A kept byte is no loss where bytes are kept.
+  std::vector<LostCharacter> lost;
+  EXPECT_EQ(Utf8ToGbk("\uf7ff", lost, UndecodableBytes::kKeep), "\xff");
+  EXPECT_TRUE(lost.empty());
+  struct Width {
+    uint32_t character;
+    int bytes;
+  } widths[] = {{'a', 1}, {0x524D, 2}, {0xF781, 1}, {0x1F600, 1}, {0x0E01, 1}};
+  for (const Width& w : widths) EXPECT_EQ(GbkLength(w.character), w.bytes) << w.character;
 }
 
 TEST(GbkCodec, KeepsUndecodableBytesWhenAsked) {

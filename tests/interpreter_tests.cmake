@@ -7,7 +7,7 @@ endforeach()
 target_link_libraries(run_thread_test PRIVATE dravel::canvas)
 target_link_libraries(run_pacer_test PRIVATE dravel::canvas)
 
-foreach(unit dravel_render render_folder class_batch)
+foreach(unit dravel_render render_folder class_batch folder_safety)
   dravel_add_test(${unit}_test SOURCES ${unit}_test.cpp LIBS Qt6::Gui dravel::runtime)
   target_compile_definitions(${unit}_test PRIVATE DRAVEL_RENDER="$<TARGET_FILE:dravel-render>")
   add_dependencies(${unit}_test dravel-render)

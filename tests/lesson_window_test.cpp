@@ -138,6 +138,7 @@ TEST(DisplayScale, FactorsAndRememberedValues) {
 TEST_F(WindowTest, ADisplayScaleIsRememberedAndTheNewWindowLosesNothing) {
   QComboBox& scales = Window().Settings().DisplayScaleBox();
   EXPECT_EQ(scales.currentData().toInt(), 100);
+  Window().Settings().SetDisplayScales({100, 125, 150}, 100);  // a screen with room
   std::optional<WindowCarry> carry;
   Window().SetRestart([&] { carry = CarryFrom(Window()); });
   Window().Editor().SetContent(Gbk("前进 60\r\n右转 90"));
@@ -150,7 +151,7 @@ TEST_F(WindowTest, ADisplayScaleIsRememberedAndTheNewWindowLosesNothing) {
   ASSERT_TRUE(carry.has_value());
   EXPECT_EQ(RememberedDisplayScale(QSettings()), 150);
 
-  MainWindow next(dialogs_, &*carry);
+  MainWindow next(dialogs_, &*carry, 150);
   EXPECT_EQ(next.Settings().DisplayScaleBox().currentData().toInt(), 150);
   EXPECT_EQ(next.Editor().Content(), Window().Editor().Content());
   EXPECT_EQ(next.Files().SourceChanged(), 1);
@@ -165,6 +166,7 @@ TEST_F(WindowTest, ADisplayScaleIsRememberedAndTheNewWindowLosesNothing) {
 
 TEST_F(WindowTest, WithoutARestartTheScaleWaitsForTheNextStart) {
   QComboBox& scales = Window().Settings().DisplayScaleBox();
+  Window().Settings().SetDisplayScales({100, 200}, 100);
   scales.setCurrentIndex(scales.findData(200));
   EXPECT_EQ(RememberedDisplayScale(QSettings()), 200);
   EXPECT_TRUE(FromGbk(Hint()).contains(QStringLiteral("200% 下次启动时生效")));

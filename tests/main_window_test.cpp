@@ -98,7 +98,7 @@ TEST_F(WindowTest, StartsWithItsTemplateContents) {
 }
 
 TEST_F(WindowTest, ClientAreaIsFixedAndHasNoMaximiseButton) {
-  EXPECT_EQ(Window().size(), QSize(732, 654));
+  EXPECT_EQ(Window().size(), QSize(732, 674));
   EXPECT_EQ(Window().minimumSize(), Window().maximumSize());
   EXPECT_FALSE(Window().windowFlags() & Qt::WindowMaximizeButtonHint);
   EXPECT_TRUE(Window().windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -111,21 +111,22 @@ TEST_F(WindowTest, ControlsSitAtTheirPlaces) {
     QString caption;
   } kControls[] = {
       {"Dravel对象1", {0, 0, 732, 420}, {}},
-      {"选择夹1", {0, 421, 408, 233}, {}},
+      {"status_line", {0, 420, 732, 20}, {}},
+      {"选择夹1", {0, 441, 408, 233}, {}},
       {"编辑框_命令输入", {0, 21, 405, 210}, {}},
       {"超级链接框1", {176, 3, 232, 16}, {}},
       {"编辑框_帮助", {0, 21, 405, 210}, {}},
-      {"标签1", {432, 424, 64, 24}, QStringLiteral("执行次数：")},
-      {"编辑框_执行次数", {435, 448, 64, 24}, {}},
-      {"编辑框_提示信息", {411, 556, 320, 96}, {}},
-      {"按钮_调试", {428, 480, 80, 32}, QStringLiteral("&A调试")},
-      {"按钮_清屏", {428, 518, 80, 32}, QStringLiteral("&B清屏")},
-      {"按钮_停止", {520, 480, 80, 32}, QStringLiteral("&C停止")},
-      {"按钮_全选", {520, 518, 80, 32}, QStringLiteral("&D全选")},
-      {"按钮_打开源码", {520, 438, 80, 32}, QStringLiteral("打开源码")},
-      {"按钮_新建源码", {623, 437, 96, 32}, QStringLiteral("新建源码")},
-      {"按钮_保存源码", {623, 478, 96, 32}, QStringLiteral("保存源码")},
-      {"按钮_编译源码", {623, 518, 96, 32}, QStringLiteral("编译源码")},
+      {"标签1", {432, 444, 64, 24}, QStringLiteral("执行次数：")},
+      {"编辑框_执行次数", {435, 468, 64, 24}, {}},
+      {"编辑框_提示信息", {411, 576, 320, 96}, {}},
+      {"按钮_调试", {428, 500, 80, 32}, QStringLiteral("&A调试")},
+      {"按钮_清屏", {428, 538, 80, 32}, QStringLiteral("&B清屏")},
+      {"按钮_停止", {520, 500, 80, 32}, QStringLiteral("&C停止")},
+      {"按钮_全选", {520, 538, 80, 32}, QStringLiteral("&D全选")},
+      {"按钮_打开源码", {520, 458, 80, 32}, QStringLiteral("打开源码")},
+      {"按钮_新建源码", {623, 457, 96, 32}, QStringLiteral("新建源码")},
+      {"按钮_保存源码", {623, 498, 96, 32}, QStringLiteral("保存源码")},
+      {"按钮_编译源码", {623, 538, 96, 32}, QStringLiteral("编译源码")},
   };
   for (const auto& control : kControls) {
     SCOPED_TRACE(control.name);

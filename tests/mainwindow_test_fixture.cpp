@@ -36,6 +36,7 @@ BoxAnswer ScriptedDialogs::ShowMessageBox(const Text& content, int style, const 
 
 int ScriptedDialogs::ShowChoices(const QString&, const QString& text, const QStringList& choices) {
   choices_shown.push_back(choices);
+  choice_texts.push_back(text);
   if (choice_answers.empty()) {
     ADD_FAILURE() << "unexpected box of choices: " << text.toStdString();
     return int(choices.size()) - 1;

@@ -36,6 +36,7 @@ class ScriptedDialogs final : public DialogService {
   // desktop the next answer.
   std::deque<int> choice_answers;
   std::vector<QStringList> choices_shown;
+  std::vector<QString> choice_texts;
   std::deque<bool> url_answers;
   std::vector<QUrl> urls_opened;
 

@@ -3,6 +3,7 @@ dravel_add_test(mainwindow_test QT
   SOURCES mainwindow_test_fixture.cpp main_window_test.cpp source_files_test.cpp edit_box_test.cpp
     window_run_host_test.cpp learning_tools_test.cpp checker_marks_test.cpp
     editor_keys_test.cpp user_guide_test.cpp native_path_test.cpp lesson_window_test.cpp
+    window_state_test.cpp
   LIBS dravel::mainwindow dravel::canvas Qt6::Test)
 # Where the window's hyperlink finds the user guide the build wrote.
 target_compile_definitions(mainwindow_test PRIVATE DRAVEL_APP_DIR="$<TARGET_FILE_DIR:dravel>")

@@ -80,7 +80,8 @@ TEST(RenderFolder, WritesSvgPicturesAndGbkSummaryOnRequest) {
 TEST(RenderFolder, AFolderWithoutScriptsIsAFailureWithAValidSheet) {
   QTemporaryDir in;
   ASSERT_TRUE(QDir(in.path()).mkdir("empty.dvg"));  // a folder, not a script
-  const Result result = Render("--contact-sheet " + in.filePath("s.png") + " " + in.path());
+  const Result result =
+      Render("-o " + in.path() + " --contact-sheet " + in.filePath("s.png") + " " + in.path());
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(
       result.out,
@@ -95,18 +96,18 @@ void WriteFile(const QString& path, const char* text) {
 }
 
 // Every .dvg entry gets a row and a picture of its own: a pipe and a broken
-// link are unreadable, a tab in a name cannot break the summary's columns.
+// link are not read, a tab in a name cannot break the summary's columns.
 TEST(RenderFolder, OddEntriesEachGetTheirOwnRow) {
   QTemporaryDir in;
   WriteFile(in.filePath("t\tab.dvg"), "go 5");
   ASSERT_EQ(mkfifo(QFile::encodeName(in.filePath("pipe.dvg")).constData(), 0600), 0);
   ASSERT_TRUE(QFile::link(in.filePath("nowhere"), in.filePath("link.dvg")));
-  const Result result = Render("--timeout 2 '" + in.path() + "'");
+  const Result result = Render("--timeout 2 -o '" + in.path() + "' '" + in.path() + "'");
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
             "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
-            "link.dvg\t2\tunreadable\t\t\t\t0\t\t\n"
-            "pipe.dvg\t2\tunreadable\t\t\t\t0\t\t\n"
+            "link.dvg\t2\tunreadable\ta symbolic link: not read\t\t\t0\t\t\n"
+            "pipe.dvg\t2\tunreadable\tnot a regular file: not read\t\t\t0\t\t\n"
             "t\\tab.dvg\t0\tok\t程序调试完毕！\t\tt\\tab.png\t0\t\t\n");
   EXPECT_EQ(QImage(in.filePath("t\tab.png")).size(), QSize(732, 420));
 }
@@ -125,7 +126,8 @@ TEST(RenderFolder, PicturesNeverShareANameNorTakeTheRunsOwn) {
                {"a.dvg.dvg", "go 80", 80, "a.dvg.png"},
                {"sheet.dvg", "go 120", 120, "sheet-2.png"}};
   for (const auto& c : cases) WriteFile(in.filePath(c.script), c.text);
-  const Result result = Render("--contact-sheet " + in.filePath("sheet.png") + " " + in.path());
+  const Result result =
+      Render("-o " + in.path() + " --contact-sheet " + in.filePath("sheet.png") + " " + in.path());
   EXPECT_EQ(result.status, 0);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);
@@ -141,9 +143,9 @@ TEST(RenderFolder, PicturesNeverShareANameNorTakeTheRunsOwn) {
   EXPECT_EQ(QImage(in.filePath("sheet.png")).width(), 12 + 4 * (240 + 12));
 }
 
-// Links a pupil's archive may carry where the run writes its own files: the
-// run leaves each link and its target alone, leaves the picture's name out
-// of its row, and ends with status 2.
+// Links a pupil's archive may carry where the run writes its own files: even
+// told to --overwrite, the run leaves each link and its target alone, leaves
+// the picture's name out of its row, and ends with status 2.
 TEST(RenderFolder, NeverWritesThroughALink) {
   QTemporaryDir in, elsewhere;
   WriteFile(in.filePath("alice.dvg"), "go 10");
@@ -153,7 +155,8 @@ TEST(RenderFolder, NeverWritesThroughALink) {
     if (name != "summary.csv") WriteFile(elsewhere.filePath(name), "victim");
     ASSERT_TRUE(QFile::link(elsewhere.filePath(name), in.filePath(name)));
   }
-  const Result result = Render("--contact-sheet " + in.filePath("sheet.png") + " " + in.path());
+  const Result result = Render("--overwrite -o " + in.path() + " --contact-sheet " +
+                               in.filePath("sheet.png") + " " + in.path());
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.out,
             "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
@@ -171,7 +174,7 @@ TEST(RenderFolder, NeverWritesThroughALink) {
 TEST(RenderFolder, CountsEveryLineOfARunPastAMillion) {
   QTemporaryDir in;
   WriteFile(in.filePath("many.dvg"), "repeat 1000001 \xa1\xbego 3|right 1\xa1\xbf");  // 【 】
-  EXPECT_EQ(Render(in.path()).status, 0);
+  EXPECT_EQ(Render("-o " + in.path() + " " + in.path()).status, 0);
   EXPECT_TRUE(ReadAll(in.filePath("summary.csv")).contains("\r\nmany.dvg,ok,,"));
   EXPECT_TRUE(ReadAll(in.filePath("summary.csv")).contains(",1000001,")) << "lines drawn";
 }

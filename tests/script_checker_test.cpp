@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "interpreter/command_list.h"
 #include "interpreter/keyword_guess.h"
@@ -25,6 +26,7 @@ namespace fs = std::filesystem;
 using testing::Gbk;
 using testing::Utf8;
 using enum FindingKind;
+using namespace std::string_literals;
 
 struct Trap {
   const char* line;
@@ -242,6 +244,29 @@ TEST(ScriptChecker, OnlyTheFirstCountLineIsRead) {
   EXPECT_EQ(findings[0].line, 3);
   EXPECT_EQ(findings[0].finding.kind, kCountIgnored);
   EXPECT_EQ(findings[1].line, 4);
+}
+
+// A character GBK cannot hold is marked on its own line, where it was typed,
+// comments included (the save loses it there too); a typed '?' is not.
+TEST(ScriptChecker, MarksEachCharacterGbkCannotHoldOnItsLine) {
+  const std::string utf8 = "前进 100?\r\n写文字 😀好\r //注释 𠀀\n右转 90";
+  const std::vector<LostInLine> lost = LostCharactersByLine(utf8);
+  ASSERT_EQ(lost.size(), 2u);
+  EXPECT_EQ(lost[0].line, 2);
+  EXPECT_EQ(lost[1].line, 3);
+  const Text script = ScriptFromFileBytes(Utf8ToGbk(utf8));
+  const std::vector<ScriptFinding> findings = CheckScript(script, SIZE_MAX, lost).listed;
+  std::vector<std::tuple<int, int, std::string>> marked;
+  for (const ScriptFinding& found : findings) {
+    if (found.finding.kind != kNotInGbk) continue;
+    marked.emplace_back(found.line, found.finding.begin, FindingText(found.finding));
+  }
+  ASSERT_EQ(marked.size(), 2u);
+  EXPECT_EQ(marked[0],
+            (std::tuple{2, 7, "“😀”无法用 GBK 保存：运行和保存时都会变成“?”，请换成别的字。"s}));
+  EXPECT_EQ(std::get<0>(marked[1]), 3);
+  EXPECT_EQ(std::get<1>(marked[1]), 8);
+  EXPECT_TRUE(LostCharactersByLine("前进 100\r\n写文字 好").empty());
 }
 
 Text ReadScript(const fs::path& path) {

@@ -286,21 +286,37 @@ TEST_F(SourceFilesTest, CompileKeepsBytesThatAreNotGbk) {
   EXPECT_EQ(ReadFile(program), "go 1\xff\r\n\x81\r\n\xc7");
 }
 
+// A save or compile of a script GBK cannot hold asks first, naming the
+// character; No writes nothing and says no success, Yes writes '?' for it.
 TEST_F(SourceFilesTest, TextGbkCannotHoldIsNeverDroppedSilently) {
   const QString path = PathOf("emoji.dvg");
   WriteFile(path, "old");
   Editor().setPlainText(
       QString::fromUtf8("go 1\nleft 2 \xF0\x9F\x98\x80\nback 3 \xF0\x9F\x98\x80"));
   dialogs_.file_answers = {path};
+  dialogs_.choice_answers = {1};
   Files().Save();
+  ASSERT_EQ(dialogs_.choice_texts.size(), 1u);
+  EXPECT_EQ(dialogs_.choice_texts.back(),
+            QString::fromUtf8("脚本里有 GBK 无法保存的字符“\xF0\x9F\x98\x80”（第 2 行），"
+                              "保存后会变成“?”。仍然保存吗？"));
   EXPECT_EQ(ReadFile(path), "old");
   EXPECT_EQ(Files().SourceChanged(), 1);
   const Text line = Gbk("第2行含有无法保存的字符！\r\n");
   EXPECT_EQ(Messages(), line + Gbk("保存 ") + PathText(path) + Gbk(" 失败！\r\n"));
   const QString program = PathOf("emoji.dv");
   dialogs_.file_answers = {program};
+  dialogs_.choice_answers = {1};
   Files().Compile();
   EXPECT_EQ(ReadFile(program), "<missing>");
+  EXPECT_EQ(dialogs_.choice_texts.size(), 2u);
+
+  dialogs_.file_answers = {path};
+  dialogs_.choice_answers = {0};
+  Files().Save();
+  EXPECT_EQ(ReadFile(path), "go 1\r\nleft 2 ?\r\nback 3 ?");
+  EXPECT_EQ(Files().SourceChanged(), 0);
+  EXPECT_TRUE(Messages().ends_with(Gbk(" 成功！\r\n")));
 }
 
 }  // namespace

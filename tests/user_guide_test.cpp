@@ -39,15 +39,15 @@ TEST(UserGuideUrl, TakesRelativePathsFromTheProgramsFolderAndUrlsAsTheyAre) {
   }
 }
 
-QString ChaptersHtml() {
-  QFile file(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/guide/chapters.html"));
+QString GuideHtml(const char* name) {
+  QFile file(QStringLiteral(DRAVEL_SOURCE_DIR "/resources/guide/") + QString::fromLatin1(name));
   EXPECT_TRUE(file.open(QIODevice::ReadOnly));
   return QString::fromUtf8(file.readAll());
 }
 
 TEST(UserGuide, OnePageInGbkWithEveryCommandExampleAndPicture) {
-  const QString chapters = ChaptersHtml();
-  const std::vector<GuideFile> files = UserGuideFiles(chapters);
+  const QString chapters = GuideHtml("chapters.html");
+  const std::vector<GuideFile> files = UserGuideFiles(GuideHtml("head.html"), chapters);
   ASSERT_FALSE(files.empty());
   ASSERT_EQ(files[0].name, QStringLiteral("index.html"));
   const QString page = FromGbk(files[0].bytes.toStdString());

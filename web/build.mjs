@@ -2,8 +2,9 @@
 // (MODULE/dravel-web.js and .wasm): the page's script bundled with the
 // editor (app.js), the worker with the module's glue in front (worker.js),
 // the examples, the copies a page opened from disk loads through <script>
-// tags (file-copy.js), the service worker with the list of every file it
-// keeps, and the static files. Run by scripts/build-web.
+// tags (file-copy.js), the user guide (guide.mjs), the service worker with
+// the list of every file it keeps, and the static files. Run by
+// scripts/build-web.
 //
 //   node web/build.mjs MODULE OUT
 import { createHash } from 'node:crypto';
@@ -12,6 +13,8 @@ import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 import * as esbuild from 'esbuild';
+
+import { writeGuide } from './guide.mjs';
 
 const web = path.dirname(fileURLToPath(import.meta.url));
 const [moduleDir, out] = process.argv.slice(2).map((dir) => path.resolve(dir));
@@ -23,12 +26,13 @@ fs.mkdirSync(out, { recursive: true });
 
 // The example scripts as the desktop's chooser lists them: by file name.
 const examplesDir = path.join(web, '../resources/examples');
+const exampleFiles = () => fs.readdirSync(examplesDir).filter((name) => name.endsWith('.dvg')).sort();
 const examplesModule = {
   name: 'dravel-examples',
   setup(build) {
     build.onResolve({ filter: /^dravel:examples$/ }, () => ({ path: 'examples', namespace: 'dravel' }));
     build.onLoad({ filter: /.*/, namespace: 'dravel' }, () => {
-      const files = fs.readdirSync(examplesDir).filter((name) => name.endsWith('.dvg')).sort();
+      const files = exampleFiles();
       const examples = files.map((name) => ({
         name: name.slice(0, -'.dvg'.length),
         gbk: fs.readFileSync(path.join(examplesDir, name)).toString('base64'),
@@ -61,17 +65,25 @@ for (const name of ['index.html', 'style.css', 'manifest.webmanifest', 'icon-192
   fs.copyFileSync(path.join(web, name), path.join(out, name));
 }
 
+// The user guide the page's link opens, from the same chapters, command rows
+// and examples as the desktop's.
+await writeGuide({
+  moduleDir, out, guideDir: path.join(web, '../resources/guide'),
+  docsDir: path.join(web, '../docs'),
+  exampleFiles: exampleFiles().map((name) => ({
+    name: name.slice(0, -'.dvg'.length), bytes: fs.readFileSync(path.join(examplesDir, name)),
+  })),
+});
+
 // The service worker keeps every file the page may need offline (not the
 // disk copy, which only file:// uses); its cache is named after their bytes,
 // so a new build replaces the old cache.
 const kept = ['./', 'index.html', 'style.css', 'app.js', 'worker.js', 'dravel-web.wasm',
   'manifest.webmanifest', 'icon-192.png', 'icon-512.png'];
 const guide = path.join(out, 'guide');
-if (fs.existsSync(guide)) {
-  kept.push(...fs.readdirSync(guide, { recursive: true })
-    .filter((name) => fs.statSync(path.join(guide, name)).isFile()).sort()
-    .map((name) => 'guide/' + name.split(path.sep).join('/')));
-}
+kept.push(...fs.readdirSync(guide, { recursive: true })
+  .filter((name) => fs.statSync(path.join(guide, name)).isFile()).sort()
+  .map((name) => 'guide/' + name.split(path.sep).join('/')));
 const hash = createHash('sha256');
 for (const name of kept.slice(1)) hash.update(fs.readFileSync(path.join(out, name)));
 write('sw.js', `const PAGE_FILES = ${JSON.stringify(kept)};\n` +

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <span>
 #include <vector>
 
 #include "apps/dravel-render/folder_words.h"
@@ -13,6 +14,7 @@
 #include "apps/dravel-render/script_result.h"
 #include "apps/dravel-render/text_library.h"
 #include "apps/dravel-render/thumbnail.h"
+#include "apps/dravel-render/time_limit.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 #include "interpreter/script_checker.h"
@@ -80,8 +82,8 @@ void WritePictures(const RenderOptions& options, const CanvasCore& canvas, Scrip
 }
 
 // The checker's findings: how many, and the first.
-void Check(const Text& script, ScriptResult& report) {
-  const ScriptFindings findings = CheckScript(script, kFindingsCounted);
+void Check(const Text& script, std::span<const LostInLine> lost, ScriptResult& report) {
+  const ScriptFindings findings = CheckScript(script, kFindingsCounted, lost);
   report.findings = int(findings.listed.size()) + findings.lines_left;
   if (findings.listed.empty()) return;
   const ScriptFinding& first = findings.listed.front();
@@ -94,17 +96,17 @@ void Check(const Text& script, ScriptResult& report) {
 // Runs the script and writes its pictures into `report`; why, running
 // nothing, when its canvas or its text painter cannot be had.
 std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::string& bytes,
-                                      ScriptResult& report) {
+                                      TimeLimit::Clock::time_point started, ScriptResult& report) {
   const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
   if (!canvas) return CanvasRefusal(options);
-  const auto started = std::chrono::steady_clock::now();
   const Text script = ScriptOf(bytes, options.encoding);
   std::string refusal;
   const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
   if (!text) return refusal;
   SetUpCanvas(*canvas, options, FormatOf(options) == PictureFormat::Svg, *text);
-  const RunOutcome outcome = RunOnCanvas(options, script, *canvas, TimeoutOf(options),
-                                         options.keep_delays.value_or(false));
+  const RunOutcome outcome =
+      RunOnCanvas(options, script, *canvas, Left(started, TimeoutOf(options)),
+                  options.keep_delays.value_or(false));
   report.milliseconds = std::chrono::duration_cast<std::chrono::milliseconds>(
                             std::chrono::steady_clock::now() - started)
                             .count();
@@ -114,20 +116,22 @@ std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::s
   report.place = PlaceText(outcome);
   report.lines_drawn = canvas->Lock()->LinesDrawn();
   WritePictures(options, *canvas, report);
-  Check(script, report);
+  Check(script, LostCharactersOf(bytes, options.encoding), report);
   return std::nullopt;
 }
 
 }  // namespace
 
 int RunBatchChild(const RenderOptions& options) {
-  LimitMemory(options.memory_limit_mb > 0 ? options.memory_limit_mb : kChildMemoryMegabytes);
+  LimitMemory(MemoryLimitOf(options));
+  // The timeout counts from here: reading and preparing the script are part of its time.
+  const auto started = TimeLimit::Clock::now();
   ScriptResult report;
   const FileReadResult read = TryReadFileBytes(options.script_path);
   if (read.Ok()) {
     // No report: the folder run makes the row from this last line.
-    if (const auto refused =
-            RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()), report)) {
+    if (const auto refused = RunAndDraw(options, std::string(read.bytes.begin(), read.bytes.end()),
+                                        started, report)) {
       std::cerr << "dravel-render: " << *refused << "\n";
       return 2;
     }

@@ -17,9 +17,6 @@
 
 namespace dravel {
 
-// What a child gets when the folder run's command line does not say.
-inline constexpr int kChildMemoryMegabytes = 2048;
-
 // Runs options.script_path as the folder mode's child and writes its
 // ScriptResult (script_result.h); returns the process's exit status (0 once
 // the result is written).

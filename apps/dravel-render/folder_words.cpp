@@ -102,6 +102,30 @@ constexpr SaidRow kSaid[] = {
     {Said::kLibraryIncomplete, "the text library lacks its functions", "文字库缺少它的函数"},
     {Said::kNoFonts, "cannot start the text library's fonts", "无法启动文字库的字体"},
     {Said::kSheetEmpty, "(no .dvg files)", "（没有 .dvg 文件）"},
+    {Said::kStoppedRunning,
+     "stopped: the script was still being read, prepared or run after its time (--timeout)",
+     "已停止：到了时间（--timeout），脚本还在读取、准备或运行"},
+    {Said::kStoppedChecking, "stopped: checking {} took longer than --timeout allows",
+     "已停止：检查 {} 用的时间超过了 --timeout 允许的"},
+    {Said::kInputTooLong, "standard input is too long: over {} bytes, more than the editor opens",
+     "标准输入太长：超过 {} 字节，比编辑器能打开的还长"},
+    {Said::kTooLong, "too long: over {} bytes, more than the editor opens",
+     "太长：超过 {} 字节，比编辑器能打开的还长"},
+    {Said::kLinkNotRead, "a symbolic link: not read", "是符号链接：没有读"},
+    {Said::kOtherNotRead, "not a regular file: not read", "不是普通文件：没有读"},
+    {Said::kInTheWay,
+     "{} in the way: not written by an earlier run, so left alone; move it, or give "
+     "--overwrite to replace it",
+     "{} 挡住了：它不是以前的运行写的，所以没有动它；把它移走，或者给出 --overwrite "
+     "替换它"},
+    {Said::kManyInTheWay,
+     "{} and {} more in the way: not written by an earlier run, so left alone; move them, or "
+     "give --overwrite to replace them",
+     "{} 和另外 {} 个文件挡住了：它们不是以前的运行写的，所以没有动它们；把它们移走，"
+     "或者给出 --overwrite 替换它们"},
+    {Said::kWritingInto, "writing into {}", "写到 {}"},
+    {Said::kGiveOutput, "give -o for the pictures and summaries of {}",
+     "请用 -o 给出 {} 的图片和汇总写到哪里"},
 };
 
 }  // namespace

@@ -83,6 +83,16 @@ enum class Said {
   kNoFonts,
   kSheetEmpty,
   kOr,
+  kStoppedRunning,
+  kStoppedChecking,
+  kInputTooLong,
+  kTooLong,
+  kLinkNotRead,
+  kOtherNotRead,
+  kInTheWay,
+  kManyInTheWay,
+  kWritingInto,
+  kGiveOutput,
 };
 
 enum class Language { kEnglish, kChinese };

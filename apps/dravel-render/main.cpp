@@ -21,15 +21,24 @@
 #include "apps/dravel-render/single_score.h"
 #include "apps/dravel-render/summary_merge.h"
 #include "apps/dravel-render/text_library.h"
+#include "apps/dravel-render/time_limit.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 
 namespace dravel {
 namespace {
 
+constexpr std::chrono::seconds kStopGrace(2);
+
 // The desktop's canvas, shared with the run thread, which the timeout stops.
+// The timeout counts from the start: reading and preparing the script take
+// their part of it. `limit` ends the process should reading, preparing or
+// the run (whose preparing of its lines may not see the stop) go on past it
+// by kStopGrace; a zero timeout thus still shows the stopped run.
 class DesktopEdition final : public RenderEdition {
  public:
+  explicit DesktopEdition(TimeLimit& limit) : limit_(limit) {}
+
   std::optional<std::string> Prepare(const RenderOptions& options, const Text& script) override {
     std::string refusal;
     const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
@@ -40,9 +49,11 @@ class DesktopEdition final : public RenderEdition {
     return std::nullopt;
   }
   Text Run(const RenderOptions& options, const Text& script) override {
-    return RunOnCanvas(options, script, *canvas_, TimeoutOf(options),
-                       options.keep_delays.value_or(true))
-        .hint;
+    const RunOutcome outcome =
+        RunOnCanvas(options, script, *canvas_, Left(started_, TimeoutOf(options)),
+                    options.keep_delays.value_or(true));
+    limit_.Disarm();
+    return outcome.hint;
   }
   TurtleState State() override { return canvas_->Lock()->StateOf(0); }
   int Score(const RenderOptions& options, std::ostream& text, bool ran_to_end) override {
@@ -61,6 +72,8 @@ class DesktopEdition final : public RenderEdition {
     return FormatOfPath(*options.output_path);
   }
 
+  TimeLimit& limit_;
+  const TimeLimit::Clock::time_point started_ = TimeLimit::Clock::now();
   std::unique_ptr<CanvasCore> canvas_;
 };
 
@@ -90,10 +103,14 @@ int Main(int argc, char** argv) {
   }
   if (options.merge_output) return MergeSummaries(options);
   if (options.batch_report) return RunBatchChild(options);
+  if (folder && !options.check) return RenderFolder(options);
+  LimitMemory(MemoryLimitOf(options));
   if (options.check) return CheckScripts(options);
-  if (folder) return RenderFolder(options);
   if (options.contact_sheet) return UsageFailure(SaidText(Said::kSheetNeedsFolder));
-  DesktopEdition edition;
+  TimeLimit limit;
+  limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options) + kStopGrace,
+            "dravel-render: " + SaidText(Said::kStoppedRunning), 1);
+  DesktopEdition edition(limit);
   return Render(options, "dravel-render", edition);
 }
 
@@ -104,7 +121,15 @@ int main(int argc, char** argv) {
   // One heap for both threads: the run thread's own would be fresh pages,
   // which cost a short run more than the threads' rare contention.
   mallopt(M_ARENA_MAX, 1);
-  const int status = dravel::Main(argc, argv);
+  int status = 2;
+  try {
+    status = dravel::Main(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // Under the memory limit, a script too big to read or check.
+    // "bad_alloc" tells a folder run's parent what ended its child.
+    std::cerr << "dravel-render: " << dravel::SaidText(dravel::Said::kRanOutOfMemory)
+              << " (std::bad_alloc)\n";
+  }
   dravel::EndTextLibrary();
   return status;
 }

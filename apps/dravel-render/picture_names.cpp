@@ -3,13 +3,14 @@
 #include <cassert>
 #include <set>
 
+#include "apps/dravel-render/name_looks.h"
+#include "apps/dravel-render/script_folder.h"
+
 namespace dravel {
 namespace {
 
-std::string Folded(std::string name) {
-  for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-  return name;
-}
+// As a disk that ignores case may compare it: the name shown, folded.
+std::string Folded(const std::string& name) { return FoldedKey(ShownName(name)); }
 
 }  // namespace
 

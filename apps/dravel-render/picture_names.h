@@ -1,9 +1,10 @@
 // The names of a folder run's pictures in its output folder: each script's
 // base name with the picture's extension, or, where that name is taken (by
 // an earlier script's picture or by a file the run writes itself), the base
-// name with the first free number: a.png, a-2.png. Names are compared
-// without regard to ASCII case, since the output folder may be on a disk
-// that does not tell a.png from A.png.
+// name with the first free number: a.png, a-2.png. Names are compared as
+// they are shown, without regard to case or to how an accent is written
+// (name_looks.h), since the output folder may be on a disk that does not
+// tell a.png from A.png, Ä.png from ä.png, or é written two ways apart.
 #pragma once
 
 #include <string>

@@ -8,8 +8,10 @@
 #include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/script_folder.h"
+#include "apps/dravel-render/time_limit.h"
 #include "interpreter/command_list.h"
 #include "interpreter/script_checker.h"
+#include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 
@@ -73,30 +75,48 @@ std::string FixLines(std::string_view line, const LineEdit& fix, Column& starts,
     const std::string lead = i == 0 ? "  → 修正为：" : std::string(12, ' ');
     shown += gbk ? Utf8ToGbk(lead) : lead;
     if (i == 0 && begin > 0) shown += cut;
-    shown += gbk ? fixed[i] : GbkToUtf8(fixed[i]);
+    shown += ControlsEscaped(gbk ? fixed[i] : GbkToUtf8(fixed[i]), "", !gbk);
     if (i + 1 == fixed.size() && end < static_cast<int>(line.size())) shown += cut;
     shown += '\n';
   }
   return shown;
 }
 
-// Prints the findings of one file; false when it cannot be read.
-bool CheckFile(const std::string& path, const RenderOptions& options, bool& found) {
-  const FileReadResult read = TryReadFileBytes(path);
+// A file to check: its path, and how its lines name it (one line, its
+// folder's and its own names shown as the folder run shows them).
+struct CheckedFile {
+  std::string path;
+  std::string shown;
+};
+
+CheckedFile GivenFile(const std::string& path) { return {path, OneLineText(ShownPath(path))}; }
+
+// Prints the findings of one file; false when it cannot be read. Reading
+// and checking it may take the options' timeout, as a run of it may.
+bool CheckFile(const CheckedFile& file, const RenderOptions& options, TimeLimit& limit,
+               bool& found) {
+  limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options),
+            "dravel-render: " + SaidText(Said::kStoppedChecking, {file.shown}), 2);
+  const FileReadResult read = TryReadFileBytes(file.path);
   if (!read.Ok()) {
-    std::cerr << "dravel-render: " << SaidText(Said::kCannotRead, {path, ErrorWords(read.error)})
-              << "\n";
+    std::cerr << "dravel-render: "
+              << SaidText(Said::kCannotRead, {file.shown, ErrorWords(read.error)}) << "\n";
+    limit.Disarm();
     return false;
   }
-  const Text script = ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), options.encoding);
+  const std::string bytes(read.bytes.begin(), read.bytes.end());
+  const Text script = ScriptOf(bytes, options.encoding);
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
-  const std::string shown = OneLineText(ShownPath(path));
+  const std::string& shown = file.shown;
+  // A finding quotes the script, which may hold control characters.
   const auto print = [&](const std::string& line) {
-    std::cout << (gbk ? Utf8ToGbk(line) : line) << "\n";
+    const std::string shown_line = ControlsEscaped(line, "");
+    std::cout << (gbk ? Utf8ToGbk(shown_line) : shown_line) << "\n";
   };
-  const ScriptFindings findings = CheckScript(script, kFindingsPerFile);
+  const ScriptFindings findings =
+      CheckScript(script, kFindingsPerFile, LostCharactersOf(bytes, options.encoding));
   std::optional<Column> column, fix_starts;
   for (size_t i = 0; i < findings.listed.size(); ++i) {
     const ScriptFinding& item = findings.listed[i];
@@ -114,20 +134,33 @@ bool CheckFile(const std::string& path, const RenderOptions& options, bool& foun
     print(shown + ": 后面还有 " + std::to_string(findings.lines_left) + " 行有问题，没有列出。");
   }
   found = found || !findings.listed.empty();
+  std::cout.flush();
+  limit.Disarm();
   return true;
 }
 
 // Checks the scripts of `folder` as the folder mode lists them; false when
 // it or one of them cannot be read.
-bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& found) {
+bool CheckFolder(const std::string& folder, const RenderOptions& options, TimeLimit& limit,
+                 bool& found) {
   const std::optional<std::vector<ScriptFile>> files = ListScripts(folder);
   if (!files) {
-    std::cerr << "dravel-render: " << SaidText(Said::kCannotReadFolder, {folder}) << "\n";
+    std::cerr << "dravel-render: "
+              << SaidText(Said::kCannotReadFolder, {OneLineText(ShownPath(folder))}) << "\n";
     return false;
   }
   bool readable = true;
-  for (const ScriptFile& file : *files)
-    readable = CheckFile(JoinPath(folder, file.name), options, found) && readable;
+  for (const ScriptFile& file : *files) {
+    // Shown as the folder run's rows show it: names that look alike told apart.
+    const CheckedFile checked{JoinPath(folder, file.name),
+                              OneLineText(JoinPath(ShownPath(folder), file.shown))};
+    if (const auto why = NotReadBecause(file)) {
+      std::cerr << "dravel-render: " << checked.shown << ": " << *why << "\n";
+      readable = false;
+      continue;
+    }
+    readable = CheckFile(checked, options, limit, found) && readable;
+  }
   return readable;
 }
 
@@ -136,10 +169,12 @@ bool CheckFolder(const std::string& folder, const RenderOptions& options, bool& 
 int CheckScripts(const RenderOptions& options) {
   bool found = false;
   bool unreadable = false;
+  TimeLimit limit;
   for (const std::string& path : options.check_paths) {
     std::error_code error;
     const bool folder = std::filesystem::is_directory(path, error);
-    if (!(folder ? CheckFolder(path, options, found) : CheckFile(path, options, found)))
+    if (!(folder ? CheckFolder(path, options, limit, found)
+                 : CheckFile(GivenFile(path), options, limit, found)))
       unreadable = true;
   }
   std::cout.flush();

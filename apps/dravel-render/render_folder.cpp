@@ -15,6 +15,7 @@
 #include "apps/dravel-render/batch_jobs.h"
 #include "apps/dravel-render/class_folders.h"
 #include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/output_folder.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
@@ -25,6 +26,7 @@
 #include "apps/dravel-render/summary_files.h"
 #include "apps/dravel-render/text_library.h"
 #include "canvas/picture_export.h"
+#include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 
@@ -76,7 +78,10 @@ struct FolderRun {
   SheetMaker sheet_maker;               // the library's, when a sheet is asked for
 };
 
-void Say(const std::string& message) { std::cerr << "dravel-render: " << message << "\n"; }
+// Messages name pupils' files, whose names may hold control characters.
+void Say(const std::string& message) {
+  std::cerr << "dravel-render: " << ControlsEscaped(message, "") << "\n";
+}
 
 void SayUnwritten(const std::string& path, int error) {
   Say(error == ELOOP ? SaidText(Said::kLeftLink, {path})
@@ -244,17 +249,30 @@ std::optional<std::vector<std::string>> ReferencePictures(const FolderRun& run) 
   return pictures;
 }
 
+// The row of an entry that is not read (NotReadBecause): no child, no picture.
+void NotRead(const std::string& why, ScriptResult& row) {
+  row.exit_status = 2;
+  row.result = "unreadable";
+  row.last_line = Utf8ToGbk(why);
+}
+
 void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
   std::vector<ChildJob> jobs;
+  std::vector<size_t> which;  // the script of each job
   for (size_t i = 0; i < scripts.size(); ++i) {
+    if (const auto why = NotReadBecause(scripts[i].file)) {
+      NotRead(*why, scripts[i].row);
+      continue;
+    }
     const std::string key = std::to_string(i);
     jobs.push_back(JobFor(run, key, ScriptOutputs(run, scripts[i], key),
                           JoinPath(scripts[i].folder, scripts[i].file.name)));
+    which.push_back(i);
   }
   const int at_once = run.options.jobs > 0 ? run.options.jobs
                                            : std::max(1, int(std::thread::hardware_concurrency()));
-  RunChildren(OwnProgram(), jobs, at_once, [&](size_t i, const ChildEnd& end) {
-    TakeChild(run, end, std::to_string(i), scripts[i]);
+  RunChildren(OwnProgram(), jobs, at_once, [&](size_t job, const ChildEnd& end) {
+    TakeChild(run, end, std::to_string(which[job]), scripts[which[job]]);
   });
 }
 
@@ -266,13 +284,19 @@ std::string CopyKeyOf(const FolderRun& run, const std::string& path) {
   return CopyKey(ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), run.options.encoding));
 }
 
+// A pupil's copy key, read only when handed in and small enough to be
+// anybody's copy: the parent never reads a script whole.
+std::string ScriptCopyKey(const FolderRun& run, const Script& script) {
+  if (NotReadBecause(script.file) || script.file.size > kLargestCopied) return {};
+  return CopyKeyOf(run, JoinPath(script.folder, script.file.name));
+}
+
 // Each row's group of copies among its class's scripts (`scripts`, a
 // class), numbered on from `groups_before`; a reference script's text is
 // the answer, copied by nobody. The class's groups.
 int MarkCopies(const FolderRun& run, std::span<Script> scripts, int groups_before) {
   std::vector<std::string> keys, answers;
-  for (const Script& script : scripts)
-    keys.push_back(CopyKeyOf(run, JoinPath(script.folder, script.file.name)));
+  for (const Script& script : scripts) keys.push_back(ScriptCopyKey(run, script));
   for (const std::string& reference : run.options.references)
     if (IsScriptName(reference)) answers.push_back(CopyKeyOf(run, reference));
   const std::vector<int> groups = CopyGroups(keys, answers);
@@ -411,16 +435,54 @@ int ExitStatus(const std::vector<Script>& scripts) {
 }
 
 // The names the run writes in the output folder itself, which no picture
-// may take.
+// may take. The folder may not be made yet, so paths are compared as they
+// would resolve.
 std::vector<std::string> OwnNames(const RenderOptions& options, const std::string& out) {
   std::vector<std::string> names = {kSummaryFileName, kSummaryCsvName, kReportFileName};
   if (!options.contact_sheet) return names;
   const std::filesystem::path sheet(*options.contact_sheet);
   std::error_code error;
-  const bool here = std::filesystem::equivalent(
-      sheet.has_parent_path() ? sheet.parent_path() : std::filesystem::path("."), out, error);
-  if (here) names.push_back(sheet.filename().native());
+  const auto resolved = [&](const std::filesystem::path& path) {
+    return std::filesystem::weakly_canonical(path.empty() ? "." : path, error);
+  };
+  if (resolved(sheet.parent_path()) == resolved(out)) names.push_back(sheet.filename().native());
   return names;
+}
+
+// Every name the run writes in its output folder.
+std::vector<std::string> WrittenNames(const RenderOptions& options, const std::string& out,
+                                      const std::vector<Script>& scripts) {
+  std::vector<std::string> names = OwnNames(options, out);
+  for (const Script& script : scripts) {
+    names.push_back(script.picture_name);
+    if (!script.overlay_name.empty()) names.push_back(script.overlay_name);
+  }
+  return names;
+}
+
+// The output folder and its classes' folders made, and the names the run
+// will write claimed as its own before any is written; false, said, when
+// a file no earlier run wrote is in the way (unless --overwrite) or the
+// folder cannot be made: the run then writes nothing.
+bool ReadyToWrite(const FolderRun& run, const std::vector<ClassFolder>& classes,
+                  const std::vector<std::string>& names) {
+  std::optional<std::string> said;
+  if (!run.options.overwrite) said = InTheWayMessage(run.out, names);
+  std::vector<std::string> subfolders;
+  for (const ClassFolder& class_folder : classes)
+    if (!class_folder.name.empty()) subfolders.push_back(class_folder.name);
+  if (!said) said = MadeOutputFolder(run.out, subfolders, names);
+  if (said) Say(*said);
+  return !said;
+}
+
+// Where the run writes: -o, or a folder beside the class folder, said first.
+std::optional<std::string> OutputFolder(const RenderOptions& options) {
+  if (options.output_path) return options.output_path;
+  const std::optional<std::string> beside = DefaultOutputFolder(options.script_path);
+  Say(beside ? SaidText(Said::kWritingInto, {ShownPath(*beside)})
+             : SaidText(Said::kGiveOutput, {ShownPath(options.script_path)}));
+  return beside;
 }
 
 // Pictures are named in UTF-8, as the summaries name them: a GBK name's
@@ -449,19 +511,15 @@ std::vector<Script> ScriptsOf(const std::vector<ScriptFile>& files, const Render
 
 // The scripts of `class_folder` added to `scripts`, their pictures in the
 // class's own folder of the output (of a parent folder's run; two classes
-// may each have a 张三.dvg); false, said, when that cannot be made or the
-// class cannot be read.
+// may each have a 张三.dvg); false, said, when the class cannot be read.
 bool AddClass(const FolderRun& run, const ClassFolder& class_folder, std::vector<Script>& scripts) {
   const std::optional<std::vector<ScriptFile>> files = ListScripts(class_folder.path);
-  const std::string& name = class_folder.name;
-  const std::string out = name.empty() ? run.out : JoinPath(run.out, name);
-  std::error_code error;
-  std::filesystem::create_directory(out, error);
-  if (!files || !std::filesystem::is_directory(out)) {
-    Say(files ? SaidText(Said::kCannotMakeFolder, {out})
-              : SaidText(Said::kCannotReadFolder, {class_folder.path}));
+  if (!files) {
+    Say(SaidText(Said::kCannotReadFolder, {ShownPath(class_folder.path)}));
     return false;
   }
+  const std::string& name = class_folder.name;
+  const std::string out = name.empty() ? run.out : JoinPath(run.out, name);
   const std::string under = name.empty() ? "" : name + "/";
   for (Script& script : ScriptsOf(*files, run.options, out)) {
     script.folder = class_folder.path;
@@ -484,6 +542,20 @@ bool RoomForChildren(const RenderOptions& options) {
   return false;
 }
 
+// The references run, the scripts run and their copies found, the outputs
+// written; the run's exit status.
+int MarkClasses(FolderRun& run, std::vector<Script>& scripts) {
+  if (!run.options.references.empty()) {
+    std::optional<std::vector<std::string>> references = ReferencePictures(run);
+    if (!references) return 2;
+    run.references = std::move(*references);
+  }
+  RunScripts(run, scripts);
+  MarkEveryClassesCopies(run, scripts);
+  if (!WriteOutputs(run, scripts)) return 2;
+  return ExitStatus(scripts);
+}
+
 }  // namespace
 
 int RenderFolder(const RenderOptions& options) {
@@ -496,34 +568,25 @@ int RenderFolder(const RenderOptions& options) {
     return 2;
   }
   if (!RoomForChildren(options)) return 2;
-  FolderRun run{
-      options, options.script_path,    options.output_path.value_or(options.script_path), {},
-      {},      std::move(*sheet_maker)};
-  std::error_code error;
-  std::filesystem::create_directories(run.out, error);
-  if (!std::filesystem::is_directory(run.out)) {
-    Say(SaidText(Said::kCannotMakeFolder, {run.out}));
-    return 2;
-  }
+  const std::optional<std::string> out = OutputFolder(options);
+  if (!out) return 2;
+  FolderRun run{options, options.script_path, *out, {}, {}, std::move(*sheet_maker)};
   const std::optional<std::vector<ClassFolder>> classes = ClassesOf(run.in);
   if (!classes || run.work.Path().empty()) {
-    Say(classes ? SaidText(Said::kNoTemporaryFolder) : SaidText(Said::kCannotReadFolder, {run.in}));
+    Say(classes ? SaidText(Said::kNoTemporaryFolder)
+                : SaidText(Said::kCannotReadFolder, {ShownPath(run.in)}));
     return 2;
   }
-  if (classes->empty()) Say(SaidText(Said::kNoClasses, {run.in}));
   std::vector<Script> scripts;
   for (const ClassFolder& class_folder : *classes) {
     if (!AddClass(run, class_folder, scripts)) return 2;
   }
-  if (!options.references.empty()) {
-    std::optional<std::vector<std::string>> references = ReferencePictures(run);
-    if (!references) return 2;
-    run.references = std::move(*references);
-  }
-  RunScripts(run, scripts);
-  MarkEveryClassesCopies(run, scripts);
-  if (!WriteOutputs(run, scripts)) return 2;
-  return ExitStatus(scripts);
+  const std::vector<std::string> written = WrittenNames(options, run.out, scripts);
+  if (!ReadyToWrite(run, *classes, written)) return 2;
+  if (classes->empty()) Say(SaidText(Said::kNoClasses, {ShownPath(run.in)}));
+  const int status = MarkClasses(run, scripts);
+  // What the run wrote, and nothing it only claimed, is its own from now on.
+  return RecordOwnFiles(run.out, written, false) == 0 ? status : 2;
 }
 
 }  // namespace dravel

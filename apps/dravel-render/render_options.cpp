@@ -33,8 +33,9 @@ const OptionRow kOptions[] = {
       "以 .png 结尾或没有扩展名时写 PNG；- 把 PNG 写到标准\n"
       "输出（提示文字改写到标准错误）"},
      {"write the pictures and summaries there, making the folder\n"
-      "when needed (default FOLDER)",
-      "图片和汇总写到这个文件夹，需要时新建（默认为 FOLDER）"},
+      "when needed (default: FOLDER-批改 beside FOLDER)",
+      "图片和汇总写到这个文件夹，需要时新建（默认为 FOLDER\n"
+      "旁边的 FOLDER-批改）"},
      ToChild::kNo,
      [](std::string_view value, RenderOptions& options) {
        options.output_path = std::string(value);
@@ -134,12 +135,14 @@ const OptionRow kOptions[] = {
     {"",
      "--timeout",
      "SECONDS",
-     kScript | kFolder,
-     {"press stop after this long (default 10): from 0 to\n"
-      "1000000, to the millisecond (rounded down); 0 stops\n"
-      "the run before its first command",
-      "运行这么久后按停止（默认 10）：0 到 1000000，精确到\n"
-      "毫秒（向下取整）；0 在第一条命令之前就停止"},
+     kScript | kFolder | kCheck,
+     {"press stop after this long: from 0 to 1000000, to the\n"
+      "millisecond (rounded down); 0 stops the run before\n"
+      "its first command; reading the script counts (default\n"
+      "10)",
+      "运行这么久后按停止：0 到 1000000，精确到毫秒（向下\n"
+      "取整）；0 在第一条命令之前就停止；读脚本的时间也算在\n"
+      "内（默认 10）"},
      {"per script; 10 unless given", "每个脚本各自计时；默认 10"},
      ToChild::kAsGiven,
      ParseTimeout,
@@ -240,8 +243,8 @@ const OptionRow kOptions[] = {
     {"",
      "--memory-limit",
      "MB",
-     kFolder,
-     {},
+     kScript | kFolder | kCheck,
+     {"the most memory the run may take (default 2048)", "运行最多可用的内存（默认 2048）"},
      {"the most memory each script's process may take\n"
       "(default 2048)",
       "每个脚本的进程最多可用的内存（默认 2048）"},
@@ -257,6 +260,17 @@ const OptionRow kOptions[] = {
       "缩略图总览和 report.html 的顺序：name（默认）或 score"},
      ToChild::kNo,
      ParseSort},
+    {"",
+     "--overwrite",
+     "",
+     kFolder | kMerge,
+     {},
+     {"replace files in the output folder that no earlier run\n"
+      "wrote (without it, such a file stops the run, status 2)",
+      "替换输出文件夹里不是以前的运行写的文件（不给时，这样的\n"
+      "文件会让运行停下，退出码 2）"},
+     ToChild::kNo,
+     [](std::string_view, RenderOptions& options) { return options.overwrite = true; }},
     {"",
      "--check",
      "",
@@ -391,8 +405,12 @@ std::string UsageFailureText(std::string_view program, const std::string& messag
 }
 
 std::chrono::milliseconds TimeoutOf(const RenderOptions& options) {
-  const double seconds = options.timeout_seconds.value_or(kDefaultTimeoutSeconds);
-  return std::chrono::milliseconds(static_cast<int64_t>(seconds * 1000));
+  return std::chrono::milliseconds(
+      static_cast<int64_t>(options.timeout_seconds.value_or(kDefaultTimeoutSeconds) * 1000));
+}
+
+int MemoryLimitOf(const RenderOptions& options) {
+  return options.memory_limit_mb > 0 ? options.memory_limit_mb : kDefaultMemoryMegabytes;
 }
 
 std::optional<std::string> RefusedExtension(const std::string& path,

@@ -28,7 +28,7 @@ struct RenderOptions {
   // --check: the scripts to check instead of running (script_path is the first).
   std::vector<std::string> check_paths;
   // A script's picture file (PNG, or SVG by extension); a folder's output
-  // folder (the script folder itself when not given).
+  // folder (when not given, one beside the class folder: output_folder.h).
   std::optional<std::string> output_path;
   bool svg_in_folder = false;                // --format svg
   std::optional<std::string> contact_sheet;  // folder mode only
@@ -43,8 +43,7 @@ struct RenderOptions {
   ScriptEncoding encoding = ScriptEncoding::kAuto;
   bool encoding_given = false;
   bool print_state = false;
-  std::optional<double> timeout_seconds;  // 0 to 1e6; 0: stop before the first command
-                                          // unset: kDefaultTimeoutSeconds
+  std::optional<double> timeout_seconds;  // 0 to 1e6; 0: stop before the first command (TimeoutOf)
   bool gbk_output = false;
   bool check = false;
   // --keep-delays / --no-delay; unset: folder runs skip 延时 waits, single
@@ -57,11 +56,14 @@ struct RenderOptions {
   // --overlay: the picture of what differs from the best reference.
   std::optional<std::string> overlay_path;
   bool sort_by_score = false;  // --sort score
+  // --overwrite: a folder run may replace files in its output folder that
+  // no earlier run wrote (output_folder.h).
+  bool overwrite = false;
   // Internal, for the folder mode's own child processes: run the one script,
   // write the report there and the thumbnail for the parent's contact sheet.
   std::optional<std::string> batch_report;
   std::optional<std::string> batch_image;
-  int memory_limit_mb = 0;  // 0: none (a folder run's child: kChildMemoryMegabytes)
+  int memory_limit_mb = 0;  // 0: not given (MemoryLimitOf)
   // --merge OUT: the folder the summaries in `merged` are joined into.
   std::optional<std::string> merge_output;
   std::vector<std::string> merged;
@@ -85,14 +87,17 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv);
 // look for help, two lines.
 std::string UsageFailureText(std::string_view program, const std::string& message);
 
-// The timeout of every run when --timeout does not say: a single script's,
-// a folder's child's, a reference's.
+// The limits of every run, a single script's, --check's, a reference's and
+// each of a folder's scripts alike, when the command line does not set them.
 inline constexpr double kDefaultTimeoutSeconds = 10;
+inline constexpr int kDefaultMemoryMegabytes = 2048;
 
-// The timeout of --timeout (else kDefaultTimeoutSeconds) in whole
-// milliseconds (rounded down). Zero presses stop before the run's first
-// command.
+// The timeout of --timeout in whole milliseconds (rounded down), else the
+// default. Zero presses stop before the run's first command.
 std::chrono::milliseconds TimeoutOf(const RenderOptions& options);
+
+// The memory limit in MB: --memory-limit, else the default.
+int MemoryLimitOf(const RenderOptions& options);
 
 // The message refusing to write `path` when its extension (any case) is not
 // one of `extensions` (".png", ...); nullopt when it may be written. "-" and

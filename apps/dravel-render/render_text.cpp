@@ -1,10 +1,10 @@
 #include "apps/dravel-render/render_text.h"
 
 #include <iostream>
-#include <iterator>
 
 #include "apps/dravel-render/folder_words.h"
 #include "interpreter/command_list.h"
+#include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 #include "runtime/value.h"
@@ -14,13 +14,24 @@ namespace dravel {
 std::optional<std::string> ReadScriptBytes(const std::string& path, std::string_view program) {
   if (path == "-") {
     std::cin.tie(nullptr);
-    std::string bytes{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+    std::string bytes;
+    char chunk[1 << 16];
+    // No longer than a file the editor opens, refused as soon as it is longer.
+    while (std::cin.read(chunk, sizeof chunk) || std::cin.gcount() > 0) {
+      bytes.append(chunk, size_t(std::cin.gcount()));
+      if (bytes.size() > kLargestFile) {
+        std::cerr << program << ": "
+                  << SaidText(Said::kInputTooLong, {std::to_string(kLargestFile)}) << "\n";
+        return std::nullopt;
+      }
+    }
     if (std::cin.bad()) return std::nullopt;
     return bytes;
   }
   const FileReadResult result = TryReadFileBytes(path);
   if (!result.Ok()) {
-    std::cerr << program << ": " << SaidText(Said::kCannotRead, {path, ErrorWords(result.error)})
+    std::cerr << program << ": "
+              << ControlsEscaped(SaidText(Said::kCannotRead, {path, ErrorWords(result.error)}), "")
               << "\n";
     return std::nullopt;
   }
@@ -35,7 +46,7 @@ std::string HintForOutput(const Text& hint, bool gbk) {
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
     lines += text[i];
   }
-  return lines;
+  return ControlsEscaped(lines, "\n\t", !gbk);
 }
 
 std::string StateLine(const TurtleState& turtle) {
@@ -43,12 +54,28 @@ std::string StateLine(const TurtleState& turtle) {
          " " + ToText(turtle.pen) + " " + ToText(turtle.visible) + "\n";
 }
 
-Text ScriptOf(std::string_view bytes, ScriptEncoding encoding) {
+namespace {
+
+// The text of a script file read in `encoding` when that is UTF-8, without
+// its byte order mark.
+std::optional<std::string_view> Utf8TextOf(std::string_view bytes, ScriptEncoding encoding) {
   const std::string_view text = UpToZero(bytes);
   const bool utf8 = encoding == ScriptEncoding::kUtf8 ||
                     (encoding == ScriptEncoding::kAuto && LooksLikeUtf8(text));
-  if (!utf8) return ScriptFromFileBytes(text);
-  return ScriptFromFileBytes(Utf8ToGbk(WithoutByteOrderMark(text)));
+  if (!utf8) return std::nullopt;
+  return WithoutByteOrderMark(text);
+}
+
+}  // namespace
+
+Text ScriptOf(std::string_view bytes, ScriptEncoding encoding) {
+  const std::optional<std::string_view> utf8 = Utf8TextOf(bytes, encoding);
+  return ScriptFromFileBytes(utf8 ? Utf8ToGbk(*utf8) : UpToZero(bytes));
+}
+
+std::vector<LostInLine> LostCharactersOf(std::string_view bytes, ScriptEncoding encoding) {
+  const std::optional<std::string_view> utf8 = Utf8TextOf(bytes, encoding);
+  return utf8 ? LostCharactersByLine(*utf8) : std::vector<LostInLine>{};
 }
 
 Text LastHintLine(const Text& hint) {

@@ -2,11 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <cstdio>
 #include <map>
 
 #include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/name_looks.h"
 #include "runtime/gbk_codec.h"
 #include "runtime/markup_text.h"
 
@@ -55,7 +54,8 @@ std::string PathLink(const std::string& path) {
   std::string link;
   for (size_t start = 0; start <= path.size();) {
     const size_t slash = std::min(path.find('/', start), path.size());
-    link += LinkOf(path.substr(start, slash - start));
+    // Unreserved bytes only: a link's name is all its own.
+    link += PercentEncoded(path.substr(start, slash - start), "-_.~");
     if (slash < path.size()) link += '/';
     start = slash + 1;
   }
@@ -118,23 +118,6 @@ std::string CopyGroups(const std::vector<const ScriptResult*>& rows) {
 }
 
 }  // namespace
-
-std::string LinkOf(const std::string& bytes) {
-  std::string link;
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (std::isalnum(byte) && byte < 0x80) {
-      link += c;
-    } else if (c == '-' || c == '_' || c == '.' || c == '~') {
-      link += c;
-    } else {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, "%%%02X", byte);
-      link += hex;
-    }
-  }
-  return link;
-}
 
 std::string ReportPage(const std::vector<const ScriptResult*>& rows,
                        const std::vector<std::string>& references) {

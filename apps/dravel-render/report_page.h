@@ -20,7 +20,4 @@ inline constexpr char kReportFileName[] = "report.html";
 std::string ReportPage(const std::vector<const ScriptResult*>& rows,
                        const std::vector<std::string>& references);
 
-// `bytes` as a relative link: every byte but unreserved ASCII as %XX.
-std::string LinkOf(const std::string& bytes);
-
 }  // namespace dravel

@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 #include <system_error>
 
+#include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/name_looks.h"
+#include "runtime/control_text.h"
+#include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -31,6 +36,19 @@ std::string ShownPath(std::string_view path) {
   return shown;
 }
 
+namespace {
+
+// Names that would look the same as another's (LooksKey) are shown with
+// their bytes, so every row tells its pupil apart.
+void TellLookalikesApart(std::vector<ScriptFile>& scripts) {
+  std::map<std::string, int> looks;
+  for (const ScriptFile& script : scripts) ++looks[LooksKey(script.shown)];
+  for (ScriptFile& script : scripts)
+    if (looks[LooksKey(script.shown)] > 1) script.shown += " [" + BytesText(script.name) + "]";
+}
+
+}  // namespace
+
 std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder) {
   std::error_code error;
   std::filesystem::directory_iterator entries(folder, error);
@@ -39,15 +57,35 @@ std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder) {
   for (; entries != std::filesystem::directory_iterator(); entries.increment(error)) {
     if (error) return std::nullopt;
     const std::string name = entries->path().filename().native();
-    // A pipe or a broken link is listed, to show as unreadable.
+    if (!IsScriptName(name)) continue;
+    // The entry itself, a link not followed: a pipe or a link is listed, to
+    // show as not read.
     std::error_code kind_error;
-    if (!IsScriptName(name) || entries->is_directory(kind_error)) continue;
-    scripts.push_back({name, ShownName(name)});
+    const std::filesystem::file_status status = entries->symlink_status(kind_error);
+    if (std::filesystem::is_directory(status)) continue;
+    ScriptFile file{name, ShownName(name), EntryKind::kOther, 0};
+    if (std::filesystem::is_symlink(status)) file.kind = EntryKind::kLink;
+    if (std::filesystem::is_regular_file(status)) {
+      file.kind = EntryKind::kRegular;
+      file.size = entries->file_size(kind_error);
+    }
+    scripts.push_back(std::move(file));
   }
+  TellLookalikesApart(scripts);
   std::sort(scripts.begin(), scripts.end(), [](const ScriptFile& a, const ScriptFile& b) {
     return a.shown != b.shown ? a.shown < b.shown : a.name < b.name;
   });
   return scripts;
+}
+
+std::optional<std::string> NotReadBecause(const ScriptFile& file) {
+  switch (file.kind) {
+    case EntryKind::kLink: return SaidText(Said::kLinkNotRead);
+    case EntryKind::kOther: return SaidText(Said::kOtherNotRead);
+    case EntryKind::kRegular: break;
+  }
+  if (file.size > kLargestFile) return SaidText(Said::kTooLong, {std::to_string(kLargestFile)});
+  return std::nullopt;
 }
 
 std::string OneLineText(std::string_view text) {
@@ -61,7 +99,7 @@ std::string OneLineText(std::string_view text) {
       default: field += c;
     }
   }
-  return field;
+  return ControlsEscaped(field, "");
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {

@@ -4,6 +4,7 @@
 // decoded as UTF-8 when it is valid UTF-8, as GBK otherwise.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,10 +12,22 @@
 
 namespace dravel {
 
+// What the folder holds under a script's name, as the entry itself is (a
+// link is not followed).
+enum class EntryKind { kRegular, kLink, kOther };
+
 struct ScriptFile {
   std::string name;   // the entry's name, as bytes
   std::string shown;  // the name decoded for people, UTF-8
+  EntryKind kind = EntryKind::kRegular;
+  uint64_t size = 0;  // a regular file's bytes
 };
+
+// Why `file` is not read: only what was handed in is, a regular file inside
+// the class folder, so a link (to a file anywhere the teacher may read) or
+// anything else is not, and a script longer than the editor opens
+// (kLargestFile) is refused before it is read. nullopt for a script to read.
+std::optional<std::string> NotReadBecause(const ScriptFile& file);
 
 // `path` with each of its names shown as ShownName shows it: a GBK file in
 // a folder named in UTF-8 shows both.
@@ -27,8 +40,11 @@ bool IsScriptName(std::string_view name);
 std::string ShownName(std::string_view bytes);
 
 // The entries of `folder` (not of its subfolders) whose names end in .dvg in
-// any case, folders left out, in the order of their shown names; nullopt
-// when the folder cannot be listed.
+// any case, folders left out (a link to one is listed), in the order of
+// their shown names; nullopt when the folder cannot be listed. A name that
+// would look like another's (name_looks.h: the same name in GBK and in
+// UTF-8, é written two ways, two names that cannot be decoded) is shown
+// with its bytes: "é.dvg [e%CC%81.dvg]".
 std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder);
 
 // `folder` and `name` joined by one slash.
@@ -36,8 +52,8 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 
 // UTF-8 `text` kept to one field of one line, for a name or a message in the
 // run's outputs: a tab, a line break or a backslash is written \t, \n, \r
-// or \\. (Escaped before any conversion to GBK, whose trail bytes may be
-// backslashes.)
+// or \\, any other control character \xNN (control_text.h). (Escaped before
+// any conversion to GBK, whose trail bytes may be backslashes.)
 std::string OneLineText(std::string_view text);
 
 }  // namespace dravel

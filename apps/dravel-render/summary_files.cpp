@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "apps/dravel-render/script_folder.h"
+#include "runtime/csv_cell.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {
@@ -10,14 +11,6 @@ namespace {
 
 // Fields are escaped in UTF-8 and the whole converted at the end: a GBK trail
 // byte may be a backslash or a quote.
-
-// A CSV field, quoted when it holds a comma, a quote or a line break.
-std::string CsvField(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-  std::string field = "\"";
-  for (char c : text) field += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return field + "\"";
-}
 
 std::string Message(const ScriptResult& row) { return GbkToUtf8(row.last_line); }
 
@@ -79,13 +72,13 @@ std::string SummaryText(const std::vector<ScriptResult>& rows, bool gbk,
     if (classes) summary += OneLineText(row.class_name) + "\t";
     summary += OneLineText(row.shown) + "\t" + std::to_string(row.exit_status) + "\t" +
                std::string(ResultWord(row.result, language)) + "\t" + OneLineText(Message(row)) +
-               "\t" + row.place;
-    if (scored) summary += '\t' + ScoreCell(row, scored);
+               "\t" + OneLineText(row.place);
+    if (scored) summary += '\t' + OneLineText(ScoreCell(row, scored));
     summary += "\t" + OneLineText(row.picture);
     if (references.size() > 1) summary += "\t" + OneLineText(ReferenceOf(row, references));
     summary += "\t" + std::to_string(row.findings) + "\t" +
                OneLineText(FindingWords(row.first_finding_line, row.first_finding, language)) +
-               "\t" + CopyGroupCell(row) + "\n";
+               "\t" + OneLineText(CopyGroupCell(row)) + "\n";
   }
   return gbk ? Utf8ToGbk(summary) : summary;
 }
@@ -101,15 +94,15 @@ std::string SummaryCsv(const std::vector<ScriptResult>& rows, bool gbk,
   csv += "," + Header({Word::kFindings, Word::kFirstFinding, Word::kCopies}, language, ",");
   csv += "\r\n";
   for (const ScriptResult& row : rows) {
-    if (classes) csv += CsvField(row.class_name) + ",";
-    csv += CsvField(row.shown) + "," + std::string(ResultWord(row.result, language)) + "," +
-           ScoreCell(row, !references.empty()) + "," + CsvField(Message(row)) + "," +
-           CsvField(row.place) + "," + std::to_string(row.lines_drawn) + "," +
-           std::to_string(row.milliseconds) + "," + CsvField(row.picture);
-    if (references.size() > 1) csv += "," + CsvField(ReferenceOf(row, references));
+    if (classes) csv += CsvCell(row.class_name) + ",";
+    csv += CsvCell(row.shown) + "," + CsvCell(ResultWord(row.result, language)) + "," +
+           CsvCell(ScoreCell(row, !references.empty())) + "," + CsvCell(Message(row)) + "," +
+           CsvCell(row.place) + "," + std::to_string(row.lines_drawn) + "," +
+           std::to_string(row.milliseconds) + "," + CsvCell(row.picture);
+    if (references.size() > 1) csv += "," + CsvCell(ReferenceOf(row, references));
     csv += "," + std::to_string(row.findings) + "," +
-           CsvField(FindingWords(row.first_finding_line, row.first_finding, language)) + "," +
-           CopyGroupCell(row) + "\r\n";
+           CsvCell(FindingWords(row.first_finding_line, row.first_finding, language)) + "," +
+           CsvCell(CopyGroupCell(row)) + "\r\n";
   }
   return gbk ? Utf8ToGbk(csv) : "\xEF\xBB\xBF" + csv;
 }

@@ -8,9 +8,12 @@
 #include <map>
 
 #include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/output_folder.h"
 #include "apps/dravel-render/report_page.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/summary_files.h"
+#include "runtime/control_text.h"
+#include "runtime/csv_cell.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 
@@ -156,7 +159,10 @@ void SetOverlay(const fs::path& folder, const std::string& pictures, ScriptResul
   if (fs::is_regular_file(folder / overlay, error)) row.overlay_file = pictures + overlay;
 }
 
-void Say(const std::string& message) { std::cerr << "dravel-render: " << message << "\n"; }
+// Messages name folders and files, whose names may hold control characters.
+void Say(const std::string& message) {
+  std::cerr << "dravel-render: " << ControlsEscaped(message, "") << "\n";
+}
 
 // The rows of the summary at `path`, their copies numbered past `groups`;
 // false, said, when it cannot be read or is none of ours.
@@ -216,7 +222,7 @@ std::optional<std::vector<ScriptResult>> SummaryRows(std::string_view csv,
     ScriptResult row;
     row.class_name = class_name;
     for (size_t c = 0; c < columns->size(); ++c)
-      SetCell((*columns)[c], records[r][c], pictures, references, row);
+      SetCell((*columns)[c], std::string(CsvCellText(records[r][c])), pictures, references, row);
     row.exit_status = row.result == "ok" ? 0 : 1;
     rows.push_back(std::move(row));
   }
@@ -225,10 +231,13 @@ std::optional<std::vector<ScriptResult>> SummaryRows(std::string_view csv,
 
 int MergeSummaries(const RenderOptions& options) {
   const std::string& out = *options.merge_output;
-  std::error_code error;
-  fs::create_directories(out, error);
-  if (!fs::is_directory(out, error)) {
-    Say(SaidText(Said::kCannotMakeFolder, {out}));
+  // As a folder run does: only what an earlier run wrote is replaced.
+  const std::vector<std::string> written = {kSummaryCsvName, kReportFileName};
+  std::optional<std::string> said;
+  if (!options.overwrite) said = InTheWayMessage(out, written);
+  if (!said) said = MadeOutputFolder(out, {}, written);
+  if (said) {
+    Say(*said);
     return 2;
   }
   std::vector<ScriptResult> rows;
@@ -252,7 +261,8 @@ int MergeSummaries(const RenderOptions& options) {
   const bool csv = Write(JoinPath(out, kSummaryCsvName),
                          SummaryCsv(rows, options.gbk_output, references, LocaleLanguage()));
   const bool page = Write(JoinPath(out, kReportFileName), ReportPage(shown, references));
-  return csv && page ? 0 : 2;
+  const bool recorded = RecordOwnFiles(out, written, false) == 0;
+  return csv && page && recorded ? 0 : 2;
 }
 
 }  // namespace dravel

@@ -27,7 +27,8 @@ std::optional<std::vector<ScriptResult>> SummaryRows(std::string_view csv,
                                                      std::vector<std::string>& references);
 
 // Returns the exit status: 0 when merged, 2 when a summary cannot be found
-// or read or is none of ours, or an output cannot be written (each said).
+// or read or is none of ours, or an output cannot be written or is in the
+// way (a file in OUT no earlier run wrote, unless --overwrite; each said).
 int MergeSummaries(const RenderOptions& options);
 
 }  // namespace dravel

@@ -3,6 +3,7 @@
 // window (after the save prompt allows it) destroys it, and its destruction
 // ends the process with exit code 0.
 #include <QApplication>
+#include <QScreen>
 #include <QSettings>
 #include <cstdio>
 #include <filesystem>
@@ -89,12 +90,29 @@ std::string AbsolutePath(const std::string& path) {
   return error ? path : absolute.lexically_normal().native();
 }
 
-// One window, made with the display scale remembered; a change of scale
-// (which Qt takes only before the application exists) ends the application
-// and makes both anew, the window carrying over everything of the old one.
-// Gives the exit code; `carry` is set when the window asked for a restart.
-int RunWindow(int argc, char* argv[], const std::string& file, int percent,
-              std::optional<dravel::WindowCarry>& carry) {
+// How a window's application ended: its exit code, or a scale to make it
+// anew at because the one asked for does not fit the screen.
+struct WindowEnd {
+  int code = 0;
+  int retry_at = 0;
+};
+
+// The scale the application may stay at: `percent` when the whole window
+// fits the primary screen there, else the largest that fits.
+int FittingScale(int percent) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  if (screen == nullptr) return percent;
+  return dravel::ScaleThatFits(*screen, percent,
+                               QSize(dravel::kClientWidth, dravel::kClientHeight));
+}
+
+// One window at the display scale `percent`; a change of scale (which Qt
+// takes only before the application exists) ends the application and makes
+// both anew, the window carrying over everything of the old one (`carry` is
+// then set). `remembered` is the scale the user chose, which the window says
+// when the screen has no room for it.
+WindowEnd RunWindow(int argc, char* argv[], const std::string& file, int percent, int remembered,
+                    std::optional<dravel::WindowCarry>& carry) {
   const QByteArray outside_factor = qgetenv("QT_SCALE_FACTOR");
   qputenv("QT_SCALE_FACTOR", dravel::ScaleFactorFor(percent, outside_factor));
   QApplication app(argc, argv);
@@ -104,6 +122,7 @@ int RunWindow(int argc, char* argv[], const std::string& file, int percent,
   } else {
     qputenv("QT_SCALE_FACTOR", outside_factor);
   }
+  if (const int fitting = FittingScale(percent); fitting != percent) return {0, fitting};
   dravel::InstallQtTranslations(app);
   dravel::SetBeepHook([] { QApplication::beep(); });
   dravel::QtDialogService dialogs;
@@ -113,7 +132,8 @@ int RunWindow(int argc, char* argv[], const std::string& file, int percent,
                            dravel::kRuntimeErrorCaption);
   });
   const std::optional<dravel::WindowCarry> carried = std::exchange(carry, std::nullopt);
-  auto* window = new dravel::MainWindow(dialogs, carried ? &*carried : nullptr);
+  auto* window = new dravel::MainWindow(dialogs, carried ? &*carried : nullptr, percent);
+  if (percent != remembered) window->NoteDisplayScaleFellBack(remembered);
   // From any thread, the run's included: the window's thread shows the box.
   dravel::SetRuntimeErrorHook(
       [window](std::string_view gbk_text) { window->RuntimeErrors().Show(gbk_text); });
@@ -131,7 +151,7 @@ int RunWindow(int argc, char* argv[], const std::string& file, int percent,
   QObject::disconnect(ending);
   dravel::SetRuntimeErrorHook({});
   delete window;
-  return code;
+  return {code, 0};
 }
 
 }  // namespace
@@ -146,10 +166,16 @@ int main(int argc, char* argv[]) {
   QCoreApplication::setApplicationName(QStringLiteral("dravel"));
   std::optional<dravel::WindowCarry> carry;
   std::string file = command_line.file;
-  int code = 0;
-  do {
-    const int percent = dravel::RememberedDisplayScale(QSettings());
-    code = RunWindow(argc, argv, std::exchange(file, std::string()), percent, carry);
-  } while (carry);
-  return code;
+  int remembered = dravel::RememberedDisplayScale(QSettings());
+  int percent = remembered;
+  for (;;) {
+    const WindowEnd end = RunWindow(argc, argv, file, percent, remembered, carry);
+    if (end.retry_at != 0) {
+      percent = end.retry_at;
+      continue;
+    }
+    if (!carry) return end.code;
+    file.clear();
+    percent = remembered = dravel::RememberedDisplayScale(QSettings());
+  }
 }

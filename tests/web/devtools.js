@@ -77,6 +77,12 @@ function launch(profileDir) {
     return session;
   }
 
+  // The session `page` and the rest go to, to come back to after a visit elsewhere.
+  const current = () => session;
+  const use = (sessionId) => {
+    session = sessionId;
+  };
+
   async function evaluate(expression) {
     const { result, exceptionDetails } = await page('Runtime.evaluate',
       { expression, awaitPromise: true, returnByValue: true });
@@ -144,7 +150,7 @@ function launch(profileDir) {
   }
 
   return {
-    send, nextEvent, listeners, attach, page, evaluate, waitFor, click, pressKey, accessKey, close,
+    send, nextEvent, listeners, attach, current, use, page, evaluate, waitFor, click, pressKey, accessKey, close,
     removeProfile,
     log: () => browserLog,
   };

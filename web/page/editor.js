@@ -124,7 +124,10 @@ function runMarks(doc, { line, from, to, failing }) {
 
 const BASE_FONT_SIZE = 14;
 const zoomCompartment = new Compartment();
-const fontSizeTheme = (size) => EditorView.theme({ '.cm-content, .cm-gutters': { fontSize: `${size}px` } });
+// Grown with the page's text on a small screen (screen.js's --grow).
+const fontSizeTheme = (size) => EditorView.theme({
+  '.cm-content, .cm-gutters': { fontSize: `calc(${size}px * var(--grow, 1))` },
+});
 
 // ---- The look ----
 

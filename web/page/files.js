@@ -1,8 +1,12 @@
 // New, open, save and compile, as the desktop does them: the save prompt,
-// GBK with CR LF (encoded by the module), one message per result. Files come
-// from the browser's file chooser and go out as downloads.
+// GBK with CR LF (read and written by the module's codec), one message per
+// result. Files come from the browser's file chooser and go out as
+// downloads. Whatever replaces the editor's text sends the text it held to
+// the recent scripts first.
 import { texts, CRLF } from './texts.js';
-import { decodeGbk, looksLikeUtf8, toLf } from './gbk_text.js';
+import { toLf } from './gbk_text.js';
+import { LONGEST_SCRIPT_BYTES } from './limits.js';
+import { remember, shownTime } from './recent_scripts.js';
 
 export function download(bytes, name, type = 'application/octet-stream') {
   const link = document.createElement('a');
@@ -29,8 +33,8 @@ export function ask(question, withCancel) {
 }
 
 export class SourceFiles {
-  // `page`: its editor, hint box, encode(text), compile(text), the file's name, the
-  // changed flag and setSource(name, changed).
+  // `page`: its editor, hint box, ask(type, fields) of the module, the file's
+  // name, the changed flag and setSource(name, changed).
   constructor(page) {
     this.page = page;
   }
@@ -39,13 +43,16 @@ export class SourceFiles {
     this.page.hint.append(prefix + name + (ok ? texts.succeeded : texts.failed) + (ok && !lineBreak ? '' : CRLF));
   }
 
-  // The editor's text as GBK with CR LF line ends (`encode`: the page's
-  // encode or compile), or null after saying which line GBK cannot hold and
-  // that `prefix` `name` failed.
-  async editorBytes(prefix, name, encode = this.page.encode) {
-    const encoded = await encode(this.page.editor.text());
-    if (encoded.bytes !== null) return encoded.bytes;
-    this.page.hint.append(texts.unsavableLine(encoded.line));
+  // The editor's text as GBK with CR LF line ends (as a program when
+  // `compile`), or null after saying which line GBK cannot hold and that
+  // `prefix` `name` failed: a character GBK cannot hold is written as '?'
+  // only when the user says so.
+  async editorBytes(prefix, name, compile = false) {
+    const { bytes, lost } = await this.page.ask('encode', { text: this.page.editor.text(), compile });
+    if (lost === null) return bytes;
+    const verb = compile ? texts.compile : texts.save;
+    if ((await ask(texts.unsavableCharacter(lost.character, verb), false)) === 'yes') return bytes;
+    this.page.hint.append(texts.unsavableLine(lost.line));
     this.report(prefix, name, false);
     return null;
   }
@@ -62,7 +69,7 @@ export class SourceFiles {
 
   async compile() {
     const name = baseName(this.page.name || texts.untitled) + '.dv';
-    const program = await this.editorBytes(texts.compilePrefix, name, this.page.compile);
+    const program = await this.editorBytes(texts.compilePrefix, name, true);
     if (program === null) return;
     download(program, name);
     this.report(texts.compilePrefix, name, true);
@@ -76,11 +83,18 @@ export class SourceFiles {
     return answer === 'no';
   }
 
+  // The editor's text replaced: the text it held goes to the recent scripts.
+  replace(text, name, changed) {
+    const held = this.page.editor.text();
+    if (held !== text) remember({ text: held, name: this.page.name });
+    this.page.editor.setText(text);
+    this.page.setSource(name, changed);
+  }
+
   async newScript() {
     if (!(await this.savePrompt())) return;
-    this.page.editor.setText('');
+    this.replace('', '', false);
     this.page.hint.append(texts.newDone);
-    this.page.setSource('', false);
   }
 
   async open() {
@@ -88,27 +102,41 @@ export class SourceFiles {
     document.getElementById('open-file').click();
   }
 
+  // A file past the cap is refused before it is read, replacing nothing.
   async openFile(file) {
+    if (file.size > LONGEST_SCRIPT_BYTES) {
+      this.page.hint.append(texts.fileTooLarge(file.name, file.size));
+      this.report(texts.openPrefix, file.name, false);
+      return;
+    }
     let bytes = new Uint8Array(await file.arrayBuffer());
     const zero = bytes.indexOf(0);
     if (zero >= 0) bytes = bytes.subarray(0, zero);
-    const convert = looksLikeUtf8(bytes) && (await ask(texts.convertFromUtf8, false)) === 'yes';
-    this.page.editor.setText(toLf(convert ? new TextDecoder('utf-8').decode(bytes) : decodeGbk(bytes)));
-    this.report(texts.openPrefix, file.name, true);
+    const { text, asUtf8 } = await this.page.ask('decode', { bytes });
+    const convert = asUtf8 !== null && (await ask(texts.convertFromUtf8, false)) === 'yes';
     // Converted text is not yet what the file holds; what GBK cannot hold is
     // said now, as a save would say it.
-    this.page.setSource(file.name, convert);
+    this.replace(toLf(convert ? asUtf8 : text), file.name, convert);
+    this.report(texts.openPrefix, file.name, true);
     if (convert) {
-      const encoded = await this.page.encode(this.page.editor.text());
-      if (encoded.bytes === null) this.page.hint.append(texts.unsavableLine(encoded.line));
+      const { lost } = await this.page.ask('encode', { text: this.page.editor.text() });
+      if (lost !== null) this.page.hint.append(texts.unsavableLine(lost.line));
     }
   }
 
   // An example opens as a file would, without a file name (the desktop's chooser).
+  // Whether it opened: the page then starts the example afresh.
   async openExample(name, text) {
-    if (!(await this.savePrompt())) return;
-    this.page.editor.setText(text);
-    this.page.setSource('', false);
+    if (!(await this.savePrompt())) return false;
+    this.replace(text, '', false);
     this.report(texts.openPrefix, name, true);
+    return true;
+  }
+
+  // A recent script comes back as typed work not yet saved.
+  async openRecent(entry) {
+    if (!(await this.savePrompt())) return;
+    this.replace(entry.text, entry.name, true);
+    this.page.hint.append(texts.recentOpened(shownTime(entry.time)));
   }
 }

@@ -1,20 +1,12 @@
-// What the page keeps in the browser (localStorage): the script as it is
-// typed, its file name and changed flag, the settings and the background
-// picture's file (while it is small: see background.js); and share links,
-// which carry a script in the address:
-//
-//   #code=BASE64URL
-//
-// BASE64URL is the script's UTF-8 bytes (LF line ends), compressed as raw
-// deflate (RFC 1951, no zlib header) and written in base64url (RFC 4648 §5)
-// without padding. Later versions must go on reading this form.
+// What the page keeps in the browser (localStorage): the settings and the
+// background picture's file (while it is small: see background.js), and the
+// ways in for what else is kept (each tab's script: tab_script.js; the recent
+// scripts: recent_scripts.js).
 
-const SCRIPT_KEY = 'dravel.script';
 const SETTINGS_KEY = 'dravel.settings';
 const PICTURE_KEY = 'dravel.picture';
-const SHARE_PREFIX = '#code=';
 
-function read(key) {
+export function read(key) {
   try {
     return JSON.parse(localStorage.getItem(key));
   } catch {
@@ -23,7 +15,7 @@ function read(key) {
 }
 
 // False when the browser refused (full, or storage turned off).
-function write(key, value) {
+export function write(key, value) {
   try {
     localStorage.setItem(key, JSON.stringify(value));
     return true;
@@ -32,20 +24,28 @@ function write(key, value) {
   }
 }
 
-// {text, name, changed}, or null on a first visit. Keeping gives false when
-// the browser refused it.
-export const keptScript = () => read(SCRIPT_KEY);
-export const keepScript = (script) => write(SCRIPT_KEY, script);
+export function remove(key) {
+  try {
+    localStorage.removeItem(key);
+  } catch {
+    // Storage turned off: nothing was kept.
+  }
+}
+
+// The keys kept, [] when storage is turned off.
+export function keys() {
+  try {
+    return Array.from({ length: localStorage.length }, (_, i) => localStorage.key(i));
+  } catch {
+    return [];
+  }
+}
+
 // {id: value} of the settings page's boxes, or null.
 export const keptSettings = () => read(SETTINGS_KEY);
 export const keepSettings = (settings) => write(SETTINGS_KEY, settings);
 
-async function streamBytes(bytes, transform) {
-  const stream = new Blob([bytes]).stream().pipeThrough(transform);
-  return new Uint8Array(await new Response(stream).arrayBuffer());
-}
-
-const toBase64Url = (bytes) => {
+export const toBase64Url = (bytes) => {
   let binary = '';
   for (let at = 0; at < bytes.length; at += 0x8000) {
     binary += String.fromCharCode.apply(null, bytes.subarray(at, at + 0x8000));
@@ -53,8 +53,13 @@ const toBase64Url = (bytes) => {
   return btoa(binary).replace(/\+/g, '-').replace(/\//g, '_').replace(/=+$/, '');
 };
 
-const fromBase64Url = (text) =>
-  Uint8Array.from(atob(text.replace(/-/g, '+').replace(/_/g, '/')), (c) => c.charCodeAt(0));
+// Throws on what is not base64url.
+export function fromBase64Url(text) {
+  const binary = atob(text.replace(/-/g, '+').replace(/_/g, '/'));
+  const bytes = new Uint8Array(binary.length);
+  for (let i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
+  return bytes;
+}
 
 // The background picture's file, {name, bytes}, or null. Keeping gives false
 // when the browser refused it; null forgets it.
@@ -68,27 +73,6 @@ export function keptPicture() {
 }
 export function keepPicture(picture) {
   if (picture !== null && write(PICTURE_KEY, { name: picture.name, bytes: toBase64Url(picture.bytes) })) return true;
-  try {
-    localStorage.removeItem(PICTURE_KEY); // no older picture comes back instead
-  } catch {}
+  remove(PICTURE_KEY); // no older picture comes back instead
   return picture === null;
-}
-
-// The page's address carrying `text`.
-export async function shareLink(text) {
-  const packed = await streamBytes(new TextEncoder().encode(text), new CompressionStream('deflate-raw'));
-  return location.href.replace(/#.*$/, '') + SHARE_PREFIX + toBase64Url(packed);
-}
-
-// The script the address carries: its text, null when it carries none, or
-// undefined when the link is broken.
-export async function sharedScript(hash = location.hash) {
-  if (!hash.startsWith(SHARE_PREFIX)) return null;
-  try {
-    const bytes = await streamBytes(fromBase64Url(hash.slice(SHARE_PREFIX.length)),
-                                    new DecompressionStream('deflate-raw'));
-    return new TextDecoder('utf-8', { fatal: true }).decode(bytes);
-  } catch {
-    return undefined;
-  }
 }

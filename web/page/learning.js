@@ -4,11 +4,16 @@
 // command rows, then the page's keys.
 import examples from 'dravel:examples';
 
-import { decodeGbk, toLf } from './gbk_text.js';
+import { exampleOf } from './example_text.js';
+import { toLf } from './gbk_text.js';
+import { KEYS, keyLabel } from './keys.js';
 import { texts } from './texts.js';
+import { Abandoned } from './workers.js';
 
+// F2's pictures: the canvas at a quarter. F1's: room for a crop shown up to
+// three times larger, so that a turn or a text reads.
 const THUMBNAIL = { width: 183, height: 105 };
-const COMMENT_START = ' //';
+const REFERENCE_PICTURE = { width: 366, height: 210 };
 
 function element(tag, properties = {}, ...children) {
   const made = Object.assign(document.createElement(tag), properties);
@@ -16,23 +21,27 @@ function element(tag, properties = {}, ...children) {
   return made;
 }
 
-// The examples in name order: {name, text (LF line ends), teaches}.
-export const exampleScripts = examples.map(({ name, gbk }) => {
-  const text = toLf(decodeGbk(Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0))));
-  const end = text.indexOf('\n');
-  const first = end < 0 ? text : text.slice(0, end);
-  return { name, text, teaches: first.startsWith(COMMENT_START) ? first.slice(COMMENT_START.length) : '' };
-});
+// The examples' files in name order, {name, gbk}; the module reads them.
+const exampleFiles = examples.map(({ name, gbk }) => ({ name, gbk: Uint8Array.from(atob(gbk), (c) => c.charCodeAt(0)) }));
 
-// A picture the module drew, scaled into `canvas`; none leaves it blank.
-function showPicture(canvas, picture) {
+// A picture the module drew, into `canvas`: a whole canvas scaled to fill
+// it, or a crop (F1's) at its ratio in the middle; none leaves it blank.
+function showPicture(canvas, picture, cropped = false) {
   if (!picture) return;
-  const { pixels, width, height } = picture;
+  const { pixels, width, height, ratio } = picture;
   const full = element('canvas', { width, height });
   full.getContext('2d').putImageData(new ImageData(new Uint8ClampedArray(pixels), width, height), 0, 0);
   const context = canvas.getContext('2d');
   context.imageSmoothingQuality = 'high';
-  context.drawImage(full, 0, 0, canvas.width, canvas.height);
+  if (!cropped) {
+    context.drawImage(full, 0, 0, canvas.width, canvas.height);
+    return;
+  }
+  const [red, green, blue] = new Uint8Array(pixels, 0, 3); // the background, round the crop
+  context.fillStyle = `rgb(${red}, ${green}, ${blue})`;
+  context.fillRect(0, 0, canvas.width, canvas.height);
+  const [shownWidth, shownHeight] = [width * ratio, height * ratio];
+  context.drawImage(full, (canvas.width - shownWidth) / 2, (canvas.height - shownHeight) / 2, shownWidth, shownHeight);
 }
 
 function dialog(id, title) {
@@ -50,19 +59,32 @@ export class ExampleChooser {
     this.ask = ask;
     this.box = dialog('examples', texts.examplesTitle);
     const list = this.box.querySelector('.body');
-    this.pictures = exampleScripts.map((example) => {
+    this.scripts = null;
+    this.choices = exampleFiles.map((example, index) => {
       const picture = element('canvas', { ...THUMBNAIL });
-      const choice = element('button', { type: 'button', className: 'example', title: example.teaches },
-                             picture, element('span', { className: 'name', textContent: example.name }),
-                             element('span', { className: 'teaches', textContent: example.teaches }));
+      const teaches = element('span', { className: 'teaches' });
+      const choice = element('button', { type: 'button', className: 'example' },
+                             picture, element('span', { className: 'name', textContent: example.name }), teaches);
       choice.addEventListener('click', () => {
         this.box.close();
-        open(example.name, example.text);
+        this.read().then((scripts) => open(example.name, scripts[index].text), (error) => {
+          if (!(error instanceof Abandoned)) throw error;
+        });
       });
       list.append(choice);
-      return picture;
+      return { choice, picture, teaches };
     });
     this.drawn = null;
+  }
+
+  // The examples' scripts, read by the module once.
+  read() {
+    this.scripts ??= Promise.all(exampleFiles.map(({ name, gbk }) =>
+      this.ask('decode', { bytes: gbk }).then(({ text }) => exampleOf(name, toLf(text))))).catch((error) => {
+      this.scripts = null;
+      throw error;
+    });
+    return this.scripts;
   }
 
   show() {
@@ -75,9 +97,14 @@ export class ExampleChooser {
 
   // One after another, so the first pictures come soon.
   async draw() {
-    for (const [index, example] of exampleScripts.entries()) {
+    const scripts = await this.read();
+    for (const [index, { teaches }] of scripts.entries()) {
+      this.choices[index].choice.title = teaches;
+      this.choices[index].teaches.textContent = teaches;
+    }
+    for (const [index, example] of scripts.entries()) {
       const { picture } = await this.ask('picture', { text: example.text });
-      showPicture(this.pictures[index], picture);
+      showPicture(this.choices[index].picture, picture);
     }
   }
 }
@@ -90,12 +117,12 @@ export class CommandReference {
     this.commands = commands;
     this.box = dialog('reference', texts.referenceTitle);
     const head = element('tr', {}, ...texts.referenceColumns.map((name) => element('th', { textContent: name })));
-    this.pictures = commands.map(() => element('canvas', { ...THUMBNAIL }));
+    this.pictures = commands.map(() => element('canvas', { ...REFERENCE_PICTURE }));
     const rows = commands.map((row, index) => element('tr', {},
       ...[row.keyword, row.alias, row.syntax, row.meaning].map((text) => element('td', { textContent: text })),
       element('td', {}, element('code', { textContent: row.example }), this.pictures[index])));
-    const keys = texts.keys.map(([key, does]) =>
-      element('tr', {}, element('td', {}, element('kbd', { textContent: key })), element('td', { textContent: does })));
+    const keys = KEYS.map((row) => element('tr', {},
+      element('td', {}, element('kbd', { textContent: keyLabel(row) })), element('td', { textContent: row.does })));
     this.box.querySelector('.body').append(
       element('table', { className: 'commands' }, element('thead', {}, head), element('tbody', {}, ...rows)),
       element('h3', { textContent: texts.keysTitle }),
@@ -111,11 +138,13 @@ export class CommandReference {
     });
   }
 
-  // The picture each example line draws, as the desktop's reference shows it.
+  // The picture each example line draws, as the desktop's reference shows it
+  // (in its scene, cropped); a row that draws nothing has none.
   async draw() {
-    for (const [index, row] of this.commands.entries()) {
-      const { picture } = await this.ask('picture', { text: row.example });
-      showPicture(this.pictures[index], picture);
+    for (const [index, canvas] of this.pictures.entries()) {
+      const { picture } = await this.ask('commandPicture', { index, width: canvas.width, height: canvas.height });
+      if (picture) showPicture(canvas, picture, true);
+      else canvas.remove();
     }
   }
 }

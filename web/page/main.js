@@ -1,20 +1,25 @@
 // The page of the web edition: the window's controls in HTML, runs in a
 // worker (worker.js: the interpreter and canvas in WebAssembly). The page
 // keeps the editor, the hint box, the files, what the browser keeps and the
-// keys; the module does every GBK encoding, the checking and the drawing.
+// keys; the module reads and writes every GBK byte, checks and draws.
 import { BackgroundPicture } from './background.js';
 import { checker } from './checker.js';
 import { ScriptEditor } from './editor.js';
-import { SourceFiles, ask, baseName, download } from './files.js';
+import { SourceFiles, baseName, download } from './files.js';
 import { leadingInteger } from './gbk_text.js';
 import { Hint } from './hint.js';
-import { keepScript, keptScript, shareLink, sharedScript } from './keep.js';
+import { keyActions, setAccessKeys } from './keys.js';
 import { CommandReference, ExampleChooser } from './learning.js';
+import { RecentMenu } from './recent_scripts.js';
 import { fitToWindow, showFullScreen } from './screen.js';
+import { carriesSharedScript, openShared, scriptChanged, share } from './share_link.js';
 import {
   SETTING_BOXES, frameInterval, keepSettingBoxes, restoreSettingBoxes, settingsMessage, speedMessage,
 } from './settings.js';
+import { StatusLine } from './status_line.js';
+import { TabScript } from './tab_script.js';
 import { texts } from './texts.js';
+import { markUnsaved } from './unsaved_mark.js';
 import { Abandoned, Workers } from './workers.js';
 
 const $ = (id) => document.getElementById(id);
@@ -59,6 +64,9 @@ const page = {
   changed: false, // the source-changed flag
   running: false,
   paused: false,
+  ran: false, // a run has started since the page opened
+  stepping: false, // held by F10 rather than F8
+  status: null, // the status line under the canvas
   ready: false,
   // Frames from a worker started again after a stop are shown once it has
   // the stopped run's snapshot (or when asked to draw): before that they
@@ -67,11 +75,12 @@ const page = {
   lastSnapshot: null,
   failing: null, // the failing line's mark, kept for a click on its message
   hintMarks: new Map(), // hint line index -> the failing mark its message came from
-  encode: (text) => workers.ask('encode', { text }),
-  compile: (text) => workers.ask('compile', { text }),
+  tab: null, // TabScript
+  ask: (type, fields) => workers.ask(type, fields),
   setSource(name, changed) {
     this.name = name;
     this.changed = changed;
+    markUnsaved(name, changed);
     keepEditor();
   },
 };
@@ -117,12 +126,13 @@ function handleMessage(message) {
     case 'ready':
       if (!page.ready) {
         page.ready = true;
-        if (!page.running) runButton.disabled = false;
+        if (!page.running && page.editor !== null) runButton.disabled = false; // else once the editor is there
       }
       break;
     case 'frame':
       if (!page.framesWanted) break;
       page.lastSnapshot = message.snapshot;
+      page.status.showTurtle(message.turtle);
       pendingFrame = message;
       scheduleShow();
       break;
@@ -173,7 +183,7 @@ function workerFailed(what) {
   if (page.running) endRun();
   if (!page.ready) {
     page.ready = true;
-    runButton.disabled = false;
+    if (page.editor !== null) runButton.disabled = false;
   }
 }
 
@@ -187,28 +197,16 @@ function replaceWorker() {
   if (page.lastSnapshot !== null) workers.post({ type: 'restore', snapshot: page.lastSnapshot });
 }
 
-// A run takes what GBK cannot hold as '?', as the desktop's run does; the
-// characters on the line the encoder names are tried one by one.
-async function encodeForRun(text) {
-  for (;;) {
-    const encoded = await page.encode(text);
-    if (encoded.bytes !== null) return encoded.bytes;
-    const lines = text.split('\n');
-    const characters = [...lines[encoded.line - 1]];
-    const tried = await Promise.all(characters.map((c) => (c.charCodeAt(0) < 0x80 ? null : page.encode(c))));
-    lines[encoded.line - 1] = characters
-      .map((c, i) => (tried[i] !== null && tried[i].bytes === null ? '?' : c)).join('');
-    const replaced = lines.join('\n');
-    if (replaced === text) throw new Error(`line ${encoded.line} cannot be encoded`);
-    text = replaced;
-  }
-}
+// A run takes what GBK cannot hold as '?', as the desktop's run does.
+const encodeForRun = async (text) => (await page.ask('encode', { text })).bytes;
 
 // ---- Runs ----
 
 async function startRun() {
   if (page.running || runButton.disabled) return;
   page.running = true;
+  page.ran = true;
+  page.status.showRun(page);
   runButton.disabled = true;
   page.editor.clearMarks();
   page.hintMarks.clear();
@@ -239,6 +237,7 @@ function runFromButton() {
 
 function endRun() {
   page.running = false;
+  page.status.showRun(page);
   workers.busy = false;
   runButton.disabled = false;
   page.editor.clearMarks();
@@ -265,6 +264,14 @@ function clearCanvas() {
   workers.post({ type: 'clear' });
 }
 
+// 重置 (Ctrl+R) and an example's start, as the window's: what the last run
+// left (the pen up, a heading, a drawing) is no part of the next lesson.
+function resetCanvas() {
+  stopRun();
+  page.framesWanted = true;
+  workers.post({ type: 'reset' });
+}
+
 // ---- Pause, step and speed: the desktop's F8, F10, F6 and F7 ----
 
 function showPauseState() {
@@ -273,8 +280,10 @@ function showPauseState() {
 
 function setPaused(paused) {
   page.paused = paused;
+  page.stepping = false;
   workers.post({ type: paused ? 'pause' : 'continue' });
   showPauseState();
+  page.status.showRun(page);
 }
 
 const togglePause = () => setPaused(!page.paused);
@@ -284,11 +293,14 @@ function step() {
   if (page.running) {
     workers.post({ type: 'step' });
     page.paused = true;
+    page.stepping = true;
     showPauseState();
+    page.status.showRun(page);
     return;
   }
   workers.post({ type: 'continue' });
   setPaused(true);
+  page.stepping = true;
   startRun();
 }
 
@@ -309,7 +321,7 @@ let notKeptSaid = false;
 function keepEditor() {
   clearTimeout(keepTimer);
   keepTimer = 0;
-  const kept = keepScript({ text: page.editor.text(), name: page.name, changed: page.changed });
+  const kept = page.tab.keep({ text: page.editor.text(), name: page.name, changed: page.changed });
   if (!kept && !notKeptSaid) hint.append(texts.notKept);
   notKeptSaid = !kept;
 }
@@ -317,6 +329,8 @@ function keepEditor() {
 // Kept a moment after the typing stops, and when the page goes.
 function editorChanged() {
   page.changed = true;
+  markUnsaved(page.name, true);
+  scriptChanged();
   clearTimeout(keepTimer);
   keepTimer = setTimeout(keepEditor, 300);
 }
@@ -356,35 +370,7 @@ async function jumpFromHint() {
   }
 }
 
-// ---- Sharing and saving the picture ----
-
-async function share() {
-  const link = await shareLink(page.editor.text());
-  history.replaceState(null, '', link);
-  try {
-    await navigator.clipboard.writeText(link);
-    hint.append(texts.shareCopied);
-  } catch {
-    hint.append(texts.shareNotCopied);
-  }
-}
-
-// A script from a share link replaces the editor's only when nothing typed
-// would be lost, or the user says so; the address then loses the link, so a
-// reload keeps what was typed since.
-async function openShared() {
-  const shared = await sharedScript();
-  if (shared === null) return;
-  history.replaceState(null, '', location.href.replace(/#.*$/, ''));
-  if (shared === undefined) {
-    hint.append(texts.sharedScriptBroken);
-    return;
-  }
-  const typed = keptScript() !== null && page.editor.text() !== shared;
-  if (typed && (await ask(texts.sharedScriptReplaces, false)) !== 'yes') return;
-  page.editor.setText(shared);
-  page.setSource('', true);
-}
+// ---- Saving the picture ----
 
 // The drawing without the turtles, as dravel-render -o writes it. A run
 // holds its worker; the tool worker is given the canvas as last shown.
@@ -417,21 +403,6 @@ function beep() {
   } catch {
     // No sound available: the run goes on.
   }
-}
-
-// The guide is a file beside the page when the build put it there; one that
-// is missing is said in the hint box rather than opening an error page.
-async function openGuide(event) {
-  event.preventDefault();
-  const address = event.currentTarget.getAttribute('href');
-  let found = location.protocol === 'file:'; // nothing can be asked of the disk
-  try {
-    found ||= (await fetch(address.replace(/#.*/, ''), { method: 'HEAD' })).ok;
-  } catch {
-    // Not served: said below.
-  }
-  if (found) window.open(address, '_blank');
-  else hint.append(texts.guideMissing(address));
 }
 
 // ---- Wiring ----
@@ -480,10 +451,10 @@ function bindControls(files, examples, reference) {
   click('step', step);
   click('examples-button', () => examples.show());
   click('reference-button', () => reference.then((shown) => shown.show()));
-  click('share', share);
+  click('share', unlessAbandoned(() => share(page, files)));
   click('save-picture', unlessAbandoned(savePicture));
   click('full-screen', () => showFullScreen(canvas));
-  click('guide-link', openGuide);
+  click('reset', resetCanvas);
   $('reference-link').addEventListener('click', (event) => {
     event.preventDefault();
     reference.then((shown) => shown.show());
@@ -499,7 +470,7 @@ function bindControls(files, examples, reference) {
     event.target.value = '';
     if (file) unlessAbandoned((chosen) => files.openFile(chosen))(file);
   });
-  window.addEventListener('hashchange', () => openShared());
+  window.addEventListener('hashchange', unlessAbandoned(() => openShared(page, files)));
   // A .dvg opened with the installed app (the manifest's file handler).
   window.launchQueue?.setConsumer(async ({ files: [handle] }) => {
     if (handle !== undefined && (await files.savePrompt())) await files.openFile(await handle.getFile());
@@ -509,43 +480,51 @@ function bindControls(files, examples, reference) {
   });
 }
 
+// The page's keys come from keys.js's table, which F1 lists.
 function bindKeys(files, examples, reference) {
-  const plainKeys = {
-    F1: () => reference.then((shown) => shown.show()),
-    F2: () => examples.show(),
-    F6: () => changeSpeed(1),
-    F7: () => changeSpeed(-1),
-    F8: togglePause,
-    F10: step,
+  const actions = {
+    reference: () => reference.then((shown) => shown.show()),
+    examples: () => examples.show(),
+    slower: () => changeSpeed(1),
+    faster: () => changeSpeed(-1),
+    pause: togglePause,
+    step,
+    reset: resetCanvas,
+    save: unlessAbandoned(() => files.save()),
+    open: unlessAbandoned(() => files.open()),
+    new: unlessAbandoned(() => files.newScript()),
   };
-  const ctrlKeys = {
-    s: unlessAbandoned(() => files.save()),
-    o: unlessAbandoned(() => files.open()),
-    n: unlessAbandoned(() => files.newScript()),
-  };
+  const byKey = keyActions();
+  setAccessKeys($);
   document.addEventListener('keydown', (event) => {
     if (event.altKey || event.shiftKey || event.metaKey) return;
-    const action = event.ctrlKey ? ctrlKeys[event.key] : plainKeys[event.key];
+    const action = actions[byKey.get((event.ctrlKey ? 'Ctrl+' : '') + event.key)];
     if (action === undefined) return;
     event.preventDefault();
     action();
   });
 }
 
-function start() {
-  const kept = keptScript();
+async function start() {
+  page.tab = await TabScript.open();
+  // A new tab opened from a share link starts from the link's script alone.
+  const kept = page.tab.own || !carriesSharedScript() ? page.tab.script : { text: '' };
   restoreSettingBoxes();
+  page.status = new StatusLine($('status-line'), $('speed'));
   background = new BackgroundPicture($('picture-mode'));
   showPictureName();
   page.editor = new ScriptEditor($('editor'), kept?.text ?? $('example-script').content.textContent,
                                  checker((type, fields) => workers.ask(type, fields)), editorChanged);
-  if (kept !== null) {
-    page.name = kept.name ?? '';
-    page.changed = Boolean(kept.changed);
-  }
+  if (page.ready && !page.running) runButton.disabled = false;
+  page.name = kept?.name ?? '';
+  page.changed = Boolean(kept?.changed);
+  markUnsaved(page.name, page.changed);
   const files = new SourceFiles(page);
+  new RecentMenu(unlessAbandoned((entry) => files.openRecent(entry)));
   const examples = new ExampleChooser((type, fields) => workers.ask(type, fields),
-                                      unlessAbandoned((name, text) => files.openExample(name, text)));
+                                      unlessAbandoned(async (name, text) => {
+                                        if (await files.openExample(name, text)) resetCanvas();
+                                      }));
   // Without a module (said in the hint box) the reference has no rows.
   const commands = workers.ask('commands').then(({ commands: rows }) => {
     page.editor.setKeywords(rows.flatMap((row) => [row.keyword, row.alias]));
@@ -556,11 +535,12 @@ function start() {
   bindKeys(files, examples, reference);
   fitToWindow($('layout'));
   hint.replace(texts.hintInitial);
+  keepEditor(); // a new tab's copy is its own from here
   if (location.protocol === 'file:') hint.append(texts.fromDisk);
   else navigator.serviceWorker?.register('sw.js').catch(() => {});
   hint.show();
   workers.started.then(sendSettings, (error) => workerFailed(error.message));
-  openShared();
+  unlessAbandoned(() => openShared(page, files))();
 }
 
 start();

@@ -1,14 +1,18 @@
 // The page on any screen: the window's fixed layout scaled as one piece to
-// fit the browser's window, the canvas alone in full screen for a projector
-// (Esc comes back), and the canvas saved as the PNG dravel-render -o writes.
+// fit the browser's window (its text kept readable), the canvas alone in full
+// screen for a projector (Esc comes back), and the canvas saved as the PNG
+// dravel-render -o writes.
 
 // The layout's own size, in the desktop's pixels (style.css).
-const LAYOUT = { width: 732, height: 686 };
+const LAYOUT = { width: 732, height: 708 };
 
 export function fitToWindow(layout) {
   const fit = () => {
     const scale = Math.min(window.innerWidth / LAYOUT.width, window.innerHeight / LAYOUT.height);
     layout.style.transform = `scale(${scale})`;
+    // Text no smaller than the desktop's 12 pixels on the screen (a
+    // projector's 960 x 540 scales the layout down).
+    layout.style.setProperty('--grow', String(Math.max(1, 1 / scale)));
     layout.style.left = `${Math.max(0, (window.innerWidth - LAYOUT.width * scale) / 2)}px`;
   };
   window.addEventListener('resize', fit);

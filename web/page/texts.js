@@ -1,5 +1,7 @@
 // The page's texts: the system's own (as the desktop writes them to the hint
 // box and asks them) and the page's extras, in one place.
+import { LONGEST_SCRIPT_BYTES, megabytes } from './limits.js';
+
 export const CRLF = '\r\n';
 
 export const texts = {
@@ -16,7 +18,6 @@ export const texts = {
     '这个文件是 UTF-8 编码的，不是 Dravel 使用的 GBK 编码。\n' +
     '要把它转换成 GBK 吗？选“是”转换（转换后请保存）；选“否”按 GBK 原样打开。',
   unsavableLine: (line) => `第${line}行含有无法保存的字符！` + CRLF,
-  guideMissing: (address) => `找不到使用说明：${address}` + CRLF,
   workerFailed: (what) => `网页版出错：${what}` + CRLF,
   untitled: '未命名',
   // The page's extras.
@@ -27,8 +28,26 @@ export const texts = {
   step: '单步(F10)',
   shareCopied: '分享链接已复制，也在地址栏里。' + CRLF,
   shareNotCopied: '分享链接在地址栏里，请从那里复制。' + CRLF,
-  sharedScriptReplaces: '这个链接带来一段程序。要用它替换编辑框里的程序吗？',
+  sharedScriptReplaces: '这个链接带来一段程序。要用它替换编辑框里还没有保存的程序吗？' +
+    '（被替换的程序可以在“最近的脚本”里找回。）',
   sharedScriptBroken: '这个分享链接已损坏，无法读出程序。' + CRLF,
+  // Nothing a pupil types is lost: caps, characters GBK cannot hold, the
+  // recent scripts, the mark of a script not yet saved.
+  sharedScriptOpened: '打开分享的程序成功！' + CRLF,
+  sharedScriptTooLong: `这个分享链接里的程序太长（超过 ${megabytes(LONGEST_SCRIPT_BYTES)}），没有打开。` + CRLF,
+  shareTooLong: `这段程序太长，放不进分享链接（最多 ${megabytes(LONGEST_SCRIPT_BYTES)}）。` +
+    '要用“保存源码”把它保存成文件吗？',
+  fileTooLarge: (name, size) => `源码文件 ${name} 有 ${megabytes(size)}，` +
+    `网页版最多打开 ${megabytes(LONGEST_SCRIPT_BYTES)} 的源码。` + CRLF,
+  unsavableCharacter: (character, verb) =>
+    `脚本里有 GBK 无法保存的字符“${character}”，${verb}后会变成“?”。仍然${verb}吗？`,
+  save: '保存',
+  compile: '编译',
+  unsaved: '（未保存）',
+  unsavedMark: '源码已更改，还没有保存',
+  recentTitle: '最近的脚本',
+  recentNone: '还没有被替换下来的脚本。',
+  recentOpened: (time) => `打开最近的脚本（${time}）成功！` + CRLF,
   notKept: '浏览器没有保存这段程序（太大，或者不允许网页保存），请用“保存源码”保存。' + CRLF,
   pictureSaved: (name) => `保存图片 ${name} 成功！` + CRLF,
   pictureNotSaved: (name) => `保存图片 ${name} 失败！` + CRLF,
@@ -42,10 +61,4 @@ export const texts = {
   keysTitle: '按键',
   close: '关闭',
   open: '打开',
-  keys: [
-    ['F1', '命令参考'], ['F2', '打开示例'], ['F8', '暂停或继续'], ['F10', '单步：再执行一条命令'],
-    ['F6 / F7', '更慢 / 更快'], ['Ctrl+.', '修正这一行'], ['Esc', '退出全屏'],
-    ['Ctrl+F / Ctrl+H', '查找 / 替换'], ['Ctrl+Z / Ctrl+Y', '撤销 / 重做'],
-    ['Ctrl+= / Ctrl+- / Ctrl+0', '放大 / 缩小 / 还原文字'], ['Ctrl+S / Ctrl+O', '保存 / 打开源码'],
-  ],
 };

@@ -1,13 +1,14 @@
 // The page's worker: the WebAssembly module's canvas and runs, and the
-// module's answers to the page (encoding, the checker, the command rows,
-// pictures, the PNG). The page stops a run by ending this worker and
+// module's answers to the page (the GBK codec, the checker, the command rows,
+// pictures, the PNG). Every GBK byte is the module's to read and write: what
+// the module says comes in UTF-8. The page stops a run by ending this worker and
 // starting another (given the last snapshot), so a stopped run can never draw
 // or say anything more. The build puts the module's glue (DravelWeb) in
 // front of this file; the page hands every worker the compiled module in its
 // first message, so no worker fetches anything (and file:// works).
 import { deflate } from 'pako';
 
-const gbk = new TextDecoder('gbk');
+const utf8 = new TextDecoder('utf-8', { ignoreBOM: true });
 let textCanvas = null;
 let textCoverage = null;
 
@@ -16,13 +17,13 @@ let textCoverage = null;
 // the text's turned box within the layer; the module colours the covered
 // pixels. `box` gets left, top, width, height and the ascent (all 0 when
 // nothing of the text is on the layer), then the module takes the coverage.
-function paintText(bytes, x, y, escapement, width, height, box) {
+function paintText(utf8Text, x, y, escapement, width, height, box) {
   box.fill(0);
   textCoverage = null;
   if (typeof OffscreenCanvas === 'undefined') return;
   if (!textCanvas) textCanvas = new OffscreenCanvas(1, 1);
   const context = textCanvas.getContext('2d', { willReadFrequently: true });
-  const text = gbk.decode(bytes);
+  const text = utf8.decode(utf8Text);
   context.font = '24px sans-serif';
   context.textBaseline = 'alphabetic';
   const metrics = context.measureText(text);
@@ -153,22 +154,22 @@ async function startModule(given) {
       return {};
     },
     onHint: (replace, head, tail, dropped, marker, headFull) => postMessage({
-      type: 'hint', replace, head: gbk.decode(head), tail: gbk.decode(tail), dropped,
-      marker: gbk.decode(marker), headFull,
+      type: 'hint', replace, head: utf8.decode(head), tail: utf8.decode(tail), dropped,
+      marker: utf8.decode(marker), headFull,
     }),
-    onRunCount: (bytes) => postMessage({ type: 'count', text: gbk.decode(bytes) }),
+    onRunCount: (bytes) => postMessage({ type: 'count', text: utf8.decode(bytes) }),
     onFailing: (line, item, from, to) => postMessage({ type: 'failing', line, item, from, to }),
     onExecuting: (line, item, from, to) => postMessage({ type: 'executing', line, item, from, to }),
     onBeep: () => postMessage({ type: 'beep' }),
-    onFrame: (pixels, width, height, snapshot) => {
+    onFrame: (pixels, width, height, snapshot, turtle) => {
       const rgba = toRgba(pixels);
-      postMessage({ type: 'frame', width, height, pixels: rgba.buffer, snapshot: snapshot.buffer },
+      postMessage({ type: 'frame', width, height, pixels: rgba.buffer, snapshot: snapshot.buffer, turtle },
                   [rgba.buffer, snapshot.buffer]);
     },
     onFinding: (line, from, to, message, fixed) => answers.push({ line, from, to, message, fixed }),
     onCommand: ([keyword, alias, syntax, meaning, example]) =>
       answers.push({ keyword, alias, syntax, meaning, example }),
-    onPicture: (pixels, width, height) => answers.push({ pixels: toRgba(pixels).buffer, width, height }),
+    onPicture: (pixels, width, height, ratio) => answers.push({ pixels: toRgba(pixels).buffer, width, height, ratio }),
     onPng: (bytes) => answers.push(bytes),
     deflate: (bytes) => deflate(bytes, { level: 6, strategy: 3 }), // zlib's Z_RLE, as the desktop
     paintText,
@@ -189,19 +190,35 @@ async function collect(call) {
   return collected;
 }
 
-// The bytes `encode` (the module's dravel_encode or dravel_compile) makes of
-// `text`, or null and the first line GBK cannot hold.
-async function encoded(module, text, encode) {
-  const size = await withText(module, text, (at, length) => encode(at, length));
-  if (size < 0) return { bytes: null, line: -size };
-  const at = module._dravel_encoded();
-  return { bytes: module.HEAPU8.slice(at, at + size) };
+const result = (module, size) => module.HEAPU8.slice(module._dravel_result(), module._dravel_result() + size);
+
+// The bytes a save (or, when `compile`, a compile) writes of `text`: GBK with
+// CR LF and '?' for what GBK cannot hold; `lost` names the first such
+// character and its line, or is null.
+async function encoded(module, text, compile) {
+  const page = new TextEncoder().encode(text);
+  const size = await withBytes(module, page, (at, length) => module._dravel_encode(at, length, compile ? 1 : 0));
+  const bytes = result(module, size);
+  const at = module._dravel_lost_at();
+  if (at < 0) return { bytes, lost: null, transfer: [bytes.buffer] };
+  const character = String.fromCodePoint(utf8.decode(page.subarray(at, at + 4)).codePointAt(0));
+  const line = 1 + page.subarray(0, at).reduce((lines, byte) => lines + (byte === 0x0a ? 1 : 0), 0);
+  return { bytes, lost: { character, line }, transfer: [bytes.buffer] };
+}
+
+// A file's bytes as the page's text: `text`, read as GBK, and `asUtf8`, read
+// as UTF-8 when they look like it, else null (line ends as the file has them).
+async function decoded(module, bytes) {
+  const text = (asUtf8) => withBytes(module, bytes, (at, size) =>
+    utf8.decode(result(module, module._dravel_decode(at, size, asUtf8 ? 1 : 0))));
+  const looksUtf8 = await withBytes(module, bytes, (at, size) => module._dravel_looks_like_utf8(at, size));
+  return { text: await text(false), asUtf8: looksUtf8 ? await text(true) : null };
 }
 
 // Asked of the module and answered to the request's id.
 const questions = {
-  encode: (module, { text }) => encoded(module, text, module._dravel_encode),
-  compile: (module, { text }) => encoded(module, text, module._dravel_compile),
+  encode: (module, { text, compile = false }) => encoded(module, text, compile),
+  decode: (module, { bytes }) => decoded(module, bytes),
   check: async (module, { text }) => ({
     findings: await collect(() => withText(module, text, (at, size) => module._dravel_check(at, size))),
   }),
@@ -211,6 +228,12 @@ const questions = {
   // No picture, or no PNG, when the module had not the memory for it.
   picture: async (module, { text }) => {
     const [picture] = await collect(() => withText(module, text, (at, size) => module._dravel_picture(at, size)));
+    return picture ? { picture, transfer: [picture.pixels] } : { picture: null };
+  },
+  // F1's picture of a command row, cropped, with the scale to show it at
+  // within width x height; none for a row that draws nothing.
+  commandPicture: async (module, { index, width, height }) => {
+    const [picture] = await collect(() => module._dravel_command_picture(index, width, height, 0));
     return picture ? { picture, transfer: [picture.pixels] } : { picture: null };
   },
   // The canvas as the page last showed it, when the page sends it.
@@ -261,6 +284,9 @@ async function handle(module, message) {
       break;
     case 'clear':
       module._dravel_clear();
+      break;
+    case 'reset':
+      module._dravel_reset();
       break;
     case 'settings':
       module._dravel_settings(message.edgeMode, message.penColour, message.backgroundColour,

@@ -1,24 +1,25 @@
 // The page's WebAssembly module, run in a Web Worker (web/page/worker.js): one
-// canvas, runs of the editor's script on it, and the codec for saving. What a
-// run shows goes to the page as it happens, through the functions worker.js
-// gives the module (Module.onHint and the rest). A run is stopped by ending
+// canvas and runs of the editor's script on it (page_codec.cpp holds the codec
+// for files, page_tools.cpp the page's other questions). What a run shows goes
+// to the page as it happens, in UTF-8 made by the one codec, through the
+// functions worker.js gives the module (Module.onHint and the rest). A run is stopped by ending
 // the whole worker, so nothing here needs a stop of its own; 延时 sleeps by
 // handing the thread back to the browser (Asyncify), and a run that never
 // sleeps hands it back for a moment at each frame, so the page's speed
 // reaches it.
 #include <emscripten.h>
 
-#include <algorithm>
 #include <chrono>
 #include <memory>
 #include <string>
 
-#include "interpreter/program_file.h"
+#include "canvas/start_afresh.h"
 #include "interpreter/run_pacer.h"
 #include "interpreter/run_script.h"
 #include "runtime/beep_delay.h"
 #include "runtime/bounded_hint.h"
 #include "runtime/gbk_codec.h"
+#include "web/src/page_text.h"
 #include "web/src/page_tools.h"
 #include "web/src/web_canvas.h"
 
@@ -39,8 +40,8 @@ EM_JS(void, PostHint, (int replace, const char* head, int head_size, const char*
                 HEAPU8.slice(tail, tail + tail_size), dropped,
                 HEAPU8.slice(marker, marker + marker_size), head_full != 0);
 });
-EM_JS(void, PostRunCount, (const char* gbk, int size), {
-  Module.onRunCount(HEAPU8.slice(gbk, gbk + size));
+EM_JS(void, PostRunCount, (const char* utf8, int size), {
+  Module.onRunCount(HEAPU8.slice(utf8, utf8 + size));
 });
 EM_JS(void, PostFailing, (int line, int item, int from, int to), {
   Module.onFailing(line, item, from, to);
@@ -51,9 +52,10 @@ EM_JS(void, PostExecuting, (int line, int item, int from, int to), {
 });
 EM_JS(void, PostPng, (const char* png, int size), { Module.onPng(HEAPU8.slice(png, png + size)); });
 EM_JS(void, PostFrame, (const uint32_t* pixels, int width, int height, const char* snapshot,
-                        int snapshot_size), {
+                        int snapshot_size, double x, double y, double heading, int pen_down), {
   Module.onFrame(HEAPU8.slice(pixels, pixels + width * height * 4), width, height,
-                 HEAPU8.slice(snapshot, snapshot + snapshot_size));
+                 HEAPU8.slice(snapshot, snapshot + snapshot_size),
+                 { x, y, heading, penDown: pen_down != 0 });
 });
 // A message round trip: the worker takes what the page sent meanwhile. A
 // timer would do too, but browsers hold a nested timer of 0 for 4 ms.
@@ -63,14 +65,6 @@ EM_ASYNC_JS(void, YieldToPage, (), {
     channel.port1.onmessage = () => resume();
     channel.port2.postMessage(null);
   });
-});
-EM_JS(void, PaintTextBox, (const char* gbk, int size, int x, int y, int escapement, int width,
-                           int height, int* box), {
-  Module.paintText(HEAPU8.subarray(gbk, gbk + size), x, y, escapement, width, height,
-                   HEAP32.subarray(box >> 2, (box >> 2) + 5));
-});
-EM_JS(void, TakeTextMask, (uint8_t* mask, int size), {
-  Module.takeTextMask(HEAPU8.subarray(mask, mask + size));
 });
 // clang-format on
 
@@ -104,11 +98,16 @@ class PageHint {
   }
 
   // The page appends the tail's text, then drops the lines from its front.
+  // The texts go as the window's hint box shows them (UTF-8, undecodable
+  // bytes replaced).
   void Flush() {
     if (!replace_ && head_.empty() && tail_.empty() && dropped_ == 0) return;
-    const Text marker =
-        hint_.LeftOutLines() > 0 ? BoundedHint::MarkerLine(hint_.LeftOutLines()) : Text();
-    PostHint(replace_, head_.data(), int(head_.size()), tail_.data(), int(tail_.size()),
+    const std::string marker = hint_.LeftOutLines() > 0
+                                   ? GbkToUtf8(BoundedHint::MarkerLine(hint_.LeftOutLines()))
+                                   : std::string();
+    const std::string head = GbkToUtf8(head_);
+    const std::string tail = GbkToUtf8(tail_);
+    PostHint(replace_, head.data(), int(head.size()), tail.data(), int(tail.size()),
              double(dropped_), marker.data(), int(marker.size()), hint_.HeadFull());
     replace_ = false;
     head_.clear();
@@ -141,9 +140,11 @@ class PageHost final : public RunHost {
   void DisableRunButton() override {}
   void ReplaceHint(const std::stop_token&, const Text& text) override { page_hint.Replace(text); }
   void AppendHint(const std::stop_token&, const Text& text) override { page_hint.Append(text); }
+  // As the window's box shows it: undecodable bytes kept.
   void SetRunCountText(const std::stop_token&, const Text& text) override {
     FlushHint();
-    PostRunCount(text.data(), int(text.size()));
+    const std::string shown = GbkToUtf8(text, UndecodableBytes::kKeep);
+    PostRunCount(shown.data(), int(shown.size()));
   }
   void EnableRunButton(const std::stop_token&) override {}
   void FocusEditor(const std::stop_token&) override {}
@@ -186,7 +187,6 @@ SleepingWaiter sleeping_waiter;
 RunPacer pacer(&sleeping_waiter);
 Clock::time_point last_frame;
 bool running = false;  // the worker may be handed back only inside a run
-std::string encoded;
 
 void SendFrame() {
   FlushHint();
@@ -195,8 +195,11 @@ void SendFrame() {
   // Without the memory for a frame the page keeps its last one, and the
   // snapshot that goes with it.
   if (snapshot.empty()) return;
-  PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(),
-            int(snapshot.size()));
+  // The current turtle goes with its frame: the page's status line shows
+  // what the drawing shows, never a model of its own.
+  const TurtleState turtle = canvas->StateOf(canvas->CurrentTurtle());
+  PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(), int(snapshot.size()),
+            turtle.x, turtle.y, turtle.heading, turtle.pen != -1);
   last_frame = Clock::now();
 }
 
@@ -215,19 +218,6 @@ void SleepingWaiter::Hold(std::condition_variable&, std::unique_lock<std::mutex>
   }
 }
 
-// The browser sets the text (page/worker.js) and tells its box (left, top,
-// width, height, ascent); its coverage is then copied into the mask.
-TextMask PaintText(const TextRequest& text) {
-  int box[5] = {};
-  PaintTextBox(text.gbk_text.data(), int(text.gbk_text.size()), text.x, text.y, text.escapement,
-               text.layer_width, text.layer_height, box);
-  TextMask mask{box[0], box[1], box[2], box[3], {}, box[4]};
-  if (mask.width <= 0 || mask.height <= 0) return {};
-  mask.coverage.resize(size_t(mask.width) * size_t(mask.height));
-  TakeTextMask(mask.coverage.data(), int(mask.coverage.size()));
-  return mask;
-}
-
 }  // namespace
 }  // namespace dravel
 
@@ -240,7 +230,7 @@ EMSCRIPTEN_KEEPALIVE void dravel_start() {
   // Without memory for the layers the worker stays without a canvas, and
   // every call below does nothing.
   if (!canvas) return;
-  canvas->SetTextPainter(PaintText);
+  canvas->SetTextPainter(PaintPageText);
   // The run shows itself about thirty times a second, and before each wait;
   // a run that never waits (the fastest speed) takes its messages then.
   canvas->SetCheckpoint([] {
@@ -345,39 +335,19 @@ EMSCRIPTEN_KEEPALIVE void dravel_clear() {
   SendFrame();
 }
 
+// 重置, and the start of an example: as the window's, the drawing cleared
+// and the turtle afresh (StartAfresh).
+EMSCRIPTEN_KEEPALIVE void dravel_reset() {
+  if (!canvas) return;
+  StartAfresh(canvas->Turtle());
+  SendFrame();
+}
+
 EMSCRIPTEN_KEEPALIVE int dravel_restore(const char* snapshot, int size) {
   if (!canvas) return 0;
   const bool restored = canvas->Restore(std::string_view(snapshot, size_t(size)));
   SendFrame();
   return restored;
 }
-
-// The editor's text (UTF-8, LF line ends) as the desktop saves it: GBK with
-// CR LF. Gives the size of the bytes (dravel_encoded), or minus the number
-// of the first line holding a character GBK cannot hold.
-EMSCRIPTEN_KEEPALIVE int dravel_encode(const char* utf8, int size) {
-  std::string text;
-  for (const char c : std::string_view(utf8, size_t(size))) {
-    if (c == '\n') text += '\r';
-    text += c;
-  }
-  const size_t bad = FirstUnconvertible(text, UndecodableBytes::kKeep);
-  if (bad != std::string::npos) {
-    return -int(std::count(text.begin(), text.begin() + std::ptrdiff_t(bad), '\n') + 1);
-  }
-  encoded = Utf8ToGbk(text, nullptr, UndecodableBytes::kKeep);
-  return int(encoded.size());
-}
-
-// The editor's text as the desktop compiles it: encoded as dravel_encode
-// does, then without its stop keywords. Answers as dravel_encode.
-EMSCRIPTEN_KEEPALIVE int dravel_compile(const char* utf8, int size) {
-  const int encoded_size = dravel_encode(utf8, size);
-  if (encoded_size < 0) return encoded_size;
-  encoded = RemoveStopKeywords(encoded);
-  return int(encoded.size());
-}
-
-EMSCRIPTEN_KEEPALIVE const char* dravel_encoded() { return encoded.data(); }
 
 }  // extern "C"
