@@ -285,13 +285,13 @@ TEST(CopyGroups, AGroupIsNamedOnceWhateverItsSize) {
 // A merge reads back what a run wrote, in either language and encoding.
 TEST(SummaryRows, ReadBackWhatTheSummariesWrite) {
   ScriptResult row;
-  row.shown = "a, \"b\".dvg";
+  row.shown = "=a, \"b\".dvg";  // a cell CsvCell keeps from being a formula
   row.result = "timeout";
   row.last_line = Utf8ToGbk("已停止调试程序！");
   row.place = "line 3, body item 2";
   row.lines_drawn = 12;
   row.milliseconds = 345;
-  row.picture = "a, \"b\".png";
+  row.picture = "-a, \"b\".png";
   row.reference = 1;
   row.score = 61.5;
   row.findings = 2;
@@ -311,7 +311,7 @@ TEST(SummaryRows, ReadBackWhatTheSummariesWrite) {
     EXPECT_EQ(read.result, "timeout");
     EXPECT_EQ(read.last_line, row.last_line);
     EXPECT_EQ(read.score, 61.5);
-    EXPECT_EQ(read.picture_file, "../x/a, \"b\".png");
+    EXPECT_EQ(read.picture_file, "../x/-a, \"b\".png");
     EXPECT_EQ(references[read.reference], "square.dvg") << "one list of every summary's answers";
     EXPECT_EQ(read.first_finding_line, 4);
     EXPECT_EQ(read.first_finding, row.first_finding);
@@ -353,6 +353,14 @@ TEST(ClassesOf, ThePupilsFolderOrEachClassFolderInIt) {
   EXPECT_EQ(names(ClassesOf((root / "school").string())), (std::vector<std::string>{"1班", "2班"}));
   EXPECT_EQ(names(ClassesOf((root / "one").string())), (std::vector<std::string>{""}));
   EXPECT_FALSE(ClassesOf((root / "none").string()));
+  // The same name in GBK and in UTF-8, and two that differ only in case.
+  write(root / "alike" / Utf8ToGbk("3班") / "a.dvg");
+  write(root / "alike/3班/a.dvg");
+  write(root / "alike/ClassA/a.dvg");
+  write(root / "alike/classa/a.dvg");
+  EXPECT_EQ(names(ClassesOf((root / "alike").string())),
+            (std::vector<std::string>{"3班 [3%B0%E0]", "3班 [3%E7%8F%AD]", "ClassA [ClassA]",
+                                      "classa [classa]"}));
   fs::remove_all(root);
 }
 

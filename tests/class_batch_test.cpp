@@ -344,6 +344,19 @@ TEST_F(ClassBatch, ManyClassesAreMarkedClassByClassAndMerged) {
       std::string::npos);
   EXPECT_EQ(Render("--merge " + merged + " " + Quoted(school.filePath("一班/own-0.dvg"))).status, 2)
       << "not a summary";
+
+  // As a folder run, --merge replaces only what an earlier run wrote.
+  const std::string one = Quoted(out_.filePath("one"));
+  EXPECT_EQ(Render("--merge " + merged + " " + one).status, 0) << "its own summary, merged again";
+  ASSERT_TRUE(QDir().mkpath(out_.filePath("mine")));
+  QFile own(out_.filePath("mine/summary.csv"));
+  ASSERT_TRUE(own.open(QIODevice::WriteOnly) && own.write("the teacher's own") > 0);
+  own.close();
+  const std::string mine = Quoted(out_.filePath("mine"));
+  EXPECT_EQ(Render("--merge " + mine + " " + one).status, 2);
+  EXPECT_EQ(ReadBytes(out_.filePath("mine/summary.csv")), "the teacher's own");
+  EXPECT_EQ(Render("--overwrite --merge " + mine + " " + one).status, 0);
+  EXPECT_NE(ReadBytes(out_.filePath("mine/summary.csv")), "the teacher's own");
 }
 
 // A single script's --reference used to be ignored.

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
 
+#include "apps/dravel-render/name_looks.h"
 #include "apps/dravel-render/script_folder.h"
 
 namespace dravel {
@@ -20,6 +22,15 @@ std::vector<ClassFolder> ClassesInside(const std::string& folder) {
     const std::string path = JoinPath(folder, name);
     const std::optional<std::vector<ScriptFile>> scripts = ListScripts(path);
     if (!scripts || !scripts->empty()) classes.push_back({path, ShownName(name)});
+  }
+  // Classes that would look alike (one named in GBK, one in UTF-8), or
+  // differ only in case, would share a folder of the output and a name in
+  // the rows: shown with their bytes, as pupils are.
+  std::map<std::string, int> looks;
+  for (const ClassFolder& found : classes) ++looks[FoldedKey(found.name)];
+  for (ClassFolder& found : classes) {
+    if (looks[FoldedKey(found.name)] > 1)
+      found.name += " [" + BytesText(std::filesystem::path(found.path).filename().native()) + "]";
   }
   std::sort(classes.begin(), classes.end(), [](const ClassFolder& a, const ClassFolder& b) {
     return a.name != b.name ? a.name < b.name : a.path < b.path;

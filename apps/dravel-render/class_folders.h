@@ -13,7 +13,10 @@ namespace dravel {
 
 struct ClassFolder {
   std::string path;  // the folder of its scripts
-  std::string name;  // as the rows name it, UTF-8; empty for a folder run of one class
+  // As the rows and the output's folder name it, UTF-8 (with its bytes when
+  // it would look like another's, name_looks.h); empty for a folder run of
+  // one class.
+  std::string name;
 };
 
 // The classes in `folder`, by name (a folder inside it that cannot be

@@ -14,14 +14,13 @@
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/batch_jobs.h"
 #include "apps/dravel-render/class_folders.h"
+#include "apps/dravel-render/folder_scripts.h"
 #include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/output_folder.h"
-#include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/render_text.h"
 #include "apps/dravel-render/report_page.h"
-#include "apps/dravel-render/script_copies.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/summary_files.h"
 #include "apps/dravel-render/text_library.h"
@@ -33,20 +32,8 @@
 namespace dravel {
 namespace {
 
-// A pupil's script is far smaller; a larger file is left out of the copies.
-constexpr size_t kLargestCopied = 1 << 20;
-
 // Time a child gets past its script's timeout to write its pictures.
 constexpr std::chrono::seconds kChildGrace(20);
-
-struct Script {
-  ScriptFile file;
-  std::string picture_name;  // bytes, in the output folder
-  std::string overlay_name;  // the same, with references
-  ScriptResult row;
-  bool reported = false;  // its child wrote its result
-  std::string folder;     // the folder it is in: the class's
-};
 
 // A folder of the run's own under the system's temporary folder, removed
 // with everything in it at the end; empty path when it cannot be made.
@@ -112,7 +99,7 @@ ChildJob JobFor(const FolderRun& run, const std::string& key,
 }
 
 // A script's outputs: its picture, and what the sheet and the score need.
-std::vector<std::string> ScriptOutputs(const FolderRun& run, const Script& script,
+std::vector<std::string> ScriptOutputs(const FolderRun& run, const FolderScript& script,
                                        const std::string& key) {
   std::vector<std::string> outputs = {"-o", JoinPath(run.out, script.picture_name)};
   if (run.options.contact_sheet)
@@ -166,7 +153,8 @@ void SetAsideUnendedScore(ScriptResult& row) {
   if (!RanToItsEnd(row)) row.score.reset();
 }
 
-void TakeChild(const FolderRun& run, const ChildEnd& end, const std::string& key, Script& script) {
+void TakeChild(const FolderRun& run, const ChildEnd& end, const std::string& key,
+               FolderScript& script) {
   const std::string report_file = InWork(run, key + ".report");
   const std::string error_file = InWork(run, key + ".err");
   std::optional<ScriptResult> result = ParseResult(FileText(report_file));
@@ -256,7 +244,7 @@ void NotRead(const std::string& why, ScriptResult& row) {
   row.last_line = Utf8ToGbk(why);
 }
 
-void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
+void RunScripts(const FolderRun& run, std::vector<FolderScript>& scripts) {
   std::vector<ChildJob> jobs;
   std::vector<size_t> which;  // the script of each job
   for (size_t i = 0; i < scripts.size(); ++i) {
@@ -276,47 +264,8 @@ void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
   });
 }
 
-// The copy key of the script at `path`, read as the run reads it; empty
-// when it cannot be read or is past kLargestCopied bytes.
-std::string CopyKeyOf(const FolderRun& run, const std::string& path) {
-  const FileReadResult read = TryReadFileBytes(path);
-  if (!read.Ok() || read.bytes.size() > kLargestCopied) return {};
-  return CopyKey(ScriptOf(std::string(read.bytes.begin(), read.bytes.end()), run.options.encoding));
-}
-
-// A pupil's copy key, read only when handed in and small enough to be
-// anybody's copy: the parent never reads a script whole.
-std::string ScriptCopyKey(const FolderRun& run, const Script& script) {
-  if (NotReadBecause(script.file) || script.file.size > kLargestCopied) return {};
-  return CopyKeyOf(run, JoinPath(script.folder, script.file.name));
-}
-
-// Each row's group of copies among its class's scripts (`scripts`, a
-// class), numbered on from `groups_before`; a reference script's text is
-// the answer, copied by nobody. The class's groups.
-int MarkCopies(const FolderRun& run, std::span<Script> scripts, int groups_before) {
-  std::vector<std::string> keys, answers;
-  for (const Script& script : scripts) keys.push_back(ScriptCopyKey(run, script));
-  for (const std::string& reference : run.options.references)
-    if (IsScriptName(reference)) answers.push_back(CopyKeyOf(run, reference));
-  const std::vector<int> groups = CopyGroups(keys, answers);
-  for (size_t i = 0; i < scripts.size(); ++i)
-    scripts[i].row.copy_group = groups[i] == 0 ? 0 : groups_before + groups[i];
-  return groups.empty() ? 0 : *std::max_element(groups.begin(), groups.end());
-}
-
-// Copies are looked for within each class, never between classes.
-void MarkEveryClassesCopies(const FolderRun& run, std::vector<Script>& scripts) {
-  int groups = 0;
-  for (size_t start = 0, end = 0; start < scripts.size(); start = end) {
-    end = start;
-    while (end < scripts.size() && scripts[end].folder == scripts[start].folder) ++end;
-    groups += MarkCopies(run, std::span(scripts).subspan(start, end - start), groups);
-  }
-}
-
 // The order of the sheet and the report: the folder's, or by score (--sort).
-std::vector<size_t> ShownOrder(const FolderRun& run, const std::vector<Script>& scripts) {
+std::vector<size_t> ShownOrder(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   std::vector<size_t> order(scripts.size());
   std::iota(order.begin(), order.end(), 0);
   if (run.options.sort_by_score) {
@@ -335,7 +284,7 @@ std::vector<std::string> ReferenceNames(const RenderOptions& options) {
   return names;
 }
 
-bool WriteReport(const FolderRun& run, const std::vector<Script>& scripts) {
+bool WriteReport(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   std::vector<const ScriptResult*> rows;
   for (const size_t i : ShownOrder(run, scripts)) rows.push_back(&scripts[i].row);
   return WriteText(JoinPath(run.out, kReportFileName),
@@ -369,7 +318,7 @@ DravelSheetEntry EntryOf(const CellWords& words) {
           words.thumbnail.c_str()};
 }
 
-bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
+bool WriteSheet(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   std::vector<size_t> order = ShownOrder(run, scripts);
   if (order.size() > kMaxSheetEntries) {
     order.resize(kMaxSheetEntries);
@@ -393,27 +342,28 @@ bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
 }
 
 // Pictures not written, and scores the reference could not give: each told.
-bool AllPicturesTaken(const FolderRun& run, const std::vector<Script>& scripts) {
+bool AllPicturesTaken(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   bool taken = true;
-  for (const Script& script : scripts) {
+  for (const FolderScript& script : scripts) {
     if (script.row.picture_error != 0)
       SayUnwritten(JoinPath(run.out, script.picture_name), script.row.picture_error);
     if (script.row.overlay_error != 0)
       SayUnwritten(JoinPath(run.out, script.overlay_name), script.row.overlay_error);
     taken = taken && script.row.picture_error == 0 && script.row.overlay_error == 0;
   }
-  const bool unscored = std::any_of(scripts.begin(), scripts.end(), [&](const Script& script) {
-    return !run.references.empty() && script.reported && RanToItsEnd(script.row) &&
-           !script.row.score;
-  });
+  const bool unscored =
+      std::any_of(scripts.begin(), scripts.end(), [&](const FolderScript& script) {
+        return !run.references.empty() && script.reported && RanToItsEnd(script.row) &&
+               !script.row.score;
+      });
   if (unscored) Say(SaidText(Said::kReferenceUnreadable, {*run.options.references.begin()}));
   return taken && !unscored;
 }
 
-bool WriteOutputs(const FolderRun& run, const std::vector<Script>& scripts) {
+bool WriteOutputs(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   const RenderOptions& options = run.options;
   std::vector<ScriptResult> rows;
-  for (const Script& script : scripts) rows.push_back(script.row);
+  for (const FolderScript& script : scripts) rows.push_back(script.row);
   const std::string summary =
       SummaryText(rows, options.gbk_output, ReferenceNames(options), LocaleLanguage());
   std::cout << summary;
@@ -427,37 +377,11 @@ bool WriteOutputs(const FolderRun& run, const std::vector<Script>& scripts) {
   return AllPicturesTaken(run, scripts) && written;
 }
 
-int ExitStatus(const std::vector<Script>& scripts) {
+int ExitStatus(const std::vector<FolderScript>& scripts) {
   if (scripts.empty()) return 1;
-  for (const Script& script : scripts)
+  for (const FolderScript& script : scripts)
     if (script.row.exit_status != 0) return 1;
   return 0;
-}
-
-// The names the run writes in the output folder itself, which no picture
-// may take. The folder may not be made yet, so paths are compared as they
-// would resolve.
-std::vector<std::string> OwnNames(const RenderOptions& options, const std::string& out) {
-  std::vector<std::string> names = {kSummaryFileName, kSummaryCsvName, kReportFileName};
-  if (!options.contact_sheet) return names;
-  const std::filesystem::path sheet(*options.contact_sheet);
-  std::error_code error;
-  const auto resolved = [&](const std::filesystem::path& path) {
-    return std::filesystem::weakly_canonical(path.empty() ? "." : path, error);
-  };
-  if (resolved(sheet.parent_path()) == resolved(out)) names.push_back(sheet.filename().native());
-  return names;
-}
-
-// Every name the run writes in its output folder.
-std::vector<std::string> WrittenNames(const RenderOptions& options, const std::string& out,
-                                      const std::vector<Script>& scripts) {
-  std::vector<std::string> names = OwnNames(options, out);
-  for (const Script& script : scripts) {
-    names.push_back(script.picture_name);
-    if (!script.overlay_name.empty()) names.push_back(script.overlay_name);
-  }
-  return names;
 }
 
 // The output folder and its classes' folders made, and the names the run
@@ -476,6 +400,19 @@ bool ReadyToWrite(const FolderRun& run, const std::vector<ClassFolder>& classes,
   return !said;
 }
 
+// The scripts of `class_folder` added to `scripts`; false, said, when the
+// class cannot be read.
+bool AddClass(const FolderRun& run, const ClassFolder& class_folder,
+              std::vector<FolderScript>& scripts) {
+  std::optional<std::vector<FolderScript>> added = ClassScripts(run.options, run.out, class_folder);
+  if (!added) {
+    Say(SaidText(Said::kCannotReadFolder, {ShownPath(class_folder.path)}));
+    return false;
+  }
+  for (FolderScript& script : *added) scripts.push_back(std::move(script));
+  return true;
+}
+
 // Where the run writes: -o, or a folder beside the class folder, said first.
 std::optional<std::string> OutputFolder(const RenderOptions& options) {
   if (options.output_path) return options.output_path;
@@ -483,52 +420,6 @@ std::optional<std::string> OutputFolder(const RenderOptions& options) {
   Say(beside ? SaidText(Said::kWritingInto, {ShownPath(*beside)})
              : SaidText(Said::kGiveOutput, {ShownPath(options.script_path)}));
   return beside;
-}
-
-// Pictures are named in UTF-8, as the summaries name them: a GBK name's
-// bytes would show garbled in a file manager.
-std::vector<Script> ScriptsOf(const std::vector<ScriptFile>& files, const RenderOptions& options,
-                              const std::string& out) {
-  std::vector<std::string> names;
-  for (const ScriptFile& file : files) names.push_back(file.shown);
-  std::vector<std::string> taken = OwnNames(options, out);
-  const std::vector<std::string> pictures =
-      PictureNames(names, options.svg_in_folder ? ".svg" : ".png", taken);
-  // NAME-overlay.png beside NAME.png, numbered as pictures are when taken.
-  std::vector<std::string> overlays;
-  if (!options.references.empty()) {
-    for (std::string& name : names) name = name.substr(0, name.size() - 4) + "-overlay.dvg";
-    taken.insert(taken.end(), pictures.begin(), pictures.end());
-    overlays = PictureNames(names, ".png", taken);
-  }
-  std::vector<Script> scripts;
-  for (size_t i = 0; i < files.size(); ++i) {
-    scripts.push_back({files[i], pictures[i], overlays.empty() ? "" : overlays[i], {}, false, {}});
-    scripts.back().row.shown = files[i].shown;
-  }
-  return scripts;
-}
-
-// The scripts of `class_folder` added to `scripts`, their pictures in the
-// class's own folder of the output (of a parent folder's run; two classes
-// may each have a 张三.dvg); false, said, when the class cannot be read.
-bool AddClass(const FolderRun& run, const ClassFolder& class_folder, std::vector<Script>& scripts) {
-  const std::optional<std::vector<ScriptFile>> files = ListScripts(class_folder.path);
-  if (!files) {
-    Say(SaidText(Said::kCannotReadFolder, {ShownPath(class_folder.path)}));
-    return false;
-  }
-  const std::string& name = class_folder.name;
-  const std::string out = name.empty() ? run.out : JoinPath(run.out, name);
-  const std::string under = name.empty() ? "" : name + "/";
-  for (Script& script : ScriptsOf(*files, run.options, out)) {
-    script.folder = class_folder.path;
-    script.row.class_name = name;
-    script.picture_name = under + script.picture_name;
-    if (!script.overlay_name.empty()) script.overlay_name = under + script.overlay_name;
-    scripts.push_back(std::move(script));
-  }
-  return true;
 }
 
 // A limit under which no child could start, said once instead of in every row.
@@ -544,14 +435,14 @@ bool RoomForChildren(const RenderOptions& options) {
 
 // The references run, the scripts run and their copies found, the outputs
 // written; the run's exit status.
-int MarkClasses(FolderRun& run, std::vector<Script>& scripts) {
+int MarkClasses(FolderRun& run, std::vector<FolderScript>& scripts) {
   if (!run.options.references.empty()) {
     std::optional<std::vector<std::string>> references = ReferencePictures(run);
     if (!references) return 2;
     run.references = std::move(*references);
   }
   RunScripts(run, scripts);
-  MarkEveryClassesCopies(run, scripts);
+  MarkEveryClassesCopies(run.options, scripts);
   if (!WriteOutputs(run, scripts)) return 2;
   return ExitStatus(scripts);
 }
@@ -577,7 +468,7 @@ int RenderFolder(const RenderOptions& options) {
                 : SaidText(Said::kCannotReadFolder, {ShownPath(run.in)}));
     return 2;
   }
-  std::vector<Script> scripts;
+  std::vector<FolderScript> scripts;
   for (const ClassFolder& class_folder : *classes) {
     if (!AddClass(run, class_folder, scripts)) return 2;
   }
