@@ -237,7 +237,9 @@ int Soak(const std::string& render) {
   const fs::path moves_path = WriteScript(dir, "moves.dvg", moves);
   const fs::path passes_path = WriteScript(dir, "passes.dvg", "次数 2000000000\r\n");
   std::printf("| soak | wall | resident memory | |\n|---|---|---|---|\n");
-  PrintMemory("10,000,000 moves (dravel-render)", RunProcess({render, moves_path.string()}, 50));
+  // Past the default 10 s timeout on a loaded machine, the soak would be cut short.
+  PrintMemory("10,000,000 moves (dravel-render)",
+              RunProcess({render, "--timeout", "600", moves_path.string()}, 50));
   PrintMemory("count 2000000000, stopped at 4 s (dravel-render)",
               RunProcess({render, "--timeout", "4", passes_path.string()}, 50));
   const StopTimes stops = StopLatencies(ReadWorkload(moves_path), 200);

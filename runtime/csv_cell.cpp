@@ -4,15 +4,29 @@
 
 namespace dravel {
 
+namespace {
+
+constexpr std::string_view kFormulaStarts = "=+-@\t\r";
+
+bool StartsAFormula(std::string_view text) {
+  return !text.empty() && kFormulaStarts.find(text.front()) != std::string_view::npos;
+}
+
+}  // namespace
+
 std::string CsvCell(std::string_view text) {
   std::string cell;
-  if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string_view::npos)
-    cell = "'";
+  if (StartsAFormula(text)) cell = "'";
   cell += ControlsEscaped(text, "\t\r\n");
   if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
   std::string quoted = "\"";
   for (const char c : cell) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
+}
+
+std::string_view CsvCellText(std::string_view cell) {
+  if (cell.starts_with('\'') && StartsAFormula(cell.substr(1))) cell.remove_prefix(1);
+  return cell;
 }
 
 }  // namespace dravel

@@ -18,4 +18,9 @@ namespace dravel {
 // break, its quotes doubled.
 std::string CsvCell(std::string_view text);
 
+// A cell CsvCell wrote, its quotes taken off, as the text it was (a folder
+// run's summary.csv read back): the leading ' before a formula's first
+// character left out. Control characters stay written out.
+std::string_view CsvCellText(std::string_view cell);
+
 }  // namespace dravel

@@ -1,11 +1,11 @@
 // The folder mode's parts: the child's report read back whole or not at all,
 // names shown from their bytes.
 #include <gtest/gtest.h>
-
-#include <unistd.h>
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -13,14 +13,17 @@
 #include <fstream>
 
 #include "apps/dravel-render/batch_child.h"
+#include "apps/dravel-render/class_folders.h"
 #include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/output_folder.h"
 #include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/png_reading.h"
+#include "apps/dravel-render/report_page.h"
 #include "apps/dravel-render/script_copies.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/script_result.h"
 #include "apps/dravel-render/summary_files.h"
+#include "apps/dravel-render/summary_merge.h"
 #include "apps/dravel-render/time_limit.h"
 #include "runtime/gbk_codec.h"
 
@@ -204,16 +207,161 @@ TEST(ReadPng, ReadsOurPicturesAndOthersPixelForPixel) {
   EXPECT_TRUE(ReadPng("not a picture").Empty());
 }
 
-TEST(CopiesOf, SameTextWhateverTheCommentsBlankLinesAndSpacing) {
-  const std::vector<std::string> names = {"a", "b", "c", "d", "e", "f"};
-  const std::vector<std::string> keys = {
-      CopyKey("重复 5 【前进 100|左转 144】\r\n"),
-      CopyKey(" //我的星星\r\n\r\n重复  5\t【前进 100| 左转 144】  \r\n\r\n"),
-      CopyKey("重复 5 【前进 100|左转 145】"),
-      CopyKey(" // nothing but a comment\r\n"),
-      CopyKey(""),
-      CopyKey("重复 5 【前进 100|左转 144】")};
-  EXPECT_EQ(CopiesOf(keys, names), (std::vector<std::string>{"b, f", "a, f", "", "", "", "a, b"}));
+TEST(CopyKey, SameTextWhateverTheCommentsSpacingAndAliases) {
+  const std::string star = CopyKey(Utf8ToGbk("重复 5 【前进 100|左转 144】\r\n"));
+  const struct {
+    const char* what;
+    const char* script;
+    bool same;
+  } cases[] = {
+      {"comments, blank lines, spacing",
+       " //我的星星\r\n\r\n重复  5\t【前进 100| 左转 144】  \r\n\r\n", true},
+      {"the English aliases", "repeat 5 【go 100|left 144】", true},
+      {"aliases and keywords mixed", "重复 5 【go 100|左转 144】", true},
+      {"another angle", "重复 5 【前进 100|左转 145】", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(CopyKey(Utf8ToGbk(c.script)) == star, c.same);
+  }
+  EXPECT_EQ(CopyKey(Utf8ToGbk(" // nothing but a comment\r\n")), "");
+}
+
+// Fourteen pupils who wrote the one-line answer used to be listed each as
+// a copy of the thirteen others.
+TEST(CopyGroups, TheCommonAnswerIsNoCopyAndTheRestAreGroups) {
+  using Keys = std::vector<std::string>;
+  const struct {
+    const char* what;
+    Keys keys, common;
+    std::vector<int> groups;
+  } cases[] = {
+      {"pairs among others",
+       {"a", "b", "a", "c", "b", "d", "e", "f", "g"},
+       {},
+       {1, 2, 1, 0, 2, 0, 0, 0, 0}},
+      {"a quarter of the class shares it",
+       {"a", "a", "b", "c", "d", "e", "f", "g"},
+       {},
+       {0, 0, 0, 0, 0, 0, 0, 0}},
+      {"just under a quarter",
+       {"a", "a", "b", "c", "d", "e", "f", "g", "h"},
+       {},
+       {1, 1, 0, 0, 0, 0, 0, 0, 0}},
+      {"the reference's text",
+       {"a", "a", "b", "c", "d", "e", "f", "g", "h"},
+       {"a"},
+       {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {"empty keys", {"", "", "b", "c", "d", "e", "f", "g", "h"}, {}, {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(CopyGroups(c.keys, c.common), c.groups);
+  }
+}
+
+// Each of 3,000 copies used to list every other name: 99 MB per summary.
+TEST(CopyGroups, AGroupIsNamedOnceWhateverItsSize) {
+  std::vector<std::string> keys(1000);
+  for (size_t i = 0; i < keys.size(); ++i) keys[i] = i % 5 == 0 ? "copied" : std::to_string(i);
+  const std::vector<int> groups = CopyGroups(keys, {});
+  std::vector<ScriptResult> rows(keys.size());
+  std::vector<const ScriptResult*> shown;
+  for (size_t i = 0; i < rows.size(); ++i) {
+    rows[i].shown = "pupil-" + std::to_string(i) + ".dvg";
+    rows[i].copy_group = groups[i];
+    shown.push_back(&rows[i]);
+  }
+  EXPECT_EQ(groups[0], 1);
+  EXPECT_EQ(groups[5], 1);
+  EXPECT_LT(SummaryCsv(rows, false, {}, Language::kEnglish).size(), 60 * rows.size());
+  const std::string page = ReportPage(shown, {});
+  EXPECT_LT(page.size(), 1000 * rows.size());
+  size_t named = 0;
+  for (size_t at = 0; (at = page.find("pupil-5.dvg", at)) != std::string::npos; ++at) ++named;
+  EXPECT_EQ(named, 2u) << "its card's title and its group's line";
+}
+
+// A merge reads back what a run wrote, in either language and encoding.
+TEST(SummaryRows, ReadBackWhatTheSummariesWrite) {
+  ScriptResult row;
+  row.shown = "=a, \"b\".dvg";  // a cell CsvCell keeps from being a formula
+  row.result = "timeout";
+  row.last_line = Utf8ToGbk("已停止调试程序！");
+  row.place = "line 3, body item 2";
+  row.lines_drawn = 12;
+  row.milliseconds = 345;
+  row.picture = "-a, \"b\".png";
+  row.reference = 1;
+  row.score = 61.5;
+  row.findings = 2;
+  row.first_finding_line = 4;
+  row.first_finding = "无法识别的命令“飞”";
+  row.copy_group = 3;
+  for (const Language language : {Language::kEnglish, Language::kChinese}) {
+    SCOPED_TRACE(language == Language::kChinese ? "Chinese" : "English");
+    const std::string csv = SummaryCsv({row}, false, {"star.dvg", "square.dvg"}, language);
+    std::vector<std::string> references = {"square.dvg"};
+    const auto back = SummaryRows(csv.substr(3), "一班", "../x/", references);
+    ASSERT_TRUE(back);
+    ASSERT_EQ(back->size(), 1u);
+    const ScriptResult& read = back->front();
+    EXPECT_EQ(read.class_name, "一班");
+    EXPECT_EQ(read.shown, row.shown);
+    EXPECT_EQ(read.result, "timeout");
+    EXPECT_EQ(read.last_line, row.last_line);
+    EXPECT_EQ(read.score, 61.5);
+    EXPECT_EQ(read.picture_file, "../x/-a, \"b\".png");
+    EXPECT_EQ(references[read.reference], "square.dvg") << "one list of every summary's answers";
+    EXPECT_EQ(read.first_finding_line, 4);
+    EXPECT_EQ(read.first_finding, row.first_finding);
+    EXPECT_EQ(read.copy_group, 3);
+    EXPECT_EQ(read.lines_drawn, 12u);
+  }
+  std::vector<std::string> references;
+  const char* refused[] = {"", "name,status\r\nx,ok\r\n", "file,status\r\nx,ok,extra\r\n",
+                           "status\r\nok\r\n"};
+  for (const char* csv : refused) {
+    SCOPED_TRACE(csv);
+    EXPECT_FALSE(SummaryRows(csv, "", "", references));
+  }
+}
+
+// Only folders inside the one given are classes, and one holding scripts
+// is a class itself.
+TEST(ClassesOf, ThePupilsFolderOrEachClassFolderInIt) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::temp_directory_path() / ("classes-" + std::to_string(getpid()));
+  const auto write = [&](const fs::path& path) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "前进 10";
+  };
+  write(root / "school/2班/b.dvg");
+  write(root / "school/1班/a.dvg");
+  fs::create_directories(root / "school/empty");
+  write(root / "elsewhere/c.dvg");
+  fs::create_directory_symlink(root / "elsewhere", root / "school/linked");
+  write(root / "one/a.dvg");
+  fs::create_directories(root / "one/inner");
+  write(root / "one/inner/b.dvg");
+  const auto names = [](const std::optional<std::vector<ClassFolder>>& classes) {
+    std::vector<std::string> shown;
+    for (const ClassFolder& folder : classes.value_or(std::vector<ClassFolder>{}))
+      shown.push_back(folder.name);
+    return shown;
+  };
+  EXPECT_EQ(names(ClassesOf((root / "school").string())), (std::vector<std::string>{"1班", "2班"}));
+  EXPECT_EQ(names(ClassesOf((root / "one").string())), (std::vector<std::string>{""}));
+  EXPECT_FALSE(ClassesOf((root / "none").string()));
+  // The same name in GBK and in UTF-8, and two that differ only in case.
+  write(root / "alike" / Utf8ToGbk("3班") / "a.dvg");
+  write(root / "alike/3班/a.dvg");
+  write(root / "alike/ClassA/a.dvg");
+  write(root / "alike/classa/a.dvg");
+  EXPECT_EQ(names(ClassesOf((root / "alike").string())),
+            (std::vector<std::string>{"3班 [3%B0%E0]", "3班 [3%E7%8F%AD]", "ClassA [ClassA]",
+                                      "classa [classa]"}));
+  fs::remove_all(root);
 }
 
 TEST(FolderWords, ChineseWhenTheLocaleSaysSo) {
@@ -242,6 +390,15 @@ TEST(FolderWords, ChineseWhenTheLocaleSaysSo) {
   EXPECT_TRUE(SummaryText({row}, false, {}, Language::kChinese)
                   .starts_with("脚本\t退出码\t结果\t最后的提示\t位置\t图片\t检查发现\t第一处\t"
                                "相同的脚本\na.dvg\t2\t出错\t"));
+}
+
+TEST(SaidText, FillsEachMarkInTurnInEitherLanguage) {
+  EXPECT_EQ(SaidText(Said::kLineItem, Language::kChinese, {"3", "2"}), "第3行第2项");
+  EXPECT_EQ(SaidText(Said::kLineItem, Language::kEnglish, {"3", "2"}), "line 3, body item 2");
+  EXPECT_EQ(SaidText(Said::kLineItem, Language::kEnglish, {"3"}), "line 3, body item ")
+      << "a mark past the values is left out";
+  EXPECT_EQ(SaidText(Said::kCannotRead, Language::kEnglish, {"{}", "x"}), "cannot read {}: x")
+      << "a value is never read for marks";
 }
 
 TEST(ShownName, Utf8WhenValidElseGbk) {

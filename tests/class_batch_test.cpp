@@ -34,6 +34,12 @@ void WriteScript(const QString& folder, const std::string& name_bytes, const cha
   std::fclose(file);
 }
 
+void WriteBytes(const QString& path, const std::string& bytes) {
+  QFile file(path);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+  file.write(bytes.data(), qint64(bytes.size()));
+}
+
 bool Exists(const QString& folder, const std::string& name_bytes) {
   return QFile::exists(QFile::decodeName(QFile::encodeName(folder) + "/" + name_bytes.c_str())) ||
          std::fopen((QFile::encodeName(folder).toStdString() + "/" + name_bytes).c_str(), "rb");
@@ -100,7 +106,8 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
   for (const char* picture : {"HOUSE.png", "animated.png", "broken.png", "forever.png"}) {
     EXPECT_EQ(QImage(out + "/" + picture).size(), QSize(732, 420)) << picture;
   }
-  EXPECT_TRUE(Exists(out, dravel::Utf8ToGbk("五角星.png"))) << "the picture keeps the name's bytes";
+  // A GBK name's bytes used to name the picture, garbled in a file manager.
+  EXPECT_TRUE(Exists(out, "五角星.png")) << "the picture is named in UTF-8";
   EXPECT_FALSE(QImage(out_.filePath("sheet.png")).isNull());
 
   const std::string csv = ReadBytes(out + "/summary.csv");
@@ -193,6 +200,21 @@ TEST_F(ClassBatch, EachPupilGetsTheBestOfSeveralReferences) {
   EXPECT_NE(result.out.find("star.dvg\t0\tok\t程序调试完毕！\t\t100.0\tstar.png\tstar.dvg"),
             std::string::npos);
   EXPECT_EQ(QImage(out_.filePath("out/square-overlay.png")).size(), QSize(732, 420));
+  EXPECT_NE(ReadBytes(out_.filePath("out/report.html")).find("参考答案：square.dvg"),
+            std::string::npos)
+      << "the report names the answer matched";
+}
+
+// An overlay that could not be written (its name too long) used to end the
+// run with status 1, as a pupil's failure does.
+TEST_F(ClassBatch, AnOverlayThatCannotBeWrittenIsStatusTwo) {
+  QTemporaryDir pupils;
+  WriteScript(pupils.path(), std::string(246, 'x') + ".dvg", "前进 100");
+  WriteScript(out_.path(), "answer.dvg", "前进 100");
+  const Result result = Render("--reference " + Quoted(out_.filePath("answer.dvg")) + " -o " +
+                               Quoted(out_.filePath("out")) + " " + Quoted(pupils.path()));
+  EXPECT_EQ(result.status, 2) << result.out;
+  EXPECT_TRUE(QFile::exists(out_.filePath("out/" + QString(246, 'x') + ".png")));
 }
 
 // A UTF-8 file used to be read as GBK and fail at its first line.
@@ -208,6 +230,133 @@ TEST_F(ClassBatch, EachFileIsReadAsItIs) {
   EXPECT_NE(result.out.find("utf8.dvg\t0\tok"), std::string::npos) << result.out;
   EXPECT_EQ(Render("--encoding gbk -o " + Quoted(out_.path()) + " " + Quoted(mixed.path())).status,
             1);
+}
+
+// A UTF-8 pupil used to score 100 in the folder and fail alone, and a UTF-8
+// reference to be refused alone: the single run read every file as GBK.
+TEST_F(ClassBatch, APupilScoresTheSameAloneAndInTheFolder) {
+  QTemporaryDir pupils;
+  const std::string star = "重复 5 【前进 100|右转 144】";
+  const struct {
+    const char* name;
+    std::string bytes;
+  } rows[] = {{"utf8.dvg", star + "\n"},
+              {"bom-crlf.dvg", "\xEF\xBB\xBF" + star + "\r\n"},
+              {"gbk.dvg", dravel::Utf8ToGbk(star)}};
+  for (const auto& row : rows) WriteBytes(pupils.filePath(row.name), row.bytes);
+  WriteBytes(out_.filePath("answer.dvg"), star);
+  const std::string reference = "--reference " + Quoted(out_.filePath("answer.dvg"));
+  const Result folder =
+      Render(reference + " -o " + Quoted(out_.filePath("out")) + " " + Quoted(pupils.path()));
+  EXPECT_EQ(folder.status, 0) << folder.out;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    EXPECT_NE(folder.out.find(std::string(row.name) + "\t0\tok\t程序调试完毕！\t\t100.0\t"),
+              std::string::npos)
+        << folder.out;
+    const Result alone = Render(reference + " " + Quoted(pupils.filePath(row.name)));
+    EXPECT_EQ(alone.status, 0);
+    EXPECT_TRUE(alone.out.ends_with("程序调试完毕！\n得分 100.0\n")) << alone.out;
+  }
+}
+
+// A run that never ended drew a perfect star again and again and scored 100
+// among the correct stars; its picture and overlay are still the teacher's.
+TEST_F(ClassBatch, ARunThatDidNotEndIsNotScored) {
+  QTemporaryDir pupils;
+  WriteScript(pupils.path(), "endless.dvg", "重复 100000000 【前进 100|右转 144】");
+  WriteScript(pupils.path(), "star.dvg", "重复 5 【前进 100|右转 144】");
+  WriteScript(pupils.path(), "square.dvg", "重复 4 【前进 100|右转 90】");
+  WriteScript(out_.path(), "answer.dvg", "重复 5 【前进 100|右转 144】");
+  const std::string reference = "--timeout 1 --reference " + Quoted(out_.filePath("answer.dvg"));
+  const Result folder = Render(reference + " --sort score -o " + Quoted(out_.filePath("out")) +
+                               " " + Quoted(pupils.path()));
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_NE(folder.out.find("endless.dvg\t1\ttimeout\t已停止调试程序！\t\t—\tendless.png"),
+            std::string::npos)
+      << folder.out;
+  EXPECT_NE(ReadBytes(out_.filePath("out/summary.csv")).find("endless.dvg,timeout,—,"),
+            std::string::npos);
+  EXPECT_EQ(QImage(out_.filePath("out/endless-overlay.png")).size(), QSize(732, 420));
+  const std::string report = ReadBytes(out_.filePath("out/report.html"));
+  EXPECT_LT(report.find("square.dvg"), report.find("endless.dvg")) << "after every scored pupil";
+  EXPECT_NE(report.find("endless-overlay.png"), std::string::npos);
+
+  const Result alone = Render(reference + " " + Quoted(pupils.filePath("endless.dvg")));
+  EXPECT_EQ(alone.status, 1);
+  EXPECT_TRUE(alone.out.ends_with("已停止调试程序！\n得分 —（超时）\n")) << alone.out;
+}
+
+// Nine pupils of `class_name` in `school`: two copy each other (and a
+// pupil of every class), the rest draw lines of their own lengths.
+void WriteClass(const QString& school, const char* class_name) {
+  ASSERT_TRUE(QDir(school).mkpath(QString::fromUtf8(class_name)));
+  const QString folder = school + "/" + QString::fromUtf8(class_name);
+  WriteScript(folder, "copied-a.dvg", "前进 33\r\n右转 90\r\n前进 44");
+  WriteScript(folder, "copied-b.dvg", " // 我自己写的\r\n\r\ngo 33 \r\nright 90\r\ngo 44");
+  for (int i = 0; i < 7; ++i)
+    WriteScript(folder, "own-" + std::to_string(i) + ".dvg",
+                ("前进 " + std::to_string(10 + i)).c_str());
+}
+
+// A parent folder of classes used to fail and leave an empty summary; and
+// summaries made on several machines could not be joined.
+TEST_F(ClassBatch, ManyClassesAreMarkedClassByClassAndMerged) {
+  QTemporaryDir school;
+  WriteClass(school.path(), "一班");
+  WriteClass(school.path(), "二班");
+  const Result result = Render("-o " + Quoted(out_.filePath("all")) + " " + Quoted(school.path()));
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_TRUE(result.out.starts_with("class\tscript\t")) << result.out;
+  EXPECT_NE(
+      result.out.find("一班\tcopied-b.dvg\t0\tok\t程序调试完毕！\t\t一班/copied-b.png\t0\t\t1\n"),
+      std::string::npos)
+      << "a copy in the aliases, within its class";
+  EXPECT_NE(
+      result.out.find("二班\tcopied-a.dvg\t0\tok\t程序调试完毕！\t\t二班/copied-a.png\t0\t\t2\n"),
+      std::string::npos)
+      << "the same text in another class is another group";
+  EXPECT_FALSE(QImage(out_.filePath("all/二班/own-3.png")).isNull());
+
+  // The two classes marked apart, one in Chinese and GBK, then merged.
+  EXPECT_EQ(
+      Render("-o " + Quoted(out_.filePath("one/一班")) + " " + Quoted(school.filePath("一班")))
+          .status,
+      0);
+  EXPECT_EQ(dravel::RunCommand("LC_ALL=zh_CN.UTF-8 " + std::string(DRAVEL_RENDER) + " --gbk -o " +
+                               Quoted(out_.filePath("two/二班")) + " " +
+                               Quoted(school.filePath("二班")) + " >/dev/null 2>&1")
+                .status,
+            0);
+  const std::string merged = Quoted(out_.filePath("merged"));
+  EXPECT_EQ(Render("--merge " + merged + " " + Quoted(out_.filePath("one")) + " " +
+                   Quoted(out_.filePath("two/二班/summary.csv")))
+                .status,
+            0);
+  const auto rows = CsvRows(ReadBytes(out_.filePath("merged/summary.csv")).substr(3));
+  ASSERT_EQ(rows.size(), 19u);
+  EXPECT_EQ(rows[0][0], "class");
+  EXPECT_EQ(rows[1][0] + " " + rows[1][1] + " " + rows[1][11], "一班 copied-a.dvg 1");
+  EXPECT_EQ(rows[10][0] + " " + rows[10][1] + " " + rows[10][11], "二班 copied-a.dvg 2");
+  EXPECT_EQ(rows[10][2], "ok") << "read from the Chinese summary";
+  EXPECT_NE(
+      ReadBytes(out_.filePath("merged/report.html")).find("../two/%E4%BA%8C%E7%8F%AD/own-0.png"),
+      std::string::npos);
+  EXPECT_EQ(Render("--merge " + merged + " " + Quoted(school.filePath("一班/own-0.dvg"))).status, 2)
+      << "not a summary";
+
+  // As a folder run, --merge replaces only what an earlier run wrote.
+  const std::string one = Quoted(out_.filePath("one"));
+  EXPECT_EQ(Render("--merge " + merged + " " + one).status, 0) << "its own summary, merged again";
+  ASSERT_TRUE(QDir().mkpath(out_.filePath("mine")));
+  QFile own(out_.filePath("mine/summary.csv"));
+  ASSERT_TRUE(own.open(QIODevice::WriteOnly) && own.write("the teacher's own") > 0);
+  own.close();
+  const std::string mine = Quoted(out_.filePath("mine"));
+  EXPECT_EQ(Render("--merge " + mine + " " + one).status, 2);
+  EXPECT_EQ(ReadBytes(out_.filePath("mine/summary.csv")), "the teacher's own");
+  EXPECT_EQ(Render("--overwrite --merge " + mine + " " + one).status, 0);
+  EXPECT_NE(ReadBytes(out_.filePath("mine/summary.csv")), "the teacher's own");
 }
 
 // A single script's --reference used to be ignored.
@@ -243,7 +392,7 @@ TEST_F(ClassBatch, AScriptThatRunsOutOfMemoryMarksOnlyItsOwnRow) {
   EXPECT_EQ(result.status, 1);
   EXPECT_EQ(result.out,
             "script\texit\tresult\tlast message\twhere\tpicture\tfindings\tfirst finding\tcopies\n"
-            "huge.dvg\t1\tfailed\tran out of memory\t\t\t0\t\t\n"
+            "huge.dvg\t1\tout of memory\tran out of memory\t\t\t0\t\t\n"
             "square.dvg\t0\tok\t程序调试完毕！\t\tsquare.png\t0\t\t\n");
 }
 

@@ -32,5 +32,15 @@ TEST(CsvCell, NeutralisesFormulasAndQuotesWhatMustBe) {
   }
 }
 
+TEST(CsvCell, ReadsBackAsTheTextItWas) {
+  const struct {
+    std::string cell, text;
+  } cases[] = {
+      {"'=SUM(A1).dvg", "=SUM(A1).dvg"}, {"'-马二.dvg", "-马二.dvg"},  {"'\tx", "\tx"},
+      {"'林一.dvg", "'林一.dvg"},        {"五角星.dvg", "五角星.dvg"}, {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(CsvCellText(c.cell), c.text) << c.cell;
+}
+
 }  // namespace
 }  // namespace dravel

@@ -380,6 +380,44 @@ TEST(DravelRender, CheckShowsAFixOfALongLineAroundItsEdit) {
   fs::remove(script);
 }
 
+// Under a Chinese locale the positions, --help and the messages used to be
+// English, and a missing reference was said to not end with its message.
+TEST(DravelRender, SaysEverythingInTheLocalesLanguage) {
+  const std::string missing = "--reference /nonexistent/answer.dvg ";
+  const std::string square = Data("class/square.dvg").string();
+  const struct {
+    std::string arguments;
+    const char* chinese;
+    const char* english;
+  } cases[] = {
+      {"--help", "用法：dravel-render [选项] SCRIPT", "Usage: dravel-render [options] SCRIPT"},
+      {"--frobnicate x.dvg", "未知的选项 --frobnicate", "unknown option --frobnicate"},
+      {"a.dvg b.dvg", "给出了不止一个脚本", "more than one SCRIPT given"},
+      {"--timeout -1 x.dvg", "--timeout 的值不对：-1（秒，0 到 1000000）",
+       "bad value for --timeout: -1 (seconds, from 0 to 1000000)"},
+      {missing + square, "参考答案 /nonexistent/answer.dvg 不存在",
+       "the reference /nonexistent/answer.dvg is not there"},
+      {missing + "-o /tmp " + Data("class").string(), "参考答案 /nonexistent/answer.dvg 不存在",
+       "the reference /nonexistent/answer.dvg is not there"},
+      {"/nonexistent/x.dvg", "无法读取 /nonexistent/x.dvg：没有这个文件或文件夹",
+       "cannot read /nonexistent/x.dvg: No such file or directory"},
+      {"-o x.jpg " + square, "图片只能写成 .png 或 .svg", "pictures are written as .png or .svg"},
+      {"--timeout 1 -o " + TempFile("words").string() + " " + Data("class").string(),
+       "\t出错\t第2行存在无法识别的命令！\t第2行\t",
+       "\tfailed\t第2行存在无法识别的命令！\tline 2\t"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arguments);
+    for (const bool chinese : {true, false}) {
+      const Result result = RunCommand(std::string("LC_ALL= LC_MESSAGES= LANG=") +
+                                       (chinese ? "zh_CN.UTF-8 " : "en_GB.UTF-8 ") + DRAVEL_RENDER +
+                                       " " + c.arguments + " 2>&1");
+      EXPECT_NE(result.out.find(chinese ? c.chinese : c.english), std::string::npos) << result.out;
+    }
+  }
+  fs::remove_all(TempFile("words"));
+}
+
 TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
   const char* cases[] = {
       "",
@@ -393,6 +431,7 @@ TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
       "--pen-width=2.5 x.dvg",
       "--frobnicate x.dvg",
       "a.dvg b.dvg",
+      "--overlay o.png x.dvg",  // used to be ignored without --reference
       "/nonexistent/script.dvg",
       "-o",
   };

@@ -1,7 +1,8 @@
 // The score of a drawing against the one asked for, on a class's answers to
 // "a five-pointed star with sides of 100" (data/star; the teacher's star
 // turns right): each correct star wherever and however turned it stands,
-// one short of a side below them all, other shapes and sizes low; in place
+// one short of a side below them all, other shapes and sizes low, and so a
+// star beside other drawings (a few stray dots aside); in place
 // only with kExact, any size with kAnySize. And the picture of what
 // differs, in the reference's frame.
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ DrawnShape StarClass(const std::string& name) {
   return ShapeOf(testing::ScriptPixels(std::string(bytes.begin(), bytes.end())));
 }
 
-enum Kind { kInPlace, kElsewhere, kPartial, kOtherSize, kPentagon, kHouse, kNothing };
+enum Kind { kInPlace, kElsewhere, kPartial, kOtherSize, kPentagon, kHouse, kBeside, kNothing };
 struct Range {
   double low, high;
 };
@@ -42,6 +43,7 @@ constexpr Range kRanges[][3] = {
     /* kOtherSize */ {{0, 60}, {0, 60}, {90, 100}},
     /* kPentagon */ {{0, 60}, {0, 60}, {0, 60}},
     /* kHouse */ {{0, 40}, {0, 40}, {0, 40}},
+    /* kBeside */ {{0, 60}, {0, 60}, {0, 60}},
     /* kNothing */ {{0, 0}, {0, 0}, {0, 0}},
 };
 constexpr MatchMode kModes[] = {MatchMode::kPlaced, MatchMode::kExact, MatchMode::kAnySize};
@@ -51,11 +53,23 @@ TEST(MatchDrawing, GradesTheDrawingNotWhereItStands) {
     const char* script;
     Kind kind;
   } rows[] = {
-      {"right-144.dvg", kInPlace},   {"sky-and-grass.dvg", kInPlace}, {"left-144.dvg", kElsewhere},
-      {"polygon.dvg", kElsewhere},   {"rotated-18.dvg", kElsewhere},  {"moved.dvg", kElsewhere},
-      {"backwards.dvg", kElsewhere}, {"mirrored.dvg", kElsewhere},    {"four-sides.dvg", kPartial},
-      {"star-60.dvg", kOtherSize},   {"star-150.dvg", kOtherSize},    {"pentagon.dvg", kPentagon},
-      {"house.dvg", kHouse},         {"empty.dvg", kNothing},
+      {"right-144.dvg", kInPlace},
+      {"stray-dots.dvg", kInPlace},
+      {"left-144.dvg", kElsewhere},
+      {"polygon.dvg", kElsewhere},
+      {"rotated-18.dvg", kElsewhere},
+      {"moved.dvg", kElsewhere},
+      {"backwards.dvg", kElsewhere},
+      {"mirrored.dvg", kElsewhere},
+      {"four-sides.dvg", kPartial},
+      {"star-60.dvg", kOtherSize},
+      {"star-150.dvg", kOtherSize},
+      {"pentagon.dvg", kPentagon},
+      {"house.dvg", kHouse},
+      {"empty.dvg", kNothing},
+      // Extra strokes used to count for nothing: each answer scored 100.
+      {"sky-and-grass.dvg", kBeside},
+      {"with-house-and-pentagon.dvg", kBeside},
   };
   const DrawnShape reference = StarClass("reference.dvg");
   double least_correct[3] = {100, 100, 100}, most_partial[3] = {0, 0, 0};

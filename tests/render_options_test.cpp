@@ -35,6 +35,10 @@ TEST(RenderOptions, ReadsATimeoutAlikeInEveryBuild) {
     ASSERT_TRUE(std::holds_alternative<RenderOptions>(parsed));
     EXPECT_EQ(TimeoutOf(std::get<RenderOptions>(parsed)), std::chrono::milliseconds(milliseconds));
   }
+  // A single script used to run for ever when not told.
+  const char* argv[] = {"dravel-render", "a.dvg"};
+  EXPECT_EQ(TimeoutOf(std::get<RenderOptions>(ParseRenderOptions(2, argv))),
+            std::chrono::seconds(10));
   const char* refused[] = {"1000000.5", "1e999", "-1", "-0", "+1", "nan", "inf",
                            "infinity",  "0x10",  " 1", "1e", ".",  "",    "1s"};
   for (const char* text : refused) {

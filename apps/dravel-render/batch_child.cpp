@@ -7,6 +7,7 @@
 #include <span>
 #include <vector>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/render_run.h"
@@ -98,7 +99,7 @@ std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::s
                                       TimeLimit::Clock::time_point started, ScriptResult& report) {
   const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(options.width, options.height);
   if (!canvas) return CanvasRefusal(options);
-  const Text script = ScriptOf(bytes, FolderEncoding(options));
+  const Text script = ScriptOf(bytes, options.encoding);
   std::string refusal;
   const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
   if (!text) return refusal;
@@ -115,7 +116,7 @@ std::optional<std::string> RunAndDraw(const RenderOptions& options, const std::s
   report.place = PlaceText(outcome);
   report.lines_drawn = canvas->Lock()->LinesDrawn();
   WritePictures(options, *canvas, report);
-  Check(script, LostCharactersOf(bytes, FolderEncoding(options)), report);
+  Check(script, LostCharactersOf(bytes, options.encoding), report);
   return std::nullopt;
 }
 
@@ -136,7 +137,7 @@ int RunBatchChild(const RenderOptions& options) {
     }
   }
   if (WriteBytes(*options.batch_report, ResultText(report))) return 0;
-  std::cerr << "dravel-render: cannot write " << *options.batch_report << "\n";
+  std::cerr << "dravel-render: " << SaidText(Said::kCannotWrite, {*options.batch_report}) << "\n";
   return 2;
 }
 

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <utility>
 
+#include "apps/dravel-render/folder_words.h"
 #include "canvas/pixel_memory.h"
 #include "canvas/text_painter.h"
 
@@ -82,7 +83,8 @@ QImage ContactSheet(std::span<const DravelSheetEntry> entries) {
   QPainter painter(&sheet);
   painter.setFont(font);
   if (entries.empty()) {
-    painter.drawText(sheet.rect(), Qt::AlignCenter, QStringLiteral("(no .dvg files)"));
+    painter.drawText(sheet.rect(), Qt::AlignCenter,
+                     QString::fromStdString(SaidText(Said::kSheetEmpty)));
     return sheet;
   }
   for (size_t i = 0; i < entries.size(); ++i) {

@@ -165,8 +165,9 @@ PixelBox CoveredBox(const DrawnShape& drawing, const PointMap& forward,
           int(std::min(drawing.Height() - 1.0, bottom))};
 }
 
-// The share of the drawing's pixels inside the placed reference's grown box
-// that the reference has within `radius`; 0 when the box holds none.
+// The share of the drawing's pixels that the placed reference has within
+// `radius`: those inside its grown box are looked up, those outside are
+// extra past the first kStrayPixels; 0 when the box holds none.
 double Kept(const DrawnShape& reference, const DrawnShape& drawing, const Placement& placement,
             double radius) {
   const ShapePart& whole = reference.Whole();
@@ -189,7 +190,9 @@ double Kept(const DrawnShape& reference, const DrawnShape& drawing, const Placem
       kept += reference.DistanceAt(p.x, p.y) * placement.scale <= radius;
     }
   }
-  return inside == 0 ? 0 : double(kept) / double(inside);
+  if (inside == 0) return 0;
+  const int64_t outside = drawing.Whole().count - inside;
+  return double(kept) / double(inside + std::max<int64_t>(0, outside - kStrayPixels));
 }
 
 DrawingMatch Scored(const DrawnShape& reference, const DrawnShape& drawing,

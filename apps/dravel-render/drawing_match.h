@@ -3,9 +3,9 @@
 // that fits best (moved, turned and mirrored; scaled too in kAnySize), and
 // the score is the lower of two shares within kMatchTolerance pixels: of
 // the reference's pixels that the drawing has (nothing missing), and of the
-// drawing's pixels near the placed reference that the reference has
-// (nothing extra). Strokes far from the placed reference are the pupil's
-// own scenery and count for nothing. The pictures' pixels and distances are
+// drawing's pixels, wherever on the canvas, that the reference has (nothing
+// extra), so a second drawing beside the answer lowers the score while a few
+// stray pixels (kStrayPixels) do not. The pictures' pixels and distances are
 // drawn_shape's; the picture of what differs is match_overlay's. Plain C++.
 #pragma once
 
@@ -20,6 +20,8 @@ enum class MatchMode {
 };
 
 inline constexpr double kMatchTolerance = 2;
+// Drawn pixels far from the placed reference that the score forgives.
+inline constexpr int64_t kStrayPixels = 24;
 
 // Where the reference lies on the drawing: its point `pivot` on the
 // drawing's point `at`, scaled, then turned about it, after a flip left to
@@ -50,7 +52,7 @@ double MatchRadius(const Placement& placement);
 struct DrawingMatch {
   double score = 0;  // 0-100: 100 * the lower of `found` and `kept`
   double found = 0;  // share of the reference's pixels the drawing has near
-  double kept = 0;   // share of the drawing's pixels by the placed reference on it
+  double kept = 0;   // share of the drawing's pixels that lie on the placed reference
   Placement placement;
 };
 

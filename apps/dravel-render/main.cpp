@@ -11,6 +11,7 @@
 #include <iostream>
 
 #include "apps/dravel-render/batch_child.h"
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_check.h"
 #include "apps/dravel-render/render_entry.h"
 #include "apps/dravel-render/render_folder.h"
@@ -18,6 +19,7 @@
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/render_text.h"
 #include "apps/dravel-render/single_score.h"
+#include "apps/dravel-render/summary_merge.h"
 #include "apps/dravel-render/text_library.h"
 #include "apps/dravel-render/time_limit.h"
 #include "canvas/canvas_core.h"
@@ -54,8 +56,8 @@ class DesktopEdition final : public RenderEdition {
     return outcome.hint;
   }
   TurtleState State() override { return canvas_->Lock()->StateOf(0); }
-  int Score(const RenderOptions& options, std::ostream& text) override {
-    return ScoreSingleRun(options, *canvas_, text);
+  int Score(const RenderOptions& options, std::ostream& text, bool ran_to_end) override {
+    return ScoreSingleRun(options, *canvas_, text, ran_to_end);
   }
   std::string Picture(const RenderOptions& options) override {
     return PictureBytes(*canvas_, FormatOf(options), options.paint_turtles);
@@ -83,7 +85,7 @@ int UsageFailure(const std::string& message) {
 int Main(int argc, char** argv) {
   const ParsedCommandLine parsed = ParseRenderOptions(argc, argv);
   if (std::holds_alternative<HelpRequest>(parsed)) {
-    std::cout << kRenderUsage;
+    std::cout << RenderUsage(LocaleLanguage());
     return 0;
   }
   if (std::holds_alternative<VersionRequest>(parsed)) {
@@ -99,16 +101,15 @@ int Main(int argc, char** argv) {
     std::cerr << "dravel-render: " << *refused << "\n";
     return 2;
   }
+  if (options.merge_output) return MergeSummaries(options);
   if (options.batch_report) return RunBatchChild(options);
   if (folder && !options.check) return RenderFolder(options);
   LimitMemory(MemoryLimitOf(options));
   if (options.check) return CheckScripts(options);
-  if (options.contact_sheet) return UsageFailure("--contact-sheet needs a FOLDER");
+  if (options.contact_sheet) return UsageFailure(SaidText(Said::kSheetNeedsFolder));
   TimeLimit limit;
   limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options) + kStopGrace,
-            "dravel-render: stopped: the script was still being read, prepared or run "
-            "after its time (--timeout)",
-            1);
+            "dravel-render: " + SaidText(Said::kStoppedRunning), 1);
   DesktopEdition edition(limit);
   return Render(options, "dravel-render", edition);
 }
@@ -125,7 +126,9 @@ int main(int argc, char** argv) {
     status = dravel::Main(argc, argv);
   } catch (const std::bad_alloc&) {
     // Under the memory limit, a script too big to read or check.
-    std::cerr << "dravel-render: ran out of memory (std::bad_alloc)\n";
+    // "bad_alloc" tells a folder run's parent what ended its child.
+    std::cerr << "dravel-render: " << dravel::SaidText(dravel::Said::kRanOutOfMemory)
+              << " (std::bad_alloc)\n";
   }
   dravel::EndTextLibrary();
   return status;

@@ -94,12 +94,14 @@ std::string LooksKey(std::string_view text) { return Key(text, false); }
 
 std::string FoldedKey(std::string_view text) { return Key(text, true); }
 
-std::string BytesText(std::string_view bytes) {
+std::string PercentEncoded(std::string_view bytes, std::string_view kept) {
   std::string text;
   char written[8];
   for (const char c : bytes) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte > 0x20 && byte < 0x7F && byte != '%') {
+    const bool alphanumeric = (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
+                              (byte >= 'a' && byte <= 'z');
+    if (c != '%' && (alphanumeric || kept.find(c) != std::string_view::npos)) {
       text += c;
       continue;
     }
@@ -107,6 +109,10 @@ std::string BytesText(std::string_view bytes) {
     text += written;
   }
   return text;
+}
+
+std::string BytesText(std::string_view bytes) {
+  return PercentEncoded(bytes, "!\"#$&'()*+,-./:;<=>?@[\\]^_`{|}~");
 }
 
 }  // namespace dravel

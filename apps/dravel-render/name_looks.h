@@ -19,6 +19,11 @@ std::string LooksKey(std::string_view text);
 // disk that ignores case and accents' forms may compare names.
 std::string FoldedKey(std::string_view text);
 
+// `bytes` as in a web address: ASCII letters and digits and the bytes of
+// `kept` as they are, every other byte (the percent sign too) as %XX. The
+// one encoder of bytes for both people (BytesText) and links (report.html).
+std::string PercentEncoded(std::string_view bytes, std::string_view kept);
+
 // `bytes` for people: printable ASCII as it is, every other byte (and the
 // percent sign) as %XX, as in a web address, so no text it goes into
 // escapes it again.

@@ -10,6 +10,7 @@
 #include <map>
 #include <span>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/script_folder.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
@@ -159,6 +160,37 @@ int RecordOwnFiles(const std::string& folder, const std::vector<std::string>& na
   return TryWriteFileBytes(JoinPath(folder, kManifestName), std::span(bytes, text.size()),
                            LinkAtName::kRefuse)
       .error;
+}
+
+std::optional<std::string> InTheWayMessage(const std::string& folder,
+                                           const std::vector<std::string>& names) {
+  const std::vector<std::string> in_the_way = InTheWay(folder, names);
+  if (in_the_way.empty()) return std::nullopt;
+  const std::string first = ShownPath(JoinPath(folder, in_the_way.front()));
+  if (in_the_way.size() == 1) return SaidText(Said::kInTheWay, {first});
+  return SaidText(Said::kManyInTheWay, {first, std::to_string(in_the_way.size() - 1)});
+}
+
+std::optional<std::string> MadeOutputFolder(const std::string& folder,
+                                            const std::vector<std::string>& subfolders,
+                                            const std::vector<std::string>& names) {
+  std::error_code error;
+  std::filesystem::create_directories(folder, error);
+  if (!std::filesystem::is_directory(folder, error))
+    return SaidText(Said::kCannotMakeFolder, {ShownPath(folder)});
+  // A class's folder is a folder of the run's own, never a link out of it.
+  for (const std::string& subfolder : subfolders) {
+    const std::string path = JoinPath(folder, subfolder);
+    std::filesystem::create_directory(path, error);
+    if (std::filesystem::symlink_status(path, error).type() !=
+        std::filesystem::file_type::directory)
+      return SaidText(Said::kCannotMakeFolder, {ShownPath(path)});
+  }
+  const int unrecorded = RecordOwnFiles(folder, names, true);
+  if (unrecorded == 0) return std::nullopt;
+  const std::string manifest = JoinPath(folder, kManifestName);
+  return unrecorded == ELOOP ? SaidText(Said::kLeftLink, {manifest})
+                             : SaidText(Said::kCannotWriteWhy, {manifest, ErrorWords(unrecorded)});
 }
 
 }  // namespace dravel

@@ -33,4 +33,17 @@ std::vector<std::string> InTheWay(const std::string& folder, const std::vector<s
 int RecordOwnFiles(const std::string& folder, const std::vector<std::string>& names,
                    bool claim_absent);
 
+// What stops a run that would write `names` into `folder` where files no
+// earlier run wrote stand (InTheWay), in the teacher's language; nullopt
+// when none does.
+std::optional<std::string> InTheWayMessage(const std::string& folder,
+                                           const std::vector<std::string>& names);
+
+// `folder` made with each of `subfolders` in it, and `names` claimed in its
+// manifest before any is written, so that a run cut short still owns them;
+// what failed, in the teacher's language, or nullopt.
+std::optional<std::string> MadeOutputFolder(const std::string& folder,
+                                            const std::vector<std::string>& subfolders,
+                                            const std::vector<std::string>& names);
+
 }  // namespace dravel

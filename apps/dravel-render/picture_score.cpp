@@ -1,5 +1,12 @@
 #include "apps/dravel-render/picture_score.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/match_overlay.h"
 #include "canvas/window_look.h"
 
@@ -32,13 +39,26 @@ PixelImage CanvasPicture(const CanvasCore& canvas, bool with_turtles) {
   return {locked->Width(), locked->Height(), locked->Paint()};
 }
 
-std::optional<std::string> ReferenceFault(const PixelImage& picture, int width, int height) {
+std::optional<std::string> UnreadableReference(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0 && errno == ENOENT)
+    return SaidText(Said::kReferenceMissing, {path});
+  // Opened, not read: a reference may be a large PNG.
+  const int file = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (file < 0) return SaidText(Said::kCannotRead, {path, ErrorWords(errno)});
+  ::close(file);
+  if (!S_ISREG(info.st_mode)) return SaidText(Said::kCannotRead, {path, ErrorWords(EINVAL)});
+  return std::nullopt;
+}
+
+std::optional<std::string> ReferenceFault(const PixelImage& picture, int width, int height,
+                                          const std::string& path) {
   if (picture.width != width || picture.height != height) {
-    return "is " + std::to_string(picture.width) + "x" + std::to_string(picture.height) +
-           ", not the canvas size";
+    return SaidText(Said::kReferenceSize,
+                    {path, std::to_string(picture.width) + "x" + std::to_string(picture.height)});
   }
   if (DrawnShape(picture.View(), kWindowBackgroundColour).Empty())
-    return std::string("draws nothing");
+    return SaidText(Said::kReferenceBlank, {path});
   return std::nullopt;
 }
 

@@ -33,8 +33,14 @@ std::optional<PictureScore> ScorePicture(const PixelImage& picture, size_t count
 // when it cannot be allocated.
 PixelImage CanvasPicture(const CanvasCore& canvas, bool with_turtles);
 
-// Why `picture` cannot be a reference for a `width` x `height` canvas: it
-// is another size, or nothing is drawn on it; nullopt when it can be.
-std::optional<std::string> ReferenceFault(const PixelImage& picture, int width, int height);
+// Why the reference `path` (a script or a PNG) is refused before anything
+// runs: it is not there, or cannot be read; nullopt when it can be.
+std::optional<std::string> UnreadableReference(const std::string& path);
+
+// Why `picture`, of the reference `path`, cannot be a reference for a
+// `width` x `height` canvas: it is another size, or nothing is drawn on it;
+// nullopt when it can be.
+std::optional<std::string> ReferenceFault(const PixelImage& picture, int width, int height,
+                                          const std::string& path);
 
 }  // namespace dravel

@@ -5,6 +5,7 @@
 #include <iostream>
 #include <optional>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/time_limit.h"
@@ -95,17 +96,16 @@ CheckedFile GivenFile(const std::string& path) { return {path, OneLineText(Shown
 bool CheckFile(const CheckedFile& file, const RenderOptions& options, TimeLimit& limit,
                bool& found) {
   limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options),
-            "dravel-render: stopped: checking " + file.shown + " took longer than --timeout allows",
-            2);
+            "dravel-render: " + SaidText(Said::kStoppedChecking, {file.shown}), 2);
   const FileReadResult read = TryReadFileBytes(file.path);
   if (!read.Ok()) {
-    std::cerr << "dravel-render: cannot read " << file.shown << ": " << FileErrorText(read.error)
-              << "\n";
+    std::cerr << "dravel-render: "
+              << SaidText(Said::kCannotRead, {file.shown, ErrorWords(read.error)}) << "\n";
     limit.Disarm();
     return false;
   }
   const std::string bytes(read.bytes.begin(), read.bytes.end());
-  const Text script = ScriptOf(bytes, FolderEncoding(options));
+  const Text script = ScriptOf(bytes, options.encoding);
   const CommandList lines = SplitLines(script);
   const bool gbk =
       options.gbk_output || (options.encoding_given && options.encoding == ScriptEncoding::kGbk);
@@ -116,7 +116,7 @@ bool CheckFile(const CheckedFile& file, const RenderOptions& options, TimeLimit&
     std::cout << (gbk ? Utf8ToGbk(shown_line) : shown_line) << "\n";
   };
   const ScriptFindings findings =
-      CheckScript(script, kFindingsPerFile, LostCharactersOf(bytes, FolderEncoding(options)));
+      CheckScript(script, kFindingsPerFile, LostCharactersOf(bytes, options.encoding));
   std::optional<Column> column, fix_starts;
   for (size_t i = 0; i < findings.listed.size(); ++i) {
     const ScriptFinding& item = findings.listed[i];
@@ -145,7 +145,8 @@ bool CheckFolder(const std::string& folder, const RenderOptions& options, TimeLi
                  bool& found) {
   const std::optional<std::vector<ScriptFile>> files = ListScripts(folder);
   if (!files) {
-    std::cerr << "dravel-render: cannot read the folder " << OneLineText(ShownPath(folder)) << "\n";
+    std::cerr << "dravel-render: "
+              << SaidText(Said::kCannotReadFolder, {OneLineText(ShownPath(folder))}) << "\n";
     return false;
   }
   bool readable = true;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_text.h"
 #include "canvas/window_look.h"
 #include "interpreter/messages.h"
@@ -37,7 +38,8 @@ int Render(const RenderOptions& options, std::string_view program, RenderEdition
   if (options.print_state) text << StateLine(edition.State());
   text.flush();
   if (!options.references.empty()) {
-    if (const int scored = edition.Score(options, text); scored != 0) return scored;
+    const bool ran_to_end = !hint.ends_with(messages::kRunStopped);
+    if (const int scored = edition.Score(options, text, ran_to_end); scored != 0) return scored;
   }
   // The run's hint is out before a picture that cannot be written is told.
   if (options.output_path) {
@@ -45,7 +47,7 @@ int Render(const RenderOptions& options, std::string_view program, RenderEdition
     if (picture.empty()) return Refuse(program, PictureRefusal(*options.output_path));
     if (picture_out ? !WriteStandardOutput(picture)
                     : !edition.Write(*options.output_path, picture)) {
-      return Refuse(program, "cannot write " + *options.output_path);
+      return Refuse(program, SaidText(Said::kCannotWrite, {*options.output_path}));
     }
   }
   return hint.ends_with(messages::kRunDone) ? 0 : 1;

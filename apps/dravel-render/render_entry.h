@@ -29,9 +29,10 @@ class RenderEdition {
   // timeout; the hint text.
   virtual Text Run(const RenderOptions& options, const Text& script) = 0;
   virtual TurtleState State() = 0;
-  // With the options' references, prints the score (得分 N) to `text` and
-  // writes the overlay when asked; 0, or 2 when a reference is bad.
-  virtual int Score(const RenderOptions& options, std::ostream& text) = 0;
+  // With the options' references, prints the score (得分 N; a dash when the
+  // run was stopped before its end) to `text` and writes the overlay when
+  // asked; 0, or 2 when a reference is bad.
+  virtual int Score(const RenderOptions& options, std::ostream& text, bool ran_to_end) = 0;
   // The picture for the options' output (PNG for "-"); empty when it could
   // not be made.
   virtual std::string Picture(const RenderOptions& options) = 0;
@@ -40,7 +41,7 @@ class RenderEdition {
 };
 
 // Runs options.script_path on `edition`, saying what went wrong on standard
-// error as `program`; the exit status (kRenderUsage).
+// error as `program`; the exit status (as RenderUsage says).
 int Render(const RenderOptions& options, std::string_view program, RenderEdition& edition);
 
 // The window's look (window_look.h) with the options' edge mode and pen width.

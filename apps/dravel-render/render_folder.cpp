@@ -7,19 +7,20 @@
 #include <filesystem>
 #include <iostream>
 #include <numeric>
+#include <span>
 #include <thread>
 #include <vector>
 
 #include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/batch_jobs.h"
+#include "apps/dravel-render/class_folders.h"
+#include "apps/dravel-render/folder_scripts.h"
 #include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/output_folder.h"
-#include "apps/dravel-render/picture_names.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/render_text.h"
 #include "apps/dravel-render/report_page.h"
-#include "apps/dravel-render/script_copies.h"
 #include "apps/dravel-render/script_folder.h"
 #include "apps/dravel-render/summary_files.h"
 #include "apps/dravel-render/text_library.h"
@@ -31,19 +32,8 @@
 namespace dravel {
 namespace {
 
-// A pupil's script is far smaller; a larger file is left out of the copies.
-constexpr size_t kLargestCopied = 1 << 20;
-
 // Time a child gets past its script's timeout to write its pictures.
 constexpr std::chrono::seconds kChildGrace(20);
-
-struct Script {
-  ScriptFile file;
-  std::string picture_name;  // bytes, in the output folder
-  std::string overlay_name;  // the same, with references
-  ScriptResult row;
-  bool reported = false;  // its child wrote its result
-};
 
 // A folder of the run's own under the system's temporary folder, removed
 // with everything in it at the end; empty path when it cannot be made.
@@ -81,8 +71,8 @@ void Say(const std::string& message) {
 }
 
 void SayUnwritten(const std::string& path, int error) {
-  Say(error == ELOOP ? "left " + path + " alone: it is a symbolic link"
-                     : "cannot write " + path + ": " + FileErrorText(error));
+  Say(error == ELOOP ? SaidText(Said::kLeftLink, {path})
+                     : SaidText(Said::kCannotWriteWhy, {path, ErrorWords(error)}));
 }
 
 bool WriteText(const std::string& path, const std::string& text) {
@@ -109,7 +99,7 @@ ChildJob JobFor(const FolderRun& run, const std::string& key,
 }
 
 // A script's outputs: its picture, and what the sheet and the score need.
-std::vector<std::string> ScriptOutputs(const FolderRun& run, const Script& script,
+std::vector<std::string> ScriptOutputs(const FolderRun& run, const FolderScript& script,
                                        const std::string& key) {
   std::vector<std::string> outputs = {"-o", JoinPath(run.out, script.picture_name)};
   if (run.options.contact_sheet)
@@ -135,30 +125,43 @@ Text LastErrorLine(const std::string& path) {
   return LooksLikeUtf8(line) ? Utf8ToGbk(line) : line;
 }
 
-// The row of a child that wrote no report: it crashed, ran out of memory or
-// was killed.
+// The row of a child that wrote no report: it crashed, ran out of memory,
+// was killed, or refused to run the script (and said why).
 void EndedWithoutReport(const ChildEnd& end, const std::string& error_file, ScriptResult& row) {
   row.exit_status = 1;
-  row.result = end.killed ? "timeout" : "failed";
-  if (FileText(error_file).find("bad_alloc") != std::string::npos) {
-    row.last_line = "ran out of memory";
+  const bool no_memory = FileText(error_file).find("bad_alloc") != std::string::npos;
+  row.result = end.killed   ? "timeout"
+               : no_memory  ? "out of memory"
+               : end.exited ? "failed"
+                            : "crashed";
+  if (no_memory) {
+    row.last_line = Utf8ToGbk(SaidText(Said::kRanOutOfMemory));
     return;
   }
   row.last_line = LastErrorLine(error_file);
   if (!row.last_line.empty()) return;
-  const std::string why = end.killed   ? "killed: still running after its timeout"
-                          : end.exited ? "ended with status " + std::to_string(end.status)
-                                       : "ended by signal " + std::to_string(end.status);
-  row.last_line = why;
+  const std::string status = std::to_string(end.status);
+  const std::string why = end.killed   ? SaidText(Said::kKilled)
+                          : end.exited ? SaidText(Said::kEndedWithStatus, {status})
+                                       : SaidText(Said::kEndedBySignal, {status});
+  row.last_line = Utf8ToGbk(why);
 }
 
-void TakeChild(const FolderRun& run, const ChildEnd& end, const std::string& key, Script& script) {
+// A run stopped before its end drew part of what it would have: its picture
+// and overlay are shown, but it is no answer to score.
+void SetAsideUnendedScore(ScriptResult& row) {
+  if (!RanToItsEnd(row)) row.score.reset();
+}
+
+void TakeChild(const FolderRun& run, const ChildEnd& end, const std::string& key,
+               FolderScript& script) {
   const std::string report_file = InWork(run, key + ".report");
   const std::string error_file = InWork(run, key + ".err");
   std::optional<ScriptResult> result = ParseResult(FileText(report_file));
   script.reported = result.has_value();
   if (result) {
     result->shown = std::move(script.row.shown);
+    result->class_name = std::move(script.row.class_name);
     script.row = std::move(*result);
   } else {
     EndedWithoutReport(end, error_file, script.row);
@@ -170,6 +173,7 @@ void TakeChild(const FolderRun& run, const ChildEnd& end, const std::string& key
     script.row.picture = ShownName(script.row.picture_file = script.picture_name);
   if (script.reported && script.row.score && script.row.overlay_error == 0)
     script.row.overlay = ShownName(script.row.overlay_file = script.overlay_name);
+  SetAsideUnendedScore(script.row);
 }
 
 // The reference .dvg scripts, run as the scripts are, into PNGs in the work
@@ -195,11 +199,10 @@ bool RunReferenceScripts(const FolderRun& run, std::vector<std::string>& picture
     std::string refused = result ? "" : GbkToUtf8(LastErrorLine(InWork(run, key + ".err")));
     if (refused.starts_with(kOwnWord)) refused.erase(0, kOwnWord.size());
     if (!refused.empty()) {
-      Say("the reference " + path + " cannot be run: " + refused);
+      Say(SaidText(Said::kReferenceCannotRun, {path, refused}));
       return false;
     }
-    const std::string last = result ? ": " + GbkToUtf8(result->last_line) : "";
-    Say("the reference " + path + " does not end with 程序调试完毕！" + last);
+    Say(SaidText(Said::kReferenceUnended, {path, result ? GbkToUtf8(result->last_line) : ""}));
     return false;
   }
   return true;
@@ -210,6 +213,12 @@ bool RunReferenceScripts(const FolderRun& run, std::vector<std::string>& picture
 // nullopt, said, at the first that is not: no pupil is scored against a
 // bad answer.
 std::optional<std::vector<std::string>> ReferencePictures(const FolderRun& run) {
+  for (const std::string& path : run.options.references) {
+    if (const auto unreadable = UnreadableReference(path)) {
+      Say(*unreadable);
+      return std::nullopt;
+    }
+  }
   std::vector<std::string> pictures = run.options.references;
   if (!RunReferenceScripts(run, pictures)) return std::nullopt;
   for (size_t i = 0; i < pictures.size(); ++i) {
@@ -217,11 +226,11 @@ std::optional<std::vector<std::string>> ReferencePictures(const FolderRun& run) 
     const PixelImage picture = ReadPngFile(pictures[i]);
     const std::string& path = run.options.references[i];
     if (picture.Empty()) {
-      Say("cannot read the reference picture " + path);
+      Say(SaidText(Said::kReferenceUnreadable, {path}));
       return std::nullopt;
     }
-    if (const auto fault = ReferenceFault(picture, run.options.width, run.options.height)) {
-      Say("the reference picture " + path + " " + *fault);
+    if (const auto fault = ReferenceFault(picture, run.options.width, run.options.height, path)) {
+      Say(*fault);
       return std::nullopt;
     }
   }
@@ -235,7 +244,7 @@ void NotRead(const std::string& why, ScriptResult& row) {
   row.last_line = Utf8ToGbk(why);
 }
 
-void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
+void RunScripts(const FolderRun& run, std::vector<FolderScript>& scripts) {
   std::vector<ChildJob> jobs;
   std::vector<size_t> which;  // the script of each job
   for (size_t i = 0; i < scripts.size(); ++i) {
@@ -245,7 +254,7 @@ void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
     }
     const std::string key = std::to_string(i);
     jobs.push_back(JobFor(run, key, ScriptOutputs(run, scripts[i], key),
-                          JoinPath(run.in, scripts[i].file.name)));
+                          JoinPath(scripts[i].folder, scripts[i].file.name)));
     which.push_back(i);
   }
   const int at_once = run.options.jobs > 0 ? run.options.jobs
@@ -255,30 +264,8 @@ void RunScripts(const FolderRun& run, std::vector<Script>& scripts) {
   });
 }
 
-// A script's bytes for the copies, read only when handed in and small
-// enough to be anybody's copy: the parent never reads a script whole.
-std::optional<std::string> CopiedBytes(const FolderRun& run, const Script& script) {
-  if (NotReadBecause(script.file) || script.file.size > kLargestCopied) return std::nullopt;
-  const FileReadResult read = TryReadFileBytes(JoinPath(run.in, script.file.name));
-  if (!read.Ok() || read.bytes.size() > kLargestCopied) return std::nullopt;
-  return std::string(read.bytes.begin(), read.bytes.end());
-}
-
-// Each row's copies among the class's scripts (those past kLargestCopied
-// bytes are nobody's copies).
-void MarkCopies(const FolderRun& run, std::vector<Script>& scripts) {
-  std::vector<std::string> keys, names;
-  for (const Script& script : scripts) {
-    const std::optional<std::string> bytes = CopiedBytes(run, script);
-    keys.push_back(bytes ? CopyKey(ScriptOf(*bytes, FolderEncoding(run.options))) : std::string());
-    names.push_back(script.row.shown);
-  }
-  const std::vector<std::string> copies = CopiesOf(keys, names);
-  for (size_t i = 0; i < scripts.size(); ++i) scripts[i].row.copies = copies[i];
-}
-
 // The order of the sheet and the report: the folder's, or by score (--sort).
-std::vector<size_t> ShownOrder(const FolderRun& run, const std::vector<Script>& scripts) {
+std::vector<size_t> ShownOrder(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   std::vector<size_t> order(scripts.size());
   std::iota(order.begin(), order.end(), 0);
   if (run.options.sort_by_score) {
@@ -289,11 +276,19 @@ std::vector<size_t> ShownOrder(const FolderRun& run, const std::vector<Script>& 
   return order;
 }
 
-bool WriteReport(const FolderRun& run, const std::vector<Script>& scripts) {
+// The references' file names, as the summaries name them.
+std::vector<std::string> ReferenceNames(const RenderOptions& options) {
+  std::vector<std::string> names;
+  for (const std::string& path : options.references)
+    names.push_back(ShownName(std::filesystem::path(path).filename().native()));
+  return names;
+}
+
+bool WriteReport(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   std::vector<const ScriptResult*> rows;
   for (const size_t i : ShownOrder(run, scripts)) rows.push_back(&scripts[i].row);
   return WriteText(JoinPath(run.out, kReportFileName),
-                   ReportPage(rows, !run.options.references.empty()));
+                   ReportPage(rows, ReferenceNames(run.options)));
 }
 
 // The words of a script's cell, held while the sheet is drawn.
@@ -302,15 +297,18 @@ struct CellWords {
   bool failed = false;
 };
 
-// Under the name: a result that is not ok, else the checker's first finding.
-CellWords WordsOf(const ScriptResult& row, std::string thumbnail) {
-  CellWords words{row.shown, row.score ? ScoreText(*row.score) : "", "", std::move(thumbnail),
-                  row.result != "ok"};
+// Under the name: a result that is not ok, and the checker's first finding.
+CellWords WordsOf(const ScriptResult& row, bool scored, std::string thumbnail) {
+  const std::string score = row.score ? ScoreText(*row.score) : scored ? kNoScore : "";
+  CellWords words{row.shown, score, "", std::move(thumbnail), row.result != "ok"};
   const Language language = LocaleLanguage();
+  const std::string finding =
+      row.findings == 0 ? "" : FindingWords(row.first_finding_line, row.first_finding, language);
   if (words.failed)
-    words.note = ResultWord(row.result, language);
-  else if (row.findings != 0)
-    words.note = FindingWords(row.first_finding_line, row.first_finding, language);
+    words.note =
+        std::string(ResultWord(row.result, language)) + (finding.empty() ? "" : " " + finding);
+  else
+    words.note = finding;
   return words;
 }
 
@@ -320,22 +318,22 @@ DravelSheetEntry EntryOf(const CellWords& words) {
           words.thumbnail.c_str()};
 }
 
-bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
+bool WriteSheet(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   std::vector<size_t> order = ShownOrder(run, scripts);
   if (order.size() > kMaxSheetEntries) {
     order.resize(kMaxSheetEntries);
-    std::cerr << "dravel-render: the contact sheet shows the first " << kMaxSheetEntries
-              << " scripts\n";
+    Say(SaidText(Said::kSheetShowsFirst, {std::to_string(kMaxSheetEntries)}));
   }
   std::vector<CellWords> words;
   for (size_t i : order)
-    words.push_back(WordsOf(scripts[i].row, InWork(run, std::to_string(i) + ".png")));
+    words.push_back(
+        WordsOf(scripts[i].row, !run.references.empty(), InWork(run, std::to_string(i) + ".png")));
   std::vector<DravelSheetEntry> entries;
   for (const CellWords& cell : words) entries.push_back(EntryOf(cell));
   const std::string& path = *run.options.contact_sheet;
   const std::optional<std::string> png = run.sheet_maker(entries);
   if (!png) {
-    Say("cannot draw the contact sheet " + path);
+    Say(SaidText(Said::kCannotDrawSheet, {path}));
     return false;
   }
   const int error = WritePictureFile(path, *png, LinkAtName::kRefuse).error;
@@ -344,35 +342,28 @@ bool WriteSheet(const FolderRun& run, const std::vector<Script>& scripts) {
 }
 
 // Pictures not written, and scores the reference could not give: each told.
-bool AllPicturesTaken(const FolderRun& run, const std::vector<Script>& scripts) {
+bool AllPicturesTaken(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   bool taken = true;
-  for (const Script& script : scripts) {
+  for (const FolderScript& script : scripts) {
     if (script.row.picture_error != 0)
       SayUnwritten(JoinPath(run.out, script.picture_name), script.row.picture_error);
     if (script.row.overlay_error != 0)
       SayUnwritten(JoinPath(run.out, script.overlay_name), script.row.overlay_error);
-    taken = taken && script.row.picture_error == 0;
+    taken = taken && script.row.picture_error == 0 && script.row.overlay_error == 0;
   }
-  const bool unscored = std::any_of(scripts.begin(), scripts.end(), [&](const Script& script) {
-    return !run.references.empty() && script.reported && script.row.result != "unreadable" &&
-           !script.row.score;
-  });
-  if (unscored) Say("cannot read the reference picture " + *run.options.references.begin());
+  const bool unscored =
+      std::any_of(scripts.begin(), scripts.end(), [&](const FolderScript& script) {
+        return !run.references.empty() && script.reported && RanToItsEnd(script.row) &&
+               !script.row.score;
+      });
+  if (unscored) Say(SaidText(Said::kReferenceUnreadable, {*run.options.references.begin()}));
   return taken && !unscored;
 }
 
-// The references' file names, as the summaries name them.
-std::vector<std::string> ReferenceNames(const RenderOptions& options) {
-  std::vector<std::string> names;
-  for (const std::string& path : options.references)
-    names.push_back(ShownName(std::filesystem::path(path).filename().native()));
-  return names;
-}
-
-bool WriteOutputs(const FolderRun& run, const std::vector<Script>& scripts) {
+bool WriteOutputs(const FolderRun& run, const std::vector<FolderScript>& scripts) {
   const RenderOptions& options = run.options;
   std::vector<ScriptResult> rows;
-  for (const Script& script : scripts) rows.push_back(script.row);
+  for (const FolderScript& script : scripts) rows.push_back(script.row);
   const std::string summary =
       SummaryText(rows, options.gbk_output, ReferenceNames(options), LocaleLanguage());
   std::cout << summary;
@@ -386,120 +377,72 @@ bool WriteOutputs(const FolderRun& run, const std::vector<Script>& scripts) {
   return AllPicturesTaken(run, scripts) && written;
 }
 
-int ExitStatus(const std::vector<Script>& scripts) {
+int ExitStatus(const std::vector<FolderScript>& scripts) {
   if (scripts.empty()) return 1;
-  for (const Script& script : scripts)
+  for (const FolderScript& script : scripts)
     if (script.row.exit_status != 0) return 1;
   return 0;
 }
 
-// The names the run writes in the output folder itself, which no picture
-// may take. The folder may not be made yet, so paths are compared as they
-// would resolve.
-std::vector<std::string> OwnNames(const RenderOptions& options, const std::string& out) {
-  std::vector<std::string> names = {kSummaryFileName, kSummaryCsvName, kReportFileName};
-  if (!options.contact_sheet) return names;
-  const std::filesystem::path sheet(*options.contact_sheet);
-  std::error_code error;
-  const auto resolved = [&](const std::filesystem::path& path) {
-    return std::filesystem::weakly_canonical(path.empty() ? "." : path, error);
-  };
-  if (resolved(sheet.parent_path()) == resolved(out)) names.push_back(sheet.filename().native());
-  return names;
+// The output folder and its classes' folders made, and the names the run
+// will write claimed as its own before any is written; false, said, when
+// a file no earlier run wrote is in the way (unless --overwrite) or the
+// folder cannot be made: the run then writes nothing.
+bool ReadyToWrite(const FolderRun& run, const std::vector<ClassFolder>& classes,
+                  const std::vector<std::string>& names) {
+  std::optional<std::string> said;
+  if (!run.options.overwrite) said = InTheWayMessage(run.out, names);
+  std::vector<std::string> subfolders;
+  for (const ClassFolder& class_folder : classes)
+    if (!class_folder.name.empty()) subfolders.push_back(class_folder.name);
+  if (!said) said = MadeOutputFolder(run.out, subfolders, names);
+  if (said) Say(*said);
+  return !said;
 }
 
-// Every name the run writes in its output folder.
-std::vector<std::string> WrittenNames(const RenderOptions& options, const std::string& out,
-                                      const std::vector<Script>& scripts) {
-  std::vector<std::string> names = OwnNames(options, out);
-  for (const Script& script : scripts) {
-    names.push_back(script.picture_name);
-    if (!script.overlay_name.empty()) names.push_back(script.overlay_name);
-  }
-  return names;
-}
-
-// Files no earlier run wrote where this one would write: said, and the run
-// stops before it writes anything (unless --overwrite).
-bool NothingInTheWay(const FolderRun& run, const std::vector<std::string>& names) {
-  if (run.options.overwrite) return true;
-  const std::vector<std::string> in_the_way = InTheWay(run.out, names);
-  if (in_the_way.empty()) return true;
-  std::string said = ShownPath(JoinPath(run.out, in_the_way.front()));
-  if (in_the_way.size() > 1) said += " and " + std::to_string(in_the_way.size() - 1) + " more";
-  Say(said + " in the way: not written by an earlier run, so left alone; move " +
-      (in_the_way.size() > 1 ? "them" : "it") + ", or give --overwrite to replace " +
-      (in_the_way.size() > 1 ? "them" : "it"));
-  return false;
-}
-
-// The output folder made, and the names the run will write claimed as its
-// own before any is written, so that a run cut short still owns them.
-bool MakeOutputFolder(const FolderRun& run, const std::vector<std::string>& names) {
-  std::error_code error;
-  std::filesystem::create_directories(run.out, error);
-  if (!std::filesystem::is_directory(run.out)) {
-    Say("cannot make the folder " + ShownPath(run.out));
+// The scripts of `class_folder` added to `scripts`; false, said, when the
+// class cannot be read.
+bool AddClass(const FolderRun& run, const ClassFolder& class_folder,
+              std::vector<FolderScript>& scripts) {
+  std::optional<std::vector<FolderScript>> added = ClassScripts(run.options, run.out, class_folder);
+  if (!added) {
+    Say(SaidText(Said::kCannotReadFolder, {ShownPath(class_folder.path)}));
     return false;
   }
-  const int unrecorded = RecordOwnFiles(run.out, names, true);
-  if (unrecorded != 0) SayUnwritten(JoinPath(run.out, kManifestName), unrecorded);
-  return unrecorded == 0;
+  for (FolderScript& script : *added) scripts.push_back(std::move(script));
+  return true;
 }
 
 // Where the run writes: -o, or a folder beside the class folder, said first.
 std::optional<std::string> OutputFolder(const RenderOptions& options) {
   if (options.output_path) return options.output_path;
   const std::optional<std::string> beside = DefaultOutputFolder(options.script_path);
-  if (beside)
-    Say("writing into " + ShownPath(*beside));
-  else
-    Say("give -o for the pictures and summaries of " + ShownPath(options.script_path));
+  Say(beside ? SaidText(Said::kWritingInto, {ShownPath(*beside)})
+             : SaidText(Said::kGiveOutput, {ShownPath(options.script_path)}));
   return beside;
-}
-
-std::vector<Script> ScriptsOf(const std::vector<ScriptFile>& files, const RenderOptions& options,
-                              const std::string& out) {
-  std::vector<std::string> names;
-  for (const ScriptFile& file : files) names.push_back(file.name);
-  std::vector<std::string> taken = OwnNames(options, out);
-  const std::vector<std::string> pictures =
-      PictureNames(names, options.svg_in_folder ? ".svg" : ".png", taken);
-  // NAME-overlay.png beside NAME.png, numbered as pictures are when taken.
-  std::vector<std::string> overlays;
-  if (!options.references.empty()) {
-    for (std::string& name : names) name = name.substr(0, name.size() - 4) + "-overlay.dvg";
-    taken.insert(taken.end(), pictures.begin(), pictures.end());
-    overlays = PictureNames(names, ".png", taken);
-  }
-  std::vector<Script> scripts;
-  for (size_t i = 0; i < files.size(); ++i) {
-    scripts.push_back({files[i], pictures[i], overlays.empty() ? "" : overlays[i], {}, false});
-    scripts.back().row.shown = files[i].shown;
-  }
-  return scripts;
 }
 
 // A limit under which no child could start, said once instead of in every row.
 bool RoomForChildren(const RenderOptions& options) {
   const int least = LeastChildMemory(options);
   if (options.memory_limit_mb == 0 || options.memory_limit_mb >= least) return true;
-  Say("--memory-limit " + std::to_string(options.memory_limit_mb) +
-      " is too small for a script to run at " + std::to_string(options.width) + "x" +
-      std::to_string(options.height) + "; the least that works is " + std::to_string(least));
+  Say(SaidText(Said::kMemoryTooSmall,
+               {std::to_string(options.memory_limit_mb),
+                std::to_string(options.width) + "x" + std::to_string(options.height),
+                std::to_string(least)}));
   return false;
 }
 
 // The references run, the scripts run and their copies found, the outputs
 // written; the run's exit status.
-int MarkClass(FolderRun& run, std::vector<Script>& scripts) {
+int MarkClasses(FolderRun& run, std::vector<FolderScript>& scripts) {
   if (!run.options.references.empty()) {
     std::optional<std::vector<std::string>> references = ReferencePictures(run);
     if (!references) return 2;
     run.references = std::move(*references);
   }
   RunScripts(run, scripts);
-  MarkCopies(run, scripts);
+  MarkEveryClassesCopies(run.options, scripts);
   if (!WriteOutputs(run, scripts)) return 2;
   return ExitStatus(scripts);
 }
@@ -519,16 +462,20 @@ int RenderFolder(const RenderOptions& options) {
   const std::optional<std::string> out = OutputFolder(options);
   if (!out) return 2;
   FolderRun run{options, options.script_path, *out, {}, {}, std::move(*sheet_maker)};
-  const std::optional<std::vector<ScriptFile>> files = ListScripts(run.in);
-  if (!files || run.work.Path().empty()) {
-    Say(files ? "cannot make a temporary folder" : "cannot read the folder " + ShownPath(run.in));
+  const std::optional<std::vector<ClassFolder>> classes = ClassesOf(run.in);
+  if (!classes || run.work.Path().empty()) {
+    Say(classes ? SaidText(Said::kNoTemporaryFolder)
+                : SaidText(Said::kCannotReadFolder, {ShownPath(run.in)}));
     return 2;
   }
-  std::vector<Script> scripts = ScriptsOf(*files, options, run.out);
+  std::vector<FolderScript> scripts;
+  for (const ClassFolder& class_folder : *classes) {
+    if (!AddClass(run, class_folder, scripts)) return 2;
+  }
   const std::vector<std::string> written = WrittenNames(options, run.out, scripts);
-  if (!NothingInTheWay(run, written) || !MakeOutputFolder(run, written)) return 2;
-  if (files->empty()) Say("no .dvg scripts in " + ShownPath(run.in));
-  const int status = MarkClass(run, scripts);
+  if (!ReadyToWrite(run, *classes, written)) return 2;
+  if (classes->empty()) Say(SaidText(Said::kNoClasses, {ShownPath(run.in)}));
+  const int status = MarkClasses(run, scripts);
   // What the run wrote, and nothing it only claimed, is its own from now on.
   return RecordOwnFiles(run.out, written, false) == 0 ? status : 2;
 }

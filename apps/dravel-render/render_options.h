@@ -1,7 +1,8 @@
 // The command line of dravel-render: what to run, how to set up the canvas
 // and the run count box, and what to print or write afterwards. One table of
-// options (render_options.cpp) gives the usage text, the parser and the
-// arguments a folder run passes on to each script's process.
+// options (option_table.h, its rows in render_options.cpp) gives the usage
+// text in both languages (render_usage.cpp), the parser and the arguments a
+// folder run passes on to each script's process.
 #pragma once
 
 #include <chrono>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "apps/dravel-render/drawing_match.h"
+#include "apps/dravel-render/folder_words.h"
 #include "canvas/turtle_model.h"
 
 namespace dravel {
@@ -36,7 +38,9 @@ struct RenderOptions {
   int height = 420;
   EdgeMode edge_mode = EdgeMode::Wrap;
   int pen_width = 1;  // 1 to kWidestWindowPen, as the window's settings allow
-  ScriptEncoding encoding = ScriptEncoding::kGbk;
+  // Every file is read alike (a single script, a reference, a folder's), so
+  // a pupil scores the same alone and in the class.
+  ScriptEncoding encoding = ScriptEncoding::kAuto;
   bool encoding_given = false;
   bool print_state = false;
   std::optional<double> timeout_seconds;  // 0 to 1e6; 0: stop before the first command (TimeoutOf)
@@ -60,6 +64,9 @@ struct RenderOptions {
   std::optional<std::string> batch_report;
   std::optional<std::string> batch_image;
   int memory_limit_mb = 0;  // 0: not given (MemoryLimitOf)
+  // --merge OUT: the folder the summaries in `merged` are joined into.
+  std::optional<std::string> merge_output;
+  std::vector<std::string> merged;
   // The options each script's process of a folder run gets, as given.
   std::vector<std::string> child_arguments;
 };
@@ -80,12 +87,8 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv);
 // look for help, two lines.
 std::string UsageFailureText(std::string_view program, const std::string& message);
 
-// How a folder run and --check read their scripts: as --encoding says, auto
-// when it is not given (a class's files come from many editors).
-ScriptEncoding FolderEncoding(const RenderOptions& options);
-
-// The limits of every run, a single script's, --check's and each of a
-// folder's scripts alike, when the command line does not set them.
+// The limits of every run, a single script's, --check's, a reference's and
+// each of a folder's scripts alike, when the command line does not set them.
 inline constexpr double kDefaultTimeoutSeconds = 10;
 inline constexpr int kDefaultMemoryMegabytes = 2048;
 
@@ -102,7 +105,8 @@ int MemoryLimitOf(const RenderOptions& options);
 std::optional<std::string> RefusedExtension(const std::string& path,
                                             std::initializer_list<const char*> extensions);
 
-extern const std::string kRenderUsage;
+// The usage text (--help) in `language`.
+std::string RenderUsage(Language language);
 extern const char kRenderVersion[];
 
 }  // namespace dravel

@@ -2,6 +2,7 @@
 
 #include <tuple>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_entry.h"
 #include "apps/dravel-render/render_host.h"
 #include "interpreter/command_list.h"
@@ -54,9 +55,9 @@ RunOutcome RunOnCanvas(const RenderOptions& options, const Text& script, CanvasC
 
 std::string PlaceText(const RunOutcome& outcome) {
   if (outcome.exit_status == 0 || outcome.failing_line == 0) return {};
-  std::string place = "line " + std::to_string(outcome.failing_line);
-  if (outcome.failing_item > 0) place += ", body item " + std::to_string(outcome.failing_item);
-  return place;
+  const std::string line = std::to_string(outcome.failing_line);
+  if (outcome.failing_item == 0) return SaidText(Said::kLine, {line});
+  return SaidText(Said::kLineItem, {line, std::to_string(outcome.failing_item)});
 }
 
 }  // namespace dravel

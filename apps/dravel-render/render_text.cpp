@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "apps/dravel-render/folder_words.h"
 #include "interpreter/command_list.h"
 #include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
@@ -19,8 +20,8 @@ std::optional<std::string> ReadScriptBytes(const std::string& path, std::string_
     while (std::cin.read(chunk, sizeof chunk) || std::cin.gcount() > 0) {
       bytes.append(chunk, size_t(std::cin.gcount()));
       if (bytes.size() > kLargestFile) {
-        std::cerr << program << ": standard input is too long: over " << kLargestFile
-                  << " bytes, more than the editor opens\n";
+        std::cerr << program << ": "
+                  << SaidText(Said::kInputTooLong, {std::to_string(kLargestFile)}) << "\n";
         return std::nullopt;
       }
     }
@@ -29,8 +30,9 @@ std::optional<std::string> ReadScriptBytes(const std::string& path, std::string_
   }
   const FileReadResult result = TryReadFileBytes(path);
   if (!result.Ok()) {
-    std::cerr << program << ": cannot read " << ControlsEscaped(path, "") << ": "
-              << FileErrorText(result.error) << "\n";
+    std::cerr << program << ": "
+              << ControlsEscaped(SaidText(Said::kCannotRead, {path, ErrorWords(result.error)}), "")
+              << "\n";
     return std::nullopt;
   }
   return std::string(result.bytes.begin(), result.bytes.end());
@@ -86,12 +88,12 @@ Text LastHintLine(const Text& hint) {
 }
 
 std::string CanvasRefusal(const RenderOptions& options) {
-  return "not enough memory for a canvas of " + std::to_string(options.width) + "x" +
-         std::to_string(options.height);
+  return SaidText(Said::kCanvasMemory,
+                  {std::to_string(options.width) + "x" + std::to_string(options.height)});
 }
 
 std::string PictureRefusal(const std::string& path) {
-  return "cannot write " + path + ": not enough memory to make the picture";
+  return SaidText(Said::kPictureMemory, {path});
 }
 
 }  // namespace dravel

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
-#include <cstdio>
+#include <map>
 
 #include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/name_looks.h"
 #include "runtime/gbk_codec.h"
 #include "runtime/markup_text.h"
 
@@ -48,13 +48,36 @@ std::string Histogram(const std::vector<const ScriptResult*>& rows) {
   return "<h2>全班得分</h2>" + bars + "</div>" + axis + "</div>\n";
 }
 
-std::string Picture(const std::string& file, const std::string& alt) {
-  if (file.empty()) return "";
-  return "<img src=\"" + LinkOf(file) + "\" alt=\"" + alt + "\">";
+// A picture's path beside the page ("class/NAME.png" in a parent folder's
+// run, "../x/NAME.png" merged) as a link: each name encoded, the slashes kept.
+std::string PathLink(const std::string& path) {
+  std::string link;
+  for (size_t start = 0; start <= path.size();) {
+    const size_t slash = std::min(path.find('/', start), path.size());
+    // Unreserved bytes only: a link's name is all its own.
+    link += PercentEncoded(path.substr(start, slash - start), "-_.~");
+    if (slash < path.size()) link += '/';
+    start = slash + 1;
+  }
+  return link;
 }
 
-std::string Card(const ScriptResult& row, bool scored) {
-  std::string card = "<div class=\"card\"><h2><span>" + MarkupText(row.shown) + "</span>";
+std::string Picture(const std::string& file, const std::string& alt) {
+  if (file.empty()) return "";
+  return "<img src=\"" + PathLink(file) + "\" alt=\"" + alt + "\">";
+}
+
+// Which accepted answer the score is against.
+std::string MatchedReference(const ScriptResult& row, const std::vector<std::string>& references) {
+  if (!row.score || row.reference >= references.size()) return "";
+  return "<p class=\"note\">参考答案：" + MarkupText(references[row.reference]) + "</p>";
+}
+
+std::string Card(const ScriptResult& row, const std::vector<std::string>& references) {
+  const bool scored = !references.empty();
+  const std::string class_name = row.class_name.empty() ? "" : row.class_name + " · ";
+  std::string card =
+      "<div class=\"card\"><h2><span>" + MarkupText(class_name + row.shown) + "</span>";
   if (scored)
     card += "<span class=\"score\">" + (row.score ? ScoreText(*row.score) : "—") + "</span>";
   card += "</h2>";
@@ -62,6 +85,7 @@ std::string Card(const ScriptResult& row, bool scored) {
   card += "<p class=\"note" + std::string(ok ? "" : " bad") + "\">结果：" +
           std::string(ResultWord(row.result, Language::kChinese)) +
           (row.place.empty() ? "" : "（" + MarkupText(row.place) + "）") + "</p>";
+  card += MatchedReference(row, references);
   card += "<div class=\"pictures\">" + Picture(row.picture_file, "图") +
           Picture(row.overlay_file, "对照") + "</div>";
   if (row.findings > 0) {
@@ -70,40 +94,43 @@ std::string Card(const ScriptResult& row, bool scored) {
         MarkupText(FindingWords(row.first_finding_line, row.first_finding, Language::kChinese)) +
         "</p>";
   }
-  if (!row.copies.empty())
-    card += "<p class=\"note bad\">与之相同：" + MarkupText(row.copies) + "</p>";
+  if (row.copy_group != 0)
+    card += "<p class=\"note bad\">与第" + std::to_string(row.copy_group) + "组相同</p>";
   card += "<p class=\"note\">最后的提示：" + MarkupText(GbkToUtf8(row.last_line)) + "</p></div>\n";
   return card;
 }
 
-}  // namespace
-
-std::string LinkOf(const std::string& bytes) {
-  std::string link;
-  for (const char c : bytes) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (std::isalnum(byte) && byte < 0x80) {
-      link += c;
-    } else if (c == '-' || c == '_' || c == '.' || c == '~') {
-      link += c;
-    } else {
-      char hex[4];
-      std::snprintf(hex, sizeof hex, "%%%02X", byte);
-      link += hex;
-    }
+// Each group of copies with its members, once (a group lies in one class).
+std::string CopyGroups(const std::vector<const ScriptResult*>& rows) {
+  std::map<int, std::string> members;
+  for (const ScriptResult* row : rows) {
+    if (row->copy_group == 0) continue;
+    std::string& names = members[row->copy_group];
+    const bool first = names.empty();
+    if (first && !row->class_name.empty()) names = MarkupText(row->class_name) + " · ";
+    names += (first ? "" : "、") + MarkupText(row->shown);
   }
-  return link;
+  if (members.empty()) return "";
+  std::string groups = "<h2>相同的脚本</h2>\n";
+  for (const auto& [group, names] : members)
+    groups += "<p class=\"note bad\">第" + std::to_string(group) + "组：" + names + "</p>\n";
+  return groups;
 }
 
-std::string ReportPage(const std::vector<const ScriptResult*>& rows, bool scored) {
+}  // namespace
+
+std::string ReportPage(const std::vector<const ScriptResult*>& rows,
+                       const std::vector<std::string>& references) {
+  const bool scored = !references.empty();
   std::string page =
       "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<title>全班作业</title>\n" +
       std::string(kStyle) + "\n</head>\n<body>\n<h1>全班作业（" + std::to_string(rows.size()) +
       " 份）</h1>\n";
   if (scored) page += Histogram(rows);
+  page += CopyGroups(rows);
   page += "<div class=\"cards\">\n";
-  for (const ScriptResult* row : rows) page += Card(*row, scored);
+  for (const ScriptResult* row : rows) page += Card(*row, references);
   return page + "</div>\n</body>\n</html>\n";
 }
 

@@ -1,7 +1,10 @@
 // Scripts handed in as copies of each other: the same text once comment
 // lines, blank lines and spacing (runs of spaces or tabs anywhere in a
-// line) are set aside, so a renamed copy with its spaces changed is still
-// one. Plain C++.
+// line) are set aside and each English alias is read as its keyword, so a
+// renamed copy with its spaces changed, or written in the aliases, is still
+// one. A text a quarter of the class or more shares, or a reference's, is
+// the common answer, not a copy. Copies are named in groups, each group
+// once. Plain C++.
 #pragma once
 
 #include <string>
@@ -14,9 +17,11 @@ namespace dravel {
 // of nothing but comments and spacing.
 std::string CopyKey(std::string_view gbk_script);
 
-// For each script, the names of the others with its key (an empty key has
-// none), in their order, joined by ", ".
-std::vector<std::string> CopiesOf(const std::vector<std::string>& keys,
-                                  const std::vector<std::string>& names);
+// Each script's group of copies by its key: 1, 2, ... in the order of the
+// groups' first members; 0 for none. A key alone, an empty key, a key that
+// a quarter of the scripts or more share, and a key among `common` (the
+// references' keys) are in no group.
+std::vector<int> CopyGroups(const std::vector<std::string>& keys,
+                            const std::vector<std::string>& common);
 
 }  // namespace dravel

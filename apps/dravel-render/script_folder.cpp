@@ -5,6 +5,7 @@
 #include <map>
 #include <system_error>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/name_looks.h"
 #include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
@@ -79,12 +80,11 @@ std::optional<std::vector<ScriptFile>> ListScripts(const std::string& folder) {
 
 std::optional<std::string> NotReadBecause(const ScriptFile& file) {
   switch (file.kind) {
-    case EntryKind::kLink: return "a symbolic link: not read";
-    case EntryKind::kOther: return "not a regular file: not read";
+    case EntryKind::kLink: return SaidText(Said::kLinkNotRead);
+    case EntryKind::kOther: return SaidText(Said::kOtherNotRead);
     case EntryKind::kRegular: break;
   }
-  if (file.size > kLargestFile)
-    return "too long: over " + std::to_string(kLargestFile) + " bytes, more than the editor opens";
+  if (file.size > kLargestFile) return SaidText(Said::kTooLong, {std::to_string(kLargestFile)});
   return std::nullopt;
 }
 

@@ -68,6 +68,10 @@ std::optional<ScriptResult> ParseResult(std::string_view text) {
   return result;
 }
 
+bool RanToItsEnd(const ScriptResult& result) {
+  return result.result == "ok" || result.result == "failed";
+}
+
 std::string ScoreText(double score) {
   char text[16];
   std::snprintf(text, sizeof text, "%.1f", score);

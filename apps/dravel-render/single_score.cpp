@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/picture_score.h"
 #include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/render_run.h"
@@ -42,8 +43,7 @@ PixelImage RunReference(const RenderOptions& options, const std::string& path) {
   SetUpCanvas(*canvas, options, false, *text);
   const RunOutcome outcome = RunOnCanvas(options, script, *canvas, TimeoutOf(options), false);
   if (outcome.exit_status != 0) {
-    Refused("the reference " + path +
-            " does not end with 程序调试完毕！: " + GbkToUtf8(LastHintLine(outcome.hint)));
+    Refused(SaidText(Said::kReferenceUnended, {path, GbkToUtf8(LastHintLine(outcome.hint))}));
     return {};
   }
   return PixelImage::Of(canvas->Lock()->VisibleLayer());
@@ -53,14 +53,18 @@ PixelImage RunReference(const RenderOptions& options, const std::string& path) {
 std::optional<std::vector<PixelImage>> References(const RenderOptions& options) {
   std::vector<PixelImage> pictures;
   for (const std::string& path : options.references) {
+    if (const auto unreadable = UnreadableReference(path)) {
+      Refused(*unreadable);
+      return std::nullopt;
+    }
     const bool script = IsScriptName(path);
     PixelImage picture = script ? RunReference(options, path) : ReadPngFile(path);
     if (picture.Empty()) {
-      if (!script) Refused("cannot read the reference picture " + path);
+      if (!script) Refused(SaidText(Said::kReferenceUnreadable, {path}));
       return std::nullopt;
     }
-    if (const auto fault = ReferenceFault(picture, options.width, options.height)) {
-      Refused("the reference picture " + path + " " + *fault);
+    if (const auto fault = ReferenceFault(picture, options.width, options.height, path)) {
+      Refused(*fault);
       return std::nullopt;
     }
     pictures.push_back(std::move(picture));
@@ -70,7 +74,8 @@ std::optional<std::vector<PixelImage>> References(const RenderOptions& options) 
 
 }  // namespace
 
-int ScoreSingleRun(const RenderOptions& options, const CanvasCore& canvas, std::ostream& text) {
+int ScoreSingleRun(const RenderOptions& options, const CanvasCore& canvas, std::ostream& text,
+                   bool ran_to_end) {
   const std::optional<std::vector<PixelImage>> references = References(options);
   if (!references) return 2;
   const PixelImage picture = CanvasPicture(canvas, options.paint_turtles);
@@ -78,12 +83,13 @@ int ScoreSingleRun(const RenderOptions& options, const CanvasCore& canvas, std::
       picture, references->size(), [&](size_t i) { return (*references)[i]; }, options.match,
       options.overlay_path.has_value());
   if (!scored) return Refused(CanvasRefusal(options));
-  const std::string line = "得分 " + ScoreText(scored->score) + "\n";
+  const std::string line =
+      "得分 " + (ran_to_end ? ScoreText(scored->score) : std::string(kNoScore) + "（超时）") + "\n";
   text << (options.gbk_output ? Utf8ToGbk(line) : line);
   text.flush();
   if (options.overlay_path &&
       !WritePictureFile(*options.overlay_path, PngOf(scored->overlay)).Ok()) {
-    return Refused("cannot write " + *options.overlay_path);
+    return Refused(SaidText(Said::kCannotWrite, {*options.overlay_path}));
   }
   return 0;
 }

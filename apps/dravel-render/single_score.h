@@ -13,7 +13,9 @@
 namespace dravel {
 
 // 0 when scored; 2, with the reason on standard error, when a reference is
-// bad or the overlay cannot be written.
-int ScoreSingleRun(const RenderOptions& options, const CanvasCore& canvas, std::ostream& text);
+// bad or the overlay cannot be written. A run stopped before its end
+// (`ran_to_end` false) gets a dash, not a score, and its overlay.
+int ScoreSingleRun(const RenderOptions& options, const CanvasCore& canvas, std::ostream& text,
+                   bool ran_to_end);
 
 }  // namespace dravel

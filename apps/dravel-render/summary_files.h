@@ -20,7 +20,8 @@ inline constexpr char kSummaryCsvName[] = "summary.csv";
 // the result words in `language` (folder_words). `references`
 // (their names) add summary.txt's score column before the picture's, and
 // when there are several, a last column in both naming the one that gave
-// the score.
+// the score. Rows with a class (a parent folder's run) add a first column
+// naming it.
 std::string SummaryText(const std::vector<ScriptResult>& rows, bool gbk,
                         const std::vector<std::string>& references, Language language);
 std::string SummaryCsv(const std::vector<ScriptResult>& rows, bool gbk,

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/text_library_interface.h"
 #include "interpreter/command_table.h"
 
@@ -27,7 +28,7 @@ std::string ProgramFolder() {
 
 Loaded Load() {
   const std::string folder = ProgramFolder();
-  if (folder.empty()) return {nullptr, "cannot find the program's own folder"};
+  if (folder.empty()) return {nullptr, SaidText(Said::kNoOwnFolder)};
   std::string errors;
   for (const std::string& place :
        {folder + "/" + kLibraryName,
@@ -36,10 +37,10 @@ Loaded Load() {
     if (access(place.c_str(), F_OK) == 0) errors = dlerror();
   }
   if (errors.empty()) {
-    errors = std::string(kLibraryName) + " is neither beside the program nor in " + folder +
-             "/" DRAVEL_TEXT_LIBRARY_FROM_BIN;
+    errors =
+        SaidText(Said::kLibraryNowhere, {kLibraryName, folder + "/" DRAVEL_TEXT_LIBRARY_FROM_BIN});
   }
-  return {nullptr, "cannot load the text library: " + errors};
+  return {nullptr, SaidText(Said::kCannotLoadLibrary, {errors})};
 }
 
 // Loaded at the first question, and only then.
@@ -59,7 +60,7 @@ Function Find(const char* name) {
 
 // Why the library's functions cannot be had.
 std::string Missing() {
-  return Library().handle ? "the text library lacks its functions" : Library().refusal;
+  return Library().handle ? SaidText(Said::kLibraryIncomplete) : Library().refusal;
 }
 
 TextMask PaintWith(DravelTextPaint paint, DravelTextFree free_bytes, const TextRequest& request) {
@@ -86,7 +87,7 @@ std::optional<TextMaskPainter> LoadTextPainter(std::string& refusal) {
     return std::nullopt;
   }
   if (!start()) {
-    refusal = "cannot start the text library's fonts";
+    refusal = SaidText(Said::kNoFonts);
     return std::nullopt;
   }
   return [paint, free_bytes](const TextRequest& request) {

@@ -59,7 +59,7 @@ class NodeEdition final : public RenderEdition {
   Text Run(const RenderOptions& options, const Text& script) override;
   TurtleState State() override { return canvas_->StateOf(0); }
   // References are refused before the run (Unavailable).
-  int Score(const RenderOptions&, std::ostream&) override { return 0; }
+  int Score(const RenderOptions&, std::ostream&, bool) override { return 0; }
   std::string Picture(const RenderOptions& options) override {
     return CanvasPng(*canvas_, options.paint_turtles);
   }
@@ -76,18 +76,16 @@ class NodeEdition final : public RenderEdition {
 Text NodeEdition::Run(const RenderOptions& options, const Text& script) {
   RenderHost host(script, Utf8ToGbk(options.run_count));
   // A zero timeout is pressed before the run starts, as the desktop's is.
-  const std::optional<std::chrono::milliseconds> timeout = TimeoutOf(options);
-  std::optional<Clock::time_point> deadline;
-  if (timeout) deadline = Clock::now() + *timeout;
+  const std::chrono::milliseconds timeout = TimeoutOf(options);
+  const Clock::time_point deadline = Clock::now() + timeout;
   std::stop_source stop;
-  if (timeout && timeout->count() <= 0) stop.request_stop();
-  stop.set_poll([&] { return deadline && Clock::now() >= *deadline; });
+  if (timeout.count() <= 0) stop.request_stop();
+  stop.set_poll([&] { return Clock::now() >= deadline; });
   canvas_->SetCheckpoint([&] { return !stop.stop_requested(); });
   SetDelayHook([&](int ms, std::stop_token) {
     auto wait = std::chrono::milliseconds(ms);
-    if (deadline)
-      wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
-                                std::max(*deadline - Clock::now(), Clock::duration{})));
+    wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
+                              std::max(deadline - Clock::now(), Clock::duration{})));
     if (wait.count() > 0) NodeSleep(int(wait.count()));
   });
 
@@ -105,7 +103,7 @@ int Main(int argc, char** argv) {
   const ParsedCommandLine parsed = ParseRenderOptions(argc, argv);
   if (std::holds_alternative<HelpRequest>(parsed)) {
     std::cout << "dravel-render-web: the web edition's dravel-render, for single scripts.\n"
-              << kRenderUsage;
+              << RenderUsage(LocaleLanguage());
     return 0;
   }
   if (std::holds_alternative<VersionRequest>(parsed)) {
