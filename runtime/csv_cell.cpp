@@ -29,4 +29,28 @@ std::string_view CsvCellText(std::string_view cell) {
   return cell;
 }
 
+std::vector<CsvRecord> CsvRecords(std::string_view text) {
+  std::vector<CsvRecord> records(1, CsvRecord(1));
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+      records.back().back() += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && c == ',') {
+      records.back().emplace_back();
+    } else if (!quoted &&
+               (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))) {
+      i += c == '\r';
+      records.emplace_back(1);
+    } else {
+      records.back().back() += c;
+    }
+  }
+  if (records.back() == CsvRecord(1)) records.pop_back();
+  return records;
+}
+
 }  // namespace dravel

@@ -8,6 +8,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace dravel {
 
@@ -22,5 +23,11 @@ std::string CsvCell(std::string_view text);
 // run's summary.csv read back): the leading ' before a formula's first
 // character left out. Control characters stay written out.
 std::string_view CsvCellText(std::string_view cell);
+
+// The records of a CSV text as CsvCell writes them: fields split at commas,
+// quotes taken off ("" inside them is one quote), records at CR LF or LF
+// outside quotes; a last empty line is no record.
+using CsvRecord = std::vector<std::string>;
+std::vector<CsvRecord> CsvRecords(std::string_view text);
 
 }  // namespace dravel

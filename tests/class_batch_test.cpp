@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "runtime/csv_cell.h"
 #include "runtime/gbk_codec.h"
 #include "support/render_process.h"
 
@@ -43,30 +44,6 @@ void WriteBytes(const QString& path, const std::string& bytes) {
 bool Exists(const QString& folder, const std::string& name_bytes) {
   return QFile::exists(QFile::decodeName(QFile::encodeName(folder) + "/" + name_bytes.c_str())) ||
          std::fopen((QFile::encodeName(folder).toStdString() + "/" + name_bytes).c_str(), "rb");
-}
-
-// The CSV's rows and fields, quotes taken off ("" inside them is one quote).
-std::vector<std::vector<std::string>> CsvRows(const std::string& csv) {
-  std::vector<std::vector<std::string>> rows(1, std::vector<std::string>(1));
-  bool quoted = false;
-  for (size_t i = 0; i < csv.size(); ++i) {
-    const char c = csv[i];
-    if (quoted && c == '"' && i + 1 < csv.size() && csv[i + 1] == '"') {
-      rows.back().back() += '"';
-      ++i;
-    } else if (c == '"') {
-      quoted = !quoted;
-    } else if (!quoted && c == ',') {
-      rows.back().emplace_back();
-    } else if (!quoted && c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') {
-      rows.emplace_back(1);
-      ++i;
-    } else {
-      rows.back().back() += c;
-    }
-  }
-  if (rows.back() == std::vector<std::string>(1)) rows.pop_back();
-  return rows;
 }
 
 std::string ReadBytes(const QString& path) {
@@ -112,7 +89,7 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
 
   const std::string csv = ReadBytes(out + "/summary.csv");
   ASSERT_TRUE(csv.starts_with("\xEF\xBB\xBF"));
-  const auto rows = CsvRows(csv.substr(3));
+  const auto rows = dravel::CsvRecords(csv.substr(3));
   ASSERT_EQ(rows.size(), 6u);
   for (const auto& row : rows) EXPECT_EQ(row.size(), 11u) << row[0];
   EXPECT_EQ(rows[0][0], "file");
@@ -333,7 +310,7 @@ TEST_F(ClassBatch, ManyClassesAreMarkedClassByClassAndMerged) {
                    Quoted(out_.filePath("two/二班/summary.csv")))
                 .status,
             0);
-  const auto rows = CsvRows(ReadBytes(out_.filePath("merged/summary.csv")).substr(3));
+  const auto rows = dravel::CsvRecords(ReadBytes(out_.filePath("merged/summary.csv")).substr(3));
   ASSERT_EQ(rows.size(), 19u);
   EXPECT_EQ(rows[0][0], "class");
   EXPECT_EQ(rows[1][0] + " " + rows[1][1] + " " + rows[1][11], "一班 copied-a.dvg 1");

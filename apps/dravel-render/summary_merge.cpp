@@ -22,33 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using Record = std::vector<std::string>;
-
-// The records of a CSV text: fields split at commas, quotes taken off (""
-// inside them is one quote), records at CR LF or LF outside quotes.
-std::vector<Record> CsvRecords(std::string_view text) {
-  std::vector<Record> records(1, Record(1));
-  bool quoted = false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-      records.back().back() += '"';
-      ++i;
-    } else if (c == '"') {
-      quoted = !quoted;
-    } else if (!quoted && c == ',') {
-      records.back().emplace_back();
-    } else if (!quoted &&
-               (c == '\n' || (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))) {
-      i += c == '\r';
-      records.emplace_back(1);
-    } else {
-      records.back().back() += c;
-    }
-  }
-  if (records.back() == Record(1)) records.pop_back();
-  return records;
-}
+using Record = CsvRecord;
 
 constexpr Word kColumns[] = {
     Word::kClass,    Word::kFile,         Word::kStatus,  Word::kScore,   Word::kLastMessage,
