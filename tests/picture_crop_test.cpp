@@ -19,7 +19,9 @@ TEST(PictureCrop, KeepsAMarginAReadableSizeAndTheCanvas) {
     double ratio;  // within 366 x 210
   } cases[] = {
       {"nothing drawn: the middle, shown three times", {}, {336, 188, 60, 44}, 3},
-      {"a long line: its margin, grown to the least height", {100, 50, 300, 2}, {89, 28, 320, 44},
+      {"a long line: its margin, grown to the least height",
+       {100, 50, 300, 2},
+       {89, 28, 320, 44},
        366.0 / 320},
       {"at a corner: cut by the canvas", {0, 0, 5, 5}, {0, 0, 32, 24}, 3},
       {"the whole canvas: shown smaller", {0, 0, kWidth, kHeight}, {0, 0, kWidth, kHeight}, 0.5},
