@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <span>
 #include <vector>
 
 #include "canvas/canvas_core.h"
@@ -18,7 +19,6 @@
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_driver.h"
-#include "runtime/beep_delay.h"
 #include "runtime/value.h"
 
 namespace dravel {
@@ -163,6 +163,7 @@ class BudgetHost final : public RunHost {
   }
   void FocusEditor(const std::stop_token&) override {}
   void Beep(const std::stop_token&) override {}
+  void Delay(const std::stop_token&, int) override {}  // delays do not wait
 
   const Text& hint() const { return hint_; }
   bool enabled() const { return enabled_; }
@@ -253,8 +254,8 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QGuiApplication application(*argc, *argv);  // fonts for the text command
-  dravel::SetDelayHook([](int, std::stop_token) {});
+  static QGuiApplication application(*argc,
+                                     *argv);  // fonts for the text command
   return 0;
 }
 

@@ -1,26 +1,15 @@
-// The beep and the delay commands. Both go through replaceable hooks: the
-// window sets the beep (headless runs stay silent), tests and fuzzers set
-// the delay so that scripts run without sleeping.
+// The wait of the delay command (延时) as a run that really waits makes it:
+// the default of every run host (interpreter/run_host.h), which a host whose
+// runs must not sleep (tests, fuzz targets, the page's worker) replaces.
 #pragma once
 
-#include <functional>
 #include <stop_token>
 
 namespace dravel {
 
-using BeepHook = std::function<void()>;
-using DelayHook = std::function<void(int ms, std::stop_token stop)>;
-
-// Sounds the beep through the hook, if any, and returns.
-void Beep();
-void SetBeepHook(BeepHook hook);
-
 // Waits `ms` milliseconds on the calling thread, or less when `stop` is
 // requested meanwhile (it then returns at once). A negative `ms` waits not
 // at all.
-void Delay(int ms, std::stop_token stop = {});
-
-// Replaces the waiting of `Delay` (an empty hook restores real waiting).
-void SetDelayHook(DelayHook hook);
+void Delay(int ms, const std::stop_token& stop = {});
 
 }  // namespace dravel

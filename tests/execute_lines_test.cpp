@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "runtime/beep_delay.h"
 #include "support/host_fakes.h"
 #include "support/turtle_fakes.h"
 
@@ -25,12 +24,11 @@ struct Outcome {
 
 Outcome ExecuteGbk(const Text& script) {
   Outcome outcome;
-  SetDelayHook([&](int ms, std::stop_token) { outcome.delays.push_back(ms); });
   testing::RecordingTurtle turtle;
   testing::RecordingHost host;
+  host.on_delay = [&](const std::stop_token&, int ms) { outcome.delays.push_back(ms); };
   RunContext context{turtle, host, {}};
   outcome.ok = ExecuteLines(SplitLines(script), context);
-  SetDelayHook({});
   outcome.hint = host.HintUtf8();
   outcome.calls = turtle.Calls();
   outcome.effects = host.Effects();
@@ -218,7 +216,8 @@ TEST(ExecuteLines, ExpandsAPolygonIntoARepeatLine) {
       {"画正多边形 2 abc", true, "", Times(2, {"Forward 0", "TurnLeft 90"})},
       {"画正多边形 5", false, "第1行命令 画正多边形 错误！\r\n", {}},
       {"重复 2 【画正多边形 3 10】", true, "", Times(6, {"Forward 10", "TurnLeft 120"})},
-      // Word 3 is copied as written: an empty one leaves "前进" without a distance.
+      // Word 3 is copied as written: an empty one leaves "前进" without a
+      // distance.
       {"画正多边形 3  10", false, "第1行命令 前进 错误！\r\n", {}},
   });
   // The turn is the value read back from its 13-digit text.
