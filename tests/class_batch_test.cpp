@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/window_look.h"
 #include "runtime/gbk_codec.h"
 #include "support/render_process.h"
 
@@ -98,7 +99,9 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
             "forever.dvg\t1\ttimeout\t已停止调试程序！\t\tforever.png\t0\t\t\n"
             "五角星.dvg\t0\tok\t程序调试完毕！\t\t五角星.png\t0\t\t\n");
   for (const char* picture : {"HOUSE.png", "animated.png", "broken.png", "forever.png"}) {
-    EXPECT_EQ(QImage(out + "/" + picture).size(), QSize(732, 420)) << picture;
+    EXPECT_EQ(QImage(out + "/" + picture).size(),
+              QSize(dravel::kCanvasWidth, dravel::kCanvasHeight))
+        << picture;
   }
   EXPECT_TRUE(Exists(out, dravel::Utf8ToGbk("五角星.png"))) << "the picture keeps the name's bytes";
   EXPECT_FALSE(QImage(out_.filePath("sheet.png")).isNull());
@@ -192,7 +195,8 @@ TEST_F(ClassBatch, EachPupilGetsTheBestOfSeveralReferences) {
       << result.out;
   EXPECT_NE(result.out.find("star.dvg\t0\tok\t程序调试完毕！\t\t100.0\tstar.png\tstar.dvg"),
             std::string::npos);
-  EXPECT_EQ(QImage(out_.filePath("out/square-overlay.png")).size(), QSize(732, 420));
+  EXPECT_EQ(QImage(out_.filePath("out/square-overlay.png")).size(),
+            QSize(dravel::kCanvasWidth, dravel::kCanvasHeight));
 }
 
 // A UTF-8 file used to be read as GBK and fail at its first line.
@@ -219,7 +223,8 @@ TEST_F(ClassBatch, ASingleScriptIsScoredAfterItsHint) {
              dravel::Utf8ToGbk("五角星.dvg") + "'");
   EXPECT_EQ(result.status, 0);
   EXPECT_TRUE(result.out.ends_with("程序调试完毕！\n得分 100.0\n")) << result.out;
-  EXPECT_EQ(QImage(out_.filePath("differs.png")).size(), QSize(732, 420));
+  EXPECT_EQ(QImage(out_.filePath("differs.png")).size(),
+            QSize(dravel::kCanvasWidth, dravel::kCanvasHeight));
 }
 
 // A script that exhausts its process's memory fails alone.

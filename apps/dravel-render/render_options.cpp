@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "canvas/picture_format.h"
 #include "canvas/window_look.h"
 
 namespace dravel {
@@ -60,14 +61,14 @@ bool ParseEncoding(std::string_view text, RenderOptions& options) {
   return true;
 }
 
+// A format by its extension's name ("png", "svg").
 bool ParseFormat(std::string_view text, RenderOptions& options) {
-  if (text == "png")
-    options.svg_in_folder = false;
-  else if (text == "svg")
-    options.svg_in_folder = true;
-  else
-    return false;
-  return true;
+  for (const PictureFormatName& name : kPictureFormats) {
+    if (text != name.extension.substr(1)) continue;
+    options.svg_in_folder = name.format == PictureFormat::Svg;
+    return true;
+  }
+  return false;
 }
 
 bool ParseMatch(std::string_view text, RenderOptions& options) {
@@ -490,7 +491,7 @@ int MemoryLimitOf(const RenderOptions& options) {
 }
 
 std::optional<std::string> RefusedExtension(const std::string& path,
-                                            std::initializer_list<const char*> extensions) {
+                                            const std::vector<std::string_view>& extensions) {
   const size_t slash = path.rfind('/');
   const size_t dot = path.rfind('.');
   if (path == "-" || dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
@@ -499,7 +500,7 @@ std::optional<std::string> RefusedExtension(const std::string& path,
   std::string extension = path.substr(dot);
   for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
   std::string named;
-  for (const char* allowed : extensions) {
+  for (const std::string_view allowed : extensions) {
     if (extension == allowed) return std::nullopt;
     named += (named.empty() ? "" : " or ") + std::string(allowed);
   }
