@@ -22,7 +22,7 @@ namespace {
 constexpr int kPupils = 40;
 
 PixelImage Drawn(const std::filesystem::path& script) {
-  const ByteSet bytes = ReadFileBytes(script.string());
+  const ByteSet bytes = TryReadFileBytes(script.string()).bytes;
   return testing::ScriptPixels(std::string(bytes.begin(), bytes.end()));
 }
 

@@ -20,11 +20,16 @@ namespace {
 QString AskForFile(QWidget* parent) {
   QFileDialog dialog(parent, CanvasContextMenu::tr("保存图片…"));
   dialog.setAcceptMode(QFileDialog::AcceptSave);
-  const QStringList filters = {"PNG (*.png)", "SVG (*.svg)"};
+  QStringList filters, suffixes;
+  for (const PictureFormatName& name : kPictureFormats) {
+    const QString suffix = QString::fromLatin1(name.extension.substr(1));
+    filters.push_back(QStringLiteral("%1 (*.%2)").arg(suffix.toUpper(), suffix));
+    suffixes.push_back(suffix);
+  }
   dialog.setNameFilters(filters);
-  dialog.setDefaultSuffix("png");
+  dialog.setDefaultSuffix(suffixes.front());
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
-    dialog.setDefaultSuffix(filter == filters[1] ? "svg" : "png");
+    dialog.setDefaultSuffix(suffixes.value(filters.indexOf(filter), suffixes.front()));
   });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();

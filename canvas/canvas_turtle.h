@@ -10,7 +10,6 @@
 // calls inline.
 #pragma once
 
-#include <string_view>
 #include <utility>
 
 #include "canvas/turtle_model.h"
@@ -26,57 +25,12 @@ class GatedTurtle final : public TurtleOperations {
   GatedTurtle(const GatedTurtle&) = delete;
   GatedTurtle& operator=(const GatedTurtle&) = delete;
 
-  void Forward(double distance) override {
-    gate_.Do([&](TurtleModel& model) { model.Forward(distance); });
+#define DRAVEL_TURTLE_OPERATION(name, parameters, arguments)     \
+  void name parameters override {                                \
+    gate_.Do([&](TurtleModel& model) { model.name arguments; }); \
   }
-  void Back(double distance) override {
-    gate_.Do([&](TurtleModel& model) { model.Back(distance); });
-  }
-  void TurnLeft(double degrees) override {
-    gate_.Do([&](TurtleModel& model) { model.TurnLeft(degrees); });
-  }
-  void TurnRight(double degrees) override {
-    gate_.Do([&](TurtleModel& model) { model.TurnRight(degrees); });
-  }
-  void Home() override {
-    gate_.Do([](TurtleModel& model) { model.Home(); });
-  }
-  void Clear() override {
-    gate_.Do([](TurtleModel& model) { model.Clear(); });
-  }
-  void Circle(double radius) override {
-    gate_.Do([&](TurtleModel& model) { model.Circle(radius); });
-  }
-  void PenUp() override {
-    gate_.Do([](TurtleModel& model) { model.PenUp(); });
-  }
-  void PenDown() override {
-    gate_.Do([](TurtleModel& model) { model.PenDown(); });
-  }
-  void Ellipse(double radius_x, double radius_y) override {
-    gate_.Do([&](TurtleModel& model) { model.Ellipse(radius_x, radius_y); });
-  }
-  void Rectangle(double width, double height) override {
-    gate_.Do([&](TurtleModel& model) { model.Rectangle(width, height); });
-  }
-  void SetX(double x) override {
-    gate_.Do([&](TurtleModel& model) { model.SetX(x); });
-  }
-  void SetY(double y) override {
-    gate_.Do([&](TurtleModel& model) { model.SetY(y); });
-  }
-  void SetXY(double x, double y) override {
-    gate_.Do([&](TurtleModel& model) { model.SetXY(x, y); });
-  }
-  void Show() override {
-    gate_.Do([](TurtleModel& model) { model.Show(); });
-  }
-  void Hide() override {
-    gate_.Do([](TurtleModel& model) { model.Hide(); });
-  }
-  void WriteText(std::string_view gbk_text) override {
-    gate_.Do([&](TurtleModel& model) { model.WriteText(gbk_text); });
-  }
+#include "canvas/turtle_operations.def"
+#undef DRAVEL_TURTLE_OPERATION
   void EndBatch() override { gate_.EndBatch(); }
 
  private:

@@ -8,13 +8,22 @@
 
 namespace dravel {
 
+namespace {
+
+bool EndsWithFolded(std::string_view path, std::string_view lower_end) {
+  if (path.size() < lower_end.size()) return false;
+  const std::string_view end = path.substr(path.size() - lower_end.size());
+  for (size_t i = 0; i < lower_end.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(end[i])) != lower_end[i]) return false;
+  return true;
+}
+
+}  // namespace
+
 PictureFormat FormatOfPath(std::string_view path) {
-  constexpr std::string_view kSvg = ".svg";
-  if (path.size() < kSvg.size()) return PictureFormat::Png;
-  const std::string_view end = path.substr(path.size() - kSvg.size());
-  for (size_t i = 0; i < kSvg.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(end[i])) != kSvg[i]) return PictureFormat::Png;
-  return PictureFormat::Svg;
+  for (const PictureFormatName& name : kPictureFormats)
+    if (EndsWithFolded(path, name.extension)) return name.format;
+  return kPictureFormats[0].format;
 }
 
 std::string PictureBytes(const CanvasCore& canvas, PictureFormat format, bool with_turtles) {

@@ -11,13 +11,12 @@
 #include <string_view>
 
 #include "canvas/canvas_core.h"
+#include "canvas/picture_format.h"
 #include "runtime/file_bytes.h"
 
 namespace dravel {
 
-enum class PictureFormat { Png, Svg };
-
-// Svg for a name ending in ".svg" (any case), Png for anything else.
+// The format whose extension ends `path` (any case); the first for any other.
 PictureFormat FormatOfPath(std::string_view path);
 
 // The encoded picture; empty only when encoding failed, for want of memory

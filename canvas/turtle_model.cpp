@@ -50,6 +50,12 @@ double NormaliseHeading(double degrees) {
   return lifted < 360 ? lifted : 0;
 }
 
+uint64_t ArcChords(double radius_x, double radius_y) {
+  const double chords = std::trunc(std::fabs(360 * std::max(radius_x, radius_y) * 0.005));
+  if (std::isnan(chords)) return 1;
+  return static_cast<uint64_t>(std::clamp(chords, 1.0, kMaxChords));
+}
+
 TurtleModel::TurtleModel(DrawingSurface& surface, int width, int height) : surface_(surface) {
   SetSize(width, height);
 }
@@ -290,10 +296,8 @@ void TurtleModel::Arc(double radius_x, double radius_y) {
   turtle.visible = 0;
   const TurtlePoint centre{turtle.x, turtle.y};
   const double heading = turtle.heading;
-  double chords = std::trunc(std::fabs(360 * std::max(radius_x, radius_y) * 0.005));
-  chords = std::clamp(chords, 1.0, kMaxChords);
-  const auto count = static_cast<uint64_t>(chords);
-  const double step = 360 / chords;
+  const uint64_t count = ArcChords(radius_x, radius_y);
+  const double step = 360 / static_cast<double>(count);
   bool stopped = false;
   for (uint64_t i = 0; i < count && !stopped; ++i) {
     if (i == 0) Current().pen = 1;

@@ -55,6 +55,9 @@ double Bearing(TurtlePoint from, TurtlePoint to);
 // Takes the floating-point remainder by 360 and lifts negatives into [0, 360)
 // (a negative too small to lift without rounding to 360 gives 0).
 double NormaliseHeading(double degrees);
+// The chords an arc of these radii is cut into: 360 x the larger radius x
+// 0.005, truncated, from 1 up to 2^53 (NaN gives 1).
+uint64_t ArcChords(double radius_x, double radius_y);
 
 class TurtleModel final : public TurtleOperations {
  public:
@@ -82,23 +85,9 @@ class TurtleModel final : public TurtleOperations {
   void RestoreTurtles(const std::array<TurtleState, kTurtleCount>& turtles, int current,
                       int highest);
 
-  void Forward(double distance) override;
-  void Back(double distance) override;
-  void TurnLeft(double degrees) override;
-  void TurnRight(double degrees) override;
-  void Home() override;
-  void Clear() override;
-  void Circle(double radius) override;
-  void PenUp() override;
-  void PenDown() override;
-  void Ellipse(double radius_x, double radius_y) override;
-  void Rectangle(double width, double height) override;
-  void SetX(double x) override;
-  void SetY(double y) override;
-  void SetXY(double x, double y) override;
-  void Show() override;
-  void Hide() override;
-  void WriteText(std::string_view gbk_text) override;
+#define DRAVEL_TURTLE_OPERATION(name, parameters, arguments) void name parameters override;
+#include "canvas/turtle_operations.def"
+#undef DRAVEL_TURTLE_OPERATION
 
  private:
   TurtleState& Current() { return turtles_[current_]; }

@@ -1,4 +1,5 @@
-// The seventeen script-facing turtle operations, as the interpreter sees them.
+// The seventeen script-facing turtle operations, as the interpreter sees them;
+// the operations themselves are listed once, in turtle_operations.def.
 // The turtle model implements them on its current turtle (turtle_model.h),
 // and every canvas hands them to it through one adapter (canvas_turtle.h;
 // for a run, through the run's session: run_canvas.h); tests may implement
@@ -14,24 +15,16 @@ class TurtleOperations {
  public:
   virtual ~TurtleOperations() = default;
 
-  virtual void Forward(double distance) = 0;
-  virtual void Back(double distance) = 0;
-  virtual void TurnLeft(double degrees) = 0;
-  virtual void TurnRight(double degrees) = 0;
-  virtual void Home() = 0;
-  virtual void Clear() = 0;
-  virtual void Circle(double radius) = 0;
-  virtual void PenUp() = 0;
-  virtual void PenDown() = 0;
-  virtual void Ellipse(double radius_x, double radius_y) = 0;
-  virtual void Rectangle(double width, double height) = 0;
-  virtual void SetX(double x) = 0;
-  virtual void SetY(double y) = 0;
-  virtual void SetXY(double x, double y) = 0;
-  virtual void Show() = 0;
-  virtual void Hide() = 0;
-  // `gbk_text` is a GBK byte string, read up to its first zero byte.
-  virtual void WriteText(std::string_view gbk_text) = 0;
+#define DRAVEL_TURTLE_OPERATION(name, parameters, arguments) virtual void name parameters = 0;
+#include "canvas/turtle_operations.def"
+#undef DRAVEL_TURTLE_OPERATION
+
+  // How many operations the list holds.
+  static constexpr int kCount = 0
+#define DRAVEL_TURTLE_OPERATION(name, parameters, arguments) +1
+#include "canvas/turtle_operations.def"
+#undef DRAVEL_TURTLE_OPERATION
+      ;
 
   // A turtle may carry out consecutive operations as one batch (a canvas
   // holds its lock across them); the caller ends the batch before it does

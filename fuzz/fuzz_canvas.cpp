@@ -147,10 +147,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Settings settings;
   for (int i = 0; i < 32 && input.IntInRange(0, 255) != 0; ++i) {
     const int operation = input.IntInRange(0, 31);
-    if (operation < 17) {
+    if (operation < TurtleOperations::kCount) {
       Turn(operation, input, canvas->Turtle());
     } else {
-      Set(operation - 17, input, *canvas, settings);
+      Set(operation - TurtleOperations::kCount, input, *canvas, settings);
     }
   }
   Check(canvas->Paint().size() == size_t(canvas->Width()) * size_t(canvas->Height()));

@@ -11,7 +11,6 @@
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_driver.h"
-#include "runtime/beep_delay.h"
 #include "support/turtle_fakes.h"
 
 namespace dravel {
@@ -28,6 +27,7 @@ class CheckingHost final : public RunHost {
   void EnableRunButton(const std::stop_token&) override { enabled_ = true; }
   void FocusEditor(const std::stop_token&) override {}
   void Beep(const std::stop_token&) override {}
+  void Delay(const std::stop_token&, int) override {}  // delays do not wait
 
   const Text& hint() const { return hint_; }
   bool enabled() const { return enabled_; }
@@ -77,11 +77,6 @@ void CheckHint(const Text& hint) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace dravel;
-  static const bool instant_delays = [] {
-    SetDelayHook([](int, std::stop_token) {});
-    return true;
-  }();
-  (void)instant_delays;
   const Text script = CutLongNumbers(
       FoldFullWidth(ScriptFromFileBytes(std::span<const unsigned char>(data, size))));
   testing::ForwardingTurtle turtle;  // draws nothing

@@ -7,18 +7,21 @@
 // later call of the run changed. Delays do not wait; repeat and pass counts
 // above 99 become 99, since a repeat of comment lines does no counted work.
 #include <QGuiApplication>
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <span>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "canvas/canvas_core.h"
 #include "canvas/text_painter.h"
+#include "canvas/turtle_model.h"
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_driver.h"
-#include "runtime/beep_delay.h"
 #include "runtime/value.h"
 
 namespace dravel {
@@ -67,11 +70,20 @@ class Budget {
   TurtleState turtle_at_stop_;
 };
 
-// One step per chord, as the canvas cuts arcs; NaN is left to the canvas.
+// One step per chord of an arc, as the model cuts it.
 uint64_t ArcSteps(double radius_x, double radius_y) {
-  const double chords = std::fabs(360 * std::max(radius_x, radius_y) * 0.005);
-  if (std::isnan(chords)) return 1;
-  return chords < double(kBudget) ? uint64_t(chords) + 1 : kBudget + 1;
+  return std::min<uint64_t>(ArcChords(radius_x, radius_y), kBudget) + 1;
+}
+
+// The steps of one call: one, an arc's chords, a rectangle's four sides.
+uint64_t Steps(std::string_view, std::tuple<>) { return 1; }
+uint64_t Steps(std::string_view, std::tuple<std::string_view>) { return 1; }
+uint64_t Steps(std::string_view name, std::tuple<double> a) {
+  return name == "Circle" ? ArcSteps(std::get<0>(a), std::get<0>(a)) : 1;
+}
+uint64_t Steps(std::string_view name, std::tuple<double, double> a) {
+  if (name == "Ellipse") return ArcSteps(std::get<0>(a), std::get<1>(a));
+  return name == "Rectangle" ? 4 : 1;
 }
 
 // Spends first, so a call past the budget reaches the canvas after the stop:
@@ -80,66 +92,16 @@ class BudgetTurtle final : public TurtleOperations {
  public:
   BudgetTurtle(TurtleOperations& turtle, Budget& budget) : turtle_(turtle), budget_(budget) {}
 
-  void Forward(double d) override {
-    Call(1, [&] { turtle_.Forward(d); });
+#define DRAVEL_TURTLE_OPERATION(name, parameters, arguments) \
+  void name parameters override {                            \
+    budget_.Spend(Steps(#name, std::tuple arguments));       \
+    turtle_.name arguments;                                  \
   }
-  void Back(double d) override {
-    Call(1, [&] { turtle_.Back(d); });
-  }
-  void TurnLeft(double a) override {
-    Call(1, [&] { turtle_.TurnLeft(a); });
-  }
-  void TurnRight(double a) override {
-    Call(1, [&] { turtle_.TurnRight(a); });
-  }
-  void Home() override {
-    Call(1, [&] { turtle_.Home(); });
-  }
-  void Clear() override {
-    Call(1, [&] { turtle_.Clear(); });
-  }
-  void Circle(double r) override {
-    Call(ArcSteps(r, r), [&] { turtle_.Circle(r); });
-  }
-  void PenUp() override {
-    Call(1, [&] { turtle_.PenUp(); });
-  }
-  void PenDown() override {
-    Call(1, [&] { turtle_.PenDown(); });
-  }
-  void Ellipse(double rx, double ry) override {
-    Call(ArcSteps(rx, ry), [&] { turtle_.Ellipse(rx, ry); });
-  }
-  void Rectangle(double w, double h) override {
-    Call(4, [&] { turtle_.Rectangle(w, h); });
-  }
-  void SetX(double x) override {
-    Call(1, [&] { turtle_.SetX(x); });
-  }
-  void SetY(double y) override {
-    Call(1, [&] { turtle_.SetY(y); });
-  }
-  void SetXY(double x, double y) override {
-    Call(1, [&] { turtle_.SetXY(x, y); });
-  }
-  void Show() override {
-    Call(1, [&] { turtle_.Show(); });
-  }
-  void Hide() override {
-    Call(1, [&] { turtle_.Hide(); });
-  }
+#include "canvas/turtle_operations.def"
+#undef DRAVEL_TURTLE_OPERATION
   void EndBatch() override { turtle_.EndBatch(); }
-  void WriteText(std::string_view text) override {
-    Call(1, [&] { turtle_.WriteText(text); });
-  }
 
  private:
-  template <typename Operation>
-  void Call(uint64_t steps, Operation operation) {
-    budget_.Spend(steps);
-    operation();
-  }
-
   TurtleOperations& turtle_;
   Budget& budget_;
 };
@@ -163,6 +125,7 @@ class BudgetHost final : public RunHost {
   }
   void FocusEditor(const std::stop_token&) override {}
   void Beep(const std::stop_token&) override {}
+  void Delay(const std::stop_token&, int) override {}  // delays do not wait
 
   const Text& hint() const { return hint_; }
   bool enabled() const { return enabled_; }
@@ -254,7 +217,6 @@ extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfi
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   static QGuiApplication application(*argc, *argv);  // fonts for the text command
-  dravel::SetDelayHook([](int, std::stop_token) {});
   return 0;
 }
 

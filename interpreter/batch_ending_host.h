@@ -27,6 +27,8 @@ class BatchEndingHost final : public RunHost {
   void EnableRunButton(const std::stop_token& run) override { Ended().EnableRunButton(run); }
   void FocusEditor(const std::stop_token& run) override { Ended().FocusEditor(run); }
   void Beep(const std::stop_token& run) override { Ended().Beep(run); }
+  // The window paints while the run waits.
+  void Delay(const std::stop_token& run, int ms) override { Ended().Delay(run, ms); }
   void ReportFailingLine(const std::stop_token& run, int script_line) override {
     Ended().ReportFailingLine(run, script_line);
   }

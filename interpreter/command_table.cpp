@@ -1,7 +1,7 @@
 #include "interpreter/command_table.h"
 
-#include <array>
 #include <cassert>
+#include <iterator>
 #include <vector>
 
 #include "runtime/system_text.h"
@@ -32,7 +32,7 @@ struct RowSource {
     QT_TRANSLATE_NOOP("CommandHelp", syntax), QT_TRANSLATE_NOOP("CommandHelp", meaning), example \
   }
 
-constexpr std::array<RowSource, 21> kTable = {{
+constexpr RowSource kTable[] = {
     {"前进", "go", 2, S::kNumber, kForward,
      DRAVEL_HELP("前进 距离", "海龟向前走指定的距离（像素）；落笔时画出线条。", "前进 100")},
     {"后退", "back", 2, S::kNumber, kBack,
@@ -82,7 +82,17 @@ constexpr std::array<RowSource, 21> kTable = {{
                  "走 n 段给定长度的线，每段后左转 180 − 180/n 度（不是外角 360/n）："
                  "n 为 5 时画出五角星，n 为 3 时画出正三角形。",
                  "画正多边形 5 100")},
-}};
+};
+
+// RowOf finds a row at its action's place, so each action has one row, in
+// the enum's order.
+constexpr bool RowsFollowTheActions() {
+  for (size_t i = 0; i < std::size(kTable); ++i) {
+    if (kTable[i].action != static_cast<CommandAction>(i)) return false;
+  }
+  return std::size(kTable) == static_cast<size_t>(kCount);
+}
+static_assert(RowsFollowTheActions());
 
 constexpr RowSource kCountSource = {
     "次数", "count",

@@ -36,7 +36,8 @@ enum class CommandAction {
   kHide,
   kWriteText,
   kPolygon,
-  kCount,  // the run count line: read by the run driver, skipped by ExecuteLines
+  kCount,  // the run count line, and the number of rows before it: read by the run
+           // driver, skipped by ExecuteLines
 };
 
 // How words 2 and 3 become the arguments.
@@ -68,7 +69,8 @@ struct CommandRow {
   CommandHelp help;
 };
 
-// The 21 rows that ExecuteLines matches, in the order it tests them.
+// The rows that ExecuteLines matches, one per action before kCount, in the
+// order it tests them.
 std::span<const CommandRow> CommandTable();
 // The run count line ("次数 n" or "count n"): no row of the table (a count
 // line is skipped when the lines run), read by the run driver before.

@@ -3,7 +3,6 @@
 #include <cassert>
 
 #include "interpreter/messages.h"
-#include "runtime/beep_delay.h"
 #include "runtime/value.h"
 
 namespace dravel {
@@ -93,7 +92,7 @@ bool CarryOut(const PreparedLine& line, int number, RunContext& context) {
     case kPenDown: turtle.PenDown(); break;
     case kDelay:
       context.turtle.EndBatch();  // the window paints while the run waits
-      if (context.keep_delays) Delay(std::get<int32_t>(line.arguments), context.stop);
+      if (context.keep_delays) context.host.Delay(context.stop, std::get<int32_t>(line.arguments));
       break;
     case kEllipse: turtle.Ellipse(First(line), Second(line)); break;
     case kRectangle: turtle.Rectangle(First(line), Second(line)); break;

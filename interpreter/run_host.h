@@ -1,5 +1,6 @@
 // What a run needs from the window around it: the editor and run count box
-// texts, the hint box, the run button, the editor's focus and the beep. The
+// texts, the hint box, the run button, the editor's focus, the beep and the
+// wait of a delay line. The
 // main window implements it over its widgets, dravel-render over plain
 // strings, tests with fakes. The interpreter knows no widget.
 //
@@ -14,6 +15,7 @@
 #include <functional>
 #include <stop_token>
 
+#include "runtime/delay.h"
 #include "runtime/text.h"
 
 namespace dravel {
@@ -34,6 +36,10 @@ class RunHost {
   virtual void EnableRunButton(const std::stop_token& run) = 0;
   virtual void FocusEditor(const std::stop_token& run) = 0;
   virtual void Beep(const std::stop_token& run) = 0;
+  // A delay line's wait, on the run's thread and not an effect: `ms`
+  // milliseconds, or less when `run` is stopped meanwhile; a negative `ms`
+  // waits not at all. A host whose runs must not sleep replaces it.
+  virtual void Delay(const std::stop_token& run, int ms) { dravel::Delay(ms, run); }
   // The script line (1-based, in the editor) whose message ended the run:
   // a failing line, a stop command or a count line without a value. Issued
   // right after that message; hosts that do not mark lines ignore it.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <span>
 
 #include "interpreter/checker_message.h"
 #include "interpreter/command_list.h"

@@ -3,11 +3,16 @@
 // run count of 1, and drops every message.
 #pragma once
 
+#include <chrono>
 #include <utility>
 
 #include "interpreter/run_host.h"
 
 namespace dravel {
+
+// Such a picture's run is stopped here however long its script would go on:
+// a guard against a runaway script, far above what an example needs.
+inline constexpr std::chrono::milliseconds kLongestPictureRun(2000);
 
 class SilentHost final : public RunHost {
  public:

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "canvas/window_look.h"
 #include "mainwindow/hint_box.h"
 #include "mainwindow/script_editor.h"
 #include "runtime/text.h"
@@ -36,12 +37,12 @@ class StatusLine;
 class TabControl;
 class TurtleCanvas;
 
-inline constexpr int kClientWidth = 732;
+inline constexpr int kClientWidth = kCanvasWidth;
 inline constexpr int kClientHeight = 674;
 // The canvas, then the status line under it; the controls below them.
-inline constexpr QRect kCanvasArea{0, 0, kClientWidth, 420};
-inline constexpr QRect kStatusLineArea{0, 420, kClientWidth, 20};
-inline constexpr int kControlsTop = 440;
+inline constexpr QRect kCanvasArea{0, 0, kClientWidth, kCanvasHeight};
+inline constexpr QRect kStatusLineArea{0, kCanvasHeight, kClientWidth, 20};
+inline constexpr int kControlsTop = kCanvasHeight + 20;
 
 class MainWindow : public QWidget {
   Q_OBJECT

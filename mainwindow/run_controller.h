@@ -58,6 +58,7 @@ class RunController final : public QObject {
   enum class State { kReady, kRunning, kPaused, kStepping, kStopped };
   State CurrentState() const;
   RunPacer& Pacer() const { return *pacer_; }
+  WindowRunHost& Host() const { return *host_; }
 
   // Waits until the current run's thread has returned, applying its effects
   // meanwhile (a run may wait for the window to take them) and calling

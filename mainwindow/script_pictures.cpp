@@ -17,10 +17,6 @@
 namespace dravel {
 namespace {
 
-constexpr int kCanvasWidth = 732;
-constexpr int kCanvasHeight = 420;
-constexpr std::chrono::milliseconds kLongest(2000);
-
 // The canvas after `gbk_script` has run on it (kept as a record too when
 // `record`); null when no canvas could be had.
 std::unique_ptr<CanvasCore> RunPicture(const Text& gbk_script, bool record) {
@@ -36,7 +32,7 @@ std::unique_ptr<CanvasCore> RunPicture(const Text& gbk_script, bool record) {
     std::mutex mutex;
     std::condition_variable_any wake;
     std::unique_lock lock(mutex);
-    wake.wait_for(lock, done, kLongest, [] { return false; });
+    wake.wait_for(lock, done, kLongestPictureRun, [] { return false; });
     if (!done.stop_requested()) canvas->UnderDrawingLock([&] { session.Stop(); });
   });
   RunContext context{*turtle, host, session.Token()};

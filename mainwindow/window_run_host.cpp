@@ -1,11 +1,11 @@
 #include "mainwindow/window_run_host.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <chrono>
 
 #include "mainwindow/edit_box.h"
 #include "mainwindow/integer_box.h"
-#include "runtime/beep_delay.h"
 
 namespace dravel {
 namespace {
@@ -57,6 +57,14 @@ void WindowRunHost::EnableRunButton(const std::stop_token& run) {
 void WindowRunHost::FocusEditor(const std::stop_token& run) { Push(Kind::kFocusEditor, run); }
 
 void WindowRunHost::Beep(const std::stop_token& run) { Push(Kind::kBeep, run); }
+
+void WindowRunHost::Delay(const std::stop_token& run, int ms) {
+  if (delay_wait_) {
+    delay_wait_(run, ms);
+  } else {
+    RunHost::Delay(run, ms);
+  }
+}
 
 void WindowRunHost::ReportFailingLine(const std::stop_token& run, int script_line) {
   Push(Kind::kFailingLine, run, {}, script_line);
@@ -165,7 +173,13 @@ void WindowRunHost::Apply(const Effect& effect) {
       if (end_sink_) end_sink_();
       break;
     case Kind::kFocusEditor: editor_.setFocus(); break;
-    case Kind::kBeep: dravel::Beep(); break;
+    case Kind::kBeep:
+      if (beep_sound_) {
+        beep_sound_();
+      } else {
+        QApplication::beep();
+      }
+      break;
     case Kind::kFailingLine:
     case Kind::kRunningLine:
       if (location_sink_)

@@ -44,6 +44,7 @@ class WindowRunHost final : public RunHost {
   void EnableRunButton(const std::stop_token& run) override;
   void FocusEditor(const std::stop_token& run) override;
   void Beep(const std::stop_token& run) override;
+  void Delay(const std::stop_token& run, int ms) override;
   void ReportFailingLine(const std::stop_token& run, int script_line) override;
   void ReportFailingItem(const std::stop_token& run, int script_line, int body_item) override;
   void ReportExecutingLine(const std::stop_token& run, int script_line, int body_item) override;
@@ -55,6 +56,11 @@ class WindowRunHost final : public RunHost {
   void SetLocationSink(LocationSink sink) { location_sink_ = std::move(sink); }
   // Called when the run button is enabled again: a run has ended.
   void SetEndSink(std::function<void()> sink) { end_sink_ = std::move(sink); }
+  // What a beep sounds and how a delay line waits, set before a run starts
+  // (a test counts or holds them); empty: the application's beep, a real wait.
+  void SetBeepSound(std::function<void()> sound) { beep_sound_ = std::move(sound); }
+  using DelayWait = std::function<void(const std::stop_token& run, int ms)>;
+  void SetDelayWait(DelayWait wait) { delay_wait_ = std::move(wait); }
 
   // On the window's thread: applies everything queued, however long it takes;
   // for a window that waits for a run to return.
@@ -102,6 +108,8 @@ class WindowRunHost final : public RunHost {
   bool delivery_posted_ = false;
   LocationSink location_sink_;
   std::function<void()> end_sink_;
+  std::function<void()> beep_sound_;
+  DelayWait delay_wait_;
 };
 
 }  // namespace dravel

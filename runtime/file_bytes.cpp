@@ -160,8 +160,6 @@ FileReadResult TryReadFileBytes(std::string_view name) {
   return result;
 }
 
-ByteSet ReadFileBytes(std::string_view name) { return TryReadFileBytes(name).bytes; }
-
 FileWriteResult TryWriteFileBytes(std::string_view name,
                                   std::initializer_list<std::span<const uint8_t>> blocks,
                                   LinkAtName link) {
@@ -171,14 +169,6 @@ FileWriteResult TryWriteFileBytes(std::string_view name,
 FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t> block,
                                   LinkAtName link) {
   return SaveBlocks(name, std::span(&block, 1), link);
-}
-
-bool WriteFileBytes(std::string_view name, std::initializer_list<std::span<const uint8_t>> blocks) {
-  return TryWriteFileBytes(name, blocks).Ok();
-}
-
-bool WriteFileBytes(std::string_view name, std::span<const uint8_t> block) {
-  return TryWriteFileBytes(name, block).Ok();
 }
 
 }  // namespace dravel

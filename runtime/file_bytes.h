@@ -37,9 +37,6 @@ std::string FileErrorText(int error);
 // wait), one above kLargestFile bytes EFBIG.
 FileReadResult TryReadFileBytes(std::string_view name);
 
-// The file's bytes, or none when it cannot be read.
-ByteSet ReadFileBytes(std::string_view name);
-
 // What a write does when its name is a symbolic link.
 enum class LinkAtName {
   kFollow,  // the link's target is replaced: the user named it
@@ -68,9 +65,5 @@ FileWriteResult TryWriteFileBytes(std::string_view name,
                                   LinkAtName link = LinkAtName::kFollow);
 FileWriteResult TryWriteFileBytes(std::string_view name, std::span<const uint8_t> block,
                                   LinkAtName link = LinkAtName::kFollow);
-
-// As above; true on success.
-bool WriteFileBytes(std::string_view name, std::initializer_list<std::span<const uint8_t>> blocks);
-bool WriteFileBytes(std::string_view name, std::span<const uint8_t> block);
 
 }  // namespace dravel

@@ -70,12 +70,6 @@ std::string_view UpToZero(std::string_view text) { return text.substr(0, text.fi
 
 int TextLength(std::string_view text) { return static_cast<int>(UpToZero(text).size()); }
 
-Text TextLeft(std::string_view text, int n) {
-  text = UpToZero(text);
-  if (n <= 0) return {};
-  return Text(text.substr(0, static_cast<size_t>(n)));
-}
-
 Text TextMiddle(std::string_view text, int start, int n) {
   text = UpToZero(text);
   int64_t s = int64_t{start} - 1;

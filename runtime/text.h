@@ -23,10 +23,6 @@ constexpr bool IsLeadByte(unsigned char byte) { return byte >= 0x80; }
 
 int TextLength(std::string_view text);
 
-// The first min(n, length) bytes; n <= 0 gives the empty text. May split a
-// double-byte character.
-Text TextLeft(std::string_view text, int n);
-
 // n bytes from the 1-based byte `start`, clipped to the text; a start outside
 // the text or n <= 0 gives the empty text.
 Text TextMiddle(std::string_view text, int start, int n);

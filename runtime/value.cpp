@@ -1,8 +1,9 @@
 #include "runtime/value.h"
 
 #include <locale.h>
-#include <bit>
+#include <charconv>
 #include <cstdlib>
+#include <string>
 
 namespace dravel {
 namespace {
@@ -43,65 +44,6 @@ double ParseDecimal(std::string number) {
   }
   return strtod_l(number.c_str(), nullptr, c_locale);
 }
-
-uint32_t Low32(uint64_t bits) { return static_cast<uint32_t>(bits); }
-
-// Truncates toward zero and keeps the low 32 bits; values outside the
-// 64-bit range and NaN give 0, as the processor's conversion does.
-int32_t TruncateToInt32(double d) {
-  if (!(d >= -9223372036854775808.0 && d < 9223372036854775808.0)) return 0;
-  return static_cast<int32_t>(Low32(static_cast<uint64_t>(static_cast<int64_t>(d))));
-}
-
-size_t FixedSize(TypeWord type) {
-  switch (type) {
-    case TypeWord::kByte: return 1;
-    case TypeWord::kShort: return 2;
-    case TypeWord::kInteger:
-    case TypeWord::kLogical:
-    case TypeWord::kFloat:
-    case TypeWord::kSubroutine: return 4;
-    case TypeWord::kLong:
-    case TypeWord::kDouble:
-    case TypeWord::kDateTime: return 8;
-    default: return 0;
-  }
-}
-
-}  // namespace
-
-bool IsNumericType(TypeWord type) { return (static_cast<uint32_t>(type) & 0xFF) == 0x01; }
-
-Value Value::Byte(uint8_t v) { return Value(TypeWord::kByte, v); }
-Value Value::Short(int16_t v) { return Value(TypeWord::kShort, static_cast<uint16_t>(v)); }
-Value Value::Integer(int32_t v) { return Value(TypeWord::kInteger, static_cast<uint32_t>(v)); }
-Value Value::Long(int64_t v) { return Value(TypeWord::kLong, static_cast<uint64_t>(v)); }
-Value Value::Float(float v) { return Value(TypeWord::kFloat, std::bit_cast<uint32_t>(v)); }
-Value Value::Double(double v) { return Value(TypeWord::kDouble, std::bit_cast<uint64_t>(v)); }
-Value Value::Logical(bool v) { return Value(TypeWord::kLogical, v ? 1 : 0); }
-Value Value::DateTime(double d) { return Value(TypeWord::kDateTime, std::bit_cast<uint64_t>(d)); }
-Value Value::Subroutine(uint32_t address) { return Value(TypeWord::kSubroutine, address); }
-
-Value Value::FromText(std::string_view gbk) {
-  Value value(TypeWord::kText, 0);
-  value.bytes_.assign(gbk);
-  return value;
-}
-
-Value Value::FromBytes(std::span<const uint8_t> bytes) {
-  Value value(TypeWord::kByteSet, 0);
-  value.bytes_.assign(bytes.begin(), bytes.end());
-  return value;
-}
-
-Value Value::Array(TypeWord element_type, std::span<const uint8_t> element_bytes) {
-  Value value = FromBytes(element_bytes);
-  value.type_ = element_type;
-  value.array_ = true;
-  return value;
-}
-
-namespace {
 
 // Where the number ToNumber reads in `s` (folded) begins and ends; begin ==
 // end when there is none.
@@ -160,53 +102,14 @@ bool HasInteger(std::string_view text) {
   return pos < folded.size() && IsDigit(folded[pos]);
 }
 
-double ToNumber(const Value& value) {
-  if (value.IsArray()) return 0;
-  uint64_t bits = value.bits();
-  switch (value.Type()) {
-    case TypeWord::kText: return ToNumber(value.Bytes());
-    case TypeWord::kByte: return static_cast<uint8_t>(bits);
-    case TypeWord::kShort: return static_cast<int16_t>(bits);
-    case TypeWord::kInteger: return static_cast<int32_t>(Low32(bits));
-    case TypeWord::kLong: return static_cast<double>(static_cast<int64_t>(bits));
-    case TypeWord::kFloat: return std::bit_cast<float>(Low32(bits));
-    case TypeWord::kDouble: return std::bit_cast<double>(bits);
-    case TypeWord::kLogical: return Low32(bits) != 0 ? 1 : 0;
-    case TypeWord::kSubroutine: return Low32(bits);
-    default: return 0;
-  }
-}
+Text ToText(int32_t value) { return std::to_string(value); }
 
-int32_t ToInteger(const Value& value) {
-  if (value.IsArray()) return 0;
-  uint64_t bits = value.bits();
-  switch (value.Type()) {
-    case TypeWord::kText: return ToInteger(value.Bytes());
-    case TypeWord::kByte: return static_cast<uint8_t>(bits);
-    case TypeWord::kShort: return static_cast<int16_t>(bits);
-    case TypeWord::kInteger:
-    case TypeWord::kLogical:
-    case TypeWord::kSubroutine:
-    case TypeWord::kLong: return static_cast<int32_t>(Low32(bits));
-    case TypeWord::kFloat: return TruncateToInt32(std::bit_cast<float>(Low32(bits)));
-    case TypeWord::kDouble: return TruncateToInt32(std::bit_cast<double>(bits));
-    default: return 0;
-  }
-}
-
-ByteSet ToByteSet(const Value& value) {
-  const std::string& bytes = value.Bytes();
-  if (value.IsArray()) {
-    return IsNumericType(value.Type()) ? ByteSet(bytes.begin(), bytes.end()) : ByteSet();
-  }
-  if (value.Type() == TypeWord::kText) {
-    std::string_view text = UpToZero(bytes);
-    return ByteSet(text.begin(), text.end());
-  }
-  if (value.Type() == TypeWord::kByteSet) return ByteSet(bytes.begin(), bytes.end());
-  ByteSet out(FixedSize(value.Type()));
-  for (size_t i = 0; i < out.size(); ++i) out[i] = static_cast<uint8_t>(value.bits() >> (8 * i));
-  return out;
+// std::to_chars never consults the locale.
+Text ToText(double value) {
+  char buffer[64];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 13);
+  return Text(buffer, result.ptr);
 }
 
 }  // namespace dravel

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "canvas/window_look.h"
 #include "runtime/csv_cell.h"
 #include "runtime/gbk_codec.h"
 #include "support/render_process.h"
@@ -81,7 +82,9 @@ TEST_F(ClassBatch, EveryRowIsRightWhateverTheNamesAndTheScriptsDo) {
             "forever.dvg\t1\ttimeout\t已停止调试程序！\t\tforever.png\t0\t\t\n"
             "五角星.dvg\t0\tok\t程序调试完毕！\t\t五角星.png\t0\t\t\n");
   for (const char* picture : {"HOUSE.png", "animated.png", "broken.png", "forever.png"}) {
-    EXPECT_EQ(QImage(out + "/" + picture).size(), QSize(732, 420)) << picture;
+    EXPECT_EQ(QImage(out + "/" + picture).size(),
+              QSize(dravel::kCanvasWidth, dravel::kCanvasHeight))
+        << picture;
   }
   // A GBK name's bytes used to name the picture, garbled in a file manager.
   EXPECT_TRUE(Exists(out, "五角星.png")) << "the picture is named in UTF-8";
@@ -176,7 +179,8 @@ TEST_F(ClassBatch, EachPupilGetsTheBestOfSeveralReferences) {
       << result.out;
   EXPECT_NE(result.out.find("star.dvg\t0\tok\t程序调试完毕！\t\t100.0\tstar.png\tstar.dvg"),
             std::string::npos);
-  EXPECT_EQ(QImage(out_.filePath("out/square-overlay.png")).size(), QSize(732, 420));
+  EXPECT_EQ(QImage(out_.filePath("out/square-overlay.png")).size(),
+            QSize(dravel::kCanvasWidth, dravel::kCanvasHeight));
   EXPECT_NE(ReadBytes(out_.filePath("out/report.html")).find("参考答案：square.dvg"),
             std::string::npos)
       << "the report names the answer matched";
@@ -345,7 +349,8 @@ TEST_F(ClassBatch, ASingleScriptIsScoredAfterItsHint) {
              dravel::Utf8ToGbk("五角星.dvg") + "'");
   EXPECT_EQ(result.status, 0);
   EXPECT_TRUE(result.out.ends_with("程序调试完毕！\n得分 100.0\n")) << result.out;
-  EXPECT_EQ(QImage(out_.filePath("differs.png")).size(), QSize(732, 420));
+  EXPECT_EQ(QImage(out_.filePath("differs.png")).size(),
+            QSize(dravel::kCanvasWidth, dravel::kCanvasHeight));
 }
 
 // A script that exhausts its process's memory fails alone.

@@ -11,6 +11,7 @@
 #include <optional>
 #include <sstream>
 
+#include "canvas/window_look.h"
 #include "runtime/gbk_codec.h"
 #include "runtime/sanitized_build.h"
 #include "support/render_process.h"
@@ -53,7 +54,7 @@ TEST(DravelRender, WritesTheCanvasAndTheTurtleState) {
   EXPECT_EQ(result.status, 0);
   EXPECT_TRUE(result.out.ends_with("程序调试完毕！\nturtle -50 20 90 -1 1\n")) << result.out;
   const QImage image(QString::fromStdString(png.string()));
-  ASSERT_EQ(image.size(), QSize(732, 420));
+  ASSERT_EQ(image.size(), QSize(kCanvasWidth, kCanvasHeight));
   const QColor green(0, 255, 0), background(96, 96, 96);
   // The square runs right from the centre (366, 210), then down, left and up.
   EXPECT_EQ(image.pixelColor(416, 210), green);

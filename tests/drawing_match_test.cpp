@@ -27,7 +27,7 @@ DrawnShape ShapeOf(const PixelImage& picture) {
 }
 
 DrawnShape StarClass(const std::string& name) {
-  const ByteSet bytes = ReadFileBytes(std::string(DRAVEL_TEST_DATA) + "/star/" + name);
+  const ByteSet bytes = TryReadFileBytes(std::string(DRAVEL_TEST_DATA) + "/star/" + name).bytes;
   return ShapeOf(testing::ScriptPixels(std::string(bytes.begin(), bytes.end())));
 }
 

@@ -59,25 +59,25 @@ class FileBytesTest : public testing::Test {
 TEST_F(FileBytesTest, RoundTripsBlocksExactly) {
   ByteSet first = Bytes(std::string("ab\0\r\n", 5));
   ByteSet second = {0xc7, 0xb0, 0xff};
-  ASSERT_TRUE(WriteFileBytes(Path("a.dvg"), {first, ByteSet{}, second}));
+  ASSERT_TRUE(TryWriteFileBytes(Path("a.dvg"), {first, ByteSet{}, second}).Ok());
   ByteSet expected = first;
   expected.insert(expected.end(), second.begin(), second.end());
-  EXPECT_EQ(ReadFileBytes(Path("a.dvg")), expected);
+  EXPECT_EQ(TryReadFileBytes(Path("a.dvg")).bytes, expected);
   EXPECT_EQ(Entries(), std::vector<std::string>{"a.dvg"});
 }
 
 TEST_F(FileBytesTest, RoundTripsALargeBinaryFile) {
   ByteSet big(24 << 20);
   for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<uint8_t>(i * 2654435761u >> 13);
-  ASSERT_TRUE(WriteFileBytes(Path("big.bin"), big));
-  EXPECT_TRUE(ReadFileBytes(Path("big.bin")) == big);
+  ASSERT_TRUE(TryWriteFileBytes(Path("big.bin"), big).Ok());
+  EXPECT_TRUE(TryReadFileBytes(Path("big.bin")).bytes == big);
 }
 
 TEST_F(FileBytesTest, ReplacesALongerFileCompletely) {
-  ASSERT_TRUE(WriteFileBytes(Path("f"), Bytes("a much longer old text")));
-  ASSERT_TRUE(WriteFileBytes(Path("f"), Bytes("new")));
-  EXPECT_EQ(ReadFileBytes(Path("f")), Bytes("new"));
-  ASSERT_TRUE(WriteFileBytes(Path("f"), ByteSet{}));
+  ASSERT_TRUE(TryWriteFileBytes(Path("f"), Bytes("a much longer old text")).Ok());
+  ASSERT_TRUE(TryWriteFileBytes(Path("f"), Bytes("new")).Ok());
+  EXPECT_EQ(TryReadFileBytes(Path("f")).bytes, Bytes("new"));
+  ASSERT_TRUE(TryWriteFileBytes(Path("f"), ByteSet{}).Ok());
   FileReadResult empty = TryReadFileBytes(Path("f"));
   EXPECT_TRUE(empty.Ok());
   EXPECT_TRUE(empty.bytes.empty());
@@ -97,7 +97,6 @@ TEST_F(FileBytesTest, ReportsFailuresWithoutThrowing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(TryWriteFileBytes(c.name, Bytes("x")).error, c.write_error);
-    EXPECT_FALSE(WriteFileBytes(c.name, Bytes("x")));
     FileReadResult read = TryReadFileBytes(c.name);
     EXPECT_EQ(read.error, c.read_error);
     EXPECT_TRUE(read.bytes.empty());
@@ -106,16 +105,16 @@ TEST_F(FileBytesTest, ReportsFailuresWithoutThrowing) {
 }
 
 TEST_F(FileBytesTest, NameEndsAtItsFirstZeroByte) {
-  ASSERT_TRUE(WriteFileBytes(Path("f") + std::string("\0junk", 5), Bytes("x")));
+  ASSERT_TRUE(TryWriteFileBytes(Path("f") + std::string("\0junk", 5), Bytes("x")).Ok());
   EXPECT_EQ(Entries(), std::vector<std::string>{"f"});
 }
 
 TEST_F(FileBytesTest, KeepsAnExistingFilesPermissions) {
   for (mode_t mode : {0600, 0640, 0755}) {
     SCOPED_TRACE(mode);
-    ASSERT_TRUE(WriteFileBytes(Path("p"), Bytes("old")));
+    ASSERT_TRUE(TryWriteFileBytes(Path("p"), Bytes("old")).Ok());
     ASSERT_EQ(chmod(Path("p").c_str(), mode), 0);
-    ASSERT_TRUE(WriteFileBytes(Path("p"), Bytes("new")));
+    ASSERT_TRUE(TryWriteFileBytes(Path("p"), Bytes("new")).Ok());
     struct stat info;
     ASSERT_EQ(stat(Path("p").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, mode);
@@ -124,26 +123,26 @@ TEST_F(FileBytesTest, KeepsAnExistingFilesPermissions) {
 
 TEST_F(FileBytesTest, FollowsSymbolicLinksToTheirTarget) {
   fs::create_directory(dir_ / "real");
-  ASSERT_TRUE(WriteFileBytes(Path("real/target"), Bytes("old")));
+  ASSERT_TRUE(TryWriteFileBytes(Path("real/target"), Bytes("old")).Ok());
   fs::create_symlink("real/target", dir_ / "link");
   fs::create_symlink("link", dir_ / "link2");
-  ASSERT_TRUE(WriteFileBytes(Path("link2"), Bytes("new")));
+  ASSERT_TRUE(TryWriteFileBytes(Path("link2"), Bytes("new")).Ok());
   EXPECT_TRUE(fs::is_symlink(dir_ / "link"));
   EXPECT_TRUE(fs::is_symlink(dir_ / "link2"));
-  EXPECT_EQ(ReadFileBytes(Path("real/target")), Bytes("new"));
+  EXPECT_EQ(TryReadFileBytes(Path("real/target")).bytes, Bytes("new"));
   EXPECT_EQ(Entries(), (std::vector<std::string>{"link", "link2", "real"}));
 }
 
 TEST_F(FileBytesTest, DanglingLinkCreatesItsTargetAndALoopFails) {
   fs::create_symlink("made", dir_ / "dangling");
-  ASSERT_TRUE(WriteFileBytes(Path("dangling"), Bytes("x")));
-  EXPECT_EQ(ReadFileBytes(Path("made")), Bytes("x"));
+  ASSERT_TRUE(TryWriteFileBytes(Path("dangling"), Bytes("x")).Ok());
+  EXPECT_EQ(TryReadFileBytes(Path("made")).bytes, Bytes("x"));
   fs::create_symlink("loop", dir_ / "loop");
   EXPECT_EQ(TryWriteFileBytes(Path("loop"), Bytes("x")).error, ELOOP);
 }
 
 TEST_F(FileBytesTest, RefusesALinkAtTheNameWhenAskedAndTouchesNeither) {
-  ASSERT_TRUE(WriteFileBytes(Path("victim"), Bytes("old")));
+  ASSERT_TRUE(TryWriteFileBytes(Path("victim"), Bytes("old")).Ok());
   fs::create_symlink("victim", dir_ / "link");
   fs::create_symlink("made", dir_ / "dangling");
   for (const char* name : {"link", "dangling"}) {
@@ -151,7 +150,7 @@ TEST_F(FileBytesTest, RefusesALinkAtTheNameWhenAskedAndTouchesNeither) {
     EXPECT_EQ(TryWriteFileBytes(Path(name), Bytes("new"), LinkAtName::kRefuse).error, ELOOP);
     EXPECT_TRUE(fs::is_symlink(dir_ / name));
   }
-  EXPECT_EQ(ReadFileBytes(Path("victim")), Bytes("old"));
+  EXPECT_EQ(TryReadFileBytes(Path("victim")).bytes, Bytes("old"));
   EXPECT_EQ(Entries(), (std::vector<std::string>{"dangling", "link", "victim"}));
   EXPECT_TRUE(TryWriteFileBytes(Path("plain"), Bytes("x"), LinkAtName::kRefuse).Ok());
 }
@@ -196,7 +195,7 @@ TEST_F(FileBytesTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
   } cases[] = {
       {Step::kWrite, ENOSPC}, {Step::kFsync, EIO}, {Step::kClose, EIO}, {Step::kRename, EIO}};
   ByteSet old_bytes = Bytes("the old contents, which must survive");
-  ASSERT_TRUE(WriteFileBytes(Path("keep.dvg"), old_bytes));
+  ASSERT_TRUE(TryWriteFileBytes(Path("keep.dvg"), old_bytes).Ok());
   ByteSet new_bytes(100000, 'n');
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.step));
@@ -205,7 +204,7 @@ TEST_F(FileBytesTest, AFailedWriteKeepsTheOldFileAndLeavesNoTemporary) {
     FileWriteResult result = TryWriteFileBytes(Path("keep.dvg"), {new_bytes, new_bytes});
     SetFileSystem(previous);
     EXPECT_EQ(result.error, c.error);
-    EXPECT_EQ(ReadFileBytes(Path("keep.dvg")), old_bytes);
+    EXPECT_EQ(TryReadFileBytes(Path("keep.dvg")).bytes, old_bytes);
     EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dvg"});
   }
 }
@@ -234,14 +233,14 @@ class RefusingFolderFileSystem : public FileSystem {
 };
 
 TEST_F(FileBytesTest, AFolderThatRefusesNewFilesStillLetsAWritableFileBeSaved) {
-  ASSERT_TRUE(WriteFileBytes(Path("keep.dvg"), Bytes("a longer old text that gets cut")));
+  ASSERT_TRUE(TryWriteFileBytes(Path("keep.dvg"), Bytes("a longer old text that gets cut")).Ok());
   RefusingFolderFileSystem refusing(dir_);
   FileSystem* previous = SetFileSystem(&refusing);
   const FileWriteResult in_place = TryWriteFileBytes(Path("keep.dvg"), Bytes("new"));
   const FileWriteResult new_file = TryWriteFileBytes(Path("other.dvg"), Bytes("x"));
   SetFileSystem(previous);
   EXPECT_TRUE(in_place.Ok());
-  EXPECT_EQ(ReadFileBytes(Path("keep.dvg")), Bytes("new"));
+  EXPECT_EQ(TryReadFileBytes(Path("keep.dvg")).bytes, Bytes("new"));
   EXPECT_EQ(new_file.error, EACCES);
   EXPECT_EQ(Entries(), std::vector<std::string>{"keep.dvg"});
 
@@ -315,7 +314,7 @@ int SaveInChild(const fs::path& folder, StepFault::Kind kind, int at, const std:
   if (child == 0) {
     StepFault fault(folder, kind, at);
     SetFileSystem(&fault);
-    const bool ok = WriteFileBytes(path, bytes);
+    const bool ok = TryWriteFileBytes(path, bytes).Ok();
     _exit((ok ? 0 : 1) + (fault.Reached() ? 0 : 2));
   }
   int status = 0;
@@ -341,7 +340,7 @@ TEST_F(FileBytesTest, AnInPlaceSaveCutShortAtAnyCallLosesNothing) {
       fs::remove_all(cache_ / "dravel");
       status = SaveInChild(dir_, kind, at, path, new_bytes);
       ASSERT_GE(status, 0);
-      const ByteSet now = ReadFileBytes(path);
+      const ByteSet now = TryReadFileBytes(path).bytes;
       if (status == 0 || status == 2) {
         EXPECT_EQ(now, new_bytes) << "a save said to succeed";
       }
@@ -391,24 +390,24 @@ class LinkSwappingFileSystem final : public RefusingFolderFileSystem {
 };
 
 TEST_F(FileBytesTest, AnInPlaceWriteNeverFollowsALinkThatCameSinceTheCheck) {
-  ASSERT_TRUE(WriteFileBytes(Path("victim"), Bytes("old")));
+  ASSERT_TRUE(TryWriteFileBytes(Path("victim"), Bytes("old")).Ok());
   for (LinkAtName link : {LinkAtName::kFollow, LinkAtName::kRefuse}) {
     SCOPED_TRACE(static_cast<int>(link));
-    ASSERT_TRUE(WriteFileBytes(Path("keep.dvg"), Bytes("kept")));
+    ASSERT_TRUE(TryWriteFileBytes(Path("keep.dvg"), Bytes("kept")).Ok());
     LinkSwappingFileSystem swapping(dir_, Path("keep.dvg"), Path("victim"));
     FileSystem* previous = SetFileSystem(&swapping);
     const FileWriteResult result = TryWriteFileBytes(Path("keep.dvg"), Bytes("new"), link);
     SetFileSystem(previous);
     EXPECT_EQ(result.error, ELOOP);
-    EXPECT_EQ(ReadFileBytes(Path("victim")), Bytes("old"));
+    EXPECT_EQ(TryReadFileBytes(Path("victim")).bytes, Bytes("old"));
     fs::remove(dir_ / "keep.dvg");
   }
 }
 
 TEST_F(FileBytesTest, ANameThatFitsTheFolderCanBeSaved) {
   const std::string longest(255, 'n');
-  ASSERT_TRUE(WriteFileBytes(Path(longest), Bytes("go 50\r\n")));
-  EXPECT_EQ(ReadFileBytes(Path(longest)), Bytes("go 50\r\n"));
+  ASSERT_TRUE(TryWriteFileBytes(Path(longest), Bytes("go 50\r\n")).Ok());
+  EXPECT_EQ(TryReadFileBytes(Path(longest)).bytes, Bytes("go 50\r\n"));
   EXPECT_EQ(Entries(), std::vector<std::string>{longest});
 }
 
@@ -429,7 +428,7 @@ TEST_F(FileBytesTest, ASaveRemovesTemporariesThatKilledSavesLeft) {
                                          ".dravel-" + dead + "-toolong7.tmp", "notes.txt"};
   for (const auto& names : {stale, kept})
     for (const std::string& name : names) std::ofstream(Path(name)) << "x";
-  ASSERT_TRUE(WriteFileBytes(Path("work.dvg"), Bytes("saved")));
+  ASSERT_TRUE(TryWriteFileBytes(Path("work.dvg"), Bytes("saved")).Ok());
   std::vector<std::string> expected = kept;
   expected.push_back("work.dvg");
   std::sort(expected.begin(), expected.end());

@@ -27,8 +27,8 @@
 #include "mainwindow/settings_page.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/tab_control.h"
+#include "mainwindow/window_run_host.h"
 #include "mainwindow_test_fixture.h"
-#include "runtime/beep_delay.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel::testing {
@@ -40,11 +40,7 @@ class LearningToolsTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    SetDelayHook([](int, std::stop_token) {});
-  }
-  void TearDown() override {
-    SetDelayHook({});
-    WindowTest::TearDown();
+    Window().Runs().Host().SetDelayWait([](const std::stop_token&, int) {});
   }
 
   void RunToEnd(std::string_view utf8_script) {
@@ -282,9 +278,9 @@ TEST(CharacterRangeTest, CountsDoubleByteCharactersAsTwoBytes) {
 TEST(LearningScreenshot, FailedRun) {
   const QString path = qEnvironmentVariable("DRAVEL_SCREENSHOT");
   if (path.isEmpty()) GTEST_SKIP();
-  SetDelayHook([](int, std::stop_token) {});
   ScriptedDialogs dialogs;
   MainWindow window(dialogs);
+  window.Runs().Host().SetDelayWait([](const std::stop_token&, int) {});
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   window.Editor().SetContent(
@@ -293,7 +289,6 @@ TEST(LearningScreenshot, FailedRun) {
   window.StartRun();
   window.WaitForRun();
   QTest::qWait(300);
-  SetDelayHook({});
   ASSERT_TRUE(window.grab().save(path));
   const QString settings = qEnvironmentVariable("DRAVEL_SETTINGS_SCREENSHOT");
   if (settings.isEmpty()) return;

@@ -16,11 +16,12 @@
 #include "canvas/turtle_canvas.h"
 #include "mainwindow/edit_box.h"
 #include "mainwindow/integer_box.h"
+#include "mainwindow/run_controller.h"
 #include "mainwindow/runtime_error_box.h"
 #include "mainwindow/source_files.h"
 #include "mainwindow/tab_control.h"
+#include "mainwindow/window_run_host.h"
 #include "mainwindow_test_fixture.h"
-#include "runtime/beep_delay.h"
 #include "runtime/gbk_codec.h"
 #include "runtime/runtime_error.h"
 
@@ -43,11 +44,12 @@ int GreenPixels(const QImage& image) {
 
 // A delay that tells the test it has begun and then lasts until its run is stopped, so a stop
 // can be placed inside it without sleeping. A stop reports success before the run's thread has
-// left the hook, so the gate lets go of any call still inside and waits for it to leave.
+// left the wait, so the gate lets go of any call still inside and waits for it to leave; then
+// the window's delays wait really again.
 class DelayGate {
  public:
-  DelayGate() {
-    SetDelayHook([this](int, std::stop_token stop) {
+  explicit DelayGate(WindowRunHost& host) : host_(host) {
+    host_.SetDelayWait([this](const std::stop_token& stop, int) {
       std::unique_lock lock(mutex_);
       entered_ = true;
       ++inside_;
@@ -58,11 +60,13 @@ class DelayGate {
     });
   }
   ~DelayGate() {
-    SetDelayHook({});
-    std::unique_lock lock(mutex_);
-    released_ = true;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return inside_ == 0; });
+    {
+      std::unique_lock lock(mutex_);
+      released_ = true;
+      changed_.notify_all();
+      changed_.wait(lock, [this] { return inside_ == 0; });
+    }
+    host_.SetDelayWait({});
   }
   void WaitUntilEntered() {
     std::unique_lock lock(mutex_);
@@ -70,6 +74,7 @@ class DelayGate {
   }
 
  private:
+  WindowRunHost& host_;
   std::mutex mutex_;
   std::condition_variable_any changed_;
   bool entered_ = false;
@@ -184,7 +189,7 @@ TEST_F(WindowTest, RunningTheExampleDrawsAStarAndReportsOnePass) {
 }
 
 TEST_F(WindowTest, StopDuringADelayEndsTheRunAtOnce) {
-  DelayGate gate;
+  DelayGate gate(Window().Runs().Host());
   Window().Editor().SetContent(Gbk("延时 100000\r\n前进 100"));
   Button("按钮_调试").click();
   gate.WaitUntilEntered();
@@ -198,7 +203,7 @@ TEST_F(WindowTest, StopDuringADelayEndsTheRunAtOnce) {
 }
 
 TEST_F(WindowTest, ClearDuringARunStopsItAndEmptiesTheCanvas) {
-  DelayGate gate;
+  DelayGate gate(Window().Runs().Host());
   Window().Editor().SetContent(Gbk("前进 100\r\n延时 100000\r\n前进 100"));
   Button("按钮_调试").click();
   gate.WaitUntilEntered();
@@ -254,7 +259,7 @@ TEST_F(WindowTest, AltMnemonicsPressTheirButtons) {
 // During a run the run button takes no Alt+A, and Alt+Q is no button's: the
 // box with the focus gets them and must not type them.
 TEST_F(WindowTest, AltKeysNoButtonTakesTypeNothing) {
-  DelayGate gate;
+  DelayGate gate(Window().Runs().Host());
   const Text script = Gbk("延时 100000\r\n前进 100");
   Window().Editor().SetContent(script);
   Button("按钮_调试").click();
@@ -287,7 +292,7 @@ TEST_F(WindowTest, AltKeysNoButtonTakesTypeNothing) {
 
 TEST_F(WindowTest, AFailingLineFocusesTheEditorAndBeeps) {
   std::atomic<int> beeps = 0;
-  SetBeepHook([&] { ++beeps; });
+  Window().Runs().Host().SetBeepSound([&] { ++beeps; });
   Window().RunCountBox().setFocus();
   Window().Editor().SetContent(Gbk("前进 10\r\n\r\n前进"));
   Button("按钮_调试").click();
@@ -296,7 +301,7 @@ TEST_F(WindowTest, AFailingLineFocusesTheEditorAndBeeps) {
   EXPECT_TRUE(Window().Editor().hasFocus());
   EXPECT_EQ(beeps, 1);
   EXPECT_TRUE(Button("按钮_调试").isEnabled());
-  SetBeepHook({});
+  Window().Runs().Host().SetBeepSound({});
 }
 
 TEST_F(WindowTest, EmptyRunCountBoxBecomesOne) {

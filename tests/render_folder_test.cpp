@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <string>
 
+#include "canvas/window_look.h"
 #include "support/render_process.h"
 
 namespace {
@@ -58,7 +59,8 @@ TEST(RenderFolder, RendersEveryScriptWithSummaryAndContactSheet) {
   EXPECT_EQ(ReadAll(out.filePath("summary.txt")), QByteArray(kSummary));
   for (const char* name : {"broken", "forever", "square", "五角星"}) {
     SCOPED_TRACE(name);
-    EXPECT_EQ(QImage(out.filePath(QString::fromUtf8(name) + ".png")).size(), QSize(732, 420));
+    EXPECT_EQ(QImage(out.filePath(QString::fromUtf8(name) + ".png")).size(),
+              QSize(dravel::kCanvasWidth, dravel::kCanvasHeight));
   }
   EXPECT_FALSE(QFile::exists(out.filePath("notes.png")));
   const QImage contact(sheet);
@@ -109,7 +111,8 @@ TEST(RenderFolder, OddEntriesEachGetTheirOwnRow) {
             "link.dvg\t2\tunreadable\ta symbolic link: not read\t\t\t0\t\t\n"
             "pipe.dvg\t2\tunreadable\tnot a regular file: not read\t\t\t0\t\t\n"
             "t\\tab.dvg\t0\tok\t程序调试完毕！\t\tt\\tab.png\t0\t\t\n");
-  EXPECT_EQ(QImage(in.filePath("t\tab.png")).size(), QSize(732, 420));
+  EXPECT_EQ(QImage(in.filePath("t\tab.png")).size(),
+            QSize(dravel::kCanvasWidth, dravel::kCanvasHeight));
 }
 
 // Each picture holds its own script's line (go N draws N pixels up from the
@@ -136,7 +139,7 @@ TEST(RenderFolder, PicturesNeverShareANameNorTakeTheRunsOwn) {
         std::string::npos)
         << result.out;
     const QImage picture(in.filePath(c.picture));
-    ASSERT_EQ(picture.size(), QSize(732, 420));
+    ASSERT_EQ(picture.size(), QSize(dravel::kCanvasWidth, dravel::kCanvasHeight));
     EXPECT_NE(picture.pixel(366, 210 - c.length + 1), picture.pixel(5, 5));
     EXPECT_EQ(picture.pixel(366, 210 - c.length - 2), picture.pixel(5, 5));
   }

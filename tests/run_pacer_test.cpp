@@ -13,7 +13,6 @@
 #include "canvas/canvas_core.h"
 #include "interpreter/run_driver.h"
 #include "interpreter/run_location.h"
-#include "runtime/beep_delay.h"
 #include "support/host_fakes.h"
 #include "support/turtle_fakes.h"
 
@@ -66,17 +65,16 @@ TEST(RunLocation, FailingLineAndBodyItemReachTheHost) {
       {"前进 1\r\n停止\r\n", 2, 0},
       {"前进 1\r\n重复 2 【前进 1】\r\n", 0, 0},
   };
-  SetDelayHook([](int, std::stop_token) {});
   for (const LocationCase& c : cases) {
     SCOPED_TRACE(c.script);
     testing::RecordingTurtle turtle;
     LocatingHost host(Gbk(c.script));
+    host.on_delay = [](const std::stop_token&, int) {};
     RunContext context{turtle, host, {}};
     RunScript({host.EditorText(), "1"}, context);
     EXPECT_EQ(FailingLine(host.Effects()), c.line);
     EXPECT_EQ(host.failing_item, std::make_pair(c.item == 0 ? 0 : c.line, c.item));
   }
-  SetDelayHook({});
 }
 
 TEST(RunLocation, BodyItemRangeIsWhereTheInterpreterCutsTheItem) {
@@ -222,6 +220,7 @@ Drawing Draw(const Text& script, RunPacer* pacer) {
   const std::unique_ptr<TurtleOperations> session_turtle = canvas->TurtleFor(session);
   BudgetTurtle turtle(*session_turtle, *canvas, session);
   testing::RecordingHost host(script);
+  host.on_delay = [](const std::stop_token&, int) {};
   RunContext context{turtle, host, session.Token()};
   context.pacer = pacer;
   RunScript({script, "1"}, context);
@@ -236,7 +235,6 @@ Text ReadBytes(const fs::path& path) {
 }
 
 TEST(RunPacer, SlowRunDrawsAndReportsExactlyWhatTheFastestDoes) {
-  SetDelayHook([](int, std::stop_token) {});
   std::vector<fs::path> scripts;
   const fs::path data(DRAVEL_TEST_DATA);
   for (const fs::path& root : {data, fs::path(DRAVEL_BENCH_DATA)}) {
@@ -256,7 +254,6 @@ TEST(RunPacer, SlowRunDrawsAndReportsExactlyWhatTheFastestDoes) {
     EXPECT_EQ(fastest.hint, paced.hint);
     EXPECT_TRUE(fastest.picture == paced.picture);
   }
-  SetDelayHook({});
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 
 #include "canvas/canvas_core.h"
 #include "interpreter/run_driver.h"
-#include "runtime/beep_delay.h"
 #include "support/host_fakes.h"
 #include "support/turtle_fakes.h"
 
@@ -96,13 +95,13 @@ TEST_F(RunDriverThread, StopDuringADelayEndsTheRunWithItsMessageLast) {
   std::mutex mutex;
   std::condition_variable entered;
   bool in_delay = false;
-  SetDelayHook([&](int, std::stop_token stop) {
+  host.on_delay = [&](const std::stop_token& stop, int) {
     std::unique_lock lock(mutex);
     in_delay = true;
     entered.notify_all();
     std::condition_variable_any wake;
     wake.wait(lock, stop, [] { return false; });
-  });
+  };
   SetScript("前进 1\r\n延时 5000\r\n前进 2");
   {
     RunDriver driver(host, canvas);
@@ -114,7 +113,6 @@ TEST_F(RunDriverThread, StopDuringADelayEndsTheRunWithItsMessageLast) {
     ASSERT_TRUE(driver.StopRun()) << Hint();
     ASSERT_TRUE(driver.WaitForRun());
   }
-  SetDelayHook({});
   EXPECT_EQ(Hint(), std::string("提示信息：\r\n开始调试现行程序...\r\n") + std::string(kStopped));
   EXPECT_THAT(turtle.Calls(), ElementsAre("Forward 1"));
   EXPECT_THAT(host.Effects(), ElementsAre("hint", "append", "append", "enable"));

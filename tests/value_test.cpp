@@ -63,8 +63,6 @@ TEST(NumberReaders, ReadTheLeadingNumber) {
     SCOPED_TRACE(GbkToUtf8(c.text));
     EXPECT_DOUBLE_EQ(ToNumber(c.text), c.number);
     EXPECT_EQ(ToInteger(c.text), c.integer);
-    EXPECT_DOUBLE_EQ(ToNumber(Value::FromText(c.text)), c.number);
-    EXPECT_EQ(ToInteger(Value::FromText(c.text)), c.integer);
   }
 }
 
@@ -99,88 +97,9 @@ TEST(ToText, WritesDoublesWithThirteenDigits) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);
     EXPECT_EQ(ToText(c.value), c.expected);
-    EXPECT_EQ(ToText(Value::Double(c.value)), c.expected);
   }
   EXPECT_EQ(ToText(std::numeric_limits<double>::infinity()), "inf");
   EXPECT_NE(ToText(std::nan("")).find("nan"), Text::npos);
-}
-
-TEST(ToText, WritesEachTypeInItsForm) {
-  EXPECT_EQ(ToText(Value::Byte(200)), "200");
-  EXPECT_EQ(ToText(Value::Short(-2)), "-2");
-  EXPECT_EQ(ToText(Value::Integer(INT32_MIN)), "-2147483648");
-  EXPECT_EQ(ToText(Value::Long(-9000000000LL)), "-9000000000");
-  EXPECT_EQ(ToText(Value::Float(1.0f / 3)), "0.333333");
-  EXPECT_EQ(ToText(Value::Float(2.5f)), "2.5");
-  EXPECT_EQ(ToText(Value::Logical(true)), G("真"));
-  EXPECT_EQ(ToText(Value::Logical(false)), G("假"));
-  EXPECT_EQ(ToText(Value::FromText("ab\0c"s)), "ab");
-  EXPECT_EQ(ToText(Value::FromBytes(ByteSet{'h', 'i', 0, 'x'})), "hi");
-  EXPECT_EQ(ToText(Value::Array(TypeWord::kByte, ByteSet{'o', 'k'})), "ok");
-  EXPECT_EQ(ToText(Value::Subroutine(5)), "");
-  EXPECT_EQ(ToText(Value()), "");
-  EXPECT_EQ(ToText(int32_t{-17}), "-17");
-}
-
-TEST(ToText, WritesDateTimesDownToTheLastNonZeroPart) {
-  struct Case {
-    double date;
-    const char* expected;
-  } cases[] = {
-      {0, "1899年12月30日"},
-      {2.5, "1900年1月1日12时"},
-      {-1.25, "1899年12月29日6时"},
-      {-0.5, "1899年12月30日12时"},
-      {45000.75, "2023年3月15日18时"},
-      {36526 + 3723.0 / 86400, "2000年1月1日1时2分3秒"},
-      {36526 + 1800.0 / 86400, "2000年1月1日0时30分"},
-      {36526 + 5.0 / 86400, "2000年1月1日0时0分5秒"},
-      {36526.9999999, "2000年1月2日"},
-      {2958465.0, "9999年12月31日"},
-      {-657434.0, "100年1月1日"},
-      {1e300, ""},
-      {std::nan(""), ""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.expected);
-    EXPECT_EQ(GbkToUtf8(ToText(Value::DateTime(c.date))), c.expected);
-  }
-}
-
-TEST(ToInteger, TruncatesAndWrapsNumbers) {
-  EXPECT_EQ(ToInteger(Value::Double(-3.9)), -3);
-  EXPECT_EQ(ToInteger(Value::Double(4294967301.0)), 5);
-  EXPECT_EQ(ToInteger(Value::Double(1e20)), 0);
-  EXPECT_EQ(ToInteger(Value::Double(std::nan(""))), 0);
-  EXPECT_EQ(ToInteger(Value::Float(-2.5f)), -2);
-  EXPECT_EQ(ToInteger(Value::Long(0x100000005LL)), 5);
-  EXPECT_EQ(ToInteger(Value::Byte(255)), 255);
-  EXPECT_EQ(ToInteger(Value::Short(-300)), -300);
-  EXPECT_EQ(ToInteger(Value::Logical(true)), 1);
-  EXPECT_EQ(ToInteger(Value::DateTime(3.0)), 0);
-  EXPECT_EQ(ToInteger(Value()), 0);
-}
-
-TEST(ToNumber, GivesNumericValuesExactly) {
-  EXPECT_EQ(ToNumber(Value::Long(-9000000000LL)), -9000000000.0);
-  EXPECT_EQ(ToNumber(Value::Float(0.1f)), static_cast<double>(0.1f));
-  EXPECT_EQ(ToNumber(Value::Subroutine(0xFFFFFFFFu)), 4294967295.0);
-  EXPECT_EQ(ToNumber(Value::Logical(true)), 1);
-  EXPECT_EQ(ToNumber(Value::Array(TypeWord::kByte, ByteSet{'7'})), 0);
-  EXPECT_EQ(ToNumber(Value::FromBytes(ByteSet{'7'})), 0);
-}
-
-TEST(ToByteSet, GivesInMemoryBytes) {
-  EXPECT_EQ(ToByteSet(Value::FromText("ab\0c"s)), (ByteSet{'a', 'b'}));
-  EXPECT_EQ(ToByteSet(Value::FromBytes(ByteSet{1, 0, 2})), (ByteSet{1, 0, 2}));
-  EXPECT_EQ(ToByteSet(Value::Integer(0x01020304)), (ByteSet{4, 3, 2, 1}));
-  EXPECT_EQ(ToByteSet(Value::Short(-2)), (ByteSet{0xFE, 0xFF}));
-  EXPECT_EQ(ToByteSet(Value::Double(1.0)), (ByteSet{0, 0, 0, 0, 0, 0, 0xF0, 0x3F}));
-  EXPECT_EQ(ToByteSet(Value::Array(TypeWord::kInteger, ByteSet{1, 0, 0, 0})),
-            (ByteSet{1, 0, 0, 0}));
-  EXPECT_EQ(ToByteSet(Value::Array(TypeWord::kText, ByteSet{1})), ByteSet{});
-  EXPECT_EQ(ToByteSet(Value::FromText("")), ByteSet{});
-  EXPECT_EQ(ToByteSet(Value()), ByteSet{});
 }
 
 // Restores the "C" locale however the test ends.
@@ -203,7 +122,6 @@ TEST_F(CommaLocale, NumbersReadAndWriteWithAPoint) {
   EXPECT_EQ(ToNumber("2.5"), 2.5);
   EXPECT_EQ(ToNumber("2,5"), 2);
   EXPECT_EQ(ToText(2.5), "2.5");
-  EXPECT_EQ(ToText(Value::Float(0.5f)), "0.5");
   EXPECT_EQ(ToText(900.0 / 7), "128.5714285714");
 }
 

@@ -24,6 +24,7 @@
 #include "apps/dravel-render/time_limit.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
+#include "canvas/picture_format.h"
 
 namespace dravel {
 namespace {
@@ -97,7 +98,7 @@ int Main(int argc, char** argv) {
   }
   const auto& options = std::get<RenderOptions>(parsed);
   const bool folder = IsFolder(options.script_path);
-  if (const auto refused = RefusedOutputs(options, folder, {".png", ".svg"})) {
+  if (const auto refused = RefusedOutputs(options, folder, PictureExtensions())) {
     std::cerr << "dravel-render: " << *refused << "\n";
     return 2;
   }

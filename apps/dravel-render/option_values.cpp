@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "canvas/picture_format.h"
 #include "canvas/window_look.h"
 
 namespace dravel {
@@ -115,14 +116,14 @@ bool ParseEncoding(std::string_view text, RenderOptions& options) {
   return true;
 }
 
+// A format by its extension's name ("png", "svg").
 bool ParseFormat(std::string_view text, RenderOptions& options) {
-  if (text == "png")
-    options.svg_in_folder = false;
-  else if (text == "svg")
-    options.svg_in_folder = true;
-  else
-    return false;
-  return true;
+  for (const PictureFormatName& name : kPictureFormats) {
+    if (text != name.extension.substr(1)) continue;
+    options.svg_in_folder = name.format == PictureFormat::Svg;
+    return true;
+  }
+  return false;
 }
 
 bool ParseMatch(std::string_view text, RenderOptions& options) {

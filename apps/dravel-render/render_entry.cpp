@@ -64,7 +64,7 @@ bool IsFolder(const std::string& path) {
 }
 
 std::optional<std::string> RefusedOutputs(const RenderOptions& options, bool folder,
-                                          std::initializer_list<const char*> extensions) {
+                                          const std::vector<std::string_view>& extensions) {
   if (options.output_path && !folder) {
     if (auto refused = RefusedExtension(*options.output_path, extensions)) return refused;
   }

@@ -5,11 +5,11 @@
 // the canvas and how a run is stopped, is the edition's (RenderEdition).
 #pragma once
 
-#include <initializer_list>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "apps/dravel-render/render_options.h"
 #include "canvas/canvas.h"
@@ -54,6 +54,6 @@ bool IsFolder(const std::string& path);
 // single script's picture with an extension not among `extensions`, a
 // contact sheet not a PNG; nullopt when every output may be written.
 std::optional<std::string> RefusedOutputs(const RenderOptions& options, bool folder,
-                                          std::initializer_list<const char*> extensions);
+                                          const std::vector<std::string_view>& extensions);
 
 }  // namespace dravel

@@ -414,7 +414,7 @@ int MemoryLimitOf(const RenderOptions& options) {
 }
 
 std::optional<std::string> RefusedExtension(const std::string& path,
-                                            std::initializer_list<const char*> extensions) {
+                                            const std::vector<std::string_view>& extensions) {
   const size_t slash = path.rfind('/');
   const size_t dot = path.rfind('.');
   if (path == "-" || dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
@@ -423,7 +423,7 @@ std::optional<std::string> RefusedExtension(const std::string& path,
   std::string extension = path.substr(dot);
   for (char& c : extension) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
   std::string named;
-  for (const char* allowed : extensions) {
+  for (const std::string_view allowed : extensions) {
     if (extension == allowed) return std::nullopt;
     named += (named.empty() ? "" : SaidText(Said::kOr)) + std::string(allowed);
   }

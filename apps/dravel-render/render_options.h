@@ -6,7 +6,6 @@
 #pragma once
 
 #include <chrono>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +15,7 @@
 #include "apps/dravel-render/drawing_match.h"
 #include "apps/dravel-render/folder_words.h"
 #include "canvas/turtle_model.h"
+#include "canvas/window_look.h"
 
 namespace dravel {
 
@@ -34,8 +34,8 @@ struct RenderOptions {
   std::optional<std::string> contact_sheet;  // folder mode only
   bool paint_turtles = false;
   std::string run_count = "1";  // UTF-8, as typed into the box
-  int width = 732;
-  int height = 420;
+  int width = kCanvasWidth;
+  int height = kCanvasHeight;
   EdgeMode edge_mode = EdgeMode::Wrap;
   int pen_width = 1;  // 1 to kWidestWindowPen, as the window's settings allow
   // Every file is read alike (a single script, a reference, a folder's), so
@@ -103,7 +103,7 @@ int MemoryLimitOf(const RenderOptions& options);
 // one of `extensions` (".png", ...); nullopt when it may be written. "-" and
 // names without an extension may.
 std::optional<std::string> RefusedExtension(const std::string& path,
-                                            std::initializer_list<const char*> extensions);
+                                            const std::vector<std::string_view>& extensions);
 
 // The usage text (--help) in `language`.
 std::string RenderUsage(Language language);

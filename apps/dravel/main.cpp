@@ -20,7 +20,6 @@
 #include "mainwindow/source_files.h"
 #include "mainwindow/translations.h"
 #include "mainwindow/window_carry.h"
-#include "runtime/beep_delay.h"
 #include "runtime/runtime_error.h"
 
 namespace {
@@ -124,7 +123,6 @@ WindowEnd RunWindow(int argc, char* argv[], const std::string& file, int percent
   }
   if (const int fitting = FittingScale(percent); fitting != percent) return {0, fitting};
   dravel::InstallQtTranslations(app);
-  dravel::SetBeepHook([] { QApplication::beep(); });
   dravel::QtDialogService dialogs;
   // While the window is being made there is no run thread.
   dravel::SetRuntimeErrorHook([&dialogs](std::string_view gbk_text) {

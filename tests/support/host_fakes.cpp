@@ -52,6 +52,14 @@ void RecordingHost::Beep(const std::stop_token& run) {
   Apply(run, "beep", [] {});
 }
 
+void RecordingHost::Delay(const std::stop_token& run, int ms) {
+  if (on_delay) {
+    on_delay(run, ms);
+  } else {
+    RunHost::Delay(run, ms);
+  }
+}
+
 void RecordingHost::ReportFailingLine(const std::stop_token& run, int script_line) {
   Apply(run, "line " + std::to_string(script_line), [] {});
 }

@@ -1,7 +1,7 @@
 // Hosts for tests, benchmarks and fuzz targets: one that keeps the hint box,
-// the run count box and the run button as plain values and records every
-// effect, and one that keeps only the script (a benchmark's or a fuzz
-// target's), with a hook on each effect. Both honour the stop contract:
+// the run count box and the run button as plain values, records every
+// effect and lets a test take the delay lines' waits, and one that keeps only the script (a
+// benchmark's or a fuzz target's), with a hook on each effect. Both honour the stop contract:
 // effects of a stopped run are dropped under the lock the stop takes.
 #pragma once
 
@@ -20,6 +20,9 @@ class RecordingHost : public RunHost {
   explicit RecordingHost(Text editor = {}, Text run_count = "1")
       : editor_(std::move(editor)), run_count_(std::move(run_count)) {}
 
+  // When set, a delay line calls it instead of waiting.
+  std::function<void(const std::stop_token& run, int ms)> on_delay;
+
   Text EditorText() override;
   Text RunCountText() override;
   void DisableRunButton() override;
@@ -29,6 +32,7 @@ class RecordingHost : public RunHost {
   void EnableRunButton(const std::stop_token& run) override;
   void FocusEditor(const std::stop_token& run) override;
   void Beep(const std::stop_token& run) override;
+  void Delay(const std::stop_token& run, int ms) override;
   void ReportFailingLine(const std::stop_token& run, int script_line) override;
   void UnderEffectsLock(const std::function<void()>& step) override;
 

@@ -8,9 +8,11 @@
 #include <string_view>
 
 #include "canvas/pixel_image.h"
+#include "canvas/window_look.h"
 
 namespace dravel::testing {
 
-PixelImage ScriptPixels(std::string_view gbk_script, int width = 732, int height = 420);
+PixelImage ScriptPixels(std::string_view gbk_script, int width = kCanvasWidth,
+                        int height = kCanvasHeight);
 
 }  // namespace dravel::testing

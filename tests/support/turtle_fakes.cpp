@@ -23,10 +23,6 @@ class SessionGate final : public ForwardingTurtle {
 
 }  // namespace
 
-void RecordingTurtle::WriteText(std::string_view gbk_text) {
-  Record("WriteText " + Utf8(gbk_text));
-}
-
 std::vector<std::string> RecordingTurtle::Calls() const {
   std::lock_guard lock(mutex_);
   return calls_;
@@ -43,13 +39,9 @@ void RecordingTurtle::Record(std::string call) {
   changed_.notify_all();
 }
 
-void RecordingTurtle::Record(std::string_view name, double a) {
-  Record(std::string(name) + " " + ToText(a));
-}
+std::string RecordingTurtle::Word(double number) { return ToText(number); }
 
-void RecordingTurtle::Record(std::string_view name, double a, double b) {
-  Record(std::string(name) + " " + ToText(a) + " " + ToText(b));
-}
+std::string RecordingTurtle::Word(std::string_view gbk_text) { return Utf8(gbk_text); }
 
 std::unique_ptr<TurtleOperations> FakeRunCanvas::TurtleFor(const RunSession& session) {
   return std::make_unique<SessionGate>(target_, session, mutex_);

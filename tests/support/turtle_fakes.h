@@ -1,13 +1,16 @@
-// Turtles for tests, benchmarks and fuzz targets: one that records each call
-// as a line of text, one that passes each call on through a single hook
-// (to count, limit or gate the calls, or to drop them), and a RunCanvas over
-// any turtle that honours the stop contract of a real canvas.
+// Turtles for tests, benchmarks and fuzz targets, both made from the one list
+// of operations: one that records each call as a line of text, one that
+// passes each call on through a single hook (to count, limit or gate the
+// calls, or to drop them), and a RunCanvas over any turtle that honours the
+// stop contract of a real canvas.
 #pragma once
 
 #include <condition_variable>
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "canvas/run_canvas.h"
@@ -18,23 +21,10 @@ namespace dravel::testing {
 
 class RecordingTurtle : public TurtleOperations {
  public:
-  void Forward(double distance) override { Record("Forward", distance); }
-  void Back(double distance) override { Record("Back", distance); }
-  void TurnLeft(double degrees) override { Record("TurnLeft", degrees); }
-  void TurnRight(double degrees) override { Record("TurnRight", degrees); }
-  void Home() override { Record("Home"); }
-  void Clear() override { Record("Clear"); }
-  void Circle(double radius) override { Record("Circle", radius); }
-  void PenUp() override { Record("PenUp"); }
-  void PenDown() override { Record("PenDown"); }
-  void Ellipse(double radius_x, double radius_y) override { Record("Ellipse", radius_x, radius_y); }
-  void Rectangle(double width, double height) override { Record("Rectangle", width, height); }
-  void SetX(double x) override { Record("SetX", x); }
-  void SetY(double y) override { Record("SetY", y); }
-  void SetXY(double x, double y) override { Record("SetXY", x, y); }
-  void Show() override { Record("Show"); }
-  void Hide() override { Record("Hide"); }
-  void WriteText(std::string_view gbk_text) override;
+#define DRAVEL_TURTLE_OPERATION(name, parameters, arguments) \
+  void name parameters override { Record(#name, std::tuple arguments); }
+#include "canvas/turtle_operations.def"
+#undef DRAVEL_TURTLE_OPERATION
 
   // Each call as "Name arg arg", numbers as ToText writes them, texts in UTF-8.
   std::vector<std::string> Calls() const;
@@ -42,9 +32,15 @@ class RecordingTurtle : public TurtleOperations {
   void WaitForCalls(size_t count) const;
 
  private:
+  template <typename... Arguments>
+  void Record(std::string_view name, const std::tuple<Arguments...>& arguments) {
+    std::string call(name);
+    std::apply([&](const auto&... argument) { ((call += ' ' + Word(argument)), ...); }, arguments);
+    Record(std::move(call));
+  }
   void Record(std::string call);
-  void Record(std::string_view name, double a);
-  void Record(std::string_view name, double a, double b);
+  static std::string Word(double number);
+  static std::string Word(std::string_view gbk_text);
 
   mutable std::mutex mutex_;
   mutable std::condition_variable changed_;
@@ -57,91 +53,14 @@ class ForwardingTurtle : public TurtleOperations {
  public:
   explicit ForwardingTurtle(TurtleOperations* target = nullptr) : target_(target) {}
 
-  void Forward(double d) override {
-    Carry([&] {
-      if (target_) target_->Forward(d);
-    });
+#define DRAVEL_TURTLE_OPERATION(name, parameters, arguments) \
+  void name parameters override {                            \
+    Carry([&] {                                              \
+      if (target_) target_->name arguments;                  \
+    });                                                      \
   }
-  void Back(double d) override {
-    Carry([&] {
-      if (target_) target_->Back(d);
-    });
-  }
-  void TurnLeft(double a) override {
-    Carry([&] {
-      if (target_) target_->TurnLeft(a);
-    });
-  }
-  void TurnRight(double a) override {
-    Carry([&] {
-      if (target_) target_->TurnRight(a);
-    });
-  }
-  void Home() override {
-    Carry([&] {
-      if (target_) target_->Home();
-    });
-  }
-  void Clear() override {
-    Carry([&] {
-      if (target_) target_->Clear();
-    });
-  }
-  void Circle(double r) override {
-    Carry([&] {
-      if (target_) target_->Circle(r);
-    });
-  }
-  void PenUp() override {
-    Carry([&] {
-      if (target_) target_->PenUp();
-    });
-  }
-  void PenDown() override {
-    Carry([&] {
-      if (target_) target_->PenDown();
-    });
-  }
-  void Ellipse(double x, double y) override {
-    Carry([&] {
-      if (target_) target_->Ellipse(x, y);
-    });
-  }
-  void Rectangle(double w, double h) override {
-    Carry([&] {
-      if (target_) target_->Rectangle(w, h);
-    });
-  }
-  void SetX(double x) override {
-    Carry([&] {
-      if (target_) target_->SetX(x);
-    });
-  }
-  void SetY(double y) override {
-    Carry([&] {
-      if (target_) target_->SetY(y);
-    });
-  }
-  void SetXY(double x, double y) override {
-    Carry([&] {
-      if (target_) target_->SetXY(x, y);
-    });
-  }
-  void Show() override {
-    Carry([&] {
-      if (target_) target_->Show();
-    });
-  }
-  void Hide() override {
-    Carry([&] {
-      if (target_) target_->Hide();
-    });
-  }
-  void WriteText(std::string_view text) override {
-    Carry([&] {
-      if (target_) target_->WriteText(text);
-    });
-  }
+#include "canvas/turtle_operations.def"
+#undef DRAVEL_TURTLE_OPERATION
   void EndBatch() override {
     if (target_) target_->EndBatch();
   }

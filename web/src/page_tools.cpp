@@ -50,9 +50,6 @@ EM_JS(void, PostPicturePng, (const char* png, int size, double ratio), {
 });
 // clang-format on
 
-// A picture's run ends here however long its script would go on.
-constexpr std::chrono::milliseconds kLongestPicture(1000);
-
 // One line of the page's text (UTF-8) as the run reads it: GBK, with '?' for
 // what GBK cannot hold (noted in `lost`) and kept bytes as their bytes; and
 // for each of its byte offsets (and its end) the column in the page's line,
@@ -132,10 +129,10 @@ Text ScriptOf(std::string_view utf8) {
 
 // A canvas after `script` has run once: see dravel_picture.
 std::unique_ptr<Canvas> PictureOf(const Text& script) {
-  std::unique_ptr<Canvas> picture = WebCanvas(kWebCanvasWidth, kWebCanvasHeight, EdgeMode::Wrap);
+  std::unique_ptr<Canvas> picture = WebCanvas(kCanvasWidth, kCanvasHeight, EdgeMode::Wrap);
   if (!picture) return nullptr;
   picture->SetTextPainter(PaintPageText);
-  const auto deadline = std::chrono::steady_clock::now() + kLongestPicture;
+  const auto deadline = std::chrono::steady_clock::now() + kLongestPictureRun;
   std::stop_source stop;
   picture->SetCheckpoint([&stop, deadline] {
     if (std::chrono::steady_clock::now() > deadline) stop.request_stop();

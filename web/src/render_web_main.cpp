@@ -4,9 +4,12 @@
 // of its own. Folder mode, --check and SVG stay with the desktop program.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
+#include <optional>
 #include <stop_token>
+#include <utility>
 
 #include "apps/dravel-render/render_entry.h"
 #include "apps/dravel-render/render_host.h"
@@ -14,7 +17,6 @@
 #include "apps/dravel-render/render_text.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_script.h"
-#include "runtime/beep_delay.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 #include "web/src/web_canvas.h"
@@ -32,6 +34,23 @@ EM_JS(void, NodeSleep, (int ms), {
   Atomics.wait(new Int32Array(new SharedArrayBuffer(4)), 0, 0, ms);
 });
 // clang-format on
+
+// dravel-render's host whose delays sleep on node's thread, never past the
+// run's deadline.
+class NodeHost final : public RenderHost {
+ public:
+  NodeHost(Text script, Text run_count, Clock::time_point deadline)
+      : RenderHost(std::move(script), std::move(run_count)), deadline_(deadline) {}
+  void Delay(const std::stop_token&, int ms) override {
+    const auto wait = std::min(std::chrono::milliseconds(ms),
+                               std::chrono::ceil<std::chrono::milliseconds>(
+                                   std::max(deadline_ - Clock::now(), Clock::duration{})));
+    if (wait.count() > 0) NodeSleep(int(wait.count()));
+  }
+
+ private:
+  Clock::time_point deadline_;
+};
 
 int Refuse(const std::string& message) {
   std::cerr << "dravel-render-web: " << message << "\n";
@@ -74,28 +93,20 @@ class NodeEdition final : public RenderEdition {
 };
 
 Text NodeEdition::Run(const RenderOptions& options, const Text& script) {
-  RenderHost host(script, Utf8ToGbk(options.run_count));
   // A zero timeout is pressed before the run starts, as the desktop's is.
   const std::chrono::milliseconds timeout = TimeoutOf(options);
   const Clock::time_point deadline = Clock::now() + timeout;
+  NodeHost host(script, Utf8ToGbk(options.run_count), deadline);
   std::stop_source stop;
   if (timeout.count() <= 0) stop.request_stop();
   stop.set_poll([&] { return Clock::now() >= deadline; });
   canvas_->SetCheckpoint([&] { return !stop.stop_requested(); });
-  SetDelayHook([&](int ms, std::stop_token) {
-    auto wait = std::chrono::milliseconds(ms);
-    wait = std::min(wait, std::chrono::ceil<std::chrono::milliseconds>(
-                              std::max(deadline - Clock::now(), Clock::duration{})));
-    if (wait.count() > 0) NodeSleep(int(wait.count()));
-  });
-
   RunContext context{canvas_->Turtle(), host, stop.get_token()};
   context.keep_delays = options.keep_delays.value_or(true);
   RunScript({script, host.RunCountText()}, context);
   if (stop.stop_requested()) host.AppendHint({}, Text(messages::kRunStopped));
-  // Neither may outlive the run's stop and deadline.
+  // It may not outlive the run's stop and deadline.
   canvas_->SetCheckpoint({});
-  SetDelayHook({});
   return host.Hint();
 }
 

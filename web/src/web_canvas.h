@@ -13,9 +13,6 @@
 
 namespace dravel {
 
-inline constexpr int kWebCanvasWidth = 732;
-inline constexpr int kWebCanvasHeight = 420;
-
 // Null when layers of that size cannot be had.
 inline std::unique_ptr<Canvas> WebCanvas(int width, int height, EdgeMode edge_mode) {
   std::unique_ptr<Canvas> canvas = Canvas::Create(width, height);

@@ -16,7 +16,6 @@
 #include "canvas/start_afresh.h"
 #include "interpreter/run_pacer.h"
 #include "interpreter/run_script.h"
-#include "runtime/beep_delay.h"
 #include "runtime/bounded_hint.h"
 #include "runtime/gbk_codec.h"
 #include "web/src/page_text.h"
@@ -127,6 +126,9 @@ PageHint page_hint;
 
 void FlushHint() { page_hint.Flush(); }
 
+// Hands the page the canvas as it is now (below).
+void SendFrame();
+
 // The page's side of a run: every effect goes to the page in order, the hint's
 // changes in batches. Nothing is dropped here: once the page stops a run, it
 // ends this worker.
@@ -151,6 +153,11 @@ class PageHost final : public RunHost {
   void Beep(const std::stop_token&) override {
     FlushHint();
     PostBeep();
+  }
+  // The page sees the picture so far while the run waits.
+  void Delay(const std::stop_token&, int ms) override {
+    SendFrame();
+    if (ms > 0) emscripten_sleep(unsigned(ms));
   }
   void ReportFailingLine(const std::stop_token&, int script_line) override {
     FlushHint();
@@ -226,7 +233,7 @@ using namespace dravel;
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE void dravel_start() {
-  canvas = WebCanvas(kWebCanvasWidth, kWebCanvasHeight, EdgeMode::Wrap);
+  canvas = WebCanvas(kCanvasWidth, kCanvasHeight, EdgeMode::Wrap);
   // Without memory for the layers the worker stays without a canvas, and
   // every call below does nothing.
   if (!canvas) return;
@@ -239,10 +246,6 @@ EMSCRIPTEN_KEEPALIVE void dravel_start() {
     SendFrame();
     if (running) YieldToPage();
     return true;
-  });
-  SetDelayHook([](int ms, std::stop_token) {
-    SendFrame();
-    if (ms > 0) emscripten_sleep(unsigned(ms));
   });
   SendFrame();
 }

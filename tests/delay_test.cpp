@@ -1,4 +1,4 @@
-#include "runtime/beep_delay.h"
+#include "runtime/delay.h"
 
 #include <gtest/gtest.h>
 
@@ -10,26 +10,6 @@ namespace dravel {
 namespace {
 
 using namespace std::chrono_literals;
-
-TEST(Beep, CallsTheHookAndIsSilentWithout) {
-  Beep();
-  int beeps = 0;
-  SetBeepHook([&] { ++beeps; });
-  Beep();
-  Beep();
-  SetBeepHook(nullptr);
-  Beep();
-  EXPECT_EQ(beeps, 2);
-}
-
-TEST(Delay, HookReplacesTheWait) {
-  std::vector<int> seen;
-  SetDelayHook([&](int ms, std::stop_token) { seen.push_back(ms); });
-  Delay(3600000);
-  Delay(-5);
-  SetDelayHook(nullptr);
-  EXPECT_EQ(seen, (std::vector<int>{3600000, -5}));
-}
 
 TEST(Delay, NegativeOrZeroDoesNotWait) {
   auto done = std::async(std::launch::async, [] {
