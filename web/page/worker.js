@@ -153,9 +153,9 @@ async function startModule(given) {
       WebAssembly.instantiate(wasm, imports).then((instance) => done(instance, wasm));
       return {};
     },
-    onHint: (replace, head, tail, dropped, marker, headFull) => postMessage({
+    onHint: (replace, head, tail, dropped, marker, leftOut, headFull) => postMessage({
       type: 'hint', replace, head: utf8.decode(head), tail: utf8.decode(tail), dropped,
-      marker: utf8.decode(marker), headFull,
+      marker: utf8.decode(marker), leftOut, headFull,
     }),
     onRunCount: (bytes) => postMessage({ type: 'count', text: utf8.decode(bytes) }),
     onFailing: (line, item, from, to) => postMessage({ type: 'failing', line, item, from, to }),
