@@ -77,6 +77,12 @@ export class Hint {
     this.follow({ replace: true, head: text, tail: '', dropped: 0, marker: '', leftOut: 0, headFull: false });
   }
 
+  // Before whatever the page said so far: the box's first line, which comes
+  // from the module after the page may have said something.
+  lead(text) {
+    this.follow({ lead: text });
+  }
+
   // Kept as said (CR LF); the box gets LF when it is shown.
   append(text) {
     this.follow({ own: text });
@@ -84,6 +90,10 @@ export class Hint {
 
   take() {
     for (const change of this.arrived) {
+      if (change.lead !== undefined) {
+        this.head = change.lead + this.head;
+        continue;
+      }
       if (change.own !== undefined) {
         if (this.headFull) this.addToTail(change.own, true);
         else this.head += change.own;

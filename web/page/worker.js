@@ -215,8 +215,39 @@ async function decoded(module, bytes) {
   return { text: await text(false), asUtf8: looksUtf8 ? await text(true) : null };
 }
 
+// Each text read as the run reads a number: {whole: the run reads all of
+// it as its number (the editor colours it), integer: the run count box's reading}.
+function numbers(module, texts) {
+  const answer = module._malloc(8);
+  try {
+    return texts.map((text) => {
+      const bytes = new TextEncoder().encode(text);
+      const at = module._malloc(Math.max(bytes.length, 1));
+      module.HEAPU8.set(bytes, at);
+      module._dravel_number(at, bytes.length, answer);
+      module._free(at);
+      const [whole, integer] = new Int32Array(module.HEAPU8.buffer, answer, 2);
+      return { whole: whole !== 0, integer };
+    });
+  } finally {
+    module._free(answer);
+  }
+}
+
+// The system's fixed texts, {name: text}.
+function messages(module) {
+  const size = module._dravel_messages();
+  const at = module._dravel_rules_result();
+  const fields = utf8.decode(module.HEAPU8.subarray(at, at + size)).split('\0');
+  const named = {};
+  for (let i = 0; i + 1 < fields.length; i += 2) named[fields[i]] = fields[i + 1];
+  return named;
+}
+
 // Asked of the module and answered to the request's id.
 const questions = {
+  numbers: (module, { texts }) => ({ numbers: numbers(module, texts) }),
+  messages: (module) => ({ messages: messages(module) }),
   encode: (module, { text, compile = false }) => encoded(module, text, compile),
   decode: (module, { bytes }) => decoded(module, bytes),
   check: async (module, { text }) => ({

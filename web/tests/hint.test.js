@@ -23,6 +23,7 @@ const cases = [
     [change({ replace: true, head: 'h\r\n', tail: 't1\r\n' }), 'own\r\n',
       change({ tail: 't2\r\n', dropped: 1, marker: marker(1), leftOut: 1 })],
     'h\n……中间略去 1 行……\nown\nt2\n'],
+  ['the first line goes before what the page said already', ['own\r\n', { lead: 'first\r\n' }], 'first\nown\n'],
   ['a drop within one piece', [change({ replace: true, head: 'h\r\n', tail: 'x\r\ny\r\nz\r\n' }),
     change({ dropped: 2, marker: marker(2), leftOut: 2 })], 'h\n……中间略去 2 行……\nz\n'],
   ['a new run starts afresh', [change({ replace: true, head: 'h\r\n', tail: 't\r\n' }), 'own\r\n',
