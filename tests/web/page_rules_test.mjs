@@ -6,6 +6,7 @@
 //
 //   node tests/web/page_rules_test.mjs MODULE_DIR NATIVE_PROGRAM
 import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
 import { createRequire } from 'node:module';
 import path from 'node:path';
 
@@ -15,7 +16,8 @@ if (!native) {
   process.exit(2);
 }
 const DravelWeb = createRequire(import.meta.url)(path.resolve(moduleDir, 'dravel-web.js'));
-const module = await DravelWeb({});
+// Node's fetch reads no files: the module is given its bytes.
+const module = await DravelWeb({ wasmBinary: fs.readFileSync(path.resolve(moduleDir, 'dravel-web.wasm')) });
 
 const hex = (bytes) => Buffer.from(bytes).toString('hex');
 const utf8 = (text) => Buffer.from(text, 'utf8');
