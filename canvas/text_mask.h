@@ -5,9 +5,12 @@
 // painter and the vector export name the same one.
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace dravel {
@@ -43,5 +46,45 @@ struct TextMask {
 };
 
 using TextMaskPainter = std::function<TextMask(const TextRequest& text)>;
+
+// A box of the layer: `width` x `height` pixels from (left, top).
+struct TextBox {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool Empty() const { return width <= 0 || height <= 0; }
+};
+
+// The part of the layer that a text `advance` pixels wide and `line_height`
+// high reaches once turned by the request's escapement about its anchor,
+// with half a line around it for glyphs (of a fallback face, say) that reach
+// past the face's advance and height: every painter sets its text in this
+// box, the desktop's and the page's alike.
+inline TextBox TurnedTextBox(const TextRequest& request, double advance, int line_height) {
+  const double margin = line_height / 2;
+  const double angle = -request.escapement / 10.0 * 3.14159265358979323846 / 180.0;
+  const double cos = std::cos(angle), sin = std::sin(angle);
+  double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
+  for (const auto& [u, v] : {std::pair{-margin, -margin}, std::pair{advance + margin, -margin},
+                             std::pair{-margin, line_height + margin},
+                             std::pair{advance + margin, line_height + margin}}) {
+    const double x = request.x + u * cos - v * sin, y = request.y + u * sin + v * cos;
+    left = std::min(left, x);
+    top = std::min(top, y);
+    right = std::max(right, x);
+    bottom = std::max(bottom, y);
+  }
+  // Whole pixels that hold the turned box, within the layer.
+  const auto within = [](double value, int bound) {
+    return int(std::clamp(value, 0.0, double(bound)));
+  };
+  TextBox box;
+  box.left = within(std::floor(left), request.layer_width);
+  box.top = within(std::floor(top), request.layer_height);
+  box.width = within(std::ceil(right), request.layer_width) - box.left;
+  box.height = within(std::ceil(bottom), request.layer_height) - box.top;
+  return box.Empty() ? TextBox{} : box;
+}
 
 }  // namespace dravel

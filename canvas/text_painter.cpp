@@ -3,7 +3,6 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
-#include <QTransform>
 
 #include "canvas/qt_pixels.h"
 #include "runtime/gbk_codec.h"
@@ -31,16 +30,11 @@ TextMask PaintTextMask(const TextRequest& request) {
   const QFontMetrics metrics(font);
   TextMask mask;
   mask.ascent = metrics.ascent();
-  QTransform turn;
-  turn.translate(request.x, request.y);
-  turn.rotate(-request.escapement / 10.0);
-  // Half a line's height around the text, for glyphs (of a fallback face,
-  // say) that reach past the face's advance and height.
-  const int margin = metrics.height() / 2;
-  const QRect reach(-margin, -margin, metrics.horizontalAdvance(text) + 2 * margin,
-                    metrics.height() + 2 * margin);
-  const QRect box =
-      turn.mapRect(reach).intersected(QRect(0, 0, request.layer_width, request.layer_height));
+  const QRect box = [&] {
+    const TextBox turned =
+        TurnedTextBox(request, metrics.horizontalAdvance(text), metrics.height());
+    return QRect(turned.left, turned.top, turned.width, turned.height);
+  }();
   // Without the memory for its box the text is left out, not half drawn.
   QImage image = box.isEmpty() ? QImage() : NewLayerImage(box.size());
   if (image.isNull()) return mask;

@@ -3,9 +3,11 @@
 #include <QKeyEvent>
 #include <algorithm>
 #include <climits>
+#include <string>
 
 #include "mainwindow/alt_keys.h"
 #include "mainwindow/qt_text.h"
+#include "runtime/value.h"
 
 namespace dravel {
 namespace {
@@ -18,29 +20,7 @@ bool IsAcceptedInput(const QString& typed) {
   return true;
 }
 
-long long SaturatingDigits(const QString& text, qsizetype pos) {
-  long long value = 0;
-  for (; pos < text.size() && text[pos] >= QChar('0') && text[pos] <= QChar('9'); ++pos) {
-    const int digit = text[pos].unicode() - '0';
-    value = value > (LLONG_MAX - digit) / 10 ? LLONG_MAX : value * 10 + digit;
-  }
-  return value;
-}
-
 }  // namespace
-
-int LeadingInteger(const QString& text) {
-  qsizetype pos = 0;
-  while (pos < text.size() && text[pos].isSpace()) ++pos;
-  bool negative = false;
-  if (pos < text.size() && (text[pos] == QChar('-') || text[pos] == QChar('+'))) {
-    negative = text[pos] == QChar('-');
-    ++pos;
-  }
-  const long long magnitude = SaturatingDigits(text, pos);
-  const long long value = negative ? -magnitude : magnitude;
-  return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
-}
 
 IntegerBox::IntegerBox(QWidget* parent) : QLineEdit(parent) { setMaxLength(INT_MAX); }
 
@@ -58,7 +38,7 @@ void IntegerBox::keyPressEvent(QKeyEvent* event) {
 
 void IntegerBox::focusOutEvent(QFocusEvent* event) {
   const int caret = cursorPosition();
-  const int value = LeadingInteger(text());
+  const int value = LeadingInteger(text().toStdString());
   setText(value == 0 ? QString() : QString::number(value));
   setCursorPosition(std::min<int>(caret, static_cast<int>(text().size())));
   QLineEdit::focusOutEvent(event);

@@ -7,6 +7,8 @@
 #include "interpreter/messages.h"
 #include "mainwindow/line_findings.h"
 #include "mainwindow/qt_text.h"
+#include "runtime/gbk_codec.h"
+#include "runtime/value.h"
 
 namespace dravel {
 namespace {
@@ -23,11 +25,8 @@ constexpr QChar kBodyClose(0x3011);  // 】
 
 bool IsBracket(QChar c) { return c == kBodyOpen || c == kBodyClose || c == QChar('|'); }
 
-bool IsNumber(QStringView word) {
-  bool ok = false;
-  static_cast<void>(word.toDouble(&ok));
-  return ok;
-}
+// As the run reads an argument (the page's editor asks the same function).
+bool IsNumber(QStringView word) { return IsWholeNumber(Utf8ToGbk(word.toString().toStdString())); }
 
 // Every colour here stays at least 4.5:1 against the editor's dark cyan:
 // tints near white, told apart by weight and slant as much as by hue.

@@ -1,6 +1,7 @@
 #include "runtime/value.h"
 
 #include <locale.h>
+#include <algorithm>
 #include <charconv>
 #include <cstdlib>
 #include <string>
@@ -82,6 +83,23 @@ double ToNumber(std::string_view text) {
 bool HasNumber(std::string_view text) {
   const auto [begin, end] = NumberSpan(FoldFullWidth(text));
   return begin != end;
+}
+
+bool IsWholeNumber(std::string_view text) {
+  const Text folded = FoldFullWidth(text);
+  const auto [begin, end] = NumberSpan(folded);
+  return begin != end && end == folded.size();
+}
+
+int32_t LeadingInteger(std::string_view text) {
+  bool negative = false;
+  int64_t magnitude = 0;
+  constexpr int64_t kPastBound = int64_t{1} << 32;  // saturated: past both bounds
+  for (size_t pos = IntegerDigits(text, negative); pos < text.size() && IsDigit(text[pos]); ++pos) {
+    magnitude = std::min(kPastBound, magnitude * 10 + (text[pos] - '0'));
+  }
+  const int64_t value = negative ? -magnitude : magnitude;
+  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 int32_t ToInteger(std::string_view text) {

@@ -231,6 +231,33 @@ TEST(CanvasText, AMaskThatDoesNotHoldItsBoxIsLeftOut) {
   EXPECT_TRUE(Drawn(*canvas).empty());
 }
 
+// The box every painter sets its text in: half a line around the turned
+// text, in whole pixels, within the layer.
+TEST(CanvasText, TheTurnedBoxHoldsTheTextWithinTheLayer) {
+  const struct {
+    const char* name;
+    TextRequest request;
+    double advance;
+    TextBox box;
+  } kCases[] = {
+      {"level, inside", {"", 100, 50, 0, 732, 420}, 48, {84, 34, 80, 64}},
+      {"a fraction of a pixel wide", {"", 100, 50, 0, 732, 420}, 47.5, {84, 34, 80, 64}},
+      {"cut at the top-left corner", {"", 5, 5, 0, 732, 420}, 48, {0, 0, 69, 53}},
+      {"cut at the bottom-right corner", {"", 720, 410, 0, 732, 420}, 48, {704, 394, 28, 26}},
+      {"turned a quarter anticlockwise", {"", 100, 100, 900, 732, 420}, 48, {84, 36, 64, 80}},
+      {"off the layer", {"", 800, 500, 0, 732, 420}, 48, {}},
+      {"far longer than the layer", {"", 0, 0, 0, 732, 420}, 1e12, {0, 0, 732, 48}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.name);
+    const TextBox box = TurnedTextBox(c.request, c.advance, 32);
+    EXPECT_EQ(box.left, c.box.left);
+    EXPECT_EQ(box.top, c.box.top);
+    EXPECT_EQ(box.width, c.box.width);
+    EXPECT_EQ(box.height, c.box.height);
+  }
+}
+
 TEST(CanvasSnapshot, RestoresTheDrawingAndTheTurtlesExactly) {
   auto canvas = NewCanvas();
   canvas->SetPenWidth(9);

@@ -23,6 +23,7 @@
 #include "mainwindow/qt_text.h"
 #include "mainwindow/translations.h"
 #include "mainwindow_test_fixture.h"
+#include "runtime/value.h"
 
 namespace dravel::testing {
 namespace {
@@ -159,7 +160,7 @@ TEST(LeadingInteger, ReadsTheIntegerTheTextBeginsWith) {
   };
   for (const auto& c : kCases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(LeadingInteger(QString::fromLatin1(c.text)), c.value);
+    EXPECT_EQ(LeadingInteger(c.text), c.value);
   }
 }
 

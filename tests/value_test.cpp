@@ -66,6 +66,23 @@ TEST(NumberReaders, ReadTheLeadingNumber) {
   }
 }
 
+// What the editors colour as a number: the run reads all of the word.
+TEST(IsWholeNumber, OnlyWhenTheRunReadsAllOfIt) {
+  const struct {
+    std::string text;
+    bool whole;
+  } kCases[] = {
+      {"100", true},  {"-5", true},     {"+3", true},    {"1.5", true},         {".5", true},
+      {"5.", true},   {"1e3", true},    {"2.5d2", true}, {G("１００"), true},   {G("－５"), true},
+      {"1e", false},  {"12abc", false}, {".", false},    {"-", false},          {"", false},
+      {"inf", false}, {"0x10", false},  {"1,5", false},  {G("4【前进"), false},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(GbkToUtf8(c.text));
+    EXPECT_EQ(IsWholeNumber(c.text), c.whole);
+  }
+}
+
 TEST(NumberReaders, SurviveHugeAndLongInput) {
   EXPECT_EQ(ToNumber("1e999"), std::numeric_limits<double>::infinity());
   EXPECT_EQ(ToNumber("-1e999"), -std::numeric_limits<double>::infinity());

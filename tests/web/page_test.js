@@ -890,6 +890,8 @@ async function unsavable() {
   checkEqual('the save names the character', await evaluate(messageShown),
              '脚本里有 GBK 无法保存的字符“😀”，保存后会变成“?”。仍然保存吗？');
   await answer('no');
+  // Said once the answer is taken and the hint box shown at its next frame.
+  await waitFor('the refusal', `${hintText}.endsWith('失败！\\n')`);
   const refused = await evaluate(hintText);
   check('No keeps the script unsaved', refused.endsWith('第1行含有无法保存的字符！\n保存 every-gbk.dvg 失败！\n'), refused);
   checkEqual('the mark stays', JSON.stringify(await evaluate(marked)), '{"title":true,"button":true}');

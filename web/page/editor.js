@@ -3,7 +3,7 @@
 // line being run, the failing line and its body item) and the checker's
 // findings (checker.js). Tab moves the focus on, as in the rest of the page:
 // the language reads no tab, and an indent would make a line fail.
-import { Compartment, EditorState, StateEffect, StateField, RangeSetBuilder } from '@codemirror/state';
+import { Compartment, EditorState, Facet, StateEffect, StateField, RangeSetBuilder } from '@codemirror/state';
 import {
   Decoration, EditorView, ViewPlugin, drawSelection, highlightActiveLineGutter, highlightSpecialChars,
   keymap, lineNumbers,
@@ -24,7 +24,6 @@ const phrases = {
 
 const COMMENT_START = ' //';
 const BRACKETS = new Set(['【', '】', '|']);
-const NUMBER = /^[+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?$/;
 
 const marks = {
   keyword: Decoration.mark({ class: 'cm-dravel-keyword' }),
@@ -43,11 +42,36 @@ const keywordsField = StateField.define({
   },
 });
 
+// Which words are numbers is the module's to say (the run's own reading,
+// dravel_number): `read(words)` resolves to a flag for each. The answers are
+// kept for the page's life (a bounded number of them); a word not yet
+// answered is coloured once its answer comes.
+const numberReader = Facet.define({ combine: (values) => values[0] ?? null });
+const numbersArrived = StateEffect.define();
+const numberWords = new Map(); // word -> whether it is a number
+const askedWords = new Set();
+const KNOWN_WORDS = 20000;
+
+function askNumbers(view, words) {
+  const read = view.state.facet(numberReader);
+  const asked = words.filter((word) => !askedWords.has(word));
+  if (read === null || asked.length === 0) return;
+  asked.forEach((word) => askedWords.add(word));
+  read(asked).then((answers) => {
+    if (numberWords.size + asked.length > KNOWN_WORDS) numberWords.clear();
+    asked.forEach((word, i) => {
+      numberWords.set(word, answers[i]);
+      askedWords.delete(word);
+    });
+    view.dispatch({ effects: numbersArrived.of(null) });
+  }, () => asked.forEach((word) => askedWords.delete(word))); // asked again when next shown
+}
+
 // No script line a learner writes is longer; colouring a huge one would cost
 // more than it shows.
 const LONGEST_COLOURED_LINE = 4096;
 
-function colourLine(builder, line, keywords) {
+function colourLine(builder, line, keywords, unknown) {
   const text = line.text;
   if (text.length > LONGEST_COLOURED_LINE) return;
   if (text.startsWith(COMMENT_START)) {
@@ -61,7 +85,8 @@ function colourLine(builder, line, keywords) {
     if (i > begin) {
       const word = text.slice(begin, i);
       if (keywords.has(word)) builder.add(line.from + begin, line.from + i, marks.keyword);
-      else if (NUMBER.test(word)) builder.add(line.from + begin, line.from + i, marks.number);
+      else if (numberWords.get(word)) builder.add(line.from + begin, line.from + i, marks.number);
+      else if (!numberWords.has(word)) unknown.add(word);
     }
     if (!atEnd && BRACKETS.has(text[i])) builder.add(line.from + i, line.from + i + 1, marks.bracket);
     begin = i + 1;
@@ -71,13 +96,15 @@ function colourLine(builder, line, keywords) {
 function colours(view) {
   const builder = new RangeSetBuilder();
   const keywords = view.state.field(keywordsField);
+  const unknown = new Set();
   for (const { from, to } of view.visibleRanges) {
     for (let at = from; at <= to;) {
       const line = view.state.doc.lineAt(at);
-      colourLine(builder, line, keywords);
+      colourLine(builder, line, keywords, unknown);
       at = line.to + 1;
     }
   }
+  askNumbers(view, [...unknown]);
   return builder.finish();
 }
 
@@ -87,7 +114,10 @@ const colouring = ViewPlugin.fromClass(class {
   }
   update(update) {
     const keywordsChanged = update.startState.field(keywordsField) !== update.state.field(keywordsField);
-    if (update.docChanged || update.viewportChanged || keywordsChanged) this.decorations = colours(update.view);
+    const numbersChanged = update.transactions.some((t) => t.effects.some((effect) => effect.is(numbersArrived)));
+    if (update.docChanged || update.viewportChanged || keywordsChanged || numbersChanged) {
+      this.decorations = colours(update.view);
+    }
   }
 }, { decorations: (plugin) => plugin.decorations });
 
@@ -160,15 +190,16 @@ const look = EditorView.theme({
 
 export class ScriptEditor {
   // `host`: the element the editor fills; `extensions`: the checker's and the
-  // page's keys; `onChange()`: after each edit.
-  constructor(host, text, extensions, onChange) {
+  // page's keys; `onChange()`: after each edit; `readNumbers(words)`: the
+  // module's answer whether each word is a number.
+  constructor(host, text, extensions, onChange, readNumbers) {
     this.fontSize = BASE_FONT_SIZE;
     this.keywords = new Set();
     this.extensions = [
       EditorState.phrases.of(phrases),
       lineNumbers(), highlightActiveLineGutter(), highlightSpecialChars(), history(), drawSelection(),
       search({ top: false }), highlightSelectionMatches(),
-      keywordsField, colouring, runMarkField, look, zoomCompartment.of(fontSizeTheme(this.fontSize)),
+      keywordsField, numberReader.of(readNumbers), colouring, runMarkField, look, zoomCompartment.of(fontSizeTheme(this.fontSize)),
       EditorView.lineWrapping,
       EditorView.contentAttributes.of({ 'aria-label': '命令输入', spellcheck: 'false' }),
       keymap.of([

@@ -52,7 +52,7 @@ export class SourceFiles {
     if (lost === null) return bytes;
     const verb = compile ? texts.compile : texts.save;
     if ((await ask(texts.unsavableCharacter(lost.character, verb), false)) === 'yes') return bytes;
-    this.page.hint.append(texts.unsavableLine(lost.line));
+    this.page.hint.append(texts.unsavableAt(lost.line));
     this.report(prefix, name, false);
     return null;
   }
@@ -120,7 +120,7 @@ export class SourceFiles {
     this.report(texts.openPrefix, file.name, true);
     if (convert) {
       const { lost } = await this.page.ask('encode', { text: this.page.editor.text() });
-      if (lost !== null) this.page.hint.append(texts.unsavableLine(lost.line));
+      if (lost !== null) this.page.hint.append(texts.unsavableAt(lost.line));
     }
   }
 
@@ -139,4 +139,18 @@ export class SourceFiles {
     this.replace(entry.text, entry.name, true);
     this.page.hint.append(texts.recentOpened(shownTime(entry.time)));
   }
+}
+
+// 保存图片: the drawing without the turtles, as dravel-render -o writes it. A
+// run holds its worker; the tool worker is given the canvas as last shown.
+export async function savePicture(page) {
+  const fields = page.workers.busy && page.lastSnapshot !== null ? { snapshot: page.lastSnapshot.slice(0) } : {};
+  const { png } = await page.ask('png', fields);
+  const name = baseName(page.name || 'dravel') + '.png';
+  if (!png) {
+    page.hint.append(texts.pictureNotSaved(name));
+    return;
+  }
+  download(png, name, 'image/png');
+  page.hint.append(texts.pictureSaved(name));
 }

@@ -11,13 +11,32 @@ function countLines(text, end) {
   return lines;
 }
 
-// `text` without its first `lines` lines.
-function withoutLines(text, lines) {
-  LINE_BREAK.lastIndex = 0;
-  for (let line = 0; line < lines && LINE_BREAK.exec(text) !== null; ++line);
-  const rest = lines > 0 ? text.slice(LINE_BREAK.lastIndex) : text;
-  LINE_BREAK.lastIndex = 0;
-  return rest;
+const linesIn = (text) => (text.match(LINE_BREAK) ?? []).length;
+
+// The tail as pieces, the module's and the page's own, so that the module's
+// count of lines to drop counts its own lines only: the page's lines older
+// than the last one dropped go with them, and are counted as left out too.
+// Gives the lines of the page's own that went.
+function dropModuleLines(pieces, lines) {
+  let ownDropped = 0;
+  while (lines > 0 && pieces.length > 0) {
+    const piece = pieces[0];
+    const count = linesIn(piece.text);
+    if (piece.own) {
+      ownDropped += count;
+      pieces.shift();
+    } else if (count <= lines) {
+      lines -= count;
+      pieces.shift();
+    } else {
+      LINE_BREAK.lastIndex = 0;
+      for (let line = 0; line < lines; ++line) LINE_BREAK.exec(piece.text);
+      piece.text = piece.text.slice(LINE_BREAK.lastIndex);
+      LINE_BREAK.lastIndex = 0;
+      lines = 0;
+    }
+  }
+  return ownDropped;
 }
 
 // A run's hint is kept bounded by its worker (the module's BoundedHint: the
@@ -29,9 +48,11 @@ export class Hint {
     this.box = box;
     this.schedule = schedule;
     this.head = '';
-    this.tail = '';
+    this.tail = []; // {text, own}: the module's text and the page's own
     this.headFull = false;
     this.marker = ''; // the line counting the lines left out, when some were
+    this.leftOut = 0; // the module's count in it
+    this.ownLeftOut = 0; // the page's own lines left out
     this.arrived = []; // changes since the last take, made once per display frame
     this.shown = true;
     // Laying out a long hint takes a while: a run that keeps talking gets the
@@ -53,7 +74,13 @@ export class Hint {
 
   replace(text) {
     this.arrived = [];
-    this.follow({ replace: true, head: text, tail: '', dropped: 0, marker: '', headFull: false });
+    this.follow({ replace: true, head: text, tail: '', dropped: 0, marker: '', leftOut: 0, headFull: false });
+  }
+
+  // Before whatever the page said so far: the box's first line, which comes
+  // from the module after the page may have said something.
+  lead(text) {
+    this.follow({ lead: text });
   }
 
   // Kept as said (CR LF); the box gets LF when it is shown.
@@ -63,26 +90,43 @@ export class Hint {
 
   take() {
     for (const change of this.arrived) {
+      if (change.lead !== undefined) {
+        this.head = change.lead + this.head;
+        continue;
+      }
       if (change.own !== undefined) {
-        if (this.headFull) this.tail += change.own;
+        if (this.headFull) this.addToTail(change.own, true);
         else this.head += change.own;
         continue;
       }
       if (change.replace) {
         this.head = '';
-        this.tail = '';
+        this.tail = [];
+        this.ownLeftOut = 0;
       }
       this.head += change.head;
-      this.tail = withoutLines(this.tail + change.tail, change.dropped);
+      this.addToTail(change.tail, false);
+      this.ownLeftOut += dropModuleLines(this.tail, change.dropped);
       this.marker = change.marker;
+      this.leftOut = change.leftOut;
       this.headFull = change.headFull;
     }
     this.arrived = [];
   }
 
+  addToTail(text, own) {
+    if (text === '') return;
+    const last = this.tail[this.tail.length - 1];
+    if (last?.own === own) last.text += text;
+    else this.tail.push({ text, own });
+  }
+
+  // The marker counts the page's own lines left out with the module's.
   text() {
     this.take();
-    return toLf(this.head + this.marker + this.tail);
+    const marker = this.ownLeftOut > 0 && this.marker !== ''
+      ? this.marker.replace(String(this.leftOut), String(this.leftOut + this.ownLeftOut)) : this.marker;
+    return toLf(this.head + marker + this.tail.map((piece) => piece.text).join(''));
   }
 
   show(now = false) {

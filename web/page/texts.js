@@ -1,23 +1,21 @@
-// The page's texts: the system's own (as the desktop writes them to the hint
-// box and asks them) and the page's extras, in one place.
+// The page's texts: the system's own, as the desktop writes them to the hint
+// box and asks them (taken from the module once at start-up: SYSTEM_TEXTS),
+// and the page's extras, in one place.
 import { LONGEST_SCRIPT_BYTES, megabytes } from './limits.js';
 
 export const CRLF = '\r\n';
 
+// The names of the module's fixed texts (web/src/page_messages.h); empty
+// until the module has given them.
+const SYSTEM_TEXTS = ['hintInitial', 'runStopped', 'newDone', 'openPrefix', 'savePrefix', 'compilePrefix',
+  'succeeded', 'failed', 'savePrompt', 'linePrefix', 'unsavableLine'];
+
 export const texts = {
-  hintInitial: '提示信息：' + CRLF,
-  runStopped: '已停止调试程序！' + CRLF,
-  newDone: '新建Dravel源码成功！' + CRLF,
-  openPrefix: '打开 ',
-  savePrefix: '保存 ',
-  compilePrefix: '编译Dravel源码到 ',
-  succeeded: ' 成功！',
-  failed: ' 失败！',
-  savePrompt: '源码已更改，请问是否保存？',
+  ...Object.fromEntries(SYSTEM_TEXTS.map((name) => [name, ''])),
   convertFromUtf8:
     '这个文件是 UTF-8 编码的，不是 Dravel 使用的 GBK 编码。\n' +
     '要把它转换成 GBK 吗？选“是”转换（转换后请保存）；选“否”按 GBK 原样打开。',
-  unsavableLine: (line) => `第${line}行含有无法保存的字符！` + CRLF,
+  unsavableAt: (line) => texts.linePrefix + line + texts.unsavableLine,
   workerFailed: (what) => `网页版出错：${what}` + CRLF,
   untitled: '未命名',
   // The page's extras.
@@ -62,3 +60,9 @@ export const texts = {
   close: '关闭',
   open: '打开',
 };
+
+// The module's texts ({name: text}, dravel_messages); a name the page does
+// not know is left out.
+export function takeSystemTexts(given) {
+  for (const name of SYSTEM_TEXTS) if (typeof given[name] === 'string') texts[name] = given[name];
+}

@@ -12,50 +12,45 @@ const utf8 = new TextDecoder('utf-8', { ignoreBOM: true });
 let textCanvas = null;
 let textCoverage = null;
 
-// 写文字: the browser sets the text (24 px, no smoothing wanted, so the
-// coverage is cut at half) at the turtle's angle, in a canvas as large as
-// the text's turned box within the layer; the module colours the covered
-// pixels. `box` gets left, top, width, height and the ascent (all 0 when
-// nothing of the text is on the layer), then the module takes the coverage.
-function paintText(utf8Text, x, y, escapement, width, height, box) {
-  box.fill(0);
+// 写文字: the browser measures the text (24 px) and sets it, no smoothing
+// wanted, so the coverage is cut at half, at the turtle's angle, in the box
+// the module gives (the canvas's TurnedTextBox), with the anchor at (x, y)
+// of the box; the module then takes the coverage and colours the covered
+// pixels.
+const FONT = '24px sans-serif';
+
+function textContext() {
+  textCanvas ??= new OffscreenCanvas(1, 1);
+  return textCanvas.getContext('2d', { willReadFrequently: true });
+}
+
+// The text's advance in pixels; -1 when there is no canvas to set text in.
+function measureText(utf8Text) {
   textCoverage = null;
-  if (typeof OffscreenCanvas === 'undefined') return;
-  if (!textCanvas) textCanvas = new OffscreenCanvas(1, 1);
-  const context = textCanvas.getContext('2d', { willReadFrequently: true });
+  if (typeof OffscreenCanvas === 'undefined') return -1;
+  const context = textContext();
+  context.font = FONT;
+  return context.measureText(utf8.decode(utf8Text)).width;
+}
+
+// Sets the text in a `width` x `height` box; gives the face's ascent.
+function paintText(utf8Text, x, y, escapement, width, height) {
+  const context = textContext();
   const text = utf8.decode(utf8Text);
-  context.font = '24px sans-serif';
-  context.textBaseline = 'alphabetic';
-  const metrics = context.measureText(text);
-  // Half a line around the text, for glyphs that reach past its advance.
-  const margin = 16, angle = -escapement / 10 * Math.PI / 180;
-  const cos = Math.cos(angle), sin = Math.sin(angle);
-  const xs = [], ys = [];
-  for (const [u, v] of [[-margin, -margin], [metrics.width + margin, -margin],
-                        [-margin, 32 + margin], [metrics.width + margin, 32 + margin]]) {
-    xs.push(x + u * cos - v * sin);
-    ys.push(y + u * sin + v * cos);
-  }
-  const left = Math.max(0, Math.floor(Math.min(...xs)));
-  const top = Math.max(0, Math.floor(Math.min(...ys)));
-  const right = Math.min(width, Math.ceil(Math.max(...xs)));
-  const bottom = Math.min(height, Math.ceil(Math.max(...ys)));
-  if (right <= left || bottom <= top) return;
-  textCanvas.width = right - left;
-  textCanvas.height = bottom - top;
+  textCanvas.width = width;
+  textCanvas.height = height;
   context.setTransform(1, 0, 0, 1, 0, 0);
-  context.clearRect(0, 0, textCanvas.width, textCanvas.height);
-  context.translate(x - left, y - top);
-  context.rotate(angle);
-  context.font = '24px sans-serif';
+  context.clearRect(0, 0, width, height);
+  context.translate(x, y);
+  context.rotate(-escapement / 10 * Math.PI / 180);
+  context.font = FONT;
   context.textBaseline = 'top';
   context.fillStyle = '#000';
   context.fillText(text, 0, 0);
-  const alpha = context.getImageData(0, 0, textCanvas.width, textCanvas.height).data;
-  textCoverage = new Uint8Array(textCanvas.width * textCanvas.height);
+  const alpha = context.getImageData(0, 0, width, height).data;
+  textCoverage = new Uint8Array(width * height);
   for (let i = 0; i < textCoverage.length; ++i) textCoverage[i] = alpha[i * 4 + 3] >= 128 ? 1 : 0;
-  box.set([left, top, textCanvas.width, textCanvas.height,
-           Math.round(metrics.fontBoundingBoxAscent || 24)]);
+  return Math.round(context.measureText(text).fontBoundingBoxAscent || 24);
 }
 
 function takeTextMask(mask) {
@@ -153,9 +148,9 @@ async function startModule(given) {
       WebAssembly.instantiate(wasm, imports).then((instance) => done(instance, wasm));
       return {};
     },
-    onHint: (replace, head, tail, dropped, marker, headFull) => postMessage({
+    onHint: (replace, head, tail, dropped, marker, leftOut, headFull) => postMessage({
       type: 'hint', replace, head: utf8.decode(head), tail: utf8.decode(tail), dropped,
-      marker: utf8.decode(marker), headFull,
+      marker: utf8.decode(marker), leftOut, headFull,
     }),
     onRunCount: (bytes) => postMessage({ type: 'count', text: utf8.decode(bytes) }),
     onFailing: (line, item, from, to) => postMessage({ type: 'failing', line, item, from, to }),
@@ -172,6 +167,7 @@ async function startModule(given) {
     onPicture: (pixels, width, height, ratio) => answers.push({ pixels: toRgba(pixels).buffer, width, height, ratio }),
     onPng: (bytes) => answers.push(bytes),
     deflate: (bytes) => deflate(bytes, { level: 6, strategy: 3 }), // zlib's Z_RLE, as the desktop
+    measureText,
     paintText,
     takeTextMask,
   }).then((module) => {
@@ -215,8 +211,39 @@ async function decoded(module, bytes) {
   return { text: await text(false), asUtf8: looksUtf8 ? await text(true) : null };
 }
 
+// Each text read as the run reads a number: {whole: the run reads all of
+// it as its number (the editor colours it), integer: the run count box's reading}.
+function numbers(module, texts) {
+  const answer = module._malloc(8);
+  try {
+    return texts.map((text) => {
+      const bytes = new TextEncoder().encode(text);
+      const at = module._malloc(Math.max(bytes.length, 1));
+      module.HEAPU8.set(bytes, at);
+      module._dravel_number(at, bytes.length, answer);
+      module._free(at);
+      const [whole, integer] = new Int32Array(module.HEAPU8.buffer, answer, 2);
+      return { whole: whole !== 0, integer };
+    });
+  } finally {
+    module._free(answer);
+  }
+}
+
+// The system's fixed texts, {name: text}.
+function messages(module) {
+  const size = module._dravel_messages();
+  const at = module._dravel_rules_result();
+  const fields = utf8.decode(module.HEAPU8.subarray(at, at + size)).split('\0');
+  const named = {};
+  for (let i = 0; i + 1 < fields.length; i += 2) named[fields[i]] = fields[i + 1];
+  return named;
+}
+
 // Asked of the module and answered to the request's id.
 const questions = {
+  numbers: (module, { texts }) => ({ numbers: numbers(module, texts) }),
+  messages: (module) => ({ messages: messages(module) }),
   encode: (module, { text, compile = false }) => encoded(module, text, compile),
   decode: (module, { bytes }) => decoded(module, bytes),
   check: async (module, { text }) => ({

@@ -5,12 +5,11 @@
 // call leaves its bytes in one result (dravel_result) until the next call.
 #include <emscripten.h>
 
-#include <algorithm>
 #include <string>
 #include <string_view>
 
-#include "interpreter/program_file.h"
 #include "runtime/gbk_codec.h"
+#include "web/src/page_rules.h"
 
 namespace dravel {
 namespace {
@@ -34,32 +33,16 @@ EMSCRIPTEN_KEEPALIVE int dravel_looks_like_utf8(const char* bytes, int size) {
 // from GBK with every undecodable byte kept as its own character, or, when
 // `utf8`, taken as UTF-8 without its byte order mark. Gives the result's size.
 EMSCRIPTEN_KEEPALIVE int dravel_decode(const char* bytes, int size, int utf8) {
-  const std::string_view file(bytes, size_t(size));
-  result = utf8 != 0 ? std::string(WithoutByteOrderMark(file))
-                     : GbkToUtf8(file, UndecodableBytes::kKeep);
+  result = PageDecode(std::string_view(bytes, size_t(size)), utf8 != 0);
   return int(result.size());
 }
 
-// The page's text (UTF-8, LF line ends) as the desktop writes it: GBK with
-// CR LF, kept bytes back as their bytes, and '?' for each character GBK cannot
-// hold; when `compile`, without its stop keywords (the program file). Gives
-// the result's size; dravel_lost_at tells where the first '?' came from.
+// The page's text (UTF-8, LF line ends) as the desktop writes it (PageEncode):
+// GBK with CR LF, '?' for each character GBK cannot hold; when `compile`, the
+// program file. Gives the result's size; dravel_lost_at tells where the
+// first '?' came from.
 EMSCRIPTEN_KEEPALIVE int dravel_encode(const char* utf8, int size, int compile) {
-  std::string text;
-  text.reserve(size_t(size) + size_t(size) / 8);
-  for (const char c : std::string_view(utf8, size_t(size))) {
-    if (c == '\n') text += '\r';
-    text += c;
-  }
-  bool lossless = true;
-  result = Utf8ToGbk(text, &lossless, UndecodableBytes::kKeep);
-  lost_at = -1;
-  if (!lossless) {
-    // In the page's text, which has one byte fewer for each CR added before it.
-    const size_t at = FirstUnconvertible(text, UndecodableBytes::kKeep);
-    lost_at = int(at - size_t(std::count(text.begin(), text.begin() + std::ptrdiff_t(at), '\r')));
-  }
-  if (compile != 0) result = RemoveStopKeywords(result);
+  result = PageEncode(std::string_view(utf8, size_t(size)), compile != 0, lost_at);
   return int(result.size());
 }
 

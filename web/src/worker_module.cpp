@@ -34,10 +34,10 @@ constexpr ByteRange kNoItem{-1, -1};
 // clang-format off
 EM_JS(void, PostHint, (int replace, const char* head, int head_size, const char* tail,
                        int tail_size, double dropped, const char* marker, int marker_size,
-                       int head_full), {
+                       double left_out, int head_full), {
   Module.onHint(replace != 0, HEAPU8.slice(head, head + head_size),
                 HEAPU8.slice(tail, tail + tail_size), dropped,
-                HEAPU8.slice(marker, marker + marker_size), head_full != 0);
+                HEAPU8.slice(marker, marker + marker_size), left_out, head_full != 0);
 });
 EM_JS(void, PostRunCount, (const char* utf8, int size), {
   Module.onRunCount(HEAPU8.slice(utf8, utf8 + size));
@@ -107,7 +107,8 @@ class PageHint {
     const std::string head = GbkToUtf8(head_);
     const std::string tail = GbkToUtf8(tail_);
     PostHint(replace_, head.data(), int(head.size()), tail.data(), int(tail.size()),
-             double(dropped_), marker.data(), int(marker.size()), hint_.HeadFull());
+             double(dropped_), marker.data(), int(marker.size()), double(hint_.LeftOutLines()),
+             hint_.HeadFull());
     replace_ = false;
     head_.clear();
     tail_.clear();
