@@ -1,7 +1,8 @@
 // The lint of the page's JavaScript (run by scripts/test-web): the rules that
 // catch real faults (a name never defined, a value never used, a constant
-// assigned, a loose comparison), with the globals each kind of file has.
-const browser = [
+// assigned, a loose comparison), with the globals each kind of file has. The
+// hub's pages (apps/dravel-hub/pages) take the same rules from here.
+export const browser = [
   'AbortSignal', 'AudioContext', 'Blob', 'DecompressionStream', 'CompressionStream', 'Event', 'File', 'FileReader',
   'ImageData', 'MessageChannel', 'OffscreenCanvas', 'Response', 'TextDecoder', 'TextEncoder', 'URL',
   'WebAssembly', 'Worker', 'atob', 'btoa', 'caches', 'clearInterval', 'clearTimeout', 'console',
@@ -10,11 +11,11 @@ const browser = [
   'setTimeout', 'structuredClone', 'window', 'addEventListener', 'getComputedStyle', 'matchMedia',
   'ResizeObserver', 'HTMLElement', 'KeyboardEvent', 'MouseEvent', 'Intl', 'queueMicrotask',
 ];
-const node = ['process', 'Buffer', 'console', 'URL', 'TextDecoder', 'TextEncoder', 'WebAssembly',
+export const node = ['process', 'Buffer', 'console', 'URL', 'TextDecoder', 'TextEncoder', 'WebAssembly',
   'setTimeout', 'clearTimeout', 'performance', 'structuredClone', 'atob', 'btoa'];
-const readonly = (names) => Object.fromEntries(names.map((name) => [name, 'readonly']));
+export const readonly = (names) => Object.fromEntries(names.map((name) => [name, 'readonly']));
 
-const rules = {
+export const rules = {
   'no-undef': 'error',
   'no-unused-vars': ['error', { args: 'none', caughtErrors: 'none' }],
   'no-redeclare': 'error',

@@ -9,7 +9,8 @@
 // every GBK byte kept, characters GBK cannot hold asked about, the unsaved
 // mark), the guide opens online, offline and from disk, the page reloads
 // offline and runs from disk, fits a small screen with readable text, and
-// saves dravel-render's PNG.
+// saves dravel-render's PNG; a browser that cannot run it says so, and no
+// 班级 panel shows where no class hub serves it.
 //
 //   node tests/web/page_test.js FOLDER DRAVEL_RENDER SCREENSHOT.png
 //
@@ -1068,6 +1069,30 @@ sys.stdout.buffer.write(b"\\x89PNG\\r\\n\\x1a\\n" + chunk(b"IHDR", struct.pack("
   await waitFor('no picture', `${corner} === '${[1, 3, 5].map((at) => parseInt(colour.slice(at, at + 2), 16)).join(',')}'`);
 }
 
+// A browser that cannot run the page (scripts off, no WebAssembly) shows the
+// notice saying what to use instead. Last: the page's errors no longer count.
+async function tooOld() {
+  const noticeShown = `(() => { const notice = document.getElementById('too-old');
+    return getComputedStyle(notice).display !== 'none' && notice.getBoundingClientRect().height > 100 &&
+      notice.textContent.includes('Chrome'); })()`;
+  const url = 'file://' + path.join(pageFolder, 'index.html');
+  const cases = [
+    ['scripts off', () => page('Emulation.setScriptExecutionDisabled', { value: true }),
+      () => page('Emulation.setScriptExecutionDisabled', { value: false })],
+    ['no WebAssembly', async () => (await page('Page.addScriptToEvaluateOnNewDocument',
+      { source: 'delete self.WebAssembly;' })).identifier,
+    (identifier) => page('Page.removeScriptToEvaluateOnNewDocument', { identifier })],
+  ];
+  for (const [what, before, after] of cases) {
+    const undo = await before();
+    const loaded = nextEvent('Page.loadEventFired');
+    await page('Page.navigate', { url });
+    await loaded;
+    check(`the notice for old browsers shows with ${what}`, await evaluate(noticeShown));
+    await after(undo);
+  }
+}
+
 async function main() {
   const started = Date.now();
   const pageErrors = [];
@@ -1115,6 +1140,10 @@ async function main() {
   await caps();
   await everyGbkByte();
   await unsavable();
+  // The page's own server is no class hub: no 班级 panel, no notice for old browsers.
+  checkEqual('no 班级 button without a hub', await evaluate(`document.getElementById('class-button')`), null);
+  checkEqual('no notice for old browsers', await evaluate(`getComputedStyle(document.getElementById('too-old')).display`),
+             'none');
   await offline(server);
   await fromDisk(exampleText, native);
   await fit();
@@ -1122,6 +1151,7 @@ async function main() {
   await backgroundPicture();
 
   checkEqual('no errors in the page', pageErrors.join('\n'), '');
+  await tooOld();
   console.log(`page test: ${((Date.now() - started) / 1000).toFixed(1)} s`);
 }
 

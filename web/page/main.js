@@ -4,9 +4,11 @@
 // keys: runs (runs.js), files (files.js), sharing (share_link.js), the
 // settings (setting_changes.js), the pages and the hint's links
 // (pages.js), the learning dialogs (learning.js) and what the browser keeps
-// (editor_keeping.js, tab_script.js). The module reads and writes every GBK
+// (editor_keeping.js, tab_script.js), and the 班级 panel where a class hub
+// serves the page (class_panel.js). The module reads and writes every GBK
 // byte, checks, draws and gives the system's texts.
 import { checker } from './checker.js';
+import { offerClassPanel } from './class_panel.js';
 import { Display } from './display.js';
 import { EditorKeeping } from './editor_keeping.js';
 import { ScriptEditor } from './editor.js';
@@ -25,6 +27,10 @@ import { TabScript } from './tab_script.js';
 import { takeSystemTexts, texts } from './texts.js';
 import { markUnsaved } from './unsaved_mark.js';
 import { Abandoned, Workers } from './workers.js';
+
+// The notice for a browser too old for the page (after this script in
+// index.html) stays hidden from the start where the page can run.
+if (typeof WebAssembly === 'object') document.documentElement.classList.add('page-runs');
 
 const $ = (id) => document.getElementById(id);
 const canvas = $('canvas');
@@ -195,10 +201,12 @@ async function start() {
   });
   page.keeping.keep(); // a new tab's copy is its own from here
   if (location.protocol === 'file:') page.hint.append(texts.fromDisk);
-  else navigator.serviceWorker?.register('sw.js').catch(() => {});
+  // Over plain http:// on a class's network there is no service worker to have.
+  else if (window.isSecureContext) navigator.serviceWorker?.register('sw.js').catch(() => {});
   page.hint.show();
   page.workers.started.then(() => page.settings.sendAll(), (error) => page.runs.workerFailed(error.message));
   unlessAbandoned(() => openShared(page, files))();
+  offerClassPanel(page);
 }
 
 start();

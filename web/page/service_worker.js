@@ -18,8 +18,9 @@ self.addEventListener('activate', (event) => {
 });
 
 // The page's address with a share link (#code=…) or a query is still the page.
+// A class hub's answers (/api/) are never the page's files: they go straight out.
 self.addEventListener('fetch', (event) => {
-  if (event.request.method !== 'GET') return;
+  if (event.request.method !== 'GET' || new URL(event.request.url).pathname.startsWith('/api/')) return;
   event.respondWith(caches.open(PAGE_CACHE)
     .then((cache) => cache.match(event.request, { ignoreSearch: true }))
     .then((kept) => kept ?? fetch(event.request)));

@@ -59,6 +59,33 @@ export const texts = {
   keysTitle: '按键',
   close: '关闭',
   open: '打开',
+  // The 班级 panel, where the page's server is a class hub.
+  classButton: '班级',
+  classTitle: '班级作业',
+  classLogin: '登录',
+  classLogout: '退出',
+  classRefresh: '刷新',
+  classJoinCode: '班级码',
+  classNumber: '学号',
+  classCode: '个人码',
+  classShowCode: '显示',
+  classLoginHelp: '班级码、学号和个人码在老师发的登录卡片上。',
+  classLoginMissing: '请把班级码、学号和个人码都填上。',
+  classLoginWrong: '班级码、学号或个人码不对，请对照登录卡片再试一次。',
+  classLoginClosed: '老师现在没有开放登录，请等老师说可以了再试。',
+  classWho: (name, number, className) => `${name}（学号 ${number}）· ${className}`,
+  classNone: '老师还没有布置作业。',
+  classHandedIn: '已交',
+  classNotHandedIn: '未交',
+  classHandInAgain: '要用编辑框里的程序重新提交吗？上一次交的作业会被这一次的替换。',
+  classEmptyScript: '编辑框里没有程序，写好以后再交。',
+  classUnsavable: (line, character) =>
+    `第 ${line} 行的“${character}”不能保存成 GBK 编码，老师那里收不到。请把它改掉再交。`,
+  classSending: '正在交作业…',
+  classSent: (title) => `“${title}”已交，正在等待评分…`,
+  classSlow: '评分用的时间比较长，过一会儿点“刷新”看看结果。',
+  classPollLost: '和班级服务器的连接断了，正在重试…',
+  classOverlay: '对照图（你的图和参考图叠在一起）',
 };
 
 // The module's texts ({name: text}, dravel_messages); a name the page does

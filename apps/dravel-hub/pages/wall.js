@@ -6,7 +6,7 @@
 import { $, element } from './dom.js';
 import { HubError, hubJson } from './hub_api.js';
 import { stateWord } from './hub_words.js';
-import { chosenAssignment, gridColumns, notHandedIn, reconnectDelay, tileCaption, tilesAfter,
+import { chosenAssignment, gridLayout, notHandedIn, reconnectDelay, tileCaption, tilesAfter,
   tilesFromHandins, wallClass } from './wall_grid.js';
 
 const CANVAS_RATIO = 732 / 420;
@@ -60,7 +60,8 @@ function fit() {
   const style = getComputedStyle(grid);
   const width = grid.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
   const height = grid.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
-  grid.style.setProperty('--columns', gridColumns(grid.children.length, width, height, CANVAS_RATIO, CAPTION_HEIGHT));
+  const { columns, size } = gridLayout(grid.children.length, width, height, CANVAS_RATIO, CAPTION_HEIGHT);
+  grid.style.gridTemplateColumns = `repeat(${columns}, ${Math.floor(size)}px)`;
 }
 
 // The class's name, its assignment to show and the latest hand-ins.

@@ -57,10 +57,10 @@ export function chosenAssignment(assignments, asked) {
 // most 8 s, so the projector catches up soon after the network returns.
 export const reconnectDelay = (failures) => Math.min(1000 * 2 ** failures, 8000);
 
-// How many columns fit `count` tiles of width:height `ratio` plus a
-// caption `captionHeight` high into width x height with the largest
-// pictures; at least one.
-export function gridColumns(count, width, height, ratio, captionHeight, gap = 12) {
+// How to lay `count` tiles of width:height `ratio` plus a caption
+// `captionHeight` high into width x height with the largest pictures:
+// {columns (at least one), size: each picture's width}.
+export function gridLayout(count, width, height, ratio, captionHeight, gap = 12) {
   let best = { columns: 1, size: 0 };
   for (let columns = 1; columns <= Math.max(count, 1); ++columns) {
     const rows = Math.ceil(count / columns);
@@ -69,5 +69,5 @@ export function gridColumns(count, width, height, ratio, captionHeight, gap = 12
     const size = Math.min(byWidth, byHeight);
     if (size > best.size) best = { columns, size };
   }
-  return best.columns;
+  return best;
 }
