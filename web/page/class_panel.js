@@ -61,7 +61,8 @@ export class ClassPanel {
   async showClass() {
     try {
       const me = await hubJson('/api/pupil/me');
-      this.assignments = await hubJson('/api/pupil/assignments');
+      // The newest first: the one the teacher just set.
+      this.assignments = (await hubJson('/api/pupil/assignments')).sort((a, b) => b.id - a.id);
       this.drawClass(me);
     } catch (error) {
       this.failed(error);

@@ -39,12 +39,12 @@ function draw(fresh = null) {
     wall.shown.set(tile.pupil_id, { tile, node });
     return node;
   });
-  $('grid').replaceChildren(...nodes);
-  fit();
   const missing = notHandedIn(wall.tiles);
   $('count').textContent = `已交 ${handedIn.length} / ${wall.tiles.length} 人`;
   $('waiting').textContent = missing.length === 0 ? '' :
     `还没交（${missing.length} 人）：` + missing.map((tile) => tileCaption(tile, wall.anonymous)).join('、');
+  $('grid').replaceChildren(...nodes);
+  fit();
 }
 
 function tileNode(tile) {
@@ -131,7 +131,9 @@ async function start() {
     showProblem('投影墙的地址应该是 /wall/班级编号，请从老师页面打开。');
     return;
   }
-  window.addEventListener('resize', fit);
+  // The grid's room changes with the window, the list of who has not handed
+  // in and the connection's notice.
+  new ResizeObserver(fit).observe($('grid'));
   try {
     await load();
   } catch (error) {
