@@ -86,7 +86,7 @@ function handinRow(row) {
   const picture = `/api/handins/${row.handin_id}/picture.png`;
   const work = element('td', { className: 'work' },
     element('a', { href: picture, target: '_blank' },
-      element('img', { src: picture, alt: `${row.name}的作品`, loading: 'lazy', width: 70, height: 40 })),
+      element('img', { src: picture, alt: `${row.name}的作品`, loading: 'lazy', width: 128, height: 73 })),
     element('a', { href: `/api/handins/${row.handin_id}/overlay.png`, target: '_blank', textContent: '对照图' }));
   return element('tr', { className: row.state },
     cell(row.number), cell(row.name), cell(stateWord(row.state), 'state'), cell(scoreText(row.score)),
