@@ -1,11 +1,13 @@
 // The teacher's 作业与成绩 pane: the class's assignments to choose from and,
 // for the one chosen, every pupil's latest hand-in (state, score, late mark,
 // look-alike group, picture and overlay), who has not handed in, and the
-// links to its report and its wall. Refreshed by hand and every 15 s while
+// links to its report and its wall; its references can be changed
+// (teacher_change_references.js). Refreshed by hand and every 15 s while
 // shown.
 import { $, element, onClick, say } from './dom.js';
 import { hubJson } from './hub_api.js';
 import { copiesText, deadlineText, scoreText, stateWord } from './hub_words.js';
+import { ChangeReferences } from './teacher_change_references.js';
 
 const REFRESH_MS = 15000;
 
@@ -18,6 +20,8 @@ export class Handins {
     this.line = $('class-message');
     $('assignment-choice').addEventListener('change', () => this.showHandins().catch((error) => this.failed(error)));
     onClick($('refresh-handins'), () => this.showHandins().catch((error) => this.failed(error)));
+    const changes = new ChangeReferences(desk, () => this.showHandins().catch((error) => this.failed(error)));
+    $('change-references').addEventListener('click', () => changes.show(this.assignment()));
     setInterval(() => {
       if (this.assignment() && !$('pane-handins').hidden && !document.hidden) this.showHandins().catch(() => {});
     }, REFRESH_MS);
@@ -52,7 +56,8 @@ export class Handins {
 
   async showHandins() {
     const assignment = this.assignment();
-    for (const id of ['assignment-choice', 'refresh-handins', 'report-link', 'assignment-wall-link']) {
+    for (const id of ['assignment-choice', 'refresh-handins', 'change-references', 'report-link',
+      'assignment-wall-link']) {
       $(id).hidden = assignment === null;
     }
     const body = $('handins').querySelector('tbody');
