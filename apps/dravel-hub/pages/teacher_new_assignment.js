@@ -35,6 +35,7 @@ export class NewAssignment {
     if (title === '') return say(this.line, '请填写作业标题。');
     if (references.length === 0) return say(this.line, '请至少写一个参考程序。');
     if (Number.isNaN(deadline)) return say(this.line, '截止时间没有填完整（要有日期和时间）。');
+    if (deadline !== null && deadline <= Date.now() / 1000) return say(this.line, '截止时间已经过了，请重新选择。');
     const assignment = { title, references, resubmit: $('assignment-resubmit').checked,
       show_score: $('assignment-show-score').checked };
     if (deadline !== null) assignment.deadline = deadline;
