@@ -26,7 +26,7 @@ enum class SessionRole { kTeacher, kPupil };
 struct SessionRecord {
   std::string token_hash;  // the cookie's token is never kept, only its hash
   SessionRole role = SessionRole::kTeacher;
-  int64_t owner_id = 0;  // the teacher's or the pupil's id
+  int64_t owner_id = 0;    // the teacher's or the pupil's id
   int64_t expires_at = 0;  // Unix seconds
 };
 
@@ -78,8 +78,8 @@ struct HandinRecord {
   int64_t id = 0;
   int64_t assignment_id = 0;
   int64_t pupil_id = 0;
-  int attempt = 1;          // 1, 2, ... per pupil and assignment
-  std::string script;       // GBK bytes as handed in
+  int attempt = 1;           // 1, 2, ... per pupil and assignment
+  std::string script;        // GBK bytes as handed in
   int64_t handed_in_at = 0;  // Unix seconds
   bool late = false;
   HandinState state = HandinState::kQueued;

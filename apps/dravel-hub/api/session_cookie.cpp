@@ -29,7 +29,8 @@ std::string_view Trimmed(std::string_view text) {
 
 void StartSession(RouteContext& context, SessionRole role, int64_t owner_id, HubReply& reply) {
   const std::string token = NewSessionToken();
-  context.Store().AddSession({TokenHash(token), role, owner_id, UnixNow() + kSessionSeconds});
+  const int64_t now = UnixNow();
+  context.Store().AddSession({TokenHash(token), role, owner_id, now + kSessionSeconds}, now);
   reply.headers.emplace_back("Set-Cookie",
                              CookieHeader(role, token, kSessionSeconds, context.request.secure));
 }

@@ -43,7 +43,8 @@ class HubStore {
   virtual int64_t AddTeacher(std::string_view name, std::string_view password_hash) = 0;
   virtual std::vector<TeacherRecord> Teachers() = 0;
 
-  virtual void AddSession(const SessionRecord& session) = 0;
+  // Keeps `session`, dropping those expired by `now`.
+  virtual void AddSession(const SessionRecord& session, int64_t now) = 0;
   // The session with `token_hash` that has not expired by `now`.
   virtual std::optional<SessionRecord> FindSession(std::string_view token_hash, int64_t now) = 0;
   virtual void RemoveSession(std::string_view token_hash) = 0;

@@ -7,7 +7,8 @@
 namespace dravel::hub {
 namespace {
 
-constexpr const char* kClassColumns = "SELECT id, teacher_id, name, join_code, join_open FROM classes";
+constexpr const char* kClassColumns =
+    "SELECT id, teacher_id, name, join_code, join_open FROM classes";
 constexpr const char* kPupilColumns = "SELECT id, class_id, number, name, code FROM pupils";
 constexpr const char* kAssignmentColumns =
     "SELECT id, class_id, title, deadline, resubmit, show_score FROM assignments";
@@ -75,10 +76,10 @@ std::vector<TeacherRecord> SqliteStore::Teachers() {
   });
 }
 
-void SqliteStore::AddSession(const SessionRecord& session) {
+void SqliteStore::AddSession(const SessionRecord& session, int64_t now) {
   std::lock_guard lock(mutex_);
   // Expired sessions go as new ones come, so the table stays small.
-  Statement(*db_, "DELETE FROM sessions WHERE expires_at <= ?").Bind(1, session.expires_at).Run();
+  Statement(*db_, "DELETE FROM sessions WHERE expires_at <= ?").Bind(1, now).Run();
   Statement(*db_,
             "INSERT INTO sessions (token_hash, role, owner_id, expires_at) VALUES (?, ?, ?, ?)")
       .Bind(1, session.token_hash)
@@ -181,7 +182,8 @@ std::optional<PupilRecord> SqliteStore::FindPupil(int64_t id) {
 std::optional<PupilRecord> SqliteStore::FindPupilByNumber(int64_t class_id,
                                                           std::string_view number) {
   std::lock_guard lock(mutex_);
-  Statement query(*db_, (std::string(kPupilColumns) + " WHERE class_id = ? AND number = ?").c_str());
+  Statement query(*db_,
+                  (std::string(kPupilColumns) + " WHERE class_id = ? AND number = ?").c_str());
   query.Bind(1, class_id).Bind(2, number);
   return OneRow<PupilRecord>(query, ReadPupil);
 }

@@ -30,7 +30,7 @@ class SqliteStore final : public HubStore {
   int64_t AddTeacher(std::string_view name, std::string_view password_hash) override;
   std::vector<TeacherRecord> Teachers() override;
 
-  void AddSession(const SessionRecord& session) override;
+  void AddSession(const SessionRecord& session, int64_t now) override;
   std::optional<SessionRecord> FindSession(std::string_view token_hash, int64_t now) override;
   void RemoveSession(std::string_view token_hash) override;
 
@@ -49,8 +49,7 @@ class SqliteStore final : public HubStore {
   int64_t AddAssignment(const AssignmentRecord& record) override;
   std::optional<AssignmentRecord> FindAssignment(int64_t id) override;
   std::vector<AssignmentRecord> ClassAssignments(int64_t class_id) override;
-  int ReplaceReferences(int64_t assignment_id,
-                        const std::vector<std::string>& references) override;
+  int ReplaceReferences(int64_t assignment_id, const std::vector<std::string>& references) override;
 
   std::optional<int64_t> AddHandin(HandinRecord& handin, bool only_first) override;
   std::optional<HandinRecord> FindHandin(int64_t id) override;
