@@ -348,5 +348,27 @@ TEST_F(HubApiTest, TheRosterAloneMayCarryAMegabyte) {
   EXPECT_EQ(api_.BodyLimit("/api/classes/3/assignments"), HubApi::kBodyLimit);
 }
 
+TEST(LoginThrottle, LetsAnAddressTryAgainOnceItsOldestFailureIsAMinuteOld) {
+  LoginThrottle throttle;
+  const LoginThrottle::Clock::time_point start;
+  for (int i = 0; i < LoginThrottle::kTries; ++i) {
+    ASSERT_TRUE(throttle.MayTry("a", start));
+    throttle.Failed("a", start + std::chrono::seconds(i));
+  }
+  struct Row {
+    const char* address;
+    LoginThrottle::Clock::duration after;
+    bool may;
+  } rows[] = {
+      {"a", std::chrono::seconds(59), false},
+      {"b", std::chrono::seconds(59), true},
+      {"a", LoginThrottle::kWindow, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.address);
+    EXPECT_EQ(throttle.MayTry(row.address, start + row.after), row.may);
+  }
+}
+
 }  // namespace
 }  // namespace dravel::hub::testing

@@ -8,6 +8,12 @@
 namespace dravel::hub::testing {
 namespace {
 
+std::string ManyPupils(int count) {
+  std::string body;
+  for (int i = 0; i < count; ++i) body += std::to_string(i) + ",x\n";
+  return body;
+}
+
 class HubRosterTest : public HubApiTest {
  protected:
   HubRosterTest() : teacher_(TeacherCookie()) {
@@ -73,6 +79,7 @@ TEST_F(HubRosterTest, ABadListIsRefusedWholeWithItsLine) {
       {"header only", "学号,姓名\n", 400, ""},
       {"empty", "", 400, ""},
       {"spreadsheet file", "PK\x03\x04....", 415, ""},
+      {"a school, not a class", ManyPupils(1001), 400, "1000"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);

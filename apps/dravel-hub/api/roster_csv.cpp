@@ -13,6 +13,8 @@ namespace {
 constexpr std::string_view kNumberHeader = "学号";
 constexpr size_t kLongestNumber = 40;  // bytes
 constexpr size_t kLongestName = 120;   // bytes: 40 Chinese characters
+// Far more than a class; a whole school's list is a mistake to report.
+constexpr size_t kMostPupils = 1000;
 
 std::string RosterUtf8(std::string_view body) {
   if (LooksLikeUtf8(body)) return std::string(WithoutByteOrderMark(body));
@@ -57,6 +59,9 @@ RosterReading ReadRosterCsv(std::string_view body) {
     first_line = false;
     if (header) continue;
     if (std::string fault = RowFault(i + 1, row, seen); !fault.empty()) return {{}, fault};
+    if (reading.rows.size() == kMostPupils) {
+      return {{}, "名单最多 " + std::to_string(kMostPupils) + " 名学生"};
+    }
     seen.insert(row.number);
     reading.rows.push_back(std::move(row));
   }

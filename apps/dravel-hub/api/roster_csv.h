@@ -21,7 +21,8 @@ struct RosterReading {
 };
 
 // The rows of `body`; a line without both texts, with a control character,
-// an over-long text or a 学号 met before is an error, and nothing is read.
+// an over-long text or a 学号 met before is an error, as are more than a
+// thousand pupils, and then nothing is read.
 RosterReading ReadRosterCsv(std::string_view body);
 
 }  // namespace dravel::hub
