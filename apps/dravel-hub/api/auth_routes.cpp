@@ -46,8 +46,8 @@ HubReply TeacherLogin(RouteContext& context) {
   if (!body || !body->contains("password") || !body->at("password").is_string()) {
     return BadBody("缺少密码");
   }
-  const std::optional<int64_t> teacher = TeacherWithPassword(
-      context.Store(), body->at("password").get_ref<const std::string&>());
+  const std::optional<int64_t> teacher =
+      TeacherWithPassword(context.Store(), body->at("password").get_ref<const std::string&>());
   if (!teacher) {
     throttle.Failed(address, Now());
     return ErrorReply(401, "密码不正确");

@@ -80,8 +80,12 @@ HubReply HandinStatus(RouteContext& context) {
                          {"last_message", handin.last_message}});
 }
 
-HubReply HandinPicture(RouteContext& context) { return PictureReply(context, PictureKind::kPicture); }
+HubReply HandinPicture(RouteContext& context) {
+  return PictureReply(context, PictureKind::kPicture);
+}
 
-HubReply HandinOverlay(RouteContext& context) { return PictureReply(context, PictureKind::kOverlay); }
+HubReply HandinOverlay(RouteContext& context) {
+  return PictureReply(context, PictureKind::kOverlay);
+}
 
 }  // namespace dravel::hub

@@ -60,8 +60,8 @@ HubReply HubApi::Handle(const HubRequest& request) {
   try {
     return Answer(request);
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "dravel-hub: %s %s: %s\n", request.method.c_str(),
-                 request.target.c_str(), error.what());
+    std::fprintf(stderr, "dravel-hub: %s %s: %s\n", request.method.c_str(), request.target.c_str(),
+                 error.what());
   } catch (...) {
     std::fprintf(stderr, "dravel-hub: %s %s: unknown failure\n", request.method.c_str(),
                  request.target.c_str());

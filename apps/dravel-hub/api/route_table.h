@@ -31,7 +31,6 @@ RouteMatch MatchRoute(std::string_view method, std::string_view target);
 
 // The ids of `target`'s path when it fits `pattern`; an id is a decimal
 // number from 1 up, nothing else.
-std::optional<std::vector<int64_t>> MatchPattern(std::string_view pattern,
-                                                 std::string_view target);
+std::optional<std::vector<int64_t>> MatchPattern(std::string_view pattern, std::string_view target);
 
 }  // namespace dravel::hub

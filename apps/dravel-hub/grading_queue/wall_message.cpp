@@ -14,9 +14,9 @@ std::string WallMessage(const HandinRecord& handin, const PupilRecord& pupil) {
       {"name", pupil.name},
       {"state", HandinStateWord(handin.state)},
       {"score", handin.score ? nlohmann::json(*handin.score) : nlohmann::json()},
-      {"picture", graded ? nlohmann::json("/api/handins/" + std::to_string(handin.id) +
-                                          "/picture.png")
-                         : nlohmann::json()},
+      {"picture", graded
+                      ? nlohmann::json("/api/handins/" + std::to_string(handin.id) + "/picture.png")
+                      : nlohmann::json()},
   };
   return message.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }

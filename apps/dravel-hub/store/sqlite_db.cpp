@@ -15,8 +15,8 @@ constexpr int kBusyTimeoutMs = 5000;
 }  // namespace
 
 SqliteDb::SqliteDb(const std::string& path) {
-  const int code = sqlite3_open_v2(path.c_str(), &db_,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+  const int code =
+      sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
   if (code != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(code);
     sqlite3_close(db_);
@@ -62,9 +62,9 @@ Statement& Statement::Bind(int index, std::string_view text) {
 
 Statement& Statement::BindBlob(int index, std::string_view bytes) {
   // An empty blob is still a blob, not NULL.
-  Check(bytes.empty() ? sqlite3_bind_zeroblob(statement_, index, 0)
-                      : sqlite3_bind_blob64(statement_, index, bytes.data(), bytes.size(),
-                                            SQLITE_TRANSIENT));
+  Check(bytes.empty()
+            ? sqlite3_bind_zeroblob(statement_, index, 0)
+            : sqlite3_bind_blob64(statement_, index, bytes.data(), bytes.size(), SQLITE_TRANSIENT));
   return *this;
 }
 
