@@ -236,6 +236,10 @@ TEST_F(HubApiTest, AHandinIsInTheDatabaseWhenAcknowledged) {
                               {{"script", "前进 100\n右转 90"}}, PupilCookie(group, "001"), 201);
   EXPECT_EQ(reply["state"], "queued");
   EXPECT_EQ(wakes_, 1);
+  const Json arrival = wall_.WaitFor(1).at(0);
+  EXPECT_EQ(arrival["handin_id"], reply["handin_id"]);
+  EXPECT_EQ(arrival["number"], "001");
+  EXPECT_TRUE(arrival["picture"].is_null());
   StoreOpening reopened = SqliteStore::Open(HubDatabasePath(folder_.Path()).string());
   ASSERT_TRUE(reopened.store);
   const std::optional<HandinRecord> kept = reopened.store->FindHandin(reply["handin_id"]);

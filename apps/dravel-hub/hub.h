@@ -44,8 +44,8 @@ class Hub {
 
   HubHandler& Handler() { return api_; }
   void Start() { queue_.Start(); }
-  // Waits for the hand-ins being graded; call before the server's threads
-  // that use Handler() are gone or after, as the server likes.
+  // Stops the grading workers, waiting for the hand-ins being graded.
+  // Handler() still answers; new hand-ins wait queued for the next start.
   void Stop() { queue_.Stop(); }
 
  private:

@@ -70,13 +70,16 @@ bool GradingQueue::GradeOne() {
 }
 
 GradeOutcome GradingQueue::Grade(const GradingJob& job) {
+  GradeOutcome outcome;
   try {
-    return grader_(job.handin.script, job.references);
+    outcome = grader_(job.handin.script, job.references);
   } catch (const std::exception& error) {
-    GradeOutcome failed;
-    failed.last_message = std::string("评分出错：") + error.what();
-    return failed;
+    outcome.last_message = std::string("评分出错：") + error.what();
   }
+  // Grading ends in one of two states; anything else would leave the
+  // hand-in waiting for a worker that never comes.
+  if (outcome.state != HandinState::kGraded) outcome.state = HandinState::kFailed;
+  return outcome;
 }
 
 void GradingQueue::Announce(int64_t handin_id) {
