@@ -2,6 +2,9 @@
 // throttle, sessions, foreign pages, who may see what, handing in.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "apps/dravel-hub/hub.h"
 #include "apps/dravel-hub/security/hub_secrets.h"
 #include "hub_test_fixture.h"
@@ -187,6 +190,27 @@ TEST_F(HubApiTest, ASecondHandinIsRefusedWhereResubmittingIsOff) {
         store_->LatestHandin(assignment, store_->FindPupilByNumber(group, "001")->id)->attempt,
         row.resubmit ? 2 : 1);
   }
+}
+
+TEST_F(HubApiTest, HandinsRacingWhereResubmittingIsOffLeaveExactlyOne) {
+  const std::string teacher = TeacherCookie();
+  const int64_t group = ClassWithPupils(teacher);
+  const std::string pupil = PupilCookie(group, "001");
+  const int64_t assignment = Assignment(group, teacher, {{"resubmit", false}});
+  std::atomic<int> created = 0, refused = 0;
+  {
+    std::vector<std::jthread> pupils;
+    for (int i = 0; i < 4; ++i) {
+      pupils.emplace_back([&] {
+        const int status = Call("POST", Path("/api/assignments/", assignment, "/handins"),
+                                R"({"script":"前进 1"})", pupil)
+                               .status;
+        ++(status == 201 ? created : refused);
+      });
+    }
+  }
+  EXPECT_EQ(created, 1);
+  EXPECT_EQ(refused, 3);
 }
 
 TEST_F(HubApiTest, HandinsAfterTheDeadlineAreTakenAndMarkedLate) {

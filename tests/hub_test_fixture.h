@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <memory>
@@ -73,7 +74,7 @@ class HubApiTest : public ::testing::Test {
   TempFolder folder_;
   std::unique_ptr<SqliteStore> store_;
   RecordingWall wall_;
-  int wakes_ = 0;
+  std::atomic<int> wakes_ = 0;
   HubApi api_;
 };
 
