@@ -36,6 +36,12 @@ TEST_F(HubApiTest, TeacherLoginSetsAStrictHttpOnlyCookieOnlyForTheRightPassword)
   }
   EXPECT_EQ(cookie.find("Secure"), std::string::npos);
   EXPECT_EQ(Call("GET", "/api/classes", "", CookieOf(reply)).status, 200);
+  HubRequest over_tls;
+  over_tls.method = "POST";
+  over_tls.target = "/api/teacher/login";
+  over_tls.body = Json{{"password", kTeacherPassword}}.dump();
+  over_tls.secure = true;
+  EXPECT_NE(SetCookieHeader(api_.Handle(over_tls)).find("; Secure"), std::string::npos);
 }
 
 TEST_F(HubApiTest, TenWrongTriesFromOneAddressRefuseEvenTheRightPassword) {
