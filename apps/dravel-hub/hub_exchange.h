@@ -16,11 +16,11 @@
 namespace dravel::hub {
 
 struct HubRequest {
-  std::string method;          // "GET", "POST", ...
-  std::string target;          // path and query, as sent
-  std::string cookie;          // the Cookie header, "" when none
-  std::string origin;          // the Origin header, "" when none
-  std::string host;            // the Host header
+  std::string method;  // "GET", "POST", ...
+  std::string target;  // path and query, as sent
+  std::string cookie;  // the Cookie header, "" when none
+  std::string origin;  // the Origin header, "" when none
+  std::string host;    // the Host header
   std::string content_type;
   std::string body;
   std::string remote_address;  // the peer's IP address, for rate limits

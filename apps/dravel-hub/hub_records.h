@@ -1,5 +1,6 @@
-// What the class hub keeps, as plain values: a class, its pupils, an
-// assignment with its references, a hand-in and what grading made of it.
+// What the class hub keeps, as plain values: a teacher and a login session,
+// a class, its pupils, an assignment with its references, a hand-in and
+// what grading made of it.
 // The store reads and writes these; the API turns them into JSON and the
 // term's-end files (gradebook, export, cards) are made from them. Texts are
 // UTF-8 here; scripts are kept as the pupil's GBK bytes. Plain C++.
@@ -12,6 +13,22 @@
 #include <vector>
 
 namespace dravel::hub {
+
+struct TeacherRecord {
+  int64_t id = 0;
+  std::string name;
+  std::string password_hash;  // Argon2id, as crypto_pwhash_str writes it
+};
+
+// Who a login session speaks for: a teacher, or a pupil of one class.
+enum class SessionRole { kTeacher, kPupil };
+
+struct SessionRecord {
+  std::string token_hash;  // the cookie's token is never kept, only its hash
+  SessionRole role = SessionRole::kTeacher;
+  int64_t owner_id = 0;    // the teacher's or the pupil's id
+  int64_t expires_at = 0;  // Unix seconds
+};
 
 struct ClassRecord {
   int64_t id = 0;
@@ -61,8 +78,8 @@ struct HandinRecord {
   int64_t id = 0;
   int64_t assignment_id = 0;
   int64_t pupil_id = 0;
-  int attempt = 1;          // 1, 2, ... per pupil and assignment
-  std::string script;       // GBK bytes as handed in
+  int attempt = 1;           // 1, 2, ... per pupil and assignment
+  std::string script;        // GBK bytes as handed in
   int64_t handed_in_at = 0;  // Unix seconds
   bool late = false;
   HandinState state = HandinState::kQueued;
@@ -70,5 +87,8 @@ struct HandinRecord {
   std::string last_message;
   int copies = 0;  // the group of copies it is in, 0 for none
 };
+
+// The two pictures grading leaves of a hand-in.
+enum class PictureKind { kPicture, kOverlay };
 
 }  // namespace dravel::hub

@@ -1,0 +1,104 @@
+#include "apps/dravel-hub/api/auth_routes.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "apps/dravel-hub/api/json_reply.h"
+#include "apps/dravel-hub/api/request_fields.h"
+#include "apps/dravel-hub/api/session_cookie.h"
+#include "apps/dravel-hub/security/hub_secrets.h"
+
+namespace dravel::hub {
+namespace {
+
+constexpr const char* kHubVersion = "1";
+
+HubReply TooManyTries() { return ErrorReply(429, "尝试次数过多，请一分钟后再试"); }
+
+LoginThrottle::Clock::time_point Now() { return LoginThrottle::Clock::now(); }
+
+std::optional<int64_t> TeacherWithPassword(HubStore& store, std::string_view password) {
+  for (const TeacherRecord& teacher : store.Teachers()) {
+    if (PasswordMatches(teacher.password_hash, password)) return teacher.id;
+  }
+  return std::nullopt;
+}
+
+// A join code as typed: letters in either case.
+std::string JoinCodeTyped(std::string code) {
+  std::transform(code.begin(), code.end(), code.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return code;
+}
+
+}  // namespace
+
+HubReply HubInfo(RouteContext&) {
+  return JsonReply(200, {{"name", "dravel-hub"}, {"version", kHubVersion}});
+}
+
+HubReply TeacherLogin(RouteContext& context) {
+  const std::string& address = context.request.remote_address;
+  LoginThrottle& throttle = context.services.teacher_logins;
+  if (!throttle.MayTry(address, Now())) return TooManyTries();
+  const std::optional<Json> body = JsonObjectBody(context.request);
+  // A password is taken as typed, spaces and all.
+  if (!body || !body->contains("password") || !body->at("password").is_string()) {
+    return BadBody("缺少密码");
+  }
+  const std::optional<int64_t> teacher =
+      TeacherWithPassword(context.Store(), body->at("password").get_ref<const std::string&>());
+  if (!teacher) {
+    throttle.Failed(address, Now());
+    return ErrorReply(401, "密码不正确");
+  }
+  HubReply reply = JsonReply(200, {{"role", "teacher"}});
+  StartSession(context, SessionRole::kTeacher, *teacher, reply);
+  return reply;
+}
+
+HubReply TeacherLogout(RouteContext& context) {
+  HubReply reply = JsonReply(200, Json::object());
+  EndSession(context, SessionRole::kTeacher, reply);
+  return reply;
+}
+
+HubReply PupilLogin(RouteContext& context) {
+  const std::string& address = context.request.remote_address;
+  LoginThrottle& throttle = context.services.pupil_logins;
+  if (!throttle.MayTry(address, Now())) return TooManyTries();
+  const std::optional<Json> body = JsonObjectBody(context.request);
+  if (!body) return BadBody("应为 JSON 对象");
+  const std::optional<std::string> join_code = TextField(*body, "join_code");
+  const std::optional<std::string> number = TextField(*body, "number");
+  const std::optional<std::string> code = TextField(*body, "code");
+  if (!join_code || !number || !code) return BadBody("缺少班级码、学号或个人码");
+  const std::optional<ClassRecord> group =
+      context.Store().FindClassByJoinCode(JoinCodeTyped(*join_code));
+  if (group && !group->join_open) return ErrorReply(403, "老师暂时关闭了这个班级的登录");
+  const std::optional<PupilRecord> pupil =
+      group ? context.Store().FindPupilByNumber(group->id, *number) : std::nullopt;
+  if (!pupil || !SecretsEqual(pupil->code, *code)) {
+    throttle.Failed(address, Now());
+    return ErrorReply(401, "班级码、学号或个人码不正确");
+  }
+  HubReply reply = JsonReply(200, {{"role", "pupil"}});
+  StartSession(context, SessionRole::kPupil, pupil->id, reply);
+  return reply;
+}
+
+HubReply PupilLogout(RouteContext& context) {
+  HubReply reply = JsonReply(200, Json::object());
+  EndSession(context, SessionRole::kPupil, reply);
+  return reply;
+}
+
+HubReply PupilMe(RouteContext& context) {
+  const PupilRecord& pupil = context.caller->pupil;
+  const std::optional<ClassRecord> group = context.Store().FindClass(pupil.class_id);
+  return JsonReply(200, {{"number", pupil.number},
+                         {"name", pupil.name},
+                         {"class", group ? group->name : std::string()}});
+}
+
+}  // namespace dravel::hub

@@ -1,0 +1,36 @@
+// The API's routes as one table: method, path pattern ('#' stands for an
+// id), who may call, and the function that answers. Matching a request
+// against it is all the dispatch there is.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "apps/dravel-hub/api/route_context.h"
+
+namespace dravel::hub {
+
+enum class Access { kAnyone, kTeacher, kPupil, kTeacherOrPupil };
+
+struct Route {
+  std::string_view method;
+  std::string_view pattern;
+  Access access;
+  HubReply (*answer)(RouteContext&);
+};
+
+struct RouteMatch {
+  const Route* route = nullptr;  // null when nothing matched
+  std::vector<int64_t> ids;
+  bool path_known = false;  // the path matched, under another method
+};
+
+RouteMatch MatchRoute(std::string_view method, std::string_view target);
+
+// The ids of `target`'s path when it fits `pattern`; an id is a decimal
+// number from 1 up, nothing else.
+std::optional<std::vector<int64_t>> MatchPattern(std::string_view pattern, std::string_view target);
+
+}  // namespace dravel::hub

@@ -1,0 +1,14 @@
+// Which of an assignment's latest hand-ins are copies of each other, worked
+// out again after each grading with the marking tool's copy groups and kept
+// on the hand-ins (0 for none).
+#pragma once
+
+#include <cstdint>
+
+#include "apps/dravel-hub/store/hub_store.h"
+
+namespace dravel::hub {
+
+void RecountCopies(HubStore& store, int64_t assignment_id);
+
+}  // namespace dravel::hub

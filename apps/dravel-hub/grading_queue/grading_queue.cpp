@@ -1,0 +1,92 @@
+#include "apps/dravel-hub/grading_queue/grading_queue.h"
+
+#include <cassert>
+#include <cstdio>
+#include <exception>
+
+#include "apps/dravel-hub/grading_queue/copy_count.h"
+#include "apps/dravel-hub/grading_queue/wall_message.h"
+#include "apps/dravel-hub/unix_time.h"
+
+namespace dravel::hub {
+
+GradingQueue::GradingQueue(HubStore& store, WallFeed& wall, Grader grader, int jobs)
+    : store_(store), wall_(wall), grader_(std::move(grader)), jobs_(jobs) {
+  assert(jobs_ >= 1 && grader_);
+}
+
+GradingQueue::~GradingQueue() { Stop(); }
+
+void GradingQueue::Start() {
+  assert(workers_.empty());
+  for (int i = 0; i < jobs_; ++i) {
+    workers_.emplace_back([this](std::stop_token stop) { Work(stop); });
+  }
+}
+
+void GradingQueue::Stop() {
+  for (std::jthread& worker : workers_) worker.request_stop();
+  workers_.clear();  // joins
+}
+
+void GradingQueue::Wake() {
+  {
+    std::lock_guard lock(mutex_);
+    ++wakes_;
+  }
+  woken_.notify_all();
+}
+
+void GradingQueue::Work(std::stop_token stop) {
+  while (!stop.stop_requested()) {
+    uint64_t seen;
+    {
+      std::lock_guard lock(mutex_);
+      seen = wakes_;
+    }
+    bool graded = false;
+    try {
+      graded = GradeOne();
+    } catch (const std::exception& error) {
+      // The database failed; the hand-in stays grading until the next
+      // start queues it again. Wait for new work rather than spin.
+      std::fprintf(stderr, "dravel-hub: grading: %s\n", error.what());
+    }
+    if (graded) continue;
+    std::unique_lock lock(mutex_);
+    woken_.wait(lock, stop, [&] { return wakes_ != seen; });
+  }
+}
+
+bool GradingQueue::GradeOne() {
+  const std::optional<GradingJob> job = store_.TakeQueued(UnixNow());
+  if (!job) return false;
+  const GradeOutcome outcome = Grade(*job);
+  // Queued again meanwhile (new references): the next take grades it anew.
+  if (!store_.StoreOutcome(*job, outcome)) return true;
+  RecountCopies(store_, job->handin.assignment_id);
+  Announce(job->handin.id);
+  return true;
+}
+
+GradeOutcome GradingQueue::Grade(const GradingJob& job) {
+  GradeOutcome outcome;
+  try {
+    outcome = grader_(job.handin.script, job.references);
+  } catch (const std::exception& error) {
+    outcome.last_message = std::string("评分出错：") + error.what();
+  }
+  // Grading ends in one of two states; anything else would leave the
+  // hand-in waiting for a worker that never comes.
+  if (outcome.state != HandinState::kGraded) outcome.state = HandinState::kFailed;
+  return outcome;
+}
+
+void GradingQueue::Announce(int64_t handin_id) {
+  const std::optional<HandinRecord> handin = store_.FindHandin(handin_id);
+  if (!handin) return;
+  const std::optional<PupilRecord> pupil = store_.FindPupil(handin->pupil_id);
+  if (pupil) wall_.Publish(pupil->class_id, WallMessage(*handin, *pupil));
+}
+
+}  // namespace dravel::hub

@@ -1,0 +1,31 @@
+// Slows guessing at the login doors: an address with 10 wrong tries in the
+// last minute is turned away until the oldest of them is a minute old.
+// Kept in memory only; a restart forgets it. Safe from any thread.
+#pragma once
+
+#include <chrono>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <unordered_map>
+
+namespace dravel::hub {
+
+class LoginThrottle {
+ public:
+  using Clock = std::chrono::steady_clock;
+  static constexpr int kTries = 10;
+  static constexpr Clock::duration kWindow = std::chrono::minutes(1);
+
+  bool MayTry(const std::string& address, Clock::time_point now);
+  void Failed(const std::string& address, Clock::time_point now);
+
+ private:
+  // Forgets failures older than the window; callers hold mutex_.
+  void ForgetOld(Clock::time_point now);
+
+  std::mutex mutex_;
+  std::unordered_map<std::string, std::deque<Clock::time_point>> failures_;
+};
+
+}  // namespace dravel::hub
