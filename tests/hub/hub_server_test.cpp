@@ -12,6 +12,7 @@
 #include <boost/beast/core/buffers_to_string.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
 #include <boost/beast/websocket.hpp>
 #include <chrono>
 #include <filesystem>
@@ -22,6 +23,7 @@
 #include "apps/dravel-hub/server/hub_server.h"
 #include "apps/dravel-hub/server/static_files.h"
 #include "apps/dravel-hub/server/wall_hub.h"
+#include "support/render_process.h"
 
 namespace dravel::hub {
 namespace {
@@ -76,11 +78,15 @@ class HubServerTest : public testing::Test {
     fs::remove_all(root_);
   }
 
-  void Start(size_t per_address = 64) {
+  void Start(size_t per_address = 64, bool tls = false) {
     ServerOptions options;
     options.bind_address = "127.0.0.1";
     options.port = 0;
     options.connections_per_address = per_address;
+    if (tls) {
+      options.tls_certificate = root_ / "cert.pem";
+      options.tls_key = root_ / "key.pem";
+    }
     server_ = std::make_unique<HubServer>(options, handler_, wall_, files_);
     std::string error;
     ASSERT_TRUE(server_->Start(error)) << error;
@@ -277,6 +283,52 @@ TEST_F(HubServerTest, RefusesConnectionsBeyondTheCapOfOneAddress) {
   EXPECT_EQ(Exchange(refused, "GET /app.js HTTP/1.1\r\nHost: h\r\n\r\n").result_int(), 0);
   EXPECT_EQ(Exchange(held[0], "GET /app.js HTTP/1.1\r\nHost: h\r\n\r\n").result_int(), 200)
       << "those within the cap are still served";
+}
+
+TEST_F(HubServerTest, DropsAWallViewerThatReadsNothing) {
+  Start();
+  beast::error_code error;
+  auto stuck = Viewer("/api/classes/1/wall", "teacher", error);
+  ASSERT_FALSE(error) << error.message();
+  WaitForViewers(1, 1);
+  // Far more than the socket's buffers and the viewer's queue hold.
+  const std::string large(64 * 1024, 'x');
+  for (int i = 0; i < 1024 && wall_.Viewers(1) > 0; ++i) wall_.Publish(1, large);
+  WaitForViewers(1, 0);
+}
+
+TEST_F(HubServerTest, ServesOverTlsAndSaysSo) {
+  const std::string make_certificate =
+      "openssl req -x509 -newkey rsa:2048 -nodes -days 1 -subj /CN=127.0.0.1 -keyout " +
+      (root_ / "key.pem").string() + " -out " + (root_ / "cert.pem").string() + " 2>/dev/null";
+  if (RunCommand(make_certificate).status != 0) GTEST_SKIP() << "no openssl command";
+  Start(64, true);
+  net::ssl::context context(net::ssl::context::tls_client);
+  beast::ssl_stream<tcp::socket> client(Connect(), context);
+  client.handshake(net::ssl::stream_base::client);
+  http::request<http::string_body> request{http::verb::get, "/api/me", 11};
+  request.set(http::field::host, "h");
+  http::write(client, request);
+  beast::flat_buffer buffer;
+  http::response<http::string_body> response;
+  http::read(client, buffer, response);
+  EXPECT_EQ(response.result_int(), 201);
+  EXPECT_TRUE(handler_.Last().secure);
+}
+
+TEST(HubServer, RefusesTlsFilesItCannotUse) {
+  FakeHandler handler;
+  WallHub wall;
+  StaticFiles files;
+  ServerOptions options;
+  options.bind_address = "127.0.0.1";
+  options.port = 0;
+  options.tls_certificate = "/nonexistent/cert.pem";
+  options.tls_key = "/nonexistent/key.pem";
+  HubServer server(options, handler, wall, files);
+  std::string error;
+  EXPECT_FALSE(server.Start(error));
+  EXPECT_NE(error.find("cert.pem"), std::string::npos) << error;
 }
 
 }  // namespace
