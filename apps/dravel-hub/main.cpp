@@ -4,7 +4,9 @@
 // Ctrl+C or SIGTERM, then stops cleanly.
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -64,6 +66,21 @@ bool LoadFiles(const HubCommand& command, StaticFiles& files) {
   return true;
 }
 
+// Each connection holds a descriptor: raise the soft limit as far as allowed
+// and keep the cap on connections, and the files around them, within it.
+size_t ConnectionsAllowed(size_t wanted) {
+  constexpr rlim_t kSpare = 64, kMost = 4096;
+  rlimit limit{};
+  if (getrlimit(RLIMIT_NOFILE, &limit) != 0) return std::min<size_t>(wanted, 256);
+  const rlim_t raised = std::min(limit.rlim_max, kMost);
+  if (raised > limit.rlim_cur) {
+    limit.rlim_cur = raised;
+    if (setrlimit(RLIMIT_NOFILE, &limit) != 0) getrlimit(RLIMIT_NOFILE, &limit);
+  }
+  const rlim_t usable = limit.rlim_cur > 2 * kSpare ? limit.rlim_cur - kSpare : kSpare;
+  return std::min<size_t>(wanted, usable);
+}
+
 void PrintAddresses(const HubCommand& command, uint16_t port) {
   const std::string scheme = command.tls_certificate.empty() ? "http://" : "https://";
   const std::string suffix = ":" + std::to_string(port);
@@ -94,6 +111,7 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   options.port = command.port;
   options.tls_certificate = command.tls_certificate;
   options.tls_key = command.tls_key;
+  options.connections = ConnectionsAllowed(options.connections);
   HubServer server(options, hub.Handler(), wall, files);
   if (!server.Start(error)) {
     Say("没能开始服务：" + error);

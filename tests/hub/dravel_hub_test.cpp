@@ -73,7 +73,7 @@ TEST(PasswordRefusal, CountsCharactersNotBytes) {
     const char* password;
     bool refused;
   } rows[] = {
-      {"1234567", true},   {"12345678", false}, {"", true},
+      {"1234567", true},           {"12345678", false},  {"", true},
       {"密码密码密码密", true},  // 7 characters, 21 bytes
       {"密码密码密码密码", false}, {"1234567\t8", true},
   };
@@ -102,7 +102,9 @@ TEST_F(DravelHubProgram, RefusesBadUsageAndShortPasswords) {
       {"printf '' | " DRAVEL_HUB " init --data " + data_.string(), 1},
       {DRAVEL_HUB " init", 2},
       {DRAVEL_HUB " serve --data " + data_.string() + " --port x", 2},
-      {DRAVEL_HUB " serve --data " + data_.string() + " --bind 127.0.0.1 --port 0 --web /nonexistent", 1},
+      {DRAVEL_HUB " serve --data " + data_.string() +
+           " --bind 127.0.0.1 --port 0 --web /nonexistent",
+       1},
       {DRAVEL_HUB " --help", 0},
   };
   for (const Row& row : rows) {
@@ -123,8 +125,9 @@ struct ServeProcess {
     posix_spawn_file_actions_addclose(&actions, pipe_ends[0]);
     posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const std::string data_text = data.string();
-    std::vector<const char*> argv = {DRAVEL_HUB, "serve", "--data", data_text.c_str(), "--bind",
-                                     "127.0.0.1", "--port", "0", nullptr};
+    std::vector<const char*> argv = {DRAVEL_HUB,        "serve",  "--data",
+                                     data_text.c_str(), "--bind", "127.0.0.1",
+                                     "--port",          "0",      nullptr};
     if (posix_spawn(&pid, DRAVEL_HUB, &actions, nullptr, const_cast<char**>(argv.data()),
                     environ) != 0) {
       pid = -1;

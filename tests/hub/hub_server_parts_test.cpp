@@ -60,9 +60,9 @@ TEST(WallHub, PublishesToTheClassViewersOnlyAndSkipsViewersGone) {
 class StaticFilesTest : public testing::Test {
  protected:
   void SetUp() override {
-    root_ = fs::temp_directory_path() /
-            ("hub-static-" + std::to_string(::getpid()) + "-" +
-             testing::UnitTest::GetInstance()->current_test_info()->name());
+    root_ =
+        fs::temp_directory_path() / ("hub-static-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(root_);
     Write("web/index.html", "<script>\nlet a = 1;\n</script><script src=\"app.js\"></script>");
     Write("web/app.js", "app");

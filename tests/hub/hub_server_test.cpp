@@ -42,7 +42,9 @@ class FakeHandler : public HubHandler {
   HubReply Handle(const HubRequest& request) override {
     std::lock_guard lock(mutex_);
     last_ = request;
-    return HubReply{201, "application/json; charset=utf-8", "{\"ok\":true}",
+    return HubReply{201,
+                    "application/json; charset=utf-8",
+                    "{\"ok\":true}",
                     {{"Set-Cookie", "s=1; HttpOnly"}, {"X-Bad", "a\r\nInjected: yes"}}};
   }
   size_t BodyLimit(std::string_view target) const override {
@@ -187,8 +189,8 @@ TEST_F(HubServerTest, RefusesWhatIsTooLargeBeforeTheHandlerSeesIt) {
        "POST /api/small HTTP/1.1\r\nHost: h\r\nTransfer-Encoding: chunked\r\n\r\n"
        "10\r\n0123456789abcdef\r\n1\r\nx\r\n0\r\n\r\n",
        413},
-      {"a body sent to a static file", "POST /app.js HTTP/1.1\r\nHost: h\r\nContent-Length: 1\r\n\r\nx",
-       413},
+      {"a body sent to a static file",
+       "POST /app.js HTTP/1.1\r\nHost: h\r\nContent-Length: 1\r\n\r\nx", 413},
       {"header block over 8 KiB",
        "GET /app.js HTTP/1.1\r\nHost: h\r\nX-Long: " + big_header + "\r\n\r\n", 431},
       {"not HTTP", "HELLO\r\n\r\n", 400},
@@ -213,8 +215,9 @@ TEST_F(HubServerTest, ServesListedFilesOnlyWithTheirType) {
   EXPECT_EQ(app[http::field::content_type], "text/javascript; charset=utf-8");
   EXPECT_EQ(app["X-Content-Type-Options"], "nosniff");
   const std::string absolute = (root_ / "secret.txt").string();
-  for (const std::string& target : std::vector<std::string>{"/../secret.txt", "/%2e%2e/secret.txt", "/..%2fsecret.txt",
-                                   absolute, "/" + absolute, "/app.js%00", "/nothing"}) {
+  for (const std::string& target :
+       std::vector<std::string>{"/../secret.txt", "/%2e%2e/secret.txt", "/..%2fsecret.txt",
+                                absolute, "/" + absolute, "/app.js%00", "/nothing"}) {
     SCOPED_TRACE(target);
     const auto response = Get(target);
     EXPECT_EQ(response.result_int(), 404);
@@ -231,9 +234,9 @@ TEST_F(HubServerTest, ServesListedFilesOnlyWithTheirType) {
 
 TEST_F(HubServerTest, WallRefusedWhenTheHandlerSaysNo) {
   Start();
-  for (const auto& [target, cookie] : {std::pair{"/api/classes/1/wall", "pupil"},
-                                       std::pair{"/api/classes/x/wall", "teacher"},
-                                       std::pair{"/api/other", "teacher"}}) {
+  for (const auto& [target, cookie] :
+       {std::pair{"/api/classes/1/wall", "pupil"}, std::pair{"/api/classes/x/wall", "teacher"},
+        std::pair{"/api/other", "teacher"}}) {
     SCOPED_TRACE(target);
     beast::error_code error;
     Viewer(target, cookie, error);

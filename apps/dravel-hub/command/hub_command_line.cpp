@@ -64,8 +64,8 @@ const OptionRow* FindOption(std::string_view name, uint8_t command) {
 }
 
 // Takes "--name value" and "--name=value".
-bool ApplyOptions(std::span<const std::string_view> arguments, uint8_t command,
-                  HubCommand& parsed, std::string& error) {
+bool ApplyOptions(std::span<const std::string_view> arguments, uint8_t command, HubCommand& parsed,
+                  std::string& error) {
   for (size_t i = 0; i < arguments.size(); ++i) {
     std::string_view name = arguments[i];
     std::optional<std::string_view> value;

@@ -14,8 +14,7 @@
 
 namespace dravel::hub {
 
-bool InitHub(const std::filesystem::path& data_dir, std::string_view password,
-             std::string& error);
+bool InitHub(const std::filesystem::path& data_dir, std::string_view password, std::string& error);
 
 class Hub {
  public:

@@ -16,16 +16,13 @@ std::string Field(const Request& request, http::field field) {
   return found == request.end() ? std::string() : std::string(found->value());
 }
 
-std::string_view PathOf(std::string_view target) {
-  return target.substr(0, target.find('?'));
-}
+std::string_view PathOf(std::string_view target) { return target.substr(0, target.find('?')); }
 
 // A header from the handler goes out only when it cannot split the response.
 bool SafeHeader(std::string_view name, std::string_view value) {
   auto bad = [](char c) { return c == '\r' || c == '\n' || c == '\0'; };
   return !name.empty() && std::none_of(name.begin(), name.end(), bad) &&
-         name.find(':') == std::string_view::npos &&
-         std::none_of(value.begin(), value.end(), bad);
+         name.find(':') == std::string_view::npos && std::none_of(value.begin(), value.end(), bad);
 }
 
 template <class Body>
@@ -33,6 +30,21 @@ void SetCommon(http::response<Body>& response, const Request& request) {
   response.set(http::field::server, kServerName);
   response.set("X-Content-Type-Options", "nosniff");
   response.keep_alive(request.keep_alive());
+}
+
+// A refusal of a request read whole: the connection may stay, and a HEAD
+// gets the headers alone.
+http::message_generator RefusalTo(const Request& request, http::status status) {
+  http::response<http::string_body> response{status, request.version()};
+  SetCommon(response, request);
+  response.set(http::field::content_type, "text/plain; charset=utf-8");
+  response.set(http::field::cache_control, "no-store");
+  if (status == http::status::method_not_allowed) response.set(http::field::allow, "GET, HEAD");
+  const std::string text = std::string(http::obsolete_reason(status)) + "\n";
+  if (request.method() != http::verb::head) response.body() = text;
+  response.prepare_payload();
+  response.content_length(text.size());
+  return response;
 }
 
 }  // namespace
@@ -86,11 +98,10 @@ http::message_generator ApiResponse(const Request& request, const HubReply& repl
 http::message_generator StaticResponse(const Request& request, const StaticFiles& files) {
   const bool head = request.method() == http::verb::head;
   if (!head && request.method() != http::verb::get) {
-    auto refusal = Refusal(http::status::method_not_allowed, request.version(), true);
-    return refusal;
+    return RefusalTo(request, http::status::method_not_allowed);
   }
   const StaticFile* file = files.Find(PathOf(request.target()));
-  if (file == nullptr) return Refusal(http::status::not_found, request.version(), true);
+  if (file == nullptr) return RefusalTo(request, http::status::not_found);
   http::response<http::span_body<const char>> response{http::status::ok, request.version()};
   SetCommon(response, request);
   response.set(http::field::content_type, file->content_type);
@@ -106,15 +117,14 @@ http::message_generator StaticResponse(const Request& request, const StaticFiles
   return response;
 }
 
-http::message_generator Refusal(http::status status, unsigned version, bool keep_alive) {
+http::message_generator Refusal(http::status status, unsigned version) {
   http::response<http::string_body> response{status, version};
   response.set(http::field::server, kServerName);
   response.set(http::field::content_type, "text/plain; charset=utf-8");
   response.set("X-Content-Type-Options", "nosniff");
   response.set(http::field::cache_control, "no-store");
-  if (status == http::status::method_not_allowed) response.set(http::field::allow, "GET, HEAD");
   response.body() = std::string(http::obsolete_reason(status)) + "\n";
-  response.keep_alive(keep_alive);
+  response.keep_alive(false);
   response.prepare_payload();
   return response;
 }

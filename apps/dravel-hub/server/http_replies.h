@@ -27,7 +27,8 @@ http::message_generator ApiResponse(const Request& request, const HubReply& repl
 // A file of `files` for a GET or HEAD; 404 or 405 otherwise.
 http::message_generator StaticResponse(const Request& request, const StaticFiles& files);
 
-// A short plain refusal; the connection closes after it unless `keep_alive`.
-http::message_generator Refusal(http::status status, unsigned version, bool keep_alive);
+// A short plain refusal of a request not read whole (or not to be answered
+// further): the connection closes after it.
+http::message_generator Refusal(http::status status, unsigned version);
 
 }  // namespace dravel::hub

@@ -3,13 +3,13 @@
 // target's limit before reading it, and answers; keeps the connection for
 // the next request while the client wants it. A wall upgrade leaves this
 // session for a wall session on the same stream.
+#include <array>
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/write.hpp>
 #include <boost/beast/websocket/rfc6455.hpp>
-#include <array>
 #include <optional>
 #include <type_traits>
 
@@ -60,29 +60,28 @@ class HttpSession : public std::enable_shared_from_this<HttpSession<Stream>> {
     // The target's own limit is set once its header is read.
     parser_->body_limit(boost::none);
     beast::get_lowest_layer(stream_).expires_after(state_.header_time);
-    http::async_read_header(
-        stream_, buffer_, *parser_,
-        [self = this->shared_from_this()](beast::error_code error, size_t) {
-          self->OnHeader(error);
-        });
+    http::async_read_header(stream_, buffer_, *parser_,
+                            [self = this->shared_from_this()](beast::error_code error, size_t) {
+                              self->OnHeader(error);
+                            });
   }
 
   void OnHeader(beast::error_code error) {
     if (error == http::error::header_limit) {
-      return Send(Refusal(http::status::request_header_fields_too_large, 11, false));
+      return Send(Refusal(http::status::request_header_fields_too_large, 11));
     }
     if (error == http::error::end_of_stream || error == beast::error::timeout ||
         error == net::error::operation_aborted || error == net::error::connection_reset ||
         error == net::error::eof)
       return Close();
-    if (error) return Send(Refusal(http::status::bad_request, 11, false));
+    if (error) return Send(Refusal(http::status::bad_request, 11));
     const Request& request = parser_->get();
     if (beast::websocket::is_upgrade(request)) return Upgrade();
-    const size_t limit = IsApiTarget(request.target()) ? state_.handler.BodyLimit(request.target())
-                                                       : 0;
+    const size_t limit =
+        IsApiTarget(request.target()) ? state_.handler.BodyLimit(request.target()) : 0;
     const auto length = parser_->content_length();
     if (length && *length > limit) {
-      return Send(Refusal(http::status::payload_too_large, request.version(), false));
+      return Send(Refusal(http::status::payload_too_large, request.version()));
     }
     parser_->body_limit(limit);
     if (parser_->is_done()) return OnRequest();
@@ -95,10 +94,10 @@ class HttpSession : public std::enable_shared_from_this<HttpSession<Stream>> {
 
   void OnBody(beast::error_code error) {
     if (error == http::error::body_limit) {
-      return Send(Refusal(http::status::payload_too_large, parser_->get().version(), false));
+      return Send(Refusal(http::status::payload_too_large, parser_->get().version()));
     }
     if (error == beast::error::timeout || error == net::error::operation_aborted) return Close();
-    if (error) return Send(Refusal(http::status::bad_request, 11, false));
+    if (error) return Send(Refusal(http::status::bad_request, 11));
     OnRequest();
   }
 
@@ -126,7 +125,7 @@ class HttpSession : public std::enable_shared_from_this<HttpSession<Stream>> {
     auto request = std::make_shared<Request>(parser_->release());
     const auto class_id = WallTarget(request->target());
     if (!class_id || request->method() != http::verb::get) {
-      return Send(Refusal(http::status::not_found, request->version(), false));
+      return Send(Refusal(http::status::not_found, request->version()));
     }
     net::post(state_.jobs, [self = this->shared_from_this(), request] {
       std::optional<int64_t> allowed;
@@ -134,15 +133,14 @@ class HttpSession : public std::enable_shared_from_this<HttpSession<Stream>> {
         allowed = self->state_.handler.WallClass(ToHubRequest(*request, self->remote_, kTls));
       } catch (...) {
       }
-      net::post(self->stream_.get_executor(), [self, request, allowed] {
-        self->OnWallClass(std::move(*request), allowed);
-      });
+      net::post(self->stream_.get_executor(),
+                [self, request, allowed] { self->OnWallClass(std::move(*request), allowed); });
     });
   }
 
   void OnWallClass(Request request, std::optional<int64_t> allowed) {
     if (!allowed || *allowed != *WallTarget(request.target())) {
-      return Send(Refusal(http::status::not_found, request.version(), false));
+      return Send(Refusal(http::status::not_found, request.version()));
     }
     beast::get_lowest_layer(stream_).expires_never();
     StartWallSession(state_, std::move(stream_), std::move(request), *allowed, std::move(ticket_));
@@ -151,12 +149,12 @@ class HttpSession : public std::enable_shared_from_this<HttpSession<Stream>> {
   void Send(http::message_generator message) {
     const bool keep_alive = message.keep_alive();
     beast::get_lowest_layer(stream_).expires_after(kWriteTime);
-    beast::async_write(stream_, std::move(message),
-                       [self = this->shared_from_this(), keep_alive](beast::error_code error,
-                                                                     size_t) {
-                         if (error || !keep_alive) return self->Close();
-                         self->ReadHeader();
-                       });
+    beast::async_write(
+        stream_, std::move(message),
+        [self = this->shared_from_this(), keep_alive](beast::error_code error, size_t) {
+          if (error || !keep_alive) return self->Close();
+          self->ReadHeader();
+        });
   }
 
   void Close() {

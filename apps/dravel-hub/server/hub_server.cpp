@@ -40,7 +40,8 @@ struct HubServer::Impl {
       : options(std::move(server_options)),
         limits(options.connections_per_address, options.connections),
         jobs(static_cast<size_t>(options.handler_threads)),
-        state{handler, wall, files, limits, jobs, nullptr, options.header_time, options.body_time} {}
+        state{handler, wall, files, limits, jobs, nullptr, options.header_time, options.body_time} {
+  }
 
   bool Listen(std::string& error);
   void Accept();
@@ -75,7 +76,8 @@ bool HubServer::Impl::Listen(std::string& error) {
   if (!code) acceptor.bind(endpoint, code);
   if (!code) acceptor.listen(net::socket_base::max_listen_connections, code);
   if (!code) port = acceptor.local_endpoint(code).port();
-  if (code) error = options.bind_address + ":" + std::to_string(options.port) + ": " + code.message();
+  if (code)
+    error = options.bind_address + ":" + std::to_string(options.port) + ": " + code.message();
   return !code;
 }
 

@@ -40,8 +40,8 @@ std::string Lower(std::string_view text) {
 std::string Sha256Base64(std::string_view text) {
   std::array<unsigned char, EVP_MAX_MD_SIZE> digest{};
   unsigned int length = 0;
-  const bool hashed = EVP_Digest(text.data(), text.size(), digest.data(), &length, EVP_sha256(),
-                                 nullptr) == 1;
+  const bool hashed =
+      EVP_Digest(text.data(), text.size(), digest.data(), &length, EVP_sha256(), nullptr) == 1;
   assert(hashed);
   (void)hashed;
   std::string encoded(4 * ((length + 2) / 3) + 1, '\0');

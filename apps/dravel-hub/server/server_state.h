@@ -6,8 +6,8 @@
 #include <boost/asio/ssl/context.hpp>
 #include <boost/asio/thread_pool.hpp>
 #include <boost/beast/core/tcp_stream.hpp>
-#include <boost/beast/http/string_body.hpp>
 #include <boost/beast/http/message.hpp>
+#include <boost/beast/http/string_body.hpp>
 #include <boost/beast/ssl/ssl_stream.hpp>
 #include <chrono>
 #include <cstdint>

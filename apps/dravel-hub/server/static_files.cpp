@@ -13,8 +13,8 @@ namespace {
 bool PlainName(const std::string& name) {
   if (name.empty() || name[0] == '.') return false;
   return std::all_of(name.begin(), name.end(), [](char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '.' || c == '-' || c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '-' || c == '_';
   });
 }
 
@@ -74,9 +74,12 @@ bool StaticFiles::AddFolder(const fs::path& folder, std::string_view url_prefix,
 }
 
 const StaticFile* StaticFiles::Find(std::string_view path) const {
-  if (path == "/") path = "/index.html";
-  else if (path == "/teacher") path = "/hub/teacher.html";
-  else if (IsWallPath(path)) path = "/hub/wall.html";
+  if (path == "/")
+    path = "/index.html";
+  else if (path == "/teacher")
+    path = "/hub/teacher.html";
+  else if (IsWallPath(path))
+    path = "/hub/wall.html";
   auto found = files_.find(path);
   return found == files_.end() ? nullptr : &found->second;
 }

@@ -23,14 +23,18 @@ template <class Stream>
 class WallSession : public WallViewer, public std::enable_shared_from_this<WallSession<Stream>> {
  public:
   WallSession(ServerState& state, Stream stream, int64_t class_id, Ticket ticket)
-      : state_(state), socket_(std::move(stream)), class_id_(class_id), ticket_(std::move(ticket)) {}
+      : state_(state),
+        socket_(std::move(stream)),
+        class_id_(class_id),
+        ticket_(std::move(ticket)) {}
 
   ~WallSession() override { state_.wall.Leave(class_id_, this); }
 
   void Accept(http::request<http::string_body> request) {
     socket_.set_option(websocket::stream_base::timeout::suggested(beast::role_type::server));
-    socket_.set_option(websocket::stream_base::decorator(
-        [](websocket::response_type& response) { response.set(http::field::server, "dravel-hub"); }));
+    socket_.set_option(websocket::stream_base::decorator([](websocket::response_type& response) {
+      response.set(http::field::server, "dravel-hub");
+    }));
     socket_.read_message_max(kLargestIncoming);
     socket_.async_accept(request, [self = this->shared_from_this()](beast::error_code error) {
       if (error) return;
@@ -46,12 +50,12 @@ class WallSession : public WallViewer, public std::enable_shared_from_this<WallS
 
  private:
   void Read() {
-    socket_.async_read(incoming_, [self = this->shared_from_this()](beast::error_code error,
-                                                                     size_t) {
-      if (error) return self->Drop();
-      self->incoming_.clear();
-      self->Read();
-    });
+    socket_.async_read(incoming_,
+                       [self = this->shared_from_this()](beast::error_code error, size_t) {
+                         if (error) return self->Drop();
+                         self->incoming_.clear();
+                         self->Read();
+                       });
   }
 
   void Queue(std::shared_ptr<const std::string> message) {
