@@ -90,6 +90,11 @@ class DravelHubProgram : public testing::Test {
     fs::remove_all(data_);
   }
   void TearDown() override { fs::remove_all(data_); }
+  int Init() {
+    return RunCommand("printf 'a-long-password\\n' | " DRAVEL_HUB " init --data " + data_.string() +
+                      " >/dev/null 2>&1")
+        .status;
+  }
   fs::path data_;
 };
 
@@ -177,22 +182,37 @@ std::string AskLocal(int port, const std::string& request) {
   return answer;
 }
 
-TEST_F(DravelHubProgram, ServesWhereItSaysAndStopsCleanly) {
-  ASSERT_EQ(RunCommand("printf 'a-long-password\\n' | " DRAVEL_HUB " init --data " +
-                       data_.string() + " >/dev/null 2>&1")
-                .status,
-            0);
-  ServeProcess serve(data_);
-  ASSERT_GT(serve.pid, 0);
+// The port the hub says it listens on; 0 when its first line is not that.
+int ListeningPort(ServeProcess& serve) {
   const std::string first = serve.Line();
   const std::string prefix = "listening 127.0.0.1:";
-  ASSERT_TRUE(first.starts_with(prefix)) << first;
-  const int port = std::stoi(first.substr(prefix.size()));
+  if (!first.starts_with(prefix)) return 0;
+  return std::stoi(first.substr(prefix.size()));
+}
+
+constexpr const char* kAskApi = "GET /api/x HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n";
+
+TEST_F(DravelHubProgram, ServesWhereItSaysAndStopsCleanly) {
+  ASSERT_EQ(Init(), 0);
+  ServeProcess serve(data_);
+  ASSERT_GT(serve.pid, 0);
+  const int port = ListeningPort(serve);
   ASSERT_GT(port, 0);
-  const std::string answer =
-      AskLocal(port, "GET /api/x HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n");
+  const std::string answer = AskLocal(port, kAskApi);
   EXPECT_TRUE(answer.starts_with("HTTP/1.1 ")) << answer;
   EXPECT_EQ(serve.Stop(SIGTERM), 0);
+}
+
+TEST_F(DravelHubProgram, ServesTheSameDataAgainAfterBeingKilled) {
+  ASSERT_EQ(Init(), 0);
+  for (int life = 0; life < 2; ++life) {
+    SCOPED_TRACE(life);
+    ServeProcess serve(data_);
+    const int port = ListeningPort(serve);
+    ASSERT_GT(port, 0);
+    EXPECT_TRUE(AskLocal(port, kAskApi).starts_with("HTTP/1.1 "));
+    EXPECT_EQ(serve.Stop(SIGKILL), -1);
+  }
 }
 
 }  // namespace

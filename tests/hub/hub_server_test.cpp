@@ -173,6 +173,17 @@ TEST_F(HubServerTest, PassesTheRequestToTheHandlerAndItsReplyBack) {
   EXPECT_FALSE(seen.secure);
 }
 
+TEST_F(HubServerTest, TellsAClientThatAsksFirstToSendItsBody) {
+  Start();
+  tcp::socket socket = Connect();
+  const auto go_on = Exchange(socket,
+                              "POST /api/small HTTP/1.1\r\nHost: h\r\nExpect: 100-continue\r\n"
+                              "Content-Length: 4\r\n\r\n");
+  EXPECT_EQ(go_on.result_int(), 100);
+  EXPECT_EQ(Exchange(socket, "body").result_int(), 201);
+  EXPECT_EQ(handler_.Last().body, "body");
+}
+
 TEST_F(HubServerTest, RefusesWhatIsTooLargeBeforeTheHandlerSeesIt) {
   Start();
   const std::string big_header(kHeaderLimit, 'a');

@@ -7,6 +7,7 @@
 #include <boost/asio/dispatch.hpp>
 #include <boost/asio/post.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/http/empty_body.hpp>
 #include <boost/beast/http/read.hpp>
 #include <boost/beast/http/write.hpp>
 #include <boost/beast/websocket/rfc6455.hpp>
@@ -85,6 +86,23 @@ class HttpSession : public std::enable_shared_from_this<HttpSession<Stream>> {
     }
     parser_->body_limit(limit);
     if (parser_->is_done()) return OnRequest();
+    if (request[http::field::expect] == "100-continue") return ContinueThenReadBody();
+    ReadBody();
+  }
+
+  // A client that asks first sends its body only once told to go on.
+  void ContinueThenReadBody() {
+    auto go_on = std::make_shared<http::response<http::empty_body>>(http::status::continue_,
+                                                                    parser_->get().version());
+    beast::get_lowest_layer(stream_).expires_after(kWriteTime);
+    http::async_write(stream_, *go_on,
+                      [self = this->shared_from_this(), go_on](beast::error_code error, size_t) {
+                        if (error) return self->Close();
+                        self->ReadBody();
+                      });
+  }
+
+  void ReadBody() {
     beast::get_lowest_layer(stream_).expires_after(state_.body_time);
     http::async_read(stream_, buffer_, *parser_,
                      [self = this->shared_from_this()](beast::error_code error, size_t) {
