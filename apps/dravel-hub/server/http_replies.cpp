@@ -110,7 +110,7 @@ http::message_generator StaticResponse(const Request& request, const StaticFiles
   if (!file->policy.empty()) {
     response.set("Content-Security-Policy", file->policy);
     response.set("Referrer-Policy", "no-referrer");
-    response.set("X-Frame-Options", "DENY");
+    response.set("X-Frame-Options", "SAMEORIGIN");
   }
   if (!head) response.body() = {file->body.data(), file->body.size()};
   response.content_length(file->body.size());

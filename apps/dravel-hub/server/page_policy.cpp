@@ -85,7 +85,7 @@ std::string PagePolicy(std::string_view html) {
   return "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'" + InlineScriptSources(html) +
          "; worker-src 'self' blob:; img-src 'self' data: blob:; style-src 'self' 'unsafe-inline'; "
          "connect-src 'self'; object-src 'none'; base-uri 'self'; form-action 'self'; "
-         "frame-ancestors 'none'";
+         "frame-ancestors 'self'";
 }
 
 }  // namespace dravel::hub
