@@ -1,0 +1,40 @@
+// dravel-hub's command line: the two commands (init, serve), one table of
+// their options from which both the parser and the usage text are made, and
+// the teacher's password rules. Messages are Chinese (UTF-8). Plain C++.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace dravel::hub {
+
+enum class HubCommandKind { kHelp, kInit, kServe };
+
+struct HubCommand {
+  HubCommandKind kind = HubCommandKind::kHelp;
+  std::filesystem::path data;
+  uint16_t port = 8080;
+  std::string bind = "0.0.0.0";
+  int jobs = 2;
+  std::filesystem::path tls_certificate;
+  std::filesystem::path tls_key;
+  std::filesystem::path web;  // empty: the installed or built page's folder
+};
+
+// The command `arguments` (without the program's name) ask for; nullopt with
+// `error` set (one Chinese line) when they are not a valid command.
+std::optional<HubCommand> ParseHubCommand(std::span<const std::string_view> arguments,
+                                          std::string& error);
+
+std::string HubUsage();
+
+inline constexpr size_t kShortestPassword = 8;
+
+// Why `password` (UTF-8) cannot be the teacher's; "" when it can.
+std::string PasswordRefusal(std::string_view password);
+
+}  // namespace dravel::hub
