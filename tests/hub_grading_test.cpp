@@ -68,7 +68,9 @@ TEST_F(Grader, ScoresAsDravelRenderDoes) {
     const GradeOutcome outcome = GradeScript(Gbk(c.script), references, Quick());
     ASSERT_EQ(outcome.state, HandinState::kGraded) << outcome.last_message;
     ASSERT_TRUE(outcome.score);
-    if (*c.last_message) EXPECT_EQ(outcome.last_message, c.last_message);
+    if (*c.last_message) {
+      EXPECT_EQ(outcome.last_message, c.last_message);
+    }
     EXPECT_TRUE(outcome.picture_png.starts_with(kPngSignature));
     EXPECT_TRUE(outcome.overlay_png.starts_with(kPngSignature));
 

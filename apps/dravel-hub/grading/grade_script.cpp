@@ -154,7 +154,8 @@ std::optional<std::string> RunReference(const WorkFolder& work, size_t i,
   const RenderOptions canvas;  // the children's canvas: dravel-render's own size
   if (picture.Empty())
     return kReferenceTeacher + SaidText(Said::kReferenceUnreadable, Language::kChinese, {shown});
-  if (const auto fault = ReferenceFault(picture, canvas.width, canvas.height, shown))
+  if (const auto fault =
+          ReferenceFault(picture, canvas.width, canvas.height, shown, Language::kChinese))
     return kReferenceTeacher + *fault;
   return std::nullopt;
 }
