@@ -4,3 +4,7 @@ dravel_add_test(hub_grading_test SOURCES hub_grading_test.cpp LIBS dravel::hub_g
 target_compile_definitions(hub_grading_test PRIVATE DRAVEL_RENDER="$<TARGET_FILE:dravel-render>")
 add_dependencies(hub_grading_test dravel-render dravel-text)
 set_target_properties(hub_grading_test PROPERTIES AUTOMOC OFF)
+foreach(unit hub_term hub_export)
+  dravel_add_test(${unit}_test SOURCES ${unit}_test.cpp LIBS dravel::hub_term dravel::runtime)
+  set_target_properties(${unit}_test PROPERTIES AUTOMOC OFF)
+endforeach()

@@ -79,10 +79,9 @@ std::string Seconds(std::chrono::milliseconds time) {
 // mode child's options) under the limits.
 ChildRun RunChild(const WorkFolder& work, const std::string& key,
                   const std::vector<std::string>& outputs, const GradeLimits& limits) {
-  std::vector<std::string> arguments = {kGradeChildFlag,  "--batch-child",
-                                        work.In(key + ".report"), "--timeout",
-                                        Seconds(limits.timeout),   "--memory-limit",
-                                        std::to_string(limits.memory_mb)};
+  std::vector<std::string> arguments = {
+      kGradeChildFlag,         "--batch-child",  work.In(key + ".report"),        "--timeout",
+      Seconds(limits.timeout), "--memory-limit", std::to_string(limits.memory_mb)};
   arguments.insert(arguments.end(), outputs.begin(), outputs.end());
   arguments.insert(arguments.end(), {"--", work.In(key + ".dvg")});
   const ChildJob job{arguments, work.In(key + ".err"), limits.timeout + limits.grace};
@@ -143,11 +142,10 @@ std::optional<std::string> RunReference(const WorkFolder& work, size_t i,
   const std::string shown = std::to_string(i + 1);
   const ChildRun run = RunChild(work, key, {"-o", work.In(key + ".png")}, limits);
   if (!run.report || run.report->exit_status != 0) {
-    const std::string why =
-        run.report ? SaidText(Said::kReferenceUnended, Language::kChinese,
-                              {shown, GbkToUtf8(run.report->last_line)})
-                   : SaidText(Said::kReferenceCannotRun, Language::kChinese,
-                              {shown, EndReason(run, limits)});
+    const std::string why = run.report ? SaidText(Said::kReferenceUnended, Language::kChinese,
+                                                  {shown, GbkToUtf8(run.report->last_line)})
+                                       : SaidText(Said::kReferenceCannotRun, Language::kChinese,
+                                                  {shown, EndReason(run, limits)});
     return kReferenceTeacher + why;
   }
   const PixelImage picture = ReadPngFile(work.In(key + ".png"));
@@ -164,7 +162,8 @@ std::optional<std::string> RunReference(const WorkFolder& work, size_t i,
 std::vector<std::string> ScriptOutputs(const WorkFolder& work, size_t references) {
   std::vector<std::string> outputs = {"-o", work.In("picture.png")};
   for (size_t i = 0; i < references; ++i)
-    outputs.insert(outputs.end(), {"--reference", work.In("reference-" + std::to_string(i) + ".png")});
+    outputs.insert(outputs.end(),
+                   {"--reference", work.In("reference-" + std::to_string(i) + ".png")});
   outputs.insert(outputs.end(), {"--overlay", work.In("overlay.png")});
   return outputs;
 }
@@ -197,7 +196,8 @@ GradeOutcome GradeIn(const WorkFolder& work, std::string_view gbk_script,
 GradeOutcome GradeScript(std::string_view gbk_script,
                          const std::vector<std::string>& gbk_references,
                          const GradeLimits& limits) {
-  if (gbk_references.empty()) return Failed(std::string(kReferenceTeacher) + "这个作业没有参考答案");
+  if (gbk_references.empty())
+    return Failed(std::string(kReferenceTeacher) + "这个作业没有参考答案");
   const WorkFolder work;
   if (!work.Made()) return Failed(SaidText(Said::kNoTemporaryFolder, Language::kChinese, {}));
   try {

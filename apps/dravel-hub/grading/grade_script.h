@@ -39,7 +39,6 @@ struct GradeLimits {
 // (said as the teacher's to fix). The picture and the overlay are given
 // whenever the child wrote them. Never throws; safe from several threads.
 GradeOutcome GradeScript(std::string_view gbk_script,
-                         const std::vector<std::string>& gbk_references,
-                         const GradeLimits& limits);
+                         const std::vector<std::string>& gbk_references, const GradeLimits& limits);
 
 }  // namespace dravel::hub

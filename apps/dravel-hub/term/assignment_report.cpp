@@ -28,8 +28,8 @@ std::string ResultOf(HandinState state) {
 ScriptResult RowOf(const PupilRecord& pupil, const HandinRecord& handin, int copy_group,
                    size_t references) {
   ScriptResult row;
-  row.shown = pupil.number + " " + pupil.name + "（第 " + std::to_string(handin.attempt) +
-              " 次" + (handin.late ? "，迟交" : "") + "）";
+  row.shown = pupil.number + " " + pupil.name + "（第 " + std::to_string(handin.attempt) + " 次" +
+              (handin.late ? "，迟交" : "") + "）";
   row.result = ResultOf(handin.state);
   row.exit_status = handin.state == HandinState::kGraded ? 0 : 1;
   row.last_line = Utf8ToGbk(handin.last_message);

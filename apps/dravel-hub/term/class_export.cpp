@@ -60,8 +60,8 @@ std::optional<std::string> ClassExportZip(const std::vector<PupilRecord>& pupils
     const std::string pupil = PupilStem(Find(pupil_by_id, handin.pupil_id), handin.pupil_id);
     const std::string stem =
         pupil + "/" + pupil + "_" +
-        AssignmentStem(Find(assignment_by_id, handin.assignment_id), handin.assignment_id) +
-        "_第" + std::to_string(handin.attempt) + "次";
+        AssignmentStem(Find(assignment_by_id, handin.assignment_id), handin.assignment_id) + "_第" +
+        std::to_string(handin.attempt) + "次";
     if (!zip.Add(stem + ".dvg", handin.script)) return std::nullopt;
     std::string png = picture(handin.id);
     if (!png.empty() && !zip.Add(stem + ".png", std::move(png))) return std::nullopt;

@@ -16,9 +16,9 @@ GradebookCell ScoreCell(const HandinRecord* handin) {
   return {ScoreText(*handin->score), handin->score, handin->late};
 }
 
-std::vector<GradebookCell> PupilRow(
-    const PupilRecord& pupil, const std::vector<AssignmentRecord>& assignments,
-    const std::map<PupilAssignment, const HandinRecord*>& latest) {
+std::vector<GradebookCell> PupilRow(const PupilRecord& pupil,
+                                    const std::vector<AssignmentRecord>& assignments,
+                                    const std::map<PupilAssignment, const HandinRecord*>& latest) {
   std::vector<GradebookCell> row = {{pupil.number, {}, false}, {pupil.name, {}, false}};
   std::string late;
   for (const AssignmentRecord& assignment : assignments) {

@@ -16,9 +16,9 @@
 namespace dravel::hub {
 
 struct GradebookCell {
-  std::string text;              // UTF-8, as the CSV shows it
-  std::optional<double> score;   // a score cell's number
-  bool late = false;             // a score handed in late
+  std::string text;             // UTF-8, as the CSV shows it
+  std::optional<double> score;  // a score cell's number
+  bool late = false;            // a score handed in late
 };
 
 struct Gradebook {

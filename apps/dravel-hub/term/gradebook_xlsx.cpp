@@ -66,8 +66,7 @@ bool WriteSheet(lxw_workbook* workbook, const Gradebook& gradebook) {
   worksheet_set_column(sheet, 0, 0, 16, formats.text);
   worksheet_set_column(sheet, 1, 1, 10, formats.text);
   for (size_t col = 0; col < gradebook.header.size(); ++col)
-    worksheet_write_string(sheet, 0, lxw_col_t(col), gradebook.header[col].c_str(),
-                           formats.header);
+    worksheet_write_string(sheet, 0, lxw_col_t(col), gradebook.header[col].c_str(), formats.header);
   for (size_t row = 0; row < gradebook.rows.size(); ++row)
     for (size_t col = 0; col < gradebook.rows[row].size(); ++col)
       WriteCell(sheet, lxw_row_t(row + 1), lxw_col_t(col), gradebook.rows[row][col], formats);

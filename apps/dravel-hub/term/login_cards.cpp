@@ -32,11 +32,13 @@ std::string Card(const ClassRecord& class_record, const PupilRecord& pupil) {
 
 }  // namespace
 
-std::string LoginCardsPage(const ClassRecord& class_record, const std::vector<PupilRecord>& pupils) {
-  std::string page = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
-                     MarkupText(class_record.name) + " 登录卡</title>\n" + kStyle +
-                     "\n</head>\n<body>\n<h1>" + MarkupText(class_record.name) + " 登录卡（" +
-                     std::to_string(pupils.size()) + " 张）</h1>\n<div class=\"cards\">\n";
+std::string LoginCardsPage(const ClassRecord& class_record,
+                           const std::vector<PupilRecord>& pupils) {
+  std::string page =
+      "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
+      MarkupText(class_record.name) + " 登录卡</title>\n" + kStyle + "\n</head>\n<body>\n<h1>" +
+      MarkupText(class_record.name) + " 登录卡（" + std::to_string(pupils.size()) +
+      " 张）</h1>\n<div class=\"cards\">\n";
   for (const PupilRecord& pupil : pupils) page += Card(class_record, pupil);
   return page + "</div>\n</body>\n</html>\n";
 }

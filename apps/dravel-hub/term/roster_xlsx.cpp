@@ -24,8 +24,9 @@ std::string_view Trimmed(std::string_view text) {
   constexpr std::string_view kFullWidthSpace = "\u3000";
   for (bool trimmed = true; trimmed;) {
     trimmed = false;
-    for (std::string_view space : {std::string_view(" "), std::string_view("\t"),
-                                   std::string_view("\r"), std::string_view("\n"), kFullWidthSpace}) {
+    for (std::string_view space :
+         {std::string_view(" "), std::string_view("\t"), std::string_view("\r"),
+          std::string_view("\n"), kFullWidthSpace}) {
       if (text.starts_with(space)) text.remove_prefix(space.size()), trimmed = true;
       if (text.ends_with(space)) text.remove_suffix(space.size()), trimmed = true;
     }
@@ -182,7 +183,8 @@ std::variant<std::vector<std::vector<std::string>>, Refusal> SheetRows(ZipReader
   auto sheet = Part(zip, std::get<std::string>(path), true);
   if (auto* refused = std::get_if<Refusal>(&sheet)) return *refused;
   SheetCells cells(shared.strings);
-  if (!ReadXml(std::get<std::string>(sheet), cells)) return Refusal("工作簿已损坏：无法读取第一张工作表");
+  if (!ReadXml(std::get<std::string>(sheet), cells))
+    return Refusal("工作簿已损坏：无法读取第一张工作表");
   return std::move(cells.rows);
 }
 
@@ -254,7 +256,8 @@ std::string NumberCellText(std::string_view value) {
     if (exponent.empty() || exponent.size() > 2) return std::string(value);
     shift = down ? -std::stol(exponent) : std::stol(exponent);
   }
-  if (at != value.size() || (whole.empty() && fraction.empty()) || size_t(std::labs(shift)) > kMostShift)
+  if (at != value.size() || (whole.empty() && fraction.empty()) ||
+      size_t(std::labs(shift)) > kMostShift)
     return std::string(value);
   std::string digits = whole + fraction;
   long point = long(whole.size()) + shift;
