@@ -186,7 +186,11 @@ GradeOutcome GradeIn(const WorkFolder& work, std::string_view gbk_script,
     outcome.last_message = GbkToUtf8(run.report->last_line);
   } else {
     outcome.state = HandinState::kFailed;
-    outcome.last_message = EndReason(run, limits);
+    // Ran to its end unscored: the references' pictures, checked above, went
+    // unread by the child; nothing the pupil did.
+    outcome.last_message = run.report && RanToItsEnd(*run.report)
+                               ? "评分时出错：无法读取参考答案的图片"
+                               : EndReason(run, limits);
   }
   return outcome;
 }

@@ -17,6 +17,7 @@ constexpr size_t kMostRows = 5000;
 constexpr size_t kMostColumns = 64;
 
 struct Refusal {
+  explicit Refusal(std::string why) : reason(std::move(why)) {}
   std::string reason;
 };
 
