@@ -37,7 +37,10 @@ struct GradeLimits {
 // in last_message otherwise: stopped at its time limit, out of memory,
 // crashed, or a reference that is missing, does not end, or draws nothing
 // (said as the teacher's to fix). The picture and the overlay are given
-// whenever the child wrote them. Never throws; safe from several threads.
+// whenever the child wrote them. Returns within (references + 1) x (timeout
+// + grace). Never throws; safe from several threads, so long as nothing else
+// in the process reaps children it did not start (a SIGCHLD handler calling
+// waitpid(-1), or SIGCHLD ignored), which would leave a child unawaited.
 GradeOutcome GradeScript(std::string_view gbk_script,
                          const std::vector<std::string>& gbk_references, const GradeLimits& limits);
 

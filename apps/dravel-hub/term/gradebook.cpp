@@ -1,5 +1,7 @@
 #include "apps/dravel-hub/term/gradebook.h"
 
+#include <charconv>
+
 #include "apps/dravel-hub/term/latest_handins.h"
 #include "apps/dravel-render/script_result.h"
 #include "runtime/csv_cell.h"
@@ -13,7 +15,12 @@ constexpr char kLateHeader[] = "迟交";
 GradebookCell ScoreCell(const HandinRecord* handin) {
   if (!handin) return {};
   if (!handin->score) return {kNoScore, std::nullopt, handin->late};
-  return {ScoreText(*handin->score), handin->score, handin->late};
+  // The number as the text shows it, so the workbook and the CSV agree on
+  // a score like 87.25 that one decimal rounds.
+  std::string text = ScoreText(*handin->score);
+  double shown = *handin->score;
+  std::from_chars(text.data(), text.data() + text.size(), shown);
+  return {std::move(text), shown, handin->late};
 }
 
 std::vector<GradebookCell> PupilRow(const PupilRecord& pupil,
