@@ -92,7 +92,8 @@ TEST_F(Grader, AScriptPastItsLimitsFailsWithTheLimitsReason) {
     int memory_mb;
     const char* reason;
   } cases[] = {
-      {"runs forever", Gbk("重复 2000000000 【前进 1|左转 1】\r\n"), 512, "超时"},
+      {"runs forever", Gbk("重复 2000000000 【前进 1|左转 1】\r\n"), 512,
+       "超时：运行超过 1.5 秒的时间限制"},
 #ifndef DRAVEL_SANITIZED
       {"eats memory", "go 10\r\nsettext " + std::string(120'000'000, 'a') + "\r\n", 250,
        "内存不足"},

@@ -69,10 +69,14 @@ struct ChildRun {
   std::string errors;  // its standard error
 };
 
+// "1.5", "10": for the child's --timeout and for people alike.
 std::string Seconds(std::chrono::milliseconds time) {
   char text[32];
   std::snprintf(text, sizeof text, "%.3f", double(time.count()) / 1000);
-  return text;
+  std::string seconds = text;
+  seconds.erase(seconds.find_last_not_of('0') + 1);
+  if (seconds.ends_with('.')) seconds.pop_back();
+  return seconds;
 }
 
 // Runs the script `key`.dvg of the work folder with `outputs` (the folder
