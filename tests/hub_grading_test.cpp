@@ -94,6 +94,7 @@ TEST_F(Grader, AScriptPastItsLimitsFailsWithTheLimitsReason) {
   } cases[] = {
       {"runs forever", Gbk("重复 2000000000 【前进 1|左转 1】\r\n"), 512,
        "超时：运行超过 1.5 秒的时间限制"},
+      {"a limit no child starts under", Gbk(kSquare), 64, "评分设置有误：内存限制 64 MB 太小"},
 #ifndef DRAVEL_SANITIZED
       {"eats memory", "go 10\r\nsettext " + std::string(120'000'000, 'a') + "\r\n", 250,
        "内存不足"},

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "apps/dravel-hub/grading/grade_child.h"
+#include "apps/dravel-render/batch_child.h"
 #include "apps/dravel-render/batch_jobs.h"
 #include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/picture_score.h"
@@ -204,6 +205,11 @@ GradeOutcome GradeIn(const WorkFolder& work, std::string_view gbk_script,
 GradeOutcome GradeScript(std::string_view gbk_script,
                          const std::vector<std::string>& gbk_references,
                          const GradeLimits& limits) {
+  // As the folder mode: a limit no child could start under is said once, not as a crash.
+  const int least = LeastChildMemory(RenderOptions{});
+  if (limits.memory_mb < least)
+    return Failed("评分设置有误：内存限制 " + std::to_string(limits.memory_mb) +
+                  " MB 太小，脚本无法运行；最少需要 " + std::to_string(least) + " MB");
   if (gbk_references.empty())
     return Failed(std::string(kReferenceTeacher) + "这个作业没有参考答案");
   const WorkFolder work;

@@ -9,6 +9,8 @@
 namespace dravel::hub {
 namespace {
 
+// ReportPage percent-encodes each part between slashes; these parts are all
+// unreserved characters, so the page links the hub's path as written.
 std::string HandinLink(const HandinRecord& handin, const char* picture) {
   return "/api/handins/" + std::to_string(handin.id) + "/" + picture;
 }
