@@ -22,10 +22,17 @@ std::filesystem::path HubDatabasePath(const std::filesystem::path& data_dir) {
   return data_dir / "hub.sqlite";
 }
 
-HubSetup InitHub(const std::filesystem::path& data_dir, std::string_view password) {
+std::string PasswordRefusal(std::string_view password) {
   if (CharacterCount(password) < kShortestPassword) {
-    return {false, "密码至少要 " + std::to_string(kShortestPassword) + " 个字符"};
+    return "密码太短：至少要 " + std::to_string(kShortestPassword) + " 个字符";
   }
+  const bool control = std::any_of(password.begin(), password.end(),
+                                   [](unsigned char c) { return c < 0x20 || c == 0x7F; });
+  return control ? "密码里不能有控制字符" : "";
+}
+
+HubSetup InitHub(const std::filesystem::path& data_dir, std::string_view password) {
+  if (std::string refusal = PasswordRefusal(password); !refusal.empty()) return {false, refusal};
   const std::filesystem::path database = HubDatabasePath(data_dir);
   std::error_code error;
   if (std::filesystem::exists(database, error)) {

@@ -19,6 +19,10 @@ namespace dravel::hub {
 // Passwords shorter than this many characters are refused.
 inline constexpr size_t kShortestPassword = 8;
 
+// Why `password` (UTF-8) cannot be the teacher's: too short, or holding a
+// control character; "" when it can.
+std::string PasswordRefusal(std::string_view password);
+
 struct HubSetup {
   bool ok = false;
   std::string message;  // Chinese, for the teacher: what was done or why not

@@ -15,9 +15,11 @@
 
 #include "apps/dravel-hub/command/hub_command_line.h"
 #include "apps/dravel-hub/command/hub_folders.h"
-#include "apps/dravel-hub/command/interim_hub.h"  // INTERIM: the real hub's header at the merge
 #include "apps/dravel-hub/command/lan_addresses.h"
 #include "apps/dravel-hub/command/password_prompt.h"
+#include "apps/dravel-hub/grading/grade_child.h"
+#include "apps/dravel-hub/grading/grade_script.h"
+#include "apps/dravel-hub/hub.h"
 #include "apps/dravel-hub/server/hub_server.h"
 #include "apps/dravel-hub/server/static_files.h"
 #include "apps/dravel-hub/server/wall_hub.h"
@@ -41,8 +43,8 @@ int RunInit(const HubCommand& command) {
     Say(refusal);
     return kFailed;
   }
-  if (!InitHub(command.data, *password, error)) {
-    Say("没能建立班级数据：" + error);
+  if (const HubSetup setup = InitHub(command.data, *password); !setup.ok) {
+    Say("没能建立班级数据：" + setup.message);
     return kFailed;
   }
   std::cout << "班级数据已建好：" << command.data.string() << "\n"
@@ -100,12 +102,19 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   StaticFiles files;
   if (!LoadFiles(command, files)) return kFailed;
   WallHub wall;
-  Hub hub(command.data, command.jobs, wall);
-  std::string error;
-  if (!hub.Start(error)) {
-    Say("打不开班级数据：" + error);
+  const GradeLimits limits;
+  Hub::Opening opening =
+      Hub::Open(command.data, command.jobs, wall,
+                [limits](std::string_view script, const std::vector<std::string>& references) {
+                  return GradeScript(script, references, limits);
+                });
+  if (!opening.hub) {
+    Say("打不开班级数据：" + opening.error);
     return kFailed;
   }
+  Hub& hub = *opening.hub;
+  hub.Start();
+  std::string error;
   ServerOptions options;
   options.bind_address = command.bind;
   options.port = command.port;
@@ -153,4 +162,10 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace dravel::hub
 
-int main(int argc, char** argv) { return dravel::hub::Run(argc, argv); }
+int main(int argc, char** argv) {
+  // A hand-in runs in a child of this program, which must not start the hub.
+  if (argc > 1 && std::string_view(argv[1]) == dravel::hub::kGradeChildFlag) {
+    return dravel::hub::RunGradeChild(argc, argv);
+  }
+  return dravel::hub::Run(argc, argv);
+}

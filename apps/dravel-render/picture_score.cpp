@@ -52,13 +52,13 @@ std::optional<std::string> UnreadableReference(const std::string& path) {
 }
 
 std::optional<std::string> ReferenceFault(const PixelImage& picture, int width, int height,
-                                          const std::string& path) {
+                                          const std::string& path, Language language) {
   if (picture.width != width || picture.height != height) {
-    return SaidText(Said::kReferenceSize,
+    return SaidText(Said::kReferenceSize, language,
                     {path, std::to_string(picture.width) + "x" + std::to_string(picture.height)});
   }
   if (DrawnShape(picture.View(), kWindowBackgroundColour).Empty())
-    return SaidText(Said::kReferenceBlank, {path});
+    return SaidText(Said::kReferenceBlank, language, {path});
   return std::nullopt;
 }
 

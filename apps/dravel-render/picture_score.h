@@ -12,6 +12,7 @@
 #include <string>
 
 #include "apps/dravel-render/drawing_match.h"
+#include "apps/dravel-render/folder_words.h"
 #include "canvas/canvas_core.h"
 #include "canvas/pixel_image.h"
 
@@ -39,8 +40,9 @@ std::optional<std::string> UnreadableReference(const std::string& path);
 
 // Why `picture`, of the reference `path`, cannot be a reference for a
 // `width` x `height` canvas: it is another size, or nothing is drawn on it;
-// nullopt when it can be.
+// nullopt when it can be. Said in `language`.
 std::optional<std::string> ReferenceFault(const PixelImage& picture, int width, int height,
-                                          const std::string& path);
+                                          const std::string& path,
+                                          Language language = LocaleLanguage());
 
 }  // namespace dravel

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "apps/dravel-hub/command/hub_command_line.h"
+#include "apps/dravel-hub/hub.h"
 #include "support/render_process.h"
 
 namespace dravel::hub {

@@ -145,16 +145,4 @@ std::string HubUsage() {
   return usage;
 }
 
-std::string PasswordRefusal(std::string_view password) {
-  size_t characters = 0;
-  for (char c : password) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++characters;
-  }
-  if (characters < kShortestPassword) return "密码太短：至少要 8 个字符";
-  for (char c : password) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return "密码里不能有控制字符";
-  }
-  return "";
-}
-
 }  // namespace dravel::hub

@@ -32,9 +32,4 @@ std::optional<HubCommand> ParseHubCommand(std::span<const std::string_view> argu
 
 std::string HubUsage();
 
-inline constexpr size_t kShortestPassword = 8;
-
-// Why `password` (UTF-8) cannot be the teacher's; "" when it can.
-std::string PasswordRefusal(std::string_view password);
-
 }  // namespace dravel::hub
