@@ -10,21 +10,21 @@
 #include <cstdio>
 #include <iostream>
 
-#include "apps/dravel-render/batch_child.h"
-#include "apps/dravel-render/folder_words.h"
-#include "apps/dravel-render/render_check.h"
+#include "apps/dravel-render/folder/batch_child.h"
+#include "apps/dravel-render/folder/merge_command.h"
+#include "apps/dravel-render/folder/render_check.h"
+#include "apps/dravel-render/folder/render_folder.h"
+#include "apps/dravel-render/folder/time_limit.h"
 #include "apps/dravel-render/render_entry.h"
-#include "apps/dravel-render/render_folder.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/render_text.h"
 #include "apps/dravel-render/single_score.h"
-#include "apps/dravel-render/summary_merge.h"
-#include "apps/dravel-render/text_library.h"
-#include "apps/dravel-render/time_limit.h"
+#include "apps/dravel-render/text_library/text_library.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 #include "canvas/picture_format.h"
+#include "marking/teacher_words.h"
 
 namespace dravel {
 namespace {

@@ -9,8 +9,8 @@
 #include <span>
 #include <string_view>
 
-#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_options.h"
+#include "marking/teacher_words.h"
 
 namespace dravel {
 

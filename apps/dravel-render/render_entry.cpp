@@ -3,10 +3,10 @@
 #include <filesystem>
 #include <iostream>
 
-#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_text.h"
 #include "canvas/window_look.h"
 #include "interpreter/messages.h"
+#include "marking/teacher_words.h"
 
 namespace dravel {
 namespace {

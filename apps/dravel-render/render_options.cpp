@@ -1,4 +1,4 @@
-#include "render_options.h"
+#include "apps/dravel-render/render_options.h"
 
 #include <algorithm>
 #include <cstdint>

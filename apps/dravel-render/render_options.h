@@ -12,10 +12,10 @@
 #include <variant>
 #include <vector>
 
-#include "apps/dravel-render/drawing_match.h"
-#include "apps/dravel-render/folder_words.h"
 #include "canvas/turtle_model.h"
 #include "canvas/window_look.h"
+#include "marking/match_mode.h"
+#include "marking/teacher_words.h"
 
 namespace dravel {
 
