@@ -97,17 +97,15 @@ int Main(int argc, char** argv) {
     return UsageFailure(error->message);
   }
   const auto& options = std::get<RenderOptions>(parsed);
-  const bool folder = IsFolder(options.script_path);
-  if (const auto refused = RefusedOutputs(options, folder, PictureExtensions())) {
+  if (const auto refused = RefusedOutputs(options, options.mode == kFolder, PictureExtensions())) {
     std::cerr << "dravel-render: " << *refused << "\n";
     return 2;
   }
-  if (options.merge_output) return MergeSummaries(options);
-  if (options.batch_report) return RunBatchChild(options);
-  if (folder && !options.check) return RenderFolder(options);
+  if (options.mode == kMerge) return MergeSummaries(options);
+  if (options.mode == kChild) return RunBatchChild(options);
+  if (options.mode == kFolder) return RenderFolder(options);
   LimitMemory(MemoryLimitOf(options));
-  if (options.check) return CheckScripts(options);
-  if (options.contact_sheet) return UsageFailure(SaidText(Said::kSheetNeedsFolder));
+  if (options.mode == kCheck) return CheckScripts(options);
   TimeLimit limit;
   limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options) + kStopGrace,
             "dravel-render: " + SaidText(Said::kStoppedRunning), 1);

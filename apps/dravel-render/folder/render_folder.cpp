@@ -87,28 +87,32 @@ std::string InWork(const FolderRun& run, const std::string& name) {
   return JoinPath(run.work.Path(), name);
 }
 
-// The child that runs `script_path` and writes `outputs` (its options),
-// reporting into the work folder under `key`.
-ChildJob JobFor(const FolderRun& run, const std::string& key,
-                const std::vector<std::string>& outputs, const std::string& script_path) {
-  std::vector<std::string> arguments = {"--batch-child", InWork(run, key + ".report")};
-  for (const auto& part : {run.options.child_arguments, outputs, {"--", script_path}})
-    arguments.insert(arguments.end(), part.begin(), part.end());
-  const auto deadline = TimeoutOf(run.options) + kChildGrace;
-  return {arguments, InWork(run, key + ".err"), deadline};
+// What every child of the run is given: the run's options for a script, and
+// its report into the work folder under `key`; the caller adds its outputs.
+RenderOptions ChildOptions(const FolderRun& run, const std::string& key,
+                           const std::string& script_path) {
+  RenderOptions child = run.options;
+  child.script_path = script_path;
+  child.batch_report = InWork(run, key + ".report");
+  child.output_path.reset();
+  child.references.clear();
+  return child;
 }
 
-// A script's outputs: its picture, and what the sheet and the score need.
-std::vector<std::string> ScriptOutputs(const FolderRun& run, const FolderScript& script,
-                                       const std::string& key) {
-  std::vector<std::string> outputs = {"-o", JoinPath(run.out, script.picture_name)};
-  if (run.options.contact_sheet)
-    outputs.insert(outputs.end(), {"--batch-image", InWork(run, key + ".png")});
-  for (const std::string& reference : run.references)
-    outputs.insert(outputs.end(), {"--reference", reference});
-  if (!run.references.empty())
-    outputs.insert(outputs.end(), {"--overlay", JoinPath(run.out, script.overlay_name)});
-  return outputs;
+ChildJob JobFor(const FolderRun& run, const std::string& key, const RenderOptions& child) {
+  const auto deadline = TimeoutOf(run.options) + kChildGrace;
+  return {ChildArguments(child), InWork(run, key + ".err"), deadline};
+}
+
+// A script's child: its picture, and what the sheet and the score need.
+RenderOptions ScriptChild(const FolderRun& run, const FolderScript& script,
+                          const std::string& key) {
+  RenderOptions child = ChildOptions(run, key, JoinPath(script.folder, script.file.name));
+  child.output_path = JoinPath(run.out, script.picture_name);
+  if (run.options.contact_sheet) child.batch_image = InWork(run, key + ".png");
+  child.references = run.references;
+  if (!run.references.empty()) child.overlay_path = JoinPath(run.out, script.overlay_name);
+  return child;
 }
 
 std::string FileText(const std::string& path) {
@@ -184,7 +188,9 @@ bool RunReferenceScripts(const FolderRun& run, std::vector<std::string>& picture
   for (size_t i = 0; i < pictures.size(); ++i) {
     if (!IsScriptName(pictures[i])) continue;
     const std::string key = "reference-" + std::to_string(i);
-    jobs.push_back(JobFor(run, key, {"-o", InWork(run, key + ".png")}, pictures[i]));
+    RenderOptions child = ChildOptions(run, key, pictures[i]);
+    child.output_path = InWork(run, key + ".png");
+    jobs.push_back(JobFor(run, key, child));
     pictures[i] = InWork(run, key + ".png");
     which.push_back(i);
   }
@@ -253,8 +259,7 @@ void RunScripts(const FolderRun& run, std::vector<FolderScript>& scripts) {
       continue;
     }
     const std::string key = std::to_string(i);
-    jobs.push_back(JobFor(run, key, ScriptOutputs(run, scripts[i], key),
-                          JoinPath(scripts[i].folder, scripts[i].file.name)));
+    jobs.push_back(JobFor(run, key, ScriptChild(run, scripts[i], key)));
     which.push_back(i);
   }
   const int at_once = run.options.jobs > 0 ? run.options.jobs
