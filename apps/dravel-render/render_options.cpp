@@ -59,6 +59,11 @@ std::optional<ParsedCommandLine> ApplyOption(int argc, const char* const* argv, 
   return std::nullopt;
 }
 
+bool IsFolder(const std::string& path) {
+  std::error_code error;
+  return path != "-" && std::filesystem::is_directory(path, error);
+}
+
 RunMode ModeOf(const RenderOptions& options) {
   if (options.merge_output) return kMerge;
   if (options.batch_report) return kChild;
@@ -136,11 +141,6 @@ std::vector<std::string> ChildArguments(const RenderOptions& child) {
   }
   arguments.insert(arguments.end(), {"--", child.script_path});
   return arguments;
-}
-
-bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return path != "-" && std::filesystem::is_directory(path, error);
 }
 
 std::string UsageFailureText(std::string_view program, const std::string& message) {

@@ -99,9 +99,6 @@ ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv);
 // kChild, when `child` sets no option a child does not take.
 std::vector<std::string> ChildArguments(const RenderOptions& child);
 
-// True when `path` names a folder (of scripts), not a script.
-bool IsFolder(const std::string& path);
-
 // What refuses a bad command line, naming `program`: the error and where to
 // look for help, two lines.
 std::string UsageFailureText(std::string_view program, const std::string& message);
