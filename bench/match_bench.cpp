@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "apps/dravel-render/drawing_match.h"
-#include "apps/dravel-render/match_overlay.h"
 #include "canvas/window_look.h"
+#include "marking/drawing_match.h"
+#include "marking/match_overlay.h"
 #include "runtime/file_bytes.h"
 #include "support/script_pixels.h"
 

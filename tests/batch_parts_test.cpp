@@ -12,19 +12,19 @@
 #include <filesystem>
 #include <fstream>
 
-#include "apps/dravel-render/batch_child.h"
-#include "apps/dravel-render/class_folders.h"
-#include "apps/dravel-render/folder_words.h"
-#include "apps/dravel-render/output_folder.h"
-#include "apps/dravel-render/picture_names.h"
-#include "apps/dravel-render/png_reading.h"
-#include "apps/dravel-render/report_page.h"
-#include "apps/dravel-render/script_copies.h"
-#include "apps/dravel-render/script_folder.h"
-#include "apps/dravel-render/script_result.h"
-#include "apps/dravel-render/summary_files.h"
-#include "apps/dravel-render/summary_merge.h"
-#include "apps/dravel-render/time_limit.h"
+#include "apps/dravel-render/folder/batch_child.h"
+#include "apps/dravel-render/folder/class_folders.h"
+#include "apps/dravel-render/folder/output_folder.h"
+#include "apps/dravel-render/folder/picture_names.h"
+#include "apps/dravel-render/folder/script_folder.h"
+#include "apps/dravel-render/folder/time_limit.h"
+#include "marking/png_reading.h"
+#include "marking/report_page.h"
+#include "marking/script_copies.h"
+#include "marking/script_result.h"
+#include "marking/summary_files.h"
+#include "marking/summary_merge.h"
+#include "marking/teacher_words.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {

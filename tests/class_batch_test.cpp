@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "canvas/window_look.h"
-#include "runtime/csv_cell.h"
+#include "marking/csv_cell.h"
 #include "runtime/gbk_codec.h"
 #include "support/render_process.h"
 

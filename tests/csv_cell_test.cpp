@@ -2,7 +2,7 @@
 // it must be.
 #include <gtest/gtest.h>
 
-#include "runtime/csv_cell.h"
+#include "marking/csv_cell.h"
 
 namespace dravel {
 namespace {

@@ -403,6 +403,8 @@ TEST(DravelRender, SaysEverythingInTheLocalesLanguage) {
       {"/nonexistent/x.dvg", "无法读取 /nonexistent/x.dvg：没有这个文件或文件夹",
        "cannot read /nonexistent/x.dvg: No such file or directory"},
       {"-o x.jpg " + square, "图片只能写成 .png 或 .svg", "pictures are written as .png or .svg"},
+      {"--jobs 2 " + square, "--jobs 不能用于单个脚本（SCRIPT）",
+       "--jobs does not apply to a single SCRIPT"},
       {"--timeout 1 -o " + TempFile("words").string() + " " + Data("class").string(),
        "\t出错\t第2行存在无法识别的命令！\t第2行\t",
        "\tfailed\t第2行存在无法识别的命令！\tline 2\t"},
@@ -420,7 +422,8 @@ TEST(DravelRender, SaysEverythingInTheLocalesLanguage) {
 }
 
 TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
-  const char* cases[] = {
+  const std::string square = Data("render/square.dvg").string();
+  const std::string cases[] = {
       "",
       "--size 0x10 x.dvg",
       "--size 10 x.dvg",
@@ -435,8 +438,10 @@ TEST(DravelRender, RejectsBadUsageWithStatusTwo) {
       "--overlay o.png x.dvg",  // used to be ignored without --reference
       "/nonexistent/script.dvg",
       "-o",
+      "--sort score " + square,  // a folder's option, once silently ignored
+      "--keep-delays " + square,
   };
-  for (const char* arguments : cases) {
+  for (const std::string& arguments : cases) {
     SCOPED_TRACE(arguments);
     const Result result = Render(arguments);
     EXPECT_EQ(result.status, 2);

@@ -11,10 +11,10 @@
 #include <map>
 #include <string>
 
-#include "apps/dravel-render/drawing_match.h"
-#include "apps/dravel-render/match_overlay.h"
 #include "canvas/pixel_format.h"
 #include "canvas/window_look.h"
+#include "marking/drawing_match.h"
+#include "marking/match_overlay.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 #include "support/script_pixels.h"

@@ -9,7 +9,7 @@
 
 #include "apps/dravel-hub/grading/grade_child.h"
 #include "apps/dravel-hub/grading/grade_script.h"
-#include "apps/dravel-render/script_result.h"
+#include "marking/script_result.h"
 #include "runtime/sanitized_build.h"
 #include "support/gbk_literals.h"
 #include "support/render_process.h"

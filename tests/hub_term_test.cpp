@@ -7,7 +7,7 @@
 #include "apps/dravel-hub/term/gradebook_xlsx.h"
 #include "apps/dravel-hub/term/roster_xlsx.h"
 #include "apps/dravel-hub/term/zip_archive.h"
-#include "runtime/csv_cell.h"
+#include "marking/csv_cell.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel::hub {

@@ -10,21 +10,21 @@
 #include <cstdio>
 #include <iostream>
 
-#include "apps/dravel-render/batch_child.h"
-#include "apps/dravel-render/folder_words.h"
-#include "apps/dravel-render/render_check.h"
+#include "apps/dravel-render/folder/batch_child.h"
+#include "apps/dravel-render/folder/merge_command.h"
+#include "apps/dravel-render/folder/render_check.h"
+#include "apps/dravel-render/folder/render_folder.h"
+#include "apps/dravel-render/folder/time_limit.h"
 #include "apps/dravel-render/render_entry.h"
-#include "apps/dravel-render/render_folder.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/render_text.h"
 #include "apps/dravel-render/single_score.h"
-#include "apps/dravel-render/summary_merge.h"
-#include "apps/dravel-render/text_library.h"
-#include "apps/dravel-render/time_limit.h"
+#include "apps/dravel-render/text_library/text_library.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 #include "canvas/picture_format.h"
+#include "marking/teacher_words.h"
 
 namespace dravel {
 namespace {
@@ -97,17 +97,15 @@ int Main(int argc, char** argv) {
     return UsageFailure(error->message);
   }
   const auto& options = std::get<RenderOptions>(parsed);
-  const bool folder = IsFolder(options.script_path);
-  if (const auto refused = RefusedOutputs(options, folder, PictureExtensions())) {
+  if (const auto refused = RefusedOutputs(options, options.mode == kFolder, PictureExtensions())) {
     std::cerr << "dravel-render: " << *refused << "\n";
     return 2;
   }
-  if (options.merge_output) return MergeSummaries(options);
-  if (options.batch_report) return RunBatchChild(options);
-  if (folder && !options.check) return RenderFolder(options);
+  if (options.mode == kMerge) return MergeSummaries(options);
+  if (options.mode == kChild) return RunBatchChild(options);
+  if (options.mode == kFolder) return RenderFolder(options);
   LimitMemory(MemoryLimitOf(options));
-  if (options.check) return CheckScripts(options);
-  if (options.contact_sheet) return UsageFailure(SaidText(Said::kSheetNeedsFolder));
+  if (options.mode == kCheck) return CheckScripts(options);
   TimeLimit limit;
   limit.Arm(TimeLimit::Clock::now() + TimeoutOf(options) + kStopGrace,
             "dravel-render: " + SaidText(Said::kStoppedRunning), 1);

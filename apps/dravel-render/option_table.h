@@ -1,27 +1,21 @@
-// dravel-render's option table, the one list of its options: each row's
-// names, value, the modes it applies in, its help in both languages, how a
-// folder run passes it on to a script's process, and what reads its value.
-// The parser (render_options.cpp) and the usage text (render_usage.cpp)
-// both read it. Plain C++.
+// dravel-render's option table, the one list of its options (its rows in
+// option_table.cpp): each row's names, value, the modes it applies in, its
+// help in both languages, how it is written back for a folder run's child,
+// and what reads its value. The parser and the child's command line
+// (render_options.cpp) and the usage text (render_usage.cpp) all read it; a
+// new option is one row. Plain C++.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
+#include <vector>
 
-#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_options.h"
+#include "marking/teacher_words.h"
 
 namespace dravel {
-
-// Where an option applies.
-enum Modes : uint8_t { kScript = 1, kFolder = 2, kCheck = 4, kChild = 8, kMerge = 16 };
-
-// How a folder run passes an option on to each script's process.
-enum class ToChild : uint8_t {
-  kNo,       // the folder run's own (or each child gets its own value)
-  kAsGiven,  // the option as the command line gave it
-};
 
 // A text of the usage in both languages.
 struct Words {
@@ -33,19 +27,28 @@ struct Words {
   bool Empty() const { return english.empty(); }
 };
 
+// What an option asks for: a setting of the run, or an answer instead of one.
+enum class Asks : uint8_t { kSetting, kHelp, kVersion };
+
 // One option of the command line. The usage text lists it under a single
 // script with `help` and under a folder with `folder_help` (lines after the
-// first start with '\n'); an option with neither is internal.
+// first start with '\n'; "{}" stands for `shown_default`); an option with
+// neither is internal.
 struct OptionRow {
-  std::string_view short_name;  // "-o", or empty
+  std::string_view short_name = {};  // "-o", or empty
   std::string_view name;
-  std::string_view value;  // what the value is, "FILE"; empty for a flag
-  uint8_t modes;
+  std::string_view value = {};  // what the value is, "FILE"; empty for a flag
+  uint8_t modes;                // RunMode bits: where the option may be given
   Words help;
-  Words folder_help;
-  ToChild to_child;
-  bool (*apply)(std::string_view value, RenderOptions& options);
+  Words folder_help = {};
+  // The option as `options` holds it, one value per time it is to be given
+  // ("" for a flag that is set), none when it is unset: how a child's
+  // command line carries it. Every row with kChild has one.
+  std::vector<std::string> (*given)(const RenderOptions& options) = nullptr;
+  bool (*apply)(std::string_view value, RenderOptions& options) = nullptr;  // a setting's
   Words expected = {};  // what a refused value should have been
+  std::string (*shown_default)() = nullptr;
+  Asks asks = Asks::kSetting;
 };
 
 // The rows, in the order the usage text lists them.

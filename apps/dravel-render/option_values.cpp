@@ -1,8 +1,10 @@
 #include "apps/dravel-render/option_values.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <cstdint>
+#include <iterator>
 #include <optional>
 
 #include "canvas/picture_format.h"
@@ -12,6 +14,40 @@ namespace dravel {
 namespace {
 
 constexpr double kMaxTimeoutSeconds = 1e6;
+
+// The names of an option's values, each value's first name the one written.
+template <typename Value>
+struct ValueName {
+  std::string_view name;
+  Value value;
+};
+
+constexpr ValueName<EdgeMode> kEdgeNames[] = {
+    {"wrap", EdgeMode::Wrap}, {"fence", EdgeMode::Fence}, {"unbounded", EdgeMode::Unbounded}};
+constexpr ValueName<ScriptEncoding> kEncodingNames[] = {{"gbk", ScriptEncoding::kGbk},
+                                                        {"utf-8", ScriptEncoding::kUtf8},
+                                                        {"utf8", ScriptEncoding::kUtf8},
+                                                        {"auto", ScriptEncoding::kAuto}};
+constexpr ValueName<MatchMode> kMatchNames[] = {
+    {"moved", MatchMode::kPlaced}, {"exact", MatchMode::kExact}, {"any-size", MatchMode::kAnySize}};
+
+template <typename Value, size_t kCount>
+bool ReadName(std::string_view text, const ValueName<Value> (&names)[kCount], Value& value) {
+  for (const ValueName<Value>& name : names) {
+    if (text != name.name) continue;
+    value = name.value;
+    return true;
+  }
+  return false;
+}
+
+template <typename Value, size_t kCount>
+std::string_view NameOf(Value value, const ValueName<Value> (&names)[kCount]) {
+  for (const ValueName<Value>& name : names)
+    if (name.value == value) return name.name;
+  assert(false && "a value without a name");
+  return {};
+}
 
 std::optional<int> ParseSide(std::string_view text) {
   int value = 0;
@@ -92,26 +128,11 @@ bool ParseSize(std::string_view text, RenderOptions& options) {
 }
 
 bool ParseEdge(std::string_view text, RenderOptions& options) {
-  if (text == "wrap")
-    options.edge_mode = EdgeMode::Wrap;
-  else if (text == "fence")
-    options.edge_mode = EdgeMode::Fence;
-  else if (text == "unbounded")
-    options.edge_mode = EdgeMode::Unbounded;
-  else
-    return false;
-  return true;
+  return ReadName(text, kEdgeNames, options.edge_mode);
 }
 
 bool ParseEncoding(std::string_view text, RenderOptions& options) {
-  if (text == "gbk")
-    options.encoding = ScriptEncoding::kGbk;
-  else if (text == "utf-8" || text == "utf8")
-    options.encoding = ScriptEncoding::kUtf8;
-  else if (text == "auto")
-    options.encoding = ScriptEncoding::kAuto;
-  else
-    return false;
+  if (!ReadName(text, kEncodingNames, options.encoding)) return false;
   options.encoding_given = true;
   return true;
 }
@@ -127,15 +148,7 @@ bool ParseFormat(std::string_view text, RenderOptions& options) {
 }
 
 bool ParseMatch(std::string_view text, RenderOptions& options) {
-  if (text == "moved")
-    options.match = MatchMode::kPlaced;
-  else if (text == "exact")
-    options.match = MatchMode::kExact;
-  else if (text == "any-size")
-    options.match = MatchMode::kAnySize;
-  else
-    return false;
-  return true;
+  return ReadName(text, kMatchNames, options.match);
 }
 
 bool ParseSort(std::string_view text, RenderOptions& options) {
@@ -172,6 +185,25 @@ bool ParsePenWidth(std::string_view text, RenderOptions& options) {
 
 bool ParseMemoryLimit(std::string_view text, RenderOptions& options) {
   return (options.memory_limit_mb = ParseCount(text, 64, 1 << 20).value_or(0)) != 0;
+}
+
+std::string SizeText(int width, int height) {
+  return std::to_string(width) + "x" + std::to_string(height);
+}
+
+std::string_view EdgeText(EdgeMode mode) { return NameOf(mode, kEdgeNames); }
+
+std::string_view EncodingText(ScriptEncoding encoding) { return NameOf(encoding, kEncodingNames); }
+
+std::string_view MatchText(MatchMode mode) { return NameOf(mode, kMatchNames); }
+
+std::string TimeoutText(double seconds) {
+  // Seventeen digits give back the same double.
+  char text[32];
+  const auto [end, error] =
+      std::to_chars(std::begin(text), std::end(text), seconds, std::chars_format::general, 17);
+  assert(error == std::errc());
+  return std::string(std::begin(text), end);
 }
 
 }  // namespace dravel

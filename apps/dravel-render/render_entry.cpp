@@ -1,12 +1,11 @@
 #include "apps/dravel-render/render_entry.h"
 
-#include <filesystem>
 #include <iostream>
 
-#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_text.h"
 #include "canvas/window_look.h"
 #include "interpreter/messages.h"
+#include "marking/teacher_words.h"
 
 namespace dravel {
 namespace {
@@ -56,11 +55,6 @@ int Render(const RenderOptions& options, std::string_view program, RenderEdition
 void SetRenderLook(Canvas& canvas, const RenderOptions& options) {
   SetWindowLook(canvas, options.edge_mode);
   canvas.SetPenWidth(options.pen_width);
-}
-
-bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return path != "-" && std::filesystem::is_directory(path, error);
 }
 
 std::optional<std::string> RefusedOutputs(const RenderOptions& options, bool folder,

@@ -47,9 +47,6 @@ int Render(const RenderOptions& options, std::string_view program, RenderEdition
 // The window's look (window_look.h) with the options' edge mode and pen width.
 void SetRenderLook(Canvas& canvas, const RenderOptions& options);
 
-// True when `path` names a folder (of scripts), not a script.
-bool IsFolder(const std::string& path);
-
 // The refusal of an output the program cannot write, before anything runs: a
 // single script's picture with an extension not among `extensions`, a
 // contact sheet not a PNG; nullopt when every output may be written.

@@ -1,4 +1,4 @@
-#include "render_host.h"
+#include "apps/dravel-render/render_host.h"
 
 #include "interpreter/messages.h"
 

@@ -1,21 +1,23 @@
 // The command line of dravel-render: what to run, how to set up the canvas
 // and the run count box, and what to print or write afterwards. One table of
-// options (option_table.h, its rows in render_options.cpp) gives the usage
-// text in both languages (render_usage.cpp), the parser and the arguments a
-// folder run passes on to each script's process.
+// options (option_table.h, its rows in option_table.cpp) gives the usage
+// text in both languages (render_usage.cpp), the parser with the modes each
+// option is for, and the command line of each script's process of a folder
+// run.
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
-#include "apps/dravel-render/drawing_match.h"
-#include "apps/dravel-render/folder_words.h"
 #include "canvas/turtle_model.h"
 #include "canvas/window_look.h"
+#include "marking/match_mode.h"
+#include "marking/teacher_words.h"
 
 namespace dravel {
 
@@ -23,7 +25,13 @@ namespace dravel {
 // like it (gbk_codec.h, LooksLikeUtf8) and as GBK otherwise.
 enum class ScriptEncoding { kGbk, kUtf8, kAuto };
 
+// What a command line asks for, one bit each so that an option can name the
+// modes it is for: a single script, a folder of them, --check, a folder
+// run's own child process (--batch-child) or --merge.
+enum RunMode : uint8_t { kScript = 1, kFolder = 2, kCheck = 4, kChild = 8, kMerge = 16 };
+
 struct RenderOptions {
+  RunMode mode = kScript;
   std::string script_path;  // "-" for standard input, or a folder of scripts
   // --check: the scripts to check instead of running (script_path is the first).
   std::vector<std::string> check_paths;
@@ -67,8 +75,8 @@ struct RenderOptions {
   // --merge OUT: the folder the summaries in `merged` are joined into.
   std::optional<std::string> merge_output;
   std::vector<std::string> merged;
-  // The options each script's process of a folder run gets, as given.
-  std::vector<std::string> child_arguments;
+
+  bool operator==(const RenderOptions&) const = default;
 };
 
 struct HelpRequest {};
@@ -80,8 +88,16 @@ struct UsageError {
 using ParsedCommandLine = std::variant<RenderOptions, HelpRequest, VersionRequest, UsageError>;
 
 // Shared by dravel-render and the web edition's node command, so both read a
-// command line alike.
+// command line alike. The mode follows from the options and the path given
+// (RunMode's order of precedence: --merge, --batch-child, --check, a folder);
+// an option given in a mode it is not for is a usage error naming both.
 ParsedCommandLine ParseRenderOptions(int argc, const char* const* argv);
+
+// The arguments (after the program's name) that give a folder run's child
+// process `child`: each option a child takes that `child` sets, then "--"
+// and its script. ParseRenderOptions reads them back to `child`, in mode
+// kChild, when `child` sets no option a child does not take.
+std::vector<std::string> ChildArguments(const RenderOptions& child);
 
 // What refuses a bad command line, naming `program`: the error and where to
 // look for help, two lines.

@@ -2,12 +2,12 @@
 
 #include <tuple>
 
-#include "apps/dravel-render/folder_words.h"
 #include "apps/dravel-render/render_entry.h"
 #include "apps/dravel-render/render_host.h"
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
 #include "interpreter/run_driver.h"
+#include "marking/teacher_words.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {

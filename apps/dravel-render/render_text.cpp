@@ -2,8 +2,8 @@
 
 #include <iostream>
 
-#include "apps/dravel-render/folder_words.h"
 #include "interpreter/command_list.h"
+#include "marking/teacher_words.h"
 #include "runtime/control_text.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"

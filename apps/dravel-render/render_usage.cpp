@@ -8,14 +8,23 @@ namespace {
 constexpr size_t kHelpColumn = 24;
 
 // The option's lines of the usage text: its names, then `help` at the help
-// column (two spaces past names that reach it).
+// column (two spaces past names that reach it), "{}" in it as the row's
+// default.
 std::string HelpLines(const OptionRow& row, std::string_view help) {
   std::string line = "  " + (row.short_name.empty() ? "    " : std::string(row.short_name) + ", ");
   line += row.name;
   if (!row.value.empty()) line += " " + std::string(row.value);
   line.append(line.size() + 2 <= kHelpColumn ? kHelpColumn - line.size() : 2, ' ');
-  for (const char c : help)
-    line += c == '\n' ? "\n" + std::string(kHelpColumn, ' ') : std::string(1, c);
+  for (size_t i = 0; i < help.size(); ++i) {
+    if (help[i] == '\n') {
+      line += "\n" + std::string(kHelpColumn, ' ');
+    } else if (help.substr(i, 2) == "{}" && row.shown_default) {
+      line += row.shown_default();
+      ++i;
+    } else {
+      line += help[i];
+    }
+  }
   return line + "\n";
 }
 
@@ -38,8 +47,6 @@ constexpr Words kUsageHead = {
     "\n"};
 
 constexpr Words kUsageFolder = {
-    "  -h, --help            show this help\n"
-    "      --version         show the version\n"
     "\n"
     "\n"
     "Given a FOLDER, runs every .dvg file in it (not in subfolders; any case, any\n"
@@ -61,8 +68,6 @@ constexpr Words kUsageFolder = {
     "anything else gets a row saying so. Without -o the output is FOLDER-批改 beside\n"
     "FOLDER; a file in it that no earlier run wrote (listed in its\n"
     ".dravel-render-files) stops the run before anything is written.\n",
-    "  -h, --help            显示本帮助\n"
-    "      --version         显示版本\n"
     "\n"
     "\n"
     "给出文件夹 FOLDER 时，运行其中每个 .dvg 文件（不含子文件夹；扩展名大小写不限，\n"

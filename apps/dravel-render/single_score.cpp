@@ -4,15 +4,15 @@
 #include <memory>
 #include <vector>
 
-#include "apps/dravel-render/folder_words.h"
-#include "apps/dravel-render/picture_score.h"
-#include "apps/dravel-render/png_reading.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/render_text.h"
-#include "apps/dravel-render/script_folder.h"
-#include "apps/dravel-render/script_result.h"
-#include "apps/dravel-render/text_library.h"
+#include "apps/dravel-render/text_library/text_library.h"
 #include "canvas/picture_export.h"
+#include "marking/file_names.h"
+#include "marking/picture_score.h"
+#include "marking/png_reading.h"
+#include "marking/script_result.h"
+#include "marking/teacher_words.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel {

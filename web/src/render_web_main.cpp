@@ -59,7 +59,7 @@ int Refuse(const std::string& message) {
 
 std::optional<std::string> Unavailable(const RenderOptions& options) {
   if (options.check) return "--check is the desktop dravel-render's";
-  if (options.contact_sheet || !options.references.empty() || IsFolder(options.script_path)) {
+  if (options.mode != kScript || !options.references.empty()) {
     return "folder runs are the desktop dravel-render's";
   }
   return RefusedOutputs(options, false, {".png"});

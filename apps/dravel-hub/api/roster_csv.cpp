@@ -4,7 +4,7 @@
 #include <set>
 
 #include "apps/dravel-hub/api/request_fields.h"
-#include "runtime/csv_cell.h"
+#include "marking/csv_cell.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel::hub {

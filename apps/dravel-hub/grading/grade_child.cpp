@@ -11,10 +11,10 @@
 #include <string_view>
 #include <variant>
 
-#include "apps/dravel-render/batch_child.h"
-#include "apps/dravel-render/folder_words.h"
+#include "apps/dravel-render/folder/batch_child.h"
+#include "marking/teacher_words.h"
 #include "apps/dravel-render/render_options.h"
-#include "apps/dravel-render/text_library.h"
+#include "apps/dravel-render/text_library/text_library.h"
 #include "runtime/sanitized_build.h"
 
 namespace dravel::hub {

@@ -7,13 +7,13 @@
 #include <span>
 
 #include "apps/dravel-hub/grading/grade_child.h"
-#include "apps/dravel-render/batch_child.h"
-#include "apps/dravel-render/batch_jobs.h"
-#include "apps/dravel-render/folder_words.h"
-#include "apps/dravel-render/picture_score.h"
-#include "apps/dravel-render/png_reading.h"
+#include "apps/dravel-render/folder/batch_child.h"
+#include "apps/dravel-render/folder/batch_jobs.h"
+#include "marking/teacher_words.h"
+#include "marking/picture_score.h"
+#include "marking/png_reading.h"
 #include "apps/dravel-render/render_options.h"
-#include "apps/dravel-render/script_result.h"
+#include "marking/script_result.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 

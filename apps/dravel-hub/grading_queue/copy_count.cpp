@@ -1,6 +1,6 @@
 #include "apps/dravel-hub/grading_queue/copy_count.h"
 
-#include "apps/dravel-render/script_copies.h"
+#include "marking/script_copies.h"
 
 namespace dravel::hub {
 

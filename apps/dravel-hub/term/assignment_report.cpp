@@ -1,9 +1,9 @@
 #include "apps/dravel-hub/term/assignment_report.h"
 
 #include "apps/dravel-hub/term/latest_handins.h"
-#include "apps/dravel-render/report_page.h"
-#include "apps/dravel-render/script_copies.h"
-#include "apps/dravel-render/script_result.h"
+#include "marking/report_page.h"
+#include "marking/script_copies.h"
+#include "marking/script_result.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel::hub {

@@ -39,7 +39,7 @@ struct GbkRefusal {
   std::string reason;  // Chinese, naming the character GBK cannot hold
 };
 
-// The gradebook as CSV (CR LF lines, every cell guarded as runtime/csv_cell.h
+// The gradebook as CSV (CR LF lines, every cell guarded as marking/csv_cell.h
 // guards it): UTF-8 with a byte order mark, or GBK; refused rather than
 // written with a character GBK cannot hold.
 std::variant<std::string, GbkRefusal> GradebookCsv(const Gradebook& gradebook,
