@@ -1,102 +1,299 @@
-// A class handing in at once against a running hub on loopback: the teacher
-// makes a class of PUPILS with one assignment, VIEWERS walls are opened, then
-// every pupil logs in and hands in at the same moment. Prints the time each
-// hand-in took to be acknowledged (201) and to be graded, and when each wall
-// viewer heard of the last grading.
-//   node --experimental-websocket bench/hub/hub_load.mjs BASE_URL PASSWORD [PUPILS [VIEWERS]]
+// A class handing in at once against a fresh hub on 127.0.0.1, with the
+// wall open on many screens. Each run starts its own hub (a temporary data
+// folder, port 0), makes a class of PUPILS with one assignment (the star of
+// tests/data/star), opens VIEWERS walls with the teacher's cookie, logs
+// every pupil in, and then has them all hand in at the same moment (the
+// star class's scripts in turn). Each pupil then asks for its hand-in's
+// state every POLL_MS, as the page does every two seconds but closer, so
+// the moment grading ended is seen to within that.
+//
+// Printed per run and, over several runs, their median:
+// - acknowledged: from sending a hand-in to its 201 (p50, p99, max);
+// - graded: from sending a hand-in to the first sign the hub gives that it
+//   is graded: a poll answering graded or failed, or its message on any
+//   wall, whichever comes first (p50, p99); "all graded" is the last of
+//   them from the moment all were sent;
+// - wall delay: for each viewer and each graded hand-in, the message's
+//   arrival at that viewer after that first sign (p50, p99, max). The time
+//   between the hub storing the outcome and that first sign is not in it:
+//   at most a poll interval, less where a wall heard first.
+// - how many viewers heard every message (each hand-in's queued and graded).
+//
+// Everything goes to 127.0.0.1 only; each run is bounded in time and stops
+// its hub with SIGTERM.
+//   node bench/hub/hub_load.mjs HUB [--runs N] [--jobs N] [--pupils N] [--viewers N]
+//                               [--connections-per-address N]
+import { spawn } from 'node:child_process';
+import { mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
+import http from 'node:http';
+import { loadavg, tmpdir } from 'node:os';
+import path from 'node:path';
 import { setTimeout as sleep } from 'node:timers/promises';
+import { fileURLToPath } from 'node:url';
+import WebSocket from 'ws';
 
-const [base, password, pupilCount = '40', viewerCount = '200'] = process.argv.slice(2);
-const pupils = Number(pupilCount);
-const viewers = Number(viewerCount);
-const deadlineMs = 120000;
-const reference = '前进 100\r\n右转 90\r\n前进 100\r\n';
+const POLL_MS = 100;
+const RUN_LIMIT_MS = 120000;
+// After the last grading, how long the walls may take to hear it before a
+// viewer counts as having missed a message.
+const WALL_WAIT_MS = 10000;
+const PASSWORD = 'bench-password-1';
 
-function cookieOf(reply) {
-  const set = reply.headers.get('set-cookie') || '';
-  return set.split(';')[0];
+const starFolder = path.join(path.dirname(fileURLToPath(import.meta.url)), '../../tests/data/star');
+const gbk = new TextDecoder('gbk');
+const readScript = (name) => gbk.decode(readFileSync(path.join(starFolder, name)));
+
+function parseArguments(argv) {
+  const options = { hub: argv[0], runs: 3, jobs: 2, pupils: 40, viewers: 200, perAddress: null };
+  const names = { '--runs': 'runs', '--jobs': 'jobs', '--pupils': 'pupils', '--viewers': 'viewers',
+    '--connections-per-address': 'perAddress' };
+  for (let i = 1; i < argv.length; i += 2) {
+    const key = names[argv[i]];
+    const value = Number(argv[i + 1]);
+    if (!key || !Number.isInteger(value) || value < 1) throw new Error(`bad option: ${argv[i]} ${argv[i + 1]}`);
+    options[key] = value;
+  }
+  if (!options.hub) throw new Error('usage: hub_load.mjs HUB [--runs N] [--jobs N] [--pupils N] [--viewers N]');
+  return options;
 }
 
-async function call(method, path, body, cookie, type = 'application/json') {
-  const headers = { 'content-type': type, origin: base };
-  if (cookie) headers.cookie = cookie;
-  const data = body === undefined ? undefined : type === 'application/json' ? JSON.stringify(body) : body;
-  const reply = await fetch(base + path, { method, headers, body: data });
-  const text = await reply.text();
-  if (reply.status >= 400) throw new Error(`${method} ${path}: ${reply.status} ${text}`);
-  return { reply, json: text && reply.headers.get('content-type')?.includes('json') ? JSON.parse(text) : text };
+// One keep-alive connection per client, as one browser tab holds.
+class Client {
+  constructor(port) {
+    this.port = port;
+    this.agent = new http.Agent({ keepAlive: true, maxSockets: 1 });
+    this.cookie = '';
+  }
+
+  // The reply's status and JSON; throws on a connection fault.
+  request(method, target, body, type = 'application/json') {
+    const data = body === undefined ? undefined : type === 'application/json' ? JSON.stringify(body) : body;
+    const headers = { origin: `http://127.0.0.1:${this.port}` };
+    if (data !== undefined) headers['content-type'] = type;
+    if (this.cookie) headers.cookie = this.cookie;
+    return new Promise((resolve, reject) => {
+      const request = http.request({ host: '127.0.0.1', port: this.port, method, path: target, headers,
+        agent: this.agent }, (reply) => {
+        let text = '';
+        reply.setEncoding('utf8');
+        reply.on('data', (chunk) => { text += chunk; });
+        reply.on('end', () => {
+          const set = reply.headers['set-cookie'];
+          if (set) this.cookie = set[0].split(';')[0];
+          resolve({ status: reply.statusCode, json: text.startsWith('{') || text.startsWith('[') ? JSON.parse(text) : text });
+        });
+      });
+      request.on('error', reject);
+      request.end(data);
+    });
+  }
+
+  async expect(status, method, target, body, type) {
+    const reply = await this.request(method, target, body, type);
+    if (reply.status !== status) throw new Error(`${method} ${target}: ${reply.status} ${JSON.stringify(reply.json)}`);
+    return reply.json;
+  }
+
+  close() { this.agent.destroy(); }
 }
 
-function percentile(sorted, p) {
-  return sorted[Math.min(sorted.length - 1, Math.floor((sorted.length - 1) * p))];
+async function startHub(options) {
+  const data = mkdtempSync(path.join(tmpdir(), 'dravel-hub-bench-'));
+  const init = spawn(options.hub, ['init', '--data', data], { stdio: ['pipe', 'ignore', 'inherit'] });
+  init.stdin.end(`${PASSWORD}\n`);
+  const [initStatus] = await new Promise((resolve) => init.on('exit', (...end) => resolve(end)));
+  if (initStatus !== 0) throw new Error(`dravel-hub init failed (${initStatus})`);
+  const serveArguments = ['serve', '--data', data, '--bind', '127.0.0.1', '--port', '0', '--jobs', String(options.jobs)];
+  if (options.perAddress) serveArguments.push('--connections-per-address', String(options.perAddress));
+  const hub = spawn(options.hub, serveArguments, { stdio: ['ignore', 'pipe', 'inherit'] });
+  const exited = new Promise((resolve) => hub.on('exit', resolve));
+  const port = await new Promise((resolve, reject) => {
+    let seen = '';
+    hub.stdout.on('data', (chunk) => {
+      seen += chunk;
+      const line = /^listening 127\.0\.0\.1:(\d+)\n/.exec(seen);
+      if (line) resolve(Number(line[1]));
+    });
+    exited.then(() => reject(new Error('dravel-hub serve ended before listening')));
+  });
+  hub.stdout.resume();
+  return {
+    port,
+    async stop() {
+      hub.kill('SIGTERM');
+      await exited;
+      rmSync(data, { recursive: true, force: true });
+    },
+  };
 }
 
-function summary(name, values) {
-  const sorted = [...values].sort((a, b) => a - b);
-  console.log(`${name}: n ${sorted.length}  p50 ${percentile(sorted, 0.5).toFixed(0)} ms  ` +
-    `p99 ${percentile(sorted, 0.99).toFixed(0)} ms  max ${sorted[sorted.length - 1].toFixed(0)} ms`);
-}
-
-async function makeClass() {
-  const teacher = cookieOf((await call('POST', '/api/teacher/login', { password })).reply);
-  const made = (await call('POST', '/api/classes', { name: '压力测试班' }, teacher)).json;
-  const roster = Array.from({ length: pupils }, (_, i) => `${String(i + 1).padStart(4, '0')},学生${i + 1}`).join('\n');
-  const listed = (await call('POST', `/api/classes/${made.id}/roster`, roster, teacher, 'text/csv')).json;
-  const work = (await call('POST', `/api/classes/${made.id}/assignments`,
-    { title: '正方形', references: [reference], resubmit: true, show_score: true }, teacher)).json;
+async function makeClass(port, pupilCount) {
+  const teacher = new Client(port);
+  await teacher.expect(200, 'POST', '/api/teacher/login', { password: PASSWORD });
+  const made = await teacher.expect(201, 'POST', '/api/classes', { name: '压力测试班' });
+  const roster = Array.from({ length: pupilCount }, (_, i) => `${String(i + 1).padStart(4, '0')},学生${i + 1}`).join('\n');
+  const listed = await teacher.expect(200, 'POST', `/api/classes/${made.id}/roster`, roster, 'text/csv');
+  const work = await teacher.expect(201, 'POST', `/api/classes/${made.id}/assignments`,
+    { title: '五角星', references: [readScript('reference.dvg')], resubmit: true, show_score: true });
   return { teacher, classId: made.id, joinCode: made.join_code, pupils: listed.pupils, assignment: work.id };
 }
 
-function openWalls(setup, heard) {
-  const url = base.replace(/^http/, 'ws') + `/api/classes/${setup.classId}/wall`;
-  const sockets = [];
-  for (let i = 0; i < viewers; ++i) {
-    const socket = new WebSocket(url, { headers: { cookie: setup.teacher, origin: base } });
-    heard.push([]);
-    socket.onmessage = () => heard[i].push(performance.now());
-    sockets.push(socket);
-  }
-  return Promise.all(sockets.map((s) => new Promise((resolve, reject) => {
-    s.onopen = resolve;
-    s.onerror = () => reject(new Error('a wall would not open'));
-  }))).then(() => sockets);
+// Opens the walls; each records when it heard each hand-in in each state.
+async function openWalls(port, setup, count) {
+  const url = `ws://127.0.0.1:${port}/api/classes/${setup.classId}/wall`;
+  const walls = Array.from({ length: count }, () => {
+    const socket = new WebSocket(url, { headers: { cookie: setup.teacher.cookie }, perMessageDeflate: false });
+    const heard = new Map(); // "id state" -> arrival
+    socket.on('message', (data) => {
+      const message = JSON.parse(data.toString());
+      heard.set(`${message.handin_id} ${message.state}`, performance.now());
+    });
+    return { socket, heard };
+  });
+  await Promise.all(walls.map(({ socket }) => new Promise((resolve, reject) => {
+    socket.once('open', resolve);
+    socket.once('error', (error) => reject(new Error(`a wall would not open: ${error.message}`)));
+  })));
+  return walls;
 }
 
-async function handIn(setup, pupil, started) {
-  const login = await call('POST', '/api/pupil/login',
-    { join_code: setup.joinCode, number: pupil.number, code: pupil.code });
-  const cookie = cookieOf(login.reply);
+const settled = (state) => state === 'graded' || state === 'failed';
+
+// The first moment any wall heard `handin` end.
+function firstWallEnd(walls, handin) {
+  let first = Infinity;
+  for (const { heard } of walls) {
+    first = Math.min(first, heard.get(`${handin} graded`) ?? Infinity, heard.get(`${handin} failed`) ?? Infinity);
+  }
+  return first;
+}
+
+async function handIn(client, setup, script, started, limit) {
   await started;
   const sent = performance.now();
-  const made = (await call('POST', `/api/assignments/${setup.assignment}/handins`,
-    { script: reference }, cookie)).json;
-  const acknowledged = performance.now() - sent;
+  const reply = await client.request('POST', `/api/assignments/${setup.assignment}/handins`, { script });
+  const acknowledged = performance.now();
+  if (reply.status !== 201) return { sent, acknowledged, refused: `${reply.status} ${JSON.stringify(reply.json)}` };
+  const id = reply.json.handin_id;
   for (;;) {
-    const state = (await call('GET', `/api/handins/${made.handin_id}`, undefined, cookie)).json;
-    if (state.state === 'graded' || state.state === 'failed') {
-      return { acknowledged, graded: performance.now() - sent, failed: state.state === 'failed' };
-    }
-    if (performance.now() - sent > deadlineMs) throw new Error('a hand-in was never graded');
-    await sleep(100);
+    const { json } = await client.request('GET', `/api/handins/${id}`);
+    if (settled(json.state)) return { sent, acknowledged, id, polled: performance.now(), state: json.state };
+    if (performance.now() > limit) return { sent, acknowledged, id, polled: Infinity, state: json.state };
+    await sleep(POLL_MS);
   }
 }
 
-const setup = await makeClass();
-const heard = [];
-const sockets = await openWalls(setup, heard);
-let go;
-const started = new Promise((resolve) => { go = resolve; });
-const runs = setup.pupils.map((p) => handIn(setup, p, started));
-await sleep(500);
-const t0 = performance.now();
-go();
-const results = await Promise.all(runs);
-await sleep(2500);
-summary('acknowledged', results.map((r) => r.acknowledged));
-summary('graded', results.map((r) => r.graded));
-console.log(`failed: ${results.filter((r) => r.failed).length}`);
-console.log(`all graded after ${(Math.max(...results.map((r) => r.graded))).toFixed(0)} ms`);
-const complete = heard.filter((h) => h.length >= pupils).length;
-summary('wall: last grading heard, from the start', heard.map((h) => (h.length ? Math.max(...h) - t0 : Infinity)));
-console.log(`walls that heard every grading: ${complete} of ${viewers}`);
-sockets.forEach((s) => s.close());
+// Nearest rank.
+function percentile(sorted, p) {
+  return sorted.length ? sorted[Math.max(0, Math.ceil(sorted.length * p) - 1)] : NaN;
+}
+
+function spread(values) {
+  const sorted = values.filter(Number.isFinite).sort((a, b) => a - b);
+  return { p50: percentile(sorted, 0.5), p99: percentile(sorted, 0.99), max: sorted.at(-1) ?? NaN };
+}
+
+async function waitForWalls(walls, ids, until) {
+  const heardAll = () => walls.every(({ heard }) =>
+    ids.every((id) => heard.has(`${id} graded`) || heard.has(`${id} failed`)));
+  while (!heardAll() && performance.now() < until) await sleep(50);
+}
+
+async function oneRun(options) {
+  const hub = await startHub(options);
+  const clients = [];
+  let walls = [];
+  try {
+    const setup = await makeClass(hub.port, options.pupils);
+    clients.push(setup.teacher);
+    walls = await openWalls(hub.port, setup, options.viewers);
+    const scripts = readdirSync(starFolder).filter((name) => name !== 'reference.dvg').map(readScript)
+      .filter((text) => text.trim() !== '');
+    for (const pupil of setup.pupils) {
+      const client = new Client(hub.port);
+      await client.expect(200, 'POST', '/api/pupil/login', { join_code: setup.joinCode, number: pupil.number, code: pupil.code });
+      clients.push(client);
+    }
+    const load = loadavg()[0];
+    let go;
+    const started = new Promise((resolve) => { go = resolve; });
+    const limit = performance.now() + RUN_LIMIT_MS;
+    const runs = clients.slice(1).map((client, i) => handIn(client, setup, scripts[i % scripts.length], started, limit));
+    const t0 = performance.now();
+    go();
+    const results = await Promise.all(runs);
+    const taken = results.filter((r) => r.id !== undefined);
+    const lastPoll = Math.max(...taken.map((r) => r.polled));
+    await waitForWalls(walls, taken.map((r) => r.id), Math.min(lastPoll, limit) + WALL_WAIT_MS);
+    for (const r of taken) r.ended = Math.min(r.polled, firstWallEnd(walls, r.id));
+    const delays = [];
+    for (const { heard } of walls) {
+      for (const r of taken) {
+        const arrival = Math.min(heard.get(`${r.id} graded`) ?? Infinity, heard.get(`${r.id} failed`) ?? Infinity);
+        delays.push(arrival - r.ended);
+      }
+    }
+    const complete = walls.filter(({ heard }) => taken.every((r) => heard.has(`${r.id} queued`) &&
+      (heard.has(`${r.id} graded`) || heard.has(`${r.id} failed`)))).length;
+    for (const r of results.filter((r) => r.refused)) console.log(`  refused: ${r.refused}`);
+    return {
+      load,
+      acknowledged: spread(results.map((r) => r.acknowledged - r.sent)),
+      graded: spread(taken.map((r) => r.ended - r.sent)),
+      allGraded: Math.max(...taken.map((r) => r.ended)) - t0,
+      refused: results.length - taken.length,
+      failed: taken.filter((r) => r.state !== 'graded').length,
+      wall: spread(delays),
+      wallMissed: delays.filter((d) => !Number.isFinite(d)).length,
+      complete,
+    };
+  } finally {
+    for (const { socket } of walls) socket.terminate();
+    for (const client of clients) client.close();
+    await hub.stop();
+  }
+}
+
+const ms = (value) => (Number.isFinite(value) ? `${value.toFixed(value < 10 ? 1 : 0)} ms` : 'never');
+const median = (values) => [...values].sort((a, b) => a - b)[Math.floor((values.length - 1) / 2)];
+
+function describe(r, options) {
+  return [
+    `load ${r.load.toFixed(2)} (1-minute average as the hand-ins were sent)`,
+    `acknowledged (201): p50 ${ms(r.acknowledged.p50)}  p99 ${ms(r.acknowledged.p99)}  max ${ms(r.acknowledged.max)}`,
+    `graded, from each hand-in: p50 ${ms(r.graded.p50)}  p99 ${ms(r.graded.p99)}; all ${options.pupils} graded after ${ms(r.allGraded)}`,
+    `refused ${r.refused}, failed ${r.failed}`,
+    `wall, after the grading was first seen: p50 ${ms(r.wall.p50)}  p99 ${ms(r.wall.p99)}  max ${ms(r.wall.max)}` +
+      (r.wallMissed ? `  (${r.wallMissed} messages never heard)` : ''),
+    `viewers that heard every message: ${r.complete} of ${options.viewers}`,
+  ];
+}
+
+const options = parseArguments(process.argv.slice(2));
+console.log(`hub: ${options.pupils} pupils handing in at once, ${options.viewers} wall viewers, --jobs ${options.jobs}, ` +
+  `${options.pupils + options.viewers + 1} connections from 127.0.0.1` +
+  (options.perAddress ? ` (--connections-per-address ${options.perAddress})` : ' (the hub\'s default cap per address)'));
+const results = [];
+for (let run = 1; run <= options.runs; ++run) {
+  const r = await oneRun(options);
+  results.push(r);
+  console.log(`run ${run}:`);
+  for (const line of describe(r, options)) console.log(`  ${line}`);
+  await sleep(1000);
+}
+if (options.runs > 1) {
+  const pick = (get) => median(results.map(get));
+  const middle = {
+    load: pick((r) => r.load),
+    acknowledged: { p50: pick((r) => r.acknowledged.p50), p99: pick((r) => r.acknowledged.p99), max: pick((r) => r.acknowledged.max) },
+    graded: { p50: pick((r) => r.graded.p50), p99: pick((r) => r.graded.p99) },
+    allGraded: pick((r) => r.allGraded),
+    refused: pick((r) => r.refused),
+    failed: pick((r) => r.failed),
+    wall: { p50: pick((r) => r.wall.p50), p99: pick((r) => r.wall.p99), max: pick((r) => r.wall.max) },
+    wallMissed: pick((r) => r.wallMissed),
+    complete: pick((r) => r.complete),
+  };
+  console.log(`median of ${options.runs} runs, each figure apart:`);
+  for (const line of describe(middle, options)) console.log(`  ${line}`);
+}
