@@ -121,6 +121,7 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   options.tls_certificate = command.tls_certificate;
   options.tls_key = command.tls_key;
   options.connections = ConnectionsAllowed(options.connections);
+  options.connections_per_address = command.connections_per_address;
   HubServer server(options, hub.Handler(), wall, files);
   if (!server.Start(error)) {
     Say("没能开始服务：" + error);

@@ -42,6 +42,8 @@ TEST(HubCommandLine, RefusesWhatIsNotACommand) {
       {{"serve", "--data", "d", "--port", "-1"}, "--port"},
       {{"serve", "--data", "d", "--port", "80x"}, "--port"},
       {{"serve", "--data", "d", "--jobs", "0"}, "--jobs"},
+      {{"serve", "--data", "d", "--connections-per-address", "0"}, "--connections-per-address"},
+      {{"serve", "--data", "d", "--connections-per-address=4097"}, "--connections-per-address"},
       {{"serve", "--data", "d", "--tls-cert", "c.pem"}, "--tls-key"},
       {{"serve", "--data", "d", "--bogus"}, "未知的选项"},
       {{"init", "--data", "d", "--port", "80"}, "未知的选项"},
@@ -60,13 +62,16 @@ TEST(HubCommandLine, RefusesWhatIsNotACommand) {
 TEST(HubCommandLine, TakesBothOptionForms) {
   std::string error;
   const auto command =
-      Parse({"serve", "--data=class", "--port", "0", "--bind=127.0.0.1", "--jobs", "3"}, error);
+      Parse({"serve", "--data=class", "--port", "0", "--bind=127.0.0.1", "--jobs", "3",
+             "--connections-per-address=4096"},
+            error);
   ASSERT_TRUE(command) << error;
   EXPECT_EQ(command->kind, HubCommandKind::kServe);
   EXPECT_EQ(command->data, "class");
   EXPECT_EQ(command->port, 0);
   EXPECT_EQ(command->bind, "127.0.0.1");
   EXPECT_EQ(command->jobs, 3);
+  EXPECT_EQ(command->connections_per_address, 4096u);
 }
 
 TEST(PasswordRefusal, CountsCharactersNotBytes) {

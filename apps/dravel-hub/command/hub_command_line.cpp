@@ -48,6 +48,11 @@ constexpr std::array kOptions = {
               }},
     OptionRow{"--jobs", "N", kServe, "同时批改的作业数，默认 2",
               [](std::string_view v, HubCommand& c) { return ParseNumber(v, 1, 64, c.jobs); }},
+    OptionRow{"--connections-per-address", "N", kServe,
+              "每个 IP 地址最多同时占用的连接数，默认 512；全校共用一个出口地址时调大",
+              [](std::string_view v, HubCommand& c) {
+                return ParseNumber<size_t>(v, 1, 4096, c.connections_per_address);
+              }},
     OptionRow{"--tls-cert", "FILE", kServe, "HTTPS 证书（PEM），与 --tls-key 一起用",
               [](std::string_view v, HubCommand& c) { return SetPath(v, c.tls_certificate); }},
     OptionRow{"--tls-key", "FILE", kServe, "HTTPS 私钥（PEM）",
@@ -137,9 +142,14 @@ std::string HubUsage() {
       "  dravel-hub init --data DIR     建立班级数据，从标准输入读教师密码（至少 8 个字符）\n"
       "  dravel-hub serve --data DIR [选项]   开始收作业，按 Ctrl+C 停止\n"
       "\n选项：\n";
+  const auto left_of = [](const OptionRow& row) {
+    return "  " + std::string(row.name) + " " + std::string(row.value);
+  };
+  size_t width = 0;
+  for (const OptionRow& row : kOptions) width = std::max(width, left_of(row).size() + 2);
   for (const OptionRow& row : kOptions) {
-    std::string left = "  " + std::string(row.name) + " " + std::string(row.value);
-    left.resize(std::max<size_t>(left.size() + 1, 20), ' ');
+    std::string left = left_of(row);
+    left.resize(width, ' ');
     usage += left + std::string(row.help) + "\n";
   }
   return usage;

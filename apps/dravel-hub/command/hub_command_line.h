@@ -3,6 +3,7 @@
 // the teacher's password rules. Messages are Chinese (UTF-8). Plain C++.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -20,6 +21,10 @@ struct HubCommand {
   uint16_t port = 8080;
   std::string bind = "0.0.0.0";
   int jobs = 2;
+  // A computer room behind one NAT address opens the page in up to 6
+  // connections per browser; one client holding this many still leaves the
+  // hub's other connections to everyone else.
+  size_t connections_per_address = 512;
   std::filesystem::path tls_certificate;
   std::filesystem::path tls_key;
   std::filesystem::path web;  // empty: the installed or built page's folder

@@ -27,7 +27,7 @@ struct ServerOptions {
   uint16_t port = 8080;  // 0: a free port, see HubServer::Port
   int io_threads = 2;
   int handler_threads = 4;
-  size_t connections_per_address = 64;
+  size_t connections_per_address = 512;
   size_t connections = 1024;
   // The whole header block must arrive within this, which also ends a
   // keep-alive connection left idle.
