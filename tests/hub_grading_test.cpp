@@ -9,6 +9,7 @@
 
 #include "apps/dravel-hub/grading/grade_child.h"
 #include "apps/dravel-hub/grading/grade_script.h"
+#include "apps/dravel-hub/grading/reference_pictures.h"
 #include "marking/script_result.h"
 #include "runtime/sanitized_build.h"
 #include "support/gbk_literals.h"
@@ -44,6 +45,7 @@ class Grader : public ::testing::Test {
     return path.native();
   }
   fs::path tmp_;
+  ReferencePictures kept_;
 };
 
 GradeLimits Quick() {
@@ -65,7 +67,7 @@ TEST_F(Grader, ScoresAsDravelRenderDoes) {
   const std::vector<std::string> references = {Gbk(kSmallSquare), Gbk(kSquare)};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const GradeOutcome outcome = GradeScript(Gbk(c.script), references, Quick());
+    const GradeOutcome outcome = GradeScript(Gbk(c.script), references, Quick(), kept_);
     ASSERT_EQ(outcome.state, HandinState::kGraded) << outcome.last_message;
     ASSERT_TRUE(outcome.score);
     if (*c.last_message) {
@@ -105,7 +107,7 @@ TEST_F(Grader, AScriptPastItsLimitsFailsWithTheLimitsReason) {
     GradeLimits limits = Quick();
     limits.memory_mb = c.memory_mb;
     const auto started = std::chrono::steady_clock::now();
-    const GradeOutcome outcome = GradeScript(c.script, {Gbk(kSquare)}, limits);
+    const GradeOutcome outcome = GradeScript(c.script, {Gbk(kSquare)}, limits, kept_);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2 * limits.timeout + limits.grace);
     EXPECT_EQ(outcome.state, HandinState::kFailed);
     EXPECT_FALSE(outcome.score);
@@ -127,7 +129,7 @@ TEST_F(Grader, ABadReferenceFailsNamingTheTeachersAnswer) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const GradeOutcome outcome = GradeScript(Gbk(kSquare), c.references, Quick());
+    const GradeOutcome outcome = GradeScript(Gbk(kSquare), c.references, Quick(), kept_);
     EXPECT_EQ(outcome.state, HandinState::kFailed);
     EXPECT_TRUE(outcome.last_message.starts_with("参考答案有误")) << outcome.last_message;
     EXPECT_NE(outcome.last_message.find(c.said), std::string::npos) << outcome.last_message;
@@ -151,11 +153,42 @@ TEST_F(Grader, AChildThatDiesFailsTheHandIn) {
     SCOPED_TRACE(c.what);
     GradeLimits limits = Quick();
     limits.program = c.program;
-    const GradeOutcome outcome = GradeScript(Gbk(kSquare), {Gbk(kSquare)}, limits);
+    ReferencePictures none_kept;
+    const GradeOutcome outcome = GradeScript(Gbk(kSquare), {Gbk(kSquare)}, limits, none_kept);
     EXPECT_EQ(outcome.state, HandinState::kFailed);
     EXPECT_NE(outcome.last_message.find(c.reason), std::string::npos) << outcome.last_message;
   }
   fs::remove(crashing);
+}
+
+// Once a set of references has run, a later hand-in against it runs its own
+// script alone: a child that crashes is then the script's, not a reference's.
+TEST_F(Grader, RunsAKeptSetOfReferencesNoMore) {
+  const std::vector<std::string> references = {Gbk(kSquare)};
+  ASSERT_EQ(GradeScript(Gbk(kSmallSquare), references, Quick(), kept_).state,
+            HandinState::kGraded);
+  const std::string crashing = Write("crash.sh", "#!/bin/sh\nkill -SEGV $$\n");
+  fs::permissions(crashing, fs::perms::owner_all);
+  GradeLimits limits = Quick();
+  limits.program = crashing;
+  const GradeOutcome outcome = GradeScript(Gbk(kSmallSquare), references, limits, kept_);
+  fs::remove(crashing);
+  EXPECT_EQ(outcome.state, HandinState::kFailed);
+  EXPECT_TRUE(outcome.last_message.starts_with("崩溃")) << outcome.last_message;
+  const GradeOutcome other = GradeScript(Gbk(kSmallSquare), {Gbk(kSmallSquare)}, limits, kept_);
+  EXPECT_TRUE(other.last_message.starts_with("参考答案有误")) << "a new set runs: "
+                                                              << other.last_message;
+}
+
+TEST(ReferencePictures, ForgetsTheSetUsedLongestAgo) {
+  ReferencePictures kept;
+  const auto set = [](size_t i) { return std::vector<std::string>{"set " + std::to_string(i)}; };
+  for (size_t i = 0; i < ReferencePictures::kSetsKept; ++i) kept.Keep(set(i), {"png"});
+  ASSERT_TRUE(kept.Find(set(0))) << "using the oldest makes it the newest";
+  kept.Keep(set(ReferencePictures::kSetsKept), {"png"});
+  EXPECT_TRUE(kept.Find(set(0)));
+  EXPECT_FALSE(kept.Find(set(1)));
+  EXPECT_FALSE(kept.Find({"set 0", "set 1"})) << "a set is its references together";
 }
 
 }  // namespace

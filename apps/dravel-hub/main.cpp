@@ -19,6 +19,7 @@
 #include "apps/dravel-hub/command/password_prompt.h"
 #include "apps/dravel-hub/grading/grade_child.h"
 #include "apps/dravel-hub/grading/grade_script.h"
+#include "apps/dravel-hub/grading/reference_pictures.h"
 #include "apps/dravel-hub/hub.h"
 #include "apps/dravel-hub/server/hub_server.h"
 #include "apps/dravel-hub/server/static_files.h"
@@ -103,10 +104,11 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   if (!LoadFiles(command, files)) return kFailed;
   WallHub wall;
   const GradeLimits limits;
+  ReferencePictures kept;
   Hub::Opening opening =
       Hub::Open(command.data, command.jobs, wall,
-                [limits](std::string_view script, const std::vector<std::string>& references) {
-                  return GradeScript(script, references, limits);
+                [limits, &kept](std::string_view script, const std::vector<std::string>& references) {
+                  return GradeScript(script, references, limits, kept);
                 });
   if (!opening.hub) {
     Say("打不开班级数据：" + opening.error);

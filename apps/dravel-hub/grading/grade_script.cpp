@@ -7,6 +7,7 @@
 #include <span>
 
 #include "apps/dravel-hub/grading/grade_child.h"
+#include "apps/dravel-hub/grading/reference_pictures.h"
 #include "apps/dravel-render/folder/batch_child.h"
 #include "apps/dravel-render/folder/batch_jobs.h"
 #include "marking/teacher_words.h"
@@ -139,6 +140,8 @@ GradeOutcome Failed(std::string reason) {
   return outcome;
 }
 
+std::string ReferencePng(size_t i) { return "reference-" + std::to_string(i) + ".png"; }
+
 // Runs reference `i` into reference-i.png; why it cannot be a reference
 // (the teacher's to fix), nullopt when it can.
 std::optional<std::string> RunReference(const WorkFolder& work, size_t i,
@@ -168,18 +171,38 @@ std::vector<std::string> ScriptOutputs(const WorkFolder& work, size_t references
   std::vector<std::string> outputs = {"-o", work.In("picture.png")};
   for (size_t i = 0; i < references; ++i)
     outputs.insert(outputs.end(),
-                   {"--reference", work.In("reference-" + std::to_string(i) + ".png")});
+                   {"--reference", work.In(ReferencePng(i))});
   outputs.insert(outputs.end(), {"--overlay", work.In("overlay.png")});
   return outputs;
 }
 
-GradeOutcome GradeIn(const WorkFolder& work, std::string_view gbk_script,
-                     const std::vector<std::string>& gbk_references, const GradeLimits& limits) {
+// Puts each reference's picture into the work folder, from `kept` or made by
+// running the references (and then kept); why they cannot be references, or
+// why the folder cannot take them, nullopt when they are ready.
+std::optional<std::string> ReadyReferences(const WorkFolder& work,
+                                           const std::vector<std::string>& gbk_references,
+                                           const GradeLimits& limits, ReferencePictures& kept) {
+  if (const auto pictures = kept.Find(gbk_references)) {
+    for (size_t i = 0; i < pictures->size(); ++i)
+      if (!WriteBytes(work.In(ReferencePng(i)), (*pictures)[i])) return "无法写入临时文件夹";
+    return std::nullopt;
+  }
+  ReferencePictures::Pictures pictures;
   for (size_t i = 0; i < gbk_references.size(); ++i) {
     if (!WriteBytes(work.In("reference-" + std::to_string(i) + ".dvg"), gbk_references[i]))
-      return Failed("无法写入临时文件夹");
-    if (auto fault = RunReference(work, i, limits)) return Failed(std::move(*fault));
+      return "无法写入临时文件夹";
+    if (auto fault = RunReference(work, i, limits)) return fault;
+    pictures.push_back(FileText(work.In(ReferencePng(i))));
   }
+  kept.Keep(gbk_references, std::move(pictures));
+  return std::nullopt;
+}
+
+GradeOutcome GradeIn(const WorkFolder& work, std::string_view gbk_script,
+                     const std::vector<std::string>& gbk_references, const GradeLimits& limits,
+                     ReferencePictures& kept) {
+  if (auto fault = ReadyReferences(work, gbk_references, limits, kept))
+    return Failed(std::move(*fault));
   if (!WriteBytes(work.In("script.dvg"), gbk_script)) return Failed("无法写入临时文件夹");
   const ChildRun run = RunChild(work, "script", ScriptOutputs(work, gbk_references.size()), limits);
   GradeOutcome outcome;
@@ -203,8 +226,8 @@ GradeOutcome GradeIn(const WorkFolder& work, std::string_view gbk_script,
 }  // namespace
 
 GradeOutcome GradeScript(std::string_view gbk_script,
-                         const std::vector<std::string>& gbk_references,
-                         const GradeLimits& limits) {
+                         const std::vector<std::string>& gbk_references, const GradeLimits& limits,
+                         ReferencePictures& kept) {
   // As the folder mode: a limit no child could start under is said once, not as a crash.
   const int least = LeastChildMemory(RenderOptions{});
   if (limits.memory_mb < least)
@@ -215,7 +238,7 @@ GradeOutcome GradeScript(std::string_view gbk_script,
   const WorkFolder work;
   if (!work.Made()) return Failed(SaidText(Said::kNoTemporaryFolder, Language::kChinese, {}));
   try {
-    return GradeIn(work, gbk_script, gbk_references, limits);
+    return GradeIn(work, gbk_script, gbk_references, limits, kept);
   } catch (const std::exception&) {
     // The hub's own memory, not the script's: the store keeps the hand-in queued no longer.
     return Failed("评分时出错：服务器内存不足");

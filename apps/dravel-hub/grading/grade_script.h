@@ -17,6 +17,8 @@
 
 namespace dravel::hub {
 
+class ReferencePictures;
+
 struct GradeLimits {
   // Each run's timeout, as dravel-render's --timeout.
   std::chrono::milliseconds timeout{10'000};
@@ -30,8 +32,9 @@ struct GradeLimits {
   std::string program;
 };
 
-// Runs each of `gbk_references` (GBK scripts) and then `gbk_script` in
-// children, and scores the script's picture against the references'. kGraded
+// Runs each of `gbk_references` (GBK scripts), unless `kept` has their
+// pictures already, and then `gbk_script` in children, and scores the
+// script's picture against the references'. kGraded
 // with the score when the script ran to its end (its closing message or a
 // failing line, as dravel-render scores it). kFailed with a Chinese reason
 // in last_message otherwise: stopped at its time limit, out of memory,
@@ -42,6 +45,7 @@ struct GradeLimits {
 // in the process reaps children it did not start (a SIGCHLD handler calling
 // waitpid(-1), or SIGCHLD ignored), which would leave a child unawaited.
 GradeOutcome GradeScript(std::string_view gbk_script,
-                         const std::vector<std::string>& gbk_references, const GradeLimits& limits);
+                         const std::vector<std::string>& gbk_references, const GradeLimits& limits,
+                         ReferencePictures& kept);
 
 }  // namespace dravel::hub
