@@ -7,6 +7,7 @@
 #include "apps/dravel-hub/grading_queue/copy_count.h"
 #include "apps/dravel-hub/hub.h"
 #include "apps/dravel-hub/security/hub_secrets.h"
+#include "apps/dravel-hub/store/sqlite_db.h"
 #include "hub_test_fixture.h"
 #include "runtime/gbk_codec.h"
 
@@ -48,6 +49,27 @@ TEST(HubStore, RefusesADatabaseFromANewerProgram) {
   const StoreOpening opening = SqliteStore::Open(DatabaseFile(folder));
   EXPECT_FALSE(opening.store);
   EXPECT_NE(opening.error.find("99"), std::string::npos) << opening.error;
+}
+
+// A hand-in's 201 waits for a synced commit: an unsynced one, kept or
+// rolled back, must leave the connection syncing again.
+TEST(HubStore, AnUnsyncedTransactionLeavesCommitsSyncedAfterIt) {
+  TempFolder folder;
+  SqliteDb db(DatabaseFile(folder));
+  const auto synchronous = [&db] {
+    Statement pragma(db, "PRAGMA synchronous");
+    pragma.Step();
+    return pragma.Int(0);
+  };
+  constexpr int kFull = 2;
+  ASSERT_EQ(synchronous(), kFull);
+  {
+    Transaction kept(db, Sync::kUnsynced);
+    kept.Commit();
+  }
+  EXPECT_EQ(synchronous(), kFull) << "after a commit";
+  { Transaction dropped(db, Sync::kUnsynced); }
+  EXPECT_EQ(synchronous(), kFull) << "after a rollback";
 }
 
 TEST(HubStore, RefusesAFileThatIsNotADatabase) {

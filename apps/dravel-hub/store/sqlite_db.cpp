@@ -122,14 +122,33 @@ void Statement::Check(int code) {
   if (code != SQLITE_OK) Fail(db_, "statement");
 }
 
-Transaction::Transaction(SqliteDb& db) : db_(db) { db_.Execute("BEGIN IMMEDIATE"); }
+Transaction::Transaction(SqliteDb& db, Sync sync) : db_(db), sync_(sync) {
+  if (sync_ == Sync::kUnsynced) db_.Execute("PRAGMA synchronous=NORMAL");
+  try {
+    db_.Execute("BEGIN IMMEDIATE");
+  } catch (const StoreError&) {
+    RestoreSync();
+    throw;
+  }
+}
 
 Transaction::~Transaction() {
-  if (done_) return;
+  if (!done_) {
+    try {
+      db_.Execute("ROLLBACK");
+    } catch (const StoreError&) {
+      // A failed statement may have rolled back already; nothing is left to undo.
+    }
+  }
+  RestoreSync();
+}
+
+// Outside a transaction setting the pragma cannot fail but for want of memory.
+void Transaction::RestoreSync() noexcept {
+  if (sync_ == Sync::kSynced) return;
   try {
-    db_.Execute("ROLLBACK");
+    db_.Execute("PRAGMA synchronous=FULL");
   } catch (const StoreError&) {
-    // A failed statement may have rolled back already; nothing is left to undo.
   }
 }
 

@@ -69,16 +69,27 @@ class Statement {
 
 // BEGIN IMMEDIATE at construction; rolled back at destruction unless
 // committed.
+// How a transaction's commit reaches the disk. kSynced: the log is synced
+// before Commit returns, as any answer promising a kept change needs.
+// kUnsynced: synced by the next synced commit or the log's checkpoint, so a
+// power cut may lose it but never tear it; for the graders' bookkeeping,
+// which a restart redoes, and which would otherwise hold the store's lock
+// through a sync that hand-ins queue behind.
+enum class Sync { kSynced, kUnsynced };
+
 class Transaction {
  public:
-  explicit Transaction(SqliteDb& db);
+  explicit Transaction(SqliteDb& db, Sync sync = Sync::kSynced);
   ~Transaction();
   Transaction(const Transaction&) = delete;
   Transaction& operator=(const Transaction&) = delete;
   void Commit();
 
  private:
+  void RestoreSync() noexcept;
+
   SqliteDb& db_;
+  const Sync sync_;
   bool done_ = false;
 };
 

@@ -102,7 +102,7 @@ std::optional<std::string> SqliteStore::Picture(int64_t handin_id, PictureKind k
 
 std::optional<GradingJob> SqliteStore::TakeQueued(int64_t now) {
   std::lock_guard lock(mutex_);
-  Transaction transaction(*db_);
+  Transaction transaction(*db_, Sync::kUnsynced);
   Statement take(*db_,
                  "UPDATE handins SET state = 'grading', lease = lease + 1, leased_at = ? "
                  "WHERE id = (SELECT id FROM handins WHERE state = 'queued' ORDER BY id LIMIT 1) "
@@ -123,7 +123,7 @@ std::optional<GradingJob> SqliteStore::TakeQueued(int64_t now) {
 
 bool SqliteStore::StoreOutcome(const GradingJob& job, const GradeOutcome& outcome) {
   std::lock_guard lock(mutex_);
-  Transaction transaction(*db_);
+  Transaction transaction(*db_, Sync::kUnsynced);
   Statement(*db_,
             "UPDATE handins SET state = ?, score = ?, last_message = ?, leased_at = NULL "
             "WHERE id = ? AND lease = ? AND state = 'grading'")
@@ -160,7 +160,7 @@ int SqliteStore::RequeueUnfinished() {
 
 void SqliteStore::SetCopies(const std::vector<std::pair<int64_t, int>>& copies) {
   std::lock_guard lock(mutex_);
-  Transaction transaction(*db_);
+  Transaction transaction(*db_, Sync::kUnsynced);
   for (const auto& [handin_id, group] : copies) {
     Statement(*db_, "UPDATE handins SET copies = ? WHERE id = ?")
         .Bind(1, int64_t{group})
