@@ -13,7 +13,7 @@
 // stopped at the end, whatever happens.
 'use strict';
 
-const { spawn, spawnSync } = require('child_process');
+const { execFileSync, spawn, spawnSync } = require('child_process');
 const fs = require('fs');
 const os = require('os');
 const path = require('path');
@@ -230,6 +230,21 @@ async function teacherPage(base, rows) {
   await waitFor('the pictures', `[...document.querySelectorAll('#handins img')].every((img) => img.complete &&
     img.naturalWidth > 0)`);
   await screenshot('hub-teacher.png');
+  await readsDvg();
+}
+
+// A GBK .dvg file read into a reference box by the page's own worker, which
+// the teacher's page borrows for the one GBK codec.
+async function readsDvg() {
+  const file = path.join(scratch, '五角星.dvg');
+  fs.writeFileSync(file, execFileSync('python3', ['-c',
+    'import sys; sys.stdout.buffer.write(sys.argv[1].encode("gbk"))', STAR.replace(/\n/g, '\r\n')]));
+  await click('#tab-new');
+  const { root } = await page('DOM.getDocument', {});
+  const { nodeId } = await page('DOM.querySelector', { nodeId: root.nodeId, selector: '#dvg-files' });
+  await page('DOM.setFileInputFiles', { files: [file], nodeId });
+  await waitFor('the .dvg file read', `document.querySelector('#references textarea')?.value !== ''`);
+  check('a .dvg file reads as its GBK text', await evaluate(`document.querySelector('#references textarea').value`) === STAR);
 }
 
 async function wall(base, setUp, rows) {
