@@ -230,6 +230,10 @@ async function teacherPage(base, rows) {
   await waitFor('the pictures', `[...document.querySelectorAll('#handins img')].every((img) => img.complete &&
     img.naturalWidth > 0)`);
   await screenshot('hub-teacher.png');
+  await click('#tab-roster');
+  const roster = await evaluate(`[...document.querySelectorAll('#roster tbody tr')].map((row) => row.cells[0].textContent)`);
+  check('the roster pane lists the class as the hub has it', roster.join() === PUPILS.map((pupil) => pupil.number).join(),
+    roster.join());
   await readsDvg();
 }
 
