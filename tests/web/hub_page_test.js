@@ -163,6 +163,14 @@ async function pupilHandsIn(base, setUp) {
   await load(base + '/', 1366, 768);
   await waitFor('the 班级 button', `document.getElementById('class-button')?.textContent === '班级'`);
   await waitFor('the page to be ready', `!document.getElementById('run').disabled`);
+  // The script typed and run first: the panel then draws the class once, so
+  // the click below cannot land on a list about to be replaced.
+  await evaluate(`document.querySelector('.cm-content').focus()`);
+  await pressKey('a', 2);
+  await page('Input.insertText', { text: PUPILS[0].script });
+  await click('#run');
+  await waitFor('the run to end', `!document.getElementById('run').disabled &&
+    /程序调试完毕/.test(document.getElementById('hint').value)`);
   await click('#class-button');
   await waitFor('the login form', `document.querySelectorAll('#class-panel .class-login input').length >= 3`);
   const [joinCode, number, code] = ['#class-panel .field:nth-of-type(1) input', '#class-panel .field:nth-of-type(2) input',
@@ -172,16 +180,10 @@ async function pupilHandsIn(base, setUp) {
   await typeInto(code, setUp.codes.get(PUPILS[0].number));
   await click('#class-panel .class-login button[type=submit]');
   await waitFor('the class after logging in', `document.querySelector('#class-panel .who')?.textContent.includes('王小明')`);
-  await evaluate(`document.querySelector('.cm-content').focus()`);
-  await pressKey('a', 2);
-  await page('Input.insertText', { text: PUPILS[0].script });
-  await click('#run');
-  await waitFor('the run to end', `!document.getElementById('run').disabled &&
-    /程序调试完毕/.test(document.getElementById('hint').value)`);
-  await click('#class-button'); // closes the panel
-  await click('#class-button'); // and opens it afresh on the class
   await waitFor('the assignment', `document.querySelector('#class-panel .assignment .hand-in button')?.textContent === '交作业'`);
   await click('#class-panel .assignment .hand-in button');
+  await waitFor('the hand-in to be taken', `/已收到|评分中|已评分/.test(
+    document.querySelector('#class-panel .assignment .state')?.textContent ?? '')`);
   await waitFor('the hand-in to be graded', `(() => {
     const state = document.querySelector('#class-panel .assignment .state')?.textContent ?? '';
     return state.includes('已评分') && / \\d+(\\.\\d)? 分/.test(state);
