@@ -265,6 +265,13 @@ async function wall(base, setUp, rows) {
   check('the wall names who has not handed in',
     await evaluate(`document.getElementById('waiting').textContent.includes('10 刘洋')`));
   check('the wall shows the class', await evaluate(`document.getElementById('class-name').textContent === '三年级二班'`));
+  const fits = await evaluate(`(() => {
+    const grid = document.getElementById('grid');
+    const widths = [...grid.querySelectorAll('.picture')].map((picture) => picture.getBoundingClientRect().width);
+    return { overflows: grid.scrollHeight > grid.clientHeight, narrowest: Math.min(...widths) };
+  })()`);
+  check('the wall fits every tile, large, without scrolling', !fits.overflows && fits.narrowest > 300,
+    JSON.stringify(fits));
   await screenshot('hub-wall.png');
 }
 
