@@ -72,13 +72,13 @@ TEST_F(HubTermRoutesTest, OnlyTheClasssTeacherGetsTheFiles) {
 }
 
 TEST_F(HubTermRoutesTest, GradebookCsvGuardsFormulasAndNamesItsFileSafely) {
-  const int64_t hostile = CallJson("POST", "/api/classes", {{"name", "../\"三班\";x"}}, teacher_,
-                                   201)["id"];
+  const int64_t hostile =
+      CallJson("POST", "/api/classes", {{"name", "../\"三班\";x"}}, teacher_, 201)["id"];
   const std::string path = "/api/classes/" + std::to_string(hostile);
-  ASSERT_EQ(Call("POST", path + "/roster", "001,\"=HYPERLINK(\"\"http://x.example\"\")\"\n",
-                 teacher_)
-                .status,
-            200);
+  ASSERT_EQ(
+      Call("POST", path + "/roster", "001,\"=HYPERLINK(\"\"http://x.example\"\")\"\n", teacher_)
+          .status,
+      200);
   const HubReply csv = Call("GET", path + "/gradebook.csv", "", teacher_);
   ASSERT_EQ(csv.status, 200);
   EXPECT_TRUE(csv.body.starts_with("\xEF\xBB\xBF学号,姓名"));
@@ -141,8 +141,8 @@ TEST_F(HubTermRoutesTest, ExportHoldsEveryAttemptAsGbkWithItsPicture) {
 
 TEST_F(HubTermRoutesTest, ReportLinksPicturesTheTeacherMayRead) {
   const int64_t handin = GradedHandin("前进 10");
-  const HubReply report = Call(
-      "GET", "/api/assignments/" + std::to_string(assignment_) + "/report.html", "", teacher_);
+  const HubReply report =
+      Call("GET", "/api/assignments/" + std::to_string(assignment_) + "/report.html", "", teacher_);
   ASSERT_EQ(report.status, 200);
   const std::string picture = "/api/handins/" + std::to_string(handin) + "/picture.png";
   EXPECT_NE(report.body.find(picture), std::string::npos);

@@ -213,7 +213,8 @@ TEST(ReadRosterXlsx, RefusesWhatIsNoRosterWithAReason) {
       {"no pupils", Workbook(Sheet(Row("学号", "姓名"))), "名单是空的"},
       {"a name missing", Workbook(Sheet(Row("1", "王") + Row("2", ""))), "第 2 行没有姓名"},
       {"a number twice", Workbook(Sheet(Row("1", "王") + Row("1", "李"))), "学号 1 与前面的重复"},
-      {"an over-long name", Workbook(Sheet(Row("1", std::string(121, 'x')))), "第 1 行的学号或姓名过长"},
+      {"an over-long name", Workbook(Sheet(Row("1", std::string(121, 'x')))),
+       "第 1 行的学号或姓名过长"},
       {"a control character", Workbook(Sheet(Row("1", "王\t五"))), "第 1 行含有控制字符"},
       {"a school, not a class", Workbook(Sheet(many)), "名单最多 1000 名学生"},
   };

@@ -36,6 +36,8 @@ TEST(HubCommandLine, RefusesWhatIsNotACommand) {
       {{"serve", "--data", "d", "--port", "-1"}, "--port"},
       {{"serve", "--data", "d", "--port", "80x"}, "--port"},
       {{"serve", "--data", "d", "--jobs", "0"}, "--jobs"},
+      {{"serve", "--data", "d", "--timeout", "0"}, "--timeout"},
+      {{"serve", "--data", "d", "--timeout", "1.5"}, "--timeout"},
       {{"serve", "--data", "d", "--tls-cert", "c.pem"}, "--tls-key"},
       {{"serve", "--data", "d", "--bogus"}, "未知的选项"},
       {{"init", "--data", "d", "--port", "80"}, "未知的选项"},
@@ -53,14 +55,16 @@ TEST(HubCommandLine, RefusesWhatIsNotACommand) {
 
 TEST(HubCommandLine, TakesBothOptionForms) {
   std::string error;
-  const auto command =
-      Parse({"serve", "--data=class", "--port", "0", "--bind=127.0.0.1", "--jobs", "3"}, error);
+  const auto command = Parse(
+      {"serve", "--data=class", "--port", "0", "--bind=127.0.0.1", "--jobs", "3", "--timeout=4"},
+      error);
   ASSERT_TRUE(command) << error;
   EXPECT_EQ(command->kind, HubCommandKind::kServe);
   EXPECT_EQ(command->data, "class");
   EXPECT_EQ(command->port, 0);
   EXPECT_EQ(command->bind, "127.0.0.1");
   EXPECT_EQ(command->jobs, 3);
+  EXPECT_EQ(command->grade_timeout_seconds, 4);
 }
 
 TEST(PasswordRefusal, CountsCharactersNotBytes) {

@@ -20,7 +20,7 @@ ServeProcess::ServeProcess(const std::filesystem::path& data, std::vector<std::s
   posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipe_ends[0]);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<std::string> arguments = {DRAVEL_HUB, "serve",  "--data", data.string(),
+  std::vector<std::string> arguments = {DRAVEL_HUB, "serve",     "--data", data.string(),
                                         "--bind",   "127.0.0.1", "--port", "0"};
   arguments.insert(arguments.end(), extra.begin(), extra.end());
   std::vector<char*> argv;

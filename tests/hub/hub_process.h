@@ -37,7 +37,7 @@ int ListeningPort(ServeProcess& serve);
 std::string AskLocal(int port, const std::string& request);
 
 struct HttpAnswer {
-  int status = 0;  // 0 when no answer came
+  int status = 0;          // 0 when no answer came
   std::string set_cookie;  // "name=token" of a Set-Cookie, "" when none
   std::string body;
 };

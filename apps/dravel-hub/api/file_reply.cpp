@@ -1,7 +1,7 @@
 #include "apps/dravel-hub/api/file_reply.h"
 
-#include <cassert>
 #include <algorithm>
+#include <cassert>
 #include <cctype>
 
 namespace dravel::hub {
@@ -10,7 +10,8 @@ namespace {
 // The characters a UTF-8 file name may carry as themselves; every other
 // byte is percent-encoded.
 bool NameCharacter(unsigned char c) {
-  return std::isalnum(c) || std::string_view("!#$&+-.^_`|~").find(char(c)) != std::string_view::npos;
+  return std::isalnum(c) ||
+         std::string_view("!#$&+-.^_`|~").find(char(c)) != std::string_view::npos;
 }
 
 std::string PercentEncoded(std::string_view utf8) {

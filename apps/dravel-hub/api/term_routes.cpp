@@ -14,8 +14,7 @@
 namespace dravel::hub {
 namespace {
 
-constexpr char kXlsxType[] =
-    "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+constexpr char kXlsxType[] = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
 
 HubReply CannotMake(std::string_view what) {
   return ErrorReply(500, "无法生成" + std::string(what) + "，请稍后再试");
@@ -64,8 +63,8 @@ HubReply ClassGradebookCsv(RouteContext& context) {
   if (const auto* refused = std::get_if<GbkRefusal>(&csv)) return ErrorReply(406, refused->reason);
   const char* charset = *encoding == CsvEncoding::kGbk ? "gbk" : "utf-8";
   return DownloadReply(std::string("text/csv; charset=") + charset,
-                       std::get<std::string>(std::move(csv)),
-                       ClassFileName(*found, "成绩册.csv"), "gradebook.csv");
+                       std::get<std::string>(std::move(csv)), ClassFileName(*found, "成绩册.csv"),
+                       "gradebook.csv");
 }
 
 HubReply ClassGradebookXlsx(RouteContext& context) {
