@@ -11,10 +11,12 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <thread>
 
 #include "apps/dravel-hub/hub.h"
@@ -149,16 +151,31 @@ std::pair<std::string, int> DatabaseCheck(const fs::path& data) {
 class HubKillTest : public testing::Test {
  protected:
   void SetUp() override {
-    data_ = fs::temp_directory_path() / ("dravel-hub-kill-" + std::to_string(::getpid()));
-    fs::remove_all(data_);
+    top_ = fs::temp_directory_path() / ("dravel-hub-kill-" + std::to_string(::getpid()));
+    data_ = top_ / "data";
+    fs::remove_all(top_);
+    // The graders' work folders, which a killed hub leaves behind, are made
+    // here and removed with the rest.
+    fs::create_directories(top_ / "tmp");
+    const char* tmp = std::getenv("TMPDIR");
+    if (tmp != nullptr) old_tmp_ = tmp;
+    setenv("TMPDIR", (top_ / "tmp").c_str(), 1);
     ASSERT_EQ(RunCommand("printf '" + std::string(kPassword) +
                          "\\n' | " DRAVEL_HUB " init --data " + data_.string() + " >/dev/null 2>&1")
                   .status,
               0);
   }
-  void TearDown() override { fs::remove_all(data_); }
+  void TearDown() override {
+    if (old_tmp_)
+      setenv("TMPDIR", old_tmp_->c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+    std::error_code ignored;
+    fs::remove_all(top_, ignored);
+  }
 
-  fs::path data_;
+  fs::path top_, data_;
+  std::optional<std::string> old_tmp_;
 };
 
 TEST_F(HubKillTest, EveryAcknowledgedHandinSurvivesAKillAndIsGraded) {
