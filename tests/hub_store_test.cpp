@@ -50,6 +50,26 @@ TEST(HubStore, RefusesADatabaseFromANewerProgram) {
   EXPECT_NE(opening.error.find("99"), std::string::npos) << opening.error;
 }
 
+TEST(HubStore, ClassHandinsHoldEveryAttemptOfThatClassAlone) {
+  TempFolder folder;
+  const std::unique_ptr<SqliteStore> store = SqliteStore::Open(DatabaseFile(folder)).store;
+  const int64_t ours = AssignmentWithPupils(*store, 1);
+  const int64_t our_class = store->FindAssignment(ours)->class_id;
+  const int64_t pupil = store->ClassPupils(our_class).at(0).id;
+  const std::vector<int64_t> attempts = {HandIn(*store, ours, pupil, "a"),
+                                         HandIn(*store, ours, pupil, "b")};
+  const int64_t other_class = *store->AddClass({0, 1, "d", "OTHER2", true});
+  store->AddPupils(other_class, {{0, other_class, "1", "q", "654321"}});
+  AssignmentRecord theirs;
+  theirs.class_id = other_class;
+  theirs.title = "x";
+  theirs.references = {"r"};
+  HandIn(*store, store->AddAssignment(theirs), store->ClassPupils(other_class).at(0).id, "c");
+  std::vector<int64_t> found;
+  for (const HandinRecord& handin : store->ClassHandins(our_class)) found.push_back(handin.id);
+  EXPECT_EQ(found, attempts);
+}
+
 TEST(HubStore, RefusesAFileThatIsNotADatabase) {
   TempFolder folder;
   std::FILE* file = std::fopen(DatabaseFile(folder).c_str(), "wb");

@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -102,7 +103,8 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   StaticFiles files;
   if (!LoadFiles(command, files)) return kFailed;
   WallHub wall;
-  const GradeLimits limits;
+  GradeLimits limits;
+  limits.timeout = std::chrono::seconds(command.grade_timeout_seconds);
   Hub::Opening opening =
       Hub::Open(command.data, command.jobs, wall,
                 [limits](std::string_view script, const std::vector<std::string>& references) {

@@ -42,6 +42,7 @@ class FakeHandler : public HubHandler {
   HubReply Handle(const HubRequest& request) override {
     std::lock_guard lock(mutex_);
     last_ = request;
+    if (request.target == "/api/page") return HubReply{200, "text/html; charset=utf-8", "<p>", {}};
     return HubReply{201,
                     "application/json; charset=utf-8",
                     "{\"ok\":true}",
@@ -171,6 +172,16 @@ TEST_F(HubServerTest, PassesTheRequestToTheHandlerAndItsReplyBack) {
   EXPECT_EQ(seen.body, "{\"a\":1}");
   EXPECT_EQ(seen.remote_address, "127.0.0.1");
   EXPECT_FALSE(seen.secure);
+}
+
+TEST_F(HubServerTest, HoldsTheHandlersPagesToThePagePolicy) {
+  Start();
+  tcp::socket socket = Connect();
+  const auto page = Exchange(socket, "GET /api/page HTTP/1.1\r\nHost: hub\r\n\r\n");
+  EXPECT_EQ(page[http::field::content_type], "text/html; charset=utf-8");
+  EXPECT_NE(page["Content-Security-Policy"].find("default-src 'self'"), std::string::npos);
+  const auto json = Exchange(socket, "GET /api/x HTTP/1.1\r\nHost: hub\r\n\r\n");
+  EXPECT_EQ(json.find("Content-Security-Policy"), json.end());
 }
 
 TEST_F(HubServerTest, TellsAClientThatAsksFirstToSendItsBody) {

@@ -48,6 +48,10 @@ constexpr std::array kOptions = {
               }},
     OptionRow{"--jobs", "N", kServe, "同时批改的作业数，默认 2",
               [](std::string_view v, HubCommand& c) { return ParseNumber(v, 1, 64, c.jobs); }},
+    OptionRow{"--timeout", "SECONDS", kServe, "批改时每次运行的时间限制（秒），默认 10",
+              [](std::string_view v, HubCommand& c) {
+                return ParseNumber(v, 1, 3600, c.grade_timeout_seconds);
+              }},
     OptionRow{"--tls-cert", "FILE", kServe, "HTTPS 证书（PEM），与 --tls-key 一起用",
               [](std::string_view v, HubCommand& c) { return SetPath(v, c.tls_certificate); }},
     OptionRow{"--tls-key", "FILE", kServe, "HTTPS 私钥（PEM）",

@@ -20,6 +20,7 @@ struct HubCommand {
   uint16_t port = 8080;
   std::string bind = "0.0.0.0";
   int jobs = 2;
+  int grade_timeout_seconds = 10;  // each graded run's limit
   std::filesystem::path tls_certificate;
   std::filesystem::path tls_key;
   std::filesystem::path web;  // empty: the installed or built page's folder

@@ -64,6 +64,7 @@ async function chooseClass(id) {
   $('cards-link').href = classUrl('cards');
   $('wall-link').href = `/wall/${id}`;
   $('gradebook-csv').href = classUrl('gradebook.csv');
+  $('gradebook-gbk').href = classUrl('gradebook.csv?encoding=gbk');
   $('gradebook-xlsx').href = classUrl('gradebook.xlsx');
   $('export-link').href = classUrl('export');
   say($('class-message'), '');

@@ -4,6 +4,7 @@
 #include <boost/beast/http/span_body.hpp>
 #include <charconv>
 
+#include "apps/dravel-hub/server/page_policy.h"
 #include "apps/dravel-hub/server/static_files.h"
 
 namespace dravel::hub {
@@ -89,6 +90,12 @@ http::message_generator ApiResponse(const Request& request, const HubReply& repl
   }
   response.set(http::field::content_type, reply.content_type);
   response.set(http::field::cache_control, "no-store");
+  // Pages the API makes (login cards, reports) show names pupils typed:
+  // held to the pages' policy, so an escape missed runs nothing.
+  if (reply.content_type.starts_with("text/html")) {
+    response.set("Content-Security-Policy", PagePolicy(reply.body));
+    response.set("Referrer-Policy", "no-referrer");
+  }
   if (request.method() != http::verb::head) response.body() = reply.body;
   response.prepare_payload();
   if (request.method() == http::verb::head) response.content_length(reply.body.size());

@@ -83,6 +83,8 @@ class HubStore {
   // Each pupil's latest hand-in for the assignment.
   virtual std::vector<HandinRecord> LatestHandins(int64_t assignment_id) = 0;
   virtual std::optional<HandinRecord> LatestHandin(int64_t assignment_id, int64_t pupil_id) = 0;
+  // Every hand-in (every attempt) for the class's assignments, oldest first.
+  virtual std::vector<HandinRecord> ClassHandins(int64_t class_id) = 0;
   virtual std::optional<std::string> Picture(int64_t handin_id, PictureKind kind) = 0;
 
   // Takes the oldest queued hand-in for grading (no two callers get the
