@@ -1,21 +1,27 @@
 #include "apps/dravel-hub/security/login_throttle.h"
 
+#include <algorithm>
 #include <iterator>
 
 namespace dravel::hub {
 
-bool LoginThrottle::MayTry(const std::string& address, Clock::time_point now) {
+bool LoginThrottle::TakeTry(const std::string& address, Clock::time_point now) {
   std::lock_guard lock(mutex_);
   ForgetOld(now);
-  const auto found = failures_.find(address);
-  return found == failures_.end() || found->second.size() < kTries;
+  std::deque<Clock::time_point>& times = failures_[address];
+  if (times.size() >= kTries) return false;
+  times.push_back(now);
+  return true;
 }
 
-void LoginThrottle::Failed(const std::string& address, Clock::time_point now) {
+void LoginThrottle::GiveBack(const std::string& address, Clock::time_point taken) {
   std::lock_guard lock(mutex_);
-  std::deque<Clock::time_point>& times = failures_[address];
-  times.push_back(now);
-  if (times.size() > kTries) times.pop_front();
+  const auto found = failures_.find(address);
+  if (found == failures_.end()) return;
+  std::deque<Clock::time_point>& times = found->second;
+  const auto at = std::find(times.begin(), times.end(), taken);
+  if (at != times.end()) times.erase(at);
+  if (times.empty()) failures_.erase(found);
 }
 
 void LoginThrottle::ForgetOld(Clock::time_point now) {
