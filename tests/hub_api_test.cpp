@@ -500,6 +500,28 @@ TEST(LoginThrottle, CountsTriesStillBeingChecked) {
   EXPECT_TRUE(throttle.TakeTry("a", start));
 }
 
+TEST(LoginThrottle, CountsAnIpv6NetworkAsOneGuesser) {
+  const LoginThrottle::Clock::time_point start;
+  struct Row {
+    const char* name;
+    const char* guesser;
+    const char* then;
+    bool may;
+  } rows[] = {
+      {"another address of the /64", "2001:db8::1", "2001:db8::ffff:2", false},
+      {"another /64", "2001:db8::1", "2001:db8:0:1::1", true},
+      {"IPv4 mapped into IPv6", "::ffff:10.0.0.7", "10.0.0.7", false},
+      {"another IPv4 address", "10.0.0.7", "10.0.0.8", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    LoginThrottle throttle;
+    for (int i = 0; i < LoginThrottle::kTries; ++i)
+      ASSERT_TRUE(throttle.TakeTry(row.guesser, start));
+    EXPECT_EQ(throttle.TakeTry(row.then, start), row.may);
+  }
+}
+
 TEST_F(HubApiTest, AMalformedLoginIsNotCountedAsAGuess) {
   for (int i = 0; i < LoginThrottle::kTries; ++i) {
     ASSERT_EQ(Call("POST", "/api/teacher/login", "not json").status, 400);

@@ -1,5 +1,6 @@
-// Slows guessing at the login doors: an address with 10 wrong tries in the
-// last minute is turned away until the oldest of them is a minute old.
+// Slows guessing at the login doors: an address (for IPv6, its /64) with 10
+// wrong tries in the last minute is turned away until the oldest of them is
+// a minute old.
 // Kept in memory only; a restart forgets it. Safe from any thread.
 #pragma once
 
