@@ -113,6 +113,30 @@ TEST(HubStore, CopiesAreGroupedAmongTheLatestHandins) {
   EXPECT_EQ(store->FindHandin(ids[2])->copies, 0);
 }
 
+TEST(HubStore, KeepsOnlyTheNewestSessionsOfEachOwner) {
+  TempFolder folder;
+  StoreOpening opening = SqliteStore::Open(DatabaseFile(folder));
+  ASSERT_TRUE(opening.store);
+  HubStore& store = *opening.store;
+  const int64_t now = 1000;
+  auto hash = [](int i) { return "pupil-" + std::to_string(i); };
+  store.AddSession({"teacher", SessionRole::kTeacher, 1, now + 100}, now);
+  for (int i = 0; i < kMostSessionsPerOwner + 5; ++i) {
+    store.AddSession({hash(i), SessionRole::kPupil, 1, now + 100 + i}, now);
+  }
+  struct Row {
+    std::string token_hash;
+    bool kept;
+  } rows[] = {
+      {hash(0), false},  {hash(4), false}, {hash(5), true}, {hash(kMostSessionsPerOwner + 4), true},
+      {"teacher", true},  // the same id, but another role
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.token_hash);
+    EXPECT_EQ(store.FindSession(row.token_hash, now).has_value(), row.kept);
+  }
+}
+
 TEST(InitHub, RefusesShortPasswordsAndFoldersThatHoldAHub) {
   TempFolder folder;
   const std::filesystem::path data = folder.Path() / "hub";
