@@ -126,12 +126,8 @@ bool SourceFiles::OfferRecoveryCopy(const std::string& native, ByteSet& bytes) {
 }
 
 bool SourceFiles::AskToConvertFromUtf8() {
-  const QString question = QCoreApplication::translate(
-      "dravel::SourceFiles",
-      "这个文件是 UTF-8 编码的，不是 Dravel 使用的 GBK 编码。\n"
-      "要把它转换成 GBK 吗？选“是”转换（转换后请保存）；选“否”按 GBK 原样打开。");
-  const BoxAnswer answer = dialogs_.ShowMessageBox(
-      Utf8ToGbk(question.toStdString()), kMbYesNo | kMbIconQuestion, texts::kMessageBoxCaption);
+  const BoxAnswer answer = dialogs_.ShowMessageBox(texts::kConvertFromUtf8, kMbYesNo | kMbIconQuestion,
+                                                   texts::kMessageBoxCaption);
   return answer == BoxAnswer::kYes;
 }
 

@@ -27,6 +27,9 @@ inline const Text kCompileCaption = SystemText("编译源码");
 
 inline const Text kMessageBoxCaption = SystemText("信息：");
 inline const Text kSavePrompt = SystemText("源码已更改，请问是否保存？");
+inline const Text kConvertFromUtf8 = SystemText(
+    "这个文件是 UTF-8 编码的，不是 Dravel 使用的 GBK 编码。\n"
+    "要把它转换成 GBK 吗？选“是”转换（转换后请保存）；选“否”按 GBK 原样打开。");
 
 inline const Text kNewDone = SystemText("新建Dravel源码成功！\r\n");
 inline const Text kOpenPrefix = SystemText("打开 ");

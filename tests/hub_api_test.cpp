@@ -177,6 +177,21 @@ TEST_F(HubApiTest, PupilLoginNeedsOpenJoiningAndTheRightCode) {
   EXPECT_EQ(Call("POST", "/api/pupil/login", right.dump()).status, 403);
 }
 
+TEST_F(HubApiTest, AClosedClassIsNamedOnlyToAPupilWithTheRightCode) {
+  const std::string teacher = TeacherCookie();
+  const int64_t group = ClassWithPupils(teacher);
+  const ClassRecord record = *store_->FindClass(group);
+  const std::string code = store_->FindPupilByNumber(group, "001")->code;
+  CallJson("POST", Path("/api/classes/", group, "/join"), {{"open", false}}, teacher, 200);
+  const std::string wrong = code == "000000" ? "111111" : "000000";
+  for (int i = 0; i < LoginThrottle::kTries; ++i) {
+    const Json guess = {{"join_code", record.join_code}, {"number", "001"}, {"code", wrong}};
+    ASSERT_EQ(Call("POST", "/api/pupil/login", guess.dump()).status, 401);
+  }
+  const Json right = {{"join_code", record.join_code}, {"number", "001"}, {"code", code}};
+  EXPECT_EQ(Call("POST", "/api/pupil/login", right.dump()).status, 429);
+}
+
 TEST_F(HubApiTest, PupilMeNamesThePupilAndClass) {
   const int64_t group = ClassWithPupils(TeacherCookie());
   const Json me = CallJson("GET", "/api/pupil/me", nullptr, PupilCookie(group, "002"), 200);
@@ -196,11 +211,30 @@ TEST_F(HubApiTest, ASecondHandinIsRefusedWhereResubmittingIsOff) {
     const int64_t assignment = Assignment(group, teacher, {{"resubmit", row.resubmit}});
     const std::string target = Path("/api/assignments/", assignment, "/handins");
     EXPECT_EQ(Call("POST", target, R"({"script":"前进 1"})", pupil).status, 201);
+    const std::optional<GradingJob> job = store_->TakeQueued(0);
+    ASSERT_TRUE(job && store_->StoreOutcome(*job, FakeGrade("前进 1", {})));
     EXPECT_EQ(Call("POST", target, R"({"script":"前进 2"})", pupil).status, row.second);
     EXPECT_EQ(
         store_->LatestHandin(assignment, store_->FindPupilByNumber(group, "001")->id)->attempt,
         row.resubmit ? 2 : 1);
   }
+}
+
+TEST_F(HubApiTest, APupilWaitsForTheirHandinToBeGradedBeforeHandingInAgain) {
+  const std::string teacher = TeacherCookie();
+  const int64_t group = ClassWithPupils(teacher);
+  const int64_t assignment = Assignment(group, teacher);
+  const std::string target = Path("/api/assignments/", assignment, "/handins");
+  const std::string zhang = PupilCookie(group, "001");
+  EXPECT_EQ(Call("POST", target, R"({"script":"前进 1"})", zhang).status, 201);
+  EXPECT_EQ(Call("POST", target, R"({"script":"前进 2"})", zhang).status, 429);
+  // A classmate is not held up by it.
+  EXPECT_EQ(Call("POST", target, R"({"script":"前进 3"})", PupilCookie(group, "002")).status, 201);
+  const std::optional<GradingJob> job = store_->TakeQueued(0);
+  ASSERT_TRUE(job);
+  EXPECT_EQ(Call("POST", target, R"({"script":"前进 2"})", zhang).status, 429);
+  ASSERT_TRUE(store_->StoreOutcome(*job, FakeGrade("前进 1", {})));
+  EXPECT_EQ(Call("POST", target, R"({"script":"前进 2"})", zhang).status, 201);
 }
 
 TEST_F(HubApiTest, HandinsRacingWhereResubmittingIsOffLeaveExactlyOne) {
@@ -239,6 +273,31 @@ TEST_F(HubApiTest, HandinsAfterTheDeadlineAreTakenAndMarkedLate) {
                                     {{"script", "前进 1"}}, pupil, 201)["handin_id"];
     EXPECT_EQ(CallJson("GET", Path("/api/handins/", handin), nullptr, pupil, 200)["late"],
               row.late);
+  }
+}
+
+TEST_F(HubApiTest, DeadlinesOutsideWhatADateCanBeAreRefused) {
+  const std::string teacher = TeacherCookie();
+  const int64_t group = ClassWithPupils(teacher);
+  struct Row {
+    const char* deadline;
+    int status;
+  } rows[] = {
+      {"0", 201},
+      {"253402300799", 201},
+      {"253402300800", 400},
+      {"-1", 400},
+      {"18446744073709551615", 400},
+      {"1e400", 400},
+      {"1.5", 400},
+      {"\"1\"", 400},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.deadline);
+    const std::string body =
+        std::string(R"({"title":"t","references":["前进 1"],"deadline":)") + row.deadline + "}";
+    EXPECT_EQ(Call("POST", Path("/api/classes/", group, "/assignments"), body, teacher).status,
+              row.status);
   }
 }
 
@@ -381,6 +440,28 @@ TEST_F(HubApiTest, TheWallIsOpenToTheTeacherOfTheClassAlone) {
   EXPECT_EQ(api_.WallClass(request), std::nullopt);
 }
 
+TEST_F(HubApiTest, TheWallRefusesAnUpgradeStartedByAnotherPage) {
+  const std::string teacher = TeacherCookie();
+  const int64_t group = ClassWithPupils(teacher);
+  struct Row {
+    const char* origin;
+    bool allowed;
+  } rows[] = {
+      {"http://hub.school:8080", true}, {"", true},      {"http://hub.school:9090", false},
+      {"http://evil.example", false},   {"null", false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.origin);
+    HubRequest request;
+    request.method = "GET";
+    request.target = Path("/api/classes/", group, "/wall");
+    request.cookie = teacher;
+    request.host = kHost;
+    request.origin = row.origin;
+    EXPECT_EQ(api_.WallClass(request).has_value(), row.allowed);
+  }
+}
+
 TEST_F(HubApiTest, TheRosterAloneMayCarryAMegabyte) {
   EXPECT_EQ(api_.BodyLimit("/api/classes/3/roster"), HubApi::kRosterBodyLimit);
   EXPECT_EQ(api_.BodyLimit("/api/classes/3/roster?x=1"), HubApi::kRosterBodyLimit);
@@ -391,8 +472,7 @@ TEST(LoginThrottle, LetsAnAddressTryAgainOnceItsOldestFailureIsAMinuteOld) {
   LoginThrottle throttle;
   const LoginThrottle::Clock::time_point start;
   for (int i = 0; i < LoginThrottle::kTries; ++i) {
-    ASSERT_TRUE(throttle.MayTry("a", start));
-    throttle.Failed("a", start + std::chrono::seconds(i));
+    ASSERT_TRUE(throttle.TakeTry("a", start + std::chrono::seconds(i)));
   }
   struct Row {
     const char* address;
@@ -405,8 +485,50 @@ TEST(LoginThrottle, LetsAnAddressTryAgainOnceItsOldestFailureIsAMinuteOld) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.address);
-    EXPECT_EQ(throttle.MayTry(row.address, start + row.after), row.may);
+    EXPECT_EQ(throttle.TakeTry(row.address, start + row.after), row.may);
   }
+}
+
+// Logins are checked on several threads at once: a try must count from the
+// moment it is let through, not once its password has been checked.
+TEST(LoginThrottle, CountsTriesStillBeingChecked) {
+  LoginThrottle throttle;
+  const LoginThrottle::Clock::time_point start;
+  for (int i = 0; i < LoginThrottle::kTries; ++i) ASSERT_TRUE(throttle.TakeTry("a", start));
+  EXPECT_FALSE(throttle.TakeTry("a", start));
+  throttle.GiveBack("a", start);
+  EXPECT_TRUE(throttle.TakeTry("a", start));
+}
+
+TEST(LoginThrottle, CountsAnIpv6NetworkAsOneGuesser) {
+  const LoginThrottle::Clock::time_point start;
+  struct Row {
+    const char* name;
+    const char* guesser;
+    const char* then;
+    bool may;
+  } rows[] = {
+      {"another address of the /64", "2001:db8::1", "2001:db8::ffff:2", false},
+      {"another /64", "2001:db8::1", "2001:db8:0:1::1", true},
+      {"IPv4 mapped into IPv6", "::ffff:10.0.0.7", "10.0.0.7", false},
+      {"another IPv4 address", "10.0.0.7", "10.0.0.8", true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    LoginThrottle throttle;
+    for (int i = 0; i < LoginThrottle::kTries; ++i)
+      ASSERT_TRUE(throttle.TakeTry(row.guesser, start));
+    EXPECT_EQ(throttle.TakeTry(row.then, start), row.may);
+  }
+}
+
+TEST_F(HubApiTest, AMalformedLoginIsNotCountedAsAGuess) {
+  for (int i = 0; i < LoginThrottle::kTries; ++i) {
+    ASSERT_EQ(Call("POST", "/api/teacher/login", "not json").status, 400);
+    ASSERT_EQ(Call("POST", "/api/pupil/login", "{}").status, 400);
+  }
+  EXPECT_EQ(Call("POST", "/api/teacher/login", Json{{"password", kTeacherPassword}}.dump()).status,
+            200);
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(HubRosterTest, ABadListIsRefusedWholeWithItsLine) {
       {"overlong name", "001," + std::string(200, 'x') + "\n", 400, "第 1 行"},
       {"header only", "学号,姓名\n", 400, ""},
       {"empty", "", 400, ""},
-      {"spreadsheet file", "PK\x03\x04....", 415, ""},
+      {"spreadsheet file that is no workbook", "PK\x03\x04....", 400, "不是 .xlsx 文件"},
       {"a school, not a class", ManyPupils(1001), 400, "1000"},
   };
   for (const Row& row : rows) {

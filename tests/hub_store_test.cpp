@@ -72,6 +72,26 @@ TEST(HubStore, AnUnsyncedTransactionLeavesCommitsSyncedAfterIt) {
   EXPECT_EQ(synchronous(), kFull) << "after a rollback";
 }
 
+TEST(HubStore, ClassHandinsHoldEveryAttemptOfThatClassAlone) {
+  TempFolder folder;
+  const std::unique_ptr<SqliteStore> store = SqliteStore::Open(DatabaseFile(folder)).store;
+  const int64_t ours = AssignmentWithPupils(*store, 1);
+  const int64_t our_class = store->FindAssignment(ours)->class_id;
+  const int64_t pupil = store->ClassPupils(our_class).at(0).id;
+  const std::vector<int64_t> attempts = {HandIn(*store, ours, pupil, "a"),
+                                         HandIn(*store, ours, pupil, "b")};
+  const int64_t other_class = *store->AddClass({0, 1, "d", "OTHER2", true});
+  store->AddPupils(other_class, {{0, other_class, "1", "q", "654321"}});
+  AssignmentRecord theirs;
+  theirs.class_id = other_class;
+  theirs.title = "x";
+  theirs.references = {"r"};
+  HandIn(*store, store->AddAssignment(theirs), store->ClassPupils(other_class).at(0).id, "c");
+  std::vector<int64_t> found;
+  for (const HandinRecord& handin : store->ClassHandins(our_class)) found.push_back(handin.id);
+  EXPECT_EQ(found, attempts);
+}
+
 TEST(HubStore, RefusesAFileThatIsNotADatabase) {
   TempFolder folder;
   std::FILE* file = std::fopen(DatabaseFile(folder).c_str(), "wb");
@@ -113,6 +133,30 @@ TEST(HubStore, CopiesAreGroupedAmongTheLatestHandins) {
   EXPECT_EQ(store->FindHandin(ids[0])->copies, 1);
   EXPECT_EQ(store->FindHandin(ids[1])->copies, 1);
   EXPECT_EQ(store->FindHandin(ids[2])->copies, 0);
+}
+
+TEST(HubStore, KeepsOnlyTheNewestSessionsOfEachOwner) {
+  TempFolder folder;
+  StoreOpening opening = SqliteStore::Open(DatabaseFile(folder));
+  ASSERT_TRUE(opening.store);
+  HubStore& store = *opening.store;
+  const int64_t now = 1000;
+  auto hash = [](int i) { return "pupil-" + std::to_string(i); };
+  store.AddSession({"teacher", SessionRole::kTeacher, 1, now + 100}, now);
+  for (int i = 0; i < kMostSessionsPerOwner + 5; ++i) {
+    store.AddSession({hash(i), SessionRole::kPupil, 1, now + 100 + i}, now);
+  }
+  struct Row {
+    std::string token_hash;
+    bool kept;
+  } rows[] = {
+      {hash(0), false},  {hash(4), false}, {hash(5), true}, {hash(kMostSessionsPerOwner + 4), true},
+      {"teacher", true},  // the same id, but another role
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.token_hash);
+    EXPECT_EQ(store.FindSession(row.token_hash, now).has_value(), row.kept);
+  }
 }
 
 TEST(InitHub, RefusesShortPasswordsAndFoldersThatHoldAHub) {

@@ -197,6 +197,8 @@ TEST(ReadRosterXlsx, RefusesWhatIsNoRosterWithAReason) {
                Sheet(Row("1", "&b;")));
   ZipWriter no_workbook;
   no_workbook.Add("hello.txt", "hi");
+  std::string many;
+  for (int i = 0; i <= 1000; ++i) many += Row(std::to_string(i), "王");
   const struct {
     const char* what;
     std::string bytes;
@@ -211,6 +213,10 @@ TEST(ReadRosterXlsx, RefusesWhatIsNoRosterWithAReason) {
       {"no pupils", Workbook(Sheet(Row("学号", "姓名"))), "名单是空的"},
       {"a name missing", Workbook(Sheet(Row("1", "王") + Row("2", ""))), "第 2 行没有姓名"},
       {"a number twice", Workbook(Sheet(Row("1", "王") + Row("1", "李"))), "学号 1 与前面的重复"},
+      {"an over-long name", Workbook(Sheet(Row("1", std::string(121, 'x')))),
+       "第 1 行的学号或姓名过长"},
+      {"a control character", Workbook(Sheet(Row("1", "王\t五"))), "第 1 行含有控制字符"},
+      {"a school, not a class", Workbook(Sheet(many)), "名单最多 1000 名学生"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -4,21 +4,32 @@ add_library(dravel_hub_test_fixture STATIC hub_test_fixture.cpp)
 target_link_libraries(dravel_hub_test_fixture PUBLIC dravel::hub GTest::gtest)
 target_include_directories(dravel_hub_test_fixture PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 set_target_properties(dravel_hub_test_fixture PROPERTIES AUTOMOC OFF)
-foreach(unit hub_api hub_roster hub_store)
+foreach(unit hub_api hub_roster hub_store hub_term_routes)
   dravel_add_test(${unit}_test SOURCES ${unit}_test.cpp LIBS dravel_hub_test_fixture)
   set_target_properties(${unit}_test PROPERTIES AUTOMOC OFF)
 endforeach()
+target_link_libraries(hub_term_routes_test PRIVATE dravel::hub_term)
 
 # The class hub's server: its parts without sockets, the real server on
 # 127.0.0.1 with a fake handler, then the program itself.
 find_package(Boost 1.81 REQUIRED CONFIG COMPONENTS headers)
 find_package(OpenSSL REQUIRED)
+find_package(SQLite3 REQUIRED)
 dravel_add_test(hub_server_parts_test SOURCES hub/hub_server_parts_test.cpp
   LIBS dravel::hub_server)
 dravel_add_test(hub_server_test SOURCES hub/hub_server_test.cpp
   LIBS dravel::hub_server Boost::headers OpenSSL::SSL)
-dravel_add_test(dravel_hub_test SOURCES hub/dravel_hub_test.cpp LIBS dravel_hub_command)
+add_library(dravel_hub_process STATIC hub/hub_process.cpp)
+target_compile_definitions(dravel_hub_process PRIVATE DRAVEL_HUB="$<TARGET_FILE:dravel-hub>")
+target_include_directories(dravel_hub_process PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/hub)
+add_dependencies(dravel_hub_process dravel-hub)
+dravel_add_test(dravel_hub_test SOURCES hub/dravel_hub_test.cpp
+  LIBS dravel_hub_command dravel_hub_process)
 target_compile_definitions(dravel_hub_test PRIVATE DRAVEL_HUB="$<TARGET_FILE:dravel-hub>")
-add_dependencies(dravel_hub_test dravel-hub)
-set_target_properties(hub_server_parts_test hub_server_test dravel_hub_test
-  PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
+# The program killed in a burst of hand-ins and started again on the same
+# data, and a hand-in that never ends, graded by the real grader.
+dravel_add_test(hub_kill_test SOURCES hub/hub_kill_test.cpp
+  LIBS dravel_hub_command dravel_hub_process SQLite::SQLite3)
+target_compile_definitions(hub_kill_test PRIVATE DRAVEL_HUB="$<TARGET_FILE:dravel-hub>")
+set_target_properties(hub_server_parts_test hub_server_test dravel_hub_test hub_kill_test
+  dravel_hub_process PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)

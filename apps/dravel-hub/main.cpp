@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -103,7 +104,8 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   StaticFiles files;
   if (!LoadFiles(command, files)) return kFailed;
   WallHub wall;
-  const GradeLimits limits;
+  GradeLimits limits;
+  limits.timeout = std::chrono::seconds(command.grade_timeout_seconds);
   ReferencePictures kept;
   Hub::Opening opening =
       Hub::Open(command.data, command.jobs, wall,

@@ -74,6 +74,11 @@ class StaticFilesTest : public testing::Test {
     Write("pages/teacher.html", "teacher");
     Write("pages/wall.html", "wall");
     Write("pages/wall.mjs", "wall script");
+    Write("pages/hub.css", "style");
+    Write("pages/package.json", "{}");
+    Write("pages/eslint.config.js", "lint");
+    Write("pages/tests/wall.test.js", "test");
+    Write("pages/node_modules/left.js", "package");
     Write("secret.txt", "SECRET");
     fs::create_symlink(root_ / "secret.txt", root_ / "web/linked.txt");
     fs::create_directory_symlink(root_, root_ / "web/up");
@@ -102,6 +107,11 @@ TEST_F(StaticFilesTest, MapsPathsToListedFilesOnly) {
       {"/teacher", "teacher"},
       {"/wall/12", "wall"},
       {"/hub/wall.mjs", "wall script"},
+      {"/hub/hub.css", "style"},
+      {"/hub/package.json", nullptr},
+      {"/hub/eslint.config.js", nullptr},
+      {"/hub/tests/wall.test.js", nullptr},
+      {"/hub/node_modules/left.js", nullptr},
       {"/wall/", nullptr},
       {"/wall/12/x", nullptr},
       {"/wall/-1", nullptr},

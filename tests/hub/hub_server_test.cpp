@@ -42,6 +42,9 @@ class FakeHandler : public HubHandler {
   HubReply Handle(const HubRequest& request) override {
     std::lock_guard lock(mutex_);
     last_ = request;
+    if (request.target == "/api/page") {
+      return HubReply{200, "text/html; charset=utf-8", "<p>&lt;script&gt;</p>", {}};
+    }
     return HubReply{201,
                     "application/json; charset=utf-8",
                     "{\"ok\":true}",
@@ -171,6 +174,16 @@ TEST_F(HubServerTest, PassesTheRequestToTheHandlerAndItsReplyBack) {
   EXPECT_EQ(seen.body, "{\"a\":1}");
   EXPECT_EQ(seen.remote_address, "127.0.0.1");
   EXPECT_FALSE(seen.secure);
+}
+
+TEST_F(HubServerTest, APageTheHandlerMakesMayRunNoScript) {
+  Start();
+  const auto page = Get("/api/page");
+  ASSERT_EQ(page.result_int(), 200);
+  const std::string policy(page["Content-Security-Policy"]);
+  EXPECT_TRUE(policy.starts_with("default-src 'none';")) << policy;
+  EXPECT_EQ(policy.find("script-src"), std::string::npos);
+  EXPECT_EQ(Get("/api/data")["Content-Security-Policy"], "");
 }
 
 TEST_F(HubServerTest, TellsAClientThatAsksFirstToSendItsBody) {

@@ -8,13 +8,10 @@ export const CRLF = '\r\n';
 // The names of the module's fixed texts (web/src/page_messages.h); empty
 // until the module has given them.
 const SYSTEM_TEXTS = ['hintInitial', 'runStopped', 'newDone', 'openPrefix', 'savePrefix', 'compilePrefix',
-  'succeeded', 'failed', 'savePrompt', 'linePrefix', 'unsavableLine'];
+  'succeeded', 'failed', 'savePrompt', 'convertFromUtf8', 'linePrefix', 'unsavableLine'];
 
 export const texts = {
   ...Object.fromEntries(SYSTEM_TEXTS.map((name) => [name, ''])),
-  convertFromUtf8:
-    '这个文件是 UTF-8 编码的，不是 Dravel 使用的 GBK 编码。\n' +
-    '要把它转换成 GBK 吗？选“是”转换（转换后请保存）；选“否”按 GBK 原样打开。',
   unsavableAt: (line) => texts.linePrefix + line + texts.unsavableLine,
   workerFailed: (what) => `网页版出错：${what}` + CRLF,
   untitled: '未命名',

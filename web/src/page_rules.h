@@ -69,6 +69,7 @@ inline std::vector<std::pair<std::string_view, Text>> PageMessages() {
       {"succeeded", texts::kSucceeded},
       {"failed", texts::kFailed},
       {"savePrompt", texts::kSavePrompt},
+      {"convertFromUtf8", texts::kConvertFromUtf8},
       {"linePrefix", texts::kLinePrefix},
       {"unsavableLine", texts::kUnsavableLine},
   };

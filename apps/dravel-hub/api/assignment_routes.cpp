@@ -1,5 +1,6 @@
 #include "apps/dravel-hub/api/assignment_routes.h"
 
+#include <cstdint>
 #include <map>
 
 #include "apps/dravel-hub/api/json_reply.h"
@@ -11,6 +12,9 @@ namespace dravel::hub {
 namespace {
 
 constexpr size_t kLongestTitle = 200;  // bytes
+// The end of the year 9999: past it no page can show the date, and a number
+// beyond int64 would wrap round to one long gone.
+constexpr uint64_t kLatestDeadline = 253402300799;
 
 // The assignment's settings from `body` into `record`; "" when all were
 // good, else why not.
@@ -20,7 +24,9 @@ std::string ReadSettings(const Json& body, AssignmentRecord& record) {
   record.title = *title;
   const auto deadline = body.find("deadline");
   if (deadline != body.end() && !deadline->is_null()) {
-    if (!deadline->is_number_integer()) return "截止时间应为 Unix 秒数";
+    if (!deadline->is_number_unsigned() || deadline->get<uint64_t>() > kLatestDeadline) {
+      return "截止时间应为 Unix 秒数";
+    }
     record.deadline = deadline->get<int64_t>();
   }
   const std::optional<bool> resubmit = FlagField(body, "resubmit", true);

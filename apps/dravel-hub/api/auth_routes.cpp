@@ -40,18 +40,18 @@ HubReply HubInfo(RouteContext&) {
 HubReply TeacherLogin(RouteContext& context) {
   const std::string& address = context.request.remote_address;
   LoginThrottle& throttle = context.services.teacher_logins;
-  if (!throttle.MayTry(address, Now())) return TooManyTries();
+  const LoginThrottle::Clock::time_point taken = Now();
+  if (!throttle.TakeTry(address, taken)) return TooManyTries();
   const std::optional<Json> body = JsonObjectBody(context.request);
   // A password is taken as typed, spaces and all.
   if (!body || !body->contains("password") || !body->at("password").is_string()) {
+    throttle.GiveBack(address, taken);
     return BadBody("缺少密码");
   }
   const std::optional<int64_t> teacher =
       TeacherWithPassword(context.Store(), body->at("password").get_ref<const std::string&>());
-  if (!teacher) {
-    throttle.Failed(address, Now());
-    return ErrorReply(401, "密码不正确");
-  }
+  if (!teacher) return ErrorReply(401, "密码不正确");
+  throttle.GiveBack(address, taken);
   HubReply reply = JsonReply(200, {{"role", "teacher"}});
   StartSession(context, SessionRole::kTeacher, *teacher, reply);
   return reply;
@@ -66,22 +66,27 @@ HubReply TeacherLogout(RouteContext& context) {
 HubReply PupilLogin(RouteContext& context) {
   const std::string& address = context.request.remote_address;
   LoginThrottle& throttle = context.services.pupil_logins;
-  if (!throttle.MayTry(address, Now())) return TooManyTries();
+  const LoginThrottle::Clock::time_point taken = Now();
+  if (!throttle.TakeTry(address, taken)) return TooManyTries();
   const std::optional<Json> body = JsonObjectBody(context.request);
-  if (!body) return BadBody("应为 JSON 对象");
-  const std::optional<std::string> join_code = TextField(*body, "join_code");
-  const std::optional<std::string> number = TextField(*body, "number");
-  const std::optional<std::string> code = TextField(*body, "code");
-  if (!join_code || !number || !code) return BadBody("缺少班级码、学号或个人码");
+  const std::optional<std::string> join_code = body ? TextField(*body, "join_code") : std::nullopt;
+  const std::optional<std::string> number = body ? TextField(*body, "number") : std::nullopt;
+  const std::optional<std::string> code = body ? TextField(*body, "code") : std::nullopt;
+  if (!join_code || !number || !code) {
+    throttle.GiveBack(address, taken);
+    return BadBody(body ? "缺少班级码、学号或个人码" : "应为 JSON 对象");
+  }
   const std::optional<ClassRecord> group =
       context.Store().FindClassByJoinCode(JoinCodeTyped(*join_code));
-  if (group && !group->join_open) return ErrorReply(403, "老师暂时关闭了这个班级的登录");
   const std::optional<PupilRecord> pupil =
       group ? context.Store().FindPupilByNumber(group->id, *number) : std::nullopt;
   if (!pupil || !SecretsEqual(pupil->code, *code)) {
-    throttle.Failed(address, Now());
     return ErrorReply(401, "班级码、学号或个人码不正确");
   }
+  throttle.GiveBack(address, taken);
+  // Said only to the code's owner: told to anyone, it would confirm a
+  // guessed join code without counting the guess.
+  if (!group->join_open) return ErrorReply(403, "老师暂时关闭了这个班级的登录");
   HubReply reply = JsonReply(200, {{"role", "pupil"}});
   StartSession(context, SessionRole::kPupil, pupil->id, reply);
   return reply;

@@ -1,10 +1,13 @@
 #include "apps/dravel-hub/api/class_routes.h"
 
+#include <variant>
+
 #include "apps/dravel-hub/api/json_reply.h"
 #include "apps/dravel-hub/api/request_fields.h"
 #include "apps/dravel-hub/api/roster_csv.h"
 #include "apps/dravel-hub/api/route_access.h"
 #include "apps/dravel-hub/security/hub_secrets.h"
+#include "apps/dravel-hub/term/roster_xlsx.h"
 
 namespace dravel::hub {
 namespace {
@@ -30,7 +33,14 @@ HubReply PupilsReply(HubStore& store, int64_t class_id) {
   return JsonReply(200, {{"pupils", pupils}});
 }
 
-bool LooksLikeXlsx(std::string_view body) { return body.starts_with("PK"); }
+// The class list in either file a teacher saves it as: an .xlsx workbook
+// (a zip archive, so "PK" first) or CSV.
+std::variant<std::vector<RosterRow>, std::string> ReadRoster(std::string_view body) {
+  if (body.starts_with("PK")) return ReadRosterXlsx(body);
+  RosterReading reading = ReadRosterCsv(body);
+  if (!reading.error.empty()) return std::move(reading.error);
+  return std::move(reading.rows);
+}
 
 }  // namespace
 
@@ -71,13 +81,10 @@ HubReply SetJoinOpen(RouteContext& context) {
 
 HubReply ImportRoster(RouteContext& context) {
   if (!OwnClass(context, context.Id())) return NotFound();
-  if (LooksLikeXlsx(context.request.body)) {
-    return ErrorReply(415, "暂不支持直接导入 Excel 文件，请在表格软件中另存为 CSV 后再导入");
-  }
-  const RosterReading reading = ReadRosterCsv(context.request.body);
-  if (!reading.error.empty()) return ErrorReply(400, reading.error);
+  auto reading = ReadRoster(context.request.body);
+  if (const auto* refusal = std::get_if<std::string>(&reading)) return ErrorReply(400, *refusal);
   std::vector<PupilRecord> pupils;
-  for (const RosterRow& row : reading.rows) {
+  for (const RosterRow& row : std::get<std::vector<RosterRow>>(reading)) {
     pupils.push_back({0, context.Id(), row.number, row.name, NewPupilCode()});
   }
   context.Store().AddPupils(context.Id(), pupils);

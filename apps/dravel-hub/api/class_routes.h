@@ -1,6 +1,6 @@
 // The teacher's classes: making one (with its join code), listing them,
-// opening and closing joining, importing the class list (each new pupil
-// gets a personal code; pupils already there keep theirs) and removing
+// opening and closing joining, importing the class list (CSV or .xlsx; each
+// new pupil gets a personal code; pupils already there keep theirs) and removing
 // the pupils with everything they handed in.
 #pragma once
 

@@ -55,6 +55,13 @@ HubReply HandIn(RouteContext& context) {
       ScriptToGbk(body->at("script").get_ref<const std::string&>(), &refusal);
   if (!script) return BadBody("脚本" + refusal);
   if (Trim(*script).empty()) return BadBody("脚本是空的");
+  // Every hand-in costs the graders whole runs: one pupil handing in again
+  // and again must not keep the rest of the class waiting.
+  if (const std::optional<HandinRecord> last =
+          context.Store().LatestHandin(assignment->id, context.caller->pupil.id);
+      last && (last->state == HandinState::kQueued || last->state == HandinState::kGrading)) {
+    return ErrorReply(429, "上一份作业还在批改，请批改完后再交");
+  }
   HandinRecord handin;
   handin.assignment_id = assignment->id;
   handin.pupil_id = context.caller->pupil.id;

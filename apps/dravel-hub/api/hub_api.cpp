@@ -93,7 +93,9 @@ std::optional<int64_t> HubApi::WallClass(const HubRequest& request) {
   try {
     const std::optional<std::vector<int64_t>> ids =
         MatchPattern("/api/classes/#/wall", request.target);
-    if (!ids) return std::nullopt;
+    // Browsers send the wall's cookie with an upgrade that another page on
+    // the same machine (another port) starts; its Origin gives it away.
+    if (!ids || ForeignOrigin(request)) return std::nullopt;
     RouteContext context{request, services_, *ids, std::nullopt};
     context.caller = SessionCaller(request, services_.store, SessionRole::kTeacher);
     if (!context.caller || !OwnClass(context, context.Id())) return std::nullopt;

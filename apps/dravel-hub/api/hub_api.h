@@ -1,7 +1,8 @@
 // The hub's API (/api/...) behind the server's HubHandler: refuses
 // state-changing requests from other sites' pages, finds who is calling
 // from the session cookie, matches the route table and answers in UTF-8
-// JSON, errors as {"error": "…"} in Chinese. Knows nothing of sockets;
+// JSON (the term's-end files as pages and downloads), errors as
+// {"error": "…"} in Chinese. Knows nothing of sockets;
 // plain C++ over a HubStore.
 #pragma once
 

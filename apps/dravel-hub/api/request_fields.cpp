@@ -17,6 +17,22 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, text.find_last_not_of(kSpacing) - first + 1);
 }
 
+std::optional<std::string_view> QueryValue(std::string_view target, std::string_view key) {
+  const size_t question = target.find('?');
+  if (question == std::string_view::npos) return std::nullopt;
+  std::string_view query = target.substr(question + 1);
+  query = query.substr(0, query.find('#'));
+  while (!query.empty()) {
+    const size_t amp = query.find('&');
+    const std::string_view pair = query.substr(0, amp);
+    query = amp == std::string_view::npos ? std::string_view() : query.substr(amp + 1);
+    const size_t equals = pair.find('=');
+    if (pair.substr(0, equals) != key) continue;
+    return equals == std::string_view::npos ? std::string_view() : pair.substr(equals + 1);
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> TextField(const Json& body, const char* key) {
   const auto found = body.find(key);
   if (found == body.end() || !found->is_string()) return std::nullopt;

@@ -15,6 +15,11 @@ namespace dravel::hub {
 // `text` without spaces, tabs and line breaks at either end.
 std::string_view Trim(std::string_view text);
 
+// The value of `key` in the query of `target` ("/x?encoding=gbk"), as sent
+// (not percent-decoded: the hub's own values are plain words); nullopt when
+// the query has no such key.
+std::optional<std::string_view> QueryValue(std::string_view target, std::string_view key);
+
 // body[key] trimmed when it is a string; nullopt otherwise.
 std::optional<std::string> TextField(const Json& body, const char* key);
 

@@ -11,19 +11,10 @@ namespace dravel::hub {
 namespace {
 
 constexpr std::string_view kNumberHeader = "学号";
-constexpr size_t kLongestNumber = 40;  // bytes
-constexpr size_t kLongestName = 120;   // bytes: 40 Chinese characters
-// Far more than a class; a whole school's list is a mistake to report.
-constexpr size_t kMostPupils = 1000;
 
 std::string RosterUtf8(std::string_view body) {
   if (LooksLikeUtf8(body)) return std::string(WithoutByteOrderMark(body));
   return GbkToUtf8(body);
-}
-
-bool HasControl(std::string_view text) {
-  return std::any_of(text.begin(), text.end(),
-                     [](unsigned char c) { return c < 0x20 || c == 0x7F; });
 }
 
 bool IsBlank(const CsvRecord& record) {
@@ -33,13 +24,9 @@ bool IsBlank(const CsvRecord& record) {
 
 // Why line `line` (1-based) is not a pupil; "" when it is.
 std::string RowFault(size_t line, const RosterRow& row, const std::set<std::string>& seen) {
-  const std::string where = "第 " + std::to_string(line) + " 行";
-  if (row.number.empty() || row.name.empty()) return where + "应为“学号,姓名”";
-  if (HasControl(row.number) || HasControl(row.name)) return where + "含有控制字符";
-  if (row.number.size() > kLongestNumber || row.name.size() > kLongestName) {
-    return where + "的学号或姓名过长";
-  }
-  if (seen.count(row.number)) return where + "的学号“" + row.number + "”重复";
+  if (row.number.empty() || row.name.empty()) return RosterLine(line) + "应为“学号,姓名”";
+  if (std::string fault = RosterRowFault(line, row); !fault.empty()) return fault;
+  if (seen.count(row.number)) return RosterLine(line) + "的学号“" + row.number + "”重复";
   return "";
 }
 

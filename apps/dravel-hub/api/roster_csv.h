@@ -8,12 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace dravel::hub {
+#include "apps/dravel-hub/term/roster_row.h"
 
-struct RosterRow {
-  std::string number;  // UTF-8
-  std::string name;    // UTF-8
-};
+namespace dravel::hub {
 
 struct RosterReading {
   std::vector<RosterRow> rows;

@@ -8,6 +8,7 @@
 #include "apps/dravel-hub/api/class_routes.h"
 #include "apps/dravel-hub/api/handin_routes.h"
 #include "apps/dravel-hub/api/json_reply.h"
+#include "apps/dravel-hub/api/term_routes.h"
 
 namespace dravel::hub {
 namespace {
@@ -21,7 +22,7 @@ constexpr auto kTeacher = Access::kTeacher;
 constexpr auto kPupil = Access::kPupil;
 constexpr auto kEither = Access::kTeacherOrPupil;
 
-constexpr std::array<Route, 22> kRoutes = {{
+constexpr std::array<Route, 27> kRoutes = {{
     {"GET", "/api/hub", kAnyone, HubInfo},
     {"POST", "/api/teacher/login", kAnyone, TeacherLogin},
     {"POST", "/api/teacher/logout", kAnyone, TeacherLogout},
@@ -44,6 +45,11 @@ constexpr std::array<Route, 22> kRoutes = {{
     {"GET", "/api/handins/#/picture.png", kEither, HandinPicture},
     {"GET", "/api/handins/#/overlay.png", kEither, HandinOverlay},
     {"GET", "/api/classes/#/wall", kTeacher, WallWithoutUpgrade},
+    {"GET", "/api/classes/#/cards", kTeacher, ClassCards},
+    {"GET", "/api/classes/#/gradebook.csv", kTeacher, ClassGradebookCsv},
+    {"GET", "/api/classes/#/gradebook.xlsx", kTeacher, ClassGradebookXlsx},
+    {"GET", "/api/classes/#/export", kTeacher, ClassExport},
+    {"GET", "/api/assignments/#/report.html", kTeacher, AssignmentReport},
 }};
 
 std::string_view NextSegment(std::string_view& path) {

@@ -48,6 +48,10 @@ constexpr std::array kOptions = {
               }},
     OptionRow{"--jobs", "N", kServe, "同时批改的作业数，默认 2",
               [](std::string_view v, HubCommand& c) { return ParseNumber(v, 1, 64, c.jobs); }},
+    OptionRow{"--timeout", "SECONDS", kServe, "批改时每次运行的时间限制（秒），默认 10",
+              [](std::string_view v, HubCommand& c) {
+                return ParseNumber(v, 1, 3600, c.grade_timeout_seconds);
+              }},
     OptionRow{"--connections-per-address", "N", kServe,
               "每个 IP 地址最多同时占用的连接数，默认 512；全校共用一个出口地址时调大",
               [](std::string_view v, HubCommand& c) {

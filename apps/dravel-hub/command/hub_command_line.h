@@ -21,6 +21,7 @@ struct HubCommand {
   uint16_t port = 8080;
   std::string bind = "0.0.0.0";
   int jobs = 2;
+  int grade_timeout_seconds = 10;  // each graded run's limit
   // A computer room behind one NAT address opens the page in up to 6
   // connections per browser; one client holding this many still leaves the
   // hub's other connections to everyone else.

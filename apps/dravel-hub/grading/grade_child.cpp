@@ -12,9 +12,9 @@
 #include <variant>
 
 #include "apps/dravel-render/folder/batch_child.h"
-#include "marking/teacher_words.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/text_library/text_library.h"
+#include "marking/teacher_words.h"
 #include "runtime/sanitized_build.h"
 
 namespace dravel::hub {

@@ -10,11 +10,11 @@
 #include "apps/dravel-hub/grading/reference_pictures.h"
 #include "apps/dravel-render/folder/batch_child.h"
 #include "apps/dravel-render/folder/batch_jobs.h"
-#include "marking/teacher_words.h"
+#include "apps/dravel-render/render_options.h"
 #include "marking/picture_score.h"
 #include "marking/png_reading.h"
-#include "apps/dravel-render/render_options.h"
 #include "marking/script_result.h"
+#include "marking/teacher_words.h"
 #include "runtime/file_bytes.h"
 #include "runtime/gbk_codec.h"
 

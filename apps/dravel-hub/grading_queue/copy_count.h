@@ -1,5 +1,5 @@
 // Which of an assignment's latest hand-ins are copies of each other, worked
-// out again after each grading with the marking tool's copy groups and kept
+// out again after each grading with HandinCopyGroups (the report's own) and kept
 // on the hand-ins (0 for none).
 #pragma once
 

@@ -77,10 +77,8 @@ export function errorText(status, body) {
   return FALLBACK[status] ?? `服务器出错（${status}），请稍后再试。`;
 }
 
-// A hand-in's group of look-alike hand-ins (the hub numbers each group), as
-// the teacher's table shows it; none is empty.
+// A hand-in's group of look-alike hand-ins as the teacher's table shows it:
+// the hub numbers each group from 1, and 0 (or null, no hand-in) is none.
 export function copiesText(copies) {
-  if (copies == null || copies === '' || (Array.isArray(copies) && copies.length === 0)) return '';
-  if (Array.isArray(copies)) return `与 ${copies.join('、')} 相似`;
-  return `第 ${copies} 组`;
+  return Number.isInteger(copies) && copies > 0 ? `第 ${copies} 组` : '';
 }

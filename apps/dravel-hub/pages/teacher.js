@@ -13,6 +13,7 @@ const desk = {
   classes: [],
   chosen: null, // the class shown
   handins: null,
+  roster: null,
   showTab: null,
   // A refusal of 401 means the session ended: back to the login.
   failed(error, line) {
@@ -63,10 +64,11 @@ async function chooseClass(id) {
   $('cards-link').href = classUrl('cards');
   $('wall-link').href = `/wall/${id}`;
   $('gradebook-csv').href = classUrl('gradebook.csv');
+  $('gradebook-gbk').href = classUrl('gradebook.csv?encoding=gbk');
   $('gradebook-xlsx').href = classUrl('gradebook.xlsx');
   $('export-link').href = classUrl('export');
   say($('class-message'), '');
-  await desk.handins.load(desk.chosen);
+  await Promise.all([desk.handins.load(desk.chosen), desk.roster.load()]);
 }
 
 function showJoin() {
@@ -130,7 +132,7 @@ async function purge() {
   try {
     await hubJson(classUrl('pupils'), { method: 'DELETE' });
     say($('class-message'), '学生资料已清除。', 'done');
-    await desk.handins.load(desk.chosen);
+    await Promise.all([desk.handins.load(desk.chosen), desk.roster.load()]);
   } catch (error) {
     desk.failed(error, $('class-message'));
   }
@@ -153,7 +155,7 @@ async function start() {
     desk.showTab($('tab-handins'));
     await desk.handins.load(desk.chosen, id);
   });
-  new Roster(desk, () => desk.handins.load(desk.chosen));
+  desk.roster = new Roster(desk, () => desk.handins.load(desk.chosen));
   bind();
   try {
     await showDesk();

@@ -95,6 +95,6 @@ function handinRow(row) {
     element('a', { href: `/api/handins/${row.handin_id}/overlay.png`, target: '_blank', textContent: '对照图' }));
   return element('tr', { className: row.state },
     cell(row.number), cell(row.name), cell(stateWord(row.state), 'state'), cell(scoreText(row.score)),
-    cell(row.late ? '迟交' : '', row.late ? 'late' : ''), cell(copiesText(row.copies), row.copies == null ? '' : 'copies'),
+    cell(row.late ? '迟交' : '', row.late ? 'late' : ''), cell(copiesText(row.copies), copiesText(row.copies) === '' ? '' : 'copies'),
     work);
 }

@@ -1,6 +1,7 @@
 // The teacher's 学生名单 pane: a roster pasted (学号,姓名 per line) or chosen
 // as a .csv or .xlsx file goes to the hub as it is; the pupils it made are
-// listed with their personal codes (the printable cards carry them too).
+// listed with their personal codes (the printable cards carry them too), as
+// is the class's roster whenever the class is chosen.
 import { $, element, onClick, say } from './dom.js';
 import { hubJson } from './hub_api.js';
 
@@ -35,13 +36,28 @@ export class Roster {
     });
   }
 
+  // The chosen class's pupils as the hub has them.
+  async load() {
+    try {
+      const { pupils } = await hubJson(`/api/classes/${this.desk.chosen.id}/pupils`);
+      this.show(pupils);
+    } catch (error) {
+      this.show([]);
+      this.desk.failed(error, this.line);
+    }
+  }
+
+  show(pupils) {
+    $('roster').querySelector('tbody').replaceChildren(...pupils.map((pupil) => element('tr', {},
+      ...[pupil.number, pupil.name, pupil.code].map((text) => element('td', { textContent: text })))));
+  }
+
   async send(body, type, sent = () => {}) {
     say(this.line, '正在导入…', 'done');
     try {
       const { pupils } = await hubJson(`/api/classes/${this.desk.chosen.id}/roster`, { method: 'POST', body, type });
       sent();
-      $('roster').querySelector('tbody').replaceChildren(...pupils.map((pupil) => element('tr', {},
-        ...[pupil.number, pupil.name, pupil.code].map((text) => element('td', { textContent: text })))));
+      this.show(pupils);
       say(this.line, `导入了 ${pupils.length} 个学生。可以点上面的“打印登录卡片”发给学生。`, 'done');
       await this.imported();
     } catch (error) {

@@ -9,7 +9,6 @@ import { stateWord } from './hub_words.js';
 import { chosenAssignment, gridLayout, notHandedIn, reconnectDelay, tileCaption, tilesAfter,
   tilesFromHandins, wallClass } from './wall_grid.js';
 
-const CANVAS_RATIO = 732 / 420;
 const CAPTION_HEIGHT = 36;
 
 const query = new URLSearchParams(location.search);
@@ -55,12 +54,22 @@ function tileNode(tile) {
     element('div', { className: 'caption', textContent: tileCaption(tile, wall.anonymous) }));
 }
 
+// A picture's width over its height, as wall.css shapes the tiles (the
+// canvas's size); 1 with no tile to ask.
+function pictureRatio(grid) {
+  const picture = grid.querySelector('.picture');
+  if (picture === null) return 1;
+  const [width, height = 1] = getComputedStyle(picture).aspectRatio.split('/').map(Number);
+  return width / height || 1;
+}
+
 function fit() {
   const grid = $('grid');
   const style = getComputedStyle(grid);
   const width = grid.clientWidth - parseFloat(style.paddingLeft) - parseFloat(style.paddingRight);
   const height = grid.clientHeight - parseFloat(style.paddingTop) - parseFloat(style.paddingBottom);
-  const { columns, size } = gridLayout(grid.children.length, width, height, CANVAS_RATIO, CAPTION_HEIGHT);
+  const { columns, size } = gridLayout(grid.children.length, width, height, pictureRatio(grid),
+    CAPTION_HEIGHT);
   grid.style.gridTemplateColumns = `repeat(${columns}, ${Math.floor(size)}px)`;
 }
 

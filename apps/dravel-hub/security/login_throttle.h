@@ -1,5 +1,6 @@
-// Slows guessing at the login doors: an address with 10 wrong tries in the
-// last minute is turned away until the oldest of them is a minute old.
+// Slows guessing at the login doors: an address (for IPv6, its /64) with 10
+// wrong tries in the last minute is turned away until the oldest of them is
+// a minute old.
 // Kept in memory only; a restart forgets it. Safe from any thread.
 #pragma once
 
@@ -17,8 +18,12 @@ class LoginThrottle {
   static constexpr int kTries = 10;
   static constexpr Clock::duration kWindow = std::chrono::minutes(1);
 
-  bool MayTry(const std::string& address, Clock::time_point now);
-  void Failed(const std::string& address, Clock::time_point now);
+  // Counts a try from `address` at `now` as wrong until told otherwise, so
+  // tries checked at once on several threads all count; false (nothing
+  // counted) when the address has used up its tries.
+  bool TakeTry(const std::string& address, Clock::time_point now);
+  // The try taken at `taken` was right after all: it no longer counts.
+  void GiveBack(const std::string& address, Clock::time_point taken);
 
  private:
   // Forgets failures older than the window; callers hold mutex_.

@@ -1,6 +1,7 @@
 #include "apps/dravel-hub/server/static_files.h"
 
 #include <algorithm>
+#include <iterator>
 #include <system_error>
 
 #include "apps/dravel-hub/server/page_policy.h"
@@ -29,6 +30,16 @@ std::string UrlPathOf(const fs::path& folder, const fs::path& file, std::string_
   return url;
 }
 
+// The hub's pages folder also holds their tests and tool files: only its
+// own pages, styles and scripts at the top level are served.
+bool IsHubPageFile(const fs::path& relative) {
+  if (std::distance(relative.begin(), relative.end()) != 1) return false;
+  const std::string name = relative.filename().string();
+  if (name.ends_with(".config.js")) return false;
+  return name.ends_with(".html") || name.ends_with(".css") || name.ends_with(".js") ||
+         name.ends_with(".mjs");
+}
+
 bool IsWallPath(std::string_view path) {
   constexpr std::string_view kWall = "/wall/";
   if (!path.starts_with(kWall) || path.size() == kWall.size() || path.size() > kWall.size() + 18)
@@ -43,16 +54,17 @@ bool StaticFiles::Load(const fs::path& web_folder, const fs::path& pages_folder,
                        std::string& error) {
   files_.clear();
   bytes_ = 0;
-  return AddFolder(web_folder, "", error) && AddFolder(pages_folder, "/hub", error);
+  return AddFolder(web_folder, "", error) && AddFolder(pages_folder, "/hub", error, IsHubPageFile);
 }
 
 bool StaticFiles::AddFolder(const fs::path& folder, std::string_view url_prefix,
-                            std::string& error) {
+                            std::string& error, bool (*served)(const fs::path&)) {
   if (folder.empty()) return true;
   std::error_code code;
   fs::recursive_directory_iterator walk(folder, code), end;
   for (; !code && walk != end; walk.increment(code)) {
     if (walk->is_symlink() || !walk->is_regular_file()) continue;
+    if (served != nullptr && !served(walk->path().lexically_relative(folder))) continue;
     const std::string url = UrlPathOf(folder, walk->path(), url_prefix);
     if (url.empty()) continue;
     const FileReadResult read = TryReadFileBytes(walk->path().string());

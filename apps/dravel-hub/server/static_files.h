@@ -1,6 +1,8 @@
 // The files the hub serves besides its API, read once at start: the page
 // (the web build's folder, served from /) and the hub's own pages (served
-// from /hub/, with /teacher giving teacher.html and /wall/ID wall.html).
+// from /hub/, with /teacher giving teacher.html and /wall/ID wall.html; of
+// that folder only the top level's .html, .css and .js files, not its tests
+// nor its tool configuration).
 // A request's path is only ever a key into this map: nothing a client sends
 // becomes a file path, so a name not listed is simply not found.
 #pragma once
@@ -40,8 +42,9 @@ class StaticFiles {
   size_t Count() const { return files_.size(); }
 
  private:
+  // `served`, when given, says which files (by path relative to `folder`) to list.
   bool AddFolder(const std::filesystem::path& folder, std::string_view url_prefix,
-                 std::string& error);
+                 std::string& error, bool (*served)(const std::filesystem::path&) = nullptr);
 
   std::map<std::string, StaticFile, std::less<>> files_;
   size_t bytes_ = 0;

@@ -21,6 +21,11 @@
 
 namespace dravel::hub {
 
+// Sessions one teacher or pupil keeps at once: a few devices with room to
+// spare. One who logs in again and again, by hand or by script, then cannot
+// fill the disk with sessions.
+inline constexpr int kMostSessionsPerOwner = 20;
+
 class StoreError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -43,7 +48,8 @@ class HubStore {
   virtual int64_t AddTeacher(std::string_view name, std::string_view password_hash) = 0;
   virtual std::vector<TeacherRecord> Teachers() = 0;
 
-  // Keeps `session`, dropping those expired by `now`.
+  // Keeps `session`, dropping those expired by `now` and the owner's oldest
+  // beyond kMostSessionsPerOwner.
   virtual void AddSession(const SessionRecord& session, int64_t now) = 0;
   // The session with `token_hash` that has not expired by `now`.
   virtual std::optional<SessionRecord> FindSession(std::string_view token_hash, int64_t now) = 0;
@@ -83,6 +89,8 @@ class HubStore {
   // Each pupil's latest hand-in for the assignment.
   virtual std::vector<HandinRecord> LatestHandins(int64_t assignment_id) = 0;
   virtual std::optional<HandinRecord> LatestHandin(int64_t assignment_id, int64_t pupil_id) = 0;
+  // Every hand-in (every attempt) for the class's assignments, oldest first.
+  virtual std::vector<HandinRecord> ClassHandins(int64_t class_id) = 0;
   virtual std::optional<std::string> Picture(int64_t handin_id, PictureKind kind) = 0;
 
   // Takes the oldest queued hand-in for grading (no two callers get the

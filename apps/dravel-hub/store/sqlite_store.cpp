@@ -87,6 +87,14 @@ void SqliteStore::AddSession(const SessionRecord& session, int64_t now) {
       .Bind(3, session.owner_id)
       .Bind(4, session.expires_at)
       .Run();
+  Statement(*db_,
+            "DELETE FROM sessions WHERE role = ?1 AND owner_id = ?2 AND rowid NOT IN "
+            "(SELECT rowid FROM sessions WHERE role = ?1 AND owner_id = ?2 "
+            "ORDER BY expires_at DESC, rowid DESC LIMIT ?3)")
+      .Bind(1, kRoleWords[static_cast<int>(session.role)])
+      .Bind(2, session.owner_id)
+      .Bind(3, int64_t{kMostSessionsPerOwner})
+      .Run();
 }
 
 std::optional<SessionRecord> SqliteStore::FindSession(std::string_view token_hash, int64_t now) {

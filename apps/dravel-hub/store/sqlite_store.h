@@ -55,6 +55,7 @@ class SqliteStore final : public HubStore {
   std::optional<HandinRecord> FindHandin(int64_t id) override;
   std::vector<HandinRecord> LatestHandins(int64_t assignment_id) override;
   std::optional<HandinRecord> LatestHandin(int64_t assignment_id, int64_t pupil_id) override;
+  std::vector<HandinRecord> ClassHandins(int64_t class_id) override;
   std::optional<std::string> Picture(int64_t handin_id, PictureKind kind) override;
 
   std::optional<GradingJob> TakeQueued(int64_t now) override;

@@ -92,6 +92,18 @@ std::optional<HandinRecord> SqliteStore::LatestHandin(int64_t assignment_id, int
   return ReadHandin(query);
 }
 
+std::vector<HandinRecord> SqliteStore::ClassHandins(int64_t class_id) {
+  std::lock_guard lock(mutex_);
+  Statement query(*db_, (std::string(kHandinColumns) +
+                         " WHERE assignment_id IN (SELECT id FROM assignments WHERE class_id = ?) "
+                         "ORDER BY id")
+                            .c_str());
+  query.Bind(1, class_id);
+  std::vector<HandinRecord> records;
+  while (query.Step()) records.push_back(ReadHandin(query));
+  return records;
+}
+
 std::optional<std::string> SqliteStore::Picture(int64_t handin_id, PictureKind kind) {
   std::lock_guard lock(mutex_);
   Statement query(*db_, "SELECT png FROM pictures WHERE handin_id = ? AND kind = ?");

@@ -3,8 +3,8 @@
 #include <charconv>
 
 #include "apps/dravel-hub/term/latest_handins.h"
-#include "marking/script_result.h"
 #include "marking/csv_cell.h"
+#include "marking/script_result.h"
 #include "runtime/gbk_codec.h"
 
 namespace dravel::hub {

@@ -221,12 +221,16 @@ std::variant<std::vector<RosterRow>, Refusal> Roster(
   std::set<std::string> numbers;
   for (auto row = first + (columns.header ? 1 : 0); row != rows.end(); ++row) {
     RosterRow pupil{Cell(*row, columns.number), Cell(*row, columns.name)};
-    const std::string line = "第 " + std::to_string(row - rows.begin() + 1) + " 行";
+    const size_t number = size_t(row - rows.begin() + 1);
+    const std::string line = RosterLine(number);
     if (pupil.number.empty() && pupil.name.empty()) continue;
     if (pupil.number.empty()) return Refusal(line + "没有学号（" + pupil.name + "）");
     if (pupil.name.empty()) return Refusal(line + "没有姓名（学号 " + pupil.number + "）");
+    if (std::string fault = RosterRowFault(number, pupil); !fault.empty()) return Refusal(fault);
     if (!numbers.insert(pupil.number).second)
       return Refusal(line + "的学号 " + pupil.number + " 与前面的重复");
+    if (roster.size() == kMostPupils)
+      return Refusal("名单最多 " + std::to_string(kMostPupils) + " 名学生");
     roster.push_back(std::move(pupil));
   }
   if (roster.empty()) return Refusal("名单是空的：第一张工作表里没有学生");

@@ -10,15 +10,14 @@
 #include <variant>
 #include <vector>
 
-namespace dravel::hub {
+#include "apps/dravel-hub/term/roster_row.h"
 
-struct RosterRow {
-  std::string number, name;  // UTF-8, trimmed
-};
+namespace dravel::hub {
 
 // The rows in the sheet's order, blank rows skipped; a Chinese reason when
 // `bytes` are not a workbook, a part is too large, a row lacks a number or a
-// name, a 学号 appears twice, or there is no pupil at all.
+// name or breaks RosterRowFault, a 学号 appears twice, there are more than
+// kMostPupils, or there is no pupil at all.
 std::variant<std::vector<RosterRow>, std::string> ReadRosterXlsx(std::string_view bytes);
 
 // The text of a numeric cell's value as a spreadsheet shows a whole number:

@@ -71,7 +71,7 @@ test('a refusal shows the hub\'s own sentence, else one for its status', () => {
   for (const [status, body, text] of rows) assert.equal(errorText(status, body), text, `${status}`);
 });
 
-test('a look-alike group shows even when numbered 0', () => {
-  const rows = [[null, ''], ['', ''], [[], ''], [0, '第 0 组'], [3, '第 3 组'], [['01', '07'], '与 01、07 相似']];
+test('a look-alike group shows from 1; 0 and no hand-in are none', () => {
+  const rows = [[null, ''], [0, ''], [1, '第 1 组'], [12, '第 12 组'], [-1, ''], [1.5, '']];
   for (const [copies, text] of rows) assert.equal(copiesText(copies), text, JSON.stringify(copies));
 });

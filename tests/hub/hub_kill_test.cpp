@@ -1,0 +1,226 @@
+// dravel-hub as a process under the worst a classroom does to it: killed in
+// the middle of a burst of hand-ins and started again on the same data (every
+// acknowledged hand-in is kept and graded, the database whole), and a
+// hand-in that never ends (stopped at the grader's time limit while the hub
+// goes on serving). The real grader runs every script.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <thread>
+
+#include "apps/dravel-hub/hub.h"
+#include "hub_process.h"
+#include "support/render_process.h"
+
+namespace dravel::hub {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+constexpr char kPassword[] = "a-long-password";
+constexpr int kPupils = 20;
+constexpr int kHandinsEach = 2;
+constexpr size_t kKillAfter = 12;  // acknowledged hand-ins before the kill
+// Bounds on waits that a working hub meets in seconds; they keep a broken
+// build from hanging the suite.
+constexpr auto kGradingBound = std::chrono::seconds(120);
+
+struct Classroom {
+  int port = 0;
+  std::string teacher;
+  int64_t assignment = 0;
+  std::vector<std::string> pupils;  // their session cookies
+};
+
+Json JsonOf(const HttpAnswer& answer) { return Json::parse(answer.body, nullptr, false); }
+
+std::string TeacherLogin(int port) {
+  return CallLocal(port, "POST", "/api/teacher/login", Json{{"password", kPassword}}.dump())
+      .set_cookie;
+}
+
+// A class of `pupils` with an assignment, everyone logged in; asserts on the way.
+void MakeClassroom(int port, int pupils, Classroom& room) {
+  room.port = port;
+  room.teacher = TeacherLogin(port);
+  ASSERT_FALSE(room.teacher.empty());
+  const Json group =
+      JsonOf(CallLocal(port, "POST", "/api/classes", R"({"name":"四年级一班"})", room.teacher));
+  const std::string path = "/api/classes/" + std::to_string(group.value("id", 0));
+  std::string roster = "学号,姓名\n";
+  for (int i = 0; i < pupils; ++i)
+    roster += std::to_string(1000 + i) + ",学生" + std::to_string(i) + "\n";
+  const Json listed = JsonOf(CallLocal(port, "POST", path + "/roster", roster, room.teacher));
+  ASSERT_EQ(listed["pupils"].size(), size_t(pupils));
+  const Json assignment = {{"title", "正方形"}, {"references", {"重复 4 【前进 100|右转 90】"}}};
+  room.assignment =
+      JsonOf(CallLocal(port, "POST", path + "/assignments", assignment.dump(), room.teacher))
+          .value("id", 0);
+  ASSERT_GT(room.assignment, 0);
+  for (const Json& pupil : listed["pupils"]) {
+    const Json login = {
+        {"join_code", group["join_code"]}, {"number", pupil["number"]}, {"code", pupil["code"]}};
+    room.pupils.push_back(CallLocal(port, "POST", "/api/pupil/login", login.dump()).set_cookie);
+    ASSERT_FALSE(room.pupils.back().empty());
+  }
+}
+
+// Polls the hand-ins until none is queued or grading, within the bound;
+// each one's state and last message.
+std::map<int64_t, Json> SettledHandins(int port, const std::string& teacher,
+                                       const std::vector<int64_t>& ids) {
+  std::map<int64_t, Json> states;
+  const auto give_up = std::chrono::steady_clock::now() + kGradingBound;
+  for (size_t settled = 0; settled < ids.size() && std::chrono::steady_clock::now() < give_up;) {
+    settled = 0;
+    for (int64_t id : ids) {
+      states[id] =
+          JsonOf(CallLocal(port, "GET", "/api/handins/" + std::to_string(id), "", teacher));
+      const std::string state = states[id].value("state", "");
+      settled += state == "graded" || state == "failed";
+    }
+    if (settled < ids.size()) std::this_thread::sleep_for(std::chrono::milliseconds(250));
+  }
+  return states;
+}
+
+// The hand-ins acknowledged (201) by the hub while `serve` is killed
+// partway through a burst on several threads.
+std::vector<int64_t> HandInUntilKilled(const Classroom& room, ServeProcess& serve) {
+  std::mutex mutex;
+  std::condition_variable enough;
+  std::vector<int64_t> acknowledged;
+  const std::string target = "/api/assignments/" + std::to_string(room.assignment) + "/handins";
+  auto hand_in = [&](size_t first, size_t step) {
+    for (int round = 0; round < kHandinsEach; ++round) {
+      for (size_t i = first; i < room.pupils.size(); i += step) {
+        const HttpAnswer answer = CallLocal(room.port, "POST", target,
+                                            R"({"script":"前进 100\n右转 90"})", room.pupils[i]);
+        if (answer.status == 0) return;  // killed
+        if (answer.status != 201) continue;
+        std::lock_guard lock(mutex);
+        acknowledged.push_back(JsonOf(answer).value("handin_id", int64_t{0}));
+        enough.notify_all();
+      }
+    }
+  };
+  std::vector<std::thread> senders;
+  for (size_t t = 0; t < 4; ++t) senders.emplace_back(hand_in, t, 4);
+  {
+    std::unique_lock lock(mutex);
+    enough.wait_for(lock, kGradingBound, [&] { return acknowledged.size() >= kKillAfter; });
+  }
+  serve.Stop(SIGKILL);
+  for (std::thread& sender : senders) sender.join();
+  return acknowledged;
+}
+
+// `PRAGMA integrity_check` of the hub's database, and its hand-ins not yet
+// graded or failed.
+std::pair<std::string, int> DatabaseCheck(const fs::path& data) {
+  sqlite3* db = nullptr;
+  std::pair<std::string, int> check{"cannot open", -1};
+  if (sqlite3_open_v2(HubDatabasePath(data).c_str(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+      SQLITE_OK) {
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, "PRAGMA integrity_check", -1, &statement, nullptr);
+    if (sqlite3_step(statement) == SQLITE_ROW)
+      check.first = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    sqlite3_finalize(statement);
+    sqlite3_prepare_v2(db, "SELECT COUNT(*) FROM handins WHERE state IN ('queued', 'grading')", -1,
+                       &statement, nullptr);
+    if (sqlite3_step(statement) == SQLITE_ROW) check.second = sqlite3_column_int(statement, 0);
+    sqlite3_finalize(statement);
+  }
+  sqlite3_close(db);
+  return check;
+}
+
+class HubKillTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    top_ = fs::temp_directory_path() / ("dravel-hub-kill-" + std::to_string(::getpid()));
+    data_ = top_ / "data";
+    fs::remove_all(top_);
+    // The graders' work folders, which a killed hub leaves behind, are made
+    // here and removed with the rest.
+    fs::create_directories(top_ / "tmp");
+    const char* tmp = std::getenv("TMPDIR");
+    if (tmp != nullptr) old_tmp_ = tmp;
+    setenv("TMPDIR", (top_ / "tmp").c_str(), 1);
+    ASSERT_EQ(RunCommand("printf '" + std::string(kPassword) +
+                         "\\n' | " DRAVEL_HUB " init --data " + data_.string() + " >/dev/null 2>&1")
+                  .status,
+              0);
+  }
+  void TearDown() override {
+    if (old_tmp_)
+      setenv("TMPDIR", old_tmp_->c_str(), 1);
+    else
+      unsetenv("TMPDIR");
+    std::error_code ignored;
+    fs::remove_all(top_, ignored);
+  }
+
+  fs::path top_, data_;
+  std::optional<std::string> old_tmp_;
+};
+
+TEST_F(HubKillTest, EveryAcknowledgedHandinSurvivesAKillAndIsGraded) {
+  std::vector<int64_t> acknowledged;
+  {
+    ServeProcess serve(data_, {"--jobs", "2"});
+    const int port = ListeningPort(serve);
+    ASSERT_GT(port, 0);
+    Classroom room;
+    MakeClassroom(port, kPupils, room);
+    ASSERT_EQ(room.pupils.size(), size_t(kPupils));
+    acknowledged = HandInUntilKilled(room, serve);
+  }
+  ASSERT_GE(acknowledged.size(), kKillAfter);
+  EXPECT_LT(acknowledged.size(), size_t(kPupils * kHandinsEach)) << "killed after the burst";
+  ServeProcess again(data_, {"--jobs", "2"});
+  const int port = ListeningPort(again);
+  ASSERT_GT(port, 0);
+  const std::map<int64_t, Json> states = SettledHandins(port, TeacherLogin(port), acknowledged);
+  for (int64_t id : acknowledged) {
+    SCOPED_TRACE(id);
+    EXPECT_EQ(states.at(id).value("state", "missing"), "graded") << states.at(id).dump();
+  }
+  EXPECT_EQ(again.Stop(SIGTERM), 0);
+  EXPECT_EQ(DatabaseCheck(data_), std::make_pair(std::string("ok"), 0));
+}
+
+TEST_F(HubKillTest, AHandinThatNeverEndsFailsAtTheTimeLimitAndTheHubServesOn) {
+  ServeProcess serve(data_, {"--jobs", "1", "--timeout", "1"});
+  const int port = ListeningPort(serve);
+  ASSERT_GT(port, 0);
+  Classroom room;
+  MakeClassroom(port, 1, room);
+  const HttpAnswer handed =
+      CallLocal(port, "POST", "/api/assignments/" + std::to_string(room.assignment) + "/handins",
+                R"({"script":"重复 999999999 【前进 1|右转 1】"})", room.pupils.at(0));
+  ASSERT_EQ(handed.status, 201) << handed.body;
+  const int64_t id = JsonOf(handed).value("handin_id", int64_t{0});
+  const Json state = SettledHandins(port, room.teacher, {id}).at(id);
+  EXPECT_EQ(state.value("state", ""), "failed");
+  EXPECT_NE(state.value("last_message", "").find("超时：运行超过 1 秒"), std::string::npos)
+      << state.dump();
+  EXPECT_EQ(CallLocal(port, "GET", "/api/hub").status, 200);
+  EXPECT_EQ(serve.Stop(SIGTERM), 0);
+}
+
+}  // namespace
+}  // namespace dravel::hub
