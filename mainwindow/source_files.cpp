@@ -126,8 +126,8 @@ bool SourceFiles::OfferRecoveryCopy(const std::string& native, ByteSet& bytes) {
 }
 
 bool SourceFiles::AskToConvertFromUtf8() {
-  const BoxAnswer answer = dialogs_.ShowMessageBox(texts::kConvertFromUtf8, kMbYesNo | kMbIconQuestion,
-                                                   texts::kMessageBoxCaption);
+  const BoxAnswer answer = dialogs_.ShowMessageBox(
+      texts::kConvertFromUtf8, kMbYesNo | kMbIconQuestion, texts::kMessageBoxCaption);
   return answer == BoxAnswer::kYes;
 }
 

@@ -107,11 +107,11 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   GradeLimits limits;
   limits.timeout = std::chrono::seconds(command.grade_timeout_seconds);
   ReferencePictures kept;
-  Hub::Opening opening =
-      Hub::Open(command.data, command.jobs, wall,
-                [limits, &kept](std::string_view script, const std::vector<std::string>& references) {
-                  return GradeScript(script, references, limits, kept);
-                });
+  Hub::Opening opening = Hub::Open(
+      command.data, command.jobs, wall,
+      [limits, &kept](std::string_view script, const std::vector<std::string>& references) {
+        return GradeScript(script, references, limits, kept);
+      });
   if (!opening.hub) {
     Say("打不开班级数据：" + opening.error);
     return kFailed;

@@ -60,18 +60,12 @@ inline std::pair<bool, int> PageNumber(std::string_view utf8) {
 // over once at start-up, so the page repeats none of them.
 inline std::vector<std::pair<std::string_view, Text>> PageMessages() {
   return {
-      {"hintInitial", texts::kHintInitial},
-      {"runStopped", messages::kRunStopped},
-      {"newDone", texts::kNewDone},
-      {"openPrefix", texts::kOpenPrefix},
-      {"savePrefix", texts::kSavePrefix},
-      {"compilePrefix", texts::kCompilePrefix},
-      {"succeeded", texts::kSucceeded},
-      {"failed", texts::kFailed},
-      {"savePrompt", texts::kSavePrompt},
-      {"convertFromUtf8", texts::kConvertFromUtf8},
-      {"linePrefix", texts::kLinePrefix},
-      {"unsavableLine", texts::kUnsavableLine},
+      {"hintInitial", texts::kHintInitial}, {"runStopped", messages::kRunStopped},
+      {"newDone", texts::kNewDone},         {"openPrefix", texts::kOpenPrefix},
+      {"savePrefix", texts::kSavePrefix},   {"compilePrefix", texts::kCompilePrefix},
+      {"succeeded", texts::kSucceeded},     {"failed", texts::kFailed},
+      {"savePrompt", texts::kSavePrompt},   {"convertFromUtf8", texts::kConvertFromUtf8},
+      {"linePrefix", texts::kLinePrefix},   {"unsavableLine", texts::kUnsavableLine},
   };
 }
 

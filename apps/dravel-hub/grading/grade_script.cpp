@@ -170,8 +170,7 @@ std::optional<std::string> RunReference(const WorkFolder& work, size_t i,
 std::vector<std::string> ScriptOutputs(const WorkFolder& work, size_t references) {
   std::vector<std::string> outputs = {"-o", work.In("picture.png")};
   for (size_t i = 0; i < references; ++i)
-    outputs.insert(outputs.end(),
-                   {"--reference", work.In(ReferencePng(i))});
+    outputs.insert(outputs.end(), {"--reference", work.In(ReferencePng(i))});
   outputs.insert(outputs.end(), {"--overlay", work.In("overlay.png")});
   return outputs;
 }

@@ -7,8 +7,9 @@ namespace dravel::hub {
 std::shared_ptr<const ReferencePictures::Pictures> ReferencePictures::Find(
     const std::vector<std::string>& gbk_references) {
   std::lock_guard lock(mutex_);
-  const auto found = std::find_if(sets_.begin(), sets_.end(),
-                                  [&](const Entry& entry) { return entry.first == gbk_references; });
+  const auto found = std::find_if(sets_.begin(), sets_.end(), [&](const Entry& entry) {
+    return entry.first == gbk_references;
+  });
   if (found == sets_.end()) return nullptr;
   sets_.splice(sets_.begin(), sets_, found);
   return found->second;

@@ -57,8 +57,8 @@ bool StaticFiles::Load(const fs::path& web_folder, const fs::path& pages_folder,
   return AddFolder(web_folder, "", error) && AddFolder(pages_folder, "/hub", error, IsHubPageFile);
 }
 
-bool StaticFiles::AddFolder(const fs::path& folder, std::string_view url_prefix,
-                            std::string& error, bool (*served)(const fs::path&)) {
+bool StaticFiles::AddFolder(const fs::path& folder, std::string_view url_prefix, std::string& error,
+                            bool (*served)(const fs::path&)) {
   if (folder.empty()) return true;
   std::error_code code;
   fs::recursive_directory_iterator walk(folder, code), end;
