@@ -135,7 +135,9 @@ TEST_F(HubTermRoutesTest, ExportHoldsEveryAttemptAsGbkWithItsPicture) {
     SCOPED_TRACE(expected.entry);
     std::string bytes;
     ASSERT_EQ(zip.Read(expected.entry, 1 << 20, bytes), ZipReader::Entry::kRead);
-    if (!expected.bytes.empty()) EXPECT_EQ(bytes, expected.bytes);
+    if (!expected.bytes.empty()) {
+      EXPECT_EQ(bytes, expected.bytes);
+    }
   }
 }
 
