@@ -100,6 +100,18 @@ void PrintAddresses(const HubCommand& command, uint16_t port) {
             << "按 Ctrl+C 停止。" << std::endl;
 }
 
+// The data folder's own folder for the graders' work, emptied of what a
+// hub killed mid-grading left there; false after setting `error`.
+bool FreshGradingFolder(const std::filesystem::path& data, std::filesystem::path& folder,
+                        std::string& error) {
+  folder = data / "grading";
+  std::error_code failed;
+  std::filesystem::remove_all(folder, failed);
+  if (!failed) std::filesystem::create_directory(folder, failed);
+  if (failed) error = folder.string() + "：" + failed.message();
+  return !failed;
+}
+
 int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   StaticFiles files;
   if (!LoadFiles(command, files)) return kFailed;
@@ -109,7 +121,7 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   ReferencePictures kept;
   Hub::Opening opening = Hub::Open(
       command.data, command.jobs, wall,
-      [limits, &kept](std::string_view script, const std::vector<std::string>& references) {
+      [&limits, &kept](std::string_view script, const std::vector<std::string>& references) {
         return GradeScript(script, references, limits, kept);
       });
   if (!opening.hub) {
@@ -117,8 +129,12 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
     return kFailed;
   }
   Hub& hub = *opening.hub;
-  hub.Start();
   std::string error;
+  if (!FreshGradingFolder(command.data, limits.work_root, error)) {
+    Say("没能准备批改用的文件夹：" + error);
+    return kFailed;
+  }
+  hub.Start();
   ServerOptions options;
   options.bind_address = command.bind;
   options.port = command.port;

@@ -36,9 +36,10 @@ constexpr char kReferenceTeacher[] = "参考答案有误，请老师修改参考
 // removed with everything in it; empty path when it cannot be made.
 class WorkFolder {
  public:
-  WorkFolder() {
+  explicit WorkFolder(const std::filesystem::path& root) {
     const char* tmp = std::getenv("TMPDIR");
-    std::string name = std::string(tmp && *tmp ? tmp : "/tmp") + "/dravel-hub-XXXXXX";
+    const std::string base = !root.empty() ? root.string() : tmp && *tmp ? tmp : "/tmp";
+    std::string name = base + "/dravel-hub-XXXXXX";
     if (mkdtemp(name.data())) path_ = name;
   }
   ~WorkFolder() {
@@ -234,7 +235,7 @@ GradeOutcome GradeScript(std::string_view gbk_script,
                   " MB 太小，脚本无法运行；最少需要 " + std::to_string(least) + " MB");
   if (gbk_references.empty())
     return Failed(std::string(kReferenceTeacher) + "这个作业没有参考答案");
-  const WorkFolder work;
+  const WorkFolder work(limits.work_root);
   if (!work.Made()) return Failed(SaidText(Said::kNoTemporaryFolder, Language::kChinese, {}));
   try {
     return GradeIn(work, gbk_script, gbk_references, limits, kept);

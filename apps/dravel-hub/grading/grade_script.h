@@ -9,6 +9,7 @@
 #pragma once
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,10 @@ struct GradeLimits {
   // The child's program: empty for this one, which must then call
   // RunGradeChild from main on kGradeChildFlag (grade_child.h).
   std::string program;
+  // Where each grading makes its own folder: the system's temporary folder
+  // when empty. The hub gives one in its data folder and empties it at
+  // start, so a hub killed mid-grading leaves nothing behind for long.
+  std::filesystem::path work_root;
 };
 
 // Runs each of `gbk_references` (GBK scripts), unless `kept` has their
