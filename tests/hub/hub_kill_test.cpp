@@ -16,7 +16,6 @@
 #include <map>
 #include <mutex>
 #include <nlohmann/json.hpp>
-#include <optional>
 #include <thread>
 
 #include "apps/dravel-hub/hub.h"
