@@ -1,7 +1,5 @@
 #include "apps/dravel-hub/grading/grade_script.h"
 
-#include <stdlib.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <span>
@@ -10,6 +8,7 @@
 #include "apps/dravel-hub/grading/reference_pictures.h"
 #include "apps/dravel-render/folder/batch_child.h"
 #include "apps/dravel-render/folder/batch_jobs.h"
+#include "apps/dravel-render/folder/work_folder.h"
 #include "apps/dravel-render/render_options.h"
 #include "marking/picture_score.h"
 #include "marking/png_reading.h"
@@ -31,29 +30,6 @@ namespace dravel::hub {
 namespace {
 
 constexpr char kReferenceTeacher[] = "参考答案有误，请老师修改参考答案：";
-
-// A folder of this grading's own under the system's temporary folder,
-// removed with everything in it; empty path when it cannot be made.
-class WorkFolder {
- public:
-  explicit WorkFolder(const std::filesystem::path& root) {
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string base = !root.empty() ? root.string() : tmp && *tmp ? tmp : "/tmp";
-    std::string name = base + "/dravel-hub-XXXXXX";
-    if (mkdtemp(name.data())) path_ = name;
-  }
-  ~WorkFolder() {
-    std::error_code error;
-    if (!path_.empty()) std::filesystem::remove_all(path_, error);
-  }
-  WorkFolder(const WorkFolder&) = delete;
-  WorkFolder& operator=(const WorkFolder&) = delete;
-  bool Made() const { return !path_.empty(); }
-  std::string In(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
 
 bool WriteBytes(const std::string& path, std::string_view text) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
@@ -235,7 +211,7 @@ GradeOutcome GradeScript(std::string_view gbk_script,
                   " MB 太小，脚本无法运行；最少需要 " + std::to_string(least) + " MB");
   if (gbk_references.empty())
     return Failed(std::string(kReferenceTeacher) + "这个作业没有参考答案");
-  const WorkFolder work(limits.work_root);
+  const WorkFolder work("dravel-hub", limits.work_root);
   if (!work.Made()) return Failed(SaidText(Said::kNoTemporaryFolder, Language::kChinese, {}));
   try {
     return GradeIn(work, gbk_script, gbk_references, limits, kept);

@@ -1,7 +1,5 @@
 #include "apps/dravel-render/folder/render_folder.h"
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
@@ -17,6 +15,7 @@
 #include "apps/dravel-render/folder/folder_scripts.h"
 #include "apps/dravel-render/folder/output_folder.h"
 #include "apps/dravel-render/folder/script_folder.h"
+#include "apps/dravel-render/folder/work_folder.h"
 #include "apps/dravel-render/render_text.h"
 #include "apps/dravel-render/text_library/text_library.h"
 #include "canvas/picture_export.h"
@@ -34,27 +33,6 @@ namespace {
 
 // Time a child gets past its script's timeout to write its pictures.
 constexpr std::chrono::seconds kChildGrace(20);
-
-// A folder of the run's own under the system's temporary folder, removed
-// with everything in it at the end; empty path when it cannot be made.
-class WorkFolder {
- public:
-  WorkFolder() {
-    const char* tmp = std::getenv("TMPDIR");
-    std::string name = JoinPath(tmp && *tmp ? tmp : "/tmp", "dravel-render-XXXXXX");
-    if (mkdtemp(name.data())) path_ = name;
-  }
-  ~WorkFolder() {
-    std::error_code error;
-    if (!path_.empty()) std::filesystem::remove_all(path_, error);
-  }
-  WorkFolder(const WorkFolder&) = delete;
-  WorkFolder& operator=(const WorkFolder&) = delete;
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 // What every step of one folder run reads.
 struct FolderRun {
@@ -466,7 +444,8 @@ int RenderFolder(const RenderOptions& options) {
   if (!RoomForChildren(options)) return 2;
   const std::optional<std::string> out = OutputFolder(options);
   if (!out) return 2;
-  FolderRun run{options, options.script_path, *out, {}, {}, std::move(*sheet_maker)};
+  FolderRun run{options, options.script_path,    *out, WorkFolder("dravel-render"),
+                {},      std::move(*sheet_maker)};
   const std::optional<std::vector<ClassFolder>> classes = ClassesOf(run.in);
   if (!classes || run.work.Path().empty()) {
     Say(classes ? SaidText(Said::kNoTemporaryFolder)
