@@ -42,7 +42,7 @@ class HubTermRoutesTest : public HubApiTest {
 };
 
 TEST_F(HubTermRoutesTest, OnlyTheClasssTeacherGetsTheFiles) {
-  store_->AddTeacher("另一位", HashPassword("another password"));
+  store_->AddTeacher("另一位", HashPassword("another password"), false);
   const std::string stranger =
       CookieOf(Call("POST", "/api/teacher/login", R"({"password":"another password"})"));
   ASSERT_FALSE(stranger.empty());

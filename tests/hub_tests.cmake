@@ -1,7 +1,8 @@
 # The class hub's service: the API through its handler, the class lists, the
-# store and the grading workers, over real SQLite files in a temporary folder.
+# store and the grading workers, over real SQLite files in a temporary folder,
+# or with DRAVEL_HUB_TEST_DATABASE set a PostgreSQL database per test.
 add_library(dravel_hub_test_fixture STATIC hub_test_fixture.cpp)
-target_link_libraries(dravel_hub_test_fixture PUBLIC dravel::hub GTest::gtest)
+target_link_libraries(dravel_hub_test_fixture PUBLIC dravel::hub GTest::gtest PRIVATE PkgConfig::PQXX)
 target_include_directories(dravel_hub_test_fixture PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
 set_target_properties(dravel_hub_test_fixture PROPERTIES AUTOMOC OFF)
 foreach(unit hub_api hub_roster hub_store hub_term_routes)
@@ -9,6 +10,7 @@ foreach(unit hub_api hub_roster hub_store hub_term_routes)
   set_target_properties(${unit}_test PROPERTIES AUTOMOC OFF)
 endforeach()
 target_link_libraries(hub_term_routes_test PRIVATE dravel::hub_term)
+target_link_libraries(hub_store_test PRIVATE PkgConfig::PQXX)
 
 # The class hub's server: its parts without sockets, the real server on
 # 127.0.0.1 with a fake handler, then the program itself.

@@ -4,6 +4,8 @@
 #include <array>
 #include <charconv>
 
+#include "apps/dravel-hub/store/store_location.h"
+
 namespace dravel::hub {
 namespace {
 
@@ -35,8 +37,14 @@ bool SetPath(std::string_view value, std::filesystem::path& path) {
 }
 
 constexpr std::array kOptions = {
-    OptionRow{"--data", "DIR", kInit | kServe, "班级数据所在的文件夹（必需）",
+    OptionRow{"--data", "DIR", kInit | kServe, "班级数据所在的文件夹（不用 --database 时必需）",
               [](std::string_view v, HubCommand& c) { return SetPath(v, c.data); }},
+    OptionRow{"--database", "URL", kInit | kServe,
+              "改用 PostgreSQL 数据库 postgresql://用户@主机:端口/库名，多个 dravel-hub 可共用",
+              [](std::string_view v, HubCommand& c) {
+                c.database = std::string(v);
+                return IsDatabaseUrl(v);
+              }},
     OptionRow{"--port", "N", kServe, "端口，默认 8080；0 表示任选一个空闲端口",
               [](std::string_view v, HubCommand& c) {
                 return ParseNumber<uint16_t>(v, 0, 65535, c.port);
@@ -84,7 +92,7 @@ bool ApplyOptions(std::span<const std::string_view> arguments, uint8_t command, 
     }
     const OptionRow* row = FindOption(name, command);
     if (row == nullptr) {
-      error = "未知的选项：" + std::string(arguments[i]);
+      error = "未知的选项：" + UrlWithoutPassword(arguments[i]);
       return false;
     }
     if (!value) {
@@ -95,7 +103,8 @@ bool ApplyOptions(std::span<const std::string_view> arguments, uint8_t command, 
       value = arguments[++i];
     }
     if (!row->apply(*value, parsed)) {
-      error = std::string(name) + " 的值不对：" + std::string(*value);
+      // A URL's password stays off the screen.
+      error = std::string(name) + " 的值不对：" + UrlWithoutPassword(*value);
       return false;
     }
   }
@@ -129,8 +138,8 @@ std::optional<HubCommand> ParseHubCommand(std::span<const std::string_view> argu
     if (argument == "--help" || argument == "-h") return HubCommand{};
   }
   if (!ApplyOptions(rest, command, parsed, error)) return std::nullopt;
-  if (parsed.data.empty()) {
-    error = "缺少 --data DIR：班级数据所在的文件夹";
+  if (parsed.data.empty() && parsed.database.empty()) {
+    error = "缺少 --data DIR：班级数据所在的文件夹（或 --database URL）";
     return std::nullopt;
   }
   if (parsed.tls_certificate.empty() != parsed.tls_key.empty()) {
@@ -144,7 +153,9 @@ std::string HubUsage() {
   std::string usage =
       "用法：\n"
       "  dravel-hub init --data DIR     建立班级数据，从标准输入读教师密码（至少 8 个字符）\n"
+      "  dravel-hub init --database URL   在 PostgreSQL 数据库里建立班级数据\n"
       "  dravel-hub serve --data DIR [选项]   开始收作业，按 Ctrl+C 停止\n"
+      "  dravel-hub serve --database URL [选项]   同上，数据在 PostgreSQL 里\n"
       "\n选项：\n";
   const auto left_of = [](const OptionRow& row) {
     return "  " + std::string(row.name) + " " + std::string(row.value);

@@ -26,6 +26,12 @@ namespace dravel::hub {
 // fill the disk with sessions.
 inline constexpr int kMostSessionsPerOwner = 20;
 
+// A grading's lease lapses when not renewed for this long; its hand-in is
+// then taken again (its grader's process is taken to be dead). Workers
+// renew every kLeaseRenewSeconds.
+inline constexpr int64_t kLeaseSeconds = 30;
+inline constexpr int64_t kLeaseRenewSeconds = 10;
+
 class StoreError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
@@ -45,8 +51,26 @@ class HubStore {
  public:
   virtual ~HubStore() = default;
 
-  virtual int64_t AddTeacher(std::string_view name, std::string_view password_hash) = 0;
+  // The new teacher's id; nullopt, keeping nothing, when a teacher has that
+  // name already.
+  virtual std::optional<int64_t> AddTeacher(std::string_view name, std::string_view password_hash,
+                                            bool admin) = 0;
+  virtual std::optional<TeacherRecord> FindTeacher(int64_t id) = 0;
+  virtual std::optional<TeacherRecord> FindTeacherByName(std::string_view name) = 0;
+  // Ordered by id: the first is the class hub's own teacher.
   virtual std::vector<TeacherRecord> Teachers() = 0;
+  // Hands the class, with everything in it, to another teacher; false,
+  // changing nothing, when the class or the teacher does not exist.
+  virtual bool MoveClass(int64_t class_id, int64_t teacher_id) = 0;
+
+  // Counts a wrong try at a login door from `key` at `now_ms`, unless `key`
+  // has `most` tries younger than `window_ms` already: the try's id, or
+  // nullopt (nothing counted) when its tries are used up. Older tries are
+  // forgotten.
+  virtual std::optional<int64_t> TakeLoginTry(std::string_view key, int64_t now_ms, int most,
+                                              int64_t window_ms) = 0;
+  // The try was right after all: it no longer counts.
+  virtual void GiveBackLoginTry(int64_t try_id) = 0;
 
   // Keeps `session`, dropping those expired by `now` and the owner's oldest
   // beyond kMostSessionsPerOwner.
@@ -93,13 +117,19 @@ class HubStore {
   virtual std::vector<HandinRecord> ClassHandins(int64_t class_id) = 0;
   virtual std::optional<std::string> Picture(int64_t handin_id, PictureKind kind) = 0;
 
-  // Takes the oldest queued hand-in for grading (no two callers get the
-  // same one), marking it grading under a new lease taken at `now`.
+  // Takes the oldest queued hand-in, or one left grading under a lease not
+  // renewed for kLeaseSeconds, for grading (no two callers, in any process,
+  // get the same one), marking it grading under a new lease taken at `now`.
   virtual std::optional<GradingJob> TakeQueued(int64_t now) = 0;
+  // Keeps the job's lease alive at `now`; false when the lease is no longer
+  // the job's.
+  virtual bool RenewLease(const GradingJob& job, int64_t now) = 0;
   // Keeps what grading made of the job; false, keeping nothing, when the
   // job's lease is no longer the hand-in's.
   virtual bool StoreOutcome(const GradingJob& job, const GradeOutcome& outcome) = 0;
   // Queues again the hand-ins a stopped process left grading; how many.
+  // Only for a database no other process uses: it would take gradings that
+  // are alive elsewhere.
   virtual int RequeueUnfinished() = 0;
   // Sets each hand-in's group of copies: pairs of hand-in id and group.
   virtual void SetCopies(const std::vector<std::pair<int64_t, int>>& copies) = 0;

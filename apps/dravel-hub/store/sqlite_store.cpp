@@ -7,6 +7,7 @@
 namespace dravel::hub {
 namespace {
 
+constexpr const char* kTeacherColumns = "SELECT id, name, password_hash FROM teachers";
 constexpr const char* kClassColumns =
     "SELECT id, teacher_id, name, join_code, join_open FROM classes";
 constexpr const char* kPupilColumns = "SELECT id, class_id, number, name, code FROM pupils";
@@ -14,6 +15,8 @@ constexpr const char* kAssignmentColumns =
     "SELECT id, class_id, title, deadline, resubmit, show_score FROM assignments";
 
 constexpr std::string_view kRoleWords[] = {"teacher", "pupil"};
+
+TeacherRecord ReadTeacher(Statement& row) { return {row.Int(0), row.Text(1), row.Text(2)}; }
 
 ClassRecord ReadClass(Statement& row) {
   return {row.Int(0), row.Int(1), row.Text(2), row.Text(3), row.Int(4) != 0};
@@ -59,21 +62,78 @@ StoreOpening SqliteStore::Open(const std::string& path) {
   }
 }
 
-int64_t SqliteStore::AddTeacher(std::string_view name, std::string_view password_hash) {
+std::optional<int64_t> SqliteStore::AddTeacher(std::string_view name,
+                                               std::string_view password_hash, bool) {
   std::lock_guard lock(mutex_);
+  Transaction transaction(*db_);
+  Statement taken(*db_, "SELECT 1 FROM teachers WHERE name = ?");
+  if (taken.Bind(1, name).Step()) return std::nullopt;
   Statement(*db_, "INSERT INTO teachers (name, password_hash) VALUES (?, ?)")
       .Bind(1, name)
       .Bind(2, password_hash)
       .Run();
-  return db_->LastInsertId();
+  const int64_t id = db_->LastInsertId();
+  transaction.Commit();
+  return id;
+}
+
+std::optional<TeacherRecord> SqliteStore::FindTeacher(int64_t id) {
+  std::lock_guard lock(mutex_);
+  Statement query(*db_, (std::string(kTeacherColumns) + " WHERE id = ?").c_str());
+  query.Bind(1, id);
+  return OneRow<TeacherRecord>(query, ReadTeacher);
+}
+
+std::optional<TeacherRecord> SqliteStore::FindTeacherByName(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  Statement query(*db_, (std::string(kTeacherColumns) + " WHERE name = ?").c_str());
+  query.Bind(1, name);
+  return OneRow<TeacherRecord>(query, ReadTeacher);
 }
 
 std::vector<TeacherRecord> SqliteStore::Teachers() {
   std::lock_guard lock(mutex_);
-  Statement query(*db_, "SELECT id, name, password_hash FROM teachers ORDER BY id");
-  return AllRows<TeacherRecord>(query, [](Statement& row) {
-    return TeacherRecord{row.Int(0), row.Text(1), row.Text(2)};
-  });
+  Statement query(*db_, (std::string(kTeacherColumns) + " ORDER BY id").c_str());
+  return AllRows<TeacherRecord>(query, ReadTeacher);
+}
+
+bool SqliteStore::MoveClass(int64_t class_id, int64_t teacher_id) {
+  std::lock_guard lock(mutex_);
+  Statement(*db_,
+            "UPDATE classes SET teacher_id = ?1 WHERE id = ?2 AND "
+            "EXISTS (SELECT 1 FROM teachers WHERE id = ?1)")
+      .Bind(1, teacher_id)
+      .Bind(2, class_id)
+      .Run();
+  return db_->Changes() == 1;
+}
+
+std::optional<int64_t> SqliteStore::TakeLoginTry(std::string_view key, int64_t now_ms, int most,
+                                                 int64_t window_ms) {
+  std::lock_guard lock(mutex_);
+  // A lost try only lets one more guess through after a power cut.
+  Transaction transaction(*db_, Sync::kUnsynced);
+  Statement(*db_, "DELETE FROM login_tries WHERE at_ms <= ?").Bind(1, now_ms - window_ms).Run();
+  Statement count(*db_, "SELECT COUNT(*) FROM login_tries WHERE key = ?");
+  count.Bind(1, key).Step();
+  if (count.Int(0) >= most) {
+    transaction.Commit();
+    return std::nullopt;
+  }
+  Statement(*db_, "INSERT INTO login_tries (key, at_ms) VALUES (?, ?)")
+      .Bind(1, key)
+      .Bind(2, now_ms)
+      .Run();
+  const int64_t id = db_->LastInsertId();
+  transaction.Commit();
+  return id;
+}
+
+void SqliteStore::GiveBackLoginTry(int64_t try_id) {
+  std::lock_guard lock(mutex_);
+  Transaction transaction(*db_, Sync::kUnsynced);
+  Statement(*db_, "DELETE FROM login_tries WHERE id = ?").Bind(1, try_id).Run();
+  transaction.Commit();
 }
 
 void SqliteStore::AddSession(const SessionRecord& session, int64_t now) {

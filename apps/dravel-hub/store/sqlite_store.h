@@ -27,8 +27,16 @@ class SqliteStore final : public HubStore {
   // date; refuses a file written by a newer program.
   static StoreOpening Open(const std::string& path);
 
-  int64_t AddTeacher(std::string_view name, std::string_view password_hash) override;
+  std::optional<int64_t> AddTeacher(std::string_view name, std::string_view password_hash,
+                                    bool admin) override;
+  std::optional<TeacherRecord> FindTeacher(int64_t id) override;
+  std::optional<TeacherRecord> FindTeacherByName(std::string_view name) override;
   std::vector<TeacherRecord> Teachers() override;
+  bool MoveClass(int64_t class_id, int64_t teacher_id) override;
+
+  std::optional<int64_t> TakeLoginTry(std::string_view key, int64_t now_ms, int most,
+                                      int64_t window_ms) override;
+  void GiveBackLoginTry(int64_t try_id) override;
 
   void AddSession(const SessionRecord& session, int64_t now) override;
   std::optional<SessionRecord> FindSession(std::string_view token_hash, int64_t now) override;
@@ -59,6 +67,7 @@ class SqliteStore final : public HubStore {
   std::optional<std::string> Picture(int64_t handin_id, PictureKind kind) override;
 
   std::optional<GradingJob> TakeQueued(int64_t now) override;
+  bool RenewLease(const GradingJob& job, int64_t now) override;
   bool StoreOutcome(const GradingJob& job, const GradeOutcome& outcome) override;
   int RequeueUnfinished() override;
   void SetCopies(const std::vector<std::pair<int64_t, int>>& copies) override;
