@@ -26,12 +26,12 @@ target_compile_definitions(dravel_hub_process PRIVATE DRAVEL_HUB="$<TARGET_FILE:
 target_include_directories(dravel_hub_process PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/hub)
 add_dependencies(dravel_hub_process dravel-hub)
 dravel_add_test(dravel_hub_test SOURCES hub/dravel_hub_test.cpp
-  LIBS dravel_hub_command dravel_hub_process)
+  LIBS dravel_hub_command dravel_hub_process dravel_hub_test_fixture)
 target_compile_definitions(dravel_hub_test PRIVATE DRAVEL_HUB="$<TARGET_FILE:dravel-hub>")
 # The program killed in a burst of hand-ins and started again on the same
 # data, and a hand-in that never ends, graded by the real grader.
 dravel_add_test(hub_kill_test SOURCES hub/hub_kill_test.cpp
-  LIBS dravel_hub_command dravel_hub_process SQLite::SQLite3)
+  LIBS dravel_hub_command dravel_hub_process dravel_hub_test_fixture SQLite::SQLite3)
 target_compile_definitions(hub_kill_test PRIVATE DRAVEL_HUB="$<TARGET_FILE:dravel-hub>")
 set_target_properties(hub_server_parts_test hub_server_test dravel_hub_test hub_kill_test
   dravel_hub_process PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)

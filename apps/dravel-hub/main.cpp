@@ -132,7 +132,7 @@ class GradingFolder {
     }
     path_ = data / "grading";
     std::filesystem::remove_all(path_, failed);
-    if (!failed) std::filesystem::create_directory(path_, failed);
+    if (!failed) std::filesystem::create_directories(path_, failed);
     if (failed) error = path_.string() + "：" + failed.message();
     return !failed;
   }
