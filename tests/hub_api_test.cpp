@@ -302,6 +302,31 @@ TEST_F(HubApiTest, DeadlinesOutsideWhatADateCanBeAreRefused) {
   }
 }
 
+// JSON carries a NUL as \u0000; no name holds one, and a server database
+// would refuse it as a failure (503) rather than as what it is.
+TEST_F(HubApiTest, TextsWithANulAreRefusedAsBadRequests) {
+  const std::string teacher = TeacherCookie();
+  const int64_t group = ClassWithPupils(teacher);
+  const std::string nul("a\0b", 3);
+  struct Row {
+    const char* target;
+    Json body;
+    std::string cookie;
+  } rows[] = {
+      {"/api/classes", {{"name", nul}}, teacher},
+      {"/api/pupil/login", {{"join_code", "X"}, {"number", nul}, {"code", "1"}}, ""},
+  };
+  const std::string assignments = Path("/api/classes/", group, "/assignments");
+  EXPECT_EQ(
+      Call("POST", assignments, Json{{"title", nul}, {"references", {"前进 1"}}}.dump(), teacher)
+          .status,
+      400);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.target);
+    EXPECT_EQ(Call("POST", row.target, row.body.dump(), row.cookie).status, 400);
+  }
+}
+
 TEST_F(HubApiTest, ScriptsGbkCannotHoldAreRefused) {
   const std::string teacher = TeacherCookie();
   const int64_t group = ClassWithPupils(teacher);

@@ -267,6 +267,33 @@ TEST(Hub, AGraderThatThrowsLeavesAFailedHandinNotADeadWorker) {
   EXPECT_EQ(messages[1]["state"], "graded");
 }
 
+// A message quoting a script's NUL would be refused by a server database
+// at every try, and the hand-in taken again for ever.
+TEST(Hub, AMessageHoldingANulIsKeptWithoutIt) {
+  TestLocation location;
+  ASSERT_TRUE(InitHub(location.Location(), "a long password").ok);
+  int64_t handin = 0;
+  {
+    std::unique_ptr<HubStore> store = OpenTestStore(location);
+    const int64_t assignment = AssignmentWithPupils(*store, 1);
+    handin = HandIn(*store, assignment,
+                    store->ClassPupils(store->FindAssignment(assignment)->class_id).at(0).id, "s");
+  }
+  RecordingWall wall;
+  Hub::Opening opening =
+      Hub::Open(location.Location(), 1, wall, [](std::string_view script, const auto& references) {
+        GradeOutcome outcome = FakeGrade(script, references);
+        outcome.last_message = std::string("第 1 行：\0", 13);
+        return outcome;
+      });
+  ASSERT_TRUE(opening.hub) << opening.error;
+  opening.hub->Start();
+  const std::vector<Json> messages = wall.WaitFor(1);
+  opening.hub->Stop();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_EQ(OpenTestStore(location)->FindHandin(handin)->last_message, "第 1 行：?");
+}
+
 // Two stores on one database stand for two hub processes.
 TEST(HubStore, ALapsedLeaseIsTakenAgainAndItsOldGradersOutcomeRefused) {
   TestLocation location;

@@ -17,6 +17,7 @@ target_link_libraries(hub_store_test PRIVATE PkgConfig::PQXX)
 find_package(Boost 1.81 REQUIRED CONFIG COMPONENTS headers)
 find_package(OpenSSL REQUIRED)
 find_package(SQLite3 REQUIRED)
+find_package(nlohmann_json REQUIRED)
 dravel_add_test(hub_server_parts_test SOURCES hub/hub_server_parts_test.cpp
   LIBS dravel::hub_server)
 dravel_add_test(hub_server_test SOURCES hub/hub_server_test.cpp
@@ -33,5 +34,10 @@ target_compile_definitions(dravel_hub_test PRIVATE DRAVEL_HUB="$<TARGET_FILE:dra
 dravel_add_test(hub_kill_test SOURCES hub/hub_kill_test.cpp
   LIBS dravel_hub_command dravel_hub_process dravel_hub_test_fixture SQLite::SQLite3)
 target_compile_definitions(hub_kill_test PRIVATE DRAVEL_HUB="$<TARGET_FILE:dravel-hub>")
+# Two hubs on one PostgreSQL database, started by scripts/test-hub-postgres,
+# which runs this; ctest does not (it would find no hubs).
+add_executable(hub_two_processes_test hub/hub_two_processes_test.cpp)
+target_link_libraries(hub_two_processes_test PRIVATE dravel_hub_process GTest::gtest_main
+  nlohmann_json::nlohmann_json)
 set_target_properties(hub_server_parts_test hub_server_test dravel_hub_test hub_kill_test
-  dravel_hub_process PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
+  dravel_hub_process hub_two_processes_test PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)

@@ -1,5 +1,6 @@
 #include "apps/dravel-hub/grading_queue/grading_queue.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdio>
 #include <exception>
@@ -109,6 +110,9 @@ GradeOutcome GradingQueue::Grade(const GradingJob& job) {
   // Grading ends in one of two states; anything else would leave the
   // hand-in waiting for a worker that never comes.
   if (outcome.state != HandinState::kGraded) outcome.state = HandinState::kFailed;
+  // The message may quote the script, NULs and all; a server database
+  // refuses a NUL in text, and the hand-in would be taken again forever.
+  std::replace(outcome.last_message.begin(), outcome.last_message.end(), '\0', '?');
   return outcome;
 }
 

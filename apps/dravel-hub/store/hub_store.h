@@ -1,12 +1,13 @@
-// What the hub keeps between runs, behind one interface: teachers and
-// login sessions, classes with their pupils and assignments, hand-ins with
-// their grading and pictures, and the grading queue, which lives in the
-// hand-ins' state. SQLite implements it (sqlite_store.h); nothing here names
-// a database's own types, so a server database can implement it too.
+// What the hub keeps between runs, behind one interface: teachers, login
+// sessions and login tries, classes with their pupils and assignments,
+// hand-ins with their grading and pictures, and the grading queue, which
+// lives in the hand-ins' state. SQLite (sqlite_store.h) and PostgreSQL
+// (pg_store.h) implement it, and store_location.h opens one from where a
+// hub keeps its data; nothing here names a database's own types.
 //
 // Every member is safe to call from any thread. A failure of the database
-// itself (disk full, file damaged) throws StoreError; everything a caller
-// can get wrong is a result.
+// itself (disk full, file damaged, server unreachable) throws StoreError;
+// everything a caller can get wrong is a result.
 #pragma once
 
 #include <cstdint>

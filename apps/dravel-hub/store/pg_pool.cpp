@@ -9,16 +9,15 @@ PgPool::PgPool(std::string url, size_t size) : url_(std::move(url)), size_(size)
 }
 
 std::unique_ptr<pqxx::connection> PgPool::Take() {
-  {
-    std::unique_lock lock(mutex_);
-    returned_.wait(lock, [this] { return lent_ < size_; });
-    ++lent_;
-    if (!idle_.empty()) {
-      std::unique_ptr<pqxx::connection> connection = std::move(idle_.back());
-      idle_.pop_back();
-      return connection;
-    }
+  std::unique_lock lock(mutex_);
+  returned_.wait(lock, [this] { return lent_ < size_; });
+  ++lent_;
+  while (!idle_.empty()) {
+    std::unique_ptr<pqxx::connection> connection = std::move(idle_.back());
+    idle_.pop_back();
+    if (StillOpen(*connection)) return connection;
   }
+  lock.unlock();
   // Connecting takes a while; others may use the pool meanwhile.
   try {
     auto connection = std::make_unique<pqxx::connection>(url_);
@@ -28,6 +27,20 @@ std::unique_ptr<pqxx::connection> PgPool::Take() {
   } catch (const std::exception& error) {
     Give(nullptr);
     throw StoreError(Why(error));
+  }
+}
+
+bool PgPool::StillOpen(pqxx::connection& connection) noexcept {
+  // Reads what the server sent while the connection lay idle, without
+  // waiting: a server that restarted has closed it, and a request should
+  // not fail for that when a new connection would do.
+  try {
+    // A restarted server's farewell comes first, its end of the stream in
+    // a second read.
+    for (int read = 0; read < 2; ++read) connection.get_notifs();
+    return connection.is_open();
+  } catch (const std::exception&) {
+    return false;
   }
 }
 

@@ -1,9 +1,9 @@
 // A few connections to one PostgreSQL database, each used by one thread at
 // a time: Use lends one (making it when none is idle and the pool is not
 // full, else waiting for one), runs the work on it and takes it back. A
-// connection that broke is dropped and a new one is made at the next use,
-// so the hub outlives a database restart. Every failure of the database
-// leaves as StoreError.
+// connection that broke, in use or while idle, is dropped and a new one is
+// made at the next use, so the hub outlives a database restart. Every
+// failure of the database leaves as StoreError.
 #pragma once
 
 #include <pqxx/pqxx>
@@ -62,6 +62,8 @@ class PgPool {
     std::unique_ptr<pqxx::connection> connection_;
   };
 
+  // Under mutex_, briefly: never waits on the network.
+  static bool StillOpen(pqxx::connection& connection) noexcept;
   std::unique_ptr<pqxx::connection> Take();
   // Takes back a connection; null when it was dropped.
   void Give(std::unique_ptr<pqxx::connection> connection) noexcept;

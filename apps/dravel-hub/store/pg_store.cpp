@@ -70,7 +70,16 @@ void InsertReferences(pqxx::transaction_base& work, int64_t assignment_id,
   }
 }
 
+// `url` with a bound on connecting unless it sets one: without, a server
+// that does not answer holds a request for minutes.
+std::string WithConnectTimeout(const std::string& url) {
+  if (url.find("connect_timeout=") != std::string::npos) return url;
+  return url + (url.find('?') == std::string::npos ? "?" : "&") + "connect_timeout=10";
+}
+
 }  // namespace
+
+PgStore::PgStore(const std::string& url) : pool_(WithConnectTimeout(url), kConnections) {}
 
 PgStoreOpening PgStore::Open(const std::string& url) {
   std::unique_ptr<PgStore> store(new PgStore(url));

@@ -77,7 +77,7 @@ class PgStore final : public HubStore {
   void SetCopies(const std::vector<std::pair<int64_t, int>>& copies) override;
 
  private:
-  explicit PgStore(const std::string& url) : pool_(url, kConnections) {}
+  explicit PgStore(const std::string& url);
 
   PgPool pool_;
 };
