@@ -125,14 +125,18 @@ std::optional<std::string> PgStore::Picture(int64_t handin_id, PictureKind kind)
 std::optional<GradingJob> PgStore::TakeQueued(int64_t now) {
   return pool_.Use([&](pqxx::connection& connection) -> std::optional<GradingJob> {
     pqxx::work work(connection);
-    // SKIP LOCKED: a hand-in another process is taking right now is passed
-    // over, not waited for, so graders on many machines never queue behind
-    // one another.
+    // A lapsed lease first (rare, and older than anything queued), then the
+    // oldest queued; each found through the state index, never by reading
+    // the graded. SKIP LOCKED: a hand-in another process is taking right
+    // now is passed over, not waited for, so graders on many machines never
+    // queue behind one another.
     const pqxx::result taken = work.exec_params(
         std::string("UPDATE handins SET state = 'grading', lease = lease + 1, leased_at = $1 "
-                    "WHERE id = (SELECT id FROM handins WHERE state = 'queued' OR "
-                    "(state = 'grading' AND leased_at < $2) ORDER BY id LIMIT 1 "
-                    "FOR UPDATE SKIP LOCKED) RETURNING ") +
+                    "WHERE id = COALESCE("
+                    "(SELECT id FROM handins WHERE state = 'grading' AND leased_at < $2 "
+                    "ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED), "
+                    "(SELECT id FROM handins WHERE state = 'queued' "
+                    "ORDER BY id LIMIT 1 FOR UPDATE SKIP LOCKED)) RETURNING ") +
             kColumns + ", lease",
         now, now - kLeaseSeconds);
     if (taken.empty()) return std::nullopt;

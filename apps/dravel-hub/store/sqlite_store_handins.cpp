@@ -112,13 +112,17 @@ std::optional<std::string> SqliteStore::Picture(int64_t handin_id, PictureKind k
   return query.Text(0);
 }
 
+// A lapsed lease first (rare, and older than anything queued), then the
+// oldest queued; each found through the state index.
 std::optional<GradingJob> SqliteStore::TakeQueued(int64_t now) {
   std::lock_guard lock(mutex_);
   Transaction transaction(*db_, Sync::kUnsynced);
   Statement take(*db_,
                  "UPDATE handins SET state = 'grading', lease = lease + 1, leased_at = ?1 "
-                 "WHERE id = (SELECT id FROM handins WHERE state = 'queued' OR "
-                 "(state = 'grading' AND leased_at < ?2) ORDER BY id LIMIT 1) "
+                 "WHERE id = COALESCE("
+                 "(SELECT id FROM handins WHERE state = 'grading' AND leased_at < ?2 "
+                 "ORDER BY id LIMIT 1), "
+                 "(SELECT id FROM handins WHERE state = 'queued' ORDER BY id LIMIT 1)) "
                  "RETURNING id, lease");
   take.Bind(1, now).Bind(2, now - kLeaseSeconds);
   if (!take.Step()) return std::nullopt;
