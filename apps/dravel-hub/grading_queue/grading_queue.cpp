@@ -23,12 +23,13 @@ void GradingQueue::Start() {
   for (int i = 0; i < jobs_; ++i) {
     workers_.emplace_back([this](std::stop_token stop) { Work(stop); });
   }
-  workers_.emplace_back([this](std::stop_token stop) { KeepLeases(stop); });
+  lease_keeper_ = std::jthread([this](std::stop_token stop) { KeepLeases(stop); });
 }
 
 void GradingQueue::Stop() {
   for (std::jthread& worker : workers_) worker.request_stop();
-  workers_.clear();  // joins
+  workers_.clear();    // joins
+  lease_keeper_ = {};  // stops and joins
 }
 
 void GradingQueue::Wake() {

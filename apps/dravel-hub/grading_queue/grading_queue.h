@@ -71,7 +71,10 @@ class GradingQueue {
   std::condition_variable_any woken_;
   uint64_t wakes_ = 0;                     // under mutex_
   std::map<int64_t, GradingJob> grading_;  // by hand-in id, under mutex_
-  std::vector<std::jthread> workers_;      // the lease keeper last
+  std::vector<std::jthread> workers_;
+  // Stopped after the workers, so gradings finishing during a stop keep
+  // their leases.
+  std::jthread lease_keeper_;
 };
 
 }  // namespace dravel::hub
