@@ -1,7 +1,8 @@
-// dravel-hub: the class hub a teacher starts on their own machine. `init`
-// makes the class data folder with the teacher's password; `serve` serves
-// the page, the teacher's pages and the API on the school's network until
-// Ctrl+C or SIGTERM, then stops cleanly.
+// dravel-hub: the class hub a teacher starts on their own machine, or a
+// school's or district's hub processes sharing one PostgreSQL database.
+// `init` makes the class data (a folder, or --database) with the teacher's
+// password; `serve` serves the page, the teacher's pages and the API on the
+// school's network until Ctrl+C or SIGTERM, then stops cleanly.
 #include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>

@@ -48,15 +48,13 @@ TEST(TwoHubProcesses, AHandinThroughOneIsSeenGradedThroughTheOther) {
           .value("id", 0);
   ASSERT_GT(assignment_id, 0);
 
-  const Json login = {{"join_code", group["join_code"]},
-                      {"number", "01"},
-                      {"code", listed["pupils"][0]["code"]}};
-  const std::string pupil =
-      CallLocal(first, "POST", "/api/pupil/login", login.dump()).set_cookie;
+  const Json login = {
+      {"join_code", group["join_code"]}, {"number", "01"}, {"code", listed["pupils"][0]["code"]}};
+  const std::string pupil = CallLocal(first, "POST", "/api/pupil/login", login.dump()).set_cookie;
   ASSERT_FALSE(pupil.empty());
-  const HttpAnswer handed = CallLocal(
-      first, "POST", "/api/assignments/" + std::to_string(assignment_id) + "/handins",
-      R"({"script":"重复 4 【前进 100|右转 90】"})", pupil);
+  const HttpAnswer handed =
+      CallLocal(first, "POST", "/api/assignments/" + std::to_string(assignment_id) + "/handins",
+                R"({"script":"重复 4 【前进 100|右转 90】"})", pupil);
   ASSERT_EQ(handed.status, 201) << handed.body;
   const std::string handin = "/api/handins/" + std::to_string(JsonOf(handed).value("handin_id", 0));
 
