@@ -104,6 +104,9 @@ TEST(UrlWithoutPassword, HidesThePasswordWhereverTheUrlHoldsIt) {
     SCOPED_TRACE(row.url);
     EXPECT_EQ(UrlWithoutPassword(row.url), row.shown);
   }
+  const OpenedStore unreadable = OpenStore("postgresql://hub:s3cret@[::1/hub");
+  EXPECT_FALSE(unreadable.store);
+  EXPECT_EQ(unreadable.error.find("s3cret"), std::string::npos) << unreadable.error;
 }
 
 TEST(PasswordRefusal, CountsCharactersNotBytes) {

@@ -16,6 +16,11 @@ std::filesystem::path HubDatabasePath(const std::filesystem::path& data_dir) {
 OpenedStore OpenStore(const std::string& location) {
   if (IsDatabaseUrl(location)) {
     PgStoreOpening opening = PgStore::Open(location);
+    // libpq quotes a URL it cannot read, password and all.
+    for (size_t at = opening.error.find(location); at != std::string::npos;
+         at = opening.error.find(location, at + 1)) {
+      opening.error.replace(at, location.size(), UrlWithoutPassword(location));
+    }
     return {std::move(opening.store), true, std::move(opening.error)};
   }
   StoreOpening opening = SqliteStore::Open(HubDatabasePath(location).string());
