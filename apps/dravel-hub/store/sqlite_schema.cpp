@@ -76,8 +76,8 @@ CREATE TABLE pictures (
   PRIMARY KEY (handin_id, kind)
 );
 )sql",
-                                               // A school's many teachers log in by name.
                                                R"sql(
+-- A school's many teachers log in by name; an administrator hands classes over.
 ALTER TABLE teachers ADD COLUMN admin INTEGER NOT NULL DEFAULT 0;
 CREATE UNIQUE INDEX teachers_by_name ON teachers (name);
 )sql"};
