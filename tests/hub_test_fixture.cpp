@@ -149,6 +149,13 @@ std::string HubApiTest::TeacherCookie() {
   return CookieOf(Call("POST", "/api/teacher/login", Json{{"password", kTeacherPassword}}.dump()));
 }
 
+std::string HubApiTest::OtherTeacherCookie(const std::string& name, bool admin) {
+  const std::string password = name + " password";
+  EXPECT_TRUE(store_->AddTeacher(name, HashPassword(password), admin));
+  return CookieOf(
+      Call("POST", "/api/teacher/login", Json{{"name", name}, {"password", password}}.dump()));
+}
+
 int64_t HubApiTest::ClassWithPupils(const std::string& teacher_cookie) {
   const int64_t id =
       CallJson("POST", "/api/classes", {{"name", "三年级二班"}}, teacher_cookie, 201)["id"];

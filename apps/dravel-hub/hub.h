@@ -24,6 +24,12 @@ inline constexpr size_t kShortestPassword = 8;
 // control character; "" when it can.
 std::string PasswordRefusal(std::string_view password);
 
+// Why `name` (UTF-8, as typed) cannot be a teacher's name: empty, too
+// long, not UTF-8, or holding a control character; "" when it can. Names
+// are kept and looked up trimmed of spaces (TeacherName).
+std::string TeacherNameRefusal(std::string_view name);
+std::string_view TeacherName(std::string_view typed);
+
 struct HubSetup {
   bool ok = false;
   std::string message;  // Chinese, for the teacher: what was done or why not
@@ -34,6 +40,16 @@ struct HubSetup {
 // new database; a server's database gets the hub's tables. Refuses a short
 // password and a location that already holds a hub, leaving it untouched.
 HubSetup InitHub(const std::string& location, std::string_view password);
+
+// Adds a teacher named `name` (trimmed) with `password` to `store`; refuses
+// a name or password the rules above refuse and a name already taken,
+// keeping nothing.
+HubSetup AddHubTeacher(HubStore& store, std::string_view name, std::string_view password,
+                       bool admin);
+
+// The store of the hub InitHub made at `location`; null with the error set
+// when there is none there or it cannot be opened.
+OpenedStore OpenHubStore(const std::string& location);
 
 class Hub {
  public:

@@ -48,6 +48,15 @@ TEST(HubCommandLine, RefusesWhatIsNotACommand) {
       {{"serve", "--data="}, "--data"},
       {{"serve", "--database", "mysql://h/db"}, "--database"},
       {{"init", "--database"}, "缺少 URL"},
+      {{"serve", "--data", "d", "extra"}, "多余的参数"},
+      {{"teacher"}, "teacher add"},
+      {{"teacher", "remove", "--data", "d"}, "teacher add"},
+      {{"teacher", "add", "--data", "d"}, "缺少老师的名字"},
+      {{"teacher", "add", "--data", "d", "王", "李"}, "多余的参数：李"},
+      {{"teacher", "list", "--data", "d", "王"}, "多余的参数"},
+      {{"teacher", "add", "--admin=yes", "--data", "d", "王"}, "不带值"},
+      {{"teacher", "add", "王"}, "--data"},
+      {{"init", "--data", "d", "--admin"}, "未知的选项"},
   };
   for (const Row& row : rows) {
     std::string trace;
@@ -107,6 +116,19 @@ TEST(UrlWithoutPassword, HidesThePasswordWhereverTheUrlHoldsIt) {
   const OpenedStore unreadable = OpenStore("postgresql://hub:s3cret@[::1/hub");
   EXPECT_FALSE(unreadable.store);
   EXPECT_EQ(unreadable.error.find("s3cret"), std::string::npos) << unreadable.error;
+}
+
+TEST(HubCommandLine, TakesATeachersNameAfterTheOptions) {
+  std::string error;
+  auto command = Parse({"teacher", "add", "--admin", "--data=class", "王老师"}, error);
+  ASSERT_TRUE(command) << error;
+  EXPECT_EQ(command->kind, HubCommandKind::kTeacherAdd);
+  EXPECT_TRUE(command->admin);
+  EXPECT_EQ(command->teacher_name, "王老师");
+  command = Parse({"teacher", "add", "--data", "class", "--", "-李"}, error);
+  ASSERT_TRUE(command) << error;
+  EXPECT_FALSE(command->admin);
+  EXPECT_EQ(command->teacher_name, "-李");
 }
 
 TEST(PasswordRefusal, CountsCharactersNotBytes) {
@@ -169,6 +191,41 @@ TEST_F(DravelHubProgram, RefusesBadUsageAndShortPasswords) {
     EXPECT_EQ(RunCommand(row.command + " 2>/dev/null </dev/null").status, row.status);
   }
   EXPECT_FALSE(fs::exists(data_)) << "nothing made for a refused password";
+}
+
+TEST_F(DravelHubProgram, AddsTeachersWithNamesOfTheirOwn) {
+  const std::string add = "| " DRAVEL_HUB " teacher add " + Where() + " ";
+  struct Row {
+    std::string command;
+    int status;
+  } rows[] = {
+      {"printf 'a-long-password\\n' " + add + "王老师", 1},  // no hub in the folder yet
+      {"printf 'a-long-password\\n' " + add + "王老师", 0},
+      {"printf 'another-password\\n' " + add + "' 王老师'", 1},
+      {"printf 'a-long-password\\n' " + add + "--admin 教务处", 0},
+      {"printf 'short\\n' " + add + "李老师", 1},
+      {"printf 'a-long-password\\n' " + add + "''", 1},
+      {"printf 'a-long-password\\n' " + add + "\"$(printf '李\\t')\"", 1},
+      {"printf 'a-long-password\\n' " + add, 2},
+  };
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].command);
+    if (i == 1) {
+      ASSERT_EQ(Init(), 0);
+    }
+    EXPECT_EQ(RunCommand(rows[i].command + " >/dev/null 2>&1").status, rows[i].status);
+  }
+  const auto listed = RunCommand(DRAVEL_HUB " teacher list " + Where());
+  EXPECT_EQ(listed.status, 0);
+  // A server database's ids may skip the one a refused name would have had.
+  std::string without_ids;
+  for (size_t line = 0; line < listed.out.size();) {
+    const size_t end = listed.out.find('\n', line);
+    const size_t tab = listed.out.find('\t', line);
+    without_ids += listed.out.substr(tab + 1, end + 1 - (tab + 1));
+    line = end == std::string::npos ? end : end + 1;
+  }
+  EXPECT_EQ(without_ids, "老师\t0 个班级\n王老师\t0 个班级\n教务处\t0 个班级\t学校管理员\n");
 }
 
 constexpr const char* kAskApi = "GET /api/x HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n";

@@ -32,7 +32,6 @@ class SqliteStore final : public HubStore {
   std::optional<TeacherRecord> FindTeacher(int64_t id) override;
   std::optional<TeacherRecord> FindTeacherByName(std::string_view name) override;
   std::vector<TeacherRecord> Teachers() override;
-  bool MoveClass(int64_t class_id, int64_t teacher_id) override;
 
   std::optional<int64_t> TakeLoginTry(std::string_view key, int64_t now_ms, int most,
                                       int64_t window_ms) override;
@@ -47,6 +46,7 @@ class SqliteStore final : public HubStore {
   std::optional<ClassRecord> FindClassByJoinCode(std::string_view join_code) override;
   std::vector<ClassRecord> TeacherClasses(int64_t teacher_id) override;
   void SetJoinOpen(int64_t class_id, bool open) override;
+  bool MoveClass(int64_t class_id, int64_t teacher_id) override;
 
   void AddPupils(int64_t class_id, const std::vector<PupilRecord>& pupils) override;
   std::vector<PupilRecord> ClassPupils(int64_t class_id) override;
