@@ -2,6 +2,7 @@
 // throttle, sessions, foreign pages, who may see what, handing in.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <thread>
@@ -299,6 +300,31 @@ TEST_F(HubApiTest, DeadlinesOutsideWhatADateCanBeAreRefused) {
   }
 }
 
+// JSON carries a NUL as \u0000; no name holds one, and a server database
+// would refuse it as a failure (503) rather than as what it is.
+TEST_F(HubApiTest, TextsWithANulAreRefusedAsBadRequests) {
+  const std::string teacher = TeacherCookie();
+  const int64_t group = ClassWithPupils(teacher);
+  const std::string nul("a\0b", 3);
+  struct Row {
+    const char* target;
+    Json body;
+    std::string cookie;
+  } rows[] = {
+      {"/api/classes", {{"name", nul}}, teacher},
+      {"/api/pupil/login", {{"join_code", "X"}, {"number", nul}, {"code", "1"}}, ""},
+  };
+  const std::string assignments = Path("/api/classes/", group, "/assignments");
+  EXPECT_EQ(
+      Call("POST", assignments, Json{{"title", nul}, {"references", {"前进 1"}}}.dump(), teacher)
+          .status,
+      400);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.target);
+    EXPECT_EQ(Call("POST", row.target, row.body.dump(), row.cookie).status, 400);
+  }
+}
+
 TEST_F(HubApiTest, ScriptsGbkCannotHoldAreRefused) {
   const std::string teacher = TeacherCookie();
   const int64_t group = ClassWithPupils(teacher);
@@ -332,9 +358,9 @@ TEST_F(HubApiTest, AHandinIsInTheDatabaseWhenAcknowledged) {
   EXPECT_EQ(arrival["handin_id"], reply["handin_id"]);
   EXPECT_EQ(arrival["number"], "001");
   EXPECT_TRUE(arrival["picture"].is_null());
-  StoreOpening reopened = SqliteStore::Open(HubDatabasePath(folder_.Path()).string());
-  ASSERT_TRUE(reopened.store);
-  const std::optional<HandinRecord> kept = reopened.store->FindHandin(reply["handin_id"]);
+  const std::unique_ptr<HubStore> reopened = OpenTestStore(location_);
+  ASSERT_TRUE(reopened);
+  const std::optional<HandinRecord> kept = reopened->FindHandin(reply["handin_id"]);
   ASSERT_TRUE(kept);
   EXPECT_EQ(kept->script, Utf8ToGbk("前进 100\n右转 90"));
 }
@@ -466,40 +492,41 @@ TEST_F(HubApiTest, TheRosterAloneMayCarryAMegabyte) {
   EXPECT_EQ(api_.BodyLimit("/api/classes/3/assignments"), HubApi::kBodyLimit);
 }
 
-TEST(LoginThrottle, LetsAnAddressTryAgainOnceItsOldestFailureIsAMinuteOld) {
-  LoginThrottle throttle;
-  const LoginThrottle::Clock::time_point start;
+TEST_F(HubApiTest, TheThrottleLetsAnAddressTryAgainOnceItsOldestFailureIsAMinuteOld) {
+  LoginThrottle throttle(*store_, "door");
+  constexpr int64_t kStart = 1'000'000;
   for (int i = 0; i < LoginThrottle::kTries; ++i) {
-    ASSERT_TRUE(throttle.TakeTry("a", start + std::chrono::seconds(i)));
+    ASSERT_TRUE(throttle.TakeTry("a", kStart + i * 1000));
   }
   struct Row {
     const char* address;
-    LoginThrottle::Clock::duration after;
+    int64_t after_ms;
     bool may;
   } rows[] = {
-      {"a", std::chrono::seconds(59), false},
-      {"b", std::chrono::seconds(59), true},
-      {"a", LoginThrottle::kWindow, true},
+      {"a", 59'000, false},
+      {"b", 59'000, true},
+      {"a", LoginThrottle::kWindow.count(), true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.address);
-    EXPECT_EQ(throttle.TakeTry(row.address, start + row.after), row.may);
+    EXPECT_EQ(throttle.TakeTry(row.address, kStart + row.after_ms).has_value(), row.may);
   }
 }
 
 // Logins are checked on several threads at once: a try must count from the
 // moment it is let through, not once its password has been checked.
-TEST(LoginThrottle, CountsTriesStillBeingChecked) {
-  LoginThrottle throttle;
-  const LoginThrottle::Clock::time_point start;
-  for (int i = 0; i < LoginThrottle::kTries; ++i) ASSERT_TRUE(throttle.TakeTry("a", start));
-  EXPECT_FALSE(throttle.TakeTry("a", start));
-  throttle.GiveBack("a", start);
-  EXPECT_TRUE(throttle.TakeTry("a", start));
+TEST_F(HubApiTest, TheThrottleCountsTriesStillBeingChecked) {
+  LoginThrottle throttle(*store_, "door");
+  LoginThrottle other_door(*store_, "other");
+  std::optional<int64_t> last;
+  for (int i = 0; i < LoginThrottle::kTries; ++i) ASSERT_TRUE(last = throttle.TakeTry("a", 5));
+  EXPECT_FALSE(throttle.TakeTry("a", 5));
+  EXPECT_TRUE(other_door.TakeTry("a", 5));
+  throttle.GiveBack(*last);
+  EXPECT_TRUE(throttle.TakeTry("a", 5));
 }
 
-TEST(LoginThrottle, CountsAnIpv6NetworkAsOneGuesser) {
-  const LoginThrottle::Clock::time_point start;
+TEST_F(HubApiTest, TheThrottleCountsAnIpv6NetworkAsOneGuesser) {
   struct Row {
     const char* name;
     const char* guesser;
@@ -513,10 +540,83 @@ TEST(LoginThrottle, CountsAnIpv6NetworkAsOneGuesser) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    LoginThrottle throttle;
-    for (int i = 0; i < LoginThrottle::kTries; ++i)
-      ASSERT_TRUE(throttle.TakeTry(row.guesser, start));
-    EXPECT_EQ(throttle.TakeTry(row.then, start), row.may);
+    LoginThrottle throttle(*store_, row.name);
+    for (int i = 0; i < LoginThrottle::kTries; ++i) ASSERT_TRUE(throttle.TakeTry(row.guesser, 5));
+    EXPECT_EQ(throttle.TakeTry(row.then, 5).has_value(), row.may);
+  }
+}
+
+// A database that cannot be reached: every member fails as a lost
+// connection does.
+class UnreachableStore final : public HubStore {
+ public:
+  [[noreturn]] static void Fail() { throw StoreError("connection refused"); }
+  std::optional<int64_t> AddTeacher(std::string_view, std::string_view, bool) override { Fail(); }
+  std::optional<TeacherRecord> FindTeacher(int64_t) override { Fail(); }
+  std::optional<TeacherRecord> FindTeacherByName(std::string_view) override { Fail(); }
+  std::vector<TeacherRecord> Teachers() override { Fail(); }
+  bool MoveClass(int64_t, int64_t) override { Fail(); }
+  std::optional<int64_t> TakeLoginTry(std::string_view, int64_t, int, int64_t) override { Fail(); }
+  void GiveBackLoginTry(int64_t) override { Fail(); }
+  void AddSession(const SessionRecord&, int64_t) override { Fail(); }
+  std::optional<SessionRecord> FindSession(std::string_view, int64_t) override { Fail(); }
+  void RemoveSession(std::string_view) override { Fail(); }
+  std::optional<int64_t> AddClass(const ClassRecord&) override { Fail(); }
+  std::optional<ClassRecord> FindClass(int64_t) override { Fail(); }
+  std::optional<ClassRecord> FindClassByJoinCode(std::string_view) override { Fail(); }
+  std::vector<ClassRecord> TeacherClasses(int64_t) override { Fail(); }
+  void SetJoinOpen(int64_t, bool) override { Fail(); }
+  void AddPupils(int64_t, const std::vector<PupilRecord>&) override { Fail(); }
+  std::vector<PupilRecord> ClassPupils(int64_t) override { Fail(); }
+  std::optional<PupilRecord> FindPupil(int64_t) override { Fail(); }
+  std::optional<PupilRecord> FindPupilByNumber(int64_t, std::string_view) override { Fail(); }
+  int RemoveClassPupils(int64_t) override { Fail(); }
+  int64_t AddAssignment(const AssignmentRecord&) override { Fail(); }
+  std::optional<AssignmentRecord> FindAssignment(int64_t) override { Fail(); }
+  std::vector<AssignmentRecord> ClassAssignments(int64_t) override { Fail(); }
+  int ReplaceReferences(int64_t, const std::vector<std::string>&) override { Fail(); }
+  std::optional<int64_t> AddHandin(HandinRecord&, bool) override { Fail(); }
+  std::optional<HandinRecord> FindHandin(int64_t) override { Fail(); }
+  std::vector<HandinRecord> LatestHandins(int64_t) override { Fail(); }
+  std::optional<HandinRecord> LatestHandin(int64_t, int64_t) override { Fail(); }
+  std::vector<HandinRecord> ClassHandins(int64_t) override { Fail(); }
+  std::optional<std::string> Picture(int64_t, PictureKind) override { Fail(); }
+  std::optional<GradingJob> TakeQueued(int64_t) override { Fail(); }
+  bool RenewLease(const GradingJob&, int64_t) override { Fail(); }
+  bool StoreOutcome(const GradingJob&, const GradeOutcome&) override { Fail(); }
+  int RequeueUnfinished() override { Fail(); }
+  void SetCopies(const std::vector<std::pair<int64_t, int>>&) override { Fail(); }
+};
+
+TEST(HubApi, AnUnreachableDatabaseAnswersServiceUnavailableWithRetryAfter) {
+  UnreachableStore store;
+  RecordingWall wall;
+  HubApi api(store, wall, [] {});
+  struct Row {
+    const char* method;
+    const char* target;
+    const char* body;
+  } rows[] = {
+      {"POST", "/api/teacher/login", R"({"password":"x"})"},
+      {"POST", "/api/pupil/login", R"({"join_code":"ABC","number":"1","code":"1"})"},
+      {"POST", "/api/assignments/1/handins", R"({"script":"前进 1"})"},
+      {"GET", "/api/classes", ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.target);
+    HubRequest request;
+    request.method = row.method;
+    request.target = row.target;
+    request.body = row.body;
+    request.cookie = "hub_teacher=t; hub_pupil=p";
+    request.remote_address = "10.0.0.7";
+    const HubReply reply = api.Handle(request);
+    EXPECT_EQ(reply.status, 503);
+    EXPECT_NE(reply.body.find("数据库暂时无法连接"), std::string::npos) << reply.body;
+    EXPECT_NE(std::find(reply.headers.begin(), reply.headers.end(),
+                        std::pair<std::string, std::string>{
+                            "Retry-After", std::to_string(HubApi::kRetryAfterSeconds)}),
+              reply.headers.end());
   }
 }
 

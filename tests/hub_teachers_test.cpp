@@ -9,6 +9,7 @@
 #include "apps/dravel-hub/api/route_table.h"
 #include "apps/dravel-hub/hub.h"
 #include "apps/dravel-hub/security/hub_secrets.h"
+#include "apps/dravel-hub/store/sqlite_store.h"
 #include "hub_test_fixture.h"
 
 namespace dravel::hub::testing {

@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <pqxx/pqxx>
+
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 
 #include "apps/dravel-hub/hub.h"
 #include "apps/dravel-hub/security/hub_secrets.h"
@@ -21,6 +25,54 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
   std::error_code ignored;
   std::filesystem::remove_all(path_, ignored);
+}
+
+std::string TestServerUrl() {
+  const char* url = std::getenv("DRAVEL_HUB_TEST_DATABASE");
+  return url != nullptr && IsDatabaseUrl(url) ? url : "";
+}
+
+namespace {
+
+// `url` naming the database `name` on the same server.
+std::string UrlOfDatabase(const std::string& url, const std::string& name) {
+  const size_t path = url.find('/', url.find("://") + 3);
+  const size_t query = url.find('?', path == std::string::npos ? 0 : path);
+  const std::string server = url.substr(0, std::min(path, query));
+  return server + "/" + name + (query == std::string::npos ? "" : url.substr(query));
+}
+
+void ExecuteOnServer(const std::string& sql) {
+  pqxx::connection connection(TestServerUrl());
+  pqxx::nontransaction(connection).exec(sql);
+}
+
+}  // namespace
+
+TestLocation::TestLocation() {
+  location_ = folder_.Path().string();
+  if (TestServerUrl().empty()) return;
+  static std::atomic<int> count = 0;
+  database_ = "dravel_test_" + std::to_string(getpid()) + "_" + std::to_string(count++);
+  ExecuteOnServer("DROP DATABASE IF EXISTS " + database_);
+  ExecuteOnServer("CREATE DATABASE " + database_ + " TEMPLATE template0");
+  location_ = UrlOfDatabase(TestServerUrl(), database_);
+}
+
+TestLocation::~TestLocation() {
+  if (database_.empty()) return;
+  try {
+    // The test's stores may still hold connections.
+    ExecuteOnServer("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)");
+  } catch (const std::exception& error) {
+    ADD_FAILURE() << "dropping " << database_ << ": " << error.what();
+  }
+}
+
+std::unique_ptr<HubStore> OpenTestStore(const TestLocation& location) {
+  OpenedStore opened = OpenStore(location.Location());
+  EXPECT_TRUE(opened.store) << opened.error;
+  return std::move(opened.store);
 }
 
 void RecordingWall::Publish(int64_t, std::string message) {
@@ -50,17 +102,16 @@ GradeOutcome FakeGrade(std::string_view gbk_script, const std::vector<std::strin
 
 namespace {
 
-std::unique_ptr<SqliteStore> NewStore(const std::filesystem::path& folder) {
-  StoreOpening opening = SqliteStore::Open(HubDatabasePath(folder).string());
-  EXPECT_TRUE(opening.store) << opening.error;
-  opening.store->AddTeacher("老师", HashPassword(kTeacherPassword), false);
-  return std::move(opening.store);
+std::unique_ptr<HubStore> NewStore(const TestLocation& location) {
+  std::unique_ptr<HubStore> store = OpenTestStore(location);
+  store->AddTeacher("老师", HashPassword(kTeacherPassword), false);
+  return store;
 }
 
 }  // namespace
 
 HubApiTest::HubApiTest()
-    : store_(NewStore(folder_.Path())), api_(*store_, wall_, [this] { ++wakes_; }) {}
+    : store_(NewStore(location_)), api_(*store_, wall_, [this] { ++wakes_; }) {}
 
 HubReply HubApiTest::Call(const std::string& method, const std::string& target,
                           const std::string& body, const std::string& cookie) {

@@ -1,7 +1,9 @@
-// What the hub's tests share: a fresh data folder per test, a wall that
-// records what is published (and lets a test wait for it), a quick fake
-// grader, and an API over a real SqliteStore with a teacher whose password
-// is kTeacherPassword, driven through HubApi::Handle.
+// What the hub's tests share: a fresh place for a hub's data per test (a
+// folder, or, when DRAVEL_HUB_TEST_DATABASE holds a PostgreSQL URL, a
+// database of its own on that server), a wall that records what is
+// published (and lets a test wait for it), a quick fake grader, and an API
+// over a real store with a teacher whose password is kTeacherPassword,
+// driven through HubApi::Handle.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -17,7 +19,7 @@
 #include "apps/dravel-hub/api/hub_api.h"
 #include "apps/dravel-hub/api/json_reply.h"
 #include "apps/dravel-hub/grading_queue/grading_queue.h"
-#include "apps/dravel-hub/store/sqlite_store.h"
+#include "apps/dravel-hub/store/store_location.h"
 
 namespace dravel::hub::testing {
 
@@ -34,6 +36,33 @@ class TempFolder {
  private:
   std::filesystem::path path_;
 };
+
+// The server the tests' databases are made on: DRAVEL_HUB_TEST_DATABASE
+// when it holds a PostgreSQL URL, else "" (the tests use data folders).
+std::string TestServerUrl();
+
+// Where one test's hub keeps its data: a fresh folder, and on a test
+// server a fresh, empty database made for this test alone, dropped after.
+class TestLocation {
+ public:
+  TestLocation();
+  ~TestLocation();
+  TestLocation(const TestLocation&) = delete;
+  TestLocation& operator=(const TestLocation&) = delete;
+
+  // What OpenStore and Hub::Open take: the database's URL, else the folder.
+  const std::string& Location() const { return location_; }
+  const std::filesystem::path& Folder() const { return folder_.Path(); }
+  bool OnServer() const { return !database_.empty(); }
+
+ private:
+  TempFolder folder_;
+  std::string database_;
+  std::string location_;
+};
+
+// A store opened at `location`, failing the test when it cannot be.
+std::unique_ptr<HubStore> OpenTestStore(const TestLocation& location);
 
 class RecordingWall : public WallFeed {
  public:
@@ -73,8 +102,8 @@ class HubApiTest : public ::testing::Test {
   int64_t Assignment(int64_t class_id, const std::string& teacher_cookie,
                      Json settings = Json::object());
 
-  TempFolder folder_;
-  std::unique_ptr<SqliteStore> store_;
+  TestLocation location_;
+  std::unique_ptr<HubStore> store_;
   RecordingWall wall_;
   std::atomic<int> wakes_ = 0;
   HubApi api_;

@@ -29,10 +29,6 @@ size_t CharacterCount(std::string_view utf8) {
 
 }  // namespace
 
-std::filesystem::path HubDatabasePath(const std::filesystem::path& data_dir) {
-  return data_dir / "hub.sqlite";
-}
-
 std::string PasswordRefusal(std::string_view password) {
   if (CharacterCount(password) < kShortestPassword) {
     return "密码太短：至少要 " + std::to_string(kShortestPassword) + " 个字符";
@@ -73,54 +69,70 @@ HubSetup AddHubTeacher(HubStore& store, std::string_view name, std::string_view 
   return {true, std::string(admin ? "已添加学校管理员“" : "已添加老师“") + std::string(name) + "”"};
 }
 
-StoreOpening OpenHubStore(const std::filesystem::path& data_dir) {
-  const std::filesystem::path database = HubDatabasePath(data_dir);
+OpenedStore OpenHubStore(const std::string& location) {
   std::error_code error;
-  if (!std::filesystem::exists(database, error)) {
-    return {nullptr, "文件夹 " + data_dir.string() + " 里还没有班级中心，请先初始化"};
+  if (!IsDatabaseUrl(location) && !std::filesystem::exists(HubDatabasePath(location), error)) {
+    return {nullptr, false, "文件夹 " + location + " 里还没有班级中心，请先初始化"};
   }
-  return SqliteStore::Open(database.string());
+  OpenedStore opened = OpenStore(location);
+  try {
+    if (opened.store && opened.store->Teachers().empty()) {
+      return {nullptr, true,
+              "数据库 " + UrlWithoutPassword(location) + " 里还没有班级中心，请先初始化"};
+    }
+  } catch (const StoreError& failure) {
+    return {nullptr, opened.shared, std::string("无法读取数据库：") + failure.what()};
+  }
+  return opened;
 }
 
-HubSetup InitHub(const std::filesystem::path& data_dir, std::string_view password) {
+HubSetup InitHub(const std::string& location, std::string_view password) {
   if (std::string refusal = PasswordRefusal(password); !refusal.empty()) return {false, refusal};
-  const std::filesystem::path database = HubDatabasePath(data_dir);
+  const bool server = IsDatabaseUrl(location);
+  const std::string where =
+      server ? "数据库 " + UrlWithoutPassword(location) : "文件夹 " + location;
   std::error_code error;
-  if (std::filesystem::exists(database, error)) {
-    return {false, "文件夹 " + data_dir.string() + " 里已经有班级中心，未做任何改动"};
+  if (!server && std::filesystem::exists(HubDatabasePath(location), error)) {
+    return {false, where + " 里已经有班级中心，未做任何改动"};
   }
   const std::string hash = HashPassword(password);
   if (hash.empty()) return {false, "内存不足，无法保存密码"};
-  std::filesystem::create_directories(data_dir, error);
-  if (error) return {false, "无法创建文件夹 " + data_dir.string() + "：" + error.message()};
-  std::filesystem::permissions(data_dir, std::filesystem::perms::owner_all, error);
-  StoreOpening opening = SqliteStore::Open(database.string());
-  if (!opening.store) return {false, opening.error};
+  if (!server) {
+    std::filesystem::create_directories(location, error);
+    if (error) return {false, "无法创建文件夹 " + location + "：" + error.message()};
+    std::filesystem::permissions(location, std::filesystem::perms::owner_all, error);
+  }
+  OpenedStore opened = OpenStore(location);
+  if (!opened.store) return {false, opened.error};
   try {
-    opening.store->AddTeacher(kFirstTeacherName, hash, false);
+    // Teachers' names are unique, so of two inits at once one is refused.
+    if (!opened.store->Teachers().empty() ||
+        !opened.store->AddTeacher(kFirstTeacherName, hash, false)) {
+      return {false, where + " 里已经有班级中心，未做任何改动"};
+    }
   } catch (const StoreError& failure) {
     return {false, std::string("无法保存老师的账号：") + failure.what()};
   }
-  return {true, "已在 " + data_dir.string() + " 建好班级中心"};
+  return {true, "已在 " + where + " 建好班级中心"};
 }
 
-Hub::Opening Hub::Open(const std::filesystem::path& data_dir, int jobs, WallFeed& wall,
-                       Grader grader) {
+Hub::Opening Hub::Open(const std::string& location, int jobs, WallFeed& wall, Grader grader) {
   if (jobs < 1) return {nullptr, "评分进程数至少为 1"};
-  StoreOpening opening = OpenHubStore(data_dir);
-  if (!opening.store) return {nullptr, opening.error};
+  OpenedStore opened = OpenHubStore(location);
+  if (!opened.store) return {nullptr, opened.error};
   try {
-    opening.store->RequeueUnfinished();
+    // One process per data folder: whatever it left grading, it left.
+    if (!opened.shared) opened.store->RequeueUnfinished();
   } catch (const StoreError& failure) {
     return {nullptr, std::string("无法读取数据库：") + failure.what()};
   }
-  return {std::unique_ptr<Hub>(new Hub(std::move(opening.store), jobs, wall, std::move(grader))),
-          ""};
+  return {std::unique_ptr<Hub>(new Hub(std::move(opened), jobs, wall, std::move(grader))), ""};
 }
 
-Hub::Hub(std::unique_ptr<SqliteStore> store, int jobs, WallFeed& wall, Grader grader)
-    : store_(std::move(store)),
-      queue_(*store_, wall, std::move(grader), jobs),
+Hub::Hub(OpenedStore opened, int jobs, WallFeed& wall, Grader grader)
+    : store_(std::move(opened.store)),
+      queue_(*store_, wall, std::move(grader), jobs,
+             opened.shared ? GradingQueue::kSharedPoll : GradingQueue::kOwnPoll),
       api_(*store_, wall, [this] { queue_.Wake(); }) {}
 
 Hub::~Hub() { Stop(); }

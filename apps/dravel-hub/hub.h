@@ -1,7 +1,8 @@
-// The hub as the program starts it: InitHub makes a data folder with its
-// database and first teacher; Hub opens such a folder and owns the store,
-// the API the server calls and the grading workers. The server (main.cpp)
-// builds on these two and nothing below them.
+// The hub as the program starts it: InitHub makes a hub's database (in a
+// data folder, or on a PostgreSQL server) with its first teacher; Hub opens
+// one and owns the store, the API the server calls and the grading
+// workers. The server (main.cpp) builds on these two and nothing below
+// them. A location is what store_location.h opens: a folder or a URL.
 #pragma once
 
 #include <filesystem>
@@ -12,7 +13,7 @@
 #include "apps/dravel-hub/api/hub_api.h"
 #include "apps/dravel-hub/grading_queue/grading_queue.h"
 #include "apps/dravel-hub/hub_exchange.h"
-#include "apps/dravel-hub/store/sqlite_store.h"
+#include "apps/dravel-hub/store/store_location.h"
 
 namespace dravel::hub {
 
@@ -34,10 +35,11 @@ struct HubSetup {
   std::string message;  // Chinese, for the teacher: what was done or why not
 };
 
-// Creates `data_dir` (readable by its owner alone) with a new database and
-// the first teacher, whose password is `password`. Refuses a short
-// password and a folder that already holds a hub, leaving it untouched.
-HubSetup InitHub(const std::filesystem::path& data_dir, std::string_view password);
+// Makes the hub at `location` with the first teacher, whose password is
+// `password`: a data folder is created (readable by its owner alone) with a
+// new database; a server's database gets the hub's tables. Refuses a short
+// password and a location that already holds a hub, leaving it untouched.
+HubSetup InitHub(const std::string& location, std::string_view password);
 
 // Adds a teacher named `name` (trimmed) with `password` to `store`; refuses
 // a name or password the rules above refuse and a name already taken,
@@ -45,9 +47,9 @@ HubSetup InitHub(const std::filesystem::path& data_dir, std::string_view passwor
 HubSetup AddHubTeacher(HubStore& store, std::string_view name, std::string_view password,
                        bool admin);
 
-// The store of the hub InitHub made in `data_dir`; null with the error set
+// The store of the hub InitHub made at `location`; null with the error set
 // when there is none there or it cannot be opened.
-StoreOpening OpenHubStore(const std::filesystem::path& data_dir);
+OpenedStore OpenHubStore(const std::string& location);
 
 class Hub {
  public:
@@ -56,10 +58,11 @@ class Hub {
     std::string error;  // Chinese; set when hub is null
   };
 
-  // Opens the hub InitHub made in `data_dir`, queueing again what a killed
-  // process left half graded; `jobs` grading workers once started.
-  static Opening Open(const std::filesystem::path& data_dir, int jobs, WallFeed& wall,
-                      Grader grader);
+  // Opens the hub InitHub made at `location`; `jobs` grading workers once
+  // started. A data folder's hub queues again what a killed process left
+  // half graded; on a shared database the leases do that, since the other
+  // processes' gradings are alive.
+  static Opening Open(const std::string& location, int jobs, WallFeed& wall, Grader grader);
   ~Hub();
 
   HubHandler& Handler() { return api_; }
@@ -69,14 +72,11 @@ class Hub {
   void Stop() { queue_.Stop(); }
 
  private:
-  Hub(std::unique_ptr<SqliteStore> store, int jobs, WallFeed& wall, Grader grader);
+  Hub(OpenedStore opened, int jobs, WallFeed& wall, Grader grader);
 
-  std::unique_ptr<SqliteStore> store_;
+  std::unique_ptr<HubStore> store_;
   GradingQueue queue_;
   HubApi api_;
 };
-
-// The database file in a hub's data folder.
-std::filesystem::path HubDatabasePath(const std::filesystem::path& data_dir);
 
 }  // namespace dravel::hub

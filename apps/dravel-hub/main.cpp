@@ -1,15 +1,20 @@
-// dravel-hub: the class hub a teacher starts on their own machine. `init`
-// makes the class data folder with the teacher's password; `serve` serves
-// the page, the teacher's pages and the API on the school's network until
-// Ctrl+C or SIGTERM, then stops cleanly; `teacher add` and `teacher list`
-// keep a school's teachers.
+// dravel-hub: the class hub a teacher starts on their own machine, or a
+// school's or district's hub processes sharing one PostgreSQL database.
+// `init` makes the class data (a folder, or --database) with the teacher's
+// password; `serve` serves the page, the teacher's pages and the API on the
+// school's network until Ctrl+C or SIGTERM, then stops cleanly; `teacher
+// add` and `teacher list` keep a school's teachers.
 #include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <string>
 #include <string_view>
@@ -46,12 +51,15 @@ int RunInit(const HubCommand& command) {
     Say(refusal);
     return kFailed;
   }
-  if (const HubSetup setup = InitHub(command.data, *password); !setup.ok) {
+  if (const HubSetup setup = InitHub(command.Location(), *password); !setup.ok) {
     Say("没能建立班级数据：" + setup.message);
     return kFailed;
   }
-  std::cout << "班级数据已建好：" << command.data.string() << "\n"
-            << "下一步：dravel-hub serve --data " << command.data.string() << std::endl;
+  const std::string where = command.database.empty()
+                                ? "--data " + command.data.string()
+                                : "--database " + UrlWithoutPassword(command.database);
+  std::cout << "班级数据已建好：" << where << "\n"
+            << "下一步：dravel-hub serve " << where << std::endl;
   return 0;
 }
 
@@ -61,7 +69,7 @@ int RunTeacherAdd(const HubCommand& command) {
     Say(refusal);
     return kFailed;
   }
-  StoreOpening opening = OpenHubStore(command.data);
+  OpenedStore opening = OpenHubStore(command.Location());
   if (!opening.store) {
     Say("打不开班级数据：" + opening.error);
     return kFailed;
@@ -83,7 +91,7 @@ int RunTeacherAdd(const HubCommand& command) {
 }
 
 int RunTeacherList(const HubCommand& command) {
-  StoreOpening opening = OpenHubStore(command.data);
+  OpenedStore opening = OpenHubStore(command.Location());
   if (!opening.store) {
     Say("打不开班级数据：" + opening.error);
     return kFailed;
@@ -148,17 +156,41 @@ void PrintAddresses(const HubCommand& command, uint16_t port) {
             << "按 Ctrl+C 停止。" << std::endl;
 }
 
-// The data folder's own folder for the graders' work, emptied of what a
-// hub killed mid-grading left there; false after setting `error`.
-bool FreshGradingFolder(const std::filesystem::path& data, std::filesystem::path& folder,
-                        std::string& error) {
-  folder = data / "grading";
-  std::error_code failed;
-  std::filesystem::remove_all(folder, failed);
-  if (!failed) std::filesystem::create_directory(folder, failed);
-  if (failed) error = folder.string() + "：" + failed.message();
-  return !failed;
-}
+// Where the graders work: the data folder's grading/, emptied of what a
+// hub killed mid-grading left there, or without a data folder a private
+// temporary folder, removed when the hub stops.
+class GradingFolder {
+ public:
+  GradingFolder() = default;
+  GradingFolder(const GradingFolder&) = delete;
+  GradingFolder& operator=(const GradingFolder&) = delete;
+  ~GradingFolder() {
+    std::error_code ignored;
+    if (temporary_) std::filesystem::remove_all(path_, ignored);
+  }
+
+  // False after setting `error`.
+  bool Make(const std::filesystem::path& data, std::string& error) {
+    std::error_code failed;
+    if (data.empty()) {
+      std::string name = (std::filesystem::temp_directory_path(failed) / "dravel-hub-XXXXXX");
+      temporary_ = !failed && mkdtemp(name.data()) != nullptr;
+      path_ = name;
+      if (!temporary_) error = name + "：" + std::strerror(errno);
+      return temporary_;
+    }
+    path_ = data / "grading";
+    std::filesystem::remove_all(path_, failed);
+    if (!failed) std::filesystem::create_directories(path_, failed);
+    if (failed) error = path_.string() + "：" + failed.message();
+    return !failed;
+  }
+  const std::filesystem::path& Path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+  bool temporary_ = false;
+};
 
 int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   StaticFiles files;
@@ -168,7 +200,7 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   limits.timeout = std::chrono::seconds(command.grade_timeout_seconds);
   ReferencePictures kept;
   Hub::Opening opening = Hub::Open(
-      command.data, command.jobs, wall,
+      command.Location(), command.jobs, wall,
       [&limits, &kept](std::string_view script, const std::vector<std::string>& references) {
         return GradeScript(script, references, limits, kept);
       });
@@ -178,10 +210,12 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   }
   Hub& hub = *opening.hub;
   std::string error;
-  if (!FreshGradingFolder(command.data, limits.work_root, error)) {
+  GradingFolder grading;
+  if (!grading.Make(command.data, error)) {
     Say("没能准备批改用的文件夹：" + error);
     return kFailed;
   }
+  limits.work_root = grading.Path();
   hub.Start();
   ServerOptions options;
   options.bind_address = command.bind;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 
 #include "apps/dravel-hub/api/json_reply.h"
 #include "apps/dravel-hub/api/request_fields.h"
@@ -15,7 +16,11 @@ constexpr const char* kHubVersion = "1";
 
 HubReply TooManyTries() { return ErrorReply(429, "尝试次数过多，请一分钟后再试"); }
 
-LoginThrottle::Clock::time_point Now() { return LoginThrottle::Clock::now(); }
+int64_t NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::system_clock::now().time_since_epoch())
+      .count();
+}
 
 // A password checked against no teacher, so a wrong name takes as long to
 // refuse as a wrong password and does not give away which names exist.
@@ -58,21 +63,21 @@ HubReply HubInfo(RouteContext&) {
 HubReply TeacherLogin(RouteContext& context) {
   const std::string& address = context.request.remote_address;
   LoginThrottle& throttle = context.services.teacher_logins;
-  const LoginThrottle::Clock::time_point taken = Now();
-  if (!throttle.TakeTry(address, taken)) return TooManyTries();
+  const std::optional<int64_t> taken = throttle.TakeTry(address, NowMs());
+  if (!taken) return TooManyTries();
   const std::optional<Json> body = JsonObjectBody(context.request);
   // A password is taken as typed, spaces and all; a name trimmed.
   const bool named = body && body->contains("name");
   const std::optional<std::string> name =
       named ? TextField(*body, "name") : std::optional<std::string>("");
   if (!body || !body->contains("password") || !body->at("password").is_string() || !name) {
-    throttle.GiveBack(address, taken);
+    throttle.GiveBack(*taken);
     return BadBody(name ? "缺少密码" : "name 应为老师的名字");
   }
   const std::optional<int64_t> teacher = TeacherWithPassword(
       context.Store(), *name, body->at("password").get_ref<const std::string&>());
   if (!teacher) return ErrorReply(401, named ? "名字或密码不正确" : "密码不正确");
-  throttle.GiveBack(address, taken);
+  throttle.GiveBack(*taken);
   HubReply reply = JsonReply(200, {{"role", "teacher"}});
   StartSession(context, SessionRole::kTeacher, *teacher, reply);
   return reply;
@@ -94,14 +99,14 @@ HubReply TeacherLogout(RouteContext& context) {
 HubReply PupilLogin(RouteContext& context) {
   const std::string& address = context.request.remote_address;
   LoginThrottle& throttle = context.services.pupil_logins;
-  const LoginThrottle::Clock::time_point taken = Now();
-  if (!throttle.TakeTry(address, taken)) return TooManyTries();
+  const std::optional<int64_t> taken = throttle.TakeTry(address, NowMs());
+  if (!taken) return TooManyTries();
   const std::optional<Json> body = JsonObjectBody(context.request);
   const std::optional<std::string> join_code = body ? TextField(*body, "join_code") : std::nullopt;
   const std::optional<std::string> number = body ? TextField(*body, "number") : std::nullopt;
   const std::optional<std::string> code = body ? TextField(*body, "code") : std::nullopt;
   if (!join_code || !number || !code) {
-    throttle.GiveBack(address, taken);
+    throttle.GiveBack(*taken);
     return BadBody(body ? "缺少班级码、学号或个人码" : "应为 JSON 对象");
   }
   const std::optional<ClassRecord> group =
@@ -111,7 +116,7 @@ HubReply PupilLogin(RouteContext& context) {
   if (!pupil || !SecretsEqual(pupil->code, *code)) {
     return ErrorReply(401, "班级码、学号或个人码不正确");
   }
-  throttle.GiveBack(address, taken);
+  throttle.GiveBack(*taken);
   // Said only to the code's owner: told to anyone, it would confirm a
   // guessed join code without counting the guess.
   if (!group->join_open) return ErrorReply(403, "老师暂时关闭了这个班级的登录");

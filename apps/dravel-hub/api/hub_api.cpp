@@ -55,11 +55,19 @@ std::optional<Caller> CallerFor(const HubRequest& request, HubStore& store, Acce
 }  // namespace
 
 HubApi::HubApi(HubStore& store, WallFeed& wall, std::function<void()> wake_graders)
-    : services_{store, wall, std::move(wake_graders), {}, {}} {}
+    : services_{store, wall, std::move(wake_graders), {store, "teacher"}, {store, "pupil"}} {}
 
 HubReply HubApi::Handle(const HubRequest& request) {
   try {
     return Answer(request);
+  } catch (const StoreError& error) {
+    // Nothing the request asked to keep was kept (a hand-in is answered
+    // only after its commit), so the caller may simply try again.
+    std::fprintf(stderr, "dravel-hub: %s %s: database: %s\n", request.method.c_str(),
+                 request.target.c_str(), error.what());
+    HubReply reply = ErrorReply(503, "数据库暂时无法连接，请稍后再试");
+    reply.headers.emplace_back("Retry-After", std::to_string(kRetryAfterSeconds));
+    return reply;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "dravel-hub: %s %s: %s\n", request.method.c_str(), request.target.c_str(),
                  error.what());

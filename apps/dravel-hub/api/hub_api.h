@@ -2,7 +2,8 @@
 // state-changing requests from other sites' pages, finds who is calling
 // from the session cookie, matches the route table and answers in UTF-8
 // JSON (the term's-end files as pages and downloads), errors as
-// {"error": "…"} in Chinese. Knows nothing of sockets;
+// {"error": "…"} in Chinese; a database that fails answers 503 with
+// Retry-After, never a success for what was not kept. Knows nothing of sockets;
 // plain C++ over a HubStore.
 #pragma once
 
@@ -18,6 +19,8 @@ class HubApi final : public HubHandler {
  public:
   static constexpr size_t kBodyLimit = 64 * 1024;
   static constexpr size_t kRosterBodyLimit = 1024 * 1024;
+  // What a 503 asks the caller to wait before trying again.
+  static constexpr int kRetryAfterSeconds = 5;
 
   // `wake_graders` is called whenever hand-ins were queued.
   HubApi(HubStore& store, WallFeed& wall, std::function<void()> wake_graders);

@@ -36,7 +36,11 @@ std::optional<std::string_view> QueryValue(std::string_view target, std::string_
 std::optional<std::string> TextField(const Json& body, const char* key) {
   const auto found = body.find(key);
   if (found == body.end() || !found->is_string()) return std::nullopt;
-  return std::string(Trim(found->get_ref<const std::string&>()));
+  const std::string& text = found->get_ref<const std::string&>();
+  // JSON may carry a NUL ("\u0000"), which no name holds and a server
+  // database refuses to keep.
+  if (text.find('\0') != std::string::npos) return std::nullopt;
+  return std::string(Trim(text));
 }
 
 std::optional<bool> FlagField(const Json& body, const char* key, bool fallback) {

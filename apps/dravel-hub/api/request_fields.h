@@ -20,7 +20,7 @@ std::string_view Trim(std::string_view text);
 // the query has no such key.
 std::optional<std::string_view> QueryValue(std::string_view target, std::string_view key);
 
-// body[key] trimmed when it is a string; nullopt otherwise.
+// body[key] trimmed when it is a string without a NUL; nullopt otherwise.
 std::optional<std::string> TextField(const Json& body, const char* key);
 
 // body[key] when a boolean, `fallback` when absent; nullopt for any other value.

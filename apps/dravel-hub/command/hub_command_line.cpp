@@ -5,6 +5,8 @@
 #include <charconv>
 #include <vector>
 
+#include "apps/dravel-hub/store/store_location.h"
+
 namespace dravel::hub {
 namespace {
 
@@ -37,8 +39,14 @@ bool SetPath(std::string_view value, std::filesystem::path& path) {
 
 constexpr std::array kOptions = {
     OptionRow{"--data", "DIR", kInit | kServe | kTeacherAdd | kTeacherList,
-              "班级数据所在的文件夹（必需）",
+              "班级数据所在的文件夹（不用 --database 时必需）",
               [](std::string_view v, HubCommand& c) { return SetPath(v, c.data); }},
+    OptionRow{"--database", "URL", kInit | kServe | kTeacherAdd | kTeacherList,
+              "改用 PostgreSQL 数据库 postgresql://用户@主机:端口/库名，多个 dravel-hub 可共用",
+              [](std::string_view v, HubCommand& c) {
+                c.database = std::string(v);
+                return IsDatabaseUrl(v);
+              }},
     OptionRow{"--port", "N", kServe, "端口，默认 8080；0 表示任选一个空闲端口",
               [](std::string_view v, HubCommand& c) {
                 return ParseNumber<uint16_t>(v, 0, 65535, c.port);
@@ -131,7 +139,7 @@ bool ApplyOptions(std::span<const std::string_view> arguments, uint8_t command, 
     }
     const OptionRow* row = FindOption(name, command);
     if (row == nullptr) {
-      error = "未知的选项：" + std::string(arguments[i]);
+      error = "未知的选项：" + UrlWithoutPassword(arguments[i]);
       return false;
     }
     if (row->value.empty() && value) {
@@ -146,7 +154,8 @@ bool ApplyOptions(std::span<const std::string_view> arguments, uint8_t command, 
       value = arguments[++i];
     }
     if (!row->apply(value.value_or(""), parsed)) {
-      error = std::string(name) + " 的值不对：" + std::string(value.value_or(""));
+      // A URL's password stays off the screen.
+      error = std::string(name) + " 的值不对：" + UrlWithoutPassword(value.value_or(""));
       return false;
     }
   }
@@ -194,8 +203,8 @@ std::optional<HubCommand> ParseHubCommand(std::span<const std::string_view> argu
   std::vector<std::string_view> words;
   if (!ApplyOptions(rest, command->bit, parsed, words, error)) return std::nullopt;
   if (!TakeWords(words, parsed, error)) return std::nullopt;
-  if (parsed.data.empty()) {
-    error = "缺少 --data DIR：班级数据所在的文件夹";
+  if (parsed.data.empty() && parsed.database.empty()) {
+    error = "缺少 --data DIR：班级数据所在的文件夹（或 --database URL）";
     return std::nullopt;
   }
   if (parsed.tls_certificate.empty() != parsed.tls_key.empty()) {
@@ -209,7 +218,9 @@ std::string HubUsage() {
   std::string usage =
       "用法：\n"
       "  dravel-hub init --data DIR     建立班级数据，从标准输入读教师密码（至少 8 个字符）\n"
+      "  dravel-hub init --database URL   在 PostgreSQL 数据库里建立班级数据\n"
       "  dravel-hub serve --data DIR [选项]   开始收作业，按 Ctrl+C 停止\n"
+      "  dravel-hub serve --database URL [选项]   同上，数据在 PostgreSQL 里\n"
       "  dravel-hub teacher add [--admin] --data DIR 名字\n"
       "                                 添加一位老师，从标准输入读其密码；名字不能与别的老师相同\n"
       "  dravel-hub teacher list --data DIR   列出所有老师\n"

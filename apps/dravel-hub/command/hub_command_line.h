@@ -18,7 +18,10 @@ enum class HubCommandKind { kHelp, kInit, kServe, kTeacherAdd, kTeacherList };
 
 struct HubCommand {
   HubCommandKind kind = HubCommandKind::kHelp;
+  // Where the hub keeps its data: a data folder, or with `database` a
+  // PostgreSQL URL, the folder then only where graders work (optional).
   std::filesystem::path data;
+  std::string database;
   uint16_t port = 8080;
   std::string bind = "0.0.0.0";
   int jobs = 2;
@@ -30,8 +33,11 @@ struct HubCommand {
   std::filesystem::path tls_certificate;
   std::filesystem::path tls_key;
   std::filesystem::path web;  // empty: the installed or built page's folder
-  std::string teacher_name;   // teacher add: as typed
-  bool admin = false;         // teacher add: a school administrator
+
+  // The store's location for OpenStore: the URL, else the folder.
+  std::string Location() const { return database.empty() ? data.string() : database; }
+  std::string teacher_name;  // teacher add: as typed
+  bool admin = false;        // teacher add: a school administrator
 };
 
 // The command `arguments` (without the program's name) ask for; nullopt with

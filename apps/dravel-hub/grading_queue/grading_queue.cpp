@@ -1,5 +1,6 @@
 #include "apps/dravel-hub/grading_queue/grading_queue.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstdio>
 #include <exception>
@@ -10,8 +11,8 @@
 
 namespace dravel::hub {
 
-GradingQueue::GradingQueue(HubStore& store, WallFeed& wall, Grader grader, int jobs)
-    : store_(store), wall_(wall), grader_(std::move(grader)), jobs_(jobs) {
+GradingQueue::GradingQueue(HubStore& store, WallFeed& wall, Grader grader, int jobs, Interval poll)
+    : store_(store), wall_(wall), grader_(std::move(grader)), jobs_(jobs), poll_(poll) {
   assert(jobs_ >= 1 && grader_);
 }
 
@@ -22,11 +23,13 @@ void GradingQueue::Start() {
   for (int i = 0; i < jobs_; ++i) {
     workers_.emplace_back([this](std::stop_token stop) { Work(stop); });
   }
+  lease_keeper_ = std::jthread([this](std::stop_token stop) { KeepLeases(stop); });
 }
 
 void GradingQueue::Stop() {
   for (std::jthread& worker : workers_) worker.request_stop();
-  workers_.clear();  // joins
+  workers_.clear();    // joins
+  lease_keeper_ = {};  // stops and joins
 }
 
 void GradingQueue::Wake() {
@@ -48,20 +51,49 @@ void GradingQueue::Work(std::stop_token stop) {
     try {
       graded = GradeOne();
     } catch (const std::exception& error) {
-      // The database failed; the hand-in stays grading until the next
-      // start queues it again. Wait for new work rather than spin.
+      // The database failed; the hand-in stays grading until its lease
+      // lapses and it is taken again. Wait rather than spin.
       std::fprintf(stderr, "dravel-hub: grading: %s\n", error.what());
     }
     if (graded) continue;
     std::unique_lock lock(mutex_);
-    woken_.wait(lock, stop, [&] { return wakes_ != seen; });
+    woken_.wait_for(lock, stop, poll_, [&] { return wakes_ != seen; });
+  }
+}
+
+void GradingQueue::KeepLeases(std::stop_token stop) {
+  for (;;) {
+    std::vector<GradingJob> jobs;
+    {
+      std::unique_lock lock(mutex_);
+      // Woken only by the stop: the predicate is that alone.
+      woken_.wait_for(lock, stop, std::chrono::seconds(kLeaseRenewSeconds), [] { return false; });
+      if (stop.stop_requested()) return;
+      for (const auto& [id, job] : grading_) jobs.push_back(job);
+    }
+    for (const GradingJob& job : jobs) {
+      try {
+        // A lease lost (new references) is refused again at the outcome.
+        store_.RenewLease(job, UnixNow());
+      } catch (const std::exception& error) {
+        std::fprintf(stderr, "dravel-hub: grading lease: %s\n", error.what());
+      }
+    }
   }
 }
 
 bool GradingQueue::GradeOne() {
   const std::optional<GradingJob> job = store_.TakeQueued(UnixNow());
   if (!job) return false;
+  {
+    std::lock_guard lock(mutex_);
+    grading_[job->handin.id] = *job;
+  }
   const GradeOutcome outcome = Grade(*job);
+  {
+    std::lock_guard lock(mutex_);
+    grading_.erase(job->handin.id);
+  }
   // Queued again meanwhile (new references): the next take grades it anew.
   if (!store_.StoreOutcome(*job, outcome)) return true;
   RecountCopies(store_, job->handin.assignment_id);
@@ -79,6 +111,9 @@ GradeOutcome GradingQueue::Grade(const GradingJob& job) {
   // Grading ends in one of two states; anything else would leave the
   // hand-in waiting for a worker that never comes.
   if (outcome.state != HandinState::kGraded) outcome.state = HandinState::kFailed;
+  // The message may quote the script, NULs and all; a server database
+  // refuses a NUL in text, and the hand-in would be taken again forever.
+  std::replace(outcome.last_message.begin(), outcome.last_message.end(), '\0', '?');
   return outcome;
 }
 

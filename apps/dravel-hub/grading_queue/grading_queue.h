@@ -4,11 +4,17 @@
 // outcome, counts the assignment's copies again and tells the class's wall.
 // The grader itself runs each script in a child process; it is given as a
 // function so tests can put a quick fake in its place.
+// While a hand-in is graded its lease is renewed every kLeaseRenewSeconds,
+// so only a dead process's gradings are taken again. Idle workers look in
+// the store when woken and at least every poll interval: on a database
+// shared with other processes, work arrives that nobody here announced.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <mutex>
 #include <stop_token>
 #include <string>
@@ -27,8 +33,15 @@ using Grader = std::function<GradeOutcome(std::string_view gbk_script,
 
 class GradingQueue {
  public:
-  // `jobs` workers (at least 1) once started.
-  GradingQueue(HubStore& store, WallFeed& wall, Grader grader, int jobs);
+  using Interval = std::chrono::milliseconds;
+  // Other processes queue work on a shared database; one's own is woken.
+  static constexpr Interval kSharedPoll = std::chrono::seconds(1);
+  // A lapsed lease of one's own (a failed store) is looked for now and then.
+  static constexpr Interval kOwnPoll = std::chrono::seconds(kLeaseSeconds);
+
+  // `jobs` workers (at least 1) once started, idle ones looking for work
+  // every `poll`.
+  GradingQueue(HubStore& store, WallFeed& wall, Grader grader, int jobs, Interval poll = kOwnPoll);
   ~GradingQueue();
   GradingQueue(const GradingQueue&) = delete;
   GradingQueue& operator=(const GradingQueue&) = delete;
@@ -42,6 +55,8 @@ class GradingQueue {
 
  private:
   void Work(std::stop_token stop);
+  // Renews the leases of the jobs being graded, every kLeaseRenewSeconds.
+  void KeepLeases(std::stop_token stop);
   // Grades the oldest queued hand-in; false when there was none.
   bool GradeOne();
   GradeOutcome Grade(const GradingJob& job);
@@ -51,10 +66,15 @@ class GradingQueue {
   WallFeed& wall_;
   Grader grader_;
   int jobs_;
+  Interval poll_;
   std::mutex mutex_;
   std::condition_variable_any woken_;
-  uint64_t wakes_ = 0;  // under mutex_
+  uint64_t wakes_ = 0;                     // under mutex_
+  std::map<int64_t, GradingJob> grading_;  // by hand-in id, under mutex_
   std::vector<std::jthread> workers_;
+  // Stopped after the workers, so gradings finishing during a stop keep
+  // their leases.
+  std::jthread lease_keeper_;
 };
 
 }  // namespace dravel::hub

@@ -1,36 +1,39 @@
-// Slows guessing at the login doors: an address (for IPv6, its /64) with 10
+// Slows guessing at a login door: an address (for IPv6, its /64) with 10
 // wrong tries in the last minute is turned away until the oldest of them is
 // a minute old.
-// Kept in memory only; a restart forgets it. Safe from any thread.
+// The tries are counted in the store, so every hub process sharing a
+// database counts them together. Safe from any thread.
 #pragma once
 
 #include <chrono>
-#include <deque>
-#include <mutex>
+#include <cstdint>
+#include <optional>
 #include <string>
-#include <unordered_map>
+#include <string_view>
+
+#include "apps/dravel-hub/store/hub_store.h"
 
 namespace dravel::hub {
 
 class LoginThrottle {
  public:
-  using Clock = std::chrono::steady_clock;
   static constexpr int kTries = 10;
-  static constexpr Clock::duration kWindow = std::chrono::minutes(1);
+  static constexpr std::chrono::milliseconds kWindow = std::chrono::minutes(1);
 
-  // Counts a try from `address` at `now` as wrong until told otherwise, so
-  // tries checked at once on several threads all count; false (nothing
-  // counted) when the address has used up its tries.
-  bool TakeTry(const std::string& address, Clock::time_point now);
-  // The try taken at `taken` was right after all: it no longer counts.
-  void GiveBack(const std::string& address, Clock::time_point taken);
+  // `door` keeps this door's counts apart from another's.
+  LoginThrottle(HubStore& store, std::string_view door) : store_(store), door_(door) {}
+
+  // Counts a try from `address` at `now_ms` (Unix milliseconds) as wrong
+  // until given back, so tries checked at once on several threads all
+  // count: the try, or nullopt (nothing counted) when the address has used
+  // up its tries.
+  std::optional<int64_t> TakeTry(const std::string& address, int64_t now_ms);
+  // The try was right after all: it no longer counts.
+  void GiveBack(int64_t try_id);
 
  private:
-  // Forgets failures older than the window; callers hold mutex_.
-  void ForgetOld(Clock::time_point now);
-
-  std::mutex mutex_;
-  std::unordered_map<std::string, std::deque<Clock::time_point>> failures_;
+  HubStore& store_;
+  std::string door_;
 };
 
 }  // namespace dravel::hub

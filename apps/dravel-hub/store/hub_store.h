@@ -1,12 +1,13 @@
-// What the hub keeps between runs, behind one interface: teachers and
-// login sessions, classes with their pupils and assignments, hand-ins with
-// their grading and pictures, and the grading queue, which lives in the
-// hand-ins' state. SQLite implements it (sqlite_store.h); nothing here names
-// a database's own types, so a server database can implement it too.
+// What the hub keeps between runs, behind one interface: teachers, login
+// sessions and login tries, classes with their pupils and assignments,
+// hand-ins with their grading and pictures, and the grading queue, which
+// lives in the hand-ins' state. SQLite (sqlite_store.h) and PostgreSQL
+// (pg_store.h) implement it, and store_location.h opens one from where a
+// hub keeps its data; nothing here names a database's own types.
 //
 // Every member is safe to call from any thread. A failure of the database
-// itself (disk full, file damaged) throws StoreError; everything a caller
-// can get wrong is a result.
+// itself (disk full, file damaged, server unreachable) throws StoreError;
+// everything a caller can get wrong is a result.
 #pragma once
 
 #include <cstdint>
@@ -25,6 +26,12 @@ namespace dravel::hub {
 // spare. One who logs in again and again, by hand or by script, then cannot
 // fill the disk with sessions.
 inline constexpr int kMostSessionsPerOwner = 20;
+
+// A grading's lease lapses when not renewed for this long; its hand-in is
+// then taken again (its grader's process is taken to be dead). Workers
+// renew every kLeaseRenewSeconds.
+inline constexpr int64_t kLeaseSeconds = 30;
+inline constexpr int64_t kLeaseRenewSeconds = 10;
 
 class StoreError : public std::runtime_error {
  public:
@@ -54,6 +61,15 @@ class HubStore {
   // Ordered by id: the first is the hub's own teacher, whom a password
   // alone logs in.
   virtual std::vector<TeacherRecord> Teachers() = 0;
+
+  // Counts a wrong try at a login door from `key` at `now_ms`, unless `key`
+  // has `most` tries younger than `window_ms` already: the try's id, or
+  // nullopt (nothing counted) when its tries are used up. Older tries are
+  // forgotten.
+  virtual std::optional<int64_t> TakeLoginTry(std::string_view key, int64_t now_ms, int most,
+                                              int64_t window_ms) = 0;
+  // The try was right after all: it no longer counts.
+  virtual void GiveBackLoginTry(int64_t try_id) = 0;
 
   // Keeps `session`, dropping those expired by `now` and the owner's oldest
   // beyond kMostSessionsPerOwner.
@@ -103,13 +119,19 @@ class HubStore {
   virtual std::vector<HandinRecord> ClassHandins(int64_t class_id) = 0;
   virtual std::optional<std::string> Picture(int64_t handin_id, PictureKind kind) = 0;
 
-  // Takes the oldest queued hand-in for grading (no two callers get the
-  // same one), marking it grading under a new lease taken at `now`.
+  // Takes the oldest queued hand-in, or one left grading under a lease not
+  // renewed for kLeaseSeconds, for grading (no two callers, in any process,
+  // get the same one), marking it grading under a new lease taken at `now`.
   virtual std::optional<GradingJob> TakeQueued(int64_t now) = 0;
+  // Keeps the job's lease alive at `now`; false when the lease is no longer
+  // the job's.
+  virtual bool RenewLease(const GradingJob& job, int64_t now) = 0;
   // Keeps what grading made of the job; false, keeping nothing, when the
   // job's lease is no longer the hand-in's.
   virtual bool StoreOutcome(const GradingJob& job, const GradeOutcome& outcome) = 0;
   // Queues again the hand-ins a stopped process left grading; how many.
+  // Only for a database no other process uses: it would take gradings that
+  // are alive elsewhere.
   virtual int RequeueUnfinished() = 0;
   // Sets each hand-in's group of copies: pairs of hand-in id and group.
   virtual void SetCopies(const std::vector<std::pair<int64_t, int>>& copies) = 0;

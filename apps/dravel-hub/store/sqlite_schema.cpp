@@ -3,12 +3,14 @@
 #include <array>
 #include <string_view>
 
+#include "apps/dravel-hub/store/schema_refusal.h"
+
 namespace dravel::hub {
 namespace {
 
 // Step N brings a file from version N to N + 1. Steps are never edited once
 // released: a change is a new step.
-constexpr std::array<const char*, 2> kSteps = {R"sql(
+constexpr std::array<const char*, 3> kSteps = {R"sql(
 CREATE TABLE teachers (
   id INTEGER PRIMARY KEY,
   name TEXT NOT NULL,
@@ -80,6 +82,15 @@ CREATE TABLE pictures (
 -- A school's many teachers log in by name; an administrator hands classes over.
 ALTER TABLE teachers ADD COLUMN admin INTEGER NOT NULL DEFAULT 0;
 CREATE UNIQUE INDEX teachers_by_name ON teachers (name);
+)sql",
+                                               R"sql(
+CREATE TABLE login_tries (
+  id INTEGER PRIMARY KEY,
+  key TEXT NOT NULL,
+  at_ms INTEGER NOT NULL
+);
+CREATE INDEX login_tries_by_key ON login_tries (key, at_ms);
+CREATE INDEX login_tries_by_age ON login_tries (at_ms);
 )sql"};
 
 int FileVersion(SqliteDb& db) {
@@ -99,8 +110,7 @@ std::string MigrateSchema(SqliteDb& db) {
     Transaction transaction(db);
     const int found = FileVersion(db);
     if (found > SchemaVersion()) {
-      return "数据库来自更新版本的 dravel-hub（数据版本 " + std::to_string(found) +
-             "，本程序只认识到 " + std::to_string(SchemaVersion()) + "），请使用新版本打开";
+      return NewerSchemaRefusal(found, SchemaVersion());
     }
     if (found == SchemaVersion()) return "";
     db.Execute(kSteps[found]);

@@ -93,6 +93,34 @@ std::vector<TeacherRecord> SqliteStore::Teachers() {
   return AllRows<TeacherRecord>(query, ReadTeacher);
 }
 
+std::optional<int64_t> SqliteStore::TakeLoginTry(std::string_view key, int64_t now_ms, int most,
+                                                 int64_t window_ms) {
+  std::lock_guard lock(mutex_);
+  // A lost try only lets one more guess through after a power cut.
+  Transaction transaction(*db_, Sync::kUnsynced);
+  Statement(*db_, "DELETE FROM login_tries WHERE at_ms <= ?").Bind(1, now_ms - window_ms).Run();
+  Statement count(*db_, "SELECT COUNT(*) FROM login_tries WHERE key = ?");
+  count.Bind(1, key).Step();
+  if (count.Int(0) >= most) {
+    transaction.Commit();
+    return std::nullopt;
+  }
+  Statement(*db_, "INSERT INTO login_tries (key, at_ms) VALUES (?, ?)")
+      .Bind(1, key)
+      .Bind(2, now_ms)
+      .Run();
+  const int64_t id = db_->LastInsertId();
+  transaction.Commit();
+  return id;
+}
+
+void SqliteStore::GiveBackLoginTry(int64_t try_id) {
+  std::lock_guard lock(mutex_);
+  Transaction transaction(*db_, Sync::kUnsynced);
+  Statement(*db_, "DELETE FROM login_tries WHERE id = ?").Bind(1, try_id).Run();
+  transaction.Commit();
+}
+
 void SqliteStore::AddSession(const SessionRecord& session, int64_t now) {
   std::lock_guard lock(mutex_);
   // Expired sessions go as new ones come, so the table stays small.

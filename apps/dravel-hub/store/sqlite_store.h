@@ -33,6 +33,10 @@ class SqliteStore final : public HubStore {
   std::optional<TeacherRecord> FindTeacherByName(std::string_view name) override;
   std::vector<TeacherRecord> Teachers() override;
 
+  std::optional<int64_t> TakeLoginTry(std::string_view key, int64_t now_ms, int most,
+                                      int64_t window_ms) override;
+  void GiveBackLoginTry(int64_t try_id) override;
+
   void AddSession(const SessionRecord& session, int64_t now) override;
   std::optional<SessionRecord> FindSession(std::string_view token_hash, int64_t now) override;
   void RemoveSession(std::string_view token_hash) override;
@@ -63,6 +67,7 @@ class SqliteStore final : public HubStore {
   std::optional<std::string> Picture(int64_t handin_id, PictureKind kind) override;
 
   std::optional<GradingJob> TakeQueued(int64_t now) override;
+  bool RenewLease(const GradingJob& job, int64_t now) override;
   bool StoreOutcome(const GradingJob& job, const GradeOutcome& outcome) override;
   int RequeueUnfinished() override;
   void SetCopies(const std::vector<std::pair<int64_t, int>>& copies) override;

@@ -112,14 +112,19 @@ std::optional<std::string> SqliteStore::Picture(int64_t handin_id, PictureKind k
   return query.Text(0);
 }
 
+// A lapsed lease first (rare, and older than anything queued), then the
+// oldest queued; each found through the state index.
 std::optional<GradingJob> SqliteStore::TakeQueued(int64_t now) {
   std::lock_guard lock(mutex_);
   Transaction transaction(*db_, Sync::kUnsynced);
   Statement take(*db_,
-                 "UPDATE handins SET state = 'grading', lease = lease + 1, leased_at = ? "
-                 "WHERE id = (SELECT id FROM handins WHERE state = 'queued' ORDER BY id LIMIT 1) "
+                 "UPDATE handins SET state = 'grading', lease = lease + 1, leased_at = ?1 "
+                 "WHERE id = COALESCE("
+                 "(SELECT id FROM handins WHERE state = 'grading' AND leased_at < ?2 "
+                 "ORDER BY id LIMIT 1), "
+                 "(SELECT id FROM handins WHERE state = 'queued' ORDER BY id LIMIT 1)) "
                  "RETURNING id, lease");
-  take.Bind(1, now);
+  take.Bind(1, now).Bind(2, now - kLeaseSeconds);
   if (!take.Step()) return std::nullopt;
   const int64_t id = take.Int(0);
   GradingJob job;
@@ -131,6 +136,20 @@ std::optional<GradingJob> SqliteStore::TakeQueued(int64_t now) {
   job.references = ReferencesLocked(job.handin.assignment_id);
   transaction.Commit();
   return job;
+}
+
+bool SqliteStore::RenewLease(const GradingJob& job, int64_t now) {
+  std::lock_guard lock(mutex_);
+  Transaction transaction(*db_, Sync::kUnsynced);
+  Statement(*db_,
+            "UPDATE handins SET leased_at = ? WHERE id = ? AND lease = ? AND state = 'grading'")
+      .Bind(1, now)
+      .Bind(2, job.handin.id)
+      .Bind(3, job.lease)
+      .Run();
+  const bool renewed = db_->Changes() == 1;
+  transaction.Commit();
+  return renewed;
 }
 
 bool SqliteStore::StoreOutcome(const GradingJob& job, const GradeOutcome& outcome) {
