@@ -33,3 +33,10 @@ dravel_add_test(hub_kill_test SOURCES hub/hub_kill_test.cpp
 target_compile_definitions(hub_kill_test PRIVATE DRAVEL_HUB="$<TARGET_FILE:dravel-hub>")
 set_target_properties(hub_server_parts_test hub_server_test dravel_hub_test hub_kill_test
   dravel_hub_process PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
+# The wall across processes through PostgreSQL; its database cases run when
+# DRAVEL_HUB_TEST_DATABASE names one (scripts/pg-cluster makes one).
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(PQXX REQUIRED IMPORTED_TARGET libpqxx)
+dravel_add_test(pg_wall_relay_test SOURCES hub/pg_wall_relay_test.cpp
+  LIBS dravel::hub_wall_relay PkgConfig::PQXX)
+set_target_properties(pg_wall_relay_test PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
