@@ -142,6 +142,7 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   options.tls_key = command.tls_key;
   options.connections = ConnectionsAllowed(options.connections);
   options.connections_per_address = command.connections_per_address;
+  options.trusted_proxy = command.trusted_proxy;
   HubServer server(options, hub.Handler(), wall, files);
   if (!server.Start(error)) {
     Say("没能开始服务：" + error);
