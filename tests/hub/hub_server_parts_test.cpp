@@ -85,7 +85,9 @@ TEST(TrustedProxy, ReadsTheForwardedClientFromTheProxyAlone) {
 
 struct RecordingViewer : WallViewer {
   void Send(std::shared_ptr<const std::string> message) override { got.push_back(*message); }
+  void Close() override { ++closed; }
   std::vector<std::string> got;
+  int closed = 0;
 };
 
 TEST(WallHub, PublishesToTheClassViewersOnlyAndSkipsViewersGone) {
@@ -108,6 +110,10 @@ TEST(WallHub, PublishesToTheClassViewersOnlyAndSkipsViewersGone) {
   wall.Publish(1, "b");
   EXPECT_EQ(first->got.size(), 1u);
   EXPECT_EQ(wall.Viewers(1), 1u) << "the expired viewer went with the leave";
+  wall.CloseAll();
+  EXPECT_EQ(second->closed, 1);
+  EXPECT_EQ(other->closed, 1);
+  EXPECT_EQ(first->closed, 0) << "it had left";
 }
 
 class StaticFilesTest : public testing::Test {

@@ -298,6 +298,13 @@ TEST_F(HubServerTest, WallMessagesReachEveryViewerOfTheClassAndNoOther) {
       << "class 1's messages never reached class 2's wall";
   first.close(websocket::close_code::normal);
   WaitForViewers(1, 1);
+  // After a gap in the messages every wall is closed, so its page reads its class anew.
+  wall_.CloseAll();
+  beast::flat_buffer after;
+  second.read(after, error);
+  EXPECT_TRUE(error);
+  WaitForViewers(1, 0);
+  WaitForViewers(2, 0);
 }
 
 TEST_F(HubServerTest, RefusesConnectionsBeyondTheCapOfOneAddress) {

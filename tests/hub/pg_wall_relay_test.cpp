@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -105,8 +106,10 @@ class PgWallRelayTest : public testing::Test {
 
 TEST_F(PgWallRelayTest, AMessagePublishedInOneProcessReachesEveryProcess) {
   SeenWall wall_a, wall_b;
-  PgWallRelay a(url_, wall_a, {.first_retry = 50ms, .last_retry = 500ms});
-  PgWallRelay b(url_, wall_b, {.first_retry = 50ms, .last_retry = 500ms});
+  std::atomic<int> gaps = 0;
+  const RelayTiming quick{.first_retry = 50ms, .last_retry = 500ms};
+  PgWallRelay a(url_, wall_a, quick, [&gaps] { ++gaps; });
+  PgWallRelay b(url_, wall_b, quick, [&gaps] { ++gaps; });
   std::string error;
   ASSERT_TRUE(a.Start(error) && b.Start(error)) << error;
   ASSERT_TRUE(a.AwaitConnections(1, 10s) && b.AwaitConnections(1, 10s));
@@ -114,9 +117,11 @@ TEST_F(PgWallRelayTest, AMessagePublishedInOneProcessReachesEveryProcess) {
   a.Publish(5, R"({"state":"graded"})");
   EXPECT_TRUE(wall_b.AwaitSeen(R"(5:{"state":"graded"})"));
   EXPECT_TRUE(wall_a.AwaitSeen(R"(5:{"state":"graded"})"));
+  EXPECT_EQ(gaps, 0) << "the first connection is no gap";
 
   LoseTheDatabase();
   ASSERT_TRUE(a.AwaitConnections(2, 30s) && b.AwaitConnections(2, 30s));
+  EXPECT_EQ(gaps, 2) << "each relay has its walls read their classes anew";
   b.Publish(6, R"({"state":"failed"})");
   EXPECT_TRUE(wall_a.AwaitSeen(R"(6:{"state":"failed"})"));
   a.Stop();

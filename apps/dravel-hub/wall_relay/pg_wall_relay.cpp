@@ -48,10 +48,12 @@ class PgWallRelay::Receiver final : public pqxx::notification_receiver {
   PgWallRelay& relay_;
 };
 
-PgWallRelay::PgWallRelay(std::string database_url, WallFeed& local, RelayTiming timing)
+PgWallRelay::PgWallRelay(std::string database_url, WallFeed& local, RelayTiming timing,
+                         std::function<void()> after_gap)
     : url_(WithRelaySettings(database_url, timing.connect_seconds)),
       local_(local),
       timing_(timing),
+      after_gap_(std::move(after_gap)),
       wake_fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 
 PgWallRelay::~PgWallRelay() {
@@ -98,11 +100,13 @@ bool PgWallRelay::AwaitConnections(uint64_t count, std::chrono::milliseconds tim
 
 void PgWallRelay::Run(std::stop_token stop) {
   std::chrono::milliseconds retry = timing_.first_retry;
+  uint64_t listened = 0;
   while (!stop.stop_requested()) {
     try {
       pqxx::connection db(url_);
       Receiver receiver(db, *this);
-      Connected();
+      if (listened++ > 0 && after_gap_) after_gap_();
+      Listening(listened);
       retry = timing_.first_retry;
       Serve(db, stop);
       return;
@@ -170,13 +174,13 @@ void PgWallRelay::Deliver(std::string_view payload) {
   local_.Publish(notice->class_id, std::move(notice->message));
 }
 
-void PgWallRelay::Connected() {
+void PgWallRelay::Listening(uint64_t connections) {
   {
     std::lock_guard lock(mutex_);
-    ++connections_;
+    connections_ = connections;
   }
   connected_.notify_all();
-  Log("listening", "");
+  Log(connections == 1 ? "listening" : "listening again", "");
 }
 
 }  // namespace dravel::hub

@@ -5,8 +5,9 @@
 // every notification (this process's own too, so every message takes one
 // path) to the local wall. A lost connection is made again after a bounded
 // back-off; what is published meanwhile waits in a bounded queue, while
-// notifications sent by others during the gap are lost: a wall page that
-// reconnects reads the class anew. Plain C++ over libpqxx.
+// notifications sent by others during the gap are lost, so once listening
+// again the relay calls `after_gap`, which closes the local walls: their
+// pages reconnect and read their classes anew. Plain C++ over libpqxx.
 #pragma once
 
 #include <atomic>
@@ -15,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <stop_token>
 #include <string>
@@ -47,8 +49,11 @@ inline constexpr size_t kMostRelayQueued = 4096;
 class PgWallRelay final : public WallFeed {
  public:
   // `database_url` as libpq takes it (a postgresql:// URI or key=value
-  // words); `local` is this process's wall and must outlive the relay.
-  PgWallRelay(std::string database_url, WallFeed& local, RelayTiming timing = {});
+  // words); `local` is this process's wall and must outlive the relay;
+  // `after_gap` (may be empty) runs on the relay's thread each time it
+  // listens again after a lost connection.
+  PgWallRelay(std::string database_url, WallFeed& local, RelayTiming timing = {},
+              std::function<void()> after_gap = {});
   ~PgWallRelay() override;
   PgWallRelay(const PgWallRelay&) = delete;
   PgWallRelay& operator=(const PgWallRelay&) = delete;
@@ -81,11 +86,13 @@ class PgWallRelay final : public WallFeed {
   bool Wait(int socket, std::chrono::milliseconds time);
   void Wake();
   void Deliver(std::string_view payload);
-  void Connected();
+  // The relay listens on its `connections`th connection.
+  void Listening(uint64_t connections);
 
   const std::string url_;
   WallFeed& local_;
   const RelayTiming timing_;
+  const std::function<void()> after_gap_;
   const int wake_fd_;  // an eventfd; -1 when none could be made
   std::mutex mutex_;
   std::condition_variable connected_;
