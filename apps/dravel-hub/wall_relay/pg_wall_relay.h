@@ -80,7 +80,7 @@ class PgWallRelay final : public WallFeed {
   // Listens and sends on `db` until `stop`; throws when the connection is
   // lost.
   void Serve(pqxx::connection_base& db, const std::stop_token& stop);
-  void SendQueued(pqxx::connection_base& db);
+  void SendQueued(pqxx::connection_base& db, const std::stop_token& stop);
   // Waits for `socket` (-1: none) to be readable, a wake, or `time`; false
   // when the time ran out.
   bool Wait(int socket, std::chrono::milliseconds time);
