@@ -124,7 +124,10 @@ TEST_F(PgWallRelayTest, AMessagePublishedInOneProcessReachesEveryProcess) {
   EXPECT_EQ(gaps, 2) << "each relay has its walls read their classes anew";
   b.Publish(6, R"({"state":"failed"})");
   EXPECT_TRUE(wall_a.AwaitSeen(R"(6:{"state":"failed"})"));
+
+  a.Publish(7, R"({"state":"graded"})");  // the last grading before a stop
   a.Stop();
+  EXPECT_TRUE(wall_b.AwaitSeen(R"(7:{"state":"graded"})"));
   b.Stop();
 }
 

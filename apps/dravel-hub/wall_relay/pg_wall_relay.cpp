@@ -140,6 +140,9 @@ void PgWallRelay::Serve(pqxx::connection_base& db, const std::stop_token& stop) 
     db.get_notifs();
     if (!Wait(db.sock(), timing_.probe)) pqxx::nontransaction(db).exec("SELECT 1");
   }
+  // What the last gradings before the stop published still reaches the
+  // other processes' walls.
+  SendQueued(db, std::stop_token());
 }
 
 void PgWallRelay::SendQueued(pqxx::connection_base& db, const std::stop_token& stop) {

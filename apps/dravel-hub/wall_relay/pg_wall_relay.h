@@ -60,8 +60,9 @@ class PgWallRelay final : public WallFeed {
 
   // Starts the thread; false with `error` (English) set when it cannot.
   bool Start(std::string& error);
-  // Ends the thread within about one connection attempt; what is still
-  // queued is not sent. Idempotent.
+  // Ends the thread within about one connection attempt, sending first what
+  // is queued if the relay is connected; otherwise that is dropped.
+  // Idempotent.
   void Stop();
 
   // Queues `message` for every process's wall of `class_id`. A message too
