@@ -24,11 +24,11 @@ void Log(std::string_view what, std::string_view detail) {
   std::fprintf(stderr, "%s\n", line.c_str());
 }
 
-// The relay's connection settings added to `url`: libpq takes a URI or
-// key=value words, so they go in the form given. The name shows the
+// The relay's connection settings added to the URI `url`. The name shows the
 // connection in pg_stat_activity; over TCP, a server that vanished without
 // closing fails a query within about 15 s instead of holding the thread.
 std::string WithRelaySettings(const std::string& url, int connect_seconds) {
+  assert(url.starts_with("postgresql://") || url.starts_with("postgres://"));
   const std::string settings[] = {
       "connect_timeout=" + std::to_string(connect_seconds),
       "application_name=" + std::string(kRelayApplication),
@@ -37,12 +37,11 @@ std::string WithRelaySettings(const std::string& url, int connect_seconds) {
       "keepalives_count=3",
       "tcp_user_timeout=15000",
   };
-  const bool uri = url.starts_with("postgresql://") || url.starts_with("postgres://");
   std::string with = url;
-  char separator = !uri ? ' ' : url.find('?') == std::string::npos ? '?' : '&';
+  char separator = url.find('?') == std::string::npos ? '?' : '&';
   for (const std::string& setting : settings) {
     with += separator + setting;
-    separator = uri ? '&' : ' ';
+    separator = '&';
   }
   return with;
 }

@@ -48,8 +48,8 @@ inline constexpr size_t kMostRelayQueued = 4096;
 
 class PgWallRelay final : public WallFeed {
  public:
-  // `database_url` as libpq takes it (a postgresql:// URI or key=value
-  // words); `local` is this process's wall and must outlive the relay;
+  // `database_url` is a postgresql:// (or postgres://) URI, as the command
+  // line takes it; `local` is this process's wall and must outlive the relay;
   // `after_gap` (may be empty) runs on the relay's thread each time it
   // listens again after a lost connection.
   PgWallRelay(std::string database_url, WallFeed& local, RelayTiming timing = {},
