@@ -41,3 +41,8 @@ target_link_libraries(hub_two_processes_test PRIVATE dravel_hub_process GTest::g
   nlohmann_json::nlohmann_json)
 set_target_properties(hub_server_parts_test hub_server_test dravel_hub_test hub_kill_test
   dravel_hub_process hub_two_processes_test PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)
+# The wall across processes through PostgreSQL; its database cases run when
+# DRAVEL_HUB_TEST_DATABASE names one (scripts/pg-cluster makes one).
+dravel_add_test(pg_wall_relay_test SOURCES hub/pg_wall_relay_test.cpp
+  LIBS dravel::hub_wall_relay PkgConfig::PQXX)
+set_target_properties(pg_wall_relay_test PROPERTIES AUTOMOC OFF AUTORCC OFF AUTOUIC OFF)

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,6 +32,7 @@
 #include "apps/dravel-hub/server/hub_server.h"
 #include "apps/dravel-hub/server/static_files.h"
 #include "apps/dravel-hub/server/wall_hub.h"
+#include "apps/dravel-hub/wall_relay/pg_wall_relay.h"
 
 namespace dravel::hub {
 namespace {
@@ -196,11 +198,20 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   StaticFiles files;
   if (!LoadFiles(command, files)) return kFailed;
   WallHub wall;
+  // On a shared database the wall goes through it, so a grading on any
+  // process reaches the viewers of every process; after a gap in the relay
+  // the walls are closed and reconnect, reloading what they missed.
+  std::unique_ptr<PgWallRelay> relay =
+      command.database.empty()
+          ? nullptr
+          : std::make_unique<PgWallRelay>(command.database, wall, RelayTiming{},
+                                          [&wall] { wall.CloseAll(); });
+  WallFeed& feed = relay ? static_cast<WallFeed&>(*relay) : wall;
   GradeLimits limits;
   limits.timeout = std::chrono::seconds(command.grade_timeout_seconds);
   ReferencePictures kept;
   Hub::Opening opening = Hub::Open(
-      command.Location(), command.jobs, wall,
+      command.Location(), command.jobs, feed,
       [&limits, &kept](std::string_view script, const std::vector<std::string>& references) {
         return GradeScript(script, references, limits, kept);
       });
@@ -216,6 +227,15 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
     return kFailed;
   }
   limits.work_root = grading.Path();
+  if (relay) {
+    if (!relay->Start(error)) {
+      Say("没能连接班级墙的转发：" + error);
+      return kFailed;
+    }
+    if (!relay->AwaitConnections(1, std::chrono::seconds(5))) {
+      Say("班级墙的转发还没连上数据库，连上后会自动开始。");
+    }
+  }
   hub.Start();
   ServerOptions options;
   options.bind_address = command.bind;
@@ -224,10 +244,12 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   options.tls_key = command.tls_key;
   options.connections = ConnectionsAllowed(options.connections);
   options.connections_per_address = command.connections_per_address;
+  options.trusted_proxy = command.trusted_proxy;
   HubServer server(options, hub.Handler(), wall, files);
   if (!server.Start(error)) {
     Say("没能开始服务：" + error);
     hub.Stop();
+    if (relay) relay->Stop();
     return kFailed;
   }
   PrintAddresses(command, server.Port());
@@ -235,6 +257,7 @@ int RunServe(const HubCommand& command, const sigset_t& stop_signals) {
   sigwait(&stop_signals, &received);
   server.Stop();
   hub.Stop();
+  if (relay) relay->Stop();
   std::cout << "已停止。" << std::endl;
   return 0;
 }

@@ -1,6 +1,7 @@
-// The server's parts that need no socket: the connection caps, the wall's
-// viewers by class, and the static files' map, which must never let a
-// request's path reach a file outside the folders it listed.
+// The server's parts that need no socket: the connection caps, the client
+// behind a trusted proxy, the wall's viewers by class, and the static files'
+// map, which must never let a request's path reach a file outside the
+// folders it listed.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include "apps/dravel-hub/server/connection_limits.h"
 #include "apps/dravel-hub/server/page_policy.h"
 #include "apps/dravel-hub/server/static_files.h"
+#include "apps/dravel-hub/server/trusted_proxy.h"
 #include "apps/dravel-hub/server/wall_hub.h"
 
 namespace dravel::hub {
@@ -30,9 +32,62 @@ TEST(ConnectionLimits, CapsEachAddressAndTheTotalAndGivesSlotsBack) {
   EXPECT_EQ(limits.Open(), 3u - 1u) << "the last ticket was dropped at once";
 }
 
+TEST(ConnectionLimits, AProxysConnectionsCountOnlyInTheTotal) {
+  ConnectionLimits limits(1, 3);
+  auto first = limits.Take("127.0.0.1", false);
+  auto second = limits.Take("127.0.0.1", false);
+  EXPECT_TRUE(first && second);
+  EXPECT_EQ(limits.Take("127.0.0.1"), nullptr) << "a capped one still meets the address's cap";
+  EXPECT_TRUE(limits.Take("10.0.0.1"));
+  EXPECT_EQ(limits.Open(), 2u);
+}
+
+TEST(TrustedProxy, ReadsTheForwardedClientFromTheProxyAlone) {
+  struct Case {
+    const char* name;
+    const char* proxy;
+    const char* peer;
+    const char* forwarded_for;
+    const char* forwarded_proto;
+    const char* address;
+    bool secure;
+  };
+  const Case cases[] = {
+      {"no proxy: a forged header changes nothing", "", "10.0.0.9", "1.2.3.4", "https", "10.0.0.9",
+       false},
+      {"another peer: a forged header changes nothing", "127.0.0.1", "10.0.0.9", "1.2.3.4", "https",
+       "10.0.0.9", false},
+      {"the proxy's own entry is the last", "127.0.0.1", "127.0.0.1", "6.6.6.6, 10.1.2.3", "https",
+       "10.1.2.3", true},
+      {"spaces and an IPv6 client", "127.0.0.1", "127.0.0.1", "1.1.1.1,	2001:db8::1 ", "http",
+       "2001:db8::1", false},
+      {"the proxy reached over IPv6 mapping", "127.0.0.1", "::ffff:127.0.0.1", "10.0.0.5", "HTTPS",
+       "10.0.0.5", true},
+      {"an IPv6 proxy in another spelling", "::1", "0:0:0:0:0:0:0:1", "10.0.0.6", "", "10.0.0.6",
+       false},
+      {"no header: the proxy itself", "127.0.0.1", "127.0.0.1", "", "", "127.0.0.1", false},
+      {"an entry that is not an address", "127.0.0.1", "127.0.0.1", "10.0.0.7, evil", "",
+       "127.0.0.1", false},
+      {"an address with a port is not one", "127.0.0.1", "127.0.0.1", "10.0.0.8:4000", "",
+       "127.0.0.1", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TrustedProxy proxy(c.proxy);
+    ASSERT_TRUE(proxy.Valid());
+    const RequestClient client = proxy.ClientOf(c.peer, false, c.forwarded_for, c.forwarded_proto);
+    EXPECT_EQ(client.address, c.address);
+    EXPECT_EQ(client.secure, c.secure);
+  }
+  EXPECT_FALSE(TrustedProxy("proxy.school").Valid());
+  EXPECT_TRUE(TrustedProxy("").ClientOf("10.0.0.9", true, "", "").secure) << "the hub's own TLS";
+}
+
 struct RecordingViewer : WallViewer {
   void Send(std::shared_ptr<const std::string> message) override { got.push_back(*message); }
+  void Close() override { ++closed; }
   std::vector<std::string> got;
+  int closed = 0;
 };
 
 TEST(WallHub, PublishesToTheClassViewersOnlyAndSkipsViewersGone) {
@@ -55,6 +110,10 @@ TEST(WallHub, PublishesToTheClassViewersOnlyAndSkipsViewersGone) {
   wall.Publish(1, "b");
   EXPECT_EQ(first->got.size(), 1u);
   EXPECT_EQ(wall.Viewers(1), 1u) << "the expired viewer went with the leave";
+  wall.CloseAll();
+  EXPECT_EQ(second->closed, 1);
+  EXPECT_EQ(other->closed, 1);
+  EXPECT_EQ(first->closed, 0) << "it had left";
 }
 
 class StaticFilesTest : public testing::Test {

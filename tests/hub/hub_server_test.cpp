@@ -19,6 +19,7 @@
 #include <fstream>
 #include <mutex>
 #include <thread>
+#include <tuple>
 
 #include "apps/dravel-hub/server/hub_server.h"
 #include "apps/dravel-hub/server/static_files.h"
@@ -83,11 +84,12 @@ class HubServerTest : public testing::Test {
     fs::remove_all(root_);
   }
 
-  void Start(size_t per_address = 64, bool tls = false) {
+  void Start(size_t per_address = 64, bool tls = false, std::string trusted_proxy = "") {
     ServerOptions options;
     options.bind_address = "127.0.0.1";
     options.port = 0;
     options.connections_per_address = per_address;
+    options.trusted_proxy = std::move(trusted_proxy);
     if (tls) {
       options.tls_certificate = root_ / "cert.pem";
       options.tls_key = root_ / "key.pem";
@@ -296,6 +298,13 @@ TEST_F(HubServerTest, WallMessagesReachEveryViewerOfTheClassAndNoOther) {
       << "class 1's messages never reached class 2's wall";
   first.close(websocket::close_code::normal);
   WaitForViewers(1, 1);
+  // After a gap in the messages every wall is closed, so its page reads its class anew.
+  wall_.CloseAll();
+  beast::flat_buffer after;
+  second.read(after, error);
+  EXPECT_TRUE(error);
+  WaitForViewers(1, 0);
+  WaitForViewers(2, 0);
 }
 
 TEST_F(HubServerTest, RefusesConnectionsBeyondTheCapOfOneAddress) {
@@ -310,6 +319,26 @@ TEST_F(HubServerTest, RefusesConnectionsBeyondTheCapOfOneAddress) {
   EXPECT_EQ(Exchange(refused, "GET /app.js HTTP/1.1\r\nHost: h\r\n\r\n").result_int(), 0);
   EXPECT_EQ(Exchange(held[0], "GET /app.js HTTP/1.1\r\nHost: h\r\n\r\n").result_int(), 200)
       << "those within the cap are still served";
+}
+
+TEST_F(HubServerTest, TakesTheClientFromTheTrustedProxyAlone) {
+  const std::string forged =
+      "POST /api/login HTTP/1.1\r\nHost: h\r\nX-Forwarded-For: 10.9.9.9\r\n"
+      "X-Forwarded-For: 1.2.3.4, 10.0.0.7\r\nX-Forwarded-Proto: https\r\nContent-Length: 0\r\n\r\n";
+  for (const auto& [proxy, address, secure] :
+       {std::tuple{"127.0.0.2", "127.0.0.1", false}, std::tuple{"127.0.0.1", "10.0.0.7", true}}) {
+    SCOPED_TRACE(proxy);
+    Start(1, false, proxy);
+    tcp::socket socket = Connect();
+    ASSERT_EQ(Exchange(socket, forged).result_int(), 201);
+    EXPECT_EQ(handler_.Last().remote_address, address);
+    EXPECT_EQ(handler_.Last().secure, secure);
+    // One address's cap is 1: the proxy's second connection is still served.
+    tcp::socket second = Connect();
+    EXPECT_EQ(Exchange(second, "GET /app.js HTTP/1.1\r\nHost: h\r\n\r\n").result_int(),
+              std::string(proxy) == "127.0.0.1" ? 200 : 0);
+    server_->Stop();
+  }
 }
 
 TEST_F(HubServerTest, DropsAWallViewerThatReadsNothing) {

@@ -67,6 +67,12 @@ constexpr std::array kOptions = {
               [](std::string_view v, HubCommand& c) {
                 return ParseNumber<size_t>(v, 1, 4096, c.connections_per_address);
               }},
+    OptionRow{"--trusted-proxy", "ADDRESS", kServe,
+              "反向代理的 IP 地址：只有来自它的请求才按 X-Forwarded-For 认学生的地址",
+              [](std::string_view v, HubCommand& c) {
+                c.trusted_proxy = std::string(v);
+                return !v.empty();
+              }},
     OptionRow{"--tls-cert", "FILE", kServe, "HTTPS 证书（PEM），与 --tls-key 一起用",
               [](std::string_view v, HubCommand& c) { return SetPath(v, c.tls_certificate); }},
     OptionRow{"--tls-key", "FILE", kServe, "HTTPS 私钥（PEM）",

@@ -30,6 +30,7 @@ struct HubCommand {
   // connections per browser; one client holding this many still leaves the
   // hub's other connections to everyone else.
   size_t connections_per_address = 512;
+  std::string trusted_proxy;  // a reverse proxy's IP address, "" for none
   std::filesystem::path tls_certificate;
   std::filesystem::path tls_key;
   std::filesystem::path web;  // empty: the installed or built page's folder

@@ -9,10 +9,11 @@ ConnectionLimits::ConnectionLimits(size_t per_address, size_t total)
   assert(per_address > 0 && total > 0);
 }
 
-std::unique_ptr<ConnectionLimits::Ticket> ConnectionLimits::Take(const std::string& address) {
+std::unique_ptr<ConnectionLimits::Ticket> ConnectionLimits::Take(const std::string& address,
+                                                                 bool per_address) {
   std::lock_guard lock(mutex_);
   size_t& from_address = by_address_[address];
-  if (open_ >= total_ || from_address >= per_address_) {
+  if (open_ >= total_ || (per_address && from_address >= per_address_)) {
     if (from_address == 0) by_address_.erase(address);
     return nullptr;
   }

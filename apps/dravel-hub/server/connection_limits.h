@@ -20,9 +20,10 @@ class ConnectionLimits {
   ConnectionLimits(const ConnectionLimits&) = delete;
   ConnectionLimits& operator=(const ConnectionLimits&) = delete;
 
-  // A slot for a connection from `address`; null when either cap is reached.
-  // The limits must outlive every ticket.
-  std::unique_ptr<Ticket> Take(const std::string& address);
+  // A slot for a connection from `address`; null when either cap is reached
+  // (the cap per address only when `per_address`). The limits must outlive
+  // every ticket.
+  std::unique_ptr<Ticket> Take(const std::string& address, bool per_address = true);
 
   size_t Open() const;
 

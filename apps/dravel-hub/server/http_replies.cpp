@@ -6,6 +6,7 @@
 
 #include "apps/dravel-hub/server/page_policy.h"
 #include "apps/dravel-hub/server/static_files.h"
+#include "apps/dravel-hub/server/trusted_proxy.h"
 
 namespace dravel::hub {
 namespace {
@@ -21,6 +22,14 @@ constexpr std::string_view kMadePagePolicy =
 std::string Field(const Request& request, http::field field) {
   auto found = request.find(field);
   return found == request.end() ? std::string() : std::string(found->value());
+}
+
+// The last of the fields named `name`: a proxy appends to what the client
+// sent, so an earlier one may be the client's own.
+std::string_view LastField(const Request& request, std::string_view name) {
+  std::string_view last;
+  for (auto [at, end] = request.equal_range(name); at != end; ++at) last = at->value();
+  return last;
 }
 
 std::string_view PathOf(std::string_view target) { return target.substr(0, target.find('?')); }
@@ -56,7 +65,10 @@ http::message_generator RefusalTo(const Request& request, http::status status) {
 
 }  // namespace
 
-HubRequest ToHubRequest(const Request& request, std::string remote_address, bool secure) {
+HubRequest ToHubRequest(const Request& request, const std::string& peer, bool tls,
+                        const TrustedProxy& proxy) {
+  RequestClient client = proxy.ClientOf(peer, tls, LastField(request, "X-Forwarded-For"),
+                                        LastField(request, "X-Forwarded-Proto"));
   HubRequest hub;
   hub.method = std::string(request.method_string());
   hub.target = std::string(request.target());
@@ -65,8 +77,8 @@ HubRequest ToHubRequest(const Request& request, std::string remote_address, bool
   hub.host = Field(request, http::field::host);
   hub.content_type = Field(request, http::field::content_type);
   hub.body = request.body();
-  hub.remote_address = std::move(remote_address);
-  hub.secure = secure;
+  hub.remote_address = std::move(client.address);
+  hub.secure = client.secure;
   return hub;
 }
 

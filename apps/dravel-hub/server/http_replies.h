@@ -15,7 +15,10 @@ namespace dravel::hub {
 
 using Request = http::request<http::string_body>;
 
-HubRequest ToHubRequest(const Request& request, std::string remote_address, bool secure);
+// The HubRequest of `request` from `peer` over a connection that is `tls`;
+// its client as `proxy` reads it (the peer unless the peer is the proxy).
+HubRequest ToHubRequest(const Request& request, const std::string& peer, bool tls,
+                        const TrustedProxy& proxy);
 
 // The class of a wall target, "/api/classes/ID/wall"; nullopt for another.
 std::optional<int64_t> WallTarget(std::string_view target);

@@ -132,7 +132,7 @@ class HttpSession : public std::enable_shared_from_this<HttpSession<Stream>> {
 
   HubReply HandleSafely(const Request& request) {
     try {
-      return state_.handler.Handle(ToHubRequest(request, remote_, kTls));
+      return state_.handler.Handle(ToHubRequest(request, remote_, kTls, state_.proxy));
     } catch (...) {
       // The handler promises not to throw; a pupil still gets an answer.
       return HubReply{500, "text/plain; charset=utf-8", "Internal Server Error\n", {}};
@@ -148,7 +148,8 @@ class HttpSession : public std::enable_shared_from_this<HttpSession<Stream>> {
     net::post(state_.jobs, [self = this->shared_from_this(), request] {
       std::optional<int64_t> allowed;
       try {
-        allowed = self->state_.handler.WallClass(ToHubRequest(*request, self->remote_, kTls));
+        allowed = self->state_.handler.WallClass(
+            ToHubRequest(*request, self->remote_, kTls, self->state_.proxy));
       } catch (...) {
       }
       net::post(self->stream_.get_executor(),

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "apps/dravel-hub/server/server_state.h"
+#include "apps/dravel-hub/server/trusted_proxy.h"
 
 namespace dravel::hub {
 namespace {
@@ -39,9 +40,10 @@ struct HubServer::Impl {
   Impl(ServerOptions server_options, HubHandler& handler, WallHub& wall, const StaticFiles& files)
       : options(std::move(server_options)),
         limits(options.connections_per_address, options.connections),
+        proxy(options.trusted_proxy),
         jobs(static_cast<size_t>(options.handler_threads)),
-        state{handler, wall, files, limits, jobs, nullptr, options.header_time, options.body_time} {
-  }
+        state{handler,          wall, files, limits, proxy, jobs, nullptr, options.header_time,
+              options.body_time} {}
 
   bool Listen(std::string& error);
   void Accept();
@@ -51,6 +53,7 @@ struct HubServer::Impl {
   // Declared before the contexts: sessions still queued in them give their
   // tickets back as they go.
   ConnectionLimits limits;
+  const TrustedProxy proxy;
   std::optional<net::ssl::context> tls;
   net::io_context io{options.io_threads};
   tcp::acceptor acceptor{net::make_strand(io)};
@@ -100,7 +103,7 @@ void HubServer::Impl::OnAccept(beast::error_code error, tcp::socket socket) {
   const std::string remote = socket.remote_endpoint(code).address().to_string();
   // Beyond a cap the connection is closed unanswered: answering would cost
   // what the cap saves.
-  if (Ticket ticket = code ? nullptr : limits.Take(remote)) {
+  if (Ticket ticket = code ? nullptr : limits.Take(remote, !proxy.Is(remote))) {
     StartHttpSession(state, std::move(socket), std::move(ticket));
   }
   Accept();
@@ -117,6 +120,10 @@ HubServer::~HubServer() { Stop(); }
 bool HubServer::Start(std::string& error) {
   assert(impl_->threads.empty());
   const ServerOptions& options = impl_->options;
+  if (!impl_->proxy.Valid()) {
+    error = "not an IP address: " + options.trusted_proxy;
+    return false;
+  }
   if (!options.tls_certificate.empty() || !options.tls_key.empty()) {
     impl_->tls.emplace(net::ssl::context::tls_server);
     if (!LoadTls(*impl_->tls, options, error)) return false;

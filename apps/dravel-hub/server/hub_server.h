@@ -33,6 +33,10 @@ struct ServerOptions {
   // keep-alive connection left idle.
   std::chrono::seconds header_time{30};
   std::chrono::seconds body_time{60};
+  // A reverse proxy's IP address, "" for none: only from it is the client
+  // read from X-Forwarded-For, and its connections, carrying many clients,
+  // count towards the cap over all but not the cap per address.
+  std::string trusted_proxy;
   std::filesystem::path tls_certificate;  // both set: TLS only
   std::filesystem::path tls_key;
 };

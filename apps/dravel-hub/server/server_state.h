@@ -20,6 +20,7 @@
 namespace dravel::hub {
 
 class StaticFiles;
+class TrustedProxy;
 class WallHub;
 
 namespace net = boost::asio;
@@ -35,6 +36,7 @@ struct ServerState {
   WallHub& wall;
   const StaticFiles& files;
   ConnectionLimits& limits;
+  const TrustedProxy& proxy;
   net::thread_pool& jobs;
   net::ssl::context* tls;  // null: plain HTTP
   std::chrono::seconds header_time;

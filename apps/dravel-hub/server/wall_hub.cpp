@@ -37,6 +37,20 @@ void WallHub::Publish(int64_t class_id, std::string message) {
   }
 }
 
+void WallHub::CloseAll() {
+  std::vector<std::weak_ptr<WallViewer>> viewers;
+  {
+    std::lock_guard lock(mutex_);
+    for (const auto& [class_id, watching] : viewers_) {
+      viewers.insert(viewers.end(), watching.begin(), watching.end());
+    }
+  }
+  // Outside the lock: a viewer's closing leads to its own Leave.
+  for (const auto& weak : viewers) {
+    if (auto viewer = weak.lock()) viewer->Close();
+  }
+}
+
 size_t WallHub::Viewers(int64_t class_id) const {
   std::lock_guard lock(mutex_);
   auto found = viewers_.find(class_id);

@@ -15,11 +15,13 @@
 
 namespace dravel::hub {
 
-// One open wall: Send queues a message and returns at once, from any thread.
+// One open wall: Send queues a message and Close ends the socket; both
+// return at once, from any thread.
 class WallViewer {
  public:
   virtual ~WallViewer() = default;
   virtual void Send(std::shared_ptr<const std::string> message) = 0;
+  virtual void Close() = 0;
 };
 
 class WallHub final : public WallFeed {
@@ -28,6 +30,11 @@ class WallHub final : public WallFeed {
   void Leave(int64_t class_id, const WallViewer* viewer);
 
   void Publish(int64_t class_id, std::string message) override;
+
+  // Closes every open wall. After messages may have been missed (the wall
+  // across processes lost its database for a while), each page reconnects
+  // and reads its class anew.
+  void CloseAll();
 
   size_t Viewers(int64_t class_id) const;
 

@@ -48,6 +48,10 @@ class WallSession : public WallViewer, public std::enable_shared_from_this<WallS
               [self = this->shared_from_this(), message] { self->Queue(message); });
   }
 
+  void Close() override {
+    net::post(socket_.get_executor(), [self = this->shared_from_this()] { self->Drop(); });
+  }
+
  private:
   void Read() {
     socket_.async_read(incoming_,
