@@ -1,12 +1,13 @@
 #include "runtime/gbk_codec.h"
 
-#include <array>
-#include <memory>
+#include <algorithm>
 
 namespace dravel {
 namespace gbk_table {
 extern const uint16_t kByte80;
 extern const uint16_t kPairs[126 * 191];
+extern const uint16_t kCodeBlocks[][256];
+extern const uint8_t kCodeBlockOf[256];
 }  // namespace gbk_table
 
 namespace {
@@ -26,21 +27,10 @@ uint32_t PairCharacter(unsigned char lead, unsigned char trail) {
 }
 
 // BMP character to its GBK code (one byte below 0x100, else lead << 8 | trail),
-// 0 for none: the decoding table turned around, built on first use.
-const std::array<uint16_t, 0x10000>& EncodingTable() {
-  static const std::unique_ptr<std::array<uint16_t, 0x10000>> table = [] {
-    auto codes = std::make_unique<std::array<uint16_t, 0x10000>>();
-    codes->fill(0);
-    if (gbk_table::kByte80 != 0) (*codes)[gbk_table::kByte80] = 0x80;
-    for (int lead = kFirstLead; lead <= kLastLead; ++lead) {
-      for (int trail = kFirstTrail; trail <= kLastTrail; ++trail) {
-        const uint32_t character = PairCharacter(lead, trail);
-        if (character != 0) (*codes)[character] = static_cast<uint16_t>(lead << 8 | trail);
-      }
-    }
-    return codes;
-  }();
-  return *table;
+// 0 for none.
+uint16_t CodeOf(uint32_t character) {
+  if (character > 0xFFFF) return 0;
+  return gbk_table::kCodeBlocks[gbk_table::kCodeBlockOf[character >> 8]][character & 0xFF];
 }
 
 void AppendUtf8(uint32_t character, std::string& out) {
@@ -100,7 +90,7 @@ bool AppendGbk(uint32_t character, UndecodableBytes bytes, std::string& out) {
     out += static_cast<char>(character - kKeptByteFirst + 0x80);
     return true;
   }
-  const uint16_t code = character <= 0xFFFF ? EncodingTable()[character] : 0;
+  const uint16_t code = CodeOf(character);
   if (code == 0) return false;
   if (code > 0xFF) out += static_cast<char>(code >> 8);
   out += static_cast<char>(code & 0xFF);

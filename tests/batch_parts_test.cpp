@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "apps/dravel-render/folder/batch_child.h"
 #include "apps/dravel-render/folder/class_folders.h"
@@ -117,16 +118,19 @@ TEST(DefaultOutputFolder, IsBesideTheClassFolder) {
 
 // Reading or checking a script that outlasts its time ends the process with
 // the message and status it was armed with; a later arming replaces an
-// earlier one. (Deadlines already past, so nothing here waits on a clock.)
+// earlier one; a thread that waits for another (the run) is ended too.
+// (Deadlines already past, so nothing here waits on a clock.)
 TEST(TimeLimit, EndsTheProcessOnceItsDeadlineHasPassed) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   using Clock = TimeLimit::Clock;
   const struct {
     const char* what;
     std::optional<Clock::duration> first;  // an earlier arming, far off
+    bool joining;                          // waits for a thread that never ends
   } cases[] = {
-      {"a deadline passed", std::nullopt},
-      {"a far deadline moved to one passed", std::chrono::hours(1)},
+      {"a deadline passed", std::nullopt, false},
+      {"a far deadline moved to one passed", std::chrono::hours(1), false},
+      {"waiting for another thread", std::nullopt, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -134,10 +138,36 @@ TEST(TimeLimit, EndsTheProcessOnceItsDeadlineHasPassed) {
         {
           TimeLimit limit;
           if (c.first) limit.Arm(Clock::now() + *c.first, "first", 3);
+          if (c.joining) {
+            limit.Arm(Clock::now() + std::chrono::milliseconds(1), "stopped: too long", 4);
+            std::thread([] {
+              for (;;) pause();
+            }).join();
+          }
           limit.Arm(Clock::now() - std::chrono::seconds(1), "stopped: too long", 4);
           for (;;) pause();
         },
         ::testing::ExitedWithCode(4), "stopped: too long");
+  }
+}
+
+// The limit's signal sent by something else, or still pending from an
+// arming since replaced, ends nothing before the deadline.
+TEST(TimeLimit, OutlivesItsSignalBeforeTheDeadline) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  using Clock = TimeLimit::Clock;
+  for (const bool disarmed : {false, true}) {
+    SCOPED_TRACE(disarmed ? "disarmed" : "armed far off");
+    EXPECT_EXIT(
+        {
+          TimeLimit limit;
+          limit.Arm(Clock::now() + std::chrono::hours(1), "stopped: too long", 4);
+          if (disarmed) limit.Disarm();
+          kill(getpid(), SIGALRM);
+          std::thread([] { kill(getpid(), SIGALRM); }).join();
+          std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
   }
 }
 

@@ -17,6 +17,7 @@ TEST(GbkCodec, ConvertsBothWaysExactly) {
       {"前进 100", "\xc7\xb0\xbd\xf8 100"},
       {"【】|", "\xa1\xbe\xa1\xbf|"},
       {"１２３", "\xa3\xb1\xa3\xb2\xa3\xb3"},
+      {"一龥€", "\xd2\xbb\xfd\x9b\x80"},  // the ends of the unified block; CP936's one byte
       {"a\0b"s, "a\0b"s},
       {"", ""},
   };
@@ -40,6 +41,8 @@ TEST(GbkCodec, ReplacesWhatCannotBeConverted) {
     std::string utf8, gbk;
   } cases[] = {
       {"a😀b", "a?b"},
+      // From a block of characters GBK holds none of.
+      {"a가b", "a?b"},
       {"a\xc3(", "a?("},
       {"\xed\xa0\x80x", "???x"},
       {"\xe5\x89", "??"},
