@@ -27,7 +27,7 @@ EM_ASYNC_JS(void, FetchTextFont, (), { Module.textFont = await Module.fetchTextF
 std::unique_ptr<TextFace> TakenFace() {
   const int size = TextFontSize();
   if (size <= 0 || !PixelBlockAvailable(size_t(size))) return nullptr;
-  std::vector<uint8_t> bytes(size_t(size));
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
   CopyTextFont(bytes.data());
   return TextFace::FromBytes(std::move(bytes));
 }
