@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <vector>
 
 #define STB_TRUETYPE_IMPLEMENTATION
 #define STBTT_STATIC
@@ -50,17 +51,20 @@ class TurnedShape {
   // The whole pixels the turned outline may reach, its control points
   // included, at `scale` with the origin at (x, y), y down.
   TextBox Reach(float scale, double x, double y) const {
-    double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
-    for (int i = 0; i < count_; ++i) {
-      for (const auto& [u, v] : {std::pair{vertices_[i].x, vertices_[i].y},
-                                 std::pair{vertices_[i].cx, vertices_[i].cy}}) {
-        left = std::min(left, x + u * scale);
-        right = std::max(right, x + u * scale);
-        top = std::min(top, y - v * scale);
-        bottom = std::max(bottom, y - v * scale);
-      }
-    }
     if (count_ == 0) return {};
+    double left = 1e300, top = 1e300, right = -1e300, bottom = -1e300;
+    const auto reach = [&](double u, double v) {
+      left = std::min(left, x + u * scale);
+      right = std::max(right, x + u * scale);
+      top = std::min(top, y - v * scale);
+      bottom = std::max(bottom, y - v * scale);
+    };
+    for (int i = 0; i < count_; ++i) {
+      reach(vertices_[i].x, vertices_[i].y);
+      if (vertices_[i].type == STBTT_vcurve || vertices_[i].type == STBTT_vcubic)
+        reach(vertices_[i].cx, vertices_[i].cy);
+      if (vertices_[i].type == STBTT_vcubic) reach(vertices_[i].cx1, vertices_[i].cy1);
+    }
     const int box_left = int(std::floor(left)), box_top = int(std::floor(top));
     return {box_left, box_top, int(std::ceil(right)) - box_left + 1,
             int(std::ceil(bottom)) - box_top + 1};

@@ -973,6 +973,10 @@ async function fromDisk(exampleText, native) {
   comparePixels('the run from disk draws the native pixels', await evaluate(canvasPixels), native);
   const saved = await downloaded('#save');
   check('a save from disk writes the script', saved.bytes.equals(sourceBytes('resources/texts/example_script.txt')));
+  // No font can be fetched from disk: the text is left out and the hint box says so.
+  await setEditor('写文字 从磁盘');
+  await runToEnd('a run from disk that writes text');
+  check('a text without its font says so', (await evaluate(hintText)).includes('写文字的字体下载不了'));
   await guideOpens('from disk');
 }
 

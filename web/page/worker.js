@@ -24,7 +24,10 @@ async function fetchTextFont() {
   try {
     const response = await fetch(new URL(FONT_FILE, pageAddress));
     if (!response.ok) throw new Error(`${FONT_FILE}: ${response.status}`);
-    const unpacked = response.body.pipeThrough(new DecompressionStream('gzip'));
+    const bytes = new Uint8Array(await response.arrayBuffer());
+    // A server that calls .gz files gzip-encoded has the browser unpack it already.
+    if (bytes[0] !== 0x1f || bytes[1] !== 0x8b) return bytes;
+    const unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
     return new Uint8Array(await new Response(unpacked).arrayBuffer());
   } catch (error) {
     if (!fontRefusalSaid) postMessage({ type: 'no-font', reason: String(error) });
