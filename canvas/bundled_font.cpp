@@ -1,6 +1,8 @@
 #include "canvas/bundled_font.h"
 
+#include <cstdio>
 #include <memory>
+#include <mutex>
 
 #include "canvas/text_setter.h"
 #include "runtime/file_bytes.h"
@@ -24,9 +26,22 @@ const TextFace* BundledFace() {
   return face.get();
 }
 
+// Said once, on standard error: a program without its font still runs, and
+// only its texts are left out.
+void SayFontMissing() {
+  static std::once_flag said;
+  std::call_once(said, [] {
+    std::string places;
+    for (const std::string& place : BundledFontPlaces()) places += "\n  " + place;
+    std::fprintf(stderr, "cannot read the text font; texts are left out. Looked at:%s\n",
+                 places.c_str());
+  });
+}
+
 TextMaskPainter BundledTextPainter() {
   return [](const TextRequest& request) {
     const TextFace* face = BundledFace();
+    if (face == nullptr) SayFontMissing();
     return face ? SetText(*face, request) : TextMask{};
   };
 }

@@ -23,7 +23,8 @@ std::vector<std::string> BundledFontPlaces();
 const TextFace* BundledFace();
 
 // A painter that sets text in the bundled face (text_setter.h), reading it
-// at its first text; it sets nothing when the font cannot be read.
+// at its first text; it sets nothing when the font cannot be read, and says
+// so once on standard error.
 TextMaskPainter BundledTextPainter();
 
 }  // namespace dravel
