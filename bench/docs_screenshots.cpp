@@ -1,9 +1,9 @@
 // The README's screenshots (docs_screenshots FOLDER, under Xvfb): the window
 // after a run of its example, the window with the checker's marks, the editor with one marked line
 // at 100 %, the save prompt and the file dialog in Chinese, the command reference, the example
-// chooser, the find bar and the status line after the sun example; under QT_SCALE_FACTOR=2, the
-// canvas at device pixel ratio 2 and the whole window. Each modal dialog is grabbed once it shows,
-// then closed.
+// chooser, the find bar, the status line after the sun example and the text example; under
+// QT_SCALE_FACTOR=2, the canvas at device pixel ratio 2 and the whole window. Each modal dialog is
+// grabbed once it shows, then closed.
 #include <QApplication>
 #include <QDir>
 #include <QListWidget>
@@ -123,18 +123,17 @@ void FindBarShot(MainWindow& window) {
   bar.Close();
 }
 
-// The status line after the sun example: the pen left up, which is why a
-// line added after it would draw nothing.
-void StatusLineShot(MainWindow& window) {
+// The window after a run of the example named `ending` (without a save prompt), as `file`.
+void ExampleShot(MainWindow& window, const QString& ending, const QString& file) {
   for (const Example& example : Examples()) {
-    if (!example.name.endsWith(QStringLiteral("太阳"))) continue;
+    if (!example.name.endsWith(ending)) continue;
     window.Files().TakeOver({});  // nothing to save: no prompt
     window.OpenExample(example);
     window.StartRun();
     window.WaitForRun();
     window.StatusLine().Refresh();
     Settle();
-    window.grab().save(out_folder + "/status-line.png");
+    window.grab().save(out_folder + "/" + file);
   }
 }
 
@@ -200,6 +199,10 @@ int main(int argc, char** argv) {
   dravel::bench::Reference(window);
   dravel::bench::Chooser(window);
   dravel::bench::FindBarShot(window);
-  dravel::bench::StatusLineShot(window);
+  // The status line after the sun example: the pen left up, which is why a
+  // line added after it would draw nothing.
+  dravel::bench::ExampleShot(window, QStringLiteral("太阳"), "status-line.png");
+  // Text, set in the bundled font.
+  dravel::bench::ExampleShot(window, QStringLiteral("写字"), "text.png");
   return 0;
 }

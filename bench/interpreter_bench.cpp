@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "bench/workloads.h"
+#include "canvas/bundled_font.h"
 #include "canvas/canvas_core.h"
-#include "canvas/text_painter.h"
 #include "canvas/window_look.h"
 #include "interpreter/command_list.h"
 #include "interpreter/run_driver.h"
@@ -53,7 +53,7 @@ std::unique_ptr<CanvasCore> MainWindowCanvas() {
   canvas->Turtle().Clear();
   SetWindowLook(*canvas->Lock(), EdgeMode::Wrap);
   canvas->Lock()->KeepRecord(true);
-  canvas->Lock()->SetTextPainter(PaintTextMask);
+  canvas->Lock()->SetTextPainter(BundledTextPainter());
   return canvas;
 }
 

@@ -18,8 +18,8 @@
 #include "bench/process_probe.h"
 #include "bench/raw_limit.h"
 #include "bench/workloads.h"
+#include "canvas/bundled_font.h"
 #include "canvas/canvas_core.h"
-#include "canvas/text_painter.h"
 #include "canvas/window_look.h"
 #include "interpreter/command_list.h"
 #include "interpreter/run_driver.h"
@@ -55,7 +55,7 @@ std::unique_ptr<CanvasCore> RenderCanvas() {
   std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(kWidth, kHeight);
   canvas->Turtle().Clear();
   SetWindowLook(*canvas->Lock(), EdgeMode::Wrap);
-  canvas->Lock()->SetTextPainter(PaintTextMask);
+  canvas->Lock()->SetTextPainter(BundledTextPainter());
   return canvas;
 }
 

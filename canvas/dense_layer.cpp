@@ -4,16 +4,18 @@
 #include <cmath>
 
 #include "canvas/qt_pixels.h"
-#include "canvas/text_painter.h"
+#include "canvas/text_mask.h"
 
 namespace dravel {
 namespace {
 
 QColor ColourOfRecord(uint32_t colour) { return QColor::fromRgb(PixelOf(colour)); }
 
+// The bundled font's face by its family name, antialiased at this resolution.
 QFont DenseTextFont() {
-  QFont font = TextPainterFont();
-  font.setStyleStrategy(QFont::PreferDefault);  // antialiased at this resolution
+  QFont font(QString::fromLatin1(kTextFontFamily));
+  font.setPixelSize(kTextPixelSize);
+  font.setWeight(QFont::Normal);
   return font;
 }
 

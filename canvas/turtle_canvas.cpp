@@ -5,8 +5,8 @@
 #include <QPainter>
 #include <QTimerEvent>
 
+#include "canvas/bundled_font.h"
 #include "canvas/stored_images.h"
-#include "canvas/text_painter.h"
 
 namespace dravel {
 namespace {
@@ -36,7 +36,7 @@ TurtleCanvas::TurtleCanvas(std::unique_ptr<CanvasCore> core, const CanvasPropert
   {
     auto canvas = core_->Lock();
     canvas->SetRepaintCallback([this] { ScheduleUpdate(); });
-    canvas->SetTextPainter(PaintTextMask);
+    canvas->SetTextPainter(BundledTextPainter());
     canvas->KeepRecord(true);  // for the exports and the dense paint
     canvas->SetPreview(preview);
   }

@@ -16,8 +16,8 @@
 #include <tuple>
 #include <vector>
 
+#include "canvas/bundled_font.h"
 #include "canvas/canvas_core.h"
-#include "canvas/text_painter.h"
 #include "canvas/turtle_model.h"
 #include "interpreter/command_list.h"
 #include "interpreter/messages.h"
@@ -191,7 +191,7 @@ Text CapCounts(const Text& script) {
 void RunInEdgeMode(const Text& script, EdgeMode mode) {
   const std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(64, 48);
   canvas->Lock()->SetEdgeMode(mode);
-  canvas->Lock()->SetTextPainter(PaintTextMask);
+  canvas->Lock()->SetTextPainter(BundledTextPainter());
   canvas->Lock()->KeepRecord(true);
   RunSession session;
   const std::unique_ptr<TurtleOperations> session_turtle = canvas->TurtleFor(session);

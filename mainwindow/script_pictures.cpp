@@ -5,11 +5,11 @@
 #include <mutex>
 #include <thread>
 
+#include "canvas/bundled_font.h"
 #include "canvas/canvas_core.h"
 #include "canvas/dense_layer.h"
 #include "canvas/picture_crop.h"
 #include "canvas/qt_pixels.h"
-#include "canvas/text_painter.h"
 #include "canvas/window_look.h"
 #include "interpreter/run_driver.h"
 #include "interpreter/silent_host.h"
@@ -23,7 +23,7 @@ std::unique_ptr<CanvasCore> RunPicture(const Text& gbk_script, bool record) {
   std::unique_ptr<CanvasCore> canvas = CanvasCore::Create(kCanvasWidth, kCanvasHeight);
   if (!canvas) return nullptr;
   SetWindowLook(*canvas->Lock(), EdgeMode::Wrap);
-  canvas->Lock()->SetTextPainter(PaintTextMask);
+  canvas->Lock()->SetTextPainter(BundledTextPainter());
   canvas->Lock()->KeepRecord(record);
   SilentHost host(gbk_script);
   RunSession session;

@@ -85,7 +85,7 @@ enum class Said {
   kLibraryNowhere,
   kCannotLoadLibrary,
   kLibraryIncomplete,
-  kNoFonts,
+  kNoTextFont,
   kSheetEmpty,
   kOr,
   kStoppedRunning,

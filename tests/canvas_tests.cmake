@@ -1,10 +1,10 @@
 # Tests of the canvas libraries, one binary per unit: the plain canvas's
 # without Qt, the shell's and the shared canvas's with a Qt application.
-foreach(unit turtle_model canvas picture_crop)
+foreach(unit turtle_model canvas picture_crop text_setter)
   dravel_add_test(${unit}_test SOURCES ${unit}_test.cpp LIBS dravel::pixels)
 endforeach()
 foreach(unit canvas_core canvas_properties turtle_canvas canvas_context_menu dense_layer
-    picture_layout sprite_frames text_painter)
+    picture_layout sprite_frames)
   dravel_add_test(${unit}_test QT SOURCES ${unit}_test.cpp
     LIBS dravel::canvas dravel::test_support Qt6::Test Qt6::PrintSupport)
 endforeach()

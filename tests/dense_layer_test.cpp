@@ -10,9 +10,9 @@
 #include <functional>
 #include <memory>
 
+#include "canvas/bundled_font.h"
 #include "canvas/canvas_core.h"
 #include "canvas/qt_pixels.h"
-#include "canvas/text_painter.h"
 #include "canvas/turtle_canvas.h"
 #include "support/gbk_literals.h"
 
@@ -39,7 +39,7 @@ QRect DrawnBounds(const QImage& image) {
 std::unique_ptr<CanvasCore> WindowCanvas() {
   std::unique_ptr<CanvasCore> core = CanvasCore::Create(kWidth, kHeight);
   core->Lock()->KeepRecord(true);
-  core->Lock()->SetTextPainter(PaintTextMask);
+  core->Lock()->SetTextPainter(BundledTextPainter());
   return core;
 }
 

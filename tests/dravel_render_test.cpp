@@ -124,7 +124,7 @@ fs::path FolderWith(const std::string& folder, const std::string& name, const ch
   return path;
 }
 
-TEST(DravelRender, OpensQtOnlyForAScriptThatWritesText) {
+TEST(DravelRender, ReadsTheFontOnlyForAScriptThatWritesTextAndNeverOpensQt) {
   const fs::path lines = FolderWith("lines", "lines.dvg", "go 100\r\n");
   const fs::path text = FolderWith("text", "text.dvg", "settext Dravel\r\n");
   const fs::path out = TempFile("out"), png = out / "picture.png";
@@ -147,17 +147,20 @@ TEST(DravelRender, OpensQtOnlyForAScriptThatWritesText) {
     if (!without) GTEST_SKIP() << "strace is not installed (scripts/install-deps installs it)";
     EXPECT_EQ(status, 0);
     EXPECT_EQ(without->find("libQt6"), std::string::npos) << *without;
+    EXPECT_EQ(without->find("dravel-text.ttf"), std::string::npos) << *without;
 
     const std::string with = *OpenedFiles(c.text, status);
     EXPECT_EQ(status, 0);
-    EXPECT_NE(with.find("libdravel-text.so"), std::string::npos);
-    EXPECT_NE(with.find("libQt6Gui"), std::string::npos);
+    EXPECT_NE(with.find("dravel-text.ttf"), std::string::npos) << with;
+    EXPECT_EQ(with.find("libQt6"), std::string::npos) << with;
     EXPECT_TRUE(Inked(c.picture)) << "the text is all there is to draw";
   }
   for (const fs::path& folder : {lines, text, out}) fs::remove_all(folder);
 }
 
-TEST(DravelRender, WithoutItsLibraryRefusesTextAndRunsTheRest) {
+// A copy of the program outside the build tree has neither its font nor its
+// library beside it.
+TEST(DravelRender, WithoutItsFontRefusesTextAndWithoutItsLibraryTheSheet) {
   const fs::path alone = FolderWith("alone", "lines.dvg", "go 100\r\n");
   fs::copy_file(DRAVEL_RENDER, alone / "dravel-render");
   const std::string program = (alone / "dravel-render").string() + " ";
@@ -169,11 +172,12 @@ TEST(DravelRender, WithoutItsLibraryRefusesTextAndRunsTheRest) {
   std::ofstream(text, std::ios::binary) << "settext Dravel\r\n";
   const Result refused = RunCommand(program + text.string() + " 2>&1");
   EXPECT_EQ(refused.status, 2);
-  const std::string cannot = "dravel-render: cannot load the text library: ";
+  const std::string cannot =
+      "dravel-render: cannot read the text font (looked at " + (alone / "dravel-text.ttf").string();
   EXPECT_TRUE(refused.out.starts_with(cannot)) << refused.out;
   EXPECT_EQ(RunCommand(program + folder).status, 1) << "the text's row failed, the rest ran";
   const std::string summary = ReadAll(out / "summary.txt");
-  EXPECT_NE(summary.find("cannot load the text library"), std::string::npos) << summary;
+  EXPECT_NE(summary.find("cannot read the text font"), std::string::npos) << summary;
   const Result reference = RunCommand(program + "--reference " + text.string() + " " + folder);
   EXPECT_EQ(reference.status, 2);
   EXPECT_NE(
@@ -184,7 +188,7 @@ TEST(DravelRender, WithoutItsLibraryRefusesTextAndRunsTheRest) {
   const Result sheet =
       RunCommand(program + "--contact-sheet " + (alone / "sheet.png").string() + " " + folder);
   EXPECT_EQ(sheet.status, 2);
-  EXPECT_TRUE(sheet.out.starts_with(cannot)) << sheet.out;
+  EXPECT_TRUE(sheet.out.starts_with("dravel-render: cannot load the text library: ")) << sheet.out;
   EXPECT_FALSE(fs::exists(out)) << "refused before it starts";
   fs::remove_all(alone);
 }

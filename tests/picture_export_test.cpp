@@ -14,9 +14,9 @@
 #include <cmath>
 #include <functional>
 
+#include "canvas/bundled_font.h"
 #include "canvas/qt_pixels.h"
 #include "canvas/svg_writer.h"
-#include "canvas/text_painter.h"
 
 namespace dravel {
 namespace {
@@ -146,7 +146,7 @@ class PictureExportTest : public ::testing::Test {
     canvas->SetEdgeMode(EdgeMode::Wrap);
     canvas->SetPenColour(kPen);
     canvas->SetBackgroundColour(kBackground);
-    canvas->SetTextPainter(PaintTextMask);
+    canvas->SetTextPainter(BundledTextPainter());
     canvas->KeepRecord(true);
   }
 

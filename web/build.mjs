@@ -1,5 +1,6 @@
 // Puts the page together in OUT from its sources and the module CMake built
-// (MODULE/dravel-web.js and .wasm): the page's script bundled with the
+// (MODULE/dravel-web.js and .wasm, and the text font MODULE/dravel-text.ttf,
+// written gzip-compressed with its licence beside it): the page's script bundled with the
 // editor (app.js), the worker with the module's glue in front (worker.js),
 // the examples, the copies a page opened from disk loads through <script>
 // tags (file-copy.js), the user guide (guide.mjs), the service worker with
@@ -11,6 +12,7 @@ import { createHash } from 'node:crypto';
 import fs from 'node:fs';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
+import zlib from 'node:zlib';
 
 import * as esbuild from 'esbuild';
 
@@ -61,6 +63,10 @@ const wasm = fs.readFileSync(path.join(moduleDir, 'dravel-web.wasm'));
 write('dravel-web.wasm', wasm);
 write('file-copy.js', '// The worker and the module for a page opened from disk, where neither can be fetched.\n' +
   `self.dravelFileCopy = { worker: ${JSON.stringify(worker)}, wasm: '${wasm.toString('base64')}' };\n`);
+// The text font, fetched by the worker only when a script writes text.
+const font = fs.readFileSync(path.join(moduleDir, 'dravel-text.ttf'));
+write('dravel-text.ttf.gz', zlib.gzipSync(font, { level: 9 }));
+fs.copyFileSync(path.join(moduleDir, 'dravel-text-LICENSE.txt'), path.join(out, 'dravel-text-LICENSE.txt'));
 for (const name of ['index.html', 'style.css', 'manifest.webmanifest', 'icon-192.png', 'icon-512.png']) {
   fs.copyFileSync(path.join(web, name), path.join(out, name));
 }
@@ -68,7 +74,7 @@ for (const name of ['index.html', 'style.css', 'manifest.webmanifest', 'icon-192
 // The user guide the page's link opens, from the same chapters, command rows
 // and examples as the desktop's.
 await writeGuide({
-  moduleDir, out, guideDir: path.join(web, '../resources/guide'),
+  moduleDir, out, font, guideDir: path.join(web, '../resources/guide'),
   docsDir: path.join(web, '../docs'),
   exampleFiles: exampleFiles().map((name) => ({
     name: name.slice(0, -'.dvg'.length), bytes: fs.readFileSync(path.join(examplesDir, name)),
@@ -84,8 +90,10 @@ const guide = path.join(out, 'guide');
 kept.push(...fs.readdirSync(guide, { recursive: true })
   .filter((name) => fs.statSync(path.join(guide, name)).isFile()).sort()
   .map((name) => 'guide/' + name.split(path.sep).join('/')));
+const keptWhenFetched = ['dravel-text.ttf.gz'];
 const hash = createHash('sha256');
-for (const name of kept.slice(1)) hash.update(fs.readFileSync(path.join(out, name)));
+for (const name of [...kept.slice(1), ...keptWhenFetched]) hash.update(fs.readFileSync(path.join(out, name)));
 write('sw.js', `const PAGE_FILES = ${JSON.stringify(kept)};\n` +
+  `const KEPT_WHEN_FETCHED = ${JSON.stringify(keptWhenFetched)};\n` +
   `const PAGE_CACHE = 'dravel-${hash.digest('hex').slice(0, 16)}';\n` +
   fs.readFileSync(path.join(web, 'page/service_worker.js'), 'utf8'));

@@ -44,7 +44,8 @@ export default [
     // The worker: its module's glue (DravelWeb) is put in front by the build.
     files: ['page/worker.js', 'page/service_worker.js'],
     languageOptions: {
-      globals: readonly(['DravelWeb', 'onmessage', 'PAGE_FILES', 'PAGE_CACHE', 'clients', 'registration']),
+      globals: readonly(['DravelWeb', 'onmessage', 'PAGE_FILES', 'PAGE_CACHE', 'KEPT_WHEN_FETCHED', 'clients',
+        'registration']),
     },
   },
   {

@@ -18,17 +18,17 @@ const REFERENCE_PICTURE = { width: 366, height: 210 };
 
 
 // The page's module with only what the guide asks of it: no run canvas, and
-// text that node cannot set left out of the pictures. Under node the module
-// deflates its PNGs with node's zlib itself.
-async function startModule(moduleDir) {
+// the text font (`font`, its bytes) given at once, so its pictures' text is
+// set without a fetch. Under node the module deflates its PNGs with node's
+// zlib itself.
+async function startModule(moduleDir, font) {
   const answers = [];
   const DravelWeb = createRequire(import.meta.url)(path.join(moduleDir, 'dravel-web.js'));
   const module = await DravelWeb({
     wasmBinary: fs.readFileSync(path.join(moduleDir, 'dravel-web.wasm')),
     onCommand: ([keyword, alias, syntax, meaning, example]) => answers.push({ keyword, alias, syntax, meaning, example }),
     onPng: (bytes, ratio) => answers.push({ bytes, ratio }),
-    measureText: () => -1, // node sets no text
-    takeTextMask: () => {},
+    textFont: new Uint8Array(font),
   });
   const withText = (text, call) => {
     const bytes = new TextEncoder().encode(text);
@@ -119,8 +119,8 @@ function examplesSection(module, examples, pictures) {
 // Writes `out`/guide/index.html and its pictures from head.html and
 // chapters.html in `guideDir`; the chapters' screenshots are docs/NAME.png for their
 // pictures/NAME.png.
-export async function writeGuide({ moduleDir, out, guideDir, docsDir, exampleFiles }) {
-  const module = await startModule(moduleDir);
+export async function writeGuide({ moduleDir, out, font, guideDir, docsDir, exampleFiles }) {
+  const module = await startModule(moduleDir, font);
   const examples = exampleFiles.map(({ name, bytes }) =>
     exampleOf(name, module.decode(bytes).replace(/\r\n?/g, '\n')));
   const chapters = fs.readFileSync(path.join(guideDir, 'chapters.html'), 'utf8');

@@ -3,8 +3,8 @@
 // and optionally writes the canvas as PNG or SVG; given a folder, does so for
 // every script in it, each in a child process of its own (render_folder.h);
 // checks scripts with --check. See --help. The program itself links no Qt:
-// setting text and drawing a folder's contact sheet are its library's,
-// loaded only when needed (text_library.h).
+// text is set in the bundled font (render_font.h); a folder's contact sheet
+// is its library's, loaded only when needed (text_library.h).
 #include <malloc.h>
 
 #include <cstdio>
@@ -16,6 +16,7 @@
 #include "apps/dravel-render/folder/render_folder.h"
 #include "apps/dravel-render/folder/time_limit.h"
 #include "apps/dravel-render/render_entry.h"
+#include "apps/dravel-render/render_font.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/render_text.h"

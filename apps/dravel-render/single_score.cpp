@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "apps/dravel-render/render_font.h"
 #include "apps/dravel-render/render_run.h"
 #include "apps/dravel-render/render_text.h"
-#include "apps/dravel-render/text_library/text_library.h"
 #include "canvas/picture_export.h"
 #include "marking/file_names.h"
 #include "marking/picture_score.h"

@@ -157,13 +157,16 @@ function launch(profileDir) {
 }
 
 // Serves `folder` on a free localhost port, as a plain static server would;
-// resolves to {url, close()}, close ending every connection at once.
+// resolves to {url, served, close()}: `served` the paths asked for, in order,
+// close ending every connection at once.
 function serve(folder) {
   const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.png': 'image/png',
                   '.wasm': 'application/wasm', '.webmanifest': 'application/manifest+json' };
   const sockets = new Set();
+  const served = [];
   const server = require('http').createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname).replace(/\/$/, '/index.html');
+    served.push(name);
     const file = require('path').join(folder, name);
     if (!file.startsWith(folder) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
       response.writeHead(404).end();
@@ -178,6 +181,7 @@ function serve(folder) {
   });
   return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({
     url: `http://127.0.0.1:${server.address().port}/`,
+    served,
     close: () => new Promise((closed) => {
       server.close(closed);
       for (const socket of sockets) socket.destroy();

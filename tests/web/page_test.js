@@ -251,6 +251,45 @@ async function startUp(exampleText, native) {
         `${picture.bytes.length} bytes, dravel-render's ${native.png.length}`);
 }
 
+// The pixels that are not the background (the top-left pixel's colour): the
+// same in the page and in dravel-render's picture, and in the page all of
+// `colour` (R,G,B) when given.
+function compareInk(what, canvas, native, colour = null) {
+  const rgba = Buffer.from(canvas.rgba, 'base64');
+  const pageInk = (i) => rgba.subarray(4 * i, 4 * i + 3).compare(rgba.subarray(0, 3)) !== 0;
+  const nativeInk = (i) => native.rgb.subarray(3 * i, 3 * i + 3).compare(native.rgb.subarray(0, 3)) !== 0;
+  let ink = 0, differing = 0, otherColour = 0;
+  for (let i = 0; i < canvas.width * canvas.height; ++i) {
+    ink += pageInk(i);
+    differing += pageInk(i) !== nativeInk(i);
+    otherColour += colour !== null && pageInk(i) && rgba.subarray(4 * i, 4 * i + 3).join() !== colour;
+  }
+  check(what, ink > 0 && differing === 0 && otherColour === 0,
+        `${ink} pixels inked, ${differing} where dravel-render's picture differs, ${otherColour} not ${colour}`);
+}
+
+// 写文字 in the page: the font is fetched when a script first writes text and
+// not before, and the text has dravel-render's pixels, in the pen's colour.
+async function texts(server) {
+  const font = () => server.served.filter((name) => name.startsWith('/dravel-text')).join(' ');
+  checkEqual('the text font is not fetched before a script writes text', font(), '');
+  const script = path.join(sourceDir, 'tests/data/render/texts.dvg');
+  const native = renderNative(script);
+  await setEditor(gbk(fs.readFileSync(script)).replace(/\r\n/g, '\n'));
+  await click('#clear');
+  await runToEnd('the script that writes text to end');
+  comparePixels('写文字 draws dravel-render\'s pixels', await evaluate(canvasPixels), native);
+  checkEqual('the text font is fetched once, when the first text is set', font(), '/dravel-text.ttf.gz');
+  for (const [colour, rgb] of [['#ff0000', '255,0,0'], ['#3366cc', '51,102,204']]) {
+    await setSetting('pen-colour', colour);
+    await click('#clear');
+    await runToEnd(`the text in ${colour} to end`);
+    compareInk(`写文字 in ${colour} covers dravel-render's pixels`, await evaluate(canvasPixels), native, rgb);
+  }
+  await setSetting('pen-colour', '#00ff00');
+  await click('#clear');
+}
+
 // Opens an example from F2 as a learner does, telling a save prompt no.
 async function chooseExample(name) {
   const index = fs.readdirSync(examplesDir).sort().indexOf(name);
@@ -915,6 +954,12 @@ async function offline(server) {
   await reload('the page to load offline');
   await setEditor('重复 4 【前进 60|右转 90】');
   await runToEnd('a run offline');
+  // The font, fetched online once, was kept.
+  const texts = path.join(sourceDir, 'tests/data/render/texts.dvg');
+  await setEditor(gbk(fs.readFileSync(texts)).replace(/\r\n/g, '\n'));
+  await click('#clear');
+  await runToEnd('a run offline that writes text');
+  compareInk('写文字 offline draws with the kept font', await evaluate(canvasPixels), renderNative(texts));
   await guideOpens('offline');
 }
 
@@ -928,6 +973,10 @@ async function fromDisk(exampleText, native) {
   comparePixels('the run from disk draws the native pixels', await evaluate(canvasPixels), native);
   const saved = await downloaded('#save');
   check('a save from disk writes the script', saved.bytes.equals(sourceBytes('resources/texts/example_script.txt')));
+  // No font can be fetched from disk: the text is left out and the hint box says so.
+  await setEditor('写文字 从磁盘');
+  await runToEnd('a run from disk that writes text');
+  check('a text without its font says so', (await evaluate(hintText)).includes('写文字的字体下载不了'));
   await guideOpens('from disk');
 }
 
@@ -1123,6 +1172,7 @@ async function main() {
   fs.writeFileSync(exampleFile, sourceBytes('resources/texts/example_script.txt'));
   const native = renderNative(exampleFile);
   await startUp(exampleText, native);
+  await texts(server);
   await lesson();
   await files(exampleText);
   await checker();

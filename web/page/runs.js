@@ -57,6 +57,9 @@ export class Runs {
       case 'background':
         if (!message.shown) page.settings.pictureNotShown();
         break;
+      case 'no-font':
+        page.hint.append(texts.noTextFont);
+        break;
       case 'done':
         page.display.show(true);
         this.end();

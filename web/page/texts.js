@@ -14,6 +14,7 @@ export const texts = {
   ...Object.fromEntries(SYSTEM_TEXTS.map((name) => [name, ''])),
   unsavableAt: (line) => texts.linePrefix + line + texts.unsavableLine,
   workerFailed: (what) => `网页版出错：${what}` + CRLF,
+  noTextFont: '写文字的字体下载不了（没有网络连接？），文字没有画出。' + CRLF,
   untitled: '未命名',
   // The page's extras.
   fixTo: (line) => `修正为：${line}`,

@@ -5,56 +5,35 @@
 // starting another (given the last snapshot), so a stopped run can never draw
 // or say anything more. The build puts the module's glue (DravelWeb) in
 // front of this file; the page hands every worker the compiled module in its
-// first message, so no worker fetches anything (and file:// works).
+// first message, so no worker fetches anything at start (and file:// works);
+// only the text font is fetched, when the first text is set.
 import { deflate } from 'pako';
 
 const utf8 = new TextDecoder('utf-8', { ignoreBOM: true });
-let textCanvas = null;
-let textCoverage = null;
+// 写文字's font, fetched when the module sets its first text and never at
+// load (dravel-text.ttf, gzip-compressed by the build), unpacked here; the
+// service worker keeps it once fetched. Null, and the page told once, when it
+// cannot be had (offline before it was ever fetched, a page opened from disk,
+// a browser without DecompressionStream).
+const FONT_FILE = 'dravel-text.ttf.gz';
+let fontRefusalSaid = false;
+// The page's address, which a worker made from a blob cannot resolve against.
+let pageAddress = self.location.href;
 
-// 写文字: the browser measures the text (24 px) and sets it, no smoothing
-// wanted, so the coverage is cut at half, at the turtle's angle, in the box
-// the module gives (the canvas's TurnedTextBox), with the anchor at (x, y)
-// of the box; the module then takes the coverage and colours the covered
-// pixels.
-const FONT = '24px sans-serif';
-
-function textContext() {
-  textCanvas ??= new OffscreenCanvas(1, 1);
-  return textCanvas.getContext('2d', { willReadFrequently: true });
-}
-
-// The text's advance in pixels; -1 when there is no canvas to set text in.
-function measureText(utf8Text) {
-  textCoverage = null;
-  if (typeof OffscreenCanvas === 'undefined') return -1;
-  const context = textContext();
-  context.font = FONT;
-  return context.measureText(utf8.decode(utf8Text)).width;
-}
-
-// Sets the text in a `width` x `height` box; gives the face's ascent.
-function paintText(utf8Text, x, y, escapement, width, height) {
-  const context = textContext();
-  const text = utf8.decode(utf8Text);
-  textCanvas.width = width;
-  textCanvas.height = height;
-  context.setTransform(1, 0, 0, 1, 0, 0);
-  context.clearRect(0, 0, width, height);
-  context.translate(x, y);
-  context.rotate(-escapement / 10 * Math.PI / 180);
-  context.font = FONT;
-  context.textBaseline = 'top';
-  context.fillStyle = '#000';
-  context.fillText(text, 0, 0);
-  const alpha = context.getImageData(0, 0, width, height).data;
-  textCoverage = new Uint8Array(width * height);
-  for (let i = 0; i < textCoverage.length; ++i) textCoverage[i] = alpha[i * 4 + 3] >= 128 ? 1 : 0;
-  return Math.round(context.measureText(text).fontBoundingBoxAscent || 24);
-}
-
-function takeTextMask(mask) {
-  if (textCoverage && textCoverage.length === mask.length) mask.set(textCoverage);
+async function fetchTextFont() {
+  try {
+    const response = await fetch(new URL(FONT_FILE, pageAddress));
+    if (!response.ok) throw new Error(`${FONT_FILE}: ${response.status}`);
+    const bytes = new Uint8Array(await response.arrayBuffer());
+    // A server that calls .gz files gzip-encoded has the browser unpack it already.
+    if (bytes[0] !== 0x1f || bytes[1] !== 0x8b) return bytes;
+    const unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
+    return new Uint8Array(await new Response(unpacked).arrayBuffer());
+  } catch (error) {
+    if (!fontRefusalSaid) postMessage({ type: 'no-font', reason: String(error) });
+    fontRefusalSaid = true;
+    return null;
+  }
 }
 
 // The layers hold 0xFFRRGGBB words, little-endian bytes B G R A; the page's
@@ -167,9 +146,7 @@ async function startModule(given) {
     onPicture: (pixels, width, height, ratio) => answers.push({ pixels: toRgba(pixels).buffer, width, height, ratio }),
     onPng: (bytes) => answers.push(bytes),
     deflate: (bytes) => deflate(bytes, { level: 6, strategy: 3 }), // zlib's Z_RLE, as the desktop
-    measureText,
-    paintText,
-    takeTextMask,
+    fetchTextFont,
   }).then((module) => {
     postMessage({ type: 'ready' });
     module._dravel_start();
@@ -254,13 +231,15 @@ const questions = {
     withText(module, text, (at, size) => ({ line: module._dravel_message_line(at, size) })),
   // No picture, or no PNG, when the module had not the memory for it.
   picture: async (module, { text }) => {
-    const [picture] = await collect(() => withText(module, text, (at, size) => module._dravel_picture(at, size)));
+    const [picture] = await collect(() => withText(module, text, (at, size) =>
+      module.ccall('dravel_picture', null, ['number', 'number'], [at, size], { async: true })));
     return picture ? { picture, transfer: [picture.pixels] } : { picture: null };
   },
   // F1's picture of a command row, cropped, with the scale to show it at
   // within width x height; none for a row that draws nothing.
   commandPicture: async (module, { index, width, height }) => {
-    const [picture] = await collect(() => module._dravel_command_picture(index, width, height, 0));
+    const [picture] = await collect(() => module.ccall('dravel_command_picture', null,
+      ['number', 'number', 'number', 'number'], [index, width, height, 0], { async: true }));
     return picture ? { picture, transfer: [picture.pixels] } : { picture: null };
   },
   // The canvas as the page last showed it, when the page sends it.
@@ -287,6 +266,7 @@ const pacing = {
 onmessage = (event) => {
   const message = event.data;
   if (message.type === 'init') {
+    pageAddress = message.page ?? pageAddress;
     ready = startModule(message.wasm);
   } else if (message.type in pacing) {
     ready.then((module) => pacing[message.type](module, message));

@@ -86,7 +86,7 @@ export class Workers {
 
   spawn() {
     const worker = this.listen(new Worker(this.url));
-    worker.postMessage({ type: 'init', wasm: this.module });
+    worker.postMessage({ type: 'init', wasm: this.module, page: location.href });
     for (const message of this.settings.values()) worker.postMessage(message);
     return worker;
   }

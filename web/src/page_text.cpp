@@ -2,48 +2,54 @@
 
 #include <emscripten.h>
 
-#include <string>
+#include <memory>
+#include <vector>
 
-#include "runtime/gbk_codec.h"
+#include "canvas/pixel_memory.h"
+#include "canvas/text_setter.h"
 
 namespace dravel {
 namespace {
 
-// The page's face is 24 pixels; a line of it, as the browser sets it, 32.
-constexpr int kPageLineHeight = 32;
-
 // The bodies are JavaScript, which clang-format would mangle.
 // clang-format off
-EM_JS(double, MeasureText, (const char* utf8, int size), {
-  return Module.measureText(HEAPU8.subarray(utf8, utf8 + size));
+// The font the worker holds (Module.textFont): its size, 0 for none, and its
+// bytes copied to `to`, after which the worker lets its own copy go.
+EM_JS(int, TextFontSize, (), { return Module.textFont ? Module.textFont.length : 0; });
+EM_JS(void, CopyTextFont, (uint8_t* to), {
+  HEAPU8.set(Module.textFont, to);
+  Module.textFont = null;
 });
-EM_JS(int, PaintTextIn, (const char* utf8, int size, int x, int y, int escapement, int width,
-                         int height), {
-  return Module.paintText(HEAPU8.subarray(utf8, utf8 + size), x, y, escapement, width, height);
-});
-EM_JS(void, TakeTextMask, (uint8_t* mask, int size), {
-  Module.takeTextMask(HEAPU8.subarray(mask, mask + size));
-});
+// The worker fetches the font, handing the thread back to the browser meanwhile.
+EM_ASYNC_JS(void, FetchTextFont, (), { Module.textFont = await Module.fetchTextFont(); });
 // clang-format on
+
+std::unique_ptr<TextFace> TakenFace() {
+  const int size = TextFontSize();
+  if (size <= 0 || !PixelBlockAvailable(size_t(size))) return nullptr;
+  std::vector<uint8_t> bytes(static_cast<size_t>(size));
+  CopyTextFont(bytes.data());
+  return TextFace::FromBytes(std::move(bytes));
+}
+
+std::unique_ptr<TextFace> face;
+bool font_failed = false;
+
+const TextFace* PageFace() {
+  if (face || font_failed) return face.get();
+  if (TextFontSize() == 0) FetchTextFont();
+  face = TakenFace();
+  font_failed = face == nullptr;
+  return face.get();
+}
 
 }  // namespace
 
-// The browser measures the text, decoded as the window's painter decodes it,
-// and sets it (page/worker.js) in the box the canvas's own rule gives
-// (TurnedTextBox), as the desktop's painter does; its coverage is then
-// copied into the mask.
 TextMask PaintPageText(const TextRequest& text) {
-  const std::string utf8 = GbkToUtf8(text.gbk_text);
-  const double advance = MeasureText(utf8.data(), int(utf8.size()));
-  if (advance < 0) return {};  // no canvas to set text in
-  const TextBox box = TurnedTextBox(text, advance, kPageLineHeight);
-  if (box.Empty()) return {};
-  TextMask mask{box.left, box.top, box.width, box.height, {}, 0};
-  mask.ascent = PaintTextIn(utf8.data(), int(utf8.size()), text.x - box.left, text.y - box.top,
-                            text.escapement, box.width, box.height);
-  mask.coverage.resize(size_t(mask.width) * size_t(mask.height));
-  TakeTextMask(mask.coverage.data(), int(mask.coverage.size()));
-  return mask;
+  const TextFace* page_face = PageFace();
+  return page_face ? SetText(*page_face, text) : TextMask{};
 }
+
+void RetryTextFont() { font_failed = false; }
 
 }  // namespace dravel

@@ -1,15 +1,22 @@
-// The page's 写文字: the browser sets the text (Module.paintText in
-// page/worker.js) and the canvas colours the covered pixels. Every canvas of
-// the page's module (the run's, the examples' and the reference's pictures)
-// takes its text from here, so a picture shows the text a run writes.
+// The page's 写文字: the one text setter (canvas/text_setter.h) in the bundled
+// font, which the worker fetches when the first text is set (Module.fetchTextFont
+// in page/worker.js) and the service worker keeps; until then the page never
+// downloads it. Every canvas of the page's module (the run's, the examples' and
+// the reference's pictures) takes its text from here. A call that may set the
+// first text must be made so that it may wait (ccall with async), unless the
+// worker already holds the font (Module.textFont).
 #pragma once
 
 #include "canvas/text_mask.h"
 
 namespace dravel {
 
-// The text's coverage mask within the layer; empty when the browser has no
-// canvas to set it in or nothing of it falls on the layer.
+// The text's coverage mask within the layer; empty when the font cannot be
+// had or nothing of the text falls on the layer.
 TextMask PaintPageText(const TextRequest& text);
+
+// A font that could not be had is asked for again at the next text (a new
+// run), not at every text of this one.
+void RetryTextFont();
 
 }  // namespace dravel

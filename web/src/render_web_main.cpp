@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "apps/dravel-render/render_entry.h"
+#include "apps/dravel-render/render_font.h"
 #include "apps/dravel-render/render_host.h"
 #include "apps/dravel-render/render_options.h"
 #include "apps/dravel-render/render_text.h"
@@ -69,10 +70,14 @@ std::optional<std::string> Unavailable(const RenderOptions& options) {
 // wherever the run asks for its stop.
 class NodeEdition final : public RenderEdition {
  public:
-  std::optional<std::string> Prepare(const RenderOptions& options, const Text&) override {
+  std::optional<std::string> Prepare(const RenderOptions& options, const Text& script) override {
+    std::string refusal;
+    const std::optional<TextMaskPainter> text = TextPainterFor(script, refusal);
+    if (!text) return refusal;
     canvas_ = WebCanvas(options.width, options.height, options.edge_mode);
     if (!canvas_) return CanvasRefusal(options);
     SetRenderLook(*canvas_, options);
+    canvas_->SetTextPainter(*text);
     return std::nullopt;
   }
   Text Run(const RenderOptions& options, const Text& script) override;

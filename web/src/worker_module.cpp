@@ -258,6 +258,7 @@ EMSCRIPTEN_KEEPALIVE void dravel_run(const char* script, int script_size, const 
   RunContext context{canvas->Turtle(), host, {}};
   context.pacer = &pacer;
   running = true;
+  RetryTextFont();
   RunScript({host.EditorText(), host.RunCountText()}, context);
   running = false;
   SendFrame();

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "apps/dravel-render/folder/time_limit.h"
+#include "apps/dravel-render/render_font.h"
 #include "apps/dravel-render/render_run.h"
-#include "apps/dravel-render/text_library/text_library.h"
 #include "canvas/canvas_core.h"
 #include "canvas/picture_export.h"
 #include "interpreter/script_checker.h"

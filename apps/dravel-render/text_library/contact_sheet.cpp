@@ -12,7 +12,7 @@
 #include <utility>
 
 #include "canvas/pixel_memory.h"
-#include "canvas/text_painter.h"
+#include "canvas/text_mask.h"
 #include "marking/teacher_words.h"
 
 namespace dravel {
@@ -22,7 +22,7 @@ constexpr int kMargin = 12;
 constexpr int kCaptionPixels = 16;
 
 QFont CaptionFont() {
-  QFont font(TextPainterFont().family());
+  QFont font(QString::fromLatin1(kTextFontFamily));
   font.setPixelSize(kCaptionPixels);
   return font;
 }

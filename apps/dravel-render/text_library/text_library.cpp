@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include "apps/dravel-render/text_library/text_library_interface.h"
-#include "interpreter/command_table.h"
 #include "marking/teacher_words.h"
 
 namespace dravel {
@@ -63,38 +62,6 @@ std::string Missing() {
   return Library().handle ? SaidText(Said::kLibraryIncomplete) : Library().refusal;
 }
 
-TextMask PaintWith(DravelTextPaint paint, DravelTextFree free_bytes, const TextRequest& request) {
-  const DravelTextRequest asked{
-      request.gbk_text.data(), request.gbk_text.size(), request.x,           request.y,
-      request.escapement,      request.layer_width,     request.layer_height};
-  DravelTextMask painted{};
-  paint(&asked, &painted);
-  TextMask mask{painted.left, painted.top, painted.width, painted.height, {}, painted.ascent};
-  if (painted.coverage != nullptr) {
-    mask.coverage.assign(painted.coverage,
-                         painted.coverage + size_t(painted.width) * size_t(painted.height));
-    free_bytes(painted.coverage);
-  }
-  return mask;
-}
-
-std::optional<TextMaskPainter> LoadTextPainter(std::string& refusal) {
-  const auto start = Find<DravelTextStart>(kDravelTextStart);
-  const auto paint = Find<DravelTextPaint>(kDravelTextPaint);
-  const auto free_bytes = Find<DravelTextFree>(kDravelTextFree);
-  if (start == nullptr || paint == nullptr || free_bytes == nullptr) {
-    refusal = Missing();
-    return std::nullopt;
-  }
-  if (!start()) {
-    refusal = SaidText(Said::kNoFonts);
-    return std::nullopt;
-  }
-  return [paint, free_bytes](const TextRequest& request) {
-    return PaintWith(paint, free_bytes, request);
-  };
-}
-
 std::optional<std::string> DrawSheet(DravelContactSheet draw, DravelTextFree free_bytes,
                                      std::span<const DravelSheetEntry> entries) {
   DravelSheetPng png{};
@@ -105,16 +72,6 @@ std::optional<std::string> DrawSheet(DravelContactSheet draw, DravelTextFree fre
 }
 
 }  // namespace
-
-bool MayWriteText(std::string_view gbk_script) {
-  const CommandRow& text = RowOf(CommandAction::kWriteText);
-  return FindText(gbk_script, text.keyword) > 0 || FindText(gbk_script, text.alias, {}, true) > 0;
-}
-
-std::optional<TextMaskPainter> TextPainterFor(std::string_view gbk_script, std::string& refusal) {
-  if (!MayWriteText(gbk_script)) return TextMaskPainter();
-  return LoadTextPainter(refusal);
-}
 
 std::optional<SheetMaker> LoadSheetMaker(std::string& refusal) {
   const auto draw = Find<DravelContactSheet>(kDravelContactSheet);
