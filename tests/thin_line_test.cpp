@@ -57,8 +57,8 @@ TEST(DrawThinLine, DrawsBresenhamsPixelsClippedToTheLayers) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     std::vector<uint32_t> visible(size_t(kStride) * kHeight), ink(visible.size());
-    DrawThinLine({visible.data(), ink.data(), kStride, kWidth, kHeight}, c.from_x, c.from_y,
-                 c.to_x, c.to_y, kPen);
+    DrawThinLine({visible.data(), ink.data(), kStride, kWidth, kHeight}, c.from_x, c.from_y, c.to_x,
+                 c.to_y, kPen);
     EXPECT_EQ(visible, ByTheRule(c.from_x, c.from_y, c.to_x, c.to_y));
     EXPECT_EQ(ink, visible);
   }

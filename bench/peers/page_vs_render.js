@@ -162,7 +162,7 @@ async function main() {
     console.log('|---|---|---|---|');
     for (const what of ['wall', 'cpu']) {
       const [ours, theirs] = [figure(page, what), figure(native, what)];
-      console.log(`| ${what === 'wall' ? 'wall time' : 'CPU time (the page: its workers' threads)'} | ` +
+      console.log(`| ${what === 'wall' ? 'wall time' : "CPU time (the page: its workers' threads)"} | ` +
                   `${theirs.toFixed(0)} ms | ${ours.toFixed(0)} ms | ×${(ours / theirs).toFixed(2)} |`);
     }
     console.log(`page load to ready: cold ${median(cold).toFixed(0)} ms, warm ${median(warm).toFixed(0)} ms ` +
