@@ -64,22 +64,34 @@ void DrawThinLine(const PixelLayers& layers, int32_t from_x, int32_t from_y, int
     minor_offset = static_cast<int64_t>(start / run);
     remainder = static_cast<int64_t>(start % run);
   }
+  // The pixel's index moves by a fixed amount per step along each axis, so
+  // the loop adds where it would multiply. The minor coordinate holds for a
+  // run of steps: the inner loop walks a run with a branch that predicts well
+  // (a select in its place would chain every step to the one before), and a
+  // run off the layers (one unsigned comparison) writes nothing.
+  const int64_t major_stride = x_major ? 1 : layers.stride;
+  const int64_t minor_stride = x_major ? layers.stride : 1;
+  int64_t minor = line.minor + minor_offset * minor_step;
+  int64_t at = (line.major + first * major_step) * major_stride + minor * minor_stride;
+  const int64_t major_advance = major_step * major_stride;
+  const int64_t minor_advance = minor_step * minor_stride;
+  const uint64_t minor_limit = uint64_t(line.minor_limit);
   uint32_t* const visible = layers.visible;
   uint32_t* const ink = layers.ink;
-  const int64_t stride = layers.stride;
-  int64_t major = line.major + first * major_step;
-  for (int64_t k = first; k < end; ++k, major += major_step) {
-    const int64_t minor = line.minor + minor_offset * minor_step;
-    if (minor >= 0 && minor < line.minor_limit) {
-      const int64_t at = x_major ? minor * stride + major : major * stride + minor;
-      visible[at] = pixel;
-      ink[at] = pixel;
-    }
-    remainder += rise;
-    if (remainder >= run) {
-      remainder -= run;
-      ++minor_offset;
-    }
+  for (int64_t steps = end - first;;) {
+    const bool shown = uint64_t(minor) < minor_limit;
+    do {
+      if (shown) {
+        visible[at] = pixel;
+        ink[at] = pixel;
+      }
+      at += major_advance;
+      remainder += rise;
+      if (--steps == 0) return;
+    } while (remainder < run);
+    remainder -= run;
+    minor += minor_step;
+    at += minor_advance;
   }
 }
 

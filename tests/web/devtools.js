@@ -152,6 +152,7 @@ function launch(profileDir) {
   return {
     send, nextEvent, listeners, attach, current, use, page, evaluate, waitFor, click, pressKey, accessKey, close,
     removeProfile,
+    pid: () => browser.pid,
     log: () => browserLog,
   };
 }

@@ -4,9 +4,11 @@
 import { Hint } from './hint.js';
 
 export class Display {
-  // `canvas`: the page's canvas; `hintBox`: the hint box's textarea.
-  constructor(canvas, hintBox) {
+  // `canvas`: the page's canvas; `hintBox`: the hint box's textarea;
+  // `giveBack(buffers)`: takes the buffers of frames shown or passed over.
+  constructor(canvas, hintBox, giveBack) {
     this.canvas = canvas;
+    this.giveBack = giveBack;
     this.context = canvas.getContext('2d');
     this.pendingFrame = null;
     this.scheduled = false;
@@ -15,6 +17,7 @@ export class Display {
 
   // A frame from the worker ({width, height, pixels}), shown at the next display frame.
   frame(message) {
+    if (this.pendingFrame !== null) this.giveBack([this.pendingFrame.pixels]);
     this.pendingFrame = message;
     this.schedule();
   }
@@ -35,6 +38,7 @@ export class Display {
         this.canvas.height = frame.height;
       }
       this.context.putImageData(new ImageData(new Uint8ClampedArray(frame.pixels), frame.width, frame.height), 0, 0);
+      this.giveBack([frame.pixels]);
     }
     this.hint.show(now);
   }

@@ -35,7 +35,7 @@ if (typeof WebAssembly === 'object') document.documentElement.classList.add('pag
 const $ = (id) => document.getElementById(id);
 const canvas = $('canvas');
 const countBox = $('count');
-const display = new Display(canvas, $('hint'));
+const display = new Display(canvas, $('hint'), (buffers) => page.workers?.giveBack(buffers));
 
 // ---- The page's state, which its parts share ----
 

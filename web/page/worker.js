@@ -48,6 +48,26 @@ function toRgba(pixels) {
   return pixels;
 }
 
+// Buffers the page has finished with (shown frames, replaced snapshots), given
+// back so that the next frames are copied into them: a fresh buffer of a
+// frame's size costs more to allocate and first write than the copy itself.
+const spareBuffers = [];
+const SPARE_BUFFERS = 8;
+
+function keepSpare(buffers) {
+  for (const buffer of buffers) {
+    if (spareBuffers.length < SPARE_BUFFERS && buffer.byteLength > 0) spareBuffers.push(buffer);
+  }
+}
+
+// A buffer holding a copy of `bytes` (a view into the module's memory).
+function bufferOf(bytes) {
+  const at = spareBuffers.findIndex((buffer) => buffer.byteLength === bytes.length);
+  const buffer = at >= 0 ? spareBuffers.splice(at, 1)[0] : new ArrayBuffer(bytes.length);
+  new Uint8Array(buffer).set(bytes);
+  return buffer;
+}
+
 // Copies `bytes` into the module for as long as `use` (which may be async) runs.
 async function withBytes(module, bytes, use) {
   const at = module._malloc(Math.max(bytes.length, 1));
@@ -135,10 +155,9 @@ async function startModule(given) {
     onFailing: (line, item, from, to) => postMessage({ type: 'failing', line, item, from, to }),
     onExecuting: (line, item, from, to) => postMessage({ type: 'executing', line, item, from, to }),
     onBeep: () => postMessage({ type: 'beep' }),
-    onFrame: (pixels, width, height, snapshot, turtle) => {
-      const rgba = toRgba(pixels);
-      postMessage({ type: 'frame', width, height, pixels: rgba.buffer, snapshot: snapshot.buffer, turtle },
-                  [rgba.buffer, snapshot.buffer]);
+    onFrame: (rgba, width, height, snapshot, turtle) => {
+      const [pixels, kept] = [bufferOf(rgba), bufferOf(snapshot)];
+      postMessage({ type: 'frame', width, height, pixels, snapshot: kept, turtle }, [pixels, kept]);
     },
     onFinding: (line, from, to, message, fixed) => answers.push({ line, from, to, message, fixed }),
     onCommand: ([keyword, alias, syntax, meaning, example]) =>
@@ -268,6 +287,8 @@ onmessage = (event) => {
   if (message.type === 'init') {
     pageAddress = message.page ?? pageAddress;
     ready = startModule(message.wasm);
+  } else if (message.type === 'spare') {
+    keepSpare(message.buffers);
   } else if (message.type in pacing) {
     ready.then((module) => pacing[message.type](module, message));
   } else {

@@ -122,6 +122,12 @@ export class Workers {
     this.run?.postMessage(message, transfer);
   }
 
+  // Buffers of frames the page has done with, for the run worker to copy its
+  // next frames into; they go with it, so nothing here may use them after.
+  giveBack(buffers) {
+    this.run?.postMessage({ type: 'spare', buffers }, buffers);
+  }
+
   // A new run worker in place of the old, which ends at once: it draws and
   // says nothing more. Questions it had not answered are abandoned.
   replace() {

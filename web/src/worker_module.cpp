@@ -12,6 +12,7 @@
 #include <chrono>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "canvas/start_afresh.h"
 #include "interpreter/run_pacer.h"
@@ -50,10 +51,11 @@ EM_JS(void, PostExecuting, (int line, int item, int from, int to), {
   Module.onExecuting(line, item, from, to);
 });
 EM_JS(void, PostPng, (const char* png, int size), { Module.onPng(HEAPU8.slice(png, png + size)); });
-EM_JS(void, PostFrame, (const uint32_t* pixels, int width, int height, const char* snapshot,
+// Views into the module's memory, which onFrame copies before it returns.
+EM_JS(void, PostFrame, (const uint32_t* rgba, int width, int height, const char* snapshot,
                         int snapshot_size, double x, double y, double heading, int pen_down), {
-  Module.onFrame(HEAPU8.slice(pixels, pixels + width * height * 4), width, height,
-                 HEAPU8.slice(snapshot, snapshot + snapshot_size),
+  Module.onFrame(HEAPU8.subarray(rgba, rgba + width * height * 4), width, height,
+                 HEAPU8.subarray(snapshot, snapshot + snapshot_size),
                  { x, y, heading, penDown: pen_down != 0 });
 });
 // A message round trip: the worker takes what the page sent meanwhile. A
@@ -194,20 +196,43 @@ std::unique_ptr<Canvas> canvas;
 SleepingWaiter sleeping_waiter;
 RunPacer pacer(&sleeping_waiter);
 Clock::time_point last_frame;
+
 bool running = false;  // the worker may be handed back only inside a run
+
+// The frame as the page's canvas takes it, painted afresh into the same
+// memory each time: a run shows about thirty a second.
+std::vector<uint32_t> frame_rgba;
+
+// The layers' 0xFFRRGGBB words as R G B A bytes (little-endian words
+// 0xAABBGGRR), opaque.
+void SwapToRgba(std::vector<uint32_t>& pixels) {
+  for (uint32_t& pixel : pixels)
+    pixel = 0xFF000000u | (pixel & 0x0000FF00u) | ((pixel >> 16) & 0xFFu) | ((pixel & 0xFFu) << 16);
+}
+
+// Gives whether frame_rgba holds the canvas now.
+bool PaintFrame() {
+  if (frame_rgba.empty()) {
+    frame_rgba = canvas->Paint();
+  } else {
+    canvas->PaintInto({frame_rgba.data(), canvas->Width(), canvas->Width(), canvas->Height()});
+  }
+  if (frame_rgba.empty()) return false;
+  SwapToRgba(frame_rgba);
+  return true;
+}
 
 void SendFrame() {
   FlushHint();
-  const std::vector<uint32_t> pixels = canvas->Paint();
-  const std::string snapshot = pixels.empty() ? std::string() : canvas->Snapshot();
+  const std::string snapshot = PaintFrame() ? canvas->Snapshot() : std::string();
   // Without the memory for a frame the page keeps its last one, and the
   // snapshot that goes with it.
   if (snapshot.empty()) return;
   // The current turtle goes with its frame: the page's status line shows
   // what the drawing shows, never a model of its own.
   const TurtleState turtle = canvas->StateOf(canvas->CurrentTurtle());
-  PostFrame(pixels.data(), canvas->Width(), canvas->Height(), snapshot.data(), int(snapshot.size()),
-            turtle.x, turtle.y, turtle.heading, turtle.pen != -1);
+  PostFrame(frame_rgba.data(), canvas->Width(), canvas->Height(), snapshot.data(),
+            int(snapshot.size()), turtle.x, turtle.y, turtle.heading, turtle.pen != -1);
   last_frame = Clock::now();
 }
 
