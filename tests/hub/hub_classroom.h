@@ -35,6 +35,7 @@ void MakeClassroom(int port, int pupils, Classroom& room);
 // Polls the hand-ins on `port` until none is queued or grading, or `bound`
 // has passed; each one's state and last message.
 std::map<int64_t, nlohmann::json> SettledHandins(int port, const std::string& teacher,
-                                                 const std::vector<int64_t>& ids, int bound_seconds);
+                                                 const std::vector<int64_t>& ids,
+                                                 int bound_seconds);
 
 }  // namespace dravel::hub

@@ -57,9 +57,8 @@ constexpr char kQuickScript[] = R"({"script":"前进 100\n右转 90"})";
 class OwnCluster {
  public:
   OwnCluster()
-      : dir_(fs::temp_directory_path() /
-             ("dravel-hub-fault-pg-" + std::to_string(::getpid()) + "-" +
-              std::to_string(++made_))) {
+      : dir_(fs::temp_directory_path() / ("dravel-hub-fault-pg-" + std::to_string(::getpid()) +
+                                          "-" + std::to_string(++made_))) {
     fs::remove_all(dir_);
     const Result started = RunCommand(Script("start") + " 2>/dev/null");
     if (started.status == 0) url_ = started.out.substr(0, started.out.find('\n'));
@@ -87,9 +86,10 @@ class WallViewer {
  public:
   WallViewer(int port, int64_t class_id, const std::string& cookie) {
     stream_.next_layer().connect({net::ip::make_address("127.0.0.1"), static_cast<uint16_t>(port)});
-    stream_.set_option(websocket::stream_base::decorator([cookie](websocket::request_type& request) {
-      request.set(beast::http::field::cookie, cookie);
-    }));
+    stream_.set_option(
+        websocket::stream_base::decorator([cookie](websocket::request_type& request) {
+          request.set(beast::http::field::cookie, cookie);
+        }));
     beast::error_code error;
     stream_.handshake("127.0.0.1", "/api/classes/" + std::to_string(class_id) + "/wall", error);
     open_ = !error;
@@ -164,7 +164,8 @@ class BurstLog {
   void WaitFor(const std::function<bool()>& done) {
     const auto give_up = Clock::now() + kBurstBound;
     std::unique_lock lock(mutex_);
-    while (!done() && Clock::now() < give_up) changed_.wait_for(lock, std::chrono::milliseconds(10));
+    while (!done() && Clock::now() < give_up)
+      changed_.wait_for(lock, std::chrono::milliseconds(10));
   }
   std::vector<int64_t> Acknowledged() {
     std::lock_guard lock(mutex_);
@@ -189,7 +190,10 @@ void Burst(const Classroom& room, const std::vector<int>& ports, const char* scr
       for (size_t i = first; i < room.pupils.size() && !stop; i += 4) {
         const int port = ports[(i + round) % ports.size()];
         const bool marked = mark;
-        log.Add(port, CallLocal(port, "POST", target, script, room.pupils[i]), marked);
+        const HttpAnswer answer = CallLocal(port, "POST", target, script, room.pupils[i]);
+        log.Add(port, answer, marked);
+        // Refused or out of service: a pause, as a page would wait.
+        if (answer.status != 201) std::this_thread::sleep_for(std::chrono::milliseconds(20));
       }
     }
   };
@@ -204,14 +208,15 @@ class HubPostgresFaultTest : public testing::Test {
       GTEST_SKIP() << "DRAVEL_HUB_TEST_DATABASE is not set (scripts/test-hub-postgres sets it)";
     cluster_ = std::make_unique<OwnCluster>();
     ASSERT_FALSE(cluster_->Url().empty()) << "scripts/pg-cluster start failed";
-    ASSERT_EQ(RunCommand("printf '" + std::string(kTestPassword) + "\\n' | " DRAVEL_HUB
-                         " init --database '" + cluster_->Url() + "' >/dev/null 2>&1")
+    ASSERT_EQ(RunCommand("printf '" + std::string(kTestPassword) +
+                         "\\n' | " DRAVEL_HUB " init --database '" + cluster_->Url() +
+                         "' >/dev/null 2>&1")
                   .status,
               0);
     for (auto& serve : serves_) {
-      serve = std::make_unique<ServeProcess>(
-          std::vector<std::string>{"--database", cluster_->Url()},
-          std::vector<std::string>{"--jobs", "2"});
+      serve =
+          std::make_unique<ServeProcess>(std::vector<std::string>{"--database", cluster_->Url()},
+                                         std::vector<std::string>{"--jobs", "2"});
       ports_.push_back(ListeningPort(*serve));
       ASSERT_GT(ports_.back(), 0);
     }
