@@ -120,9 +120,7 @@ TEST_F(HubApiTest, AnotherTeachersClassIsNotThere) {
   const std::string mine = TeacherCookie();
   const int64_t group = ClassWithPupils(mine);
   const int64_t assignment = Assignment(group, mine);
-  store_->AddTeacher("王老师", HashPassword("other password"));
-  const std::string theirs =
-      CookieOf(Call("POST", "/api/teacher/login", R"({"password":"other password"})"));
+  const std::string theirs = OtherTeacherCookie("王老师");
   ASSERT_FALSE(theirs.empty());
   EXPECT_EQ(CallJson("GET", "/api/classes", nullptr, theirs, 200), Json::array());
   EXPECT_EQ(Call("POST", Path("/api/classes/", group, "/join"), R"({"open":false})", theirs).status,

@@ -20,7 +20,8 @@ std::string DatabaseFile(const TempFolder& folder) {
 
 // A class with `pupils` pupils numbered 1, 2, ... and one assignment; its id.
 int64_t AssignmentWithPupils(HubStore& store, int pupils) {
-  const int64_t group = *store.AddClass({0, store.AddTeacher("t", "h"), "c", "JOIN23", true});
+  const int64_t group =
+      *store.AddClass({0, *store.AddTeacher("t", "h", false), "c", "JOIN23", true});
   std::vector<PupilRecord> records;
   for (int i = 1; i <= pupils; ++i) records.push_back({0, group, std::to_string(i), "p", "123456"});
   store.AddPupils(group, records);

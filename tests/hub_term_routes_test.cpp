@@ -42,9 +42,7 @@ class HubTermRoutesTest : public HubApiTest {
 };
 
 TEST_F(HubTermRoutesTest, OnlyTheClasssTeacherGetsTheFiles) {
-  store_->AddTeacher("另一位", HashPassword("another password"));
-  const std::string stranger =
-      CookieOf(Call("POST", "/api/teacher/login", R"({"password":"another password"})"));
+  const std::string stranger = OtherTeacherCookie("另一位");
   ASSERT_FALSE(stranger.empty());
   const std::string pupil = PupilCookie(group_, "001");
   const struct {

@@ -53,7 +53,7 @@ namespace {
 std::unique_ptr<SqliteStore> NewStore(const std::filesystem::path& folder) {
   StoreOpening opening = SqliteStore::Open(HubDatabasePath(folder).string());
   EXPECT_TRUE(opening.store) << opening.error;
-  opening.store->AddTeacher("老师", HashPassword(kTeacherPassword));
+  opening.store->AddTeacher("老师", HashPassword(kTeacherPassword), false);
   return std::move(opening.store);
 }
 
@@ -96,6 +96,13 @@ std::string HubApiTest::CookieOf(const HubReply& reply) {
 
 std::string HubApiTest::TeacherCookie() {
   return CookieOf(Call("POST", "/api/teacher/login", Json{{"password", kTeacherPassword}}.dump()));
+}
+
+std::string HubApiTest::OtherTeacherCookie(const std::string& name, bool admin) {
+  const std::string password = name + " password";
+  EXPECT_TRUE(store_->AddTeacher(name, HashPassword(password), admin));
+  return CookieOf(
+      Call("POST", "/api/teacher/login", Json{{"name", name}, {"password", password}}.dump()));
 }
 
 int64_t HubApiTest::ClassWithPupils(const std::string& teacher_cookie) {

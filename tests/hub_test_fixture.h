@@ -65,6 +65,8 @@ class HubApiTest : public ::testing::Test {
   // A session cookie ("name=token") from a login reply.
   static std::string CookieOf(const HubReply& reply);
   std::string TeacherCookie();
+  // A new teacher's session; their password is `name` + " password".
+  std::string OtherTeacherCookie(const std::string& name, bool admin = false);
   // A class of the teacher's with pupils 001 and 002; its id.
   int64_t ClassWithPupils(const std::string& teacher_cookie);
   std::string PupilCookie(int64_t class_id, const std::string& number);

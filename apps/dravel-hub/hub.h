@@ -23,6 +23,12 @@ inline constexpr size_t kShortestPassword = 8;
 // control character; "" when it can.
 std::string PasswordRefusal(std::string_view password);
 
+// Why `name` (UTF-8, as typed) cannot be a teacher's name: empty, too
+// long, not UTF-8, or holding a control character; "" when it can. Names
+// are kept and looked up trimmed of spaces (TeacherName).
+std::string TeacherNameRefusal(std::string_view name);
+std::string_view TeacherName(std::string_view typed);
+
 struct HubSetup {
   bool ok = false;
   std::string message;  // Chinese, for the teacher: what was done or why not
@@ -32,6 +38,16 @@ struct HubSetup {
 // the first teacher, whose password is `password`. Refuses a short
 // password and a folder that already holds a hub, leaving it untouched.
 HubSetup InitHub(const std::filesystem::path& data_dir, std::string_view password);
+
+// Adds a teacher named `name` (trimmed) with `password` to `store`; refuses
+// a name or password the rules above refuse and a name already taken,
+// keeping nothing.
+HubSetup AddHubTeacher(HubStore& store, std::string_view name, std::string_view password,
+                       bool admin);
+
+// The store of the hub InitHub made in `data_dir`; null with the error set
+// when there is none there or it cannot be opened.
+StoreOpening OpenHubStore(const std::filesystem::path& data_dir);
 
 class Hub {
  public:

@@ -18,6 +18,7 @@ struct TeacherRecord {
   int64_t id = 0;
   std::string name;
   std::string password_hash;  // Argon2id, as crypto_pwhash_str writes it
+  bool admin = false;         // a school's administrator: lists teachers, hands classes over
 };
 
 // Who a login session speaks for: a teacher, or a pupil of one class.

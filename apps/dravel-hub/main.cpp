@@ -1,7 +1,8 @@
 // dravel-hub: the class hub a teacher starts on their own machine. `init`
 // makes the class data folder with the teacher's password; `serve` serves
 // the page, the teacher's pages and the API on the school's network until
-// Ctrl+C or SIGTERM, then stops cleanly.
+// Ctrl+C or SIGTERM, then stops cleanly; `teacher add` and `teacher list`
+// keep a school's teachers.
 #include <pthread.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -51,6 +52,53 @@ int RunInit(const HubCommand& command) {
   }
   std::cout << "班级数据已建好：" << command.data.string() << "\n"
             << "下一步：dravel-hub serve --data " << command.data.string() << std::endl;
+  return 0;
+}
+
+int RunTeacherAdd(const HubCommand& command) {
+  // Said before the password is asked for, not after it was typed twice.
+  if (const std::string refusal = TeacherNameRefusal(command.teacher_name); !refusal.empty()) {
+    Say(refusal);
+    return kFailed;
+  }
+  StoreOpening opening = OpenHubStore(command.data);
+  if (!opening.store) {
+    Say("打不开班级数据：" + opening.error);
+    return kFailed;
+  }
+  std::string error;
+  const auto password = ReadTeacherPassword(error);
+  if (!password) {
+    Say(error);
+    return kFailed;
+  }
+  const HubSetup added =
+      AddHubTeacher(*opening.store, command.teacher_name, *password, command.admin);
+  if (!added.ok) {
+    Say("没有添加老师：" + added.message);
+    return kFailed;
+  }
+  std::cout << added.message << "：登录时在老师页面填写这个名字" << std::endl;
+  return 0;
+}
+
+int RunTeacherList(const HubCommand& command) {
+  StoreOpening opening = OpenHubStore(command.data);
+  if (!opening.store) {
+    Say("打不开班级数据：" + opening.error);
+    return kFailed;
+  }
+  try {
+    for (const TeacherRecord& teacher : opening.store->Teachers()) {
+      std::cout << teacher.id << "\t" << teacher.name << "\t"
+                << opening.store->TeacherClasses(teacher.id).size() << " 个班级"
+                << (teacher.admin ? "\t学校管理员" : "") << "\n";
+    }
+  } catch (const StoreError& failure) {
+    Say(std::string("无法读取数据库：") + failure.what());
+    return kFailed;
+  }
+  std::cout << std::flush;
   return 0;
 }
 
@@ -176,6 +224,8 @@ int Run(int argc, char** argv) {
     case HubCommandKind::kHelp: std::cout << HubUsage(); return 0;
     case HubCommandKind::kInit: return RunInit(*command);
     case HubCommandKind::kServe: return RunServe(*command, stop_signals);
+    case HubCommandKind::kTeacherAdd: return RunTeacherAdd(*command);
+    case HubCommandKind::kTeacherList: return RunTeacherList(*command);
   }
   return kFailed;
 }

@@ -44,6 +44,15 @@ TEST(HubCommandLine, RefusesWhatIsNotACommand) {
       {{"serve", "--data", "d", "--bogus"}, "未知的选项"},
       {{"init", "--data", "d", "--port", "80"}, "未知的选项"},
       {{"serve", "--data="}, "--data"},
+      {{"serve", "--data", "d", "extra"}, "多余的参数"},
+      {{"teacher"}, "teacher add"},
+      {{"teacher", "remove", "--data", "d"}, "teacher add"},
+      {{"teacher", "add", "--data", "d"}, "缺少老师的名字"},
+      {{"teacher", "add", "--data", "d", "王", "李"}, "多余的参数：李"},
+      {{"teacher", "list", "--data", "d", "王"}, "多余的参数"},
+      {{"teacher", "add", "--admin=yes", "--data", "d", "王"}, "不带值"},
+      {{"teacher", "add", "王"}, "--data"},
+      {{"init", "--data", "d", "--admin"}, "未知的选项"},
   };
   for (const Row& row : rows) {
     std::string trace;
@@ -68,6 +77,19 @@ TEST(HubCommandLine, TakesBothOptionForms) {
   EXPECT_EQ(command->jobs, 3);
   EXPECT_EQ(command->grade_timeout_seconds, 4);
   EXPECT_EQ(command->connections_per_address, 4096u);
+}
+
+TEST(HubCommandLine, TakesATeachersNameAfterTheOptions) {
+  std::string error;
+  auto command = Parse({"teacher", "add", "--admin", "--data=class", "王老师"}, error);
+  ASSERT_TRUE(command) << error;
+  EXPECT_EQ(command->kind, HubCommandKind::kTeacherAdd);
+  EXPECT_TRUE(command->admin);
+  EXPECT_EQ(command->teacher_name, "王老师");
+  command = Parse({"teacher", "add", "--data", "class", "--", "-李"}, error);
+  ASSERT_TRUE(command) << error;
+  EXPECT_FALSE(command->admin);
+  EXPECT_EQ(command->teacher_name, "-李");
 }
 
 TEST(PasswordRefusal, CountsCharactersNotBytes) {
@@ -119,6 +141,34 @@ TEST_F(DravelHubProgram, RefusesBadUsageAndShortPasswords) {
     EXPECT_EQ(RunCommand(row.command + " 2>/dev/null </dev/null").status, row.status);
   }
   EXPECT_FALSE(fs::exists(data_)) << "nothing made for a refused password";
+}
+
+TEST_F(DravelHubProgram, AddsTeachersWithNamesOfTheirOwn) {
+  const std::string add = "| " DRAVEL_HUB " teacher add --data " + data_.string() + " ";
+  struct Row {
+    std::string command;
+    int status;
+  } rows[] = {
+      {"printf 'a-long-password\\n' " + add + "王老师", 1},  // no hub in the folder yet
+      {"printf 'a-long-password\\n' " + add + "王老师", 0},
+      {"printf 'another-password\\n' " + add + "' 王老师'", 1},
+      {"printf 'a-long-password\\n' " + add + "--admin 教务处", 0},
+      {"printf 'short\\n' " + add + "李老师", 1},
+      {"printf 'a-long-password\\n' " + add + "''", 1},
+      {"printf 'a-long-password\\n' " + add + "\"$(printf '李\\t')\"", 1},
+      {"printf 'a-long-password\\n' " + add, 2},
+  };
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    SCOPED_TRACE(rows[i].command);
+    if (i == 1) {
+      ASSERT_EQ(Init(), 0);
+    }
+    EXPECT_EQ(RunCommand(rows[i].command + " >/dev/null 2>&1").status, rows[i].status);
+  }
+  const auto listed = RunCommand(DRAVEL_HUB " teacher list --data " + data_.string());
+  EXPECT_EQ(listed.status, 0);
+  EXPECT_EQ(listed.out,
+            "1\t老师\t0 个班级\n2\t王老师\t0 个班级\n3\t教务处\t0 个班级\t学校管理员\n");
 }
 
 constexpr const char* kAskApi = "GET /api/x HTTP/1.1\r\nHost: h\r\nConnection: close\r\n\r\n";

@@ -3,9 +3,11 @@
 // the teacher sets up a class through the API; a pupil logs in on the page,
 // hands in the editor's script and sees it graded; the teacher's page lists
 // the hand-in with its score; the wall shows every pupil's graded drawing.
-// Every page loads under the hub's Content-Security-Policy without an error,
-// and names are shown as text. Writes docs/hub-teacher.png, docs/hub-wall.png
-// and docs/web-class-panel.png.
+// A school administrator added by `teacher add --admin` logs in by name and
+// hands the class to another teacher. Every page loads under the hub's
+// Content-Security-Policy without an error, and names are shown as text.
+// Writes docs/hub-teacher.png, docs/hub-wall.png, docs/hub-admin.png and
+// docs/web-class-panel.png.
 //
 //   node tests/web/hub_page_test.js WEB_FOLDER DRAVEL_HUB DOCS_FOLDER
 //
@@ -57,9 +59,9 @@ function check(what, ok, detail = '') {
 // ---- The hub ----
 
 let hub = null;
+const data = path.join(scratch, 'data');
 
 function startHub() {
-  const data = path.join(scratch, 'data');
   const init = spawnSync(hubProgram, ['init', '--data', data], { input: PASSWORD + '\n', encoding: 'utf8' });
   if (init.status !== 0) throw new Error(`dravel-hub init: ${init.stderr}`);
   hub = spawn(hubProgram, ['serve', '--data', data, '--port', '0', '--bind', '127.0.0.1', '--jobs', '2',
@@ -275,7 +277,35 @@ async function wall(base, setUp, rows) {
   await screenshot('hub-wall.png');
 }
 
-const SESSION_PROBES = ['/api/pupil/me', '/api/classes'];
+// Two more teachers beside the first, added while the hub serves: the
+// administrator logs in by name, sees every teacher and hands the class over.
+async function administrator() {
+  for (const [name, admin] of [['王老师', false], ['教务处', true]]) {
+    const added = spawnSync(hubProgram, ['teacher', 'add', ...(admin ? ['--admin'] : []), '--data', data, name],
+      { input: PASSWORD + '\n', encoding: 'utf8' });
+    if (added.status !== 0) throw new Error(`dravel-hub teacher add: ${added.stderr}`);
+  }
+  await click('#logout');
+  await waitFor('the login form', `!document.getElementById('login').hidden`);
+  await typeInto('#teacher-name', '教务处');
+  await typeInto('#password', PASSWORD);
+  await click('#login button[type=submit]');
+  await waitFor('the school section', `document.querySelectorAll('#teacher-list li').length === 3`);
+  check('the administrator is named at the top', await evaluate(`document.getElementById('who').textContent`) === '教务处');
+  await evaluate(`(() => {
+    document.getElementById('move-to').value = [...document.querySelectorAll('#move-to option')]
+      .find((option) => option.textContent === '王老师').value;
+  })()`);
+  await click('#move-class button[type=submit]');
+  await waitFor('the hand-over', `document.querySelector('#move-class .message').classList.contains('done')`);
+  await waitFor('the counts after it', `/王老师.*1 个班级/.test(document.getElementById('teacher-list').textContent)`);
+  const listed = await evaluate(`[...document.querySelectorAll('#teacher-list li')].map((item) => item.textContent)`);
+  check('every teacher listed with their classes', JSON.stringify(listed) ===
+    JSON.stringify(['老师0 个班级', '王老师1 个班级', '教务处管理员0 个班级']), JSON.stringify(listed));
+  await screenshot('hub-admin.png');
+}
+
+const SESSION_PROBES = ['/api/pupil/me', '/api/classes', '/api/teacher/me'];
 
 // The errors the pages meet: exceptions, console errors, refusals of the
 // policy and failed loads.
@@ -309,6 +339,9 @@ async function main() {
   const rows = await allGraded(setUp);
   await teacherPage(base, rows);
   await wall(base, setUp, rows);
+  await load(base + '/teacher', 1366, 768);
+  await waitFor('the desk', `!document.getElementById('desk').hidden`);
+  await administrator();
   check('no errors in the pages', errors.length === 0, errors.join('\n    '));
 }
 

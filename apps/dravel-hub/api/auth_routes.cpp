@@ -17,11 +17,29 @@ HubReply TooManyTries() { return ErrorReply(429, "尝试次数过多，请一分
 
 LoginThrottle::Clock::time_point Now() { return LoginThrottle::Clock::now(); }
 
-std::optional<int64_t> TeacherWithPassword(HubStore& store, std::string_view password) {
-  for (const TeacherRecord& teacher : store.Teachers()) {
-    if (PasswordMatches(teacher.password_hash, password)) return teacher.id;
+// A password checked against no teacher, so a wrong name takes as long to
+// refuse as a wrong password and does not give away which names exist.
+const std::string& StandInHash() {
+  static const std::string hash = HashPassword("no teacher has this password");
+  return hash;
+}
+
+// The teacher `name` names ("" for the hub's first teacher) when `password`
+// is theirs.
+std::optional<int64_t> TeacherWithPassword(HubStore& store, std::string_view name,
+                                           std::string_view password) {
+  std::optional<TeacherRecord> teacher;
+  if (!name.empty()) {
+    teacher = store.FindTeacherByName(name);
+  } else if (std::vector<TeacherRecord> teachers = store.Teachers(); !teachers.empty()) {
+    teacher = std::move(teachers.front());
   }
-  return std::nullopt;
+  if (!teacher) {
+    PasswordMatches(StandInHash(), password);
+    return std::nullopt;
+  }
+  if (!PasswordMatches(teacher->password_hash, password)) return std::nullopt;
+  return teacher->id;
 }
 
 // A join code as typed: letters in either case.
@@ -43,18 +61,28 @@ HubReply TeacherLogin(RouteContext& context) {
   const LoginThrottle::Clock::time_point taken = Now();
   if (!throttle.TakeTry(address, taken)) return TooManyTries();
   const std::optional<Json> body = JsonObjectBody(context.request);
-  // A password is taken as typed, spaces and all.
-  if (!body || !body->contains("password") || !body->at("password").is_string()) {
+  // A password is taken as typed, spaces and all; a name trimmed.
+  const bool named = body && body->contains("name");
+  const std::optional<std::string> name =
+      named ? TextField(*body, "name") : std::optional<std::string>("");
+  if (!body || !body->contains("password") || !body->at("password").is_string() || !name) {
     throttle.GiveBack(address, taken);
-    return BadBody("缺少密码");
+    return BadBody(name ? "缺少密码" : "name 应为老师的名字");
   }
-  const std::optional<int64_t> teacher =
-      TeacherWithPassword(context.Store(), body->at("password").get_ref<const std::string&>());
-  if (!teacher) return ErrorReply(401, "密码不正确");
+  const std::optional<int64_t> teacher = TeacherWithPassword(
+      context.Store(), *name, body->at("password").get_ref<const std::string&>());
+  if (!teacher) return ErrorReply(401, named ? "名字或密码不正确" : "密码不正确");
   throttle.GiveBack(address, taken);
   HubReply reply = JsonReply(200, {{"role", "teacher"}});
   StartSession(context, SessionRole::kTeacher, *teacher, reply);
   return reply;
+}
+
+HubReply TeacherMe(RouteContext& context) {
+  const std::optional<TeacherRecord> teacher =
+      context.Store().FindTeacher(context.caller->teacher_id);
+  if (!teacher) return ErrorReply(401, "请先登录");
+  return JsonReply(200, {{"id", teacher->id}, {"name", teacher->name}, {"admin", teacher->admin}});
 }
 
 HubReply TeacherLogout(RouteContext& context) {

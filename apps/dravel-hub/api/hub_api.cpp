@@ -41,7 +41,8 @@ bool ForeignOrigin(const HubRequest& request) {
 std::optional<Caller> CallerFor(const HubRequest& request, HubStore& store, Access access) {
   switch (access) {
     case Access::kAnyone: return std::nullopt;
-    case Access::kTeacher: return SessionCaller(request, store, SessionRole::kTeacher);
+    case Access::kTeacher:
+    case Access::kAdmin: return SessionCaller(request, store, SessionRole::kTeacher);
     case Access::kPupil: return SessionCaller(request, store, SessionRole::kPupil);
     case Access::kTeacherOrPupil: {
       std::optional<Caller> teacher = SessionCaller(request, store, SessionRole::kTeacher);
@@ -81,6 +82,9 @@ HubReply HubApi::Answer(const HubRequest& request) {
   if (match.route->access != Access::kAnyone) {
     context.caller = CallerFor(request, services_.store, match.route->access);
     if (!context.caller) return ErrorReply(401, "请先登录");
+  }
+  if (match.route->access == Access::kAdmin && !CallerIsAdmin(context)) {
+    return ErrorReply(403, "只有学校管理员可以这样做");
   }
   return match.route->answer(context);
 }

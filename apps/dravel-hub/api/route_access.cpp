@@ -8,6 +8,13 @@ namespace dravel::hub {
 
 HubReply NotFound() { return ErrorReply(404, "找不到该内容"); }
 
+bool CallerIsAdmin(RouteContext& context) {
+  assert(context.caller && context.caller->role == SessionRole::kTeacher);
+  const std::optional<TeacherRecord> teacher =
+      context.Store().FindTeacher(context.caller->teacher_id);
+  return teacher && teacher->admin;
+}
+
 std::optional<ClassRecord> OwnClass(RouteContext& context, int64_t class_id) {
   assert(context.caller && context.caller->role == SessionRole::kTeacher);
   std::optional<ClassRecord> found = context.Store().FindClass(class_id);

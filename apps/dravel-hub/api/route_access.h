@@ -12,6 +12,9 @@ namespace dravel::hub {
 
 HubReply NotFound();
 
+// Whether the calling teacher is the school's administrator.
+bool CallerIsAdmin(RouteContext& context);
+
 // The class with `class_id` when it is the calling teacher's.
 std::optional<ClassRecord> OwnClass(RouteContext& context, int64_t class_id);
 // The assignment with `assignment_id` when its class is the calling teacher's.

@@ -3,29 +3,37 @@
 #include <array>
 #include <charconv>
 
+#include "apps/dravel-hub/api/admin_routes.h"
 #include "apps/dravel-hub/api/assignment_routes.h"
 #include "apps/dravel-hub/api/auth_routes.h"
 #include "apps/dravel-hub/api/class_routes.h"
 #include "apps/dravel-hub/api/handin_routes.h"
 #include "apps/dravel-hub/api/json_reply.h"
+#include "apps/dravel-hub/api/route_access.h"
 #include "apps/dravel-hub/api/term_routes.h"
 
 namespace dravel::hub {
 namespace {
 
 // The wall is a WebSocket the server upgrades after asking WallClass; a
-// plain request there has nothing to get.
-HubReply WallWithoutUpgrade(RouteContext&) { return ErrorReply(426, "请用 WebSocket 连接"); }
+// plain request there has nothing to get, and of another's class not even
+// that it is there.
+HubReply WallWithoutUpgrade(RouteContext& context) {
+  if (!OwnClass(context, context.Id())) return NotFound();
+  return ErrorReply(426, "请用 WebSocket 连接");
+}
 
 constexpr auto kAnyone = Access::kAnyone;
 constexpr auto kTeacher = Access::kTeacher;
 constexpr auto kPupil = Access::kPupil;
 constexpr auto kEither = Access::kTeacherOrPupil;
+constexpr auto kAdmin = Access::kAdmin;
 
-constexpr std::array<Route, 27> kRoutes = {{
+constexpr std::array<Route, 31> kRoutes = {{
     {"GET", "/api/hub", kAnyone, HubInfo},
     {"POST", "/api/teacher/login", kAnyone, TeacherLogin},
     {"POST", "/api/teacher/logout", kAnyone, TeacherLogout},
+    {"GET", "/api/teacher/me", kTeacher, TeacherMe},
     {"POST", "/api/classes", kTeacher, AddClass},
     {"GET", "/api/classes", kTeacher, ListClasses},
     {"POST", "/api/classes/#/join", kTeacher, SetJoinOpen},
@@ -50,6 +58,9 @@ constexpr std::array<Route, 27> kRoutes = {{
     {"GET", "/api/classes/#/gradebook.xlsx", kTeacher, ClassGradebookXlsx},
     {"GET", "/api/classes/#/export", kTeacher, ClassExport},
     {"GET", "/api/assignments/#/report.html", kTeacher, AssignmentReport},
+    {"GET", "/api/admin/teachers", kAdmin, AdminTeachers},
+    {"GET", "/api/admin/classes", kAdmin, AdminClasses},
+    {"POST", "/api/admin/classes/#/teacher", kAdmin, AdminMoveClass},
 }};
 
 std::string_view NextSegment(std::string_view& path) {
@@ -90,6 +101,8 @@ std::optional<std::vector<int64_t>> MatchPattern(std::string_view pattern,
   }
   return ids;
 }
+
+std::span<const Route> Routes() { return kRoutes; }
 
 RouteMatch MatchRoute(std::string_view method, std::string_view target) {
   RouteMatch match;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -12,7 +13,8 @@
 
 namespace dravel::hub {
 
-enum class Access { kAnyone, kTeacher, kPupil, kTeacherOrPupil };
+// kAdmin: a teacher who is the school's administrator.
+enum class Access { kAnyone, kTeacher, kPupil, kTeacherOrPupil, kAdmin };
 
 struct Route {
   std::string_view method;
@@ -26,6 +28,9 @@ struct RouteMatch {
   std::vector<int64_t> ids;
   bool path_known = false;  // the path matched, under another method
 };
+
+// Every route, for tests that walk them all.
+std::span<const Route> Routes();
 
 RouteMatch MatchRoute(std::string_view method, std::string_view target);
 

@@ -1,4 +1,5 @@
-// dravel-hub's command line: the two commands (init, serve), one table of
+// dravel-hub's command line: the commands (init, serve, teacher add,
+// teacher list), one table of
 // their options from which both the parser and the usage text are made, and
 // the teacher's password rules. Messages are Chinese (UTF-8). Plain C++.
 #pragma once
@@ -13,7 +14,7 @@
 
 namespace dravel::hub {
 
-enum class HubCommandKind { kHelp, kInit, kServe };
+enum class HubCommandKind { kHelp, kInit, kServe, kTeacherAdd, kTeacherList };
 
 struct HubCommand {
   HubCommandKind kind = HubCommandKind::kHelp;
@@ -29,6 +30,8 @@ struct HubCommand {
   std::filesystem::path tls_certificate;
   std::filesystem::path tls_key;
   std::filesystem::path web;  // empty: the installed or built page's folder
+  std::string teacher_name;   // teacher add: as typed
+  bool admin = false;         // teacher add: a school administrator
 };
 
 // The command `arguments` (without the program's name) ask for; nullopt with

@@ -1,19 +1,23 @@
-// The teacher's page at /teacher: login, the classes (new, joining open or
-// closed, the join code large), and the chosen class's links (cards, wall,
-// gradebook, export, purge). Its three panes are their own modules: the
-// hand-ins (teacher_handins.js), a new assignment (teacher_new_assignment.js)
-// and the roster (teacher_roster.js). Everything comes from the hub's API.
+// The teacher's page at /teacher: login (a name, or none for the hub's first
+// teacher), the classes (new, joining open or closed, the join code large),
+// and the chosen class's links (cards, wall, gradebook, export, purge). Its
+// three panes are their own modules: the hand-ins (teacher_handins.js), a new
+// assignment (teacher_new_assignment.js) and the roster (teacher_roster.js);
+// a school administrator also gets teacher_school.js. Everything comes from
+// the hub's API.
 import { $, element, onClick, say } from './dom.js';
 import { HubError, hubJson } from './hub_api.js';
 import { Handins } from './teacher_handins.js';
 import { NewAssignment } from './teacher_new_assignment.js';
 import { Roster } from './teacher_roster.js';
+import { School } from './teacher_school.js';
 
 const desk = {
   classes: [],
   chosen: null, // the class shown
   handins: null,
   roster: null,
+  school: null,
   showTab: null,
   // A refusal of 401 means the session ended: back to the login.
   failed(error, line) {
@@ -25,16 +29,21 @@ const desk = {
 function showLogin(message = '') {
   $('desk').hidden = true;
   $('logout').hidden = true;
+  $('who').textContent = '';
+  $('school').hidden = true;
   $('login').hidden = false;
   say($('login').querySelector('.message'), message);
   $('password').focus();
 }
 
 async function showDesk() {
+  const me = await hubJson('/api/teacher/me');
   $('login').hidden = true;
   $('desk').hidden = false;
   $('logout').hidden = false;
+  $('who').textContent = me.name;
   await loadClasses();
+  if (me.admin) await desk.school.load();
 }
 
 async function loadClasses(choose = desk.chosen?.id) {
@@ -84,11 +93,13 @@ function bind() {
     const button = $('login').querySelector('button');
     button.disabled = true;
     try {
-      await hubJson('/api/teacher/login', { method: 'POST', json: { password: $('password').value } });
+      const name = $('teacher-name').value.trim();
+      const login = name === '' ? { password: $('password').value } : { name, password: $('password').value };
+      await hubJson('/api/teacher/login', { method: 'POST', json: login });
       $('password').value = '';
       await showDesk();
     } catch (error) {
-      say($('login').querySelector('.message'), error.status === 401 ? '密码不对，请再试一次。' : error.message);
+      say($('login').querySelector('.message'), error.status === 401 ? '名字或密码不对，请再试一次。' : error.message);
     } finally {
       button.disabled = false;
     }
@@ -156,6 +167,8 @@ async function start() {
     await desk.handins.load(desk.chosen, id);
   });
   desk.roster = new Roster(desk, () => desk.handins.load(desk.chosen));
+  // A class handed to or from this teacher comes or goes from their list.
+  desk.school = new School(desk, () => loadClasses());
   bind();
   try {
     await showDesk();

@@ -45,7 +45,14 @@ class HubStore {
  public:
   virtual ~HubStore() = default;
 
-  virtual int64_t AddTeacher(std::string_view name, std::string_view password_hash) = 0;
+  // The new teacher's id; nullopt, keeping nothing, when a teacher has
+  // that name already (names are unique).
+  virtual std::optional<int64_t> AddTeacher(std::string_view name, std::string_view password_hash,
+                                            bool admin) = 0;
+  virtual std::optional<TeacherRecord> FindTeacher(int64_t id) = 0;
+  virtual std::optional<TeacherRecord> FindTeacherByName(std::string_view name) = 0;
+  // Ordered by id: the first is the hub's own teacher, whom a password
+  // alone logs in.
   virtual std::vector<TeacherRecord> Teachers() = 0;
 
   // Keeps `session`, dropping those expired by `now` and the owner's oldest
@@ -61,6 +68,9 @@ class HubStore {
   virtual std::optional<ClassRecord> FindClassByJoinCode(std::string_view join_code) = 0;
   virtual std::vector<ClassRecord> TeacherClasses(int64_t teacher_id) = 0;
   virtual void SetJoinOpen(int64_t class_id, bool open) = 0;
+  // Hands the class, with everything in it, to the teacher; false, changing
+  // nothing, when the class or the teacher does not exist.
+  virtual bool MoveClass(int64_t class_id, int64_t teacher_id) = 0;
 
   // Adds, in one transaction, the pupils whose numbers the class does not
   // have yet; the others stay as they are, codes and all.

@@ -8,7 +8,7 @@ namespace {
 
 // Step N brings a file from version N to N + 1. Steps are never edited once
 // released: a change is a new step.
-constexpr std::array<const char*, 1> kSteps = {R"sql(
+constexpr std::array<const char*, 2> kSteps = {R"sql(
 CREATE TABLE teachers (
   id INTEGER PRIMARY KEY,
   name TEXT NOT NULL,
@@ -75,6 +75,11 @@ CREATE TABLE pictures (
   png BLOB NOT NULL,
   PRIMARY KEY (handin_id, kind)
 );
+)sql",
+                                               R"sql(
+-- A school's many teachers log in by name; an administrator hands classes over.
+ALTER TABLE teachers ADD COLUMN admin INTEGER NOT NULL DEFAULT 0;
+CREATE UNIQUE INDEX teachers_by_name ON teachers (name);
 )sql"};
 
 int FileVersion(SqliteDb& db) {

@@ -7,6 +7,7 @@
 namespace dravel::hub {
 namespace {
 
+constexpr const char* kTeacherColumns = "SELECT id, name, password_hash, admin FROM teachers";
 constexpr const char* kClassColumns =
     "SELECT id, teacher_id, name, join_code, join_open FROM classes";
 constexpr const char* kPupilColumns = "SELECT id, class_id, number, name, code FROM pupils";
@@ -14,6 +15,10 @@ constexpr const char* kAssignmentColumns =
     "SELECT id, class_id, title, deadline, resubmit, show_score FROM assignments";
 
 constexpr std::string_view kRoleWords[] = {"teacher", "pupil"};
+
+TeacherRecord ReadTeacher(Statement& row) {
+  return {row.Int(0), row.Text(1), row.Text(2), row.Int(3) != 0};
+}
 
 ClassRecord ReadClass(Statement& row) {
   return {row.Int(0), row.Int(1), row.Text(2), row.Text(3), row.Int(4) != 0};
@@ -59,21 +64,33 @@ StoreOpening SqliteStore::Open(const std::string& path) {
   }
 }
 
-int64_t SqliteStore::AddTeacher(std::string_view name, std::string_view password_hash) {
+std::optional<int64_t> SqliteStore::AddTeacher(std::string_view name,
+                                               std::string_view password_hash, bool admin) {
   std::lock_guard lock(mutex_);
-  Statement(*db_, "INSERT INTO teachers (name, password_hash) VALUES (?, ?)")
-      .Bind(1, name)
-      .Bind(2, password_hash)
-      .Run();
+  Statement insert(*db_, "INSERT INTO teachers (name, password_hash, admin) VALUES (?, ?, ?)");
+  insert.Bind(1, name).Bind(2, password_hash).Bind(3, int64_t{admin});
+  if (!insert.RunUnlessConstraint()) return std::nullopt;
   return db_->LastInsertId();
+}
+
+std::optional<TeacherRecord> SqliteStore::FindTeacher(int64_t id) {
+  std::lock_guard lock(mutex_);
+  Statement query(*db_, (std::string(kTeacherColumns) + " WHERE id = ?").c_str());
+  query.Bind(1, id);
+  return OneRow<TeacherRecord>(query, ReadTeacher);
+}
+
+std::optional<TeacherRecord> SqliteStore::FindTeacherByName(std::string_view name) {
+  std::lock_guard lock(mutex_);
+  Statement query(*db_, (std::string(kTeacherColumns) + " WHERE name = ?").c_str());
+  query.Bind(1, name);
+  return OneRow<TeacherRecord>(query, ReadTeacher);
 }
 
 std::vector<TeacherRecord> SqliteStore::Teachers() {
   std::lock_guard lock(mutex_);
-  Statement query(*db_, "SELECT id, name, password_hash FROM teachers ORDER BY id");
-  return AllRows<TeacherRecord>(query, [](Statement& row) {
-    return TeacherRecord{row.Int(0), row.Text(1), row.Text(2)};
-  });
+  Statement query(*db_, (std::string(kTeacherColumns) + " ORDER BY id").c_str());
+  return AllRows<TeacherRecord>(query, ReadTeacher);
 }
 
 void SqliteStore::AddSession(const SessionRecord& session, int64_t now) {
@@ -155,6 +172,18 @@ void SqliteStore::SetJoinOpen(int64_t class_id, bool open) {
       .Bind(1, int64_t{open})
       .Bind(2, class_id)
       .Run();
+}
+
+bool SqliteStore::MoveClass(int64_t class_id, int64_t teacher_id) {
+  std::lock_guard lock(mutex_);
+  // Pupils, assignments and hand-ins hang on the class, so they follow it.
+  Statement(*db_,
+            "UPDATE classes SET teacher_id = ?1 WHERE id = ?2 "
+            "AND EXISTS (SELECT 1 FROM teachers WHERE id = ?1)")
+      .Bind(1, teacher_id)
+      .Bind(2, class_id)
+      .Run();
+  return db_->Changes() == 1;
 }
 
 void SqliteStore::AddPupils(int64_t class_id, const std::vector<PupilRecord>& pupils) {

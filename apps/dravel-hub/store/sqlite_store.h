@@ -27,7 +27,10 @@ class SqliteStore final : public HubStore {
   // date; refuses a file written by a newer program.
   static StoreOpening Open(const std::string& path);
 
-  int64_t AddTeacher(std::string_view name, std::string_view password_hash) override;
+  std::optional<int64_t> AddTeacher(std::string_view name, std::string_view password_hash,
+                                    bool admin) override;
+  std::optional<TeacherRecord> FindTeacher(int64_t id) override;
+  std::optional<TeacherRecord> FindTeacherByName(std::string_view name) override;
   std::vector<TeacherRecord> Teachers() override;
 
   void AddSession(const SessionRecord& session, int64_t now) override;
@@ -39,6 +42,7 @@ class SqliteStore final : public HubStore {
   std::optional<ClassRecord> FindClassByJoinCode(std::string_view join_code) override;
   std::vector<ClassRecord> TeacherClasses(int64_t teacher_id) override;
   void SetJoinOpen(int64_t class_id, bool open) override;
+  bool MoveClass(int64_t class_id, int64_t teacher_id) override;
 
   void AddPupils(int64_t class_id, const std::vector<PupilRecord>& pupils) override;
   std::vector<PupilRecord> ClassPupils(int64_t class_id) override;
