@@ -23,25 +23,17 @@
 // its hub with SIGTERM.
 //   node bench/hub/hub_load.mjs HUB [--runs N] [--jobs N] [--pupils N] [--viewers N]
 //                               [--connections-per-address N]
-import { spawn } from 'node:child_process';
-import { mkdtempSync, readFileSync, readdirSync, rmSync } from 'node:fs';
-import http from 'node:http';
-import { loadavg, tmpdir } from 'node:os';
-import path from 'node:path';
+import { loadavg } from 'node:os';
 import { setTimeout as sleep } from 'node:timers/promises';
-import { fileURLToPath } from 'node:url';
-import WebSocket from 'ws';
+import {
+  Client, PASSWORD, endHeard, firstWallEnd, makeClass, ms, openWalls, pupilScripts, settled, spread, startHubs,
+} from './hub_client.mjs';
 
 const POLL_MS = 100;
 const RUN_LIMIT_MS = 120000;
 // After the last grading, how long the walls may take to hear it before a
 // viewer counts as having missed a message.
 const WALL_WAIT_MS = 10000;
-const PASSWORD = 'bench-password-1';
-
-const starFolder = path.join(path.dirname(fileURLToPath(import.meta.url)), '../../tests/data/star');
-const gbk = new TextDecoder('gbk');
-const readScript = (name) => gbk.decode(readFileSync(path.join(starFolder, name)));
 
 function parseArguments(argv) {
   const options = { hub: argv[0], runs: 3, jobs: 2, pupils: 40, viewers: 200, perAddress: null };
@@ -55,117 +47,6 @@ function parseArguments(argv) {
   }
   if (!options.hub) throw new Error('usage: hub_load.mjs HUB [--runs N] [--jobs N] [--pupils N] [--viewers N]');
   return options;
-}
-
-// One keep-alive connection per client, as one browser tab holds.
-class Client {
-  constructor(port) {
-    this.port = port;
-    this.agent = new http.Agent({ keepAlive: true, maxSockets: 1 });
-    this.cookie = '';
-  }
-
-  // The reply's status and JSON; throws on a connection fault.
-  request(method, target, body, type = 'application/json') {
-    const data = body === undefined ? undefined : type === 'application/json' ? JSON.stringify(body) : body;
-    const headers = { origin: `http://127.0.0.1:${this.port}` };
-    if (data !== undefined) headers['content-type'] = type;
-    if (this.cookie) headers.cookie = this.cookie;
-    return new Promise((resolve, reject) => {
-      const request = http.request({ host: '127.0.0.1', port: this.port, method, path: target, headers,
-        agent: this.agent }, (reply) => {
-        let text = '';
-        reply.setEncoding('utf8');
-        reply.on('data', (chunk) => { text += chunk; });
-        reply.on('end', () => {
-          const set = reply.headers['set-cookie'];
-          if (set) this.cookie = set[0].split(';')[0];
-          resolve({ status: reply.statusCode, json: text.startsWith('{') || text.startsWith('[') ? JSON.parse(text) : text });
-        });
-      });
-      request.on('error', reject);
-      request.end(data);
-    });
-  }
-
-  async expect(status, method, target, body, type) {
-    const reply = await this.request(method, target, body, type);
-    if (reply.status !== status) throw new Error(`${method} ${target}: ${reply.status} ${JSON.stringify(reply.json)}`);
-    return reply.json;
-  }
-
-  close() { this.agent.destroy(); }
-}
-
-async function startHub(options) {
-  const data = mkdtempSync(path.join(tmpdir(), 'dravel-hub-bench-'));
-  const init = spawn(options.hub, ['init', '--data', data], { stdio: ['pipe', 'ignore', 'inherit'] });
-  init.stdin.end(`${PASSWORD}\n`);
-  const [initStatus] = await new Promise((resolve) => init.on('exit', (...end) => resolve(end)));
-  if (initStatus !== 0) throw new Error(`dravel-hub init failed (${initStatus})`);
-  const serveArguments = ['serve', '--data', data, '--bind', '127.0.0.1', '--port', '0', '--jobs', String(options.jobs)];
-  if (options.perAddress) serveArguments.push('--connections-per-address', String(options.perAddress));
-  const hub = spawn(options.hub, serveArguments, { stdio: ['ignore', 'pipe', 'inherit'] });
-  const exited = new Promise((resolve) => hub.on('exit', resolve));
-  const port = await new Promise((resolve, reject) => {
-    let seen = '';
-    hub.stdout.on('data', (chunk) => {
-      seen += chunk;
-      const line = /^listening 127\.0\.0\.1:(\d+)\n/.exec(seen);
-      if (line) resolve(Number(line[1]));
-    });
-    exited.then(() => reject(new Error('dravel-hub serve ended before listening')));
-  });
-  hub.stdout.resume();
-  return {
-    port,
-    async stop() {
-      hub.kill('SIGTERM');
-      await exited;
-      rmSync(data, { recursive: true, force: true });
-    },
-  };
-}
-
-async function makeClass(port, pupilCount) {
-  const teacher = new Client(port);
-  await teacher.expect(200, 'POST', '/api/teacher/login', { password: PASSWORD });
-  const made = await teacher.expect(201, 'POST', '/api/classes', { name: '压力测试班' });
-  const roster = Array.from({ length: pupilCount }, (_, i) => `${String(i + 1).padStart(4, '0')},学生${i + 1}`).join('\n');
-  const listed = await teacher.expect(200, 'POST', `/api/classes/${made.id}/roster`, roster, 'text/csv');
-  const work = await teacher.expect(201, 'POST', `/api/classes/${made.id}/assignments`,
-    { title: '五角星', references: [readScript('reference.dvg')], resubmit: true, show_score: true });
-  return { teacher, classId: made.id, joinCode: made.join_code, pupils: listed.pupils, assignment: work.id };
-}
-
-// Opens the walls; each records when it heard each hand-in in each state.
-async function openWalls(port, setup, count) {
-  const url = `ws://127.0.0.1:${port}/api/classes/${setup.classId}/wall`;
-  const walls = Array.from({ length: count }, () => {
-    const socket = new WebSocket(url, { headers: { cookie: setup.teacher.cookie }, perMessageDeflate: false });
-    const heard = new Map(); // "id state" -> arrival
-    socket.on('message', (data) => {
-      const message = JSON.parse(data.toString());
-      heard.set(`${message.handin_id} ${message.state}`, performance.now());
-    });
-    return { socket, heard };
-  });
-  await Promise.all(walls.map(({ socket }) => new Promise((resolve, reject) => {
-    socket.once('open', resolve);
-    socket.once('error', (error) => reject(new Error(`a wall would not open: ${error.message}`)));
-  })));
-  return walls;
-}
-
-const settled = (state) => state === 'graded' || state === 'failed';
-
-// The first moment any wall heard `handin` end.
-function firstWallEnd(walls, handin) {
-  let first = Infinity;
-  for (const { heard } of walls) {
-    first = Math.min(first, heard.get(`${handin} graded`) ?? Infinity, heard.get(`${handin} failed`) ?? Infinity);
-  }
-  return first;
 }
 
 async function handIn(client, setup, script, started, limit) {
@@ -183,16 +64,6 @@ async function handIn(client, setup, script, started, limit) {
   }
 }
 
-// Nearest rank.
-function percentile(sorted, p) {
-  return sorted.length ? sorted[Math.max(0, Math.ceil(sorted.length * p) - 1)] : NaN;
-}
-
-function spread(values) {
-  const sorted = values.filter(Number.isFinite).sort((a, b) => a - b);
-  return { p50: percentile(sorted, 0.5), p99: percentile(sorted, 0.99), max: sorted.at(-1) ?? NaN };
-}
-
 async function waitForWalls(walls, ids, until) {
   const heardAll = () => walls.every(({ heard }) =>
     ids.every((id) => heard.has(`${id} graded`) || heard.has(`${id} failed`)));
@@ -200,17 +71,18 @@ async function waitForWalls(walls, ids, until) {
 }
 
 async function oneRun(options) {
-  const hub = await startHub(options);
-  const clients = [];
+  const hub = await startHubs(options.hub, { jobs: options.jobs, perAddress: options.perAddress });
+  const [port] = hub.ports;
+  const teacher = Client.own(port);
+  const clients = [teacher];
   let walls = [];
   try {
-    const setup = await makeClass(hub.port, options.pupils);
-    clients.push(setup.teacher);
-    walls = await openWalls(hub.port, setup, options.viewers);
-    const scripts = readdirSync(starFolder).filter((name) => name !== 'reference.dvg').map(readScript)
-      .filter((text) => text.trim() !== '');
+    await teacher.expect(200, 'POST', '/api/teacher/login', { password: PASSWORD });
+    const setup = await makeClass(teacher, '压力测试班', options.pupils);
+    walls = await openWalls(hub.ports, setup.classId, teacher.cookie, options.viewers);
+    const scripts = pupilScripts();
     for (const pupil of setup.pupils) {
-      const client = new Client(hub.port);
+      const client = Client.own(port);
       await client.expect(200, 'POST', '/api/pupil/login', { join_code: setup.joinCode, number: pupil.number, code: pupil.code });
       clients.push(client);
     }
@@ -229,8 +101,7 @@ async function oneRun(options) {
     const delays = [];
     for (const { heard } of walls) {
       for (const r of taken) {
-        const arrival = Math.min(heard.get(`${r.id} graded`) ?? Infinity, heard.get(`${r.id} failed`) ?? Infinity);
-        delays.push(arrival - r.ended);
+        delays.push(endHeard(heard, r.id) - r.ended);
       }
     }
     const complete = walls.filter(({ heard }) => taken.every((r) => heard.has(`${r.id} queued`) &&
@@ -254,7 +125,6 @@ async function oneRun(options) {
   }
 }
 
-const ms = (value) => (Number.isFinite(value) ? `${value.toFixed(value < 10 ? 1 : 0)} ms` : 'never');
 const median = (values) => [...values].sort((a, b) => a - b)[Math.floor((values.length - 1) / 2)];
 
 function describe(r, options) {

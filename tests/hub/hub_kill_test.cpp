@@ -17,10 +17,10 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
-#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "apps/dravel-hub/hub.h"
+#include "hub_classroom.h"
 #include "hub_process.h"
 #include "hub_test_fixture.h"
 #include "support/render_process.h"
@@ -31,72 +31,12 @@ namespace {
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
-constexpr char kPassword[] = "a-long-password";
 constexpr int kPupils = 20;
 constexpr int kHandinsEach = 2;
 constexpr size_t kKillAfter = 12;  // acknowledged hand-ins before the kill
-// Bounds on waits that a working hub meets in seconds; they keep a broken
+// A bound on waits that a working hub meets in seconds; it keeps a broken
 // build from hanging the suite.
-constexpr auto kGradingBound = std::chrono::seconds(120);
-
-struct Classroom {
-  int port = 0;
-  std::string teacher;
-  int64_t assignment = 0;
-  std::vector<std::string> pupils;  // their session cookies
-};
-
-Json JsonOf(const HttpAnswer& answer) { return Json::parse(answer.body, nullptr, false); }
-
-std::string TeacherLogin(int port) {
-  return CallLocal(port, "POST", "/api/teacher/login", Json{{"password", kPassword}}.dump())
-      .set_cookie;
-}
-
-// A class of `pupils` with an assignment, everyone logged in; asserts on the way.
-void MakeClassroom(int port, int pupils, Classroom& room) {
-  room.port = port;
-  room.teacher = TeacherLogin(port);
-  ASSERT_FALSE(room.teacher.empty());
-  const Json group =
-      JsonOf(CallLocal(port, "POST", "/api/classes", R"({"name":"四年级一班"})", room.teacher));
-  const std::string path = "/api/classes/" + std::to_string(group.value("id", 0));
-  std::string roster = "学号,姓名\n";
-  for (int i = 0; i < pupils; ++i)
-    roster += std::to_string(1000 + i) + ",学生" + std::to_string(i) + "\n";
-  const Json listed = JsonOf(CallLocal(port, "POST", path + "/roster", roster, room.teacher));
-  ASSERT_EQ(listed["pupils"].size(), size_t(pupils));
-  const Json assignment = {{"title", "正方形"}, {"references", {"重复 4 【前进 100|右转 90】"}}};
-  room.assignment =
-      JsonOf(CallLocal(port, "POST", path + "/assignments", assignment.dump(), room.teacher))
-          .value("id", 0);
-  ASSERT_GT(room.assignment, 0);
-  for (const Json& pupil : listed["pupils"]) {
-    const Json login = {
-        {"join_code", group["join_code"]}, {"number", pupil["number"]}, {"code", pupil["code"]}};
-    room.pupils.push_back(CallLocal(port, "POST", "/api/pupil/login", login.dump()).set_cookie);
-    ASSERT_FALSE(room.pupils.back().empty());
-  }
-}
-
-// Polls the hand-ins until none is queued or grading, within the bound;
-// each one's state and last message.
-std::map<int64_t, Json> SettledHandins(int port, const std::string& teacher,
-                                       const std::vector<int64_t>& ids) {
-  std::map<int64_t, Json> states;
-  const auto give_up = std::chrono::steady_clock::now() + kGradingBound;
-  for (size_t settled = 0; settled < ids.size() && std::chrono::steady_clock::now() < give_up;) {
-    settled = 0;
-    for (int64_t id : ids) {
-      states[id] =
-          JsonOf(CallLocal(port, "GET", "/api/handins/" + std::to_string(id), "", teacher));
-      const std::string state = states[id].value("state", "");
-      settled += state == "graded" || state == "failed";
-    }
-    if (settled < ids.size()) std::this_thread::sleep_for(std::chrono::milliseconds(250));
-  }
-  return states;
-}
+constexpr int kGradingBound = 120;
 
 // The hand-ins acknowledged (201) by the hub while `serve` is killed
 // partway through a burst on several threads.
@@ -122,7 +62,8 @@ std::vector<int64_t> HandInUntilKilled(const Classroom& room, ServeProcess& serv
   for (size_t t = 0; t < 4; ++t) senders.emplace_back(hand_in, t, 4);
   {
     std::unique_lock lock(mutex);
-    enough.wait_for(lock, kGradingBound, [&] { return acknowledged.size() >= kKillAfter; });
+    enough.wait_for(lock, std::chrono::seconds(kGradingBound),
+                    [&] { return acknowledged.size() >= kKillAfter; });
   }
   serve.Stop(SIGKILL);
   for (std::thread& sender : senders) sender.join();
@@ -156,7 +97,7 @@ class HubKillTest : public ::testing::Test {
     data_ = location_.Folder() / "data";
     const std::string where = location_.OnServer() ? "--database '" + location_.Location() + "'"
                                                    : "--data " + data_.string();
-    ASSERT_EQ(RunCommand("printf '" + std::string(kPassword) + "\\n' | " DRAVEL_HUB " init " +
+    ASSERT_EQ(RunCommand("printf '" + std::string(kTestPassword) + "\\n' | " DRAVEL_HUB " init " +
                          where + " >/dev/null 2>&1")
                   .status,
               0);
@@ -187,7 +128,8 @@ TEST_F(HubKillTest, EveryAcknowledgedHandinSurvivesAKillAndIsGraded) {
   ServeProcess again(data_, Serving({"--jobs", "2"}));
   const int port = ListeningPort(again);
   ASSERT_GT(port, 0);
-  const std::map<int64_t, Json> states = SettledHandins(port, TeacherLogin(port), acknowledged);
+  const std::map<int64_t, Json> states =
+      SettledHandins(port, TeacherLogin(port), acknowledged, kGradingBound);
   for (int64_t id : acknowledged) {
     SCOPED_TRACE(id);
     EXPECT_EQ(states.at(id).value("state", "missing"), "graded") << states.at(id).dump();
@@ -211,7 +153,7 @@ TEST_F(HubKillTest, AHandinThatNeverEndsFailsAtTheTimeLimitAndTheHubServesOn) {
                 R"({"script":"重复 999999999 【前进 1|右转 1】"})", room.pupils.at(0));
   ASSERT_EQ(handed.status, 201) << handed.body;
   const int64_t id = JsonOf(handed).value("handin_id", int64_t{0});
-  const Json state = SettledHandins(port, room.teacher, {id}).at(id);
+  const Json state = SettledHandins(port, room.teacher, {id}, kGradingBound).at(id);
   EXPECT_EQ(state.value("state", ""), "failed");
   EXPECT_NE(state.value("last_message", "").find("超时：运行超过 1 秒"), std::string::npos)
       << state.dump();

@@ -10,9 +10,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace dravel::hub {
 
-ServeProcess::ServeProcess(const std::filesystem::path& data, std::vector<std::string> extra) {
+ServeProcess::ServeProcess(const std::filesystem::path& data, std::vector<std::string> extra)
+    : ServeProcess({"--data", data.string()}, std::move(extra)) {}
+
+ServeProcess::ServeProcess(std::vector<std::string> store, std::vector<std::string> extra) {
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) return;
   posix_spawn_file_actions_t actions;
@@ -20,8 +25,9 @@ ServeProcess::ServeProcess(const std::filesystem::path& data, std::vector<std::s
   posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipe_ends[0]);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<std::string> arguments = {DRAVEL_HUB, "serve",     "--data", data.string(),
-                                        "--bind",   "127.0.0.1", "--port", "0"};
+  std::vector<std::string> arguments = {DRAVEL_HUB, "serve"};
+  arguments.insert(arguments.end(), store.begin(), store.end());
+  arguments.insert(arguments.end(), {"--bind", "127.0.0.1", "--port", "0"});
   arguments.insert(arguments.end(), extra.begin(), extra.end());
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());

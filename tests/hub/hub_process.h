@@ -13,10 +13,12 @@
 
 namespace dravel::hub {
 
-// `dravel-hub serve --data DATA --bind 127.0.0.1 --port 0 EXTRA...`, its
-// standard output read here; killed and awaited when destroyed.
+// `dravel-hub serve STORE... --bind 127.0.0.1 --port 0 EXTRA...`, STORE
+// being `--data DATA` or the given words (`--database URL`); its standard
+// output read here; killed and awaited when destroyed.
 struct ServeProcess {
   explicit ServeProcess(const std::filesystem::path& data, std::vector<std::string> extra = {});
+  ServeProcess(std::vector<std::string> store, std::vector<std::string> extra);
   ~ServeProcess();
   ServeProcess(const ServeProcess&) = delete;
   ServeProcess& operator=(const ServeProcess&) = delete;
