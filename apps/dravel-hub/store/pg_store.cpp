@@ -4,6 +4,7 @@
 
 #include "apps/dravel-hub/store/pg_rows.h"
 #include "apps/dravel-hub/store/pg_schema.h"
+#include "apps/dravel-hub/store/record_selects.h"
 
 namespace dravel::hub {
 namespace {
@@ -15,13 +16,6 @@ using pg::OneRow;
 // The first half of the login doors' advisory locks (the second is the
 // key's hash): tries from one key are counted one at a time.
 constexpr int kLoginTryLock = 0x64726176;
-
-constexpr const char* kTeacherColumns = "SELECT id, name, password_hash, admin FROM teachers";
-constexpr const char* kClassColumns =
-    "SELECT id, teacher_id, name, join_code, join_open FROM classes";
-constexpr const char* kPupilColumns = "SELECT id, class_id, number, name, code FROM pupils";
-constexpr const char* kAssignmentColumns =
-    "SELECT id, class_id, title, deadline, resubmit, show_score FROM assignments";
 
 constexpr const char* kRoleWords[] = {"teacher", "pupil"};
 

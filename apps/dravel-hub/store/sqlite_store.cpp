@@ -2,17 +2,11 @@
 // queue are in sqlite_store_handins.cpp.
 #include "apps/dravel-hub/store/sqlite_store.h"
 
+#include "apps/dravel-hub/store/record_selects.h"
 #include "apps/dravel-hub/store/sqlite_schema.h"
 
 namespace dravel::hub {
 namespace {
-
-constexpr const char* kTeacherColumns = "SELECT id, name, password_hash, admin FROM teachers";
-constexpr const char* kClassColumns =
-    "SELECT id, teacher_id, name, join_code, join_open FROM classes";
-constexpr const char* kPupilColumns = "SELECT id, class_id, number, name, code FROM pupils";
-constexpr const char* kAssignmentColumns =
-    "SELECT id, class_id, title, deadline, resubmit, show_score FROM assignments";
 
 constexpr std::string_view kRoleWords[] = {"teacher", "pupil"};
 
