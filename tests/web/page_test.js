@@ -716,6 +716,8 @@ async function recent() {
   await typeScript('前进 33'); // typed over 前进 11 from tabs()
   await click('#new');
   await answer('no');
+  // The dialog's close event comes a task later: typed before it, the new script would empty the editor.
+  await waitFor('the new script', `${editorText} === ''`);
   await typeScript('重复 3 【前进 100|右转 120】');
   await pressKey('F2');
   await waitFor('the examples', dialogOpen('examples'));
