@@ -29,6 +29,7 @@ class BatchEndingHost final : public RunHost {
   void Beep(const std::stop_token& run) override { Ended().Beep(run); }
   // The window paints while the run waits.
   void Delay(const std::stop_token& run, int ms) override { Ended().Delay(run, ms); }
+  void PrepareText(const std::stop_token& run) override { Ended().PrepareText(run); }
   void ReportFailingLine(const std::stop_token& run, int script_line) override {
     Ended().ReportFailingLine(run, script_line);
   }

@@ -101,7 +101,10 @@ bool CarryOut(const PreparedLine& line, int number, RunContext& context) {
     case kSetXY: turtle.SetXY(First(line), Second(line)); break;
     case kShow: turtle.Show(); break;
     case kHide: turtle.Hide(); break;
-    case kWriteText: turtle.WriteText(std::get<Text>(line.arguments)); break;
+    case kWriteText:
+      context.host.PrepareText(context.stop);
+      turtle.WriteText(std::get<Text>(line.arguments));
+      break;
     case kRepeat: return Repeat(line, number, context);
     case kPolygon: return Polygon(line, context);
     case kStop: return Fail(context, number, messages::kStoppedByPrefix, messages::kStoppedBy);

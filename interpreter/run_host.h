@@ -40,6 +40,10 @@ class RunHost {
   // milliseconds, or less when `run` is stopped meanwhile; a negative `ms`
   // waits not at all. A host whose runs must not sleep replaces it.
   virtual void Delay(const std::stop_token& run, int ms) { dravel::Delay(ms, run); }
+  // Before a text command, on the run's thread: a host whose text font comes
+  // only when first wanted (the page's, fetched) gets it here, where the run
+  // may wait, rather than inside the canvas. The default has it at hand.
+  virtual void PrepareText(const std::stop_token& /*run*/) {}
   // The script line (1-based, in the editor) whose message ended the run:
   // a failing line, a stop command or a count line without a value. Issued
   // right after that message; hosts that do not mark lines ignore it.

@@ -67,8 +67,28 @@ bool RunPacer::Paused() const {
   return paused_;
 }
 
+void RunPacer::RequestHandOver() {
+  std::lock_guard lock(mutex_);
+  hand_over_ = true;
+  UpdateEngaged();
+}
+
+bool RunPacer::TakeHandOver() {
+  std::lock_guard lock(mutex_);
+  const bool asked = hand_over_;
+  hand_over_ = false;
+  UpdateEngaged();
+  return asked;
+}
+
 void RunPacer::BeforeCommand(RunHost& host, const std::stop_token& stop, int script_line,
                              int body_item) {
+  if (TakeHandOver()) {
+    waiter_->HandOver(stop);
+    // Whoever came in may have paused the run or slowed it down.
+    std::lock_guard lock(mutex_);
+    if (!Paced()) return;
+  }
   host.ReportExecutingLine(stop, script_line, body_item);
   std::unique_lock lock(mutex_);
   if (paused_) {
@@ -94,8 +114,8 @@ bool RunPacer::WaitUntilHeld(std::chrono::milliseconds timeout) {
   return changed_.wait_for(lock, timeout, [this] { return held_ && steps_ == 0; });
 }
 
-void RunPacer::UpdateEngaged() {
-  engaged_.store(interval_.count() > 0 || paused_ || steps_ > 0, std::memory_order_relaxed);
-}
+bool RunPacer::Paced() const { return interval_.count() > 0 || paused_ || steps_ > 0; }
+
+void RunPacer::UpdateEngaged() { engaged_.store(Paced() || hand_over_, std::memory_order_relaxed); }
 
 }  // namespace dravel

@@ -14,7 +14,7 @@ namespace dravel {
 // a guard against a runaway script, far above what an example needs.
 inline constexpr std::chrono::milliseconds kLongestPictureRun(2000);
 
-class SilentHost final : public RunHost {
+class SilentHost : public RunHost {
  public:
   explicit SilentHost(Text script) : script_(std::move(script)) {}
   Text EditorText() override { return script_; }

@@ -87,6 +87,25 @@ TEST(ExecuteLines, CountsWordsAtSingleSpaces) {
   });
 }
 
+// The page fetches its text font there, so it comes before each text reaches
+// the turtle, and for nothing else.
+TEST(ExecuteLines, TextAsksTheHostToPrepareItFirst) {
+  struct PreparingHost final : testing::RecordingHost {
+    void PrepareText(const std::stop_token&) override {
+      prepared_after.push_back(turtle->Calls().size());
+    }
+    testing::RecordingTurtle* turtle = nullptr;
+    std::vector<size_t> prepared_after;
+  };
+  testing::RecordingTurtle turtle;
+  PreparingHost host;
+  host.turtle = &turtle;
+  RunContext context{turtle, host, {}};
+  ASSERT_TRUE(
+      ExecuteLines(SplitLines(Gbk("前进 1\r\n写文字 a\r\n重复 2 【写文字 b|右转 1】")), context));
+  EXPECT_THAT(host.prepared_after, ElementsAre(1u, 2u, 4u));
+}
+
 TEST(ExecuteLines, SkipsCommentsEmptyLinesAndCountLines) {
   ExpectCases({
       {" //注释", true, "", {}},

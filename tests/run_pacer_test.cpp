@@ -128,6 +128,45 @@ TEST(RunPacer, SlowRunWaitsBeforeEachCommandAndReportsItsPlace) {
   EXPECT_EQ(host.executing, places);
 }
 
+// The page's worker: whatever the page sent arrives at the hand-over.
+class HandingOverWaiter final : public PacingWaiter {
+ public:
+  void Wait(std::chrono::milliseconds interval, const std::stop_token&) override {
+    waits.push_back(interval);
+  }
+  void HandOver(const std::stop_token&) override {
+    ++hand_overs;
+    if (arrives) arrives();
+  }
+  std::function<void()> arrives;
+  int hand_overs = 0;
+  std::vector<std::chrono::milliseconds> waits;
+};
+
+TEST(RunPacer, HandOverComesOnceBeforeTheNextCommandAndWhatArrivesApplies) {
+  struct Case {
+    const char* what;
+    std::chrono::milliseconds arriving_interval;
+    size_t paced_commands;
+  };
+  for (const Case& c : {Case{"nothing", 0ms, 0}, Case{"a slower speed", 300ms, 3}}) {
+    SCOPED_TRACE(c.what);
+    HandingOverWaiter waiter;
+    RunPacer pacer(&waiter);
+    waiter.arrives = [&] { pacer.SetInterval(c.arriving_interval); };
+    pacer.RequestHandOver();
+    testing::RecordingTurtle turtle;
+    LocatingHost host;
+    RunContext context{turtle, host, {}};
+    context.pacer = &pacer;
+    ASSERT_TRUE(ExecuteLines(SplitLines(Gbk("前进 1\r\n后退 1\r\n清屏")), context));
+    EXPECT_EQ(waiter.hand_overs, 1);
+    EXPECT_EQ(waiter.waits.size(), c.paced_commands);
+    EXPECT_EQ(host.executing.size(), c.paced_commands);
+    EXPECT_EQ(turtle.Calls().size(), 3u);
+  }
+}
+
 // Runs `script` on a thread of its own with `pacer`.
 struct PacedRun {
   PacedRun(const char* script, RunPacer& pacer) : host(Gbk(script)) {

@@ -545,6 +545,16 @@ async function settings() {
   await click('#run');
   await waitFor('frames of many passes at the fastest speed',
                 'passesPerFrame.filter((passes) => passes > 1).length >= 3');
+  // A pause reaches it too (at the hand-over after a frame), and F8 lets it go on.
+  await pressKey('F8');
+  await waitFor('the status line to say paused', `${statusLine}.startsWith('已暂停')`);
+  await sleep(300);
+  const pausedAt = await evaluate('passesPerFrame.reduce((sum, passes) => sum + passes, 0)');
+  await sleep(500);
+  checkEqual('a pause holds a run at the fastest speed',
+             await evaluate('passesPerFrame.reduce((sum, passes) => sum + passes, 0)'), pausedAt);
+  await pressKey('F8');
+  await waitFor('F8 to let the paused run go on', `passesPerFrame.reduce((sum, passes) => sum + passes, 0) > ${pausedAt}`);
   const framesBefore = await evaluate('passesPerFrame.length');
   await setSetting('speed', '1200');
   const slowFrame = `passesPerFrame.slice(${framesBefore}).findIndex((passes) => passes <= 1)`;

@@ -35,20 +35,16 @@ std::unique_ptr<TextFace> TakenFace() {
 std::unique_ptr<TextFace> face;
 bool font_failed = false;
 
-const TextFace* PageFace() {
-  if (face || font_failed) return face.get();
+}  // namespace
+
+void FetchPageTextFont() {
+  if (face || font_failed) return;
   if (TextFontSize() == 0) FetchTextFont();
   face = TakenFace();
   font_failed = face == nullptr;
-  return face.get();
 }
 
-}  // namespace
-
-TextMask PaintPageText(const TextRequest& text) {
-  const TextFace* page_face = PageFace();
-  return page_face ? SetText(*page_face, text) : TextMask{};
-}
+TextMask PaintPageText(const TextRequest& text) { return face ? SetText(*face, text) : TextMask{}; }
 
 void RetryTextFont() { font_failed = false; }
 

@@ -127,6 +127,13 @@ Text ScriptOf(std::string_view utf8) {
   return script;
 }
 
+// A picture's run sets its text in the page's font, fetched as for a run.
+class PictureHost final : public SilentHost {
+ public:
+  using SilentHost::SilentHost;
+  void PrepareText(const std::stop_token&) override { FetchPageTextFont(); }
+};
+
 // A canvas after `script` has run once: see dravel_picture.
 std::unique_ptr<Canvas> PictureOf(const Text& script) {
   std::unique_ptr<Canvas> picture = WebCanvas(kCanvasWidth, kCanvasHeight, EdgeMode::Wrap);
@@ -138,7 +145,7 @@ std::unique_ptr<Canvas> PictureOf(const Text& script) {
     if (std::chrono::steady_clock::now() > deadline) stop.request_stop();
     return !stop.stop_requested();
   });
-  SilentHost host(script);
+  PictureHost host(script);
   RunContext context{picture->Turtle(), host, stop.get_token()};
   context.keep_delays = false;
   RunScript({script, "1"}, context);

@@ -5,8 +5,9 @@
 // functions worker.js gives the module (Module.onHint and the rest). A run is stopped by ending
 // the whole worker, so nothing here needs a stop of its own; 延时 sleeps by
 // handing the thread back to the browser (Asyncify), and a run that never
-// sleeps hands it back for a moment at each frame, so the page's speed
-// reaches it.
+// sleeps hands it back for a moment after each frame, at its next command, so
+// the page's speed reaches it. Every such wait is taken by the interpreter's
+// host or its pacer's waiter, never inside the canvas (web/CMakeLists.txt).
 #include <emscripten.h>
 
 #include <chrono>
@@ -157,6 +158,7 @@ class PageHost final : public RunHost {
     FlushHint();
     PostBeep();
   }
+  void PrepareText(const std::stop_token&) override { FetchPageTextFont(); }
   // The page sees the picture so far while the run waits.
   void Delay(const std::stop_token&, int ms) override {
     SendFrame();
@@ -187,6 +189,8 @@ class PageHost final : public RunHost {
 class SleepingWaiter final : public PacingWaiter {
  public:
   void Wait(std::chrono::milliseconds interval, const std::stop_token&) override;
+  // After a frame: the page's messages meanwhile.
+  void HandOver(const std::stop_token&) override { YieldToPage(); }
   // Paused: the worker reads the page's messages until a step or a continue.
   void Hold(std::condition_variable&, std::unique_lock<std::mutex>&, const std::stop_token&,
             const std::function<bool()>& released) override;
@@ -265,12 +269,13 @@ EMSCRIPTEN_KEEPALIVE void dravel_start() {
   if (!canvas) return;
   canvas->SetTextPainter(PaintPageText);
   // The run shows itself about thirty times a second, and before each wait;
-  // a run that never waits (the fastest speed) takes its messages then.
+  // a run that never waits (the fastest speed) takes its messages after each
+  // frame, before its next command.
   canvas->SetCheckpoint([] {
     static unsigned calls = 0;
     if (++calls % 64 != 0 || Clock::now() - last_frame < kFrameInterval) return true;
     SendFrame();
-    if (running) YieldToPage();
+    if (running) pacer.RequestHandOver();
     return true;
   });
   SendFrame();
