@@ -147,6 +147,7 @@ TEST(DenseLayer, TextAtEveryRatioIsTheSettersAtThatScale) {
     double x, y, heading;
   };
   const Case cases[] = {
+      {"upright, once: the canvas itself", 1, "画图 Dravel", -80, 30, 90},
       {"upright, twice", 2, "画图 Dravel", -80, 30, 90},
       {"upright, a quarter more", 1.25, "写文字", -60, 10, 90},
       {"an odd anchor at one and a half", 1.5, "画得清楚", -61, 11, 90},
