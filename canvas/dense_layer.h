@@ -4,10 +4,10 @@
 // text come out at the screen's resolution: lines smoothed, texts set again
 // by the canvas's own text painter (the one setter) at the screen's density,
 // as unsmoothed as the layers'; the background picture and the sprites are
-// scaled. The layer is kept between paints and brought up to
-// date with the items drawn since, so each paint of a long run costs only
-// its new items. The logical layers, exports and pixel probes never see it.
-// Not thread-safe: its owner calls it under the canvas's lock.
+// scaled. The layer is kept between paints and brought up to date with the
+// items drawn since, so each paint of a long run costs only its new items.
+// The logical layers, exports and pixel probes never see it. Not
+// thread-safe: its owner calls it under the canvas's lock.
 #pragma once
 
 #include <QImage>

@@ -2,9 +2,9 @@
 // stb_truetype (the only place that includes it). It owns the bytes, answers
 // the metrics at the canvas's text size (kTextPixelSize), and inks one glyph,
 // turned, into a mask at that size or a multiple of it (the window's denser
-// screens); laying a text out is the setter's
-// (text_setter.h), reading the font file the edition's (bundled_font.h on
-// the desktop and in node, a fetch on the page).
+// screens); laying a text out is the setter's (text_setter.h), reading the
+// font file the edition's (bundled_font.h on the desktop and in node, a
+// fetch on the page).
 #pragma once
 
 #include <cstdint>
