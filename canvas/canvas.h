@@ -65,8 +65,10 @@ class Canvas final : private DrawingSurface {
   // Called whenever the canvas needs repainting; it must not call back into
   // the canvas.
   void SetRepaintCallback(std::function<void()> repaint) { repaint_ = std::move(repaint); }
-  // Without a painter text draws nothing and is not recorded.
+  // Without a painter text draws nothing and is not recorded. The window's
+  // denser screens have the recorded texts set again by it (dense_layer.h).
   void SetTextPainter(TextMaskPainter painter) { text_painter_ = std::move(painter); }
+  const TextMaskPainter& TextPainter() const { return text_painter_; }
 
   void SetEdgeMode(EdgeMode mode) { model_.SetEdgeMode(mode); }
   EdgeMode GetEdgeMode() const { return model_.GetEdgeMode(); }

@@ -1,6 +1,7 @@
 #include "canvas/dense_layer.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "canvas/qt_pixels.h"
@@ -11,12 +12,9 @@ namespace {
 
 QColor ColourOfRecord(uint32_t colour) { return QColor::fromRgb(PixelOf(colour)); }
 
-// The bundled font's face by its family name, antialiased at this resolution.
-QFont DenseTextFont() {
-  QFont font(QString::fromLatin1(kTextFontFamily));
-  font.setPixelSize(kTextPixelSize);
-  font.setWeight(QFont::Normal);
-  return font;
+// The layer's size in device pixels, as the text setter scales the canvas.
+QSize DenseSize(BoxSize size, double ratio) {
+  return {ScaledLength(size.width, ratio), ScaledLength(size.height, ratio)};
 }
 
 void DrawLine(QPainter& painter, const RecordedLine& line) {
@@ -27,13 +25,24 @@ void DrawLine(QPainter& painter, const RecordedLine& line) {
   painter.drawLine(QPointF(line.x1, line.y1), QPointF(line.x2, line.y2));
 }
 
-void DrawText(QPainter& painter, const RecordedText& text) {
-  painter.save();
-  painter.setPen(ColourOfRecord(text.colour));
-  painter.translate(text.x, text.y);
-  painter.rotate(-text.degrees);
-  painter.drawText(QPointF(0, text.ascent), QString::fromStdString(text.utf8));
-  painter.restore();
+// The text set again by the canvas's own painter at the layer's density, as
+// the canvas inks it: the covered pixels in its colour, nothing smoothed.
+void InkText(QImage& layer, BoxSize size, const TextMaskPainter& painter,
+             const RecordedText& text) {
+  TextRequest request{text.gbk, text.x, text.y, text.degrees * 10, size.width, size.height};
+  request.scale = layer.devicePixelRatio();
+  const TextMask mask = painter(request);
+  if (mask.coverage.size() != size_t(mask.width) * size_t(mask.height)) return;
+  const int x0 = std::max(mask.left, 0), x1 = std::min(mask.left + mask.width, layer.width());
+  const int y0 = std::max(mask.top, 0), y1 = std::min(mask.top + mask.height, layer.height());
+  const uint32_t ink = PixelOf(text.colour);
+  for (int y = y0; y < y1; ++y) {
+    const uint8_t* row = mask.coverage.data() + size_t(y - mask.top) * size_t(mask.width);
+    auto* pixel = reinterpret_cast<uint32_t*>(layer.scanLine(y));
+    for (int x = x0; x < x1; ++x) {
+      if (row[x - mask.left] != 0) pixel[x] = ink;
+    }
+  }
 }
 
 // A turned sprite frame with its white made see-through, for smooth scaling.
@@ -83,12 +92,12 @@ QImage DenseLayer::Frame(const Canvas& canvas, double ratio) {
 }
 
 void DenseLayer::Update(const Canvas& canvas, const DrawingRecord& record, double ratio) {
-  const QSize size = (QSizeF(record.Size().width, record.Size().height) * ratio).toSize();
+  const QSize size = DenseSize(record.Size(), ratio);
   const bool stale = layer_.isNull() || canvas.LookVersion() != look_ ||
                      layer_.devicePixelRatio() != ratio || layer_.size() != size ||
                      record.Lines().size() < lines_drawn_ || record.Texts().size() < texts_drawn_;
   if (stale) Restart(canvas, record, ratio);
-  if (!layer_.isNull()) DrawNewItems(record);
+  if (!layer_.isNull()) DrawNewItems(record, canvas.TextPainter());
 }
 
 void DenseLayer::Restart(const Canvas& canvas, const DrawingRecord& record, double ratio) {
@@ -96,7 +105,7 @@ void DenseLayer::Restart(const Canvas& canvas, const DrawingRecord& record, doub
   const PixelImage picture = canvas.BackgroundPicture();
   layer_ = picture.Empty() && canvas.HasBackgroundPicture()
                ? QImage()
-               : NewLayerImage((logical * ratio).toSize());
+               : NewLayerImage(DenseSize(record.Size(), ratio));
   if (layer_.isNull()) return;
   layer_.setDevicePixelRatio(ratio);
   layer_.fill(QColor::fromRgb(PixelOf(canvas.BackgroundColour())));
@@ -111,19 +120,22 @@ void DenseLayer::Restart(const Canvas& canvas, const DrawingRecord& record, doub
 }
 
 // Lines and texts in drawing order: a text covers the lines drawn before it.
-void DenseLayer::DrawNewItems(const DrawingRecord& record) {
+// Lines go through a painter, texts straight into the pixels, so each run of
+// lines between two texts has a painter of its own.
+void DenseLayer::DrawNewItems(const DrawingRecord& record, const TextMaskPainter& text_painter) {
   const std::vector<RecordedLine>& lines = record.Lines();
   const std::vector<RecordedText>& texts = record.Texts();
-  if (lines_drawn_ == lines.size() && texts_drawn_ == texts.size()) return;
-  QPainter painter(&layer_);
-  painter.setRenderHint(QPainter::Antialiasing);
-  painter.setFont(DenseTextFont());
   while (lines_drawn_ < lines.size() || texts_drawn_ < texts.size()) {
     if (texts_drawn_ < texts.size() && texts[texts_drawn_].lines_before <= lines_drawn_) {
-      DrawText(painter, texts[texts_drawn_++]);
-    } else {
-      DrawLine(painter, lines[lines_drawn_++]);
+      if (text_painter) InkText(layer_, record.Size(), text_painter, texts[texts_drawn_]);
+      ++texts_drawn_;
+      continue;
     }
+    const size_t end =
+        texts_drawn_ < texts.size() ? texts[texts_drawn_].lines_before : lines.size();
+    QPainter painter(&layer_);
+    painter.setRenderHint(QPainter::Antialiasing);
+    while (lines_drawn_ < end) DrawLine(painter, lines[lines_drawn_++]);
   }
 }
 

@@ -1,11 +1,13 @@
 // DenseLayer: the canvas painted for a screen where one logical pixel is
 // several device pixels (a device pixel ratio above 1). It is painted from
 // the drawing record rather than scaled up from the layers, so lines and
-// text come out at the screen's resolution; the background picture and the
-// sprites are scaled. The layer is kept between paints and brought up to
-// date with the items drawn since, so each paint of a long run costs only
-// its new items. The logical layers, exports and pixel probes never see it.
-// Not thread-safe: its owner calls it under the canvas's lock.
+// text come out at the screen's resolution: lines smoothed, texts set again
+// by the canvas's own text painter (the one setter) at the screen's density,
+// as unsmoothed as the layers'; the background picture and the sprites are
+// scaled. The layer is kept between paints and brought up to date with the
+// items drawn since, so each paint of a long run costs only its new items.
+// The logical layers, exports and pixel probes never see it. Not
+// thread-safe: its owner calls it under the canvas's lock.
 #pragma once
 
 #include <QImage>
@@ -32,7 +34,7 @@ class DenseLayer {
  private:
   void Update(const Canvas& canvas, const DrawingRecord& record, double ratio);
   void Restart(const Canvas& canvas, const DrawingRecord& record, double ratio);
-  void DrawNewItems(const DrawingRecord& record);
+  void DrawNewItems(const DrawingRecord& record, const TextMaskPainter& text_painter);
 
   QImage layer_;
   uint64_t look_ = 0;

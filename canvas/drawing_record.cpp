@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "canvas/turtle_model.h"
-#include "runtime/gbk_codec.h"
 
 namespace dravel {
 namespace {
@@ -88,7 +87,7 @@ void DrawingRecord::AddText(std::string_view gbk_text, int32_t x, int32_t y, dou
   gbk_text = gbk_text.substr(0, gbk_text.find('\0'));
   if (gbk_text.empty() || !Room(gbk_text.size())) return;
   const int32_t degrees = TruncSaturated(450 - heading) % 360;
-  texts_.push_back({lines_.size(), GbkToUtf8(gbk_text), x, y, degrees, colour, ascent});
+  texts_.push_back({lines_.size(), std::string(gbk_text), x, y, degrees, colour, ascent});
   text_bytes_ += gbk_text.size();
 }
 

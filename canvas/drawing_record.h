@@ -31,9 +31,9 @@ struct RecordedLine {
 
 struct RecordedText {
   size_t lines_before;  // lines drawn before it, which it covers
-  std::string utf8;
-  int32_t x, y;     // the top-left anchor pixel
-  int32_t degrees;  // anticlockwise from reading left to right
+  std::string gbk;      // as the canvas set it, up to its first zero byte
+  int32_t x, y;         // the top-left anchor pixel
+  int32_t degrees;      // anticlockwise from reading left to right
   uint32_t colour;
   int32_t ascent;  // the face's height above the baseline
 };

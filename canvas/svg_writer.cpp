@@ -6,6 +6,7 @@
 #include "canvas/pixel_format.h"
 #include "canvas/png_encoder.h"
 #include "canvas/text_mask.h"
+#include "runtime/gbk_codec.h"
 #include "runtime/markup_text.h"
 
 namespace dravel {
@@ -119,7 +120,7 @@ class SvgBody {
     if (text.degrees != 0) transform += " rotate(" + std::to_string(-text.degrees) + ')';
     out_.Line(2, "<text x=\"0\" y=\"" + std::to_string(text.ascent) + "\" transform=\"" +
                      transform + "\" fill=\"" + Colour(text.colour) + "\">" +
-                     MarkupText(text.utf8) + "</text>");
+                     MarkupText(GbkToUtf8(text.gbk)) + "</text>");
   }
 
   SvgOut& out_;

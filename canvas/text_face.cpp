@@ -134,19 +134,21 @@ int TextFace::Advance(int glyph) const {
   return int(std::lround(advance * double(scale_)));
 }
 
-void TextFace::InkGlyph(int glyph, double x, double y, double cos, double sin,
+void TextFace::InkGlyph(int glyph, double x, double y, double cos, double sin, double size,
                         TextMask& mask) const {
   assert(mask.coverage.size() == size_t(mask.width) * size_t(mask.height));
+  assert(size > 0);
   TurnedShape shape(font_->info, glyph);
   shape.Turn(cos, sin);
-  const TextBox reach = shape.Reach(scale_, x, y);
+  const float scale = float(scale_ * size);
+  const TextBox reach = shape.Reach(scale, x, y);
   if (reach.Empty() || reach.left >= mask.width || reach.top >= mask.height ||
       reach.left + reach.width <= 0 || reach.top + reach.height <= 0) {
     return;
   }
   std::vector<unsigned char> pixels(size_t(reach.width) * size_t(reach.height));
   stbtt__bitmap bitmap{reach.width, reach.height, reach.width, pixels.data()};
-  stbtt_Rasterize(&bitmap, kFlatness, shape.Vertices(), shape.Count(), scale_, scale_, float(x),
+  stbtt_Rasterize(&bitmap, kFlatness, shape.Vertices(), shape.Count(), scale, scale, float(x),
                   float(y), reach.left, reach.top, 1, nullptr);
   const int top = std::max(reach.top, 0), bottom = std::min(reach.top + reach.height, mask.height);
   const int left = std::max(reach.left, 0), right = std::min(reach.left + reach.width, mask.width);

@@ -1,9 +1,10 @@
 // The one face every edition sets text in: the bundled font's bytes, read by
-// stb_truetype (the only place that includes it), at the canvas's text size
-// (kTextPixelSize). It owns the bytes, answers the metrics, and inks one
-// glyph, turned, into a mask; laying a text out is the setter's
-// (text_setter.h), reading the font file the edition's (bundled_font.h on
-// the desktop and in node, a fetch on the page).
+// stb_truetype (the only place that includes it). It owns the bytes, answers
+// the metrics at the canvas's text size (kTextPixelSize), and inks one glyph,
+// turned, into a mask at that size or a multiple of it (the window's denser
+// screens); laying a text out is the setter's (text_setter.h), reading the
+// font file the edition's (bundled_font.h on the desktop and in node, a
+// fetch on the page).
 #pragma once
 
 #include <cstdint>
@@ -33,10 +34,12 @@ class TextFace {
   int GlyphOf(uint32_t character) const;
   // Its advance, rounded to whole pixels as the desktop's fonts advance.
   int Advance(int glyph) const;
-  // Inks `glyph` into `mask` (its coverage sized to its box): the glyph's
-  // origin on the baseline at (x, y) of the mask, its baseline running at
-  // `cos`, `sin` (y down), every pixel it covers nearly half of set to 1.
-  void InkGlyph(int glyph, double x, double y, double cos, double sin, TextMask& mask) const;
+  // Inks `glyph` at `size` times the text size into `mask` (its coverage
+  // sized to its box): the glyph's origin on the baseline at (x, y) of the
+  // mask, its baseline running at `cos`, `sin` (y down), every pixel it
+  // covers nearly half of set to 1.
+  void InkGlyph(int glyph, double x, double y, double cos, double sin, double size,
+                TextMask& mask) const;
 
  private:
   struct Font;

@@ -1,8 +1,8 @@
 // Text as the canvas asks a host to draw it: the canvas knows no fonts, so a
-// painter the host gives (Qt's on the desktop, the browser's on the page)
-// sets the text into a coverage mask of its box, and the canvas inks the
-// covered pixels in the pen colour. The face is one constant, so that the
-// painter and the vector export name the same one.
+// painter the host gives (the one setter in the bundled face, text_setter.h,
+// in every edition) sets the text into a coverage mask of its box, and the
+// canvas inks the covered pixels in the pen colour. The face's name and
+// size are constants, which the vector export names too.
 #pragma once
 
 #include <algorithm>
@@ -22,7 +22,10 @@ inline constexpr int kTextPixelSize = 24;
 // One text to draw: GBK bytes (up to the first zero byte) with the top-left
 // of its first character at pixel (x, y) of a layer of `layer_width` x
 // `layer_height`, running `escapement` tenths of a degree anticlockwise from
-// the x axis.
+// the x axis. The canvas asks at `scale` 1; the window's denser screens ask
+// for the same text laid out alike, set `scale` times as large in a layer of
+// `scale` times the pixels each way (ScaledLength), with the mask in that
+// layer's pixels.
 struct TextRequest {
   std::string_view gbk_text;
   int x = 0;
@@ -30,7 +33,11 @@ struct TextRequest {
   int escapement = 0;
   int layer_width = 0;
   int layer_height = 0;
+  double scale = 1;
 };
+
+// A length of the canvas in the pixels of a layer `scale` times as dense.
+inline int ScaledLength(int length, double scale) { return int(std::lround(length * scale)); }
 
 // What a painter drew: `coverage` holds `height` rows of `width` bytes, not 0
 // where the text covers the pixel (left + column, top + row). The box lies
@@ -60,8 +67,10 @@ struct TextBox {
 // high reaches once turned by the request's escapement about its anchor,
 // with half a line around it for glyphs (of a fallback face, say) that reach
 // past the face's advance and height: every painter sets its text in this
-// box, the desktop's and the page's alike.
+// box, the desktop's and the page's alike. The box is in the pixels of the
+// request's scale.
 inline TextBox TurnedTextBox(const TextRequest& request, double advance, int line_height) {
+  const double scale = request.scale;
   const double margin = line_height / 2;
   const double angle = -request.escapement / 10.0 * 3.14159265358979323846 / 180.0;
   const double cos = std::cos(angle), sin = std::sin(angle);
@@ -69,7 +78,8 @@ inline TextBox TurnedTextBox(const TextRequest& request, double advance, int lin
   for (const auto& [u, v] : {std::pair{-margin, -margin}, std::pair{advance + margin, -margin},
                              std::pair{-margin, line_height + margin},
                              std::pair{advance + margin, line_height + margin}}) {
-    const double x = request.x + u * cos - v * sin, y = request.y + u * sin + v * cos;
+    const double x = (request.x + u * cos - v * sin) * scale;
+    const double y = (request.y + u * sin + v * cos) * scale;
     left = std::min(left, x);
     top = std::min(top, y);
     right = std::max(right, x);
@@ -80,10 +90,12 @@ inline TextBox TurnedTextBox(const TextRequest& request, double advance, int lin
     return int(std::clamp(value, 0.0, double(bound)));
   };
   TextBox box;
-  box.left = within(std::floor(left), request.layer_width);
-  box.top = within(std::floor(top), request.layer_height);
-  box.width = within(std::ceil(right), request.layer_width) - box.left;
-  box.height = within(std::ceil(bottom), request.layer_height) - box.top;
+  const int layer_width = ScaledLength(request.layer_width, scale);
+  const int layer_height = ScaledLength(request.layer_height, scale);
+  box.left = within(std::floor(left), layer_width);
+  box.top = within(std::floor(top), layer_height);
+  box.width = within(std::ceil(right), layer_width) - box.left;
+  box.height = within(std::ceil(bottom), layer_height) - box.top;
   return box.Empty() ? TextBox{} : box;
 }
 

@@ -1,5 +1,6 @@
 #include "canvas/text_setter.h"
 
+#include <cassert>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -28,6 +29,7 @@ std::vector<uint32_t> CharactersOf(const std::string& utf8) {
 }  // namespace
 
 TextMask SetText(const TextFace& face, const TextRequest& request) {
+  assert(request.scale > 0);
   const std::string_view gbk = request.gbk_text.substr(0, request.gbk_text.find('\0'));
   TextMask mask;
   mask.ascent = face.Ascent();
@@ -47,14 +49,18 @@ TextMask SetText(const TextFace& face, const TextRequest& request) {
   mask.height = box.height;
   mask.coverage.assign(size_t(box.width) * size_t(box.height), 0);
   // The baseline runs from the anchor's ascent below it, turned with the
-  // text (y down, so the escapement turns the other way).
+  // text (y down, so the escapement turns the other way). A denser layer
+  // scales the layout at the text size, whole-pixel advances included, so
+  // the text keeps its place and length among the lines at every scale.
   const double angle = -request.escapement / 10.0 * 3.14159265358979323846 / 180.0;
   const double cos = std::cos(angle), sin = std::sin(angle);
-  const double x = request.x - box.left - face.Ascent() * sin;
-  const double y = request.y - box.top + face.Ascent() * cos;
+  const double scale = request.scale, ascent = face.Ascent() * scale;
+  const double x = request.x * scale - box.left - ascent * sin;
+  const double y = request.y * scale - box.top + ascent * cos;
   int pen = 0;
   for (const int glyph : glyphs) {
-    face.InkGlyph(glyph, x + pen * cos, y + pen * sin, cos, sin, mask);
+    const double along = pen * scale;
+    face.InkGlyph(glyph, x + along * cos, y + along * sin, cos, sin, scale, mask);
     pen += face.Advance(glyph);
   }
   return mask;

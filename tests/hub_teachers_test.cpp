@@ -267,7 +267,9 @@ TEST_F(TeachersApartTest, OnlyTheAdministratorListsTeachersAndHandsAClassOver) {
     EXPECT_EQ(Call("POST", row.target, row.body, admin).status, row.status);
   }
   EXPECT_EQ(store_->FindClass(group_)->teacher_id, 1);
+  EXPECT_TRUE(wall_.Closed().empty()) << "a refused hand-over closes no wall";
   EXPECT_EQ(CallJson("POST", move, Json::parse(to_wang), admin, 200)["teacher_id"], wang);
+  EXPECT_EQ(wall_.Closed(), std::vector<int64_t>{group_}) << "the former teacher's wall is closed";
   EXPECT_EQ(Call("GET", Target("/api/classes/#/pupils"), "", owner_).status, 404);
   EXPECT_EQ(Call("GET", Target("/api/handins/#/picture.png"), "", teacher).status, 200);
   EXPECT_EQ(CallJson("GET", "/api/admin/classes", nullptr, admin, 200),

@@ -83,6 +83,16 @@ void RecordingWall::Publish(int64_t, std::string message) {
   published_.notify_all();
 }
 
+void RecordingWall::CloseClass(int64_t class_id) {
+  std::lock_guard lock(mutex_);
+  closed_.push_back(class_id);
+}
+
+std::vector<int64_t> RecordingWall::Closed() {
+  std::lock_guard lock(mutex_);
+  return closed_;
+}
+
 std::vector<Json> RecordingWall::WaitFor(size_t count) {
   std::unique_lock lock(mutex_);
   // The bound only keeps a broken build from hanging the suite.

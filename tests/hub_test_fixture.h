@@ -67,6 +67,8 @@ std::unique_ptr<HubStore> OpenTestStore(const TestLocation& location);
 class RecordingWall : public WallFeed {
  public:
   void Publish(int64_t class_id, std::string message) override;
+  void CloseClass(int64_t class_id) override;
+  std::vector<int64_t> Closed();
   // The messages so far once there are at least `count` (a handshake with
   // the grading workers, not a timing).
   std::vector<Json> WaitFor(size_t count);
@@ -75,6 +77,7 @@ class RecordingWall : public WallFeed {
   std::mutex mutex_;
   std::condition_variable published_;
   std::vector<Json> messages_;
+  std::vector<int64_t> closed_;
 };
 
 // Graded with score 80 and a picture "png:" + the script.

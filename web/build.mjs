@@ -3,9 +3,9 @@
 // written gzip-compressed with its licence beside it): the page's script bundled with the
 // editor (app.js), the worker with the module's glue in front (worker.js),
 // the examples, the copies a page opened from disk loads through <script>
-// tags (file-copy.js), the user guide (guide.mjs), the service worker with
-// the list of every file it keeps, and the static files. Run by
-// scripts/build-web.
+// tags (file-copy.js, and file-font.js at its first text), the user guide
+// (guide.mjs), the service worker with the list of every file it keeps, and
+// the static files. Run by scripts/build-web.
 //
 //   node web/build.mjs MODULE OUT
 import { createHash } from 'node:crypto';
@@ -63,9 +63,13 @@ const wasm = fs.readFileSync(path.join(moduleDir, 'dravel-web.wasm'));
 write('dravel-web.wasm', wasm);
 write('file-copy.js', '// The worker and the module for a page opened from disk, where neither can be fetched.\n' +
   `self.dravelFileCopy = { worker: ${JSON.stringify(worker)}, wasm: '${wasm.toString('base64')}' };\n`);
-// The text font, fetched by the worker only when a script writes text.
+// The text font, fetched by the worker only when a script writes text, and
+// its disk copy, which the page loads then instead where nothing can be fetched.
 const font = fs.readFileSync(path.join(moduleDir, 'dravel-text.ttf'));
-write('dravel-text.ttf.gz', zlib.gzipSync(font, { level: 9 }));
+const packedFont = zlib.gzipSync(font, { level: 9 });
+write('dravel-text.ttf.gz', packedFont);
+write('file-font.js', '// The text font (gzip) for a page opened from disk, where it cannot be fetched.\n' +
+  `self.dravelFileFont = '${packedFont.toString('base64')}';\n`);
 fs.copyFileSync(path.join(moduleDir, 'dravel-text-LICENSE.txt'), path.join(out, 'dravel-text-LICENSE.txt'));
 for (const name of ['index.html', 'style.css', 'manifest.webmanifest', 'icon-192.png', 'icon-512.png']) {
   fs.copyFileSync(path.join(web, name), path.join(out, name));
@@ -82,7 +86,7 @@ await writeGuide({
 });
 
 // The service worker keeps every file the page may need offline (not the
-// disk copy, which only file:// uses); its cache is named after their bytes,
+// disk copies, which only file:// uses); its cache is named after their bytes,
 // so a new build replaces the old cache.
 const kept = ['./', 'index.html', 'style.css', 'app.js', 'worker.js', 'dravel-web.wasm',
   'manifest.webmanifest', 'icon-192.png', 'icon-512.png'];

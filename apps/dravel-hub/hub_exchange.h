@@ -57,6 +57,9 @@ class WallFeed {
  public:
   virtual ~WallFeed() = default;
   virtual void Publish(int64_t class_id, std::string message) = 0;
+  // Ends every open wall of the class (it changed hands): each page connects
+  // again and is asked anew whether it may watch.
+  virtual void CloseClass(int64_t class_id) = 0;
 };
 
 }  // namespace dravel::hub

@@ -35,6 +35,11 @@ TEST(WallPayload, CarriesTheClassAndTheMessageUpToTheLimit) {
   // "7 " and the message: the longest payload allowed, then one byte more.
   EXPECT_TRUE(WallPayload(7, std::string(kLargestWallPayload - 2, 'x')));
   EXPECT_FALSE(WallPayload(7, std::string(kLargestWallPayload - 1, 'x')));
+  const auto close = ReadWallPayload(WallClosePayload(42));
+  ASSERT_TRUE(close);
+  EXPECT_EQ(close->class_id, 42);
+  EXPECT_FALSE(close->message) << "the id alone closes the class's walls";
+  EXPECT_EQ(ReadWallPayload("42 ")->message, "") << "an empty message is still a message";
 }
 
 TEST(WallPayload, IgnoresWhatAHubDoesNotSend) {
@@ -55,6 +60,7 @@ class SeenWall : public WallFeed {
     }
     arrived_.notify_all();
   }
+  void CloseClass(int64_t class_id) override { Publish(class_id, "closed"); }
   bool AwaitSeen(const std::string& entry) {
     std::unique_lock lock(mutex_);
     return arrived_.wait_for(
@@ -117,6 +123,8 @@ TEST_F(PgWallRelayTest, AMessagePublishedInOneProcessReachesEveryProcess) {
   a.Publish(5, R"({"state":"graded"})");
   EXPECT_TRUE(wall_b.AwaitSeen(R"(5:{"state":"graded"})"));
   EXPECT_TRUE(wall_a.AwaitSeen(R"(5:{"state":"graded"})"));
+  a.CloseClass(5);
+  EXPECT_TRUE(wall_b.AwaitSeen("5:closed"));
   EXPECT_EQ(gaps, 0) << "the first connection is no gap";
 
   LoseTheDatabase();

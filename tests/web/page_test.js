@@ -976,8 +976,17 @@ async function offline(server) {
 }
 
 // Opened from disk: the note in the hint box, a run with the native pixels,
-// a save.
+// a save, 写文字 with the font's disk copy (file-font.js: loaded at the first
+// text, once, though a stop brings a new worker), and without that copy the
+// text left out and the hint box saying so.
 async function fromDisk(exampleText, native) {
+  const withoutFont = path.join(scratch, 'without-font');
+  fs.cpSync(pageFolder, withoutFont, { recursive: true, filter: (from) => path.basename(from) !== 'file-font.js' });
+  await load('file://' + path.join(withoutFont, 'index.html'));
+  await setEditor('写文字 从磁盘');
+  await runToEnd('a run from disk without the font');
+  check('a text without its font says so', (await evaluate(hintText)).includes('写文字的字体下载不了'));
+
   await load('file://' + path.join(pageFolder, 'index.html'));
   check('the page from disk says what it cannot do', (await evaluate(hintText)).includes('从磁盘打开的网页'));
   await setEditor(exampleText);
@@ -985,10 +994,21 @@ async function fromDisk(exampleText, native) {
   comparePixels('the run from disk draws the native pixels', await evaluate(canvasPixels), native);
   const saved = await downloaded('#save');
   check('a save from disk writes the script', saved.bytes.equals(sourceBytes('resources/texts/example_script.txt')));
-  // No font can be fetched from disk: the text is left out and the hint box says so.
-  await setEditor('写文字 从磁盘');
+  const fontLoads = `document.querySelectorAll('script[src="file-font.js"]').length`;
+  checkEqual('the font\'s disk copy is not loaded before a text', await evaluate(fontLoads), 0);
+  await click('#clear');
+  await setEditor('写文字 停\n重复 100000 【前进 1|右转 1】', '1000');
+  const empty = await evaluate('canvasHash()');
+  await accessKey('a');
+  await waitFor('the long run from disk to draw', `canvasHash() !== ${empty}`, 15000);
+  await accessKey('c');
+  const texts = path.join(sourceDir, 'tests/data/render/texts.dvg');
+  await setEditor(gbk(fs.readFileSync(texts)).replace(/\r\n/g, '\n'));
+  await click('#clear');
   await runToEnd('a run from disk that writes text');
-  check('a text without its font says so', (await evaluate(hintText)).includes('写文字的字体下载不了'));
+  comparePixels('写文字 from disk draws dravel-render\'s pixels', await evaluate(canvasPixels), renderNative(texts));
+  checkEqual('the font\'s disk copy is loaded once', await evaluate(fontLoads), 1);
+  await click('#reset'); // the turtle home, shown and its pen down for the checks after
   await guideOpens('from disk');
 }
 

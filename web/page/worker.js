@@ -9,26 +9,38 @@
 // only the text font is fetched, when the first text is set.
 import { deflate } from 'pako';
 
+import { unpackedTextFont } from './text_font.js';
+
 const utf8 = new TextDecoder('utf-8', { ignoreBOM: true });
 // 写文字's font, fetched when the module sets its first text and never at
-// load (dravel-text.ttf, gzip-compressed by the build), unpacked here; the
-// service worker keeps it once fetched. Null, and the page told once, when it
-// cannot be had (offline before it was ever fetched, a page opened from disk,
-// a browser without DecompressionStream).
+// load (dravel-text.ttf, gzip-compressed by the build); the service worker
+// keeps it once fetched. A page opened from disk, where a worker's fetch is
+// refused, hands it over instead (from file-font.js, which it loads then).
+// Null, and the page told once, when it cannot be had (offline before it was
+// ever fetched, a disk copy without file-font.js, broken bytes).
 const FONT_FILE = 'dravel-text.ttf.gz';
 let fontRefusalSaid = false;
 // The page's address, which a worker made from a blob cannot resolve against.
 let pageAddress = self.location.href;
+// Resolves the page's answer to 'font-wanted': the packed bytes, or null.
+let fontGiven = null;
+
+async function packedTextFont() {
+  if (new URL(pageAddress).protocol === 'file:') {
+    const given = new Promise((resolve) => { fontGiven = resolve; });
+    postMessage({ type: 'font-wanted' });
+    const bytes = await given;
+    if (bytes === null) throw new Error('file-font.js');
+    return bytes;
+  }
+  const response = await fetch(new URL(FONT_FILE, pageAddress));
+  if (!response.ok) throw new Error(`${FONT_FILE}: ${response.status}`);
+  return new Uint8Array(await response.arrayBuffer());
+}
 
 async function fetchTextFont() {
   try {
-    const response = await fetch(new URL(FONT_FILE, pageAddress));
-    if (!response.ok) throw new Error(`${FONT_FILE}: ${response.status}`);
-    const bytes = new Uint8Array(await response.arrayBuffer());
-    // A server that calls .gz files gzip-encoded has the browser unpack it already.
-    if (bytes[0] !== 0x1f || bytes[1] !== 0x8b) return bytes;
-    const unpacked = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
-    return new Uint8Array(await new Response(unpacked).arrayBuffer());
+    return await unpackedTextFont(await packedTextFont());
   } catch (error) {
     if (!fontRefusalSaid) postMessage({ type: 'no-font', reason: String(error) });
     fontRefusalSaid = true;
@@ -287,6 +299,8 @@ onmessage = (event) => {
   if (message.type === 'init') {
     pageAddress = message.page ?? pageAddress;
     ready = startModule(message.wasm);
+  } else if (message.type === 'font') {
+    fontGiven?.(message.bytes); // the run that asked waits for it
   } else if (message.type === 'spare') {
     keepSpare(message.buffers);
   } else if (message.type in pacing) {

@@ -5,7 +5,8 @@
 // itself; every later worker is made from a copy of its script kept in memory
 // and given the compiled module, so a stop, which starts a new run worker,
 // needs no connection, and a page opened from disk (file://, where nothing
-// can be fetched) gets both from file-copy.js through a <script> tag.
+// can be fetched) gets both from file-copy.js through a <script> tag, and
+// 写文字's font, when a worker first wants it, from file-font.js.
 
 export class Abandoned extends Error {}
 
@@ -17,6 +18,28 @@ function loadScript(src) {
     script.onerror = () => reject(new Error(src));
     document.head.append(script);
   });
+}
+
+// A plain loop: Uint8Array.from with a mapping function takes seconds over the font's megabytes.
+function fromBase64(text) {
+  const binary = atob(text);
+  const bytes = new Uint8Array(binary.length);
+  for (let at = 0; at < binary.length; ++at) bytes[at] = binary.charCodeAt(at);
+  return bytes;
+}
+
+// The text font's packed bytes (base64 in file-font.js), or null when the
+// file is missing or broken; the script's copy is let go.
+async function diskFont() {
+  try {
+    await loadScript('file-font.js');
+    const font = self.dravelFileFont;
+    return typeof font === 'string' ? fromBase64(font) : null;
+  } catch {
+    return null;
+  } finally {
+    delete self.dravelFileFont;
+  }
 }
 
 async function fetched(name) {
@@ -42,7 +65,7 @@ async function workerFiles() {
   if (location.protocol === 'file:') {
     await loadScript('file-copy.js');
     const { worker, wasm } = self.dravelFileCopy;
-    return { source: worker, module: await WebAssembly.compile(Uint8Array.from(atob(wasm), (c) => c.charCodeAt(0))) };
+    return { source: worker, module: await WebAssembly.compile(fromBase64(wasm)) };
   }
   const early = self.dravelEarly ?? {};
   const [source, module] = await Promise.all([
@@ -65,6 +88,7 @@ export class Workers {
     this.settings = new Map(); // type -> the last such message, for every new worker
     this.requests = new Map(); // id -> {owner, resolve, reject}
     this.nextRequest = 1;
+    this.diskFont = null; // from file-font.js, once a worker of a page from disk wanted it
     this.started = this.load();
   }
 
@@ -94,6 +118,7 @@ export class Workers {
   listen(worker) {
     worker.onmessage = ({ data }) => {
       if (data.type === 'answer') this.answer(data);
+      else if (data.type === 'font-wanted') this.giveFont(worker);
       else if (worker === this.run) this.onMessage(data);
     };
     worker.onerror = (event) => {
@@ -104,6 +129,14 @@ export class Workers {
       }
     };
     return worker;
+  }
+
+  // The text font for a worker of a page opened from disk: loaded once, at
+  // the first worker's asking, and a copy of it given to each.
+  async giveFont(worker) {
+    this.diskFont ??= diskFont();
+    const bytes = (await this.diskFont)?.slice() ?? null;
+    worker.postMessage({ type: 'font', bytes }, bytes ? [bytes.buffer] : []);
   }
 
   // A setting (the speed, the canvas's settings, the background picture) for

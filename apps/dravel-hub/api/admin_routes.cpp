@@ -39,6 +39,8 @@ HubReply AdminMoveClass(RouteContext& context) {
   if (asked > INT64_MAX || !context.Store().MoveClass(context.Id(), teacher_id)) {
     return NotFound();
   }
+  // A wall the former teacher left open must not go on showing the class.
+  context.services.wall.CloseClass(context.Id());
   return JsonReply(200, {{"id", context.Id()}, {"teacher_id", teacher_id}});
 }
 

@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cstdio>
 #include <exception>
+#include <utility>
 
 #include "apps/dravel-hub/grading_queue/copy_count.h"
 #include "apps/dravel-hub/grading_queue/wall_message.h"
@@ -50,15 +51,27 @@ void GradingQueue::Work(std::stop_token stop) {
     bool graded = false;
     try {
       graded = GradeOne();
+      SayAnswered();
     } catch (const std::exception& error) {
       // The database failed; the hand-in stays grading until its lease
       // lapses and it is taken again. Wait rather than spin.
-      std::fprintf(stderr, "dravel-hub: grading: %s\n", error.what());
+      SayFailure(error.what());
     }
     if (graded) continue;
     std::unique_lock lock(mutex_);
     woken_.wait_for(lock, stop, poll_, [&] { return wakes_ != seen; });
   }
+}
+
+void GradingQueue::SayFailure(const char* what) {
+  std::lock_guard lock(mutex_);
+  if (std::exchange(failing_, true)) return;
+  std::fprintf(stderr, "dravel-hub: grading: %s\n", what);
+}
+
+void GradingQueue::SayAnswered() {
+  std::lock_guard lock(mutex_);
+  if (std::exchange(failing_, false)) std::fprintf(stderr, "dravel-hub: grading: working again\n");
 }
 
 void GradingQueue::KeepLeases(std::stop_token stop) {

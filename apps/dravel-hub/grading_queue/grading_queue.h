@@ -61,6 +61,10 @@ class GradingQueue {
   bool GradeOne();
   GradeOutcome Grade(const GradingJob& job);
   void Announce(int64_t handin_id);
+  // Says a database failure once for each outage, whichever worker meets
+  // it, and says when a worker gets an answer again.
+  void SayFailure(const char* what);
+  void SayAnswered();
 
   HubStore& store_;
   WallFeed& wall_;
@@ -71,6 +75,7 @@ class GradingQueue {
   std::condition_variable_any woken_;
   uint64_t wakes_ = 0;                     // under mutex_
   std::map<int64_t, GradingJob> grading_;  // by hand-in id, under mutex_
+  bool failing_ = false;                   // under mutex_
   std::vector<std::jthread> workers_;
   // Stopped after the workers, so gradings finishing during a stop keep
   // their leases.

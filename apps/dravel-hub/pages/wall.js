@@ -1,8 +1,8 @@
 // The wall at /wall/CLASS_ID (?assignment=ID, ?anonymous=1): every pupil's
 // latest picture for the class's newest or chosen assignment, who has not
 // handed in, and the address pupils open, for the projector. Kept up to date
-// by the hub's wall socket, which it opens again whenever it drops; the
-// tiles' data is wall_grid.js's.
+// by the hub's wall socket, which it opens again whenever it drops (until the
+// hub says the class is not this teacher's); the tiles' data is wall_grid.js's.
 import { $, element } from './dom.js';
 import { HubError, hubJson } from './hub_api.js';
 import { stateWord } from './hub_words.js';
@@ -122,8 +122,27 @@ function connect() {
   socket.addEventListener('message', (event) => received(event.data));
   socket.addEventListener('close', () => {
     if (opened || wall.failures > 0) showProblem('与班级服务器的连接断了，正在重新连接…');
-    setTimeout(connect, reconnectDelay(wall.failures++));
+    setTimeout(reconnect, reconnectDelay(wall.failures++));
   });
+}
+
+// A wall refused again may have lost its class (handed to another teacher, or
+// the login ended): when the hub says so, the wall shows nothing of the class
+// and stops asking.
+async function reconnect() {
+  if (wall.failures > 1) {
+    try {
+      await hubJson(`/api/classes/${wall.classId}/assignments`);
+    } catch (error) {
+      if (error instanceof HubError && (error.status === 401 || error.status === 404)) {
+        wall.tiles = [];
+        draw();
+        failed(error);
+        return;
+      }
+    }
+  }
+  connect();
 }
 
 function failed(error) {

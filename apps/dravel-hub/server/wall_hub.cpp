@@ -37,6 +37,28 @@ void WallHub::Publish(int64_t class_id, std::string message) {
   }
 }
 
+namespace {
+
+// Outside the hub's lock: a viewer's closing leads to its own Leave.
+void CloseEach(const std::vector<std::weak_ptr<WallViewer>>& viewers) {
+  for (const auto& weak : viewers) {
+    if (auto viewer = weak.lock()) viewer->Close();
+  }
+}
+
+}  // namespace
+
+void WallHub::CloseClass(int64_t class_id) {
+  std::vector<std::weak_ptr<WallViewer>> viewers;
+  {
+    std::lock_guard lock(mutex_);
+    auto found = viewers_.find(class_id);
+    if (found == viewers_.end()) return;
+    viewers = found->second;
+  }
+  CloseEach(viewers);
+}
+
 void WallHub::CloseAll() {
   std::vector<std::weak_ptr<WallViewer>> viewers;
   {
@@ -45,10 +67,7 @@ void WallHub::CloseAll() {
       viewers.insert(viewers.end(), watching.begin(), watching.end());
     }
   }
-  // Outside the lock: a viewer's closing leads to its own Leave.
-  for (const auto& weak : viewers) {
-    if (auto viewer = weak.lock()) viewer->Close();
-  }
+  CloseEach(viewers);
 }
 
 size_t WallHub::Viewers(int64_t class_id) const {

@@ -30,6 +30,7 @@ class WallHub final : public WallFeed {
   void Leave(int64_t class_id, const WallViewer* viewer);
 
   void Publish(int64_t class_id, std::string message) override;
+  void CloseClass(int64_t class_id) override;
 
   // Closes every open wall. After messages may have been missed (the wall
   // across processes lost its database for a while), each page reconnects

@@ -91,6 +91,12 @@ void PgWallRelay::Stop() {
 void PgWallRelay::Publish(int64_t class_id, std::string message) {
   std::optional<std::string> payload = WallPayload(class_id, message);
   if (!payload) return Log("message too large for a notification, not sent", "");
+  Queue(std::move(*payload));
+}
+
+void PgWallRelay::CloseClass(int64_t class_id) { Queue(WallClosePayload(class_id)); }
+
+void PgWallRelay::Queue(std::string payload) {
   {
     std::lock_guard lock(mutex_);
     if (queue_.size() >= kMostRelayQueued) {
@@ -98,7 +104,7 @@ void PgWallRelay::Publish(int64_t class_id, std::string message) {
       return;
     }
     overflowing_ = false;
-    queue_.push_back(std::move(*payload));
+    queue_.push_back(std::move(payload));
   }
   Wake();
 }
@@ -184,7 +190,8 @@ void PgWallRelay::Wake() {
 void PgWallRelay::Deliver(std::string_view payload) {
   std::optional<WallNotice> notice = ReadWallPayload(payload);
   if (!notice) return Log("a notification not made by a hub, ignored", "");
-  local_.Publish(notice->class_id, std::move(notice->message));
+  if (!notice->message) return local_.CloseClass(notice->class_id);
+  local_.Publish(notice->class_id, std::move(*notice->message));
 }
 
 void PgWallRelay::Listening(uint64_t connections) {

@@ -69,6 +69,8 @@ class PgWallRelay final : public WallFeed {
   // large for a notification, or one beyond a full queue, is dropped and
   // said on standard error.
   void Publish(int64_t class_id, std::string message) override;
+  // Closes every process's walls of `class_id`, queued as a message is.
+  void CloseClass(int64_t class_id) override;
 
   // Waits until the relay has listened on `count` connections since it
   // started (the first, then each one made again); false if not within `time`.
@@ -86,6 +88,7 @@ class PgWallRelay final : public WallFeed {
   // when the time ran out.
   bool Wait(int socket, std::chrono::milliseconds time);
   void Wake();
+  void Queue(std::string payload);
   void Deliver(std::string_view payload);
   // The relay listens on its `connections`th connection.
   void Listening(uint64_t connections);

@@ -1,5 +1,6 @@
 #include "apps/dravel-hub/wall_relay/wall_payload.h"
 
+#include <algorithm>
 #include <cassert>
 #include <charconv>
 
@@ -14,15 +15,20 @@ std::optional<std::string> WallPayload(int64_t class_id, std::string_view messag
   return payload;
 }
 
+std::string WallClosePayload(int64_t class_id) {
+  assert(class_id > 0);
+  return std::to_string(class_id);
+}
+
 std::optional<WallNotice> ReadWallPayload(std::string_view payload) {
-  const size_t space = payload.find(' ');
-  if (space == std::string_view::npos || space == 0) return std::nullopt;
+  const size_t space = std::min(payload.find(' '), payload.size());
+  if (space == 0) return std::nullopt;
   WallNotice notice;
   auto [end, error] = std::from_chars(payload.data(), payload.data() + space, notice.class_id);
   if (error != std::errc() || end != payload.data() + space || notice.class_id <= 0) {
     return std::nullopt;
   }
-  notice.message = std::string(payload.substr(space + 1));
+  if (space < payload.size()) notice.message = std::string(payload.substr(space + 1));
   return notice;
 }
 
