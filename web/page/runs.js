@@ -26,6 +26,7 @@ export class Runs {
         break;
       case 'frame':
         if (!page.framesWanted) break;
+        page.workers.sparesTakenSoFar(message.sparesTaken);
         if (page.lastSnapshot !== null) page.workers.giveBack([page.lastSnapshot]);
         page.lastSnapshot = message.snapshot;
         page.status.showTurtle(message.turtle);

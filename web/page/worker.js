@@ -65,6 +65,7 @@ function toRgba(pixels) {
 // frame's size costs more to allocate and first write than the copy itself.
 const spareBuffers = [];
 const SPARE_BUFFERS = 8;
+let sparesTaken = 0; // every frame tells the page, which gives back no more than it can take
 
 function keepSpare(buffers) {
   for (const buffer of buffers) {
@@ -169,7 +170,7 @@ async function startModule(given) {
     onBeep: () => postMessage({ type: 'beep' }),
     onFrame: (rgba, width, height, snapshot, turtle) => {
       const [pixels, kept] = [bufferOf(rgba), bufferOf(snapshot)];
-      postMessage({ type: 'frame', width, height, pixels, snapshot: kept, turtle }, [pixels, kept]);
+      postMessage({ type: 'frame', width, height, pixels, snapshot: kept, turtle, sparesTaken }, [pixels, kept]);
     },
     onFinding: (line, from, to, message, fixed) => answers.push({ line, from, to, message, fixed }),
     onCommand: ([keyword, alias, syntax, meaning, example]) =>
@@ -302,6 +303,7 @@ onmessage = (event) => {
   } else if (message.type === 'font') {
     fontGiven?.(message.bytes); // the run that asked waits for it
   } else if (message.type === 'spare') {
+    sparesTaken += message.buffers.length;
     keepSpare(message.buffers);
   } else if (message.type in pacing) {
     ready.then((module) => pacing[message.type](module, message));

@@ -75,6 +75,9 @@ async function workerFiles() {
   return { source, module };
 }
 
+// The buffers given back to the run worker that it has not taken yet, at most.
+const SPARES_ON_THE_WAY = 8;
+
 export class Workers {
   // `onMessage(message)`: what the run worker says; `onFailure(what)`: a
   // worker that could not start or broke.
@@ -82,6 +85,8 @@ export class Workers {
     this.onMessage = onMessage;
     this.onFailure = onFailure;
     this.run = null;
+    this.sparesGiven = 0; // buffers given back to the run worker, and taken by it
+    this.sparesTaken = 0;
     this.tool = null;
     this.busy = false; // a run was handed to the run worker and has not ended
     this.broken = false;
@@ -157,8 +162,18 @@ export class Workers {
 
   // Buffers of frames the page has done with, for the run worker to copy its
   // next frames into; they go with it, so nothing here may use them after.
+  // A run inside one long command (a huge circle) takes its messages only
+  // after it, so at most SPARES_ON_THE_WAY wait untaken; the rest are let go,
+  // rather than piling up a frame's size each, thirty a second.
   giveBack(buffers) {
-    this.run?.postMessage({ type: 'spare', buffers }, buffers);
+    if (this.run === null || this.sparesGiven - this.sparesTaken + buffers.length > SPARES_ON_THE_WAY) return;
+    this.sparesGiven += buffers.length;
+    this.run.postMessage({ type: 'spare', buffers }, buffers);
+  }
+
+  // How many the run worker has taken, as its latest frame says.
+  sparesTakenSoFar(count) {
+    this.sparesTaken = count;
   }
 
   // A new run worker in place of the old, which ends at once: it draws and
@@ -167,6 +182,8 @@ export class Workers {
     this.abandon(this.run);
     this.run.terminate();
     this.run = this.spawn();
+    this.sparesGiven = 0;
+    this.sparesTaken = 0;
     this.broken = false;
     this.busy = false;
   }
