@@ -98,7 +98,9 @@ class CanvasCore final : public RunCanvas {
       EndBatch();  // a stopped run keeps nothing, the lock least of all
       return;
     }
-    RunLocked(&session, operation);
+    session_ = &session;
+    canvas_->Run(operation);
+    session_ = nullptr;
     if (++batch_operations_ % kBatchClockEvery == 0) CheckBatch();
     if (batch_operations_ >= kBatchOperations || lock_.Waiting()) EndBatch();
   }

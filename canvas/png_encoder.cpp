@@ -1,7 +1,9 @@
 #include "canvas/png_encoder.h"
 
+#include <algorithm>
 #include <array>
 #include <cassert>
+#include <cstring>
 #include <new>
 #include <optional>
 #include <span>
@@ -27,21 +29,34 @@ void PutChunk(std::string& out, const char* type, const std::string& data) {
   PutBigEndian(out, PngCrc32(std::string_view(out).substr(start)));
 }
 
+constexpr uint32_t kColourBits = 0xFFFFFF;
+
+// The first pixel from `x` on whose colour is not `colour`, or `width`.
+// Four at a time while they match: a canvas's rows are long runs.
+int RunEnd(const uint32_t* row, int x, int width, uint32_t colour) {
+  for (; x + 4 <= width; x += 4) {
+    if (((row[x] ^ colour) | (row[x + 1] ^ colour) | (row[x + 2] ^ colour) |
+         (row[x + 3] ^ colour)) &
+        kColourBits) {
+      break;
+    }
+  }
+  while (x < width && ((row[x] ^ colour) & kColourBits) == 0) ++x;
+  return x;
+}
+
 // The image's colours in order of first appearance, or nullopt past 256.
-// Runs of one colour, the usual case, cost one comparison a pixel.
+// A row that is the row before it again (the canvas shares one row among
+// its untouched rows) holds no colour it did not.
 std::optional<std::vector<uint32_t>> Palette(PngRows rows, int width) {
   std::vector<uint32_t> colours;
-  uint32_t last = 0;
-  bool any = false;
+  const uint32_t* previous = nullptr;
   for (const uint32_t* row : rows) {
-    for (int x = 0; x < width; ++x) {
-      const uint32_t colour = row[x] & 0xFFFFFF;
-      if (any && colour == last) continue;
-      any = true;
-      last = colour;
-      bool known = false;
-      for (uint32_t c : colours) known |= c == colour;
-      if (known) continue;
+    if (row == previous) continue;
+    previous = row;
+    for (int x = 0; x < width; x = RunEnd(row, x, width, row[x])) {
+      const uint32_t colour = row[x] & kColourBits;
+      if (std::find(colours.begin(), colours.end(), colour) != colours.end()) continue;
       if (colours.size() == kMaxPalette) return std::nullopt;
       colours.push_back(colour);
     }
@@ -49,23 +64,26 @@ std::optional<std::vector<uint32_t>> Palette(PngRows rows, int width) {
   return colours;
 }
 
-// Scan lines with filter type 0: palette indices, or RGB triples.
+// Scan lines with filter type 0: palette indices, or RGB triples. A row that
+// is the row before it again gets that row's indices again.
 std::optional<std::string> IndexedLines(PngRows rows, int width,
                                         const std::vector<uint32_t>& palette) {
-  uint32_t last = palette.front();
-  uint8_t last_index = 0;
+  const uint32_t* previous = nullptr;
+  std::string indices(size_t(width), '\0');
   return PngDeflate(rows.size(), size_t(width) + 1, [&](size_t index, char* out) {
     *out++ = 0;
     const uint32_t* row = rows[index];
-    for (int x = 0; x < width; ++x) {
-      const uint32_t colour = row[x] & 0xFFFFFF;
-      if (colour != last) {
-        last = colour;
-        last_index = 0;
-        while (palette[last_index] != colour) ++last_index;
+    if (row != previous) {
+      previous = row;
+      for (int x = 0, end; x < width; x = end) {
+        const uint32_t colour = row[x] & kColourBits;
+        const auto place = std::find(palette.begin(), palette.end(), colour);
+        assert(place != palette.end());
+        end = RunEnd(row, x + 1, width, colour);
+        std::memset(indices.data() + x, int(place - palette.begin()), size_t(end - x));
       }
-      *out++ = char(last_index);
     }
+    std::memcpy(out, indices.data(), indices.size());
   });
 }
 

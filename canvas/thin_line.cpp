@@ -39,13 +39,10 @@ std::pair<int64_t, int64_t> VisibleSteps(const AxisLine& line) {
   return {std::max<int64_t>(first, 0), std::min(end, steps)};
 }
 
-}  // namespace
-
-void DrawThinLine(const PixelLayers& layers, int32_t from_x, int32_t from_y, int32_t to_x,
-                  int32_t to_y, uint32_t pixel) {
+// The pixels of a line from `a` to `b`, in layer pixel coordinates. Out of
+// line, so that a line of one step saves none of the registers this needs.
+[[gnu::noinline]] void DrawSteps(const PixelLayers& layers, Pixel a, Pixel b, uint32_t pixel) {
   const int64_t width = layers.width, height = layers.height;
-  const Pixel a{width / 2 + from_x, height / 2 - from_y};
-  const Pixel b{width / 2 + to_x, height / 2 - to_y};
   const bool x_major = std::llabs(b.x - a.x) >= std::llabs(b.y - a.y);
   const AxisLine line = x_major ? AxisLine{a.x, a.y, b.x - a.x, b.y - a.y, width, height}
                                 : AxisLine{a.y, a.x, b.y - a.y, b.x - a.x, height, width};
@@ -93,6 +90,24 @@ void DrawThinLine(const PixelLayers& layers, int32_t from_x, int32_t from_y, int
     minor += minor_step;
     at += minor_advance;
   }
+}
+
+}  // namespace
+
+void DrawThinLine(const PixelLayers& layers, int32_t from_x, int32_t from_y, int32_t to_x,
+                  int32_t to_y, uint32_t pixel) {
+  const int64_t width = layers.width, height = layers.height;
+  const Pixel a{width / 2 + from_x, height / 2 - from_y};
+  const Pixel b{width / 2 + to_x, height / 2 - to_y};
+  // A line of one step, what short moves draw, is its start pixel alone.
+  if (std::max(std::llabs(b.x - a.x), std::llabs(b.y - a.y)) == 1) {
+    if (uint64_t(a.x) < uint64_t(width) && uint64_t(a.y) < uint64_t(height)) {
+      layers.visible[a.y * layers.stride + a.x] = pixel;
+      layers.ink[a.y * layers.stride + a.x] = pixel;
+    }
+    return;
+  }
+  DrawSteps(layers, a, b, pixel);
 }
 
 }  // namespace dravel

@@ -8,7 +8,6 @@
 namespace dravel {
 namespace {
 
-constexpr double kRadiansPerDegree = 0.017453292519943295;
 constexpr int kMaxWrapDepth = 32;
 // More chords than this cannot be told apart by a double step angle; the
 // count is kept as an exact integer so the loop cannot overflow.
@@ -43,6 +42,10 @@ double Bearing(TurtlePoint from, TurtlePoint to) {
 }
 
 double NormaliseHeading(double degrees) {
+  // A turn from a heading in range by at most a full turn, the usual case,
+  // lands here; fmod would give the same (its result is exact, and so is
+  // this subtraction).
+  if (degrees >= 0 && degrees < 720) return degrees < 360 ? degrees : degrees - 360;
   const double heading = std::fmod(degrees, 360);
   if (heading >= 0) return heading;
   // A tiny negative remainder lifted by 360 rounds to 360 itself.
@@ -124,9 +127,8 @@ void TurtleModel::Advance(double distance) {
   TurtleState& turtle = Current();
   if (edge_mode_ == EdgeMode::Fence) StandInsideFence(turtle);
   const TurtlePoint start{turtle.x, turtle.y};
-  const double angle = (90 - turtle.heading) * kRadiansPerDegree;
-  const TurtlePoint target{start.x + distance * std::cos(angle),
-                           start.y + distance * std::sin(angle)};
+  const TurtlePoint step = heading_steps_.StepOf(turtle.heading);
+  const TurtlePoint target{start.x + distance * step.x, start.y + distance * step.y};
   const bool inside =
       edge_mode_ == EdgeMode::Unbounded || (target.x >= -half_width_ && target.x <= half_width_ &&
                                             target.y >= -half_height_ && target.y <= half_height_);

@@ -16,6 +16,7 @@
 #include <string_view>
 
 #include "canvas/drawing_surface.h"
+#include "canvas/heading_steps.h"
 #include "canvas/turtle_operations.h"
 
 namespace dravel {
@@ -40,14 +41,14 @@ inline constexpr int kTurtleCount = 20;
 
 // Rounds half away from zero, saturating at the int32 limits; NaN gives 0.
 // Truncates toward zero with the same saturation.
+// Every pen line rounds its ends, so the usual case, a value in range, is
+// one test (which NaN fails).
 inline int32_t TruncSaturated(double value) {
+  if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int32_t>(value);
   if (std::isnan(value)) return 0;
-  if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-  if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(value);
+  return value > 0 ? std::numeric_limits<int32_t>::max() : std::numeric_limits<int32_t>::min();
 }
 inline int32_t RoundSaturated(double value) {
-  if (std::isnan(value)) return 0;
   return TruncSaturated(value < 0 ? value - 0.5 : value + 0.5);
 }
 // Degrees clockwise from straight up for the path from `from` to `to`.
@@ -108,6 +109,7 @@ class TurtleModel final : public TurtleOperations {
 
   DrawingSurface& surface_;
   Checkpoint checkpoint_;
+  HeadingSteps heading_steps_;
   std::array<TurtleState, kTurtleCount> turtles_{};
   int current_ = 0;
   int highest_ = 0;

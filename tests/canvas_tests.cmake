@@ -1,6 +1,6 @@
 # Tests of the canvas libraries, one binary per unit: the plain canvas's
 # without Qt, the shell's and the shared canvas's with a Qt application.
-foreach(unit turtle_model canvas picture_crop text_setter thin_line)
+foreach(unit turtle_model heading_steps canvas picture_crop text_setter thin_line)
   dravel_add_test(${unit}_test SOURCES ${unit}_test.cpp LIBS dravel::pixels)
 endforeach()
 foreach(unit canvas_core canvas_properties turtle_canvas canvas_context_menu dense_layer

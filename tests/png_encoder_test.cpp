@@ -93,6 +93,25 @@ TEST(PngEncoder, ACanvasPictureIsSmallAndPaletted) {
   const std::string png = EncodePng(pixels.data(), 732, 420, 732);
   EXPECT_LT(png.size(), 2000u);
   EXPECT_EQ(png.substr(37, 4), "PLTE");
+  EXPECT_EQ(png.substr(41, 6), std::string("\x60\x60\x60\x00\xFF\x00", 6));  // as they appear
+}
+
+// The canvas hands its untouched rows as one shared row: the file must be
+// the one distinct copies of the rows give, whatever the alpha bits hold.
+TEST(PngEncoder, SharedRowsGiveTheBytesOfCopies) {
+  for (int width : {1, 5, 8, 733}) {
+    SCOPED_TRACE(width);
+    const std::vector<uint32_t> blank(size_t(width), 0xFFFFFFFF);
+    std::vector<uint32_t> drawn(size_t(width), 0x00FFFFFF);
+    for (int x = 0; x < width; x += 3) drawn[size_t(x)] = 0xFF000000 | uint32_t(x % 7) << 8;
+    const std::vector<const uint32_t*> shared = {blank.data(), blank.data(), drawn.data(),
+                                                 blank.data(), drawn.data(), drawn.data()};
+    std::vector<std::vector<uint32_t>> copies;
+    std::vector<const uint32_t*> own;
+    for (const uint32_t* row : shared) copies.emplace_back(row, row + width);
+    for (const auto& copy : copies) own.push_back(copy.data());
+    EXPECT_EQ(EncodePng(shared, width), EncodePng(own, width));
+  }
 }
 
 }  // namespace

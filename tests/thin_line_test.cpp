@@ -52,6 +52,10 @@ TEST(DrawThinLine, DrawsBresenhamsPixelsClippedToTheLayers) {
       {"crosses from far above, steep", 3, 2000, -2, -2000},
       {"passes beside the layers", -50, 20, 50, 21},
       {"one pixel", 3, 3, 4, 3},
+      {"one step, diagonal", 3, 3, 2, 4},
+      {"one step from the last column outward", 8, -5, 9, -6},
+      {"one step from just off the left inward", -9, 0, -8, 1},
+      {"one step from just below inward", 0, -6, 0, -5},
       {"nothing", 3, 3, 3, 3},
   };
   for (const auto& c : cases) {

@@ -436,12 +436,34 @@ TEST(TurtleRounding, RoundsHalfAwayFromZeroAndSaturates) {
                {2147483646.6, 2147483647},
                {1e300, 2147483647},
                {-1e300, -2147483647 - 1},
+               {2147483647.4, 2147483647},
+               {-2147483647.6, -2147483647 - 1},
+               {-2147483648.4, -2147483647 - 1},
+               {-2147483648.6, -2147483647 - 1},
                {kInf, 2147483647},
                {-kInf, -2147483647 - 1},
                {kNaN, 0}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
     EXPECT_EQ(RoundSaturated(c.value), c.rounded);
+  }
+}
+
+// Turns from a heading in range take a shortcut past the remainder.
+TEST(TurtleHeading, NormalisingGivesTheRemainderLiftedIntoAFullCircle) {
+  const double values[] = {0,       -0.0,    std::nextafter(360.0, 0.0),
+                           360,     360.5,   1e-320,
+                           720,     719.5,   std::nextafter(720.0, 0.0),
+                           -1,      -1e-300, -360,
+                           1080.25, 1e20,    -1e20};
+  for (double value : values) {
+    SCOPED_TRACE(value);
+    const double remainder = std::fmod(value, 360);
+    const double expected =
+        remainder >= 0 ? remainder : (remainder + 360 < 360 ? remainder + 360 : 0);
+    const double heading = NormaliseHeading(value);
+    EXPECT_EQ(heading, expected);
+    EXPECT_EQ(std::signbit(heading), std::signbit(expected));
   }
 }
 
