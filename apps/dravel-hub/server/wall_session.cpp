@@ -73,17 +73,17 @@ class WallSession : public WallViewer, public std::enable_shared_from_this<WallS
     socket_.text(true);
     socket_.async_write(net::buffer(*queue_.front()),
                         [self = this->shared_from_this()](beast::error_code error, size_t) {
-                          if (error) return self->Drop();
+                          if (error || self->dropped_) return self->Drop();
                           self->queue_.pop_front();
                           if (!self->queue_.empty()) self->Write();
                         });
   }
 
   // Ends every pending operation; the session goes with the last of them.
+  // The queue stays until then: a write in flight still reads its front.
   void Drop() {
     if (dropped_) return;
     dropped_ = true;
-    queue_.clear();
     state_.wall.Leave(class_id_, this);
     beast::error_code ignored;
     beast::get_lowest_layer(socket_).socket().close(ignored);
